@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Runs every test of Vantor: native core tests (plain, ASan+UBSan, TSan), the Windows build's tests
+# under Wine, the end-to-end tests of Vantor.exe, and a bounded fuzzing run.
+set -uo pipefail
+cd "$(dirname "$0")"
+ROOT=$PWD
+JOBS=${JOBS:-$(nproc)}
+FUZZ_SECONDS=${FUZZ_SECONDS:-60}
+start=$(date +%s)
+
+bash scripts/install-deps.sh || { echo "dependency install failed"; exit 1; }
+
+configure_and_build() {  # dir, cmake args...
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja "$@" >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; return 1; }
+  cmake --build "$dir" -j "$JOBS" >"$dir.build.log" 2>&1 || { tail -60 "$dir.build.log"; return 1; }
+}
+
+mkdir -p build
+passed=0; failed=0; broken=()
+run_suite() {  # name, build dir, ctest arguments...
+  local name=$1 dir=$2 log="build/$1.test.log"; shift 2
+  echo "== $name"
+  ctest --test-dir "$dir" --output-on-failure -V "$@" >"$log" 2>&1
+  local rc=$?
+  local p f
+  p=$(grep -Eo '^\[  PASSED  \] [0-9]+' "$log" | awk '{s+=$4} END {print s+0}')
+  f=$(grep -Eo '^\[  FAILED  \] [0-9]+ tests?,' "$log" | awk '{s+=$4} END {print s+0}')
+  passed=$((passed + p)); failed=$((failed + f))
+  grep -E '^\[  FAILED  \]|tests passed|Test +#' "$log" | grep -v 'listed below' | tail -20
+  if [ $rc -ne 0 ]; then
+    broken+=("$name"); grep -B5 -A30 -E 'Failure|FAILED|Timeout|Exception|SEGFAULT|Sanitizer' "$log" | head -150
+  fi
+}
+
+build_ok=1
+echo "== building (native, ASan+UBSan, TSan, Windows)"
+configure_and_build build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_WIN_BUILD="$ROOT/build/win" || build_ok=0
+configure_and_build build/asan -DCMAKE_BUILD_TYPE=Debug -DVANTOR_SANITIZE=address -DVANTOR_BENCH=OFF || build_ok=0
+configure_and_build build/tsan -DCMAKE_BUILD_TYPE=Debug -DVANTOR_SANITIZE=thread -DVANTOR_BENCH=OFF || build_ok=0
+configure_and_build build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release || build_ok=0
+if [ -d fuzz ] && ls fuzz/*.cpp >/dev/null 2>&1; then
+  configure_and_build build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+    -DCMAKE_CXX_COMPILER=clang++ -DVANTOR_FUZZ=ON || build_ok=0
+fi
+[ $build_ok -eq 1 ] || { echo "0 passed, 1 failed"; echo "build failed"; exit 1; }
+
+run_suite native build/native -E e2e_tests
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_suite asan build/asan
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" run_suite tsan build/tsan
+
+# shellcheck source=scripts/wine-env.sh
+source scripts/wine-env.sh
+run_suite wine build/win
+if [ -x build/native/e2e_tests ]; then run_suite e2e build/native -R e2e_tests; fi
+
+if [ -x build/fuzz/fuzz_records ]; then
+  echo "== fuzzing ${FUZZ_SECONDS}s"
+  mkdir -p build/fuzz/corpus
+  if build/fuzz/fuzz_records -max_total_time="$FUZZ_SECONDS" -max_len=8192 -timeout=10 \
+      build/fuzz/corpus fuzz/corpus >build/fuzz.log 2>&1; then
+    grep -Eo '#[0-9]+ +DONE.*' build/fuzz.log | tail -1
+    passed=$((passed + 1))
+  else
+    tail -40 build/fuzz.log; failed=$((failed + 1)); broken+=(fuzz)
+  fi
+fi
+
+echo "== done in $(( $(date +%s) - start ))s"
+[ ${#broken[@]} -eq 0 ] || echo "failing suites: ${broken[*]}"
+echo "tests: $passed passed, $failed failed"
+[ ${#broken[@]} -eq 0 ] && [ "$failed" -eq 0 ]
