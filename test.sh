@@ -24,10 +24,10 @@ run_suite() {  # name, build dir, ctest arguments...
   ctest --test-dir "$dir" --output-on-failure -V "$@" >"$log" 2>&1
   local rc=$?
   local p f
-  p=$(grep -Eo '^\[  PASSED  \] [0-9]+' "$log" | awk '{s+=$4} END {print s+0}')
-  f=$(grep -Eo '^\[  FAILED  \] [0-9]+ tests?,' "$log" | awk '{s+=$4} END {print s+0}')
+  p=$(grep -Eo '\[  PASSED  \] [0-9]+' "$log" | awk '{s+=$4} END {print s+0}')
+  f=$(grep -Eo '\[  FAILED  \] [0-9]+ tests?,' "$log" | awk '{s+=$4} END {print s+0}')
   passed=$((passed + p)); failed=$((failed + f))
-  grep -E '^\[  FAILED  \]|tests passed|Test +#' "$log" | grep -v 'listed below' | tail -20
+  grep -E '\[  FAILED  \]|tests passed|Test +#' "$log" | grep -v 'listed below' | tail -20
   if [ $rc -ne 0 ]; then
     broken+=("$name"); grep -B5 -A30 -E 'Failure|FAILED|Timeout|Exception|SEGFAULT|Sanitizer' "$log" | head -150
   fi
