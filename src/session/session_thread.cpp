@@ -1,0 +1,60 @@
+// The session thread: connect, identify, receive loop, goodbye, and the UI thread's start and stop.
+#include "session/session_thread.h"
+
+#include <utility>
+#include <vector>
+
+#include "session/record_assembler.h"
+
+namespace vantor {
+
+SessionThread::SessionThread(WSockCom& link, SessionPort& port) : link_(link), port_(port) {}
+
+SessionThread::~SessionThread() { Stop(); }
+
+bool SessionThread::Start(SessionParams params) {
+  // A second thread on the same link would read half of each record.
+  if (thread_.joinable()) return false;
+  stop_ = 0;
+  finished_ = false;
+  thread_ = std::thread(&SessionThread::Run, this, std::move(params));
+  return true;
+}
+
+void SessionThread::Stop() {
+  stop_ = 1;
+  link_.Close();
+  if (!thread_.joinable()) return;
+  if (thread_.get_id() == std::this_thread::get_id()) return;  // the thread cannot wait for itself
+  port_.AwaitSessionThread([this] { return finished_.load(); });
+  thread_.join();
+}
+
+void SessionThread::Run(SessionParams params) {
+  port_.Indicator(0, 1);
+  if (stop_.load() == 0 && link_.Connect(params.hostName, params.port)) {
+    if (params.onConnected) params.onConnected();
+    if (stop_.load() == 0) link_.Send(params.terminalId, "I");
+    RecordAssembler assembler;
+    std::vector<std::uint8_t> buffer(kReceiveChunkBytes);
+    const auto deliver = [this](RecordBytes record) {
+      if (stop_.load() == 0) port_.DeliverRecord(record);
+    };
+    while (stop_.load() == 0) {
+      const int got = link_.Receive(buffer.data(), kReceiveChunkBytes, kReceiveTimeoutSeconds);
+      if (got == 0) break;  // host closed, or the read failed
+      if (got < 0) {
+        // A failed send closed the socket: every further wait would fail at once.
+        if (!link_.IsConnected()) break;
+        continue;
+      }
+      assembler.Feed(RecordBytes(buffer.data(), static_cast<std::size_t>(got)), deliver);
+    }
+    if (stop_.load() == 0) link_.Send(params.terminalId, "&");
+  }
+  link_.Close();
+  port_.SessionEnded(stop_.load() != 0 ? 1 : 0);
+  finished_ = true;
+}
+
+}  // namespace vantor
