@@ -1,0 +1,216 @@
+// Host-side screen builder: the encodings and one writer per screen command.
+#include "screen_builder.h"
+
+#include <algorithm>
+
+namespace vantor::testing_support {
+
+namespace {
+constexpr int kLongMax = 207 * 208 + 207;  // 43263
+
+char HexDigit(int v) { return static_cast<char>(v < 10 ? '0' + v : 'A' + v - 10); }
+}  // namespace
+
+std::string ShortNumber(int value) { return std::string(1, static_cast<char>((value + 48) & 0xFF)); }
+
+std::string LongNumber(int value) {
+  if (value <= 207) return ShortNumber(value);
+  value = std::min(value, kLongMax);
+  std::string out = "!";
+  out += static_cast<char>(value / 208 + 48);
+  out += static_cast<char>(value % 208 + 48);
+  return out;
+}
+
+std::string EscapeForWire(std::string_view recordData) {
+  std::string out;
+  out.reserve(recordData.size() + 8);
+  for (const char c : recordData) {
+    out += c;
+    if (c == '\xFF') out += c;
+  }
+  return out;
+}
+
+namespace option {
+FieldOption Type(char letter) { return {std::string("@A") + letter}; }
+FieldOption MaxLength(int value) {
+  value = std::clamp(value, 0, 0xFFFF);
+  std::string digits = "@B";
+  for (int shift = 12; shift >= 0; shift -= 4) digits += HexDigit((value >> shift) & 15);
+  return {digits};
+}
+FieldOption MaxLengthDigits(std::string_view fourBytes) { return {"@B" + std::string(fourBytes)}; }
+FieldOption Selected(bool on) { return {on ? "@H1" : "@H0"}; }
+FieldOption Centred() { return {"@M"}; }
+FieldOption Recreate() { return {"@P"}; }
+FieldOption CheckSize(int cells) { return {"@S" + ShortNumber(cells)}; }
+FieldOption Letter(char letter) { return {std::string("@") + letter}; }
+}  // namespace option
+
+ScreenBuilder& ScreenBuilder::Letter(char letter) {
+  commands_ += letter;
+  return *this;
+}
+
+ScreenBuilder& ScreenBuilder::Fixed(int fieldId, int row, int column, std::string_view text) {
+  Letter('f');
+  commands_ += ShortNumber(fieldId) + ShortNumber(row) + ShortNumber(column);
+  commands_ += LongNumber(static_cast<int>(text.size()));
+  commands_ += text;
+  return *this;
+}
+
+ScreenBuilder& ScreenBuilder::Define(int fieldId, int row, int column, std::uint8_t flags,
+                                     std::uint8_t attributes, int length) {
+  Letter('i');
+  commands_ += ShortNumber(fieldId) + ShortNumber(row) + ShortNumber(column);
+  commands_ += static_cast<char>(flags);
+  commands_ += static_cast<char>(attributes);
+  commands_ += LongNumber(length);
+  return *this;
+}
+
+ScreenBuilder& ScreenBuilder::Input(int fieldId, int row, int column, int length) {
+  return Define(fieldId, row, column, field::kBase | field::kInput, field::kBase, length);
+}
+
+ScreenBuilder& ScreenBuilder::Text(int fieldId, std::string_view text) {
+  Letter('u');
+  commands_ += ShortNumber(fieldId) + LongNumber(static_cast<int>(text.size()));
+  commands_ += text;
+  return *this;
+}
+
+ScreenBuilder& ScreenBuilder::Options(int fieldId, std::initializer_list<FieldOption> options,
+                                      int ignored) {
+  Letter('w');
+  commands_ += ShortNumber(fieldId) + LongNumber(ignored);
+  for (const FieldOption& o : options) commands_ += o.bytes;
+  return *this;
+}
+
+ScreenBuilder& ScreenBuilder::Prefix(int fieldId, int mode, std::string_view text) {
+  Letter('y');
+  commands_ += ShortNumber(fieldId) + ShortNumber(mode) + ShortNumber(static_cast<int>(text.size()));
+  commands_ += text;
+  return *this;
+}
+
+ScreenBuilder& ScreenBuilder::Attributes(int fieldId, std::uint8_t flags, std::uint8_t attributes) {
+  Letter('+');
+  commands_ += ShortNumber(fieldId);
+  commands_ += static_cast<char>(flags);
+  commands_ += static_cast<char>(attributes);
+  return *this;
+}
+
+ScreenBuilder& ScreenBuilder::SerialFlags(int fieldId, std::uint8_t serialFlags) {
+  Letter('b');
+  commands_ += ShortNumber(fieldId);
+  commands_ += static_cast<char>(serialFlags);
+  return *this;
+}
+
+ScreenBuilder& ScreenBuilder::ClearField(int fieldId) { return Letter('c').Raw(ShortNumber(fieldId)); }
+ScreenBuilder& ScreenBuilder::ClearInputFields() { return Letter('C'); }
+ScreenBuilder& ScreenBuilder::DeleteField(int fieldId) { return Letter('e').Raw(ShortNumber(fieldId)); }
+ScreenBuilder& ScreenBuilder::ErasePage() { return Letter('E'); }
+ScreenBuilder& ScreenBuilder::CopyText(int source, int destination) {
+  return Letter('k').Raw(ShortNumber(source) + ShortNumber(destination));
+}
+
+ScreenBuilder& ScreenBuilder::SelectPage(int page) { return Letter('s').Raw(ShortNumber(page)); }
+ScreenBuilder& ScreenBuilder::ShowPage(int page) { return Letter('d').Raw(ShortNumber(page)); }
+ScreenBuilder& ScreenBuilder::Focus(int fieldId) { return Letter('@').Raw(ShortNumber(fieldId)); }
+ScreenBuilder& ScreenBuilder::FocusAndUnlock(int fieldId) { return Letter('o').Raw(ShortNumber(fieldId)); }
+ScreenBuilder& ScreenBuilder::Lock() { return Letter('l'); }
+
+ScreenBuilder& ScreenBuilder::MessageAt(int fieldId, std::string_view text) {
+  Letter('a');
+  commands_ += ShortNumber(fieldId) + LongNumber(static_cast<int>(text.size()));
+  commands_ += text;
+  return *this;
+}
+
+ScreenBuilder& ScreenBuilder::Message(std::string_view text) {
+  Letter('A');
+  commands_ += LongNumber(static_cast<int>(text.size()));
+  commands_ += text;
+  return *this;
+}
+
+ScreenBuilder& ScreenBuilder::Prompt(int inputLength, std::string_view text) {
+  Letter('h');
+  commands_ += ShortNumber(inputLength) + LongNumber(static_cast<int>(text.size()));
+  commands_ += text;
+  return *this;
+}
+
+ScreenBuilder& ScreenBuilder::KeyLabel(int keyCode, std::string_view label) {
+  Letter('S');
+  commands_ += ShortNumber(keyCode) + ShortNumber(static_cast<int>(label.size()));
+  commands_ += label;
+  return *this;
+}
+
+ScreenBuilder& ScreenBuilder::Sound() { return Letter('#'); }
+ScreenBuilder& ScreenBuilder::ScannerEnable(int value) { return Letter('Z').Raw("e" + ShortNumber(value)); }
+ScreenBuilder& ScreenBuilder::UserSound(int number) { return Letter('Z').Raw("s" + ShortNumber(number)); }
+ScreenBuilder& ScreenBuilder::DeviceValues(int a, int b, int c) {
+  return Letter('Z').Raw("v" + LongNumber(a) + LongNumber(b) + LongNumber(c));
+}
+
+ScreenBuilder& ScreenBuilder::SerialOut(int mode, std::string_view bytes) {
+  Letter('>');
+  commands_ += ShortNumber(0) + ShortNumber(mode) + LongNumber(static_cast<int>(bytes.size()));
+  commands_ += bytes;
+  return *this;
+}
+
+ScreenBuilder& ScreenBuilder::FontStep(int step) { return Letter('F').Raw(ShortNumber(step)); }
+ScreenBuilder& ScreenBuilder::StatusRequest() { return Letter('!'); }
+ScreenBuilder& ScreenBuilder::SendFields(int code) { return Letter('W').Raw(ShortNumber(code)); }
+
+ScreenBuilder& ScreenBuilder::Ignored(char letter, std::string_view payload, char marker) {
+  Letter(letter);
+  const int n = static_cast<int>(payload.size());
+  switch (letter) {
+    case 'K': case 'X': case 'r':
+      return Raw(ShortNumber(0));
+    case 'p':
+      return Raw(std::string(payload.substr(0, 2)) + std::string(payload.size() < 2 ? 2 - payload.size() : 0, '0'));
+    case 'D': {
+      std::string block(payload.substr(0, 11));
+      block.resize(11, '0');
+      return Raw(block);
+    }
+    case '$': case '%': case 'I':
+      return Raw(ShortNumber(n)).Raw(payload);
+    case 'j':
+      return Raw(ShortNumber(0) + ShortNumber(n)).Raw(payload);
+    case 'L':
+      return Raw(ShortNumber(0) + ShortNumber(0) + ShortNumber(n)).Raw(payload);
+    case 'v':
+      return Raw(ShortNumber(0) + LongNumber(n)).Raw(payload);
+    case 'M': case 'N': case 'O':
+      return Raw(LongNumber(n)).Raw(payload);
+    case 'P': case 'Q':
+      return Raw(payload).Raw(std::string(1, marker));
+    default:  // B R m z and letters without arguments
+      return *this;
+  }
+}
+
+ScreenBuilder& ScreenBuilder::Raw(std::string_view bytes) {
+  commands_ += bytes;
+  return *this;
+}
+
+ScreenBuilder& ScreenBuilder::Append(const ScreenBuilder& other) { return Raw(other.commands_); }
+
+std::string ScreenBuilder::RecordData() const { return "H" + commands_; }
+std::string ScreenBuilder::Record() const { return RecordData() + std::string(kTerminator); }
+std::string ScreenBuilder::Wire() const { return EscapeForWire(RecordData()) + std::string(kTerminator); }
+
+}  // namespace vantor::testing_support
