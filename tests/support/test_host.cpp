@@ -1,0 +1,300 @@
+// The scripted test host on plain sockets (Winsock on Windows, BSD sockets elsewhere).
+#include "test_host.h"
+
+#ifdef _WIN32
+#include <winsock2.h>
+#include <windows.h>
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace vantor::testing_support {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr std::intptr_t kNone = -1;
+
+#ifdef _WIN32
+SOCKET Raw(std::intptr_t s) { return static_cast<SOCKET>(s); }
+void CloseSocket(std::intptr_t s) { ::closesocket(Raw(s)); }
+void ShutdownBoth(std::intptr_t s) { ::shutdown(Raw(s), SD_BOTH); }
+bool ShutdownSend(std::intptr_t s) { return ::shutdown(Raw(s), SD_SEND) == 0; }
+std::intptr_t OpenSocket() {
+  const SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
+  return s == INVALID_SOCKET ? kNone : static_cast<std::intptr_t>(s);
+}
+// 1 readable, 0 time-out, -1 failure.
+int WaitReadable(std::intptr_t s, Millis timeout) {
+  fd_set set;
+  FD_ZERO(&set);
+  FD_SET(Raw(s), &set);
+  const long ms = static_cast<long>(std::max<Millis::rep>(timeout.count(), 0));
+  timeval tv{ms / 1000, (ms % 1000) * 1000};
+  const int ready = ::select(0, &set, nullptr, nullptr, &tv);
+  if (ready == SOCKET_ERROR) return -1;
+  return ready > 0 ? 1 : 0;
+}
+int SendSome(std::intptr_t s, const char* data, int length) {
+  const int sent = ::send(Raw(s), data, length, 0);
+  return sent == SOCKET_ERROR ? -1 : sent;
+}
+int ReceiveSome(std::intptr_t s, char* data, int length) {
+  const int got = ::recv(Raw(s), data, length, 0);
+  return got == SOCKET_ERROR ? -1 : got;
+}
+std::intptr_t AcceptOne(std::intptr_t listener) {
+  const SOCKET s = ::accept(Raw(listener), nullptr, nullptr);
+  return s == INVALID_SOCKET ? kNone : static_cast<std::intptr_t>(s);
+}
+using AddressLength = int;
+#else
+int Raw(std::intptr_t s) { return static_cast<int>(s); }
+void CloseSocket(std::intptr_t s) { ::close(Raw(s)); }
+void ShutdownBoth(std::intptr_t s) { ::shutdown(Raw(s), SHUT_RDWR); }
+bool ShutdownSend(std::intptr_t s) { return ::shutdown(Raw(s), SHUT_WR) == 0; }
+std::intptr_t OpenSocket() {
+  const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+  return s < 0 ? kNone : static_cast<std::intptr_t>(s);
+}
+int WaitReadable(std::intptr_t s, Millis timeout) {
+  pollfd entry{Raw(s), POLLIN, 0};
+  const int ms = static_cast<int>(std::clamp<Millis::rep>(timeout.count(), 0, 600000));
+  const int ready = ::poll(&entry, 1, ms);
+  if (ready < 0) return -1;
+  if (ready > 0 && (entry.revents & POLLNVAL)) return -1;
+  return ready > 0 ? 1 : 0;
+}
+int SendSome(std::intptr_t s, const char* data, int length) {
+  const ssize_t sent = ::send(Raw(s), data, static_cast<size_t>(length), MSG_NOSIGNAL);
+  return sent < 0 ? -1 : static_cast<int>(sent);
+}
+int ReceiveSome(std::intptr_t s, char* data, int length) {
+  const ssize_t got = ::recv(Raw(s), data, static_cast<size_t>(length), 0);
+  return got < 0 ? -1 : static_cast<int>(got);
+}
+std::intptr_t AcceptOne(std::intptr_t listener) {
+  const int s = ::accept(Raw(listener), nullptr, nullptr);
+  return s < 0 ? kNone : static_cast<std::intptr_t>(s);
+}
+using AddressLength = socklen_t;
+#endif
+
+Millis Remaining(Clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<Millis>(deadline - Clock::now());
+  return left.count() > 0 ? left : Millis(0);
+}
+
+}  // namespace
+
+HostRecord ParseTerminalRecord(std::string raw) {
+  HostRecord record;
+  std::size_t end = raw.size();
+  if (end >= 2 && raw.compare(end - 2, 2, kRecordEnd) == 0) end -= 2;
+  std::size_t digits = 0;
+  while (digits < end && raw[digits] >= '0' && raw[digits] <= '9') ++digits;
+  record.terminalId = raw.substr(0, digits);
+  record.body = raw.substr(digits, end - digits);
+  record.raw = std::move(raw);
+  return record;
+}
+
+TestHost::TestHost(std::uint16_t port) {
+  const std::intptr_t s = OpenSocket();
+  if (s == kNone) return;
+#ifndef _WIN32
+  // A fixed port can be taken again at once after an earlier run.
+  const int on = 1;
+  ::setsockopt(Raw(s), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+#endif
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::bind(Raw(s), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+      ::listen(Raw(s), 4) != 0) {
+    CloseSocket(s);
+    return;
+  }
+  AddressLength length = sizeof address;
+  if (::getsockname(Raw(s), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    CloseSocket(s);
+    return;
+  }
+  port_ = ntohs(address.sin_port);
+  listener_ = s;
+}
+
+TestHost::~TestHost() { Close(); }
+
+bool TestHost::Listening() const {
+  std::lock_guard lock(stateMutex_);
+  return listener_ != kNone;
+}
+
+bool TestHost::Connected() const {
+  std::lock_guard lock(stateMutex_);
+  return connection_ != kNone;
+}
+
+int TestHost::AcceptCount() const {
+  std::lock_guard lock(stateMutex_);
+  return accepted_;
+}
+
+bool TestHost::PeerClosed() const {
+  std::lock_guard lock(stateMutex_);
+  return peerClosed_;
+}
+
+std::string TestHost::ReceivedBytes() const {
+  std::lock_guard lock(stateMutex_);
+  return received_;
+}
+
+bool TestHost::Accept(Millis timeout) {
+  std::intptr_t listener;
+  {
+    std::lock_guard lock(stateMutex_);
+    listener = listener_;
+  }
+  if (listener == kNone) return false;
+  if (WaitReadable(listener, timeout) != 1) return false;
+  const std::intptr_t accepted = AcceptOne(listener);
+  if (accepted == kNone) return false;
+  CloseConnection();
+  std::scoped_lock lock(readMutex_, sendMutex_, stateMutex_);
+  connection_ = accepted;
+  ++accepted_;
+  peerClosed_ = false;
+  inbox_.clear();
+  received_.clear();
+  return true;
+}
+
+bool TestHost::FillOnce(Millis timeout) {
+  std::intptr_t connection;
+  {
+    std::lock_guard lock(stateMutex_);
+    if (connection_ == kNone || peerClosed_) return false;
+    connection = connection_;
+  }
+  if (WaitReadable(connection, timeout) != 1) return false;
+  char chunk[8192];
+  const int got = ReceiveSome(connection, chunk, sizeof chunk);
+  std::lock_guard lock(stateMutex_);
+  if (got <= 0) {
+    peerClosed_ = true;  // end of stream or reset
+    return false;
+  }
+  inbox_.append(chunk, static_cast<std::size_t>(got));
+  received_.append(chunk, static_cast<std::size_t>(got));
+  return true;
+}
+
+std::optional<HostRecord> TestHost::TakeRecord() {
+  std::lock_guard lock(stateMutex_);
+  const std::size_t at = inbox_.find(kRecordEnd);
+  if (at == std::string::npos) return std::nullopt;
+  std::string raw = inbox_.substr(0, at + 2);
+  inbox_.erase(0, at + 2);
+  return ParseTerminalRecord(std::move(raw));
+}
+
+std::optional<HostRecord> TestHost::ReadRecord(Millis timeout) {
+  std::lock_guard reading(readMutex_);
+  const auto deadline = Clock::now() + timeout;
+  for (;;) {
+    if (auto record = TakeRecord()) return record;
+    if (!FillOnce(Remaining(deadline))) {
+      // The last read may have brought a record together with the close.
+      if (auto record = TakeRecord()) return record;
+      if (PeerClosed() || Clock::now() >= deadline) return std::nullopt;
+    }
+  }
+}
+
+bool TestHost::NothingArrives(Millis quiet) {
+  std::lock_guard reading(readMutex_);
+  {
+    std::lock_guard lock(stateMutex_);
+    if (inbox_.find(kRecordEnd) != std::string::npos) return false;
+  }
+  const std::size_t before = ReceivedBytes().size();
+  const auto deadline = Clock::now() + quiet;
+  while (Clock::now() < deadline && !PeerClosed()) FillOnce(Remaining(deadline));
+  return ReceivedBytes().size() == before;
+}
+
+bool TestHost::WaitPeerClosed(Millis timeout) {
+  std::lock_guard reading(readMutex_);
+  const auto deadline = Clock::now() + timeout;
+  while (!PeerClosed()) {
+    if (!Connected() || Clock::now() >= deadline) return false;
+    FillOnce(Remaining(deadline));
+  }
+  return true;
+}
+
+bool TestHost::SendRaw(std::string_view bytes) {
+  std::lock_guard sending(sendMutex_);
+  std::intptr_t connection;
+  {
+    std::lock_guard lock(stateMutex_);
+    connection = connection_;
+  }
+  if (connection == kNone) return false;
+  while (!bytes.empty()) {
+    const int piece = static_cast<int>(std::min<std::size_t>(bytes.size(), 1 << 20));
+    const int sent = SendSome(connection, bytes.data(), piece);
+    if (sent <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(sent));
+  }
+  return true;
+}
+
+bool TestHost::SendRecord(std::string_view body) {
+  std::string record(body);
+  record += kRecordEnd;
+  return SendRaw(record);
+}
+
+bool TestHost::HalfClose() {
+  std::lock_guard sending(sendMutex_);
+  std::lock_guard lock(stateMutex_);
+  return connection_ != kNone && ShutdownSend(connection_);
+}
+
+void TestHost::CloseConnection() {
+  std::intptr_t connection;
+  {
+    std::lock_guard lock(stateMutex_);
+    connection = connection_;
+  }
+  if (connection == kNone) return;
+  ShutdownBoth(connection);  // wakes a reader waiting on it
+  std::scoped_lock lock(readMutex_, sendMutex_, stateMutex_);
+  if (connection_ == connection) {
+    CloseSocket(connection_);
+    connection_ = kNone;
+  }
+}
+
+void TestHost::Close() {
+  CloseConnection();
+  std::lock_guard lock(stateMutex_);
+  if (listener_ != kNone) {
+    CloseSocket(listener_);
+    listener_ = kNone;
+  }
+}
+
+}  // namespace vantor::testing_support

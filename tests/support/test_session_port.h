@@ -1,0 +1,78 @@
+// A SessionPort for tests: stands in for the main window between the session thread and the "UI
+// thread" (the test thread), with a time-out on every wait.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "session/session_port.h"
+
+namespace vantor::testing_support {
+
+class TestSessionPort final : public SessionPort {
+ public:
+  enum class Mode {
+    // The session thread's calls run at once on the session thread, under the port's lock.
+    Direct,
+    // The session thread's calls wait until the test thread serves them (Pump, AwaitSessionThread),
+    // as a window message sent to the UI thread does.
+    Queued,
+  };
+  using RecordHandler = std::function<void(RecordBytes)>;
+
+  // The handler runs for each delivered record under the port's lock (on the UI side).
+  explicit TestSessionPort(RecordHandler handler = {}, Mode mode = Mode::Direct,
+                           std::chrono::milliseconds limit = std::chrono::milliseconds(10000));
+
+  void Indicator(int wparam, int lparam) override;
+  void DeliverRecord(RecordBytes record) override;
+  void SessionEnded(int stopFlag) override;
+  // Serves queued calls until finished(); aborts the program when that takes longer than the limit,
+  // so that a deadlock fails the run instead of hanging it.
+  void AwaitSessionThread(const std::function<bool()>& finished) override;
+
+  // Queued mode: serves calls until done() holds; false on time-out.
+  bool Pump(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+  // True once a call of the session thread waits to be served (Queued mode).
+  bool WaitForPendingCall(std::chrono::milliseconds timeout);
+
+  // Waits until SessionEnded was called; false on time-out (Queued mode: serves calls meanwhile).
+  bool WaitEnded(std::chrono::milliseconds timeout);
+  // Waits until at least `count` records were delivered (Queued mode: serves calls meanwhile).
+  bool WaitRecords(std::size_t count, std::chrono::milliseconds timeout);
+
+  // Runs fn under the port's lock, to read state that the handler writes.
+  template <typename F>
+  auto WithLock(F&& fn) {
+    std::lock_guard lock(mutex_);
+    return fn();
+  }
+
+  std::vector<std::pair<int, int>> Indicators() const;
+  std::vector<std::string> Records() const;
+  std::vector<int> EndedFlags() const;
+
+ private:
+  // Runs the call on the UI side: at once (Direct) or once served (Queued).
+  void Call(std::function<void()> work);
+  bool ServeOne(std::unique_lock<std::mutex>& lock);
+  bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+
+  RecordHandler handler_;
+  Mode mode_;
+  std::chrono::milliseconds limit_;
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::function<void()>*> queue_;
+  std::vector<std::pair<int, int>> indicators_;
+  std::vector<std::string> records_;
+  std::vector<int> ended_;
+};
+
+}  // namespace vantor::testing_support
