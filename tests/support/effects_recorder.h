@@ -1,0 +1,59 @@
+// A ScreenEffects for tests: records every call as a readable line and stands in for the windows.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "screen/screen_effects.h"
+
+namespace vantor::testing_support {
+
+// Lines, one per call, in call order:
+//   "Refresh <page>"  "Show <page>"  "Focus <page>:<field>"  "PageFocus <page>"  "InputOn"
+//   "InputOff"  "Indicator <w>,<l>"  "HostMessage <field>"  "HostPrompt <length>"  "Sound <event>"
+//   "Serial <bytes>" (bytes outside 0x20..0x7E as \xHH)  "Relayout"  "KeyLabel <code>"
+//   "Scanner <0|1>"  "CancelDialog <handle>"  "Discard <page>:<handle>"  "Enable <page>"
+//   "DisableAll"
+// Page refresh stands in for the page window when fakeWindows is on: records with `create` set get a
+// window handle (1000, 1001, ...) when their mode selects a class, and `recreate` swaps the handle
+// for a new one, so that focus requests and discards can be observed.
+class EffectsRecorder : public ScreenEffects {
+ public:
+  std::vector<std::string> calls;
+  bool fakeWindows = true;
+  std::uintptr_t nextWindow = 1000;
+  int windowsCreated = 0;
+  // Called after the line is recorded (for instance to chain to CSession::OnInputOn / OnInputOff).
+  std::function<void()> onInputOn;
+  std::function<void()> onInputOff;
+
+  // All lines joined with " | ".
+  std::string Joined() const;
+  // Number of lines that begin with prefix.
+  int Count(std::string_view prefix) const;
+  void Clear() { calls.clear(); }
+
+  void RefreshPage(CPage& page) override;
+  void ShowPage(int page) override;
+  void RequestFocus(CPage& page, CField& field) override;
+  void FocusPage(CPage& page) override;
+  void InputOn() override;
+  void InputOff() override;
+  void Indicator(int wparam, int lparam) override;
+  void PostHostMessage(int focusField) override;
+  void PostHostPrompt(int inputLength) override;
+  void PlaySound(int soundEvent) override;
+  void SerialOut(std::string_view bytes) override;
+  void Relayout() override;
+  void KeyLabelChanged(int code) override;
+  void ScannerEnable(bool enable) override;
+  void CancelHostDialog(std::uintptr_t dialog) override;
+  void DiscardWindow(int page, std::uintptr_t window) override;
+  void EnablePage(int page) override;
+  void DisableAllPages() override;
+};
+
+}  // namespace vantor::testing_support
