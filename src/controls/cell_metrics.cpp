@@ -5,13 +5,74 @@
 
 namespace vantor {
 
+namespace {
+
+int AtLeastOne(long long value) {
+  if (value < 1) return 1;
+  if (value > 1000000) return 1000000;
+  return static_cast<int>(value);
+}
+
+// The font fitted into the target cell: height first, then width, each stepped down by one.
+CellMetrics FitToPage(const CSettings& settings, FontMeasurer& measurer, int clientWidth,
+                      int clientHeight) {
+  const int cols = settings.screencols() > 0 ? settings.screencols() : 1;
+  const int rows = settings.screenrows() > 0 ? settings.screenrows() : 1;
+  const int targetWidth = clientWidth / cols - 1;
+  const int targetHeight = clientHeight / rows - 2;
+  CellMetrics m;
+  m.cellHeight = AtLeastOne(static_cast<long long>(targetHeight) + 2);
+  m.cellWidth = AtLeastOne(static_cast<long long>(targetWidth) + 1);
+  int height = AtLeastOne(targetHeight);
+  int width = AtLeastOne(targetWidth);
+  FontMetrics tm;
+  bool measured = measurer.Measure(height, width, tm);
+  while (measured && height > 1 &&
+         static_cast<long long>(tm.height) + tm.internalLeading + tm.externalLeading > targetHeight) {
+    --height;
+    measured = measurer.Measure(height, width, tm);
+  }
+  while (measured && width >= 2 &&
+         targetWidth < (static_cast<long long>(tm.maxCharWidth) - tm.aveCharWidth) / 2 + tm.aveCharWidth) {
+    --width;
+    measured = measurer.Measure(height, width, tm);
+  }
+  m.fontHeight = height;
+  m.fontWidth = width;
+  return m;
+}
+
+// The font of the point size (with the host's step), its cell from the measured metrics.
+CellMetrics FollowPointSize(const CSettings& settings, FontMeasurer& measurer) {
+  const int extra = settings.CharacterCellAdditionalWidth();
+  const long long wanted = static_cast<long long>(measurer.LogPixelsY()) * settings.effectivePointSize() / 72;
+  const int height = AtLeastOne(wanted);
+  CellMetrics m;
+  FontMetrics tm;
+  if (!measurer.Measure(height, 0, tm)) {
+    m.fontHeight = height;
+    m.cellHeight = AtLeastOne(static_cast<long long>(height) + 2);
+    m.cellWidth = AtLeastOne(static_cast<long long>(height) / 2 + extra);
+    return m;
+  }
+  m.fontHeight = AtLeastOne(tm.height);
+  m.fontWidth = 0;
+  m.cellHeight = AtLeastOne(static_cast<long long>(tm.height) + tm.internalLeading + tm.externalLeading + 2);
+  if (tm.pitchAndFamily & kTmpfFixedPitch) {
+    // The bit marks a variable-pitch font: widen the cell to hold its wider letters.
+    m.cellWidth = AtLeastOne(static_cast<long long>(extra + (tm.aveCharWidth + 2) * 1.7));
+  } else {
+    m.cellWidth = AtLeastOne(static_cast<long long>(tm.maxCharWidth) + extra);
+  }
+  return m;
+}
+
+}  // namespace
+
 CellMetrics ComputeCellMetrics(const CSettings& settings, FontMeasurer& measurer, int clientWidth,
                                int clientHeight) {
-  (void)settings;
-  (void)measurer;
-  (void)clientWidth;
-  (void)clientHeight;
-  return {};
+  if (settings.fontautosize()) return FitToPage(settings, measurer, clientWidth, clientHeight);
+  return FollowPointSize(settings, measurer);
 }
 
 CellMetrics UpdateCellMetrics(CSettings& settings, FontMeasurer& measurer, int clientWidth,

@@ -1,0 +1,361 @@
+// Tests of the field records, the page registry (id order, rows, cursor, lookups) and the page set.
+#include "controls/field_list.h"
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+#include <vector>
+
+#include "controls/page.h"
+#include "controls/page_list.h"
+#include "effects_recorder.h"
+
+namespace vantor {
+namespace {
+
+using namespace std::string_view_literals;
+
+using testing_support::EffectsRecorder;
+
+std::vector<int> Ids(const CFieldList& list) {
+  std::vector<int> ids;
+  for (const CField* f = list.Head(); f; f = f->NextById()) ids.push_back(f->id);
+  return ids;
+}
+
+std::vector<int> IdsBackwards(const CFieldList& list) {
+  std::vector<int> ids;
+  for (const CField* f = list.Tail(); f; f = f->PreviousById()) ids.push_back(f->id);
+  return ids;
+}
+
+std::vector<int> RowColumns(const CFieldList& list, int row) {
+  std::vector<int> columns;
+  const CFieldRow* node = list.FindRow(row);
+  if (!node) return columns;
+  for (const CField* f = node->first; f; f = f->NextInRow()) columns.push_back(f->column);
+  // The backward chain must agree with the forward one.
+  std::vector<int> back;
+  for (const CField* f = node->last; f; f = f->PreviousInRow()) back.insert(back.begin(), f->column);
+  EXPECT_EQ(columns, back) << "row " << row;
+  return columns;
+}
+
+class FieldListTest : public ::testing::Test {
+ protected:
+  EffectsRecorder effects;
+  CPage page{4, kDefaultPageBackground, &effects};
+  CFieldList& list = page.Fields();
+};
+
+TEST_F(FieldListTest, AddKeepsIdsAscendingWhateverTheOrderOfArrival) {
+  list.Add(5, 0, 0, 3);
+  list.Add(2, 1, 0, 3);
+  list.Add(9, 2, 0, 3);
+  EXPECT_EQ(Ids(list), (std::vector<int>{2, 5, 9}));
+  EXPECT_EQ(IdsBackwards(list), (std::vector<int>{9, 5, 2}));
+  list.Add(7, 3, 0, 3);
+  list.Add(0, 3, 5, 3);
+  EXPECT_EQ(Ids(list), (std::vector<int>{0, 2, 5, 7, 9}));
+  EXPECT_EQ(IdsBackwards(list), (std::vector<int>{9, 7, 5, 2, 0}));
+  EXPECT_EQ(list.Size(), 5u);
+}
+
+TEST_F(FieldListTest, NewRecordHasTheConstructionDefaults) {
+  CField& f = list.Add(12, 3, 7, 5);
+  EXPECT_EQ(f.id, 12);
+  EXPECT_EQ(f.row, 3);
+  EXPECT_EQ(f.column, 7);
+  EXPECT_EQ(f.width, 5);
+  EXPECT_EQ(f.MaxLength(), 5);
+  EXPECT_EQ(f.lastColumn, 11);
+  EXPECT_EQ(f.page, &page);
+  EXPECT_EQ(f.create, 1);
+  EXPECT_EQ(f.recreate, 0);
+  EXPECT_EQ(f.checkSize, 1);
+  EXPECT_FALSE(f.HasText());
+  EXPECT_EQ(f.hasPrefix, 0);
+  EXPECT_EQ(f.modified, 0);
+  EXPECT_EQ(f.window, 0u);
+  EXPECT_EQ(list.Cursor(), &f);
+}
+
+TEST_F(FieldListTest, AddingAnExistingIdReplacesTheRecordAndDiscardsItsWindow) {
+  CField& old = list.Add(5, 1, 1, 4);
+  old.SetText(u"abcd");
+  old.window = 77;
+  list.Add(6, 1, 8, 2);
+  CField& fresh = list.Add(5, 2, 0, 3);
+  EXPECT_EQ(effects.Joined(), "Discard 4:77");
+  EXPECT_EQ(Ids(list), (std::vector<int>{5, 6}));
+  EXPECT_EQ(list.Find(5), &fresh);
+  EXPECT_FALSE(fresh.HasText());
+  EXPECT_EQ(fresh.row, 2);
+  // The old record left row 1, the new one is on row 2.
+  EXPECT_EQ(RowColumns(list, 1), (std::vector<int>{8}));
+  EXPECT_EQ(RowColumns(list, 2), (std::vector<int>{0}));
+}
+
+TEST_F(FieldListTest, FieldsOfARowAreChainedByColumn) {
+  list.Add(1, 4, 10, 2);
+  list.Add(2, 4, 3, 2);
+  EXPECT_EQ(RowColumns(list, 4), (std::vector<int>{3, 10}));
+  list.Add(3, 4, 6, 2);
+  list.Add(4, 4, 0, 2);
+  list.Add(5, 4, 20, 2);
+  EXPECT_EQ(RowColumns(list, 4), (std::vector<int>{0, 3, 6, 10, 20}));
+  // Same start column: the newcomer goes after the field already there.
+  list.Add(6, 4, 6, 1);
+  const CFieldRow* row = list.FindRow(4);
+  ASSERT_NE(row, nullptr);
+  const CField* at6 = row->first->NextInRow()->NextInRow();
+  EXPECT_EQ(at6->id, 3);
+  EXPECT_EQ(at6->NextInRow()->id, 6);
+}
+
+TEST_F(FieldListTest, RowNodesAreOrderedAndFreedWithTheirLastField) {
+  list.Add(1, 8, 0, 2);
+  list.Add(2, 2, 0, 2);
+  list.Add(3, 5, 0, 2);
+  list.Add(4, 5, 4, 2);
+  std::vector<int> rows;
+  for (const CFieldRow* r = list.FirstRow(); r; r = r->next) rows.push_back(r->row);
+  EXPECT_EQ(rows, (std::vector<int>{2, 5, 8}));
+  EXPECT_EQ(list.FindRow(8)->previous->row, 5);
+
+  EXPECT_TRUE(list.Remove(3));
+  EXPECT_EQ(RowColumns(list, 5), (std::vector<int>{4}));
+  EXPECT_TRUE(list.Remove(4));
+  EXPECT_EQ(list.FindRow(5), nullptr);
+  EXPECT_EQ(list.RowCount(), 2u);
+  EXPECT_EQ(list.FindRow(2)->next->row, 8);
+  EXPECT_EQ(list.FindRow(8)->previous->row, 2);
+}
+
+TEST_F(FieldListTest, RemoveDiscardsTheWindowUnlinksAndResetsTheCursor) {
+  list.Add(1, 0, 0, 2);
+  CField& two = list.Add(2, 0, 3, 2);
+  list.Add(3, 0, 6, 2);
+  two.window = 1234;
+  list.Last();
+  EXPECT_TRUE(list.Remove(2));
+  EXPECT_EQ(effects.Joined(), "Discard 4:1234");
+  EXPECT_EQ(Ids(list), (std::vector<int>{1, 3}));
+  EXPECT_EQ(IdsBackwards(list), (std::vector<int>{3, 1}));
+  EXPECT_EQ(RowColumns(list, 0), (std::vector<int>{0, 6}));
+  EXPECT_EQ(list.Cursor(), list.Head());
+  // Unknown id, or a record without a window: nothing discarded.
+  effects.Clear();
+  EXPECT_FALSE(list.Remove(2));
+  EXPECT_TRUE(list.Remove(1));
+  EXPECT_TRUE(effects.calls.empty());
+}
+
+TEST_F(FieldListTest, ClearDiscardsEveryWindowHeadFirstAndEmptiesTheRows) {
+  list.Add(3, 1, 0, 2).window = 30;
+  list.Add(1, 2, 0, 2).window = 10;
+  list.Add(2, 2, 5, 2);
+  list.Clear();
+  EXPECT_EQ(effects.Joined(), "Discard 4:10 | Discard 4:30");
+  EXPECT_TRUE(list.Empty());
+  EXPECT_EQ(list.FirstRow(), nullptr);
+  EXPECT_EQ(list.Head(), nullptr);
+  EXPECT_EQ(list.First(), nullptr);
+  // Usable again afterwards.
+  list.Add(4, 1, 1, 1);
+  EXPECT_EQ(Ids(list), (std::vector<int>{4}));
+}
+
+TEST_F(FieldListTest, CursorWalksBothWaysAndStopsAtTheEnds) {
+  for (int id : {4, 2, 6}) list.Add(id, 0, id, 1);
+  EXPECT_EQ(list.First()->id, 2);
+  EXPECT_EQ(list.Next()->id, 4);
+  EXPECT_EQ(list.Next()->id, 6);
+  EXPECT_EQ(list.Next(), nullptr);
+  EXPECT_EQ(list.Next(), nullptr);
+  EXPECT_EQ(list.Last()->id, 6);
+  EXPECT_EQ(list.Previous()->id, 4);
+  EXPECT_EQ(list.Previous()->id, 2);
+  EXPECT_EQ(list.Previous(), nullptr);
+}
+
+TEST_F(FieldListTest, FindStopsAtAbsentIds) {
+  list.Add(10, 0, 0, 1);
+  list.Add(20, 0, 2, 1);
+  EXPECT_EQ(list.Find(10)->id, 10);
+  EXPECT_EQ(list.Find(20)->id, 20);
+  EXPECT_EQ(list.Find(15), nullptr);
+  EXPECT_EQ(list.Find(-1), nullptr);
+  EXPECT_EQ(list.Find(21), nullptr);
+}
+
+TEST_F(FieldListTest, KindAtReportsTheCoveringFieldOrZero) {
+  CField& reverse = list.Add(1, 2, 5, 4);  // columns 5..8
+  reverse.type = kTypeText;
+  reverse.attributes = 0x30;
+  CField& box = list.Add(2, 2, 12, 3);
+  box.type = kTypeCheckBox;
+  box.attributes = 0x10;
+  EXPECT_EQ(list.KindAt(5, 2), 4);
+  EXPECT_EQ(list.KindAt(8, 2), 4);
+  EXPECT_EQ(list.KindAt(9, 2) & 0xFF, 0);
+  EXPECT_EQ(list.KindAt(4, 2) & 0xFF, 0);
+  EXPECT_EQ(list.KindAt(13, 2), 4 * 4 + 1 + 1);
+  EXPECT_EQ(list.KindAt(6, 3) & 0xFF, 0);  // no such row
+  CField& plain = list.Add(3, 7, 0, 1);
+  plain.attributes = 0x42;  // the video bits alone count
+  EXPECT_EQ(list.KindAt(0, 7), 1);
+}
+
+TEST_F(FieldListTest, FirstSerialInputFieldPrefersTheFirstUnmodified) {
+  EXPECT_EQ(list.FirstSerialInputField(), nullptr);
+  CField& display = list.Add(1, 0, 0, 2);
+  display.flags = 0x41;  // display mode
+  display.serial = 1;
+  CField& plainInput = list.Add(2, 0, 3, 2);
+  plainInput.flags = 0x03;
+  EXPECT_EQ(list.FirstSerialInputField(), nullptr);
+
+  CField& a = list.Add(3, 1, 0, 2);
+  a.flags = 0x03;
+  a.serial = 1;
+  CField& b = list.Add(4, 1, 3, 2);
+  b.flags = 0x07;  // input with auto-send
+  b.serial = 1;
+  EXPECT_EQ(list.FirstSerialInputField(), &a);
+  a.modified = 1;
+  EXPECT_EQ(list.FirstSerialInputField(), &b);
+  b.modified = 1;
+  EXPECT_EQ(list.FirstSerialInputField(), &b);  // all modified: the last of them
+}
+
+TEST(FieldTextTest, TextIsCutToItsCapacity) {
+  CField f(1, 0, 0, 4, nullptr);
+  f.SetText(u"abcdef");
+  EXPECT_EQ(f.Text(), u"abcd");
+  EXPECT_TRUE(f.HasText());
+  f.SetMaxLength(2);
+  EXPECT_EQ(f.Text(), u"ab");
+  f.SetMaxLength(10);
+  f.SetText(u"xy\0z"sv);
+  EXPECT_EQ(f.Text(), u"xy");  // the buffer ends at a NUL
+  f.SetMaxLength(-3);
+  EXPECT_EQ(f.MaxLength(), 0);
+  EXPECT_EQ(f.Text(), u"");
+  f.DropText();
+  EXPECT_FALSE(f.HasText());
+  f.ClearText();
+  EXPECT_TRUE(f.HasText());
+}
+
+TEST(FieldTextTest, CuttingNeverLeavesHalfASurrogatePair) {
+  CField f(1, 0, 0, 2, nullptr);
+  f.SetText(u"a\U0001F600");  // 'a', high, low
+  EXPECT_EQ(f.Text(), u"a");
+  f.SetMaxLength(3);
+  f.SetText(u"a\U0001F600");
+  EXPECT_EQ(f.Text(), u"a\U0001F600");
+}
+
+TEST(FieldTextTest, SetTextAcceptsItsOwnText) {
+  CField f(1, 0, 0, 8, nullptr);
+  f.SetText(u"abcdef");
+  f.SetText(std::u16string_view(f.Text()).substr(2));
+  EXPECT_EQ(f.Text(), u"cdef");
+}
+
+TEST(FieldTextTest, PrefixIsCutAndMarkedByItsLength) {
+  CField f(1, 0, 0, 8, nullptr);
+  f.SetPrefix(u"ABCD", 2);
+  EXPECT_EQ(f.prefix, u"AB");
+  EXPECT_EQ(f.hasPrefix, 1);
+  EXPECT_EQ(f.prefixLength, 2);
+  f.SetPrefix(u"", 0);
+  EXPECT_EQ(f.hasPrefix, 0);
+  f.SetPrefix(u"Q", 1);
+  f.DropPrefix();
+  EXPECT_EQ(f.hasPrefix, 0);
+  EXPECT_TRUE(f.prefix.empty());
+}
+
+TEST(FieldModeTest, InputFieldsAreModeThreeWithoutSerial) {
+  CField f(1, 0, 0, 1, nullptr);
+  f.flags = 0x03;
+  EXPECT_TRUE(f.IsInputField());
+  f.serial = 1;
+  EXPECT_FALSE(f.IsInputField());
+  f.serial = 0;
+  f.flags = 0x3D;  // mode 1 with other bits
+  EXPECT_FALSE(f.IsInputField());
+  f.flags = 0x2F;  // mode 3 with other bits
+  EXPECT_TRUE(f.IsInputField());
+}
+
+TEST(PageListTest, SixteenPagesNumberedWithPageZeroShown) {
+  EffectsRecorder effects;
+  CPageList pages(effects, 0x123456);
+  for (int n = 0; n < 16; ++n) {
+    ASSERT_NE(pages.Page(n), nullptr);
+    EXPECT_EQ(pages.Page(n)->Number(), n);
+    EXPECT_EQ(pages.Page(n)->background, 0x123456u);
+    EXPECT_EQ(pages.Page(n)->shown, n == 0);
+  }
+  EXPECT_EQ(pages.Page(16), nullptr);
+  EXPECT_EQ(pages.Page(-1), nullptr);
+  EXPECT_EQ(pages.Page(207), nullptr);
+  EXPECT_TRUE(effects.calls.empty());
+}
+
+TEST(PageListTest, ShowMarksOnePageAndReachesTheWindows) {
+  EffectsRecorder effects;
+  CPageList pages(effects, kDefaultPageBackground);
+  pages.Show(3);
+  for (int n = 0; n < 16; ++n) EXPECT_EQ(pages.Page(n)->shown, n == 3) << n;
+  pages.Show(40);  // no such page: every page hidden
+  for (int n = 0; n < 16; ++n) EXPECT_FALSE(pages.Page(n)->shown) << n;
+  EXPECT_EQ(effects.Joined(), "Show 3 | Show 40");
+}
+
+TEST(PageListTest, RefreshEnableAndDisableOnlyForExistingPages) {
+  EffectsRecorder effects;
+  CPageList pages(effects, kDefaultPageBackground);
+  pages.Refresh(2);
+  pages.Refresh(16);
+  pages.Enable(15);
+  pages.Enable(-1);
+  pages.DisableAll();
+  EXPECT_EQ(effects.Joined(), "Refresh 2 | Enable 15 | DisableAll");
+}
+
+TEST(PageListTest, ClearAllEmptiesEveryPageAndDiscardsTheirWindows) {
+  EffectsRecorder effects;
+  CPageList pages(effects, kDefaultPageBackground);
+  pages.Page(0)->Fields().Add(1, 0, 0, 1).window = 5;
+  pages.Page(9)->Fields().Add(2, 0, 0, 1).window = 6;
+  pages.Page(15)->Fields().Add(3, 0, 0, 1);
+  pages.ClearAll();
+  for (int n = 0; n < 16; ++n) EXPECT_TRUE(pages.Page(n)->Fields().Empty()) << n;
+  EXPECT_EQ(effects.Joined(), "Discard 0:5 | Discard 9:6");
+}
+
+TEST(EffectsRecorderTest, RefreshGivesRecordsWindowsAsThePageWould) {
+  EffectsRecorder effects;
+  CPage page(1, kDefaultPageBackground, &effects);
+  CField& shown = page.Fields().Add(1, 0, 0, 2);
+  shown.flags = 0x03;
+  CField& none = page.Fields().Add(2, 0, 3, 2);
+  none.flags = 0x00;  // mode 0: no window
+  effects.RefreshPage(page);
+  EXPECT_NE(shown.window, 0u);
+  EXPECT_EQ(shown.create, 0);
+  EXPECT_EQ(none.window, 0u);
+  const std::uintptr_t first = shown.window;
+  shown.recreate = 1;
+  effects.RefreshPage(page);
+  EXPECT_NE(shown.window, first);
+  EXPECT_EQ(shown.recreate, 0);
+  EXPECT_EQ(effects.windowsCreated, 2);
+}
+
+}  // namespace
+}  // namespace vantor
