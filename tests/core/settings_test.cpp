@@ -1,0 +1,253 @@
+// Tests of the settings object: defaults, setter limits, group operations and the shared value rules.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "config/setting_rules.h"
+#include "config/settings.h"
+
+namespace vantor {
+namespace {
+
+TEST(SettingsModel, NewObjectHoldsTheDefaults) {
+  const CSettings s("x.ini");
+  EXPECT_EQ(s.settingsPath(), std::filesystem::path("x.ini"));
+  EXPECT_EQ(s.hostname(), u"127.0.0.1");
+  EXPECT_EQ(s.hostport(), 9999);
+  EXPECT_EQ(s.terminalid(), 1);
+  EXPECT_FALSE(s.fieldIsUTF8());
+  EXPECT_EQ(s.screencols(), 80);
+  EXPECT_EQ(s.screenrows(), 24);
+  EXPECT_EQ(s.toolbarsize(), 0);
+  EXPECT_FALSE(s.fullscreen());
+  EXPECT_EQ(s.windowstate(), 0);
+  EXPECT_EQ(s.windowpos(), (WindowPos{0, 0, 240, 320}));
+  EXPECT_TRUE(s.ShowWaterMark());
+  EXPECT_EQ(s.WaterMarkText(), u"Vantor II");
+  EXPECT_FALSE(s.CustomColorMode());
+  EXPECT_EQ(s.fontname(), u"Courier New");
+  EXPECT_EQ(s.fontpointsize(), 9);
+  EXPECT_FALSE(s.fontautosize());
+  EXPECT_EQ(s.CharacterCellAdditionalWidth(), 1);
+  EXPECT_FALSE(s.UpperCaseInputMode());
+  EXPECT_EQ(s.intercharacterdelay(), 30);
+  EXPECT_TRUE(s.fieldedit());
+  EXPECT_TRUE(s.fieldentertof0());
+  EXPECT_EQ(s.fieldnumericvalue(), u"0123456789+-%*/.$");
+  EXPECT_TRUE(s.UnderlineFixedTextMode());
+  EXPECT_FALSE(s.scannerappendenter());
+  EXPECT_TRUE(s.scannerappendf0());
+  EXPECT_TRUE(s.scanneroverwritefield());
+  EXPECT_TRUE(s.ScannerModeCallBack());
+  EXPECT_EQ(s.ForeGroundColor(), 0x000000u);
+  EXPECT_EQ(s.BackGroundColor(), 0xC3B295u);
+  EXPECT_EQ(s.InputForeGroundColor(), 0x000000u);
+  EXPECT_EQ(s.InputBackGroundColor(), 0xFFFFFFu);
+  EXPECT_EQ(s.FocusForeGroundColor(), 0x000000u);
+  EXPECT_EQ(s.FocusBackGroundColor(), 0x9EF0FFu);
+  EXPECT_EQ(s.SelectedForeGround(), 0xFFFFFFu);
+  EXPECT_EQ(s.SelectedBackGroundColor(), 0x33CCFFu);
+  EXPECT_EQ(s.CheckBoxCheckAndRadioButtonDotColor(), 0x000000u);
+  EXPECT_EQ(s.serial(), (SerialLine{u"COM1:", u"9600", u"8", u"None", u"1"}));
+  EXPECT_FALSE(s.serialcommand());
+  EXPECT_EQ(s.serialfeature(), (SerialFeature{false, 0, 0, false, 0, 0}));
+  EXPECT_EQ(s.serialTimeouts(), (SerialTimeouts{500, 0, 0, 0, 0}));
+  EXPECT_FALSE(s.KorvathAdminMode());
+  for (int e = 0; e < kSoundEventCount; ++e) {
+    SCOPED_TRACE(e);
+    EXPECT_EQ(s.SoundType(e), 0);
+    EXPECT_EQ(s.SoundFile(e), u"");
+    EXPECT_EQ(s.soundTone(e), (SoundTone{30, 1}));
+    EXPECT_EQ(s.VibrateEnabled(e), 0);
+    EXPECT_EQ(s.VibrateOnTime(e), 100);
+    EXPECT_EQ(s.VibrateOffTime(e), 100);
+    EXPECT_EQ(s.VibrateIterations(e), 1);
+  }
+  EXPECT_EQ(s.pointSizeAdjustment(), 0);
+  EXPECT_EQ(s.effectivePointSize(), 9);
+  EXPECT_EQ(s.fontQuality(), 0);
+  EXPECT_EQ(s.fontOutPrecision(), 4);
+}
+
+TEST(SettingsModel, NumberSettersClampLowerLimitFirst) {
+  CSettings s;
+  s.set_terminalid(0);
+  EXPECT_EQ(s.terminalid(), 1);
+  s.set_terminalid(1000);
+  EXPECT_EQ(s.terminalid(), 999);
+  s.set_terminalid(INT_MIN);
+  EXPECT_EQ(s.terminalid(), 1);
+  s.set_terminalid(999);
+  EXPECT_EQ(s.terminalid(), 999);
+
+  s.set_hostport(70000);
+  EXPECT_EQ(s.hostport(), 65535);
+  s.set_hostport(0);
+  EXPECT_EQ(s.hostport(), 1);
+  s.set_hostport(65535);
+  EXPECT_EQ(s.hostport(), 65535);
+
+  s.set_screensize(300, 0);
+  EXPECT_EQ(s.screensize(), (ScreenSize{207, 1}));
+  s.set_screensize(-4, 208);
+  EXPECT_EQ(s.screencols(), 1);
+  EXPECT_EQ(s.screenrows(), 207);
+  s.set_screensize(40, 16);
+  EXPECT_EQ(s.screensize(), (ScreenSize{40, 16}));
+}
+
+TEST(SettingsModel, TextSettersCutToTheirBuffers) {
+  CSettings s;
+  const std::u16string forty(40, u'F');
+  s.set_fontname(forty);
+  EXPECT_EQ(s.fontname(), std::u16string(31, u'F'));
+  s.set_fontname(u"Arial");
+  EXPECT_EQ(s.fontname(), u"Arial");
+
+  s.set_WaterMarkText(std::u16string(50, u'W'));
+  EXPECT_EQ(s.WaterMarkText().size(), kWaterMarkTextMax);
+  s.set_WaterMarkText(u"");
+  EXPECT_EQ(s.WaterMarkText(), u"");
+
+  s.set_SoundFile(3, std::u16string(400, u'p'));
+  EXPECT_EQ(s.SoundFile(3).size(), kSoundFileMax);
+
+  s.set_serial(SerialLine{std::u16string(25, u'C'), u"19200", u"7", u"Even", u"2"});
+  EXPECT_EQ(s.serial().port, std::u16string(19, u'C'));
+  EXPECT_EQ(s.serial().baud, u"19200");
+  EXPECT_EQ(s.serial().stopBits, u"2");
+
+  // A long hostname is kept whole.
+  const std::u16string longHost(600, u'h');
+  s.set_hostname(longHost);
+  EXPECT_EQ(s.hostname(), longHost);
+}
+
+TEST(SettingsModel, NumericCharsDropQuotesAndRepeats) {
+  CSettings s;
+  s.set_fieldnumericvalue(u"1\"12");
+  EXPECT_EQ(s.fieldnumericvalue(), u"12");
+  s.set_fieldnumericvalue(u"");
+  EXPECT_EQ(s.fieldnumericvalue(), u"");
+  s.set_fieldnumericvalue(u"\"\"\"");
+  EXPECT_EQ(s.fieldnumericvalue(), u"");
+  s.set_fieldnumericvalue(u"9.9,0.-");
+  EXPECT_EQ(s.fieldnumericvalue(), u"9.,0-");
+}
+
+TEST(SettingsModel, NumericCharsWalkAtMost255Characters) {
+  // 300 distinct characters: only the first 255 are looked at.
+  std::u16string distinct;
+  for (char16_t c = 0x100; c < 0x100 + 300; ++c) distinct.push_back(c);
+  EXPECT_EQ(FilterNumericChars(distinct), distinct.substr(0, 255));
+  // A character past the 255th is not taken even when the walk kept fewer than 255.
+  std::u16string repeated(255, u'1');
+  repeated += u"2";
+  EXPECT_EQ(FilterNumericChars(repeated), u"1");
+}
+
+TEST(SettingsModel, GroupOperations) {
+  CSettings s;
+  s.set_windowpos(-10, 20, 300, 400);
+  EXPECT_EQ(s.windowposLeft(), -10);
+  EXPECT_EQ(s.windowposTop(), 20);
+  EXPECT_EQ(s.windowposWidth(), 300);
+  EXPECT_EQ(s.windowposHeight(), 400);
+
+  s.set_serialTimeouts(SerialTimeouts{1, 2, 3, 4, 5});
+  EXPECT_EQ(s.serialReadIntervalTimeout(), 1);
+  EXPECT_EQ(s.serialReadTotalTimeoutMultiplier(), 2);
+  EXPECT_EQ(s.serialReadTotalTimeoutConstant(), 3);
+  EXPECT_EQ(s.serialWriteTotalTimeoutMultiplier(), 4);
+  EXPECT_EQ(s.serialWriteTotalTimeoutConstant(), 5);
+
+  s.set_soundTone(2, 440, 250);
+  EXPECT_EQ(s.soundTone(2), (SoundTone{440, 250}));
+  EXPECT_EQ(s.SoundToneFrequency(2), 440);
+  EXPECT_EQ(s.SoundToneDuration(2), 250);
+  EXPECT_EQ(s.soundTone(1), (SoundTone{30, 1}));  // other events untouched
+}
+
+TEST(SettingsModel, SoundEventIndexOutsideRangeIsHarmless) {
+  CSettings s;
+  s.set_SoundType(8, 2);
+  s.set_SoundFile(-1, u"x.wav");
+  s.set_soundTone(100, 1, 1);
+  s.set_VibrateIterations(INT_MIN, 9);
+  s.set_soundEvent(8, SoundEventSettings{2, u"y.wav", 1, 2, 3, 4, 5, 6});
+  EXPECT_EQ(s.soundEvent(8), SoundEventSettings{});
+  EXPECT_EQ(s.soundEvent(-1), SoundEventSettings{});
+  EXPECT_EQ(s.SoundFile(INT_MAX), u"");
+  for (int e = 0; e < kSoundEventCount; ++e) EXPECT_EQ(s.soundEvent(e), SoundEventSettings{}) << e;
+  EXPECT_EQ(SoundEventPrefix(8), "");
+  EXPECT_EQ(SoundEventPrefix(0), "Normal");
+  EXPECT_EQ(SoundEventPrefix(3), "ScanReject");
+  EXPECT_EQ(SoundEventPrefix(7), "User04");
+}
+
+TEST(SettingsModel, SoundEventGroupSetterCutsTheFileName) {
+  CSettings s;
+  s.set_soundEvent(5, SoundEventSettings{1, std::u16string(300, u'w'), 440, 20, 1, 50, 60, 3});
+  const SoundEventSettings& g = s.soundEvent(5);
+  EXPECT_EQ(g.SoundType, 1);
+  EXPECT_EQ(g.SoundFile.size(), kSoundFileMax);
+  EXPECT_EQ(g.VibrateIterations, 3);
+  s.set_VibrateEnabled(5, 0);
+  s.set_VibrateOnTime(5, 7);
+  s.set_VibrateOffTime(5, 8);
+  EXPECT_EQ(s.VibrateEnabled(5), 0);
+  EXPECT_EQ(s.VibrateOnTime(5), 7);
+  EXPECT_EQ(s.VibrateOffTime(5), 8);
+}
+
+TEST(SettingsModel, EffectivePointSizeAddsTheHostStepWithoutOverflow) {
+  CSettings s;
+  s.set_pointSizeAdjustment(-3);
+  EXPECT_EQ(s.effectivePointSize(), 6);
+  s.set_fontpointsize(INT_MAX);
+  s.set_pointSizeAdjustment(10);
+  EXPECT_EQ(s.effectivePointSize(), INT_MAX);
+  s.set_fontpointsize(INT_MIN);
+  s.set_pointSizeAdjustment(-10);
+  EXPECT_EQ(s.effectivePointSize(), INT_MIN);
+}
+
+TEST(SettingRules, CutTextKeepsWholeSurrogatePairs) {
+  const std::u16string text = u"ab\U0001F600c";  // a, b, high, low, c
+  EXPECT_EQ(CutText(text, 3), u"ab");
+  EXPECT_EQ(CutText(text, 4), u"ab\U0001F600");
+  EXPECT_EQ(CutText(text, 10), text);
+  EXPECT_EQ(CutText(text, 0), u"");
+}
+
+TEST(SettingRules, AsciiToIntFollowsAtoiAndSaturates) {
+  EXPECT_EQ(AsciiToInt("42"), 42);
+  EXPECT_EQ(AsciiToInt("  -17xyz"), -17);
+  EXPECT_EQ(AsciiToInt("+8"), 8);
+  EXPECT_EQ(AsciiToInt("\t\r\n 5"), 5);
+  EXPECT_EQ(AsciiToInt("abc"), 0);
+  EXPECT_EQ(AsciiToInt(""), 0);
+  EXPECT_EQ(AsciiToInt("-"), 0);
+  EXPECT_EQ(AsciiToInt("2147483647"), INT_MAX);
+  EXPECT_EQ(AsciiToInt("-2147483648"), INT_MIN);
+  EXPECT_EQ(AsciiToInt("2147483648"), INT_MAX);
+  EXPECT_EQ(AsciiToInt("99999999999999999999999999999"), INT_MAX);
+  EXPECT_EQ(AsciiToInt("-99999999999999999999999999999"), INT_MIN);
+}
+
+TEST(SettingRules, UnsignedDecimalReadsLeadingDigits) {
+  EXPECT_EQ(ReadUnsignedDecimal(u"70000"), 70000);
+  EXPECT_EQ(ReadUnsignedDecimal(u""), 0);
+  EXPECT_EQ(ReadUnsignedDecimal(u"-5"), 0);
+  EXPECT_EQ(ReadUnsignedDecimal(u"12ab"), 12);
+  EXPECT_EQ(ReadUnsignedDecimal(u"99999999999999"), INT_MAX);
+  // A dialog's OK: the number read and clamped by the setter.
+  CSettings s;
+  s.set_hostport(ReadUnsignedDecimal(u""));
+  EXPECT_EQ(s.hostport(), 1);
+  s.set_terminalid(ReadUnsignedDecimal(u"99999999999999"));
+  EXPECT_EQ(s.terminalid(), 999);
+}
+
+}  // namespace
+}  // namespace vantor
