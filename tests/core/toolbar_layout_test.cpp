@@ -1,0 +1,262 @@
+// Toolbar rules: sizes by setting, button placement, bar lines, bevel pixels, greyed pictures, key labels.
+#include "toolbar/toolbar_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace vantor::toolbar {
+namespace {
+
+TEST(ToolbarSize, EachSettingGivesItsBarPictureAndButtonSize) {
+  struct Case {
+    int setting;
+    bool built;
+    int setIndex, barHeight, picture, button;
+  };
+  const Case cases[] = {
+      {-1, false, 0, 0, 0, 0},      {-7, false, 0, 0, 0, 0}, {INT_MIN, false, 0, 0, 0, 0},
+      {0, true, 0, 27, 16, 20},     {1, true, 1, 43, 32, 36}, {2, true, 2, 59, 48, 52},
+      {5, true, 0, 27, 16, 20},     {3, true, 0, 27, 16, 20}, {INT_MAX, true, 0, 27, 16, 20},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.setting);
+    const BarSize size = BarSizeFor(c.setting);
+    EXPECT_EQ(size.built, c.built);
+    if (!c.built) continue;
+    EXPECT_EQ(size.setIndex, c.setIndex);
+    EXPECT_EQ(size.barHeight, c.barHeight);
+    EXPECT_EQ(size.picture, c.picture);
+    EXPECT_EQ(size.button, c.button);
+  }
+}
+
+TEST(ToolbarSize, ButtonsSitOneBarHeightApart) {
+  const std::map<int, std::vector<int>> lefts{
+      {0, {4, 31, 58, 85, 112}}, {1, {4, 47, 90, 133, 176}}, {2, {4, 63, 122, 181, 240}}};
+  for (const auto& [setting, expected] : lefts) {
+    const BarSize size = BarSizeFor(setting);
+    for (int i = 0; i < kButtonCount; ++i) {
+      const Rect place = ButtonRect(i, size.barHeight, size.picture, size.picture);
+      EXPECT_EQ(place, (Rect{expected[static_cast<std::size_t>(i)], 4, size.button, size.button}))
+          << "setting " << setting << " button " << i;
+    }
+  }
+  // A picture of another size still gets a 2-pixel frame all round.
+  EXPECT_EQ(ButtonRect(1, 27, 10, 12), (Rect{31, 4, 14, 16}));
+}
+
+TEST(ToolbarTable, LabelsCodesAndPicturesInTableOrder) {
+  const std::u16string_view labels[] = {u"SAVE", u"BACK", u"EXIT", u"NEXT", u"CLEAR"};
+  const unsigned keys[] = {1, 3, 8, 4, 2};
+  const std::array<int, 3> bitmaps[] = {{169, 170, 171}, {133, 134, 135}, {145, 146, 147}, {156, 157, 158},
+                                        {139, 140, 141}};
+  for (int i = 0; i < kButtonCount; ++i) {
+    const ButtonSpec& spec = kButtons[static_cast<std::size_t>(i)];
+    EXPECT_EQ(spec.label, labels[i]);
+    EXPECT_EQ(spec.defaultKey, keys[i]);
+    EXPECT_EQ(spec.bitmap, bitmaps[i]);
+  }
+}
+
+TEST(ToolbarBar, LinesAtTheTopAndTheBottomEdge) {
+  std::array<BarLine, 6> lines{};
+  ASSERT_EQ(BarLines(27, lines), 6);
+  const std::pair<int, Rgb> expected[] = {{0, {140, 140, 140}},  {1, {153, 153, 153}}, {2, {166, 166, 166}},
+                                          {3, {178, 178, 178}},  {25, {166, 166, 166}}, {26, {64, 64, 64}}};
+  for (std::size_t i = 0; i < 6; ++i) {
+    EXPECT_EQ(lines[i].y, expected[i].first);
+    EXPECT_EQ(lines[i].colour, expected[i].second);
+  }
+}
+
+TEST(ToolbarBar, LinesOutsideAFlatBarAreLeftOut) {
+  std::array<BarLine, 6> lines{};
+  const int count = BarLines(3, lines);
+  ASSERT_EQ(count, 5);  // y 0, 1, 2, then height-2 = 1 and height-1 = 2; y 3 is outside
+  for (int i = 0; i < count; ++i) {
+    EXPECT_GE(lines[static_cast<std::size_t>(i)].y, 0);
+    EXPECT_LT(lines[static_cast<std::size_t>(i)].y, 3);
+  }
+  EXPECT_EQ(BarLines(0, lines), 0);
+  EXPECT_EQ(BarLines(-5, lines), 0);
+}
+
+// Draws the bevel the way a pen does (last point left out) into a grid of colours.
+std::vector<std::vector<Rgb>> RasterBevel(int w, int h, bool pressed) {
+  std::vector<std::vector<Rgb>> grid(static_cast<std::size_t>(h), std::vector<Rgb>(static_cast<std::size_t>(w), kFace));
+  for (const Segment& s : ButtonBevel(w, h, pressed)) {
+    EXPECT_TRUE(s.x0 == s.x1 || s.y0 == s.y1) << "bevel lines are straight";
+    const int dx = (s.x1 > s.x0) - (s.x1 < s.x0), dy = (s.y1 > s.y0) - (s.y1 < s.y0);
+    for (int x = s.x0, y = s.y0; x != s.x1 || y != s.y1; x += dx, y += dy) {
+      EXPECT_TRUE(x >= 0 && x < w && y >= 0 && y < h) << x << "," << y;
+      if (x >= 0 && x < w && y >= 0 && y < h) grid[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = s.colour;
+    }
+  }
+  return grid;
+}
+
+TEST(ToolbarButton, ReleasedBevelIsLightAboveLeftAndDarkBelowRight) {
+  const int w = 20, h = 20, r = w - 1, b = h - 1;
+  const auto g = RasterBevel(w, h, false);
+  auto at = [&](int x, int y) { return g[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]; };
+  const Rgb a{230, 230, 230}, bb{217, 217, 217}, c{153, 153, 153}, d{166, 166, 166};
+  for (int x = 1; x < r; ++x) EXPECT_EQ(at(x, 0), a) << x;
+  for (int y = 1; y < b; ++y) EXPECT_EQ(at(0, y), a) << y;
+  for (int y = 1; y < b; ++y) EXPECT_EQ(at(r, y), c) << y;
+  for (int x = 1; x < r; ++x) EXPECT_EQ(at(x, b), c) << x;
+  // Second ring; where the rings' ends meet the darker line is drawn last.
+  for (int x = 2; x < r - 1; ++x) EXPECT_EQ(at(x, 1), bb) << x;
+  for (int y = 2; y < b - 1; ++y) EXPECT_EQ(at(1, y), bb) << y;
+  for (int y = 1; y < b; ++y) EXPECT_EQ(at(r - 1, y), d) << y;
+  for (int x = 2; x < r; ++x) EXPECT_EQ(at(x, b - 1), d) << x;
+  EXPECT_EQ(at(1, 1), bb);
+  EXPECT_EQ(at(1, b - 1), bb);
+  // The four corners stay face grey (pen lines leave out their last point), and so does the inside.
+  EXPECT_EQ(at(0, 0), kFace);
+  EXPECT_EQ(at(r, 0), kFace);
+  EXPECT_EQ(at(0, b), kFace);
+  EXPECT_EQ(at(r, b), kFace);
+  for (int y = 2; y < b - 1; ++y)
+    for (int x = 2; x < r - 1; ++x) EXPECT_EQ(at(x, y), kFace);
+}
+
+TEST(ToolbarButton, PressedBevelSwapsLightAndDark) {
+  const auto released = RasterBevel(36, 36, false);
+  const auto pressed = RasterBevel(36, 36, true);
+  const std::map<std::tuple<int, int, int>, Rgb> swap{{{230, 230, 230}, {153, 153, 153}},
+                                                      {{217, 217, 217}, {166, 166, 166}},
+                                                      {{153, 153, 153}, {230, 230, 230}},
+                                                      {{166, 166, 166}, {217, 217, 217}},
+                                                      {{191, 191, 191}, {191, 191, 191}}};
+  for (std::size_t y = 0; y < 36; ++y) {
+    for (std::size_t x = 0; x < 36; ++x) {
+      const Rgb before = released[y][x];
+      const auto it = swap.find({before.r, before.g, before.b});
+      ASSERT_NE(it, swap.end());
+      EXPECT_EQ(pressed[y][x], it->second) << x << "," << y;
+    }
+  }
+}
+
+TEST(ToolbarGreyed, ChannelBlendUsesIntegerArithmetic) {
+  EXPECT_EQ(GreyedChannel(0), 95);
+  EXPECT_EQ(GreyedChannel(255), 222);
+  EXPECT_EQ(GreyedChannel(191), 190);
+  EXPECT_EQ(GreyedChannel(2), 95);    // 254 / 255 rounds down
+  EXPECT_EQ(GreyedChannel(3), 96);    // 381 / 255
+  EXPECT_EQ(GreyedChannel(128), 158);  // 95 + 16256 / 255 = 95 + 63
+  EXPECT_EQ(GreyedColour({255, 0, 128}), (Rgb{222, 95, 158}));
+}
+
+TEST(ToolbarGreyed, TransparentPixelsStayAndOthersAreBlended) {
+  const std::uint32_t key = 0x00FF00FFu;
+  std::vector<std::uint32_t> pixels{key, 0x00000000u, 0x00FFFFFFu, 0xAA102030u, key | 0xFF000000u};
+  GreyPixels(pixels, key | 0x11000000u);  // the key is compared without its top byte
+  EXPECT_EQ(pixels[0], key);
+  EXPECT_EQ(pixels[1], 0x005F5F5Fu);
+  EXPECT_EQ(pixels[2], 0x00DEDEDEu);
+  // 0x10 -> 95 + 7, 0x20 -> 95 + 15, 0x30 -> 95 + 23; the top byte is kept.
+  EXPECT_EQ(pixels[3], 0xAA666E76u);
+  EXPECT_EQ(pixels[4], key | 0xFF000000u);
+}
+
+TEST(ToolbarGreyed, APaintedPixelNeverTurnsIntoAHole) {
+  // With a grey key colour a blended pixel could land on it; it must stay visible.
+  const std::uint32_t key = 0x005F5F5Fu;  // what pure black blends to
+  std::vector<std::uint32_t> pixels{0x00000000u, key, 0x00010101u};
+  GreyPixels(pixels, key);
+  EXPECT_NE(pixels[0], key);
+  EXPECT_EQ(pixels[0] & 0xFFFF00u, 0x5F5F00u);  // only blue stepped
+  EXPECT_EQ(pixels[1], key);
+  EXPECT_NE(pixels[2], key);
+}
+
+class KeyLabels : public ::testing::Test {
+ protected:
+  std::array<KeyBinding, kButtonCount> buttons{};
+  void SetUp() override {
+    for (std::size_t i = 0; i < buttons.size(); ++i) buttons[i] = {kButtons[i].label, kButtons[i].defaultKey, false};
+  }
+  const KeyBinding& Named(std::u16string_view label) {
+    for (const KeyBinding& b : buttons)
+      if (b.label == label) return b;
+    ADD_FAILURE() << "no such button";
+    return buttons[0];
+  }
+};
+
+TEST_F(KeyLabels, MatchingLabelTakesTheCodeAndIsEnabled) {
+  const LabelResult result = ApplyKeyLabel(buttons, 7, u"NEXT");
+  EXPECT_EQ(result.index, 3);
+  EXPECT_EQ(result.effect, LabelEffect::Enabled);
+  EXPECT_EQ(Named(u"NEXT").key, 7u);
+  EXPECT_TRUE(Named(u"NEXT").enabled);
+  for (const auto* other : {u"SAVE", u"BACK", u"EXIT", u"CLEAR"}) EXPECT_FALSE(Named(other).enabled);
+}
+
+TEST_F(KeyLabels, ComparisonIsCaseSensitiveSoTheCodeHolderIsDisabled) {
+  ApplyKeyLabel(buttons, 7, u"NEXT");
+  const LabelResult result = ApplyKeyLabel(buttons, 7, u"next");
+  EXPECT_EQ(result.index, 3);
+  EXPECT_EQ(result.effect, LabelEffect::Disabled);
+  EXPECT_FALSE(Named(u"NEXT").enabled);
+  EXPECT_EQ(Named(u"NEXT").key, 7u);
+}
+
+TEST_F(KeyLabels, AnEarlierButtonCarryingTheCodeStopsTheWalk) {
+  buttons[0].enabled = true;  // SAVE, default code 1
+  const LabelResult result = ApplyKeyLabel(buttons, 1, u"NEXT");
+  EXPECT_EQ(result.index, 0);
+  EXPECT_EQ(result.effect, LabelEffect::Disabled);
+  EXPECT_FALSE(Named(u"SAVE").enabled);
+  EXPECT_EQ(Named(u"NEXT").key, 4u);
+  EXPECT_FALSE(Named(u"NEXT").enabled);
+}
+
+TEST_F(KeyLabels, OnlyTheFirstCodeHolderIsDisabled) {
+  ApplyKeyLabel(buttons, 9, u"BACK");
+  buttons[4].key = 9;  // CLEAR carries the same code and is enabled
+  buttons[4].enabled = true;
+  const LabelResult result = ApplyKeyLabel(buttons, 9, u"HELP");
+  EXPECT_EQ(result.index, 1);
+  EXPECT_FALSE(Named(u"BACK").enabled);
+  EXPECT_TRUE(buttons[4].enabled);
+  EXPECT_EQ(buttons[4].key, 9u);
+}
+
+TEST_F(KeyLabels, AnEarlierCodeHolderShieldsALaterMatchingLabel) {
+  ApplyKeyLabel(buttons, 9, u"BACK");
+  const LabelResult result = ApplyKeyLabel(buttons, 9, u"CLEAR");
+  EXPECT_EQ(result.index, 1);
+  EXPECT_FALSE(Named(u"BACK").enabled);
+  EXPECT_FALSE(Named(u"CLEAR").enabled);
+  EXPECT_EQ(Named(u"CLEAR").key, 2u);
+}
+
+TEST_F(KeyLabels, MatchingLabelIsEnabledAgainWithAnotherCode) {
+  ApplyKeyLabel(buttons, 5, u"EXIT");
+  ApplyKeyLabel(buttons, 12, u"EXIT");
+  EXPECT_TRUE(Named(u"EXIT").enabled);
+  EXPECT_EQ(Named(u"EXIT").key, 12u);
+}
+
+TEST_F(KeyLabels, NoMatchNoHolderChangesNothing) {
+  const auto before = buttons;
+  const LabelResult result = ApplyKeyLabel(buttons, 30, u"SAVE ");
+  EXPECT_EQ(result.index, -1);
+  EXPECT_EQ(result.effect, LabelEffect::None);
+  for (std::size_t i = 0; i < buttons.size(); ++i) {
+    EXPECT_EQ(buttons[i].key, before[i].key);
+    EXPECT_EQ(buttons[i].enabled, before[i].enabled);
+  }
+  // An empty label (a key with no text) matches no button either.
+  EXPECT_EQ(ApplyKeyLabel(buttons, 31, u"").index, -1);
+  EXPECT_EQ(ApplyKeyLabel(buttons, 8, u"").effect, LabelEffect::Disabled);
+}
+
+}  // namespace
+}  // namespace vantor::toolbar
