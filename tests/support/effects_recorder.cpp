@@ -25,6 +25,12 @@ int EffectsRecorder::Count(std::string_view prefix) const {
   return n;
 }
 
+std::vector<std::string> RecordCapture::Data() const {
+  std::vector<std::string> out;
+  for (const auto& sent : records) out.push_back(sent.data);
+  return out;
+}
+
 void EffectsRecorder::RefreshPage(CPage& page) {
   calls.push_back("Refresh " + std::to_string(page.Number()));
   if (!fakeWindows) return;

@@ -1,4 +1,4 @@
-// A ScreenEffects for tests: records every call as a readable line and stands in for the windows.
+// Session test doubles: a ScreenEffects that records every call and stands in for the windows, a record capture, a fixed clock.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "common/clock.h"
 #include "screen/screen_effects.h"
+#include "session/responses.h"
 
 namespace vantor::testing_support {
 
@@ -54,6 +56,34 @@ class EffectsRecorder : public ScreenEffects {
   void DiscardWindow(int page, std::uintptr_t window) override;
   void EnablePage(int page) override;
   void DisableAllPages() override;
+};
+
+// Captures the session's outgoing records (CSession::SetRecordSender) as (terminal id, bytes).
+class RecordCapture : public RecordSender {
+ public:
+  struct Sent {
+    int terminalId = 0;
+    std::string data;
+  };
+  std::vector<Sent> records;
+  bool fail = false;  // report every send as failed (still captured)
+
+  bool SendRecord(int terminalId, std::string_view data) override {
+    records.push_back({terminalId, std::string(data)});
+    return !fail;
+  }
+  // The bytes of every record, in order.
+  std::vector<std::string> Data() const;
+  void Clear() { records.clear(); }
+};
+
+// A clock that tells what the test sets.
+class FixedClock : public Clock {
+ public:
+  int second = 0;
+  LocalDateTime local;
+  int UtcSecond() const override { return second; }
+  LocalDateTime LocalNow() const override { return local; }
 };
 
 }  // namespace vantor::testing_support

@@ -1,0 +1,308 @@
+// Tests of the response records, byte for byte, as the session builds and sends them.
+#include "session/responses.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "config/settings.h"
+#include "controls/field_list.h"
+#include "effects_recorder.h"
+#include "session/csession.h"
+
+namespace vantor {
+namespace {
+
+using testing_support::EffectsRecorder;
+using testing_support::FixedClock;
+using testing_support::RecordCapture;
+
+std::string Bytes(std::initializer_list<int> values) {
+  std::string out;
+  for (int v : values) out.push_back(static_cast<char>(v));
+  return out;
+}
+
+class ResponsesTest : public ::testing::Test {
+ protected:
+  ResponsesTest() {
+    session.SetRecordSender(&sent);
+    session.SetTerminalId(1);
+    session.SetKeyboardState(kKeyboardReady);
+  }
+
+  CField& Input(int id, std::u16string_view text, bool modified = true, int page = 0) {
+    CField& f = session.Pages().Page(page)->Fields().Add(id, id, 0, 40);
+    f.flags = 0x03;
+    f.SetText(text);
+    f.modified = modified ? 1 : 0;
+    return f;
+  }
+
+  CSettings settings;
+  EffectsRecorder effects;
+  FixedClock clock;
+  CSession session{settings, effects, clock};
+  RecordCapture sent;
+};
+
+TEST_F(ResponsesTest, EnterWithOneChangedField) {
+  Input(3, u"ab");
+  session.SetFocusField(3);
+  EXPECT_TRUE(session.SendFunctionKey(0));
+  ASSERT_EQ(sent.records.size(), 1u);
+  EXPECT_EQ(sent.records[0].terminalId, 1);
+  EXPECT_EQ(sent.records[0].data, "RF03=32ab");
+  EXPECT_EQ(session.KeyboardState(), kKeyboardLocked);
+}
+
+TEST_F(ResponsesTest, OnlyModifiedFieldsAreReportedAndOnlyOnce) {
+  Input(1, u"x", false);
+  Input(4, u"yy");
+  Input(2, u"zzz");
+  session.SetFocusField(-1);
+  session.SendFunctionKey(5);
+  session.SendFunctionKey(5);
+  EXPECT_EQ(sent.Data(), (std::vector<std::string>{"RF5/=23zzz=42yy", "RF5/"}));
+  EXPECT_EQ(session.Pages().Page(0)->Fields().Find(4)->modified, 0);
+}
+
+TEST_F(ResponsesTest, FieldsOfOtherPagesAreNotReported) {
+  Input(1, u"here");
+  Input(2, u"there", true, 1);
+  session.SetFocusField(1);
+  session.SendFieldResponse();
+  EXPECT_EQ(sent.Data(), (std::vector<std::string>{"R%1=14here"}));
+  EXPECT_EQ(session.Pages().Page(1)->Fields().Find(2)->modified, 1);
+}
+
+TEST_F(ResponsesTest, NoCurrentPageSendsTheHeaderAlone) {
+  Input(1, u"here");
+  session.SetCurrentPage(30);
+  session.SetFocusField(1);
+  session.SendFunctionKey(2);
+  EXPECT_EQ(sent.Data(), (std::vector<std::string>{"RF21"}));
+}
+
+TEST_F(ResponsesTest, FieldAndFocusNumbersAreOneByteAndNotDoubled) {
+  Input(207, u"q");
+  session.SetFocusField(207);
+  session.SendFunctionKey(24);
+  EXPECT_EQ(sent.records.at(0).data, "RFH" + Bytes({0xFF, '=', 0xFF, '1', 'q'}));
+  EXPECT_EQ(FieldNumberByte(-1), '/');
+  EXPECT_EQ(FieldNumberByte(-48), '/');  // never a zero byte
+  EXPECT_EQ(FieldNumberByte(208), '/');
+  EXPECT_EQ(FieldNumberByte(0), '0');
+}
+
+TEST_F(ResponsesTest, FunctionCodeUsesItsLowByte) {
+  session.SetFocusField(0);
+  session.SendFunctionKey(0x100 + 4);
+  EXPECT_EQ(sent.records.at(0).data, "RF40");
+}
+
+TEST_F(ResponsesTest, PrefixModesZeroAndOneAddThePrefixOnce) {
+  CField& f = Input(1, u"ABC");
+  f.SetPrefix(u"AB", 2);
+  f.prefixMode = 0;
+  EXPECT_EQ(ReportedText(f), u"ABC");  // not doubled
+  f.SetText(u"C");
+  EXPECT_EQ(ReportedText(f), u"ABC");
+  f.prefixMode = 1;
+  f.SetText(u"A");
+  EXPECT_EQ(ReportedText(f), u"ABA");
+  f.SetText(u"");
+  EXPECT_EQ(ReportedText(f), u"AB");
+}
+
+TEST_F(ResponsesTest, PrefixModesTwoAndThreeStripThePrefix) {
+  CField& f = Input(1, u"ABC");
+  f.SetPrefix(u"AB", 2);
+  f.prefixMode = 2;
+  EXPECT_EQ(ReportedText(f), u"C");
+  f.SetText(u"XYZ");
+  EXPECT_EQ(ReportedText(f), u"XYZ");
+  f.prefixMode = 3;
+  f.SetText(u"AB");
+  EXPECT_EQ(ReportedText(f), u"");
+  session.SetFocusField(1);
+  session.SendFunctionKey(0);
+  EXPECT_EQ(sent.records.at(0).data, "RF01=10");  // an empty item
+}
+
+TEST_F(ResponsesTest, NoPrefixReportsTheTextAsItIs) {
+  CField& f = Input(1, u"ABC");
+  f.SetPrefix(u"", 0);
+  f.prefixMode = 0;
+  EXPECT_EQ(ReportedText(f), u"ABC");
+}
+
+TEST_F(ResponsesTest, Utf8LengthsCountTheConvertedBytes) {
+  settings.set_fieldIsUTF8(true);
+  Input(1, u"\u00e9");
+  session.SetFocusField(1);
+  session.SendFunctionKey(0);
+  EXPECT_EQ(sent.records.at(0).data, "RF01=12" + Bytes({0xC3, 0xA9}));
+  settings.set_fieldIsUTF8(false);
+  session.Pages().Page(0)->Fields().Find(1)->modified = 1;
+  session.SendFunctionKey(0);
+  EXPECT_EQ(sent.records.at(1).data, "RF01=11" + Bytes({0xE9}));
+}
+
+TEST_F(ResponsesTest, LongTextsUseTheLongLengthForm) {
+  CField& f = session.Pages().Page(0)->Fields().Add(1, 0, 0, 300);
+  f.flags = 3;
+  f.SetText(std::u16string(210, u'x'));
+  f.modified = 1;
+  session.SetFocusField(1);
+  session.SendFunctionKey(0);
+  EXPECT_EQ(sent.records.at(0).data, "RF01=1!12" + std::string(210, 'x'));
+}
+
+TEST_F(ResponsesTest, TextBeyondTheLongestLengthIsCutAtACharacterBoundary) {
+  settings.set_fieldIsUTF8(true);
+  CField& f = session.Pages().Page(0)->Fields().Add(1, 0, 0, 20000);
+  f.flags = 3;
+  f.SetText(std::u16string(20000, u'\u20ac'));  // 3 bytes each: 60000 bytes
+  f.modified = 1;
+  session.SetFocusField(1);
+  session.SendFunctionKey(0);
+  const std::string& data = sent.records.at(0).data;
+  // 43263 is 207 * 208 + 207; the cut falls on a whole character: 14421 * 3 = 43263.
+  const std::string header = "RF01=1!" + Bytes({0xFF, 0xFF});
+  ASSERT_EQ(data.substr(0, header.size()), header);
+  EXPECT_EQ(data.size(), header.size() + 43263u);
+
+  f.SetText(std::u16string(14422, u'\u20ac') + u"a");  // 43267 bytes: last whole character ends at 43266
+  f.modified = 1;
+  session.SendFunctionKey(0);
+  const std::string& second = sent.records.at(1).data;
+  const std::size_t bytes = second.size() - header.size();
+  EXPECT_EQ(bytes % 3, 0u);
+  EXPECT_LE(bytes, 43263u);
+  const std::string length = second.substr(7, 2);
+  EXPECT_EQ(static_cast<std::size_t>((static_cast<unsigned char>(length[0]) - 48) * 208 +
+                                     (static_cast<unsigned char>(length[1]) - 48)),
+            bytes);
+}
+
+TEST_F(ResponsesTest, PromptReplyShortAndLongForms) {
+  session.SetPromptLength(300);
+  session.PromptBuffer(u"yes");
+  EXPECT_TRUE(session.SendPromptReply());
+  session.PromptBuffer(std::u16string(207, u'a'));
+  session.SendPromptReply();
+  session.PromptBuffer(std::u16string(208, u'b'));
+  session.SendPromptReply();
+  session.PromptBuffer(std::u16string(210, u'c'));
+  session.SendPromptReply();
+  ASSERT_EQ(sent.records.size(), 4u);
+  EXPECT_EQ(sent.records[0].data, "R?3yes");
+  EXPECT_EQ(sent.records[1].data, "R?" + Bytes({0xFF}) + std::string(207, 'a'));
+  EXPECT_EQ(sent.records[2].data, "R?!10" + std::string(208, 'b'));
+  EXPECT_EQ(sent.records[3].data, "R?!12" + std::string(210, 'c'));
+  EXPECT_EQ(session.KeyboardState(), kKeyboardLocked);
+}
+
+TEST_F(ResponsesTest, PromptReplyIsReleasedAfterSendingAndEmptyWithoutPrompt) {
+  session.SetPromptLength(5);
+  session.PromptBuffer(u"abcdefgh");
+  EXPECT_EQ(session.PromptReply(), u"abcde");  // cut to the input length
+  session.SendPromptReply();
+  EXPECT_TRUE(session.PromptReply().empty());
+  session.SendPromptReply();
+  session.PromptBuffer(u"zz");
+  session.SetPromptLength(-1);
+  session.SendPromptReply();
+  EXPECT_EQ(sent.Data(), (std::vector<std::string>{"R?5abcde", "R?0", "R?0"}));
+}
+
+TEST_F(ResponsesTest, StatusResponseForTwentyFourByEighty) {
+  settings.set_screensize(80, 24);
+  session.SetScreenSize(80, 24);
+  clock.second = 7;
+  session.Stamp();
+  session.SetKeyboardState(kKeyboardLocked);
+  EXPECT_TRUE(session.SendStatus());
+  ASSERT_EQ(sent.records.size(), 1u);
+  EXPECT_EQ(sent.records[0].data, "R!" + Bytes({0x82, '2', '1', '0', 'X', 0xDC, '@', '7'}));
+  EXPECT_EQ(session.KeyboardState(), kKeyboardLocked);
+}
+
+TEST_F(ResponsesTest, StatusResponseOfTheInitialSession) {
+  // 26 columns and 10 rows until the session thread copies the settings.
+  EXPECT_EQ(BuildStatusResponse(26, 10, 59), "R!" + Bytes({0x82, '2', '1', '0', 13 + 48, (0xA0 | 5) + 48, '@', 59 + 48}));
+  EXPECT_EQ(BuildStatusResponse(207, 207, 0), "R!" + Bytes({0x82, '2', '1', '0', 103 + 48, (0xA0 | 7) + 48, '@', '0'}));
+}
+
+TEST_F(ResponsesTest, SerialInputIsSplitIntoWholeResponses) {
+  EXPECT_TRUE(session.SendSerialInput("abc"));
+  EXPECT_TRUE(session.SendSerialInput(std::string(207, 'x')));
+  EXPECT_TRUE(session.SendSerialInput(std::string(207, 'y') + std::string(208, 'z')));
+  ASSERT_EQ(sent.records.size(), 5u);
+  EXPECT_EQ(sent.records[0].data, "R<13abc");
+  EXPECT_EQ(sent.records[1].data, "R<1" + Bytes({0xFF}) + std::string(207, 'x'));
+  EXPECT_EQ(sent.records[2].data, "R<1" + Bytes({0xFF}) + std::string(207, 'y'));
+  EXPECT_EQ(sent.records[3].data, "R<1" + Bytes({0xFF}) + std::string(207, 'z'));
+  EXPECT_EQ(sent.records[4].data, "R<11z");
+  EXPECT_EQ(session.KeyboardState(), kKeyboardReady);  // not a locking response
+}
+
+TEST_F(ResponsesTest, SerialInputStopsAtAZeroByteAndAfterAFailedSend) {
+  session.SendSerialInput(std::string("ab\0cd", 5));
+  EXPECT_EQ(sent.Data(), (std::vector<std::string>{"R<12ab"}));
+  sent.Clear();
+  sent.fail = true;
+  EXPECT_FALSE(session.SendSerialInput(std::string(500, 'q')));
+  EXPECT_EQ(sent.records.size(), 1u);
+}
+
+TEST_F(ResponsesTest, EmptySerialInputIsOneEmptyResponse) {
+  int calls = 0;
+  std::string record;
+  EXPECT_EQ(SendSerialInputResponses("", [&](std::string_view r) {
+              ++calls;
+              record = r;
+              return true;
+            }),
+            1);
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(record, "R<10");
+}
+
+TEST_F(ResponsesTest, GoodbyeAndOwnRecords) {
+  session.SetTerminalId(42);
+  session.SendGoodbye();
+  session.SendOwnRecord("I", true);
+  session.SendOwnRecord("", false);
+  ASSERT_EQ(sent.records.size(), 3u);
+  EXPECT_EQ(sent.records[0].data, "&");
+  EXPECT_EQ(sent.records[0].terminalId, 42);
+  EXPECT_EQ(sent.records[1].data, "I");
+  EXPECT_EQ(sent.records[1].terminalId, 42);
+  EXPECT_EQ(sent.records[2].data, "");
+  EXPECT_EQ(sent.records[2].terminalId, 0);
+}
+
+TEST(LengthEncodingTest, ShortAndLongForms) {
+  std::string out;
+  AppendLength(out, 0);
+  AppendLength(out, 207);
+  AppendLength(out, 208);
+  AppendLength(out, 43263);
+  AppendLength(out, 99999);  // held to the longest form
+  EXPECT_EQ(out, Bytes({'0', 0xFF, '!', '1', '0', '!', 0xFF, 0xFF, '!', 0xFF, 0xFF}));
+}
+
+TEST(LengthEncodingTest, CutEncodedKeepsUtf8SequencesWhole) {
+  const std::string text = "a\xC3\xA9\xE2\x82\xAC";  // a, e-acute, euro
+  EXPECT_EQ(CutEncoded(text, 2, CodePage::Utf8), "a");
+  EXPECT_EQ(CutEncoded(text, 3, CodePage::Utf8), "a\xC3\xA9");
+  EXPECT_EQ(CutEncoded(text, 5, CodePage::Utf8), "a\xC3\xA9");
+  EXPECT_EQ(CutEncoded(text, 6, CodePage::Utf8), text);
+  EXPECT_EQ(CutEncoded(text, 2, CodePage::Ansi), "a\xC3");
+}
+
+}  // namespace
+}  // namespace vantor
