@@ -31,5 +31,8 @@ int WaitReadable(Handle socket, int seconds);
 int Receive(Handle socket, char* buffer, int size);
 // Wakes a thread waiting on the socket and closes it; false when the close failed.
 bool Close(Handle socket);
+// Ends both directions but keeps the handle: a thread waiting on the socket wakes and reads the end of
+// the stream, and the handle number cannot be reused before its owner closes it.
+bool Shutdown(Handle socket);
 
 }  // namespace vantor::net

@@ -78,6 +78,8 @@ int Receive(Handle socket, char* buffer, int size) {
   return got < 0 ? -1 : static_cast<int>(got);
 }
 
+bool Shutdown(Handle socket) { return ::shutdown(Raw(socket), SHUT_RDWR) == 0; }
+
 bool Close(Handle socket) {
   // Unlike closesocket, close() alone does not wake a thread blocked in poll() on the socket.
   ::shutdown(Raw(socket), SHUT_RDWR);

@@ -76,6 +76,8 @@ int Receive(Handle socket, char* buffer, int size) {
   return got == SOCKET_ERROR ? -1 : got;
 }
 
+bool Shutdown(Handle socket) { return ::shutdown(Raw(socket), SD_BOTH) == 0; }
+
 bool Close(Handle socket) { return ::closesocket(Raw(socket)) == 0; }
 
 }  // namespace vantor::net

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 namespace vantor {
 
@@ -10,6 +11,16 @@ namespace {
 constexpr int kPrefixMax = 3;
 constexpr int kFrameBuffer = 2048;
 static_assert(kPrefixMax + kLargestSendPiece + 2 <= kFrameBuffer);
+
+// Winsock's closesocket ends a select, recv or connect waiting on the socket in another thread, and
+// its shutdown does not; a BSD close wakes nothing, its shutdown does. So on BSD sockets a close shuts
+// the socket down first and releases the handle once no other call uses it (the number could be
+// reused at once), while on Winsock it closes at once.
+#ifdef _WIN32
+constexpr bool kCloseWakesWaiters = true;
+#else
+constexpr bool kCloseWakesWaiters = false;
+#endif
 }  // namespace
 
 std::string TerminalIdPrefix(int terminalId) {
@@ -56,25 +67,27 @@ bool WSockCom::Connect(const std::string& host, std::uint16_t port) {
     return false;
   }
   net::SetLingerZero(socket);
-  // Published before the blocking connect, so that a close from the UI thread can abort it.
-  socket_ = socket;
-  address_ = ResolveHost(host);
+  {
+    // Published before the blocking connect, so that a close from the UI thread can abort it.
+    std::unique_lock lock(use_);
+    broken_ = false;
+    socket_ = socket;
+  }
   bool ok = false;
-  if (address_ == 0) {
-    lastError_ = net::LastError();
-  } else if (net::Connect(socket, address_, port)) {
-    ok = true;
-  } else {
-    lastError_ = net::LastError();
+  {
+    std::shared_lock lock(use_, std::defer_lock);
+    if constexpr (!kCloseWakesWaiters) lock.lock();
+    address_ = ResolveHost(host);
+    if (address_ == 0) {
+      lastError_ = net::LastError();
+    } else if (net::Connect(socket, address_, port)) {
+      ok = !broken_.load();  // shut down while connecting: the session is being stopped
+    } else {
+      lastError_ = net::LastError();
+    }
   }
-  if (!ok) {
-    // Only whoever takes the handle out closes it, so it is never closed twice.
-    const net::Handle mine = socket_.exchange(net::kInvalid);
-    if (mine != net::kInvalid) net::Close(mine);
-    return false;
-  }
-  // Closed by the UI thread while connecting: the socket is gone already.
-  return socket_.load() == socket;
+  if (!ok) Close();
+  return ok;
 }
 
 bool WSockCom::SendAll(net::Handle socket, const char* data, int length) {
@@ -89,8 +102,9 @@ bool WSockCom::SendAll(net::Handle socket, const char* data, int length) {
 }
 
 bool WSockCom::Send(int terminalId, std::string_view data) {
+  std::shared_lock lock(use_);
   const net::Handle socket = socket_.load();
-  if (socket == net::kInvalid) return false;
+  if (socket == net::kInvalid || broken_.load()) return false;
   data = data.substr(0, data.find('\0'));
   const int piece = SendPieceSize(net::SendBufferSize(socket));
   const std::string prefix = TerminalIdPrefix(terminalId);
@@ -122,9 +136,7 @@ bool WSockCom::Send(int terminalId, std::string_view data) {
     }
   }
   if (!ok) {
-    // Closed here unless another thread closed it already.
-    net::Handle expected = socket;
-    if (socket_.compare_exchange_strong(expected, net::kInvalid)) net::Close(socket);
+    Break(socket);
     return false;
   }
   return true;
@@ -133,8 +145,9 @@ bool WSockCom::Send(int terminalId, std::string_view data) {
 int WSockCom::Receive(std::uint8_t* buffer, int size, int seconds) {
   if (buffer == nullptr || size <= 0) return -1;
   std::memset(buffer, 0, static_cast<std::size_t>(size));
+  std::shared_lock lock(use_);
   const net::Handle socket = socket_.load();
-  if (socket == net::kInvalid) return -1;
+  if (socket == net::kInvalid || broken_.load()) return -1;
   if (net::WaitReadable(socket, seconds) != 1) return -1;
   const int got = net::Receive(socket, reinterpret_cast<char*>(buffer), size);
   if (got <= 0) return 0;
@@ -142,7 +155,24 @@ int WSockCom::Receive(std::uint8_t* buffer, int size, int seconds) {
   return length > 0 ? length : -1;
 }
 
+void WSockCom::Break(net::Handle socket) {
+  broken_ = true;
+  net::Shutdown(socket);
+}
+
+void WSockCom::Shutdown() {
+  std::shared_lock lock(use_);
+  const net::Handle socket = socket_.load();
+  if (socket != net::kInvalid) Break(socket);
+}
+
 bool WSockCom::Close() {
+  std::unique_lock lock(use_, std::defer_lock);
+  if constexpr (!kCloseWakesWaiters) {
+    // Wake every call waiting on the socket, then close once they have let go of the handle.
+    Shutdown();
+    lock.lock();
+  }
   const net::Handle socket = socket_.exchange(net::kInvalid);
   if (socket == net::kInvalid) return true;
   return net::Close(socket);

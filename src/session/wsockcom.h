@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <shared_mutex>
 #include <string>
 #include <string_view>
 
@@ -30,7 +31,9 @@ int SendPieceSize(int sendBufferSize);
 int UnescapeInPlace(std::uint8_t* data, int length, bool& pendingFf);
 
 // Used by the session thread (connect, receive, its own records) and the UI thread (responses, close
-// on stop); the handle is atomic so that the UI thread can close the socket under a waiting receive.
+// on stop). Where a close does not wake a thread waiting on the socket, Close shuts the socket down
+// first and releases the handle only once no other call is using it, so a handle number is never
+// used after it could have been reused.
 class WSockCom {
  public:
   WSockCom() = default;
@@ -46,7 +49,8 @@ class WSockCom {
   bool Connect(const std::string& host, std::uint16_t port);
 
   // Sends one record: terminal id prefix (none for 0), the data up to its first zero byte, the
-  // terminator. False when not connected or a send failed; a failed send closes the connection.
+  // terminator. False when not connected or a send failed; a failed send shuts the connection down
+  // (not connected from then on).
   bool Send(int terminalId, std::string_view data);
 
   // Waits up to `seconds` for input and reads once. Returns the number of bytes placed in the buffer
@@ -55,16 +59,25 @@ class WSockCom {
   // when the read brought only the second half of an escaped pair.
   int Receive(std::uint8_t* buffer, int size, int seconds);
 
-  // True unless closing the socket failed; not connected afterwards in every case.
+  // Any thread: ends a receive, send or connect waiting on the socket in another thread and closes
+  // it. True unless closing the socket failed; not connected afterwards in every case.
   bool Close();
 
-  bool IsConnected() const { return socket_.load() != net::kInvalid; }
+  // Any thread: ends the connection without releasing the handle; a receive waiting on it (or a
+  // connect in progress) ends at once, and every later send and receive fails.
+  void Shutdown();
+
+  bool IsConnected() const { return socket_.load() != net::kInvalid && !broken_.load(); }
   int LastError() const { return lastError_.load(); }
 
  private:
   bool SendAll(net::Handle socket, const char* data, int length);
+  void Break(net::Handle socket);
 
+  // Shared by send, receive, connect and shutdown; exclusive for close.
+  mutable std::shared_mutex use_;
   std::atomic<net::Handle> socket_{net::kInvalid};
+  std::atomic<bool> broken_{false};
   std::atomic<int> lastError_{0};
   std::uint32_t address_ = 0;
   // Touched only by the receiving thread.
