@@ -1,0 +1,128 @@
+// Tests of the session object on a real loopback connection: start, identification, responses on
+// the link, the I record, stop.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "config/settings.h"
+#include "effects_recorder.h"
+#include "session/csession.h"
+#include "session/record_dispatch.h"
+#include "test_host.h"
+#include "test_session_port.h"
+
+namespace vantor {
+namespace {
+
+using testing_support::EffectsRecorder;
+using testing_support::FixedClock;
+using testing_support::kRecordEnd;
+using testing_support::TestHost;
+using testing_support::TestSessionPort;
+using namespace std::chrono_literals;
+
+class SessionLinkTest : public ::testing::Test {
+ protected:
+  SessionLinkTest() {
+    settings.set_hostname(u"127.0.0.1");
+    settings.set_hostport(host.Port());
+    settings.set_terminalid(5);
+    settings.set_screensize(80, 24);
+    clock.second = 33;
+  }
+  ~SessionLinkTest() override { session.Stop(); }
+
+  std::string NextRecord() {
+    const auto record = host.ReadRecord(5s);
+    return record ? record->raw : "<none>";
+  }
+
+  template <typename F>
+  auto Ui(F&& fn) {
+    return port.WithLock(fn);
+  }
+
+  TestHost host;
+  CSettings settings;
+  EffectsRecorder effects;
+  FixedClock clock;
+  // Declared before the session, so it outlives it.
+  TestSessionPort port{[this](RecordBytes record) { DispatchRecord(session, record); }};
+  CSession session{settings, effects, clock};
+};
+
+TEST_F(SessionLinkTest, IdentifiesRespondsOnTheLinkAndStopsWithoutGoodbye) {
+  ASSERT_TRUE(host.Listening());
+  ASSERT_TRUE(session.Start(port));
+  EXPECT_FALSE(session.Start(port));  // one session thread at a time
+  ASSERT_TRUE(host.Accept(5s));
+  EXPECT_EQ(NextRecord(), "5I" + kRecordEnd);
+  Ui([&] {
+    EXPECT_EQ(session.ScreenCols(), 80);
+    EXPECT_EQ(session.ScreenRows(), 24);
+    EXPECT_EQ(session.TerminalId(), 5);
+    EXPECT_EQ(session.SessionStamp(), 33);
+    return 0;
+  });
+
+  ASSERT_TRUE(host.SendRecord("A"));
+  EXPECT_EQ(NextRecord(), "5I" + kRecordEnd);
+
+  // A key while the host has not unlocked the keyboard goes nowhere; once unlocked it goes out once.
+  Ui([&] { return session.OnKey(-1, 3); });
+  Ui([&] {
+    session.SetKeyboardState(kKeyboardReady);
+    return session.OnKey(-1, 3);
+  });
+  EXPECT_EQ(NextRecord(), "5RF3/" + kRecordEnd);
+  Ui([&] { return session.OnKey(-1, 4); });
+  EXPECT_TRUE(host.NothingArrives(100ms));
+
+  session.Stop();
+  EXPECT_TRUE(host.WaitPeerClosed(5s));
+  EXPECT_EQ(host.ReceivedBytes(), "5I" + kRecordEnd + "5I" + kRecordEnd + "5RF3/" + kRecordEnd);
+  EXPECT_EQ(port.EndedFlags(), std::vector<int>{1});
+}
+
+TEST_F(SessionLinkTest, IRecordResetsTheScreenAndIsAnsweredWithTheEmptyRecord) {
+  ASSERT_TRUE(session.Start(port));
+  ASSERT_TRUE(host.Accept(5s));
+  EXPECT_EQ(NextRecord(), "5I" + kRecordEnd);
+  Ui([&] {
+    CField& f = session.Pages().Page(3)->Fields().Add(1, 0, 0, 4);
+    f.window = 99;
+    session.SetKeyLabel(1, u"NEXT");
+    session.SetKeyboardState(kKeyboardReady);
+    clock.second = 50;
+    return 0;
+  });
+  ASSERT_TRUE(host.SendRecord("I"));
+  EXPECT_EQ(NextRecord(), kRecordEnd);
+  Ui([&] {
+    EXPECT_TRUE(session.Pages().Page(3)->Fields().Empty());
+    EXPECT_EQ(session.SessionStamp(), 50);
+    EXPECT_NE(session.KeyLabel(1), nullptr);
+    EXPECT_EQ(session.KeyboardState(), kKeyboardReady);
+    EXPECT_EQ(effects.Count("Discard 3:99"), 1);
+    return 0;
+  });
+}
+
+TEST_F(SessionLinkTest, HostCloseIsAnsweredWithGoodbye) {
+  ASSERT_TRUE(session.Start(port));
+  ASSERT_TRUE(host.Accept(5s));
+  EXPECT_EQ(NextRecord(), "5I" + kRecordEnd);
+  ASSERT_TRUE(host.HalfClose());
+  EXPECT_EQ(NextRecord(), "5&" + kRecordEnd);
+  ASSERT_TRUE(port.WaitEnded(5s));
+  EXPECT_EQ(port.EndedFlags(), std::vector<int>{0});
+  session.Stop();
+  // Started again, as the main window's reconnection does.
+  ASSERT_TRUE(session.Start(port));
+  ASSERT_TRUE(host.Accept(5s));
+  EXPECT_EQ(NextRecord(), "5I" + kRecordEnd);
+}
+
+}  // namespace
+}  // namespace vantor
