@@ -1,0 +1,246 @@
+// The screen command interpreter: the walk, the bytes each command consumes, the end-of-record
+// processing in its order, and records cut short.
+#include "screen/interpreter.h"
+
+#include <string>
+#include <vector>
+
+#include "interpreter_fixture.h"
+#include "screen/commands.h"
+
+namespace vantor {
+namespace {
+
+using testing_support::ScreenBuilder;
+
+// Runs one handler over `bytes` (its letter first) and returns the offset where it left the
+// position: the last byte it consumed, or the size when it ran to the end.
+class CommandBytesTest : public InterpreterTest {
+ protected:
+  CommandBytesTest() {
+    Setup(ScreenBuilder().Input(1, 0, 0, 5).Fixed(2, 1, 0, "text"));
+  }
+  long Consumed(const std::string& bytes) {
+    const auto* begin = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    ScreenRun run(session, begin, begin + bytes.size());
+    const CommandHandler handler = HandlerFor(begin[0]);
+    EXPECT_NE(handler, nullptr) << bytes;
+    if (handler) handler(run);
+    return static_cast<long>(run.args.Position() - begin);
+  }
+};
+
+TEST_F(CommandBytesTest, EveryCommandConsumesExactlyItsArguments) {
+  const std::string x208(208, 'x');
+  const std::string zero(1, '\0');
+  struct Case {
+    std::string bytes;
+    long last;
+  };
+  const std::vector<Case> cases = {
+      {"!~", 0},          {"#o5", 0},           {"$3abc~", 4},        {"%0~", 1},
+      {"+1CD~", 3},       {">023abc~", 6},      {">02!10" + x208 + "~", 213},
+      {"@5~", 1},         {"A3abc~", 4},        {"A!10" + x208 + "~", 211},
+      {"B~", 0},          {"C~", 0},            {"D12345678901~", 11}, {"E~", 0},
+      {"F1~", 1},         {"I2ab~", 3},         {"K5~", 1},           {"L003abc~", 6},
+      {"M2ab~", 3},       {"N!10" + x208 + "~", 211},                 {"O0~", 1},
+      {"PabcQ~", 4},      {"PabBc", 3},         {"Pab" + zero + "c", 3},
+      {"R~", 0},          {"S32ab~", 4},        {"SX2ab~", 4},        {"W4~", 1},
+      {"X5~", 1},         {"Ze1~", 2},          {"Zs2~", 2},          {"Zv12!10~", 6},
+      {"Zq~", 1},         {"a12ab~", 4},        {"b11~", 2},          {"c1~", 1},
+      {"d0~", 1},         {"e9~", 1},           {"f1004abcd~", 8},    {"h52ab~", 4},
+      {"i100C@4~", 6},    {"i100C@!10~", 8},    {"j02ab~", 4},        {"k12~", 2},
+      {"l~", 0},          {"m~", 0},            {"o1~", 1},           {"pab~", 2},
+      {"r5~", 1},         {"s0~", 1},           {"u12ab~", 4},        {"u92ab~", 4},
+      {"v0!10" + x208 + "~", 212},              {"w10@AS@M~", 7},     {"w10@B07D0@P@X~", 12},
+      {"y1=2PX~", 5},     {"y9=2PX~", 5},       {"z~", 0},
+      // Cut short by the end: the position stops at the end.
+      {"PabcQ", 4},       {"Pabc", 4},          {"f1004ab", 7},       {"$9ab", 4},
+      {"A!1", 3},         {"w10@B07", 7},       {"D123", 4},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Consumed(c.bytes), c.last) << "command " << c.bytes.substr(0, 12);
+  }
+}
+
+TEST_F(CommandBytesTest, OptionArgumentsThatAreNotTakenStayForTheWalk) {
+  EXPECT_EQ(Consumed("w90@AS~"), 4);    // no field 9: the type letter is left
+  EXPECT_EQ(Consumed("w10@Ax~"), 4);    // not a type letter
+  EXPECT_EQ(Consumed("w10@H2~"), 4);    // neither '0' nor '1'
+  EXPECT_EQ(Consumed("w10@H1@AB~"), 8);
+  EXPECT_EQ(Consumed("w90@B07D0@M@S2@P~"), 15);  // B, M, S and P are consumed without a field
+}
+
+TEST(InterpreterTable, FortySevenLettersHaveHandlersAndTheRestArePassedOver) {
+  int handled = 0;
+  for (int b = 0; b < 256; ++b) {
+    if (HandlerFor(static_cast<std::uint8_t>(b)) != nullptr) {
+      ++handled;
+      EXPECT_TRUE(b >= '!' && b <= 'z') << b;
+    }
+  }
+  EXPECT_EQ(handled, 47);
+  for (const char c : std::string("\"0123456789GHJTUVYgnqtx")) EXPECT_EQ(HandlerFor(static_cast<std::uint8_t>(c)), nullptr) << c;
+}
+
+TEST_F(InterpreterTest, IgnoredCommandsLeaveTheFollowingCommandIntact) {
+  // Payload bytes are 'l' (lock): a command that consumed too little would lock the keyboard; one
+  // that consumed too much would eat the closing focus command.
+  const std::vector<std::string> ignored = {
+      "Kl", "Xl", "rl", "pll", "Dlllllllllll", "$3lll", "%1l", "I2ll", "jl2ll", "Lll2ll",
+      "vl2ll", "M3lll", "N1l", "O!10" + std::string(208, 'l'), "PlllB", "QllQ", "Pll" + std::string(1, '\0'),
+      "B", "R", "m", "z", "Zvlll", "Zel", "Zq",
+  };
+  for (const std::string& cmd : ignored) {
+    session.SetKeyboardState(kKeyboardReady);
+    session.SetFocusField(-1);
+    effects.Clear();
+    Run("o5" + cmd + "@9");
+    EXPECT_EQ(session.KeyboardState(), kKeyboardReady) << cmd;
+    EXPECT_EQ(session.FocusField(), 9) << cmd;
+  }
+}
+
+TEST_F(InterpreterTest, ALengthOfZeroConsumesOnlyTheLetterAndTheLength) {
+  session.SetKeyboardState(kKeyboardReady);
+  Run("$0l");
+  EXPECT_EQ(session.KeyboardState(), kKeyboardLocked);
+  session.SetKeyboardState(kKeyboardReady);
+  Run("M0l");
+  EXPECT_EQ(session.KeyboardState(), kKeyboardLocked);
+}
+
+TEST_F(InterpreterTest, LettersWithoutHandlersArePassedOverOneAtATime) {
+  Run(std::string("GT\x01\x80\xFE{|}~ ") + "@4" + "q0x@7");
+  EXPECT_EQ(session.FocusField(), 7);
+}
+
+TEST_F(InterpreterTest, NumberEncodingsAtCommandLevel) {
+  Run(ScreenBuilder().Fixed(207, 0, 0, "a").Raw("i1009@!12"));
+  ASSERT_NE(FieldOf(207), nullptr);
+  ASSERT_NE(FieldOf(1), nullptr);
+  EXPECT_EQ(FieldOf(1)->MaxLength(), 210);
+  EXPECT_EQ(FieldOf(1)->width, 210);
+}
+
+TEST_F(InterpreterTest, TerminatorOnlyRemovesTheIndicatorAndPlacesTheFocus) {
+  Run("\xFF\xEF");
+  EXPECT_EQ(effects.Joined(), "Indicator 1,0 | PageFocus 0");
+  EXPECT_EQ(session.KeyboardState(), kKeyboardLocked);
+  EXPECT_TRUE(sent.records.empty());
+}
+
+TEST_F(InterpreterTest, EndOfRecordOrderWhenUnlocking) {
+  Run(ScreenBuilder().Input(1, 0, 0, 5).Input(2, 1, 0, 5).FocusAndUnlock(2));
+  EXPECT_EQ(effects.Joined(),
+            "Sound 0 | Refresh 0 | Show 0 | InputOn | Enable 0 | Indicator 1,0 | Focus 0:2 | "
+            "Indicator 1,0 | Focus 0:2");
+  EXPECT_EQ(session.KeyboardState(), kKeyboardReady);
+}
+
+TEST_F(InterpreterTest, FocusAndUnlockWithSlashFocusesTheFirstInputField) {
+  Setup(ScreenBuilder().Fixed(1, 0, 0, "Name").Input(3, 0, 5, 5).Input(4, 1, 5, 5));
+  Run(ScreenBuilder().FocusAndUnlock(-1));  // the byte '/'
+  EXPECT_EQ(session.FocusField(), 3);
+  EXPECT_EQ(session.KeyboardState(), kKeyboardReady);
+  EXPECT_EQ(effects.calls.back(), "Focus 0:3");
+  EXPECT_EQ(effects.Count("InputOn"), 1);
+}
+
+TEST_F(InterpreterTest, LockedRecordDoesNotTurnInputOn) {
+  Run(ScreenBuilder().Input(1, 0, 0, 5).Focus(1).Lock());
+  EXPECT_EQ(effects.Joined(), "Refresh 0 | Show 0 | Indicator 1,0 | Focus 0:1");
+}
+
+TEST_F(InterpreterTest, HostMessageIsPostedAndTheUnlockPlaysNoNormalSound) {
+  Run(ScreenBuilder().Input(1, 0, 0, 5).Input(2, 1, 0, 5).MessageAt(0, "Check").FocusAndUnlock(2));
+  EXPECT_EQ(effects.Joined(), "Refresh 0 | Show 0 | HostMessage 1 | Sound 1 | Indicator 1,0 | Focus 0:2");
+  EXPECT_EQ(session.PendingDialog(), kNoDialog);
+  EXPECT_EQ(session.MessageText(), u"Check");
+  EXPECT_EQ(session.KeyboardState(), kKeyboardReady);
+}
+
+TEST_F(InterpreterTest, PromptIsPostedAndTheKeyboardStaysAsTheUnlockSetIt) {
+  Run(ScreenBuilder().Input(1, 0, 0, 5).Prompt(6, "Qty?").FocusAndUnlock(-1));
+  EXPECT_EQ(effects.Joined(), "Refresh 0 | Show 0 | HostPrompt 6 | Sound 1 | Indicator 1,0 | PageFocus 0");
+  EXPECT_EQ(session.KeyboardState(), kKeyboardResetFocus);
+  EXPECT_EQ(session.PromptLength(), 6);
+  EXPECT_EQ(session.PendingDialog(), kNoDialog);
+}
+
+TEST_F(InterpreterTest, RedrawShowsTheShownPageNotTheCurrentOne) {
+  Run(ScreenBuilder().SelectPage(3).Input(1, 0, 0, 5).SelectPage(2).ShowPage(3));
+  EXPECT_EQ(effects.calls[0], "Refresh 3");
+  EXPECT_EQ(effects.calls[1], "Show 3");
+  EXPECT_TRUE(session.Pages().Page(3)->shown);
+  EXPECT_FALSE(session.Pages().Page(0)->shown);
+  // The focus is placed on the current page (2), which has no fields.
+  EXPECT_EQ(effects.calls.back(), "PageFocus 2");
+}
+
+TEST_F(InterpreterTest, APageThatDoesNotExistPlacesNoFocus) {
+  Run(ScreenBuilder().SelectPage(40).Input(1, 0, 0, 5).Focus(1));
+  EXPECT_EQ(session.CurrentPage(), 40);
+  EXPECT_EQ(effects.Joined(), "Refresh 0 | Show 0 | Indicator 1,0");
+  for (int p = 0; p < 16; ++p) EXPECT_TRUE(session.Pages().Page(p)->Fields().Empty());
+}
+
+TEST_F(InterpreterTest, WholeRecordThroughTheDispatcher) {
+  Dispatch(ScreenBuilder().Input(1, 0, 0, 5).FocusAndUnlock(1));
+  ASSERT_EQ(sent.records.size(), 1u);
+  EXPECT_EQ(sent.records[0].data, "H");
+  EXPECT_EQ(effects.calls.back(), "Indicator 1,0");  // the dispatcher's, after the interpreter's
+  EXPECT_EQ(session.KeyboardState(), kKeyboardReady);
+  ASSERT_NE(FieldOf(1), nullptr);
+}
+
+TEST_F(InterpreterTest, EveryCutOfARealScreenIsSafe) {
+  const ScreenBuilder screen = ScreenBuilder()
+                                   .SelectPage(1).ErasePage()
+                                   .Fixed(1, 0, 0, "Item").Input(2, 0, 6, 10)
+                                   .Options(2, {testing_support::option::MaxLength(20), testing_support::option::Type('S')})
+                                   .Prefix(2, 13, "]C").Text(2, "12345").KeyLabel(3, "SAVE")
+                                   .SerialOut(2, "abc").MessageAt(2, "Hello").Prompt(4, "Qty")
+                                   .Ignored('M', "xyz").Ignored('P', "abc").CopyText(1, 2).SerialFlags(1, '1')
+                                   .ShowPage(1).FocusAndUnlock(2).Raw("\xFF\xEF");
+  const std::string bytes = screen.Commands();
+  for (std::size_t cut = 0; cut <= bytes.size(); ++cut) {
+    CSettings s;
+    testing_support::EffectsRecorder e;
+    CSession fresh(s, e, clock);
+    fresh.SetRecordSender(&sent);
+    std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[cut == 0 ? 1 : cut]);
+    for (std::size_t i = 0; i < cut; ++i) block[i] = static_cast<std::uint8_t>(bytes[i]);
+    Interpret(fresh, block.get(), block.get() + cut);
+    // Whatever was cut, the end of the record always removes the indicator.
+    EXPECT_GE(e.Count("Indicator 1,0"), 1) << cut;
+    EXPECT_EQ(fresh.PendingDialog(), kNoDialog);
+  }
+}
+
+TEST_F(InterpreterTest, CommandsCutShortTakeZeroBytes) {
+  Run("f5234ab");  // text of four announced, two present
+  ASSERT_NE(FieldOf(5), nullptr);
+  EXPECT_EQ(FieldOf(5)->MaxLength(), 4);
+  EXPECT_EQ(TextOf(5), u"ab");
+  Run("u5!");  // the long length lost its two bytes: a negative count takes nothing
+  EXPECT_EQ(TextOf(5), u"");
+  Run("i6");  // row, column, flags, attributes and length all missing
+  ASSERT_NE(FieldOf(6), nullptr);
+  EXPECT_EQ(FieldOf(6)->MaxLength(), 0);
+  EXPECT_EQ(FieldOf(6)->flags, 0);
+}
+
+TEST_F(InterpreterTest, Utf8TextLengthsCountBytesOnTheWireAndUnitsInside) {
+  settings.set_fieldIsUTF8(true);
+  Run(ScreenBuilder().Fixed(1, 0, 0, "\xC3\xA9t\xC3\xA9").Input(2, 1, 0, 2).Text(2, "\xE2\x82\xAC\xC3\xA9x"));
+  EXPECT_EQ(FieldOf(1)->MaxLength(), 5);  // the length counts bytes
+  EXPECT_EQ(TextOf(1), u"\u00E9t\u00E9");
+  EXPECT_EQ(TextOf(2), u"\u20AC\u00E9");  // cut to two units
+  settings.set_fieldIsUTF8(false);
+  Run(ScreenBuilder().Text(2, "\xC3\xA9"));
+  EXPECT_EQ(TextOf(2), u"\u00C3\u00A9");  // the ANSI code page: one unit per byte
+}
+
+}  // namespace
+}  // namespace vantor
