@@ -27,12 +27,15 @@ void FeedSerialFields(std::u16string_view text, SerialInputTarget& target) {
     // The same field twice means it was filled and nothing follows it (or it has no window).
     if (field == kNoSerialField || field == previous) break;
     previous = field;
-    if (!target.FieldHasWindow(field)) continue;
+    // A field without a window takes nothing, and the next pass would find it again.
+    if (!target.FieldHasWindow(field)) break;
     target.ClearField(field);
     const int length = target.FieldLength(field);
-    for (int fed = 0; fed < length && next < text.size() && target.KeyboardState() == 0; ++fed) {
+    int fed = 0;
+    for (; fed < length && next < text.size() && target.KeyboardState() == 0; ++fed) {
       target.FeedChar(field, text[next++]);
     }
+    if (fed == 0) break;  // nothing taken: another pass could only find fields that take nothing
   }
 }
 
