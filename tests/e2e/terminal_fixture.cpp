@@ -1,0 +1,90 @@
+// Shared fixture of the tests that run Vantor.exe against the scripted test host.
+#include "terminal_fixture.h"
+
+namespace vantor::e2e {
+
+void TerminalTest::SetUp() {
+  ASSERT_TRUE(host_.Listening());
+  ASSERT_TRUE(terminal_.Ready()) << terminal_.Error();
+}
+
+void TerminalTest::StartConnected(const IniEntries& extra, int terminalId) {
+  IniEntries settings = HostSettings(host_.Port(), terminalId);
+  settings.insert(settings.end(), extra.begin(), extra.end());
+  ASSERT_TRUE(terminal_.WriteIni(settings));
+  ASSERT_TRUE(terminal_.Start());
+  const auto main = terminal_.WaitMainWindow();
+  ASSERT_TRUE(main.has_value()) << "no main window; terminal running: " << terminal_.Running();
+  main_ = *main;
+  ASSERT_TRUE(host_.Accept(Millis(15000))) << "the terminal did not connect";
+  ASSERT_EQ(NextBody(), "I");
+}
+
+void TerminalTest::SendScreen(const ScreenBuilder& screen) {
+  ASSERT_TRUE(host_.SendRaw(screen.Wire()));
+  ASSERT_EQ(NextBody(), "H");
+}
+
+std::string TerminalTest::NextBody(Millis timeout) {
+  const auto record = host_.ReadRecord(timeout);
+  return record ? record->body : "<none>";
+}
+
+bool TerminalTest::WaitWindows(const std::function<bool(const WindowList&)>& ready, Millis timeout) {
+  return WaitFor(
+      [&] {
+        const auto windows = probe_.List();
+        if (!windows) return false;
+        windows_ = *windows;
+        if (const auto main = FindTopLevel(windows_, kMainWindowClass)) main_ = *main;
+        return ready(windows_);
+      },
+      timeout, Millis(150));
+}
+
+WindowList TerminalTest::Pages(const WindowList& windows) const {
+  WindowList pages;
+  for (const WindowInfo& w : ChildrenOf(windows, main_.handle))
+    if (w.className == "VdxCPage") pages.push_back(w);
+  return pages;
+}
+
+std::optional<WindowInfo> TerminalTest::ShownPage(const WindowList& windows) const {
+  std::optional<WindowInfo> shown;
+  for (const WindowInfo& page : Pages(windows)) {
+    if (!page.visible) continue;
+    if (shown) return std::nullopt;
+    shown = page;
+  }
+  return shown;
+}
+
+std::optional<WindowInfo> TerminalTest::Control(const WindowList& windows, long long id) const {
+  const auto page = ShownPage(windows);
+  if (!page) return std::nullopt;
+  for (const WindowInfo& w : ChildrenOf(windows, page->handle))
+    if (w.id == id) return w;
+  return std::nullopt;
+}
+
+std::optional<WindowInfo> TerminalTest::WaitControl(long long id, Millis timeout) {
+  std::optional<WindowInfo> found;
+  WaitWindows(
+      [&](const WindowList& windows) {
+        found = Control(windows, id);
+        return found.has_value();
+      },
+      timeout);
+  if (found && !WaitUnlocked()) return std::nullopt;
+  return found;
+}
+
+std::optional<long long> TerminalTest::KeyboardState() {
+  return probe_.Send(main_.handle, kWmVdxKeyboardState, 0, 0);
+}
+
+bool TerminalTest::WaitUnlocked(Millis timeout) {
+  return WaitFor([&] { return KeyboardState() == 0; }, timeout, Millis(100));
+}
+
+}  // namespace vantor::e2e

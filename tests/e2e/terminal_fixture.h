@@ -1,0 +1,67 @@
+// Shared fixture of the tests that run Vantor.exe against the scripted test host.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "harness.h"
+#include "screen_builder.h"
+#include "test_host.h"
+
+namespace vantor::e2e {
+
+using testing_support::HostRecord;
+using testing_support::kRecordEnd;
+using testing_support::ScreenBuilder;
+using testing_support::TestHost;
+
+inline constexpr unsigned kWmClose = 0x0010;
+inline constexpr unsigned kWmCommand = 0x0111;
+inline constexpr unsigned kWmVdxKeyboardState = 0x0400 + 2028;
+
+// Flag and attribute bytes as hosts send them.
+inline constexpr std::uint8_t kInputFlags = 'C';
+inline constexpr std::uint8_t kSystemFlags = 'B';
+inline constexpr std::uint8_t kPlainAttributes = '@';
+
+// The character cell size, taken from a field window of known width in cells.
+struct Cell {
+  int width = 0;
+  int height = 0;
+};
+
+class TerminalTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+
+  // Writes the settings (host settings plus `extra`), starts the terminal, waits for its window,
+  // accepts its connection and reads its "I" record.
+  void StartConnected(const IniEntries& extra = {}, int terminalId = 1);
+  // Sends a screen record and reads the terminal's "H" answer.
+  void SendScreen(const ScreenBuilder& screen);
+  // The terminal's next record body ("<none>" when none came in time).
+  std::string NextBody(Millis timeout = Millis(5000));
+
+  // Polls the window tree until `ready` holds for it; the last tree is kept in windows_.
+  bool WaitWindows(const std::function<bool(const WindowList&)>& ready, Millis timeout = Millis(10000));
+  // The page windows (class VdxCPage) of the main window, in Z order.
+  WindowList Pages(const WindowList& windows) const;
+  // The one visible page window; none when not exactly one is visible.
+  std::optional<WindowInfo> ShownPage(const WindowList& windows) const;
+  // The control window with `id` on the shown page.
+  std::optional<WindowInfo> Control(const WindowList& windows, long long id) const;
+  // Waits until the shown page holds a control with `id` and the keyboard is unlocked.
+  std::optional<WindowInfo> WaitControl(long long id, Millis timeout = Millis(10000));
+  // The terminal's keyboard state as the main window reports it; none when it did not answer.
+  std::optional<long long> KeyboardState();
+  bool WaitUnlocked(Millis timeout = Millis(5000));
+
+  TestHost host_;
+  Terminal terminal_;
+  WindowInfo main_;
+  WindowList windows_;
+  Probe& probe_ = Probe::Instance();
+};
+
+}  // namespace vantor::e2e
