@@ -341,6 +341,8 @@ bool WineDesktop::Ensure(std::string& why) {
     why = failure_;
     return false;
   }
+  // Programs of an earlier run in this prefix would keep its desktop on another display; let them end.
+  RunCommand({"wineserver", "-w"}, Millis(15000));
   failed_ = false;
   ready_ = true;
   return true;
