@@ -244,3 +244,42 @@ TEST_F(InterpreterTest, Utf8TextLengthsCountBytesOnTheWireAndUnitsInside) {
 
 }  // namespace
 }  // namespace vantor
+
+namespace vantor {
+namespace {
+
+using SampleScreens = InterpreterTest;
+
+TEST_F(SampleScreens, FullScreenBuildsItsSixtyTwoFields) {
+  Run(testing_support::samples::FullScreen());
+  const CFieldList& fields = session.Pages().Page(0)->Fields();
+  EXPECT_EQ(fields.Size(), 62u);
+  EXPECT_EQ(fields.RowCount(), 22u);
+  EXPECT_EQ(TextOf(3), u"0000-4711");
+  EXPECT_EQ(FieldOf(3)->MaxLength(), 40);
+  EXPECT_EQ(FieldOf(3)->prefix, u"]C");
+  EXPECT_EQ(FieldOf(62)->Mode(), kModeSystem);
+  EXPECT_EQ(session.FocusField(), 3);
+  EXPECT_EQ(session.KeyboardState(), kKeyboardReady);
+  ASSERT_NE(session.KeyLabel(5), nullptr);
+  EXPECT_EQ(*session.KeyLabel(5), u"CLEAR");
+  EXPECT_EQ(effects.calls.back(), "Focus 0:3");
+}
+
+TEST_F(SampleScreens, TextUpdatesAndIgnoredBlocks) {
+  Setup(testing_support::samples::FullScreen());
+  Run(testing_support::samples::TextUpdates());
+  EXPECT_EQ(TextOf(3), u"QTY 00 PCS");
+  EXPECT_EQ(TextOf(60), u"QTY 19 PCS");
+  effects.Clear();
+  session.SetKeyboardState(kKeyboardReady);
+  const testing_support::ScreenBuilder blocks = testing_support::samples::IgnoredBlocks(50000);
+  EXPECT_GE(blocks.Commands().size(), 50000u);
+  Run(blocks);
+  EXPECT_EQ(effects.Count("Refresh"), 0);
+  EXPECT_EQ(session.KeyboardState(), kKeyboardReady);
+  EXPECT_EQ(session.Pages().Page(0)->Fields().Size(), 62u);
+}
+
+}  // namespace
+}  // namespace vantor

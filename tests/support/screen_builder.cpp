@@ -213,4 +213,53 @@ std::string ScreenBuilder::RecordData() const { return "H" + commands_; }
 std::string ScreenBuilder::Record() const { return RecordData() + std::string(kTerminator); }
 std::string ScreenBuilder::Wire() const { return EscapeForWire(RecordData()) + std::string(kTerminator); }
 
+namespace samples {
+
+namespace {
+std::string Padded(std::string text, std::size_t width) {
+  text.resize(width, ' ');
+  return text;
+}
+std::string TwoDigits(int n) { return std::string(1, static_cast<char>('0' + n / 10)) + static_cast<char>('0' + n % 10); }
+}  // namespace
+
+ScreenBuilder FullScreen() {
+  ScreenBuilder b;
+  b.SelectPage(0).ErasePage();
+  b.Fixed(1, 0, 0, Padded("RECEIVING - PURCHASE ORDER ENTRY", 80));
+  for (int r = 0; r < 20; ++r) {
+    const int base = 2 + r * 3;
+    b.Fixed(base, r + 2, 0, Padded("Item " + TwoDigits(r) + ":", 12));
+    b.Input(base + 1, r + 2, 14, 20);
+    b.Options(base + 1, {option::MaxLength(40), option::Recreate()});
+    if (r % 4 == 0) b.Prefix(base + 1, 1, "]C");
+    b.Text(base + 1, "00" + TwoDigits(r) + "-4711");
+    b.Fixed(base + 2, r + 2, 40, Padded("Description of item " + TwoDigits(r) + " in stock", 39));
+  }
+  b.Define(62, 23, 0, field::kBase | field::kSystemLine, field::kBase, 80);
+  b.KeyLabel(1, "SAVE").KeyLabel(2, "BACK").KeyLabel(3, "EXIT").KeyLabel(4, "NEXT").KeyLabel(5, "CLEAR");
+  return b.ShowPage(0).FocusAndUnlock(3);
+}
+
+ScreenBuilder TextUpdates() {
+  ScreenBuilder b;
+  for (int r = 0; r < 20; ++r) b.Text(3 + r * 3, "QTY " + TwoDigits(r) + " PCS");
+  return b.FocusAndUnlock(3);
+}
+
+ScreenBuilder IgnoredBlocks(std::size_t bytes) {
+  ScreenBuilder b;
+  const std::string big(2000, 'x');
+  const std::string small(200, 'y');
+  while (b.Commands().size() < bytes) {
+    b.Ignored('M', big).Ignored('N', big).Ignored('O', big).Ignored('v', big);
+    b.Ignored('$', small).Ignored('%', small).Ignored('I', small).Ignored('j', small).Ignored('L', small);
+    b.Ignored('D', "0123456789A").Ignored('p', "ab").Ignored('K').Ignored('X').Ignored('r');
+    b.Ignored('B').Ignored('R').Ignored('m').Ignored('z').Ignored('P', small);
+  }
+  return b;
+}
+
+}  // namespace samples
+
 }  // namespace vantor::testing_support

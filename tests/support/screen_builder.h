@@ -1,6 +1,7 @@
 // Host-side screen builder: writes screen command records readably instead of as byte soup.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -106,5 +107,16 @@ class ScreenBuilder {
   ScreenBuilder& Letter(char letter);
   std::string commands_;
 };
+
+// Realistic screens shared by the fuzz seeds, the benchmark and the demo host.
+namespace samples {
+// A full 24 x 80 screen on page 0: 20 rows of a label, an input field with options, a prefix and a
+// text, and a description; a system line; five key labels; shown, focused and unlocked (62 fields).
+ScreenBuilder FullScreen();
+// Sets the texts of the 20 input fields of FullScreen and unlocks.
+ScreenBuilder TextUpdates();
+// Ignored blocks of every shape, about `bytes` bytes in all.
+ScreenBuilder IgnoredBlocks(std::size_t bytes);
+}  // namespace samples
 
 }  // namespace vantor::testing_support
