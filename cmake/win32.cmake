@@ -24,6 +24,10 @@ if(VANTOR_WIN_TESTS)
   target_compile_options(win_tests PRIVATE ${VANTOR_WARNINGS})
   add_test(NAME win_tests COMMAND win_tests)
   set_tests_properties(win_tests PROPERTIES TIMEOUT 600)
+  # The toolbar and lock indicator tests load the program's bitmaps from the test program itself.
+  if(EXISTS ${CMAKE_SOURCE_DIR}/src/toolbar/toolbar_art.rc)
+    target_sources(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/src/toolbar/toolbar_art.rc)
+  endif()
 endif()
 
 file(GLOB VANTOR_PROBE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/probe/*_win.cpp)

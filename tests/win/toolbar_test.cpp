@@ -1,0 +1,331 @@
+// CToolBar under Wine: bar and button windows, key labels, clicks reaching the main window, painting, GDI balance.
+#include "toolbar/toolbar_win.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/vdx_messages.h"
+#include "common/gdi_win.h"
+
+namespace vantor {
+namespace {
+
+constexpr wchar_t kHostClass[] = L"VantorToolbarTestHost";
+
+struct KeyMessage {
+  WPARAM wparam;
+  LPARAM lparam;
+};
+std::vector<KeyMessage> g_keys;
+
+LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_VDX_TOOLBARKEY) {
+    g_keys.push_back({wparam, lparam});
+    return 0;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+std::wstring TitleOf(HWND window) {
+  wchar_t text[64] = {};
+  GetWindowTextW(window, text, 64);
+  return text;
+}
+RECT RectInParent(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+COLORREF PixelOf(HWND window, int x, int y) {
+  gdi::WindowDc dc(window);
+  return GetPixel(dc.get(), x, y);
+}
+// A pixel of a bitmap resource of this program.
+COLORREF ResourcePixel(int resource, int x, int y) {
+  gdi::Bitmap bitmap(static_cast<HBITMAP>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, 0)));
+  if (!bitmap) return CLR_INVALID;
+  gdi::WindowDc screen(nullptr);
+  gdi::MemoryDc dc(screen.get());
+  gdi::Select select(dc.get(), bitmap.get());
+  return GetPixel(dc.get(), x, y);
+}
+COLORREF Greyed(COLORREF c) {
+  const toolbar::Rgb g = toolbar::GreyedColour({GetRValue(c), GetGValue(c), GetBValue(c)});
+  return RGB(g.r, g.g, g.b);
+}
+
+class ToolBarWindows : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = HostProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kHostClass;
+    RegisterClassExW(&wc);
+  }
+  static void TearDownTestSuite() { UnregisterClassW(kHostClass, GetModuleHandleW(nullptr)); }
+
+  void SetUp() override {
+    g_keys.clear();
+    // A popup: under Wine without a window manager, destroying a shown captioned window waits 2 s.
+    main_ = CreateWindowExW(0, kHostClass, L"toolbar test", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 240, 320, nullptr,
+                            nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(main_, nullptr);
+    ShowWindow(main_, SW_SHOWNOACTIVATE);
+    UpdateWindow(main_);
+    baseline_ = gdi::LiveObjects();
+  }
+  void TearDown() override {
+    toolbar_.reset();
+    EXPECT_EQ(gdi::LiveObjects(), baseline_) << "every picture and DC is released with the toolbar";
+    if (main_ != nullptr) DestroyWindow(main_);
+    Pump();
+  }
+  void Build(int size) {
+    toolbar_ = std::make_unique<CToolBar>(main_, GetModuleHandleW(nullptr), size);
+    ASSERT_NE(toolbar_->BarWindow(), nullptr);
+    UpdateWindow(main_);
+    Pump();
+  }
+  HWND ButtonWindow(int index) const { return toolbar_->Button(index).buttonWindow; }
+  void Click(HWND button, LPARAM downAt = MAKELPARAM(5, 5), LPARAM upAt = MAKELPARAM(5, 5)) {
+    SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, downAt);
+    SendMessageW(button, WM_LBUTTONUP, 0, upAt);
+  }
+
+  HWND main_ = nullptr;
+  long baseline_ = 0;
+  std::unique_ptr<CToolBar> toolbar_;
+};
+
+TEST_F(ToolBarWindows, BarAndButtonsArePlacedBySize) {
+  RECT client{};
+  GetClientRect(main_, &client);
+  struct Case {
+    int setting, barHeight, button;
+  };
+  for (const Case& c : {Case{0, 27, 20}, Case{1, 43, 36}, Case{2, 59, 52}, Case{5, 27, 20}}) {
+    SCOPED_TRACE(c.setting);
+    Build(c.setting);
+    const HWND bar = toolbar_->BarWindow();
+    EXPECT_EQ(toolbar_->BarHeight(), c.barHeight);
+    EXPECT_EQ(ClassOf(bar), L"VdxCToolBar");
+    EXPECT_EQ(TitleOf(bar), L"TOOLBAR");
+    EXPECT_EQ(GetParent(bar), main_);
+    const RECT barRect = RectInParent(bar);
+    EXPECT_EQ(barRect.left, 0);
+    EXPECT_EQ(barRect.top, 0);
+    EXPECT_EQ(barRect.right, client.right);
+    EXPECT_EQ(barRect.bottom, c.barHeight);
+    const wchar_t* labels[] = {L"SAVE", L"BACK", L"EXIT", L"NEXT", L"CLEAR"};
+    for (int i = 0; i < toolbar::kButtonCount; ++i) {
+      const HWND button = ButtonWindow(i);
+      ASSERT_NE(button, nullptr);
+      EXPECT_EQ(ClassOf(button), L"VdxCToolBarButton");
+      EXPECT_EQ(TitleOf(button), labels[i]);
+      EXPECT_EQ(GetDlgCtrlID(button), i);
+      EXPECT_EQ(GetParent(button), bar);
+      EXPECT_TRUE(IsWindowVisible(button));
+      EXPECT_FALSE(IsWindowEnabled(button)) << "usable only once the host defines the key";
+      const RECT r = RectInParent(button);
+      EXPECT_EQ(r.left, 4 + i * c.barHeight);
+      EXPECT_EQ(r.top, 4);
+      EXPECT_EQ(r.right - r.left, c.button) << "the picture was loaded at its set's size";
+      EXPECT_EQ(r.bottom - r.top, c.button);
+    }
+    toolbar_.reset();
+    EXPECT_FALSE(IsWindow(bar));
+  }
+}
+
+TEST_F(ToolBarWindows, ReleasingADefinedButtonSendsItsKeyToTheMainWindow) {
+  Build(0);
+  const HWND next = ButtonWindow(3);
+  toolbar_->SetKeyLabel(7, u"NEXT");
+  EXPECT_TRUE(IsWindowEnabled(next));
+  Click(next);
+  ASSERT_EQ(g_keys.size(), 1u);
+  EXPECT_EQ(g_keys[0].wparam, 7u);
+  EXPECT_EQ(g_keys[0].lparam, 0);
+
+  toolbar_->SetKeyLabel(7, u"next");
+  EXPECT_FALSE(IsWindowEnabled(next));
+  Click(next);
+  EXPECT_EQ(g_keys.size(), 1u) << "a disabled button sends nothing";
+}
+
+TEST_F(ToolBarWindows, ADefinitionForAnEarlierCodeHolderLeavesTheNamedButtonAlone) {
+  Build(0);
+  toolbar_->SetKeyLabel(1, u"SAVE");
+  ASSERT_TRUE(IsWindowEnabled(ButtonWindow(0)));
+  toolbar_->SetKeyLabel(1, u"NEXT");
+  EXPECT_FALSE(IsWindowEnabled(ButtonWindow(0)));
+  EXPECT_FALSE(IsWindowEnabled(ButtonWindow(3)));
+  EXPECT_EQ(toolbar_->Button(3).keyCode, 4u);
+}
+
+TEST_F(ToolBarWindows, ReleaseOutsideTheButtonStillSendsTheKey) {
+  Build(1);
+  const HWND save = ButtonWindow(0);
+  toolbar_->SetKeyLabel(21, u"SAVE");
+  SendMessageW(save, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  EXPECT_EQ(GetCapture(), save);
+  EXPECT_TRUE(toolbar_->Button(0).pressed);
+  SendMessageW(save, WM_LBUTTONUP, 0, MAKELPARAM(-150, 400));
+  EXPECT_NE(GetCapture(), save);
+  EXPECT_FALSE(toolbar_->Button(0).pressed);
+  ASSERT_EQ(g_keys.size(), 1u);
+  EXPECT_EQ(g_keys[0].wparam, 21u);
+}
+
+TEST_F(ToolBarWindows, AReleaseWithoutAPressOnTheButtonSendsNothing) {
+  Build(0);
+  const HWND clear = ButtonWindow(4);
+  toolbar_->SetKeyLabel(2, u"CLEAR");
+  SendMessageW(clear, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_TRUE(g_keys.empty());
+  Click(clear);
+  EXPECT_EQ(g_keys.size(), 1u);
+}
+
+TEST_F(ToolBarWindows, DisablingAPressedButtonCancelsThePress) {
+  Build(0);
+  const HWND back = ButtonWindow(1);
+  toolbar_->SetKeyLabel(3, u"BACK");
+  SendMessageW(back, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  ASSERT_EQ(GetCapture(), back);
+  toolbar_->SetKeyLabel(3, u"OTHER");
+  EXPECT_FALSE(IsWindowEnabled(back));
+  EXPECT_NE(GetCapture(), back);
+  EXPECT_FALSE(toolbar_->Button(1).pressed);
+  toolbar_->SetKeyLabel(3, u"BACK");
+  SendMessageW(back, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_TRUE(g_keys.empty()) << "the cancelled press must not fire on a later release";
+}
+
+TEST_F(ToolBarWindows, LosingTheCaptureCancelsThePress) {
+  Build(0);
+  const HWND exit = ButtonWindow(2);
+  toolbar_->SetKeyLabel(8, u"EXIT");
+  SendMessageW(exit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SetCapture(main_);  // a dialog or another window takes the mouse
+  EXPECT_FALSE(toolbar_->Button(2).pressed);
+  ReleaseCapture();
+  SendMessageW(exit, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_TRUE(g_keys.empty());
+}
+
+TEST_F(ToolBarWindows, ARebuiltBarStartsDisabledWithDefaultCodes) {
+  Build(0);
+  toolbar_->SetKeyLabel(7, u"NEXT");
+  toolbar_->SetKeyLabel(9, u"SAVE");
+  toolbar_.reset();
+  WNDCLASSEXW info{};
+  info.cbSize = sizeof info;
+  EXPECT_FALSE(GetClassInfoExW(GetModuleHandleW(nullptr), L"VdxCToolBar", &info)) << "class unregistered";
+  EXPECT_FALSE(GetClassInfoExW(GetModuleHandleW(nullptr), L"VdxCToolBarButton", &info));
+  Build(2);
+  const unsigned defaults[] = {1, 3, 8, 4, 2};
+  for (int i = 0; i < toolbar::kButtonCount; ++i) {
+    EXPECT_FALSE(IsWindowEnabled(ButtonWindow(i))) << i;
+    EXPECT_EQ(toolbar_->Button(i).keyCode, defaults[i]) << i;
+  }
+}
+
+TEST_F(ToolBarWindows, BarIsDrawnWithItsEdgeLines) {
+  Build(0);
+  const HWND bar = toolbar_->BarWindow();
+  RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_EQ(PixelOf(bar, 200, 0), RGB(140, 140, 140));
+  EXPECT_EQ(PixelOf(bar, 200, 3), RGB(178, 178, 178));
+  EXPECT_EQ(PixelOf(bar, 200, 10), RGB(191, 191, 191));
+  EXPECT_EQ(PixelOf(bar, 200, 25), RGB(166, 166, 166));
+  EXPECT_EQ(PixelOf(bar, 200, 26), RGB(64, 64, 64));
+}
+
+TEST_F(ToolBarWindows, ButtonsAreDrawnGreyedUntilDefinedThenWithBevelAndPicture) {
+  Build(1);  // 32-pixel pictures
+  const HWND save = ButtonWindow(0);
+  const int r = 35, b = 35;
+  // Find a picture pixel that is not transparent.
+  const COLORREF key = ResourcePixel(170, 0, 0);
+  int px = -1, py = -1;
+  for (int y = 8; y < 24 && px < 0; ++y)
+    for (int x = 8; x < 24 && px < 0; ++x)
+      if (ResourcePixel(170, x, y) != key) px = x, py = y;
+  ASSERT_GE(px, 0);
+  const COLORREF picture = ResourcePixel(170, px, py);
+
+  RedrawWindow(save, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_EQ(PixelOf(save, 1, 0), RGB(191, 191, 191)) << "no bevel while disabled";
+  EXPECT_EQ(PixelOf(save, r, 1), RGB(191, 191, 191));
+  EXPECT_EQ(PixelOf(save, 0, 0), RGB(191, 191, 191)) << "transparent corner shows the face";
+  EXPECT_EQ(PixelOf(save, 2 + px, 2 + py), Greyed(picture));
+
+  toolbar_->SetKeyLabel(1, u"SAVE");
+  EXPECT_EQ(PixelOf(save, 1, 0), RGB(230, 230, 230));
+  EXPECT_EQ(PixelOf(save, r, 1), RGB(153, 153, 153));
+  EXPECT_EQ(PixelOf(save, 5, b - 1), RGB(166, 166, 166));
+  EXPECT_EQ(PixelOf(save, 2 + px, 2 + py), picture);
+
+  SendMessageW(save, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  EXPECT_EQ(PixelOf(save, 1, 0), RGB(153, 153, 153)) << "pressed: the bevel inverts";
+  EXPECT_EQ(PixelOf(save, r, 1), RGB(230, 230, 230));
+  EXPECT_EQ(PixelOf(save, 2 + px, 2 + py), picture) << "the picture does not move";
+  SendMessageW(save, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(PixelOf(save, 1, 0), RGB(230, 230, 230));
+}
+
+TEST_F(ToolBarWindows, PaintingLeavesTheGdiCountFlat) {
+  Build(2);
+  toolbar_->SetKeyLabel(5, u"EXIT");
+  const long built = gdi::LiveObjects();
+  EXPECT_GT(built, baseline_) << "the pictures are held while the bar lives";
+  for (int round = 0; round < 30; ++round) {
+    RedrawWindow(toolbar_->BarWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Click(ButtonWindow(2));
+  }
+  EXPECT_EQ(gdi::LiveObjects(), built);
+  EXPECT_EQ(g_keys.size(), 30u);
+}
+
+TEST_F(ToolBarWindows, MainWindowDestroyedFirstLeavesNoStaleBar) {
+  Build(0);
+  DestroyWindow(main_);
+  main_ = nullptr;
+  EXPECT_EQ(toolbar_->BarWindow(), nullptr);
+  EXPECT_EQ(ButtonWindow(0), nullptr);
+  toolbar_->SetKeyLabel(1, u"SAVE");  // harmless without windows
+  toolbar_.reset();
+}
+
+TEST_F(ToolBarWindows, WithoutAMainWindowNoBarIsCreated) {
+  toolbar_ = std::make_unique<CToolBar>(nullptr, GetModuleHandleW(nullptr), 0);
+  EXPECT_EQ(toolbar_->BarWindow(), nullptr);
+  EXPECT_EQ(toolbar_->BarHeight(), 27);
+  toolbar_->SetKeyLabel(7, u"NEXT");
+  EXPECT_EQ(toolbar_->Button(3).keyCode, 7u);
+}
+
+}  // namespace
+}  // namespace vantor
