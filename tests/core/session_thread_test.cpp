@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -244,6 +245,35 @@ TEST_F(SessionThreadTest, StartWhileAThreadIsKeptIsRefused) {
   session.Stop();
   session.Stop();  // a second stop finds nothing to wait for
   EXPECT_EQ(port.EndedFlags(), std::vector<int>{1});
+}
+
+TEST_F(SessionThreadTest, StopEndsAConnectThatGetsNoAnswer) {
+  // A host whose accept queue is full drops new connection requests, so a connect waits for an answer
+  // that does not come, as with a host that is switched off.
+  constexpr int kFillers = 24;
+  std::vector<std::unique_ptr<WSockCom>> fillers;
+  std::vector<std::thread> threads;
+  std::atomic<int> connected{0};
+  for (int i = 0; i < kFillers; ++i) fillers.push_back(std::make_unique<WSockCom>());
+  for (int i = 0; i < kFillers; ++i)
+    threads.emplace_back([&, i] {
+      if (fillers[i]->Connect("127.0.0.1", host.Port())) ++connected;
+    });
+  std::this_thread::sleep_for(300ms);
+  const bool queueFull = connected.load() < kFillers;
+  if (queueFull) {
+    ASSERT_TRUE(session.Start(Params(host.Port())));
+    std::this_thread::sleep_for(200ms);
+    EXPECT_TRUE(port.EndedFlags().empty());  // still connecting
+    const auto started = std::chrono::steady_clock::now();
+    session.Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);
+    EXPECT_EQ(port.EndedFlags(), std::vector<int>{1});
+    EXPECT_EQ(stamps.load(), 0);
+  }
+  for (auto& filler : fillers) filler->Close();
+  for (auto& thread : threads) thread.join();
+  if (!queueFull) GTEST_SKIP() << "this system accepted every connection request";
 }
 
 class SessionThreadQueuedTest : public SessionThreadTest {
