@@ -27,6 +27,9 @@ if(VANTOR_WIN_TESTS)
   # The toolbar and lock indicator tests load the program's bitmaps from the test program itself.
   if(EXISTS ${CMAKE_SOURCE_DIR}/src/toolbar/toolbar_art.rc)
     target_sources(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/src/toolbar/toolbar_art.rc)
+    # windres reports no dependencies: rebuild the resources when a picture changes.
+    file(GLOB VANTOR_TOOLBAR_ART CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/toolbar/art/*.bmp)
+    set_source_files_properties(${CMAKE_SOURCE_DIR}/src/toolbar/toolbar_art.rc PROPERTIES OBJECT_DEPENDS "${VANTOR_TOOLBAR_ART}")
   endif()
 endif()
 

@@ -72,6 +72,56 @@ COLORREF Greyed(COLORREF c) {
   return RGB(g.r, g.g, g.b);
 }
 
+// Every picture of the program as the resource loader sees it: size, colour depth and the key
+// colour in its top-left pixel (the pixels would be shifted if the colour table were misdescribed).
+TEST(ToolBarArtwork, PicturesLoadWithTheirSizeDepthAndKeyedCorner) {
+  struct Art {
+    int resource, width, height, bits;
+    bool keyed;
+  };
+  std::vector<Art> art;
+  for (const toolbar::ButtonSpec& spec : toolbar::kButtons) {
+    for (int set = 0; set < 3; ++set) {
+      const bool fourBit = set == 2 && spec.label == u"CLEAR";
+      art.push_back({spec.bitmap[static_cast<std::size_t>(set)], 16 * (set + 1), 16 * (set + 1), fourBit ? 4 : 8, true});
+    }
+  }
+  art.push_back({155, 200, 70, 8, false});
+  art.push_back({131, 33, 64, 8, true});
+  art.push_back({132, 48, 54, 8, true});
+  art.push_back({153, 50, 35, 8, true});
+  art.push_back({154, 52, 33, 8, true});
+  art.push_back({152, 93, 36, 8, true});
+  for (int i = 0; i < 4; ++i) art.push_back({148 + i, 64, 48, 8, true});
+  for (int i = 0; i < 10; ++i) art.push_back({159 + i, 29, 39, 8, true});
+
+  for (const Art& a : art) {
+    SCOPED_TRACE(a.resource);
+    gdi::Bitmap dib(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(a.resource),
+                                                    IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    ASSERT_TRUE(dib);
+    DIBSECTION section{};
+    ASSERT_EQ(GetObjectW(dib.get(), sizeof section, &section), static_cast<int>(sizeof section));
+    EXPECT_EQ(section.dsBm.bmWidth, a.width);
+    EXPECT_EQ(section.dsBm.bmHeight, a.height);
+    EXPECT_EQ(section.dsBmih.biBitCount, a.bits);
+    if (!a.keyed) continue;
+    gdi::Bitmap ddb(static_cast<HBITMAP>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(a.resource), IMAGE_BITMAP, 0, 0, 0)));
+    gdi::WindowDc screen(nullptr);
+    gdi::MemoryDc dc(screen.get());
+    gdi::Select select(dc.get(), ddb.get());
+    ASSERT_TRUE(select.ok());
+    EXPECT_EQ(GetPixel(dc.get(), 0, 0), RGB(255, 0, 255));
+    // The key colour is the picture's surround, and the picture itself is a good part of it.
+    int painted = 0;
+    for (int y = 0; y < a.height; ++y)
+      for (int x = 0; x < a.width; ++x) painted += GetPixel(dc.get(), x, y) != RGB(255, 0, 255);
+    EXPECT_GE(painted, a.width * a.height / 12);
+    EXPECT_LT(painted, a.width * a.height);
+  }
+}
+
 class ToolBarWindows : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {

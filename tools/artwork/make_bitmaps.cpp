@@ -308,7 +308,9 @@ bool WriteBmp(const std::string& path, int w, int h, const std::vector<Rgb>& pix
   Put32(b, imageBytes);
   Put32(b, 2835);
   Put32(b, 2835);
-  Put32(b, static_cast<std::uint32_t>(palette.size()));
+  // The full table is written, and said so: a BITMAP resource has no file header, so the loader
+  // finds the pixels right after biClrUsed table entries.
+  Put32(b, 1u << bits);
   Put32(b, 0);
   for (std::size_t i = 0; i < (std::size_t{1} << bits); ++i) {
     const Rgb8 c = i < palette.size() ? palette[i] : Rgb8{0, 0, 0};

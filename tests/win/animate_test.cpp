@@ -1,0 +1,259 @@
+// CAnimate under Wine: window title and mode rules, placement at the top-right, timer ticks, painting, GDI balance.
+#include "toolbar/animate_win.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "common/gdi_win.h"
+
+namespace vantor {
+namespace {
+
+constexpr wchar_t kHostClass[] = L"VantorIndicatorTestHost";
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+// Pumps messages until the condition holds or the time is up.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (std::chrono::steady_clock::now() < end) {
+    Pump();
+    if (done()) return true;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  Pump();
+  return done();
+}
+
+std::wstring TitleOf(HWND window) {
+  wchar_t text[64] = {};
+  GetWindowTextW(window, text, 64);
+  return text;
+}
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+RECT RectInParent(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+COLORREF ResourcePixel(int resource, int x, int y) {
+  gdi::Bitmap bitmap(static_cast<HBITMAP>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, 0)));
+  if (!bitmap) return CLR_INVALID;
+  gdi::WindowDc screen(nullptr);
+  gdi::MemoryDc dc(screen.get());
+  gdi::Select select(dc.get(), bitmap.get());
+  return GetPixel(dc.get(), x, y);
+}
+
+class IndicatorWindow : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kHostClass;
+    RegisterClassExW(&wc);
+  }
+  static void TearDownTestSuite() { UnregisterClassW(kHostClass, GetModuleHandleW(nullptr)); }
+
+  void SetUp() override {
+    // A popup: under Wine without a window manager, destroying a shown captioned window waits 2 s.
+    main_ = CreateWindowExW(0, kHostClass, L"indicator test", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 240, 320, nullptr,
+                            nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(main_, nullptr);
+    ShowWindow(main_, SW_SHOWNOACTIVATE);
+    UpdateWindow(main_);
+    baseline_ = gdi::LiveObjects();
+    indicator_ = std::make_unique<CAnimate>(main_, GetModuleHandleW(nullptr));
+  }
+  void TearDown() override {
+    indicator_.reset();
+    Pump();
+    EXPECT_EQ(gdi::LiveObjects(), baseline_) << "every picture and DC is released with the indicator";
+    if (main_ != nullptr) DestroyWindow(main_);
+    Pump();
+  }
+  bool WaitForTicks(int ticks, int timeoutMs) {
+    std::set<int> seen;
+    return PumpUntil(
+        [&] {
+          seen.insert(CAnimate::Counter().value);
+          return static_cast<int>(seen.size()) > ticks;
+        },
+        timeoutMs);
+  }
+
+  HWND main_ = nullptr;
+  long baseline_ = 0;
+  std::unique_ptr<CAnimate> indicator_;
+};
+
+TEST_F(IndicatorWindow, NoWindowUntilShown) {
+  EXPECT_EQ(indicator_->Window(), nullptr);
+  indicator_->Hide();
+  indicator_->Reposition();
+  EXPECT_EQ(indicator_->Window(), nullptr);
+}
+
+TEST_F(IndicatorWindow, ShownAsACaptionedToolWindowAtTheTopRight) {
+  indicator_->Show(1);
+  const HWND window = indicator_->Window();
+  ASSERT_NE(window, nullptr);
+  Pump();
+  EXPECT_EQ(ClassOf(window), L"VdxCAnimate");
+  EXPECT_EQ(TitleOf(window), L"Lock-H");
+  EXPECT_EQ(GetParent(window), main_);
+  const LONG style = GetWindowLongW(window, GWL_STYLE);
+  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+  EXPECT_TRUE(style & WS_CHILD);
+  EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_FALSE(IsWindowEnabled(window)) << "it never takes input";
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 200);
+  EXPECT_EQ(client.bottom, 70);
+  const RECT r = RectInParent(window);
+  EXPECT_EQ(r.right, 240);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_GT(r.bottom - r.top, 70) << "the caption sits above the picture";
+}
+
+TEST_F(IndicatorWindow, AnyNonZeroModeIsLockH) {
+  indicator_->Show(-3);
+  EXPECT_EQ(TitleOf(indicator_->Window()), L"Lock-H");
+  EXPECT_EQ(indicator_->Mode(), 1);
+}
+
+TEST_F(IndicatorWindow, LockHTurnsIntoLockBButNotBack) {
+  indicator_->Show(1);
+  const HWND window = indicator_->Window();
+  indicator_->Show(0);
+  EXPECT_EQ(indicator_->Window(), window);
+  EXPECT_EQ(TitleOf(window), L"Lock-B");
+  EXPECT_EQ(indicator_->Mode(), 0);
+  indicator_->Show(1);
+  EXPECT_EQ(indicator_->Window(), window);
+  EXPECT_EQ(TitleOf(window), L"Lock-B");
+  EXPECT_EQ(indicator_->Mode(), 0);
+}
+
+TEST_F(IndicatorWindow, TimerStepsTheCounterAndHideThenShowStartsItAgain) {
+  indicator_->Show(0);
+  const HWND first = indicator_->Window();
+  EXPECT_EQ(CAnimate::Counter().value, 0);
+  ASSERT_TRUE(WaitForTicks(3, 5000)) << "the counter moves on the 100 ms timer";
+  EXPECT_GT(CAnimate::Counter().value, 0);
+  EXPECT_LE(CAnimate::Counter().value, 8);
+
+  indicator_->Hide();
+  EXPECT_EQ(indicator_->Window(), nullptr);
+  EXPECT_TRUE(IsWindow(first)) << "the close is posted, not done at once";
+  indicator_->Show(1);
+  const HWND second = indicator_->Window();
+  ASSERT_NE(second, nullptr);
+  EXPECT_NE(second, first);
+  EXPECT_EQ(TitleOf(second), L"Lock-H");
+  EXPECT_EQ(CAnimate::Counter().value, 0) << "a new window starts the counter from 0";
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(first); }, 2000));
+  EXPECT_TRUE(IsWindow(second));
+  EXPECT_TRUE(WaitForTicks(2, 5000));
+}
+
+TEST_F(IndicatorWindow, StaysGluedToTheRightEdgeWhenTheMainWindowNarrows) {
+  indicator_->Show(0);
+  const HWND window = indicator_->Window();
+  const RECT before = RectInParent(window);
+  SetWindowPos(main_, nullptr, 0, 0, 220, 300, SWP_NOZORDER | SWP_NOACTIVATE);
+  indicator_->Reposition();
+  const RECT after = RectInParent(window);
+  EXPECT_EQ(after.right, 220);
+  EXPECT_EQ(after.top, 0);
+  EXPECT_EQ(after.right - after.left, before.right - before.left);
+  EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
+}
+
+TEST_F(IndicatorWindow, PaintsTheBackgroundAndTheHostPicture) {
+  indicator_->Show(0);
+  const HWND window = indicator_->Window();
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  gdi::WindowDc dc(window);
+  // Top row between the pictures: only the background is there.
+  EXPECT_EQ(GetPixel(dc.get(), 100, 1), ResourcePixel(155, 100, 1));
+  EXPECT_EQ(GetPixel(dc.get(), 60, 66), ResourcePixel(155, 60, 66));
+  // The host picture at (150, 8): one of its inner pixels away from the lamp strip.
+  EXPECT_EQ(GetPixel(dc.get(), 150 + 20, 8 + 9), ResourcePixel(132, 20, 9));
+  // Its transparent corner shows the background through.
+  EXPECT_EQ(GetPixel(dc.get(), 150, 8), ResourcePixel(155, 150, 8));
+}
+
+TEST_F(IndicatorWindow, DotsAreBlackPixelsOnTheLampStrip) {
+  indicator_->Show(0);
+  const HWND window = indicator_->Window();
+  // Over a number of paints every dot position is black at least once and lit at least once.
+  std::set<int> black, lit;
+  for (int paint = 0; paint < 40; ++paint) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    gdi::WindowDc dc(window);
+    for (int dx : animation::kDotXOffsets) {
+      const COLORREF c = GetPixel(dc.get(), 150 + dx, 8 + 37);
+      (c == RGB(0, 0, 0) ? black : lit).insert(dx);
+      EXPECT_EQ(c == RGB(0, 0, 0) || c == ResourcePixel(132, dx, 37), true) << dx;
+    }
+  }
+  EXPECT_EQ(black.size(), 6u);
+  EXPECT_EQ(lit.size(), 6u);
+}
+
+TEST_F(IndicatorWindow, PaintingLeavesTheGdiCountFlat) {
+  const long loaded = gdi::LiveObjects();
+  EXPECT_GE(loaded - baseline_, 19) << "the pictures are held while the indicator lives";
+  indicator_->Show(1);
+  ASSERT_TRUE(WaitForTicks(4, 5000));
+  indicator_->Show(0);
+  ASSERT_TRUE(WaitForTicks(6, 5000));
+  indicator_->Hide();
+  Pump();
+  EXPECT_EQ(gdi::LiveObjects(), loaded);
+}
+
+TEST_F(IndicatorWindow, MainWindowDestroyedWhileShownLeavesNoStaleWindow) {
+  indicator_->Show(1);
+  DestroyWindow(main_);
+  main_ = nullptr;
+  EXPECT_EQ(indicator_->Window(), nullptr);
+  indicator_->Reposition();
+  indicator_->Hide();
+}
+
+TEST_F(IndicatorWindow, DeletedWhileShownTakesItsWindowAndClass) {
+  indicator_->Show(0);
+  const HWND window = indicator_->Window();
+  indicator_.reset();
+  EXPECT_FALSE(IsWindow(window));
+  WNDCLASSEXW info{};
+  info.cbSize = sizeof info;
+  EXPECT_FALSE(GetClassInfoExW(GetModuleHandleW(nullptr), L"VdxCAnimate", &info));
+}
+
+}  // namespace
+}  // namespace vantor
