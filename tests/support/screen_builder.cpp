@@ -2,6 +2,7 @@
 #include "screen_builder.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace vantor::testing_support {
 
@@ -33,19 +34,27 @@ std::string EscapeForWire(std::string_view recordData) {
 }
 
 namespace option {
-FieldOption Type(char letter) { return {std::string("@A") + letter}; }
+FieldOption Type(char letter) { return {std::string{'@', 'A', letter}}; }
 FieldOption MaxLength(int value) {
   value = std::clamp(value, 0, 0xFFFF);
   std::string digits = "@B";
   for (int shift = 12; shift >= 0; shift -= 4) digits += HexDigit((value >> shift) & 15);
   return {digits};
 }
-FieldOption MaxLengthDigits(std::string_view fourBytes) { return {"@B" + std::string(fourBytes)}; }
+FieldOption MaxLengthDigits(std::string_view fourBytes) {
+  FieldOption o{"@B"};
+  o.bytes.append(fourBytes);
+  return o;
+}
 FieldOption Selected(bool on) { return {on ? "@H1" : "@H0"}; }
 FieldOption Centred() { return {"@M"}; }
 FieldOption Recreate() { return {"@P"}; }
-FieldOption CheckSize(int cells) { return {"@S" + ShortNumber(cells)}; }
-FieldOption Letter(char letter) { return {std::string("@") + letter}; }
+FieldOption CheckSize(int cells) {
+  FieldOption o{"@S"};
+  o.bytes += ShortNumber(cells);
+  return o;
+}
+FieldOption Letter(char letter) { return {std::string{'@', letter}}; }
 }  // namespace option
 
 ScreenBuilder& ScreenBuilder::Letter(char letter) {
@@ -55,7 +64,9 @@ ScreenBuilder& ScreenBuilder::Letter(char letter) {
 
 ScreenBuilder& ScreenBuilder::Fixed(int fieldId, int row, int column, std::string_view text) {
   Letter('f');
-  commands_ += ShortNumber(fieldId) + ShortNumber(row) + ShortNumber(column);
+  commands_ += ShortNumber(fieldId);
+  commands_ += ShortNumber(row);
+  commands_ += ShortNumber(column);
   commands_ += LongNumber(static_cast<int>(text.size()));
   commands_ += text;
   return *this;
@@ -64,7 +75,9 @@ ScreenBuilder& ScreenBuilder::Fixed(int fieldId, int row, int column, std::strin
 ScreenBuilder& ScreenBuilder::Define(int fieldId, int row, int column, std::uint8_t flags,
                                      std::uint8_t attributes, int length) {
   Letter('i');
-  commands_ += ShortNumber(fieldId) + ShortNumber(row) + ShortNumber(column);
+  commands_ += ShortNumber(fieldId);
+  commands_ += ShortNumber(row);
+  commands_ += ShortNumber(column);
   commands_ += static_cast<char>(flags);
   commands_ += static_cast<char>(attributes);
   commands_ += LongNumber(length);
@@ -77,7 +90,8 @@ ScreenBuilder& ScreenBuilder::Input(int fieldId, int row, int column, int length
 
 ScreenBuilder& ScreenBuilder::Text(int fieldId, std::string_view text) {
   Letter('u');
-  commands_ += ShortNumber(fieldId) + LongNumber(static_cast<int>(text.size()));
+  commands_ += ShortNumber(fieldId);
+  commands_ += LongNumber(static_cast<int>(text.size()));
   commands_ += text;
   return *this;
 }
@@ -85,14 +99,17 @@ ScreenBuilder& ScreenBuilder::Text(int fieldId, std::string_view text) {
 ScreenBuilder& ScreenBuilder::Options(int fieldId, std::initializer_list<FieldOption> options,
                                       int ignored) {
   Letter('w');
-  commands_ += ShortNumber(fieldId) + LongNumber(ignored);
+  commands_ += ShortNumber(fieldId);
+  commands_ += LongNumber(ignored);
   for (const FieldOption& o : options) commands_ += o.bytes;
   return *this;
 }
 
 ScreenBuilder& ScreenBuilder::Prefix(int fieldId, int mode, std::string_view text) {
   Letter('y');
-  commands_ += ShortNumber(fieldId) + ShortNumber(mode) + ShortNumber(static_cast<int>(text.size()));
+  commands_ += ShortNumber(fieldId);
+  commands_ += ShortNumber(mode);
+  commands_ += ShortNumber(static_cast<int>(text.size()));
   commands_ += text;
   return *this;
 }
@@ -117,7 +134,7 @@ ScreenBuilder& ScreenBuilder::ClearInputFields() { return Letter('C'); }
 ScreenBuilder& ScreenBuilder::DeleteField(int fieldId) { return Letter('e').Raw(ShortNumber(fieldId)); }
 ScreenBuilder& ScreenBuilder::ErasePage() { return Letter('E'); }
 ScreenBuilder& ScreenBuilder::CopyText(int source, int destination) {
-  return Letter('k').Raw(ShortNumber(source) + ShortNumber(destination));
+  return Letter('k').Raw(ShortNumber(source)).Raw(ShortNumber(destination));
 }
 
 ScreenBuilder& ScreenBuilder::SelectPage(int page) { return Letter('s').Raw(ShortNumber(page)); }
@@ -128,7 +145,8 @@ ScreenBuilder& ScreenBuilder::Lock() { return Letter('l'); }
 
 ScreenBuilder& ScreenBuilder::MessageAt(int fieldId, std::string_view text) {
   Letter('a');
-  commands_ += ShortNumber(fieldId) + LongNumber(static_cast<int>(text.size()));
+  commands_ += ShortNumber(fieldId);
+  commands_ += LongNumber(static_cast<int>(text.size()));
   commands_ += text;
   return *this;
 }
@@ -142,28 +160,32 @@ ScreenBuilder& ScreenBuilder::Message(std::string_view text) {
 
 ScreenBuilder& ScreenBuilder::Prompt(int inputLength, std::string_view text) {
   Letter('h');
-  commands_ += ShortNumber(inputLength) + LongNumber(static_cast<int>(text.size()));
+  commands_ += ShortNumber(inputLength);
+  commands_ += LongNumber(static_cast<int>(text.size()));
   commands_ += text;
   return *this;
 }
 
 ScreenBuilder& ScreenBuilder::KeyLabel(int keyCode, std::string_view label) {
   Letter('S');
-  commands_ += ShortNumber(keyCode) + ShortNumber(static_cast<int>(label.size()));
+  commands_ += ShortNumber(keyCode);
+  commands_ += ShortNumber(static_cast<int>(label.size()));
   commands_ += label;
   return *this;
 }
 
 ScreenBuilder& ScreenBuilder::Sound() { return Letter('#'); }
-ScreenBuilder& ScreenBuilder::ScannerEnable(int value) { return Letter('Z').Raw("e" + ShortNumber(value)); }
-ScreenBuilder& ScreenBuilder::UserSound(int number) { return Letter('Z').Raw("s" + ShortNumber(number)); }
+ScreenBuilder& ScreenBuilder::ScannerEnable(int value) { return Letter('Z').Raw("e").Raw(ShortNumber(value)); }
+ScreenBuilder& ScreenBuilder::UserSound(int number) { return Letter('Z').Raw("s").Raw(ShortNumber(number)); }
 ScreenBuilder& ScreenBuilder::DeviceValues(int a, int b, int c) {
-  return Letter('Z').Raw("v" + LongNumber(a) + LongNumber(b) + LongNumber(c));
+  return Letter('Z').Raw("v").Raw(LongNumber(a)).Raw(LongNumber(b)).Raw(LongNumber(c));
 }
 
 ScreenBuilder& ScreenBuilder::SerialOut(int mode, std::string_view bytes) {
   Letter('>');
-  commands_ += ShortNumber(0) + ShortNumber(mode) + LongNumber(static_cast<int>(bytes.size()));
+  commands_ += ShortNumber(0);
+  commands_ += ShortNumber(mode);
+  commands_ += LongNumber(static_cast<int>(bytes.size()));
   commands_ += bytes;
   return *this;
 }
@@ -178,8 +200,11 @@ ScreenBuilder& ScreenBuilder::Ignored(char letter, std::string_view payload, cha
   switch (letter) {
     case 'K': case 'X': case 'r':
       return Raw(ShortNumber(0));
-    case 'p':
-      return Raw(std::string(payload.substr(0, 2)) + std::string(payload.size() < 2 ? 2 - payload.size() : 0, '0'));
+    case 'p': {
+      std::string pair(payload.substr(0, 2));
+      pair.resize(2, '0');
+      return Raw(pair);
+    }
     case 'D': {
       std::string block(payload.substr(0, 11));
       block.resize(11, '0');
@@ -188,11 +213,11 @@ ScreenBuilder& ScreenBuilder::Ignored(char letter, std::string_view payload, cha
     case '$': case '%': case 'I':
       return Raw(ShortNumber(n)).Raw(payload);
     case 'j':
-      return Raw(ShortNumber(0) + ShortNumber(n)).Raw(payload);
+      return Raw(ShortNumber(0)).Raw(ShortNumber(n)).Raw(payload);
     case 'L':
-      return Raw(ShortNumber(0) + ShortNumber(0) + ShortNumber(n)).Raw(payload);
+      return Raw(ShortNumber(0)).Raw(ShortNumber(0)).Raw(ShortNumber(n)).Raw(payload);
     case 'v':
-      return Raw(ShortNumber(0) + LongNumber(n)).Raw(payload);
+      return Raw(ShortNumber(0)).Raw(LongNumber(n)).Raw(payload);
     case 'M': case 'N': case 'O':
       return Raw(LongNumber(n)).Raw(payload);
     case 'P': case 'Q':
@@ -209,9 +234,21 @@ ScreenBuilder& ScreenBuilder::Raw(std::string_view bytes) {
 
 ScreenBuilder& ScreenBuilder::Append(const ScreenBuilder& other) { return Raw(other.commands_); }
 
-std::string ScreenBuilder::RecordData() const { return "H" + commands_; }
-std::string ScreenBuilder::Record() const { return RecordData() + std::string(kTerminator); }
-std::string ScreenBuilder::Wire() const { return EscapeForWire(RecordData()) + std::string(kTerminator); }
+std::string ScreenBuilder::RecordData() const {
+  std::string out(1, 'H');
+  out += commands_;
+  return out;
+}
+std::string ScreenBuilder::Record() const {
+  std::string out = RecordData();
+  out += kTerminator;
+  return out;
+}
+std::string ScreenBuilder::Wire() const {
+  std::string out = EscapeForWire(RecordData());
+  out += kTerminator;
+  return out;
+}
 
 namespace samples {
 
@@ -220,7 +257,13 @@ std::string Padded(std::string text, std::size_t width) {
   text.resize(width, ' ');
   return text;
 }
-std::string TwoDigits(int n) { return std::string(1, static_cast<char>('0' + n / 10)) + static_cast<char>('0' + n % 10); }
+std::string TwoDigits(int n) { return std::string{static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)}; }
+// Pieces joined (plain appends: GCC 12 misjudges some string concatenations at -O3).
+std::string Join(std::initializer_list<std::string_view> pieces) {
+  std::string out;
+  for (const std::string_view p : pieces) out.append(p);
+  return out;
+}
 }  // namespace
 
 ScreenBuilder FullScreen() {
@@ -229,12 +272,12 @@ ScreenBuilder FullScreen() {
   b.Fixed(1, 0, 0, Padded("RECEIVING - PURCHASE ORDER ENTRY", 80));
   for (int r = 0; r < 20; ++r) {
     const int base = 2 + r * 3;
-    b.Fixed(base, r + 2, 0, Padded("Item " + TwoDigits(r) + ":", 12));
+    b.Fixed(base, r + 2, 0, Padded(Join({"Item ", TwoDigits(r), ":"}), 12));
     b.Input(base + 1, r + 2, 14, 20);
     b.Options(base + 1, {option::MaxLength(40), option::Recreate()});
     if (r % 4 == 0) b.Prefix(base + 1, 1, "]C");
-    b.Text(base + 1, "00" + TwoDigits(r) + "-4711");
-    b.Fixed(base + 2, r + 2, 40, Padded("Description of item " + TwoDigits(r) + " in stock", 39));
+    b.Text(base + 1, Join({"00", TwoDigits(r), "-4711"}));
+    b.Fixed(base + 2, r + 2, 40, Padded(Join({"Description of item ", TwoDigits(r), " in stock"}), 39));
   }
   b.Define(62, 23, 0, field::kBase | field::kSystemLine, field::kBase, 80);
   b.KeyLabel(1, "SAVE").KeyLabel(2, "BACK").KeyLabel(3, "EXIT").KeyLabel(4, "NEXT").KeyLabel(5, "CLEAR");
@@ -243,7 +286,7 @@ ScreenBuilder FullScreen() {
 
 ScreenBuilder TextUpdates() {
   ScreenBuilder b;
-  for (int r = 0; r < 20; ++r) b.Text(3 + r * 3, "QTY " + TwoDigits(r) + " PCS");
+  for (int r = 0; r < 20; ++r) b.Text(3 + r * 3, Join({"QTY ", TwoDigits(r), " PCS"}));
   return b.FocusAndUnlock(3);
 }
 
