@@ -70,13 +70,13 @@ struct SerialFeature {
 };
 
 // The five serial time-outs in COMMTIMEOUTS order.
-struct SerialTimeouts {
+struct SerialTimeoutSettings {
   int readIntervalTimeout = 500;
   int readTotalTimeoutMultiplier = 0;
   int readTotalTimeoutConstant = 0;
   int writeTotalTimeoutMultiplier = 0;
   int writeTotalTimeoutConstant = 0;
-  bool operator==(const SerialTimeouts&) const = default;
+  bool operator==(const SerialTimeoutSettings&) const = default;
 };
 
 struct SoundTone {
@@ -195,8 +195,8 @@ class CSettings {
   void set_serialcommand(bool on) { serialcommand_ = on; }
   const SerialFeature& serialfeature() const { return serialfeature_; }
   void set_serialfeature(const SerialFeature& feature) { serialfeature_ = feature; }
-  const SerialTimeouts& serialTimeouts() const { return serialTimeouts_; }
-  void set_serialTimeouts(const SerialTimeouts& timeouts) { serialTimeouts_ = timeouts; }
+  const SerialTimeoutSettings& serialTimeouts() const { return serialTimeouts_; }
+  void set_serialTimeouts(const SerialTimeoutSettings& timeouts) { serialTimeouts_ = timeouts; }
   int serialReadIntervalTimeout() const { return serialTimeouts_.readIntervalTimeout; }
   int serialReadTotalTimeoutMultiplier() const { return serialTimeouts_.readTotalTimeoutMultiplier; }
   int serialReadTotalTimeoutConstant() const { return serialTimeouts_.readTotalTimeoutConstant; }
@@ -298,7 +298,7 @@ class CSettings {
   SerialLine serial_;
   bool serialcommand_ = false;
   SerialFeature serialfeature_;
-  SerialTimeouts serialTimeouts_;
+  SerialTimeoutSettings serialTimeouts_;
 
   bool KorvathAdminMode_ = false;
 

@@ -202,7 +202,7 @@ TEST_F(SettingsFile, EverySettingSurvivesWriteAndRead) {
   a.set_serial(SerialLine{u"COM3:", u"19200", u"7", u"Even", u"2"});
   a.set_serialcommand(true);
   a.set_serialfeature(SerialFeature{true, 2, 3, true, 200, 127});
-  a.set_serialTimeouts(SerialTimeouts{100, 2, 3, 4, 5});
+  a.set_serialTimeouts(SerialTimeoutSettings{100, 2, 3, 4, 5});
   a.set_KorvathAdminMode(false);
   for (int e = 0; e < kSoundEventCount; ++e)
     a.set_soundEvent(e, SoundEventSettings{e % 3, u"C:\\Sounds\\beep" + std::u16string(1, char16_t(u'0' + e)) + u".wav",
