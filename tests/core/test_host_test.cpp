@@ -1,0 +1,108 @@
+// Tests of the scripted test host itself: record parsing, bounded waits, close detection.
+#include "test_host.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "session/wsockcom.h"
+
+namespace vantor {
+namespace {
+
+using testing_support::kRecordEnd;
+using testing_support::ParseTerminalRecord;
+using testing_support::TestHost;
+using namespace std::chrono_literals;
+
+TEST(TestHostParse, SplitsTerminalIdAndBody) {
+  auto record = ParseTerminalRecord("42RF0/" + kRecordEnd);
+  EXPECT_EQ(record.terminalId, "42");
+  EXPECT_EQ(record.body, "RF0/");
+  EXPECT_EQ(record.raw, "42RF0/" + kRecordEnd);
+  record = ParseTerminalRecord(kRecordEnd);
+  EXPECT_EQ(record.terminalId, "");
+  EXPECT_EQ(record.body, "");
+  record = ParseTerminalRecord("H");  // no terminator: nothing cut
+  EXPECT_EQ(record.terminalId, "");
+  EXPECT_EQ(record.body, "H");
+  record = ParseTerminalRecord("7R?\x30\xFF" + kRecordEnd);
+  EXPECT_EQ(record.body, "R?\x30\xFF");
+}
+
+TEST(TestHostWaits, EveryWaitEndsInTime) {
+  TestHost host;
+  ASSERT_TRUE(host.Listening());
+  EXPECT_NE(host.Port(), 0);
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_FALSE(host.Accept(100ms));
+  EXPECT_FALSE(host.ReadRecord(100ms).has_value());  // no connection at all
+  EXPECT_FALSE(host.WaitPeerClosed(100ms));
+  EXPECT_FALSE(host.SendRecord("H"));
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
+}
+
+TEST(TestHostWaits, RecordsAcrossWritesAndCloseDetection) {
+  TestHost host;
+  WSockCom terminal;
+  ASSERT_TRUE(terminal.Connect("127.0.0.1", host.Port()));
+  ASSERT_TRUE(host.Accept(5s));
+  EXPECT_TRUE(host.Connected());
+  EXPECT_TRUE(host.NothingArrives(50ms));
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_FALSE(host.ReadRecord(150ms).has_value());
+  EXPECT_GE(std::chrono::steady_clock::now() - started, 140ms);
+  ASSERT_TRUE(terminal.Send(3, "I"));
+  ASSERT_TRUE(terminal.Send(3, "&"));
+  const auto first = host.ReadRecord(5s);
+  const auto second = host.ReadRecord(5s);
+  ASSERT_TRUE(first && second);
+  EXPECT_EQ(first->body, "I");
+  EXPECT_EQ(second->body, "&");
+  // Records sent just before the close are still read after it.
+  ASSERT_TRUE(terminal.Send(3, "Q"));
+  terminal.Close();
+  EXPECT_TRUE(host.WaitPeerClosed(5s));
+  const auto last = host.ReadRecord(100ms);
+  ASSERT_TRUE(last.has_value());
+  EXPECT_EQ(last->raw, "3Q" + kRecordEnd);
+  EXPECT_FALSE(host.ReadRecord(5s).has_value());  // closed: returns at once
+  EXPECT_EQ(host.ReceivedBytes(), "3I" + kRecordEnd + "3&" + kRecordEnd + "3Q" + kRecordEnd);
+}
+
+TEST(TestHostWaits, SendsRecordsAndHalfCloses) {
+  TestHost host;
+  WSockCom terminal;
+  ASSERT_TRUE(terminal.Connect("127.0.0.1", host.Port()));
+  ASSERT_TRUE(host.Accept(5s));
+  ASSERT_TRUE(host.SendRecord("Hx"));
+  ASSERT_TRUE(host.HalfClose());
+  std::uint8_t buffer[64];
+  const int got = terminal.Receive(buffer, sizeof buffer, 5);
+  ASSERT_EQ(got, 4);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 4), "Hx" + kRecordEnd);
+  EXPECT_EQ(terminal.Receive(buffer, sizeof buffer, 5), 0);
+  // The terminal can still answer after the host's half-close.
+  ASSERT_TRUE(terminal.Send(1, "&"));
+  const auto goodbye = host.ReadRecord(5s);
+  ASSERT_TRUE(goodbye.has_value());
+  EXPECT_EQ(goodbye->body, "&");
+}
+
+TEST(TestHostWaits, ListensOnAGivenPort) {
+  std::uint16_t port;
+  {
+    TestHost probe;
+    ASSERT_TRUE(probe.Listening());
+    port = probe.Port();
+  }
+  TestHost host(port);
+  ASSERT_TRUE(host.Listening());
+  EXPECT_EQ(host.Port(), port);
+  WSockCom terminal;
+  EXPECT_TRUE(terminal.Connect("127.0.0.1", port));
+  EXPECT_TRUE(host.Accept(5s));
+}
+
+}  // namespace
+}  // namespace vantor
