@@ -588,19 +588,6 @@ bool Probe::Move(std::uint64_t window, int x, int y, int width, int height) {
       .has_value();
 }
 
-std::optional<std::vector<MenuItem>> Probe::Menu(std::uint64_t window) {
-  const auto lines = Command("menu " + Hex(window));
-  if (!lines) return std::nullopt;
-  std::vector<MenuItem> items;
-  for (const std::string& line : *lines) {
-    const auto f = SplitTabs(line);
-    if (f.size() != 5 || f[0] != "M") continue;
-    items.push_back({static_cast<int>(ToNumber(f[1])), static_cast<unsigned>(ToNumber(f[2])), f[3] == "1",
-                     Unescape(f[4])});
-  }
-  return items;
-}
-
 void Probe::Shutdown() {
   if (process_.Running()) {
     process_.WriteLine("exit");

@@ -138,13 +138,6 @@ WindowList DescendantsOf(const WindowList& windows, std::uint64_t ancestor);
 WindowList OfClass(const WindowList& windows, const std::string& className);
 std::string Describe(const WindowList& windows);  // for failure messages
 
-struct MenuItem {
-  int depth = 0;
-  unsigned id = 0;  // 0 for a popup
-  bool separator = false;
-  std::string text;
-};
-
 // The probe program running in the run's prefix, one process for the whole run, commanded line by
 // line. A command that does not answer in time restarts the probe.
 class Probe {
@@ -166,7 +159,6 @@ class Probe {
   bool SetText(std::uint64_t window, const std::string& text);
   std::optional<std::string> GetText(std::uint64_t window);
   bool Move(std::uint64_t window, int x, int y, int width, int height);
-  std::optional<std::vector<MenuItem>> Menu(std::uint64_t window);
 
   // Output lines of one command (without the END line); none when it failed.
   std::optional<std::vector<std::string>> Command(const std::string& line, Millis timeout = Millis(10000));

@@ -100,15 +100,17 @@ TEST_F(ScreenTest, IRecordClearsEveryPage) {
                    .Define(20, 2, 0, kInputFlags, kPlainAttributes, 4)
                    .ShowPage(pageNumber)
                    .FocusAndUnlock(20));
-    ASSERT_TRUE(WaitWindows([&](const WindowList& w) { return Control(w, 1) && Control(w, 20); }))
-        << "page " << pageNumber << "\n" << Describe(windows_);
+    ASSERT_TRUE(WaitWindows([&](const WindowList& w) {
+      const auto title = Control(w, 1);
+      return title && title->title == label && Control(w, 20);
+    })) << "page " << pageNumber << "\n" << Describe(windows_);
   }
   auto controls = [&](const WindowList& w) {
     size_t count = 0;
     for (const WindowInfo& page : Pages(w)) count += ChildrenOf(w, page.handle).size();
     return count;
   };
-  ASSERT_EQ(controls(windows_), 6u) << Describe(windows_);
+  ASSERT_TRUE(WaitWindows([&](const WindowList& w) { return controls(w) == 6; })) << Describe(windows_);
 
   // An I record alone resets the screen and is answered with the bare terminator.
   ASSERT_TRUE(host_.SendRecord("I"));

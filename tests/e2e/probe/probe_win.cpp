@@ -240,11 +240,13 @@ bool FocusWindow(HWND window, std::string& error) {
   const bool attached = target != self && AttachThreadInput(self, target, TRUE);
   SetFocus(window);
   if (attached) AttachThreadInput(self, target, FALSE);
-  // Give the target's thread a moment to take the focus before input arrives.
+  // Give the target's thread a moment to take the focus before input arrives. A window may pass the
+  // focus on to one of its children (a main window to its current control), which counts too.
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
   for (int i = 0; i < 50; ++i) {
-    if (GetGUIThreadInfo(target, &info) && info.hwndFocus == window) return true;
+    if (GetGUIThreadInfo(target, &info) && (info.hwndFocus == window || IsChild(window, info.hwndFocus)))
+      return true;
     Sleep(10);
   }
   error = "focus did not move to the window";
@@ -422,35 +424,6 @@ bool MoveWindowCommand(const std::vector<std::string>& words, std::string& error
   return true;
 }
 
-void EmitMenu(HMENU menu, int depth) {
-  if (depth > 8) return;
-  const int count = GetMenuItemCount(menu);
-  for (int i = 0; i < count && i < 256; ++i) {
-    wchar_t text[256] = {};
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_ID | MIIM_STRING | MIIM_SUBMENU | MIIM_FTYPE | MIIM_STATE;
-    info.dwTypeData = text;
-    info.cch = 255;
-    if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) continue;
-    const bool separator = (info.fType & MFT_SEPARATOR) != 0;
-    std::printf("M\t%d\t%u\t%d\t%s\n", depth, info.hSubMenu != nullptr ? 0u : info.wID, separator ? 1 : 0,
-                Escape(ToUtf8(text)).c_str());
-    if (info.hSubMenu != nullptr) EmitMenu(info.hSubMenu, depth + 1);
-  }
-}
-
-bool MenuCommand(const std::vector<std::string>& words, std::string& error) {
-  const HWND window = words.size() == 2 ? ParseWindow(words[1]) : nullptr;
-  if (window == nullptr || !IsWindow(window)) {
-    error = "usage: menu <window>";
-    return false;
-  }
-  const HMENU menu = GetMenu(window);
-  if (menu != nullptr) EmitMenu(menu, 0);
-  return true;
-}
-
 bool FocusCommand(const std::vector<std::string>& words, std::string& error) {
   if (words.size() == 2) return FocusWindow(ParseWindow(words[1]), error);
   GUITHREADINFO info{};
@@ -477,7 +450,6 @@ bool RunCommand(const std::string& line, std::string& error) {
   if (name == "settext") return SetText(line, error);
   if (name == "gettext") return GetText(words, error);
   if (name == "move") return MoveWindowCommand(words, error);
-  if (name == "menu") return MenuCommand(words, error);
   if (name == "focus") return FocusCommand(words, error);
   if (name == "ping") return true;
   error = "unknown command " + name;
