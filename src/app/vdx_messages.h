@@ -34,7 +34,11 @@ enum VdxMessage : unsigned {
   WM_VDX_CLEAR_FIELD = kWmUser + 2029,      // 3053
   WM_VDX_ARRANGE = kWmUser + 2031,          // 3055
   WM_VDX_SCANNER_ENABLE = kWmUser + 2032,   // 3056
+  WM_VDX_SERIAL_INPUT = kWmUser + 2033,     // 3057: serial messages wait in the main window's inbox
 };
+
+// WM_VDX_SERIAL_OUT carries its bytes as a std::string made with new (lParam; wParam = its size),
+// which the main window deletes.
 
 // lParam of the focus request (WM_SETCURSOR with HTCLIENT and WM_LBUTTONDOWN).
 inline constexpr long kFocusRequest = 0x02010001;

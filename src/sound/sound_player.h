@@ -6,11 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "config/settings.h"  // kSoundEventCount: Normal, Error, ScanAccept, ScanReject, User01..User04
 #include "sound/sound_queue.h"
 
 namespace vantor {
-
-inline constexpr int kSoundEventCount = 8;  // Normal, Error, ScanAccept, ScanReject, User01..User04
 
 enum SoundType : int { kSoundSilence = 0, kSoundFile = 1, kSoundTone = 2 };
 

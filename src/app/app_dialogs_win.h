@@ -1,0 +1,20 @@
+// The modal dialogs the main window runs from its menu and for the host: one place that knows which
+// dialog each template is.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+
+namespace vantor {
+
+struct AppGlobals;
+
+// The result of a dialog the program does not have.
+inline constexpr INT_PTR kNoSuchDialog = -1;
+
+// Runs the dialog of a template modally, owned by the main window (none when it has no window yet);
+// soundEvent is the event of the Sound options dialog (186). Returns the dialog's result (1 for OK),
+// or kNoSuchDialog.
+INT_PTR RunAppDialog(AppGlobals& app, int templateId, int soundEvent);
+
+}  // namespace vantor
