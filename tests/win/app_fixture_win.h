@@ -1,0 +1,179 @@
+// Helpers of the Win32-level tests: the program's resources, message pumping with a time-out, a
+// temporary folder, and a window that records the messages it receives.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vantor::wintest {
+
+// Vantor.exe of the same build (beside the test program), loaded as a data file for its resources.
+// Null when it is missing.
+inline HMODULE ProgramResources() {
+  static HMODULE module = [] {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::filesystem::path exe = std::filesystem::path(path).parent_path() / L"Vantor.exe";
+    return LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  }();
+  return module;
+}
+
+inline std::wstring ProgramPath() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return (std::filesystem::path(path).parent_path() / L"Vantor.exe").wstring();
+}
+
+// Dispatches the thread's messages until the condition holds or the time is up; the condition's last
+// value.
+inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) continue;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    if (done()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+// Dispatches whatever is queued now.
+inline void Pump() {
+  PumpUntil([] { return false; }, 0);
+}
+
+// A fresh folder under the temporary directory, removed with its files at the end.
+class TempDir {
+ public:
+  TempDir() {
+    wchar_t base[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, base);
+    static int counter = 0;
+    for (;;) {
+      path_ = std::filesystem::path(base) /
+              (L"vantor_win_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter));
+      std::error_code error;
+      if (std::filesystem::create_directory(path_, error)) break;
+      if (counter > 1000) break;
+    }
+  }
+  ~TempDir() {
+    std::error_code error;
+    std::filesystem::remove_all(path_, error);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path File(const wchar_t* name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline std::string ReadFileBytes(const std::filesystem::path& path) {
+  std::string text;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return text;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+  CloseHandle(file);
+  return text;
+}
+
+struct RecordedMessage {
+  UINT message;
+  WPARAM wparam;
+  LPARAM lparam;
+};
+
+// A top-level window that records every message in a given range (the custom messages by default)
+// and WM_COMMAND, answering 0.
+class RecordingWindow {
+ public:
+  explicit RecordingWindow(UINT first = WM_USER, UINT last = 0x7FFF, DWORD style = WS_OVERLAPPEDWINDOW)
+      : first_(first), last_(last) {
+    static const ATOM atom = [] {
+      WNDCLASSW wc{};
+      wc.lpfnWndProc = Proc;
+      wc.hInstance = GetModuleHandleW(nullptr);
+      wc.lpszClassName = L"VantorTestRecorder";
+      wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+      return RegisterClassW(&wc);
+    }();
+    (void)atom;
+    window_ = CreateWindowExW(0, L"VantorTestRecorder", L"recorder", style, 0, 0, 240, 320, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), this);
+  }
+  ~RecordingWindow() {
+    if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
+  }
+  RecordingWindow(const RecordingWindow&) = delete;
+  RecordingWindow& operator=(const RecordingWindow&) = delete;
+
+  HWND get() const { return window_; }
+  const std::vector<RecordedMessage>& messages() const { return messages_; }
+  void clear() { messages_.clear(); }
+  std::vector<RecordedMessage> Of(UINT message) const {
+    std::vector<RecordedMessage> found;
+    for (const RecordedMessage& m : messages_) {
+      if (m.message == message) found.push_back(m);
+    }
+    return found;
+  }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+      auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<RecordingWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self != nullptr && ((message >= self->first_ && message <= self->last_) || message == WM_COMMAND)) {
+      self->messages_.push_back(RecordedMessage{message, wparam, lparam});
+      return 0;
+    }
+    return DefWindowProcW(window, message, wparam, lparam);
+  }
+
+  UINT first_;
+  UINT last_;
+  HWND window_ = nullptr;
+  std::vector<RecordedMessage> messages_;
+};
+
+// Sets the thread's view of the Ctrl, Shift and Alt keys for the duration of a scope.
+class HeldKeys {
+ public:
+  HeldKeys(bool ctrl, bool shift, bool alt) {
+    GetKeyboardState(saved_);
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+    keys[VK_LCONTROL] = ctrl ? 0x80 : 0;
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    keys[VK_LSHIFT] = shift ? 0x80 : 0;
+    keys[VK_MENU] = alt ? 0x80 : 0;
+    keys[VK_LMENU] = alt ? 0x80 : 0;
+    SetKeyboardState(keys);
+  }
+  ~HeldKeys() { SetKeyboardState(saved_); }
+  HeldKeys(const HeldKeys&) = delete;
+  HeldKeys& operator=(const HeldKeys&) = delete;
+
+ private:
+  BYTE saved_[256] = {};
+};
+
+}  // namespace vantor::wintest
