@@ -278,19 +278,6 @@ TEST(FieldTextTest, PrefixIsCutAndMarkedByItsLength) {
   EXPECT_TRUE(f.prefix.empty());
 }
 
-TEST(FieldModeTest, InputFieldsAreModeThreeWithoutSerial) {
-  CField f(1, 0, 0, 1, nullptr);
-  f.flags = 0x03;
-  EXPECT_TRUE(f.IsInputField());
-  f.serial = 1;
-  EXPECT_FALSE(f.IsInputField());
-  f.serial = 0;
-  f.flags = 0x3D;  // mode 1 with other bits
-  EXPECT_FALSE(f.IsInputField());
-  f.flags = 0x2F;  // mode 3 with other bits
-  EXPECT_TRUE(f.IsInputField());
-}
-
 TEST(PageListTest, SixteenPagesNumberedWithPageZeroShown) {
   EffectsRecorder effects;
   CPageList pages(effects, 0x123456);

@@ -195,12 +195,6 @@ TEST_F(SessionTest, FieldChangedWhenReadySendsTheFieldResponse) {
   EXPECT_EQ(sent.records.size(), 1u);
 }
 
-TEST_F(SessionTest, FieldFocusedSetsTheFocusField) {
-  session.OnFieldFocused(17);
-  EXPECT_EQ(session.FocusField(), 17);
-  EXPECT_TRUE(effects.calls.empty());
-}
-
 TEST_F(SessionTest, InputOnUnlocksEnablesTheCurrentPageAndPlacesTheFocus) {
   session.SetCurrentPage(2);
   Field(5, 0x03, false, 2);
@@ -246,12 +240,6 @@ TEST_F(SessionTest, KeyLabelsForCodesZeroTo36) {
   EXPECT_EQ(session.KeyLabel(37), nullptr);
   session.NotifyKeyLabel(3);
   EXPECT_EQ(effects.Joined(), "KeyLabel 3");
-}
-
-TEST_F(SessionTest, StampTakesTheUtcSecond) {
-  clock.second = 42;
-  session.Stamp();
-  EXPECT_EQ(session.SessionStamp(), 42);
 }
 
 TEST_F(SessionTest, ResetClearsTheScreenButKeepsLabelsKeyboardAndTerminal) {
