@@ -156,14 +156,13 @@ const CAnimate::Picture* CAnimate::PictureFor(animation::Picture picture, int fr
   return nullptr;
 }
 
-void CAnimate::Draw(HDC target, const animation::DrawOp& op) const {
+void CAnimate::Draw(HDC target, HDC source, const animation::DrawOp& op) const {
   const Picture* picture = PictureFor(op.picture, op.frame);
   if (picture == nullptr || !picture->bitmap || picture->width <= 0 || picture->height <= 0) return;
-  gdi::MemoryDc source(target);
-  gdi::Select select(source.get(), picture->bitmap.get());
+  gdi::Select select(source, picture->bitmap.get());
   if (!select.ok()) return;
   if (op.picture == animation::Picture::Background) {
-    BitBlt(target, op.x, op.y, picture->width, picture->height, source.get(), 0, 0, SRCCOPY);
+    BitBlt(target, op.x, op.y, picture->width, picture->height, source, 0, 0, SRCCOPY);
     return;
   }
   // Sprites are scaled by age; every other picture is drawn at its own size.
@@ -171,7 +170,7 @@ void CAnimate::Draw(HDC target, const animation::DrawOp& op) const {
   const int width = scaled ? op.width : picture->width;
   const int height = scaled ? op.height : picture->height;
   if (width <= 0 || height <= 0) return;
-  TransparentBlt(target, op.x, op.y, width, height, source.get(), 0, 0, picture->width, picture->height,
+  TransparentBlt(target, op.x, op.y, width, height, source, 0, 0, picture->width, picture->height,
                  picture->transparent);
 }
 
@@ -186,7 +185,8 @@ void CAnimate::Paint(HWND window) {
       const animation::FramePlan plan = mode_ == 0
                                             ? animation::PlanSlidingFrame(g_counter.value, scene_.random)
                                             : animation::PlanHostFrame(scene_, g_counter.value, client.bottom);
-      for (const animation::DrawOp& op : plan.ops) Draw(canvas.dc(), op);
+      gdi::MemoryDc source(canvas.dc());
+      for (const animation::DrawOp& op : plan.ops) Draw(canvas.dc(), source.get(), op);
       for (std::size_t i = 0; i < animation::kDotXOffsets.size(); ++i) {
         if ((plan.dots >> i) & 1u) {
           SetPixelV(canvas.dc(), animation::kRightX + animation::kDotXOffsets[i],

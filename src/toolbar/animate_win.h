@@ -48,7 +48,7 @@ class CAnimate {
   void Paint(HWND window);
   void KeepTicking(HWND window);
   const Picture* PictureFor(animation::Picture picture, int frame) const;
-  void Draw(HDC target, const animation::DrawOp& op) const;
+  void Draw(HDC target, HDC source, const animation::DrawOp& op) const;
 
   HINSTANCE module_ = nullptr;
   HWND mainWindow_ = nullptr;
