@@ -706,9 +706,12 @@ Terminal::Terminal() {
 }
 
 Terminal::~Terminal() {
+  const bool failed = ::testing::Test::HasFailure();
+  // What the screen showed when the test failed, kept beside the settings file.
+  if (failed && !folder_.empty() && process_.Running()) Screenshot(folder_ + "/screen.ppm");
   Stop();
   if (folder_.empty()) return;
-  if (::testing::Test::HasFailure()) {
+  if (failed) {
     std::printf("[   KEPT   ] %s\n", folder_.c_str());
     return;
   }
