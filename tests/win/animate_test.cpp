@@ -79,7 +79,7 @@ class IndicatorWindow : public ::testing::Test {
     // A popup: under Wine without a window manager, destroying a shown captioned window waits 2 s.
     main_ = CreateWindowExW(0, kHostClass, L"indicator test", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 240, 320, nullptr,
                             nullptr, GetModuleHandleW(nullptr), nullptr);
-    ASSERT_NE(main_, nullptr);
+    ASSERT_NE(main_, nullptr) << "error " << GetLastError();
     ShowWindow(main_, SW_SHOWNOACTIVATE);
     UpdateWindow(main_);
     baseline_ = gdi::LiveObjects();
