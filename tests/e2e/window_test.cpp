@@ -135,6 +135,36 @@ TEST_F(WindowTest, ClosingWhileTheHostIsUnreachableExitsAndStoresThePosition) {
   EXPECT_EQ(ini.rfind("hostname=127.0.0.1\r\n", 0), 0u) << ini;
 }
 
+TEST_F(WindowTest, ExitFromTheMenuEndsTheSessionWithoutGoodbye) {
+  StartConnected({{"windowpos", "0,0,240,320"}});
+  ASSERT_TRUE(OpenFileMenu(probe_, main_.handle).has_value());
+  ASSERT_TRUE(probe_.Keys(0, {"x"}));
+  const auto status = terminal_.WaitExit(Millis(10000));
+  ASSERT_TRUE(status.has_value()) << "the terminal did not exit";
+  EXPECT_EQ(*status, 0);
+  // A session stopped by the terminal says no goodbye; the host only sees the connection go.
+  EXPECT_TRUE(host_.WaitPeerClosed(Millis(5000)));
+  EXPECT_EQ(host_.ReceivedBytes(), "1I" + kRecordEnd);
+  EXPECT_EQ(IniValue(terminal_.ReadIni(), "windowpos"), "0,0,240,320");
+}
+
+TEST_F(WindowTest, FullScreenIgnoresCloseUntilToggledOff) {
+  StartConnected({{"fullscreen", "true"}});
+  // Made without the frame of a normal window (the system still adds a caption to any overlapped window).
+  constexpr std::uint32_t kThickFrame = 0x00040000, kSysMenu = 0x00080000;
+  EXPECT_EQ(main_.style & (kThickFrame | kSysMenu), 0u);
+  EXPECT_TRUE(main_.hasMenu);
+  ASSERT_TRUE(probe_.Post(main_.handle, kWmClose, 0, 0));
+  EXPECT_FALSE(terminal_.WaitExit(Millis(1500)).has_value());
+  // Ctrl+Alt+0 leaves full screen (in memory); then closing works.
+  ASSERT_TRUE(probe_.Keys(main_.handle, {"ctrl+alt+0"})) << probe_.LastError();
+  std::this_thread::sleep_for(Millis(300));
+  ASSERT_TRUE(probe_.Post(main_.handle, kWmClose, 0, 0));
+  const auto status = terminal_.WaitExit(Millis(10000));
+  ASSERT_TRUE(status.has_value()) << "the terminal did not exit after leaving full screen";
+  EXPECT_EQ(IniValue(terminal_.ReadIni(), "fullscreen"), "false");
+}
+
 TEST_F(WindowTest, FirstStartAsksForTheHostAndWritesTheSettingsInAdministratorMode) {
   ASSERT_FALSE(FileExists(terminal_.IniPath()));
   ASSERT_TRUE(terminal_.Start());
