@@ -19,13 +19,13 @@ struct Rgb {
 inline constexpr Rgb kFace{191, 191, 191};
 
 // One fixed key of the bar, in table order (index = position = control id).
-struct ButtonSpec {
+struct FixedKey {
   std::u16string_view label;
   unsigned defaultKey;
   std::array<int, 3> bitmap;  // resource numbers of the 16, 32 and 48 pixel pictures
 };
 
-inline constexpr std::array<ButtonSpec, kButtonCount> kButtons{{
+inline constexpr std::array<FixedKey, kButtonCount> kButtons{{
     {u"SAVE", 1, {169, 170, 171}},
     {u"BACK", 3, {133, 134, 135}},
     {u"EXIT", 8, {145, 146, 147}},

@@ -92,14 +92,14 @@ CToolBar::CToolBar(HWND mainWindow, HINSTANCE module, int toolbarSize) : module_
 
   gdi::WindowDc screen(nullptr);
   for (int i = 0; i < toolbar::kButtonCount; ++i) {
-    const toolbar::ButtonSpec& spec = toolbar::kButtons[static_cast<std::size_t>(i)];
+    const toolbar::FixedKey& fixed = toolbar::kButtons[static_cast<std::size_t>(i)];
     ToolBarButton& button = buttons_[static_cast<std::size_t>(i)];
-    button.label = spec.label;
-    button.keyCode = spec.defaultKey;
+    button.label = fixed.label;
+    button.keyCode = fixed.defaultKey;
     // A missing picture leaves an empty button of the set's size, so the bar keeps its geometry.
     button.width = size.picture;
     button.height = size.picture;
-    const int resource = spec.bitmap[static_cast<std::size_t>(size.setIndex)];
+    const int resource = fixed.bitmap[static_cast<std::size_t>(size.setIndex)];
     button.picture.reset(static_cast<HBITMAP>(
         LoadImageW(module_, MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
     if (!button.picture) continue;

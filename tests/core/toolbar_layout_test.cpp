@@ -49,19 +49,6 @@ TEST(ToolbarSize, ButtonsSitOneBarHeightApart) {
   EXPECT_EQ(ButtonRect(1, 27, 10, 12), (Rect{31, 4, 14, 16}));
 }
 
-TEST(ToolbarTable, LabelsCodesAndPicturesInTableOrder) {
-  const std::u16string_view labels[] = {u"SAVE", u"BACK", u"EXIT", u"NEXT", u"CLEAR"};
-  const unsigned keys[] = {1, 3, 8, 4, 2};
-  const std::array<int, 3> bitmaps[] = {{169, 170, 171}, {133, 134, 135}, {145, 146, 147}, {156, 157, 158},
-                                        {139, 140, 141}};
-  for (int i = 0; i < kButtonCount; ++i) {
-    const ButtonSpec& spec = kButtons[static_cast<std::size_t>(i)];
-    EXPECT_EQ(spec.label, labels[i]);
-    EXPECT_EQ(spec.defaultKey, keys[i]);
-    EXPECT_EQ(spec.bitmap, bitmaps[i]);
-  }
-}
-
 TEST(ToolbarBar, LinesAtTheTopAndTheBottomEdge) {
   std::array<BarLine, 6> lines{};
   ASSERT_EQ(BarLines(27, lines), 6);

@@ -80,10 +80,10 @@ TEST(ToolBarArtwork, PicturesLoadWithTheirSizeDepthAndKeyedCorner) {
     bool keyed;
   };
   std::vector<Art> art;
-  for (const toolbar::ButtonSpec& spec : toolbar::kButtons) {
+  for (const toolbar::FixedKey& fixed : toolbar::kButtons) {
     for (int set = 0; set < 3; ++set) {
-      const bool fourBit = set == 2 && spec.label == u"CLEAR";
-      art.push_back({spec.bitmap[static_cast<std::size_t>(set)], 16 * (set + 1), 16 * (set + 1), fourBit ? 4 : 8, true});
+      const bool fourBit = set == 2 && fixed.label == u"CLEAR";
+      art.push_back({fixed.bitmap[static_cast<std::size_t>(set)], 16 * (set + 1), 16 * (set + 1), fourBit ? 4 : 8, true});
     }
   }
   art.push_back({155, 200, 70, 8, false});
