@@ -155,7 +155,7 @@ void ExpectSameSettings(const CSettings& a, const CSettings& b) {
   for (int e = 0; e < kSoundEventCount; ++e) EXPECT_EQ(a.soundEvent(e), b.soundEvent(e)) << "event " << e;
 }
 
-TEST_F(SettingsFile, NewObjectWritesTheDocumentedLines) {
+TEST_F(SettingsFile, NewObjectWritesEveryLineInOrder) {
   CSettings s(path_);
   ASSERT_TRUE(s.WriteSettings());
   EXPECT_EQ(ReadBytes(), DefaultFileText());
