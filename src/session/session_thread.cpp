@@ -1,6 +1,7 @@
 // The session thread: connect, identify, receive loop, goodbye, and the UI thread's start and stop.
 #include "session/session_thread.h"
 
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -17,7 +18,11 @@ bool SessionThread::Start(SessionParams params) {
   if (thread_.joinable()) return false;
   stop_ = 0;
   finished_ = false;
-  thread_ = std::thread(&SessionThread::Run, this, std::move(params));
+  try {
+    thread_ = std::thread(&SessionThread::Run, this, std::move(params));
+  } catch (const std::system_error&) {
+    return false;  // no thread could be made; the caller tries again later
+  }
   return true;
 }
 

@@ -102,6 +102,7 @@ bool WSockCom::SendAll(net::Handle socket, const char* data, int length) {
 }
 
 bool WSockCom::Send(int terminalId, std::string_view data) {
+  std::lock_guard oneRecord(sending_);
   std::shared_lock lock(use_);
   const net::Handle socket = socket_.load();
   if (socket == net::kInvalid || broken_.load()) return false;

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <shared_mutex>
 #include <string>
 #include <string_view>
@@ -76,6 +77,8 @@ class WSockCom {
 
   // Shared by send, receive, connect and shutdown; exclusive for close.
   mutable std::shared_mutex use_;
+  // One record at a time: the pieces of two threads' records never interleave on the wire.
+  std::mutex sending_;
   std::atomic<net::Handle> socket_{net::kInvalid};
   std::atomic<bool> broken_{false};
   std::atomic<int> lastError_{0};

@@ -129,6 +129,33 @@ TEST_F(WSockComLink, LongRecordsArriveWholeWithOneTerminator) {
   EXPECT_TRUE(host.NothingArrives(50ms));
 }
 
+TEST_F(WSockComLink, RecordsOfTwoThreadsNeverInterleave) {
+  // Responses go out on the UI thread while the session thread sends its own records.
+  constexpr int kEach = 150;
+  std::atomic<int> ready{0};
+  const auto sender = [&](char letter) {
+    const std::string data(20001, letter);
+    ++ready;
+    while (ready.load() < 2) std::this_thread::yield();
+    for (int i = 0; i < kEach; ++i) ASSERT_TRUE(link.Send(1, data));
+  };
+  std::thread first(sender, 'a');
+  std::thread second(sender, 'b');
+  int seen = 0, mixed = 0;
+  for (; seen < 2 * kEach; ++seen) {
+    // A slow reader first, so that both senders wait on a full connection together.
+    if (seen < 20) std::this_thread::sleep_for(5ms);
+    const auto record = host.ReadRecord(10s);
+    if (!record) break;
+    if (record->body.size() != 20001u || record->body.find_first_not_of(record->body[0]) != std::string::npos)
+      ++mixed;
+  }
+  first.join();
+  second.join();
+  EXPECT_EQ(seen, 2 * kEach);
+  EXPECT_EQ(mixed, 0);
+}
+
 TEST_F(WSockComLink, ReceiveUnescapesAndCarriesASplitPair) {
   ASSERT_TRUE(host.SendRaw("\x41\xFF\xFF\x42"));
   EXPECT_EQ(ReadOnce(), "\x41\xFF\x42");
