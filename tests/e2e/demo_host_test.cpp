@@ -400,5 +400,72 @@ TEST_F(DemoWithTerminal, SignOnAndMenuThroughTheWindows) {
   })) << Describe(windows_);
 }
 
+TEST_F(DemoWithTerminal, ReceivingAsksAndConfirmsThroughTheHostDialogs) {
+  DemoHostProcess demo;
+  ASSERT_NE(demo.Port(), 0);
+  ASSERT_TRUE(terminal_.WriteIni(HostSettings(demo.Port(), 8)));
+  ASSERT_TRUE(terminal_.Start());
+  const auto main = terminal_.WaitMainWindow();
+  ASSERT_TRUE(main.has_value());
+  main_ = *main;
+  const auto user = WaitControl(20);
+  ASSERT_TRUE(user.has_value()) << Describe(windows_);
+  ASSERT_TRUE(probe_.Type(user->handle, "LEE"));
+  ASSERT_TRUE(probe_.Keys(user->handle, {"F1"}));  // SAVE signs on at once
+  ASSERT_TRUE(demo.LogShows("user LEE signed on"));
+
+  // Enter on the focused "Receiving" button.
+  ASSERT_TRUE(WaitWindows([&](const WindowList& w) {
+    const auto button = Control(w, 20);
+    return button && button->title == "Receiving";
+  })) << Describe(windows_);
+  ASSERT_TRUE(WaitUnlocked());
+  ASSERT_TRUE(probe_.Keys(Control(windows_, 20)->handle, {"enter"}));
+  ASSERT_TRUE(WaitWindows([&](const WindowList& w) {
+    const auto title = Control(w, 1);
+    return title && title->title.find("RECEIVING") != std::string::npos && Control(w, 21);
+  })) << Describe(windows_);
+  ASSERT_TRUE(WaitUnlocked());
+  ASSERT_TRUE(probe_.Type(Control(windows_, 20)->handle, "A100"));
+  ASSERT_TRUE(probe_.Type(Control(windows_, 21)->handle, "3"));
+  ASSERT_TRUE(probe_.Keys(Control(windows_, 21)->handle, {"F1"}));
+
+  // The host's question in the prompt dialog, answered Y.
+  std::optional<WindowInfo> prompt;
+  ASSERT_TRUE(WaitWindows([&](const WindowList& w) {
+    for (const WindowInfo& top : w)
+      if (top.depth == 0 && top.visible && top.title == "Hey You") prompt = top;
+    return prompt.has_value();
+  })) << Describe(windows_);
+  std::optional<WindowInfo> answer, ok;
+  for (const WindowInfo& w : DescendantsOf(windows_, prompt->handle)) {
+    if (w.id == 1001) answer = w;
+    if (w.id == 1) ok = w;
+  }
+  ASSERT_TRUE(answer && ok) << Describe(windows_);
+  ASSERT_TRUE(probe_.Type(answer->handle, "Y"));
+  ASSERT_TRUE(probe_.Tap(ok->x + ok->width / 2, ok->y + ok->height / 2));
+  EXPECT_TRUE(demo.LogShows("received 3 x A100"));
+
+  // The host's confirmation in the Advisory dialog.
+  std::optional<WindowInfo> advisory;
+  ASSERT_TRUE(WaitWindows([&](const WindowList& w) {
+    for (const WindowInfo& top : w)
+      if (top.depth == 0 && top.visible && top.title == "Advisory") advisory = top;
+    return advisory.has_value();
+  })) << Describe(windows_);
+  for (const WindowInfo& w : DescendantsOf(windows_, advisory->handle)) {
+    if (w.id == 1000) {
+      EXPECT_EQ(probe_.GetText(w.handle), "Received 3 x A100. On hand: 27.");
+    }
+    if (w.id == 1) ok = w;
+  }
+  ASSERT_TRUE(probe_.Tap(ok->x + ok->width / 2, ok->y + ok->height / 2));
+  EXPECT_TRUE(WaitWindows([&](const WindowList& w) {
+    const auto last = Control(w, 7);
+    return !FindTopLevel(w, "#32770") && last && last->title.rfind("3 x A100", 0) == 0;
+  })) << Describe(windows_);
+}
+
 }  // namespace
 }  // namespace vantor::e2e
