@@ -139,7 +139,10 @@ bool Process::Start(const Options& options) {
   int in[2] = {-1, -1}, out[2] = {-1, -1};
   if (options.pipeStdin && ::pipe2(in, O_CLOEXEC) != 0) return false;
   if (options.pipeStdout && ::pipe2(out, O_CLOEXEC) != 0) {
-    if (in[0] >= 0) ::close(in[0]), ::close(in[1]);
+    if (in[0] >= 0) {
+      ::close(in[0]);
+      ::close(in[1]);
+    }
     return false;
   }
   const int nullIn = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
@@ -265,6 +268,8 @@ bool Process::ReadLine(std::string& line, Millis timeout) {
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) {
       // End of stream: a last line without a line end still counts.
+      ::close(stdout_);
+      stdout_ = -1;
       if (pending_.empty()) return false;
       line.swap(pending_);
       pending_.clear();
@@ -284,13 +289,10 @@ RunResult RunCommand(const std::vector<std::string>& argv, Millis timeout, const
   if (!process.Start(options)) return result;
   const auto deadline = SteadyClock::now() + timeout;
   std::string line;
-  while (SteadyClock::now() < deadline) {
-    if (process.ReadLine(line, Remaining(deadline))) {
-      result.output += line;
-      result.output += '\n';
-    } else if (!process.Running() || SteadyClock::now() >= deadline) {
-      break;
-    }
+  // Until the output ends (or the time is up), then until the process ends.
+  while (process.ReadLine(line, Remaining(deadline))) {
+    result.output += line;
+    result.output += '\n';
   }
   if (const auto status = process.WaitExit(Remaining(deadline) + Millis(50))) {
     result.exitStatus = *status;
