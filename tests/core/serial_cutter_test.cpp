@@ -31,6 +31,8 @@ class Cut {
 
 using Messages = std::vector<std::string>;
 
+std::string Cat(std::string a, const std::string& b) { return a.append(b); }
+
 TEST(SerialCutter, StartAndEndBytes) {
   Cut c(2, 3);
   c.Feed("\x41\x02\x42\x43\x03\x44");
@@ -101,7 +103,7 @@ TEST(SerialCutter, EndByteOnlyCarriesAcrossReadsAndDropsTheChunkTail) {
 
 TEST(SerialCutter, OverlongFramedMessageIsDroppedAndTheNextOneArrives) {
   Cut c(2, 3);
-  c.Feed("\x02" + std::string(1500, 'x'));
+  c.Feed(Cat("\x02", std::string(1500, 'x')));
   c.Feed(std::string(1500, 'x'));
   c.Feed(std::string(10, 'x') + "\x03");
   EXPECT_TRUE(c.Messages().empty());
@@ -121,7 +123,7 @@ TEST(SerialCutter, OverlongEndOnlyMessageIsPassedOverToItsEnd) {
 TEST(SerialCutter, LongestMessageFits) {
   const std::string body(SerialMessageCutter::kMaxMessage, 'm');
   Cut c(2, 3);
-  c.Feed("\x02" + body.substr(0, 1000)).Feed(body.substr(1000) + "\x03");
+  c.Feed(Cat("\x02", body.substr(0, 1000))).Feed(Cat(body.substr(1000), "\x03"));
   ASSERT_EQ(c.Messages().size(), 1u);
   EXPECT_EQ(c.Messages()[0], body);
   Cut e(0, 3);

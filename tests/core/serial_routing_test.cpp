@@ -44,7 +44,7 @@ class FakeTarget : public SerialInputTarget {
   int FieldLength(int id) override { return Find(id).length; }
   void ClearField(int id) override {
     Find(id).text.clear();
-    log += "clear" + std::to_string(id) + ";";
+    log.append("clear").append(std::to_string(id)).append(";");
   }
   void FeedChar(int id, char16_t ch) override {
     Field& f = Find(id);

@@ -23,8 +23,7 @@ class FakeOutput {
  public:
   void Perform(const SoundRequest& r) {
     std::unique_lock<std::mutex> lock(mutex_);
-    played_.push_back(r.kind == SoundRequest::Kind::File ? r.file
-                                                         : u"tone:" + std::u16string(r.image ? u"ok" : u"none"));
+    played_.push_back(r.kind == SoundRequest::Kind::File ? r.file : std::u16string(r.image ? u"tone" : u"none"));
     if (r.image) sizes_.push_back(r.image->size());
     started_.notify_all();
     if (hold_) {
@@ -93,7 +92,7 @@ TEST_F(SoundQueueTest, BacklogIsBounded) {
   ASSERT_TRUE(queue->Enqueue(File(u"playing")));
   ASSERT_TRUE(out.WaitStarted(1));
   for (std::size_t i = 0; i < SoundQueue::kDefaultMaxPending; ++i) {
-    ASSERT_TRUE(queue->Enqueue(File(u"w" + std::u16string(1, static_cast<char16_t>(u'0' + i)))));
+    ASSERT_TRUE(queue->Enqueue(File(std::u16string(u"w").append(1, static_cast<char16_t>(u'0' + i)))));
   }
   EXPECT_FALSE(queue->Enqueue(File(u"dropped")));
   EXPECT_EQ(queue->Pending(), SoundQueue::kDefaultMaxPending);
