@@ -17,33 +17,12 @@ TEST(ScreenBuilder, NumberEncodings) {
   EXPECT_EQ(LongNumber(99999), "!\xFF\xFF");
 }
 
-TEST(ScreenBuilder, FieldCommands) {
-  EXPECT_EQ(ScreenBuilder().Fixed(5, 2, 3, "abcd").Commands(), "f5234abcd");
-  EXPECT_EQ(ScreenBuilder().Input(1, 4, 0, 10).Commands(), "i140C@:");
-  EXPECT_EQ(ScreenBuilder().Define(2, 0, 0, 'A', 'D', 210).Commands(), "i200AD!12");
-  EXPECT_EQ(ScreenBuilder().Text(3, "hi").Commands(), "u32hi");
-  EXPECT_EQ(ScreenBuilder().Prefix(4, 13, "PX").Commands(), "y4=2PX");
-  EXPECT_EQ(ScreenBuilder().Attributes(4, 'C', 'D').Commands(), "+4CD");
-  EXPECT_EQ(ScreenBuilder().SerialFlags(4, '1').Commands(), "b41");
-  EXPECT_EQ(ScreenBuilder().ClearField(1).ClearInputFields().DeleteField(2).ErasePage().CopyText(1, 2).Commands(),
-            "c1Ce2Ek12");
-}
-
 TEST(ScreenBuilder, FieldOptions) {
   using namespace option;
   EXPECT_EQ(ScreenBuilder().Options(7, {Type('S'), Centred()}).Commands(), "w70@AS@M");
   EXPECT_EQ(ScreenBuilder().Options(7, {MaxLength(2000), Selected(true), CheckSize(2), Recreate(), Letter('F')}).Commands(),
             "w70@B07D0@H1@S2@P@F");
   EXPECT_EQ(ScreenBuilder().Options(1, {MaxLengthDigits("0x7d")}, 5).Commands(), "w15@B0x7d");
-}
-
-TEST(ScreenBuilder, PageFocusDialogAndDeviceCommands) {
-  EXPECT_EQ(ScreenBuilder().SelectPage(1).ShowPage(1).Focus(3).FocusAndUnlock(-1).Lock().Commands(), "s1d1@3o/l");
-  EXPECT_EQ(ScreenBuilder().MessageAt(2, "Hi").Message("Yo").Prompt(5, "Qty").Commands(), "a22HiA2Yoh53Qty");
-  EXPECT_EQ(ScreenBuilder().KeyLabel(3, "SAVE").Sound().Commands(), "S34SAVE#");
-  EXPECT_EQ(ScreenBuilder().ScannerEnable(1).UserSound(2).DeviceValues(1, 2, 210).Commands(), "Ze1Zs2Zv12!12");
-  EXPECT_EQ(ScreenBuilder().SerialOut(2, "abc").FontStep(1).StatusRequest().SendFields(4).Commands(),
-            ">023abcF1!W4");
 }
 
 TEST(ScreenBuilder, IgnoredCommandsHaveTheirShapes) {
