@@ -74,12 +74,14 @@ bool WSockCom::Connect(const std::string& host, std::uint16_t port) {
     socket_ = socket;
   }
   bool ok = false;
-  {
+  address_ = ResolveHost(host);
+  if (address_ == 0) {
+    lastError_ = net::LastError();
+  } else {
     std::shared_lock lock(use_, std::defer_lock);
     if constexpr (!kCloseWakesWaiters) lock.lock();
-    address_ = ResolveHost(host);
-    if (address_ == 0) {
-      lastError_ = net::LastError();
+    if (socket_.load() != socket) {
+      // Closed by the UI thread meanwhile: the number may belong to another socket by now.
     } else if (net::Connect(socket, address_, port)) {
       ok = !broken_.load();  // shut down while connecting: the session is being stopped
     } else {
