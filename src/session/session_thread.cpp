@@ -49,7 +49,7 @@ void SessionThread::Run(SessionParams params) {
       const int got = link_.Receive(buffer.data(), kReceiveChunkBytes, kReceiveTimeoutSeconds);
       if (got == 0) break;  // host closed, or the read failed
       if (got < 0) {
-        // A failed send closed the socket: every further wait would fail at once.
+        // A failed send (on either thread) ended the connection: every further wait fails at once.
         if (!link_.IsConnected()) break;
         continue;
       }
