@@ -1,0 +1,31 @@
+// The fixed text window (`VdxFixed`) and the shaded reverse-video frame it shares with the system line.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include "controls/text_paint_rules.h"
+
+namespace vantor {
+
+class CField;
+class CSettings;
+
+LRESULT CALLBACK FixedTextProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+// Paints the fixed text into target in one copy.
+void PaintFixedText(HWND window, HDC target, CField& field, const CSettings& settings);
+
+void FillFixedColours(CField& field, const CSettings& settings);
+
+// Draws the frame lines of a reverse-video field, shaded from the page background to the record's
+// reverse background.
+void DrawReverseFrame(HDC dc, const CField& field, COLORREF pageBackground, const FrameInput& input);
+
+// The right and bottom edge lines in the page's background colour.
+void DrawPageEdges(HDC dc, int width, int height, COLORREF pageBackground);
+
+// The page's background colour (the record's page, or the default).
+COLORREF PageBackgroundOf(const CField& field);
+
+}  // namespace vantor

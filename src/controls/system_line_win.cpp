@@ -1,0 +1,127 @@
+// The system line window: re-reads the clock at every blink tick and draws one character per cell.
+#include "controls/system_line_win.h"
+
+#include "app/vdx_messages.h"
+#include "common/gdi_win.h"
+#include "config/settings.h"
+#include "controls/field.h"
+#include "controls/fixed_text_win.h"
+#include "controls/gdi_metrics_win.h"
+#include "controls/page.h"
+#include "controls/page_window_win.h"
+#include "controls/text_paint_rules.h"
+
+namespace vantor {
+
+void PaintSystemLine(HWND window, HDC target, CField& field, const CSettings& settings) {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  field.SetText(SystemLineText(FormatSystemLine(now, (field.flags & kFlagPassword) != 0), field.width));
+  RECT client{};
+  GetClientRect(window, &client);
+  const int w = client.right, h = client.bottom;
+  gdi::Canvas canvas(target, w, h);
+  if (!canvas.ok()) return;
+  const SystemLook look = SystemLineLook(field);
+  gdi::FillSolid(canvas.dc(), client, look.background);
+  if (CellWidthOf(w, field.width) > 0) {
+    const COLORREF pageBackground = PageBackgroundOf(field);
+    if (look.reverseFrame) {
+      const bool lastRow = field.row >= settings.screenrows() - 1;
+      DrawReverseFrame(canvas.dc(), field, pageBackground, {field.column, field.row, field.width, w, h, lastRow});
+    }
+    if (look.pageEdges) DrawPageEdges(canvas.dc(), w, h, pageBackground);
+    const std::u16string& text = field.Text();
+    const auto cells = SystemLineCells(static_cast<int>(text.size()), field.width, w, (field.flags & kFlagRight) != 0);
+    gdi::Font font = CreateScreenFont(settings, field.Video() == kVideoBold);
+    gdi::Select fontIn(canvas.dc(), font.get());
+    SetBkMode(canvas.dc(), TRANSPARENT);
+    SetTextColor(canvas.dc(), look.text);
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      RECT rect{cells[i].left, 1, cells[i].right, h - 2};
+      UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+      if (cells[i].centre) format |= DT_CENTER;
+      else if (cells[i].alignRight) format |= DT_RIGHT;
+      DrawTextW(canvas.dc(), reinterpret_cast<const wchar_t*>(text.c_str() + i), 1, &rect, format);
+    }
+  }
+  canvas.Present(target);
+}
+
+std::u16string FormatSystemLine(const SYSTEMTIME& time, bool date) {
+  wchar_t buffer[64] = {};
+  int written = 0;
+  if (date) {
+    written = GetDateFormatW(LOCALE_USER_DEFAULT, 0, &time, reinterpret_cast<const wchar_t*>(kDatePicture), buffer, 64);
+  } else {
+    const std::u16string picture(ClockPicture(time.wSecond));
+    written = GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &time,
+                             reinterpret_cast<const wchar_t*>(picture.c_str()), buffer, 64);
+  }
+  if (written <= 0) return {};
+  return std::u16string(reinterpret_cast<const char16_t*>(buffer));
+}
+
+void FillSystemColours(CField& field) {
+  FieldColours& c = field.colours;
+  c.text = RGB(255, 0, 0);
+  c.background = RGB(255, 255, 255);
+  c.focusBackground = RGB(255, 240, 158);
+  c.frame = RGB(255, 255, 255);
+  c.reverseText = RGB(92, 106, 166);
+  c.reverseBackground = RGB(255, 255, 255);
+  c.selectedFrame = RGB(255, 204, 51);
+  c.selectedBackground = RGB(255, 204, 51);
+}
+
+LRESULT CALLBACK SystemLineProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_CREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+    auto* field = static_cast<CField*>(create->lpCreateParams);
+    const PageWindowState* page = PageStateOf(create->hwndParent);
+    if (field == nullptr || page == nullptr) {
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      return 0;
+    }
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(field));
+    FillSystemColours(*field);
+    return 0;
+  }
+  CField* field = FieldOfControl(window);
+  PageWindowState* page = field != nullptr ? PageStateOfControl(window) : nullptr;
+  if (field == nullptr || page == nullptr) {
+    if (message == WM_CLOSE) {
+      DestroyWindow(window);
+      return 0;
+    }
+    return DefWindowProcW(window, message, wparam, lparam);
+  }
+  switch (message) {
+    case WM_DESTROY:
+      return 0;
+    case WM_CLOSE:
+      DestroyWindow(window);
+      return 0;
+    case WM_PAINT:
+      if (!page->page->shown) break;
+      {
+        gdi::PaintDc paint(window);
+        PaintSystemLine(window, paint.get(), *field, *page->settings);
+      }
+      return 0;
+    case WM_ERASEBKGND:
+      if (!page->page->shown) break;
+      return 1;
+    case WM_VDX_BLINK:
+      if (page->page->shown) {
+        field->blinkPhase = lparam == 1 ? 1 : 0;
+        InvalidateRect(window, nullptr, FALSE);
+      }
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+}  // namespace vantor
