@@ -1,0 +1,392 @@
+// The page window and the control windows it makes from the field records: classes, geometry,
+// re-creation, keys, focus requests, blinking, relayout, detaching, Z order and painting.
+#include "controls/page_window_win.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/vdx_messages.h"
+#include "app_fixture_win.h"
+#include "common/gdi_win.h"
+#include "config/settings.h"
+#include "controls/control_classes_win.h"
+#include "controls/field.h"
+#include "controls/page.h"
+
+namespace vantor {
+namespace {
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[32] = {};
+  GetClassNameW(window, name, 32);
+  return name;
+}
+
+std::wstring TitleOf(HWND window) {
+  wchar_t text[64] = {};
+  GetWindowTextW(window, text, 64);
+  return text;
+}
+
+RECT RectInParent(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+HWND Hwnd(const CField& field) { return reinterpret_cast<HWND>(field.window); }
+
+class PageWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    instance_ = GetModuleHandleW(nullptr);
+    atoms_ = RegisterControlClasses(instance_);
+    settings_.set_ShowWaterMark(false);
+    page_.shown = true;
+    state_ = PageWindowState{&page_, &settings_, main_.get()};
+    pageWindow_ = CreatePageWindow(main_.get(), instance_, &state_);
+    ASSERT_NE(pageWindow_, nullptr);
+  }
+  void TearDown() override {
+    if (IsWindow(pageWindow_)) {
+      DetachPageWindow(pageWindow_);
+      DestroyWindow(pageWindow_);
+    }
+    UnregisterControlClasses(instance_, atoms_);
+  }
+
+  CField& AddField(int id, int row, int column, int width, int mode, int type, std::u16string_view text = u"") {
+    CField& field = page_.Fields().Add(id, row, column, width);
+    field.flags = static_cast<std::uint8_t>(mode);
+    field.type = static_cast<std::uint8_t>(type);
+    field.SetText(text);
+    return field;
+  }
+  void Refresh() { SendMessageW(pageWindow_, WM_VDX_REFRESH_PAGE, 0, 0); }
+
+  HINSTANCE instance_ = nullptr;
+  ControlClassAtoms atoms_{};
+  wintest::RecordingWindow main_;
+  CSettings settings_;
+  CPage page_{1, kDefaultPageBackground, nullptr};
+  PageWindowState state_;
+  HWND pageWindow_ = nullptr;
+};
+
+TEST_F(PageWindowTest, PageIsADisabledVisibleChildCoveringTheParentClientArea) {
+  EXPECT_EQ(ClassOf(pageWindow_), L"VdxCPage");
+  EXPECT_EQ(TitleOf(pageWindow_), L"PAGE");
+  const LONG style = GetWindowLongW(pageWindow_, GWL_STYLE);
+  EXPECT_TRUE(style & WS_CHILD);
+  EXPECT_TRUE(style & WS_VISIBLE);
+  EXPECT_TRUE(style & WS_DISABLED);
+  EXPECT_TRUE(style & WS_CLIPSIBLINGS);
+  EXPECT_TRUE(style & WS_CLIPCHILDREN);
+  RECT client{};
+  GetClientRect(main_.get(), &client);
+  const RECT rect = RectInParent(pageWindow_);
+  EXPECT_EQ(rect.left, 0);
+  EXPECT_EQ(rect.top, 0);
+  EXPECT_EQ(rect.right, client.right);
+  EXPECT_EQ(rect.bottom, client.bottom);
+  EXPECT_EQ(page_.window, reinterpret_cast<std::uintptr_t>(pageWindow_));
+  // The metrics are measured when the page is created.
+  EXPECT_GT(settings_.cellWidth(), 0);
+  EXPECT_GT(settings_.cellHeight(), 0);
+}
+
+TEST_F(PageWindowTest, RefreshMakesOneWindowPerRecordOfTheClassItsModeAndTypeSelect) {
+  CField& entry = AddField(2, 1, 3, 10, kModeInput, kTypeText, u"abc");
+  CField& button = AddField(3, 2, 0, 6, kModeInput, kTypeButton, u"OK");
+  CField& select = AddField(4, 3, 0, 6, kModeDisplay, kTypeSelectButton, u"Xpick");
+  CField& fixed = AddField(5, 0, 0, 8, kModeDisplay, kTypeText, u"Hello");
+  CField& check = AddField(6, 4, 0, 6, kModeInput, kTypeCheckBox, u" box");
+  CField& radio = AddField(7, 5, 0, 6, kModeDisplay, kTypeRadioButton, u" one");
+  CField& none = AddField(8, 6, 0, 6, kModeNone, kTypeText, u"none");
+  CField& system = AddField(9, 7, 2, 5, kModeSystem, kTypeButton);
+  Refresh();
+  EXPECT_EQ(ClassOf(Hwnd(entry)), L"VdxEntry");
+  EXPECT_EQ(ClassOf(Hwnd(button)), L"VdxButton");
+  EXPECT_EQ(ClassOf(Hwnd(select)), L"VdxSelectButton");
+  EXPECT_EQ(ClassOf(Hwnd(fixed)), L"VdxFixed");
+  EXPECT_EQ(ClassOf(Hwnd(check)), L"VdxCheckBox");
+  EXPECT_EQ(ClassOf(Hwnd(radio)), L"VdxRadioButton");
+  EXPECT_EQ(ClassOf(Hwnd(system)), L"VdxSystem");
+  EXPECT_EQ(none.window, 0u);
+  for (CField* field : {&entry, &button, &select, &fixed, &check, &radio, &system}) {
+    HWND window = Hwnd(*field);
+    ASSERT_NE(window, nullptr) << field->id;
+    EXPECT_EQ(field->create, 0) << field->id;
+    EXPECT_EQ(GetParent(window), pageWindow_);
+    EXPECT_EQ(GetDlgCtrlID(window), field->id);
+    EXPECT_EQ(FieldOfControl(window), field);
+    EXPECT_TRUE(GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE);
+  }
+  EXPECT_EQ(TitleOf(Hwnd(fixed)), L"Hello");
+}
+
+TEST_F(PageWindowTest, ControlGeometryIsInCells) {
+  CField& field = AddField(1, 3, 4, 7, kModeInput, kTypeText);
+  Refresh();
+  const int cw = settings_.cellWidth();
+  const int ch = settings_.cellHeight();
+  const RECT rect = RectInParent(Hwnd(field));
+  EXPECT_EQ(rect.left, 4 * cw);
+  EXPECT_EQ(rect.top, 3 * ch);
+  EXPECT_EQ(rect.right - rect.left, 7 * cw);
+  EXPECT_EQ(rect.bottom - rect.top, ch);
+}
+
+TEST_F(PageWindowTest, HiddenAttributeMakesAnInvisibleWindow) {
+  CField& field = AddField(1, 0, 0, 5, kModeInput, kTypeText);
+  field.attributes = kAttrHidden;
+  Refresh();
+  ASSERT_NE(Hwnd(field), nullptr);
+  EXPECT_FALSE(GetWindowLongW(Hwnd(field), GWL_STYLE) & WS_VISIBLE);
+}
+
+TEST_F(PageWindowTest, RecreateReplacesTheWindowAndAPlainRefreshKeepsIt) {
+  CField& field = AddField(1, 0, 0, 5, kModeDisplay, kTypeText, u"one");
+  Refresh();
+  HWND first = Hwnd(field);
+  Refresh();
+  EXPECT_EQ(Hwnd(field), first);
+  field.type = kTypeButton;
+  field.recreate = 1;
+  Refresh();
+  HWND second = Hwnd(field);
+  ASSERT_NE(second, nullptr);
+  EXPECT_NE(second, first);
+  EXPECT_FALSE(IsWindow(first));
+  EXPECT_EQ(field.recreate, 0);
+  EXPECT_EQ(ClassOf(second), L"VdxButton");
+}
+
+TEST_F(PageWindowTest, DiscardDestroysTheControlThroughThePage) {
+  CField& field = AddField(1, 0, 0, 5, kModeDisplay, kTypeText, u"one");
+  Refresh();
+  HWND window = Hwnd(field);
+  DiscardControlWindow(pageWindow_, window);
+  EXPECT_FALSE(IsWindow(window));
+  // A control whose page is gone still goes.
+  field.window = 0;
+  field.create = 1;
+  Refresh();
+  HWND orphan = Hwnd(field);
+  DiscardControlWindow(nullptr, orphan);
+  EXPECT_FALSE(IsWindow(orphan));
+}
+
+TEST_F(PageWindowTest, ControlWithoutRecordPassesMessagesOnAndClosesOnWmClose) {
+  HWND bare = CreateWindowExW(0, L"VdxEntry", L"", WS_CHILD, 0, 0, 10, 10, pageWindow_, nullptr, instance_, nullptr);
+  ASSERT_NE(bare, nullptr);
+  EXPECT_EQ(GetWindowLongPtrW(bare, GWLP_USERDATA), 0);
+  SendMessageW(bare, WM_KEYDOWN, VK_F1, 0);
+  EXPECT_TRUE(main_.Of(WM_VDX_KEY).empty());
+  SendMessageW(bare, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(bare));
+}
+
+TEST_F(PageWindowTest, PageKeysBecomeFunctionKeyCodesForTheMainWindow) {
+  settings_.set_fieldentertof0(true);
+  {
+    wintest::HeldKeys keys(false, false, false);
+    SendMessageW(pageWindow_, WM_KEYDOWN, VK_F3, 0);
+    SendMessageW(pageWindow_, WM_KEYDOWN, VK_RETURN, 0);
+    SendMessageW(pageWindow_, WM_KEYDOWN, 'A', 0);
+    SendMessageW(pageWindow_, WM_KEYDOWN, 242, 0);
+  }
+  {
+    wintest::HeldKeys keys(false, true, false);
+    SendMessageW(pageWindow_, WM_KEYDOWN, VK_F3, 0);
+  }
+  {
+    wintest::HeldKeys keys(true, false, false);
+    SendMessageW(pageWindow_, WM_SYSKEYDOWN, '4', 0);
+    SendMessageW(pageWindow_, WM_KEYDOWN, '0', 0);
+  }
+  const auto keys = main_.Of(WM_VDX_KEY);
+  ASSERT_EQ(keys.size(), 6u);
+  const int expected[] = {3, 0, 27, 13, 24, 30};
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    EXPECT_EQ(static_cast<INT_PTR>(keys[i].wparam), -1) << i;
+    EXPECT_EQ(keys[i].lparam, expected[i]) << i;
+  }
+  main_.clear();
+  settings_.set_fieldentertof0(false);
+  SendMessageW(pageWindow_, WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_TRUE(main_.messages().empty());
+}
+
+TEST_F(PageWindowTest, FocusRequestIsAnsweredOnlyInItsExactFormAndNotByTextOrSerialFields) {
+  EnableWindow(pageWindow_, TRUE);
+  SetForegroundWindow(main_.get());
+  CField& entry = AddField(1, 0, 0, 5, kModeInput, kTypeText);
+  CField& serialEntry = AddField(2, 1, 0, 5, kModeInput, kTypeText);
+  serialEntry.serial = 1;
+  CField& fixed = AddField(3, 2, 0, 5, kModeDisplay, kTypeText, u"t");
+  CField& button = AddField(4, 3, 0, 5, kModeDisplay, kTypeButton, u"b");
+  Refresh();
+  SetFocus(main_.get());
+  auto request = [](HWND window, LPARAM form) { SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), form); };
+  request(Hwnd(entry), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_NE(GetFocus(), Hwnd(entry));
+  request(Hwnd(serialEntry), kFocusRequest);
+  EXPECT_NE(GetFocus(), Hwnd(serialEntry));
+  request(Hwnd(fixed), kFocusRequest);
+  EXPECT_NE(GetFocus(), Hwnd(fixed));
+  request(Hwnd(entry), kFocusRequest);
+  EXPECT_EQ(GetFocus(), Hwnd(entry));
+  EXPECT_EQ(entry.hasFocus, 1);
+  request(Hwnd(button), kFocusRequest);
+  EXPECT_EQ(GetFocus(), Hwnd(button));
+  EXPECT_EQ(entry.hasFocus, 0);
+  const auto focused = main_.Of(WM_VDX_FIELD_FOCUSED);
+  ASSERT_EQ(focused.size(), 2u);
+  EXPECT_EQ(focused[0].wparam, 1u);
+  EXPECT_EQ(focused[1].wparam, 4u);
+  SendMessageW(pageWindow_, WM_VDX_PAGE_FOCUS, reinterpret_cast<WPARAM>(pageWindow_), kFocusRequest);
+  EXPECT_EQ(GetFocus(), pageWindow_);
+}
+
+TEST_F(PageWindowTest, BlinkTickTogglesThePhaseOfThePageAndOfBlinkingControlsOnly) {
+  CField& blinking = AddField(1, 0, 0, 5, kModeDisplay, kTypeText, u"b");
+  blinking.attributes = kVideoBlink;
+  CField& plain = AddField(2, 1, 0, 5, kModeDisplay, kTypeText, u"p");
+  CField& clock = AddField(3, 2, 0, 5, kModeSystem, kTypeText);
+  Refresh();
+  SendMessageW(pageWindow_, WM_TIMER, kBlinkTimer, 0);
+  EXPECT_EQ(page_.blinkPhase, 1);
+  EXPECT_EQ(blinking.blinkPhase, 1);
+  EXPECT_EQ(plain.blinkPhase, 0);
+  EXPECT_EQ(clock.blinkPhase, 1);
+  SendMessageW(pageWindow_, WM_TIMER, 99, 0);  // another timer id is not a tick
+  EXPECT_EQ(page_.blinkPhase, 1);
+  SendMessageW(pageWindow_, WM_TIMER, kBlinkTimer, 0);
+  EXPECT_EQ(page_.blinkPhase, 0);
+  EXPECT_EQ(blinking.blinkPhase, 0);
+  EXPECT_EQ(clock.blinkPhase, 0);
+}
+
+TEST_F(PageWindowTest, RelayoutMovesControlsToTheNewCells) {
+  CField& field = AddField(1, 2, 3, 4, kModeInput, kTypeText);
+  Refresh();
+  const int before = settings_.cellWidth();
+  settings_.set_fontpointsize(settings_.fontpointsize() * 3);
+  SendMessageW(pageWindow_, WM_VDX_RELAYOUT, 0, 0);
+  const int cw = settings_.cellWidth();
+  const int ch = settings_.cellHeight();
+  EXPECT_GT(cw, before);
+  const RECT rect = RectInParent(Hwnd(field));
+  EXPECT_EQ(rect.left, 3 * cw);
+  EXPECT_EQ(rect.top, 2 * ch);
+  EXPECT_EQ(rect.right - rect.left, 4 * cw);
+}
+
+TEST_F(PageWindowTest, DetachedPageAndControlsNoLongerReachTheirObjects) {
+  CField& field = AddField(1, 0, 0, 5, kModeInput, kTypeText);
+  Refresh();
+  HWND control = Hwnd(field);
+  DetachPageWindow(pageWindow_);
+  EXPECT_EQ(GetWindowLongPtrW(pageWindow_, GWLP_USERDATA), 0);
+  EXPECT_EQ(GetWindowLongPtrW(control, GWLP_USERDATA), 0);
+  EXPECT_EQ(page_.window, 0u);
+  EXPECT_EQ(PageStateOf(pageWindow_), nullptr);
+  // Messages after detaching touch nothing.
+  AddField(2, 1, 0, 5, kModeInput, kTypeText);
+  SendMessageW(pageWindow_, WM_VDX_REFRESH_PAGE, 0, 0);
+  SendMessageW(pageWindow_, WM_TIMER, kBlinkTimer, 0);
+  SendMessageW(control, WM_KEYDOWN, VK_F1, 0);
+  EXPECT_EQ(page_.Fields().Find(2)->window, 0u);
+  EXPECT_EQ(page_.blinkPhase, 0);
+  EXPECT_TRUE(main_.Of(WM_VDX_KEY).empty());
+  SendMessageW(pageWindow_, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(pageWindow_));
+}
+
+TEST_F(PageWindowTest, PageInFrontStaysUnderTheLockIndicator) {
+  static const ATOM indicatorClass = [] {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VdxCAnimate";
+    return RegisterClassW(&wc);
+  }();
+  (void)indicatorClass;
+  CPage other{2, kDefaultPageBackground, nullptr};
+  PageWindowState otherState{&other, &settings_, main_.get()};
+  HWND otherWindow = CreatePageWindow(main_.get(), instance_, &otherState);
+  HWND indicator = CreateWindowExW(0, L"VdxCAnimate", L"Lock-B", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, main_.get(),
+                                   nullptr, GetModuleHandleW(nullptr), nullptr);
+  SetWindowPos(indicator, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  PlacePageWindow(main_.get(), otherWindow, false);
+  PlacePageWindow(main_.get(), pageWindow_, true);
+  EXPECT_EQ(GetWindow(main_.get(), GW_CHILD), indicator);
+  EXPECT_EQ(GetWindow(indicator, GW_HWNDNEXT), pageWindow_);
+  EXPECT_TRUE(GetWindowLongW(pageWindow_, GWL_STYLE) & WS_VISIBLE);
+  EXPECT_FALSE(GetWindowLongW(otherWindow, GWL_STYLE) & WS_VISIBLE);
+  EXPECT_EQ(GetWindow(GetWindow(main_.get(), GW_CHILD), GW_HWNDLAST), otherWindow);
+  DestroyWindow(indicator);
+  PlacePageWindow(main_.get(), otherWindow, true);
+  EXPECT_EQ(GetWindow(main_.get(), GW_CHILD), otherWindow);
+  DetachPageWindow(otherWindow);
+  DestroyWindow(otherWindow);
+}
+
+TEST_F(PageWindowTest, ShownPagePaintsItsBackgroundWithoutLeakingGdiObjects) {
+  AddField(1, 2, 0, 6, kModeDisplay, kTypeText, u"Hello");
+  AddField(2, 3, 0, 6, kModeInput, kTypeText, u"abc");
+  Refresh();
+  ShowWindow(main_.get(), SW_SHOW);  // pixels can be read back from a shown window only
+  const long before = gdi::LiveObjects();
+  for (int i = 0; i < 3; ++i) {
+    RedrawWindow(main_.get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  }
+  EXPECT_EQ(gdi::LiveObjects(), before);
+  HDC dc = GetDC(pageWindow_);
+  const COLORREF pixel = GetPixel(dc, 2, 2);
+  ReleaseDC(pageWindow_, dc);
+  EXPECT_EQ(pixel, RGB(149, 178, 195));
+}
+
+TEST_F(PageWindowTest, WatermarkThatNeverFitsStillEnds) {
+  settings_.set_ShowWaterMark(true);
+  settings_.set_WaterMarkText(std::u16string(31, u'W'));
+  MoveWindow(pageWindow_, 0, 0, 20, 40, TRUE);
+  const long before = gdi::LiveObjects();
+  RedrawWindow(pageWindow_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_EQ(gdi::LiveObjects(), before);
+}
+
+TEST(ControlClassesTest, EightClassesRegisteredWithTheControlParametersAndRemovedAgain) {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  ControlClassAtoms atoms = RegisterControlClasses(instance);
+  const wchar_t* names[] = {L"VdxEntry",        L"VdxFixed",    L"VdxSystem",      L"VdxButton",
+                            L"VdxSelectButton", L"VdxCheckBox", L"VdxRadioButton", L"VdxCPage"};
+  for (int i = 0; i < kRegisteredClassCount; ++i) {
+    EXPECT_NE(atoms[static_cast<std::size_t>(i)], 0) << i;
+    WNDCLASSEXW info{};
+    info.cbSize = sizeof(info);
+    ASSERT_TRUE(GetClassInfoExW(instance, names[i], &info)) << i;
+    EXPECT_EQ(info.style, static_cast<UINT>(CS_HREDRAW | CS_VREDRAW)) << i;
+    EXPECT_EQ(info.hbrBackground, nullptr) << i;
+    EXPECT_EQ(info.lpszMenuName, nullptr) << i;
+    EXPECT_EQ(info.cbWndExtra, 0) << i;
+    EXPECT_NE(info.hCursor, nullptr) << i;
+  }
+  // A second registration of the same names fails, so its atoms stay 0 and unregistering them is harmless.
+  ControlClassAtoms again = RegisterControlClasses(instance);
+  for (ATOM atom : again) EXPECT_EQ(atom, 0);
+  UnregisterControlClasses(instance, again);
+  WNDCLASSEXW info{};
+  info.cbSize = sizeof(info);
+  EXPECT_TRUE(GetClassInfoExW(instance, L"VdxEntry", &info));
+  UnregisterControlClasses(instance, atoms);
+  for (ATOM atom : atoms) EXPECT_EQ(atom, 0);
+  for (const wchar_t* name : names) EXPECT_FALSE(GetClassInfoExW(instance, name, &info)) << name;
+}
+
+}  // namespace
+}  // namespace vantor
