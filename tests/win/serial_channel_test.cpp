@@ -266,6 +266,21 @@ TEST_F(SerialChannelPty, ScanSplitOverTwoReadsIsJoined) {
   EXPECT_EQ(received.Messages(), std::vector<std::string>{"1234"});
 }
 
+TEST_F(SerialChannelPty, ReadsThatReturnAtOnceStillDeliverWholeMessages) {
+  // Interval "all ones" with no totals: every read returns at once with what has arrived, often
+  // nothing, and a message comes in pieces that the cutter joins.
+  ASSERT_TRUE(channel->SetDataHandler(received.Handler()));
+  ASSERT_EQ(channel->Configure(port.PortName(), u"9600", u'N', u'8', u"1", true, 2, 3, false, 0, 0,
+                               SerialTimeouts{0xFFFFFFFFu, 0, 0, 0, 0}),
+            1);
+  ASSERT_TRUE(port.Write("\x02" "ab"));
+  Sleep(300);
+  ASSERT_TRUE(port.Write("cd\x03\x02" "e\x03"));
+  ASSERT_TRUE(received.WaitFor(2, 5s));
+  EXPECT_EQ(received.Messages(), (std::vector<std::string>{"abcd", "e"}));
+  EXPECT_TRUE(channel->IsOpen());
+}
+
 TEST_F(SerialChannelPty, OutputIsFramedByPrefixAndSuffix) {
   ASSERT_EQ(Configure(false, 0, 0, true, 2, 3), 1);
   const std::uint8_t payload[] = {'A', 'B'};
