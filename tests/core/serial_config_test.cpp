@@ -73,17 +73,6 @@ TEST(SerialConfigParse, MakeConfigTakesEveryValue) {
   EXPECT_EQ(c.timeouts.writeTotalConstant, 4u);
 }
 
-TEST(SerialConfigParse, DefaultsBeforeConfiguration) {
-  const SerialConfig c;
-  EXPECT_EQ(c.line.baudRate, 9600u);
-  EXPECT_EQ(c.line.dataBits, 8);
-  EXPECT_EQ(c.line.parity, kParityNone);
-  EXPECT_EQ(c.line.stopBits, kStopOne);
-  EXPECT_EQ(c.timeouts.readInterval, 1u);
-  EXPECT_FALSE(c.framing.inOn);
-  EXPECT_FALSE(c.framing.outOn);
-}
-
 TEST(SerialConfigParse, DevicePathReachesEveryComPort) {
   EXPECT_EQ(SerialDevicePath(u"COM1:"), u"\\\\.\\COM1");
   EXPECT_EQ(SerialDevicePath(u"COM1"), u"\\\\.\\COM1");
