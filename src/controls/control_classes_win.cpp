@@ -7,6 +7,7 @@
 #include "app/vdx_messages.h"
 #include "common/gdi_win.h"
 #include "config/settings.h"
+#include "controls/button_controls_win.h"
 #include "controls/field.h"
 #include "controls/function_keys.h"
 #include "controls/gdi_metrics_win.h"
@@ -118,7 +119,7 @@ void ReportKey(HWND window, const CField& field, const CSettings& settings, WPAR
   }
 }
 
-LRESULT ControlProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, ControlClass kind) {
+[[maybe_unused]] LRESULT ControlProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, ControlClass kind) {
   if (message == WM_CREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
     auto* field = static_cast<CField*>(create->lpCreateParams);
@@ -196,16 +197,16 @@ LRESULT CALLBACK SystemWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
   return SystemLineProc(window, message, wparam, lparam);
 }
 LRESULT CALLBACK ButtonWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return ControlProc(window, message, wparam, lparam, ControlClass::Button);
+  return ButtonFamilyProc(window, message, wparam, lparam, ButtonKind::Button);
 }
 LRESULT CALLBACK SelectButtonWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return ControlProc(window, message, wparam, lparam, ControlClass::SelectButton);
+  return ButtonFamilyProc(window, message, wparam, lparam, ButtonKind::SelectButton);
 }
 LRESULT CALLBACK CheckBoxWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return ControlProc(window, message, wparam, lparam, ControlClass::CheckBox);
+  return ButtonFamilyProc(window, message, wparam, lparam, ButtonKind::CheckBox);
 }
 LRESULT CALLBACK RadioButtonWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return ControlProc(window, message, wparam, lparam, ControlClass::RadioButton);
+  return ButtonFamilyProc(window, message, wparam, lparam, ButtonKind::RadioButton);
 }
 
 ControlClassAtoms RegisterControlClasses(HINSTANCE instance) {

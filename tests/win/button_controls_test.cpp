@@ -1,0 +1,331 @@
+// The button family's windows: taps, keys, focus reports, radio groups, auto-send order and painting.
+#include "controls/button_controls_win.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/vdx_messages.h"
+#include "app_fixture_win.h"
+#include "common/gdi_win.h"
+#include "config/settings.h"
+#include "controls/control_classes_win.h"
+#include "controls/drawn_controls.h"
+#include "controls/field.h"
+#include "controls/page.h"
+#include "controls/page_window_win.h"
+
+namespace vantor {
+namespace {
+
+HWND Hwnd(const CField& field) { return reinterpret_cast<HWND>(field.window); }
+
+class ButtonControlsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    instance_ = GetModuleHandleW(nullptr);
+    atoms_ = RegisterControlClasses(instance_);
+    settings_.set_ShowWaterMark(false);
+    page_.shown = true;
+    state_ = PageWindowState{&page_, &settings_, main_.get()};
+    pageWindow_ = CreatePageWindow(main_.get(), instance_, &state_);
+    ASSERT_NE(pageWindow_, nullptr);
+    ShowWindow(main_.get(), SW_SHOWNOACTIVATE);
+  }
+  void TearDown() override {
+    ReleaseCapture();
+    if (IsWindow(pageWindow_)) {
+      DetachPageWindow(pageWindow_);
+      DestroyWindow(pageWindow_);
+    }
+    UnregisterControlClasses(instance_, atoms_);
+  }
+
+  CField& Add(int id, int row, int width, int mode, int type, std::u16string_view text, std::uint8_t extra = 0) {
+    CField& field = page_.Fields().Add(id, row, 0, width);
+    field.flags = static_cast<std::uint8_t>(mode | extra);
+    field.type = static_cast<std::uint8_t>(type);
+    field.SetMaxLength(30);
+    field.SetText(text);
+    return field;
+  }
+  HWND Make(CField& field) {
+    SendMessageW(pageWindow_, WM_VDX_REFRESH_PAGE, 0, 0);
+    main_.clear();
+    return Hwnd(field);
+  }
+  void Tap(HWND window) {
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  }
+  // The session enables the page in front before the operator may use it.
+  void Activate() {
+    EnableWindow(pageWindow_, TRUE);
+    SetForegroundWindow(main_.get());
+    SetActiveWindow(main_.get());
+  }
+  void Key(HWND window, UINT key) { SendMessageW(window, WM_KEYDOWN, key, 1); }
+  // The custom messages the main window got, as (message, wParam, lParam) in order.
+  std::vector<wintest::RecordedMessage> Reports() const { return main_.messages(); }
+
+  HINSTANCE instance_ = nullptr;
+  ControlClassAtoms atoms_{};
+  wintest::RecordingWindow main_;
+  CSettings settings_;
+  CPage page_{1, kDefaultPageBackground, nullptr};
+  PageWindowState state_;
+  HWND pageWindow_ = nullptr;
+};
+
+void ExpectReport(const wintest::RecordedMessage& m, UINT message, WPARAM wparam, LPARAM lparam) {
+  EXPECT_EQ(m.message, message);
+  EXPECT_EQ(m.wparam, wparam);
+  EXPECT_EQ(m.lparam, lparam);
+}
+
+TEST_F(ButtonControlsTest, CheckBoxTapTogglesAndAutoSendReportsFieldThenKeyZero) {
+  CField& box = Add(4, 1, 6, kModeInput, kTypeCheckBox, u" Yes", kFlagAutoSend);
+  HWND window = Make(box);
+  ASSERT_NE(window, nullptr);
+  SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  EXPECT_EQ(GetCapture(), window);
+  SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  EXPECT_NE(GetCapture(), window);
+  EXPECT_EQ(box.Text(), u"XYes");
+  EXPECT_EQ(box.modified, 1);
+  auto reports = Reports();
+  ASSERT_EQ(reports.size(), 2u);
+  ExpectReport(reports[0], WM_VDX_FIELD_CHANGED, 4, 0);
+  ExpectReport(reports[1], WM_VDX_KEY, 4, 0);
+  main_.clear();
+  Tap(window);
+  EXPECT_EQ(box.Text(), u" Yes");
+  EXPECT_EQ(Reports().size(), 2u);
+}
+
+TEST_F(ButtonControlsTest, CheckBoxWithoutAutoSendReportsNothingOnToggle) {
+  CField& box = Add(4, 1, 6, kModeInput, kTypeCheckBox, u" Yes");
+  HWND window = Make(box);
+  Key(window, VK_SPACE);
+  EXPECT_EQ(box.Text(), u"XYes");
+  EXPECT_TRUE(Reports().empty());
+}
+
+TEST_F(ButtonControlsTest, SelectingTheThirdRadioButtonChangesOnlyTheSecondAndThird) {
+  CField& first = Add(1, 1, 8, kModeInput, kTypeRadioButton, u" One");
+  CField& second = Add(2, 2, 8, kModeInput, kTypeRadioButton, u"XTwo");
+  CField& third = Add(3, 3, 8, kModeInput, kTypeRadioButton, u" Three", kFlagAutoSend);
+  HWND window = Make(third);
+  Tap(window);
+  EXPECT_EQ(first.Text(), u" One");
+  EXPECT_EQ(second.Text(), u" Two");
+  EXPECT_EQ(third.Text(), u"XThree");
+  EXPECT_EQ(first.modified, 0);
+  EXPECT_EQ(second.modified, 1);
+  EXPECT_EQ(third.modified, 1);
+  auto reports = Reports();
+  ASSERT_EQ(reports.size(), 2u);
+  ExpectReport(reports[0], WM_VDX_FIELD_CHANGED, 3, 0);
+  ExpectReport(reports[1], WM_VDX_KEY, 3, 0);
+  // Selecting it again sends and changes nothing.
+  main_.clear();
+  second.modified = 0;
+  third.modified = 0;
+  Key(window, VK_SPACE);
+  EXPECT_TRUE(Reports().empty());
+  EXPECT_EQ(third.modified, 0);
+  EXPECT_EQ(second.Text(), u" Two");
+}
+
+TEST_F(ButtonControlsTest, DisplayModeCheckBoxIgnoresTapsAndSpaceButReportsEnter) {
+  settings_.set_fieldentertof0(true);
+  CField& box = Add(5, 1, 6, kModeDisplay, kTypeCheckBox, u" Yes", kFlagAutoSend);
+  HWND window = Make(box);
+  Tap(window);
+  Key(window, VK_SPACE);
+  Key(window, VK_TAB);
+  EXPECT_EQ(box.Text(), u" Yes");
+  EXPECT_EQ(box.modified, 0);
+  EXPECT_TRUE(Reports().empty());
+  Key(window, VK_RETURN);
+  auto reports = Reports();
+  ASSERT_EQ(reports.size(), 1u);
+  ExpectReport(reports[0], WM_VDX_KEY, 5, 0);
+}
+
+TEST_F(ButtonControlsTest, FocusReportsEveryClassButTheSelectButton) {
+  CField& button = Add(1, 1, 6, kModeInput, kTypeButton, u"OK");
+  CField& select = Add(2, 2, 6, kModeInput, kTypeSelectButton, u" Pick");
+  CField& box = Add(3, 3, 6, kModeInput, kTypeCheckBox, u" Box");
+  CField& radio = Add(4, 4, 6, kModeInput, kTypeRadioButton, u" Radio");
+  Make(button);
+  Activate();
+  for (CField* field : {&select, &button, &box, &radio}) {
+    main_.clear();
+    SendMessageW(Hwnd(*field), WM_SETCURSOR, reinterpret_cast<WPARAM>(Hwnd(*field)), kFocusRequest);
+    EXPECT_EQ(GetFocus(), Hwnd(*field)) << field->id;
+    const auto focused = main_.Of(WM_VDX_FIELD_FOCUSED);
+    if (field == &select) {
+      EXPECT_TRUE(focused.empty());
+    } else {
+      ASSERT_EQ(focused.size(), 1u) << field->id;
+      EXPECT_EQ(focused[0].wparam, static_cast<WPARAM>(field->id));
+    }
+  }
+}
+
+TEST_F(ButtonControlsTest, PushButtonTapEndsAsEnterAndIsUnpressedAfterwards) {
+  settings_.set_fieldentertof0(true);
+  CField& button = Add(7, 1, 6, kModeInput, kTypeButton, u"Go");
+  HWND window = Make(button);
+  SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  EXPECT_EQ(button.checked, 1);
+  EXPECT_EQ(button.modified, 1);
+  EXPECT_TRUE(Reports().empty());
+  SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  EXPECT_EQ(button.checked, 0);
+  auto reports = Reports();
+  ASSERT_EQ(reports.size(), 1u);
+  ExpectReport(reports[0], WM_VDX_KEY, 7, 0);
+  settings_.set_fieldentertof0(false);
+  main_.clear();
+  Tap(window);
+  reports = Reports();
+  ASSERT_EQ(reports.size(), 1u);
+  ExpectReport(reports[0], WM_VDX_NAVIGATE, 1, 0);
+}
+
+TEST_F(ButtonControlsTest, PushButtonInDisplayModeIgnoresTaps) {
+  CField& button = Add(7, 1, 6, kModeDisplay, kTypeButton, u"Go");
+  HWND window = Make(button);
+  Tap(window);
+  EXPECT_EQ(button.modified, 0);
+  EXPECT_TRUE(Reports().empty());
+}
+
+TEST_F(ButtonControlsTest, LosingTheFocusReleasesAPressedButton) {
+  CField& button = Add(7, 1, 6, kModeInput, kTypeButton, u"Go");
+  CField& other = Add(8, 2, 6, kModeInput, kTypeCheckBox, u" x");
+  HWND window = Make(button);
+  Activate();
+  SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), kFocusRequest);
+  SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  ASSERT_EQ(GetFocus(), window);
+  ASSERT_EQ(button.checked, 1);
+  SetFocus(Hwnd(other));
+  EXPECT_EQ(button.checked, 0);
+}
+
+TEST_F(ButtonControlsTest, DeviceKeysAndNavigation) {
+  CField& button = Add(1, 1, 6, kModeInput, kTypeButton, u"Go");
+  CField& box = Add(2, 2, 6, kModeInput, kTypeCheckBox, u" x");
+  CField& select = Add(3, 3, 6, kModeDisplay, kTypeSelectButton, u" s");
+  Make(button);
+  Key(Hwnd(button), 242);
+  EXPECT_TRUE(Reports().empty());
+  Key(Hwnd(box), 242);
+  auto reports = Reports();
+  ASSERT_EQ(reports.size(), 1u);
+  ExpectReport(reports[0], WM_VDX_KEY, 2, 27);
+  main_.clear();
+  Key(Hwnd(box), VK_UP);
+  Key(Hwnd(select), VK_DOWN);
+  Key(Hwnd(select), VK_SPACE);  // display mode: no toggle
+  Key(Hwnd(select), VK_F3);
+  reports = Reports();
+  ASSERT_EQ(reports.size(), 3u);
+  ExpectReport(reports[0], WM_VDX_NAVIGATE, static_cast<WPARAM>(static_cast<INT_PTR>(-1)), 0);
+  ExpectReport(reports[1], WM_VDX_NAVIGATE, 1, 0);
+  ExpectReport(reports[2], WM_VDX_KEY, 3, 3);
+  EXPECT_EQ(select.Text(), u" s");
+}
+
+TEST_F(ButtonControlsTest, WindowWithoutRecordPassesMessagesOn) {
+  HWND orphan = CreateWindowExW(0, L"VdxCheckBox", L"", WS_CHILD, 0, 0, 20, 10, pageWindow_, nullptr, instance_,
+                                nullptr);
+  ASSERT_NE(orphan, nullptr);
+  Key(orphan, VK_SPACE);
+  Tap(orphan);
+  EXPECT_TRUE(Reports().empty());
+  SendMessageW(orphan, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(orphan));
+}
+
+// ---- painting ------------------------------------------------------------------------------------
+
+COLORREF PixelOf(HWND window, int x, int y) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  gdi::WindowDc dc(window);
+  return GetPixel(dc.get(), x, y);
+}
+
+TEST_F(ButtonControlsTest, PushButtonDrawsOutlineGradientAndOpenCorners) {
+  CField& button = Add(1, 1, 8, kModeInput, kTypeButton, u"");
+  HWND window = Make(button);
+  RECT client{};
+  GetClientRect(window, &client);
+  ASSERT_GE(client.bottom, 6);
+  const auto table = ButtonTable(0, client.bottom - 1);
+  EXPECT_EQ(PixelOf(window, 0, 0), kDefaultPageBackground);
+  EXPECT_EQ(PixelOf(window, 2, 0), kOutlineColour);
+  EXPECT_EQ(PixelOf(window, 0, 2), kOutlineColour);
+  EXPECT_EQ(PixelOf(window, 4, 1), table[0]);
+  EXPECT_EQ(PixelOf(window, 4, 3), table[2]);
+  // Pressed: the gradient upside down.
+  SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  EXPECT_EQ(PixelOf(window, 4, 1), table[table.size() - 1]);
+  SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  EXPECT_EQ(PixelOf(window, 4, 1), table[0]);
+}
+
+TEST_F(ButtonControlsTest, CheckBoxDrawsTickAndInteriorAndEngravedLooksGrey) {
+  CField& box = Add(1, 1, 8, kModeInput, kTypeCheckBox, u"X");
+  box.checkSize = 1;
+  CField& grey = Add(2, 2, 8, kModeDisplay, kTypeCheckBox, u" ");
+  HWND window = Make(box);
+  RECT client{};
+  GetClientRect(window, &client);
+  const Box area{0, 0, client.right, client.bottom};
+  const int s = MarkSizeFor(CellWidthFor(area, 8), 1, area);
+  ASSERT_GE(s, 6);
+  const Box mark = MarkBoxFor(area, s, false, true);
+  // The tick passes through the middle of the box; the frame's dark top line sits above it.
+  const auto tick = TickPolygon(mark, s);
+  EXPECT_EQ(PixelOf(window, tick[4].x, tick[4].y), kBlack);
+  EXPECT_EQ(PixelOf(window, mark.left + 1, mark.top - 1), kFrameDark);
+  // Unchecked: the interior is white (grey in display mode).
+  box.SetText(u" ");
+  EXPECT_EQ(PixelOf(window, tick[4].x, tick[4].y), kWhite);
+  EXPECT_EQ(PixelOf(Hwnd(grey), tick[4].x, tick[4].y), kFrameLight);
+}
+
+TEST_F(ButtonControlsTest, RadioButtonDrawsItsDotOnlyWhenChecked) {
+  CField& radio = Add(1, 1, 8, kModeInput, kTypeRadioButton, u"X");
+  HWND window = Make(radio);
+  RECT client{};
+  GetClientRect(window, &client);
+  const Box area{0, 0, client.right, client.bottom};
+  const Box mark = MarkBoxFor(area, MarkSizeFor(CellWidthFor(area, 8), 1, area), false, false);
+  const int cx = (mark.left + mark.right) / 2;
+  const int cy = (mark.top + mark.bottom) / 2;
+  EXPECT_EQ(PixelOf(window, cx, cy), kBlack);
+  radio.SetText(u" ");
+  EXPECT_NE(PixelOf(window, cx, cy), kBlack);
+}
+
+TEST_F(ButtonControlsTest, PaintingLeavesNoGdiObjectBehind) {
+  CField& a = Add(1, 1, 8, kModeInput, kTypeButton, u"A");
+  CField& b = Add(2, 2, 8, kModeInput, kTypeSelectButton, u"XB");
+  CField& c = Add(3, 3, 8, kModeInput, kTypeCheckBox, u"XC");
+  CField& d = Add(4, 4, 8, kModeInput, kTypeRadioButton, u"XD");
+  Make(a);
+  const long before = gdi::LiveObjects();
+  for (CField* field : {&a, &b, &c, &d}) {
+    RedrawWindow(Hwnd(*field), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  }
+  EXPECT_EQ(gdi::LiveObjects(), before);
+}
+
+}  // namespace
+}  // namespace vantor

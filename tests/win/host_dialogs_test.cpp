@@ -1,0 +1,289 @@
+// The Login, About, Advisory and prompt dialogs run modally from the program's templates; a thread timer
+// plays the operator inside the dialog's own message loop.
+#include "dialogs/host_dialogs_win.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "app/resource_ids.h"
+#include "app_fixture_win.h"
+#include "config/settings.h"
+#include "dialogs/host_dialog_ids.h"
+#include "effects_recorder.h"
+#include "session/csession.h"
+
+namespace vantor {
+namespace {
+
+using wintest::ProgramResources;
+
+std::wstring TextOf(HWND window) {
+  wchar_t text[512] = {};
+  GetWindowTextW(window, text, 512);
+  return text;
+}
+
+// The thread's visible top-level window with this caption, or null.
+HWND FindOwnWindow(const wchar_t* caption) {
+  struct Search {
+    const wchar_t* caption;
+    HWND found;
+  } search{caption, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        if (IsWindowVisible(window) && TextOf(window) == s->caption) {
+          s->found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Runs steps, one per timer tick, inside whatever modal loop is running; a step returns false to be
+// tried again at the next tick. After the time-out every dialog of the thread is cancelled, so a
+// failing test never hangs.
+class Operator {
+ public:
+  using Step = std::function<bool()>;
+  explicit Operator(std::vector<Step> steps) : steps_(std::move(steps)) {
+    current_ = this;
+    start_ = GetTickCount();
+    timer_ = SetTimer(nullptr, 0, 30, Tick);
+  }
+  ~Operator() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  bool Done() const { return next_ == steps_.size(); }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    Operator* self = current_;
+    if (self == nullptr) return;
+    if (GetTickCount() - self->start_ > 10000) {
+      for (const wchar_t* caption : {L"Login", L"About Vantor II", L"Advisory", L"Hey You", L"Admin Mode", L"User Mode"}) {
+        if (HWND window = FindOwnWindow(caption)) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+      }
+      return;
+    }
+    if (self->busy_ || self->Done()) return;
+    self->busy_ = true;  // a step may open a message box whose loop ticks again
+    if (self->steps_[self->next_]()) ++self->next_;
+    self->busy_ = false;
+  }
+
+  static inline Operator* current_ = nullptr;
+  std::vector<Step> steps_;
+  std::size_t next_ = 0;
+  bool busy_ = false;
+  DWORD start_ = 0;
+  UINT_PTR timer_ = 0;
+};
+
+class HostDialogsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_NE(ProgramResources(), nullptr) << "Vantor.exe must be built beside win_tests.exe"; }
+  HINSTANCE Resources() const { return ProgramResources(); }
+
+  CSettings settings_;
+  testing_support::EffectsRecorder effects_;
+  CSession session_{settings_, effects_};
+};
+
+TEST_F(HostDialogsTest, AdvisoryShowsTheMessageWithoutLeadingBlanksAndRecordsItself) {
+  session_.SetMessageText(u"   Pallet complete");
+  std::wstring shown;
+  std::uintptr_t recorded = 0;
+  bool readOnly = false;
+  Operator op({[&] {
+    HWND dialog = FindOwnWindow(L"Advisory");
+    if (dialog == nullptr) return false;
+    shown = TextOf(GetDlgItem(dialog, IDC_HOST_TEXT));
+    readOnly = (GetWindowLongW(GetDlgItem(dialog, IDC_HOST_TEXT), GWL_STYLE) & ES_READONLY) != 0;
+    recorded = session_.HostDialog();
+    EXPECT_EQ(recorded, reinterpret_cast<std::uintptr_t>(dialog));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return true;
+  }});
+  EXPECT_EQ(RunAdvisoryDialog(Resources(), nullptr, session_), IDOK);
+  EXPECT_TRUE(op.Done());
+  EXPECT_EQ(shown, L"Pallet complete");
+  EXPECT_TRUE(readOnly);
+  EXPECT_NE(recorded, 0u);
+  EXPECT_EQ(session_.HostDialog(), 0u);
+}
+
+TEST_F(HostDialogsTest, PromptLimitsTheAnswerAndKeepsItOnOkAndOnCancel) {
+  session_.SetMessageText(u"Quantity?");
+  session_.SetPromptLength(4);
+  std::wstring question;
+  std::wstring typed;
+  Operator op({[&] {
+    HWND dialog = FindOwnWindow(L"Hey You");
+    if (dialog == nullptr) return false;
+    question = TextOf(GetDlgItem(dialog, IDC_HOST_TEXT));
+    HWND answer = GetDlgItem(dialog, IDC_PROMPT_ANSWER);
+    // Typing goes through the edit box's limit, as the operator's keys would.
+    SetFocus(answer);
+    for (wchar_t c : std::wstring(L"123456")) SendMessageW(answer, WM_CHAR, c, 1);
+    typed = TextOf(answer);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return true;
+  }});
+  EXPECT_EQ(RunPromptDialog(Resources(), nullptr, session_), IDOK);
+  EXPECT_EQ(question, L"Quantity?");
+  EXPECT_EQ(typed, L"1234");
+  EXPECT_EQ(session_.PromptReply(), u"1234");
+  EXPECT_EQ(session_.HostDialog(), 0u);
+
+  Operator cancel({[&] {
+    HWND dialog = FindOwnWindow(L"Hey You");
+    if (dialog == nullptr) return false;
+    SetWindowTextW(GetDlgItem(dialog, IDC_PROMPT_ANSWER), L"77");
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    return true;
+  }});
+  EXPECT_EQ(RunPromptDialog(Resources(), nullptr, session_), IDCANCEL);
+  EXPECT_EQ(session_.PromptReply(), u"77");
+}
+
+TEST_F(HostDialogsTest, SessionCancellingAnOpenPromptEndsItWithCancel) {
+  session_.SetMessageText(u"Scan it");
+  session_.SetPromptLength(10);
+  Operator op({[&] {
+    HWND dialog = reinterpret_cast<HWND>(session_.HostDialog());
+    if (dialog == nullptr) return false;
+    // What the main window does when the session cancels the host dialog.
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    return true;
+  }});
+  EXPECT_EQ(RunPromptDialog(Resources(), nullptr, session_), IDCANCEL);
+  EXPECT_TRUE(op.Done());
+  EXPECT_EQ(session_.HostDialog(), 0u);
+}
+
+TEST_F(HostDialogsTest, PromptIgnoresOtherCommands) {
+  session_.SetPromptLength(3);
+  Operator op({[&] {
+                 HWND dialog = FindOwnWindow(L"Hey You");
+                 if (dialog == nullptr) return false;
+                 PostMessageW(dialog, WM_COMMAND, 1234, 0);
+                 return true;
+               },
+               [&] {
+                 HWND dialog = FindOwnWindow(L"Hey You");
+                 EXPECT_NE(dialog, nullptr) << "an unknown command closed the prompt";
+                 if (dialog != nullptr) PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+                 return true;
+               }});
+  EXPECT_EQ(RunPromptDialog(Resources(), nullptr, session_), IDOK);
+}
+
+class LoginTest : public HostDialogsTest {
+ protected:
+  // Types the code, presses OK, and records the message box's caption and text.
+  INT_PTR Login(const wchar_t* code) {
+    Operator op({[&] {
+                   HWND dialog = FindOwnWindow(L"Login");
+                   if (dialog == nullptr) return false;
+                   HWND edit = GetDlgItem(dialog, IDC_LOGIN_PASSWORD);
+                   masked_ = (GetWindowLongW(edit, GWL_STYLE) & ES_PASSWORD) != 0;
+                   SetWindowTextW(edit, code);
+                   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+                   return true;
+                 },
+                 [&] {
+                   for (const wchar_t* caption : {L"Admin Mode", L"User Mode"}) {
+                     HWND box = FindOwnWindow(caption);
+                     if (box == nullptr) continue;
+                     caption_ = caption;
+                     EnumChildWindows(
+                         box,
+                         [](HWND child, LPARAM data) -> BOOL {
+                           const std::wstring text = TextOf(child);
+                           if (text.find(L"Terminal") != std::wstring::npos) *reinterpret_cast<std::wstring*>(data) = text;
+                           return TRUE;
+                         },
+                         reinterpret_cast<LPARAM>(&message_));
+                     PostMessageW(box, WM_COMMAND, IDOK, 0);
+                     return true;
+                   }
+                   return false;
+                 }});
+    const INT_PTR result = RunLoginDialog(Resources(), nullptr, settings_);
+    EXPECT_TRUE(op.Done());
+    return result;
+  }
+  bool masked_ = false;
+  std::wstring caption_;
+  std::wstring message_;
+};
+
+TEST_F(LoginTest, RightCodeUnlocksAndWrongCodeLocks) {
+  settings_.set_KorvathAdminMode(false);
+  EXPECT_EQ(Login(L"604817"), 1);
+  EXPECT_TRUE(masked_);
+  EXPECT_TRUE(settings_.KorvathAdminMode());
+  EXPECT_EQ(caption_, L"Admin Mode");
+  EXPECT_EQ(message_, L"Terminal UnLocked");
+  EXPECT_EQ(Login(L"604818"), 1);
+  EXPECT_FALSE(settings_.KorvathAdminMode());
+  EXPECT_EQ(caption_, L"User Mode");
+  EXPECT_EQ(message_, L"Terminal Locked");
+}
+
+TEST_F(LoginTest, CancelChangesNothing) {
+  settings_.set_KorvathAdminMode(true);
+  Operator op({[&] {
+    HWND dialog = FindOwnWindow(L"Login");
+    if (dialog == nullptr) return false;
+    SetWindowTextW(GetDlgItem(dialog, IDC_LOGIN_PASSWORD), L"1");
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    return true;
+  }});
+  EXPECT_EQ(RunLoginDialog(Resources(), nullptr, settings_), 0);
+  EXPECT_TRUE(settings_.KorvathAdminMode());
+}
+
+TEST_F(HostDialogsTest, AboutShowsNameVersionAndCopyright) {
+  DWORD ms = 0, ls = 0;
+  ASSERT_TRUE(ReadFixedVersion(Resources(), &ms, &ls));
+  EXPECT_EQ(HIWORD(ms), 1);
+  std::wstring text;
+  Operator op({[&] {
+    HWND dialog = FindOwnWindow(L"About Vantor II");
+    if (dialog == nullptr) return false;
+    text = TextOf(GetDlgItem(dialog, IDC_ABOUT_TEXT));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return true;
+  }});
+  EXPECT_EQ(RunAboutDialog(Resources(), nullptr), 1);
+  EXPECT_EQ(text.rfind(L"Vantor\r\nVersion: 1.0.0.0\r\nCopyright", 0), 0u) << std::string(text.begin(), text.end());
+}
+
+TEST_F(HostDialogsTest, DialogsAreCentredOverTheirOwnerAndStayOnScreen) {
+  wintest::RecordingWindow owner;
+  SetWindowPos(owner.get(), nullptr, -200, -200, 240, 320, SWP_NOZORDER | SWP_NOACTIVATE);
+  ShowWindow(owner.get(), SW_SHOWNOACTIVATE);
+  RECT placed{};
+  Operator op({[&] {
+    HWND dialog = FindOwnWindow(L"About Vantor II");
+    if (dialog == nullptr) return false;
+    GetWindowRect(dialog, &placed);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return true;
+  }});
+  RunAboutDialog(Resources(), owner.get());
+  EXPECT_TRUE(op.Done());
+  EXPECT_GE(placed.left, 0);
+  EXPECT_GE(placed.top, 0);
+}
+
+}  // namespace
+}  // namespace vantor
