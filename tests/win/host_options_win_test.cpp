@@ -1,0 +1,182 @@
+// The Host options dialog on its real template: what it shows, what OK stores and writes, that Cancel
+// and Ping store nothing, and the ping itself.
+#include "dialogs/host_options_win.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/app_support_win.h"
+#include "app/resource_ids.h"
+#include "app_fixture_win.h"
+#include "common/net.h"
+#include "config/settings.h"
+
+namespace vantor {
+namespace {
+
+std::wstring ItemText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
+
+class HostOptionsDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(wintest::ProgramResources(), nullptr) << "Vantor.exe must be built beside win_tests.exe";
+    InitAppCommonControls();
+    ASSERT_TRUE(net::Startup());
+    settings_ = std::make_unique<CSettings>(dir_.File(L"Vantor.ini"));
+    CSettings stored(dir_.File(L"Vantor.ini"));
+    stored.set_terminalid(42);
+    stored.set_hostname(u"host.example");
+    stored.set_hostport(4321);
+    stored.set_fieldIsUTF8(true);
+    ASSERT_TRUE(stored.WriteSettings());
+    fileBefore_ = wintest::ReadFileBytes(dir_.File(L"Vantor.ini"));
+  }
+  void TearDown() override {
+    if (dialog_ != nullptr && IsWindow(dialog_)) DestroyWindow(dialog_);
+    net::Cleanup();
+  }
+  void Open() {
+    state_.settings = settings_.get();
+    dialog_ = CreateHostOptionsDialog(wintest::ProgramResources(), nullptr, &state_);
+    ASSERT_NE(dialog_, nullptr);
+  }
+  void Press(int id) { SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+  wintest::TempDir dir_;
+  std::unique_ptr<CSettings> settings_;
+  std::string fileBefore_;
+  HostOptionsDialogState state_;
+  HWND dialog_ = nullptr;
+};
+
+TEST_F(HostOptionsDialogTest, OpensWithWhatTheFileHoldsAndTheFieldLimits) {
+  Open();
+  wchar_t caption[32] = {};
+  GetWindowTextW(dialog_, caption, 32);
+  EXPECT_STREQ(caption, L"Host Options");
+  EXPECT_EQ(ItemText(dialog_, IDC_HOST_TERMINAL_ID), L"42");
+  EXPECT_EQ(ItemText(dialog_, IDC_HOST_NAME), L"host.example");
+  EXPECT_EQ(ItemText(dialog_, IDC_HOST_PORT), L"4321");
+  EXPECT_EQ(IsDlgButtonChecked(dialog_, IDC_HOST_UTF8), BST_CHECKED);
+  EXPECT_EQ(ItemText(dialog_, IDC_HOST_PING_RESULT), L"");
+  EXPECT_EQ(SendDlgItemMessageW(dialog_, IDC_HOST_TERMINAL_ID, EM_GETLIMITTEXT, 0, 0), 3);
+  EXPECT_EQ(SendDlgItemMessageW(dialog_, IDC_HOST_NAME, EM_GETLIMITTEXT, 0, 0), 255);
+  EXPECT_EQ(SendDlgItemMessageW(dialog_, IDC_HOST_PORT, EM_GETLIMITTEXT, 0, 0), 5);
+  int low = 0, high = 0;
+  SendDlgItemMessageW(dialog_, IDC_HOST_TERMINAL_ID_SPIN, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
+                      reinterpret_cast<LPARAM>(&high));
+  EXPECT_EQ(low, 1);
+  EXPECT_EQ(high, 999);
+  SendDlgItemMessageW(dialog_, IDC_HOST_PORT_SPIN, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
+                      reinterpret_cast<LPARAM>(&high));
+  EXPECT_EQ(low, 1);
+  EXPECT_EQ(high, 65535);
+  EXPECT_EQ(state_.result, -1);
+}
+
+TEST_F(HostOptionsDialogTest, OkClampsStoresAndWritesTheFile) {
+  Open();
+  SetDlgItemTextW(dialog_, IDC_HOST_TERMINAL_ID, L"0");
+  SetDlgItemTextW(dialog_, IDC_HOST_NAME, L" other.host");
+  SetDlgItemTextW(dialog_, IDC_HOST_PORT, L"70000");
+  CheckDlgButton(dialog_, IDC_HOST_UTF8, BST_UNCHECKED);
+  Press(IDOK);
+  EXPECT_EQ(state_.result, 1);
+  EXPECT_EQ(settings_->terminalid(), 1);
+  EXPECT_EQ(settings_->hostname(), u" other.host");
+  EXPECT_EQ(settings_->hostport(), 65535);
+  EXPECT_FALSE(settings_->fieldIsUTF8());
+  CSettings reread(dir_.File(L"Vantor.ini"));
+  ASSERT_TRUE(reread.ReadSettings());
+  EXPECT_EQ(reread.terminalid(), 1);
+  EXPECT_EQ(reread.hostport(), 65535);
+  EXPECT_FALSE(reread.fieldIsUTF8());
+}
+
+TEST_F(HostOptionsDialogTest, EmptyPortIsStoredAsOne) {
+  Open();
+  SetDlgItemTextW(dialog_, IDC_HOST_PORT, L"");
+  Press(IDOK);
+  EXPECT_EQ(settings_->hostport(), 1);
+}
+
+TEST_F(HostOptionsDialogTest, CancelStoresNothing) {
+  Open();
+  SetDlgItemTextW(dialog_, IDC_HOST_PORT, L"1");
+  SetDlgItemTextW(dialog_, IDC_HOST_NAME, L"elsewhere");
+  Press(IDCANCEL);
+  EXPECT_EQ(state_.result, 0);
+  EXPECT_EQ(settings_->hostport(), 4321);
+  EXPECT_EQ(settings_->hostname(), u"host.example");
+  EXPECT_EQ(wintest::ReadFileBytes(dir_.File(L"Vantor.ini")), fileBefore_);
+}
+
+TEST_F(HostOptionsDialogTest, PingOfAnEmptyHostFailsAndStoresNothing) {
+  Open();
+  SetDlgItemTextW(dialog_, IDC_HOST_NAME, L"");
+  Press(IDC_HOST_PING);
+  const std::wstring result = ItemText(dialog_, IDC_HOST_PING_RESULT);
+  EXPECT_FALSE(result.empty());
+  EXPECT_EQ(result.rfind(L"time=", 0), std::wstring::npos);
+  EXPECT_EQ(settings_->hostname(), u"host.example");
+  EXPECT_EQ(wintest::ReadFileBytes(dir_.File(L"Vantor.ini")), fileBefore_);
+  EXPECT_EQ(state_.result, -1);
+}
+
+TEST_F(HostOptionsDialogTest, OpensCentredOverItsOwnerWithinTheScreen) {
+  wintest::RecordingWindow owner(WM_USER, 0x7FFF, WS_POPUP);
+  SetWindowPos(owner.get(), nullptr, 100, 80, 400, 300, SWP_NOZORDER);
+  state_.settings = settings_.get();
+  dialog_ = CreateHostOptionsDialog(wintest::ProgramResources(), owner.get(), &state_);
+  ASSERT_NE(dialog_, nullptr);
+  RECT box{};
+  GetWindowRect(dialog_, &box);
+  RECT client{};
+  GetClientRect(owner.get(), &client);
+  MapWindowPoints(owner.get(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+  EXPECT_NEAR((box.left + box.right) / 2, (client.left + client.right) / 2, 1);
+  EXPECT_NEAR((box.top + box.bottom) / 2, (client.top + client.bottom) / 2, 1);
+  DestroyWindow(dialog_);
+  // An owner smaller than the dialog at the screen's corner: the dialog stays on the screen.
+  SetWindowPos(owner.get(), nullptr, 0, 0, 20, 20, SWP_NOZORDER);
+  dialog_ = CreateHostOptionsDialog(wintest::ProgramResources(), owner.get(), &state_);
+  GetWindowRect(dialog_, &box);
+  EXPECT_GE(box.left, 0);
+  EXPECT_GE(box.top, 0);
+}
+
+TEST(PingTest, MissingIcmpLibraryOrEntryPointsFailWithTheirOwnText) {
+  ASSERT_TRUE(net::Startup());
+  const wchar_t* missing[] = {L"no_such_icmp_library.dll"};
+  const PingOutcome none = PingHostWith("127.0.0.1", 10, missing, 1);
+  EXPECT_EQ(none.kind, PingOutcome::Kind::kNoIcmp);
+  EXPECT_EQ(PingOutcomeText(none), kNoIcmpText);
+  const wchar_t* lacking[] = {L"kernel32.dll"};
+  EXPECT_EQ(PingHostWith("127.0.0.1", 10, lacking, 1).kind, PingOutcome::Kind::kNoIcmp);
+  // The first library that loads is the one used.
+  const wchar_t* fallback[] = {L"no_such_icmp_library.dll", L"iphlpapi.dll"};
+  EXPECT_NE(PingHostWith("127.0.0.1", 1000, fallback, 2).kind, PingOutcome::Kind::kNoIcmp);
+  net::Cleanup();
+}
+
+TEST(PingTest, EmptyOrUnknownHostIsNotResolved) {
+  ASSERT_TRUE(net::Startup());
+  EXPECT_EQ(PingHost("", 10).kind, PingOutcome::Kind::kUnresolved);
+  EXPECT_EQ(PingHost("no-such-host.invalid", 10).kind, PingOutcome::Kind::kUnresolved);
+  net::Cleanup();
+}
+
+TEST(PingTest, LoopbackAnswers) {
+  ASSERT_TRUE(net::Startup());
+  const PingOutcome outcome = PingHost("127.0.0.1", 1000);
+  ASSERT_EQ(outcome.kind, PingOutcome::Kind::kReply) << "code " << outcome.code;
+  EXPECT_LT(outcome.roundTripMs, 1000u);
+  EXPECT_GT(outcome.ttl, 0);
+  EXPECT_EQ(PingOutcomeText(outcome).rfind(u"time=", 0), 0u);
+  net::Cleanup();
+}
+
+}  // namespace
+}  // namespace vantor
