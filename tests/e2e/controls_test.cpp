@@ -1,0 +1,133 @@
+// Buttons, check boxes and radio buttons of Vantor.exe tapped on the virtual display: what the host
+// receives, and how the controls look afterwards.
+#include "terminal_fixture.h"
+
+namespace vantor::e2e {
+namespace {
+
+using ControlsTest = TerminalTest;
+namespace option = testing_support::option;
+
+// Input mode with auto-send (flags bit 2).
+constexpr std::uint8_t kAutoSendFlags = 'G';
+
+std::string KeyBody(int code, int focus) {
+  std::string body = "RF";
+  body += static_cast<char>(code + 48);
+  body += static_cast<char>(focus + 48);
+  return body;
+}
+
+bool TapCentre(Probe& probe, const WindowInfo& control) {
+  return probe.Tap(control.x + control.width / 2, control.y + control.height / 2);
+}
+
+// The control reports the change and then Enter; the field response already locks the keyboard, so
+// the session passes the Enter over and the host sees one field response per tap.
+TEST_F(ControlsTest, CheckBoxTapWithAutoSendSendsTheFieldResponse) {
+  StartConnected();
+  SendScreen(ScreenBuilder()
+                 .SelectPage(0)
+                 .Define(4, 2, 0, kAutoSendFlags, kPlainAttributes, 10)
+                 .Options(4, {option::Type('C')})
+                 .Text(4, " Yes")
+                 .ShowPage(0)
+                 .FocusAndUnlock(4));
+  const auto box = WaitControl(4);
+  ASSERT_TRUE(box.has_value()) << Describe(windows_);
+  ASSERT_TRUE(TapCentre(probe_, *box)) << probe_.LastError();
+  const std::string field = NextBody();
+  EXPECT_EQ(field.rfind("R%", 0), 0u) << field;
+  EXPECT_NE(field.find("XYes"), std::string::npos) << field;
+  EXPECT_TRUE(WaitFor([&] { return KeyboardState() == 2; }, Millis(3000)));
+
+  // The host's next screen unlocks; a second tap clears the box again.
+  SendScreen(ScreenBuilder().FocusAndUnlock(4));
+  ASSERT_TRUE(WaitUnlocked());
+  ASSERT_TRUE(TapCentre(probe_, *box));
+  const std::string cleared = NextBody();
+  EXPECT_NE(cleared.find(" Yes"), std::string::npos) << cleared;
+  EXPECT_EQ(cleared.find("XYes"), std::string::npos) << cleared;
+}
+
+TEST_F(ControlsTest, SelectingTheThirdRadioButtonReportsTheSecondAndThirdOnly) {
+  StartConnected();
+  SendScreen(ScreenBuilder()
+                 .SelectPage(0)
+                 .Define(1, 1, 0, kInputFlags, kPlainAttributes, 8)
+                 .Options(1, {option::Type('R')})
+                 .Text(1, " One")
+                 .Define(2, 2, 0, kInputFlags, kPlainAttributes, 8)
+                 .Options(2, {option::Type('R')})
+                 .Text(2, "XTwo")
+                 .Define(3, 3, 0, kAutoSendFlags, kPlainAttributes, 8)
+                 .Options(3, {option::Type('R')})
+                 .Text(3, " Three")
+                 .ShowPage(0)
+                 .FocusAndUnlock(1));
+  const auto third = WaitControl(3);
+  ASSERT_TRUE(third.has_value()) << Describe(windows_);
+  ASSERT_TRUE(TapCentre(probe_, *third)) << probe_.LastError();
+  const std::string field = NextBody();
+  EXPECT_EQ(field.rfind("R%", 0), 0u) << field;
+  EXPECT_NE(field.find("XThree"), std::string::npos) << field;
+  EXPECT_NE(field.find(" Two"), std::string::npos) << field;
+  EXPECT_EQ(field.find("One"), std::string::npos) << field;
+}
+
+TEST_F(ControlsTest, PushButtonTapSendsEnterAsCodeZeroAndIsDrawnUnpressed) {
+  StartConnected({{"fieldentertof0", "true"}});
+  SendScreen(ScreenBuilder()
+                 .SelectPage(0)
+                 .Define(6, 3, 1, kInputFlags, kPlainAttributes, 8)
+                 .Options(6, {option::Type('B')})
+                 .Text(6, "GO")
+                 .ShowPage(0)
+                 .FocusAndUnlock(6));
+  const auto button = WaitControl(6);
+  ASSERT_TRUE(button.has_value()) << Describe(windows_);
+  ASSERT_TRUE(TapCentre(probe_, *button)) << probe_.LastError();
+  // Enter with code 0 and the tapped button, which the tap marked modified.
+  const std::string key = NextBody();
+  EXPECT_EQ(key.rfind(KeyBody(0, 6), 0), 0u) << key;
+
+  // Unpressed: the top face row is the light end of the gradient, the corner is the page's colour,
+  // the outline is dark grey.
+  const auto screen = Screenshot();
+  ASSERT_TRUE(screen.has_value());
+  const Rgb light{255, 255, 239};
+  const Rgb outline{115, 113, 107};
+  EXPECT_EQ(ToString(screen->At(button->x + 4, button->y + 1)), ToString(light));
+  EXPECT_EQ(ToString(screen->At(button->x + 4, button->y)), ToString(outline));
+  EXPECT_NE(ToString(screen->At(button->x, button->y)), ToString(outline));
+}
+
+TEST_F(ControlsTest, CheckedBoxShowsItsTickAndTheUncheckedOneAWhiteInterior) {
+  StartConnected();
+  SendScreen(ScreenBuilder()
+                 .SelectPage(0)
+                 .Define(1, 1, 0, kInputFlags, kPlainAttributes, 8)
+                 .Options(1, {option::Type('C')})
+                 .Text(1, "X")
+                 .Define(2, 3, 0, kInputFlags, kPlainAttributes, 8)
+                 .Options(2, {option::Type('C')})
+                 .Text(2, " ")
+                 .ShowPage(0)
+                 .FocusAndUnlock(-1));
+  const auto checked = WaitControl(1);
+  const auto unchecked = WaitControl(2);
+  ASSERT_TRUE(checked && unchecked) << Describe(windows_);
+  // The mark is one cell square, one pixel in from the left, centred one pixel low.
+  const int s = std::min(checked->width / 8, checked->height);
+  const int top = (checked->height - s) / 2 + 1;
+  const int mx = 1 + (s - 1) / 2;
+  const int my = top + (s - 1) / 2;
+  const auto screen = Screenshot();
+  ASSERT_TRUE(screen.has_value());
+  EXPECT_EQ(ToString(screen->At(checked->x + mx, checked->y + my)), ToString(Rgb{0, 0, 0}));
+  EXPECT_EQ(ToString(screen->At(unchecked->x + mx, unchecked->y + my)), ToString(Rgb{255, 255, 255}));
+  EXPECT_EQ(ToString(screen->At(checked->x + 2, checked->y + top - 1)), ToString(Rgb{96, 96, 96}));
+}
+
+}  // namespace
+}  // namespace vantor::e2e
