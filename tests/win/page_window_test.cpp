@@ -307,14 +307,12 @@ TEST_F(PageWindowTest, DetachedPageAndControlsNoLongerReachTheirObjects) {
 }
 
 TEST_F(PageWindowTest, PageInFrontStaysUnderTheLockIndicator) {
-  static const ATOM indicatorClass = [] {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"VdxCAnimate";
-    return RegisterClassW(&wc);
-  }();
-  (void)indicatorClass;
+  // A stand-in of the lock indicator's class, removed again so that the real one can register.
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"VdxCAnimate";
+  ASSERT_NE(RegisterClassW(&wc), 0);
   CPage other{2, kDefaultPageBackground, nullptr};
   PageWindowState otherState{&other, &settings_, main_.get()};
   HWND otherWindow = CreatePageWindow(main_.get(), instance_, &otherState);
@@ -333,6 +331,7 @@ TEST_F(PageWindowTest, PageInFrontStaysUnderTheLockIndicator) {
   EXPECT_EQ(GetWindow(main_.get(), GW_CHILD), otherWindow);
   DetachPageWindow(otherWindow);
   DestroyWindow(otherWindow);
+  UnregisterClassW(L"VdxCAnimate", GetModuleHandleW(nullptr));
 }
 
 TEST_F(PageWindowTest, ShownPagePaintsItsBackgroundWithoutLeakingGdiObjects) {
