@@ -183,7 +183,30 @@ std::optional<int> FileMenuHeight(Probe& probe, std::uint64_t main) {
 }
 
 TEST_F(DialogsTest, WrongCodeKeepsTheUserMenuAndTheRightCodeBringsTheAdministratorMenu) {
-  StartConnected({{"KorvathAdminMode", "false"}});
+  StartConnected({{"KorvathAdminMode", "true"}});
+  const auto start = FileMenuHeight(probe_, main_.handle);
+  ASSERT_TRUE(start.has_value());
+  EXPECT_GT(*start, 180);
+  // File > User Mode leaves administrator mode at once.
+  ASSERT_TRUE(probe_.Keys(main_.handle, {"alt+f"}));
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        const auto windows = probe_.List();
+        if (!windows) return false;
+        for (const WindowInfo& w : *windows)
+          if (w.depth == 0 && w.visible && w.className == "#32768") return true;
+        return false;
+      },
+      Millis(5000), Millis(200)));
+  ASSERT_TRUE(probe_.Keys(0, {"u"}));
+  std::optional<int> userMenu;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        userMenu = FileMenuHeight(probe_, main_.handle);
+        return userMenu && *userMenu < 130;
+      },
+      Millis(8000), Millis(300)));
+
   Login(probe_, main_.handle, "123456", "User Mode");
   const auto user = FileMenuHeight(probe_, main_.handle);
   ASSERT_TRUE(user.has_value());
