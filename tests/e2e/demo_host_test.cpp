@@ -392,7 +392,8 @@ TEST_F(DemoWithTerminal, SignOnAndMenuThroughTheWindows) {
     return button && button->className == "VdxButton" && button->title == "Stock inquiry";
   })) << Describe(windows_);
   ASSERT_TRUE(WaitUnlocked());
-  const auto inquiry = Control(windows_, 21);
+  const auto inquiry = WaitControl(21);
+  ASSERT_TRUE(inquiry.has_value());
   ASSERT_TRUE(probe_.Tap(inquiry->x + inquiry->width / 2, inquiry->y + inquiry->height / 2));
   EXPECT_TRUE(WaitWindows([&](const WindowList& w) {
     const auto title = Control(w, 1);
@@ -420,15 +421,19 @@ TEST_F(DemoWithTerminal, ReceivingAsksAndConfirmsThroughTheHostDialogs) {
     return button && button->title == "Receiving";
   })) << Describe(windows_);
   ASSERT_TRUE(WaitUnlocked());
-  ASSERT_TRUE(probe_.Keys(Control(windows_, 20)->handle, {"enter"}));
+  const auto receiving = WaitControl(20);
+  ASSERT_TRUE(receiving.has_value());
+  ASSERT_TRUE(probe_.Keys(receiving->handle, {"enter"}));
   ASSERT_TRUE(WaitWindows([&](const WindowList& w) {
     const auto title = Control(w, 1);
     return title && title->title.find("RECEIVING") != std::string::npos && Control(w, 21);
   })) << Describe(windows_);
   ASSERT_TRUE(WaitUnlocked());
-  ASSERT_TRUE(probe_.Type(Control(windows_, 20)->handle, "A100"));
-  ASSERT_TRUE(probe_.Type(Control(windows_, 21)->handle, "3"));
-  ASSERT_TRUE(probe_.Keys(Control(windows_, 21)->handle, {"F1"}));
+  const auto item = WaitControl(20), quantity = WaitControl(21);
+  ASSERT_TRUE(item && quantity);
+  ASSERT_TRUE(probe_.Type(item->handle, "A100"));
+  ASSERT_TRUE(probe_.Type(quantity->handle, "3"));
+  ASSERT_TRUE(probe_.Keys(quantity->handle, {"F1"}));
 
   // The host's question in the prompt dialog, answered Y.
   std::optional<WindowInfo> prompt;

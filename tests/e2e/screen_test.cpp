@@ -28,6 +28,7 @@ TEST_F(ScreenTest, FieldsOnPage1BecomeControlsOfTheirClassesInTheirCells) {
       .ShowPage(1)
       .FocusAndUnlock(2);
   SendScreen(screen);
+  ASSERT_TRUE(WaitUnlocked());
   ASSERT_TRUE(WaitWindows([&](const WindowList& w) {
     const auto page = ShownPage(w);
     return page && ChildrenOf(w, page->handle).size() == 7;
@@ -82,6 +83,7 @@ TEST_F(ScreenTest, HiddenAttributeMakesAnInvisibleControl) {
                  .Define(21, 2, 0, kInputFlags, kPlainAttributes | 0x02, 6)
                  .ShowPage(0)
                  .FocusAndUnlock(20));
+  ASSERT_TRUE(WaitUnlocked());
   ASSERT_TRUE(WaitWindows([&](const WindowList& w) { return Control(w, 20) && Control(w, 21); }))
       << Describe(windows_);
   EXPECT_TRUE(Control(windows_, 20)->visible);

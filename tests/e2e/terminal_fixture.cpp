@@ -62,12 +62,22 @@ std::optional<WindowInfo> TerminalTest::ShownPage(const WindowList& windows) con
 std::optional<WindowInfo> TerminalTest::Control(const WindowList& windows, long long id) const {
   const auto page = ShownPage(windows);
   if (!page) return std::nullopt;
-  for (const WindowInfo& w : ChildrenOf(windows, page->handle))
-    if (w.id == id) return w;
-  return std::nullopt;
+  // A window being replaced is hidden before it goes: a visible one with the id is the current one.
+  std::optional<WindowInfo> found;
+  for (const WindowInfo& w : ChildrenOf(windows, page->handle)) {
+    if (w.id != id) continue;
+    if (w.visible) return w;
+    if (!found) found = w;
+  }
+  return found;
 }
 
 std::optional<WindowInfo> TerminalTest::WaitControl(long long id, Millis timeout) {
+  if (!WaitWindows([&](const WindowList& windows) { return Control(windows, id).has_value(); }, timeout))
+    return std::nullopt;
+  // The host's record is fully carried out once the keyboard is unlocked; only then are the control
+  // windows final (a page refresh may make a window and at once make it anew).
+  if (!WaitUnlocked()) return std::nullopt;
   std::optional<WindowInfo> found;
   WaitWindows(
       [&](const WindowList& windows) {
@@ -75,7 +85,6 @@ std::optional<WindowInfo> TerminalTest::WaitControl(long long id, Millis timeout
         return found.has_value();
       },
       timeout);
-  if (found && !WaitUnlocked()) return std::nullopt;
   return found;
 }
 
