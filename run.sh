@@ -40,12 +40,29 @@ build "$WIN" "Vantor probe" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE
 
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
+own_prefix=0
+[ "$WINEPREFIX" = "$ROOT/out/wineprefix" ] && own_prefix=1
+
+# In the demo's own prefix: the caption buttons' symbol font, and window frames drawn by Wine itself
+# when there is no window manager to draw them (Y: the desktop's window manager draws them).
+prepare_prefix() {  # Y or N
+  [ "$own_prefix" -eq 1 ] || return 0
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  if [ ! -f "$fonts/marlett.ttf" ] && [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+  fi
+  local reg
+  reg=$(mktemp --suffix=.reg)
+  printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Decorated"="%s"\r\n' "$1" >"$reg"
+  wine regedit "$reg" >/dev/null 2>&1
+  rm -f "$reg"
+}
 
 demo_pid="" xvfb_pid="" term_pid=""
 cleanup() {
   [ -n "$term_pid" ] && kill "$term_pid" 2>/dev/null
   # The prefix is the demo's own unless WINEPREFIX was given: then only our terminal is stopped.
-  [ "$WINEPREFIX" = "$ROOT/out/wineprefix" ] && wineserver -k 2>/dev/null
+  [ "$own_prefix" -eq 1 ] && wineserver -k 2>/dev/null
   [ -n "$demo_pid" ] && kill "$demo_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null
@@ -85,6 +102,7 @@ if [ -n "${DISPLAY:-}" ]; then
   else
     write_settings
   fi
+  prepare_prefix Y
   say "starting the terminal on $DISPLAY; sign on with any user id, close its window to end"
   (cd "$RUN_DIR" && exec wine Vantor.exe) &
   term_pid=$!
@@ -103,6 +121,7 @@ DISPLAY=":$(head -1 "$display_file")"
 export DISPLAY
 rm -f "$display_file"
 say "virtual display $DISPLAY"
+prepare_prefix N
 
 (cd "$RUN_DIR" && exec wine Vantor.exe) >"$RUN_DIR/wine.log" 2>&1 &
 term_pid=$!
