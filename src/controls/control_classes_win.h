@@ -1,5 +1,4 @@
-// Registration of the control and page window classes, and the window procedures of the control
-// classes that have no painter of their own yet.
+// Registration of the control and page window classes with the window procedure of each.
 #pragma once
 
 #include <winsock2.h>
