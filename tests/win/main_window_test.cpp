@@ -19,9 +19,11 @@
 #include "controls/field.h"
 #include "controls/page.h"
 #include "screen_builder.h"
+#include "serial/serial_routing.h"
 #include "session/csession.h"
 #include "session/responses.h"
 #include "test_host.h"
+#include "toolbar/animate_win.h"
 #include "toolbar/toolbar_win.h"
 
 namespace vantor {
@@ -488,6 +490,79 @@ TEST_F(MainWindowTest, HostMessageRunsTheAdvisoryAndAPromptOnlyWhenOneWasAsked) 
   EXPECT_EQ(dialogs_[1].templateId, IDD_PROMPT);
   ASSERT_EQ(sent_.records.size(), 1u);  // the reply to the prompt
   EXPECT_EQ(sent_.records[0].substr(0, 1), "R");
+}
+
+TEST_F(MainWindowTest, LockIndicatorComesWithInputOffAndGoes) {
+  ASSERT_TRUE(Start());
+  Unlock();
+  ASSERT_TRUE(IsWindowEnabled(app_.window->PageWindow(0)));
+  Send(WM_VDX_INDICATOR, 0, 1);
+  ASSERT_NE(app_.indicator, nullptr);
+  HWND indicator = app_.indicator->Window();
+  ASSERT_NE(indicator, nullptr);
+  wchar_t title[16] = {};
+  GetWindowTextW(indicator, title, 16);
+  EXPECT_STREQ(title, L"Lock-B");
+  EXPECT_FALSE(IsWindowEnabled(app_.window->PageWindow(0)));
+  Send(WM_VDX_INDICATOR_OFF);
+  EXPECT_EQ(app_.indicator->Window(), nullptr);
+  // A page brought to the front stays under the indicator.
+  Send(WM_VDX_INDICATOR, 1, 1);
+  wintest::PumpUntil([] { return false; }, 300);  // the indicator raises itself when it paints
+  app_.session->Pages().Show(2);
+  EXPECT_EQ(GetWindow(window_, GW_CHILD), app_.indicator->Window());
+  EXPECT_EQ(GetWindow(app_.indicator->Window(), GW_HWNDNEXT), app_.window->PageWindow(2));
+}
+
+TEST_F(MainWindowTest, FocusGoesToTheFocusFieldsControlOrToThePage) {
+  ASSERT_TRUE(Start());
+  Unlock();
+  CPage* page = app_.session->CurrentPagePtr();
+  CField& entry = page->Fields().Add(3, 0, 0, 5);
+  entry.flags = kModeInput;
+  CField& text = page->Fields().Add(4, 1, 0, 5);
+  text.flags = kModeDisplay;
+  text.SetText(u"text");
+  app_.session->Pages().Refresh(0);
+  ASSERT_NE(entry.window, 0u);
+  app_.session->SetFocusField(3);
+  SetFocus(nullptr);
+  Send(WM_SETFOCUS);
+  EXPECT_EQ(GetFocus(), reinterpret_cast<HWND>(entry.window));
+  app_.session->SetFocusField(4);
+  Send(WM_SETFOCUS);
+  EXPECT_EQ(GetFocus(), app_.window->PageWindow(0));
+  SetFocus(reinterpret_cast<HWND>(entry.window));  // the entry makes itself the focus field
+  EXPECT_EQ(app_.session->FocusField(), 3);
+  app_.session->SetFocusField(-1);
+  Send(WM_SETFOCUS);
+  EXPECT_EQ(GetFocus(), app_.window->PageWindow(0));
+}
+
+TEST_F(MainWindowTest, SerialInputIsDeliveredOnTheWindowsThread) {
+  ASSERT_TRUE(Start());
+  // Command mode: straight to the host, locked or not.
+  const std::string data = "SCAN123";
+  RouteSerialInput(SerialBytes(reinterpret_cast<const std::uint8_t*>(data.data()), data.size()), true,
+                   *app_.window);
+  ASSERT_EQ(sent_.records.size(), 1u);
+  EXPECT_NE(sent_.records[0].find("SCAN123"), std::string::npos);
+  // Field mode: the page's serial input field is emptied and filled up to its length.
+  Unlock();
+  CPage* page = app_.session->CurrentPagePtr();
+  CField& field = page->Fields().Add(6, 0, 0, 3);
+  field.flags = kModeInput;
+  field.serial = 1;
+  field.SetText(u"old");
+  app_.session->Pages().Refresh(0);
+  ASSERT_NE(field.window, 0u);
+  EXPECT_EQ(app_.window->FirstSerialInputField(), 6);
+  EXPECT_EQ(app_.window->FieldLength(6), 3);
+  app_.window->ClearField(6);
+  EXPECT_EQ(field.Text(), u"");
+  EXPECT_EQ(app_.window->FirstSerialInputField(), 6);
+  EXPECT_FALSE(app_.window->FieldHasWindow(99));
+  EXPECT_EQ(app_.window->FieldLength(99), 0);
 }
 
 }  // namespace
