@@ -86,6 +86,9 @@ class MainWindowTest : public ::testing::Test {
     }
     app_.window.reset();
     UnregisterClassW(app_.windowClass.c_str(), instance_);
+    // The lock indicator closes its window by a posted message, so its class can outlive it; the
+    // next test (or suite) must be able to register it again.
+    UnregisterClassW(L"VdxCAnimate", instance_);
     UnregisterControlClasses(instance_, app_.controlClasses);
     MSG quit{};
     while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
