@@ -134,7 +134,9 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       if (!app_.settings->fullscreen()) DestroyWindow(window_);
       return 0;
     case WM_WINDOWPOSCHANGED:
+      // Without default processing no WM_MOVE or WM_SIZE follows, so the indicator moves here too.
       Arrange();
+      if (app_.indicator) app_.indicator->Reposition();
       return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:

@@ -515,6 +515,15 @@ TEST_F(MainWindowTest, LockIndicatorComesWithInputOffAndGoes) {
   app_.session->Pages().Show(2);
   EXPECT_EQ(GetWindow(window_, GW_CHILD), app_.indicator->Window());
   EXPECT_EQ(GetWindow(app_.indicator->Window(), GW_HWNDNEXT), app_.window->PageWindow(2));
+  // A wider window keeps the indicator at the right edge of its client area.
+  SetWindowPos(window_, nullptr, 0, 0, 400, 320, SWP_NOZORDER | SWP_NOMOVE);
+  RECT client{};
+  GetClientRect(window_, &client);
+  RECT box{};
+  GetWindowRect(app_.indicator->Window(), &box);
+  MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&box), 2);
+  EXPECT_EQ(box.right, client.right);
+  EXPECT_EQ(box.top, 0);
 }
 
 TEST_F(MainWindowTest, FocusGoesToTheFocusFieldsControlOrToThePage) {
