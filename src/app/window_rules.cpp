@@ -35,8 +35,8 @@ int MenuForMode(bool adminMode) { return adminMode ? IDR_MENU_ADMIN : IDR_MENU_U
 
 void CentreOver(const PixelRect& area, int width, int height, int* left, int* top) {
   // 64-bit arithmetic: rectangles near the int limits must not overflow.
-  const long long x = area.left + (static_cast<long long>(area.Width()) - width) / 2;
-  const long long y = area.top + (static_cast<long long>(area.Height()) - height) / 2;
+  const long long x = area.left + (area.Width() - width) / 2;
+  const long long y = area.top + (area.Height() - height) / 2;
   *left = x < 0 ? 0 : static_cast<int>(x > 0x7FFFFFFF ? 0x7FFFFFFF : x);
   *top = y < 0 ? 0 : static_cast<int>(y > 0x7FFFFFFF ? 0x7FFFFFFF : y);
 }

@@ -38,8 +38,8 @@ int MenuForMode(bool adminMode);
 
 struct PixelRect {
   int left = 0, top = 0, right = 0, bottom = 0;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
+  long long Width() const { return static_cast<long long>(right) - left; }
+  long long Height() const { return static_cast<long long>(bottom) - top; }
 };
 
 // Top-left corner that centres a box of the given size over an area, never left of or above 0.
