@@ -101,7 +101,10 @@ void RefreshControls(HWND window, PageWindowState& state) {
     HWND control = reinterpret_cast<HWND>(field->window);
     if (control != nullptr) SetWindowPos(control, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
     if (field->create) {
+      // A window made just now already shows the record; making it again at once would only double
+      // the window work and hand out a handle that dies straight away.
       field->create = 0;
+      field->recreate = 0;
       CreateControlWindow(window, *field, *state.settings);
     }
     if (field->recreate) {

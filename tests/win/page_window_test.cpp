@@ -164,6 +164,18 @@ TEST_F(PageWindowTest, RecreateReplacesTheWindowAndAPlainRefreshKeepsIt) {
   EXPECT_EQ(ClassOf(second), L"VdxButton");
 }
 
+TEST_F(PageWindowTest, ANewRecordGetsOneWindowEvenWhenAlsoMarkedForRecreation) {
+  CField& field = AddField(1, 0, 0, 5, kModeDisplay, kTypeText, u"one");
+  field.recreate = 1;  // the defining commands mark a new record both ways
+  Refresh();
+  HWND first = Hwnd(field);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(field.recreate, 0);
+  Refresh();
+  EXPECT_EQ(Hwnd(field), first);
+  EXPECT_TRUE(IsWindow(first));
+}
+
 TEST_F(PageWindowTest, DiscardDestroysTheControlThroughThePage) {
   CField& field = AddField(1, 0, 0, 5, kModeDisplay, kTypeText, u"one");
   Refresh();
