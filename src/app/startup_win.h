@@ -1,4 +1,4 @@
-// Start-up and end of the program: WinMain's order of building and taking down, and InitInstance.
+// Start-up and end of the program: WinMain's order of creating and taking down, and InitInstance.
 #pragma once
 
 #include <winsock2.h>

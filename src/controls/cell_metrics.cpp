@@ -84,15 +84,15 @@ CellMetrics UpdateCellMetrics(CSettings& settings, FontMeasurer& measurer, int c
 }
 
 ScreenFontSpec ScreenFontFor(const CSettings& settings, bool bold) {
-  ScreenFontSpec spec;
-  spec.height = -settings.fontHeight();
-  spec.width = settings.fontWidth();
-  spec.weight = bold ? 700 : 0;
-  spec.outPrecision = settings.fontOutPrecision();
-  spec.quality = settings.fontQuality();
-  spec.faceName = settings.fontname();
-  if (spec.faceName.empty()) spec.pitchAndFamily = kFfModern;
-  return spec;
+  ScreenFontSpec wanted;
+  wanted.height = -settings.fontHeight();
+  wanted.width = settings.fontWidth();
+  wanted.weight = bold ? 700 : 0;
+  wanted.outPrecision = settings.fontOutPrecision();
+  wanted.quality = settings.fontQuality();
+  wanted.faceName = settings.fontname();
+  if (wanted.faceName.empty()) wanted.pitchAndFamily = kFfModern;
+  return wanted;
 }
 
 }  // namespace vantor

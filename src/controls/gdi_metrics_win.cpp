@@ -7,17 +7,17 @@
 
 namespace vantor {
 
-LOGFONTW ToLogFont(const ScreenFontSpec& spec) {
+LOGFONTW ToLogFont(const ScreenFontSpec& wanted) {
   LOGFONTW font{};
-  font.lfHeight = spec.height;
-  font.lfWidth = spec.width;
-  font.lfWeight = spec.weight;
-  font.lfCharSet = static_cast<BYTE>(spec.charset);
-  font.lfOutPrecision = static_cast<BYTE>(spec.outPrecision);
-  font.lfQuality = static_cast<BYTE>(spec.quality);
-  font.lfPitchAndFamily = spec.pitchAndFamily;
-  const std::size_t length = std::min<std::size_t>(spec.faceName.size(), LF_FACESIZE - 1);
-  std::copy_n(spec.faceName.data(), length, font.lfFaceName);
+  font.lfHeight = wanted.height;
+  font.lfWidth = wanted.width;
+  font.lfWeight = wanted.weight;
+  font.lfCharSet = static_cast<BYTE>(wanted.charset);
+  font.lfOutPrecision = static_cast<BYTE>(wanted.outPrecision);
+  font.lfQuality = static_cast<BYTE>(wanted.quality);
+  font.lfPitchAndFamily = wanted.pitchAndFamily;
+  const std::size_t length = std::min<std::size_t>(wanted.faceName.size(), LF_FACESIZE - 1);
+  std::copy_n(wanted.faceName.data(), length, font.lfFaceName);
   font.lfFaceName[length] = L'\0';
   return font;
 }
@@ -28,10 +28,10 @@ gdi::Font CreateScreenFont(const CSettings& settings, bool bold) {
 }
 
 bool GdiFontMeasurer::Measure(int height, int width, FontMetrics& out) {
-  ScreenFontSpec spec = ScreenFontFor(settings_, false);
-  spec.height = -height;
-  spec.width = width;
-  const LOGFONTW logFont = ToLogFont(spec);
+  ScreenFontSpec wanted = ScreenFontFor(settings_, false);
+  wanted.height = -height;
+  wanted.width = width;
+  const LOGFONTW logFont = ToLogFont(wanted);
   gdi::Font font(CreateFontIndirectW(&logFont));
   if (!font) return false;
   TEXTMETRICW tm{};
