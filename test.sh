@@ -67,7 +67,7 @@ if [ -x build/fuzz/fuzz_records ]; then
   mkdir -p build/fuzz/corpus
   if build/fuzz/fuzz_records -max_total_time="$FUZZ_SECONDS" -max_len=8192 -timeout=10 \
       build/fuzz/corpus fuzz/corpus >build/fuzz.log 2>&1; then
-    grep -Eo '#[0-9]+ +DONE.*' build/fuzz.log | tail -1
+    grep -Eo 'Done [0-9]+ runs.*' build/fuzz.log | tail -1
     passed=$((passed + 1))
   else
     tail -40 build/fuzz.log; failed=$((failed + 1)); broken+=(fuzz)
