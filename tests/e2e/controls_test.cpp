@@ -93,10 +93,17 @@ TEST_F(ControlsTest, PushButtonTapSendsEnterAsCodeZeroAndIsDrawnUnpressed) {
 
   // Unpressed: the top face row is the light end of the gradient, the corner is the page's colour,
   // the outline is dark grey.
-  const auto screen = Screenshot();
-  ASSERT_TRUE(screen.has_value());
+  // The key goes out on release, before the button has repainted: wait for the repaint.
   const Rgb light{255, 255, 239};
   const Rgb outline{115, 113, 107};
+  std::optional<Image> screen;
+  WaitFor(
+      [&] {
+        screen = Screenshot();
+        return screen && ToString(screen->At(button->x + 4, button->y + 1)) == ToString(light);
+      },
+      Millis(3000), Millis(100));
+  ASSERT_TRUE(screen.has_value());
   EXPECT_EQ(ToString(screen->At(button->x + 4, button->y + 1)), ToString(light));
   EXPECT_EQ(ToString(screen->At(button->x + 4, button->y)), ToString(outline));
   EXPECT_NE(ToString(screen->At(button->x, button->y)), ToString(outline));
@@ -122,7 +129,14 @@ TEST_F(ControlsTest, CheckedBoxShowsItsTickAndTheUncheckedOneAWhiteInterior) {
   const int top = (checked->height - s) / 2 + 1;
   const int mx = 1 + (s - 1) / 2;
   const int my = top + (s - 1) / 2;
-  const auto screen = Screenshot();
+  // The windows exist before they have painted: wait for the first paint.
+  std::optional<Image> screen;
+  WaitFor(
+      [&] {
+        screen = Screenshot();
+        return screen && ToString(screen->At(checked->x + mx, checked->y + my)) == ToString(Rgb{0, 0, 0});
+      },
+      Millis(3000), Millis(100));
   ASSERT_TRUE(screen.has_value());
   EXPECT_EQ(ToString(screen->At(checked->x + mx, checked->y + my)), ToString(Rgb{0, 0, 0}));
   EXPECT_EQ(ToString(screen->At(unchecked->x + mx, unchecked->y + my)), ToString(Rgb{255, 255, 255}));
