@@ -668,6 +668,19 @@ std::optional<Image> Screenshot(const std::string& savePath) {
   return image;
 }
 
+bool SaveDocPicture(const std::string& name, int x, int y, int width, int height) {
+  const char* folder = std::getenv("VANTOR_DOCS_DIR");
+  if (folder == nullptr || *folder == '\0') return true;
+  std::string why;
+  if (!WineDesktop::Instance().Ensure(why) || width <= 0 || height <= 0) return false;
+  const std::string crop = std::to_string(width) + "x" + std::to_string(height) + "+" + std::to_string(x) + "+" +
+                           std::to_string(y);
+  const RunResult shot = RunCommand(
+      {"import", "-window", "root", "-crop", crop, "+repage", std::string(folder) + "/" + name + ".png"},
+      Millis(20000));
+  return shot.exitStatus == 0;
+}
+
 // ---- the terminal under test --------------------------------------------------------------------
 
 IniEntries HostSettings(std::uint16_t port, int terminalId) {

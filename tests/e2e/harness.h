@@ -196,6 +196,11 @@ class Image {
 // The whole virtual screen; `savePath` (optional) keeps a PNG copy for a human.
 std::optional<Image> Screenshot(const std::string& savePath = {});
 
+// When VANTOR_DOCS_DIR names a folder, saves the given part of the virtual screen there as `name`.png
+// (the README's pictures come from the tests that show each thing); otherwise does nothing. False
+// only when a picture was wanted and could not be saved.
+bool SaveDocPicture(const std::string& name, int x, int y, int width, int height);
+
 // ---- the terminal under test --------------------------------------------------------------------
 
 using IniEntries = std::vector<std::pair<std::string, std::string>>;
