@@ -15,7 +15,24 @@ INT_PTR RunSerialFeatureOptionsDialog(HINSTANCE resources, HWND owner, CSettings
 
 // The dialog of one sound event (0 Normal .. 7 User 4); only Normal's re-reads the file. Its Play
 // preview builds a player with soundAvailable; the vibration controls are enabled by vibratorPresent.
+// An event outside 0..7 shows nothing and gives 0.
 INT_PTR RunSoundOptionsDialog(HINSTANCE resources, HWND owner, CSettings& settings, int soundEvent,
                               bool soundAvailable, bool vibratorPresent);
+
+// The state of one open dialog; result is -1 while it is open, then 1 (OK) or 0 (Cancel). The sound
+// fields are used by the Sound options dialog only; plays counts its Play presses.
+struct DeviceOptionsDialogState {
+  CSettings* settings = nullptr;
+  int soundEvent = 0;
+  bool soundAvailable = true;
+  bool vibratorPresent = false;
+  INT_PTR result = -1;
+  int plays = 0;
+};
+
+// Open the dialogs modeless (for the tests); each ends as the modal one does but stays until destroyed.
+HWND CreateSerialPortOptionsDialog(HINSTANCE resources, HWND owner, DeviceOptionsDialogState* state);
+HWND CreateSerialFeatureOptionsDialog(HINSTANCE resources, HWND owner, DeviceOptionsDialogState* state);
+HWND CreateSoundOptionsDialog(HINSTANCE resources, HWND owner, DeviceOptionsDialogState* state);
 
 }  // namespace vantor
