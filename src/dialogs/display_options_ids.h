@@ -1,0 +1,37 @@
+// Control numbers of the Scanner, Screen, Field and Font options dialogs (plain macros for the resource
+// compiler).
+#pragma once
+
+// Scanner Options.
+#define IDC_SCANNER_WEDGE 32801
+#define IDC_SCANNER_CALLBACK 32802
+#define IDC_SCANNER_APPEND_ENTER 1011
+#define IDC_SCANNER_APPEND_F0 1012
+#define IDC_SCANNER_OVERWRITE 1013
+
+// Screen Options.
+#define IDC_SCREEN_COLS 1014
+#define IDC_SCREEN_COLS_SPIN 1015
+#define IDC_SCREEN_ROWS 1016
+#define IDC_SCREEN_ROWS_SPIN 1017
+#define IDC_SCREEN_TOOLBAR_DISABLED 1018
+#define IDC_SCREEN_TOOLBAR_1X 1019
+#define IDC_SCREEN_TOOLBAR_2X 1020
+#define IDC_SCREEN_TOOLBAR_3X 1021
+#define IDC_SCREEN_CUSTOM_COLORS 1022
+#define IDC_SCREEN_FULLSCREEN 1023
+#define IDC_SCREEN_WATERMARK_TEXT 1024
+#define IDC_SCREEN_WATERMARK 1025
+
+// Field Options.
+#define IDC_FIELD_OVERWRITE 1055
+#define IDC_FIELD_NUMERICS 1056
+#define IDC_FIELD_ENTER_F0 1057
+#define IDC_FIELD_UNDERLINE 1058
+
+// Font Options.
+#define IDC_FONT_NAME 1059
+#define IDC_FONT_AUTOSIZE 1060
+#define IDC_FONT_SIZE 1061
+#define IDC_FONT_CELL_WIDTH 1062
+#define IDC_FONT_UPPER_CASE 1063
