@@ -1,0 +1,247 @@
+// The Scanner, Screen, Field and Font options dialogs of Vantor.exe opened from the administrator's
+// "&File" menu: controls set, OK writes "Vantor.ini", Cancel leaves it as it was.
+#include <thread>
+
+#include "terminal_fixture.h"
+
+namespace vantor::e2e {
+namespace {
+
+inline constexpr unsigned kBmGetCheck = 0x00F0;
+inline constexpr unsigned kCbGetCount = 0x0146;
+inline constexpr unsigned kCbGetCurSel = 0x0147;
+inline constexpr unsigned kCbSetCurSel = 0x014E;
+
+// One options dialog: its caption and the File menu key that opens it.
+struct OptionsDialog {
+  const char* caption;
+  const char* menuKey;
+};
+constexpr OptionsDialog kScanner{"Scanner Options", "n"};
+constexpr OptionsDialog kScreen{"Screen Options", "s"};
+constexpr OptionsDialog kFields{"Field Options", "i"};
+constexpr OptionsDialog kFont{"Font Options", "f"};
+
+class DisplayOptionsE2eTest : public TerminalTest {
+ protected:
+  void StartAdministrator(const IniEntries& extra = {}) {
+    IniEntries settings = {{"KorvathAdminMode", "true"}};
+    settings.insert(settings.end(), extra.begin(), extra.end());
+    StartConnected(settings);
+  }
+
+  std::optional<WindowInfo> TopLevel(const std::string& title) {
+    const auto windows = probe_.List();
+    if (!windows) return std::nullopt;
+    for (const WindowInfo& w : *windows)
+      if (w.depth == 0 && w.visible && w.title == title) return w;
+    return std::nullopt;
+  }
+  bool MenuOpen() {
+    const auto windows = probe_.List();
+    if (!windows) return false;
+    for (const WindowInfo& w : *windows)
+      if (w.depth == 0 && w.visible && w.className == "#32768") return true;
+    return false;
+  }
+
+  // Opens the dialog from the File menu and waits for it.
+  std::optional<WindowInfo> Open(const OptionsDialog& which) {
+    if (!probe_.Keys(main_.handle, {"alt+f"})) return std::nullopt;
+    if (!WaitFor([&] { return MenuOpen(); }, Millis(5000), Millis(200))) return std::nullopt;
+    probe_.Keys(0, {which.menuKey});
+    std::optional<WindowInfo> dialog;
+    auto appeared = [&] {
+      dialog = TopLevel(which.caption);
+      return dialog.has_value();
+    };
+    if (WaitFor(appeared, Millis(2000), Millis(200))) return dialog;
+    // A key that two items share only selects the first of them: Enter carries it out.
+    if (MenuOpen()) probe_.Keys(0, {"enter"});
+    WaitFor(appeared, Millis(8000), Millis(200));
+    return dialog;
+  }
+  bool Gone(const std::string& title) {
+    return WaitFor([&] { return !TopLevel(title).has_value(); }, Millis(5000), Millis(200));
+  }
+
+  std::optional<WindowInfo> Item(const WindowInfo& dialog, long long id) {
+    const auto windows = probe_.List();
+    if (!windows) return std::nullopt;
+    for (const WindowInfo& w : DescendantsOf(*windows, dialog.handle))
+      if (w.id == id) return w;
+    return std::nullopt;
+  }
+  bool Tap(const WindowInfo& dialog, long long id) {
+    const auto item = Item(dialog, id);
+    // The left part of a check box or radio button is its box.
+    return item && probe_.Tap(item->x + 6, item->y + item->height / 2);
+  }
+  bool TapCentre(const WindowInfo& dialog, long long id) {
+    const auto item = Item(dialog, id);
+    return item && probe_.Tap(item->x + item->width / 2, item->y + item->height / 2);
+  }
+  std::optional<long long> CheckState(const WindowInfo& dialog, long long id) {
+    const auto item = Item(dialog, id);
+    if (!item) return std::nullopt;
+    return probe_.Send(item->handle, kBmGetCheck, 0, 0);
+  }
+  bool SetText(const WindowInfo& dialog, long long id, const std::string& text) {
+    const auto item = Item(dialog, id);
+    return item && probe_.SetText(item->handle, text);
+  }
+  std::string Text(const WindowInfo& dialog, long long id) {
+    const auto item = Item(dialog, id);
+    if (!item) return "<none>";
+    return probe_.GetText(item->handle).value_or("<none>");
+  }
+
+  // The README picture: the main window's area when the dialog lies within it, else the dialog.
+  void Picture(const std::string& name, const WindowInfo& dialog) {
+    std::this_thread::sleep_for(Millis(500));  // let the last repaint land
+    const bool within = dialog.x >= main_.x && dialog.y >= main_.y && dialog.x + dialog.width <= main_.x + 240 &&
+                        dialog.y + dialog.height <= main_.y + 320;
+    if (within) {
+      EXPECT_TRUE(SaveDocPicture(name, main_.x, main_.y, 240, 320));
+    } else {
+      EXPECT_TRUE(SaveDocPicture(name, dialog.x, dialog.y, dialog.width, dialog.height));
+    }
+  }
+
+  // Presses OK (1) or Cancel (2) with a tap and waits until the dialog has gone.
+  void Finish(const WindowInfo& dialog, const std::string& caption, long long button) {
+    ASSERT_TRUE(TapCentre(dialog, button));
+    ASSERT_TRUE(Gone(caption)) << caption << " stayed open";
+  }
+
+  std::string Ini(const std::string& key) { return IniValue(terminal_.ReadIni(), key).value_or("<missing>"); }
+};
+
+TEST_F(DisplayOptionsE2eTest, ScannerOptionsOkWritesTheModeAndOptions) {
+  StartAdministrator({{"ScannerModeCallBack", "true"}, {"scannerappendenter", "false"}});
+  const auto dialog = Open(kScanner);
+  ASSERT_TRUE(dialog.has_value()) << "no Scanner Options";
+  EXPECT_GE(dialog->x, 0);
+  EXPECT_GE(dialog->y, 0);
+  EXPECT_EQ(CheckState(*dialog, 32802), 1);
+  EXPECT_EQ(CheckState(*dialog, 32801), 0);
+  ASSERT_TRUE(Tap(*dialog, 32801));
+  ASSERT_TRUE(Tap(*dialog, 1011));
+  ASSERT_TRUE(WaitFor([&] { return CheckState(*dialog, 1011) == 1 && CheckState(*dialog, 32802) == 0; },
+                      Millis(3000), Millis(100)));
+  Picture("options-scanner", *dialog);
+  Finish(*dialog, kScanner.caption, 1);
+  EXPECT_EQ(Ini("ScannerModeCallBack"), "false");
+  EXPECT_EQ(Ini("scannerappendenter"), "true");
+  EXPECT_EQ(Ini("scannerappendf0"), "true");
+  EXPECT_EQ(Ini("scanneroverwritefield"), "true");
+}
+
+TEST_F(DisplayOptionsE2eTest, ScreenOptionsOkClampsTheGridAndDisablingRemovesTheToolbar) {
+  StartAdministrator({{"toolbarsize", "0"}, {"WaterMarkText", "\"Dock 4\""}});
+  ASSERT_TRUE(WaitWindows([&](const WindowList& w) { return !OfClass(ChildrenOf(w, main_.handle), "VdxCToolBar").empty(); }))
+      << Describe(windows_);
+  const auto dialog = Open(kScreen);
+  ASSERT_TRUE(dialog.has_value()) << "no Screen Options";
+  EXPECT_EQ(Text(*dialog, 1014), "80");
+  EXPECT_EQ(Text(*dialog, 1016), "24");
+  EXPECT_EQ(Text(*dialog, 1024), "Dock 4");
+  EXPECT_EQ(CheckState(*dialog, 1019), 1);
+  ASSERT_TRUE(SetText(*dialog, 1014, "300"));
+  ASSERT_TRUE(SetText(*dialog, 1016, "0"));
+  ASSERT_TRUE(SetText(*dialog, 1024, ""));
+  ASSERT_TRUE(Tap(*dialog, 1018));
+  ASSERT_TRUE(WaitFor([&] { return CheckState(*dialog, 1018) == 1; }, Millis(3000), Millis(100)));
+  Picture("options-screen", *dialog);
+  Finish(*dialog, kScreen.caption, 1);
+  EXPECT_EQ(Ini("screencols"), "207");
+  EXPECT_EQ(Ini("screenrows"), "1");
+  EXPECT_EQ(Ini("toolbarsize"), "-1");
+  EXPECT_EQ(Ini("WaterMarkText"), "\"\"");
+  EXPECT_TRUE(WaitWindows([&](const WindowList& w) { return OfClass(w, "VdxCToolBar").empty(); }))
+      << Describe(windows_);
+  // The menu is back after the dialog.
+  EXPECT_TRUE(WaitWindows([&](const WindowList&) { return main_.hasMenu; }));
+}
+
+TEST_F(DisplayOptionsE2eTest, FieldOptionsOkWritesTheFlagsAndFilteredNumerics) {
+  StartAdministrator({{"fieldentertof0", "true"}, {"fieldedit", "true"}});
+  const auto dialog = Open(kFields);
+  ASSERT_TRUE(dialog.has_value()) << "no Field Options";
+  EXPECT_EQ(Text(*dialog, 1056), "0123456789+-%*/.$");
+  EXPECT_EQ(CheckState(*dialog, 1057), 1);
+  const auto underline = Item(*dialog, 1058);
+  ASSERT_TRUE(underline.has_value());
+  EXPECT_FALSE(underline->visible);
+  ASSERT_TRUE(SetText(*dialog, 1056, "12\"1ab"));
+  ASSERT_TRUE(Tap(*dialog, 1057));
+  ASSERT_TRUE(WaitFor([&] { return CheckState(*dialog, 1057) == 0; }, Millis(3000), Millis(100)));
+  Picture("options-fields", *dialog);
+  Finish(*dialog, kFields.caption, 1);
+  EXPECT_EQ(Ini("fieldnumericvalue"), "\"12ab\"");
+  EXPECT_EQ(Ini("fieldentertof0"), "false");
+  EXPECT_EQ(Ini("fieldedit"), "true");
+}
+
+TEST_F(DisplayOptionsE2eTest, FontOptionsOkWritesTheFamilySizeAndHeldWidth) {
+  StartAdministrator({{"fontname", "\"No Such Face\""}, {"fontpointsize", "9"}});
+  const auto dialog = Open(kFont);
+  ASSERT_TRUE(dialog.has_value()) << "no Font Options";
+  const auto list = Item(*dialog, 1059);
+  ASSERT_TRUE(list.has_value());
+  // The stored family is not installed: the first one is selected.
+  EXPECT_EQ(probe_.Send(list->handle, kCbGetCurSel, 0, 0), 0);
+  const auto count = probe_.Send(list->handle, kCbGetCount, 0, 0);
+  ASSERT_TRUE(count.has_value());
+  ASSERT_GE(*count, 2);
+  ASSERT_TRUE(probe_.Send(list->handle, kCbSetCurSel, 1, 0).has_value());
+  const std::string family = probe_.GetText(list->handle).value_or("");
+  ASSERT_FALSE(family.empty());
+  EXPECT_EQ(Text(*dialog, 1061), "9");
+  ASSERT_TRUE(SetText(*dialog, 1061, "12"));
+  ASSERT_TRUE(SetText(*dialog, 1062, "12"));
+  ASSERT_TRUE(Tap(*dialog, 1063));
+  ASSERT_TRUE(WaitFor([&] { return CheckState(*dialog, 1063) == 1; }, Millis(3000), Millis(100)));
+  Picture("options-font", *dialog);
+  Finish(*dialog, kFont.caption, 1);
+  EXPECT_EQ(Ini("fontname"), "\"" + family.substr(0, 31) + "\"");
+  EXPECT_EQ(Ini("fontpointsize"), "12");
+  EXPECT_EQ(Ini("CharacterCellAdditionalWidth"), "09");
+  EXPECT_EQ(Ini("UpperCaseInputMode"), "true");
+}
+
+TEST_F(DisplayOptionsE2eTest, CancelLeavesTheFileAsItWas) {
+  StartAdministrator();
+  // Normalise the file once, so that the comparison is of a file the terminal wrote.
+  auto dialog = Open(kScanner);
+  ASSERT_TRUE(dialog.has_value());
+  Finish(*dialog, kScanner.caption, 1);
+  const std::string before = terminal_.ReadIni();
+  ASSERT_NE(before.find("ScannerModeCallBack="), std::string::npos);
+
+  struct Change {
+    OptionsDialog which;
+    long long id;
+    const char* text;  // null: tap the control instead
+  };
+  const Change changes[] = {
+      {kScanner, 1013, nullptr},
+      {kScreen, 1014, "20"},
+      {kFields, 1056, "9"},
+      {kFont, 1061, "30"},
+  };
+  for (const Change& change : changes) {
+    dialog = Open(change.which);
+    ASSERT_TRUE(dialog.has_value()) << "no " << change.which.caption;
+    if (change.text != nullptr) {
+      ASSERT_TRUE(SetText(*dialog, change.id, change.text));
+    } else {
+      ASSERT_TRUE(Tap(*dialog, change.id));
+    }
+    Finish(*dialog, change.which.caption, 2);
+    EXPECT_EQ(terminal_.ReadIni(), before) << change.which.caption;
+  }
+}
+
+}  // namespace
+}  // namespace vantor::e2e

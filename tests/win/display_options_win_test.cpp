@@ -1,0 +1,504 @@
+// The Scanner, Screen, Field and Font options dialogs on their real templates: what each shows after
+// opening from a given settings file, what OK stores and writes, that Cancel stores nothing.
+#include "dialogs/display_options_win.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_support_win.h"
+#include "app/resource_ids.h"
+#include "app_fixture_win.h"
+#include "common/gdi_win.h"
+#include "config/settings.h"
+#include "dialogs/display_options_ids.h"
+
+namespace vantor {
+namespace {
+
+using CreateFn = HWND (*)(HINSTANCE, HWND, DisplayOptionsDialogState*);
+
+std::wstring ItemText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
+bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+LRESULT Limit(HWND dialog, int id) { return SendDlgItemMessageW(dialog, id, EM_GETLIMITTEXT, 0, 0); }
+bool Visible(HWND dialog, int id) {
+  return (GetWindowLongW(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+std::wstring ComboText(HWND combo, int index) {
+  const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length < 0) return L"<none>";
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
+
+std::vector<std::wstring> ComboEntries(HWND combo) {
+  std::vector<std::wstring> entries;
+  const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  for (int i = 0; i < count; ++i) entries.push_back(ComboText(combo, i));
+  return entries;
+}
+
+class DisplayOptionsDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(wintest::ProgramResources(), nullptr) << "Vantor.exe must be built beside win_tests.exe";
+    InitAppCommonControls();
+    settings_ = std::make_unique<CSettings>(dir_.File(L"Vantor.ini"));
+  }
+  void TearDown() override {
+    if (dialog_ != nullptr && IsWindow(dialog_)) DestroyWindow(dialog_);
+  }
+  // Writes the settings file as `prepare` leaves a new settings object, and keeps its bytes.
+  template <typename Prepare>
+  void StoreFile(Prepare prepare) {
+    CSettings stored(dir_.File(L"Vantor.ini"));
+    prepare(stored);
+    ASSERT_TRUE(stored.WriteSettings());
+    fileBefore_ = FileBytes();
+  }
+  std::string FileBytes() const { return wintest::ReadFileBytes(dir_.File(L"Vantor.ini")); }
+  CSettings Reread() const {
+    CSettings reread(dir_.File(L"Vantor.ini"));
+    EXPECT_TRUE(reread.ReadSettings());
+    return reread;
+  }
+  void Open(CreateFn create, HWND owner = nullptr) {
+    state_ = DisplayOptionsDialogState{settings_.get(), -1};
+    dialog_ = create(wintest::ProgramResources(), owner, &state_);
+    ASSERT_NE(dialog_, nullptr);
+  }
+  void Press(int id) { SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+  void Click(int id) { SendDlgItemMessageW(dialog_, id, BM_CLICK, 0, 0); }
+  std::wstring Caption() const { return WindowText(dialog_); }
+
+  wintest::TempDir dir_;
+  std::unique_ptr<CSettings> settings_;
+  std::string fileBefore_;
+  DisplayOptionsDialogState state_;
+  HWND dialog_ = nullptr;
+};
+
+// ---- Scanner Options ----------------------------------------------------------------------------
+
+TEST_F(DisplayOptionsDialogTest, ScannerOpensWithTheFilesModeAndOptions) {
+  StoreFile([](CSettings& s) {
+    s.set_ScannerModeCallBack(false);
+    s.set_scannerappendenter(true);
+    s.set_scannerappendf0(false);
+    s.set_scanneroverwritefield(true);
+  });
+  Open(CreateScannerOptionsDialog);
+  EXPECT_EQ(Caption(), L"Scanner Options");
+  EXPECT_EQ(ItemText(dialog_, IDC_SCANNER_WEDGE), L"Wedge Reader (shared)");
+  EXPECT_EQ(ItemText(dialog_, IDC_SCANNER_CALLBACK), L"Callback  (Vantor only)");
+  EXPECT_TRUE(Checked(dialog_, IDC_SCANNER_WEDGE));
+  EXPECT_FALSE(Checked(dialog_, IDC_SCANNER_CALLBACK));
+  EXPECT_TRUE(Checked(dialog_, IDC_SCANNER_APPEND_ENTER));
+  EXPECT_FALSE(Checked(dialog_, IDC_SCANNER_APPEND_F0));
+  EXPECT_TRUE(Checked(dialog_, IDC_SCANNER_OVERWRITE));
+  EXPECT_EQ(state_.result, -1);
+}
+
+TEST_F(DisplayOptionsDialogTest, ScannerOkStoresTheOptionsInEitherModeAndWritesTheFile) {
+  StoreFile([](CSettings& s) { s.set_ScannerModeCallBack(true); });
+  Open(CreateScannerOptionsDialog);
+  EXPECT_TRUE(Checked(dialog_, IDC_SCANNER_CALLBACK));
+  EXPECT_FALSE(Checked(dialog_, IDC_SCANNER_WEDGE));
+  Click(IDC_SCANNER_WEDGE);
+  EXPECT_FALSE(Checked(dialog_, IDC_SCANNER_CALLBACK)) << "the two modes are one radio group";
+  // The callback options stay usable in wedge mode.
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog_, IDC_SCANNER_APPEND_ENTER)));
+  Click(IDC_SCANNER_APPEND_ENTER);
+  Click(IDC_SCANNER_APPEND_F0);
+  Press(IDOK);
+  EXPECT_EQ(state_.result, 1);
+  const CSettings reread = Reread();
+  EXPECT_FALSE(reread.ScannerModeCallBack());
+  EXPECT_TRUE(reread.scannerappendenter());
+  EXPECT_FALSE(reread.scannerappendf0());
+  EXPECT_TRUE(reread.scanneroverwritefield());
+  EXPECT_FALSE(settings_->ScannerModeCallBack());
+}
+
+TEST_F(DisplayOptionsDialogTest, ScannerCancelStoresNothing) {
+  StoreFile([](CSettings&) {});
+  Open(CreateScannerOptionsDialog);
+  Click(IDC_SCANNER_WEDGE);
+  Click(IDC_SCANNER_OVERWRITE);
+  Press(IDCANCEL);
+  EXPECT_EQ(state_.result, 0);
+  EXPECT_TRUE(settings_->ScannerModeCallBack());
+  EXPECT_TRUE(settings_->scanneroverwritefield());
+  EXPECT_EQ(FileBytes(), fileBefore_);
+}
+
+// ---- Screen Options -----------------------------------------------------------------------------
+
+TEST_F(DisplayOptionsDialogTest, ScreenOpensWithTheFilesValuesAndLimits) {
+  StoreFile([](CSettings& s) {
+    s.set_screensize(132, 40);
+    s.set_toolbarsize(7);
+    s.set_fullscreen(true);
+    s.set_CustomColorMode(false);
+    s.set_ShowWaterMark(true);
+    s.set_WaterMarkText(u"Dock 4");
+  });
+  Open(CreateScreenOptionsDialog);
+  EXPECT_EQ(Caption(), L"Screen Options");
+  EXPECT_EQ(ItemText(dialog_, IDC_SCREEN_COLS), L"132");
+  EXPECT_EQ(ItemText(dialog_, IDC_SCREEN_ROWS), L"40");
+  EXPECT_FALSE(Checked(dialog_, IDC_SCREEN_TOOLBAR_DISABLED));
+  EXPECT_TRUE(Checked(dialog_, IDC_SCREEN_TOOLBAR_1X));
+  EXPECT_FALSE(Checked(dialog_, IDC_SCREEN_TOOLBAR_2X));
+  EXPECT_FALSE(Checked(dialog_, IDC_SCREEN_TOOLBAR_3X));
+  EXPECT_TRUE(Checked(dialog_, IDC_SCREEN_FULLSCREEN));
+  EXPECT_FALSE(Checked(dialog_, IDC_SCREEN_CUSTOM_COLORS));
+  EXPECT_TRUE(Checked(dialog_, IDC_SCREEN_WATERMARK));
+  EXPECT_EQ(ItemText(dialog_, IDC_SCREEN_WATERMARK_TEXT), L"Dock 4");
+  EXPECT_EQ(Limit(dialog_, IDC_SCREEN_COLS), 3);
+  EXPECT_EQ(Limit(dialog_, IDC_SCREEN_ROWS), 3);
+  EXPECT_EQ(Limit(dialog_, IDC_SCREEN_WATERMARK_TEXT), 32);
+  for (const auto& [spin, edit] : {std::pair{IDC_SCREEN_COLS_SPIN, IDC_SCREEN_COLS},
+                                   std::pair{IDC_SCREEN_ROWS_SPIN, IDC_SCREEN_ROWS}}) {
+    int low = 0, high = 0;
+    SendDlgItemMessageW(dialog_, spin, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
+                        reinterpret_cast<LPARAM>(&high));
+    EXPECT_EQ(low, 1);
+    EXPECT_EQ(high, 207);
+    EXPECT_EQ(reinterpret_cast<HWND>(SendDlgItemMessageW(dialog_, spin, UDM_GETBUDDY, 0, 0)),
+              GetDlgItem(dialog_, edit));
+  }
+}
+
+TEST_F(DisplayOptionsDialogTest, ScreenShowsEachToolbarSize) {
+  const std::pair<int, int> cases[] = {{-1, IDC_SCREEN_TOOLBAR_DISABLED},
+                                       {0, IDC_SCREEN_TOOLBAR_1X},
+                                       {1, IDC_SCREEN_TOOLBAR_2X},
+                                       {2, IDC_SCREEN_TOOLBAR_3X},
+                                       {-4, IDC_SCREEN_TOOLBAR_DISABLED}};
+  for (const auto& [size, id] : cases) {
+    StoreFile([size = size](CSettings& s) { s.set_toolbarsize(size); });
+    Open(CreateScreenOptionsDialog);
+    for (int radio = IDC_SCREEN_TOOLBAR_DISABLED; radio <= IDC_SCREEN_TOOLBAR_3X; ++radio) {
+      EXPECT_EQ(Checked(dialog_, radio), radio == id) << "toolbarsize " << size << ", button " << radio;
+    }
+    DestroyWindow(dialog_);
+  }
+}
+
+TEST_F(DisplayOptionsDialogTest, ScreenOkClampsStoresAndWritesTheFile) {
+  StoreFile([](CSettings&) {});
+  Open(CreateScreenOptionsDialog);
+  SetDlgItemTextW(dialog_, IDC_SCREEN_COLS, L"300");
+  SetDlgItemTextW(dialog_, IDC_SCREEN_ROWS, L"0");
+  SetDlgItemTextW(dialog_, IDC_SCREEN_WATERMARK_TEXT, L"");
+  Click(IDC_SCREEN_TOOLBAR_DISABLED);
+  Click(IDC_SCREEN_FULLSCREEN);
+  Click(IDC_SCREEN_CUSTOM_COLORS);
+  Click(IDC_SCREEN_WATERMARK);
+  Press(IDOK);
+  EXPECT_EQ(state_.result, 1);
+  const CSettings reread = Reread();
+  EXPECT_EQ(reread.screensize(), (ScreenSize{207, 1}));
+  EXPECT_EQ(reread.toolbarsize(), -1);
+  EXPECT_TRUE(reread.fullscreen());
+  EXPECT_TRUE(reread.CustomColorMode());
+  EXPECT_FALSE(reread.ShowWaterMark());
+  EXPECT_EQ(reread.WaterMarkText(), u"");
+  EXPECT_EQ(settings_->toolbarsize(), -1);
+}
+
+TEST_F(DisplayOptionsDialogTest, ScreenStoresSize1xWhenNoToolbarButtonIsChecked) {
+  StoreFile([](CSettings& s) { s.set_toolbarsize(2); });
+  Open(CreateScreenOptionsDialog);
+  for (int radio = IDC_SCREEN_TOOLBAR_DISABLED; radio <= IDC_SCREEN_TOOLBAR_3X; ++radio) {
+    CheckDlgButton(dialog_, radio, BST_UNCHECKED);
+  }
+  Press(IDOK);
+  EXPECT_EQ(Reread().toolbarsize(), 0);
+}
+
+TEST_F(DisplayOptionsDialogTest, ScreenWatermarkIsTypedUpTo32AndStoredUpTo31) {
+  StoreFile([](CSettings&) {});
+  Open(CreateScreenOptionsDialog);
+  HWND edit = GetDlgItem(dialog_, IDC_SCREEN_WATERMARK_TEXT);
+  SetWindowTextW(edit, L"");
+  SetFocus(edit);
+  for (int i = 0; i < 40; ++i) SendMessageW(edit, WM_CHAR, L'a' + i % 26, 1);
+  EXPECT_EQ(WindowText(edit).size(), 32u);
+  Press(IDOK);
+  EXPECT_EQ(Reread().WaterMarkText(), u"abcdefghijklmnopqrstuvwxyzabcde");
+}
+
+TEST_F(DisplayOptionsDialogTest, ScreenOpeningReplacesUnsavedChangesAndCancelKeepsThem) {
+  StoreFile([](CSettings& s) { s.set_fullscreen(false); });
+  ASSERT_TRUE(settings_->ReadSettings());
+  settings_->set_fullscreen(true);  // the full-screen toggle, not yet written
+  Open(CreateScreenOptionsDialog);
+  EXPECT_FALSE(Checked(dialog_, IDC_SCREEN_FULLSCREEN));
+  EXPECT_FALSE(settings_->fullscreen());
+  SetDlgItemTextW(dialog_, IDC_SCREEN_COLS, L"20");
+  Press(IDCANCEL);
+  EXPECT_EQ(state_.result, 0);
+  EXPECT_EQ(settings_->screencols(), 80);
+  EXPECT_EQ(FileBytes(), fileBefore_);
+}
+
+// ---- Field Options ------------------------------------------------------------------------------
+
+TEST_F(DisplayOptionsDialogTest, FieldOpensWithTheFilesValuesAndHidesTheUnderlineOption) {
+  StoreFile([](CSettings& s) {
+    s.set_fieldentertof0(false);
+    s.set_fieldedit(true);
+    s.set_fieldnumericvalue(u"0123456789,");
+  });
+  Open(CreateFieldOptionsDialog);
+  EXPECT_EQ(Caption(), L"Field Options");
+  EXPECT_FALSE(Checked(dialog_, IDC_FIELD_ENTER_F0));
+  EXPECT_TRUE(Checked(dialog_, IDC_FIELD_OVERWRITE));
+  EXPECT_EQ(ItemText(dialog_, IDC_FIELD_NUMERICS), L"0123456789,");
+  EXPECT_EQ(Limit(dialog_, IDC_FIELD_NUMERICS), 255);
+  ASSERT_NE(GetDlgItem(dialog_, IDC_FIELD_UNDERLINE), nullptr);
+  EXPECT_FALSE(Visible(dialog_, IDC_FIELD_UNDERLINE));
+  // The static "In Custom Color Mode" is there and hidden too.
+  bool foundStatic = false;
+  for (HWND child = GetWindow(dialog_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (WindowText(child) == L"In Custom Color Mode") {
+      foundStatic = true;
+      EXPECT_FALSE(IsWindowVisible(child));
+    }
+  }
+  EXPECT_TRUE(foundStatic);
+}
+
+TEST_F(DisplayOptionsDialogTest, FieldOkFiltersTheNumericsAndWritesTheFile) {
+  StoreFile([](CSettings&) {});
+  Open(CreateFieldOptionsDialog);
+  Click(IDC_FIELD_ENTER_F0);
+  Click(IDC_FIELD_OVERWRITE);
+  SetDlgItemTextW(dialog_, IDC_FIELD_NUMERICS, L"1\"12--");
+  // The hidden check box is never read.
+  CheckDlgButton(dialog_, IDC_FIELD_UNDERLINE, BST_UNCHECKED);
+  Press(IDOK);
+  EXPECT_EQ(state_.result, 1);
+  const CSettings reread = Reread();
+  EXPECT_FALSE(reread.fieldentertof0());
+  EXPECT_FALSE(reread.fieldedit());
+  EXPECT_EQ(reread.fieldnumericvalue(), u"12-");
+  EXPECT_TRUE(reread.UnderlineFixedTextMode());
+}
+
+TEST_F(DisplayOptionsDialogTest, FieldCancelStoresNothing) {
+  StoreFile([](CSettings&) {});
+  Open(CreateFieldOptionsDialog);
+  Click(IDC_FIELD_ENTER_F0);
+  SetDlgItemTextW(dialog_, IDC_FIELD_NUMERICS, L"9");
+  Press(IDCANCEL);
+  EXPECT_TRUE(settings_->fieldentertof0());
+  EXPECT_EQ(settings_->fieldnumericvalue(), u"0123456789+-%*/.$");
+  EXPECT_EQ(FileBytes(), fileBefore_);
+}
+
+// ---- Font Options -------------------------------------------------------------------------------
+
+TEST_F(DisplayOptionsDialogTest, FontListsEachInstalledFamilyOnceSortedWithTheStoredOneSelected) {
+  StoreFile([](CSettings& s) {
+    s.set_fontname(u"Courier New");
+    s.set_fontpointsize(11);
+    s.set_fontautosize(true);
+    s.set_CharacterCellAdditionalWidth(3);
+    s.set_UpperCaseInputMode(true);
+  });
+  Open(CreateFontOptionsDialog);
+  EXPECT_EQ(Caption(), L"Font Options");
+  EXPECT_EQ(ItemText(dialog_, IDC_FONT_SIZE), L"11");
+  EXPECT_EQ(Limit(dialog_, IDC_FONT_SIZE), 2);
+  EXPECT_EQ(ItemText(dialog_, IDC_FONT_CELL_WIDTH), L"3");
+  EXPECT_TRUE(Checked(dialog_, IDC_FONT_AUTOSIZE));
+  EXPECT_TRUE(Checked(dialog_, IDC_FONT_UPPER_CASE));
+  HWND combo = GetDlgItem(dialog_, IDC_FONT_NAME);
+  EXPECT_NE(GetWindowLongW(combo, GWL_STYLE) & CBS_SORT, 0);
+  std::vector<std::wstring> entries = ComboEntries(combo);
+  gdi::WindowDc dc(dialog_);
+  const std::vector<std::u16string> installed = InstalledFontFamilies(dc.get(), 4, 0);
+  ASSERT_FALSE(installed.empty());
+  EXPECT_EQ(entries.size(), installed.size());
+  std::vector<std::wstring> unique = entries;
+  std::sort(unique.begin(), unique.end());
+  EXPECT_EQ(std::unique(unique.begin(), unique.end()), unique.end()) << "a family is listed twice";
+  const LRESULT selected = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+  ASSERT_GE(selected, 0);
+  EXPECT_EQ(ComboText(combo, static_cast<int>(selected)), L"Courier New");
+}
+
+TEST_F(DisplayOptionsDialogTest, FontNotInstalledOpensOnTheFirstFamilyAndOkStoresIt) {
+  StoreFile([](CSettings& s) { s.set_fontname(u"No Such Face"); });
+  Open(CreateFontOptionsDialog);
+  HWND combo = GetDlgItem(dialog_, IDC_FONT_NAME);
+  ASSERT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 0);
+  const std::wstring first = ComboText(combo, 0);
+  Press(IDOK);
+  EXPECT_EQ(state_.result, 1);
+  EXPECT_EQ(Reread().fontname(), FromWide(first));
+}
+
+TEST_F(DisplayOptionsDialogTest, FontOkStoresTheTypedNumbersAndTheChosenFamily) {
+  StoreFile([](CSettings&) {});
+  Open(CreateFontOptionsDialog);
+  HWND combo = GetDlgItem(dialog_, IDC_FONT_NAME);
+  const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  ASSERT_GE(count, 2);
+  const int other = SendMessageW(combo, CB_GETCURSEL, 0, 0) == 0 ? 1 : 0;
+  SendMessageW(combo, CB_SETCURSEL, other, 0);
+  const std::wstring chosen = ComboText(combo, other);
+  SetDlgItemTextW(dialog_, IDC_FONT_SIZE, L"72");
+  SetDlgItemTextW(dialog_, IDC_FONT_CELL_WIDTH, L"12");
+  Click(IDC_FONT_AUTOSIZE);
+  Click(IDC_FONT_UPPER_CASE);
+  Press(IDOK);
+  const CSettings reread = Reread();
+  EXPECT_EQ(reread.fontname(), FromWide(chosen).substr(0, 31));
+  EXPECT_EQ(reread.fontpointsize(), 72);
+  EXPECT_EQ(reread.CharacterCellAdditionalWidth(), 9);
+  EXPECT_TRUE(reread.fontautosize());
+  EXPECT_TRUE(reread.UpperCaseInputMode());
+  EXPECT_NE(FileBytes().find("CharacterCellAdditionalWidth=09\r\n"), std::string::npos);
+}
+
+TEST_F(DisplayOptionsDialogTest, FontCancelStoresNothing) {
+  StoreFile([](CSettings& s) { s.set_fontname(u"Courier New"); });
+  Open(CreateFontOptionsDialog);
+  SendDlgItemMessageW(dialog_, IDC_FONT_NAME, CB_SETCURSEL, 0, 0);
+  SetDlgItemTextW(dialog_, IDC_FONT_SIZE, L"30");
+  Press(IDCANCEL);
+  EXPECT_EQ(state_.result, 0);
+  EXPECT_EQ(settings_->fontname(), u"Courier New");
+  EXPECT_EQ(settings_->fontpointsize(), 9);
+  EXPECT_EQ(FileBytes(), fileBefore_);
+}
+
+// ---- all four -----------------------------------------------------------------------------------
+
+TEST_F(DisplayOptionsDialogTest, EachFitsTheScreenAndOpensCentredOverItsOwner) {
+  StoreFile([](CSettings&) {});
+  wintest::RecordingWindow owner(WM_USER, 0x7FFF, WS_POPUP);
+  SetWindowPos(owner.get(), nullptr, 100, 80, 400, 400, SWP_NOZORDER);
+  RECT client{};
+  GetClientRect(owner.get(), &client);
+  MapWindowPoints(owner.get(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+  for (CreateFn create :
+       {CreateScannerOptionsDialog, CreateScreenOptionsDialog, CreateFieldOptionsDialog, CreateFontOptionsDialog}) {
+    Open(create, owner.get());
+    RECT box{};
+    GetWindowRect(dialog_, &box);
+    EXPECT_LE(box.right - box.left, 240) << WindowText(dialog_).c_str();
+    EXPECT_LE(box.bottom - box.top, 320) << WindowText(dialog_).c_str();
+    EXPECT_NEAR((box.left + box.right) / 2, (client.left + client.right) / 2, 1);
+    EXPECT_NEAR((box.top + box.bottom) / 2, (client.top + client.bottom) / 2, 1);
+    // Every visible control lies inside the dialog's client area.
+    RECT inside{};
+    GetClientRect(dialog_, &inside);
+    for (HWND child = GetWindow(dialog_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+      if (!IsWindowVisible(child)) continue;
+      RECT r{};
+      GetWindowRect(child, &r);
+      MapWindowPoints(nullptr, dialog_, reinterpret_cast<POINT*>(&r), 2);
+      if (GetDlgCtrlID(child) == IDC_FONT_NAME) r.bottom = r.top + 20;  // the list drops below
+      EXPECT_GE(r.left, inside.left) << WindowText(child).c_str();
+      EXPECT_GE(r.top, inside.top) << WindowText(child).c_str();
+      EXPECT_LE(r.right, inside.right) << WindowText(child).c_str();
+      EXPECT_LE(r.bottom, inside.bottom) << WindowText(child).c_str();
+    }
+    DestroyWindow(dialog_);
+  }
+  // An owner at the screen's corner smaller than the dialogs: they stay on the screen.
+  SetWindowPos(owner.get(), nullptr, 0, 0, 20, 20, SWP_NOZORDER);
+  for (CreateFn create :
+       {CreateScannerOptionsDialog, CreateScreenOptionsDialog, CreateFieldOptionsDialog, CreateFontOptionsDialog}) {
+    Open(create, owner.get());
+    RECT box{};
+    GetWindowRect(dialog_, &box);
+    EXPECT_GE(box.left, 0);
+    EXPECT_GE(box.top, 0);
+    DestroyWindow(dialog_);
+  }
+}
+
+// Plays the operator inside a modal dialog's loop: on each timer tick, finds the thread's visible
+// window with the caption and posts the command to it. After 10 s it posts Cancel, so nothing hangs.
+class ModalPress {
+ public:
+  ModalPress(const wchar_t* caption, int command) : caption_(caption), command_(command) {
+    current_ = this;
+    start_ = GetTickCount();
+    timer_ = SetTimer(nullptr, 0, 30, Tick);
+  }
+  ~ModalPress() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  bool Pressed() const { return pressed_; }
+
+ private:
+  static BOOL CALLBACK Match(HWND window, LPARAM data) {
+    auto* self = reinterpret_cast<ModalPress*>(data);
+    if (IsWindowVisible(window) && WindowText(window) == self->caption_) {
+      self->found_ = window;
+      return FALSE;
+    }
+    return TRUE;
+  }
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    ModalPress* self = current_;
+    if (self == nullptr || self->pressed_) return;
+    self->found_ = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), Match, reinterpret_cast<LPARAM>(self));
+    if (self->found_ == nullptr) return;
+    const bool late = GetTickCount() - self->start_ > 10000;
+    PostMessageW(self->found_, WM_COMMAND, late ? IDCANCEL : self->command_, 0);
+    self->pressed_ = !late;
+  }
+
+  static inline ModalPress* current_ = nullptr;
+  std::wstring caption_;
+  int command_;
+  HWND found_ = nullptr;
+  bool pressed_ = false;
+  DWORD start_ = 0;
+  UINT_PTR timer_ = 0;
+};
+
+TEST_F(DisplayOptionsDialogTest, ModalRunsEndWithOneOnOkAndZeroOnCancel) {
+  StoreFile([](CSettings& s) { s.set_fieldentertof0(false); });
+  using RunFn = INT_PTR (*)(HINSTANCE, HWND, CSettings&);
+  const std::pair<RunFn, const wchar_t*> runs[] = {{RunScannerOptionsDialog, L"Scanner Options"},
+                                                    {RunScreenOptionsDialog, L"Screen Options"},
+                                                    {RunFieldOptionsDialog, L"Field Options"},
+                                                    {RunFontOptionsDialog, L"Font Options"}};
+  for (const auto& [run, caption] : runs) {
+    {
+      ModalPress cancel(caption, IDCANCEL);
+      EXPECT_EQ(run(wintest::ProgramResources(), nullptr, *settings_), 0) << caption;
+      EXPECT_TRUE(cancel.Pressed()) << caption;
+    }
+    EXPECT_EQ(FileBytes(), fileBefore_) << caption;
+  }
+  {
+    ModalPress ok(L"Field Options", IDOK);
+    EXPECT_EQ(RunFieldOptionsDialog(wintest::ProgramResources(), nullptr, *settings_), 1);
+    EXPECT_TRUE(ok.Pressed());
+  }
+  EXPECT_FALSE(settings_->fieldentertof0()) << "opening read the file";
+  // OK writes the whole file, normalised from what was read.
+  EXPECT_EQ(FileBytes(), settings_->SettingsText());
+}
+
+}  // namespace
+}  // namespace vantor
