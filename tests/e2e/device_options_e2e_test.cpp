@@ -1,0 +1,250 @@
+// The Serial settings, Serial feature and Sounds dialogs of Vantor.exe opened from its File menu on the
+// virtual display: what OK writes to "Vantor.ini", that Cancel leaves it alone, and that Play keeps the
+// dialog answering.
+#include "terminal_fixture.h"
+
+namespace vantor::e2e {
+namespace {
+
+inline constexpr unsigned kWmGetText = 0x000D;
+inline constexpr unsigned kCbSetCurSel = 0x014E;
+inline constexpr unsigned kBmGetCheck = 0x00F0;
+inline constexpr unsigned kBmSetCheck = 0x00F1;
+
+// Administrator mode, so that the File menu holds the options items.
+const IniEntries kAdmin = {{"KorvathAdminMode", "true"}};
+
+class DeviceOptionsE2eTest : public TerminalTest {
+ protected:
+  std::optional<WindowInfo> WaitDialog(const std::string& title, Millis timeout = Millis(10000)) {
+    std::optional<WindowInfo> found;
+    WaitFor(
+        [&] {
+          found.reset();
+          const auto windows = probe_.List();
+          if (!windows) return false;
+          for (const WindowInfo& w : *windows)
+            if (w.depth == 0 && w.visible && w.title == title) found = w;
+          return found.has_value();
+        },
+        timeout, Millis(200));
+    return found;
+  }
+
+  bool Gone(const std::string& title, Millis timeout = Millis(8000)) {
+    return WaitFor(
+        [&] {
+          const auto windows = probe_.List();
+          if (!windows) return false;
+          for (const WindowInfo& w : *windows)
+            if (w.depth == 0 && w.visible && w.title == title) return false;
+          return true;
+        },
+        timeout, Millis(200));
+  }
+
+  std::optional<WindowInfo> Item(const WindowInfo& dialog, long long id) {
+    const auto windows = probe_.List();
+    if (!windows) return std::nullopt;
+    for (const WindowInfo& w : DescendantsOf(*windows, dialog.handle))
+      if (w.id == id) return w;
+    return std::nullopt;
+  }
+
+  bool PopupShown() {
+    const auto windows = probe_.List();
+    if (!windows) return false;
+    for (const WindowInfo& w : *windows)
+      if (w.depth == 0 && w.visible && w.className == "#32768") return true;
+    return false;
+  }
+
+  int PopupCount() {
+    const auto windows = probe_.List();
+    int count = 0;
+    if (!windows) return 0;
+    for (const WindowInfo& w : *windows)
+      if (w.depth == 0 && w.visible && w.className == "#32768") ++count;
+    return count;
+  }
+
+  // Opens the File menu and walks it with the keyboard: `downs` steps from its first item, then Enter.
+  // Two items begin with "&S", so the arrows reach "&Serial settings..." where its letter cannot.
+  void OpenFileItem(int downs) {
+    ASSERT_TRUE(probe_.Keys(main_.handle, {"alt+f"}));
+    ASSERT_TRUE(WaitFor([&] { return PopupShown(); }, Millis(5000), Millis(200)));
+    std::vector<std::string> keys(static_cast<std::size_t>(downs), "down");
+    keys.push_back("enter");
+    ASSERT_TRUE(probe_.Keys(0, keys));
+  }
+
+  // File > Soun&ds > the event's item (0 Normal .. 7 User 4; the items have no letters of their own).
+  void OpenSoundItem(int event) {
+    ASSERT_TRUE(probe_.Keys(main_.handle, {"alt+f"}));
+    ASSERT_TRUE(WaitFor([&] { return PopupShown(); }, Millis(5000), Millis(200)));
+    ASSERT_TRUE(probe_.Keys(0, {"d"}));
+    ASSERT_TRUE(WaitFor([&] { return PopupCount() >= 2; }, Millis(5000), Millis(200)));
+    std::vector<std::string> keys(static_cast<std::size_t>(event), "down");
+    keys.push_back("enter");
+    ASSERT_TRUE(probe_.Keys(0, keys));
+  }
+
+  bool TapCentre(const WindowInfo& w) { return probe_.Tap(w.x + w.width / 2, w.y + w.height / 2); }
+
+  bool TapItem(const WindowInfo& dialog, long long id) {
+    const auto item = Item(dialog, id);
+    return item && TapCentre(*item);
+  }
+
+  bool SetItem(const WindowInfo& dialog, long long id, const std::string& text) {
+    const auto item = Item(dialog, id);
+    return item && probe_.SetText(item->handle, text);
+  }
+
+  std::string ItemText(const WindowInfo& dialog, long long id) {
+    const auto item = Item(dialog, id);
+    if (!item) return "<no item>";
+    return probe_.GetText(item->handle).value_or("<none>");
+  }
+
+  std::optional<long long> SendItem(const WindowInfo& dialog, long long id, unsigned message, long long wparam) {
+    const auto item = Item(dialog, id);
+    if (!item) return std::nullopt;
+    return probe_.Send(item->handle, message, wparam, 0);
+  }
+
+  // The README picture: the 240 x 320 main window when the dialog lies within it, else the dialog.
+  void Picture(const std::string& name, const WindowInfo& dialog) {
+    const bool inside = dialog.x >= main_.x && dialog.y >= main_.y && dialog.x + dialog.width <= main_.x + main_.width &&
+                        dialog.y + dialog.height <= main_.y + main_.height;
+    if (inside) {
+      EXPECT_TRUE(SaveDocPicture(name, main_.x, main_.y, main_.width, main_.height));
+    } else {
+      EXPECT_TRUE(SaveDocPicture(name, dialog.x, dialog.y, dialog.width, dialog.height));
+    }
+  }
+
+  std::string Ini(const std::string& key) { return IniValue(terminal_.ReadIni(), key).value_or("<missing>"); }
+
+  // The file once it holds `key` = `value`: the dialog writes it as it ends.
+  bool WaitIni(const std::string& key, const std::string& value) {
+    return WaitFor([&] { return Ini(key) == value; }, Millis(5000), Millis(100));
+  }
+};
+
+TEST_F(DeviceOptionsE2eTest, SerialSettingsOkWritesTheLineSettings) {
+  StartConnected({{"KorvathAdminMode", "true"}, {"serial", "\"COM3:,12345,7,Odd,2\""}});
+  OpenFileItem(6);
+  const auto dialog = WaitDialog("Serial Port Options");
+  ASSERT_TRUE(dialog.has_value()) << Describe(probe_.List().value_or(WindowList{}));
+  EXPECT_GE(dialog->x, 0);
+  EXPECT_GE(dialog->y, 0);
+  // The unknown baud shows the default; the others their stored entries.
+  EXPECT_EQ(ItemText(*dialog, 1039), "9600");
+  EXPECT_EQ(ItemText(*dialog, 1040), "7");
+  EXPECT_EQ(ItemText(*dialog, 1041), "Odd");
+  EXPECT_EQ(ItemText(*dialog, 1042), "2");
+  Picture("options-serial-port", *dialog);
+  ASSERT_TRUE(SendItem(*dialog, 1039, kCbSetCurSel, 8).has_value());   // 19200
+  ASSERT_TRUE(SendItem(*dialog, 1041, kCbSetCurSel, 0).has_value());   // Even
+  ASSERT_TRUE(SendItem(*dialog, 1042, kCbSetCurSel, 0).has_value());   // 1
+  ASSERT_TRUE(TapItem(*dialog, 1));
+  ASSERT_TRUE(Gone("Serial Port Options"));
+  EXPECT_TRUE(WaitIni("serial", "\"COM3:,19200,7,Even,1\"")) << terminal_.ReadIni();
+  EXPECT_TRUE(terminal_.Running());
+}
+
+TEST_F(DeviceOptionsE2eTest, SerialFeatureOkWritesPortFramingModeAndInterval) {
+  StartConnected(kAdmin);
+  OpenFileItem(7);
+  const auto dialog = WaitDialog("Serial Feature Options");
+  ASSERT_TRUE(dialog.has_value()) << Describe(probe_.List().value_or(WindowList{}));
+  EXPECT_EQ(ItemText(*dialog, 1026), "1");
+  EXPECT_EQ(ItemText(*dialog, 1073), "500");
+  ASSERT_TRUE(SetItem(*dialog, 1026, "0"));
+  ASSERT_TRUE(SendItem(*dialog, 1028, kBmSetCheck, 1).has_value());
+  ASSERT_TRUE(SendItem(*dialog, 1029, kBmSetCheck, 1).has_value());
+  ASSERT_TRUE(SendItem(*dialog, 1030, kCbSetCurSel, 0).has_value());  // "Command", first when sorted
+  ASSERT_TRUE(SetItem(*dialog, 1031, "130"));
+  ASSERT_TRUE(SetItem(*dialog, 1033, "13"));
+  ASSERT_TRUE(SetItem(*dialog, 1035, "2"));
+  ASSERT_TRUE(SetItem(*dialog, 1037, "200"));
+  ASSERT_TRUE(SetItem(*dialog, 1073, "50"));
+  Picture("options-serial-feature", *dialog);
+  ASSERT_TRUE(TapItem(*dialog, 1));
+  ASSERT_TRUE(Gone("Serial Feature Options"));
+  EXPECT_TRUE(WaitIni("serialfeature", "true,2,13,true,2,72")) << terminal_.ReadIni();
+  EXPECT_EQ(Ini("serial"), "\"COM1:,9600,8,None,1\"");
+  EXPECT_EQ(Ini("serialcommand"), "true");
+  EXPECT_EQ(Ini("serialReadIntervalTimeout"), "100");
+  EXPECT_EQ(Ini("serialReadTotalTimeoutConstant"), "0");
+  EXPECT_TRUE(terminal_.Running());
+}
+
+TEST_F(DeviceOptionsE2eTest, SerialFeatureCancelLeavesTheFileByteForByte) {
+  StartConnected(kAdmin);
+  const std::string before = terminal_.ReadIni();
+  OpenFileItem(7);
+  const auto dialog = WaitDialog("Serial Feature Options");
+  ASSERT_TRUE(dialog.has_value());
+  ASSERT_TRUE(SetItem(*dialog, 1026, "9"));
+  ASSERT_TRUE(SendItem(*dialog, 1029, kBmSetCheck, 1).has_value());
+  ASSERT_TRUE(TapItem(*dialog, 2));
+  ASSERT_TRUE(Gone("Serial Feature Options"));
+  // The main window goes on as before (its follow-ups only) and writes nothing either.
+  ASSERT_TRUE(probe_.Send(main_.handle, kWmVdxKeyboardState, 0, 0).has_value());
+  EXPECT_EQ(terminal_.ReadIni(), before);
+}
+
+TEST_F(DeviceOptionsE2eTest, NormalSoundOkWritesTheToneAndPlayKeepsTheDialogAnswering) {
+  StartConnected(kAdmin);
+  OpenSoundItem(0);
+  const auto dialog = WaitDialog("Options Normal Sound");
+  ASSERT_TRUE(dialog.has_value()) << Describe(probe_.List().value_or(WindowList{}));
+  EXPECT_EQ(SendItem(*dialog, 1043, kBmGetCheck, 0), 1);  // an empty group is silence
+  // Vibration needs a vibrator, which this terminal has not.
+  const auto vibrate = Item(*dialog, 1081);
+  ASSERT_TRUE(vibrate.has_value());
+  EXPECT_FALSE(vibrate->enabled);
+  ASSERT_TRUE(TapItem(*dialog, 1044));
+  EXPECT_TRUE(WaitFor([&] { return SendItem(*dialog, 1044, kBmGetCheck, 0) == 1; }, Millis(3000)));
+  EXPECT_EQ(SendItem(*dialog, 1043, kBmGetCheck, 0), 0);
+  ASSERT_TRUE(SetItem(*dialog, 1045, "880"));
+  ASSERT_TRUE(SetItem(*dialog, 1047, "5000"));
+  Picture("options-sound", *dialog);
+  // A five-second tone: the dialog answers at once while it sounds.
+  ASSERT_TRUE(TapItem(*dialog, 1075));
+  const auto started = SteadyClock::now();
+  const auto answer = probe_.Send(dialog->handle, kWmGetText, 0, 0);
+  EXPECT_TRUE(answer.has_value());
+  EXPECT_LT(SteadyClock::now() - started, Millis(2000));
+  EXPECT_EQ(Ini("NormalSoundType"), "0") << "Play stores nothing";
+  ASSERT_TRUE(SetItem(*dialog, 1047, "150"));
+  ASSERT_TRUE(TapItem(*dialog, 1));
+  ASSERT_TRUE(Gone("Options Normal Sound"));
+  EXPECT_TRUE(WaitIni("NormalSoundType", "2")) << terminal_.ReadIni();
+  EXPECT_EQ(Ini("NormalSoundToneFrequency"), "880");
+  EXPECT_EQ(Ini("NormalSoundToneDuration"), "150");
+  EXPECT_EQ(Ini("ErrorSoundType"), "0");
+  EXPECT_TRUE(terminal_.Running());
+}
+
+TEST_F(DeviceOptionsE2eTest, ErrorSoundCancelLeavesTheFileByteForByte) {
+  StartConnected({{"KorvathAdminMode", "true"}, {"ErrorSoundType", "2"}, {"ErrorSoundToneFrequency", "440"},
+                  {"ErrorSoundToneDuration", "100"}});
+  const std::string before = terminal_.ReadIni();
+  OpenSoundItem(1);
+  const auto dialog = WaitDialog("Options Error Sound");
+  ASSERT_TRUE(dialog.has_value()) << Describe(probe_.List().value_or(WindowList{}));
+  EXPECT_EQ(SendItem(*dialog, 1044, kBmGetCheck, 0), 1);
+  EXPECT_EQ(ItemText(*dialog, 1045), "440");
+  ASSERT_TRUE(SetItem(*dialog, 1045, "3000"));
+  ASSERT_TRUE(TapItem(*dialog, 1043));
+  ASSERT_TRUE(TapItem(*dialog, 2));
+  ASSERT_TRUE(Gone("Options Error Sound"));
+  ASSERT_TRUE(probe_.Send(main_.handle, kWmVdxKeyboardState, 0, 0).has_value());
+  EXPECT_EQ(terminal_.ReadIni(), before);
+}
+
+}  // namespace
+}  // namespace vantor::e2e

@@ -1,0 +1,477 @@
+// The Serial port, Serial feature and Sound options dialogs on their real templates: what they show,
+// what OK stores and writes, that Cancel and Play store nothing, and where they open.
+#include "dialogs/device_options_win.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/app_support_win.h"
+#include "app/resource_ids.h"
+#include "app_fixture_win.h"
+#include "config/settings.h"
+#include "dialogs/device_options_ids.h"
+#include "sound/sound_player.h"
+
+namespace vantor {
+namespace {
+
+std::wstring ItemText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
+
+bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+std::wstring Caption(HWND dialog) { return WindowText(dialog); }
+
+// The value of a "key=value" line of the settings file; "<missing>" when there is no such line.
+std::string FileValue(const std::string& text, const std::string& key) {
+  const std::string start = key + "=";
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t end = text.find("\r\n", at);
+    if (end == std::string::npos) end = text.size();
+    if (text.compare(at, start.size(), start) == 0) return text.substr(at + start.size(), end - at - start.size());
+    at = end + 2;
+  }
+  return "<missing>";
+}
+
+std::wstring ComboEntry(HWND dialog, int id, int index) {
+  wchar_t text[64] = {};
+  if (SendDlgItemMessageW(dialog, id, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0) >= 64) return L"<long>";
+  SendDlgItemMessageW(dialog, id, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+int ComboCount(HWND dialog, int id) { return static_cast<int>(SendDlgItemMessageW(dialog, id, CB_GETCOUNT, 0, 0)); }
+int ComboSelection(HWND dialog, int id) {
+  return static_cast<int>(SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0));
+}
+
+struct Range {
+  int low = 0;
+  int high = 0;
+};
+Range SpinRange(HWND dialog, int id) {
+  Range range;
+  SendDlgItemMessageW(dialog, id, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&range.low),
+                      reinterpret_cast<LPARAM>(&range.high));
+  return range;
+}
+
+int TextLimit(HWND dialog, int id) { return static_cast<int>(SendDlgItemMessageW(dialog, id, EM_GETLIMITTEXT, 0, 0)); }
+
+// Every dialog test: a settings file prepared by the test, the settings object, one modeless dialog.
+class DeviceOptionsDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(wintest::ProgramResources(), nullptr) << "Vantor.exe must be built beside win_tests.exe";
+    InitAppCommonControls();
+    settings_ = std::make_unique<CSettings>(dir_.File(L"Vantor.ini"));
+  }
+  void TearDown() override {
+    if (dialog_ != nullptr && IsWindow(dialog_)) DestroyWindow(dialog_);
+    StopSounds(2000);
+  }
+  // Writes the file from a settings object that the caller prepares.
+  void WriteFile(const std::function<void(CSettings&)>& prepare) {
+    CSettings stored(dir_.File(L"Vantor.ini"));
+    prepare(stored);
+    ASSERT_TRUE(stored.WriteSettings());
+    fileBefore_ = File();
+  }
+  std::string File() const { return wintest::ReadFileBytes(dir_.File(L"Vantor.ini")); }
+  void Press(int id) { SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+  void OpenSerialPort() {
+    state_.settings = settings_.get();
+    dialog_ = CreateSerialPortOptionsDialog(wintest::ProgramResources(), nullptr, &state_);
+    ASSERT_NE(dialog_, nullptr);
+  }
+  void OpenSerialFeature() {
+    state_.settings = settings_.get();
+    dialog_ = CreateSerialFeatureOptionsDialog(wintest::ProgramResources(), nullptr, &state_);
+    ASSERT_NE(dialog_, nullptr);
+  }
+  void OpenSound(int event, bool vibratorPresent = false) {
+    state_.settings = settings_.get();
+    state_.soundEvent = event;
+    state_.vibratorPresent = vibratorPresent;
+    dialog_ = CreateSoundOptionsDialog(wintest::ProgramResources(), nullptr, &state_);
+    ASSERT_NE(dialog_, nullptr);
+  }
+
+  wintest::TempDir dir_;
+  std::unique_ptr<CSettings> settings_;
+  std::string fileBefore_;
+  DeviceOptionsDialogState state_;
+  HWND dialog_ = nullptr;
+};
+
+// ---- Serial Port Options ------------------------------------------------------------------------
+
+using SerialPortDialogTest = DeviceOptionsDialogTest;
+
+TEST_F(SerialPortDialogTest, OpensWithTheListsAndTheFileValuesSelected) {
+  WriteFile([](CSettings& s) { s.set_serial(SerialLine{u"COM3:", u"19200", u"7", u"Mark", u"1.5"}); });
+  settings_->set_serial(SerialLine{u"COM9:", u"110", u"4", u"Odd", u"2"});  // memory only: replaced
+  OpenSerialPort();
+  EXPECT_EQ(Caption(dialog_), L"Serial Port Options");
+  EXPECT_EQ(ComboCount(dialog_, IDC_SERIAL_BAUD), 15);
+  EXPECT_EQ(ComboCount(dialog_, IDC_SERIAL_DATA_BITS), 5);
+  EXPECT_EQ(ComboCount(dialog_, IDC_SERIAL_PARITY), 5);
+  EXPECT_EQ(ComboCount(dialog_, IDC_SERIAL_STOP_BITS), 3);
+  EXPECT_EQ(ComboEntry(dialog_, IDC_SERIAL_BAUD, 0), L"110");
+  EXPECT_EQ(ComboEntry(dialog_, IDC_SERIAL_BAUD, 14), L"256000");
+  EXPECT_EQ(ComboEntry(dialog_, IDC_SERIAL_PARITY, 0), L"Even");
+  EXPECT_EQ(ComboEntry(dialog_, IDC_SERIAL_STOP_BITS, 1), L"1.5");
+  EXPECT_EQ(ComboSelection(dialog_, IDC_SERIAL_BAUD), 8);
+  EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_BAUD), L"19200");
+  EXPECT_EQ(ComboSelection(dialog_, IDC_SERIAL_DATA_BITS), 3);
+  EXPECT_EQ(ComboSelection(dialog_, IDC_SERIAL_PARITY), 3);
+  EXPECT_EQ(ComboSelection(dialog_, IDC_SERIAL_STOP_BITS), 1);
+  // Editable, unsorted drop-downs.
+  for (int id : {IDC_SERIAL_BAUD, IDC_SERIAL_DATA_BITS, IDC_SERIAL_PARITY, IDC_SERIAL_STOP_BITS}) {
+    const LONG style = GetWindowLongW(GetDlgItem(dialog_, id), GWL_STYLE);
+    EXPECT_EQ(style & 3, CBS_DROPDOWN) << id;
+    EXPECT_EQ(style & CBS_SORT, 0) << id;
+  }
+  EXPECT_EQ(settings_->serial().port, u"COM3:");
+  EXPECT_EQ(state_.result, -1);
+}
+
+TEST_F(SerialPortDialogTest, UnknownBaudShowsTheDefaultAndOkStoresIt) {
+  WriteFile([](CSettings& s) { s.set_serial(SerialLine{u"COM2:", u"12345", u"", u"None", u"1"}); });
+  OpenSerialPort();
+  EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_BAUD), L"9600");
+  EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_DATA_BITS), L"8");
+  Press(IDOK);
+  EXPECT_EQ(state_.result, 1);
+  EXPECT_EQ(settings_->serial(), (SerialLine{u"COM2:", u"9600", u"8", u"None", u"1"}));
+  EXPECT_EQ(FileValue(File(), "serial"), "\"COM2:,9600,8,None,1\"");
+}
+
+TEST_F(SerialPortDialogTest, OkStoresTheSelectedEntriesButNotTextThatIsNoEntry) {
+  WriteFile([](CSettings&) {});
+  OpenSerialPort();
+  SendDlgItemMessageW(dialog_, IDC_SERIAL_BAUD, CB_SETCURSEL, 12, 0);
+  SendDlgItemMessageW(dialog_, IDC_SERIAL_PARITY, CB_SETCURSEL, 0, 0);
+  SendDlgItemMessageW(dialog_, IDC_SERIAL_STOP_BITS, CB_SETCURSEL, 2, 0);
+  SetDlgItemTextW(dialog_, IDC_SERIAL_DATA_BITS, L"9");
+  Press(IDOK);
+  EXPECT_EQ(FileValue(File(), "serial"), "\"COM1:,115200,8,Even,2\"");
+  CSettings reread(dir_.File(L"Vantor.ini"));
+  ASSERT_TRUE(reread.ReadSettings());
+  EXPECT_EQ(reread.serial(), settings_->serial());
+}
+
+TEST_F(SerialPortDialogTest, CancelLeavesTheFileAsItWas) {
+  WriteFile([](CSettings& s) { s.set_serial(SerialLine{u"COM4:", u"4800", u"7", u"Odd", u"2"}); });
+  OpenSerialPort();
+  SendDlgItemMessageW(dialog_, IDC_SERIAL_BAUD, CB_SETCURSEL, 0, 0);
+  Press(IDCANCEL);
+  EXPECT_EQ(state_.result, 0);
+  EXPECT_EQ(settings_->serial().baud, u"4800");
+  EXPECT_EQ(File(), fileBefore_);
+}
+
+// ---- Serial Feature Options ---------------------------------------------------------------------
+
+using SerialFeatureDialogTest = DeviceOptionsDialogTest;
+
+TEST_F(SerialFeatureDialogTest, OpensWithTheFileValuesLimitsAndRanges) {
+  WriteFile([](CSettings& s) {
+    s.set_serial(SerialLine{u"COM12:", u"9600", u"8", u"None", u"1"});
+    s.set_serialfeature(SerialFeature{true, 2, 3, false, 10, 13});
+    s.set_serialcommand(true);
+    s.set_serialTimeouts(SerialTimeoutSettings{750, 0, 0, 0, 0});
+  });
+  OpenSerialFeature();
+  EXPECT_EQ(Caption(dialog_), L"Serial Feature Options");
+  EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_PORT), L"12");
+  EXPECT_TRUE(Checked(dialog_, IDC_SERIAL_IN));
+  EXPECT_FALSE(Checked(dialog_, IDC_SERIAL_OUT));
+  ASSERT_EQ(ComboCount(dialog_, IDC_SERIAL_SI_MODE), 2);
+  EXPECT_EQ(ComboEntry(dialog_, IDC_SERIAL_SI_MODE, 0), L"Command");
+  EXPECT_EQ(ComboEntry(dialog_, IDC_SERIAL_SI_MODE, 1), L"Field");
+  EXPECT_EQ(ComboSelection(dialog_, IDC_SERIAL_SI_MODE), 0);
+  EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_SI_PREFIX), L"2");
+  EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_SI_SUFFIX), L"3");
+  EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_SO_PREFIX), L"10");
+  EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_SO_SUFFIX), L"13");
+  EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_READ_INTERVAL), L"750");
+  EXPECT_EQ(TextLimit(dialog_, IDC_SERIAL_PORT), 2);
+  EXPECT_EQ(TextLimit(dialog_, IDC_SERIAL_SI_PREFIX), 3);
+  EXPECT_EQ(TextLimit(dialog_, IDC_SERIAL_SO_SUFFIX), 3);
+  EXPECT_EQ(TextLimit(dialog_, IDC_SERIAL_READ_INTERVAL), 5);
+  const Range port = SpinRange(dialog_, IDC_SERIAL_PORT_SPIN);
+  EXPECT_EQ(port.low, 1);
+  EXPECT_EQ(port.high, 99);
+  for (int spin : {IDC_SERIAL_SI_PREFIX_SPIN, IDC_SERIAL_SI_SUFFIX_SPIN, IDC_SERIAL_SO_PREFIX_SPIN,
+                   IDC_SERIAL_SO_SUFFIX_SPIN}) {
+    const Range range = SpinRange(dialog_, spin);
+    EXPECT_EQ(range.low, 0) << spin;
+    EXPECT_EQ(range.high, 127) << spin;
+    EXPECT_EQ(reinterpret_cast<HWND>(SendDlgItemMessageW(dialog_, spin, UDM_GETBUDDY, 0, 0)),
+              GetDlgItem(dialog_, spin - 1))
+        << spin;
+  }
+  const Range interval = SpinRange(dialog_, IDC_SERIAL_READ_INTERVAL_SPIN);
+  EXPECT_EQ(interval.low, 100);
+  EXPECT_EQ(interval.high, 10000);
+  UDACCEL accel[4] = {};
+  EXPECT_EQ(SendDlgItemMessageW(dialog_, IDC_SERIAL_READ_INTERVAL_SPIN, UDM_GETACCEL, 4,
+                                reinterpret_cast<LPARAM>(accel)),
+            1);
+  EXPECT_EQ(accel[0].nSec, 1000u);
+  EXPECT_EQ(accel[0].nInc, 100u);
+  const LONG modeStyle = GetWindowLongW(GetDlgItem(dialog_, IDC_SERIAL_SI_MODE), GWL_STYLE);
+  EXPECT_NE(modeStyle & CBS_SORT, 0);
+}
+
+TEST_F(SerialFeatureDialogTest, OkStoresMaskedClampedValuesAndKeepsTheOtherTimeouts) {
+  WriteFile([](CSettings& s) {
+    s.set_serial(SerialLine{u"COM3:", u"38400", u"7", u"Even", u"2"});
+    s.set_serialTimeouts(SerialTimeoutSettings{500, 1, 2, 3, 4});
+  });
+  OpenSerialFeature();
+  SetDlgItemTextW(dialog_, IDC_SERIAL_PORT, L"0");
+  CheckDlgButton(dialog_, IDC_SERIAL_OUT, BST_CHECKED);
+  CheckDlgButton(dialog_, IDC_SERIAL_IN, BST_CHECKED);
+  SendDlgItemMessageW(dialog_, IDC_SERIAL_SI_MODE, CB_SETCURSEL, 0, 0);  // "Command"
+  SetDlgItemTextW(dialog_, IDC_SERIAL_SI_PREFIX, L"130");
+  SetDlgItemTextW(dialog_, IDC_SERIAL_SI_SUFFIX, L"13");
+  SetDlgItemTextW(dialog_, IDC_SERIAL_SO_PREFIX, L"200");
+  SetDlgItemTextW(dialog_, IDC_SERIAL_SO_SUFFIX, L"");
+  SetDlgItemTextW(dialog_, IDC_SERIAL_READ_INTERVAL, L"50");
+  Press(IDOK);
+  EXPECT_EQ(state_.result, 1);
+  const std::string file = File();
+  EXPECT_EQ(FileValue(file, "serial"), "\"COM1:,38400,7,Even,2\"");
+  EXPECT_EQ(FileValue(file, "serialcommand"), "true");
+  EXPECT_EQ(FileValue(file, "serialfeature"), "true,2,13,true,72,0");
+  EXPECT_EQ(FileValue(file, "serialReadIntervalTimeout"), "100");
+  EXPECT_EQ(FileValue(file, "serialReadTotalTimeoutMultiplier"), "1");
+  EXPECT_EQ(FileValue(file, "serialWriteTotalTimeoutConstant"), "4");
+  EXPECT_TRUE(settings_->serialcommand());
+}
+
+TEST_F(SerialFeatureDialogTest, HighestPortAndLongestIntervalAreKept) {
+  WriteFile([](CSettings& s) { s.set_serialcommand(true); });
+  OpenSerialFeature();
+  SetDlgItemTextW(dialog_, IDC_SERIAL_PORT, L"99");
+  SendDlgItemMessageW(dialog_, IDC_SERIAL_SI_MODE, CB_SETCURSEL, 1, 0);  // "Field"
+  SetDlgItemTextW(dialog_, IDC_SERIAL_READ_INTERVAL, L"20000");
+  Press(IDOK);
+  EXPECT_EQ(settings_->serial().port, u"COM99:");
+  EXPECT_FALSE(settings_->serialcommand());
+  EXPECT_EQ(settings_->serialReadIntervalTimeout(), 10000);
+  EXPECT_EQ(FileValue(File(), "serialcommand"), "false");
+}
+
+TEST_F(SerialFeatureDialogTest, CancelLeavesTheFileAsItWas) {
+  WriteFile([](CSettings& s) { s.set_serialfeature(SerialFeature{true, 1, 2, true, 3, 4}); });
+  OpenSerialFeature();
+  SetDlgItemTextW(dialog_, IDC_SERIAL_SI_PREFIX, L"99");
+  CheckDlgButton(dialog_, IDC_SERIAL_IN, BST_UNCHECKED);
+  Press(IDCANCEL);
+  EXPECT_EQ(state_.result, 0);
+  EXPECT_EQ(settings_->serialfeature(), (SerialFeature{true, 1, 2, true, 3, 4}));
+  EXPECT_EQ(File(), fileBefore_);
+}
+
+// ---- Sound Options ------------------------------------------------------------------------------
+
+using SoundDialogTest = DeviceOptionsDialogTest;
+
+SoundEventSettings ToneGroup(int frequency, int duration) {
+  SoundEventSettings group;
+  group.SoundType = 2;
+  group.SoundToneFrequency = frequency;
+  group.SoundToneDuration = duration;
+  group.SoundFile = u"C:\\sounds\\ok.wav";
+  group.VibrateEnabled = 1;
+  group.VibrateOnTime = 200;
+  group.VibrateOffTime = 300;
+  group.VibrateIterations = 2;
+  return group;
+}
+
+TEST_F(SoundDialogTest, NormalOpensFromTheFileWithLimitsAndDisabledVibration) {
+  WriteFile([](CSettings& s) { s.set_soundEvent(0, ToneGroup(440, 200)); });
+  OpenSound(0);
+  EXPECT_EQ(Caption(dialog_), L"Options Normal Sound");
+  EXPECT_TRUE(Checked(dialog_, IDC_SOUND_TONE));
+  EXPECT_FALSE(Checked(dialog_, IDC_SOUND_SILENCE));
+  EXPECT_FALSE(Checked(dialog_, IDC_SOUND_WAVE));
+  EXPECT_EQ(ItemText(dialog_, IDC_SOUND_FREQUENCY), L"440");
+  EXPECT_EQ(ItemText(dialog_, IDC_SOUND_DURATION), L"200");
+  EXPECT_EQ(ItemText(dialog_, IDC_SOUND_WAVE_FILE), L"C:\\sounds\\ok.wav");
+  EXPECT_TRUE(Checked(dialog_, IDC_SOUND_VIBRATE));
+  EXPECT_EQ(ItemText(dialog_, IDC_SOUND_VIBRATE_ON), L"200");
+  EXPECT_EQ(ItemText(dialog_, IDC_SOUND_VIBRATE_OFF), L"300");
+  EXPECT_EQ(ItemText(dialog_, IDC_SOUND_VIBRATE_REPEAT), L"2");
+  for (int id : {IDC_SOUND_VIBRATE, IDC_SOUND_VIBRATE_ON, IDC_SOUND_VIBRATE_OFF, IDC_SOUND_VIBRATE_REPEAT})
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog_, id))) << id;
+  for (int id : {IDC_SOUND_VIBRATE_ON_SPIN, IDC_SOUND_VIBRATE_OFF_SPIN, IDC_SOUND_VIBRATE_REPEAT_SPIN})
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog_, id))) << id;
+  EXPECT_EQ(TextLimit(dialog_, IDC_SOUND_FREQUENCY), 4);
+  EXPECT_EQ(TextLimit(dialog_, IDC_SOUND_DURATION), 4);
+  EXPECT_EQ(TextLimit(dialog_, IDC_SOUND_VIBRATE_ON), 4);
+  EXPECT_EQ(TextLimit(dialog_, IDC_SOUND_VIBRATE_OFF), 4);
+  EXPECT_EQ(TextLimit(dialog_, IDC_SOUND_VIBRATE_REPEAT), 1);
+  struct Expected {
+    int spin;
+    int low;
+    int high;
+  };
+  for (const Expected& e : {Expected{IDC_SOUND_FREQUENCY_SPIN, 30, 5000}, Expected{IDC_SOUND_DURATION_SPIN, 1, 10000},
+                            Expected{IDC_SOUND_VIBRATE_ON_SPIN, 100, 5000},
+                            Expected{IDC_SOUND_VIBRATE_OFF_SPIN, 100, 1000},
+                            Expected{IDC_SOUND_VIBRATE_REPEAT_SPIN, 1, 9}}) {
+    const Range range = SpinRange(dialog_, e.spin);
+    EXPECT_EQ(range.low, e.low) << e.spin;
+    EXPECT_EQ(range.high, e.high) << e.spin;
+    // Attached to the edit box just before it, at that box's right edge.
+    HWND edit = GetDlgItem(dialog_, e.spin - 1);
+    EXPECT_EQ(reinterpret_cast<HWND>(SendDlgItemMessageW(dialog_, e.spin, UDM_GETBUDDY, 0, 0)), edit) << e.spin;
+    RECT editBox{}, spinBox{};
+    GetWindowRect(edit, &editBox);
+    GetWindowRect(GetDlgItem(dialog_, e.spin), &spinBox);
+    EXPECT_NEAR(spinBox.left, editBox.right, 2) << e.spin;
+    EXPECT_NEAR(spinBox.top, editBox.top, 2) << e.spin;
+  }
+}
+
+TEST_F(SoundDialogTest, VibrationControlsAreEnabledWithAVibrator) {
+  WriteFile([](CSettings&) {});
+  OpenSound(3, true);
+  EXPECT_EQ(Caption(dialog_), L"Options Reject Scan Sound");
+  for (int id : {IDC_SOUND_VIBRATE, IDC_SOUND_VIBRATE_ON, IDC_SOUND_VIBRATE_OFF, IDC_SOUND_VIBRATE_REPEAT})
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog_, id))) << id;
+}
+
+TEST_F(SoundDialogTest, ErrorShowsTheValuesInMemoryNotTheFile) {
+  WriteFile([](CSettings& s) { s.set_soundEvent(1, ToneGroup(440, 200)); });
+  ASSERT_TRUE(settings_->ReadSettings());
+  // The file is changed by hand while the terminal runs.
+  CSettings edited(dir_.File(L"Vantor.ini"));
+  edited.set_soundEvent(1, ToneGroup(1000, 50));
+  ASSERT_TRUE(edited.WriteSettings());
+  OpenSound(1);
+  EXPECT_EQ(Caption(dialog_), L"Options Error Sound");
+  EXPECT_EQ(ItemText(dialog_, IDC_SOUND_FREQUENCY), L"440");
+  EXPECT_EQ(ItemText(dialog_, IDC_SOUND_DURATION), L"200");
+}
+
+TEST_F(SoundDialogTest, StoredTypeSevenOpensAsSilenceAndOkStoresZero) {
+  WriteFile([](CSettings& s) {
+    SoundEventSettings odd = ToneGroup(440, 200);
+    odd.SoundType = 7;
+    s.set_soundEvent(0, odd);
+  });
+  OpenSound(0);
+  EXPECT_TRUE(Checked(dialog_, IDC_SOUND_SILENCE));
+  EXPECT_FALSE(Checked(dialog_, IDC_SOUND_TONE));
+  Press(IDOK);
+  EXPECT_EQ(state_.result, 1);
+  EXPECT_EQ(settings_->SoundType(0), 0);
+  EXPECT_EQ(FileValue(File(), "NormalSoundType"), "0");
+}
+
+TEST_F(SoundDialogTest, OkStoresTheControlsUnclampedForItsEventOnly) {
+  WriteFile([](CSettings&) {});
+  ASSERT_TRUE(settings_->ReadSettings());
+  OpenSound(5);
+  EXPECT_EQ(Caption(dialog_), L"Options User 2 Sound");
+  CheckDlgButton(dialog_, IDC_SOUND_SILENCE, BST_UNCHECKED);
+  CheckDlgButton(dialog_, IDC_SOUND_WAVE, BST_CHECKED);
+  SetDlgItemTextW(dialog_, IDC_SOUND_FREQUENCY, L"20");
+  SetDlgItemTextW(dialog_, IDC_SOUND_DURATION, L"9999");
+  SetDlgItemTextW(dialog_, IDC_SOUND_WAVE_FILE, L"D:\\beep.wav");
+  SetDlgItemTextW(dialog_, IDC_SOUND_VIBRATE_REPEAT, L"7");
+  Press(IDOK);
+  const std::string file = File();
+  EXPECT_EQ(FileValue(file, "User02SoundType"), "1");
+  EXPECT_EQ(FileValue(file, "User02SoundFile"), "\"D:\\beep.wav\"");
+  EXPECT_EQ(FileValue(file, "User02SoundToneFrequency"), "20");
+  EXPECT_EQ(FileValue(file, "User02SoundToneDuration"), "9999");
+  EXPECT_EQ(FileValue(file, "User02VibrateIterations"), "7");
+  EXPECT_EQ(FileValue(file, "User01SoundType"), "0");
+  EXPECT_EQ(FileValue(file, "NormalSoundFile"), "\"\"");
+  EXPECT_EQ(settings_->SoundToneFrequency(5), 20);
+}
+
+TEST_F(SoundDialogTest, UpDownReachesTenThousandMillisecondsBeyondTheTypingLimit) {
+  WriteFile([](CSettings& s) { s.set_soundEvent(0, ToneGroup(440, 9990)); });
+  OpenSound(0);
+  SendDlgItemMessageW(dialog_, IDC_SOUND_DURATION_SPIN, UDM_SETPOS32, 0, 10000);
+  EXPECT_EQ(ItemText(dialog_, IDC_SOUND_DURATION), L"10000");
+  Press(IDOK);
+  EXPECT_EQ(settings_->SoundToneDuration(0), 10000);
+  EXPECT_EQ(FileValue(File(), "NormalSoundToneDuration"), "10000");
+}
+
+TEST_F(SoundDialogTest, PlayStoresNothingAndReturnsWhileTheToneSounds) {
+  WriteFile([](CSettings& s) { s.set_soundEvent(0, ToneGroup(440, 200)); });
+  OpenSound(0);
+  SetDlgItemTextW(dialog_, IDC_SOUND_DURATION, L"5000");
+  const auto started = std::chrono::steady_clock::now();
+  Press(IDC_SOUND_PLAY);
+  const auto took = std::chrono::steady_clock::now() - started;
+  EXPECT_LT(took, std::chrono::milliseconds(1000)) << "the dialog waited for the tone";
+  EXPECT_EQ(state_.plays, 1);
+  EXPECT_EQ(state_.result, -1);
+  EXPECT_EQ(settings_->SoundToneDuration(0), 200);
+  EXPECT_EQ(File(), fileBefore_);
+  Press(IDCANCEL);
+  EXPECT_EQ(state_.result, 0);
+  EXPECT_EQ(settings_->soundEvent(0), ToneGroup(440, 200));
+  EXPECT_EQ(File(), fileBefore_);
+}
+
+TEST_F(SoundDialogTest, EventOutsideTheEightOpensNothing) {
+  WriteFile([](CSettings&) {});
+  state_.settings = settings_.get();
+  state_.soundEvent = 8;
+  EXPECT_EQ(CreateSoundOptionsDialog(wintest::ProgramResources(), nullptr, &state_), nullptr);
+  EXPECT_EQ(RunSoundOptionsDialog(wintest::ProgramResources(), nullptr, *settings_, -1, true, false), 0);
+  EXPECT_EQ(File(), fileBefore_);
+}
+
+// ---- placement ----------------------------------------------------------------------------------
+
+TEST_F(DeviceOptionsDialogTest, OpensCentredOverItsOwnerAndStaysOnTheScreen) {
+  WriteFile([](CSettings&) {});
+  wintest::RecordingWindow owner(WM_USER, 0x7FFF, WS_POPUP);
+  SetWindowPos(owner.get(), nullptr, 100, 80, 400, 300, SWP_NOZORDER);
+  state_.settings = settings_.get();
+  dialog_ = CreateSerialFeatureOptionsDialog(wintest::ProgramResources(), owner.get(), &state_);
+  ASSERT_NE(dialog_, nullptr);
+  RECT box{};
+  GetWindowRect(dialog_, &box);
+  RECT client{};
+  GetClientRect(owner.get(), &client);
+  MapWindowPoints(owner.get(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+  EXPECT_NEAR((box.left + box.right) / 2, (client.left + client.right) / 2, 1);
+  EXPECT_NEAR((box.top + box.bottom) / 2, (client.top + client.bottom) / 2, 1);
+  DestroyWindow(dialog_);
+  // An owner hanging off the bottom right corner: the whole dialog stays on the screen.
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  SetWindowPos(owner.get(), nullptr, screenWidth - 60, screenHeight - 40, 240, 320, SWP_NOZORDER);
+  state_.soundEvent = 0;
+  dialog_ = CreateSoundOptionsDialog(wintest::ProgramResources(), owner.get(), &state_);
+  ASSERT_NE(dialog_, nullptr);
+  GetWindowRect(dialog_, &box);
+  EXPECT_GE(box.left, 0);
+  EXPECT_GE(box.top, 0);
+  EXPECT_LE(box.right, screenWidth);
+  EXPECT_LE(box.bottom, screenHeight);
+}
+
+}  // namespace
+}  // namespace vantor
