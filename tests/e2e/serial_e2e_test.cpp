@@ -1,0 +1,235 @@
+// The serial port feature of Vantor.exe under Wine, with a pseudo-terminal as the device on COM7: scans
+// into serial fields and to the host, host data out of the port, and a port that is missing or goes away.
+#include "pty_pair.h"
+#include "terminal_fixture.h"
+
+namespace vantor::e2e {
+namespace {
+
+constexpr int kCom = 7;
+// Framing bytes of the scanner (start and end of a scan) and of the printer (prefix and suffix).
+constexpr char kScanStart = 0x02, kScanEnd = 0x03;
+constexpr char kOutPrefix = 0x1C, kOutSuffix = 0x1D;
+constexpr std::uint8_t kDisplayFlags = 'A';
+constexpr std::uint8_t kSerialOn = '1';
+
+std::string Byte(int value) { return std::string(1, static_cast<char>(value + 48)); }
+
+std::string Scan(const std::string& data) { return kScanStart + data + kScanEnd; }
+
+std::string Framed(const std::string& data) { return kOutPrefix + data + kOutSuffix; }
+
+// "Vantor.ini" lines for serial in and out on `port`, both framed.
+IniEntries SerialSettings(bool commandMode, const std::string& port = "COM7:") {
+  return {{"serial", "\"" + port + ",9600,8,None,1\""},
+          {"serialfeature", "true," + std::to_string(kScanStart) + "," + std::to_string(kScanEnd) + ",true," +
+                                std::to_string(kOutPrefix) + "," + std::to_string(kOutSuffix)},
+          {"serialcommand", commandMode ? "true" : "false"},
+          {"serialReadIntervalTimeout", "100"},
+          {"ShowWaterMark", "false"}};
+}
+
+// A key response for Enter: code 0, the focus field, then each field's data item.
+std::string EnterResponse(int focus, const std::vector<std::pair<int, std::string>>& fields) {
+  std::string body = "RF" + Byte(0) + Byte(focus);
+  for (const auto& [id, text] : fields) body += "=" + Byte(id) + Byte(static_cast<int>(text.size())) + text;
+  return body;
+}
+
+std::string SerialInputResponse(const std::string& data) {
+  return "R<1" + Byte(static_cast<int>(data.size())) + data;
+}
+
+// Operator field 20 first, then serial input fields (not focusable) of the given lengths from id 21 on.
+ScreenBuilder ScanScreen(std::initializer_list<int> serialLengths) {
+  ScreenBuilder screen;
+  screen.SelectPage(0).ErasePage().Define(20, 1, 0, kInputFlags, kPlainAttributes, 10);
+  int id = 21, row = 3;
+  for (int length : serialLengths) {
+    screen.Define(id, row, 0, kInputFlags, kPlainAttributes, length).SerialFlags(id, kSerialOn);
+    ++id;
+    row += 2;
+  }
+  screen.ShowPage(0).FocusAndUnlock(20);
+  return screen;
+}
+
+bool Dark(const Rgb& c) { return c.r < 80 && c.g < 80 && c.b < 80; }
+
+// Dark pixels inside a control (its one-pixel frame left out): the letters it shows.
+int DarkPixels(const Image& shot, const WindowInfo& control) {
+  int dark = 0;
+  for (int x = control.x + 1; x < control.x + control.width - 1; ++x)
+    for (int y = control.y + 1; y < control.y + control.height - 1; ++y) dark += Dark(shot.At(x, y));
+  return dark;
+}
+
+class SerialEndToEnd : public TerminalTest {
+ protected:
+  void TearDown() override {
+    // The terminal lets the port go before the device goes away.
+    terminal_.Stop();
+    device_.Stop();
+  }
+
+  void StartWithDevice(bool commandMode) {
+    ASSERT_TRUE(device_.Start(kCom)) << device_.Error();
+    StartConnected(SerialSettings(commandMode));
+  }
+
+  // The control once the keyboard is unlocked and the control is visible.
+  std::optional<WindowInfo> Settled(long long id) {
+    const auto control = WaitControl(id);
+    if (!control || !control->visible) return std::nullopt;
+    return control;
+  }
+
+  // Waits until the field shows letters.
+  bool ShowsText(const WindowInfo& field) {
+    return WaitFor(
+        [&] {
+          const auto shot = Screenshot();
+          return shot && DarkPixels(*shot, field) > 20;
+        },
+        Millis(5000), Millis(200));
+  }
+
+  // Everything but the port works: screens, typing, the key response; serial output is dropped without
+  // a word, and no message box comes up.
+  void ServesScreensWithoutThePort() {
+    SendScreen(ScanScreen({10}));
+    const auto entry = Settled(20);
+    ASSERT_TRUE(entry.has_value()) << Describe(windows_);
+    SendScreen(ScreenBuilder().SerialOut(2, "LOST").Fixed(1, 0, 0, "STILL HERE").FocusAndUnlock(20));
+    ASSERT_TRUE(Settled(1).has_value()) << Describe(windows_);
+    ASSERT_TRUE(probe_.Type(entry->handle, "42")) << probe_.LastError();
+    ASSERT_TRUE(probe_.Keys(0, {"enter"})) << probe_.LastError();
+    EXPECT_EQ(NextBody(), EnterResponse(20, {{20, "42"}}));
+    EXPECT_TRUE(terminal_.Running());
+    const auto windows = probe_.List();
+    ASSERT_TRUE(windows.has_value());
+    for (const WindowInfo& w : *windows) {
+      if (w.depth == 0 && w.visible && w.pid == main_.pid) {
+        EXPECT_EQ(w.handle, main_.handle) << "unexpected window \"" << w.title << "\"";
+      }
+    }
+  }
+
+  PtyPair device_;
+};
+
+TEST_F(SerialEndToEnd, FieldModeScanFillsSerialFieldsInTurnAndEnterSendsThem) {
+  StartWithDevice(false);
+  SendScreen(ScanScreen({3, 10}));
+  const auto entry = Settled(20);
+  ASSERT_TRUE(entry.has_value()) << Describe(windows_);
+  const auto first = Control(windows_, 21);
+  const auto second = Control(windows_, 22);
+  ASSERT_TRUE(first && second) << Describe(windows_);
+  // Noise around the scan (a line end after the end byte) is not part of it.
+  ASSERT_TRUE(device_.Write("\r\n" + Scan("ABCDEFGH") + "\r\n"));
+  // Three characters fill the first field; the rest go on into the next one.
+  EXPECT_TRUE(ShowsText(*second)) << "the scan did not reach the second serial field";
+  EXPECT_TRUE(ShowsText(*first));
+  EXPECT_EQ(KeyboardState(), 0);
+  // The serial fields are not the operator's: typing goes to field 20.
+  ASSERT_TRUE(probe_.Type(entry->handle, "7")) << probe_.LastError();
+  ASSERT_TRUE(probe_.Keys(0, {"enter"})) << probe_.LastError();
+  EXPECT_EQ(NextBody(), EnterResponse(20, {{20, "7"}, {21, "ABC"}, {22, "DEFGH"}}));
+}
+
+TEST_F(SerialEndToEnd, ScanWithCarriageReturnSendsEnterWithTheScannedData) {
+  StartWithDevice(false);
+  SendScreen(ScanScreen({14}));
+  ASSERT_TRUE(Settled(20).has_value()) << Describe(windows_);
+  ASSERT_TRUE(device_.Write(Scan("4006381333931\r")));
+  const std::string body = NextBody(Millis(8000));
+  // Enter from the scan reports the operator's current field as the focus, as a typed Enter would.
+  EXPECT_EQ(body, EnterResponse(20, {{21, "4006381333931"}}));
+  EXPECT_TRUE(WaitFor([&] { return KeyboardState() == 2; }, Millis(3000)));
+
+  // While the keyboard waits for the host, a scan has no field to go to and is dropped.
+  ASSERT_TRUE(device_.Write(Scan("999\r")));
+  EXPECT_TRUE(host_.NothingArrives(Millis(1500)));
+  SendScreen(ScreenBuilder().FocusAndUnlock(20));
+  ASSERT_TRUE(WaitUnlocked());
+  const auto entry = Settled(20);
+  ASSERT_TRUE(entry.has_value()) << Describe(windows_);
+  ASSERT_TRUE(probe_.Keys(entry->handle, {"enter"})) << probe_.LastError();
+  EXPECT_EQ(NextBody(), EnterResponse(20, {}));
+}
+
+TEST_F(SerialEndToEnd, CommandModeSendsScansToTheHostAlsoWhileTheKeyboardIsLocked) {
+  StartWithDevice(true);
+  SendScreen(ScanScreen({10}));
+  const auto entry = Settled(20);
+  ASSERT_TRUE(entry.has_value()) << Describe(windows_);
+  ASSERT_TRUE(device_.Write(Scan("PALLET-0042")));
+  EXPECT_EQ(NextBody(Millis(8000)), SerialInputResponse("PALLET-0042"));
+  EXPECT_EQ(KeyboardState(), 0);  // a serial-input response does not lock
+
+  ASSERT_TRUE(probe_.Type(entry->handle, "5")) << probe_.LastError();
+  ASSERT_TRUE(probe_.Keys(0, {"enter"})) << probe_.LastError();
+  // The serial field took nothing in command mode: only the typed field is reported.
+  ASSERT_EQ(NextBody(), EnterResponse(20, {{20, "5"}}));
+  ASSERT_TRUE(WaitFor([&] { return KeyboardState() == 2; }, Millis(3000)));
+  // Locked, waiting for the host's next screen: the scan still goes to the host, one response per scan.
+  ASSERT_TRUE(device_.Write(Scan("LOC-7")));
+  EXPECT_EQ(NextBody(Millis(8000)), SerialInputResponse("LOC-7"));
+  ASSERT_TRUE(device_.Write(Scan("LOC-8") + Scan("LOC-9")));
+  EXPECT_EQ(NextBody(Millis(8000)), SerialInputResponse("LOC-8"));
+  EXPECT_EQ(NextBody(Millis(8000)), SerialInputResponse("LOC-9"));
+  EXPECT_EQ(KeyboardState(), 2);
+}
+
+TEST_F(SerialEndToEnd, HostSerialOutputReachesTheDeviceFramedAndInOrder) {
+  StartWithDevice(false);
+  SendScreen(ScanScreen({10}));
+  ASSERT_TRUE(Settled(20).has_value()) << Describe(windows_);
+  SendScreen(ScreenBuilder().SerialOut(2, "PAY"));
+  const std::string mode2 = Framed("\x0A" "PAY" "\x0D");
+  EXPECT_EQ(device_.Read(mode2.size(), Millis(5000)), mode2);
+
+  // One record with every source of serial output: each is one framed message, in record order. A
+  // zero byte ends a payload; an empty payload sends nothing.
+  SendScreen(ScreenBuilder()
+                 .SerialOut(1, "L1")
+                 .SerialOut(0, "RAW")
+                 .SerialOut(2, "")
+                 .SerialOut(0, std::string("AB\0CD", 5))
+                 .Define(30, 8, 0, kDisplayFlags, kPlainAttributes, 10)
+                 .Text(30, "QTY 5")
+                 .SerialFlags(30, kSerialOn)
+                 .Text(30, "QTY 6")
+                 .FocusAndUnlock(20));
+  const std::string expected =
+      Framed("L1\x0D") + Framed("RAW") + Framed("AB") + Framed("QTY 5") + Framed("QTY 6");
+  EXPECT_EQ(device_.Read(expected.size(), Millis(5000)), expected);
+  EXPECT_EQ(device_.ReadFor(Millis(500)), "");
+}
+
+TEST_F(SerialEndToEnd, PortLinkPointingNowhereLeavesTheTerminalServingScreens) {
+  ComLink link;
+  ASSERT_TRUE(link.Create(kCom, "/nonexistent/vantor-serial-device"));
+  StartConnected(SerialSettings(false));
+  ServesScreensWithoutThePort();
+}
+
+TEST_F(SerialEndToEnd, NoSuchPortLeavesTheTerminalServingScreens) {
+  StartConnected(SerialSettings(true, "NOSUCHPORT:"));
+  ServesScreensWithoutThePort();
+}
+
+TEST_F(SerialEndToEnd, DeviceGoneWhileRunningLeavesTheTerminalServingScreens) {
+  StartWithDevice(true);
+  SendScreen(ScanScreen({10}));
+  ASSERT_TRUE(Settled(20).has_value()) << Describe(windows_);
+  ASSERT_TRUE(device_.Write(Scan("FIRST")));
+  ASSERT_EQ(NextBody(Millis(8000)), SerialInputResponse("FIRST"));
+  // The device is unplugged: the line hangs up under the open port.
+  device_.Stop();
+  ServesScreensWithoutThePort();
+}
+
+}  // namespace
+}  // namespace vantor::e2e
