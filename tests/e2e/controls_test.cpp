@@ -2,6 +2,8 @@
 // receives, and how the controls look afterwards.
 #include "terminal_fixture.h"
 
+#include <algorithm>
+
 namespace vantor::e2e {
 namespace {
 
@@ -141,6 +143,95 @@ TEST_F(ControlsTest, CheckedBoxShowsItsTickAndTheUncheckedOneAWhiteInterior) {
   EXPECT_EQ(ToString(screen->At(checked->x + mx, checked->y + my)), ToString(Rgb{0, 0, 0}));
   EXPECT_EQ(ToString(screen->At(unchecked->x + mx, unchecked->y + my)), ToString(Rgb{255, 255, 255}));
   EXPECT_EQ(ToString(screen->At(checked->x + 2, checked->y + top - 1)), ToString(Rgb{96, 96, 96}));
+}
+
+
+// A screen as a host would show it, with every kind of control; each control window draws its text
+// (black or strongly coloured pixels in its own rectangle). The picture of this screen is the README's controls picture.
+TEST_F(ControlsTest, EveryControlKindDrawsItsTextOnOneScreen) {
+  StartConnected();
+  constexpr std::uint8_t kReverse = '@' | 0x30;
+  SendScreen(ScreenBuilder()
+                 .SelectPage(0)
+                 .ErasePage()
+                 .Fixed(1, 0, 0, " PUT-AWAY          ")
+                 .Attributes(1, 'A', kReverse)
+                 .Define(2, 0, 19, kSystemFlags, kReverse, 5)
+                 .Fixed(3, 2, 0, "Item:")
+                 .Define(4, 2, 6, kInputFlags, kPlainAttributes, 12)
+                 .Text(4, "A100")
+                 .Fixed(5, 3, 0, "Qty:")
+                 .Define(6, 3, 6, kInputFlags, kPlainAttributes, 6)
+                 .Text(6, "12")
+                 .Define(7, 5, 0, kInputFlags, kPlainAttributes, 13)
+                 .Options(7, {option::Type('C')})
+                 .Text(7, "XPrint label")
+                 .Define(8, 5, 14, kInputFlags, kPlainAttributes, 9)
+                 .Options(8, {option::Type('C')})
+                 .Text(8, " Urgent")
+                 .Define(9, 7, 0, kInputFlags, kPlainAttributes, 8)
+                 .Options(9, {option::Type('R')})
+                 .Text(9, "XPallet")
+                 .Define(10, 7, 8, kInputFlags, kPlainAttributes, 7)
+                 .Options(10, {option::Type('R')})
+                 .Text(10, " Case")
+                 .Define(11, 7, 15, kInputFlags, kPlainAttributes, 8)
+                 .Options(11, {option::Type('R')})
+                 .Text(11, " Loose")
+                 .Define(12, 9, 0, kInputFlags, kPlainAttributes, 11)
+                 .Options(12, {option::Type('S')})
+                 .Text(12, "XFragile")
+                 .Define(13, 9, 12, kInputFlags, kPlainAttributes, 11)
+                 .Options(13, {option::Type('S')})
+                 .Text(13, " Cold")
+                 .Define(14, 11, 0, kInputFlags, kPlainAttributes, 11)
+                 .Options(14, {option::Type('B')})
+                 .Text(14, "Store")
+                 .Define(15, 11, 12, kInputFlags, kPlainAttributes, 11)
+                 .Options(15, {option::Type('B')})
+                 .Text(15, "Back")
+                 .KeyLabel(1, "SAVE")
+                 .KeyLabel(7, "NEXT")
+                 .KeyLabel(8, "EXIT")
+                 .ShowPage(0)
+                 .FocusAndUnlock(4));
+  ASSERT_TRUE(WaitControl(15).has_value()) << Describe(windows_);
+  const struct {
+    long long id;
+    const char* className;
+  } expected[] = {{1, "VdxFixed"},        {2, "VdxSystem"},       {4, "VdxEntry"},        {6, "VdxEntry"},
+                  {7, "VdxCheckBox"},     {8, "VdxCheckBox"},     {9, "VdxRadioButton"},  {11, "VdxRadioButton"},
+                  {12, "VdxSelectButton"}, {13, "VdxSelectButton"}, {14, "VdxButton"},     {15, "VdxButton"}};
+  std::vector<WindowInfo> controls;
+  for (const auto& e : expected) {
+    const auto control = Control(windows_, e.id);
+    ASSERT_TRUE(control.has_value()) << "field " << e.id << "\n" << Describe(windows_);
+    EXPECT_EQ(control->className, e.className) << "field " << e.id;
+    controls.push_back(*control);
+  }
+  auto drawsText = [](const Image& screen, const WindowInfo& control) {
+    for (int y = control.y; y < control.y + control.height; ++y) {
+      for (int x = control.x; x < control.x + control.width; ++x) {
+        const Rgb c = screen.At(x, y);
+        if (std::min({c.r, c.g, c.b}) < 100) return true;  // no page, face or outline colour is that deep
+      }
+    }
+    return false;
+  };
+  std::string undrawn = "all";
+  WaitFor(
+      [&] {
+        const std::optional<Image> screen = Screenshot();
+        if (!screen) return false;
+        undrawn.clear();
+        for (const WindowInfo& control : controls) {
+          if (!drawsText(*screen, control)) undrawn += " " + std::to_string(control.id);
+        }
+        return undrawn.empty();
+      },
+      Millis(5000), Millis(200));
+  EXPECT_EQ(undrawn, "") << "fields without text";
+  EXPECT_TRUE(SaveDocPicture("controls", main_.x, main_.y, main_.width, main_.height));
 }
 
 }  // namespace
