@@ -82,11 +82,22 @@ long long GroupTicks(const std::set<pid_t>& groups, int* processes = nullptr) {
   return ticks;
 }
 
+// The server of this run's prefix (other runs on the machine have servers of their own).
 long long WineServerTicks() {
+  const std::string prefix = "WINEPREFIX=" + WineDesktop::Instance().Prefix();
   long long ticks = 0;
   for (pid_t pid : AllPids()) {
-    const std::string name = ReadFile("/proc/" + std::to_string(pid) + "/comm");
-    if (name.rfind("wineserver", 0) != 0) continue;
+    const std::string base = "/proc/" + std::to_string(pid);
+    if (ReadFile(base + "/comm").rfind("wineserver", 0) != 0) continue;
+    std::string environment = ReadFile(base + "/environ");
+    bool ours = false;
+    for (size_t start = 0; start < environment.size() && !ours;) {
+      size_t end = environment.find('\0', start);
+      if (end == std::string::npos) end = environment.size();
+      ours = environment.compare(start, end - start, prefix) == 0;
+      start = end + 1;
+    }
+    if (!ours) continue;
     if (const auto stat = ReadStat(pid)) ticks += stat->ticks;
   }
   return ticks;
@@ -201,15 +212,43 @@ TEST_F(IndicatorEndToEnd, HeldScreenShowsAnimatedLockHAtTheRightEdgeUntilTheNext
   EXPECT_TRUE(OfClass(windows_, "VdxCAnimate").empty()) << "the window is destroyed, not only hidden";
 }
 
-TEST_F(IndicatorEndToEnd, ConnectedTerminalShowsLockBUntilTheFirstScreen) {
+TEST_F(IndicatorEndToEnd, ConnectedTerminalShowsLockBUntilAScreenArrives) {
   StartConnected();
   const auto indicator = WaitIndicator("Lock-B");
   ASSERT_TRUE(indicator.has_value()) << Describe(windows_);
   ExpectInCorner(*indicator);
   EXPECT_GT(ChangedPixels(*indicator, Millis(300)), 0) << "the pictures slide";
 
+  // Every record takes the indicator down; a first screen that leaves the keyboard locked puts it
+  // up again as the host holding the screen.
+  SendScreen(ScreenBuilder().SelectPage(0).Fixed(1, 0, 0, "Please wait").ShowPage(0));
+  ASSERT_TRUE(WaitWindows([&](const WindowList& windows) { return Control(windows, 1).has_value(); }))
+      << Describe(windows_);
+  const auto held = WaitIndicator("Lock-H");
+  ASSERT_TRUE(held.has_value()) << Describe(windows_);
+  ExpectInCorner(*held);
+  EXPECT_EQ(OfClass(windows_, "VdxCAnimate").size(), 1u) << Describe(windows_);
+
   ShowEntryScreen();
   EXPECT_TRUE(WaitNoIndicator()) << Describe(windows_);
+}
+
+TEST_F(IndicatorEndToEnd, ResizedMainWindowKeepsTheIndicatorInItsTopRightCorner) {
+  StartConnected();
+  ShowEntryScreen();
+  SendEnter();
+  ASSERT_TRUE(WaitIndicator("Lock-H").has_value()) << Describe(windows_);
+  for (const int width : {228, 300}) {
+    ASSERT_TRUE(probe_.Move(main_.handle, main_.x, main_.y, width, main_.height)) << probe_.LastError();
+    std::optional<WindowInfo> indicator;
+    ASSERT_TRUE(WaitWindows([&](const WindowList& windows) {
+      indicator = Indicator(windows);
+      return main_.width == width && indicator &&
+             indicator->x + indicator->width == main_.clientX + main_.clientWidth;
+    })) << "width " << width << "\n" << Describe(windows_);
+    ExpectInCorner(*indicator);
+    EXPECT_EQ(indicator->title, "Lock-H");
+  }
 }
 
 TEST_F(IndicatorEndToEnd, UnreachableHostKeepsLockBThroughTheRetries) {
@@ -265,9 +304,9 @@ TEST_F(IndicatorEndToEnd, IdleCpuStaysLowWithAndWithoutTheIndicator) {
   const auto indicator = WaitIndicator("Lock-H", Millis(2000));
   ASSERT_TRUE(indicator.has_value());
 
-  std::printf("[   CPU    ] terminal idle, unlocked: %.1f %% of one core in %d processes (wineserver %.1f %%)\n",
+  std::printf("[   CPU    ] terminal idle, unlocked: %.1f %% of one core in %d process(es) (wineserver %.1f %%)\n",
               unlocked.terminal, unlocked.processes, unlocked.wineServer);
-  std::printf("[   CPU    ] terminal idle, Lock-H animating: %.1f %% of one core in %d processes (wineserver %.1f %%)\n",
+  std::printf("[   CPU    ] terminal idle, Lock-H animating: %.1f %% of one core in %d process(es) (wineserver %.1f %%)\n",
               held.terminal, held.processes, held.wineServer);
   EXPECT_LT(unlocked.terminal, 25.0);
   EXPECT_LT(held.terminal, 25.0);

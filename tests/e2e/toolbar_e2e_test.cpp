@@ -10,6 +10,8 @@ namespace {
 constexpr int kSave = 0, kBack = 1, kExit = 2, kNext = 3, kClear = 4;
 constexpr Rgb kFace{191, 191, 191};
 constexpr Rgb kBevelLight{230, 230, 230};
+constexpr unsigned kBmGetCheck = 0x00F0;
+constexpr long long kSize3x = 1021;  // the Screen Options radio button
 
 std::string KeyBody(int code, int focus) {
   std::string body = "RF";
@@ -129,6 +131,48 @@ class ToolbarEndToEnd : public TerminalTest {
     EXPECT_EQ(TopEdge(*shot, buttons_[kBack]), kFace);
   }
 
+  // ---- the Screen Options dialog, opened from the administrator's File menu ----
+
+  std::optional<WindowInfo> TopLevel(const std::string& title) {
+    const auto windows = probe_.List();
+    if (!windows) return std::nullopt;
+    for (const WindowInfo& w : *windows)
+      if (w.depth == 0 && w.visible && w.title == title) return w;
+    return std::nullopt;
+  }
+
+  bool MenuOpen() {
+    const auto windows = probe_.List();
+    if (!windows) return false;
+    for (const WindowInfo& w : *windows)
+      if (w.depth == 0 && w.visible && w.className == "#32768") return true;
+    return false;
+  }
+
+  std::optional<WindowInfo> OpenScreenOptions() {
+    if (!probe_.Keys(main_.handle, {"alt+f"})) return std::nullopt;
+    if (!WaitFor([&] { return MenuOpen(); }, Millis(5000), Millis(200))) return std::nullopt;
+    probe_.Keys(0, {"s"});
+    std::optional<WindowInfo> dialog;
+    auto appeared = [&] {
+      dialog = TopLevel("Screen Options");
+      return dialog.has_value();
+    };
+    if (WaitFor(appeared, Millis(2000), Millis(200))) return dialog;
+    // Another item shares the letter: it is only selected, and Enter carries it out.
+    if (MenuOpen()) probe_.Keys(0, {"enter"});
+    WaitFor(appeared, Millis(8000), Millis(200));
+    return dialog;
+  }
+
+  std::optional<WindowInfo> ItemOf(const WindowInfo& dialog, long long id) {
+    const auto windows = probe_.List();
+    if (!windows) return std::nullopt;
+    for (const WindowInfo& w : DescendantsOf(*windows, dialog.handle))
+      if (w.id == id) return w;
+    return std::nullopt;
+  }
+
   std::array<WindowInfo, 5> buttons_;
 };
 
@@ -155,6 +199,9 @@ TEST_F(ToolbarEndToEnd, HostLabelEnablesNextAndItsTapSendsTheLabelledCode) {
   const std::string key = NextBody();
   EXPECT_EQ(key.rfind(KeyBody(7, 20), 0), 0u) << key;
   EXPECT_TRUE(WaitFor([&] { return KeyboardState() == 2; }, Millis(3000)));
+  // One key per screen: while the host holds the screen a second tap goes nowhere.
+  ASSERT_TRUE(TapCentre(buttons_[kNext])) << probe_.LastError();
+  EXPECT_TRUE(host_.NothingArrives(Millis(1000))) << "a tap while locked sent a second key";
 
   // The same letters in lower case match no label, so the button holding code 7 is freed.
   SendScreen(ScreenBuilder().KeyLabel(7, "next").FocusAndUnlock(20));
@@ -225,6 +272,47 @@ TEST_F(ToolbarEndToEnd, NegativeSizeBuildsNoBarAndThePageStartsAtTheTop) {
   SendScreen(ScreenBuilder().KeyLabel(4, "NEXT").FocusAndUnlock(20));
   ASSERT_TRUE(WaitUnlocked());
   EXPECT_TRUE(terminal_.Running());
+}
+
+// Screen Options confirmed with another size: the main window builds a new bar, lays the page out
+// below it, and every button waits for the host's labels again.
+TEST_F(ToolbarEndToEnd, ScreenOptionsRebuildTheBarWithEveryButtonFreed) {
+  StartConnected({{"KorvathAdminMode", "true"}});
+  ShowReceivingScreen();
+  SendScreen(ScreenBuilder().KeyLabel(1, "SAVE").KeyLabel(4, "NEXT"));
+  ASSERT_TRUE(WaitEnabled({true, false, false, true, false})) << Describe(windows_);
+
+  const auto dialog = OpenScreenOptions();
+  ASSERT_TRUE(dialog.has_value()) << "no Screen Options\n" << Describe(windows_);
+  const auto large = ItemOf(*dialog, kSize3x);
+  ASSERT_TRUE(large.has_value());
+  ASSERT_TRUE(probe_.Tap(large->x + 6, large->y + large->height / 2)) << probe_.LastError();
+  ASSERT_TRUE(WaitFor([&] { return probe_.Send(large->handle, kBmGetCheck, 0, 0) == 1; }, Millis(3000),
+                      Millis(100)));
+  const auto ok = ItemOf(*dialog, 1);
+  ASSERT_TRUE(ok.has_value());
+  ASSERT_TRUE(probe_.Tap(ok->x + ok->width / 2, ok->y + ok->height / 2)) << probe_.LastError();
+  ASSERT_TRUE(WaitFor([&] { return !TopLevel("Screen Options").has_value(); }, Millis(5000), Millis(200)));
+  EXPECT_EQ(IniValue(terminal_.ReadIni(), "toolbarsize").value_or("<missing>"), "2");
+
+  ASSERT_TRUE(WaitWindows([&](const WindowList& windows) {
+    const auto bar = Bar(windows);
+    const auto page = ShownPage(windows);
+    return bar && bar->height == 59 && page && page->YIn(main_) == 59 && Buttons(windows, buttons_);
+  })) << Describe(windows_);
+  EXPECT_EQ(OfClass(windows_, "VdxCToolBar").size(), 1u) << "the old bar is gone";
+  for (size_t i = 0; i < 5; ++i) {
+    EXPECT_FALSE(buttons_[i].enabled) << "button " << i;
+    EXPECT_EQ(buttons_[i].width, 52) << "button " << i;
+  }
+
+  // The new bar binds again when the host labels its keys again.
+  SendScreen(ScreenBuilder().KeyLabel(6, "NEXT").FocusAndUnlock(20));
+  ASSERT_TRUE(WaitEnabled({false, false, false, true, false})) << Describe(windows_);
+  ASSERT_TRUE(WaitUnlocked());
+  ASSERT_TRUE(TapCentre(buttons_[kNext])) << probe_.LastError();
+  const std::string key = NextBody();
+  EXPECT_EQ(key.rfind(KeyBody(6, 20), 0), 0u) << key;
 }
 
 TEST_F(ToolbarEndToEnd, SizeOutsideTheTableBuildsTheSmallBar) {
