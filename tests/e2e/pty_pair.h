@@ -1,18 +1,19 @@
-// A serial device for the end-to-end tests: a socat pseudo-terminal pair whose one end is a COM port of
-// the run's Wine prefix and whose other end the test reads and writes itself.
+// A serial device for end-to-end tests: a socat pseudo-terminal pair, one end a COM port of the Wine prefix.
 #pragma once
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
-#include <string>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "harness.h"
@@ -56,7 +57,8 @@ class ComLink {
   std::string target_;
 };
 
-// socat joins two pseudo-terminals: end A is the terminal's COM port, end B is the device side.
+// socat joins two pseudo-terminals: end A is the terminal's COM port, end B is the device side, which the
+// test reads and writes itself.
 //
 // End A is held open by a child in a session of its own, so that the line is that session's controlling
 // terminal: otherwise the Wine server, which opens the device by name and leads a session without a

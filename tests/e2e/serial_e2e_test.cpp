@@ -1,5 +1,4 @@
-// The serial port feature of Vantor.exe under Wine, with a pseudo-terminal as the device on COM7: scans
-// into serial fields and to the host, host data out of the port, and a port that is missing or goes away.
+// End-to-end tests of the serial port feature: a pseudo-terminal on COM7 as the scanner and printer of Vantor.exe.
 #include "pty_pair.h"
 #include "terminal_fixture.h"
 
@@ -180,6 +179,13 @@ TEST_F(SerialEndToEnd, CommandModeSendsScansToTheHostAlsoWhileTheKeyboardIsLocke
   EXPECT_EQ(NextBody(Millis(8000)), SerialInputResponse("LOC-8"));
   EXPECT_EQ(NextBody(Millis(8000)), SerialInputResponse("LOC-9"));
   EXPECT_EQ(KeyboardState(), 2);
+
+  // A response's length is one byte: a long scan goes to the host in pieces of at most 207 bytes.
+  std::string longScan;
+  for (int i = 0; i < 300; ++i) longScan += static_cast<char>('A' + i % 26);
+  ASSERT_TRUE(device_.Write(Scan(longScan)));
+  EXPECT_EQ(NextBody(Millis(8000)), SerialInputResponse(longScan.substr(0, 207)));
+  EXPECT_EQ(NextBody(Millis(8000)), SerialInputResponse(longScan.substr(207)));
 }
 
 TEST_F(SerialEndToEnd, HostSerialOutputReachesTheDeviceFramedAndInOrder) {

@@ -1,10 +1,9 @@
-// Sounds of Vantor.exe under Wine: the sounds a host record asks for play in order, none is lost, and a
-// long tone holds up neither the rest of the record nor the operator.
+// End-to-end tests of sounds: a record's sounds play in order, none is lost, and a long tone holds up nothing.
 //
-// Which sound plays when is seen from outside: wave file sounds are read by Wine when they start, so
-// the order in which their files are opened is the order in which they played. A tone needs an audio
-// output to take any time: the tone test gives Wine an ALSA null device, which consumes samples at
-// about four times their real rate, so a 10-second tone holds the sound worker for about 2.5 seconds.
+// Which sound plays when is seen from outside: Wine opens a wave file when its sound starts, so the
+// order in which the files are opened is the order in which the sounds played. A tone takes time only
+// on an audio output: the tone test gives Wine an ALSA null device, which consumes samples at about four
+// times their real rate, so a 10-second tone holds the sound worker for about 2.5 seconds.
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -218,7 +217,8 @@ TEST_F(SoundEndToEnd, LongToneHoldsUpNeitherTheRecordNorTheOperator) {
   // Wine's ALSA output on the null device: tones take time without any sound hardware.
   const std::string alsaConfig = terminal_.Folder() + "/asound.conf";
   ASSERT_TRUE(WriteFile(alsaConfig, "pcm.!default { type null }\nctl.!default { type hw card 0 }\n"));
-  const IniEntries sounds = Join({WaveSound("User01", kUser1), Tone("User02", 440, 10000), WaveSound("User03", kUser3)});
+  const IniEntries sounds =
+      Join({WaveSound("User01", kUser1), Tone("User02", 440, 10000), WaveSound("User03", kUser3)});
   FileOpens opens(SoundFolder());
   ASSERT_TRUE(opens.Watching());
   {
