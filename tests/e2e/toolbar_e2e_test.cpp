@@ -255,6 +255,25 @@ TEST_F(ToolbarEndToEnd, BindingsOutliveTheResetAndAnEarlierCodeHolderIsFreed) {
   EXPECT_EQ(key.rfind(KeyBody(2, 20), 0), 0u) << key;
 }
 
+// The bar spans the client area whatever the window's width; the buttons keep their places.
+TEST_F(ToolbarEndToEnd, ResizedMainWindowStretchesTheBarAndKeepsTheButtons) {
+  StartConnected({{"toolbarsize", "1"}});
+  ShowReceivingScreen();
+  for (const int width : {300, 200}) {
+    ASSERT_TRUE(probe_.Move(main_.handle, main_.x, main_.y, width, main_.height)) << probe_.LastError();
+    std::optional<WindowInfo> bar;
+    ASSERT_TRUE(WaitWindows([&](const WindowList& windows) {
+      bar = Bar(windows);
+      const auto page = ShownPage(windows);
+      return main_.width == width && bar && bar->width == main_.clientWidth && page &&
+             page->width == main_.clientWidth && Buttons(windows, buttons_);
+    })) << "width " << width << "\n" << Describe(windows_);
+    EXPECT_EQ(bar->height, 43);
+    EXPECT_EQ(buttons_[kClear].XIn(*bar), 176);
+    EXPECT_EQ(ShownPage(windows_)->YIn(main_), 43);
+  }
+}
+
 TEST_F(ToolbarEndToEnd, NegativeSizeBuildsNoBarAndThePageStartsAtTheTop) {
   StartConnected({{"toolbarsize", "-1"}});
   ShowReceivingScreen();
