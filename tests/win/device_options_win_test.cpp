@@ -144,7 +144,7 @@ TEST_F(SerialPortDialogTest, OpensWithTheListsAndTheFileValuesSelected) {
 }
 
 TEST_F(SerialPortDialogTest, UnknownBaudShowsTheDefaultAndOkStoresIt) {
-  WriteFile([](CSettings& s) { s.set_serial(SerialLine{u"COM2:", u"12345", u"", u"None", u"1"}); });
+  WriteFile([](CSettings& s) { s.set_serial(SerialLine{u"COM2:", u"12345", u"9", u"None", u"1"}); });
   OpenSerialPort();
   EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_BAUD), L"9600");
   EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_DATA_BITS), L"8");
