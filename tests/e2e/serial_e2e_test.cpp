@@ -214,6 +214,65 @@ TEST_F(SerialEndToEnd, HostSerialOutputReachesTheDeviceFramedAndInOrder) {
   EXPECT_EQ(device_.ReadFor(Millis(500)), "");
 }
 
+TEST_F(SerialEndToEnd, ScanWhileNoCurrentPageExistsIsDropped) {
+  StartWithDevice(false);
+  SendScreen(ScanScreen({10}));
+  ASSERT_TRUE(Settled(20).has_value()) << Describe(windows_);
+  // The host addresses a page that does not exist: a scan has nowhere to go.
+  SendScreen(ScreenBuilder().SelectPage(40).FocusAndUnlock(20));
+  ASSERT_TRUE(WaitUnlocked());
+  ASSERT_TRUE(device_.Write(Scan("NOWHERE")));
+  EXPECT_TRUE(host_.NothingArrives(Millis(1500)));
+  SendScreen(ScreenBuilder().SelectPage(0).FocusAndUnlock(20));
+  const auto entry = Settled(20);
+  ASSERT_TRUE(entry.has_value()) << Describe(windows_);
+  ASSERT_TRUE(probe_.Keys(entry->handle, {"enter"})) << probe_.LastError();
+  EXPECT_EQ(NextBody(), EnterResponse(20, {}));
+  // The next scan finds the page again.
+  SendScreen(ScreenBuilder().FocusAndUnlock(20));
+  ASSERT_TRUE(WaitUnlocked());
+  ASSERT_TRUE(device_.Write(Scan("HERE\r")));
+  EXPECT_EQ(NextBody(Millis(8000)), EnterResponse(20, {{21, "HERE"}}));
+}
+
+TEST_F(SerialEndToEnd, SerialInOffLeavesScansOnTheLineWhileOutputFlows) {
+  ASSERT_TRUE(device_.Start(kCom)) << device_.Error();
+  IniEntries settings = SerialSettings(false);
+  for (auto& [key, value] : settings)
+    if (key == "serialfeature") value = "false,2,3,true,0,0";  // serial in off, output without framing
+  StartConnected(settings);
+  SendScreen(ScanScreen({10}));
+  ASSERT_TRUE(Settled(20).has_value()) << Describe(windows_);
+  ASSERT_TRUE(device_.Write(Scan("IGNORED\r")));
+  EXPECT_TRUE(host_.NothingArrives(Millis(1500)));
+  SendScreen(ScreenBuilder().SerialOut(1, "OUT"));
+  EXPECT_EQ(device_.Read(4, Millis(5000)), "OUT\r");
+  const auto entry = Settled(20);
+  ASSERT_TRUE(entry.has_value()) << Describe(windows_);
+  ASSERT_TRUE(probe_.Keys(entry->handle, {"enter"})) << probe_.LastError();
+  EXPECT_EQ(NextBody(), EnterResponse(20, {}));
+}
+
+TEST_F(SerialEndToEnd, ClosingWithThePortOpenEndsPromptlyAndKeepsTheSerialSettings) {
+  StartWithDevice(true);
+  SendScreen(ScanScreen({10}));
+  ASSERT_TRUE(Settled(20).has_value()) << Describe(windows_);
+  ASSERT_TRUE(device_.Write(Scan("LAST")));
+  ASSERT_EQ(NextBody(Millis(8000)), SerialInputResponse("LAST"));
+  const auto started = SteadyClock::now();
+  ASSERT_TRUE(probe_.Post(main_.handle, kWmClose, 0, 0));
+  const auto status = terminal_.WaitExit(Millis(10000));
+  ASSERT_TRUE(status.has_value()) << "the terminal did not exit";
+  EXPECT_EQ(*status, 0);
+  EXPECT_LT(SteadyClock::now() - started, Millis(5000));
+  // The settings file written at the end carries the serial settings as they were read.
+  const std::string ini = terminal_.ReadIni();
+  EXPECT_EQ(IniValue(ini, "serial"), "\"COM7:,9600,8,None,1\"") << ini;
+  EXPECT_EQ(IniValue(ini, "serialfeature"), "true,2,3,true,28,29") << ini;
+  EXPECT_EQ(IniValue(ini, "serialcommand"), "true") << ini;
+  EXPECT_EQ(IniValue(ini, "serialReadIntervalTimeout"), "100") << ini;
+}
+
 TEST_F(SerialEndToEnd, PortLinkPointingNowhereLeavesTheTerminalServingScreens) {
   ComLink link;
   ASSERT_TRUE(link.Create(kCom, "/nonexistent/vantor-serial-device"));
