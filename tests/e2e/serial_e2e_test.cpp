@@ -125,8 +125,9 @@ TEST_F(SerialEndToEnd, FieldModeScanFillsSerialFieldsInTurnAndEnterSendsThem) {
   const auto first = Control(windows_, 21);
   const auto second = Control(windows_, 22);
   ASSERT_TRUE(first && second) << Describe(windows_);
-  // Noise around the scan (a line end after the end byte) is not part of it.
-  ASSERT_TRUE(device_.Write("\r\n" + Scan("ABCDEFGH") + "\r\n"));
+  // Noise around the scan (a line end after the end byte) is not part of it. The scan's bytes are text
+  // of the system code page (0xC9 is E acute there), as the host gets it back.
+  ASSERT_TRUE(device_.Write("\r\n" + Scan("ABCD\xC9" "FGH") + "\r\n"));
   // Three characters fill the first field; the rest go on into the next one.
   EXPECT_TRUE(ShowsText(*second)) << "the scan did not reach the second serial field";
   EXPECT_TRUE(ShowsText(*first));
@@ -134,7 +135,7 @@ TEST_F(SerialEndToEnd, FieldModeScanFillsSerialFieldsInTurnAndEnterSendsThem) {
   // The serial fields are not the operator's: typing goes to field 20.
   ASSERT_TRUE(probe_.Type(entry->handle, "7")) << probe_.LastError();
   ASSERT_TRUE(probe_.Keys(0, {"enter"})) << probe_.LastError();
-  EXPECT_EQ(NextBody(), EnterResponse(20, {{20, "7"}, {21, "ABC"}, {22, "DEFGH"}}));
+  EXPECT_EQ(NextBody(), EnterResponse(20, {{20, "7"}, {21, "ABC"}, {22, "D\xC9" "FGH"}}));
 }
 
 TEST_F(SerialEndToEnd, ScanWithCarriageReturnSendsEnterWithTheScannedData) {
@@ -186,6 +187,24 @@ TEST_F(SerialEndToEnd, CommandModeSendsScansToTheHostAlsoWhileTheKeyboardIsLocke
   ASSERT_TRUE(device_.Write(Scan(longScan)));
   EXPECT_EQ(NextBody(Millis(8000)), SerialInputResponse(longScan.substr(0, 207)));
   EXPECT_EQ(NextBody(Millis(8000)), SerialInputResponse(longScan.substr(207)));
+}
+
+TEST_F(SerialEndToEnd, CommandModePassesBytesAsTheyAreAndSurvivesBadScans) {
+  StartWithDevice(true);
+  SendScreen(ScanScreen({10}));
+  ASSERT_TRUE(Settled(20).has_value()) << Describe(windows_);
+  // Bytes go to the host unconverted; a zero byte ends what a response can carry.
+  ASSERT_TRUE(device_.Write(Scan("\xC9\xFE" "1")));
+  EXPECT_EQ(NextBody(Millis(8000)), SerialInputResponse("\xC9\xFE" "1"));
+  ASSERT_TRUE(device_.Write(Scan(std::string("AB\0CD", 5))));
+  EXPECT_EQ(NextBody(Millis(8000)), SerialInputResponse("AB"));
+  // A scan that never ends is dropped whole once it grows past anything a device sends, and bytes before
+  // the next start byte are noise: the next good scan gets through, and nothing else does.
+  ASSERT_TRUE(device_.Write(kScanStart + std::string(5000, 'X')));
+  ASSERT_TRUE(device_.Write("garbage" + Scan("OK")));
+  EXPECT_EQ(NextBody(Millis(8000)), SerialInputResponse("OK"));
+  EXPECT_TRUE(host_.NothingArrives(Millis(1000)));
+  EXPECT_TRUE(terminal_.Running());
 }
 
 TEST_F(SerialEndToEnd, HostSerialOutputReachesTheDeviceFramedAndInOrder) {
