@@ -18,18 +18,6 @@ namespace fs = std::filesystem;
 
 // ---- Serial port options ------------------------------------------------------------------------
 
-TEST(SerialPortOptionsTest, ListsHoldTheEntriesInOrderWithTheirDefaults) {
-  ASSERT_EQ(kBaudChoices.count, 15);
-  EXPECT_EQ(kBaudChoices.entries[0], u"110");
-  EXPECT_EQ(kBaudChoices.entries[14], u"256000");
-  EXPECT_EQ(kBaudChoices.entries[kBaudChoices.defaultIndex], u"9600");
-  EXPECT_EQ(kDataBitsChoices.entries[kDataBitsChoices.defaultIndex], u"8");
-  EXPECT_EQ(kParityChoices.entries[kParityChoices.defaultIndex], u"None");
-  EXPECT_EQ(kParityChoices.entries[0], u"Even");
-  EXPECT_EQ(kStopBitsChoices.entries[kStopBitsChoices.defaultIndex], u"1");
-  EXPECT_EQ(kStopBitsChoices.entries[1], u"1.5");
-}
-
 TEST(SerialPortOptionsTest, StoredTextSelectsItsEntryExactlyOrElseTheDefault) {
   EXPECT_EQ(ChoiceIndexFor(kBaudChoices, u"19200"), 8);
   EXPECT_EQ(ChoiceIndexFor(kBaudChoices, u"12345"), 6);
