@@ -9,58 +9,15 @@
 #include <set>
 #include <string>
 
+#include "app_fixture_win.h"
 #include "common/gdi_win.h"
 
 namespace vantor {
 namespace {
 
+using namespace wintest;
+
 constexpr wchar_t kHostClass[] = L"VantorIndicatorTestHost";
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
-// Pumps messages until the condition holds or the time is up.
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (std::chrono::steady_clock::now() < end) {
-    Pump();
-    if (done()) return true;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-  Pump();
-  return done();
-}
-
-std::wstring TitleOf(HWND window) {
-  wchar_t text[64] = {};
-  GetWindowTextW(window, text, 64);
-  return text;
-}
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
-}
-RECT RectInParent(HWND window) {
-  RECT r{};
-  GetWindowRect(window, &r);
-  MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-COLORREF ResourcePixel(int resource, int x, int y) {
-  gdi::Bitmap bitmap(static_cast<HBITMAP>(
-      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, 0)));
-  if (!bitmap) return CLR_INVALID;
-  gdi::WindowDc screen(nullptr);
-  gdi::MemoryDc dc(screen.get());
-  gdi::Select select(dc.get(), bitmap.get());
-  return GetPixel(dc.get(), x, y);
-}
 
 class IndicatorWindow : public ::testing::Test {
  protected:

@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "common/gdi_win.h"
+#include "controls/field.h"
+
 namespace vantor::wintest {
 
 // Vantor.exe of the same build (beside the test program), loaded as a data file for its resources.
@@ -90,6 +93,43 @@ inline std::string ReadFileBytes(const std::filesystem::path& path) {
   while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
   CloseHandle(file);
   return text;
+}
+
+// Window facts the tests compare.
+inline std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+inline std::wstring TitleOf(HWND window) {
+  wchar_t text[256] = {};
+  GetWindowTextW(window, text, 256);
+  return text;
+}
+inline RECT RectInParent(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+inline HWND Hwnd(const CField& field) { return reinterpret_cast<HWND>(field.window); }
+
+// A pixel of what the window shows now (its pending paint done first).
+inline COLORREF PixelOf(HWND window, int x, int y) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  gdi::WindowDc dc(window);
+  return GetPixel(dc.get(), x, y);
+}
+
+// A pixel of a bitmap resource of the running test program.
+inline COLORREF ResourcePixel(int resource, int x, int y) {
+  gdi::Bitmap bitmap(static_cast<HBITMAP>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, 0)));
+  if (!bitmap) return CLR_INVALID;
+  gdi::WindowDc screen(nullptr);
+  gdi::MemoryDc dc(screen.get());
+  gdi::Select select(dc.get(), bitmap.get());
+  return GetPixel(dc.get(), x, y);
 }
 
 struct RecordedMessage {

@@ -19,7 +19,7 @@
 namespace vantor {
 namespace {
 
-HWND Hwnd(const CField& field) { return reinterpret_cast<HWND>(field.window); }
+using namespace wintest;
 
 class ButtonControlsTest : public ::testing::Test {
  protected:
@@ -253,12 +253,6 @@ TEST_F(ButtonControlsTest, WindowWithoutRecordPassesMessagesOn) {
 }
 
 // ---- painting ------------------------------------------------------------------------------------
-
-COLORREF PixelOf(HWND window, int x, int y) {
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-  gdi::WindowDc dc(window);
-  return GetPixel(dc.get(), x, y);
-}
 
 TEST_F(ButtonControlsTest, PushButtonDrawsOutlineGradientAndOpenCorners) {
   CField& button = Add(1, 1, 8, kModeInput, kTypeButton, u"");

@@ -16,7 +16,7 @@
 namespace vantor {
 namespace {
 
-HWND Hwnd(const CField& field) { return reinterpret_cast<HWND>(field.window); }
+using namespace wintest;
 
 bool PutClipboardText(HWND owner, const std::wstring& text) {
   if (!OpenClipboard(owner)) return false;

@@ -18,7 +18,7 @@
 namespace vantor {
 namespace {
 
-HWND Hwnd(const CField& field) { return reinterpret_cast<HWND>(field.window); }
+using namespace wintest;
 
 class FixedTextTest : public ::testing::Test {
  protected:

@@ -29,6 +29,8 @@
 namespace vantor {
 namespace {
 
+using namespace wintest;
+
 using testing_support::HostRecord;
 using testing_support::ScreenBuilder;
 using testing_support::TestHost;
@@ -48,12 +50,6 @@ struct DialogCall {
   int soundEvent;
   bool windowExisted;
 };
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[32] = {};
-  GetClassNameW(window, name, 32);
-  return name;
-}
 
 UINT FirstMenuCommand(HWND window) { return GetMenuItemID(GetSubMenu(GetMenu(window), 0), 0); }
 int MenuItemCount(HWND window) { return GetMenuItemCount(GetSubMenu(GetMenu(window), 0)); }

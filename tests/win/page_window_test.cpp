@@ -17,26 +17,9 @@
 namespace vantor {
 namespace {
 
-std::wstring ClassOf(HWND window) {
-  wchar_t name[32] = {};
-  GetClassNameW(window, name, 32);
-  return name;
-}
+using namespace wintest;
 
-std::wstring TitleOf(HWND window) {
-  wchar_t text[64] = {};
-  GetWindowTextW(window, text, 64);
-  return text;
-}
 
-RECT RectInParent(HWND window) {
-  RECT rect{};
-  GetWindowRect(window, &rect);
-  MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
-
-HWND Hwnd(const CField& field) { return reinterpret_cast<HWND>(field.window); }
 
 class PageWindowTest : public ::testing::Test {
  protected:

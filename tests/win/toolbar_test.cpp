@@ -8,10 +8,13 @@
 #include <vector>
 
 #include "app/vdx_messages.h"
+#include "app_fixture_win.h"
 #include "common/gdi_win.h"
 
 namespace vantor {
 namespace {
+
+using namespace wintest;
 
 constexpr wchar_t kHostClass[] = L"VantorToolbarTestHost";
 
@@ -29,44 +32,6 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
-}
-std::wstring TitleOf(HWND window) {
-  wchar_t text[64] = {};
-  GetWindowTextW(window, text, 64);
-  return text;
-}
-RECT RectInParent(HWND window) {
-  RECT r{};
-  GetWindowRect(window, &r);
-  MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-COLORREF PixelOf(HWND window, int x, int y) {
-  gdi::WindowDc dc(window);
-  return GetPixel(dc.get(), x, y);
-}
-// A pixel of a bitmap resource of this program.
-COLORREF ResourcePixel(int resource, int x, int y) {
-  gdi::Bitmap bitmap(static_cast<HBITMAP>(
-      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, 0)));
-  if (!bitmap) return CLR_INVALID;
-  gdi::WindowDc screen(nullptr);
-  gdi::MemoryDc dc(screen.get());
-  gdi::Select select(dc.get(), bitmap.get());
-  return GetPixel(dc.get(), x, y);
-}
 COLORREF Greyed(COLORREF c) {
   const toolbar::Rgb g = toolbar::GreyedColour({GetRValue(c), GetGValue(c), GetBValue(c)});
   return RGB(g.r, g.g, g.b);
