@@ -74,12 +74,21 @@ void CentreDialogOverOwner(HWND dialog) {
   } else {
     GetWindowRect(GetDesktopWindow(), &area);
   }
+  // A main window near the screen's edge must not push the dialog's buttons out of reach.
+  RECT work{};
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoW(MonitorFromRect(&area, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    work = monitor.rcWork;
+  } else {
+    GetWindowRect(GetDesktopWindow(), &work);
+  }
   RECT box{};
   GetWindowRect(dialog, &box);
   int left = 0;
   int top = 0;
   CentreOver(PixelRect{area.left, area.top, area.right, area.bottom}, box.right - box.left, box.bottom - box.top,
-             &left, &top);
+             PixelRect{work.left, work.top, work.right, work.bottom}, &left, &top);
   SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

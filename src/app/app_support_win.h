@@ -35,8 +35,8 @@ std::wstring LoadResourceString(HINSTANCE instance, UINT id);
 // The text of a window (an edit box, a static) in full.
 std::wstring WindowText(HWND window);
 
-// Centres a dialog over its owner's client area (over the desktop without an owner),
-// keeping its left and top edges at 0 or more.
+// Centres a dialog over its owner's client area (over the desktop without an owner), kept inside
+// the work area of the owner's monitor.
 void CentreDialogOverOwner(HWND dialog);
 
 // Switches the device's bar-code scanner; this platform has none: does nothing, returns its argument.

@@ -1,6 +1,8 @@
 // Platform-neutral rules of the program frame.
 #include "app/window_rules.h"
 
+#include <algorithm>
+
 #include "app/resource_ids.h"
 
 namespace vantor {
@@ -33,12 +35,15 @@ std::u16string SettingsPathInDirectory(std::u16string_view directory) {
 
 int MenuForMode(bool adminMode) { return adminMode ? IDR_MENU_ADMIN : IDR_MENU_USER; }
 
-void CentreOver(const PixelRect& area, int width, int height, int* left, int* top) {
+void CentreOver(const PixelRect& area, int width, int height, const PixelRect& screen, int* left, int* top) {
   // 64-bit arithmetic: rectangles near the int limits must not overflow.
-  const long long x = area.left + (area.Width() - width) / 2;
-  const long long y = area.top + (area.Height() - height) / 2;
-  *left = x < 0 ? 0 : static_cast<int>(x > 0x7FFFFFFF ? 0x7FFFFFFF : x);
-  *top = y < 0 ? 0 : static_cast<int>(y > 0x7FFFFFFF ? 0x7FFFFFFF : y);
+  auto place = [](long long centred, long long size, long long low, long long high) {
+    if (centred + size > high) centred = high - size;
+    if (centred < low) centred = low;
+    return static_cast<int>(std::clamp(centred, -0x80000000LL, 0x7FFFFFFFLL));
+  };
+  *left = place(static_cast<long long>(area.left) + (area.Width() - width) / 2, width, screen.left, screen.right);
+  *top = place(static_cast<long long>(area.top) + (area.Height() - height) / 2, height, screen.top, screen.bottom);
 }
 
 int SoundEventForCommand(int command) {

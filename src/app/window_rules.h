@@ -42,8 +42,9 @@ struct PixelRect {
   long long Height() const { return static_cast<long long>(bottom) - top; }
 };
 
-// Top-left corner that centres a box of the given size over an area, never left of or above 0.
-void CentreOver(const PixelRect& area, int width, int height, int* left, int* top);
+// Top-left corner that centres a box of the given size over an area, moved back inside the screen's
+// work area (its top-left corner wins when the box is larger than the screen).
+void CentreOver(const PixelRect& area, int width, int height, const PixelRect& screen, int* left, int* top);
 
 // What the main window does after a menu command it handled.
 struct CommandFollowUp {

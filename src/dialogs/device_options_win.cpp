@@ -20,30 +20,6 @@ DeviceOptionsDialogState* StateOf(HWND dialog) {
   return reinterpret_cast<DeviceOptionsDialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
 }
 
-// Centred over the owner, then moved back inside the work area of its monitor: a main window near the
-// screen's edge must not push the dialog's buttons out of reach.
-void PlaceDialog(HWND dialog) {
-  CentreDialogOverOwner(dialog);
-  RECT box{};
-  GetWindowRect(dialog, &box);
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  if (!GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor)) return;
-  const RECT& work = monitor.rcWork;
-  long long left = box.left;
-  long long top = box.top;
-  const long long width = static_cast<long long>(box.right) - box.left;
-  const long long height = static_cast<long long>(box.bottom) - box.top;
-  if (left + width > work.right) left = static_cast<long long>(work.right) - width;
-  if (top + height > work.bottom) top = static_cast<long long>(work.bottom) - height;
-  if (left < work.left) left = work.left;
-  if (top < work.top) top = work.top;
-  if (left != box.left || top != box.top) {
-    SetWindowPos(dialog, nullptr, static_cast<int>(left), static_cast<int>(top), 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-}
-
 std::u16string ItemText(HWND dialog, int id) { return FromWide(WindowText(GetDlgItem(dialog, id))); }
 
 void SetItemText(HWND dialog, int id, const std::u16string& text) { SetDlgItemTextW(dialog, id, Wide(text)); }
@@ -111,7 +87,7 @@ constexpr PortCombo kPortCombos[] = {{IDC_SERIAL_BAUD, &kBaudChoices},
                                      {IDC_SERIAL_STOP_BITS, &kStopBitsChoices}};
 
 void InitSerialPort(HWND dialog, DeviceOptionsDialogState* state) {
-  PlaceDialog(dialog);
+  CentreDialogOverOwner(dialog);
   const SerialPortView view = OpenSerialPortOptions(*state->settings);
   const int selected[] = {view.baud, view.dataBits, view.parity, view.stopBits};
   for (std::size_t i = 0; i < std::size(kPortCombos); ++i) {
@@ -136,7 +112,7 @@ void OkSerialPort(HWND dialog, DeviceOptionsDialogState* state) {
 // ---- Serial Feature Options ---------------------------------------------------------------------
 
 void InitSerialFeature(HWND dialog, DeviceOptionsDialogState* state) {
-  PlaceDialog(dialog);
+  CentreDialogOverOwner(dialog);
   LimitNumber(dialog, IDC_SERIAL_PORT, IDC_SERIAL_PORT_SPIN, kPortTextMax, kPortMin, kPortMax);
   LimitNumber(dialog, IDC_SERIAL_SI_PREFIX, IDC_SERIAL_SI_PREFIX_SPIN, kFramingTextMax, kFramingMin, kFramingMax);
   LimitNumber(dialog, IDC_SERIAL_SI_SUFFIX, IDC_SERIAL_SI_SUFFIX_SPIN, kFramingTextMax, kFramingMin, kFramingMax);
@@ -179,7 +155,7 @@ void OkSerialFeature(HWND dialog, DeviceOptionsDialogState* state) {
 // ---- Sound Options ------------------------------------------------------------------------------
 
 void InitSound(HWND dialog, DeviceOptionsDialogState* state) {
-  PlaceDialog(dialog);
+  CentreDialogOverOwner(dialog);
   SetWindowTextW(dialog, Wide(std::u16string(SoundDialogTitle(state->soundEvent))));
   LimitNumber(dialog, IDC_SOUND_FREQUENCY, IDC_SOUND_FREQUENCY_SPIN, kFrequencyTextMax, kFrequencyMin, kFrequencyMax);
   LimitNumber(dialog, IDC_SOUND_DURATION, IDC_SOUND_DURATION_SPIN, kDurationTextMax, kDurationMin, kDurationMax);

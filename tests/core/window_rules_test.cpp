@@ -47,22 +47,27 @@ TEST(WindowRulesTest, MenuFollowsMode) {
   EXPECT_EQ(MenuForMode(false), 204);
 }
 
-TEST(WindowRulesTest, CentringKeepsTopLeftOnScreen) {
+TEST(WindowRulesTest, CentringKeepsTheDialogOnTheScreen) {
   int left = -1;
   int top = -1;
-  CentreOver(PixelRect{0, 0, 240, 320}, 100, 60, &left, &top);
+  const PixelRect screen{0, 0, 640, 480};
+  CentreOver(PixelRect{0, 0, 240, 320}, 100, 60, screen, &left, &top);
   EXPECT_EQ(left, 70);
   EXPECT_EQ(top, 130);
-  CentreOver(PixelRect{100, 50, 340, 370}, 100, 60, &left, &top);
+  CentreOver(PixelRect{100, 50, 340, 370}, 100, 60, screen, &left, &top);
   EXPECT_EQ(left, 170);
   EXPECT_EQ(top, 180);
-  // A dialog wider and taller than its owner would start left of and above the screen.
-  CentreOver(PixelRect{0, 0, 240, 320}, 400, 500, &left, &top);
+  // An owner at the bottom-right corner: the dialog moves up and left until it fits.
+  CentreOver(PixelRect{500, 300, 740, 620}, 200, 150, screen, &left, &top);
+  EXPECT_EQ(left, 440);
+  EXPECT_EQ(top, 330);
+  // A dialog larger than the screen keeps its title bar and top-left corner on it.
+  CentreOver(PixelRect{0, 0, 240, 320}, 700, 500, screen, &left, &top);
   EXPECT_EQ(left, 0);
   EXPECT_EQ(top, 0);
-  CentreOver(PixelRect{-2147483647 - 1, -2147483647 - 1, 2147483647, 2147483647}, 10, 10, &left, &top);
-  EXPECT_GE(left, 0);
-  EXPECT_GE(top, 0);
+  CentreOver(PixelRect{-2147483647 - 1, -2147483647 - 1, 2147483647, 2147483647}, 10, 10, screen, &left, &top);
+  EXPECT_EQ(left, 0);
+  EXPECT_EQ(top, 0);
 }
 
 TEST(WindowRulesTest, EveryHandledCommandPutsTheFocusBackExceptUserModeAndAClosingExit) {
