@@ -127,18 +127,6 @@ TEST_F(DisplayOptionsDialogTest, ScannerOkStoresTheOptionsInEitherModeAndWritesT
   EXPECT_FALSE(settings_->ScannerModeCallBack());
 }
 
-TEST_F(DisplayOptionsDialogTest, ScannerCancelStoresNothing) {
-  StoreFile([](CSettings&) {});
-  Open(CreateScannerOptionsDialog);
-  Click(IDC_SCANNER_WEDGE);
-  Click(IDC_SCANNER_OVERWRITE);
-  Press(IDCANCEL);
-  EXPECT_EQ(state_.result, 0);
-  EXPECT_TRUE(settings_->ScannerModeCallBack());
-  EXPECT_TRUE(settings_->scanneroverwritefield());
-  EXPECT_EQ(FileBytes(), fileBefore_);
-}
-
 // ---- Screen Options -----------------------------------------------------------------------------
 
 TEST_F(DisplayOptionsDialogTest, ScreenOpensWithTheFilesValuesAndLimits) {
@@ -295,17 +283,6 @@ TEST_F(DisplayOptionsDialogTest, FieldOkFiltersTheNumericsAndWritesTheFile) {
   EXPECT_TRUE(reread.UnderlineFixedTextMode());
 }
 
-TEST_F(DisplayOptionsDialogTest, FieldCancelStoresNothing) {
-  StoreFile([](CSettings&) {});
-  Open(CreateFieldOptionsDialog);
-  Click(IDC_FIELD_ENTER_F0);
-  SetDlgItemTextW(dialog_, IDC_FIELD_NUMERICS, L"9");
-  Press(IDCANCEL);
-  EXPECT_TRUE(settings_->fieldentertof0());
-  EXPECT_EQ(settings_->fieldnumericvalue(), u"0123456789+-%*/.$");
-  EXPECT_EQ(FileBytes(), fileBefore_);
-}
-
 // ---- Font Options -------------------------------------------------------------------------------
 
 TEST_F(DisplayOptionsDialogTest, FontListsEachInstalledFamilyOnceSortedWithTheStoredOneSelected) {
@@ -321,6 +298,11 @@ TEST_F(DisplayOptionsDialogTest, FontListsEachInstalledFamilyOnceSortedWithTheSt
   EXPECT_EQ(ItemText(dialog_, IDC_FONT_SIZE), L"11");
   EXPECT_EQ(Limit(dialog_, IDC_FONT_SIZE), 2);
   EXPECT_EQ(ItemText(dialog_, IDC_FONT_CELL_WIDTH), L"3");
+  // The additional width takes digits only.
+  HWND width = GetDlgItem(dialog_, IDC_FONT_CELL_WIDTH);
+  SetFocus(width);
+  SendMessageW(width, WM_CHAR, L'x', 1);
+  EXPECT_EQ(WindowText(width), L"3");
   EXPECT_TRUE(Checked(dialog_, IDC_FONT_AUTOSIZE));
   EXPECT_TRUE(Checked(dialog_, IDC_FONT_UPPER_CASE));
   HWND combo = GetDlgItem(dialog_, IDC_FONT_NAME);
@@ -372,18 +354,6 @@ TEST_F(DisplayOptionsDialogTest, FontOkStoresTheTypedNumbersAndTheChosenFamily) 
   EXPECT_NE(FileBytes().find("CharacterCellAdditionalWidth=09\r\n"), std::string::npos);
 }
 
-TEST_F(DisplayOptionsDialogTest, FontCancelStoresNothing) {
-  StoreFile([](CSettings& s) { s.set_fontname(u"Courier New"); });
-  Open(CreateFontOptionsDialog);
-  SendDlgItemMessageW(dialog_, IDC_FONT_NAME, CB_SETCURSEL, 0, 0);
-  SetDlgItemTextW(dialog_, IDC_FONT_SIZE, L"30");
-  Press(IDCANCEL);
-  EXPECT_EQ(state_.result, 0);
-  EXPECT_EQ(settings_->fontname(), u"Courier New");
-  EXPECT_EQ(settings_->fontpointsize(), 9);
-  EXPECT_EQ(FileBytes(), fileBefore_);
-}
-
 // ---- all four -----------------------------------------------------------------------------------
 
 TEST_F(DisplayOptionsDialogTest, EachFitsTheScreenAndOpensCentredOverItsOwner) {
@@ -427,6 +397,43 @@ TEST_F(DisplayOptionsDialogTest, EachFitsTheScreenAndOpensCentredOverItsOwner) {
     GetWindowRect(dialog_, &box);
     EXPECT_GE(box.left, 0);
     EXPECT_GE(box.top, 0);
+    DestroyWindow(dialog_);
+  }
+}
+
+TEST_F(DisplayOptionsDialogTest, CancelStoresNothingInAnyOfThem) {
+  StoreFile([](CSettings& s) { s.set_fontname(u"Courier New"); });
+  struct Change {
+    CreateFn create;
+    void (*change)(HWND dialog);
+  };
+  const Change changes[] = {
+      {CreateScannerOptionsDialog,
+       [](HWND d) {
+         SendDlgItemMessageW(d, IDC_SCANNER_WEDGE, BM_CLICK, 0, 0);
+         SendDlgItemMessageW(d, IDC_SCANNER_OVERWRITE, BM_CLICK, 0, 0);
+       }},
+      {CreateScreenOptionsDialog, [](HWND d) { SetDlgItemTextW(d, IDC_SCREEN_COLS, L"20"); }},
+      {CreateFieldOptionsDialog,
+       [](HWND d) {
+         SendDlgItemMessageW(d, IDC_FIELD_ENTER_F0, BM_CLICK, 0, 0);
+         SetDlgItemTextW(d, IDC_FIELD_NUMERICS, L"9");
+       }},
+      {CreateFontOptionsDialog,
+       [](HWND d) {
+         SendDlgItemMessageW(d, IDC_FONT_NAME, CB_SETCURSEL, 0, 0);
+         SetDlgItemTextW(d, IDC_FONT_SIZE, L"30");
+       }},
+  };
+  const std::string before = settings_->SettingsText();
+  for (const Change& c : changes) {
+    Open(c.create);
+    ASSERT_EQ(settings_->SettingsText(), before);
+    c.change(dialog_);
+    Press(IDCANCEL);
+    EXPECT_EQ(state_.result, 0) << WindowText(dialog_).c_str();
+    EXPECT_EQ(settings_->SettingsText(), before) << WindowText(dialog_).c_str();
+    EXPECT_EQ(FileBytes(), fileBefore_) << WindowText(dialog_).c_str();
     DestroyWindow(dialog_);
   }
 }
