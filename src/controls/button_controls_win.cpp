@@ -171,27 +171,16 @@ void OnTap(HWND window, CField& field, const PageWindowState& page, ButtonKind k
 
 LRESULT ButtonFamilyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, ButtonKind kind) {
   if (message == WM_CREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
-    auto* field = static_cast<CField*>(create->lpCreateParams);
-    const PageWindowState* page = PageStateOf(create->hwndParent);
-    if (field == nullptr || page == nullptr || page->settings == nullptr) {
-      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-      return 0;
-    }
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(field));
-    FillButtonColours(*field, *page->settings);
-    if (kind == ButtonKind::Button) field->checked = 0;
+    const ControlContext context = AttachControlAtCreate(window, lparam);
+    if (!context) return 0;
+    FillButtonColours(*context.field, *context.page->settings);
+    if (kind == ButtonKind::Button) context.field->checked = 0;
     return 0;
   }
-  CField* field = FieldOfControl(window);
-  PageWindowState* page = field != nullptr ? PageStateOfControl(window) : nullptr;
-  if (field == nullptr || page == nullptr || page->page == nullptr || page->settings == nullptr) {
-    if (message == WM_CLOSE) {
-      DestroyWindow(window);
-      return 0;
-    }
-    return DefWindowProcW(window, message, wparam, lparam);
-  }
+  const ControlContext context = ControlContextOf(window);
+  if (!context) return OrphanControlMessage(window, message, wparam, lparam);
+  CField* field = context.field;
+  PageWindowState* page = context.page;
   const bool shown = page->page->shown;
   switch (message) {
     case WM_DESTROY:

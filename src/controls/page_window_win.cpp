@@ -173,6 +173,33 @@ CField* FieldOfControl(HWND control) {
   return control != nullptr ? reinterpret_cast<CField*>(GetWindowLongPtrW(control, GWLP_USERDATA)) : nullptr;
 }
 
+ControlContext AttachControlAtCreate(HWND control, LPARAM createParams) {
+  const auto* create = reinterpret_cast<const CREATESTRUCTW*>(createParams);
+  auto* field = static_cast<CField*>(create->lpCreateParams);
+  PageWindowState* page = PageStateOf(create->hwndParent);
+  if (field == nullptr || page == nullptr || page->page == nullptr || page->settings == nullptr) {
+    SetWindowLongPtrW(control, GWLP_USERDATA, 0);
+    return {};
+  }
+  SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(field));
+  return {field, page};
+}
+
+ControlContext ControlContextOf(HWND control) {
+  CField* field = FieldOfControl(control);
+  PageWindowState* page = field != nullptr ? PageStateOfControl(control) : nullptr;
+  if (page == nullptr || page->page == nullptr || page->settings == nullptr) return {};
+  return {field, page};
+}
+
+LRESULT OrphanControlMessage(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_CLOSE) {
+    DestroyWindow(control);
+    return 0;
+  }
+  return DefWindowProcW(control, message, wparam, lparam);
+}
+
 bool PageWindowShown(HWND page) {
   const PageWindowState* state = PageStateOf(page);
   return state != nullptr && state->page->shown;

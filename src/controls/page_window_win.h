@@ -35,6 +35,20 @@ PageWindowState* PageStateOfControl(HWND control);
 // The field record attached to a control window, or null.
 CField* FieldOfControl(HWND control);
 
+// What a control window's procedure works on: its record and its page (both set, or neither).
+struct ControlContext {
+  CField* field = nullptr;
+  PageWindowState* page = nullptr;
+  explicit operator bool() const { return field != nullptr; }
+};
+// At WM_CREATE: attaches the record handed over in the create parameters; nothing is attached and
+// nothing returned when the record, the page or its settings are missing.
+ControlContext AttachControlAtCreate(HWND control, LPARAM createParams);
+// Afterwards: the attached record and its page; nothing once the control or its page is detached.
+ControlContext ControlContextOf(HWND control);
+// A control window without a record does nothing but close itself.
+LRESULT OrphanControlMessage(HWND control, UINT message, WPARAM wparam, LPARAM lparam);
+
 // Creates the control window of a record on its page (class by mode and type); stores it in the
 // record. Null when the record's mode selects no class or the window could not be made.
 HWND CreateControlWindow(HWND page, CField& field, const CSettings& settings);

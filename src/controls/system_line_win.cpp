@@ -76,26 +76,14 @@ void FillSystemColours(CField& field) {
 
 LRESULT CALLBACK SystemLineProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_CREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
-    auto* field = static_cast<CField*>(create->lpCreateParams);
-    const PageWindowState* page = PageStateOf(create->hwndParent);
-    if (field == nullptr || page == nullptr) {
-      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-      return 0;
-    }
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(field));
-    FillSystemColours(*field);
+    const ControlContext context = AttachControlAtCreate(window, lparam);
+    if (context) FillSystemColours(*context.field);
     return 0;
   }
-  CField* field = FieldOfControl(window);
-  PageWindowState* page = field != nullptr ? PageStateOfControl(window) : nullptr;
-  if (field == nullptr || page == nullptr) {
-    if (message == WM_CLOSE) {
-      DestroyWindow(window);
-      return 0;
-    }
-    return DefWindowProcW(window, message, wparam, lparam);
-  }
+  const ControlContext context = ControlContextOf(window);
+  if (!context) return OrphanControlMessage(window, message, wparam, lparam);
+  CField* field = context.field;
+  PageWindowState* page = context.page;
   switch (message) {
     case WM_DESTROY:
       return 0;
