@@ -7,6 +7,7 @@
 
 #include "app/app_support_win.h"
 #include "app/resource_ids.h"
+#include "dialogs/dialog_items_win.h"
 #include "config/settings.h"
 #include "dialogs/device_options.h"
 #include "dialogs/device_options_ids.h"
@@ -19,14 +20,6 @@ namespace {
 DeviceOptionsDialogState* StateOf(HWND dialog) {
   return reinterpret_cast<DeviceOptionsDialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
 }
-
-std::u16string ItemText(HWND dialog, int id) { return FromWide(WindowText(GetDlgItem(dialog, id))); }
-
-void SetItemText(HWND dialog, int id, const std::u16string& text) { SetDlgItemTextW(dialog, id, Wide(text)); }
-
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-
-void Check(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
 
 // An edit box's text limit and the range of the up-down attached to it.
 void LimitNumber(HWND dialog, int edit, int spin, int maxChars, int low, int high) {
@@ -69,10 +62,7 @@ std::u16string SelectedEntry(HWND dialog, int id) {
   return FromWide(text);
 }
 
-void End(HWND dialog, INT_PTR result) {
-  if (DeviceOptionsDialogState* state = StateOf(dialog)) state->result = result;
-  EndDialog(dialog, result);
-}
+void End(HWND dialog, INT_PTR result) { EndWithResult<DeviceOptionsDialogState>(dialog, result); }
 
 // ---- Serial Port Options ------------------------------------------------------------------------
 

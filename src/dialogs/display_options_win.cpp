@@ -9,6 +9,7 @@
 
 #include "app/app_support_win.h"
 #include "app/resource_ids.h"
+#include "dialogs/dialog_items_win.h"
 #include "common/gdi_win.h"
 #include "config/settings.h"
 #include "dialogs/display_options.h"
@@ -24,10 +25,6 @@ DisplayOptionsDialogState* StateOf(HWND dialog) {
   return reinterpret_cast<DisplayOptionsDialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
 }
 
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-void Check(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
-std::u16string ItemText(HWND dialog, int id) { return FromWide(WindowText(GetDlgItem(dialog, id))); }
-void SetItemText(HWND dialog, int id, const std::u16string& text) { SetDlgItemTextW(dialog, id, Wide(text)); }
 void LimitText(HWND dialog, int id, int limit) { SendDlgItemMessageW(dialog, id, EM_SETLIMITTEXT, limit, 0); }
 
 // ---- Scanner Options ----------------------------------------------------------------------------
@@ -215,10 +212,7 @@ void Store(Kind kind, HWND dialog, CSettings& settings) {
   }
 }
 
-void End(HWND dialog, INT_PTR result) {
-  if (DisplayOptionsDialogState* state = StateOf(dialog)) state->result = result;
-  EndDialog(dialog, result);
-}
+void End(HWND dialog, INT_PTR result) { EndWithResult<DisplayOptionsDialogState>(dialog, result); }
 
 template <Kind kKind>
 INT_PTR CALLBACK OptionsProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -8,6 +8,7 @@
 
 #include "app/app_support_win.h"
 #include "app/resource_ids.h"
+#include "dialogs/dialog_items_win.h"
 #include "common/net.h"
 #include "config/settings.h"
 
@@ -94,12 +95,7 @@ void InitDialog(HWND dialog, HostOptionsDialogState* state) {
   SetDlgItemTextW(dialog, IDC_HOST_PING_RESULT, L"");
 }
 
-std::u16string ItemText(HWND dialog, int id) { return FromWide(WindowText(GetDlgItem(dialog, id))); }
-
-void End(HWND dialog, INT_PTR result) {
-  if (HostOptionsDialogState* state = StateOf(dialog)) state->result = result;
-  EndDialog(dialog, result);
-}
+void End(HWND dialog, INT_PTR result) { EndWithResult<HostOptionsDialogState>(dialog, result); }
 
 void OnOk(HWND dialog) {
   HostOptionsDialogState* state = StateOf(dialog);

@@ -16,49 +16,6 @@ const IniEntries kAdmin = {{"KorvathAdminMode", "true"}};
 
 class DeviceOptionsE2eTest : public TerminalTest {
  protected:
-  std::optional<WindowInfo> WaitDialog(const std::string& title, Millis timeout = Millis(10000)) {
-    std::optional<WindowInfo> found;
-    WaitFor(
-        [&] {
-          found.reset();
-          const auto windows = probe_.List();
-          if (!windows) return false;
-          for (const WindowInfo& w : *windows)
-            if (w.depth == 0 && w.visible && w.title == title) found = w;
-          return found.has_value();
-        },
-        timeout, Millis(200));
-    return found;
-  }
-
-  bool Gone(const std::string& title, Millis timeout = Millis(8000)) {
-    return WaitFor(
-        [&] {
-          const auto windows = probe_.List();
-          if (!windows) return false;
-          for (const WindowInfo& w : *windows)
-            if (w.depth == 0 && w.visible && w.title == title) return false;
-          return true;
-        },
-        timeout, Millis(200));
-  }
-
-  std::optional<WindowInfo> Item(const WindowInfo& dialog, long long id) {
-    const auto windows = probe_.List();
-    if (!windows) return std::nullopt;
-    for (const WindowInfo& w : DescendantsOf(*windows, dialog.handle))
-      if (w.id == id) return w;
-    return std::nullopt;
-  }
-
-  bool PopupShown() {
-    const auto windows = probe_.List();
-    if (!windows) return false;
-    for (const WindowInfo& w : *windows)
-      if (w.depth == 0 && w.visible && w.className == "#32768") return true;
-    return false;
-  }
-
   int PopupCount() {
     const auto windows = probe_.List();
     int count = 0;
@@ -72,7 +29,7 @@ class DeviceOptionsE2eTest : public TerminalTest {
   // Two items begin with "&S", so the arrows reach "&Serial settings..." where its letter cannot.
   void OpenFileItem(int downs) {
     ASSERT_TRUE(probe_.Keys(main_.handle, {"alt+f"}));
-    ASSERT_TRUE(WaitFor([&] { return PopupShown(); }, Millis(5000), Millis(200)));
+    ASSERT_TRUE(WaitFor([&] { return MenuOpen(); }, Millis(5000), Millis(200)));
     std::vector<std::string> keys(static_cast<std::size_t>(downs), "down");
     keys.push_back("enter");
     ASSERT_TRUE(probe_.Keys(0, keys));
@@ -81,7 +38,7 @@ class DeviceOptionsE2eTest : public TerminalTest {
   // File > Soun&ds > the event's item (0 Normal .. 7 User 4; the items have no letters of their own).
   void OpenSoundItem(int event) {
     ASSERT_TRUE(probe_.Keys(main_.handle, {"alt+f"}));
-    ASSERT_TRUE(WaitFor([&] { return PopupShown(); }, Millis(5000), Millis(200)));
+    ASSERT_TRUE(WaitFor([&] { return MenuOpen(); }, Millis(5000), Millis(200)));
     ASSERT_TRUE(probe_.Keys(0, {"d"}));
     ASSERT_TRUE(WaitFor([&] { return PopupCount() >= 2; }, Millis(5000), Millis(200)));
     std::vector<std::string> keys(static_cast<std::size_t>(event), "down");

@@ -4,42 +4,10 @@
 namespace vantor::e2e {
 namespace {
 
-using DialogsTest = TerminalTest;
-
-std::optional<WindowInfo> WaitDialog(Probe& probe, const std::string& title, Millis timeout = Millis(8000)) {
-  std::optional<WindowInfo> found;
-  WaitFor(
-      [&] {
-        found.reset();
-        const auto windows = probe.List();
-        if (!windows) return false;
-        for (const WindowInfo& w : *windows)
-          if (w.depth == 0 && w.visible && w.title == title) found = w;
-        return found.has_value();
-      },
-      timeout, Millis(200));
-  return found;
-}
-
-bool Gone(Probe& probe, const std::string& title, Millis timeout = Millis(5000)) {
-  return WaitFor(
-      [&] {
-        const auto windows = probe.List();
-        if (!windows) return false;
-        for (const WindowInfo& w : *windows)
-          if (w.depth == 0 && w.visible && w.title == title) return false;
-        return true;
-      },
-      timeout, Millis(200));
-}
-
-std::optional<WindowInfo> Item(Probe& probe, const WindowInfo& dialog, long long id) {
-  const auto windows = probe.List();
-  if (!windows) return std::nullopt;
-  for (const WindowInfo& w : DescendantsOf(*windows, dialog.handle))
-    if (w.id == id) return w;
-  return std::nullopt;
-}
+class DialogsTest : public TerminalTest {
+ protected:
+  void Login(const std::string& code, const std::string& caption);
+};
 
 bool TapCentre(Probe& probe, const WindowInfo& w) { return probe.Tap(w.x + w.width / 2, w.y + w.height / 2); }
 
@@ -58,17 +26,17 @@ TEST_F(DialogsTest, HostMessageShowsAdvisoryAndOkReturnsTheFocusToTheNamedField)
   SendScreen(TwoEntries());
   ASSERT_TRUE(WaitControl(21).has_value()) << Describe(windows_);
   SendScreen(ScreenBuilder().MessageAt(21, "  Check the pallet"));
-  const auto dialog = WaitDialog(probe_, "Advisory");
+  const auto dialog = WaitDialog("Advisory");
   ASSERT_TRUE(dialog.has_value());
   EXPECT_GE(dialog->x, 0);
   EXPECT_GE(dialog->y, 0);
-  const auto text = Item(probe_, *dialog, 1000);
+  const auto text = Item(*dialog, 1000);
   ASSERT_TRUE(text.has_value());
   EXPECT_EQ(probe_.GetText(text->handle).value_or("<none>"), "Check the pallet");
-  const auto ok = Item(probe_, *dialog, 1);
+  const auto ok = Item(*dialog, 1);
   ASSERT_TRUE(ok.has_value());
   ASSERT_TRUE(TapCentre(probe_, *ok));
-  ASSERT_TRUE(Gone(probe_, "Advisory"));
+  ASSERT_TRUE(Gone("Advisory"));
   const auto field = WaitControl(21);
   ASSERT_TRUE(field.has_value());
   EXPECT_TRUE(WaitFor(
@@ -84,22 +52,22 @@ TEST_F(DialogsTest, PromptAnswerIsSentWithItsLengthAndCancelSendsNothing) {
   SendScreen(TwoEntries());
   ASSERT_TRUE(WaitControl(20).has_value());
   SendScreen(ScreenBuilder().Prompt(10, "Quantity?"));
-  auto dialog = WaitDialog(probe_, "Hey You");
+  auto dialog = WaitDialog("Hey You");
   ASSERT_TRUE(dialog.has_value());
-  auto answer = Item(probe_, *dialog, 1001);
+  auto answer = Item(*dialog, 1001);
   ASSERT_TRUE(answer.has_value());
   ASSERT_TRUE(probe_.SetText(answer->handle, "42"));
   ASSERT_TRUE(probe_.Post(dialog->handle, kWmCommand, 1, 0));
   EXPECT_EQ(NextBody(), std::string("R?") + static_cast<char>(2 + 48) + "42");
 
   SendScreen(ScreenBuilder().Prompt(10, "Again?"));
-  dialog = WaitDialog(probe_, "Hey You");
+  dialog = WaitDialog("Hey You");
   ASSERT_TRUE(dialog.has_value());
-  answer = Item(probe_, *dialog, 1001);
+  answer = Item(*dialog, 1001);
   ASSERT_TRUE(answer.has_value());
   ASSERT_TRUE(probe_.SetText(answer->handle, "7"));
   ASSERT_TRUE(probe_.Post(dialog->handle, kWmCommand, 2, 0));
-  ASSERT_TRUE(Gone(probe_, "Hey You"));
+  ASSERT_TRUE(Gone("Hey You"));
   EXPECT_TRUE(host_.NothingArrives(Millis(1000)));
 }
 
@@ -110,9 +78,9 @@ TEST_F(DialogsTest, LongAnswerUsesTheLongLengthForm) {
   SendScreen(TwoEntries());
   ASSERT_TRUE(WaitControl(20).has_value());
   SendScreen(ScreenBuilder().Prompt(150, "Serials?"));
-  const auto dialog = WaitDialog(probe_, "Hey You");
+  const auto dialog = WaitDialog("Hey You");
   ASSERT_TRUE(dialog.has_value());
-  const auto answer = Item(probe_, *dialog, 1001);
+  const auto answer = Item(*dialog, 1001);
   ASSERT_TRUE(answer.has_value());
   std::string text;
   for (int i = 0; i < 110; ++i) text += "\xC3\xA9";  // 110 x U+00E9: 220 bytes in UTF-8
@@ -129,9 +97,9 @@ TEST_F(DialogsTest, IRecordClosesAnOpenPrompt) {
   SendScreen(TwoEntries());
   ASSERT_TRUE(WaitControl(20).has_value());
   SendScreen(ScreenBuilder().Prompt(5, "Scan?"));
-  ASSERT_TRUE(WaitDialog(probe_, "Hey You").has_value());
+  ASSERT_TRUE(WaitDialog("Hey You").has_value());
   ASSERT_TRUE(host_.SendRecord("I"));
-  EXPECT_TRUE(Gone(probe_, "Hey You", Millis(8000)));
+  EXPECT_TRUE(Gone("Hey You", Millis(8000)));
   // Closed as by Cancel: no prompt reply.
   for (int i = 0; i < 5; ++i) {
     const std::string body = NextBody(Millis(300));
@@ -141,28 +109,17 @@ TEST_F(DialogsTest, IRecordClosesAnOpenPrompt) {
 
 // Opens File > Options... from the user menu, types the code, presses OK and dismisses the message box
 // with the given caption.
-void Login(Probe& probe, std::uint64_t main, const std::string& code, const std::string& caption) {
-  ASSERT_TRUE(probe.Keys(main, {"alt+f"}));
-  ASSERT_TRUE(WaitFor(
-      [&] {
-        const auto windows = probe.List();
-        if (!windows) return false;
-        for (const WindowInfo& w : *windows)
-          if (w.depth == 0 && w.visible && w.className == "#32768") return true;
-        return false;
-      },
-      Millis(5000), Millis(200)));
-  ASSERT_TRUE(probe.Keys(0, {"o"}));
-  const auto dialog = WaitDialog(probe, "Login");
+void DialogsTest::Login(const std::string& code, const std::string& caption) {
+  const auto dialog = OpenFromFileMenu("o", "Login");
   ASSERT_TRUE(dialog.has_value());
-  const auto edit = Item(probe, *dialog, 1010);
+  const auto edit = Item(*dialog, 1010);
   ASSERT_TRUE(edit.has_value());
-  ASSERT_TRUE(probe.SetText(edit->handle, code));
-  ASSERT_TRUE(probe.Post(dialog->handle, kWmCommand, 1, 0));
-  const auto box = WaitDialog(probe, caption);
+  ASSERT_TRUE(probe_.SetText(edit->handle, code));
+  ASSERT_TRUE(probe_.Post(dialog->handle, kWmCommand, 1, 0));
+  const auto box = WaitDialog(caption);
   ASSERT_TRUE(box.has_value()) << "no \"" << caption << "\" message";
-  ASSERT_TRUE(probe.Keys(box->handle, {"enter"}));
-  ASSERT_TRUE(Gone(probe, "Login"));
+  ASSERT_TRUE(probe_.Keys(box->handle, {"enter"}));
+  ASSERT_TRUE(Gone("Login"));
 }
 
 // The File menu's popup height tells the short user menu from the long administrator menu.
@@ -189,15 +146,7 @@ TEST_F(DialogsTest, WrongCodeKeepsTheUserMenuAndTheRightCodeBringsTheAdministrat
   EXPECT_GT(*start, 180);
   // File > User Mode leaves administrator mode at once.
   ASSERT_TRUE(probe_.Keys(main_.handle, {"alt+f"}));
-  ASSERT_TRUE(WaitFor(
-      [&] {
-        const auto windows = probe_.List();
-        if (!windows) return false;
-        for (const WindowInfo& w : *windows)
-          if (w.depth == 0 && w.visible && w.className == "#32768") return true;
-        return false;
-      },
-      Millis(5000), Millis(200)));
+  ASSERT_TRUE(WaitFor([&] { return MenuOpen(); }, Millis(5000), Millis(200)));
   ASSERT_TRUE(probe_.Keys(0, {"u"}));
   std::optional<int> userMenu;
   ASSERT_TRUE(WaitFor(
@@ -207,13 +156,13 @@ TEST_F(DialogsTest, WrongCodeKeepsTheUserMenuAndTheRightCodeBringsTheAdministrat
       },
       Millis(8000), Millis(300)));
 
-  Login(probe_, main_.handle, "123456", "User Mode");
+  Login("123456", "User Mode");
   const auto user = FileMenuHeight(probe_, main_.handle);
   ASSERT_TRUE(user.has_value());
   EXPECT_LT(*user, 130);
   EXPECT_NE(terminal_.ReadIni().find("KorvathAdminMode"), std::string::npos);
 
-  Login(probe_, main_.handle, "604817", "Admin Mode");
+  Login("604817", "Admin Mode");
   const auto admin = FileMenuHeight(probe_, main_.handle);
   ASSERT_TRUE(admin.has_value());
   EXPECT_GT(*admin, 180);

@@ -30,48 +30,7 @@ class DisplayOptionsE2eTest : public TerminalTest {
     StartConnected(settings);
   }
 
-  std::optional<WindowInfo> TopLevel(const std::string& title) {
-    const auto windows = probe_.List();
-    if (!windows) return std::nullopt;
-    for (const WindowInfo& w : *windows)
-      if (w.depth == 0 && w.visible && w.title == title) return w;
-    return std::nullopt;
-  }
-  bool MenuOpen() {
-    const auto windows = probe_.List();
-    if (!windows) return false;
-    for (const WindowInfo& w : *windows)
-      if (w.depth == 0 && w.visible && w.className == "#32768") return true;
-    return false;
-  }
-
   // Opens the dialog from the File menu and waits for it.
-  std::optional<WindowInfo> Open(const OptionsDialog& which) {
-    if (!probe_.Keys(main_.handle, {"alt+f"})) return std::nullopt;
-    if (!WaitFor([&] { return MenuOpen(); }, Millis(5000), Millis(200))) return std::nullopt;
-    probe_.Keys(0, {which.menuKey});
-    std::optional<WindowInfo> dialog;
-    auto appeared = [&] {
-      dialog = TopLevel(which.caption);
-      return dialog.has_value();
-    };
-    if (WaitFor(appeared, Millis(2000), Millis(200))) return dialog;
-    // A key that two items share only selects the first of them: Enter carries it out.
-    if (MenuOpen()) probe_.Keys(0, {"enter"});
-    WaitFor(appeared, Millis(8000), Millis(200));
-    return dialog;
-  }
-  bool Gone(const std::string& title) {
-    return WaitFor([&] { return !TopLevel(title).has_value(); }, Millis(5000), Millis(200));
-  }
-
-  std::optional<WindowInfo> Item(const WindowInfo& dialog, long long id) {
-    const auto windows = probe_.List();
-    if (!windows) return std::nullopt;
-    for (const WindowInfo& w : DescendantsOf(*windows, dialog.handle))
-      if (w.id == id) return w;
-    return std::nullopt;
-  }
   bool Tap(const WindowInfo& dialog, long long id) {
     const auto item = Item(dialog, id);
     // The left part of a check box or radio button is its box.
@@ -119,7 +78,7 @@ class DisplayOptionsE2eTest : public TerminalTest {
 
 TEST_F(DisplayOptionsE2eTest, ScannerOptionsOkWritesTheModeAndOptions) {
   StartAdministrator({{"ScannerModeCallBack", "true"}, {"scannerappendenter", "false"}});
-  const auto dialog = Open(kScanner);
+  const auto dialog = OpenFromFileMenu(kScanner.menuKey, kScanner.caption);
   ASSERT_TRUE(dialog.has_value()) << "no Scanner Options";
   EXPECT_GE(dialog->x, 0);
   EXPECT_GE(dialog->y, 0);
@@ -141,7 +100,7 @@ TEST_F(DisplayOptionsE2eTest, ScreenOptionsOkClampsTheGridAndDisablingRemovesThe
   StartAdministrator({{"toolbarsize", "0"}, {"WaterMarkText", "\"Dock 4\""}});
   ASSERT_TRUE(WaitWindows([&](const WindowList& w) { return !OfClass(ChildrenOf(w, main_.handle), "VdxCToolBar").empty(); }))
       << Describe(windows_);
-  const auto dialog = Open(kScreen);
+  const auto dialog = OpenFromFileMenu(kScreen.menuKey, kScreen.caption);
   ASSERT_TRUE(dialog.has_value()) << "no Screen Options";
   EXPECT_EQ(Text(*dialog, 1014), "80");
   EXPECT_EQ(Text(*dialog, 1016), "24");
@@ -166,7 +125,7 @@ TEST_F(DisplayOptionsE2eTest, ScreenOptionsOkClampsTheGridAndDisablingRemovesThe
 
 TEST_F(DisplayOptionsE2eTest, FieldOptionsOkWritesTheFlagsAndFilteredNumerics) {
   StartAdministrator({{"fieldentertof0", "true"}, {"fieldedit", "true"}});
-  const auto dialog = Open(kFields);
+  const auto dialog = OpenFromFileMenu(kFields.menuKey, kFields.caption);
   ASSERT_TRUE(dialog.has_value()) << "no Field Options";
   EXPECT_EQ(Text(*dialog, 1056), "0123456789+-%*/.$");
   EXPECT_EQ(CheckState(*dialog, 1057), 1);
@@ -185,7 +144,7 @@ TEST_F(DisplayOptionsE2eTest, FieldOptionsOkWritesTheFlagsAndFilteredNumerics) {
 
 TEST_F(DisplayOptionsE2eTest, FontOptionsOkWritesTheFamilySizeAndHeldWidth) {
   StartAdministrator({{"fontname", "\"No Such Face\""}, {"fontpointsize", "9"}});
-  const auto dialog = Open(kFont);
+  const auto dialog = OpenFromFileMenu(kFont.menuKey, kFont.caption);
   ASSERT_TRUE(dialog.has_value()) << "no Font Options";
   const auto list = Item(*dialog, 1059);
   ASSERT_TRUE(list.has_value());
@@ -213,7 +172,7 @@ TEST_F(DisplayOptionsE2eTest, FontOptionsOkWritesTheFamilySizeAndHeldWidth) {
 TEST_F(DisplayOptionsE2eTest, CancelLeavesTheFileAsItWas) {
   StartAdministrator();
   // Normalise the file once, so that the comparison is of a file the terminal wrote.
-  auto dialog = Open(kScanner);
+  auto dialog = OpenFromFileMenu(kScanner.menuKey, kScanner.caption);
   ASSERT_TRUE(dialog.has_value());
   Finish(*dialog, kScanner.caption, 1);
   const std::string before = terminal_.ReadIni();
@@ -231,7 +190,7 @@ TEST_F(DisplayOptionsE2eTest, CancelLeavesTheFileAsItWas) {
       {kFont, 1061, "30"},
   };
   for (const Change& change : changes) {
-    dialog = Open(change.which);
+    dialog = OpenFromFileMenu(change.which.menuKey, change.which.caption);
     ASSERT_TRUE(dialog.has_value()) << "no " << change.which.caption;
     if (change.text != nullptr) {
       ASSERT_TRUE(SetText(*dialog, change.id, change.text));

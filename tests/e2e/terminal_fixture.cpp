@@ -96,4 +96,64 @@ bool TerminalTest::WaitUnlocked(Millis timeout) {
   return WaitFor([&] { return KeyboardState() == 0; }, timeout, Millis(100));
 }
 
+std::optional<WindowInfo> TerminalTest::TopLevel(const std::string& title) {
+  const auto windows = probe_.List();
+  if (!windows) return std::nullopt;
+  for (const WindowInfo& w : *windows) {
+    if (w.depth == 0 && w.visible && w.title == title) return w;
+  }
+  return std::nullopt;
+}
+
+std::optional<WindowInfo> TerminalTest::WaitDialog(const std::string& title, Millis timeout) {
+  std::optional<WindowInfo> found;
+  WaitFor(
+      [&] {
+        found = TopLevel(title);
+        return found.has_value();
+      },
+      timeout, Millis(200));
+  return found;
+}
+
+bool TerminalTest::Gone(const std::string& title, Millis timeout) {
+  return WaitFor(
+      [&] {
+        const auto windows = probe_.List();
+        if (!windows) return false;
+        for (const WindowInfo& w : *windows) {
+          if (w.depth == 0 && w.visible && w.title == title) return false;
+        }
+        return true;
+      },
+      timeout, Millis(200));
+}
+
+std::optional<WindowInfo> TerminalTest::Item(const WindowInfo& dialog, long long id) {
+  const auto windows = probe_.List();
+  if (!windows) return std::nullopt;
+  for (const WindowInfo& w : DescendantsOf(*windows, dialog.handle)) {
+    if (w.id == id) return w;
+  }
+  return std::nullopt;
+}
+
+bool TerminalTest::MenuOpen() {
+  const auto windows = probe_.List();
+  if (!windows) return false;
+  for (const WindowInfo& w : *windows) {
+    if (w.depth == 0 && w.visible && w.className == "#32768") return true;
+  }
+  return false;
+}
+
+std::optional<WindowInfo> TerminalTest::OpenFromFileMenu(const std::string& letter, const std::string& caption) {
+  if (!probe_.Keys(main_.handle, {"alt+f"})) return std::nullopt;
+  if (!WaitFor([&] { return MenuOpen(); }, Millis(5000), Millis(200))) return std::nullopt;
+  probe_.Keys(0, {letter});
+  if (auto dialog = WaitDialog(caption, Millis(2000))) return dialog;
+  if (MenuOpen()) probe_.Keys(0, {"enter"});
+  return WaitDialog(caption, Millis(8000));
+}
+
 }  // namespace vantor::e2e

@@ -57,6 +57,17 @@ class TerminalTest : public ::testing::Test {
   std::optional<long long> KeyboardState();
   bool WaitUnlocked(Millis timeout = Millis(5000));
 
+  // Dialogs and menus: a visible top-level window by caption; waiting for one to come or go; a control
+  // of a dialog by id; whether a popup menu is open.
+  std::optional<WindowInfo> TopLevel(const std::string& title);
+  std::optional<WindowInfo> WaitDialog(const std::string& title, Millis timeout = Millis(10000));
+  bool Gone(const std::string& title, Millis timeout = Millis(8000));
+  std::optional<WindowInfo> Item(const WindowInfo& dialog, long long id);
+  bool MenuOpen();
+  // Opens "&File", presses the item's letter and waits for the dialog titled `caption`; Enter carries
+  // out an item whose letter another item shares (the letter only selects it then).
+  std::optional<WindowInfo> OpenFromFileMenu(const std::string& letter, const std::string& caption);
+
   TestHost host_;
   Terminal terminal_;
   WindowInfo main_;

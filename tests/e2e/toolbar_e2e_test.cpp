@@ -133,46 +133,6 @@ class ToolbarEndToEnd : public TerminalTest {
 
   // ---- the Screen Options dialog, opened from the administrator's File menu ----
 
-  std::optional<WindowInfo> TopLevel(const std::string& title) {
-    const auto windows = probe_.List();
-    if (!windows) return std::nullopt;
-    for (const WindowInfo& w : *windows)
-      if (w.depth == 0 && w.visible && w.title == title) return w;
-    return std::nullopt;
-  }
-
-  bool MenuOpen() {
-    const auto windows = probe_.List();
-    if (!windows) return false;
-    for (const WindowInfo& w : *windows)
-      if (w.depth == 0 && w.visible && w.className == "#32768") return true;
-    return false;
-  }
-
-  std::optional<WindowInfo> OpenScreenOptions() {
-    if (!probe_.Keys(main_.handle, {"alt+f"})) return std::nullopt;
-    if (!WaitFor([&] { return MenuOpen(); }, Millis(5000), Millis(200))) return std::nullopt;
-    probe_.Keys(0, {"s"});
-    std::optional<WindowInfo> dialog;
-    auto appeared = [&] {
-      dialog = TopLevel("Screen Options");
-      return dialog.has_value();
-    };
-    if (WaitFor(appeared, Millis(2000), Millis(200))) return dialog;
-    // Another item shares the letter: it is only selected, and Enter carries it out.
-    if (MenuOpen()) probe_.Keys(0, {"enter"});
-    WaitFor(appeared, Millis(8000), Millis(200));
-    return dialog;
-  }
-
-  std::optional<WindowInfo> ItemOf(const WindowInfo& dialog, long long id) {
-    const auto windows = probe_.List();
-    if (!windows) return std::nullopt;
-    for (const WindowInfo& w : DescendantsOf(*windows, dialog.handle))
-      if (w.id == id) return w;
-    return std::nullopt;
-  }
-
   std::array<WindowInfo, 5> buttons_;
 };
 
@@ -302,14 +262,14 @@ TEST_F(ToolbarEndToEnd, ScreenOptionsRebuildTheBarWithEveryButtonFreed) {
   SendScreen(ScreenBuilder().KeyLabel(1, "SAVE").KeyLabel(4, "NEXT"));
   ASSERT_TRUE(WaitEnabled({true, false, false, true, false})) << Describe(windows_);
 
-  const auto dialog = OpenScreenOptions();
+  const auto dialog = OpenFromFileMenu("s", "Screen Options");
   ASSERT_TRUE(dialog.has_value()) << "no Screen Options\n" << Describe(windows_);
-  const auto large = ItemOf(*dialog, kSize3x);
+  const auto large = Item(*dialog, kSize3x);
   ASSERT_TRUE(large.has_value());
   ASSERT_TRUE(probe_.Tap(large->x + 6, large->y + large->height / 2)) << probe_.LastError();
   ASSERT_TRUE(WaitFor([&] { return probe_.Send(large->handle, kBmGetCheck, 0, 0) == 1; }, Millis(3000),
                       Millis(100)));
-  const auto ok = ItemOf(*dialog, 1);
+  const auto ok = Item(*dialog, 1);
   ASSERT_TRUE(ok.has_value());
   ASSERT_TRUE(probe_.Tap(ok->x + ok->width / 2, ok->y + ok->height / 2)) << probe_.LastError();
   ASSERT_TRUE(WaitFor([&] { return !TopLevel("Screen Options").has_value(); }, Millis(5000), Millis(200)));
