@@ -15,6 +15,11 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/winmain_win.cpp)
   target_link_libraries(Vantor PRIVATE ${VANTOR_SHELL} vantor_core ${VANTOR_WIN_LIBS})
   target_compile_options(Vantor PRIVATE ${VANTOR_WARNINGS})
   set_target_properties(Vantor PROPERTIES OUTPUT_NAME Vantor)
+  # windres reports no dependencies: rebuild the resources when anything they include changes.
+  file(GLOB_RECURSE VANTOR_RC_INPUTS CONFIGURE_DEPENDS
+       ${CMAKE_SOURCE_DIR}/src/*.rc ${CMAKE_SOURCE_DIR}/src/*_ids.h ${CMAKE_SOURCE_DIR}/src/toolbar/art/*.bmp
+       ${CMAKE_SOURCE_DIR}/src/app/res/* ${CMAKE_SOURCE_DIR}/src/app/vantor.manifest)
+  set_source_files_properties(${VANTOR_RC} PROPERTIES OBJECT_DEPENDS "${VANTOR_RC_INPUTS}")
 endif()
 
 file(GLOB VANTOR_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)

@@ -70,17 +70,6 @@ class DeviceOptionsE2eTest : public TerminalTest {
     return probe_.Send(item->handle, message, wparam, 0);
   }
 
-  // The README picture: the 240 x 320 main window when the dialog lies within it, else the dialog.
-  void Picture(const std::string& name, const WindowInfo& dialog) {
-    const bool inside = dialog.x >= main_.x && dialog.y >= main_.y && dialog.x + dialog.width <= main_.x + main_.width &&
-                        dialog.y + dialog.height <= main_.y + main_.height;
-    if (inside) {
-      EXPECT_TRUE(SaveDocPicture(name, main_.x, main_.y, main_.width, main_.height));
-    } else {
-      EXPECT_TRUE(SaveDocPicture(name, dialog.x, dialog.y, dialog.width, dialog.height));
-    }
-  }
-
   std::string Ini(const std::string& key) { return IniValue(terminal_.ReadIni(), key).value_or("<missing>"); }
 
   // The file once it holds `key` = `value`: the dialog writes it as it ends.
@@ -101,7 +90,7 @@ TEST_F(DeviceOptionsE2eTest, SerialSettingsOkWritesTheLineSettings) {
   EXPECT_EQ(ItemText(*dialog, 1040), "7");
   EXPECT_EQ(ItemText(*dialog, 1041), "Odd");
   EXPECT_EQ(ItemText(*dialog, 1042), "2");
-  Picture("options-serial-port", *dialog);
+  DialogPicture("options-serial-port", *dialog);
   ASSERT_TRUE(SendItem(*dialog, 1039, kCbSetCurSel, 8).has_value());   // 19200
   ASSERT_TRUE(SendItem(*dialog, 1041, kCbSetCurSel, 0).has_value());   // Even
   ASSERT_TRUE(SendItem(*dialog, 1042, kCbSetCurSel, 0).has_value());   // 1
@@ -127,7 +116,7 @@ TEST_F(DeviceOptionsE2eTest, SerialFeatureOkWritesPortFramingModeAndInterval) {
   ASSERT_TRUE(SetItem(*dialog, 1035, "2"));
   ASSERT_TRUE(SetItem(*dialog, 1037, "200"));
   ASSERT_TRUE(SetItem(*dialog, 1073, "50"));
-  Picture("options-serial-feature", *dialog);
+  DialogPicture("options-serial-feature", *dialog);
   ASSERT_TRUE(TapItem(*dialog, 1));
   ASSERT_TRUE(Gone("Serial Feature Options"));
   EXPECT_TRUE(WaitIni("serialfeature", "true,2,13,true,2,72")) << terminal_.ReadIni();
@@ -168,7 +157,7 @@ TEST_F(DeviceOptionsE2eTest, NormalSoundOkWritesTheToneAndPlayKeepsTheDialogAnsw
   EXPECT_EQ(SendItem(*dialog, 1043, kBmGetCheck, 0), 0);
   ASSERT_TRUE(SetItem(*dialog, 1045, "880"));
   ASSERT_TRUE(SetItem(*dialog, 1047, "5000"));
-  Picture("options-sound", *dialog);
+  DialogPicture("options-sound", *dialog);
   // A five-second tone: the dialog answers at once while it sounds, and nothing is stored.
   const std::string before = terminal_.ReadIni();
   ASSERT_TRUE(TapItem(*dialog, 1075));

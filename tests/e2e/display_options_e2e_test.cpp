@@ -55,18 +55,6 @@ class DisplayOptionsE2eTest : public TerminalTest {
     return probe_.GetText(item->handle).value_or("<none>");
   }
 
-  // The README picture: the main window's area when the dialog lies within it, else the dialog.
-  void Picture(const std::string& name, const WindowInfo& dialog) {
-    std::this_thread::sleep_for(Millis(500));  // let the last repaint land
-    const bool within = dialog.x >= main_.x && dialog.y >= main_.y && dialog.x + dialog.width <= main_.x + 240 &&
-                        dialog.y + dialog.height <= main_.y + 320;
-    if (within) {
-      EXPECT_TRUE(SaveDocPicture(name, main_.x, main_.y, 240, 320));
-    } else {
-      EXPECT_TRUE(SaveDocPicture(name, dialog.x, dialog.y, dialog.width, dialog.height));
-    }
-  }
-
   // Presses OK (1) or Cancel (2) with a tap and waits until the dialog has gone.
   void Finish(const WindowInfo& dialog, const std::string& caption, long long button) {
     ASSERT_TRUE(TapCentre(dialog, button));
@@ -88,7 +76,7 @@ TEST_F(DisplayOptionsE2eTest, ScannerOptionsOkWritesTheModeAndOptions) {
   ASSERT_TRUE(Tap(*dialog, 1011));
   ASSERT_TRUE(WaitFor([&] { return CheckState(*dialog, 1011) == 1 && CheckState(*dialog, 32802) == 0; },
                       Millis(3000), Millis(100)));
-  Picture("options-scanner", *dialog);
+  DialogPicture("options-scanner", *dialog);
   Finish(*dialog, kScanner.caption, 1);
   EXPECT_EQ(Ini("ScannerModeCallBack"), "false");
   EXPECT_EQ(Ini("scannerappendenter"), "true");
@@ -111,7 +99,7 @@ TEST_F(DisplayOptionsE2eTest, ScreenOptionsOkClampsTheGridAndDisablingRemovesThe
   ASSERT_TRUE(SetText(*dialog, 1024, ""));
   ASSERT_TRUE(Tap(*dialog, 1018));
   ASSERT_TRUE(WaitFor([&] { return CheckState(*dialog, 1018) == 1; }, Millis(3000), Millis(100)));
-  Picture("options-screen", *dialog);
+  DialogPicture("options-screen", *dialog);
   Finish(*dialog, kScreen.caption, 1);
   EXPECT_EQ(Ini("screencols"), "207");
   EXPECT_EQ(Ini("screenrows"), "1");
@@ -135,7 +123,7 @@ TEST_F(DisplayOptionsE2eTest, FieldOptionsOkWritesTheFlagsAndFilteredNumerics) {
   ASSERT_TRUE(SetText(*dialog, 1056, "12\"1ab"));
   ASSERT_TRUE(Tap(*dialog, 1057));
   ASSERT_TRUE(WaitFor([&] { return CheckState(*dialog, 1057) == 0; }, Millis(3000), Millis(100)));
-  Picture("options-fields", *dialog);
+  DialogPicture("options-fields", *dialog);
   Finish(*dialog, kFields.caption, 1);
   EXPECT_EQ(Ini("fieldnumericvalue"), "\"12ab\"");
   EXPECT_EQ(Ini("fieldentertof0"), "false");
@@ -161,7 +149,7 @@ TEST_F(DisplayOptionsE2eTest, FontOptionsOkWritesTheFamilySizeAndHeldWidth) {
   ASSERT_TRUE(SetText(*dialog, 1062, "12"));
   ASSERT_TRUE(Tap(*dialog, 1063));
   ASSERT_TRUE(WaitFor([&] { return CheckState(*dialog, 1063) == 1; }, Millis(3000), Millis(100)));
-  Picture("options-font", *dialog);
+  DialogPicture("options-font", *dialog);
   Finish(*dialog, kFont.caption, 1);
   EXPECT_EQ(Ini("fontname"), "\"" + family.substr(0, 31) + "\"");
   EXPECT_EQ(Ini("fontpointsize"), "12");

@@ -1,6 +1,8 @@
 // Shared fixture of the tests that run Vantor.exe against the scripted test host.
 #include "terminal_fixture.h"
 
+#include <thread>
+
 namespace vantor::e2e {
 
 void TerminalTest::SetUp() {
@@ -154,6 +156,11 @@ std::optional<WindowInfo> TerminalTest::OpenFromFileMenu(const std::string& lett
   if (auto dialog = WaitDialog(caption, Millis(2000))) return dialog;
   if (MenuOpen()) probe_.Keys(0, {"enter"});
   return WaitDialog(caption, Millis(8000));
+}
+
+void TerminalTest::DialogPicture(const std::string& name, const WindowInfo& dialog) {
+  std::this_thread::sleep_for(Millis(500));
+  EXPECT_TRUE(SaveDocPicture(name, dialog.clientX, dialog.clientY, dialog.clientWidth, dialog.clientHeight));
 }
 
 }  // namespace vantor::e2e

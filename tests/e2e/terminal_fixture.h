@@ -67,6 +67,8 @@ class TerminalTest : public ::testing::Test {
   // Opens "&File", presses the item's letter and waits for the dialog titled `caption`; Enter carries
   // out an item whose letter another item shares (the letter only selects it then).
   std::optional<WindowInfo> OpenFromFileMenu(const std::string& letter, const std::string& caption);
+  // The README's picture of an open dialog (see SaveDocPicture), once its last repaint has landed.
+  void DialogPicture(const std::string& name, const WindowInfo& dialog);
 
   TestHost host_;
   Terminal terminal_;
