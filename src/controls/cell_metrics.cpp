@@ -83,8 +83,8 @@ CellMetrics UpdateCellMetrics(CSettings& settings, FontMeasurer& measurer, int c
   return m;
 }
 
-ScreenFontSpec ScreenFontFor(const CSettings& settings, bool bold) {
-  ScreenFontSpec wanted;
+ScreenFontRequest ScreenFontFor(const CSettings& settings, bool bold) {
+  ScreenFontRequest wanted;
   wanted.height = -settings.fontHeight();
   wanted.width = settings.fontWidth();
   wanted.weight = bold ? 700 : 0;

@@ -42,7 +42,7 @@ struct CellMetrics {
 };
 
 // The LOGFONT of the screen font, platform-neutral.
-struct ScreenFontSpec {
+struct ScreenFontRequest {
   int height = 0;  // lfHeight: minus the font height (character height)
   int width = 0;
   int weight = 0;  // 700 for bold
@@ -64,6 +64,6 @@ CellMetrics UpdateCellMetrics(CSettings& settings, FontMeasurer& measurer, int c
                               int clientHeight);
 
 // The screen font from the stored run-time values and the settings.
-ScreenFontSpec ScreenFontFor(const CSettings& settings, bool bold);
+ScreenFontRequest ScreenFontFor(const CSettings& settings, bool bold);
 
 }  // namespace vantor

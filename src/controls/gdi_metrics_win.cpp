@@ -7,7 +7,7 @@
 
 namespace vantor {
 
-LOGFONTW ToLogFont(const ScreenFontSpec& wanted) {
+LOGFONTW ToLogFont(const ScreenFontRequest& wanted) {
   LOGFONTW font{};
   font.lfHeight = wanted.height;
   font.lfWidth = wanted.width;
@@ -28,7 +28,7 @@ gdi::Font CreateScreenFont(const CSettings& settings, bool bold) {
 }
 
 bool GdiFontMeasurer::Measure(int height, int width, FontMetrics& out) {
-  ScreenFontSpec wanted = ScreenFontFor(settings_, false);
+  ScreenFontRequest wanted = ScreenFontFor(settings_, false);
   wanted.height = -height;
   wanted.width = width;
   const LOGFONTW logFont = ToLogFont(wanted);

@@ -13,7 +13,7 @@ namespace vantor {
 class CSettings;
 
 // LOGFONT of a screen font description.
-LOGFONTW ToLogFont(const ScreenFontSpec& wanted);
+LOGFONTW ToLogFont(const ScreenFontRequest& wanted);
 
 // The screen font (as the settings' run-time metrics give it), bold for the bold video attribute.
 gdi::Font CreateScreenFont(const CSettings& settings, bool bold);

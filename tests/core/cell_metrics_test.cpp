@@ -146,7 +146,7 @@ TEST_F(CellMetricsTest, UpdateStoresTheRunTimeValues) {
 TEST_F(CellMetricsTest, ScreenFontFollowsTheStoredSizeAndTheFaceName) {
   settings.set_fontSize(14, 6);
   settings.set_fontname(u"Courier New");
-  ScreenFontSpec font = ScreenFontFor(settings, false);
+  ScreenFontRequest font = ScreenFontFor(settings, false);
   EXPECT_EQ(font.height, -14);
   EXPECT_EQ(font.width, 6);
   EXPECT_EQ(font.weight, 0);

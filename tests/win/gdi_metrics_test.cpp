@@ -96,7 +96,7 @@ TEST_F(GdiMetricsTest, LogFontCarriesTheScreenFontSettings) {
 }
 
 TEST_F(GdiMetricsTest, OverlongFaceNameIsCutToTheLogFontBuffer) {
-  ScreenFontSpec wanted;
+  ScreenFontRequest wanted;
   wanted.faceName = std::u16string(40, u'F');
   const LOGFONTW font = ToLogFont(wanted);
   EXPECT_EQ(std::wstring(font.lfFaceName), std::wstring(LF_FACESIZE - 1, L'F'));
