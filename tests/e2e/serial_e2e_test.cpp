@@ -315,5 +315,32 @@ TEST_F(SerialEndToEnd, DeviceGoneWhileRunningLeavesTheTerminalServingScreens) {
   ServesScreensWithoutThePort();
 }
 
+// The Serial feature dialog's OK replaces the channel: output that went nowhere on a missing COM8
+// reaches the device once the administrator moves the port to COM7.
+TEST_F(SerialEndToEnd, SerialFeatureDialogMovesTheChannelToTheNewPort) {
+  ASSERT_TRUE(device_.Start(kCom)) << device_.Error();
+  IniEntries settings = SerialSettings(false, "COM8:");
+  settings.push_back({"KorvathAdminMode", "true"});
+  StartConnected(settings);
+  SendScreen(ScanScreen({10}));
+  ASSERT_TRUE(Settled(20).has_value()) << Describe(windows_);
+  SendScreen(ScreenBuilder().SerialOut(2, "LOST").FocusAndUnlock(20));
+  EXPECT_EQ(device_.ReadFor(Millis(500)), "");
+
+  constexpr long long kPortEdit = 1026;
+  const auto dialog = OpenFromFileMenu("r", "Serial Feature Options");
+  ASSERT_TRUE(dialog.has_value());
+  const auto port = Item(*dialog, kPortEdit);
+  ASSERT_TRUE(port.has_value());
+  ASSERT_TRUE(probe_.SetText(port->handle, std::to_string(kCom)));
+  ASSERT_TRUE(probe_.Post(dialog->handle, kWmCommand, 1, 0));
+  ASSERT_TRUE(Gone("Serial Feature Options"));
+  EXPECT_EQ(IniValue(terminal_.ReadIni(), "serial"), "\"COM7:,9600,8,None,1\"");
+
+  SendScreen(ScreenBuilder().SerialOut(2, "MOVED").FocusAndUnlock(20));
+  const std::string moved = Framed("\x0A" "MOVED" "\x0D");
+  EXPECT_EQ(device_.Read(moved.size(), Millis(5000)), moved);
+}
+
 }  // namespace
 }  // namespace vantor::e2e
