@@ -220,6 +220,31 @@ TEST_F(SoundEndToEnd, SoundsOfOneRecordPlayInTheOrderAskedFor) {
   EXPECT_EQ(opens.Names(), (std::vector<std::string>{kUser3, kUser1, kNormal, kError}));
 }
 
+// OK in an event's Sound options builds the event's player anew and plays it once.
+TEST_F(SoundEndToEnd, SoundDialogOkPlaysTheNewSoundOnce) {
+  PrepareFolder();
+  IniEntries settings = Join({WaveSound("Error", kError), WaveSound("User01", kUser1)});
+  settings.push_back({"KorvathAdminMode", "true"});
+  FileOpens opens(SoundFolder());
+  ASSERT_TRUE(opens.Watching());
+  StartConnected(settings);
+  ShowEntryScreen();
+  opens.Clear();
+
+  OpenSoundDialog(1);
+  const auto dialog = WaitDialog("Options Error Sound");
+  ASSERT_TRUE(dialog.has_value());
+  constexpr long long kWaveFileEdit = 1050;
+  const auto file = Item(*dialog, kWaveFileEdit);
+  ASSERT_TRUE(file.has_value());
+  ASSERT_TRUE(probe_.SetText(file->handle, WinePath(SoundFolder() + "/" + kUser1)));
+  ASSERT_TRUE(probe_.Post(dialog->handle, kWmCommand, 1, 0));
+  ASSERT_TRUE(Gone("Options Error Sound"));
+  ASSERT_TRUE(opens.WaitCount(1, Millis(5000)));
+  EXPECT_TRUE(host_.NothingArrives(Millis(1000)));  // time for a second play to show
+  EXPECT_EQ(opens.Names(), std::vector<std::string>{kUser1});
+}
+
 TEST_F(SoundEndToEnd, LongToneHoldsUpNeitherTheRecordNorTheOperator) {
   PrepareFolder();
   const IniEntries sounds =

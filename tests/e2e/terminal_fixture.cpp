@@ -140,13 +140,24 @@ std::optional<WindowInfo> TerminalTest::Item(const WindowInfo& dialog, long long
   return std::nullopt;
 }
 
-bool TerminalTest::MenuOpen() {
+bool TerminalTest::MenuOpen() { return OpenMenus() > 0; }
+
+int TerminalTest::OpenMenus() {
   const auto windows = probe_.List();
-  if (!windows) return false;
-  for (const WindowInfo& w : *windows) {
-    if (w.depth == 0 && w.visible && w.className == "#32768") return true;
-  }
-  return false;
+  if (!windows) return 0;
+  int count = 0;
+  for (const WindowInfo& w : *windows) count += w.depth == 0 && w.visible && w.className == "#32768";
+  return count;
+}
+
+void TerminalTest::OpenSoundDialog(int event) {
+  ASSERT_TRUE(probe_.Keys(main_.handle, {"alt+f"}));
+  ASSERT_TRUE(WaitFor([&] { return MenuOpen(); }, Millis(5000), Millis(200)));
+  ASSERT_TRUE(probe_.Keys(0, {"d"}));
+  ASSERT_TRUE(WaitFor([&] { return OpenMenus() >= 2; }, Millis(5000), Millis(200)));
+  std::vector<std::string> keys(static_cast<std::size_t>(event), "down");
+  keys.push_back("enter");
+  ASSERT_TRUE(probe_.Keys(0, keys));
 }
 
 std::optional<WindowInfo> TerminalTest::OpenFromFileMenu(const std::string& letter, const std::string& caption) {

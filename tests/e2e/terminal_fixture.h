@@ -64,9 +64,12 @@ class TerminalTest : public ::testing::Test {
   bool Gone(const std::string& title, Millis timeout = Millis(8000));
   std::optional<WindowInfo> Item(const WindowInfo& dialog, long long id);
   bool MenuOpen();
+  int OpenMenus();
   // Opens "&File", presses the item's letter and waits for the dialog titled `caption`; Enter carries
   // out an item whose letter another item shares (the letter only selects it then).
   std::optional<WindowInfo> OpenFromFileMenu(const std::string& letter, const std::string& caption);
+  // File > Soun&ds > the event's item (0 Normal .. 7 User 4; the items have no letters of their own).
+  void OpenSoundDialog(int event);
   // The README's picture of an open dialog (see SaveDocPicture), once its last repaint has landed.
   void DialogPicture(const std::string& name, const WindowInfo& dialog);
 
