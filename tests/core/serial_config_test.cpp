@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <utility>
 
 #include "serial/serial_config.h"
 
@@ -9,17 +10,12 @@ namespace vantor {
 namespace {
 
 TEST(SerialConfigParse, ParityFromFirstCharacter) {
-  EXPECT_EQ(ParityFromChar(u'o'), kParityOdd);
-  EXPECT_EQ(ParityFromChar(u'O'), kParityOdd);
-  EXPECT_EQ(ParityFromChar(u'E'), kParityEven);
-  EXPECT_EQ(ParityFromChar(u'e'), kParityEven);
-  EXPECT_EQ(ParityFromChar(u'M'), kParityMark);
-  EXPECT_EQ(ParityFromChar(u'm'), kParityMark);
-  EXPECT_EQ(ParityFromChar(u'S'), kParitySpace);
-  EXPECT_EQ(ParityFromChar(u's'), kParitySpace);
-  EXPECT_EQ(ParityFromChar(u'N'), kParityNone);
-  EXPECT_EQ(ParityFromChar(u'x'), kParityNone);
-  EXPECT_EQ(ParityFromChar(u'\0'), kParityNone);
+  const std::pair<char16_t, SerialParity> cases[] = {{u'o', kParityOdd},   {u'O', kParityOdd},   {u'E', kParityEven},
+                                            {u'e', kParityEven},  {u'M', kParityMark},  {u'm', kParityMark},
+                                            {u'S', kParitySpace}, {u's', kParitySpace}, {u'N', kParityNone},
+                                            {u'x', kParityNone},  {u'\0', kParityNone}};
+  for (const auto& [letter, parity] : cases)
+    EXPECT_EQ(ParityFromChar(letter), static_cast<std::uint8_t>(parity)) << static_cast<int>(letter);
 }
 
 TEST(SerialConfigParse, StopBitsOnlyExactTexts) {
