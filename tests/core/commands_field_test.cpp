@@ -157,12 +157,6 @@ TEST_F(FieldCommands, SetTextWithLengthZeroEmptiesAndConsumesThreeBytes) {
   EXPECT_EQ(session.KeyboardState(), kKeyboardLocked);  // the 'l' right after was a command
 }
 
-TEST_F(FieldCommands, SetTextOnASerialDisplayFieldSendsIt) {
-  Setup(ScreenBuilder().Fixed(1, 0, 0, "    ").SerialFlags(1, '1'));
-  Run(ScreenBuilder().Text(1, "GO"));
-  EXPECT_EQ(effects.calls[0], "Serial GO");
-}
-
 TEST_F(FieldCommands, FieldOptionsMakeACentredSelectButtonThenRunTheNextCommand) {
   Setup(ScreenBuilder().Fixed(7, 0, 0, "Pick"));
   Run(ScreenBuilder().Options(7, {option::Type('S'), option::Centred()}).Fixed(8, 1, 0, "next"));

@@ -165,6 +165,7 @@ TEST_F(InterpreterTest, PromptIsPostedAndTheKeyboardStaysAsTheUnlockSetIt) {
   EXPECT_EQ(effects.Joined(), "Refresh 0 | Show 0 | HostPrompt 6 | Sound 1 | Indicator 1,0 | PageFocus 0");
   EXPECT_EQ(session.KeyboardState(), kKeyboardResetFocus);
   EXPECT_EQ(session.PromptLength(), 6);
+  EXPECT_EQ(session.MessageText(), u"Qty?");
   EXPECT_EQ(session.PendingDialog(), kNoDialog);
 }
 

@@ -47,16 +47,6 @@ class ResponsesTest : public ::testing::Test {
   RecordCapture sent;
 };
 
-TEST_F(ResponsesTest, EnterWithOneChangedField) {
-  Input(3, u"ab");
-  session.SetFocusField(3);
-  EXPECT_TRUE(session.SendFunctionKey(0));
-  ASSERT_EQ(sent.records.size(), 1u);
-  EXPECT_EQ(sent.records[0].terminalId, 1);
-  EXPECT_EQ(sent.records[0].data, "RF03=32ab");
-  EXPECT_EQ(session.KeyboardState(), kKeyboardLocked);
-}
-
 TEST_F(ResponsesTest, OnlyModifiedFieldsAreReportedAndOnlyOnce) {
   Input(1, u"x", false);
   Input(4, u"yy");
@@ -102,40 +92,29 @@ TEST_F(ResponsesTest, FunctionCodeUsesItsLowByte) {
   EXPECT_EQ(sent.records.at(0).data, "RF40");
 }
 
-TEST_F(ResponsesTest, PrefixModesZeroAndOneAddThePrefixOnce) {
-  CField& f = Input(1, u"ABC");
-  f.SetPrefix(u"AB", 2);
-  f.prefixMode = 0;
-  EXPECT_EQ(ReportedText(f), u"ABC");  // not doubled
-  f.SetText(u"C");
-  EXPECT_EQ(ReportedText(f), u"ABC");
-  f.prefixMode = 1;
-  f.SetText(u"A");
-  EXPECT_EQ(ReportedText(f), u"ABA");
-  f.SetText(u"");
-  EXPECT_EQ(ReportedText(f), u"AB");
-}
-
-TEST_F(ResponsesTest, PrefixModesTwoAndThreeStripThePrefix) {
-  CField& f = Input(1, u"ABC");
-  f.SetPrefix(u"AB", 2);
-  f.prefixMode = 2;
-  EXPECT_EQ(ReportedText(f), u"C");
-  f.SetText(u"XYZ");
-  EXPECT_EQ(ReportedText(f), u"XYZ");
-  f.prefixMode = 3;
-  f.SetText(u"AB");
-  EXPECT_EQ(ReportedText(f), u"");
+TEST_F(ResponsesTest, PrefixModesAddThePrefixOnceOrStripIt) {
+  struct Case {
+    int mode;
+    std::u16string_view prefix, text, reported;
+  };
+  const Case cases[] = {
+      {0, u"AB", u"ABC", u"ABC"},  // not doubled
+      {0, u"AB", u"C", u"ABC"},   {1, u"AB", u"A", u"ABA"}, {1, u"AB", u"", u"AB"},
+      {0, u"", u"ABC", u"ABC"},  // no prefix
+      {2, u"AB", u"ABC", u"C"},   {2, u"AB", u"XYZ", u"XYZ"}, {3, u"AB", u"AB", u""},
+  };
+  CField& f = Input(1, u"");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "mode " << c.mode << " text " << std::string(c.text.begin(), c.text.end()));
+    f.SetPrefix(c.prefix, static_cast<int>(c.prefix.size()));
+    f.prefixMode = static_cast<std::uint8_t>(c.mode);
+    f.SetText(c.text);
+    EXPECT_EQ(ReportedText(f), c.reported);
+  }
+  // Stripped to nothing: an empty item.
   session.SetFocusField(1);
   session.SendFunctionKey(0);
-  EXPECT_EQ(sent.records.at(0).data, "RF01=10");  // an empty item
-}
-
-TEST_F(ResponsesTest, NoPrefixReportsTheTextAsItIs) {
-  CField& f = Input(1, u"ABC");
-  f.SetPrefix(u"", 0);
-  f.prefixMode = 0;
-  EXPECT_EQ(ReportedText(f), u"ABC");
+  EXPECT_EQ(sent.records.at(0).data, "RF01=10");
 }
 
 TEST_F(ResponsesTest, Utf8LengthsCountTheConvertedBytes) {
@@ -216,18 +195,6 @@ TEST_F(ResponsesTest, PromptReplyIsReleasedAfterSendingAndEmptyWithoutPrompt) {
   session.SetPromptLength(-1);
   session.SendPromptReply();
   EXPECT_EQ(sent.Data(), (std::vector<std::string>{"R?5abcde", "R?0", "R?0"}));
-}
-
-TEST_F(ResponsesTest, StatusResponseForTwentyFourByEighty) {
-  settings.set_screensize(80, 24);
-  session.SetScreenSize(80, 24);
-  clock.second = 7;
-  session.Stamp();
-  session.SetKeyboardState(kKeyboardLocked);
-  EXPECT_TRUE(session.SendStatus());
-  ASSERT_EQ(sent.records.size(), 1u);
-  EXPECT_EQ(sent.records[0].data, "R!" + Bytes({0x82, '2', '1', '0', 'X', 0xDC, '@', '7'}));
-  EXPECT_EQ(session.KeyboardState(), kKeyboardLocked);
 }
 
 TEST_F(ResponsesTest, StatusResponseOfTheInitialSession) {
