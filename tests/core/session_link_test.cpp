@@ -1,5 +1,5 @@
 // Tests of the session object on a real loopback connection: start, identification, responses on
-// the link, the I record, stop.
+// the link, stop.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -83,45 +83,6 @@ TEST_F(SessionLinkTest, IdentifiesRespondsOnTheLinkAndStopsWithoutGoodbye) {
   EXPECT_TRUE(host.WaitPeerClosed(5s));
   EXPECT_EQ(host.ReceivedBytes(), "5I" + kRecordEnd + "5I" + kRecordEnd + "5RF3/" + kRecordEnd);
   EXPECT_EQ(port.EndedFlags(), std::vector<int>{1});
-}
-
-TEST_F(SessionLinkTest, IRecordResetsTheScreenAndIsAnsweredWithTheEmptyRecord) {
-  ASSERT_TRUE(session.Start(port));
-  ASSERT_TRUE(host.Accept(5s));
-  EXPECT_EQ(NextRecord(), "5I" + kRecordEnd);
-  Ui([&] {
-    CField& f = session.Pages().Page(3)->Fields().Add(1, 0, 0, 4);
-    f.window = 99;
-    session.SetKeyLabel(1, u"NEXT");
-    session.SetKeyboardState(kKeyboardReady);
-    clock.second = 50;
-    return 0;
-  });
-  ASSERT_TRUE(host.SendRecord("I"));
-  EXPECT_EQ(NextRecord(), kRecordEnd);
-  Ui([&] {
-    EXPECT_TRUE(session.Pages().Page(3)->Fields().Empty());
-    EXPECT_EQ(session.SessionStamp(), 50);
-    EXPECT_NE(session.KeyLabel(1), nullptr);
-    EXPECT_EQ(session.KeyboardState(), kKeyboardReady);
-    EXPECT_EQ(effects.Count("Discard 3:99"), 1);
-    return 0;
-  });
-}
-
-TEST_F(SessionLinkTest, HostCloseIsAnsweredWithGoodbye) {
-  ASSERT_TRUE(session.Start(port));
-  ASSERT_TRUE(host.Accept(5s));
-  EXPECT_EQ(NextRecord(), "5I" + kRecordEnd);
-  ASSERT_TRUE(host.HalfClose());
-  EXPECT_EQ(NextRecord(), "5&" + kRecordEnd);
-  ASSERT_TRUE(port.WaitEnded(5s));
-  EXPECT_EQ(port.EndedFlags(), std::vector<int>{0});
-  session.Stop();
-  // Started again, as the main window's reconnection does.
-  ASSERT_TRUE(session.Start(port));
-  ASSERT_TRUE(host.Accept(5s));
-  EXPECT_EQ(NextRecord(), "5I" + kRecordEnd);
 }
 
 }  // namespace

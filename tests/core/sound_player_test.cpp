@@ -46,14 +46,6 @@ TEST(SoundPlayerState, SameToneKeepsImageNewToneRenders) {
   EXPECT_EQ(*player.Image(), RenderToneImage(5000, 0.101));
 }
 
-TEST(SoundPlayerState, VibrationValuesCarried) {
-  const SoundPlayer player(kSoundTone, u"", 440, 100, true, true, 150, 250, 4);
-  EXPECT_TRUE(player.Vibrate());
-  EXPECT_EQ(player.VibrateOnMs(), 150u);
-  EXPECT_EQ(player.VibrateOffMs(), 250u);
-  EXPECT_EQ(player.VibrateIterations(), 4u);
-}
-
 TEST(SoundPlayerPlay, SilenceAndUnknownTypesAskForNothing) {
   EXPECT_FALSE(Make(kSoundSilence, u"a.wav", 440, 100).PlayRequest());
   EXPECT_FALSE(Make(3, u"a.wav", 440, 100).PlayRequest());

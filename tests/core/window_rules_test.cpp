@@ -1,4 +1,4 @@
-// Frame rules: window style and show state from the settings, settings path, centring, command follow-ups.
+// Frame rules: show state and window state, settings path, centring, command follow-ups.
 #include "app/window_rules.h"
 
 #include <gtest/gtest.h>
@@ -7,11 +7,6 @@
 
 namespace vantor {
 namespace {
-
-TEST(WindowRulesTest, StyleDropsCaptionAndFrameOnlyInFullScreen) {
-  EXPECT_EQ(MainWindowStyle(true), 0x16000000u);
-  EXPECT_EQ(MainWindowStyle(false), 0x16CF0000u);
-}
 
 TEST(WindowRulesTest, ShowCommandOpensMinimizedStateAsNormal) {
   EXPECT_EQ(ShowCommandForWindowState(1), 3);
@@ -40,11 +35,6 @@ TEST(WindowRulesTest, SettingsPathIsBesideTheProgram) {
   EXPECT_EQ(SettingsPathInDirectory(u"C:\\Vantor"), u"C:\\Vantor\\Vantor.ini");
   // A module without a directory part: the root, not a doubled separator.
   EXPECT_EQ(SettingsPathInDirectory(DirectoryOfModulePath(u"Vantor.exe")), u"\\Vantor.ini");
-}
-
-TEST(WindowRulesTest, MenuFollowsMode) {
-  EXPECT_EQ(MenuForMode(true), 102);
-  EXPECT_EQ(MenuForMode(false), 204);
 }
 
 TEST(WindowRulesTest, CentringKeepsTheDialogOnTheScreen) {
