@@ -33,43 +33,28 @@ using Messages = std::vector<std::string>;
 
 std::string Cat(std::string a, const std::string& b) { return a.append(b); }
 
-TEST(SerialCutter, StartAndEndBytes) {
-  Cut c(2, 3);
-  c.Feed("\x41\x02\x42\x43\x03\x44");
-  EXPECT_EQ(c.Messages(), Messages{"BC"});
-}
-
-TEST(SerialCutter, StartByteOnlyRunsToChunkEnd) {
-  Cut c(2, 0);
-  c.Feed("\x41\x02\x42").Feed(std::string("\x02\x41\x02\x42", 4));
-  EXPECT_EQ(c.Messages(), (Messages{"B", "A\x02" "B"}));
-}
-
-TEST(SerialCutter, ChunkWithoutStartByteIsDropped) {
-  Cut c(2, 3);
-  c.Feed("ABC\x03").Feed("XYZ");
-  EXPECT_TRUE(c.Messages().empty());
-  Cut s(2, 0);
-  s.Feed("ABC");
-  EXPECT_TRUE(s.Messages().empty());
-}
-
-TEST(SerialCutter, NoFramingDeliversEveryChunkWhole) {
-  Cut c(0, 0);
-  c.Feed("AB\x03" "C").Feed("D");
-  EXPECT_EQ(c.Messages(), (Messages{"AB\x03" "C", "D"}));
-}
-
-TEST(SerialCutter, EmptyMessageIsDelivered) {
-  Cut c(2, 3);
-  c.Feed("\x02\x03");
-  EXPECT_EQ(c.Messages(), Messages{""});
-}
-
-TEST(SerialCutter, EmptyChunkDeliversNothing) {
-  Cut c(0, 0);
-  c.Feed("");
-  EXPECT_TRUE(c.Messages().empty());
+TEST(SerialCutter, FramingByStartAndEndBytes) {
+  struct Case {
+    const char* why;
+    std::uint8_t start, end;
+    std::vector<std::string> chunks;
+    Messages expected;
+  };
+  const Case cases[] = {
+      {"start and end", 2, 3, {"\x41\x02\x42\x43\x03\x44"}, {"BC"}},
+      {"start only runs to the chunk end", 2, 0, {"\x41\x02\x42", std::string("\x02\x41\x02\x42", 4)}, {"B", "A\x02" "B"}},
+      {"no start byte: dropped", 2, 3, {"ABC\x03", "XYZ"}, {}},
+      {"no start byte, start only: dropped", 2, 0, {"ABC"}, {}},
+      {"no framing: every chunk whole", 0, 0, {"AB\x03" "C", "D"}, {"AB\x03" "C", "D"}},
+      {"empty message", 2, 3, {"\x02\x03"}, {""}},
+      {"empty chunk", 0, 0, {""}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    Cut cut(c.start, c.end);
+    for (const std::string& chunk : c.chunks) cut.Feed(chunk);
+    EXPECT_EQ(cut.Messages(), c.expected);
+  }
 }
 
 TEST(SerialCutter, FramedMessageSplitAcrossReadsIsJoined) {
