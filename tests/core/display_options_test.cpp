@@ -103,14 +103,8 @@ TEST_F(DisplayOptionsTest, ScreenOpensWithTheFilesValues) {
     s.set_ShowWaterMark(false);
     s.set_WaterMarkText(u"Dock 4");
   });
-  const ScreenOptionsForm form = OpenScreenOptions(settings);
-  EXPECT_EQ(form.cols, u"132");
-  EXPECT_EQ(form.rows, u"40");
-  EXPECT_EQ(form.toolbar, ToolbarChoice::kSize1x);
-  EXPECT_TRUE(form.fullScreen);
-  EXPECT_TRUE(form.customColors);
-  EXPECT_FALSE(form.showWaterMark);
-  EXPECT_EQ(form.waterMarkText, u"Dock 4");
+  EXPECT_EQ(OpenScreenOptions(settings),
+            (ScreenOptionsForm{true, true, false, u"Dock 4", u"132", u"40", ToolbarChoice::kSize1x}));
 }
 
 TEST_F(DisplayOptionsTest, ScreenShowsOutOfRangeFileNumbersAsTheyAre) {
@@ -185,13 +179,9 @@ TEST_F(DisplayOptionsTest, FieldOpensWithTheFilesValues) {
 TEST(DisplayOptionsFieldTest, NumericsGoThroughTheSettingsFilter) {
   CSettings settings;
   ApplyFieldOptions(FieldOptionsForm{true, false, u"1\"12..,"}, settings);
-  EXPECT_TRUE(settings.fieldentertof0());
-  EXPECT_FALSE(settings.fieldedit());
-  EXPECT_EQ(settings.fieldnumericvalue(), u"12.,");
+  EXPECT_EQ(FieldOptionsFrom(settings), (FieldOptionsForm{true, false, u"12.,"}));
   ApplyFieldOptions(FieldOptionsForm{false, true, u""}, settings);
-  EXPECT_EQ(settings.fieldnumericvalue(), u"");
-  EXPECT_FALSE(settings.fieldentertof0());
-  EXPECT_TRUE(settings.fieldedit());
+  EXPECT_EQ(FieldOptionsFrom(settings), (FieldOptionsForm{false, true, u""}));
 }
 
 // ---- Font Options -------------------------------------------------------------------------------
@@ -204,12 +194,7 @@ TEST_F(DisplayOptionsTest, FontOpensWithTheFilesValues) {
     s.set_CharacterCellAdditionalWidth(3);
     s.set_UpperCaseInputMode(true);
   });
-  const FontOptionsForm form = OpenFontOptions(settings);
-  EXPECT_EQ(form.fontName, std::optional<std::u16string>(u"Lucida Console"));
-  EXPECT_EQ(form.pointSize, u"11");
-  EXPECT_TRUE(form.autoSize);
-  EXPECT_EQ(form.additionalWidth, u"3");
-  EXPECT_TRUE(form.upperCase);
+  EXPECT_EQ(OpenFontOptions(settings), (FontOptionsForm{u"Lucida Console", u"11", true, u"3", true}));
 }
 
 TEST(DisplayOptionsFontTest, SizeIsStoredAsTypedAndWidthIsHeldToNine) {

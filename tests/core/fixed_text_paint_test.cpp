@@ -102,13 +102,12 @@ TEST_F(ReverseFrameTest, FieldBelowJoinsTheBlockAbove) {
 }
 
 TEST_F(ReverseFrameTest, TopRowAndFullBottomSpanTheWholeWidth) {
-  CField& f = Reverse(1, 0, 0, 2);
+  Reverse(1, 0, 0, 2);
   Reverse(2, 1, 0, 2);
   FrameInput in{0, 0, 2, 20, 20, true};
   const auto px = Rasterise(ReverseFrameLines(in, [this](int c, int r) { return list_.KindAt(c, r); }));
   EXPECT_EQ(px.at({10, 0}), 0);
   EXPECT_EQ(px.at({10, 19}), 0);  // forced although a reverse field lies below
-  (void)f;
 }
 
 TEST_F(ReverseFrameTest, ZeroWidthOrLowFieldDrawsNoFrame) {

@@ -115,32 +115,18 @@ TEST_F(SessionThreadTest, RecordTypesAreAnsweredByteForByte) {
   EXPECT_EQ(Answer("A" + kRecordEnd), "7I" + kRecordEnd);
   EXPECT_EQ(Answer("Hxyz" + kRecordEnd), "7H" + kRecordEnd);
   EXPECT_EQ(Answer(kRecordEnd), kRecordEnd);
-  EXPECT_EQ(Answer("Q" + kRecordEnd), kRecordEnd);
-  EXPECT_EQ(Answer("R" + kRecordEnd), kRecordEnd);
   EXPECT_EQ(Answer("I" + kRecordEnd), kRecordEnd);
   EXPECT_TRUE(host.NothingArrives(100ms));
   Ui([&] {
     EXPECT_EQ(target.screens, std::vector<std::string>{"xyz" + kRecordEnd});
     EXPECT_EQ(target.resets, 1);
-    EXPECT_EQ(target.indicators.size(), 6u);
+    EXPECT_EQ(target.indicators.size(), 4u);
     return 0;
   });
   // Escaped 0xFF bytes reach the screen commands as single bytes.
   EXPECT_EQ(Answer("H\x31\xFF\xFF\x32" + kRecordEnd), "7H" + kRecordEnd);
   Ui([&] {
     EXPECT_EQ(target.screens.back(), "\x31\xFF\x32" + kRecordEnd);
-    return 0;
-  });
-  session.Stop();
-}
-
-TEST_F(SessionThreadTest, IndicatorAfterEachRecordFollowsTheKeyboardState) {
-  StartIdentified();
-  EXPECT_EQ(Answer("Q" + kRecordEnd), kRecordEnd);
-  Ui([&] { return target.keyboardState = 2; });
-  EXPECT_EQ(Answer("R" + kRecordEnd), kRecordEnd);
-  Ui([&] {
-    EXPECT_EQ(target.indicators, (std::vector<std::pair<int, int>>{{1, 0}, {1, 1}}));
     return 0;
   });
   session.Stop();

@@ -215,15 +215,6 @@ TEST_F(KeyLabels, OnlyTheFirstCodeHolderIsDisabled) {
   EXPECT_EQ(buttons[4].key, 9u);
 }
 
-TEST_F(KeyLabels, AnEarlierCodeHolderShieldsALaterMatchingLabel) {
-  ApplyKeyLabel(buttons, 9, u"BACK");
-  const LabelResult result = ApplyKeyLabel(buttons, 9, u"CLEAR");
-  EXPECT_EQ(result.index, 1);
-  EXPECT_FALSE(Named(u"BACK").enabled);
-  EXPECT_FALSE(Named(u"CLEAR").enabled);
-  EXPECT_EQ(Named(u"CLEAR").key, 2u);
-}
-
 TEST_F(KeyLabels, MatchingLabelIsEnabledAgainWithAnotherCode) {
   ApplyKeyLabel(buttons, 5, u"EXIT");
   ApplyKeyLabel(buttons, 12, u"EXIT");
