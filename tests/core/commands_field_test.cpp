@@ -196,18 +196,6 @@ TEST_F(FieldCommands, FieldOptionBadArgumentEndsTheListAndIsReadAsACommand) {
   EXPECT_EQ(session.KeyboardState(), kKeyboardLocked);
 }
 
-TEST_F(FieldCommands, FieldOptionsWithoutTheField) {
-  session.SetKeyboardState(kKeyboardReady);
-  Run("w90@Sl@M@B07D0@Al");  // S, M and B are consumed, A leaves its 'l'
-  EXPECT_EQ(session.KeyboardState(), kKeyboardLocked);
-  session.SetKeyboardState(kKeyboardReady);
-  Run("w90@Sl@Ml");  // the last 'l' follows a finished list
-  EXPECT_EQ(session.KeyboardState(), kKeyboardLocked);
-  session.SetKeyboardState(kKeyboardReady);
-  Run("w90@Sl@M");
-  EXPECT_EQ(session.KeyboardState(), kKeyboardReady);
-}
-
 TEST_F(FieldCommands, FieldOptionMaximumLength) {
   Setup(ScreenBuilder().Input(1, 0, 0, 10).Text(1, "abcdefghij").Input(2, 1, 0, 2));
   Run(ScreenBuilder().Options(2, {option::MaxLength(2000)}));

@@ -54,20 +54,5 @@ TEST(TestHostWaits, RecordsAcrossWritesAndCloseDetection) {
   EXPECT_EQ(host.ReceivedBytes(), "3I" + kRecordEnd + "3&" + kRecordEnd + "3Q" + kRecordEnd);
 }
 
-TEST(TestHostWaits, ListensOnAGivenPort) {
-  std::uint16_t port;
-  {
-    TestHost probe;
-    ASSERT_TRUE(probe.Listening());
-    port = probe.Port();
-  }
-  TestHost host(port);
-  ASSERT_TRUE(host.Listening());
-  EXPECT_EQ(host.Port(), port);
-  WSockCom terminal;
-  EXPECT_TRUE(terminal.Connect("127.0.0.1", port));
-  EXPECT_TRUE(host.Accept(5s));
-}
-
 }  // namespace
 }  // namespace vantor
