@@ -1,5 +1,5 @@
 // Helpers of the Win32-level tests: the program's resources, message pumping with a time-out, a
-// temporary folder, and a window that records the messages it receives.
+// temporary folder, an operator for modal loops, and a window that records the messages it receives.
 #pragma once
 
 #include <winsock2.h>
@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/gdi_win.h"
@@ -131,6 +132,82 @@ inline COLORREF ResourcePixel(int resource, int x, int y) {
   gdi::Select select(dc.get(), bitmap.get());
   return GetPixel(dc.get(), x, y);
 }
+
+// The thread's visible top-level window with this caption, or null.
+inline HWND FindOwnWindow(const std::wstring& caption) {
+  struct Search {
+    const std::wstring* caption;
+    HWND found;
+  } search{&caption, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        if (IsWindowVisible(window) && TitleOf(window) == *s->caption) {
+          s->found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Plays the operator inside whatever modal loop is running: one step per timer tick, a step returns
+// false to be tried again at the next tick. After 10 s every visible window of the thread gets
+// Cancel, so a failing test never hangs.
+class ModalOperator {
+ public:
+  using Step = std::function<bool()>;
+  explicit ModalOperator(std::vector<Step> steps) : steps_(std::move(steps)) {
+    current_ = this;
+    start_ = GetTickCount();
+    timer_ = SetTimer(nullptr, 0, 30, Tick);
+  }
+  ~ModalOperator() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  ModalOperator(const ModalOperator&) = delete;
+  ModalOperator& operator=(const ModalOperator&) = delete;
+  bool Done() const { return next_ == steps_.size(); }
+
+  // A step that posts the command to the window with the caption once it is shown.
+  static Step Press(std::wstring caption, int command) {
+    return [caption = std::move(caption), command] {
+      HWND window = FindOwnWindow(caption);
+      if (window != nullptr) PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(command), 0);
+      return window != nullptr;
+    };
+  }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    ModalOperator* self = current_;
+    if (self == nullptr) return;
+    if (GetTickCount() - self->start_ > 10000) {
+      EnumThreadWindows(
+          GetCurrentThreadId(),
+          [](HWND window, LPARAM) -> BOOL {
+            if (IsWindowVisible(window)) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+            return TRUE;
+          },
+          0);
+      return;
+    }
+    if (self->busy_ || self->Done()) return;
+    self->busy_ = true;  // a step may open a message box whose loop ticks again
+    if (self->steps_[self->next_]()) ++self->next_;
+    self->busy_ = false;
+  }
+
+  static inline ModalOperator* current_ = nullptr;
+  std::vector<Step> steps_;
+  std::size_t next_ = 0;
+  bool busy_ = false;
+  DWORD start_ = 0;
+  UINT_PTR timer_ = 0;
+};
 
 struct RecordedMessage {
   UINT message;

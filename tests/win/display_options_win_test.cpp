@@ -1,11 +1,13 @@
 // The Scanner, Screen, Field and Font options dialogs on their real templates: what each shows after
-// opening from a given settings file, what OK stores and writes, that Cancel stores nothing.
+// opening from a given settings file, what OK stores and writes, that Cancel stores nothing; and where
+// every options dialog opens.
 #include "dialogs/display_options_win.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,7 +17,9 @@
 #include "app_fixture_win.h"
 #include "common/gdi_win.h"
 #include "config/settings.h"
+#include "dialogs/device_options_win.h"
 #include "dialogs/display_options_ids.h"
+#include "dialogs/host_options_win.h"
 
 namespace vantor {
 namespace {
@@ -96,8 +100,6 @@ TEST_F(DisplayOptionsDialogTest, ScannerOpensWithTheFilesModeAndOptions) {
   });
   Open(CreateScannerOptionsDialog);
   EXPECT_EQ(Caption(), L"Scanner Options");
-  EXPECT_EQ(ItemText(dialog_, IDC_SCANNER_WEDGE), L"Wedge Reader (shared)");
-  EXPECT_EQ(ItemText(dialog_, IDC_SCANNER_CALLBACK), L"Callback  (Vantor only)");
   EXPECT_TRUE(Checked(dialog_, IDC_SCANNER_WEDGE));
   EXPECT_FALSE(Checked(dialog_, IDC_SCANNER_CALLBACK));
   EXPECT_TRUE(Checked(dialog_, IDC_SCANNER_APPEND_ENTER));
@@ -132,7 +134,6 @@ TEST_F(DisplayOptionsDialogTest, ScannerOkStoresTheOptionsInEitherModeAndWritesT
 TEST_F(DisplayOptionsDialogTest, ScreenOpensWithTheFilesValuesAndLimits) {
   StoreFile([](CSettings& s) {
     s.set_screensize(132, 40);
-    s.set_toolbarsize(7);
     s.set_fullscreen(true);
     s.set_CustomColorMode(false);
     s.set_ShowWaterMark(true);
@@ -142,10 +143,6 @@ TEST_F(DisplayOptionsDialogTest, ScreenOpensWithTheFilesValuesAndLimits) {
   EXPECT_EQ(Caption(), L"Screen Options");
   EXPECT_EQ(ItemText(dialog_, IDC_SCREEN_COLS), L"132");
   EXPECT_EQ(ItemText(dialog_, IDC_SCREEN_ROWS), L"40");
-  EXPECT_FALSE(Checked(dialog_, IDC_SCREEN_TOOLBAR_DISABLED));
-  EXPECT_TRUE(Checked(dialog_, IDC_SCREEN_TOOLBAR_1X));
-  EXPECT_FALSE(Checked(dialog_, IDC_SCREEN_TOOLBAR_2X));
-  EXPECT_FALSE(Checked(dialog_, IDC_SCREEN_TOOLBAR_3X));
   EXPECT_TRUE(Checked(dialog_, IDC_SCREEN_FULLSCREEN));
   EXPECT_FALSE(Checked(dialog_, IDC_SCREEN_CUSTOM_COLORS));
   EXPECT_TRUE(Checked(dialog_, IDC_SCREEN_WATERMARK));
@@ -225,18 +222,13 @@ TEST_F(DisplayOptionsDialogTest, ScreenWatermarkIsTypedUpTo32AndStoredUpTo31) {
   EXPECT_EQ(Reread().WaterMarkText(), u"abcdefghijklmnopqrstuvwxyzabcde");
 }
 
-TEST_F(DisplayOptionsDialogTest, ScreenOpeningReplacesUnsavedChangesAndCancelKeepsThem) {
+TEST_F(DisplayOptionsDialogTest, ScreenOpeningReplacesUnsavedChanges) {
   StoreFile([](CSettings& s) { s.set_fullscreen(false); });
   ASSERT_TRUE(settings_->ReadSettings());
   settings_->set_fullscreen(true);  // the full-screen toggle, not yet written
   Open(CreateScreenOptionsDialog);
   EXPECT_FALSE(Checked(dialog_, IDC_SCREEN_FULLSCREEN));
   EXPECT_FALSE(settings_->fullscreen());
-  SetDlgItemTextW(dialog_, IDC_SCREEN_COLS, L"20");
-  Press(IDCANCEL);
-  EXPECT_EQ(state_.result, 0);
-  EXPECT_EQ(settings_->screencols(), 80);
-  EXPECT_EQ(FileBytes(), fileBefore_);
 }
 
 // ---- Field Options ------------------------------------------------------------------------------
@@ -356,20 +348,39 @@ TEST_F(DisplayOptionsDialogTest, FontOkStoresTheTypedNumbersAndTheChosenFamily) 
 
 // ---- all four -----------------------------------------------------------------------------------
 
-TEST_F(DisplayOptionsDialogTest, EachFitsTheScreenAndOpensCentredOverItsOwner) {
+// Every options dialog, the device and host ones too: each places itself.
+TEST_F(DisplayOptionsDialogTest, EveryOptionsDialogFitsTheScreenAndOpensCentredOverItsOwner) {
   StoreFile([](CSettings&) {});
+  DeviceOptionsDialogState device{settings_.get()};
+  HostOptionsDialogState host{settings_.get()};
+  auto display = [this](CreateFn create) {
+    return [this, create](HWND owner) {
+      state_ = DisplayOptionsDialogState{settings_.get(), -1};
+      return create(wintest::ProgramResources(), owner, &state_);
+    };
+  };
+  const std::function<HWND(HWND)> opens[] = {
+      display(CreateScannerOptionsDialog), display(CreateScreenOptionsDialog), display(CreateFieldOptionsDialog),
+      display(CreateFontOptionsDialog),
+      [&](HWND owner) { return CreateSerialPortOptionsDialog(wintest::ProgramResources(), owner, &device); },
+      [&](HWND owner) { return CreateSerialFeatureOptionsDialog(wintest::ProgramResources(), owner, &device); },
+      [&](HWND owner) { return CreateSoundOptionsDialog(wintest::ProgramResources(), owner, &device); },
+      [&](HWND owner) { return CreateHostOptionsDialog(wintest::ProgramResources(), owner, &host); }};
   wintest::RecordingWindow owner(WM_USER, 0x7FFF, WS_POPUP);
-  SetWindowPos(owner.get(), nullptr, 100, 80, 400, 400, SWP_NOZORDER);
-  RECT client{};
-  GetClientRect(owner.get(), &client);
-  MapWindowPoints(owner.get(), nullptr, reinterpret_cast<POINT*>(&client), 2);
-  for (CreateFn create :
-       {CreateScannerOptionsDialog, CreateScreenOptionsDialog, CreateFieldOptionsDialog, CreateFontOptionsDialog}) {
-    Open(create, owner.get());
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  for (const auto& open : opens) {
+    SetWindowPos(owner.get(), nullptr, 100, 80, 400, 400, SWP_NOZORDER);
+    RECT client{};
+    GetClientRect(owner.get(), &client);
+    MapWindowPoints(owner.get(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    dialog_ = open(owner.get());
+    ASSERT_NE(dialog_, nullptr);
+    SCOPED_TRACE(wintest::TitleOf(dialog_).c_str());
     RECT box{};
     GetWindowRect(dialog_, &box);
-    EXPECT_LE(box.right - box.left, 240) << WindowText(dialog_).c_str();
-    EXPECT_LE(box.bottom - box.top, 320) << WindowText(dialog_).c_str();
+    EXPECT_LE(box.right - box.left, 240);
+    EXPECT_LE(box.bottom - box.top, 320);
     EXPECT_NEAR((box.left + box.right) / 2, (client.left + client.right) / 2, 1);
     EXPECT_NEAR((box.top + box.bottom) / 2, (client.top + client.bottom) / 2, 1);
     // Every visible control lies inside the dialog's client area.
@@ -380,24 +391,25 @@ TEST_F(DisplayOptionsDialogTest, EachFitsTheScreenAndOpensCentredOverItsOwner) {
       RECT r{};
       GetWindowRect(child, &r);
       MapWindowPoints(nullptr, dialog_, reinterpret_cast<POINT*>(&r), 2);
-      if (GetDlgCtrlID(child) == IDC_FONT_NAME) r.bottom = r.top + 20;  // the list drops below
+      if (wintest::ClassOf(child) == L"ComboBox") r.bottom = r.top + 20;  // the list drops below
       EXPECT_GE(r.left, inside.left) << WindowText(child).c_str();
       EXPECT_GE(r.top, inside.top) << WindowText(child).c_str();
       EXPECT_LE(r.right, inside.right) << WindowText(child).c_str();
       EXPECT_LE(r.bottom, inside.bottom) << WindowText(child).c_str();
     }
     DestroyWindow(dialog_);
-  }
-  // An owner at the screen's corner smaller than the dialogs: they stay on the screen.
-  SetWindowPos(owner.get(), nullptr, 0, 0, 20, 20, SWP_NOZORDER);
-  for (CreateFn create :
-       {CreateScannerOptionsDialog, CreateScreenOptionsDialog, CreateFieldOptionsDialog, CreateFontOptionsDialog}) {
-    Open(create, owner.get());
-    RECT box{};
-    GetWindowRect(dialog_, &box);
-    EXPECT_GE(box.left, 0);
-    EXPECT_GE(box.top, 0);
-    DestroyWindow(dialog_);
+    // Owners at either corner, smaller than the dialog or hanging off the screen: it stays on the screen.
+    for (const RECT& at : {RECT{0, 0, 20, 20}, RECT{screenWidth - 60, screenHeight - 40, 240, 320}}) {
+      SetWindowPos(owner.get(), nullptr, at.left, at.top, at.right, at.bottom, SWP_NOZORDER);
+      dialog_ = open(owner.get());
+      ASSERT_NE(dialog_, nullptr);
+      GetWindowRect(dialog_, &box);
+      EXPECT_GE(box.left, 0);
+      EXPECT_GE(box.top, 0);
+      EXPECT_LE(box.right, screenWidth);
+      EXPECT_LE(box.bottom, screenHeight);
+      DestroyWindow(dialog_);
+    }
   }
 }
 
@@ -438,50 +450,6 @@ TEST_F(DisplayOptionsDialogTest, CancelStoresNothingInAnyOfThem) {
   }
 }
 
-// Plays the operator inside a modal dialog's loop: on each timer tick, finds the thread's visible
-// window with the caption and posts the command to it. After 10 s it posts Cancel, so nothing hangs.
-class ModalPress {
- public:
-  ModalPress(const wchar_t* caption, int command) : caption_(caption), command_(command) {
-    current_ = this;
-    start_ = GetTickCount();
-    timer_ = SetTimer(nullptr, 0, 30, Tick);
-  }
-  ~ModalPress() {
-    KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
-  bool Pressed() const { return pressed_; }
-
- private:
-  static BOOL CALLBACK Match(HWND window, LPARAM data) {
-    auto* self = reinterpret_cast<ModalPress*>(data);
-    if (IsWindowVisible(window) && WindowText(window) == self->caption_) {
-      self->found_ = window;
-      return FALSE;
-    }
-    return TRUE;
-  }
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    ModalPress* self = current_;
-    if (self == nullptr || self->pressed_) return;
-    self->found_ = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), Match, reinterpret_cast<LPARAM>(self));
-    if (self->found_ == nullptr) return;
-    const bool late = GetTickCount() - self->start_ > 10000;
-    PostMessageW(self->found_, WM_COMMAND, late ? IDCANCEL : self->command_, 0);
-    self->pressed_ = !late;
-  }
-
-  static inline ModalPress* current_ = nullptr;
-  std::wstring caption_;
-  int command_;
-  HWND found_ = nullptr;
-  bool pressed_ = false;
-  DWORD start_ = 0;
-  UINT_PTR timer_ = 0;
-};
-
 TEST_F(DisplayOptionsDialogTest, ModalRunsEndWithOneOnOkAndZeroOnCancel) {
   StoreFile([](CSettings& s) { s.set_fieldentertof0(false); });
   using RunFn = INT_PTR (*)(HINSTANCE, HWND, CSettings&);
@@ -490,18 +458,14 @@ TEST_F(DisplayOptionsDialogTest, ModalRunsEndWithOneOnOkAndZeroOnCancel) {
                                                     {RunFieldOptionsDialog, L"Field Options"},
                                                     {RunFontOptionsDialog, L"Font Options"}};
   for (const auto& [run, caption] : runs) {
-    {
-      ModalPress cancel(caption, IDCANCEL);
-      EXPECT_EQ(run(wintest::ProgramResources(), nullptr, *settings_), 0) << caption;
-      EXPECT_TRUE(cancel.Pressed()) << caption;
-    }
+    wintest::ModalOperator cancel({wintest::ModalOperator::Press(caption, IDCANCEL)});
+    EXPECT_EQ(run(wintest::ProgramResources(), nullptr, *settings_), 0) << caption;
+    EXPECT_TRUE(cancel.Done()) << caption;
     EXPECT_EQ(FileBytes(), fileBefore_) << caption;
   }
-  {
-    ModalPress ok(L"Field Options", IDOK);
-    EXPECT_EQ(RunFieldOptionsDialog(wintest::ProgramResources(), nullptr, *settings_), 1);
-    EXPECT_TRUE(ok.Pressed());
-  }
+  wintest::ModalOperator ok({wintest::ModalOperator::Press(L"Field Options", IDOK)});
+  EXPECT_EQ(RunFieldOptionsDialog(wintest::ProgramResources(), nullptr, *settings_), 1);
+  EXPECT_TRUE(ok.Done());
   EXPECT_FALSE(settings_->fieldentertof0()) << "opening read the file";
   // OK writes the whole file, normalised from what was read.
   EXPECT_EQ(FileBytes(), settings_->SettingsText());

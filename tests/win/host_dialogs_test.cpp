@@ -17,74 +17,15 @@
 namespace vantor {
 namespace {
 
+using wintest::FindOwnWindow;
 using wintest::ProgramResources;
+using Operator = wintest::ModalOperator;
 
 std::wstring TextOf(HWND window) {
   wchar_t text[512] = {};
   GetWindowTextW(window, text, 512);
   return text;
 }
-
-// The thread's visible top-level window with this caption, or null.
-HWND FindOwnWindow(const wchar_t* caption) {
-  struct Search {
-    const wchar_t* caption;
-    HWND found;
-  } search{caption, nullptr};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        if (IsWindowVisible(window) && TextOf(window) == s->caption) {
-          s->found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-// Runs steps, one per timer tick, inside whatever modal loop is running; a step returns false to be
-// tried again at the next tick. After the time-out every dialog of the thread is cancelled, so a
-// failing test never hangs.
-class Operator {
- public:
-  using Step = std::function<bool()>;
-  explicit Operator(std::vector<Step> steps) : steps_(std::move(steps)) {
-    current_ = this;
-    start_ = GetTickCount();
-    timer_ = SetTimer(nullptr, 0, 30, Tick);
-  }
-  ~Operator() {
-    KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
-  bool Done() const { return next_ == steps_.size(); }
-
- private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    Operator* self = current_;
-    if (self == nullptr) return;
-    if (GetTickCount() - self->start_ > 10000) {
-      for (const wchar_t* caption : {L"Login", L"About Vantor II", L"Advisory", L"Hey You", L"Admin Mode", L"User Mode"}) {
-        if (HWND window = FindOwnWindow(caption)) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-      }
-      return;
-    }
-    if (self->busy_ || self->Done()) return;
-    self->busy_ = true;  // a step may open a message box whose loop ticks again
-    if (self->steps_[self->next_]()) ++self->next_;
-    self->busy_ = false;
-  }
-
-  static inline Operator* current_ = nullptr;
-  std::vector<Step> steps_;
-  std::size_t next_ = 0;
-  bool busy_ = false;
-  DWORD start_ = 0;
-  UINT_PTR timer_ = 0;
-};
 
 class HostDialogsTest : public ::testing::Test {
  protected:
@@ -143,12 +84,11 @@ TEST_F(HostDialogsTest, PromptLimitsTheAnswerAndKeepsItOnOkAndOnCancel) {
   EXPECT_EQ(session_.HostDialog(), 0u);
 
   Operator cancel({[&] {
-    HWND dialog = FindOwnWindow(L"Hey You");
-    if (dialog == nullptr) return false;
-    SetWindowTextW(GetDlgItem(dialog, IDC_PROMPT_ANSWER), L"77");
-    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    return true;
-  }});
+                     HWND dialog = FindOwnWindow(L"Hey You");
+                     if (dialog != nullptr) SetWindowTextW(GetDlgItem(dialog, IDC_PROMPT_ANSWER), L"77");
+                     return dialog != nullptr;
+                   },
+                   Operator::Press(L"Hey You", IDCANCEL)});
   EXPECT_EQ(RunPromptDialog(Resources(), nullptr, session_), IDCANCEL);
   EXPECT_EQ(session_.PromptReply(), u"77");
 }
@@ -241,46 +181,33 @@ TEST_F(LoginTest, RightCodeUnlocksAndWrongCodeLocks) {
 TEST_F(LoginTest, CancelChangesNothing) {
   settings_.set_KorvathAdminMode(true);
   Operator op({[&] {
-    HWND dialog = FindOwnWindow(L"Login");
-    if (dialog == nullptr) return false;
-    SetWindowTextW(GetDlgItem(dialog, IDC_LOGIN_PASSWORD), L"1");
-    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    return true;
-  }});
+                 HWND dialog = FindOwnWindow(L"Login");
+                 if (dialog != nullptr) SetWindowTextW(GetDlgItem(dialog, IDC_LOGIN_PASSWORD), L"1");
+                 return dialog != nullptr;
+               },
+               Operator::Press(L"Login", IDCANCEL)});
   EXPECT_EQ(RunLoginDialog(Resources(), nullptr, settings_), 0);
   EXPECT_TRUE(settings_.KorvathAdminMode());
 }
 
-TEST_F(HostDialogsTest, AboutShowsNameVersionAndCopyright) {
-  DWORD ms = 0, ls = 0;
-  ASSERT_TRUE(ReadFixedVersion(Resources(), &ms, &ls));
-  EXPECT_EQ(HIWORD(ms), 1);
-  std::wstring text;
-  Operator op({[&] {
-    HWND dialog = FindOwnWindow(L"About Vantor II");
-    if (dialog == nullptr) return false;
-    text = TextOf(GetDlgItem(dialog, IDC_ABOUT_TEXT));
-    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    return true;
-  }});
-  EXPECT_EQ(RunAboutDialog(Resources(), nullptr), 1);
-  EXPECT_EQ(text.rfind(L"Vantor\r\nVersion: 1.0.0.0\r\nCopyright", 0), 0u) << std::string(text.begin(), text.end());
-}
-
-TEST_F(HostDialogsTest, DialogsAreCentredOverTheirOwnerAndStayOnScreen) {
+// An owner partly off the screen: the dialog is still kept on it.
+TEST_F(HostDialogsTest, AboutShowsNameVersionAndCopyrightOnTheScreen) {
   wintest::RecordingWindow owner;
   SetWindowPos(owner.get(), nullptr, -200, -200, 240, 320, SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(owner.get(), SW_SHOWNOACTIVATE);
+  std::wstring text;
   RECT placed{};
   Operator op({[&] {
     HWND dialog = FindOwnWindow(L"About Vantor II");
     if (dialog == nullptr) return false;
+    text = TextOf(GetDlgItem(dialog, IDC_ABOUT_TEXT));
     GetWindowRect(dialog, &placed);
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     return true;
   }});
-  RunAboutDialog(Resources(), owner.get());
+  EXPECT_EQ(RunAboutDialog(Resources(), owner.get()), 1);
   EXPECT_TRUE(op.Done());
+  EXPECT_EQ(text.rfind(L"Vantor\r\nVersion: 1.0.0.0\r\nCopyright", 0), 0u) << std::string(text.begin(), text.end());
   EXPECT_GE(placed.left, 0);
   EXPECT_GE(placed.top, 0);
 }

@@ -125,28 +125,6 @@ TEST_F(HostOptionsDialogTest, PingOfAnEmptyHostFailsAndStoresNothing) {
   EXPECT_EQ(state_.result, -1);
 }
 
-TEST_F(HostOptionsDialogTest, OpensCentredOverItsOwnerWithinTheScreen) {
-  wintest::RecordingWindow owner(WM_USER, 0x7FFF, WS_POPUP);
-  SetWindowPos(owner.get(), nullptr, 100, 80, 400, 300, SWP_NOZORDER);
-  state_.settings = settings_.get();
-  dialog_ = CreateHostOptionsDialog(wintest::ProgramResources(), owner.get(), &state_);
-  ASSERT_NE(dialog_, nullptr);
-  RECT box{};
-  GetWindowRect(dialog_, &box);
-  RECT client{};
-  GetClientRect(owner.get(), &client);
-  MapWindowPoints(owner.get(), nullptr, reinterpret_cast<POINT*>(&client), 2);
-  EXPECT_NEAR((box.left + box.right) / 2, (client.left + client.right) / 2, 1);
-  EXPECT_NEAR((box.top + box.bottom) / 2, (client.top + client.bottom) / 2, 1);
-  DestroyWindow(dialog_);
-  // An owner smaller than the dialog at the screen's corner: the dialog stays on the screen.
-  SetWindowPos(owner.get(), nullptr, 0, 0, 20, 20, SWP_NOZORDER);
-  dialog_ = CreateHostOptionsDialog(wintest::ProgramResources(), owner.get(), &state_);
-  GetWindowRect(dialog_, &box);
-  EXPECT_GE(box.left, 0);
-  EXPECT_GE(box.top, 0);
-}
-
 TEST(PingTest, MissingIcmpLibraryOrEntryPointsFailWithTheirOwnText) {
   ASSERT_TRUE(net::Startup());
   const wchar_t* missing[] = {L"no_such_icmp_library.dll"};
