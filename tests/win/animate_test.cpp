@@ -64,14 +64,10 @@ class IndicatorWindow : public ::testing::Test {
   std::unique_ptr<CAnimate> indicator_;
 };
 
-TEST_F(IndicatorWindow, NoWindowUntilShown) {
-  EXPECT_EQ(indicator_->Window(), nullptr);
+TEST_F(IndicatorWindow, ShownAsACaptionedToolWindowAtTheTopRight) {
   indicator_->Hide();
   indicator_->Reposition();
-  EXPECT_EQ(indicator_->Window(), nullptr);
-}
-
-TEST_F(IndicatorWindow, ShownAsACaptionedToolWindowAtTheTopRight) {
+  EXPECT_EQ(indicator_->Window(), nullptr) << "no window until shown";
   indicator_->Show(1);
   const HWND window = indicator_->Window();
   ASSERT_NE(window, nullptr);
@@ -95,15 +91,11 @@ TEST_F(IndicatorWindow, ShownAsACaptionedToolWindowAtTheTopRight) {
   EXPECT_GT(r.bottom - r.top, 70) << "the caption sits above the picture";
 }
 
-TEST_F(IndicatorWindow, AnyNonZeroModeIsLockH) {
+TEST_F(IndicatorWindow, AnyNonZeroModeIsLockHWhichTurnsIntoLockBButNotBack) {
   indicator_->Show(-3);
-  EXPECT_EQ(TitleOf(indicator_->Window()), L"Lock-H");
-  EXPECT_EQ(indicator_->Mode(), 1);
-}
-
-TEST_F(IndicatorWindow, LockHTurnsIntoLockBButNotBack) {
-  indicator_->Show(1);
   const HWND window = indicator_->Window();
+  EXPECT_EQ(TitleOf(window), L"Lock-H");
+  EXPECT_EQ(indicator_->Mode(), 1);
   indicator_->Show(0);
   EXPECT_EQ(indicator_->Window(), window);
   EXPECT_EQ(TitleOf(window), L"Lock-B");

@@ -139,15 +139,6 @@ TEST_F(EntryFieldTest, FullFieldAutoAdvancesOrAutoSends) {
   EXPECT_EQ(send.sendGuard, 0);
 }
 
-TEST_F(EntryFieldTest, NumericFieldRefusesLetters) {
-  CField& field = AddEntry(1, 1, 6);
-  field.flags |= kFlagNumeric;
-  Refresh();
-  Focus(field);
-  Type(field, L"4A2");
-  EXPECT_EQ(field.Text(), u"42");
-}
-
 TEST_F(EntryFieldTest, PasteGoesThroughTheTypingRulesAndNeverRecurses) {
   CField& field = AddEntry(1, 1, 4);
   field.flags |= kFlagNumeric;

@@ -189,16 +189,6 @@ TEST_F(ToolBarWindows, ReleasingADefinedButtonSendsItsKeyToTheMainWindow) {
   EXPECT_EQ(g_keys.size(), 1u) << "a disabled button sends nothing";
 }
 
-TEST_F(ToolBarWindows, ADefinitionForAnEarlierCodeHolderLeavesTheNamedButtonAlone) {
-  Build(0);
-  toolbar_->SetKeyLabel(1, u"SAVE");
-  ASSERT_TRUE(IsWindowEnabled(ButtonWindow(0)));
-  toolbar_->SetKeyLabel(1, u"NEXT");
-  EXPECT_FALSE(IsWindowEnabled(ButtonWindow(0)));
-  EXPECT_FALSE(IsWindowEnabled(ButtonWindow(3)));
-  EXPECT_EQ(toolbar_->Button(3).keyCode, 4u);
-}
-
 TEST_F(ToolBarWindows, ReleaseOutsideTheButtonStillSendsTheKey) {
   Build(1);
   const HWND save = ButtonWindow(0);
