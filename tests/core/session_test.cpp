@@ -286,16 +286,6 @@ TEST_F(SessionTest, IRecordThroughTheDispatcherResetsAndAnswersWithTheEmptyRecor
   ASSERT_NE(session.KeyLabel(0), nullptr);
 }
 
-TEST_F(SessionTest, ARecordIsAnsweredWithTheIdentification) {
-  session.SetTerminalId(12);
-  const std::uint8_t record[] = {'A', 0xFF, 0xEF};
-  DispatchRecord(session, RecordBytes(record, sizeof record));
-  ASSERT_EQ(sent.records.size(), 1u);
-  EXPECT_EQ(sent.records[0].data, "I");
-  EXPECT_EQ(sent.records[0].terminalId, 12);
-  EXPECT_EQ(effects.Joined(), "Indicator 1,1");  // still locked
-}
-
 TEST_F(SessionTest, CurrentFieldIsTheFocusFieldOnTheCurrentPage) {
   CField& f = Field(4);
   EXPECT_EQ(session.CurrentField(), nullptr);

@@ -346,9 +346,13 @@ TEST_F(SettingsFile, KeyWithoutValueToken) {
   // At the end of the text: the key-missing default. Before another line: that line's key is the value.
   EXPECT_EQ(Read("hostport=").hostport(), 9999);
   EXPECT_EQ(Read("fullscreen=").fullscreen(), false);
-  const CSettings s = Read("hostport=\r\nscreencols=80\r\n");
+  EXPECT_EQ(Read("WaterMarkText=").WaterMarkText(), u"");
+  EXPECT_EQ(Read("WaterMarkText").WaterMarkText(), u"");
+  const CSettings s = Read("hostport=\r\nscreencols=80\r\nWaterMarkText=\r\nfontpointsize=12\r\n");
   EXPECT_EQ(s.hostport(), 0);
   EXPECT_EQ(s.screencols(), 80);
+  EXPECT_EQ(s.WaterMarkText(), u"fontpointsize=12");
+  EXPECT_EQ(s.fontpointsize(), 12);
 }
 
 TEST_F(SettingsFile, TextValues) {
@@ -358,14 +362,6 @@ TEST_F(SettingsFile, TextValues) {
   EXPECT_EQ(s.WaterMarkText(), u"Bay 4 = dock");
   EXPECT_EQ(s.fieldnumericvalue(), u"0123");  // leading quotes skipped, cut at the next one
   EXPECT_EQ(s.hostname(), u"my host");
-}
-
-TEST_F(SettingsFile, UnquotedEmptyTextTakesTheNextLine) {
-  const CSettings s = Read("WaterMarkText=\r\nfontpointsize=12\r\n");
-  EXPECT_EQ(s.WaterMarkText(), u"fontpointsize=12");
-  EXPECT_EQ(s.fontpointsize(), 12);
-  EXPECT_EQ(Read("WaterMarkText=").WaterMarkText(), u"");
-  EXPECT_EQ(Read("WaterMarkText").WaterMarkText(), u"");
 }
 
 TEST_F(SettingsFile, TextFromTheFileIsNotFilteredButIsCut) {
@@ -404,7 +400,6 @@ TEST_F(SettingsFile, WindowPosNeedsFourNumbers) {
   EXPECT_EQ(Read("windowpos=10,20,300,400\r\n").windowpos(), (WindowPos{10, 20, 300, 400}));
   EXPECT_EQ(Read("windowpos=-1,-2,3,4,5\r\n").windowpos(), (WindowPos{-1, -2, 3, 4}));
   const WindowPos fallback{kWindowPosDefault, kWindowPosDefault, kWindowPosDefault, kWindowPosDefault};
-  EXPECT_EQ(kWindowPosDefault, INT_MIN);
   EXPECT_EQ(Read("windowpos=10,20\r\n").windowpos(), fallback);
   EXPECT_EQ(Read("windowpos=10,,300,400\r\n").windowpos(), fallback);  // empty items do not count
   EXPECT_EQ(Read("windowpos=\"\"\r\n").windowpos(), fallback);

@@ -37,7 +37,6 @@ TEST(WSockComFraming, PieceSizeIsBoundedAndNeverZero) {
   EXPECT_EQ(SendPieceSize(-1), 2000);  // unreadable: 8192 assumed
   EXPECT_EQ(SendPieceSize(0), 1);
   EXPECT_EQ(SendPieceSize(1), 1);
-  EXPECT_EQ(SendPieceSize(512), 512);
   EXPECT_EQ(SendPieceSize(2000), 2000);
   EXPECT_EQ(SendPieceSize(65536), 2000);
 }
