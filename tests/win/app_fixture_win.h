@@ -1,19 +1,28 @@
 // Helpers of the Win32-level tests: the program's resources, message pumping with a time-out, a
-// temporary folder, an operator for modal loops, and a window that records the messages it receives.
+// temporary folder, an operator for modal loops, a window that records the messages it receives, and
+// a page window to make controls on.
 #pragma once
 
 #include <winsock2.h>
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "app/vdx_messages.h"
 #include "common/gdi_win.h"
+#include "config/settings.h"
+#include "controls/control_classes_win.h"
 #include "controls/field.h"
+#include "controls/page.h"
+#include "controls/page_window_win.h"
 
 namespace vantor::wintest {
 
@@ -291,6 +300,45 @@ class HeldKeys {
 
  private:
   BYTE saved_[256] = {};
+};
+
+// A shown page window of a main window that records what the controls report, with the control
+// classes registered; the fields are added by the test and made by Refresh().
+class PageFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    instance_ = GetModuleHandleW(nullptr);
+    atoms_ = RegisterControlClasses(instance_);
+    settings_.set_ShowWaterMark(false);
+    page_.shown = true;
+    state_ = PageWindowState{&page_, &settings_, main_.get()};
+    pageWindow_ = CreatePageWindow(main_.get(), instance_, &state_);
+    ASSERT_NE(pageWindow_, nullptr);
+  }
+  void TearDown() override {
+    ReleaseCapture();
+    if (IsWindow(pageWindow_)) {
+      DetachPageWindow(pageWindow_);
+      DestroyWindow(pageWindow_);
+    }
+    UnregisterControlClasses(instance_, atoms_);
+  }
+  CField& AddField(int id, int row, int column, int width, int mode, int type, std::u16string_view text = u"") {
+    CField& field = page_.Fields().Add(id, row, column, width);
+    field.flags = static_cast<std::uint8_t>(mode);
+    field.type = static_cast<std::uint8_t>(type);
+    field.SetText(text);
+    return field;
+  }
+  void Refresh() { SendMessageW(pageWindow_, WM_VDX_REFRESH_PAGE, 0, 0); }
+
+  HINSTANCE instance_ = nullptr;
+  ControlClassAtoms atoms_{};
+  RecordingWindow main_;
+  CSettings settings_;
+  CPage page_{1, kDefaultPageBackground, nullptr};
+  PageWindowState state_;
+  HWND pageWindow_ = nullptr;
 };
 
 }  // namespace vantor::wintest

@@ -21,25 +21,11 @@ namespace {
 
 using namespace wintest;
 
-class ButtonControlsTest : public ::testing::Test {
+class ButtonControlsTest : public PageFixture {
  protected:
   void SetUp() override {
-    instance_ = GetModuleHandleW(nullptr);
-    atoms_ = RegisterControlClasses(instance_);
-    settings_.set_ShowWaterMark(false);
-    page_.shown = true;
-    state_ = PageWindowState{&page_, &settings_, main_.get()};
-    pageWindow_ = CreatePageWindow(main_.get(), instance_, &state_);
-    ASSERT_NE(pageWindow_, nullptr);
+    PageFixture::SetUp();
     ShowWindow(main_.get(), SW_SHOWNOACTIVATE);
-  }
-  void TearDown() override {
-    ReleaseCapture();
-    if (IsWindow(pageWindow_)) {
-      DetachPageWindow(pageWindow_);
-      DestroyWindow(pageWindow_);
-    }
-    UnregisterControlClasses(instance_, atoms_);
   }
 
   CField& Add(int id, int row, int width, int mode, int type, std::u16string_view text, std::uint8_t extra = 0) {
@@ -68,14 +54,6 @@ class ButtonControlsTest : public ::testing::Test {
   void Key(HWND window, UINT key) { SendMessageW(window, WM_KEYDOWN, key, 1); }
   // The custom messages the main window got, as (message, wParam, lParam) in order.
   std::vector<wintest::RecordedMessage> Reports() const { return main_.messages(); }
-
-  HINSTANCE instance_ = nullptr;
-  ControlClassAtoms atoms_{};
-  wintest::RecordingWindow main_;
-  CSettings settings_;
-  CPage page_{1, kDefaultPageBackground, nullptr};
-  PageWindowState state_;
-  HWND pageWindow_ = nullptr;
 };
 
 void ExpectReport(const wintest::RecordedMessage& m, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -36,35 +36,17 @@ bool PutClipboardText(HWND owner, const std::wstring& text) {
   return ok;
 }
 
-class EntryFieldTest : public ::testing::Test {
+class EntryFieldTest : public PageFixture {
  protected:
   void SetUp() override {
-    instance_ = GetModuleHandleW(nullptr);
-    atoms_ = RegisterControlClasses(instance_);
-    settings_.set_ShowWaterMark(false);
-    page_.shown = true;
+    PageFixture::SetUp();
     ShowWindow(main_.get(), SW_SHOWNORMAL);
-    state_ = PageWindowState{&page_, &settings_, main_.get()};
-    pageWindow_ = CreatePageWindow(main_.get(), instance_, &state_);
-    ASSERT_NE(pageWindow_, nullptr);
     EnableWindow(pageWindow_, TRUE);
-  }
-  void TearDown() override {
-    if (IsWindow(pageWindow_)) {
-      DetachPageWindow(pageWindow_);
-      DestroyWindow(pageWindow_);
-    }
-    UnregisterControlClasses(instance_, atoms_);
   }
 
   CField& AddEntry(int id, int row, int width, std::u16string_view text = u"") {
-    CField& field = page_.Fields().Add(id, row, 0, width);
-    field.flags = kModeInput;
-    field.type = kTypeText;
-    field.SetText(text);
-    return field;
+    return AddField(id, row, 0, width, kModeInput, kTypeText, text);
   }
-  void Refresh() { SendMessageW(pageWindow_, WM_VDX_REFRESH_PAGE, 0, 0); }
   void Focus(const CField& field) {
     SendMessageW(Hwnd(field), WM_SETCURSOR, reinterpret_cast<WPARAM>(Hwnd(field)), kFocusRequest);
     ASSERT_EQ(GetFocus(), Hwnd(field));
@@ -73,14 +55,6 @@ class EntryFieldTest : public ::testing::Test {
     for (wchar_t c : text) SendMessageW(Hwnd(field), WM_CHAR, c, 1);
   }
   std::vector<wintest::RecordedMessage> Sent(UINT message) const { return main_.Of(message); }
-
-  HINSTANCE instance_ = nullptr;
-  ControlClassAtoms atoms_{};
-  wintest::RecordingWindow main_;
-  CSettings settings_;
-  CPage page_{1, kDefaultPageBackground, nullptr};
-  PageWindowState state_;
-  HWND pageWindow_ = nullptr;
 };
 
 TEST_F(EntryFieldTest, FocusTypingAndEnterReportToTheMainWindow) {

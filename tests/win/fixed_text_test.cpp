@@ -20,32 +20,13 @@ namespace {
 
 using namespace wintest;
 
-class FixedTextTest : public ::testing::Test {
+class FixedTextTest : public PageFixture {
  protected:
-  void SetUp() override {
-    instance_ = GetModuleHandleW(nullptr);
-    atoms_ = RegisterControlClasses(instance_);
-    settings_.set_ShowWaterMark(false);
-    page_.shown = true;
-    state_ = PageWindowState{&page_, &settings_, main_.get()};
-    pageWindow_ = CreatePageWindow(main_.get(), instance_, &state_);
-    ASSERT_NE(pageWindow_, nullptr);
-  }
-  void TearDown() override {
-    if (IsWindow(pageWindow_)) {
-      DetachPageWindow(pageWindow_);
-      DestroyWindow(pageWindow_);
-    }
-    UnregisterControlClasses(instance_, atoms_);
-  }
   CField& Add(int id, int row, int column, int width, int mode, std::u16string_view text, std::uint8_t attributes = 0) {
-    CField& field = page_.Fields().Add(id, row, column, width);
-    field.flags = static_cast<std::uint8_t>(mode);
+    CField& field = AddField(id, row, column, width, mode, kTypeText, text);
     field.attributes = attributes;
-    field.SetText(text);
     return field;
   }
-  void Refresh() { SendMessageW(pageWindow_, WM_VDX_REFRESH_PAGE, 0, 0); }
 
   // Paints a control into an off-screen image and reads pixels from it.
   struct Image {
@@ -65,14 +46,6 @@ class FixedTextTest : public ::testing::Test {
     else PaintFixedText(Hwnd(field), image->canvas->dc(), field, settings_);
     return image;
   }
-
-  HINSTANCE instance_ = nullptr;
-  ControlClassAtoms atoms_{};
-  wintest::RecordingWindow main_;
-  CSettings settings_;
-  CPage page_{1, kDefaultPageBackground, nullptr};
-  PageWindowState state_;
-  HWND pageWindow_ = nullptr;
 };
 
 constexpr COLORREF kPage = RGB(149, 178, 195);

@@ -20,42 +20,7 @@ namespace {
 
 using namespace wintest;
 
-class PageWindowTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    instance_ = GetModuleHandleW(nullptr);
-    atoms_ = RegisterControlClasses(instance_);
-    settings_.set_ShowWaterMark(false);
-    page_.shown = true;
-    state_ = PageWindowState{&page_, &settings_, main_.get()};
-    pageWindow_ = CreatePageWindow(main_.get(), instance_, &state_);
-    ASSERT_NE(pageWindow_, nullptr);
-  }
-  void TearDown() override {
-    if (IsWindow(pageWindow_)) {
-      DetachPageWindow(pageWindow_);
-      DestroyWindow(pageWindow_);
-    }
-    UnregisterControlClasses(instance_, atoms_);
-  }
-
-  CField& AddField(int id, int row, int column, int width, int mode, int type, std::u16string_view text = u"") {
-    CField& field = page_.Fields().Add(id, row, column, width);
-    field.flags = static_cast<std::uint8_t>(mode);
-    field.type = static_cast<std::uint8_t>(type);
-    field.SetText(text);
-    return field;
-  }
-  void Refresh() { SendMessageW(pageWindow_, WM_VDX_REFRESH_PAGE, 0, 0); }
-
-  HINSTANCE instance_ = nullptr;
-  ControlClassAtoms atoms_{};
-  wintest::RecordingWindow main_;
-  CSettings settings_;
-  CPage page_{1, kDefaultPageBackground, nullptr};
-  PageWindowState state_;
-  HWND pageWindow_ = nullptr;
-};
+using PageWindowTest = PageFixture;
 
 TEST_F(PageWindowTest, PageIsADisabledVisibleChildCoveringTheParentClientArea) {
   EXPECT_EQ(ClassOf(pageWindow_), L"VdxCPage");
