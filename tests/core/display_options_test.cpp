@@ -65,7 +65,8 @@ TEST_F(DisplayOptionsTest, ScannerOpensWithTheFilesModeAndOptions) {
 
 TEST_F(DisplayOptionsTest, ScannerOptionsAreStoredWhateverTheMode) {
   CSettings settings;
-  for (const ScannerOptionsForm form : {ScannerOptionsForm{false, true, false, false}, ScannerOptionsForm{true, false, true, true}}) {
+  for (const ScannerOptionsForm form :
+       {ScannerOptionsForm{false, true, false, false}, ScannerOptionsForm{true, false, true, true}}) {
     ApplyScannerOptions(form, settings);
     EXPECT_EQ(ScannerOptionsFrom(settings), form);
   }

@@ -42,7 +42,8 @@ TEST(SerialCutter, FramingByStartAndEndBytes) {
   };
   const Case cases[] = {
       {"start and end", 2, 3, {"\x41\x02\x42\x43\x03\x44"}, {"BC"}},
-      {"start only runs to the chunk end", 2, 0, {"\x41\x02\x42", std::string("\x02\x41\x02\x42", 4)}, {"B", "A\x02" "B"}},
+      {"start only runs to the chunk end", 2, 0, {"\x41\x02\x42", std::string("\x02\x41\x02\x42", 4)},
+       {"B", "A\x02" "B"}},
       {"no start byte: dropped", 2, 3, {"ABC\x03", "XYZ"}, {}},
       {"no start byte, start only: dropped", 2, 0, {"ABC"}, {}},
       {"no framing: every chunk whole", 0, 0, {"AB\x03" "C", "D"}, {"AB\x03" "C", "D"}},
