@@ -13,17 +13,6 @@ namespace option = testing_support::option;
 // Input mode with auto-send (flags bit 2).
 constexpr std::uint8_t kAutoSendFlags = 'G';
 
-std::string KeyBody(int code, int focus) {
-  std::string body = "RF";
-  body += static_cast<char>(code + 48);
-  body += static_cast<char>(focus + 48);
-  return body;
-}
-
-bool TapCentre(Probe& probe, const WindowInfo& control) {
-  return probe.Tap(control.x + control.width / 2, control.y + control.height / 2);
-}
-
 // The control reports the change and then Enter; the field response already locks the keyboard, so
 // the session passes the Enter over and the host sees one field response per tap.
 TEST_F(ControlsTest, CheckBoxTapWithAutoSendSendsTheFieldResponse) {
@@ -37,7 +26,7 @@ TEST_F(ControlsTest, CheckBoxTapWithAutoSendSendsTheFieldResponse) {
                  .FocusAndUnlock(4));
   const auto box = WaitControl(4);
   ASSERT_TRUE(box.has_value()) << Describe(windows_);
-  ASSERT_TRUE(TapCentre(probe_, *box)) << probe_.LastError();
+  ASSERT_TRUE(TapCentre(*box)) << probe_.LastError();
   const std::string field = NextBody();
   EXPECT_EQ(field.rfind("R%", 0), 0u) << field;
   EXPECT_NE(field.find("XYes"), std::string::npos) << field;
@@ -46,7 +35,7 @@ TEST_F(ControlsTest, CheckBoxTapWithAutoSendSendsTheFieldResponse) {
   // The host's next screen unlocks; a second tap clears the box again.
   SendScreen(ScreenBuilder().FocusAndUnlock(4));
   ASSERT_TRUE(WaitUnlocked());
-  ASSERT_TRUE(TapCentre(probe_, *box));
+  ASSERT_TRUE(TapCentre(*box));
   const std::string cleared = NextBody();
   EXPECT_NE(cleared.find(" Yes"), std::string::npos) << cleared;
   EXPECT_EQ(cleared.find("XYes"), std::string::npos) << cleared;
@@ -69,7 +58,7 @@ TEST_F(ControlsTest, SelectingTheThirdRadioButtonReportsTheSecondAndThirdOnly) {
                  .FocusAndUnlock(1));
   const auto third = WaitControl(3);
   ASSERT_TRUE(third.has_value()) << Describe(windows_);
-  ASSERT_TRUE(TapCentre(probe_, *third)) << probe_.LastError();
+  ASSERT_TRUE(TapCentre(*third)) << probe_.LastError();
   const std::string field = NextBody();
   EXPECT_EQ(field.rfind("R%", 0), 0u) << field;
   EXPECT_NE(field.find("XThree"), std::string::npos) << field;
@@ -88,23 +77,17 @@ TEST_F(ControlsTest, PushButtonTapSendsEnterAsCodeZeroAndIsDrawnUnpressed) {
                  .FocusAndUnlock(6));
   const auto button = WaitControl(6);
   ASSERT_TRUE(button.has_value()) << Describe(windows_);
-  ASSERT_TRUE(TapCentre(probe_, *button)) << probe_.LastError();
+  ASSERT_TRUE(TapCentre(*button)) << probe_.LastError();
   // Enter with code 0 and the tapped button, which the tap marked modified.
   const std::string key = NextBody();
-  EXPECT_EQ(key.rfind(KeyBody(0, 6), 0), 0u) << key;
+  EXPECT_EQ(key.rfind(KeyResponse(0, 6), 0), 0u) << key;
 
   // Unpressed: the top face row is the light end of the gradient, the corner is the page's colour,
   // the outline is dark grey.
   // The key goes out on release, before the button has repainted: wait for the repaint.
   const Rgb light{255, 255, 239};
   const Rgb outline{115, 113, 107};
-  std::optional<Image> screen;
-  WaitFor(
-      [&] {
-        screen = Screenshot();
-        return screen && ToString(screen->At(button->x + 4, button->y + 1)) == ToString(light);
-      },
-      Millis(3000), Millis(100));
+  const auto screen = ShotWhen([&](const Image& shot) { return shot.At(button->x + 4, button->y + 1) == light; });
   ASSERT_TRUE(screen.has_value());
   EXPECT_EQ(ToString(screen->At(button->x + 4, button->y + 1)), ToString(light));
   EXPECT_EQ(ToString(screen->At(button->x + 4, button->y)), ToString(outline));
@@ -132,19 +115,12 @@ TEST_F(ControlsTest, CheckedBoxShowsItsTickAndTheUncheckedOneAWhiteInterior) {
   const int mx = 1 + (s - 1) / 2;
   const int my = top + (s - 1) / 2;
   // The windows exist before they have painted: wait for the first paint.
-  std::optional<Image> screen;
-  WaitFor(
-      [&] {
-        screen = Screenshot();
-        return screen && ToString(screen->At(checked->x + mx, checked->y + my)) == ToString(Rgb{0, 0, 0});
-      },
-      Millis(3000), Millis(100));
+  const auto screen = ShotWhen([&](const Image& shot) { return shot.At(checked->x + mx, checked->y + my) == Rgb{0, 0, 0}; });
   ASSERT_TRUE(screen.has_value());
   EXPECT_EQ(ToString(screen->At(checked->x + mx, checked->y + my)), ToString(Rgb{0, 0, 0}));
   EXPECT_EQ(ToString(screen->At(unchecked->x + mx, unchecked->y + my)), ToString(Rgb{255, 255, 255}));
   EXPECT_EQ(ToString(screen->At(checked->x + 2, checked->y + top - 1)), ToString(Rgb{96, 96, 96}));
 }
-
 
 // A screen as a host would show it, with every kind of control; each control window draws its text
 // (black or strongly coloured pixels in its own rectangle). The picture of this screen is the README's controls picture.

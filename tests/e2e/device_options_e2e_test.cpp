@@ -8,7 +8,6 @@ namespace {
 
 inline constexpr unsigned kWmGetText = 0x000D;
 inline constexpr unsigned kCbSetCurSel = 0x014E;
-inline constexpr unsigned kBmGetCheck = 0x00F0;
 inline constexpr unsigned kBmSetCheck = 0x00F1;
 
 // Administrator mode, so that the File menu holds the options items.
@@ -25,32 +24,6 @@ class DeviceOptionsE2eTest : public TerminalTest {
     keys.push_back("enter");
     ASSERT_TRUE(probe_.Keys(0, keys));
   }
-
-  bool TapCentre(const WindowInfo& w) { return probe_.Tap(w.x + w.width / 2, w.y + w.height / 2); }
-
-  bool TapItem(const WindowInfo& dialog, long long id) {
-    const auto item = Item(dialog, id);
-    return item && TapCentre(*item);
-  }
-
-  bool SetItem(const WindowInfo& dialog, long long id, const std::string& text) {
-    const auto item = Item(dialog, id);
-    return item && probe_.SetText(item->handle, text);
-  }
-
-  std::string ItemText(const WindowInfo& dialog, long long id) {
-    const auto item = Item(dialog, id);
-    if (!item) return "<no item>";
-    return probe_.GetText(item->handle).value_or("<none>");
-  }
-
-  std::optional<long long> SendItem(const WindowInfo& dialog, long long id, unsigned message, long long wparam) {
-    const auto item = Item(dialog, id);
-    if (!item) return std::nullopt;
-    return probe_.Send(item->handle, message, wparam, 0);
-  }
-
-  std::string Ini(const std::string& key) { return IniValue(terminal_.ReadIni(), key).value_or("<missing>"); }
 
   // The file once it holds `key` = `value`: the dialog writes it as it ends.
   bool WaitIni(const std::string& key, const std::string& value) {
@@ -87,15 +60,15 @@ TEST_F(DeviceOptionsE2eTest, SerialFeatureOkWritesPortFramingModeAndInterval) {
   ASSERT_TRUE(dialog.has_value()) << Describe(probe_.List().value_or(WindowList{}));
   EXPECT_EQ(ItemText(*dialog, 1026), "1");
   EXPECT_EQ(ItemText(*dialog, 1073), "500");
-  ASSERT_TRUE(SetItem(*dialog, 1026, "0"));
+  ASSERT_TRUE(SetItemText(*dialog, 1026, "0"));
   ASSERT_TRUE(SendItem(*dialog, 1028, kBmSetCheck, 1).has_value());
   ASSERT_TRUE(SendItem(*dialog, 1029, kBmSetCheck, 1).has_value());
   ASSERT_TRUE(SendItem(*dialog, 1030, kCbSetCurSel, 0).has_value());  // "Command", first when sorted
-  ASSERT_TRUE(SetItem(*dialog, 1031, "130"));
-  ASSERT_TRUE(SetItem(*dialog, 1033, "13"));
-  ASSERT_TRUE(SetItem(*dialog, 1035, "2"));
-  ASSERT_TRUE(SetItem(*dialog, 1037, "200"));
-  ASSERT_TRUE(SetItem(*dialog, 1073, "50"));
+  ASSERT_TRUE(SetItemText(*dialog, 1031, "130"));
+  ASSERT_TRUE(SetItemText(*dialog, 1033, "13"));
+  ASSERT_TRUE(SetItemText(*dialog, 1035, "2"));
+  ASSERT_TRUE(SetItemText(*dialog, 1037, "200"));
+  ASSERT_TRUE(SetItemText(*dialog, 1073, "50"));
   DialogPicture("options-serial-feature", *dialog);
   ASSERT_TRUE(TapItem(*dialog, 1));
   ASSERT_TRUE(Gone("Serial Feature Options"));
@@ -107,36 +80,21 @@ TEST_F(DeviceOptionsE2eTest, SerialFeatureOkWritesPortFramingModeAndInterval) {
   EXPECT_TRUE(terminal_.Running());
 }
 
-TEST_F(DeviceOptionsE2eTest, SerialFeatureCancelLeavesTheFileByteForByte) {
-  StartConnected(kAdmin);
-  const std::string before = terminal_.ReadIni();
-  OpenFileItem(7);
-  const auto dialog = WaitDialog("Serial Feature Options");
-  ASSERT_TRUE(dialog.has_value());
-  ASSERT_TRUE(SetItem(*dialog, 1026, "9"));
-  ASSERT_TRUE(SendItem(*dialog, 1029, kBmSetCheck, 1).has_value());
-  ASSERT_TRUE(TapItem(*dialog, 2));
-  ASSERT_TRUE(Gone("Serial Feature Options"));
-  // The main window goes on as before (its follow-ups only) and writes nothing either.
-  ASSERT_TRUE(probe_.Send(main_.handle, kWmVdxKeyboardState, 0, 0).has_value());
-  EXPECT_EQ(terminal_.ReadIni(), before);
-}
-
 TEST_F(DeviceOptionsE2eTest, NormalSoundOkWritesTheToneAndPlayKeepsTheDialogAnswering) {
   StartConnected(kAdmin);
   OpenSoundDialog(0);
   const auto dialog = WaitDialog("Options Normal Sound");
   ASSERT_TRUE(dialog.has_value()) << Describe(probe_.List().value_or(WindowList{}));
-  EXPECT_EQ(SendItem(*dialog, 1043, kBmGetCheck, 0), 1);  // an empty group is silence
+  EXPECT_EQ(CheckState(*dialog, 1043), 1);  // an empty group is silence
   // Vibration needs a vibrator, which this terminal has not.
   const auto vibrate = Item(*dialog, 1081);
   ASSERT_TRUE(vibrate.has_value());
   EXPECT_FALSE(vibrate->enabled);
   ASSERT_TRUE(TapItem(*dialog, 1044));
-  EXPECT_TRUE(WaitFor([&] { return SendItem(*dialog, 1044, kBmGetCheck, 0) == 1; }, Millis(3000)));
-  EXPECT_EQ(SendItem(*dialog, 1043, kBmGetCheck, 0), 0);
-  ASSERT_TRUE(SetItem(*dialog, 1045, "880"));
-  ASSERT_TRUE(SetItem(*dialog, 1047, "5000"));
+  EXPECT_TRUE(WaitFor([&] { return CheckState(*dialog, 1044) == 1; }, Millis(3000)));
+  EXPECT_EQ(CheckState(*dialog, 1043), 0);
+  ASSERT_TRUE(SetItemText(*dialog, 1045, "880"));
+  ASSERT_TRUE(SetItemText(*dialog, 1047, "5000"));
   DialogPicture("options-sound", *dialog);
   // A five-second tone: the dialog answers at once while it sounds, and nothing is stored.
   const std::string before = terminal_.ReadIni();
@@ -146,7 +104,7 @@ TEST_F(DeviceOptionsE2eTest, NormalSoundOkWritesTheToneAndPlayKeepsTheDialogAnsw
   EXPECT_TRUE(answer.has_value());
   EXPECT_LT(SteadyClock::now() - started, Millis(2000));
   EXPECT_EQ(terminal_.ReadIni(), before);
-  ASSERT_TRUE(SetItem(*dialog, 1047, "150"));
+  ASSERT_TRUE(SetItemText(*dialog, 1047, "150"));
   ASSERT_TRUE(TapItem(*dialog, 1));
   ASSERT_TRUE(Gone("Options Normal Sound"));
   EXPECT_TRUE(WaitIni("NormalSoundType", "2")) << terminal_.ReadIni();
@@ -156,16 +114,27 @@ TEST_F(DeviceOptionsE2eTest, NormalSoundOkWritesTheToneAndPlayKeepsTheDialogAnsw
   EXPECT_TRUE(terminal_.Running());
 }
 
-TEST_F(DeviceOptionsE2eTest, ErrorSoundCancelLeavesTheFileByteForByte) {
+// Cancel after changes writes nothing, and the main window goes on as before (its follow-ups only).
+TEST_F(DeviceOptionsE2eTest, CancelLeavesTheFileByteForByte) {
   StartConnected({{"KorvathAdminMode", "true"}, {"ErrorSoundType", "2"}, {"ErrorSoundToneFrequency", "440"},
                   {"ErrorSoundToneDuration", "100"}});
   const std::string before = terminal_.ReadIni();
+  OpenFileItem(7);
+  auto dialog = WaitDialog("Serial Feature Options");
+  ASSERT_TRUE(dialog.has_value());
+  ASSERT_TRUE(SetItemText(*dialog, 1026, "9"));
+  ASSERT_TRUE(SendItem(*dialog, 1029, kBmSetCheck, 1).has_value());
+  ASSERT_TRUE(TapItem(*dialog, 2));
+  ASSERT_TRUE(Gone("Serial Feature Options"));
+  ASSERT_TRUE(probe_.Send(main_.handle, kWmVdxKeyboardState, 0, 0).has_value());
+  EXPECT_EQ(terminal_.ReadIni(), before);
+
   OpenSoundDialog(1);
-  const auto dialog = WaitDialog("Options Error Sound");
+  dialog = WaitDialog("Options Error Sound");
   ASSERT_TRUE(dialog.has_value()) << Describe(probe_.List().value_or(WindowList{}));
-  EXPECT_EQ(SendItem(*dialog, 1044, kBmGetCheck, 0), 1);
+  EXPECT_EQ(CheckState(*dialog, 1044), 1);
   EXPECT_EQ(ItemText(*dialog, 1045), "440");
-  ASSERT_TRUE(SetItem(*dialog, 1045, "3000"));
+  ASSERT_TRUE(SetItemText(*dialog, 1045, "3000"));
   ASSERT_TRUE(TapItem(*dialog, 1043));
   ASSERT_TRUE(TapItem(*dialog, 2));
   ASSERT_TRUE(Gone("Options Error Sound"));

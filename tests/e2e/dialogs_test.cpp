@@ -9,8 +9,6 @@ class DialogsTest : public TerminalTest {
   void Login(const std::string& code, const std::string& caption);
 };
 
-bool TapCentre(Probe& probe, const WindowInfo& w) { return probe.Tap(w.x + w.width / 2, w.y + w.height / 2); }
-
 ScreenBuilder TwoEntries() {
   ScreenBuilder screen;
   screen.SelectPage(0)
@@ -30,12 +28,8 @@ TEST_F(DialogsTest, HostMessageShowsAdvisoryAndOkReturnsTheFocusToTheNamedField)
   ASSERT_TRUE(dialog.has_value());
   EXPECT_GE(dialog->x, 0);
   EXPECT_GE(dialog->y, 0);
-  const auto text = Item(*dialog, 1000);
-  ASSERT_TRUE(text.has_value());
-  EXPECT_EQ(probe_.GetText(text->handle).value_or("<none>"), "Check the pallet");
-  const auto ok = Item(*dialog, 1);
-  ASSERT_TRUE(ok.has_value());
-  ASSERT_TRUE(TapCentre(probe_, *ok));
+  EXPECT_EQ(ItemText(*dialog, 1000), "Check the pallet");
+  ASSERT_TRUE(TapItem(*dialog, 1));
   ASSERT_TRUE(Gone("Advisory"));
   const auto field = WaitControl(21);
   ASSERT_TRUE(field.has_value());
@@ -54,18 +48,14 @@ TEST_F(DialogsTest, PromptAnswerIsSentWithItsLengthAndCancelSendsNothing) {
   SendScreen(ScreenBuilder().Prompt(10, "Quantity?"));
   auto dialog = WaitDialog("Hey You");
   ASSERT_TRUE(dialog.has_value());
-  auto answer = Item(*dialog, 1001);
-  ASSERT_TRUE(answer.has_value());
-  ASSERT_TRUE(probe_.SetText(answer->handle, "42"));
+  ASSERT_TRUE(SetItemText(*dialog, 1001, "42"));
   ASSERT_TRUE(probe_.Post(dialog->handle, kWmCommand, 1, 0));
-  EXPECT_EQ(NextBody(), std::string("R?") + static_cast<char>(2 + 48) + "42");
+  EXPECT_EQ(NextBody(), "R?" + HostByte(2) + "42");
 
   SendScreen(ScreenBuilder().Prompt(10, "Again?"));
   dialog = WaitDialog("Hey You");
   ASSERT_TRUE(dialog.has_value());
-  answer = Item(*dialog, 1001);
-  ASSERT_TRUE(answer.has_value());
-  ASSERT_TRUE(probe_.SetText(answer->handle, "7"));
+  ASSERT_TRUE(SetItemText(*dialog, 1001, "7"));
   ASSERT_TRUE(probe_.Post(dialog->handle, kWmCommand, 2, 0));
   ASSERT_TRUE(Gone("Hey You"));
   EXPECT_TRUE(host_.NothingArrives(Millis(1000)));
@@ -80,16 +70,11 @@ TEST_F(DialogsTest, LongAnswerUsesTheLongLengthForm) {
   SendScreen(ScreenBuilder().Prompt(150, "Serials?"));
   const auto dialog = WaitDialog("Hey You");
   ASSERT_TRUE(dialog.has_value());
-  const auto answer = Item(*dialog, 1001);
-  ASSERT_TRUE(answer.has_value());
   std::string text;
   for (int i = 0; i < 110; ++i) text += "\xC3\xA9";  // 110 x U+00E9: 220 bytes in UTF-8
-  ASSERT_TRUE(probe_.SetText(answer->handle, text));
+  ASSERT_TRUE(SetItemText(*dialog, 1001, text));
   ASSERT_TRUE(probe_.Post(dialog->handle, kWmCommand, 1, 0));
-  std::string expected = "R?!";
-  expected += static_cast<char>(220 / 208 + 48);
-  expected += static_cast<char>(220 % 208 + 48);
-  EXPECT_EQ(NextBody(), expected + text);
+  EXPECT_EQ(NextBody(), "R?!" + HostByte(220 / 208) + HostByte(220 % 208) + text);
 }
 
 TEST_F(DialogsTest, IRecordClosesAnOpenPrompt) {
@@ -112,9 +97,7 @@ TEST_F(DialogsTest, IRecordClosesAnOpenPrompt) {
 void DialogsTest::Login(const std::string& code, const std::string& caption) {
   const auto dialog = OpenFromFileMenu("o", "Login");
   ASSERT_TRUE(dialog.has_value());
-  const auto edit = Item(*dialog, 1010);
-  ASSERT_TRUE(edit.has_value());
-  ASSERT_TRUE(probe_.SetText(edit->handle, code));
+  ASSERT_TRUE(SetItemText(*dialog, 1010, code));
   ASSERT_TRUE(probe_.Post(dialog->handle, kWmCommand, 1, 0));
   const auto box = WaitDialog(caption);
   ASSERT_TRUE(box.has_value()) << "no \"" << caption << "\" message";
@@ -122,26 +105,9 @@ void DialogsTest::Login(const std::string& code, const std::string& caption) {
   ASSERT_TRUE(Gone("Login"));
 }
 
-// The File menu's popup height tells the short user menu from the long administrator menu.
-std::optional<int> FileMenuHeight(Probe& probe, std::uint64_t main) {
-  if (!probe.Keys(main, {"alt+f"})) return std::nullopt;
-  std::optional<int> height;
-  WaitFor(
-      [&] {
-        const auto windows = probe.List();
-        if (!windows) return false;
-        for (const WindowInfo& w : *windows)
-          if (w.depth == 0 && w.visible && w.className == "#32768") height = w.height;
-        return height.has_value();
-      },
-      Millis(5000), Millis(200));
-  probe.Keys(0, {"esc", "esc"});
-  return height;
-}
-
 TEST_F(DialogsTest, WrongCodeKeepsTheUserMenuAndTheRightCodeBringsTheAdministratorMenu) {
   StartConnected({{"KorvathAdminMode", "true"}});
-  const auto start = FileMenuHeight(probe_, main_.handle);
+  const auto start = FileMenuHeight();
   ASSERT_TRUE(start.has_value());
   EXPECT_GT(*start, 180);
   // File > User Mode leaves administrator mode at once.
@@ -151,19 +117,19 @@ TEST_F(DialogsTest, WrongCodeKeepsTheUserMenuAndTheRightCodeBringsTheAdministrat
   std::optional<int> userMenu;
   ASSERT_TRUE(WaitFor(
       [&] {
-        userMenu = FileMenuHeight(probe_, main_.handle);
+        userMenu = FileMenuHeight();
         return userMenu && *userMenu < 130;
       },
       Millis(8000), Millis(300)));
 
   Login("123456", "User Mode");
-  const auto user = FileMenuHeight(probe_, main_.handle);
+  const auto user = FileMenuHeight();
   ASSERT_TRUE(user.has_value());
   EXPECT_LT(*user, 130);
   EXPECT_NE(terminal_.ReadIni().find("KorvathAdminMode"), std::string::npos);
 
   Login("604817", "Admin Mode");
-  const auto admin = FileMenuHeight(probe_, main_.handle);
+  const auto admin = FileMenuHeight();
   ASSERT_TRUE(admin.has_value());
   EXPECT_GT(*admin, 180);
 }

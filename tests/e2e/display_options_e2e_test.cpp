@@ -7,7 +7,6 @@
 namespace vantor::e2e {
 namespace {
 
-inline constexpr unsigned kBmGetCheck = 0x00F0;
 inline constexpr unsigned kCbGetCount = 0x0146;
 inline constexpr unsigned kCbGetCurSel = 0x0147;
 inline constexpr unsigned kCbSetCurSel = 0x014E;
@@ -30,38 +29,17 @@ class DisplayOptionsE2eTest : public TerminalTest {
     StartConnected(settings);
   }
 
-  // Opens the dialog from the File menu and waits for it.
+  // A tap on the left part of a check box or radio button: its box.
   bool Tap(const WindowInfo& dialog, long long id) {
     const auto item = Item(dialog, id);
-    // The left part of a check box or radio button is its box.
     return item && probe_.Tap(item->x + 6, item->y + item->height / 2);
-  }
-  bool TapCentre(const WindowInfo& dialog, long long id) {
-    const auto item = Item(dialog, id);
-    return item && probe_.Tap(item->x + item->width / 2, item->y + item->height / 2);
-  }
-  std::optional<long long> CheckState(const WindowInfo& dialog, long long id) {
-    const auto item = Item(dialog, id);
-    if (!item) return std::nullopt;
-    return probe_.Send(item->handle, kBmGetCheck, 0, 0);
-  }
-  bool SetText(const WindowInfo& dialog, long long id, const std::string& text) {
-    const auto item = Item(dialog, id);
-    return item && probe_.SetText(item->handle, text);
-  }
-  std::string Text(const WindowInfo& dialog, long long id) {
-    const auto item = Item(dialog, id);
-    if (!item) return "<none>";
-    return probe_.GetText(item->handle).value_or("<none>");
   }
 
   // Presses OK (1) or Cancel (2) with a tap and waits until the dialog has gone.
   void Finish(const WindowInfo& dialog, const std::string& caption, long long button) {
-    ASSERT_TRUE(TapCentre(dialog, button));
+    ASSERT_TRUE(TapItem(dialog, button));
     ASSERT_TRUE(Gone(caption)) << caption << " stayed open";
   }
-
-  std::string Ini(const std::string& key) { return IniValue(terminal_.ReadIni(), key).value_or("<missing>"); }
 };
 
 TEST_F(DisplayOptionsE2eTest, ScannerOptionsOkWritesTheModeAndOptions) {
@@ -90,13 +68,13 @@ TEST_F(DisplayOptionsE2eTest, ScreenOptionsOkClampsTheGridAndDisablingRemovesThe
       << Describe(windows_);
   const auto dialog = OpenFromFileMenu(kScreen.menuKey, kScreen.caption);
   ASSERT_TRUE(dialog.has_value()) << "no Screen Options";
-  EXPECT_EQ(Text(*dialog, 1014), "80");
-  EXPECT_EQ(Text(*dialog, 1016), "24");
-  EXPECT_EQ(Text(*dialog, 1024), "Dock 4");
+  EXPECT_EQ(ItemText(*dialog, 1014), "80");
+  EXPECT_EQ(ItemText(*dialog, 1016), "24");
+  EXPECT_EQ(ItemText(*dialog, 1024), "Dock 4");
   EXPECT_EQ(CheckState(*dialog, 1019), 1);
-  ASSERT_TRUE(SetText(*dialog, 1014, "300"));
-  ASSERT_TRUE(SetText(*dialog, 1016, "0"));
-  ASSERT_TRUE(SetText(*dialog, 1024, ""));
+  ASSERT_TRUE(SetItemText(*dialog, 1014, "300"));
+  ASSERT_TRUE(SetItemText(*dialog, 1016, "0"));
+  ASSERT_TRUE(SetItemText(*dialog, 1024, ""));
   ASSERT_TRUE(Tap(*dialog, 1018));
   ASSERT_TRUE(WaitFor([&] { return CheckState(*dialog, 1018) == 1; }, Millis(3000), Millis(100)));
   DialogPicture("options-screen", *dialog);
@@ -115,12 +93,12 @@ TEST_F(DisplayOptionsE2eTest, FieldOptionsOkWritesTheFlagsAndFilteredNumerics) {
   StartAdministrator({{"fieldentertof0", "true"}, {"fieldedit", "true"}});
   const auto dialog = OpenFromFileMenu(kFields.menuKey, kFields.caption);
   ASSERT_TRUE(dialog.has_value()) << "no Field Options";
-  EXPECT_EQ(Text(*dialog, 1056), "0123456789+-%*/.$");
+  EXPECT_EQ(ItemText(*dialog, 1056), "0123456789+-%*/.$");
   EXPECT_EQ(CheckState(*dialog, 1057), 1);
   const auto underline = Item(*dialog, 1058);
   ASSERT_TRUE(underline.has_value());
   EXPECT_FALSE(underline->visible);
-  ASSERT_TRUE(SetText(*dialog, 1056, "12\"1ab"));
+  ASSERT_TRUE(SetItemText(*dialog, 1056, "12\"1ab"));
   ASSERT_TRUE(Tap(*dialog, 1057));
   ASSERT_TRUE(WaitFor([&] { return CheckState(*dialog, 1057) == 0; }, Millis(3000), Millis(100)));
   DialogPicture("options-fields", *dialog);
@@ -144,9 +122,9 @@ TEST_F(DisplayOptionsE2eTest, FontOptionsOkWritesTheFamilySizeAndHeldWidth) {
   ASSERT_TRUE(probe_.Send(list->handle, kCbSetCurSel, 1, 0).has_value());
   const std::string family = probe_.GetText(list->handle).value_or("");
   ASSERT_FALSE(family.empty());
-  EXPECT_EQ(Text(*dialog, 1061), "9");
-  ASSERT_TRUE(SetText(*dialog, 1061, "12"));
-  ASSERT_TRUE(SetText(*dialog, 1062, "12"));
+  EXPECT_EQ(ItemText(*dialog, 1061), "9");
+  ASSERT_TRUE(SetItemText(*dialog, 1061, "12"));
+  ASSERT_TRUE(SetItemText(*dialog, 1062, "12"));
   ASSERT_TRUE(Tap(*dialog, 1063));
   ASSERT_TRUE(WaitFor([&] { return CheckState(*dialog, 1063) == 1; }, Millis(3000), Millis(100)));
   DialogPicture("options-font", *dialog);
@@ -181,7 +159,7 @@ TEST_F(DisplayOptionsE2eTest, CancelLeavesTheFileAsItWas) {
     dialog = OpenFromFileMenu(change.which.menuKey, change.which.caption);
     ASSERT_TRUE(dialog.has_value()) << "no " << change.which.caption;
     if (change.text != nullptr) {
-      ASSERT_TRUE(SetText(*dialog, change.id, change.text));
+      ASSERT_TRUE(SetItemText(*dialog, change.id, change.text));
     } else {
       ASSERT_TRUE(Tap(*dialog, change.id));
     }

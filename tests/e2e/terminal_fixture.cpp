@@ -5,6 +5,25 @@
 
 namespace vantor::e2e {
 
+std::string HostByte(int value) { return std::string(1, static_cast<char>(value + 48)); }
+
+std::string KeyResponse(int code, int focus, const std::vector<std::pair<int, std::string>>& fields) {
+  std::string body = "RF" + HostByte(code) + HostByte(focus);
+  for (const auto& [id, text] : fields) body += "=" + HostByte(id) + HostByte(static_cast<int>(text.size())) + text;
+  return body;
+}
+
+std::optional<Image> ShotWhen(const std::function<bool(const Image&)>& ready, Millis timeout) {
+  std::optional<Image> shot;
+  WaitFor(
+      [&] {
+        if (auto next = Screenshot()) shot = std::move(next);
+        return shot && ready(*shot);
+      },
+      timeout, Millis(200));
+  return shot;
+}
+
 void TerminalTest::SetUp() {
   ASSERT_TRUE(host_.Listening());
   ASSERT_TRUE(terminal_.Ready()) << terminal_.Error();
@@ -167,6 +186,61 @@ std::optional<WindowInfo> TerminalTest::OpenFromFileMenu(const std::string& lett
   if (auto dialog = WaitDialog(caption, Millis(2000))) return dialog;
   if (MenuOpen()) probe_.Keys(0, {"enter"});
   return WaitDialog(caption, Millis(8000));
+}
+
+std::optional<WindowInfo> TerminalTest::OpenFileMenu() {
+  if (!probe_.Keys(main_.handle, {"alt+f"})) return std::nullopt;
+  std::optional<WindowInfo> menu;
+  WaitFor(
+      [&] {
+        const auto windows = probe_.List();
+        if (!windows) return false;
+        for (const WindowInfo& w : *windows)
+          if (w.depth == 0 && w.visible && w.className == "#32768") menu = w;
+        return menu.has_value();
+      },
+      Millis(5000), Millis(200));
+  return menu;
+}
+
+std::optional<int> TerminalTest::FileMenuHeight() {
+  const auto menu = OpenFileMenu();
+  probe_.Keys(0, {"esc", "esc"});
+  if (!menu) return std::nullopt;
+  return menu->height;
+}
+
+bool TerminalTest::TapCentre(const WindowInfo& w) { return probe_.Tap(w.x + w.width / 2, w.y + w.height / 2); }
+
+bool TerminalTest::TapItem(const WindowInfo& dialog, long long id) {
+  const auto item = Item(dialog, id);
+  return item && TapCentre(*item);
+}
+
+std::string TerminalTest::ItemText(const WindowInfo& dialog, long long id) {
+  const auto item = Item(dialog, id);
+  if (!item) return "<no item>";
+  return probe_.GetText(item->handle).value_or("<none>");
+}
+
+bool TerminalTest::SetItemText(const WindowInfo& dialog, long long id, const std::string& text) {
+  const auto item = Item(dialog, id);
+  return item && probe_.SetText(item->handle, text);
+}
+
+std::optional<long long> TerminalTest::SendItem(const WindowInfo& dialog, long long id, unsigned message,
+                                                long long wparam) {
+  const auto item = Item(dialog, id);
+  if (!item) return std::nullopt;
+  return probe_.Send(item->handle, message, wparam, 0);
+}
+
+std::optional<long long> TerminalTest::CheckState(const WindowInfo& dialog, long long id) {
+  return SendItem(dialog, id, kBmGetCheck);
+}
+
+std::string TerminalTest::Ini(const std::string& key) {
+  return IniValue(terminal_.ReadIni(), key).value_or("<missing>");
 }
 
 void TerminalTest::DialogPicture(const std::string& name, const WindowInfo& dialog) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "harness.h"
 #include "screen_builder.h"
@@ -19,11 +21,22 @@ using testing_support::TestHost;
 inline constexpr unsigned kWmClose = 0x0010;
 inline constexpr unsigned kWmCommand = 0x0111;
 inline constexpr unsigned kWmVdxKeyboardState = 0x0400 + 2028;
+inline constexpr unsigned kBmGetCheck = 0x00F0;
 
 // Flag and attribute bytes as hosts send them.
 inline constexpr std::uint8_t kInputFlags = 'C';
 inline constexpr std::uint8_t kSystemFlags = 'B';
 inline constexpr std::uint8_t kPlainAttributes = '@';
+
+// A byte of a record that carries a small number: the value + 48.
+std::string HostByte(int value);
+// A key response as the host reads it: "RF", the key code and the focus field, then each changed
+// field's data item ("=", id, length, text).
+std::string KeyResponse(int code, int focus, const std::vector<std::pair<int, std::string>>& fields = {});
+
+// Screenshots until `ready` holds for one (painting comes a moment after a window changes); the last
+// shot taken, also when the time ran out, so that the checks after it show what was seen.
+std::optional<Image> ShotWhen(const std::function<bool(const Image&)>& ready, Millis timeout = Millis(5000));
 
 // The character cell size, taken from a field window of known width in cells.
 struct Cell {
@@ -70,6 +83,21 @@ class TerminalTest : public ::testing::Test {
   std::optional<WindowInfo> OpenFromFileMenu(const std::string& letter, const std::string& caption);
   // File > Soun&ds > the event's item (0 Normal .. 7 User 4; the items have no letters of their own).
   void OpenSoundDialog(int event);
+  // Opens "&File" with Alt+F; the menu's popup window. The File menu's height (the menu closed again
+  // after) tells the short user menu from the administrator's long one.
+  std::optional<WindowInfo> OpenFileMenu();
+  std::optional<int> FileMenuHeight();
+  // A tap in the middle of a window.
+  bool TapCentre(const WindowInfo& w);
+  // Items of an open dialog: a tap in the middle, their text, a new text, a message and its answer, a
+  // button's check state.
+  bool TapItem(const WindowInfo& dialog, long long id);
+  std::string ItemText(const WindowInfo& dialog, long long id);
+  bool SetItemText(const WindowInfo& dialog, long long id, const std::string& text);
+  std::optional<long long> SendItem(const WindowInfo& dialog, long long id, unsigned message, long long wparam = 0);
+  std::optional<long long> CheckState(const WindowInfo& dialog, long long id);
+  // A key of the terminal's settings file as it is now ("<missing>" when it is not there).
+  std::string Ini(const std::string& key);
   // The README's picture of an open dialog (see SaveDocPicture), once its last repaint has landed.
   void DialogPicture(const std::string& name, const WindowInfo& dialog);
 
