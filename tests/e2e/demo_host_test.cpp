@@ -97,6 +97,14 @@ class EngineTerminal {
     });
   }
 
+  // The field's type; -1 when there is no such field.
+  int TypeOf(int id) {
+    return Ui([&] {
+      const CField* field = Field(id);
+      return field == nullptr ? -1 : static_cast<int>(field->type);
+    });
+  }
+
   // The operator types into a field (the control marks it changed) and presses a key.
   void Type(int id, const std::u16string& text) {
     Ui([&] {
@@ -218,14 +226,14 @@ TEST_F(DemoHost, SignsOnShowsTheMenuAndReceivesStock) {
   EXPECT_TRUE(host_.LogShows("user BOB signed on"));
   EXPECT_EQ(terminal.Text(2), u"User: BOB");
   EXPECT_EQ(terminal.Text(20), u"Receiving");
-  EXPECT_EQ(terminal.Ui([&] { return static_cast<int>(terminal.Field(21)->type); }), kTypeButton);
+  EXPECT_EQ(terminal.TypeOf(21), kTypeButton);
   EXPECT_EQ(terminal.Label(8), u"EXIT");
   EXPECT_EQ(terminal.Label(1), u"");
 
   // A tapped button is Enter with the button as the focus field.
   ASSERT_TRUE(terminal.Key(20, 0));
   ASSERT_TRUE(terminal.WaitScreen(u"RECEIVING"));
-  EXPECT_EQ(terminal.Ui([&] { return static_cast<int>(terminal.Field(22)->type); }), kTypeCheckBox);
+  EXPECT_EQ(terminal.TypeOf(22), kTypeCheckBox);
   terminal.Type(20, u"A100");
   ASSERT_TRUE(terminal.Key(20, 0));
   ASSERT_TRUE(terminal.Unlocked());
@@ -364,44 +372,11 @@ TEST(DemoHostProgram, RefusesAPortThatIsNoPort) {
   }
 }
 
-// The demo through Vantor.exe's own windows: typing, Enter and a tap on a button.
-class DemoWithTerminal : public TerminalTest {};
+// The demo through Vantor.exe's own windows: Enter moves on to the password, SAVE signs on, Enter on the
+// focused button, and the host's question and confirmation in their dialogs.
+using DemoWithTerminal = TerminalTest;
 
-TEST_F(DemoWithTerminal, SignOnAndMenuThroughTheWindows) {
-  DemoHostProcess demo;
-  ASSERT_NE(demo.Port(), 0);
-  ASSERT_TRUE(terminal_.WriteIni(HostSettings(demo.Port(), 4)));
-  ASSERT_TRUE(terminal_.Start());
-  const auto main = terminal_.WaitMainWindow();
-  ASSERT_TRUE(main.has_value());
-  main_ = *main;
-  ASSERT_TRUE(demo.LogShows("(id 4): identified", Millis(20000)));
-  const auto user = WaitControl(20);
-  ASSERT_TRUE(user.has_value()) << Describe(windows_);
-  EXPECT_EQ(user->className, "VdxEntry");
-  ASSERT_TRUE(probe_.Type(user->handle, "KIM")) << probe_.LastError();
-  ASSERT_TRUE(probe_.Keys(user->handle, {"enter"})) << probe_.LastError();
-  // Enter in the user field moves on to the password field.
-  const auto password = WaitControl(21);
-  ASSERT_TRUE(password.has_value());
-  ASSERT_TRUE(probe_.Type(password->handle, "pw")) << probe_.LastError();
-  ASSERT_TRUE(probe_.Keys(password->handle, {"enter"})) << probe_.LastError();
-  EXPECT_TRUE(demo.LogShows("user KIM signed on"));
-  ASSERT_TRUE(WaitWindows([&](const WindowList& w) {
-    const auto button = Control(w, 21);
-    return button && button->className == "VdxButton" && button->title == "Stock inquiry";
-  })) << Describe(windows_);
-  ASSERT_TRUE(WaitUnlocked());
-  const auto inquiry = WaitControl(21);
-  ASSERT_TRUE(inquiry.has_value());
-  ASSERT_TRUE(probe_.Tap(inquiry->x + inquiry->width / 2, inquiry->y + inquiry->height / 2));
-  EXPECT_TRUE(WaitWindows([&](const WindowList& w) {
-    const auto title = Control(w, 1);
-    return title && title->title.find("STOCK INQUIRY") != std::string::npos;
-  })) << Describe(windows_);
-}
-
-TEST_F(DemoWithTerminal, ReceivingAsksAndConfirmsThroughTheHostDialogs) {
+TEST_F(DemoWithTerminal, ReceivingThroughTheWindowsAndTheHostDialogs) {
   DemoHostProcess demo;
   ASSERT_NE(demo.Port(), 0);
   ASSERT_TRUE(terminal_.WriteIni(HostSettings(demo.Port(), 8)));
@@ -409,16 +384,21 @@ TEST_F(DemoWithTerminal, ReceivingAsksAndConfirmsThroughTheHostDialogs) {
   const auto main = terminal_.WaitMainWindow();
   ASSERT_TRUE(main.has_value());
   main_ = *main;
+  ASSERT_TRUE(demo.LogShows("(id 8): identified", Millis(20000)));
   const auto user = WaitControl(20);
   ASSERT_TRUE(user.has_value()) << Describe(windows_);
-  ASSERT_TRUE(probe_.Type(user->handle, "LEE"));
-  ASSERT_TRUE(probe_.Keys(user->handle, {"F1"}));  // SAVE signs on at once
+  EXPECT_EQ(user->className, "VdxEntry");
+  ASSERT_TRUE(probe_.Type(user->handle, "LEE")) << probe_.LastError();
+  ASSERT_TRUE(probe_.Keys(user->handle, {"enter"})) << probe_.LastError();
+  const auto password = WaitControl(21);
+  ASSERT_TRUE(password.has_value());
+  ASSERT_TRUE(probe_.Type(password->handle, "pw")) << probe_.LastError();
+  ASSERT_TRUE(probe_.Keys(password->handle, {"F1"}));
   ASSERT_TRUE(demo.LogShows("user LEE signed on"));
 
-  // Enter on the focused "Receiving" button.
   ASSERT_TRUE(WaitWindows([&](const WindowList& w) {
     const auto button = Control(w, 20);
-    return button && button->title == "Receiving";
+    return button && button->className == "VdxButton" && button->title == "Receiving";
   })) << Describe(windows_);
   ASSERT_TRUE(WaitUnlocked());
   const auto receiving = WaitControl(20);
@@ -436,36 +416,17 @@ TEST_F(DemoWithTerminal, ReceivingAsksAndConfirmsThroughTheHostDialogs) {
   ASSERT_TRUE(probe_.Keys(quantity->handle, {"F1"}));
 
   // The host's question in the prompt dialog, answered Y.
-  std::optional<WindowInfo> prompt;
-  ASSERT_TRUE(WaitWindows([&](const WindowList& w) {
-    for (const WindowInfo& top : w)
-      if (top.depth == 0 && top.visible && top.title == "Hey You") prompt = top;
-    return prompt.has_value();
-  })) << Describe(windows_);
-  std::optional<WindowInfo> answer, ok;
-  for (const WindowInfo& w : DescendantsOf(windows_, prompt->handle)) {
-    if (w.id == 1001) answer = w;
-    if (w.id == 1) ok = w;
-  }
-  ASSERT_TRUE(answer && ok) << Describe(windows_);
-  ASSERT_TRUE(probe_.Type(answer->handle, "Y"));
-  ASSERT_TRUE(probe_.Tap(ok->x + ok->width / 2, ok->y + ok->height / 2));
+  const auto prompt = WaitDialog("Hey You");
+  ASSERT_TRUE(prompt.has_value()) << Describe(probe_.List().value_or(WindowList{}));
+  ASSERT_TRUE(SetItemText(*prompt, 1001, "Y"));
+  ASSERT_TRUE(TapItem(*prompt, 1));
   EXPECT_TRUE(demo.LogShows("received 3 x A100"));
 
   // The host's confirmation in the Advisory dialog.
-  std::optional<WindowInfo> advisory;
-  ASSERT_TRUE(WaitWindows([&](const WindowList& w) {
-    for (const WindowInfo& top : w)
-      if (top.depth == 0 && top.visible && top.title == "Advisory") advisory = top;
-    return advisory.has_value();
-  })) << Describe(windows_);
-  for (const WindowInfo& w : DescendantsOf(windows_, advisory->handle)) {
-    if (w.id == 1000) {
-      EXPECT_EQ(probe_.GetText(w.handle), "Received 3 x A100. On hand: 27.");
-    }
-    if (w.id == 1) ok = w;
-  }
-  ASSERT_TRUE(probe_.Tap(ok->x + ok->width / 2, ok->y + ok->height / 2));
+  const auto advisory = WaitDialog("Advisory");
+  ASSERT_TRUE(advisory.has_value()) << Describe(probe_.List().value_or(WindowList{}));
+  EXPECT_EQ(ItemText(*advisory, 1000), "Received 3 x A100. On hand: 27.");
+  ASSERT_TRUE(TapItem(*advisory, 1));
   EXPECT_TRUE(WaitWindows([&](const WindowList& w) {
     const auto last = Control(w, 7);
     return !FindTopLevel(w, "#32770") && last && last->title.rfind("3 x A100", 0) == 0;

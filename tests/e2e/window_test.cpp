@@ -7,40 +7,18 @@
 namespace vantor::e2e {
 namespace {
 
-using WindowTest = TerminalTest;
-
-// The first visible top-level window of `className` or with `title`, within the time-out.
-std::optional<WindowInfo> WaitTopLevel(Probe& probe, const std::string& className, const std::string& title,
-                                       Millis timeout = Millis(5000)) {
-  std::optional<WindowInfo> found;
-  WaitFor(
-      [&] {
-        const auto windows = probe.List();
-        if (!windows) return false;
-        for (const WindowInfo& w : *windows)
-          if (w.depth == 0 && w.visible && (w.className == className || (!title.empty() && w.title == title)))
-            found = w;
-        return found.has_value();
-      },
-      timeout, Millis(200));
-  return found;
-}
-
-// Opens the File menu with Alt+F; the menu's popup window.
-std::optional<WindowInfo> OpenFileMenu(Probe& probe, std::uint64_t main) {
-  if (!probe.Keys(main, {"alt+f"})) return std::nullopt;
-  return WaitTopLevel(probe, "#32768", "");
-}
-
-// Picks a File menu item by its mnemonic; true when a window titled `dialog` appears (it is closed
-// again with Escape, and so is the menu when nothing came).
-bool MenuOpens(Probe& probe, std::uint64_t main, const std::string& mnemonic, const std::string& dialog) {
-  if (!OpenFileMenu(probe, main) || !probe.Keys(0, {mnemonic})) return false;
-  const auto found = WaitTopLevel(probe, "", dialog, Millis(3000));
-  if (found) probe.Keys(found->handle, {"esc"});
-  probe.Keys(0, {"esc", "esc"});
-  return found.has_value();
-}
+class WindowTest : public TerminalTest {
+ protected:
+  // Picks a File menu item by its letter; true when a window titled `dialog` appears (it is closed
+  // again with Escape, and so is the menu when nothing came).
+  bool MenuOpens(const std::string& mnemonic, const std::string& dialog) {
+    if (!OpenFileMenu() || !probe_.Keys(0, {mnemonic})) return false;
+    const auto found = WaitDialog(dialog, Millis(3000));
+    if (found) probe_.Keys(found->handle, {"esc"});
+    probe_.Keys(0, {"esc", "esc"});
+    return found.has_value();
+  }
+};
 
 TEST_F(WindowTest, OpensAt240By320AtTheTopLeftWithSixteenPages) {
   StartConnected();
@@ -67,23 +45,21 @@ TEST_F(WindowTest, SettingsWithoutTheModeKeyShowTheAdministratorMenu) {
   // A settings file that lacks KorvathAdminMode means administrator mode: a long File menu (options
   // dialogs, sounds, user mode) whose "&Host..." opens the Host options.
   StartConnected();
-  const auto menu = OpenFileMenu(probe_, main_.handle);
-  ASSERT_TRUE(menu.has_value()) << probe_.LastError();
-  EXPECT_GT(menu->height, 180);
-  probe_.Keys(0, {"esc", "esc"});
-  EXPECT_TRUE(MenuOpens(probe_, main_.handle, "h", "Host Options"));
+  const auto height = FileMenuHeight();
+  ASSERT_TRUE(height.has_value()) << probe_.LastError();
+  EXPECT_GT(*height, 180);
+  EXPECT_TRUE(MenuOpens("h", "Host Options"));
 }
 
 TEST_F(WindowTest, UserModeShowsTheUserMenu) {
   // The user menu is short (About, Options, Exit), has no "&Host...", and "&Options..." asks for the
   // access code in the Login dialog.
   StartConnected({{"KorvathAdminMode", "false"}});
-  const auto menu = OpenFileMenu(probe_, main_.handle);
-  ASSERT_TRUE(menu.has_value()) << probe_.LastError();
-  EXPECT_LT(menu->height, 130);
-  probe_.Keys(0, {"esc", "esc"});
-  EXPECT_FALSE(MenuOpens(probe_, main_.handle, "h", "Host Options"));
-  EXPECT_TRUE(MenuOpens(probe_, main_.handle, "o", "Login"));
+  const auto height = FileMenuHeight();
+  ASSERT_TRUE(height.has_value()) << probe_.LastError();
+  EXPECT_LT(*height, 130);
+  EXPECT_FALSE(MenuOpens("h", "Host Options"));
+  EXPECT_TRUE(MenuOpens("o", "Login"));
 }
 
 TEST_F(WindowTest, AltF4LeavesTheWindowOpenAndSendsNothing) {
@@ -137,7 +113,7 @@ TEST_F(WindowTest, ClosingWhileTheHostIsUnreachableExitsAndStoresThePosition) {
 
 TEST_F(WindowTest, ExitFromTheMenuEndsTheSessionWithoutGoodbye) {
   StartConnected({{"windowpos", "0,0,240,320"}});
-  ASSERT_TRUE(OpenFileMenu(probe_, main_.handle).has_value());
+  ASSERT_TRUE(OpenFileMenu().has_value());
   ASSERT_TRUE(probe_.Keys(0, {"x"}));
   const auto status = terminal_.WaitExit(Millis(10000));
   ASSERT_TRUE(status.has_value()) << "the terminal did not exit";
@@ -168,31 +144,18 @@ TEST_F(WindowTest, FullScreenIgnoresCloseUntilToggledOff) {
 TEST_F(WindowTest, FirstStartAsksForTheHostAndWritesTheSettingsInAdministratorMode) {
   ASSERT_FALSE(FileExists(terminal_.IniPath()));
   ASSERT_TRUE(terminal_.Start());
-  std::optional<WindowInfo> dialog;
-  ASSERT_TRUE(WaitWindows(
-      [&](const WindowList& windows) {
-        for (const WindowInfo& w : windows)
-          if (w.depth == 0 && w.visible && w.title == "Host Options") dialog = w;
-        return dialog.has_value();
-      },
-      Millis(20000)))
-      << Describe(windows_);
+  const auto dialog = WaitDialog("Host Options", Millis(20000));
+  ASSERT_TRUE(dialog.has_value()) << Describe(probe_.List().value_or(WindowList{}));
   // The dialog comes before the main window.
-  EXPECT_FALSE(FindTopLevel(windows_, kMainWindowClass).has_value());
-  auto item = [&](long long id) -> std::optional<WindowInfo> {
-    for (const WindowInfo& w : DescendantsOf(windows_, dialog->handle))
-      if (w.id == id) return w;
-    return std::nullopt;
-  };
-  const auto terminalId = item(1064), hostName = item(1066), port = item(1067), ok = item(1);
-  ASSERT_TRUE(terminalId && hostName && port && ok) << Describe(windows_);
-  ASSERT_TRUE(probe_.SetText(terminalId->handle, "7"));
-  ASSERT_TRUE(probe_.SetText(hostName->handle, "127.0.0.1"));
-  ASSERT_TRUE(probe_.SetText(port->handle, std::to_string(host_.Port())));
-  ASSERT_TRUE(probe_.Tap(ok->x + ok->width / 2, ok->y + ok->height / 2));
+  EXPECT_FALSE(FindTopLevel(probe_.List().value_or(WindowList{}), kMainWindowClass).has_value());
+  ASSERT_TRUE(SetItemText(*dialog, 1064, "7")) << Describe(windows_);
+  ASSERT_TRUE(SetItemText(*dialog, 1066, "127.0.0.1"));
+  ASSERT_TRUE(SetItemText(*dialog, 1067, std::to_string(host_.Port())));
+  ASSERT_TRUE(TapItem(*dialog, 1));
 
   const auto main = terminal_.WaitMainWindow();
   ASSERT_TRUE(main.has_value()) << Describe(windows_);
+  main_ = *main;
   ASSERT_TRUE(WaitFor([&] { return FileExists(terminal_.IniPath()); }, Millis(5000)));
   const std::string ini = terminal_.ReadIni();
   EXPECT_EQ(IniValue(ini, "KorvathAdminMode"), "true") << ini;
@@ -203,7 +166,7 @@ TEST_F(WindowTest, FirstStartAsksForTheHostAndWritesTheSettingsInAdministratorMo
   const auto identification = host_.ReadRecord(Millis(5000));
   ASSERT_TRUE(identification.has_value());
   EXPECT_EQ(identification->raw, "7I" + kRecordEnd);
-  EXPECT_TRUE(MenuOpens(probe_, main->handle, "h", "Host Options"));
+  EXPECT_TRUE(MenuOpens("h", "Host Options"));
 }
 
 }  // namespace
