@@ -39,15 +39,6 @@ constexpr std::uint8_t kPasswordFlags = 'C' | 0x08;
 constexpr std::uint8_t kAutoSendFlags = 'C' | 0x04;
 constexpr std::uint8_t kAdvanceAttributes = '@' | 0x08;
 
-std::string Byte(int value) { return std::string(1, static_cast<char>(value + 48)); }
-
-// A key response for Enter: code, focus field, then each field's data item.
-std::string EnterResponse(int focus, const std::vector<std::pair<int, std::string>>& fields) {
-  std::string body = "RF" + Byte(0) + Byte(focus);
-  for (const auto& [id, text] : fields) body += "=" + Byte(id) + Byte(static_cast<int>(text.size())) + text;
-  return body;
-}
-
 bool Dark(const Rgb& c) { return c.r < 80 && c.g < 80 && c.b < 80; }
 
 // Dark pixels per column inside a control (its one-pixel frame left out).
@@ -78,17 +69,11 @@ TEST_F(EntryTest, TypedTextAndEnterReachTheHostAndTheScreen) {
   ASSERT_EQ(settled.size(), 1u) << Describe(windows_);
   const WindowInfo* entry = &settled[0];
   ASSERT_TRUE(probe_.Type(entry->handle, "Ab1")) << probe_.LastError();
-  std::optional<Image> shot;
-  EXPECT_TRUE(WaitFor(
-      [&] {
-        shot = Screenshot();
-        return shot && Sum(DarkColumns(*shot, *entry)) > 20;
-      },
-      Millis(5000), Millis(250)))
-      << "no letters seen in the field";
+  const auto shot = ShotWhen([&](const Image& s) { return Sum(DarkColumns(s, *entry)) > 20; });
+  EXPECT_TRUE(shot && Sum(DarkColumns(*shot, *entry)) > 20) << "no letters seen in the field";
   ASSERT_TRUE(probe_.Keys(0, {"enter"})) << probe_.LastError();
   // The first key replaced "OLD"; Enter sent code 0 with the focus field and the field's data.
-  EXPECT_EQ(NextBody(), EnterResponse(20, {{20, "Ab1"}}));
+  EXPECT_EQ(NextBody(), KeyResponse(0, 20, {{20, "Ab1"}}));
 }
 
 TEST_F(EntryTest, NumericFieldRefusesLettersAndAdvancesWhenFull) {
@@ -113,7 +98,7 @@ TEST_F(EntryTest, NumericFieldRefusesLettersAndAdvancesWhenFull) {
       Millis(5000), Millis(100)));
   ASSERT_TRUE(probe_.Type(0, "z")) << probe_.LastError();
   ASSERT_TRUE(probe_.Keys(0, {"enter"})) << probe_.LastError();
-  EXPECT_EQ(NextBody(), EnterResponse(21, {{20, "123"}, {21, "z"}}));
+  EXPECT_EQ(NextBody(), KeyResponse(0, 21, {{20, "123"}, {21, "z"}}));
 }
 
 TEST_F(EntryTest, FillingAnAutoSendFieldSendsTheFieldResponse) {
@@ -126,7 +111,7 @@ TEST_F(EntryTest, FillingAnAutoSendFieldSendsTheFieldResponse) {
   const auto settled = Settled({20});
   ASSERT_EQ(settled.size(), 1u) << Describe(windows_);
   ASSERT_TRUE(probe_.Type(settled[0].handle, "xy")) << probe_.LastError();
-  EXPECT_EQ(NextBody(), "R%" + Byte(20) + "=" + Byte(20) + Byte(2) + "xy");
+  EXPECT_EQ(NextBody(), "R%" + HostByte(20) + "=" + HostByte(20) + HostByte(2) + "xy");
 }
 
 TEST_F(EntryTest, PasswordFieldShowsStarsAndSendsClearText) {
@@ -144,18 +129,14 @@ TEST_F(EntryTest, PasswordFieldShowsStarsAndSendsClearText) {
   const WindowInfo* stars = &settled[1];
   ASSERT_TRUE(probe_.Type(secret->handle, "ab")) << probe_.LastError();
   // The two typed letters look exactly like the two stars of the other field.
-  std::optional<Image> shot;
-  EXPECT_TRUE(WaitFor(
-      [&] {
-        shot = Screenshot();
-        if (!shot) return false;
-        const auto typed = DarkColumns(*shot, *secret);
-        return Sum(typed) > 0 && typed == DarkColumns(*shot, *stars);
-      },
-      Millis(5000), Millis(250)))
-      << "password field does not show two stars";
+  const auto looksAlike = [&](const Image& s) {
+    const auto typed = DarkColumns(s, *secret);
+    return Sum(typed) > 0 && typed == DarkColumns(s, *stars);
+  };
+  const auto shot = ShotWhen(looksAlike);
+  EXPECT_TRUE(shot && looksAlike(*shot)) << "password field does not show two stars";
   ASSERT_TRUE(probe_.Keys(0, {"enter"})) << probe_.LastError();
-  EXPECT_EQ(NextBody(), EnterResponse(20, {{20, "ab"}}));
+  EXPECT_EQ(NextBody(), KeyResponse(0, 20, {{20, "ab"}}));
 }
 
 // Resident private memory of the Wine process running the terminal copied to `folder`, in KiB; 0 if
@@ -210,7 +191,7 @@ TEST_F(EntryTest, LongHostDrivenRunKeepsMemoryFlat) {
     ASSERT_EQ(settled.size(), 1u) << "screen " << i << "\n" << Describe(windows_);
     ASSERT_TRUE(probe_.Keys(settled[0].handle, {"enter"})) << probe_.LastError();
     const std::string body = NextBody(Millis(10000));
-    ASSERT_EQ(body.substr(0, 3), "RF" + Byte(0)) << "screen " << i << ": " << body;
+    ASSERT_EQ(body.substr(0, 3), "RF" + HostByte(0)) << "screen " << i << ": " << body;
     if (i + 1 == warmUp) baseline = PrivateKib(terminal_.Folder());
   }
   const long end = PrivateKib(terminal_.Folder());

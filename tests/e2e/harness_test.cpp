@@ -118,10 +118,6 @@ TEST(HarnessSettings, IniValueComparesKeysWithoutCase) {
   EXPECT_EQ(IniValue(text, "hostname"), "127.0.0.1");
   EXPECT_FALSE(IniValue(text, "terminalid").has_value());
   EXPECT_FALSE(IniValue(text, "novalue").has_value());
-  const IniEntries entries = HostSettings(4321, 17);
-  ASSERT_EQ(entries.size(), 3u);
-  EXPECT_EQ(entries[1], (std::pair<std::string, std::string>{"hostport", "4321"}));
-  EXPECT_EQ(entries[2], (std::pair<std::string, std::string>{"terminalid", "17"}));
 }
 
 // The probe's stand-in window: 240 x 320 at the top left, children 7 at (10,40) and 8 at (10,80),

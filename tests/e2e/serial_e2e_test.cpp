@@ -12,8 +12,6 @@ constexpr char kOutPrefix = 0x1C, kOutSuffix = 0x1D;
 constexpr std::uint8_t kDisplayFlags = 'A';
 constexpr std::uint8_t kSerialOn = '1';
 
-std::string Byte(int value) { return std::string(1, static_cast<char>(value + 48)); }
-
 std::string Scan(const std::string& data) { return kScanStart + data + kScanEnd; }
 
 std::string Framed(const std::string& data) { return kOutPrefix + data + kOutSuffix; }
@@ -28,15 +26,8 @@ IniEntries SerialSettings(bool commandMode, const std::string& port = "COM7:") {
           {"ShowWaterMark", "false"}};
 }
 
-// A key response for Enter: code 0, the focus field, then each field's data item.
-std::string EnterResponse(int focus, const std::vector<std::pair<int, std::string>>& fields) {
-  std::string body = "RF" + Byte(0) + Byte(focus);
-  for (const auto& [id, text] : fields) body += "=" + Byte(id) + Byte(static_cast<int>(text.size())) + text;
-  return body;
-}
-
 std::string SerialInputResponse(const std::string& data) {
-  return "R<1" + Byte(static_cast<int>(data.size())) + data;
+  return "R<1" + HostByte(static_cast<int>(data.size())) + data;
 }
 
 // Operator field 20 first, then serial input fields (not focusable) of the given lengths from id 21 on.
@@ -85,12 +76,8 @@ class SerialEndToEnd : public TerminalTest {
 
   // Waits until the field shows letters.
   bool ShowsText(const WindowInfo& field) {
-    return WaitFor(
-        [&] {
-          const auto shot = Screenshot();
-          return shot && DarkPixels(*shot, field) > 20;
-        },
-        Millis(5000), Millis(200));
+    const auto shot = ShotWhen([&](const Image& s) { return DarkPixels(s, field) > 20; });
+    return shot && DarkPixels(*shot, field) > 20;
   }
 
   // Everything but the port works: screens, typing, the key response; serial output is dropped without
@@ -103,7 +90,7 @@ class SerialEndToEnd : public TerminalTest {
     ASSERT_TRUE(Settled(1).has_value()) << Describe(windows_);
     ASSERT_TRUE(probe_.Type(entry->handle, "42")) << probe_.LastError();
     ASSERT_TRUE(probe_.Keys(0, {"enter"})) << probe_.LastError();
-    EXPECT_EQ(NextBody(), EnterResponse(20, {{20, "42"}}));
+    EXPECT_EQ(NextBody(), KeyResponse(0, 20, {{20, "42"}}));
     EXPECT_TRUE(terminal_.Running());
     const auto windows = probe_.List();
     ASSERT_TRUE(windows.has_value());
@@ -135,7 +122,7 @@ TEST_F(SerialEndToEnd, FieldModeScanFillsSerialFieldsInTurnAndEnterSendsThem) {
   // The serial fields are not the operator's: typing goes to field 20.
   ASSERT_TRUE(probe_.Type(entry->handle, "7")) << probe_.LastError();
   ASSERT_TRUE(probe_.Keys(0, {"enter"})) << probe_.LastError();
-  EXPECT_EQ(NextBody(), EnterResponse(20, {{20, "7"}, {21, "ABC"}, {22, "D\xC9" "FGH"}}));
+  EXPECT_EQ(NextBody(), KeyResponse(0, 20, {{20, "7"}, {21, "ABC"}, {22, "D\xC9" "FGH"}}));
 }
 
 TEST_F(SerialEndToEnd, ScanWithCarriageReturnSendsEnterWithTheScannedData) {
@@ -145,7 +132,7 @@ TEST_F(SerialEndToEnd, ScanWithCarriageReturnSendsEnterWithTheScannedData) {
   ASSERT_TRUE(device_.Write(Scan("4006381333931\r")));
   const std::string body = NextBody(Millis(8000));
   // Enter from the scan reports the operator's current field as the focus, as a typed Enter would.
-  EXPECT_EQ(body, EnterResponse(20, {{21, "4006381333931"}}));
+  EXPECT_EQ(body, KeyResponse(0, 20, {{21, "4006381333931"}}));
   EXPECT_TRUE(WaitFor([&] { return KeyboardState() == 2; }, Millis(3000)));
 
   // While the keyboard waits for the host, a scan has no field to go to and is dropped.
@@ -156,7 +143,7 @@ TEST_F(SerialEndToEnd, ScanWithCarriageReturnSendsEnterWithTheScannedData) {
   const auto entry = Settled(20);
   ASSERT_TRUE(entry.has_value()) << Describe(windows_);
   ASSERT_TRUE(probe_.Keys(entry->handle, {"enter"})) << probe_.LastError();
-  EXPECT_EQ(NextBody(), EnterResponse(20, {}));
+  EXPECT_EQ(NextBody(), KeyResponse(0, 20, {}));
 }
 
 TEST_F(SerialEndToEnd, CommandModeSendsScansToTheHostAlsoWhileTheKeyboardIsLocked) {
@@ -171,7 +158,7 @@ TEST_F(SerialEndToEnd, CommandModeSendsScansToTheHostAlsoWhileTheKeyboardIsLocke
   ASSERT_TRUE(probe_.Type(entry->handle, "5")) << probe_.LastError();
   ASSERT_TRUE(probe_.Keys(0, {"enter"})) << probe_.LastError();
   // The serial field took nothing in command mode: only the typed field is reported.
-  ASSERT_EQ(NextBody(), EnterResponse(20, {{20, "5"}}));
+  ASSERT_EQ(NextBody(), KeyResponse(0, 20, {{20, "5"}}));
   ASSERT_TRUE(WaitFor([&] { return KeyboardState() == 2; }, Millis(3000)));
   // Locked, waiting for the host's next screen: the scan still goes to the host, one response per scan.
   ASSERT_TRUE(device_.Write(Scan("LOC-7")));
@@ -246,12 +233,12 @@ TEST_F(SerialEndToEnd, ScanWhileNoCurrentPageExistsIsDropped) {
   const auto entry = Settled(20);
   ASSERT_TRUE(entry.has_value()) << Describe(windows_);
   ASSERT_TRUE(probe_.Keys(entry->handle, {"enter"})) << probe_.LastError();
-  EXPECT_EQ(NextBody(), EnterResponse(20, {}));
+  EXPECT_EQ(NextBody(), KeyResponse(0, 20, {}));
   // The next scan finds the page again.
   SendScreen(ScreenBuilder().FocusAndUnlock(20));
   ASSERT_TRUE(WaitUnlocked());
   ASSERT_TRUE(device_.Write(Scan("HERE\r")));
-  EXPECT_EQ(NextBody(Millis(8000)), EnterResponse(20, {{21, "HERE"}}));
+  EXPECT_EQ(NextBody(Millis(8000)), KeyResponse(0, 20, {{21, "HERE"}}));
 }
 
 TEST_F(SerialEndToEnd, SerialInOffLeavesScansOnTheLineWhileOutputFlows) {
@@ -269,7 +256,7 @@ TEST_F(SerialEndToEnd, SerialInOffLeavesScansOnTheLineWhileOutputFlows) {
   const auto entry = Settled(20);
   ASSERT_TRUE(entry.has_value()) << Describe(windows_);
   ASSERT_TRUE(probe_.Keys(entry->handle, {"enter"})) << probe_.LastError();
-  EXPECT_EQ(NextBody(), EnterResponse(20, {}));
+  EXPECT_EQ(NextBody(), KeyResponse(0, 20, {}));
 }
 
 TEST_F(SerialEndToEnd, ClosingWithThePortOpenEndsPromptlyAndKeepsTheSerialSettings) {

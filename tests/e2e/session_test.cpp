@@ -10,15 +10,6 @@ namespace {
 
 using SessionTest = TerminalTest;
 
-// A key response as the host reads it: "RF", the code and the focus field as bytes value + 48, then
-// the changed fields.
-std::string KeyBody(int code, int focus, const std::string& items = {}) {
-  std::string body = "RF";
-  body += static_cast<char>(code + 48);
-  body += static_cast<char>(focus + 48);
-  return body + items;
-}
-
 ScreenBuilder EntryScreen() {
   ScreenBuilder screen;
   screen.SelectPage(0).Define(20, 1, 0, kInputFlags, kPlainAttributes, 10).ShowPage(0).FocusAndUnlock(20);
@@ -67,7 +58,7 @@ TEST_F(SessionTest, FunctionKeyReachesTheHostOncePerScreen) {
   auto entry = WaitControl(20);
   ASSERT_TRUE(entry.has_value()) << Describe(windows_);
   ASSERT_TRUE(probe_.Keys(entry->handle, {"F2"})) << probe_.LastError();
-  EXPECT_EQ(NextBody(), KeyBody(2, 20));
+  EXPECT_EQ(NextBody(), KeyResponse(2, 20));
   // The keyboard is locked until the host answers: a second key is dropped.
   ASSERT_TRUE(probe_.Keys(entry->handle, {"F3"})) << probe_.LastError();
   EXPECT_TRUE(host_.NothingArrives(Millis(1500)));
@@ -77,7 +68,7 @@ TEST_F(SessionTest, FunctionKeyReachesTheHostOncePerScreen) {
   ASSERT_TRUE(WaitUnlocked());
   SettleAfterUnlock();
   ASSERT_TRUE(probe_.Keys(entry->handle, {"F3"})) << probe_.LastError();
-  EXPECT_EQ(NextBody(), KeyBody(3, 20));
+  EXPECT_EQ(NextBody(), KeyResponse(3, 20));
 }
 
 TEST_F(SessionTest, ShiftCtrlAndDigitChordsGiveTheirKeyCodes) {
@@ -91,7 +82,7 @@ TEST_F(SessionTest, ShiftCtrlAndDigitChordsGiveTheirKeyCodes) {
   } keys[] = {{"F1", 1}, {"shift+F1", 11}, {"F11", 11}, {"ctrl+F3", 23}, {"ctrl+1", 21}, {"ctrl+0", 30}, {"F24", 24}};
   for (const auto& key : keys) {
     ASSERT_TRUE(probe_.Keys(entry->handle, {key.chord})) << probe_.LastError();
-    EXPECT_EQ(NextBody(), KeyBody(key.code, 20)) << key.chord;
+    EXPECT_EQ(NextBody(), KeyResponse(key.code, 20)) << key.chord;
     SendScreen(Unlock());
     ASSERT_TRUE(WaitUnlocked()) << key.chord;
     SettleAfterUnlock();
@@ -106,12 +97,12 @@ TEST_F(SessionTest, TypedTextGoesToTheHostWithTheKeyOnce) {
   ASSERT_TRUE(probe_.Type(entry->handle, "AB12")) << probe_.LastError();
   ASSERT_TRUE(probe_.Keys(entry->handle, {"enter"})) << probe_.LastError();
   // Enter is key 0 (fieldentertof0 is on by default); field 20 ('D') changed to four characters.
-  EXPECT_EQ(NextBody(), KeyBody(0, 20, "=D4AB12"));
+  EXPECT_EQ(NextBody(), KeyResponse(0, 20) + "=D4AB12");
   SendScreen(Unlock());
   ASSERT_TRUE(WaitUnlocked());
   // Unchanged since the host read it: the next key carries no field.
   ASSERT_TRUE(probe_.Keys(entry->handle, {"F1"})) << probe_.LastError();
-  EXPECT_EQ(NextBody(), KeyBody(1, 20));
+  EXPECT_EQ(NextBody(), KeyResponse(1, 20));
 }
 
 }  // namespace

@@ -20,8 +20,6 @@
 namespace vantor::e2e {
 namespace {
 
-std::string Byte(int value) { return std::string(1, static_cast<char>(value + 48)); }
-
 // The Windows name under which Wine finds a file of the Linux side.
 std::string WinePath(const std::string& unixPath) {
   std::string path = "Z:" + unixPath;
@@ -276,7 +274,7 @@ TEST_F(SoundEndToEnd, LongToneHoldsUpNeitherTheRecordNorTheOperator) {
   }
   ASSERT_TRUE(probe_.Type(field->handle, "9")) << probe_.LastError();
   ASSERT_TRUE(probe_.Keys(0, {"enter"})) << probe_.LastError();
-  EXPECT_EQ(NextBody(), "RF" + Byte(0) + Byte(21) + "=" + Byte(21) + Byte(1) + "9");
+  EXPECT_EQ(NextBody(), KeyResponse(0, 21, {{21, "9"}}));
   const auto answered = SteadyClock::now();
 
   // The sound behind the tone is not lost: it plays once the tone has ended.

@@ -38,14 +38,8 @@ TEST_F(TextTest, ReverseTextsSideBySideShowOneFrame) {
   const auto lone = Control(windows_, 3);
   ASSERT_TRUE(left && right && lone) << Describe(windows_);
   const int mid = left->y + left->height / 2;
-  std::optional<Image> shot;
-  const bool painted = WaitFor(
-      [&] {
-        shot = Screenshot();
-        return shot && shot->At(left->x + left->width / 2, mid) == kWhite;
-      },
-      Millis(5000), Millis(250));
-  ASSERT_TRUE(painted) << "reverse text not painted";
+  const auto shot = ShotWhen([&](const Image& s) { return s.At(left->x + left->width / 2, mid) == kWhite; });
+  ASSERT_TRUE(shot && shot->At(left->x + left->width / 2, mid) == kWhite) << "reverse text not painted";
   // Outer edges carry the frame's outermost line in the page colour; the shared edge is fill.
   EXPECT_EQ(shot->At(left->x, mid), kPageColour);
   EXPECT_EQ(shot->At(right->x + right->width - 1, mid), kPageColour);
@@ -75,15 +69,17 @@ TEST_F(TextTest, SystemLineShowsTheTime) {
   std::optional<Image> first, second;
   bool blinked = false;
   const auto cellWidth = clock->width / 5;
-  auto middleDark = [&](const Image& shot) {
-    int dark = 0;
-    for (int x = clock->x + 2 * cellWidth; x < clock->x + 3 * cellWidth; ++x)
+  // Dark pixels in cells [from, to) of the clock.
+  auto dark = [&](const Image& shot, int from, int to) {
+    int count = 0;
+    for (int x = clock->x + from * cellWidth; x < clock->x + to * cellWidth; ++x)
       for (int y = clock->y + 1; y < clock->y + clock->height - 2; ++y) {
         const Rgb c = shot.At(x, y);
-        dark += c.r < 80 && c.g < 80 && c.b < 80;
+        count += c.r < 80 && c.g < 80 && c.b < 80;
       }
-    return dark;
+    return count;
   };
+  auto middleDark = [&](const Image& shot) { return dark(shot, 2, 3); };
   WaitFor(
       [&] {
         auto shot = Screenshot();
@@ -102,13 +98,7 @@ TEST_F(TextTest, SystemLineShowsTheTime) {
   ASSERT_TRUE(first.has_value());
   EXPECT_TRUE(blinked) << "the colon never blinked";
   // Digits are drawn in the cells around the colon.
-  int digits = 0;
-  for (int x = clock->x; x < clock->x + 2 * cellWidth; ++x)
-    for (int y = clock->y + 1; y < clock->y + clock->height - 2; ++y) {
-      const Rgb c = first->At(x, y);
-      digits += c.r < 80 && c.g < 80 && c.b < 80;
-    }
-  EXPECT_GT(digits, 5);
+  EXPECT_GT(dark(*first, 0, 2), 5);
 }
 
 }  // namespace
