@@ -11,11 +11,13 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "app/app_support_win.h"
 #include "app/vdx_messages.h"
 #include "common/gdi_win.h"
 #include "config/settings.h"
@@ -339,6 +341,41 @@ class PageFixture : public ::testing::Test {
   CPage page_{1, kDefaultPageBackground, nullptr};
   PageWindowState state_;
   HWND pageWindow_ = nullptr;
+};
+
+// Dialog control facts the tests compare.
+inline std::wstring ItemText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
+inline bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+inline int TextLimit(HWND dialog, int id) {
+  return static_cast<int>(SendDlgItemMessageW(dialog, id, EM_GETLIMITTEXT, 0, 0));
+}
+
+// An options dialog test: a settings file in a folder of its own, prepared by the test, the settings
+// object the dialog works on, and one modeless dialog.
+class DialogFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(ProgramResources(), nullptr) << "Vantor.exe must be built beside win_tests.exe";
+    InitAppCommonControls();
+  }
+  void TearDown() override {
+    if (dialog_ != nullptr && IsWindow(dialog_)) DestroyWindow(dialog_);
+  }
+  // Writes the settings file as `prepare` leaves a new settings object, and keeps its bytes.
+  void StoreFile(const std::function<void(CSettings&)>& prepare) {
+    CSettings stored(SettingsPath());
+    prepare(stored);
+    ASSERT_TRUE(stored.WriteSettings());
+    fileBefore_ = FileBytes();
+  }
+  std::filesystem::path SettingsPath() const { return dir_.File(L"Vantor.ini"); }
+  std::string FileBytes() const { return ReadFileBytes(SettingsPath()); }
+  void Press(int id) { SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+  TempDir dir_;
+  std::unique_ptr<CSettings> settings_ = std::make_unique<CSettings>(SettingsPath());
+  std::string fileBefore_;
+  HWND dialog_ = nullptr;
 };
 
 }  // namespace vantor::wintest

@@ -20,9 +20,9 @@
 namespace vantor {
 namespace {
 
-std::wstring ItemText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
-
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+using wintest::Checked;
+using wintest::ItemText;
+using wintest::TextLimit;
 
 std::wstring Caption(HWND dialog) { return WindowText(dialog); }
 
@@ -63,29 +63,13 @@ void ExpectSpin(HWND dialog, int spin, int low, int high) {
       << spin;
 }
 
-int TextLimit(HWND dialog, int id) { return static_cast<int>(SendDlgItemMessageW(dialog, id, EM_GETLIMITTEXT, 0, 0)); }
 
-// Every dialog test: a settings file prepared by the test, the settings object, one modeless dialog.
-class DeviceOptionsDialogTest : public ::testing::Test {
+class DeviceOptionsDialogTest : public wintest::DialogFixture {
  protected:
-  void SetUp() override {
-    ASSERT_NE(wintest::ProgramResources(), nullptr) << "Vantor.exe must be built beside win_tests.exe";
-    InitAppCommonControls();
-    settings_ = std::make_unique<CSettings>(dir_.File(L"Vantor.ini"));
-  }
   void TearDown() override {
-    if (dialog_ != nullptr && IsWindow(dialog_)) DestroyWindow(dialog_);
+    DialogFixture::TearDown();
     StopSounds(2000);
   }
-  // Writes the file from a settings object that the caller prepares.
-  void WriteFile(const std::function<void(CSettings&)>& prepare) {
-    CSettings stored(dir_.File(L"Vantor.ini"));
-    prepare(stored);
-    ASSERT_TRUE(stored.WriteSettings());
-    fileBefore_ = File();
-  }
-  std::string File() const { return wintest::ReadFileBytes(dir_.File(L"Vantor.ini")); }
-  void Press(int id) { SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
   void OpenSerialPort() {
     state_.settings = settings_.get();
@@ -105,11 +89,7 @@ class DeviceOptionsDialogTest : public ::testing::Test {
     ASSERT_NE(dialog_, nullptr);
   }
 
-  wintest::TempDir dir_;
-  std::unique_ptr<CSettings> settings_;
-  std::string fileBefore_;
   DeviceOptionsDialogState state_;
-  HWND dialog_ = nullptr;
 };
 
 // ---- Serial Port Options ------------------------------------------------------------------------
@@ -117,7 +97,7 @@ class DeviceOptionsDialogTest : public ::testing::Test {
 using SerialPortDialogTest = DeviceOptionsDialogTest;
 
 TEST_F(SerialPortDialogTest, OpensWithTheListsAndTheFileValuesSelected) {
-  WriteFile([](CSettings& s) { s.set_serial(SerialLine{u"COM3:", u"19200", u"7", u"Mark", u"1.5"}); });
+  StoreFile([](CSettings& s) { s.set_serial(SerialLine{u"COM3:", u"19200", u"7", u"Mark", u"1.5"}); });
   settings_->set_serial(SerialLine{u"COM9:", u"110", u"4", u"Odd", u"2"});  // memory only: replaced
   OpenSerialPort();
   EXPECT_EQ(Caption(dialog_), L"Serial Port Options");
@@ -141,26 +121,26 @@ TEST_F(SerialPortDialogTest, OpensWithTheListsAndTheFileValuesSelected) {
 }
 
 TEST_F(SerialPortDialogTest, UnknownBaudShowsTheDefaultAndOkStoresIt) {
-  WriteFile([](CSettings& s) { s.set_serial(SerialLine{u"COM2:", u"12345", u"9", u"None", u"1"}); });
+  StoreFile([](CSettings& s) { s.set_serial(SerialLine{u"COM2:", u"12345", u"9", u"None", u"1"}); });
   OpenSerialPort();
   EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_BAUD), L"9600");
   EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_DATA_BITS), L"8");
   Press(IDOK);
   EXPECT_EQ(state_.result, 1);
   EXPECT_EQ(settings_->serial(), (SerialLine{u"COM2:", u"9600", u"8", u"None", u"1"}));
-  EXPECT_EQ(FileValue(File(), "serial"), "\"COM2:,9600,8,None,1\"");
+  EXPECT_EQ(FileValue(FileBytes(), "serial"), "\"COM2:,9600,8,None,1\"");
 }
 
 TEST_F(SerialPortDialogTest, OkStoresTheSelectedEntriesButNotTextThatIsNoEntry) {
-  WriteFile([](CSettings&) {});
+  StoreFile([](CSettings&) {});
   OpenSerialPort();
   SendDlgItemMessageW(dialog_, IDC_SERIAL_BAUD, CB_SETCURSEL, 12, 0);
   SendDlgItemMessageW(dialog_, IDC_SERIAL_PARITY, CB_SETCURSEL, 0, 0);
   SendDlgItemMessageW(dialog_, IDC_SERIAL_STOP_BITS, CB_SETCURSEL, 2, 0);
   SetDlgItemTextW(dialog_, IDC_SERIAL_DATA_BITS, L"9");
   Press(IDOK);
-  EXPECT_EQ(FileValue(File(), "serial"), "\"COM1:,115200,8,Even,2\"");
-  CSettings reread(dir_.File(L"Vantor.ini"));
+  EXPECT_EQ(FileValue(FileBytes(), "serial"), "\"COM1:,115200,8,Even,2\"");
+  CSettings reread(SettingsPath());
   ASSERT_TRUE(reread.ReadSettings());
   EXPECT_EQ(reread.serial(), settings_->serial());
 }
@@ -170,7 +150,7 @@ TEST_F(SerialPortDialogTest, OkStoresTheSelectedEntriesButNotTextThatIsNoEntry) 
 using SerialFeatureDialogTest = DeviceOptionsDialogTest;
 
 TEST_F(SerialFeatureDialogTest, OpensWithTheFileValuesLimitsAndRanges) {
-  WriteFile([](CSettings& s) {
+  StoreFile([](CSettings& s) {
     s.set_serial(SerialLine{u"COM12:", u"9600", u"8", u"None", u"1"});
     s.set_serialfeature(SerialFeature{true, 2, 3, false, 10, 13});
     s.set_serialcommand(true);
@@ -210,7 +190,7 @@ TEST_F(SerialFeatureDialogTest, OpensWithTheFileValuesLimitsAndRanges) {
 }
 
 TEST_F(SerialFeatureDialogTest, OkStoresMaskedClampedValuesAndKeepsTheOtherTimeouts) {
-  WriteFile([](CSettings& s) {
+  StoreFile([](CSettings& s) {
     s.set_serial(SerialLine{u"COM3:", u"38400", u"7", u"Even", u"2"});
     s.set_serialTimeouts(SerialTimeoutSettings{500, 1, 2, 3, 4});
   });
@@ -226,7 +206,7 @@ TEST_F(SerialFeatureDialogTest, OkStoresMaskedClampedValuesAndKeepsTheOtherTimeo
   SetDlgItemTextW(dialog_, IDC_SERIAL_READ_INTERVAL, L"50");
   Press(IDOK);
   EXPECT_EQ(state_.result, 1);
-  const std::string file = File();
+  const std::string file = FileBytes();
   EXPECT_EQ(FileValue(file, "serial"), "\"COM1:,38400,7,Even,2\"");
   EXPECT_EQ(FileValue(file, "serialcommand"), "true");
   EXPECT_EQ(FileValue(file, "serialfeature"), "true,2,13,true,72,0");
@@ -237,7 +217,7 @@ TEST_F(SerialFeatureDialogTest, OkStoresMaskedClampedValuesAndKeepsTheOtherTimeo
 }
 
 TEST_F(SerialFeatureDialogTest, HighestPortAndLongestIntervalAreKept) {
-  WriteFile([](CSettings& s) { s.set_serialcommand(true); });
+  StoreFile([](CSettings& s) { s.set_serialcommand(true); });
   OpenSerialFeature();
   SetDlgItemTextW(dialog_, IDC_SERIAL_PORT, L"99");
   SendDlgItemMessageW(dialog_, IDC_SERIAL_SI_MODE, CB_SETCURSEL, 1, 0);  // "Field"
@@ -246,11 +226,11 @@ TEST_F(SerialFeatureDialogTest, HighestPortAndLongestIntervalAreKept) {
   EXPECT_EQ(settings_->serial().port, u"COM99:");
   EXPECT_FALSE(settings_->serialcommand());
   EXPECT_EQ(settings_->serialReadIntervalTimeout(), 10000);
-  EXPECT_EQ(FileValue(File(), "serialcommand"), "false");
+  EXPECT_EQ(FileValue(FileBytes(), "serialcommand"), "false");
 }
 
 TEST_F(DeviceOptionsDialogTest, SerialCancelLeavesSettingsAndFileAsTheyWere) {
-  WriteFile([](CSettings& s) {
+  StoreFile([](CSettings& s) {
     s.set_serial(SerialLine{u"COM4:", u"4800", u"7", u"Odd", u"2"});
     s.set_serialfeature(SerialFeature{true, 1, 2, true, 3, 4});
   });
@@ -269,7 +249,7 @@ TEST_F(DeviceOptionsDialogTest, SerialCancelLeavesSettingsAndFileAsTheyWere) {
     EXPECT_EQ(state_.result, 0);
     EXPECT_EQ(settings_->serial(), (SerialLine{u"COM4:", u"4800", u"7", u"Odd", u"2"}));
     EXPECT_EQ(settings_->serialfeature(), (SerialFeature{true, 1, 2, true, 3, 4}));
-    EXPECT_EQ(File(), fileBefore_);
+    EXPECT_EQ(FileBytes(), fileBefore_);
     DestroyWindow(dialog_);
   }
 }
@@ -292,7 +272,7 @@ SoundEventSettings ToneGroup(int frequency, int duration) {
 }
 
 TEST_F(SoundDialogTest, NormalOpensFromTheFileWithLimitsAndDisabledVibration) {
-  WriteFile([](CSettings& s) { s.set_soundEvent(0, ToneGroup(440, 200)); });
+  StoreFile([](CSettings& s) { s.set_soundEvent(0, ToneGroup(440, 200)); });
   OpenSound(0);
   EXPECT_EQ(Caption(dialog_), L"Options Normal Sound");
   EXPECT_TRUE(Checked(dialog_, IDC_SOUND_TONE));
@@ -334,7 +314,7 @@ TEST_F(SoundDialogTest, NormalOpensFromTheFileWithLimitsAndDisabledVibration) {
 }
 
 TEST_F(SoundDialogTest, VibrationControlsAreEnabledWithAVibrator) {
-  WriteFile([](CSettings&) {});
+  StoreFile([](CSettings&) {});
   OpenSound(3, true);
   EXPECT_EQ(Caption(dialog_), L"Options Reject Scan Sound");
   for (int id : {IDC_SOUND_VIBRATE, IDC_SOUND_VIBRATE_ON, IDC_SOUND_VIBRATE_OFF, IDC_SOUND_VIBRATE_REPEAT})
@@ -342,10 +322,10 @@ TEST_F(SoundDialogTest, VibrationControlsAreEnabledWithAVibrator) {
 }
 
 TEST_F(SoundDialogTest, ErrorShowsTheValuesInMemoryNotTheFile) {
-  WriteFile([](CSettings& s) { s.set_soundEvent(1, ToneGroup(440, 200)); });
+  StoreFile([](CSettings& s) { s.set_soundEvent(1, ToneGroup(440, 200)); });
   ASSERT_TRUE(settings_->ReadSettings());
   // The file is changed by hand while the terminal runs.
-  CSettings edited(dir_.File(L"Vantor.ini"));
+  CSettings edited(SettingsPath());
   edited.set_soundEvent(1, ToneGroup(1000, 50));
   ASSERT_TRUE(edited.WriteSettings());
   OpenSound(1);
@@ -355,7 +335,7 @@ TEST_F(SoundDialogTest, ErrorShowsTheValuesInMemoryNotTheFile) {
 }
 
 TEST_F(SoundDialogTest, StoredTypeSevenOpensAsSilenceAndOkStoresZero) {
-  WriteFile([](CSettings& s) {
+  StoreFile([](CSettings& s) {
     SoundEventSettings odd = ToneGroup(440, 200);
     odd.SoundType = 7;
     s.set_soundEvent(0, odd);
@@ -366,11 +346,11 @@ TEST_F(SoundDialogTest, StoredTypeSevenOpensAsSilenceAndOkStoresZero) {
   Press(IDOK);
   EXPECT_EQ(state_.result, 1);
   EXPECT_EQ(settings_->SoundType(0), 0);
-  EXPECT_EQ(FileValue(File(), "NormalSoundType"), "0");
+  EXPECT_EQ(FileValue(FileBytes(), "NormalSoundType"), "0");
 }
 
 TEST_F(SoundDialogTest, OkStoresTheControlsUnclampedForItsEventOnly) {
-  WriteFile([](CSettings&) {});
+  StoreFile([](CSettings&) {});
   ASSERT_TRUE(settings_->ReadSettings());
   OpenSound(5);
   EXPECT_EQ(Caption(dialog_), L"Options User 2 Sound");
@@ -381,7 +361,7 @@ TEST_F(SoundDialogTest, OkStoresTheControlsUnclampedForItsEventOnly) {
   SetDlgItemTextW(dialog_, IDC_SOUND_WAVE_FILE, L"D:\\beep.wav");
   SetDlgItemTextW(dialog_, IDC_SOUND_VIBRATE_REPEAT, L"7");
   Press(IDOK);
-  const std::string file = File();
+  const std::string file = FileBytes();
   EXPECT_EQ(FileValue(file, "User02SoundType"), "1");
   EXPECT_EQ(FileValue(file, "User02SoundFile"), "\"D:\\beep.wav\"");
   EXPECT_EQ(FileValue(file, "User02SoundToneFrequency"), "20");
@@ -393,17 +373,17 @@ TEST_F(SoundDialogTest, OkStoresTheControlsUnclampedForItsEventOnly) {
 }
 
 TEST_F(SoundDialogTest, UpDownReachesTenThousandMillisecondsBeyondTheTypingLimit) {
-  WriteFile([](CSettings& s) { s.set_soundEvent(0, ToneGroup(440, 9990)); });
+  StoreFile([](CSettings& s) { s.set_soundEvent(0, ToneGroup(440, 9990)); });
   OpenSound(0);
   SendDlgItemMessageW(dialog_, IDC_SOUND_DURATION_SPIN, UDM_SETPOS32, 0, 10000);
   EXPECT_EQ(ItemText(dialog_, IDC_SOUND_DURATION), L"10000");
   Press(IDOK);
   EXPECT_EQ(settings_->SoundToneDuration(0), 10000);
-  EXPECT_EQ(FileValue(File(), "NormalSoundToneDuration"), "10000");
+  EXPECT_EQ(FileValue(FileBytes(), "NormalSoundToneDuration"), "10000");
 }
 
 TEST_F(SoundDialogTest, PlayStoresNothingAndReturnsWhileTheToneSounds) {
-  WriteFile([](CSettings& s) { s.set_soundEvent(0, ToneGroup(440, 200)); });
+  StoreFile([](CSettings& s) { s.set_soundEvent(0, ToneGroup(440, 200)); });
   OpenSound(0);
   SetDlgItemTextW(dialog_, IDC_SOUND_DURATION, L"5000");
   const auto started = std::chrono::steady_clock::now();
@@ -413,20 +393,20 @@ TEST_F(SoundDialogTest, PlayStoresNothingAndReturnsWhileTheToneSounds) {
   EXPECT_EQ(state_.plays, 1);
   EXPECT_EQ(state_.result, -1);
   EXPECT_EQ(settings_->SoundToneDuration(0), 200);
-  EXPECT_EQ(File(), fileBefore_);
+  EXPECT_EQ(FileBytes(), fileBefore_);
   Press(IDCANCEL);
   EXPECT_EQ(state_.result, 0);
   EXPECT_EQ(settings_->soundEvent(0), ToneGroup(440, 200));
-  EXPECT_EQ(File(), fileBefore_);
+  EXPECT_EQ(FileBytes(), fileBefore_);
 }
 
 TEST_F(SoundDialogTest, EventOutsideTheEightOpensNothing) {
-  WriteFile([](CSettings&) {});
+  StoreFile([](CSettings&) {});
   state_.settings = settings_.get();
   state_.soundEvent = 8;
   EXPECT_EQ(CreateSoundOptionsDialog(wintest::ProgramResources(), nullptr, &state_), nullptr);
   EXPECT_EQ(RunSoundOptionsDialog(wintest::ProgramResources(), nullptr, *settings_, -1, true, false), 0);
-  EXPECT_EQ(File(), fileBefore_);
+  EXPECT_EQ(FileBytes(), fileBefore_);
 }
 
 }  // namespace

@@ -26,9 +26,10 @@ namespace {
 
 using CreateFn = HWND (*)(HINSTANCE, HWND, DisplayOptionsDialogState*);
 
-std::wstring ItemText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-LRESULT Limit(HWND dialog, int id) { return SendDlgItemMessageW(dialog, id, EM_GETLIMITTEXT, 0, 0); }
+using wintest::Checked;
+using wintest::ItemText;
+using wintest::TextLimit;
+
 bool Visible(HWND dialog, int id) {
   return (GetWindowLongW(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE) != 0;
 }
@@ -49,27 +50,10 @@ std::vector<std::wstring> ComboEntries(HWND combo) {
   return entries;
 }
 
-class DisplayOptionsDialogTest : public ::testing::Test {
+class DisplayOptionsDialogTest : public wintest::DialogFixture {
  protected:
-  void SetUp() override {
-    ASSERT_NE(wintest::ProgramResources(), nullptr) << "Vantor.exe must be built beside win_tests.exe";
-    InitAppCommonControls();
-    settings_ = std::make_unique<CSettings>(dir_.File(L"Vantor.ini"));
-  }
-  void TearDown() override {
-    if (dialog_ != nullptr && IsWindow(dialog_)) DestroyWindow(dialog_);
-  }
-  // Writes the settings file as `prepare` leaves a new settings object, and keeps its bytes.
-  template <typename Prepare>
-  void StoreFile(Prepare prepare) {
-    CSettings stored(dir_.File(L"Vantor.ini"));
-    prepare(stored);
-    ASSERT_TRUE(stored.WriteSettings());
-    fileBefore_ = FileBytes();
-  }
-  std::string FileBytes() const { return wintest::ReadFileBytes(dir_.File(L"Vantor.ini")); }
   CSettings Reread() const {
-    CSettings reread(dir_.File(L"Vantor.ini"));
+    CSettings reread(SettingsPath());
     EXPECT_TRUE(reread.ReadSettings());
     return reread;
   }
@@ -78,15 +62,10 @@ class DisplayOptionsDialogTest : public ::testing::Test {
     dialog_ = create(wintest::ProgramResources(), owner, &state_);
     ASSERT_NE(dialog_, nullptr);
   }
-  void Press(int id) { SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
   void Click(int id) { SendDlgItemMessageW(dialog_, id, BM_CLICK, 0, 0); }
   std::wstring Caption() const { return WindowText(dialog_); }
 
-  wintest::TempDir dir_;
-  std::unique_ptr<CSettings> settings_;
-  std::string fileBefore_;
   DisplayOptionsDialogState state_;
-  HWND dialog_ = nullptr;
 };
 
 // ---- Scanner Options ----------------------------------------------------------------------------
@@ -147,9 +126,9 @@ TEST_F(DisplayOptionsDialogTest, ScreenOpensWithTheFilesValuesAndLimits) {
   EXPECT_FALSE(Checked(dialog_, IDC_SCREEN_CUSTOM_COLORS));
   EXPECT_TRUE(Checked(dialog_, IDC_SCREEN_WATERMARK));
   EXPECT_EQ(ItemText(dialog_, IDC_SCREEN_WATERMARK_TEXT), L"Dock 4");
-  EXPECT_EQ(Limit(dialog_, IDC_SCREEN_COLS), 3);
-  EXPECT_EQ(Limit(dialog_, IDC_SCREEN_ROWS), 3);
-  EXPECT_EQ(Limit(dialog_, IDC_SCREEN_WATERMARK_TEXT), 32);
+  EXPECT_EQ(TextLimit(dialog_, IDC_SCREEN_COLS), 3);
+  EXPECT_EQ(TextLimit(dialog_, IDC_SCREEN_ROWS), 3);
+  EXPECT_EQ(TextLimit(dialog_, IDC_SCREEN_WATERMARK_TEXT), 32);
   for (const auto& [spin, edit] : {std::pair{IDC_SCREEN_COLS_SPIN, IDC_SCREEN_COLS},
                                    std::pair{IDC_SCREEN_ROWS_SPIN, IDC_SCREEN_ROWS}}) {
     int low = 0, high = 0;
@@ -244,7 +223,7 @@ TEST_F(DisplayOptionsDialogTest, FieldOpensWithTheFilesValuesAndHidesTheUnderlin
   EXPECT_FALSE(Checked(dialog_, IDC_FIELD_ENTER_F0));
   EXPECT_TRUE(Checked(dialog_, IDC_FIELD_OVERWRITE));
   EXPECT_EQ(ItemText(dialog_, IDC_FIELD_NUMERICS), L"0123456789,");
-  EXPECT_EQ(Limit(dialog_, IDC_FIELD_NUMERICS), 255);
+  EXPECT_EQ(TextLimit(dialog_, IDC_FIELD_NUMERICS), 255);
   ASSERT_NE(GetDlgItem(dialog_, IDC_FIELD_UNDERLINE), nullptr);
   EXPECT_FALSE(Visible(dialog_, IDC_FIELD_UNDERLINE));
   // The static "In Custom Color Mode" is there and hidden too.
@@ -288,7 +267,7 @@ TEST_F(DisplayOptionsDialogTest, FontListsEachInstalledFamilyOnceSortedWithTheSt
   Open(CreateFontOptionsDialog);
   EXPECT_EQ(Caption(), L"Font Options");
   EXPECT_EQ(ItemText(dialog_, IDC_FONT_SIZE), L"11");
-  EXPECT_EQ(Limit(dialog_, IDC_FONT_SIZE), 2);
+  EXPECT_EQ(TextLimit(dialog_, IDC_FONT_SIZE), 2);
   EXPECT_EQ(ItemText(dialog_, IDC_FONT_CELL_WIDTH), L"3");
   // The additional width takes digits only.
   HWND width = GetDlgItem(dialog_, IDC_FONT_CELL_WIDTH);

@@ -16,25 +16,22 @@
 namespace vantor {
 namespace {
 
-std::wstring ItemText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
+using wintest::ItemText;
 
-class HostOptionsDialogTest : public ::testing::Test {
+class HostOptionsDialogTest : public wintest::DialogFixture {
  protected:
   void SetUp() override {
-    ASSERT_NE(wintest::ProgramResources(), nullptr) << "Vantor.exe must be built beside win_tests.exe";
-    InitAppCommonControls();
+    DialogFixture::SetUp();
     ASSERT_TRUE(net::Startup());
-    settings_ = std::make_unique<CSettings>(dir_.File(L"Vantor.ini"));
-    CSettings stored(dir_.File(L"Vantor.ini"));
-    stored.set_terminalid(42);
-    stored.set_hostname(u"host.example");
-    stored.set_hostport(4321);
-    stored.set_fieldIsUTF8(true);
-    ASSERT_TRUE(stored.WriteSettings());
-    fileBefore_ = wintest::ReadFileBytes(dir_.File(L"Vantor.ini"));
+    StoreFile([](CSettings& stored) {
+      stored.set_terminalid(42);
+      stored.set_hostname(u"host.example");
+      stored.set_hostport(4321);
+      stored.set_fieldIsUTF8(true);
+    });
   }
   void TearDown() override {
-    if (dialog_ != nullptr && IsWindow(dialog_)) DestroyWindow(dialog_);
+    DialogFixture::TearDown();
     net::Cleanup();
   }
   void Open() {
@@ -42,13 +39,8 @@ class HostOptionsDialogTest : public ::testing::Test {
     dialog_ = CreateHostOptionsDialog(wintest::ProgramResources(), nullptr, &state_);
     ASSERT_NE(dialog_, nullptr);
   }
-  void Press(int id) { SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
-  wintest::TempDir dir_;
-  std::unique_ptr<CSettings> settings_;
-  std::string fileBefore_;
   HostOptionsDialogState state_;
-  HWND dialog_ = nullptr;
 };
 
 TEST_F(HostOptionsDialogTest, OpensWithWhatTheFileHoldsAndTheFieldLimits) {
@@ -88,7 +80,7 @@ TEST_F(HostOptionsDialogTest, OkClampsStoresAndWritesTheFile) {
   EXPECT_EQ(settings_->hostname(), u" other.host");
   EXPECT_EQ(settings_->hostport(), 65535);
   EXPECT_FALSE(settings_->fieldIsUTF8());
-  CSettings reread(dir_.File(L"Vantor.ini"));
+  CSettings reread(SettingsPath());
   ASSERT_TRUE(reread.ReadSettings());
   EXPECT_EQ(reread.terminalid(), 1);
   EXPECT_EQ(reread.hostport(), 65535);
@@ -110,7 +102,7 @@ TEST_F(HostOptionsDialogTest, CancelStoresNothing) {
   EXPECT_EQ(state_.result, 0);
   EXPECT_EQ(settings_->hostport(), 4321);
   EXPECT_EQ(settings_->hostname(), u"host.example");
-  EXPECT_EQ(wintest::ReadFileBytes(dir_.File(L"Vantor.ini")), fileBefore_);
+  EXPECT_EQ(FileBytes(), fileBefore_);
 }
 
 TEST_F(HostOptionsDialogTest, PingOfAnEmptyHostFailsAndStoresNothing) {
@@ -121,7 +113,7 @@ TEST_F(HostOptionsDialogTest, PingOfAnEmptyHostFailsAndStoresNothing) {
   EXPECT_FALSE(result.empty());
   EXPECT_EQ(result.rfind(L"time=", 0), std::wstring::npos);
   EXPECT_EQ(settings_->hostname(), u"host.example");
-  EXPECT_EQ(wintest::ReadFileBytes(dir_.File(L"Vantor.ini")), fileBefore_);
+  EXPECT_EQ(FileBytes(), fileBefore_);
   EXPECT_EQ(state_.result, -1);
 }
 
