@@ -17,25 +17,10 @@ namespace {
 
 using namespace wintest;
 
-constexpr wchar_t kHostClass[] = L"VantorIndicatorTestHost";
-
 class IndicatorWindow : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kHostClass;
-    RegisterClassExW(&wc);
-  }
-  static void TearDownTestSuite() { UnregisterClassW(kHostClass, GetModuleHandleW(nullptr)); }
-
   void SetUp() override {
     // A popup: under Wine without a window manager, destroying a shown captioned window waits 2 s.
-    main_ = CreateWindowExW(0, kHostClass, L"indicator test", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 240, 320, nullptr,
-                            nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(main_, nullptr) << "error " << GetLastError();
     ShowWindow(main_, SW_SHOWNOACTIVATE);
     UpdateWindow(main_);
@@ -59,7 +44,8 @@ class IndicatorWindow : public ::testing::Test {
         timeoutMs);
   }
 
-  HWND main_ = nullptr;
+  RecordingWindow host_{WM_USER, 0x7FFF, WS_POPUP | WS_CLIPCHILDREN};
+  HWND main_ = host_.get();
   long baseline_ = 0;
   std::unique_ptr<CAnimate> indicator_;
 };

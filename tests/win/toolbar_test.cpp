@@ -16,22 +16,6 @@ namespace {
 
 using namespace wintest;
 
-constexpr wchar_t kHostClass[] = L"VantorToolbarTestHost";
-
-struct KeyMessage {
-  WPARAM wparam;
-  LPARAM lparam;
-};
-std::vector<KeyMessage> g_keys;
-
-LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_VDX_TOOLBARKEY) {
-    g_keys.push_back({wparam, lparam});
-    return 0;
-  }
-  return DefWindowProcW(window, message, wparam, lparam);
-}
-
 COLORREF Greyed(COLORREF c) {
   const toolbar::Rgb g = toolbar::GreyedColour({GetRValue(c), GetGValue(c), GetBValue(c)});
   return RGB(g.r, g.g, g.b);
@@ -89,22 +73,8 @@ TEST(ToolBarArtwork, PicturesLoadWithTheirSizeDepthAndKeyedCorner) {
 
 class ToolBarWindows : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = HostProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kHostClass;
-    RegisterClassExW(&wc);
-  }
-  static void TearDownTestSuite() { UnregisterClassW(kHostClass, GetModuleHandleW(nullptr)); }
-
   void SetUp() override {
-    g_keys.clear();
     // A popup: under Wine without a window manager, destroying a shown captioned window waits 2 s.
-    main_ = CreateWindowExW(0, kHostClass, L"toolbar test", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 240, 320, nullptr,
-                            nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(main_, nullptr) << "error " << GetLastError();
     ShowWindow(main_, SW_SHOWNOACTIVATE);
     UpdateWindow(main_);
@@ -116,6 +86,8 @@ class ToolBarWindows : public ::testing::Test {
     if (main_ != nullptr) DestroyWindow(main_);
     Pump();
   }
+  // The keys the buttons sent to the main window, as (code, 0).
+  std::vector<RecordedMessage> Keys() const { return host_.Of(WM_VDX_TOOLBARKEY); }
   void Build(int size) {
     toolbar_ = std::make_unique<CToolBar>(main_, GetModuleHandleW(nullptr), size);
     ASSERT_NE(toolbar_->BarWindow(), nullptr);
@@ -128,7 +100,8 @@ class ToolBarWindows : public ::testing::Test {
     SendMessageW(button, WM_LBUTTONUP, 0, upAt);
   }
 
-  HWND main_ = nullptr;
+  RecordingWindow host_{WM_USER, 0x7FFF, WS_POPUP | WS_CLIPCHILDREN};
+  HWND main_ = host_.get();
   long baseline_ = 0;
   std::unique_ptr<CToolBar> toolbar_;
 };
@@ -179,14 +152,14 @@ TEST_F(ToolBarWindows, ReleasingADefinedButtonSendsItsKeyToTheMainWindow) {
   toolbar_->SetKeyLabel(7, u"NEXT");
   EXPECT_TRUE(IsWindowEnabled(next));
   Click(next);
-  ASSERT_EQ(g_keys.size(), 1u);
-  EXPECT_EQ(g_keys[0].wparam, 7u);
-  EXPECT_EQ(g_keys[0].lparam, 0);
+  ASSERT_EQ(Keys().size(), 1u);
+  EXPECT_EQ(Keys()[0].wparam, 7u);
+  EXPECT_EQ(Keys()[0].lparam, 0);
 
   toolbar_->SetKeyLabel(7, u"next");
   EXPECT_FALSE(IsWindowEnabled(next));
   Click(next);
-  EXPECT_EQ(g_keys.size(), 1u) << "a disabled button sends nothing";
+  EXPECT_EQ(Keys().size(), 1u) << "a disabled button sends nothing";
 }
 
 TEST_F(ToolBarWindows, ReleaseOutsideTheButtonStillSendsTheKey) {
@@ -199,8 +172,8 @@ TEST_F(ToolBarWindows, ReleaseOutsideTheButtonStillSendsTheKey) {
   SendMessageW(save, WM_LBUTTONUP, 0, MAKELPARAM(-150, 400));
   EXPECT_NE(GetCapture(), save);
   EXPECT_FALSE(toolbar_->Button(0).pressed);
-  ASSERT_EQ(g_keys.size(), 1u);
-  EXPECT_EQ(g_keys[0].wparam, 21u);
+  ASSERT_EQ(Keys().size(), 1u);
+  EXPECT_EQ(Keys()[0].wparam, 21u);
 }
 
 TEST_F(ToolBarWindows, AReleaseWithoutAPressOnTheButtonSendsNothing) {
@@ -208,9 +181,9 @@ TEST_F(ToolBarWindows, AReleaseWithoutAPressOnTheButtonSendsNothing) {
   const HWND clear = ButtonWindow(4);
   toolbar_->SetKeyLabel(2, u"CLEAR");
   SendMessageW(clear, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-  EXPECT_TRUE(g_keys.empty());
+  EXPECT_TRUE(Keys().empty());
   Click(clear);
-  EXPECT_EQ(g_keys.size(), 1u);
+  EXPECT_EQ(Keys().size(), 1u);
 }
 
 TEST_F(ToolBarWindows, DisablingAPressedButtonCancelsThePress) {
@@ -225,7 +198,7 @@ TEST_F(ToolBarWindows, DisablingAPressedButtonCancelsThePress) {
   EXPECT_FALSE(toolbar_->Button(1).pressed);
   toolbar_->SetKeyLabel(3, u"BACK");
   SendMessageW(back, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-  EXPECT_TRUE(g_keys.empty()) << "the cancelled press must not fire on a later release";
+  EXPECT_TRUE(Keys().empty()) << "the cancelled press must not fire on a later release";
 }
 
 TEST_F(ToolBarWindows, LosingTheCaptureCancelsThePress) {
@@ -237,7 +210,7 @@ TEST_F(ToolBarWindows, LosingTheCaptureCancelsThePress) {
   EXPECT_FALSE(toolbar_->Button(2).pressed);
   ReleaseCapture();
   SendMessageW(exit, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-  EXPECT_TRUE(g_keys.empty());
+  EXPECT_TRUE(Keys().empty());
 }
 
 TEST_F(ToolBarWindows, ARebuiltBarStartsDisabledWithDefaultCodes) {
@@ -311,7 +284,7 @@ TEST_F(ToolBarWindows, PaintingLeavesTheGdiCountFlat) {
     Click(ButtonWindow(2));
   }
   EXPECT_EQ(gdi::LiveObjects(), built);
-  EXPECT_EQ(g_keys.size(), 30u);
+  EXPECT_EQ(Keys().size(), 30u);
 }
 
 TEST_F(ToolBarWindows, MainWindowDestroyedFirstLeavesNoStaleBar) {
