@@ -10,12 +10,6 @@ namespace {
 
 using SessionTest = TerminalTest;
 
-ScreenBuilder EntryScreen() {
-  ScreenBuilder screen;
-  screen.SelectPage(0).Define(20, 1, 0, kInputFlags, kPlainAttributes, 10).ShowPage(0).FocusAndUnlock(20);
-  return screen;
-}
-
 ScreenBuilder Unlock() {
   ScreenBuilder screen;
   screen.FocusAndUnlock(20);

@@ -170,13 +170,8 @@ class SoundEndToEnd : public TerminalTest {
 
   void PrepareFolder() { ASSERT_EQ(::mkdir(SoundFolder().c_str(), 0755), 0); }
 
-  // Field 20 on page 0, focused and unlocked.
   void ShowEntryScreen() {
-    SendScreen(ScreenBuilder()
-                   .SelectPage(0)
-                   .Define(20, 1, 0, kInputFlags, kPlainAttributes, 10)
-                   .ShowPage(0)
-                   .FocusAndUnlock(20));
+    SendScreen(EntryScreen());
     ASSERT_TRUE(WaitControl(20).has_value()) << Describe(windows_);
   }
 };

@@ -24,6 +24,12 @@ std::optional<Image> ShotWhen(const std::function<bool(const Image&)>& ready, Mi
   return shot;
 }
 
+ScreenBuilder EntryScreen() {
+  ScreenBuilder screen;
+  screen.SelectPage(0).Define(20, 1, 0, kInputFlags, kPlainAttributes, 10).ShowPage(0).FocusAndUnlock(20);
+  return screen;
+}
+
 void TerminalTest::SetUp() {
   ASSERT_TRUE(host_.Listening());
   ASSERT_TRUE(terminal_.Ready()) << terminal_.Error();

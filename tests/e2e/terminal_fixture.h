@@ -38,6 +38,9 @@ std::string KeyResponse(int code, int focus, const std::vector<std::pair<int, st
 // shot taken, also when the time ran out, so that the checks after it show what was seen.
 std::optional<Image> ShotWhen(const std::function<bool(const Image&)>& ready, Millis timeout = Millis(5000));
 
+// Entry field 20, ten cells on row 1 of page 0, shown, focused and unlocked.
+ScreenBuilder EntryScreen();
+
 // The character cell size, taken from a field window of known width in cells.
 struct Cell {
   int width = 0;

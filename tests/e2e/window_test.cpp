@@ -64,8 +64,7 @@ TEST_F(WindowTest, UserModeShowsTheUserMenu) {
 
 TEST_F(WindowTest, AltF4LeavesTheWindowOpenAndSendsNothing) {
   StartConnected();
-  SendScreen(ScreenBuilder().SelectPage(0).Define(20, 1, 0, kInputFlags, kPlainAttributes, 8).ShowPage(0)
-                 .FocusAndUnlock(20));
+  SendScreen(EntryScreen());
   const auto entry = WaitControl(20);
   ASSERT_TRUE(entry.has_value()) << Describe(windows_);
   ASSERT_TRUE(probe_.Keys(main_.handle, {"alt+F4"})) << probe_.LastError();
