@@ -62,8 +62,6 @@ std::u16string SelectedEntry(HWND dialog, int id) {
   return FromWide(text);
 }
 
-void End(HWND dialog, INT_PTR result) { EndWithResult<DeviceOptionsDialogState>(dialog, result); }
-
 // ---- Serial Port Options ------------------------------------------------------------------------
 
 struct PortCombo {
@@ -76,9 +74,8 @@ constexpr PortCombo kPortCombos[] = {{IDC_SERIAL_BAUD, &kBaudChoices},
                                      {IDC_SERIAL_PARITY, &kParityChoices},
                                      {IDC_SERIAL_STOP_BITS, &kStopBitsChoices}};
 
-void InitSerialPort(HWND dialog, DeviceOptionsDialogState* state) {
-  CentreDialogOverOwner(dialog);
-  const SerialPortView view = OpenSerialPortOptions(*state->settings);
+void InitSerialPort(HWND dialog, DeviceOptionsDialogState& state) {
+  const SerialPortView view = OpenSerialPortOptions(*state.settings);
   const int selected[] = {view.baud, view.dataBits, view.parity, view.stopBits};
   for (std::size_t i = 0; i < std::size(kPortCombos); ++i) {
     const PortCombo& combo = kPortCombos[i];
@@ -87,22 +84,19 @@ void InitSerialPort(HWND dialog, DeviceOptionsDialogState* state) {
   }
 }
 
-void OkSerialPort(HWND dialog, DeviceOptionsDialogState* state) {
+void OkSerialPort(HWND dialog, DeviceOptionsDialogState& state) {
   // The combo's text: a picked entry shows there; typed text counts only when it names an entry.
   SerialPortInput input;
   input.baud = ItemText(dialog, IDC_SERIAL_BAUD);
   input.dataBits = ItemText(dialog, IDC_SERIAL_DATA_BITS);
   input.parity = ItemText(dialog, IDC_SERIAL_PARITY);
   input.stopBits = ItemText(dialog, IDC_SERIAL_STOP_BITS);
-  ApplySerialPortOptions(input, *state->settings);
-  state->settings->WriteSettings();
-  End(dialog, 1);
+  ApplySerialPortOptions(input, *state.settings);
 }
 
 // ---- Serial Feature Options ---------------------------------------------------------------------
 
-void InitSerialFeature(HWND dialog, DeviceOptionsDialogState* state) {
-  CentreDialogOverOwner(dialog);
+void InitSerialFeature(HWND dialog, DeviceOptionsDialogState& state) {
   LimitNumber(dialog, IDC_SERIAL_PORT, IDC_SERIAL_PORT_SPIN, kPortTextMax, kPortMin, kPortMax);
   LimitNumber(dialog, IDC_SERIAL_SI_PREFIX, IDC_SERIAL_SI_PREFIX_SPIN, kFramingTextMax, kFramingMin, kFramingMax);
   LimitNumber(dialog, IDC_SERIAL_SI_SUFFIX, IDC_SERIAL_SI_SUFFIX_SPIN, kFramingTextMax, kFramingMin, kFramingMax);
@@ -110,7 +104,7 @@ void InitSerialFeature(HWND dialog, DeviceOptionsDialogState* state) {
   LimitNumber(dialog, IDC_SERIAL_SO_SUFFIX, IDC_SERIAL_SO_SUFFIX_SPIN, kFramingTextMax, kFramingMin, kFramingMax);
   LimitNumber(dialog, IDC_SERIAL_READ_INTERVAL, IDC_SERIAL_READ_INTERVAL_SPIN, kReadIntervalTextMax,
               kReadIntervalMin, kReadIntervalMax);
-  const SerialFeatureView view = OpenSerialFeatureOptions(*state->settings);
+  const SerialFeatureView view = OpenSerialFeatureOptions(*state.settings);
   SetItemText(dialog, IDC_SERIAL_PORT, view.port);
   Check(dialog, IDC_SERIAL_OUT, view.serialOut);
   Check(dialog, IDC_SERIAL_IN, view.serialIn);
@@ -126,7 +120,7 @@ void InitSerialFeature(HWND dialog, DeviceOptionsDialogState* state) {
   SendDlgItemMessageW(dialog, IDC_SERIAL_READ_INTERVAL_SPIN, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
 }
 
-void OkSerialFeature(HWND dialog, DeviceOptionsDialogState* state) {
+void OkSerialFeature(HWND dialog, DeviceOptionsDialogState& state) {
   SerialFeatureInput input;
   input.port = ItemText(dialog, IDC_SERIAL_PORT);
   input.serialOut = Checked(dialog, IDC_SERIAL_OUT);
@@ -137,16 +131,13 @@ void OkSerialFeature(HWND dialog, DeviceOptionsDialogState* state) {
   input.soPrefix = ItemText(dialog, IDC_SERIAL_SO_PREFIX);
   input.soSuffix = ItemText(dialog, IDC_SERIAL_SO_SUFFIX);
   input.readInterval = ItemText(dialog, IDC_SERIAL_READ_INTERVAL);
-  ApplySerialFeatureOptions(input, *state->settings);
-  state->settings->WriteSettings();
-  End(dialog, 1);
+  ApplySerialFeatureOptions(input, *state.settings);
 }
 
 // ---- Sound Options ------------------------------------------------------------------------------
 
-void InitSound(HWND dialog, DeviceOptionsDialogState* state) {
-  CentreDialogOverOwner(dialog);
-  SetWindowTextW(dialog, Wide(std::u16string(SoundDialogTitle(state->soundEvent))));
+void InitSound(HWND dialog, DeviceOptionsDialogState& state) {
+  SetWindowTextW(dialog, Wide(std::u16string(SoundDialogTitle(state.soundEvent))));
   LimitNumber(dialog, IDC_SOUND_FREQUENCY, IDC_SOUND_FREQUENCY_SPIN, kFrequencyTextMax, kFrequencyMin, kFrequencyMax);
   LimitNumber(dialog, IDC_SOUND_DURATION, IDC_SOUND_DURATION_SPIN, kDurationTextMax, kDurationMin, kDurationMax);
   LimitNumber(dialog, IDC_SOUND_VIBRATE_ON, IDC_SOUND_VIBRATE_ON_SPIN, kVibrateOnTextMax, kVibrateOnMin,
@@ -156,7 +147,7 @@ void InitSound(HWND dialog, DeviceOptionsDialogState* state) {
   LimitNumber(dialog, IDC_SOUND_VIBRATE_REPEAT, IDC_SOUND_VIBRATE_REPEAT_SPIN, kRepeatTextMax, kRepeatMin,
               kRepeatMax);
   SendDlgItemMessageW(dialog, IDC_SOUND_WAVE_FILE, EM_SETLIMITTEXT, kWaveFileTextMax, 0);
-  const SoundOptionsView view = OpenSoundOptions(*state->settings, state->soundEvent);
+  const SoundOptionsView view = OpenSoundOptions(*state.settings, state.soundEvent);
   Check(dialog, IDC_SOUND_SILENCE, view.choice == SoundChoice::kSilence);
   Check(dialog, IDC_SOUND_TONE, view.choice == SoundChoice::kTone);
   Check(dialog, IDC_SOUND_WAVE, view.choice == SoundChoice::kWaveFile);
@@ -166,7 +157,7 @@ void InitSound(HWND dialog, DeviceOptionsDialogState* state) {
   Check(dialog, IDC_SOUND_VIBRATE, view.vibrate);
   // Without a vibrator its values are shown but cannot be changed; the up-downs stay as they are.
   for (int id : {IDC_SOUND_VIBRATE, IDC_SOUND_VIBRATE_ON, IDC_SOUND_VIBRATE_OFF, IDC_SOUND_VIBRATE_REPEAT}) {
-    EnableWindow(GetDlgItem(dialog, id), state->vibratorPresent ? TRUE : FALSE);
+    EnableWindow(GetDlgItem(dialog, id), state.vibratorPresent ? TRUE : FALSE);
   }
   SetItemText(dialog, IDC_SOUND_VIBRATE_ON, view.onTime);
   SetItemText(dialog, IDC_SOUND_VIBRATE_OFF, view.offTime);
@@ -188,10 +179,8 @@ SoundOptionsInput SoundInput(HWND dialog) {
   return input;
 }
 
-void OkSound(HWND dialog, DeviceOptionsDialogState* state) {
-  ApplySoundOptions(SoundInput(dialog), *state->settings, state->soundEvent);
-  state->settings->WriteSettings();
-  End(dialog, 1);
+void OkSound(HWND dialog, DeviceOptionsDialogState& state) {
+  ApplySoundOptions(SoundInput(dialog), *state.settings, state.soundEvent);
 }
 
 void PlaySoundPreview(HWND dialog, DeviceOptionsDialogState* state) {
@@ -205,46 +194,13 @@ void PlaySoundPreview(HWND dialog, DeviceOptionsDialogState* state) {
 
 // ---- dialog procedures --------------------------------------------------------------------------
 
-using InitFn = void (*)(HWND, DeviceOptionsDialogState*);
-using OkFn = void (*)(HWND, DeviceOptionsDialogState*);
-
-INT_PTR Dispatch(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam, InitFn init, OkFn ok) {
-  switch (message) {
-    case WM_INITDIALOG: {
-      auto* state = reinterpret_cast<DeviceOptionsDialogState*>(lparam);
-      if (state == nullptr || state->settings == nullptr) {
-        EndDialog(dialog, 0);
-        return TRUE;
-      }
-      SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
-      init(dialog, state);
-      return TRUE;
-    }
-    case WM_COMMAND: {
-      DeviceOptionsDialogState* state = StateOf(dialog);
-      if (state == nullptr) return FALSE;
-      switch (LOWORD(wparam)) {
-        case IDOK:
-          ok(dialog, state);
-          return TRUE;
-        case IDCANCEL:
-          End(dialog, 0);
-          return TRUE;
-        default:
-          return FALSE;
-      }
-    }
-    default:
-      return FALSE;
-  }
-}
-
 INT_PTR CALLBACK SerialPortProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-  return Dispatch(dialog, message, wparam, lparam, InitSerialPort, OkSerialPort);
+  return OptionsDialogMessage<DeviceOptionsDialogState>(dialog, message, wparam, lparam, InitSerialPort, OkSerialPort);
 }
 
 INT_PTR CALLBACK SerialFeatureProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-  return Dispatch(dialog, message, wparam, lparam, InitSerialFeature, OkSerialFeature);
+  return OptionsDialogMessage<DeviceOptionsDialogState>(dialog, message, wparam, lparam, InitSerialFeature,
+                                                         OkSerialFeature);
 }
 
 INT_PTR CALLBACK SoundProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -254,7 +210,7 @@ INT_PTR CALLBACK SoundProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpar
     if (HIWORD(wparam) == BN_CLICKED) PlaySoundPreview(dialog, state);
     return TRUE;
   }
-  return Dispatch(dialog, message, wparam, lparam, InitSound, OkSound);
+  return OptionsDialogMessage<DeviceOptionsDialogState>(dialog, message, wparam, lparam, InitSound, OkSound);
 }
 
 INT_PTR RunModal(HINSTANCE resources, HWND owner, int templateId, DLGPROC procedure, DeviceOptionsDialogState* state) {

@@ -1,4 +1,4 @@
-// Small helpers the options dialogs share for their controls and for ending with a result.
+// What the options dialogs share: control helpers, ending with a result, and their message frame.
 #pragma once
 
 #include <winsock2.h>
@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/app_support_win.h"
+#include "config/settings.h"
 
 namespace vantor {
 
@@ -21,6 +22,41 @@ template <typename State>
 void EndWithResult(HWND dialog, INT_PTR result) {
   if (auto* state = reinterpret_cast<State*>(GetWindowLongPtrW(dialog, DWLP_USER))) state->result = result;
   EndDialog(dialog, result);
+}
+
+// The messages every options dialog handles alike. WM_INITDIALOG attaches the state (a dialog without
+// one ends at once), centres the dialog and has `fill` show the settings; OK has `store` take the
+// controls into the settings, writes the settings file and ends with 1; Cancel ends with 0 and stores
+// nothing. Anything else is left to the dialog (FALSE).
+template <typename State>
+INT_PTR OptionsDialogMessage(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam, void (*fill)(HWND, State&),
+                             void (*store)(HWND, State&)) {
+  if (message == WM_INITDIALOG) {
+    auto* state = reinterpret_cast<State*>(lparam);
+    if (state == nullptr || state->settings == nullptr) {
+      EndDialog(dialog, 0);
+      return TRUE;
+    }
+    SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+    CentreDialogOverOwner(dialog);
+    fill(dialog, *state);
+    return TRUE;
+  }
+  if (message != WM_COMMAND) return FALSE;
+  auto* state = reinterpret_cast<State*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  if (state == nullptr) return FALSE;
+  switch (LOWORD(wparam)) {
+    case IDOK:
+      store(dialog, *state);
+      state->settings->WriteSettings();
+      EndWithResult<State>(dialog, IDOK);
+      return TRUE;
+    case IDCANCEL:
+      EndWithResult<State>(dialog, 0);
+      return TRUE;
+    default:
+      return FALSE;
+  }
 }
 
 }  // namespace vantor

@@ -21,10 +21,6 @@ namespace {
 
 enum class Kind { kScanner, kScreen, kField, kFont };
 
-DisplayOptionsDialogState* StateOf(HWND dialog) {
-  return reinterpret_cast<DisplayOptionsDialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
-}
-
 void LimitText(HWND dialog, int id, int limit) { SendDlgItemMessageW(dialog, id, EM_SETLIMITTEXT, limit, 0); }
 
 // ---- Scanner Options ----------------------------------------------------------------------------
@@ -212,41 +208,20 @@ void Store(Kind kind, HWND dialog, CSettings& settings) {
   }
 }
 
-void End(HWND dialog, INT_PTR result) { EndWithResult<DisplayOptionsDialogState>(dialog, result); }
+template <Kind kKind>
+void FillDialog(HWND dialog, DisplayOptionsDialogState& state) {
+  Init(kKind, dialog, *state.settings);
+}
+
+template <Kind kKind>
+void StoreDialog(HWND dialog, DisplayOptionsDialogState& state) {
+  Store(kKind, dialog, *state.settings);
+}
 
 template <Kind kKind>
 INT_PTR CALLBACK OptionsProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-  switch (message) {
-    case WM_INITDIALOG: {
-      auto* state = reinterpret_cast<DisplayOptionsDialogState*>(lparam);
-      if (state == nullptr || state->settings == nullptr) {
-        EndDialog(dialog, 0);
-        return TRUE;
-      }
-      SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
-      CentreDialogOverOwner(dialog);
-      Init(kKind, dialog, *state->settings);
-      return TRUE;
-    }
-    case WM_COMMAND: {
-      DisplayOptionsDialogState* state = StateOf(dialog);
-      if (state == nullptr) return FALSE;
-      switch (LOWORD(wparam)) {
-        case IDOK:
-          Store(kKind, dialog, *state->settings);
-          state->settings->WriteSettings();
-          End(dialog, IDOK);
-          return TRUE;
-        case IDCANCEL:
-          End(dialog, 0);
-          return TRUE;
-        default:
-          return FALSE;
-      }
-    }
-    default:
-      return FALSE;
-  }
+  return OptionsDialogMessage<DisplayOptionsDialogState>(dialog, message, wparam, lparam, FillDialog<kKind>,
+                                                         StoreDialog<kKind>);
 }
 
 template <Kind kKind>

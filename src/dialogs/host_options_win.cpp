@@ -77,10 +77,8 @@ HostOptionsDialogState* StateOf(HWND dialog) {
   return reinterpret_cast<HostOptionsDialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
 }
 
-void InitDialog(HWND dialog, HostOptionsDialogState* state) {
-  SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
-  CentreDialogOverOwner(dialog);
-  CSettings& settings = *state->settings;
+void FillDialog(HWND dialog, HostOptionsDialogState& state) {
+  CSettings& settings = *state.settings;
   settings.ReadSettings();
   SendDlgItemMessageW(dialog, IDC_HOST_TERMINAL_ID, EM_SETLIMITTEXT, kTerminalIdTextMax, 0);
   SendDlgItemMessageW(dialog, IDC_HOST_NAME, EM_SETLIMITTEXT, kHostTextMax, 0);
@@ -95,18 +93,13 @@ void InitDialog(HWND dialog, HostOptionsDialogState* state) {
   SetDlgItemTextW(dialog, IDC_HOST_PING_RESULT, L"");
 }
 
-void End(HWND dialog, INT_PTR result) { EndWithResult<HostOptionsDialogState>(dialog, result); }
-
-void OnOk(HWND dialog) {
-  HostOptionsDialogState* state = StateOf(dialog);
+void StoreDialog(HWND dialog, HostOptionsDialogState& state) {
   HostOptionsText text;
   text.terminalId = ItemText(dialog, IDC_HOST_TERMINAL_ID);
   text.host = ItemText(dialog, IDC_HOST_NAME);
   text.port = ItemText(dialog, IDC_HOST_PORT);
   text.utf8 = IsDlgButtonChecked(dialog, IDC_HOST_UTF8) == BST_CHECKED;
-  ApplyHostOptions(text, *state->settings);
-  state->settings->WriteSettings();
-  End(dialog, IDOK);
+  ApplyHostOptions(text, *state.settings);
 }
 
 void OnPing(HWND dialog) {
@@ -127,34 +120,11 @@ void OnPing(HWND dialog) {
 }
 
 INT_PTR CALLBACK HostOptionsProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-  switch (message) {
-    case WM_INITDIALOG: {
-      auto* state = reinterpret_cast<HostOptionsDialogState*>(lparam);
-      if (state == nullptr || state->settings == nullptr) {
-        EndDialog(dialog, 0);
-        return TRUE;
-      }
-      InitDialog(dialog, state);
-      return TRUE;
-    }
-    case WM_COMMAND:
-      if (StateOf(dialog) == nullptr) return FALSE;
-      switch (LOWORD(wparam)) {
-        case IDOK:
-          OnOk(dialog);
-          return TRUE;
-        case IDCANCEL:
-          End(dialog, 0);
-          return TRUE;
-        case IDC_HOST_PING:
-          if (HIWORD(wparam) == BN_CLICKED) OnPing(dialog);
-          return TRUE;
-        default:
-          return FALSE;
-      }
-    default:
-      return FALSE;
+  if (message == WM_COMMAND && LOWORD(wparam) == IDC_HOST_PING && StateOf(dialog) != nullptr) {
+    if (HIWORD(wparam) == BN_CLICKED) OnPing(dialog);
+    return TRUE;
   }
+  return OptionsDialogMessage<HostOptionsDialogState>(dialog, message, wparam, lparam, FillDialog, StoreDialog);
 }
 
 }  // namespace
