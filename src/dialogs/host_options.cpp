@@ -35,7 +35,7 @@ constexpr std::array<std::string_view, 35> kStatusTexts = {
     "Option too large.",
     "Bad destination.",
     "Address deleted.",
-    "Spec MTU change.",
+    "Requested MTU change.",
     "MTU change.",
     "Unload.",
     "Address added.",

@@ -70,7 +70,7 @@ TEST(WSockComFraming, PairSplitBetweenReadsIsReducedOnce) {
   EXPECT_FALSE(pending);
 }
 
-TEST(WSockComResolve, SpecialNames) {
+TEST(WSockComResolve, EmptyBroadcastLoopbackAndEmbeddedNul) {
   EXPECT_EQ(WSockCom::ResolveHost(""), 0u);
   EXPECT_EQ(WSockCom::ResolveHost("255.255.255.255"), 0xFFFFFFFFu);
   const std::uint32_t loopback = WSockCom::ResolveHost("127.0.0.1");
