@@ -104,16 +104,17 @@ void DrawPageEdges(HDC dc, int width, int height, COLORREF pageBackground) {
   LineTo(dc, -1, height - 1);
 }
 
-LRESULT CALLBACK FixedTextProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT DisplayControlMessage(const DisplayControlClass& kind, HWND window, UINT message, WPARAM wparam,
+                              LPARAM lparam) {
   if (message == WM_CREATE) {
     const ControlContext context = AttachControlAtCreate(window, lparam);
-    if (context) FillFixedColours(*context.field, *context.page->settings);
+    if (context) kind.fillColours(*context.field, *context.page->settings);
     return 0;
   }
   const ControlContext context = ControlContextOf(window);
   if (!context) return OrphanControlMessage(window, message, wparam, lparam);
-  CField* field = context.field;
-  PageWindowState* page = context.page;
+  CField& field = *context.field;
+  const bool shown = context.page->page->shown;
   switch (message) {
     case WM_DESTROY:
       return 0;
@@ -121,18 +122,18 @@ LRESULT CALLBACK FixedTextProc(HWND window, UINT message, WPARAM wparam, LPARAM 
       DestroyWindow(window);
       return 0;
     case WM_PAINT:
-      if (!page->page->shown) break;
+      if (!shown) break;
       {
         gdi::PaintDc paint(window);
-        PaintFixedText(window, paint.get(), *field, *page->settings);
+        kind.paint(window, paint.get(), field, *context.page->settings);
       }
       return 0;
     case WM_ERASEBKGND:
-      if (!page->page->shown) break;
+      if (!shown) break;
       return 1;
     case WM_VDX_BLINK:
-      if (page->page->shown && field->Video() == kVideoBlink) {
-        field->blinkPhase = lparam == 1 ? 1 : 0;
+      if (shown && kind.blinks(field)) {
+        field.blinkPhase = lparam == 1 ? 1 : 0;
         InvalidateRect(window, nullptr, FALSE);
       }
       return 0;
@@ -140,6 +141,12 @@ LRESULT CALLBACK FixedTextProc(HWND window, UINT message, WPARAM wparam, LPARAM 
       break;
   }
   return DefWindowProcW(window, message, wparam, lparam);
+}
+
+LRESULT CALLBACK FixedTextProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  static constexpr DisplayControlClass kFixedText{
+      FillFixedColours, PaintFixedText, [](const CField& field) { return field.Video() == kVideoBlink; }};
+  return DisplayControlMessage(kFixedText, window, message, wparam, lparam);
 }
 
 }  // namespace vantor

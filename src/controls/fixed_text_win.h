@@ -13,6 +13,16 @@ class CSettings;
 
 LRESULT CALLBACK FixedTextProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
+// What tells the display-only classes (fixed text, system line) apart; their messages are handled alike.
+struct DisplayControlClass {
+  void (*fillColours)(CField& field, const CSettings& settings);
+  void (*paint)(HWND window, HDC target, CField& field, const CSettings& settings);
+  bool (*blinks)(const CField& field);  // whether a blink tick repaints the control
+};
+// Attaches the record at creation, paints and blinks only while the page is in front, takes no input.
+LRESULT DisplayControlMessage(const DisplayControlClass& kind, HWND window, UINT message, WPARAM wparam,
+                              LPARAM lparam);
+
 // Paints the fixed text into target in one copy.
 void PaintFixedText(HWND window, HDC target, CField& field, const CSettings& settings);
 

@@ -75,41 +75,10 @@ void FillSystemColours(CField& field) {
 }
 
 LRESULT CALLBACK SystemLineProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_CREATE) {
-    const ControlContext context = AttachControlAtCreate(window, lparam);
-    if (context) FillSystemColours(*context.field);
-    return 0;
-  }
-  const ControlContext context = ControlContextOf(window);
-  if (!context) return OrphanControlMessage(window, message, wparam, lparam);
-  CField* field = context.field;
-  PageWindowState* page = context.page;
-  switch (message) {
-    case WM_DESTROY:
-      return 0;
-    case WM_CLOSE:
-      DestroyWindow(window);
-      return 0;
-    case WM_PAINT:
-      if (!page->page->shown) break;
-      {
-        gdi::PaintDc paint(window);
-        PaintSystemLine(window, paint.get(), *field, *page->settings);
-      }
-      return 0;
-    case WM_ERASEBKGND:
-      if (!page->page->shown) break;
-      return 1;
-    case WM_VDX_BLINK:
-      if (page->page->shown) {
-        field->blinkPhase = lparam == 1 ? 1 : 0;
-        InvalidateRect(window, nullptr, FALSE);
-      }
-      return 0;
-    default:
-      break;
-  }
-  return DefWindowProcW(window, message, wparam, lparam);
+  // The clock refreshes itself at every tick (the colon blinks).
+  static constexpr DisplayControlClass kSystemLine{[](CField& field, const CSettings&) { FillSystemColours(field); },
+                                                   PaintSystemLine, [](const CField&) { return true; }};
+  return DisplayControlMessage(kSystemLine, window, message, wparam, lparam);
 }
 
 }  // namespace vantor
