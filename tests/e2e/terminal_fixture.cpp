@@ -201,8 +201,9 @@ std::optional<WindowInfo> TerminalTest::OpenFileMenu() {
       [&] {
         const auto windows = probe_.List();
         if (!windows) return false;
+        // The popup can be listed as shown an instant before it has its size.
         for (const WindowInfo& w : *windows)
-          if (w.depth == 0 && w.visible && w.className == "#32768") menu = w;
+          if (w.depth == 0 && w.visible && w.className == "#32768" && w.height > 0) menu = w;
         return menu.has_value();
       },
       Millis(5000), Millis(200));
