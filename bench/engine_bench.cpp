@@ -5,11 +5,11 @@
 #include <string>
 #include <string_view>
 
-#include "config/settings.h"
-#include "controls/field.h"
-#include "controls/page.h"
-#include "screen/interpreter.h"
-#include "screen/screen_effects.h"
+#include "settings/settings.h"
+#include "model/field.h"
+#include "model/page.h"
+#include "interpreter/interpreter.h"
+#include "interpreter/screen_effects.h"
 #include "screen_builder.h"
 #include "session/csession.h"
 #include "session/record_assembler.h"
@@ -24,12 +24,12 @@ namespace samples = testing_support::samples;
 // The windows' share done as cheaply as possible: records are marked as having their windows.
 class NullEffects final : public ScreenEffects {
  public:
-  void RefreshPage(CPage& page) override {
-    for (CField* f = page.Fields().Head(); f; f = f->NextById()) f->create = f->recreate = 0;
+  void RefreshPage(Page& page) override {
+    for (Field* f = page.Fields().Head(); f; f = f->NextById()) f->create = f->recreate = 0;
   }
   void ShowPage(int) override {}
-  void RequestFocus(CPage&, CField&) override {}
-  void FocusPage(CPage&) override {}
+  void RequestFocus(Page&, Field&) override {}
+  void FocusPage(Page&) override {}
   void InputOn() override {}
   void InputOff() override {}
   void Indicator(int, int) override {}
@@ -57,7 +57,7 @@ struct Engine {
     const auto* p = reinterpret_cast<const std::uint8_t*>(commands.data());
     Interpret(session, p, p + commands.size());
   }
-  CSettings settings;
+  Settings settings;
   NullEffects effects;
   CSession session{settings, effects};
   NullSender sender;

@@ -8,17 +8,17 @@ if(VANTOR_SHELL_SOURCES)
   set(VANTOR_SHELL vantor_shell)
 endif()
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/winmain_win.cpp)
-  file(GLOB VANTOR_RC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/app/*.rc)
-  add_executable(Vantor WIN32 ${CMAKE_SOURCE_DIR}/src/app/winmain_win.cpp ${VANTOR_RC})
+if(EXISTS ${CMAKE_SOURCE_DIR}/src/win/app/winmain.cpp)
+  file(GLOB VANTOR_RC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/win/app/*.rc)
+  add_executable(Vantor WIN32 ${CMAKE_SOURCE_DIR}/src/win/app/winmain.cpp ${VANTOR_RC})
   target_link_options(Vantor PRIVATE -municode)
   target_link_libraries(Vantor PRIVATE ${VANTOR_SHELL} vantor_core ${VANTOR_WIN_LIBS})
   target_compile_options(Vantor PRIVATE ${VANTOR_WARNINGS})
   set_target_properties(Vantor PROPERTIES OUTPUT_NAME Vantor)
   # windres reports no dependencies: rebuild the resources when anything they include changes.
   file(GLOB_RECURSE VANTOR_RC_INPUTS CONFIGURE_DEPENDS
-       ${CMAKE_SOURCE_DIR}/src/*.rc ${CMAKE_SOURCE_DIR}/src/*_ids.h ${CMAKE_SOURCE_DIR}/src/toolbar/art/*.bmp
-       ${CMAKE_SOURCE_DIR}/src/app/res/* ${CMAKE_SOURCE_DIR}/src/app/vantor.manifest)
+       ${CMAKE_SOURCE_DIR}/src/*.rc ${CMAKE_SOURCE_DIR}/src/*_ids.h ${CMAKE_SOURCE_DIR}/src/win/toolbar/art/*.bmp
+       ${CMAKE_SOURCE_DIR}/src/win/app/res/* ${CMAKE_SOURCE_DIR}/src/win/app/vantor.manifest ${CMAKE_SOURCE_DIR}/src/*menu_ids.h ${CMAKE_SOURCE_DIR}/src/*resource_ids.h)
   set_source_files_properties(${VANTOR_RC} PROPERTIES OBJECT_DEPENDS "${VANTOR_RC_INPUTS}")
 endif()
 
@@ -30,11 +30,11 @@ if(VANTOR_WIN_TESTS)
   add_test(NAME win_tests COMMAND win_tests)
   set_tests_properties(win_tests PROPERTIES TIMEOUT 600)
   # The toolbar and lock indicator tests load the program's bitmaps from the test program itself.
-  if(EXISTS ${CMAKE_SOURCE_DIR}/src/toolbar/toolbar_art.rc)
-    target_sources(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/src/toolbar/toolbar_art.rc)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/src/win/toolbar/toolbar_art.rc)
+    target_sources(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/src/win/toolbar/toolbar_art.rc)
     # windres reports no dependencies: rebuild the resources when a picture changes.
-    file(GLOB VANTOR_TOOLBAR_ART CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/toolbar/art/*.bmp)
-    set_source_files_properties(${CMAKE_SOURCE_DIR}/src/toolbar/toolbar_art.rc PROPERTIES OBJECT_DEPENDS "${VANTOR_TOOLBAR_ART}")
+    file(GLOB VANTOR_TOOLBAR_ART CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/win/toolbar/art/*.bmp)
+    set_source_files_properties(${CMAKE_SOURCE_DIR}/src/win/toolbar/toolbar_art.rc PROPERTIES OBJECT_DEPENDS "${VANTOR_TOOLBAR_ART}")
   endif()
 endif()
 

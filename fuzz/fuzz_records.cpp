@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <string_view>
 
-#include "config/settings.h"
-#include "controls/field.h"
-#include "controls/page.h"
+#include "settings/settings.h"
+#include "model/field.h"
+#include "model/page.h"
 #include "fuzz_input.h"
-#include "screen/screen_effects.h"
+#include "interpreter/screen_effects.h"
 #include "session/csession.h"
 #include "session/record_assembler.h"
 #include "session/record_dispatch.h"
@@ -22,8 +22,8 @@ class NullEffects final : public ScreenEffects {
  public:
   CSession* session = nullptr;
 
-  void RefreshPage(CPage& page) override {
-    for (CField* f = page.Fields().Head(); f; f = f->NextById()) {
+  void RefreshPage(Page& page) override {
+    for (Field* f = page.Fields().Head(); f; f = f->NextById()) {
       if (f->create || f->recreate) {
         f->create = f->recreate = 0;
         f->window = f->Mode() != kModeNone ? ++nextWindow_ : 0;
@@ -31,8 +31,8 @@ class NullEffects final : public ScreenEffects {
     }
   }
   void ShowPage(int) override {}
-  void RequestFocus(CPage&, CField& field) override { touched_ += field.Text().size(); }
-  void FocusPage(CPage&) override {}
+  void RequestFocus(Page&, Field& field) override { touched_ += field.Text().size(); }
+  void FocusPage(Page&) override {}
   void InputOn() override {
     if (session) session->OnInputOn();
   }
@@ -86,8 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ++data;
   --size;
 
-  CSettings settings;
-  settings.set_fieldIsUTF8((control & fuzzing::kUtf8) != 0);
+  Settings settings;
+  settings.SetHostTextIsUtf8((control & fuzzing::kUtf8) != 0);
   NullEffects effects;
   ZeroClock clock;
   CSession session(settings, effects, clock);
@@ -104,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       DispatchRecord(session, record);
       // The operator changes the focused field and presses Enter on every unlocked screen.
       if (session.KeyboardState() < kKeyboardLocked) {
-        if (CField* field = session.CurrentField()) {
+        if (Field* field = session.CurrentField()) {
           field->modified = 1;
           session.OnKey(field->id, 0);
         } else {

@@ -1,10 +1,10 @@
 // The session object: screen state, focus navigation, responses and the main window's requests.
 #include "session/csession.h"
 
-#include "common/codepage.h"
-#include "config/settings.h"
-#include "screen/interpreter.h"
-#include "screen/screen_effects.h"
+#include "platform/codepage.h"
+#include "settings/settings.h"
+#include "interpreter/interpreter.h"
+#include "interpreter/screen_effects.h"
 #include "session/session_thread.h"
 
 namespace vantor {
@@ -13,11 +13,11 @@ bool CSession::LinkSender::SendRecord(int terminalId, std::string_view data) {
   return link_.Send(terminalId, data);
 }
 
-CSession::CSession(CSettings& settings, ScreenEffects& effects, const Clock& clock)
+CSession::CSession(Settings& settings, ScreenEffects& effects, const Clock& clock)
     : settings_(settings), effects_(effects), clock_(clock) {
   const std::uint32_t background =
-      settings_.CustomColorMode() ? settings_.BackGroundColor() : kDefaultPageBackground;
-  pages_ = std::make_unique<CPageList>(effects_, background);
+      settings_.CustomColours() ? settings_.BackgroundColour() : kDefaultPageBackground;
+  pages_ = std::make_unique<PageList>(effects_, background);
   for (int code = 0; code < kKeyLabelCount; ++code) keyLabels_[code].code = static_cast<std::uint8_t>(code);
 }
 
@@ -25,13 +25,13 @@ CSession::~CSession() { Stop(); }
 
 bool CSession::Start(SessionPort& port) {
   if (thread_ && thread_->Kept()) return false;
-  screenCols_ = settings_.screencols();
-  screenRows_ = settings_.screenrows();
-  terminalId_ = settings_.terminalid();
+  screenCols_ = settings_.ScreenColumns();
+  screenRows_ = settings_.ScreenRows();
+  terminalId_ = settings_.TerminalId();
   effects_.Relayout();
   SessionParams params;
-  params.hostName = EncodeText(settings_.hostname(), CodePage::Ansi);
-  params.port = static_cast<std::uint16_t>(settings_.hostport());
+  params.hostName = EncodeText(settings_.HostName(), CodePage::Ansi);
+  params.port = static_cast<std::uint16_t>(settings_.HostPort());
   params.terminalId = terminalId_;
   params.onConnected = [this] { Stamp(); };
   if (!thread_) thread_ = std::make_unique<SessionThread>(link_, port);
@@ -48,15 +48,15 @@ void CSession::Stop() {
 
 void CSession::SetRecordSender(RecordSender* sender) { sender_ = sender ? sender : &linkSender_; }
 
-CodePage CSession::HostPage() const { return HostCodePage(settings_.fieldIsUTF8()); }
+CodePage CSession::HostPage() const { return HostCodePage(settings_.HostTextIsUtf8()); }
 
-CFieldList* CSession::CurrentFields() const {
-  CPage* page = CurrentPagePtr();
+FieldList* CSession::CurrentFields() const {
+  Page* page = CurrentPagePtr();
   return page ? &page->Fields() : nullptr;
 }
 
-CField* CSession::CurrentField() const {
-  CFieldList* fields = CurrentFields();
+Field* CSession::CurrentField() const {
+  FieldList* fields = CurrentFields();
   return fields ? fields->Find(focusField_) : nullptr;
 }
 
@@ -91,9 +91,9 @@ void CSession::CancelHostDialog() {
 void CSession::Stamp() { stamp_.store(clock_.UtcSecond()); }
 
 int CSession::FirstInputField() const {
-  CFieldList* fields = CurrentFields();
+  FieldList* fields = CurrentFields();
   if (!fields) return -1;
-  for (CField* field = fields->Head(); field; field = field->NextById()) {
+  for (Field* field = fields->Head(); field; field = field->NextById()) {
     if (field->IsInputField()) return field->id;
   }
   return -1;
@@ -102,8 +102,8 @@ int CSession::FirstInputField() const {
 namespace {
 
 // The focus field's entry, else the first entry with a larger number, else none.
-CField* SearchPosition(CFieldList& fields, int focus) {
-  for (CField* field = fields.Head(); field; field = field->NextById()) {
+Field* SearchPosition(FieldList& fields, int focus) {
+  for (Field* field = fields.Head(); field; field = field->NextById()) {
     if (field->id >= focus) return field;
   }
   return nullptr;
@@ -113,9 +113,9 @@ CField* SearchPosition(CFieldList& fields, int focus) {
 
 void CSession::FocusNext() {
   int result = -1;
-  if (CFieldList* fields = CurrentFields()) {
-    if (CField* position = SearchPosition(*fields, focusField_)) {
-      for (CField* field = position->NextById(); field; field = field->NextById()) {
+  if (FieldList* fields = CurrentFields()) {
+    if (Field* position = SearchPosition(*fields, focusField_)) {
+      for (Field* field = position->NextById(); field; field = field->NextById()) {
         if (field->IsInputField()) {
           result = field->id;
           break;
@@ -130,9 +130,9 @@ void CSession::FocusNext() {
 
 void CSession::FocusPrevious() {
   int result = -1;
-  if (CFieldList* fields = CurrentFields()) {
-    if (CField* position = SearchPosition(*fields, focusField_)) {
-      for (CField* field = position->PreviousById(); field; field = field->PreviousById()) {
+  if (FieldList* fields = CurrentFields()) {
+    if (Field* position = SearchPosition(*fields, focusField_)) {
+      for (Field* field = position->PreviousById(); field; field = field->PreviousById()) {
         if (field->IsInputField()) {
           result = field->id;
           break;
@@ -140,7 +140,7 @@ void CSession::FocusPrevious() {
       }
     }
     if (result < 0) {
-      for (CField* field = fields->Tail(); field; field = field->PreviousById()) {
+      for (Field* field = fields->Tail(); field; field = field->PreviousById()) {
         if (field->IsInputField()) {
           result = field->id;
           break;
@@ -158,13 +158,13 @@ void CSession::PlaceFocus() {
 }
 
 void CSession::FocusCurrentPage() {
-  CPage* page = CurrentPagePtr();
+  Page* page = CurrentPagePtr();
   if (!page) return;
   if (focusField_ < 0) {
     effects_.FocusPage(*page);
     return;
   }
-  CField* field = page->Fields().Find(focusField_);
+  Field* field = page->Fields().Find(focusField_);
   if (field && field->window != 0) effects_.RequestFocus(*page, *field);
 }
 

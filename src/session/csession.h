@@ -8,15 +8,15 @@
 #include <string>
 #include <string_view>
 
-#include "common/clock.h"
-#include "controls/page_list.h"
+#include "platform/clock.h"
+#include "model/page_list.h"
 #include "session/responses.h"
 #include "session/session_port.h"
-#include "session/wsockcom.h"
+#include "session/host_link.h"
 
 namespace vantor {
 
-class CSettings;
+class Settings;
 class ScreenEffects;
 class SessionThread;
 
@@ -44,7 +44,7 @@ struct KeyLabelEntry {
 // reader and the session thread read or take them.
 class CSession final : public DispatchTarget {
  public:
-  CSession(CSettings& settings, ScreenEffects& effects, const Clock& clock = SystemClock());
+  CSession(Settings& settings, ScreenEffects& effects, const Clock& clock = SystemClock());
   ~CSession() override;
   CSession(const CSession&) = delete;
   CSession& operator=(const CSession&) = delete;
@@ -59,10 +59,10 @@ class CSession final : public DispatchTarget {
   // Outgoing records go to sender instead of the host link (tests); null restores the link.
   void SetRecordSender(RecordSender* sender);
 
-  CSettings& Settings() { return settings_; }
+  Settings& GetSettings() { return settings_; }
   ScreenEffects& Effects() { return effects_; }
-  CPageList& Pages() { return *pages_; }
-  WSockCom& Link() { return link_; }
+  PageList& Pages() { return *pages_; }
+  HostLink& Link() { return link_; }
 
   int KeyboardState() const override { return keyboardState_.load(); }
   void SetKeyboardState(int state) { keyboardState_.store(state); }
@@ -84,9 +84,9 @@ class CSession final : public DispatchTarget {
   int SessionStamp() const { return stamp_.load(); }
 
   // The current page, or null when its number names no page.
-  CPage* CurrentPagePtr() const { return pages_->Page(currentPage_); }
+  Page* CurrentPagePtr() const { return pages_->At(currentPage_); }
   // The focus field's record on the current page, or null.
-  CField* CurrentField() const;
+  Field* CurrentField() const;
 
   // Key labels (codes 0..36). KeyLabel is null for another code or a label never set.
   const std::u16string* KeyLabel(int code) const;
@@ -160,23 +160,23 @@ class CSession final : public DispatchTarget {
  private:
   class LinkSender final : public RecordSender {
    public:
-    explicit LinkSender(WSockCom& link) : link_(link) {}
+    explicit LinkSender(HostLink& link) : link_(link) {}
     bool SendRecord(int terminalId, std::string_view data) override;
 
    private:
-    WSockCom& link_;
+    HostLink& link_;
   };
 
   CodePage HostPage() const;
-  CFieldList* CurrentFields() const;
+  FieldList* CurrentFields() const;
   bool Send(std::string_view record);
 
-  CSettings& settings_;
+  Settings& settings_;
   ScreenEffects& effects_;
   const Clock& clock_;
   int screenRows_ = 10;
   int screenCols_ = 26;
-  std::unique_ptr<CPageList> pages_;
+  std::unique_ptr<PageList> pages_;
   std::atomic<int> stamp_{0};
   int focusField_ = -1;
   int messageFocusField_ = -1;
@@ -187,7 +187,7 @@ class CSession final : public DispatchTarget {
   std::u16string promptReply_;
   int promptLength_ = -1;  // no prompt yet
   std::atomic<int> keyboardState_{kKeyboardLocked};
-  WSockCom link_;
+  HostLink link_;
   LinkSender linkSender_{link_};
   RecordSender* sender_ = &linkSender_;
   int terminalId_ = 1;

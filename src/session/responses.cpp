@@ -1,8 +1,8 @@
 // Building the response records: number and length encodings, field data items, each response.
 #include "session/responses.h"
 
-#include "controls/field.h"
-#include "controls/field_list.h"
+#include "model/field.h"
+#include "model/field_list.h"
 
 namespace vantor {
 
@@ -24,7 +24,7 @@ char FieldNumberByte(int number) {
   return static_cast<char>(number + 48);
 }
 
-std::u16string ReportedText(const CField& field) {
+std::u16string ReportedText(const Field& field) {
   const std::u16string& text = field.Text();
   if (!field.hasPrefix) return text;
   const std::u16string& prefix = field.prefix;
@@ -45,10 +45,10 @@ std::string_view CutEncoded(std::string_view bytes, std::size_t maxBytes, CodePa
   return bytes.substr(0, cut);
 }
 
-int AppendFieldData(std::string& out, CFieldList* fields, CodePage page) {
+int AppendFieldData(std::string& out, FieldList* fields, CodePage page) {
   if (fields == nullptr) return 0;
   int items = 0;
-  for (CField* field = fields->Head(); field; field = field->NextById()) {
+  for (Field* field = fields->Head(); field; field = field->NextById()) {
     if (!field->modified) continue;
     const std::string encoded = EncodeText(ReportedText(*field), page);
     const std::string_view bytes = CutEncoded(encoded, kLongestReportedText, page);
@@ -63,7 +63,7 @@ int AppendFieldData(std::string& out, CFieldList* fields, CodePage page) {
   return items;
 }
 
-std::string BuildKeyResponse(int functionCode, int focusField, CFieldList* fields, CodePage page) {
+std::string BuildKeyResponse(int functionCode, int focusField, FieldList* fields, CodePage page) {
   std::string out;
   out.reserve(64);
   out.append("RF");
@@ -73,7 +73,7 @@ std::string BuildKeyResponse(int functionCode, int focusField, CFieldList* field
   return out;
 }
 
-std::string BuildFieldResponse(int focusField, CFieldList* fields, CodePage page) {
+std::string BuildFieldResponse(int focusField, FieldList* fields, CodePage page) {
   std::string out;
   out.reserve(64);
   out.append("R%");

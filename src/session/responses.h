@@ -6,14 +6,14 @@
 #include <string>
 #include <string_view>
 
-#include "common/codepage.h"
+#include "platform/codepage.h"
 
 namespace vantor {
 
-class CField;
-class CFieldList;
+class Field;
+class FieldList;
 
-// Where every outgoing record goes: the real one is the host link (WSockCom::Send with the terminal
+// Where every outgoing record goes: the real one is the host link (HostLink::Send with the terminal
 // id), tests capture the bytes. terminalId 0 means no prefix.
 class RecordSender {
  public:
@@ -35,17 +35,17 @@ void AppendLength(std::string& out, std::size_t length);
 char FieldNumberByte(int number);
 
 // The text a changed field reports, after its edit prefix rules.
-std::u16string ReportedText(const CField& field);
+std::u16string ReportedText(const Field& field);
 
 // Appends one item ('=', number, length, bytes) per modified field of the list in id order and
 // clears their modified flags. A text longer than the long length form can carry is cut (at a
 // character boundary). Returns the number of items. fields may be null (no page).
-int AppendFieldData(std::string& out, CFieldList* fields, CodePage page);
+int AppendFieldData(std::string& out, FieldList* fields, CodePage page);
 
 // "RF", code, focus field, field data.
-std::string BuildKeyResponse(int functionCode, int focusField, CFieldList* fields, CodePage page);
+std::string BuildKeyResponse(int functionCode, int focusField, FieldList* fields, CodePage page);
 // "R%", focus field, field data.
-std::string BuildFieldResponse(int focusField, CFieldList* fields, CodePage page);
+std::string BuildFieldResponse(int focusField, FieldList* fields, CodePage page);
 // "R?" length text, or "R?!" hi lo text when the converted text is longer than 207 bytes.
 std::string BuildPromptReply(std::u16string_view reply, CodePage page);
 // "R!" 0x82 '2' '1' '0', cols / 2 + 48, status byte, '@', stamp + 48.

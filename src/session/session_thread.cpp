@@ -9,7 +9,7 @@
 
 namespace vantor {
 
-SessionThread::SessionThread(WSockCom& link, SessionPort& port) : link_(link), port_(port) {}
+SessionThread::SessionThread(HostLink& link, SessionPort& port) : link_(link), port_(port) {}
 
 SessionThread::~SessionThread() { Stop(); }
 

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "session/session_port.h"
-#include "session/wsockcom.h"
+#include "session/host_link.h"
 
 namespace vantor {
 
@@ -29,7 +29,7 @@ struct SessionParams {
 class SessionThread {
  public:
   // Both must outlive this object.
-  SessionThread(WSockCom& link, SessionPort& port);
+  SessionThread(HostLink& link, SessionPort& port);
   // Stops a running session.
   ~SessionThread();
   SessionThread(const SessionThread&) = delete;
@@ -53,7 +53,7 @@ class SessionThread {
  private:
   void Run(SessionParams params);
 
-  WSockCom& link_;
+  HostLink& link_;
   SessionPort& port_;
   std::atomic<int> stop_{0};
   std::atomic<bool> finished_{false};

@@ -1,5 +1,5 @@
 // Lock indicator rules: random source, tick counter, sprite seeding and flight, dot patterns, frame plans.
-#include "toolbar/animation.h"
+#include "look/animation.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // Tests of the screen font fitting and the cell arithmetic, with a measurer standing in for GDI.
-#include "controls/cell_metrics.h"
+#include "look/cell_metrics.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "config/settings.h"
+#include "settings/settings.h"
 
 namespace vantor {
 namespace {
@@ -42,13 +42,13 @@ class FakeMeasurer : public FontMeasurer {
 
 class CellMetricsTest : public ::testing::Test {
  protected:
-  CSettings settings;
+  Settings settings;
   FakeMeasurer measurer;
 };
 
 TEST_F(CellMetricsTest, FittedFontTargetsTheCellOfThePage) {
-  settings.set_fontautosize(true);
-  settings.set_screensize(80, 24);
+  settings.SetFontAutoSize(true);
+  settings.SetScreenSize(80, 24);
   const CellMetrics m = ComputeCellMetrics(settings, measurer, 240, 296);
   // Targets w = 240 / 80 - 1 = 2 and h = 296 / 24 - 2 = 10.
   EXPECT_EQ(m.cellWidth, 3);
@@ -63,8 +63,8 @@ TEST_F(CellMetricsTest, FittedFontTargetsTheCellOfThePage) {
 }
 
 TEST_F(CellMetricsTest, FittingStopsAtOneWhateverTheFontReports) {
-  settings.set_fontautosize(true);
-  settings.set_screensize(26, 10);
+  settings.SetFontAutoSize(true);
+  settings.SetScreenSize(26, 10);
   measurer.huge = true;
   const CellMetrics m = ComputeCellMetrics(settings, measurer, 240, 320);
   EXPECT_EQ(m.fontHeight, 1);
@@ -74,8 +74,8 @@ TEST_F(CellMetricsTest, FittingStopsAtOneWhateverTheFontReports) {
 }
 
 TEST_F(CellMetricsTest, FittingIntoATinyPageKeepsEverySizePositive) {
-  settings.set_fontautosize(true);
-  settings.set_screensize(207, 207);
+  settings.SetFontAutoSize(true);
+  settings.SetScreenSize(207, 207);
   const CellMetrics m = ComputeCellMetrics(settings, measurer, 10, 0);
   EXPECT_GE(m.fontHeight, 1);
   EXPECT_GE(m.fontWidth, 1);
@@ -88,8 +88,8 @@ TEST_F(CellMetricsTest, FittingIntoATinyPageKeepsEverySizePositive) {
 }
 
 TEST_F(CellMetricsTest, AFailedMeasurementEndsTheFitting) {
-  settings.set_fontautosize(true);
-  settings.set_screensize(80, 24);
+  settings.SetFontAutoSize(true);
+  settings.SetScreenSize(80, 24);
   measurer.fail = true;
   const CellMetrics m = ComputeCellMetrics(settings, measurer, 240, 296);
   EXPECT_EQ(measurer.asked.size(), 1u);
@@ -99,9 +99,9 @@ TEST_F(CellMetricsTest, AFailedMeasurementEndsTheFitting) {
 }
 
 TEST_F(CellMetricsTest, PointSizeFontWithFixedPitchTakesTheWidestLetter) {
-  settings.set_fontautosize(false);
-  settings.set_fontpointsize(9);
-  settings.set_CharacterCellAdditionalWidth(1);
+  settings.SetFontAutoSize(false);
+  settings.SetFontPointSize(9);
+  settings.SetExtraCellWidth(1);
   measurer.naturalWidth = 7;
   measurer.maxExtra = 1;  // tmMaxCharWidth 8
   const CellMetrics m = ComputeCellMetrics(settings, measurer, 240, 320);
@@ -114,8 +114,8 @@ TEST_F(CellMetricsTest, PointSizeFontWithFixedPitchTakesTheWidestLetter) {
 }
 
 TEST_F(CellMetricsTest, PointSizeFontWithVariablePitchWidensTheCell) {
-  settings.set_fontautosize(false);
-  settings.set_CharacterCellAdditionalWidth(1);
+  settings.SetFontAutoSize(false);
+  settings.SetExtraCellWidth(1);
   measurer.naturalWidth = 6;
   measurer.pitch = kTmpfFixedPitch;  // set: variable pitch
   const CellMetrics m = ComputeCellMetrics(settings, measurer, 240, 320);
@@ -123,29 +123,29 @@ TEST_F(CellMetricsTest, PointSizeFontWithVariablePitchWidensTheCell) {
 }
 
 TEST_F(CellMetricsTest, HostFontStepAddsToThePointSize) {
-  settings.set_fontautosize(false);
-  settings.set_fontpointsize(9);
-  settings.set_pointSizeAdjustment(3);
+  settings.SetFontAutoSize(false);
+  settings.SetFontPointSize(9);
+  settings.SetFontStep(3);
   measurer.logPixelsY = 72;
   const CellMetrics m = ComputeCellMetrics(settings, measurer, 240, 320);
   EXPECT_EQ(m.fontHeight, 12);
-  settings.set_pointSizeAdjustment(-50);  // never a height below 1
+  settings.SetFontStep(-50);  // never a height below 1
   EXPECT_EQ(ComputeCellMetrics(settings, measurer, 240, 320).fontHeight, 1);
 }
 
 TEST_F(CellMetricsTest, UpdateStoresTheRunTimeValues) {
-  settings.set_fontautosize(true);
-  settings.set_screensize(80, 24);
+  settings.SetFontAutoSize(true);
+  settings.SetScreenSize(80, 24);
   const CellMetrics m = UpdateCellMetrics(settings, measurer, 240, 296);
-  EXPECT_EQ(settings.fontHeight(), m.fontHeight);
-  EXPECT_EQ(settings.fontWidth(), m.fontWidth);
-  EXPECT_EQ(settings.cellWidth(), 3);
-  EXPECT_EQ(settings.cellHeight(), 12);
+  EXPECT_EQ(settings.FontHeight(), m.fontHeight);
+  EXPECT_EQ(settings.FontWidth(), m.fontWidth);
+  EXPECT_EQ(settings.CellWidth(), 3);
+  EXPECT_EQ(settings.CellHeight(), 12);
 }
 
 TEST_F(CellMetricsTest, ScreenFontFollowsTheStoredSizeAndTheFaceName) {
-  settings.set_fontSize(14, 6);
-  settings.set_fontname(u"Courier New");
+  settings.SetFontSize(14, 6);
+  settings.SetFontName(u"Courier New");
   ScreenFontRequest font = ScreenFontFor(settings, false);
   EXPECT_EQ(font.height, -14);
   EXPECT_EQ(font.width, 6);
@@ -153,9 +153,9 @@ TEST_F(CellMetricsTest, ScreenFontFollowsTheStoredSizeAndTheFaceName) {
   EXPECT_EQ(font.charset, 1);
   EXPECT_EQ(font.faceName, u"Courier New");
   EXPECT_EQ(font.pitchAndFamily, 0);
-  EXPECT_EQ(font.quality, settings.fontQuality());
-  EXPECT_EQ(font.outPrecision, settings.fontOutPrecision());
-  settings.set_fontname(u"");
+  EXPECT_EQ(font.quality, settings.FontQuality());
+  EXPECT_EQ(font.outPrecision, settings.FontOutPrecision());
+  settings.SetFontName(u"");
   font = ScreenFontFor(settings, true);
   EXPECT_EQ(font.weight, 700);
   EXPECT_TRUE(font.faceName.empty());

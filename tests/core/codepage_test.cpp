@@ -1,5 +1,5 @@
 // Host text and settings-file text conversions, on both platforms' real code-page services.
-#include "common/codepage.h"
+#include "platform/codepage.h"
 
 #include <gtest/gtest.h>
 

@@ -13,7 +13,7 @@ using FieldCommands = InterpreterTest;
 
 TEST_F(FieldCommands, FixedTextFieldCreatesADisplayFieldWithItsText) {
   Run(ScreenBuilder().Fixed(5, 2, 3, "abcd"));
-  CField* f = FieldOf(5);
+  Field* f = FieldOf(5);
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(f->row, 2);
   EXPECT_EQ(f->column, 3);
@@ -35,7 +35,7 @@ TEST_F(FieldCommands, CommandsThatChangeALookMarkTheFieldForANewWindow) {
   Run(ScreenBuilder().Text(1, "x").Attributes(2, 'A', '@'));
   EXPECT_EQ(FieldOf(1)->recreate, 1);
   EXPECT_EQ(FieldOf(2)->recreate, 1);
-  for (CField* f = FieldOf(1); f; f = f->NextById()) f->recreate = 0;
+  for (Field* f = FieldOf(1); f; f = f->NextById()) f->recreate = 0;
   Run(ScreenBuilder().Text(1, "ab"));
   FieldOf(1)->recreate = 0;
   Run(ScreenBuilder().ClearField(1));
@@ -51,12 +51,12 @@ TEST_F(FieldCommands, CommandsThatChangeALookMarkTheFieldForANewWindow) {
 TEST_F(FieldCommands, FixedTextReplacesEverythingOfTheOldField) {
   Setup(ScreenBuilder().Input(5, 0, 0, 8).Options(5, {option::Type('C'), option::Centred()})
             .Prefix(5, 1, "PX").SerialFlags(5, '1').Text(5, "old"));
-  CField* old = FieldOf(5);
+  Field* old = FieldOf(5);
   ASSERT_NE(old, nullptr);
   old->modified = 1;
   const std::uintptr_t oldWindow = old->window;
   Run(ScreenBuilder().Fixed(5, 1, 1, "new"));
-  CField* f = FieldOf(5);
+  Field* f = FieldOf(5);
   EXPECT_EQ(f->Text(), u"new");
   EXPECT_EQ(f->type, kTypeText);
   EXPECT_EQ(f->centred, 0);
@@ -68,7 +68,7 @@ TEST_F(FieldCommands, FixedTextReplacesEverythingOfTheOldField) {
 
 TEST_F(FieldCommands, DefineFieldTakesFlagsAttributesAndAnEmptyText) {
   Run(ScreenBuilder().Define(3, 4, 5, 'C' | 0x20, '@' | 0x04 | 0x30, 12));
-  CField* f = FieldOf(3);
+  Field* f = FieldOf(3);
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(f->Mode(), kModeInput);
   EXPECT_EQ(f->flags, 'C' | 0x20);
@@ -101,7 +101,7 @@ TEST_F(FieldCommands, FieldCommandsOnAPageThatDoesNotExistConsumeTheirText) {
   session.SetKeyboardState(kKeyboardReady);
   Run(ScreenBuilder().SelectPage(20).Fixed(1, 0, 0, "lll").Define(2, 0, 0, 'l', 'l', 3).Text(1, "ll"));
   EXPECT_EQ(session.KeyboardState(), kKeyboardReady);  // no 'l' of a text was run as a command
-  for (int p = 0; p < 16; ++p) EXPECT_TRUE(session.Pages().Page(p)->Fields().Empty());
+  for (int p = 0; p < 16; ++p) EXPECT_TRUE(session.Pages().At(p)->Fields().Empty());
 }
 
 TEST_F(FieldCommands, SetAttributesReplacesBothBytesOnlyWhenTheFieldExists) {
@@ -134,7 +134,7 @@ TEST_F(FieldCommands, SerialFlagsOnADisplayFieldSendItsText) {
 }
 
 TEST_F(FieldCommands, SerialDisplayTextIsAnsiEvenWithUtf8Fields) {
-  settings.set_fieldIsUTF8(true);
+  settings.SetHostTextIsUtf8(true);
   Setup(ScreenBuilder().Fixed(1, 0, 0, "\xC3\xA9").SerialFlags(1, '1'));
   Run(ScreenBuilder().Text(1, "\xC3\xA9"));
   EXPECT_EQ(effects.calls[0], "Serial \\xE9");
@@ -241,7 +241,7 @@ TEST_F(FieldCommands, DeleteAndEraseDiscardTheWindows) {
   EXPECT_EQ(effects.calls[0], "Discard 0:" + std::to_string(w2));
   effects.Clear();
   Run(ScreenBuilder().ErasePage());
-  EXPECT_TRUE(session.Pages().Page(0)->Fields().Empty());
+  EXPECT_TRUE(session.Pages().At(0)->Fields().Empty());
   EXPECT_EQ(effects.calls[0], "Discard 0:" + std::to_string(w1));
   EXPECT_EQ(effects.calls[1], "Discard 0:" + std::to_string(w3));
   EXPECT_EQ(effects.calls[2], "Refresh 0");
@@ -263,7 +263,7 @@ TEST_F(FieldCommands, CopyTextIntoAFieldWithASmallerCapacityThanWidth) {
 TEST_F(FieldCommands, PrefixModeReduction) {
   Setup(ScreenBuilder().Input(1, 0, 0, 8).Input(2, 1, 0, 8));
   Run(ScreenBuilder().Prefix(1, 13, "AB").Prefix(2, 20, "C"));
-  CField* a = FieldOf(1);
+  Field* a = FieldOf(1);
   EXPECT_EQ(a->prefixMode, 1);
   EXPECT_EQ(a->prefixFlag1, 1);
   EXPECT_EQ(a->prefixFlag2, 1);
@@ -271,7 +271,7 @@ TEST_F(FieldCommands, PrefixModeReduction) {
   EXPECT_EQ(a->hasPrefix, 1);
   EXPECT_EQ(a->prefix, u"AB");
   EXPECT_EQ(a->prefixLength, 2);
-  CField* b = FieldOf(2);
+  Field* b = FieldOf(2);
   EXPECT_EQ(b->prefixMode, 0);
   EXPECT_EQ(b->prefixFlag1, 1);
   EXPECT_EQ(b->prefixFlag2, 0);

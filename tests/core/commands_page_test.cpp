@@ -87,7 +87,7 @@ TEST_F(PageCommands, MessageUsesTheFocusFieldOrTheFirstInputField) {
 }
 
 TEST_F(PageCommands, MessageTextIsCutToItsLengthAndEmptyForZero) {
-  settings.set_fieldIsUTF8(true);
+  settings.SetHostTextIsUtf8(true);
   Run(ScreenBuilder().Message("\xC3\xA9t\xC3\xA9"));
   EXPECT_EQ(session.MessageText(), u"\u00E9t\u00E9");
   Run(ScreenBuilder().Message(""));
@@ -142,7 +142,7 @@ TEST_F(PageCommands, SerialOutputStopsCopyingAtAZeroByte) {
 
 TEST_F(PageCommands, FontStepRelaysOut) {
   Run(ScreenBuilder().FontStep(3));
-  EXPECT_EQ(settings.pointSizeAdjustment(), 3);
+  EXPECT_EQ(settings.FontStep(), 3);
   EXPECT_EQ(effects.calls[0], "Relayout");
 }
 

@@ -1,5 +1,5 @@
 // Which class shows a record, and where its window goes on the page.
-#include "controls/control_class_table.h"
+#include "model/control_class_table.h"
 
 #include <gtest/gtest.h>
 

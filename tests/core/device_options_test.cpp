@@ -1,6 +1,6 @@
 // Rules of the Serial port, Serial feature and Sound options dialogs: what they show, what OK stores,
 // and which of them take their values from the settings file when they open.
-#include "dialogs/device_options.h"
+#include "forms/device_options.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <random>
 
-#include "config/settings.h"
-#include "sound/sound_player.h"
+#include "settings/settings.h"
+#include "devices/sound_player.h"
 
 namespace vantor {
 namespace {
@@ -33,23 +33,23 @@ TEST(SerialPortOptionsTest, StoredTextSelectsItsEntryExactlyOrElseTheDefault) {
 }
 
 TEST(SerialPortOptionsTest, UnknownStoredBaudOpensAsDefaultAndOkStoresIt) {
-  CSettings settings;
-  settings.set_serial(SerialLine{u"COM4:", u"12345", u"7", u"Odd", u"2"});
+  Settings settings;
+  settings.SetSerialLine(SerialLineSettings{u"COM4:", u"12345", u"7", u"Odd", u"2"});
   const SerialPortView view = SerialPortViewOf(settings);
   EXPECT_EQ(view.baud, 6);
   EXPECT_EQ(view.dataBits, 3);
   EXPECT_EQ(view.parity, 1);
   EXPECT_EQ(view.stopBits, 2);
   ApplySerialPortOptions(SerialPortInput{u"9600", u"7", u"Odd", u"2"}, settings);
-  EXPECT_EQ(settings.serial(), (SerialLine{u"COM4:", u"9600", u"7", u"Odd", u"2"}));
+  EXPECT_EQ(settings.SerialLine(), (SerialLineSettings{u"COM4:", u"9600", u"7", u"Odd", u"2"}));
 }
 
 TEST(SerialPortOptionsTest, OnlyListEntriesAreStoredAndThePortIsKept) {
-  CSettings settings;
-  settings.set_serial(SerialLine{u"COM2:", u"4800", u"8", u"None", u"1"});
+  Settings settings;
+  settings.SetSerialLine(SerialLineSettings{u"COM2:", u"4800", u"8", u"None", u"1"});
   // Typed text that is not an entry, and an empty combo, leave their parts as they were.
   ApplySerialPortOptions(SerialPortInput{u"31250", u"", u"Space", u"1.5"}, settings);
-  EXPECT_EQ(settings.serial(), (SerialLine{u"COM2:", u"4800", u"8", u"Space", u"1.5"}));
+  EXPECT_EQ(settings.SerialLine(), (SerialLineSettings{u"COM2:", u"4800", u"8", u"Space", u"1.5"}));
   EXPECT_EQ(ChosenEntry(kBaudChoices, u"115200"), std::u16string(u"115200"));
   EXPECT_FALSE(ChosenEntry(kParityChoices, u"none").has_value());
   EXPECT_FALSE(ChosenEntry(kStopBitsChoices, u"").has_value());
@@ -101,11 +101,11 @@ TEST(SerialFeatureOptionsTest, ReadIntervalIsClamped) {
 }
 
 TEST(SerialFeatureOptionsTest, ViewShowsTheStoredValues) {
-  CSettings settings;
-  settings.set_serial(SerialLine{u"COM7:", u"9600", u"8", u"None", u"1"});
-  settings.set_serialfeature(SerialFeature{true, 2, 3, false, 10, 13});
-  settings.set_serialcommand(true);
-  settings.set_serialTimeouts(SerialTimeoutSettings{750, 1, 2, 3, 4});
+  Settings settings;
+  settings.SetSerialLine(SerialLineSettings{u"COM7:", u"9600", u"8", u"None", u"1"});
+  settings.SetSerialFeature(SerialFeatureSettings{true, 2, 3, false, 10, 13});
+  settings.SetSerialCommandMode(true);
+  settings.SetSerialTimeouts(SerialTimeoutSettings{750, 1, 2, 3, 4});
   SerialFeatureView view = SerialFeatureViewOf(settings);
   EXPECT_EQ(view.port, u"7");
   EXPECT_TRUE(view.serialIn);
@@ -117,22 +117,22 @@ TEST(SerialFeatureOptionsTest, ViewShowsTheStoredValues) {
   EXPECT_EQ(view.soSuffix, u"13");
   EXPECT_EQ(view.readInterval, u"750");
   // Bytes above 127 from a hand-edited file show as their 8-bit values.
-  settings.set_serialfeature(SerialFeature{false, 200, 0, true, 255, 0});
-  settings.set_serial(SerialLine{u"", u"9600", u"8", u"None", u"1"});
-  settings.set_serialcommand(false);
+  settings.SetSerialFeature(SerialFeatureSettings{false, 200, 0, true, 255, 0});
+  settings.SetSerialLine(SerialLineSettings{u"", u"9600", u"8", u"None", u"1"});
+  settings.SetSerialCommandMode(false);
   view = SerialFeatureViewOf(settings);
   EXPECT_EQ(view.port, u"");
   EXPECT_EQ(view.siPrefix, u"200");
   EXPECT_EQ(view.soPrefix, u"255");
   EXPECT_FALSE(view.command);
-  settings.set_serial(SerialLine{u"USB0", u"9600", u"8", u"None", u"1"});
+  settings.SetSerialLine(SerialLineSettings{u"USB0", u"9600", u"8", u"None", u"1"});
   EXPECT_EQ(SerialFeatureViewOf(settings).port, u"1");
 }
 
 TEST(SerialFeatureOptionsTest, OkStoresEveryPartAndKeepsTheOtherTimeouts) {
-  CSettings settings;
-  settings.set_serial(SerialLine{u"COM2:", u"19200", u"7", u"Even", u"2"});
-  settings.set_serialTimeouts(SerialTimeoutSettings{500, 11, 12, 13, 14});
+  Settings settings;
+  settings.SetSerialLine(SerialLineSettings{u"COM2:", u"19200", u"7", u"Even", u"2"});
+  settings.SetSerialTimeouts(SerialTimeoutSettings{500, 11, 12, 13, 14});
   SerialFeatureInput input;
   input.port = u"0";
   input.serialOut = true;
@@ -144,25 +144,25 @@ TEST(SerialFeatureOptionsTest, OkStoresEveryPartAndKeepsTheOtherTimeouts) {
   input.soSuffix = u"";
   input.readInterval = u"50";
   ApplySerialFeatureOptions(input, settings);
-  EXPECT_EQ(settings.serial(), (SerialLine{u"COM1:", u"19200", u"7", u"Even", u"2"}));
-  EXPECT_EQ(settings.serialfeature(), (SerialFeature{true, 2, 13, true, 72, 0}));
-  EXPECT_TRUE(settings.serialcommand());
-  EXPECT_EQ(settings.serialTimeouts(), (SerialTimeoutSettings{100, 11, 12, 13, 14}));
+  EXPECT_EQ(settings.SerialLine(), (SerialLineSettings{u"COM1:", u"19200", u"7", u"Even", u"2"}));
+  EXPECT_EQ(settings.SerialFeature(), (SerialFeatureSettings{true, 2, 13, true, 72, 0}));
+  EXPECT_TRUE(settings.SerialCommandMode());
+  EXPECT_EQ(settings.SerialTimeouts(), (SerialTimeoutSettings{100, 11, 12, 13, 14}));
 
   input.port = u"99";
   input.siMode = u"Field";
   input.serialIn = false;
   input.readInterval = u"20000";
   ApplySerialFeatureOptions(input, settings);
-  EXPECT_EQ(settings.serial().port, u"COM99:");
-  EXPECT_FALSE(settings.serialcommand());
-  EXPECT_FALSE(settings.serialfeature().inEnabled);
+  EXPECT_EQ(settings.SerialLine().port, u"COM99:");
+  EXPECT_FALSE(settings.SerialCommandMode());
+  EXPECT_FALSE(settings.SerialFeature().inEnabled);
   EXPECT_EQ(settings.serialReadIntervalTimeout(), 10000);
   // No SI mode selected is not "Command".
-  settings.set_serialcommand(true);
+  settings.SetSerialCommandMode(true);
   input.siMode = u"";
   ApplySerialFeatureOptions(input, settings);
-  EXPECT_FALSE(settings.serialcommand());
+  EXPECT_FALSE(settings.SerialCommandMode());
 }
 
 // ---- Sound options ------------------------------------------------------------------------------
@@ -201,7 +201,7 @@ SoundOptionsInput InputOf(const SoundOptionsView& view) {
 }
 
 TEST(SoundOptionsTest, TypeSevenOpensAsSilenceAndOkStoresZero) {
-  CSettings settings;
+  Settings settings;
   SoundEventSettings group;
   group.SoundType = 7;
   group.SoundFile = u"C:\\beep.wav";
@@ -211,7 +211,7 @@ TEST(SoundOptionsTest, TypeSevenOpensAsSilenceAndOkStoresZero) {
   group.VibrateOnTime = 300;
   group.VibrateOffTime = 400;
   group.VibrateIterations = 3;
-  settings.set_soundEvent(2, group);
+  settings.SetSound(2, group);
   const SoundOptionsView view = SoundOptionsViewOf(settings, 2);
   EXPECT_EQ(view.choice, SoundChoice::kSilence);
   EXPECT_EQ(view.frequency, u"440");
@@ -224,7 +224,7 @@ TEST(SoundOptionsTest, TypeSevenOpensAsSilenceAndOkStoresZero) {
   ApplySoundOptions(InputOf(view), settings, 2);
   group.SoundType = 0;
   group.VibrateEnabled = 1;
-  EXPECT_EQ(settings.soundEvent(2), group);
+  EXPECT_EQ(settings.Sound(2), group);
 }
 
 TEST(SoundOptionsTest, RadioPriorityAndNoneCheckedKeepsTheType) {
@@ -269,7 +269,7 @@ TEST(SoundOptionsTest, NumbersAreStoredUnclampedAndThePathIsCut) {
 }
 
 TEST(SoundOptionsTest, OkChangesOnlyItsOwnEvent) {
-  CSettings settings;
+  Settings settings;
   SoundOptionsInput input;
   input.tone = true;
   input.frequency = u"880";
@@ -277,9 +277,9 @@ TEST(SoundOptionsTest, OkChangesOnlyItsOwnEvent) {
   ApplySoundOptions(input, settings, 1);
   EXPECT_EQ(settings.SoundType(1), 2);
   EXPECT_EQ(settings.SoundToneFrequency(1), 880);
-  EXPECT_EQ(settings.soundEvent(0), SoundEventSettings{});
-  EXPECT_EQ(settings.soundEvent(2), SoundEventSettings{});
-  const CSettings before = settings;
+  EXPECT_EQ(settings.Sound(0), SoundEventSettings{});
+  EXPECT_EQ(settings.Sound(2), SoundEventSettings{});
+  const Settings before = settings;
   ApplySoundOptions(input, settings, 8);
   ApplySoundOptions(input, settings, -1);
   EXPECT_EQ(settings.SettingsText(), before.SettingsText());
@@ -329,25 +329,25 @@ class DeviceOptionsOpening : public ::testing::Test {
     fs::create_directories(dir_);
     path_ = dir_ / "Vantor.ini";
     // The file: baud 19200 on COM5, serial-in framed by 2 and 3, Normal and Error tones of 440 Hz.
-    CSettings file(path_);
-    file.set_serial(SerialLine{u"COM5:", u"19200", u"8", u"None", u"1"});
-    file.set_serialfeature(SerialFeature{true, 2, 3, false, 0, 0});
+    Settings file(path_);
+    file.SetSerialLine(SerialLineSettings{u"COM5:", u"19200", u"8", u"None", u"1"});
+    file.SetSerialFeature(SerialFeatureSettings{true, 2, 3, false, 0, 0});
     SoundEventSettings tone;
     tone.SoundType = 2;
     tone.SoundToneFrequency = 440;
-    file.set_soundEvent(0, tone);
-    file.set_soundEvent(1, tone);
+    file.SetSound(0, tone);
+    file.SetSound(1, tone);
     ASSERT_TRUE(file.WriteSettings());
-    settings_ = std::make_unique<CSettings>(path_);
+    settings_ = std::make_unique<Settings>(path_);
     ASSERT_TRUE(settings_->ReadSettings());
     // Changed in memory only, as a dialog's OK would without the file being written.
-    settings_->set_serial(SerialLine{u"COM8:", u"110", u"5", u"Odd", u"2"});
-    settings_->set_serialfeature(SerialFeature{false, 9, 9, true, 9, 9});
+    settings_->SetSerialLine(SerialLineSettings{u"COM8:", u"110", u"5", u"Odd", u"2"});
+    settings_->SetSerialFeature(SerialFeatureSettings{false, 9, 9, true, 9, 9});
     SoundEventSettings wave;
     wave.SoundType = 1;
     wave.SoundFile = u"memory.wav";
-    settings_->set_soundEvent(0, wave);
-    settings_->set_soundEvent(1, wave);
+    settings_->SetSound(0, wave);
+    settings_->SetSound(1, wave);
   }
   void TearDown() override {
     std::error_code ec;
@@ -356,14 +356,14 @@ class DeviceOptionsOpening : public ::testing::Test {
 
   fs::path dir_;
   fs::path path_;
-  std::unique_ptr<CSettings> settings_;
+  std::unique_ptr<Settings> settings_;
 };
 
 TEST_F(DeviceOptionsOpening, SerialPortDialogReplacesMemoryWithTheFile) {
   const SerialPortView view = OpenSerialPortOptions(*settings_);
   EXPECT_EQ(view.baud, 8);
   EXPECT_EQ(view.dataBits, 4);
-  EXPECT_EQ(settings_->serial().port, u"COM5:");
+  EXPECT_EQ(settings_->SerialLine().port, u"COM5:");
   EXPECT_EQ(settings_->SoundType(1), 2) << "every setting comes from the file";
 }
 
@@ -380,7 +380,7 @@ TEST_F(DeviceOptionsOpening, NormalSoundDialogReadsTheFileButErrorShowsMemory) {
   const SoundOptionsView error = OpenSoundOptions(*settings_, 1);
   EXPECT_EQ(error.choice, SoundChoice::kWaveFile);
   EXPECT_EQ(error.waveFile, u"memory.wav");
-  EXPECT_EQ(settings_->serial().port, u"COM8:") << "the Error dialog must not read the file";
+  EXPECT_EQ(settings_->SerialLine().port, u"COM8:") << "the Error dialog must not read the file";
   const SoundOptionsView normal = OpenSoundOptions(*settings_, 0);
   EXPECT_EQ(normal.choice, SoundChoice::kTone);
   EXPECT_EQ(normal.frequency, u"440");

@@ -1,5 +1,5 @@
 // Rules of the Scanner, Screen, Field and Font options dialogs: what they show on opening, what OK stores.
-#include "dialogs/display_options.h"
+#include "forms/display_options.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "config/settings.h"
+#include "settings/settings.h"
 
 namespace vantor {
 namespace {
@@ -33,14 +33,14 @@ class DisplayOptionsTest : public ::testing::Test {
   }
   // A settings object whose file holds what `prepare` set.
   template <typename Prepare>
-  CSettings Stored(Prepare prepare) {
-    CSettings stored(path_);
+  Settings Stored(Prepare prepare) {
+    Settings stored(path_);
     prepare(stored);
     EXPECT_TRUE(stored.WriteSettings());
-    return CSettings(path_);
+    return Settings(path_);
   }
-  CSettings Reread() {
-    CSettings reread(path_);
+  Settings Reread() {
+    Settings reread(path_);
     EXPECT_TRUE(reread.ReadSettings());
     return reread;
   }
@@ -52,19 +52,19 @@ class DisplayOptionsTest : public ::testing::Test {
 // ---- Scanner Options ----------------------------------------------------------------------------
 
 TEST_F(DisplayOptionsTest, ScannerOpensWithTheFilesModeAndOptions) {
-  CSettings settings = Stored([](CSettings& s) {
-    s.set_ScannerModeCallBack(false);
-    s.set_scannerappendenter(true);
-    s.set_scannerappendf0(false);
-    s.set_scanneroverwritefield(true);
+  Settings settings = Stored([](Settings& s) {
+    s.SetScannerCallbackMode(false);
+    s.SetScannerAppendsEnter(true);
+    s.SetScannerAppendsF0(false);
+    s.SetScannerOverwritesField(true);
   });
   EXPECT_EQ(OpenScannerOptions(settings), (ScannerOptionsForm{false, true, false, true}));
-  settings.set_ScannerModeCallBack(true);
+  settings.SetScannerCallbackMode(true);
   EXPECT_TRUE(ScannerOptionsFrom(settings).callbackMode);
 }
 
 TEST_F(DisplayOptionsTest, ScannerOptionsAreStoredWhateverTheMode) {
-  CSettings settings;
+  Settings settings;
   for (const ScannerOptionsForm form :
        {ScannerOptionsForm{false, true, false, false}, ScannerOptionsForm{true, false, true, true}}) {
     ApplyScannerOptions(form, settings);
@@ -96,28 +96,28 @@ TEST(DisplayOptionsToolbarTest, StoredSizeForEachChoiceAndNoneChecked) {
 }
 
 TEST_F(DisplayOptionsTest, ScreenOpensWithTheFilesValues) {
-  CSettings settings = Stored([](CSettings& s) {
-    s.set_screensize(132, 40);
-    s.set_toolbarsize(7);
-    s.set_fullscreen(true);
-    s.set_CustomColorMode(true);
-    s.set_ShowWaterMark(false);
-    s.set_WaterMarkText(u"Dock 4");
+  Settings settings = Stored([](Settings& s) {
+    s.SetScreenSize(132, 40);
+    s.SetToolbarSize(7);
+    s.SetFullScreen(true);
+    s.SetCustomColours(true);
+    s.SetShowWatermark(false);
+    s.SetWatermarkText(u"Dock 4");
   });
   EXPECT_EQ(OpenScreenOptions(settings),
             (ScreenOptionsForm{true, true, false, u"Dock 4", u"132", u"40", ToolbarChoice::kSize1x}));
 }
 
 TEST_F(DisplayOptionsTest, ScreenShowsOutOfRangeFileNumbersAsTheyAre) {
-  CSettings settings(path_);
+  Settings settings(path_);
   settings.ApplySettingsText("screencols=500\r\nscreenrows=-3\r\n");
   const ScreenOptionsForm form = ScreenOptionsFrom(settings);
   EXPECT_EQ(form.cols, u"500");
   EXPECT_EQ(form.rows, u"-3");
   // Unchanged and confirmed, they come back within the limits.
   ApplyScreenOptions(form, settings);
-  EXPECT_EQ(settings.screencols(), 207);
-  EXPECT_EQ(settings.screenrows(), 1);
+  EXPECT_EQ(settings.ScreenColumns(), 207);
+  EXPECT_EQ(settings.ScreenRows(), 1);
 }
 
 TEST(DisplayOptionsScreenTest, ColumnsAndRowsAreReadUnsignedAndClamped) {
@@ -130,18 +130,18 @@ TEST(DisplayOptionsScreenTest, ColumnsAndRowsAreReadUnsignedAndClamped) {
       {u"abc", 1}, {u"12x", 12}, {u"-5", 1}, {u" 9", 1}, {u"99999999999999", 207},
   };
   for (const Case& c : cases) {
-    CSettings settings;
+    Settings settings;
     ScreenOptionsForm form = ScreenOptionsFrom(settings);
     form.cols = c.text;
     form.rows = c.text;
     ApplyScreenOptions(form, settings);
-    EXPECT_EQ(settings.screencols(), c.stored) << std::string(c.text.begin(), c.text.end());
-    EXPECT_EQ(settings.screenrows(), c.stored) << std::string(c.text.begin(), c.text.end());
+    EXPECT_EQ(settings.ScreenColumns(), c.stored) << std::string(c.text.begin(), c.text.end());
+    EXPECT_EQ(settings.ScreenRows(), c.stored) << std::string(c.text.begin(), c.text.end());
   }
 }
 
 TEST(DisplayOptionsScreenTest, OkStoresEveryControl) {
-  CSettings settings;
+  Settings settings;
   ScreenOptionsForm form;
   form.fullScreen = true;
   form.customColors = true;
@@ -152,33 +152,33 @@ TEST(DisplayOptionsScreenTest, OkStoresEveryControl) {
   form.toolbar = ToolbarChoice::kDisabled;
   ApplyScreenOptions(form, settings);
   EXPECT_EQ(ScreenOptionsFrom(settings), form);
-  EXPECT_EQ(settings.toolbarsize(), -1);
+  EXPECT_EQ(settings.ToolbarSize(), -1);
 }
 
 TEST(DisplayOptionsScreenTest, WatermarkKeepsAtMost31Characters) {
-  CSettings settings;
+  Settings settings;
   ScreenOptionsForm form = ScreenOptionsFrom(settings);
   form.waterMarkText = std::u16string(32, u'W');
   ApplyScreenOptions(form, settings);
-  EXPECT_EQ(settings.WaterMarkText(), std::u16string(31, u'W'));
+  EXPECT_EQ(settings.WatermarkText(), std::u16string(31, u'W'));
   form.waterMarkText = u"  spaced  ";
   ApplyScreenOptions(form, settings);
-  EXPECT_EQ(settings.WaterMarkText(), u"  spaced  ");
+  EXPECT_EQ(settings.WatermarkText(), u"  spaced  ");
 }
 
 // ---- Field Options ------------------------------------------------------------------------------
 
 TEST_F(DisplayOptionsTest, FieldOpensWithTheFilesValues) {
-  CSettings settings = Stored([](CSettings& s) {
-    s.set_fieldentertof0(false);
-    s.set_fieldedit(true);
-    s.set_fieldnumericvalue(u"0123456789");
+  Settings settings = Stored([](Settings& s) {
+    s.SetEnterSendsKey(false);
+    s.SetFirstKeyReplaces(true);
+    s.SetNumericChars(u"0123456789");
   });
   EXPECT_EQ(OpenFieldOptions(settings), (FieldOptionsForm{false, true, u"0123456789"}));
 }
 
 TEST(DisplayOptionsFieldTest, NumericsGoThroughTheSettingsFilter) {
-  CSettings settings;
+  Settings settings;
   ApplyFieldOptions(FieldOptionsForm{true, false, u"1\"12..,"}, settings);
   EXPECT_EQ(FieldOptionsFrom(settings), (FieldOptionsForm{true, false, u"12.,"}));
   ApplyFieldOptions(FieldOptionsForm{false, true, u""}, settings);
@@ -188,55 +188,55 @@ TEST(DisplayOptionsFieldTest, NumericsGoThroughTheSettingsFilter) {
 // ---- Font Options -------------------------------------------------------------------------------
 
 TEST_F(DisplayOptionsTest, FontOpensWithTheFilesValues) {
-  CSettings settings = Stored([](CSettings& s) {
-    s.set_fontname(u"Lucida Console");
-    s.set_fontpointsize(11);
-    s.set_fontautosize(true);
-    s.set_CharacterCellAdditionalWidth(3);
-    s.set_UpperCaseInputMode(true);
+  Settings settings = Stored([](Settings& s) {
+    s.SetFontName(u"Lucida Console");
+    s.SetFontPointSize(11);
+    s.SetFontAutoSize(true);
+    s.SetExtraCellWidth(3);
+    s.SetUpperCaseInput(true);
   });
   EXPECT_EQ(OpenFontOptions(settings), (FontOptionsForm{u"Lucida Console", u"11", true, u"3", true}));
 }
 
 TEST(DisplayOptionsFontTest, SizeIsStoredAsTypedAndWidthIsHeldToNine) {
-  CSettings settings;
+  Settings settings;
   FontOptionsForm form = FontOptionsFrom(settings);
   form.pointSize = u"99";
   form.additionalWidth = u"12";
   form.autoSize = true;
   form.upperCase = true;
   ApplyFontOptions(form, settings);
-  EXPECT_EQ(settings.fontpointsize(), 99);
-  EXPECT_EQ(settings.CharacterCellAdditionalWidth(), 9);
-  EXPECT_TRUE(settings.fontautosize());
-  EXPECT_TRUE(settings.UpperCaseInputMode());
+  EXPECT_EQ(settings.FontPointSize(), 99);
+  EXPECT_EQ(settings.ExtraCellWidth(), 9);
+  EXPECT_TRUE(settings.FontAutoSize());
+  EXPECT_TRUE(settings.UpperCaseInput());
   form.pointSize = u"";
   form.additionalWidth = u"";
   ApplyFontOptions(form, settings);
-  EXPECT_EQ(settings.fontpointsize(), 0);
-  EXPECT_EQ(settings.CharacterCellAdditionalWidth(), 0);
+  EXPECT_EQ(settings.FontPointSize(), 0);
+  EXPECT_EQ(settings.ExtraCellWidth(), 0);
   form.pointSize = u"1";
   form.additionalWidth = u"9";
   ApplyFontOptions(form, settings);
-  EXPECT_EQ(settings.fontpointsize(), 1);
-  EXPECT_EQ(settings.CharacterCellAdditionalWidth(), 9);
+  EXPECT_EQ(settings.FontPointSize(), 1);
+  EXPECT_EQ(settings.ExtraCellWidth(), 9);
   form.additionalWidth = u"4294967296";
   ApplyFontOptions(form, settings);
-  EXPECT_EQ(settings.CharacterCellAdditionalWidth(), 9);
+  EXPECT_EQ(settings.ExtraCellWidth(), 9);
 }
 
 TEST(DisplayOptionsFontTest, SelectedFamilyIsStoredAndNoSelectionKeepsTheStoredName) {
-  CSettings settings;
+  Settings settings;
   FontOptionsForm form = FontOptionsFrom(settings);
   form.fontName = u"Arial";
   ApplyFontOptions(form, settings);
-  EXPECT_EQ(settings.fontname(), u"Arial");
+  EXPECT_EQ(settings.FontName(), u"Arial");
   form.fontName = std::u16string(40, u'F');
   ApplyFontOptions(form, settings);
-  EXPECT_EQ(settings.fontname(), std::u16string(31, u'F'));
+  EXPECT_EQ(settings.FontName(), std::u16string(31, u'F'));
   form.fontName.reset();
   ApplyFontOptions(form, settings);
-  EXPECT_EQ(settings.fontname(), std::u16string(31, u'F'));
+  EXPECT_EQ(settings.FontName(), std::u16string(31, u'F'));
 }
 
 TEST(DisplayOptionsFontTest, FamiliesAreListedOnceInFirstSeenOrder) {
@@ -267,7 +267,7 @@ TEST(DisplayOptionsFontTest, EntryToSelectForTheStoredName) {
 }
 
 TEST_F(DisplayOptionsTest, MissingStoredFontOpensWithTheFirstFamilyAndOkStoresIt) {
-  CSettings settings = Stored([](CSettings& s) { s.set_fontname(u"No Such Face"); });
+  Settings settings = Stored([](Settings& s) { s.SetFontName(u"No Such Face"); });
   FontOptionsForm form = OpenFontOptions(settings);
   const std::vector<std::u16string> shown = {u"Arial", u"Courier New"};
   const int selected = FontEntryToSelect(shown, *form.fontName);
@@ -275,44 +275,44 @@ TEST_F(DisplayOptionsTest, MissingStoredFontOpensWithTheFirstFamilyAndOkStoresIt
   form.fontName = shown[static_cast<std::size_t>(selected)];
   ApplyFontOptions(form, settings);
   ASSERT_TRUE(settings.WriteSettings());
-  EXPECT_EQ(Reread().fontname(), u"Arial");
+  EXPECT_EQ(Reread().FontName(), u"Arial");
 }
 
 // ---- all four: opening re-reads the file --------------------------------------------------------
 
 TEST_F(DisplayOptionsTest, OpeningReplacesUnsavedChangesWithTheFilesValues) {
-  CSettings settings = Stored([](CSettings& s) {
-    s.set_fullscreen(false);
-    s.set_scannerappendenter(false);
-    s.set_fieldedit(true);
-    s.set_fontpointsize(9);
+  Settings settings = Stored([](Settings& s) {
+    s.SetFullScreen(false);
+    s.SetScannerAppendsEnter(false);
+    s.SetFirstKeyReplaces(true);
+    s.SetFontPointSize(9);
   });
   ASSERT_TRUE(settings.ReadSettings());
-  settings.set_fullscreen(true);  // as the full-screen toggle does, written only at shutdown
+  settings.SetFullScreen(true);  // as the full-screen toggle does, written only at shutdown
   EXPECT_FALSE(OpenScreenOptions(settings).fullScreen);
-  EXPECT_FALSE(settings.fullscreen());
-  settings.set_scannerappendenter(true);
+  EXPECT_FALSE(settings.FullScreen());
+  settings.SetScannerAppendsEnter(true);
   EXPECT_FALSE(OpenScannerOptions(settings).appendEnter);
-  EXPECT_FALSE(settings.scannerappendenter());
-  settings.set_fieldedit(false);
+  EXPECT_FALSE(settings.ScannerAppendsEnter());
+  settings.SetFirstKeyReplaces(false);
   EXPECT_TRUE(OpenFieldOptions(settings).overwrite);
-  EXPECT_TRUE(settings.fieldedit());
-  settings.set_fontpointsize(30);
+  EXPECT_TRUE(settings.FirstKeyReplaces());
+  settings.SetFontPointSize(30);
   EXPECT_EQ(OpenFontOptions(settings).pointSize, u"9");
-  EXPECT_EQ(settings.fontpointsize(), 9);
+  EXPECT_EQ(settings.FontPointSize(), 9);
 }
 
 TEST_F(DisplayOptionsTest, OpeningWithoutAFileShowsWhatIsHeld) {
-  CSettings settings(path_);
-  settings.set_screensize(100, 30);
-  settings.set_fontname(u"Tahoma");
+  Settings settings(path_);
+  settings.SetScreenSize(100, 30);
+  settings.SetFontName(u"Tahoma");
   EXPECT_EQ(OpenScreenOptions(settings).cols, u"100");
   EXPECT_EQ(OpenFontOptions(settings).fontName, std::optional<std::u16string>(u"Tahoma"));
   EXPECT_FALSE(fs::exists(path_));
 }
 
 TEST_F(DisplayOptionsTest, ConfirmedValuesSurviveTheFile) {
-  CSettings settings(path_);
+  Settings settings(path_);
   ScreenOptionsForm screen = OpenScreenOptions(settings);
   screen.cols = u"300";
   screen.rows = u"0";
@@ -329,11 +329,11 @@ TEST_F(DisplayOptionsTest, ConfirmedValuesSurviveTheFile) {
   EXPECT_NE(text.find("toolbarsize=1\r\n"), std::string::npos);
   EXPECT_NE(text.find("WaterMarkText=\"\"\r\n"), std::string::npos);
   EXPECT_NE(text.find("CharacterCellAdditionalWidth=07\r\n"), std::string::npos);
-  CSettings reread = Reread();
-  EXPECT_EQ(reread.screensize(), (ScreenSize{207, 1}));
-  EXPECT_EQ(reread.WaterMarkText(), u"");
-  EXPECT_EQ(reread.toolbarsize(), 1);
-  EXPECT_EQ(reread.CharacterCellAdditionalWidth(), 7);
+  Settings reread = Reread();
+  EXPECT_EQ(reread.ScreenSize(), (GridSize{207, 1}));
+  EXPECT_EQ(reread.WatermarkText(), u"");
+  EXPECT_EQ(reread.ToolbarSize(), 1);
+  EXPECT_EQ(reread.ExtraCellWidth(), 7);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Tests of the button family's geometry, colours, value rules and key handling.
-#include "controls/drawn_controls.h"
+#include "look/drawn_controls.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "controls/field.h"
-#include "controls/function_keys.h"
-#include "controls/page.h"
+#include "model/field.h"
+#include "model/function_keys.h"
+#include "model/page.h"
 
 namespace vantor {
 namespace {
@@ -210,8 +210,8 @@ TEST(DrawnMarks, RadioDisksShrinkUntilTheTableOrMarkEnds) {
   EXPECT_EQ(RadioDot(mark), (Box{4, 3, 10, 9}));
 }
 
-std::unique_ptr<CField> NewField(int type, int mode, std::u16string_view text, int maxLength = 20) {
-  auto field = std::make_unique<CField>(7, 1, 0, 10, nullptr);
+std::unique_ptr<Field> NewField(int type, int mode, std::u16string_view text, int maxLength = 20) {
+  auto field = std::make_unique<Field>(7, 1, 0, 10, nullptr);
   field->type = static_cast<std::uint8_t>(type);
   field->flags = static_cast<std::uint8_t>(mode);
   field->SetMaxLength(maxLength);
@@ -221,12 +221,12 @@ std::unique_ptr<CField> NewField(int type, int mode, std::u16string_view text, i
 
 TEST(DrawnLooks, StylesBlinkAndColours) {
   auto buttonPtr = NewField(kTypeButton, kModeInput, u"OK");
-  CField& button = *buttonPtr;
+  Field& button = *buttonPtr;
   EXPECT_EQ(DrawStyleFor(ButtonKind::Button, button), 0);
   button.selected = 1;
   EXPECT_EQ(DrawStyleFor(ButtonKind::Button, button), 2);
   auto radioPtr = NewField(kTypeRadioButton, kModeDisplay, u" A");
-  CField& radio = *radioPtr;
+  Field& radio = *radioPtr;
   EXPECT_EQ(DrawStyleFor(ButtonKind::RadioButton, radio), 3);
   radio.flags = kModeInput;
   radio.attributes = kVideoReverse;
@@ -259,7 +259,7 @@ TEST(DrawnLabels, EachKindShowsItsPart) {
 
 TEST(DrawnRules, CheckBoxToggleFlipsTheFirstCharacter) {
   auto boxPtr = NewField(kTypeCheckBox, kModeInput, u" Yes");
-  CField& box = *boxPtr;
+  Field& box = *boxPtr;
   ASSERT_TRUE(ToggleValue(box));
   EXPECT_EQ(box.Text(), u"XYes");
   EXPECT_EQ(box.checked, 1);
@@ -271,37 +271,37 @@ TEST(DrawnRules, CheckBoxToggleFlipsTheFirstCharacter) {
   EXPECT_EQ(box.modified, 1);
   // Any character other than "X" reads as unchecked.
   auto oddPtr = NewField(kTypeCheckBox, kModeInput, u"xNo");
-  CField& odd = *oddPtr;
+  Field& odd = *oddPtr;
   ToggleValue(odd);
   EXPECT_EQ(odd.Text(), u"XNo");
 }
 
 TEST(DrawnRules, ToggleOfAnEmptyOrRoomlessRecord) {
   auto emptyPtr = NewField(kTypeSelectButton, kModeInput, u"");
-  CField& empty = *emptyPtr;
+  Field& empty = *emptyPtr;
   ASSERT_TRUE(ToggleValue(empty));
   EXPECT_EQ(empty.Text(), u"X");
   auto roomlessPtr = NewField(kTypeCheckBox, kModeInput, u"", 0);
-  CField& roomless = *roomlessPtr;
+  Field& roomless = *roomlessPtr;
   EXPECT_FALSE(ToggleValue(roomless));
   EXPECT_EQ(roomless.modified, 0);
   EXPECT_EQ(roomless.Text(), u"");
 }
 
 TEST(DrawnRules, RadioGroupIsEveryRadioButtonOfThePage) {
-  CPage page(0, kDefaultPageBackground, nullptr);
-  auto add = [&](int id, int type, std::u16string_view text) -> CField& {
-    CField& f = page.Fields().Add(id, id, 0, 10);
+  Page page(0, kDefaultPageBackground, nullptr);
+  auto add = [&](int id, int type, std::u16string_view text) -> Field& {
+    Field& f = page.Fields().Add(id, id, 0, 10);
     f.type = static_cast<std::uint8_t>(type);
     f.flags = kModeInput;
     f.SetMaxLength(10);
     f.SetText(text);
     return f;
   };
-  CField& first = add(1, kTypeRadioButton, u" One");
-  CField& second = add(2, kTypeRadioButton, u"XTwo");
-  CField& third = add(3, kTypeRadioButton, u" Three");
-  CField& box = add(4, kTypeCheckBox, u"XBox");
+  Field& first = add(1, kTypeRadioButton, u" One");
+  Field& second = add(2, kTypeRadioButton, u"XTwo");
+  Field& third = add(3, kTypeRadioButton, u" Three");
+  Field& box = add(4, kTypeCheckBox, u"XBox");
   const auto changed = SelectRadio(third);
   ASSERT_EQ(changed.size(), 2u);
   EXPECT_EQ(changed[0], &third);
@@ -323,7 +323,7 @@ TEST(DrawnRules, RadioGroupIsEveryRadioButtonOfThePage) {
 
 TEST(DrawnRules, AutoSendReportsTheFieldThenEnterAsCodeZero) {
   auto boxPtr = NewField(kTypeCheckBox, kModeInput, u" Yes");
-  CField& box = *boxPtr;
+  Field& box = *boxPtr;
   EXPECT_TRUE(ChangeNotices(box).empty());
   box.flags |= kFlagAutoSend;
   const auto notices = ChangeNotices(box);

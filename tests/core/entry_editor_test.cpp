@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "config/settings.h"
-#include "controls/entry_editor.h"
-#include "controls/field.h"
-#include "controls/field_list.h"
+#include "settings/settings.h"
+#include "model/entry_editor.h"
+#include "model/field.h"
+#include "model/field_list.h"
 
 namespace vantor {
 namespace {
@@ -58,10 +58,10 @@ class EntryEditorTest : public ::testing::Test {
     for (char16_t c : text) Editor().TypedChar(c, mods);
   }
 
-  CSettings settings_;
+  Settings settings_;
   RecordingHost host_;
-  CFieldList list_;
-  CField& field_;
+  FieldList list_;
+  Field& field_;
 };
 
 TEST_F(EntryEditorTest, StartingEditingPutsCaretFirstAndTellsTheSession) {
@@ -82,7 +82,7 @@ TEST_F(EntryEditorTest, FirstKeyReplacesWhenFieldEditIsOnAndInsertsWhenOff) {
   EXPECT_EQ(field_.Text(), u"X");
   EXPECT_EQ(field_.modified, 1);
 
-  settings_.set_fieldedit(false);
+  settings_.SetFirstKeyReplaces(false);
   field_.SetText(u"ABC");
   Focus();
   Type(u"X");
@@ -99,13 +99,13 @@ TEST_F(EntryEditorTest, NumericFieldRefusesLettersWithABeep) {
   EXPECT_EQ(host_.events, Events{"beep 0"});
   Type(u"5-$");
   EXPECT_EQ(field_.Text(), u"5-$");
-  settings_.set_fieldnumericvalue(u"01");
+  settings_.SetNumericChars(u"01");
   Type(u"5");
   EXPECT_EQ(field_.Text(), u"5-$");
 }
 
 TEST_F(EntryEditorTest, UpperCaseModeRaisesOnlyAsciiLetters) {
-  settings_.set_UpperCaseInputMode(true);
+  settings_.SetUpperCaseInput(true);
   Focus();
   Type(u"a\u00e4z1");
   EXPECT_EQ(field_.Text(), u"A\u00e4Z1");
@@ -122,7 +122,7 @@ TEST_F(EntryEditorTest, FullFieldDropsFurtherCharactersSilently) {
 TEST_F(EntryEditorTest, FillingTheFieldAutoAdvancesOrAutoSends) {
   field_.SetMaxLength(3);
   field_.SetText(u"12");
-  settings_.set_fieldedit(false);
+  settings_.SetFirstKeyReplaces(false);
   Focus();
   Editor().KeyDown(kVkEnd, {});
   field_.attributes |= kAttrAutoAdvance;
@@ -143,7 +143,7 @@ TEST_F(EntryEditorTest, FillingInTheMiddleDoesNotAdvance) {
   field_.SetMaxLength(3);
   field_.SetText(u"12");
   field_.attributes |= kAttrAutoAdvance;
-  settings_.set_fieldedit(false);
+  settings_.SetFirstKeyReplaces(false);
   Focus();  // caret 0
   Type(u"0");
   EXPECT_EQ(field_.Text(), u"012");
@@ -242,7 +242,7 @@ TEST_F(EntryEditorTest, DeleteAndBackspaceAtTheEdgesStayInBounds) {
 
 TEST_F(EntryEditorTest, CaretBeyondATextTheHostShortenedIsPulledBack) {
   field_.SetText(u"ABCDE");
-  settings_.set_fieldedit(false);
+  settings_.SetFirstKeyReplaces(false);
   Focus();
   Editor().KeyDown(kVkEnd, {});
   field_.SetText(u"AB");  // the host replaced the value
@@ -262,7 +262,7 @@ TEST_F(EntryEditorTest, EnterSendsKeyZeroForTheCurrentFieldOrNavigates) {
   Type(u"\r");
   EXPECT_EQ(host_.events, (Events{"query", "key 3 0"}));
   host_.events.clear();
-  settings_.set_fieldentertof0(false);
+  settings_.SetEnterSendsKey(false);
   Type(u"\r");
   EXPECT_EQ(host_.events, (Events{"query", "nav 1"}));
 }

@@ -1,13 +1,13 @@
 // Tests of the field records, the page registry (id order, rows, cursor, lookups) and the page set.
-#include "controls/field_list.h"
+#include "model/field_list.h"
 
 #include <gtest/gtest.h>
 
 #include <string_view>
 #include <vector>
 
-#include "controls/page.h"
-#include "controls/page_list.h"
+#include "model/page.h"
+#include "model/page_list.h"
 #include "effects_recorder.h"
 
 namespace vantor {
@@ -17,26 +17,26 @@ using namespace std::string_view_literals;
 
 using testing_support::EffectsRecorder;
 
-std::vector<int> Ids(const CFieldList& list) {
+std::vector<int> Ids(const FieldList& list) {
   std::vector<int> ids;
-  for (const CField* f = list.Head(); f; f = f->NextById()) ids.push_back(f->id);
+  for (const Field* f = list.Head(); f; f = f->NextById()) ids.push_back(f->id);
   return ids;
 }
 
-std::vector<int> IdsBackwards(const CFieldList& list) {
+std::vector<int> IdsBackwards(const FieldList& list) {
   std::vector<int> ids;
-  for (const CField* f = list.Tail(); f; f = f->PreviousById()) ids.push_back(f->id);
+  for (const Field* f = list.Tail(); f; f = f->PreviousById()) ids.push_back(f->id);
   return ids;
 }
 
-std::vector<int> RowColumns(const CFieldList& list, int row) {
+std::vector<int> RowColumns(const FieldList& list, int row) {
   std::vector<int> columns;
-  const CFieldRow* node = list.FindRow(row);
+  const FieldRow* node = list.FindRow(row);
   if (!node) return columns;
-  for (const CField* f = node->first; f; f = f->NextInRow()) columns.push_back(f->column);
+  for (const Field* f = node->first; f; f = f->NextInRow()) columns.push_back(f->column);
   // The backward chain must agree with the forward one.
   std::vector<int> back;
-  for (const CField* f = node->last; f; f = f->PreviousInRow()) back.insert(back.begin(), f->column);
+  for (const Field* f = node->last; f; f = f->PreviousInRow()) back.insert(back.begin(), f->column);
   EXPECT_EQ(columns, back) << "row " << row;
   return columns;
 }
@@ -44,8 +44,8 @@ std::vector<int> RowColumns(const CFieldList& list, int row) {
 class FieldListTest : public ::testing::Test {
  protected:
   EffectsRecorder effects;
-  CPage page{4, kDefaultPageBackground, &effects};
-  CFieldList& list = page.Fields();
+  Page page{4, kDefaultPageBackground, &effects};
+  FieldList& list = page.Fields();
 };
 
 TEST_F(FieldListTest, AddKeepsIdsAscendingWhateverTheOrderOfArrival) {
@@ -62,18 +62,18 @@ TEST_F(FieldListTest, AddKeepsIdsAscendingWhateverTheOrderOfArrival) {
 }
 
 TEST_F(FieldListTest, NewRecordIsTheCursorAndEndsWhereItsWidthEnds) {
-  CField& f = list.Add(12, 3, 7, 5);
+  Field& f = list.Add(12, 3, 7, 5);
   EXPECT_EQ(f.lastColumn, 11);
   EXPECT_EQ(f.page, &page);
   EXPECT_EQ(list.Cursor(), &f);
 }
 
 TEST_F(FieldListTest, AddingAnExistingIdReplacesTheRecordAndDiscardsItsWindow) {
-  CField& old = list.Add(5, 1, 1, 4);
+  Field& old = list.Add(5, 1, 1, 4);
   old.SetText(u"abcd");
   old.window = 77;
   list.Add(6, 1, 8, 2);
-  CField& fresh = list.Add(5, 2, 0, 3);
+  Field& fresh = list.Add(5, 2, 0, 3);
   EXPECT_EQ(effects.Joined(), "Discard 4:77");
   EXPECT_EQ(Ids(list), (std::vector<int>{5, 6}));
   EXPECT_EQ(list.Find(5), &fresh);
@@ -94,9 +94,9 @@ TEST_F(FieldListTest, FieldsOfARowAreChainedByColumn) {
   EXPECT_EQ(RowColumns(list, 4), (std::vector<int>{0, 3, 6, 10, 20}));
   // Same start column: the newcomer goes after the field already there.
   list.Add(6, 4, 6, 1);
-  const CFieldRow* row = list.FindRow(4);
+  const FieldRow* row = list.FindRow(4);
   ASSERT_NE(row, nullptr);
-  const CField* at6 = row->first->NextInRow()->NextInRow();
+  const Field* at6 = row->first->NextInRow()->NextInRow();
   EXPECT_EQ(at6->id, 3);
   EXPECT_EQ(at6->NextInRow()->id, 6);
 }
@@ -107,7 +107,7 @@ TEST_F(FieldListTest, RowNodesAreOrderedAndFreedWithTheirLastField) {
   list.Add(3, 5, 0, 2);
   list.Add(4, 5, 4, 2);
   std::vector<int> rows;
-  for (const CFieldRow* r = list.FirstRow(); r; r = r->next) rows.push_back(r->row);
+  for (const FieldRow* r = list.FirstRow(); r; r = r->next) rows.push_back(r->row);
   EXPECT_EQ(rows, (std::vector<int>{2, 5, 8}));
   EXPECT_EQ(list.FindRow(8)->previous->row, 5);
 
@@ -122,7 +122,7 @@ TEST_F(FieldListTest, RowNodesAreOrderedAndFreedWithTheirLastField) {
 
 TEST_F(FieldListTest, RemoveDiscardsTheWindowUnlinksAndResetsTheCursor) {
   list.Add(1, 0, 0, 2);
-  CField& two = list.Add(2, 0, 3, 2);
+  Field& two = list.Add(2, 0, 3, 2);
   list.Add(3, 0, 6, 2);
   two.window = 1234;
   list.Last();
@@ -177,10 +177,10 @@ TEST_F(FieldListTest, FindStopsAtAbsentIds) {
 }
 
 TEST_F(FieldListTest, KindAtReportsTheCoveringFieldOrZero) {
-  CField& reverse = list.Add(1, 2, 5, 4);  // columns 5..8
+  Field& reverse = list.Add(1, 2, 5, 4);  // columns 5..8
   reverse.type = kTypeText;
   reverse.attributes = 0x30;
-  CField& box = list.Add(2, 2, 12, 3);
+  Field& box = list.Add(2, 2, 12, 3);
   box.type = kTypeCheckBox;
   box.attributes = 0x10;
   EXPECT_EQ(list.KindAt(5, 2), 4);
@@ -189,24 +189,24 @@ TEST_F(FieldListTest, KindAtReportsTheCoveringFieldOrZero) {
   EXPECT_EQ(list.KindAt(4, 2) & 0xFF, 0);
   EXPECT_EQ(list.KindAt(13, 2), 4 * 4 + 1 + 1);
   EXPECT_EQ(list.KindAt(6, 3) & 0xFF, 0);  // no such row
-  CField& plain = list.Add(3, 7, 0, 1);
+  Field& plain = list.Add(3, 7, 0, 1);
   plain.attributes = 0x42;  // the video bits alone count
   EXPECT_EQ(list.KindAt(0, 7), 1);
 }
 
 TEST_F(FieldListTest, FirstSerialInputFieldPrefersTheFirstUnmodified) {
   EXPECT_EQ(list.FirstSerialInputField(), nullptr);
-  CField& display = list.Add(1, 0, 0, 2);
+  Field& display = list.Add(1, 0, 0, 2);
   display.flags = 0x41;  // display mode
   display.serial = 1;
-  CField& plainInput = list.Add(2, 0, 3, 2);
+  Field& plainInput = list.Add(2, 0, 3, 2);
   plainInput.flags = 0x03;
   EXPECT_EQ(list.FirstSerialInputField(), nullptr);
 
-  CField& a = list.Add(3, 1, 0, 2);
+  Field& a = list.Add(3, 1, 0, 2);
   a.flags = 0x03;
   a.serial = 1;
-  CField& b = list.Add(4, 1, 3, 2);
+  Field& b = list.Add(4, 1, 3, 2);
   b.flags = 0x07;  // input with auto-send
   b.serial = 1;
   EXPECT_EQ(list.FirstSerialInputField(), &a);
@@ -217,7 +217,7 @@ TEST_F(FieldListTest, FirstSerialInputFieldPrefersTheFirstUnmodified) {
 }
 
 TEST(FieldTextTest, TextIsCutToItsCapacity) {
-  CField f(1, 0, 0, 4, nullptr);
+  Field f(1, 0, 0, 4, nullptr);
   f.SetText(u"abcdef");
   EXPECT_EQ(f.Text(), u"abcd");
   EXPECT_TRUE(f.HasText());
@@ -236,7 +236,7 @@ TEST(FieldTextTest, TextIsCutToItsCapacity) {
 }
 
 TEST(FieldTextTest, CuttingNeverLeavesHalfASurrogatePair) {
-  CField f(1, 0, 0, 2, nullptr);
+  Field f(1, 0, 0, 2, nullptr);
   f.SetText(u"a\U0001F600");  // 'a', high, low
   EXPECT_EQ(f.Text(), u"a");
   f.SetMaxLength(3);
@@ -245,14 +245,14 @@ TEST(FieldTextTest, CuttingNeverLeavesHalfASurrogatePair) {
 }
 
 TEST(FieldTextTest, SetTextAcceptsItsOwnText) {
-  CField f(1, 0, 0, 8, nullptr);
+  Field f(1, 0, 0, 8, nullptr);
   f.SetText(u"abcdef");
   f.SetText(std::u16string_view(f.Text()).substr(2));
   EXPECT_EQ(f.Text(), u"cdef");
 }
 
 TEST(FieldTextTest, PrefixIsCutAndMarkedByItsLength) {
-  CField f(1, 0, 0, 8, nullptr);
+  Field f(1, 0, 0, 8, nullptr);
   f.SetPrefix(u"ABCD", 2);
   EXPECT_EQ(f.prefix, u"AB");
   EXPECT_EQ(f.hasPrefix, 1);
@@ -267,32 +267,32 @@ TEST(FieldTextTest, PrefixIsCutAndMarkedByItsLength) {
 
 TEST(PageListTest, SixteenPagesNumberedWithPageZeroShown) {
   EffectsRecorder effects;
-  CPageList pages(effects, 0x123456);
+  PageList pages(effects, 0x123456);
   for (int n = 0; n < 16; ++n) {
-    ASSERT_NE(pages.Page(n), nullptr);
-    EXPECT_EQ(pages.Page(n)->Number(), n);
-    EXPECT_EQ(pages.Page(n)->background, 0x123456u);
-    EXPECT_EQ(pages.Page(n)->shown, n == 0);
+    ASSERT_NE(pages.At(n), nullptr);
+    EXPECT_EQ(pages.At(n)->Number(), n);
+    EXPECT_EQ(pages.At(n)->background, 0x123456u);
+    EXPECT_EQ(pages.At(n)->shown, n == 0);
   }
-  EXPECT_EQ(pages.Page(16), nullptr);
-  EXPECT_EQ(pages.Page(-1), nullptr);
-  EXPECT_EQ(pages.Page(207), nullptr);
+  EXPECT_EQ(pages.At(16), nullptr);
+  EXPECT_EQ(pages.At(-1), nullptr);
+  EXPECT_EQ(pages.At(207), nullptr);
   EXPECT_TRUE(effects.calls.empty());
 }
 
 TEST(PageListTest, ShowMarksOnePageAndReachesTheWindows) {
   EffectsRecorder effects;
-  CPageList pages(effects, kDefaultPageBackground);
+  PageList pages(effects, kDefaultPageBackground);
   pages.Show(3);
-  for (int n = 0; n < 16; ++n) EXPECT_EQ(pages.Page(n)->shown, n == 3) << n;
+  for (int n = 0; n < 16; ++n) EXPECT_EQ(pages.At(n)->shown, n == 3) << n;
   pages.Show(40);  // no such page: every page hidden
-  for (int n = 0; n < 16; ++n) EXPECT_FALSE(pages.Page(n)->shown) << n;
+  for (int n = 0; n < 16; ++n) EXPECT_FALSE(pages.At(n)->shown) << n;
   EXPECT_EQ(effects.Joined(), "Show 3 | Show 40");
 }
 
 TEST(PageListTest, RefreshEnableAndDisableOnlyForExistingPages) {
   EffectsRecorder effects;
-  CPageList pages(effects, kDefaultPageBackground);
+  PageList pages(effects, kDefaultPageBackground);
   pages.Refresh(2);
   pages.Refresh(16);
   pages.Enable(15);
@@ -303,12 +303,12 @@ TEST(PageListTest, RefreshEnableAndDisableOnlyForExistingPages) {
 
 TEST(PageListTest, ClearAllEmptiesEveryPageAndDiscardsTheirWindows) {
   EffectsRecorder effects;
-  CPageList pages(effects, kDefaultPageBackground);
-  pages.Page(0)->Fields().Add(1, 0, 0, 1).window = 5;
-  pages.Page(9)->Fields().Add(2, 0, 0, 1).window = 6;
-  pages.Page(15)->Fields().Add(3, 0, 0, 1);
+  PageList pages(effects, kDefaultPageBackground);
+  pages.At(0)->Fields().Add(1, 0, 0, 1).window = 5;
+  pages.At(9)->Fields().Add(2, 0, 0, 1).window = 6;
+  pages.At(15)->Fields().Add(3, 0, 0, 1);
   pages.ClearAll();
-  for (int n = 0; n < 16; ++n) EXPECT_TRUE(pages.Page(n)->Fields().Empty()) << n;
+  for (int n = 0; n < 16; ++n) EXPECT_TRUE(pages.At(n)->Fields().Empty()) << n;
   EXPECT_EQ(effects.Joined(), "Discard 0:5 | Discard 9:6");
 }
 

@@ -5,10 +5,10 @@
 #include <map>
 #include <utility>
 
-#include "config/settings.h"
-#include "controls/field.h"
-#include "controls/field_list.h"
-#include "controls/text_paint_rules.h"
+#include "settings/settings.h"
+#include "model/field.h"
+#include "model/field_list.h"
+#include "look/text_paint_rules.h"
 
 namespace vantor {
 namespace {
@@ -43,21 +43,21 @@ std::map<std::pair<int, int>, int> Rasterise(const std::vector<FrameLine>& lines
 class ReverseFrameTest : public ::testing::Test {
  protected:
   ReverseFrameTest() : list_(nullptr, nullptr) {}
-  CField& Reverse(int id, int row, int column, int width) {
-    CField& f = list_.Add(id, row, column, width);
+  Field& Reverse(int id, int row, int column, int width) {
+    Field& f = list_.Add(id, row, column, width);
     f.flags = kModeDisplay;
     f.attributes = kVideoReverse;
     return f;
   }
-  std::vector<FrameLine> Lines(const CField& f, int cellWidth = 10, int height = 20) {
+  std::vector<FrameLine> Lines(const Field& f, int cellWidth = 10, int height = 20) {
     FrameInput in{f.column, f.row, f.width, f.width * cellWidth, height, false};
     return ReverseFrameLines(in, [this](int c, int r) { return list_.KindAt(c, r); });
   }
-  CFieldList list_;
+  FieldList list_;
 };
 
 TEST_F(ReverseFrameTest, LoneFieldGetsNestedRectangles) {
-  const CField& f = Reverse(1, 3, 2, 4);
+  const Field& f = Reverse(1, 3, 2, 4);
   const auto px = Rasterise(Lines(f));
   for (int k = 0; k < 3; ++k) {
     EXPECT_EQ(px.at({20, k}), k);       // top
@@ -70,8 +70,8 @@ TEST_F(ReverseFrameTest, LoneFieldGetsNestedRectangles) {
 }
 
 TEST_F(ReverseFrameTest, SideBySideFieldsShowNoEdgeBetweenThem) {
-  const CField& a = Reverse(1, 3, 0, 4);
-  const CField& b = Reverse(2, 3, 4, 3);
+  const Field& a = Reverse(1, 3, 0, 4);
+  const Field& b = Reverse(2, 3, 4, 3);
   const auto pa = Rasterise(Lines(a));
   const auto pb = Rasterise(Lines(b));
   for (int y = 3; y < 17; ++y) {
@@ -83,8 +83,8 @@ TEST_F(ReverseFrameTest, SideBySideFieldsShowNoEdgeBetweenThem) {
 }
 
 TEST_F(ReverseFrameTest, FieldBelowJoinsTheBlockAbove) {
-  const CField& top = Reverse(1, 3, 0, 4);
-  const CField& below = Reverse(2, 4, 0, 2);
+  const Field& top = Reverse(1, 3, 0, 4);
+  const Field& below = Reverse(2, 4, 0, 2);
   const auto pt = Rasterise(Lines(top));
   const auto pb = Rasterise(Lines(below));
   // No bottom edge over the first two cells of the upper field, an edge over the other two.
@@ -157,9 +157,9 @@ TEST(TextPaintEntry, LayoutScrollsAndJustifies) {
 }
 
 TEST(TextPaintEntry, ColoursByStateAttributeAndMode) {
-  CSettings settings;
-  CFieldList list(nullptr, nullptr);
-  CField& f = list.Add(1, 0, 0, 4);
+  Settings settings;
+  FieldList list(nullptr, nullptr);
+  Field& f = list.Add(1, 0, 0, 4);
   f.colours.background = MakeColour(255, 255, 255);
   f.colours.focusBackground = MakeColour(255, 240, 158);
   f.colours.text = 0;
@@ -180,19 +180,19 @@ TEST(TextPaintEntry, ColoursByStateAttributeAndMode) {
   EXPECT_EQ(EntryColours(f, settings, false).text, MakeColour(255, 255, 255));
   f.blinkPhase = 1;
   EXPECT_EQ(EntryColours(f, settings, false).text, 0u);
-  settings.set_CustomColorMode(true);
+  settings.SetCustomColours(true);
   f.attributes = 0;
   const TextColours c = EntryColours(f, settings, true);
-  EXPECT_EQ(c.background, settings.FocusBackGroundColor());
-  EXPECT_EQ(c.text, settings.FocusForeGroundColor());
-  EXPECT_EQ(c.frame, settings.InputForeGroundColor());
+  EXPECT_EQ(c.background, settings.FocusBackgroundColour());
+  EXPECT_EQ(c.text, settings.FocusTextColour());
+  EXPECT_EQ(c.frame, settings.InputTextColour());
 }
 
 TEST(TextPaintFixed, UnderlineAlwaysInNormalModeOnlyBySettingInCustomMode) {
-  CSettings settings;
+  Settings settings;
   settings.ApplySettingsText("UnderlineFixedTextMode=false\r\n");
-  CFieldList list(nullptr, nullptr);
-  CField& f = list.Add(1, 0, 0, 4);
+  FieldList list(nullptr, nullptr);
+  Field& f = list.Add(1, 0, 0, 4);
   f.colours.background = MakeColour(149, 178, 195);
   FixedLook look = FixedTextLook(f, settings);
   EXPECT_TRUE(look.underline);
@@ -205,9 +205,9 @@ TEST(TextPaintFixed, UnderlineAlwaysInNormalModeOnlyBySettingInCustomMode) {
 }
 
 TEST(TextPaintFixed, ReverseAndBlinkLooks) {
-  CSettings settings;
-  CFieldList list(nullptr, nullptr);
-  CField& f = list.Add(1, 0, 0, 4);
+  Settings settings;
+  FieldList list(nullptr, nullptr);
+  Field& f = list.Add(1, 0, 0, 4);
   f.colours.reverseBackground = MakeColour(255, 255, 255);
   f.attributes = kVideoReverse;
   FixedLook look = FixedTextLook(f, settings);
@@ -220,7 +220,7 @@ TEST(TextPaintFixed, ReverseAndBlinkLooks) {
   EXPECT_FALSE(FixedTextLook(f, settings).textVisible);
   f.blinkPhase = 1;
   EXPECT_TRUE(FixedTextLook(f, settings).textVisible);
-  settings.set_CustomColorMode(true);
+  settings.SetCustomColours(true);
   EXPECT_FALSE(FixedTextLook(f, settings).textVisible);
 }
 
@@ -259,10 +259,10 @@ TEST(TextPaintSystem, CellsRightJustifiedAndPulledInAtTheEdge) {
 }
 
 TEST(TextPaintWatermark, ColourAndBoundedFitting) {
-  CSettings settings;
+  Settings settings;
   EXPECT_EQ(WatermarkColour(settings), MakeColour(159, 181, 195));
   settings.ApplySettingsText("CustomColorMode=true\r\nBackGroundColor=FD0AFC\r\n");
-  const Colour back = settings.BackGroundColor();
+  const Colour back = settings.BackgroundColour();
   ASSERT_NE(back, MakeColour(149, 178, 195));
   auto lift = [](Colour v) { return v + 5 > 255 ? 250u : v + 5; };
   EXPECT_EQ(WatermarkColour(settings),

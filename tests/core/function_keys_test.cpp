@@ -1,5 +1,5 @@
 // Tests of the function key code numbering shared by the page, the controls and the main window.
-#include "controls/function_keys.h"
+#include "model/function_keys.h"
 
 #include <gtest/gtest.h>
 

@@ -1,25 +1,25 @@
 // Tests of the access code check and the About text.
-#include "dialogs/host_dialogs.h"
+#include "forms/host_dialogs.h"
 
 #include <gtest/gtest.h>
 
-#include "config/settings.h"
+#include "settings/settings.h"
 
 namespace vantor {
 namespace {
 
 TEST(HostDialogRules, OnlyTheExactCodeUnlocks) {
-  CSettings settings;
+  Settings settings;
   const LoginOutcome right = ApplyLogin(settings, u"604817");
   EXPECT_TRUE(right.admin);
-  EXPECT_TRUE(settings.KorvathAdminMode());
+  EXPECT_TRUE(settings.AdminMode());
   EXPECT_EQ(right.message, u"Terminal UnLocked");
   EXPECT_EQ(right.caption, u"Admin Mode");
   for (std::u16string_view wrong : {u"", u"60481", u"6048170", u" 604817", u"604818"}) {
-    settings.set_KorvathAdminMode(true);
+    settings.SetAdminMode(true);
     const LoginOutcome outcome = ApplyLogin(settings, wrong);
     EXPECT_FALSE(outcome.admin);
-    EXPECT_FALSE(settings.KorvathAdminMode()) << "a wrong code leaves administrator mode";
+    EXPECT_FALSE(settings.AdminMode()) << "a wrong code leaves administrator mode";
     EXPECT_EQ(outcome.message, u"Terminal Locked");
     EXPECT_EQ(outcome.caption, u"User Mode");
   }

@@ -1,9 +1,9 @@
 // Host options rules: stored values from the typed texts, ICMP status texts and ping result texts.
-#include "dialogs/host_options.h"
+#include "forms/host_options.h"
 
 #include <gtest/gtest.h>
 
-#include "config/settings.h"
+#include "settings/settings.h"
 
 namespace vantor {
 namespace {
@@ -24,17 +24,17 @@ TEST(HostOptionsTest, TerminalIdIsClamped) {
 }
 
 TEST(HostOptionsTest, ApplyStoresHostAsTypedAndClampsNumbers) {
-  CSettings settings;
+  Settings settings;
   ApplyHostOptions(HostOptionsText{u"0", u"  host.example ", u"70000", true}, settings);
-  EXPECT_EQ(settings.terminalid(), 1);
-  EXPECT_EQ(settings.hostname(), u"  host.example ");
-  EXPECT_EQ(settings.hostport(), 65535);
-  EXPECT_TRUE(settings.fieldIsUTF8());
+  EXPECT_EQ(settings.TerminalId(), 1);
+  EXPECT_EQ(settings.HostName(), u"  host.example ");
+  EXPECT_EQ(settings.HostPort(), 65535);
+  EXPECT_TRUE(settings.HostTextIsUtf8());
   ApplyHostOptions(HostOptionsText{u"17", u"", u"", false}, settings);
-  EXPECT_EQ(settings.terminalid(), 17);
-  EXPECT_EQ(settings.hostname(), u"");
-  EXPECT_EQ(settings.hostport(), 1);
-  EXPECT_FALSE(settings.fieldIsUTF8());
+  EXPECT_EQ(settings.TerminalId(), 17);
+  EXPECT_EQ(settings.HostName(), u"");
+  EXPECT_EQ(settings.HostPort(), 1);
+  EXPECT_FALSE(settings.HostTextIsUtf8());
 }
 
 TEST(HostOptionsTest, StatusTextsCoverTheTableAndItsGaps) {

@@ -1,5 +1,5 @@
 // Argument reading of screen commands: encodings, bounds at the record's end, host text decoding.
-#include "screen/command_args.h"
+#include "interpreter/command_args.h"
 
 #include <gtest/gtest.h>
 

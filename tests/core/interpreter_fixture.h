@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "config/settings.h"
+#include "settings/settings.h"
 #include "effects_recorder.h"
-#include "screen/interpreter.h"
+#include "interpreter/interpreter.h"
 #include "screen_builder.h"
 #include "session/csession.h"
 #include "session/record_dispatch.h"
@@ -48,13 +48,13 @@ class InterpreterTest : public ::testing::Test {
     sent.Clear();
   }
 
-  CField* FieldOf(int id, int page = 0) { return session.Pages().Page(page)->Fields().Find(id); }
+  Field* FieldOf(int id, int page = 0) { return session.Pages().At(page)->Fields().Find(id); }
   std::u16string TextOf(int id, int page = 0) {
-    CField* f = FieldOf(id, page);
+    Field* f = FieldOf(id, page);
     return f ? f->Text() : u"<none>";
   }
 
-  CSettings settings;
+  Settings settings;
   testing_support::EffectsRecorder effects;
   testing_support::FixedClock clock;
   CSession session{settings, effects, clock};

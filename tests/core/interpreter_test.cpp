@@ -1,12 +1,12 @@
 // The screen command interpreter: the walk, the bytes each command consumes, the end-of-record
 // processing in its order, and records cut short.
-#include "screen/interpreter.h"
+#include "interpreter/interpreter.h"
 
 #include <string>
 #include <vector>
 
 #include "interpreter_fixture.h"
-#include "screen/commands.h"
+#include "interpreter/commands.h"
 
 namespace vantor {
 namespace {
@@ -173,8 +173,8 @@ TEST_F(InterpreterTest, RedrawShowsTheShownPageNotTheCurrentOne) {
   Run(ScreenBuilder().SelectPage(3).Input(1, 0, 0, 5).SelectPage(2).ShowPage(3));
   EXPECT_EQ(effects.calls[0], "Refresh 3");
   EXPECT_EQ(effects.calls[1], "Show 3");
-  EXPECT_TRUE(session.Pages().Page(3)->shown);
-  EXPECT_FALSE(session.Pages().Page(0)->shown);
+  EXPECT_TRUE(session.Pages().At(3)->shown);
+  EXPECT_FALSE(session.Pages().At(0)->shown);
   // The focus is placed on the current page (2), which has no fields.
   EXPECT_EQ(effects.calls.back(), "PageFocus 2");
 }
@@ -183,7 +183,7 @@ TEST_F(InterpreterTest, APageThatDoesNotExistPlacesNoFocus) {
   Run(ScreenBuilder().SelectPage(40).Input(1, 0, 0, 5).Focus(1));
   EXPECT_EQ(session.CurrentPage(), 40);
   EXPECT_EQ(effects.Joined(), "Refresh 0 | Show 0 | Indicator 1,0");
-  for (int p = 0; p < 16; ++p) EXPECT_TRUE(session.Pages().Page(p)->Fields().Empty());
+  for (int p = 0; p < 16; ++p) EXPECT_TRUE(session.Pages().At(p)->Fields().Empty());
 }
 
 TEST_F(InterpreterTest, WholeRecordThroughTheDispatcher) {
@@ -206,7 +206,7 @@ TEST_F(InterpreterTest, EveryCutOfARealScreenIsSafe) {
                                    .ShowPage(1).FocusAndUnlock(2).Raw("\xFF\xEF");
   const std::string bytes = screen.Commands();
   for (std::size_t cut = 0; cut <= bytes.size(); ++cut) {
-    CSettings s;
+    Settings s;
     testing_support::EffectsRecorder e;
     CSession fresh(s, e, clock);
     fresh.SetRecordSender(&sent);
@@ -233,12 +233,12 @@ TEST_F(InterpreterTest, CommandsCutShortTakeZeroBytes) {
 }
 
 TEST_F(InterpreterTest, Utf8TextLengthsCountBytesOnTheWireAndUnitsInside) {
-  settings.set_fieldIsUTF8(true);
+  settings.SetHostTextIsUtf8(true);
   Run(ScreenBuilder().Fixed(1, 0, 0, "\xC3\xA9t\xC3\xA9").Input(2, 1, 0, 2).Text(2, "\xE2\x82\xAC\xC3\xA9x"));
   EXPECT_EQ(FieldOf(1)->MaxLength(), 5);  // the length counts bytes
   EXPECT_EQ(TextOf(1), u"\u00E9t\u00E9");
   EXPECT_EQ(TextOf(2), u"\u20AC\u00E9");  // cut to two units
-  settings.set_fieldIsUTF8(false);
+  settings.SetHostTextIsUtf8(false);
   Run(ScreenBuilder().Text(2, "\xC3\xA9"));
   EXPECT_EQ(TextOf(2), u"\u00C3\u00A9");  // the ANSI code page: one unit per byte
 }
@@ -253,7 +253,7 @@ using SampleScreens = InterpreterTest;
 
 TEST_F(SampleScreens, FullScreenBuildsItsSixtyTwoFields) {
   Run(testing_support::samples::FullScreen());
-  const CFieldList& fields = session.Pages().Page(0)->Fields();
+  const FieldList& fields = session.Pages().At(0)->Fields();
   EXPECT_EQ(fields.Size(), 62u);
   EXPECT_EQ(fields.RowCount(), 22u);
   EXPECT_EQ(TextOf(3), u"0000-4711");
@@ -279,7 +279,7 @@ TEST_F(SampleScreens, TextUpdatesAndIgnoredBlocks) {
   Run(blocks);
   EXPECT_EQ(effects.Count("Refresh"), 0);
   EXPECT_EQ(session.KeyboardState(), kKeyboardReady);
-  EXPECT_EQ(session.Pages().Page(0)->Fields().Size(), 62u);
+  EXPECT_EQ(session.Pages().At(0)->Fields().Size(), 62u);
 }
 
 }  // namespace

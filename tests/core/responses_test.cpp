@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "config/settings.h"
-#include "controls/field_list.h"
+#include "settings/settings.h"
+#include "model/field_list.h"
 #include "effects_recorder.h"
 #include "session/csession.h"
 
@@ -32,15 +32,15 @@ class ResponsesTest : public ::testing::Test {
     session.SetKeyboardState(kKeyboardReady);
   }
 
-  CField& Input(int id, std::u16string_view text, bool modified = true, int page = 0) {
-    CField& f = session.Pages().Page(page)->Fields().Add(id, id, 0, 40);
+  Field& Input(int id, std::u16string_view text, bool modified = true, int page = 0) {
+    Field& f = session.Pages().At(page)->Fields().Add(id, id, 0, 40);
     f.flags = 0x03;
     f.SetText(text);
     f.modified = modified ? 1 : 0;
     return f;
   }
 
-  CSettings settings;
+  Settings settings;
   EffectsRecorder effects;
   FixedClock clock;
   CSession session{settings, effects, clock};
@@ -55,7 +55,7 @@ TEST_F(ResponsesTest, OnlyModifiedFieldsAreReportedAndOnlyOnce) {
   session.SendFunctionKey(5);
   session.SendFunctionKey(5);
   EXPECT_EQ(sent.Data(), (std::vector<std::string>{"RF5/=23zzz=42yy", "RF5/"}));
-  EXPECT_EQ(session.Pages().Page(0)->Fields().Find(4)->modified, 0);
+  EXPECT_EQ(session.Pages().At(0)->Fields().Find(4)->modified, 0);
 }
 
 TEST_F(ResponsesTest, FieldsOfOtherPagesAreNotReported) {
@@ -64,7 +64,7 @@ TEST_F(ResponsesTest, FieldsOfOtherPagesAreNotReported) {
   session.SetFocusField(1);
   session.SendFieldResponse();
   EXPECT_EQ(sent.Data(), (std::vector<std::string>{"R%1=14here"}));
-  EXPECT_EQ(session.Pages().Page(1)->Fields().Find(2)->modified, 1);
+  EXPECT_EQ(session.Pages().At(1)->Fields().Find(2)->modified, 1);
 }
 
 TEST_F(ResponsesTest, NoCurrentPageSendsTheHeaderAlone) {
@@ -103,7 +103,7 @@ TEST_F(ResponsesTest, PrefixModesAddThePrefixOnceOrStripIt) {
       {0, u"", u"ABC", u"ABC"},  // no prefix
       {2, u"AB", u"ABC", u"C"},   {2, u"AB", u"XYZ", u"XYZ"}, {3, u"AB", u"AB", u""},
   };
-  CField& f = Input(1, u"");
+  Field& f = Input(1, u"");
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "mode " << c.mode << " text " << std::string(c.text.begin(), c.text.end()));
     f.SetPrefix(c.prefix, static_cast<int>(c.prefix.size()));
@@ -118,20 +118,20 @@ TEST_F(ResponsesTest, PrefixModesAddThePrefixOnceOrStripIt) {
 }
 
 TEST_F(ResponsesTest, Utf8LengthsCountTheConvertedBytes) {
-  settings.set_fieldIsUTF8(true);
+  settings.SetHostTextIsUtf8(true);
   Input(1, u"\u00e9");
   session.SetFocusField(1);
   session.SendFunctionKey(0);
   EXPECT_EQ(sent.records.at(0).data, "RF01=12" + Bytes({0xC3, 0xA9}));
-  settings.set_fieldIsUTF8(false);
-  session.Pages().Page(0)->Fields().Find(1)->modified = 1;
+  settings.SetHostTextIsUtf8(false);
+  session.Pages().At(0)->Fields().Find(1)->modified = 1;
   session.SendFunctionKey(0);
   EXPECT_EQ(sent.records.at(1).data, "RF01=11" + Bytes({0xE9}));
 }
 
 TEST_F(ResponsesTest, TextBeyondTheLongestLengthIsCutAtACharacterBoundary) {
-  settings.set_fieldIsUTF8(true);
-  CField& f = session.Pages().Page(0)->Fields().Add(1, 0, 0, 20000);
+  settings.SetHostTextIsUtf8(true);
+  Field& f = session.Pages().At(0)->Fields().Add(1, 0, 0, 20000);
   f.flags = 3;
   f.SetText(std::u16string(20000, u'\u20ac'));  // 3 bytes each: 60000 bytes
   f.modified = 1;

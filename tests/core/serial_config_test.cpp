@@ -4,7 +4,7 @@
 #include <limits>
 #include <utility>
 
-#include "serial/serial_config.h"
+#include "devices/serial_config.h"
 
 namespace vantor {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "serial/serial_cutter.h"
+#include "devices/serial_cutter.h"
 
 namespace vantor {
 namespace {

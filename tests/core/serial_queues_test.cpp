@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "serial/serial_queues.h"
+#include "devices/serial_queues.h"
 
 namespace vantor {
 namespace {

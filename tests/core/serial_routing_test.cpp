@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "serial/serial_routing.h"
+#include "session/serial_input.h"
 
 namespace vantor {
 namespace {

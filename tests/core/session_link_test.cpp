@@ -5,7 +5,7 @@
 #include <chrono>
 #include <string>
 
-#include "config/settings.h"
+#include "settings/settings.h"
 #include "effects_recorder.h"
 #include "session/csession.h"
 #include "session/record_dispatch.h"
@@ -25,10 +25,10 @@ using namespace std::chrono_literals;
 class SessionLinkTest : public ::testing::Test {
  protected:
   SessionLinkTest() {
-    settings.set_hostname(u"127.0.0.1");
-    settings.set_hostport(host.Port());
-    settings.set_terminalid(5);
-    settings.set_screensize(80, 24);
+    settings.SetHostName(u"127.0.0.1");
+    settings.SetHostPort(host.Port());
+    settings.SetTerminalId(5);
+    settings.SetScreenSize(80, 24);
     clock.second = 33;
   }
   ~SessionLinkTest() override { session.Stop(); }
@@ -44,7 +44,7 @@ class SessionLinkTest : public ::testing::Test {
   }
 
   TestHost host;
-  CSettings settings;
+  Settings settings;
   EffectsRecorder effects;
   FixedClock clock;
   // Declared before the session, so it outlives it.

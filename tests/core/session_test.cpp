@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "config/settings.h"
+#include "settings/settings.h"
 #include "effects_recorder.h"
 #include "session/record_dispatch.h"
 
@@ -23,8 +23,8 @@ class SessionTest : public ::testing::Test {
   SessionTest() { session.SetRecordSender(&sent); }
 
   // A field with a window; mode 3 input unless flags say otherwise.
-  CField& Field(int id, std::uint8_t flags = 0x03, bool serial = false, int page = 0) {
-    CField& f = session.Pages().Page(page)->Fields().Add(id, id / 10, id % 10, 2);
+  Field& MakeField(int id, std::uint8_t flags = 0x03, bool serial = false, int page = 0) {
+    Field& f = session.Pages().At(page)->Fields().Add(id, id / 10, id % 10, 2);
     f.flags = flags;
     f.serial = serial ? 1 : 0;
     f.window = 5000 + static_cast<std::uintptr_t>(id);
@@ -33,12 +33,12 @@ class SessionTest : public ::testing::Test {
 
   // Fields 1 input, 2 display, 3 serial input, 4 input, 6 input, 8 system line.
   void Navigable() {
-    Field(1);
-    Field(2, 0x41);
-    Field(3, 0x03, true);
-    Field(4);
-    Field(6, 0x07);
-    Field(8, 0x02);
+    MakeField(1);
+    MakeField(2, 0x41);
+    MakeField(3, 0x03, true);
+    MakeField(4);
+    MakeField(6, 0x07);
+    MakeField(8, 0x02);
   }
 
   int Next(int from) {
@@ -52,7 +52,7 @@ class SessionTest : public ::testing::Test {
     return session.FocusField();
   }
 
-  CSettings settings;
+  Settings settings;
   EffectsRecorder effects;
   FixedClock clock;
   CSession session{settings, effects, clock};
@@ -69,22 +69,22 @@ TEST_F(SessionTest, InitialState) {
 }
 
 TEST(SessionColoursTest, PagesTakeTheCustomBackground) {
-  CSettings settings;
+  Settings settings;
   settings.ApplySettingsText("CustomColorMode=true\r\nBackGroundColor=102030\r\n");
-  ASSERT_TRUE(settings.CustomColorMode());
+  ASSERT_TRUE(settings.CustomColours());
   EffectsRecorder effects;
   CSession session(settings, effects);
-  EXPECT_EQ(session.Pages().Page(7)->background, settings.BackGroundColor());
+  EXPECT_EQ(session.Pages().At(7)->background, settings.BackgroundColour());
 }
 
 TEST_F(SessionTest, FirstInputFieldSkipsSerialAndOtherModes) {
   EXPECT_EQ(session.FirstInputField(), -1);
-  Field(1, 0x41);
-  Field(2, 0x03, true);
-  Field(5, 0x02);
+  MakeField(1, 0x41);
+  MakeField(2, 0x03, true);
+  MakeField(5, 0x02);
   EXPECT_EQ(session.FirstInputField(), -1);
-  Field(7);
-  Field(9);
+  MakeField(7);
+  MakeField(9);
   EXPECT_EQ(session.FirstInputField(), 7);
   session.SetCurrentPage(1);
   EXPECT_EQ(session.FirstInputField(), -1);
@@ -114,8 +114,8 @@ TEST_F(SessionTest, FocusPreviousMovesBackAndWraps) {
 }
 
 TEST_F(SessionTest, NavigationWithoutInputFieldsFocusesThePage) {
-  Field(1, 0x41);
-  Field(2, 0x03, true);
+  MakeField(1, 0x41);
+  MakeField(2, 0x03, true);
   EXPECT_EQ(Next(1), -1);
   EXPECT_EQ(Previous(2), -1);
   EXPECT_EQ(effects.Joined(), "Indicator 1,0 | PageFocus 0 | Indicator 1,0 | PageFocus 0");
@@ -131,7 +131,7 @@ TEST_F(SessionTest, NavigationPlacesTheFocusOnTheChosenControl) {
 }
 
 TEST_F(SessionTest, PlaceFocusNeedsAWindowAndAPage) {
-  CField& f = Field(3);
+  Field& f = MakeField(3);
   f.window = 0;
   session.SetFocusField(3);
   session.PlaceFocus();
@@ -148,19 +148,19 @@ TEST_F(SessionTest, PlaceFocusNeedsAWindowAndAPage) {
 }
 
 TEST_F(SessionTest, KeyWhileLockedIsDropped) {
-  Field(3).modified = 1;
+  MakeField(3).modified = 1;
   EXPECT_FALSE(session.OnKey(3, 0));
   EXPECT_FALSE(session.OnFieldChanged(3));
   EXPECT_FALSE(session.OnToolbarKey(5));
   EXPECT_TRUE(sent.records.empty());
   EXPECT_TRUE(effects.calls.empty());
   EXPECT_EQ(session.FocusField(), -1);
-  EXPECT_EQ(session.Pages().Page(0)->Fields().Find(3)->modified, 1);
+  EXPECT_EQ(session.Pages().At(0)->Fields().Find(3)->modified, 1);
 }
 
 TEST_F(SessionTest, KeyWhenReadySendsOneResponseAndLocks) {
-  Field(3).SetText(u"ab");
-  session.Pages().Page(0)->Fields().Find(3)->modified = 1;
+  MakeField(3).SetText(u"ab");
+  session.Pages().At(0)->Fields().Find(3)->modified = 1;
   session.SetKeyboardState(kKeyboardReady);
   EXPECT_TRUE(session.OnKey(3, 0x70000));  // the code is in the low 16 bits
   EXPECT_FALSE(session.OnKey(3, 1));       // a second key before the host answers
@@ -171,7 +171,7 @@ TEST_F(SessionTest, KeyWhenReadySendsOneResponseAndLocks) {
 }
 
 TEST_F(SessionTest, ToolbarKeyGoesOutForTheFocusField) {
-  Field(6);
+  MakeField(6);
   session.SetFocusField(6);
   session.SetKeyboardState(kKeyboardResetFocus);
   EXPECT_TRUE(session.OnToolbarKey(0x10000 + 12));
@@ -179,8 +179,8 @@ TEST_F(SessionTest, ToolbarKeyGoesOutForTheFocusField) {
 }
 
 TEST_F(SessionTest, FieldChangedWhenReadySendsTheFieldResponse) {
-  Field(2).SetText(u"z");
-  session.Pages().Page(0)->Fields().Find(2)->modified = 1;
+  MakeField(2).SetText(u"z");
+  session.Pages().At(0)->Fields().Find(2)->modified = 1;
   session.SetKeyboardState(kKeyboardReady);
   EXPECT_TRUE(session.OnFieldChanged(2));
   EXPECT_EQ(sent.Data(), (std::vector<std::string>{"R%2=21z"}));
@@ -192,7 +192,7 @@ TEST_F(SessionTest, FieldChangedWhenReadySendsTheFieldResponse) {
 
 TEST_F(SessionTest, InputOnUnlocksEnablesTheCurrentPageAndPlacesTheFocus) {
   session.SetCurrentPage(2);
-  Field(5, 0x03, false, 2);
+  MakeField(5, 0x03, false, 2);
   session.SetFocusField(5);
   session.OnInputOn();
   EXPECT_EQ(session.KeyboardState(), kKeyboardReady);
@@ -204,7 +204,7 @@ TEST_F(SessionTest, InputOnUnlocksEnablesTheCurrentPageAndPlacesTheFocus) {
 }
 
 TEST_F(SessionTest, AfterTheHostMessageTheFocusGoesToTheGivenField) {
-  Field(4);
+  MakeField(4);
   session.OnHostMessageClosed(1, 4);
   EXPECT_EQ(session.FocusField(), 4);
   session.OnHostMessageClosed(1, 0xFFFF);  // -1 in 16 bits: the page takes the focus
@@ -234,8 +234,8 @@ TEST_F(SessionTest, KeyLabelsForCodesZeroTo36) {
 }
 
 TEST_F(SessionTest, ResetClearsTheScreenButKeepsLabelsKeyboardAndTerminal) {
-  Field(1);
-  Field(3, 0x03, false, 5);
+  MakeField(1);
+  MakeField(3, 0x03, false, 5);
   session.SetKeyLabel(2, u"BACK");
   session.SetTerminalId(9);
   session.SetKeyboardState(kKeyboardReady);
@@ -251,8 +251,8 @@ TEST_F(SessionTest, ResetClearsTheScreenButKeepsLabelsKeyboardAndTerminal) {
   EXPECT_EQ(session.CurrentPage(), 0);
   EXPECT_EQ(session.ShownPage(), 0);
   EXPECT_EQ(session.PendingDialog(), kNoDialog);
-  EXPECT_TRUE(session.Pages().Page(0)->Fields().Empty());
-  EXPECT_TRUE(session.Pages().Page(5)->Fields().Empty());
+  EXPECT_TRUE(session.Pages().At(0)->Fields().Empty());
+  EXPECT_TRUE(session.Pages().At(5)->Fields().Empty());
   EXPECT_EQ(session.SessionStamp(), 11);
   EXPECT_EQ(effects.Joined(), "Indicator 0,0 | Discard 0:5001 | Discard 5:5003 | CancelDialog 321");
   ASSERT_NE(session.KeyLabel(2), nullptr);
@@ -272,12 +272,12 @@ TEST_F(SessionTest, CancelHostDialogOnlyWhenOneIsOpen) {
 }
 
 TEST_F(SessionTest, IRecordThroughTheDispatcherResetsAndAnswersWithTheEmptyRecord) {
-  Field(1);
+  MakeField(1);
   session.SetKeyLabel(0, u"ENTER");
   session.SetKeyboardState(kKeyboardReady);
   const std::uint8_t record[] = {'I', 0xFF, 0xEF};
   DispatchRecord(session, RecordBytes(record, sizeof record));
-  EXPECT_TRUE(session.Pages().Page(0)->Fields().Empty());
+  EXPECT_TRUE(session.Pages().At(0)->Fields().Empty());
   ASSERT_EQ(sent.records.size(), 1u);
   EXPECT_EQ(sent.records[0].data, "");
   EXPECT_EQ(sent.records[0].terminalId, 0);
@@ -287,13 +287,13 @@ TEST_F(SessionTest, IRecordThroughTheDispatcherResetsAndAnswersWithTheEmptyRecor
 }
 
 TEST_F(SessionTest, CurrentFieldIsTheFocusFieldOnTheCurrentPage) {
-  CField& f = Field(4);
+  Field& f = MakeField(4);
   EXPECT_EQ(session.CurrentField(), nullptr);
   session.SetFocusField(4);
   EXPECT_EQ(session.CurrentField(), &f);
   session.SetCurrentPage(1);
   EXPECT_EQ(session.CurrentField(), nullptr);
-  EXPECT_EQ(session.CurrentPagePtr(), session.Pages().Page(1));
+  EXPECT_EQ(session.CurrentPagePtr(), session.Pages().At(1));
   session.SetCurrentPage(200);
   EXPECT_EQ(session.CurrentPagePtr(), nullptr);
   EXPECT_EQ(session.CurrentField(), nullptr);

@@ -30,7 +30,7 @@ constexpr int kTerminalId = 7;
 // Used on the UI side only (under the port's lock).
 class RecordingTarget final : public DispatchTarget {
  public:
-  explicit RecordingTarget(WSockCom& link) : link_(link) {}
+  explicit RecordingTarget(HostLink& link) : link_(link) {}
   void SendOwnRecord(std::string_view record, bool withPrefix) override {
     link_.Send(withPrefix ? kTerminalId : 0, record);
   }
@@ -47,7 +47,7 @@ class RecordingTarget final : public DispatchTarget {
   std::vector<std::pair<int, int>> indicators;
 
  private:
-  WSockCom& link_;
+  HostLink& link_;
 };
 
 class SessionThreadTest : public ::testing::Test {
@@ -89,7 +89,7 @@ class SessionThreadTest : public ::testing::Test {
   }
 
   TestHost host;
-  WSockCom link;
+  HostLink link;
   RecordingTarget target;
   TestSessionPort port;
   SessionThread session;
@@ -237,10 +237,10 @@ TEST_F(SessionThreadTest, StopEndsAConnectThatGetsNoAnswer) {
   // A host whose accept queue is full drops new connection requests, so a connect waits for an answer
   // that does not come, as with a host that is switched off.
   constexpr int kFillers = 24;
-  std::vector<std::unique_ptr<WSockCom>> fillers;
+  std::vector<std::unique_ptr<HostLink>> fillers;
   std::vector<std::thread> threads;
   std::atomic<int> connected{0};
-  for (int i = 0; i < kFillers; ++i) fillers.push_back(std::make_unique<WSockCom>());
+  for (int i = 0; i < kFillers; ++i) fillers.push_back(std::make_unique<HostLink>());
   for (int i = 0; i < kFillers; ++i)
     threads.emplace_back([&, i] {
       if (fillers[i]->Connect("127.0.0.1", host.Port())) ++connected;

@@ -3,56 +3,56 @@
 
 #include <climits>
 
-#include "config/setting_rules.h"
-#include "config/settings.h"
+#include "settings/setting_rules.h"
+#include "settings/settings.h"
 
 namespace vantor {
 namespace {
 
 TEST(SettingsModel, NumberSettersClampLowerLimitFirst) {
-  CSettings s;
-  s.set_terminalid(0);
-  EXPECT_EQ(s.terminalid(), 1);
-  s.set_terminalid(1000);
-  EXPECT_EQ(s.terminalid(), 999);
-  s.set_terminalid(INT_MIN);
-  EXPECT_EQ(s.terminalid(), 1);
-  s.set_hostport(70000);
-  EXPECT_EQ(s.hostport(), 65535);
-  s.set_hostport(0);
-  EXPECT_EQ(s.hostport(), 1);
-  s.set_screensize(300, 0);
-  EXPECT_EQ(s.screensize(), (ScreenSize{207, 1}));
-  s.set_screensize(-4, 208);
-  EXPECT_EQ(s.screensize(), (ScreenSize{1, 207}));
+  Settings s;
+  s.SetTerminalId(0);
+  EXPECT_EQ(s.TerminalId(), 1);
+  s.SetTerminalId(1000);
+  EXPECT_EQ(s.TerminalId(), 999);
+  s.SetTerminalId(INT_MIN);
+  EXPECT_EQ(s.TerminalId(), 1);
+  s.SetHostPort(70000);
+  EXPECT_EQ(s.HostPort(), 65535);
+  s.SetHostPort(0);
+  EXPECT_EQ(s.HostPort(), 1);
+  s.SetScreenSize(300, 0);
+  EXPECT_EQ(s.ScreenSize(), (GridSize{207, 1}));
+  s.SetScreenSize(-4, 208);
+  EXPECT_EQ(s.ScreenSize(), (GridSize{1, 207}));
 }
 
 TEST(SettingsModel, TextSettersCutToTheirBuffers) {
-  CSettings s;
-  s.set_fontname(std::u16string(40, u'F'));
-  EXPECT_EQ(s.fontname(), std::u16string(31, u'F'));
-  s.set_WaterMarkText(std::u16string(50, u'W'));
-  EXPECT_EQ(s.WaterMarkText().size(), kWaterMarkTextMax);
-  s.set_SoundFile(3, std::u16string(400, u'p'));
+  Settings s;
+  s.SetFontName(std::u16string(40, u'F'));
+  EXPECT_EQ(s.FontName(), std::u16string(31, u'F'));
+  s.SetWatermarkText(std::u16string(50, u'W'));
+  EXPECT_EQ(s.WatermarkText().size(), kWaterMarkTextMax);
+  s.SetSoundFile(3, std::u16string(400, u'p'));
   EXPECT_EQ(s.SoundFile(3).size(), kSoundFileMax);
-  s.set_soundEvent(5, SoundEventSettings{1, std::u16string(300, u'w'), 440, 20, 1, 50, 60, 3});
-  EXPECT_EQ(s.soundEvent(5).SoundFile.size(), kSoundFileMax);
-  s.set_serial(SerialLine{std::u16string(25, u'C'), u"19200", u"7", u"Even", u"2"});
-  EXPECT_EQ(s.serial(), (SerialLine{std::u16string(19, u'C'), u"19200", u"7", u"Even", u"2"}));
+  s.SetSound(5, SoundEventSettings{1, std::u16string(300, u'w'), 440, 20, 1, 50, 60, 3});
+  EXPECT_EQ(s.Sound(5).SoundFile.size(), kSoundFileMax);
+  s.SetSerialLine(SerialLineSettings{std::u16string(25, u'C'), u"19200", u"7", u"Even", u"2"});
+  EXPECT_EQ(s.SerialLine(), (SerialLineSettings{std::u16string(19, u'C'), u"19200", u"7", u"Even", u"2"}));
   // A long hostname is kept whole.
   const std::u16string longHost(600, u'h');
-  s.set_hostname(longHost);
-  EXPECT_EQ(s.hostname(), longHost);
+  s.SetHostName(longHost);
+  EXPECT_EQ(s.HostName(), longHost);
 }
 
 TEST(SettingsModel, NumericCharsDropQuotesAndRepeats) {
-  CSettings s;
-  s.set_fieldnumericvalue(u"1\"12");
-  EXPECT_EQ(s.fieldnumericvalue(), u"12");
-  s.set_fieldnumericvalue(u"\"\"\"");
-  EXPECT_EQ(s.fieldnumericvalue(), u"");
-  s.set_fieldnumericvalue(u"9.9,0.-");
-  EXPECT_EQ(s.fieldnumericvalue(), u"9.,0-");
+  Settings s;
+  s.SetNumericChars(u"1\"12");
+  EXPECT_EQ(s.NumericChars(), u"12");
+  s.SetNumericChars(u"\"\"\"");
+  EXPECT_EQ(s.NumericChars(), u"");
+  s.SetNumericChars(u"9.9,0.-");
+  EXPECT_EQ(s.NumericChars(), u"9.,0-");
 }
 
 TEST(SettingsModel, NumericCharsWalkAtMost255Characters) {
@@ -67,30 +67,30 @@ TEST(SettingsModel, NumericCharsWalkAtMost255Characters) {
 }
 
 TEST(SettingsModel, SoundEventIndexOutsideRangeIsHarmless) {
-  CSettings s;
-  s.set_SoundType(8, 2);
-  s.set_SoundFile(-1, u"x.wav");
-  s.set_soundTone(100, 1, 1);
-  s.set_VibrateIterations(INT_MIN, 9);
-  s.set_soundEvent(8, SoundEventSettings{2, u"y.wav", 1, 2, 3, 4, 5, 6});
-  EXPECT_EQ(s.soundEvent(8), SoundEventSettings{});
-  EXPECT_EQ(s.soundEvent(-1), SoundEventSettings{});
+  Settings s;
+  s.SetSoundType(8, 2);
+  s.SetSoundFile(-1, u"x.wav");
+  s.SetTone(100, 1, 1);
+  s.SetVibrateIterations(INT_MIN, 9);
+  s.SetSound(8, SoundEventSettings{2, u"y.wav", 1, 2, 3, 4, 5, 6});
+  EXPECT_EQ(s.Sound(8), SoundEventSettings{});
+  EXPECT_EQ(s.Sound(-1), SoundEventSettings{});
   EXPECT_EQ(s.SoundFile(INT_MAX), u"");
-  for (int e = 0; e < kSoundEventCount; ++e) EXPECT_EQ(s.soundEvent(e), SoundEventSettings{}) << e;
+  for (int e = 0; e < kSoundEventCount; ++e) EXPECT_EQ(s.Sound(e), SoundEventSettings{}) << e;
   EXPECT_EQ(SoundEventPrefix(8), "");
   EXPECT_EQ(SoundEventPrefix(-1), "");
 }
 
 TEST(SettingsModel, EffectivePointSizeAddsTheHostStepWithoutOverflow) {
-  CSettings s;
-  s.set_pointSizeAdjustment(-3);
-  EXPECT_EQ(s.effectivePointSize(), 6);
-  s.set_fontpointsize(INT_MAX);
-  s.set_pointSizeAdjustment(10);
-  EXPECT_EQ(s.effectivePointSize(), INT_MAX);
-  s.set_fontpointsize(INT_MIN);
-  s.set_pointSizeAdjustment(-10);
-  EXPECT_EQ(s.effectivePointSize(), INT_MIN);
+  Settings s;
+  s.SetFontStep(-3);
+  EXPECT_EQ(s.EffectivePointSize(), 6);
+  s.SetFontPointSize(INT_MAX);
+  s.SetFontStep(10);
+  EXPECT_EQ(s.EffectivePointSize(), INT_MAX);
+  s.SetFontPointSize(INT_MIN);
+  s.SetFontStep(-10);
+  EXPECT_EQ(s.EffectivePointSize(), INT_MIN);
 }
 
 TEST(SettingRules, CutTextKeepsWholeSurrogatePairs) {

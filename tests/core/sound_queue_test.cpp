@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "sound/sound_player.h"
-#include "sound/sound_queue.h"
+#include "devices/sound_player.h"
+#include "devices/sound_queue.h"
 
 namespace vantor {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "sound/tone_image.h"
+#include "devices/tone_image.h"
 
 namespace vantor {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <chrono>
 
-#include "session/wsockcom.h"
+#include "session/host_link.h"
 
 namespace vantor {
 namespace {
@@ -28,7 +28,7 @@ TEST(TestHostWaits, EveryWaitEndsInTime) {
 
 TEST(TestHostWaits, RecordsAcrossWritesAndCloseDetection) {
   TestHost host;
-  WSockCom terminal;
+  HostLink terminal;
   ASSERT_TRUE(terminal.Connect("127.0.0.1", host.Port()));
   ASSERT_TRUE(host.Accept(5s));
   EXPECT_TRUE(host.Connected());

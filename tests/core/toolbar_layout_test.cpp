@@ -1,5 +1,5 @@
 // Toolbar rules: sizes by setting, button placement, bar lines, bevel pixels, greyed pictures, key labels.
-#include "toolbar/toolbar_layout.h"
+#include "look/toolbar_layout.h"
 
 #include <gtest/gtest.h>
 

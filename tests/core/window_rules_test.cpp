@@ -1,9 +1,9 @@
 // Frame rules: show state and window state, settings path, centring, command follow-ups.
-#include "app/window_rules.h"
+#include "look/window_rules.h"
 
 #include <gtest/gtest.h>
 
-#include "app/resource_ids.h"
+#include "look/menu_ids.h"
 
 namespace vantor {
 namespace {

@@ -1,5 +1,5 @@
 // Tests of the host link: record framing, unescaping, connect and close, over loopback TCP.
-#include "session/wsockcom.h"
+#include "session/host_link.h"
 
 #include <gtest/gtest.h>
 
@@ -71,12 +71,12 @@ TEST(WSockComFraming, PairSplitBetweenReadsIsReducedOnce) {
 }
 
 TEST(WSockComResolve, EmptyBroadcastLoopbackAndEmbeddedNul) {
-  EXPECT_EQ(WSockCom::ResolveHost(""), 0u);
-  EXPECT_EQ(WSockCom::ResolveHost("255.255.255.255"), 0xFFFFFFFFu);
-  const std::uint32_t loopback = WSockCom::ResolveHost("127.0.0.1");
+  EXPECT_EQ(HostLink::ResolveHost(""), 0u);
+  EXPECT_EQ(HostLink::ResolveHost("255.255.255.255"), 0xFFFFFFFFu);
+  const std::uint32_t loopback = HostLink::ResolveHost("127.0.0.1");
   const std::uint8_t expected[4] = {127, 0, 0, 1};
   EXPECT_EQ(std::memcmp(&loopback, expected, 4), 0);  // network order
-  EXPECT_EQ(WSockCom::ResolveHost(std::string("127.0.0.1\0x", 11)), 0u);
+  EXPECT_EQ(HostLink::ResolveHost(std::string("127.0.0.1\0x", 11)), 0u);
 }
 
 // A transport connected to a scripted host.
@@ -98,7 +98,7 @@ class WSockComLink : public ::testing::Test {
   }
 
   TestHost host;
-  WSockCom link;
+  HostLink link;
 };
 
 TEST_F(WSockComLink, RecordsAreFramedWithPrefixAndTerminator) {
@@ -234,7 +234,7 @@ TEST(WSockComConnect, FailuresLeaveTheTransportUnconnected) {
     ASSERT_TRUE(gone.Listening());
     unused = gone.Port();
   }
-  WSockCom link;
+  HostLink link;
   EXPECT_FALSE(link.Connect("127.0.0.1", unused));
   EXPECT_NE(link.LastError(), 0);
   EXPECT_FALSE(link.IsConnected());

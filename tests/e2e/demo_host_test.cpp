@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "common/net.h"
-#include "config/settings.h"
+#include "platform/net.h"
+#include "settings/settings.h"
 #include "effects_recorder.h"
 #include "harness.h"
 #include "session/csession.h"
@@ -57,10 +57,10 @@ class DemoHostProcess {
 class EngineTerminal {
  public:
   EngineTerminal(std::uint16_t port, int terminalId) {
-    settings_.set_hostname(u"127.0.0.1");
-    settings_.set_hostport(port);
-    settings_.set_terminalid(terminalId);
-    settings_.set_screensize(24, 13);
+    settings_.SetHostName(u"127.0.0.1");
+    settings_.SetHostPort(port);
+    settings_.SetTerminalId(terminalId);
+    settings_.SetScreenSize(24, 13);
   }
   ~EngineTerminal() { session_.Stop(); }
 
@@ -75,15 +75,15 @@ class EngineTerminal {
     return WaitFor([&] { return Ui(ready); }, timeout, Millis(10));
   }
 
-  CField* Field(int id) {
-    CPage* page = session_.Pages().Page(0);
+  Field* Field(int id) {
+    Page* page = session_.Pages().At(0);
     return page == nullptr ? nullptr : page->Fields().Find(id);
   }
 
   // The text of field `id` of page 0 ("<none>" when there is no such field), read on the "UI thread".
   std::u16string Text(int id) {
     return Ui([&] {
-      const CField* field = Field(id);
+      const Field* field = Field(id);
       return field == nullptr ? std::u16string(u"<none>") : field->Text();
     });
   }
@@ -91,7 +91,7 @@ class EngineTerminal {
   // Waits until the host unlocked the keyboard with field 1 (the title) holding `title` at its start.
   bool WaitScreen(const std::u16string& title) {
     return WaitUi([&] {
-      const CField* field = Field(1);
+      const Field* field = Field(1);
       return session_.KeyboardState() == kKeyboardReady && field != nullptr &&
              field->Text().find(title) != std::u16string::npos;
     });
@@ -100,7 +100,7 @@ class EngineTerminal {
   // The field's type; -1 when there is no such field.
   int TypeOf(int id) {
     return Ui([&] {
-      const CField* field = Field(id);
+      const Field* field = Field(id);
       return field == nullptr ? -1 : static_cast<int>(field->type);
     });
   }
@@ -108,7 +108,7 @@ class EngineTerminal {
   // The operator types into a field (the control marks it changed) and presses a key.
   void Type(int id, const std::u16string& text) {
     Ui([&] {
-      CField* field = Field(id);
+      Field* field = Field(id);
       if (field == nullptr) return false;
       field->SetText(text);
       field->modified = 1;
@@ -148,7 +148,7 @@ class EngineTerminal {
   }
 
  private:
-  CSettings settings_;
+  Settings settings_;
   EffectsRecorder effects_;
   TestSessionPort port_{[this](RecordBytes record) { DispatchRecord(session_, record); }};
   CSession session_{settings_, effects_};
@@ -321,7 +321,7 @@ TEST_F(DemoHost, StockIsSharedBetweenTerminals) {
   inquirer.Type(20, u"NEW1");
   ASSERT_TRUE(inquirer.Key(20, 0));
   ASSERT_TRUE(inquirer.WaitUi([&] {
-    const CField* result = inquirer.Field(7);
+    const Field* result = inquirer.FindField(7);
     return result != nullptr && result->Text().rfind(u"7 ", 0) == 0;
   })) << std::string(inquirer.Text(7).begin(), inquirer.Text(7).end());
 }

@@ -1,7 +1,7 @@
 // Entry point of every GoogleTest program: sockets started once for the whole run.
 #include <gtest/gtest.h>
 
-#include "common/net.h"
+#include "platform/net.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);

@@ -3,8 +3,8 @@
 
 #include <cstdio>
 
-#include "controls/field.h"
-#include "controls/page.h"
+#include "model/field.h"
+#include "model/page.h"
 
 namespace vantor::testing_support {
 
@@ -31,10 +31,10 @@ std::vector<std::string> RecordCapture::Data() const {
   return out;
 }
 
-void EffectsRecorder::RefreshPage(CPage& page) {
+void EffectsRecorder::RefreshPage(Page& page) {
   calls.push_back("Refresh " + std::to_string(page.Number()));
   if (!fakeWindows) return;
-  for (CField* field = page.Fields().Head(); field; field = field->NextById()) {
+  for (Field* field = page.Fields().Head(); field; field = field->NextById()) {
     if (field->create) {
       field->create = 0;
       if (field->Mode() != kModeNone) {
@@ -55,11 +55,11 @@ void EffectsRecorder::RefreshPage(CPage& page) {
 
 void EffectsRecorder::ShowPage(int page) { calls.push_back("Show " + std::to_string(page)); }
 
-void EffectsRecorder::RequestFocus(CPage& page, CField& field) {
+void EffectsRecorder::RequestFocus(Page& page, Field& field) {
   calls.push_back("Focus " + std::to_string(page.Number()) + ":" + std::to_string(field.id));
 }
 
-void EffectsRecorder::FocusPage(CPage& page) { calls.push_back("PageFocus " + std::to_string(page.Number())); }
+void EffectsRecorder::FocusPage(Page& page) { calls.push_back("PageFocus " + std::to_string(page.Number())); }
 
 void EffectsRecorder::InputOn() {
   calls.push_back("InputOn");

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "common/clock.h"
-#include "screen/screen_effects.h"
+#include "platform/clock.h"
+#include "interpreter/screen_effects.h"
 #include "session/responses.h"
 
 namespace vantor::testing_support {
@@ -38,10 +38,10 @@ class EffectsRecorder : public ScreenEffects {
   int Count(std::string_view prefix) const;
   void Clear() { calls.clear(); }
 
-  void RefreshPage(CPage& page) override;
+  void RefreshPage(Page& page) override;
   void ShowPage(int page) override;
-  void RequestFocus(CPage& page, CField& field) override;
-  void FocusPage(CPage& page) override;
+  void RequestFocus(Page& page, Field& field) override;
+  void FocusPage(Page& page) override;
   void InputOn() override;
   void InputOff() override;
   void Indicator(int wparam, int lparam) override;

@@ -1,5 +1,5 @@
-// CAnimate under Wine: window title and mode rules, placement at the top-right, timer ticks, painting, GDI balance.
-#include "toolbar/animate_win.h"
+// LockIndicator under Wine: window title and mode rules, placement at the top-right, timer ticks, painting, GDI balance.
+#include "win/toolbar/lock_indicator.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app_fixture_win.h"
-#include "common/gdi_win.h"
+#include "win/base/gdi.h"
 
 namespace vantor {
 namespace {
@@ -25,7 +25,7 @@ class IndicatorWindow : public ::testing::Test {
     ShowWindow(main_, SW_SHOWNOACTIVATE);
     UpdateWindow(main_);
     baseline_ = gdi::LiveObjects();
-    indicator_ = std::make_unique<CAnimate>(main_, GetModuleHandleW(nullptr));
+    indicator_ = std::make_unique<LockIndicator>(main_, GetModuleHandleW(nullptr));
   }
   void TearDown() override {
     indicator_.reset();
@@ -38,7 +38,7 @@ class IndicatorWindow : public ::testing::Test {
     std::set<int> seen;
     return PumpUntil(
         [&] {
-          seen.insert(CAnimate::Counter().value);
+          seen.insert(LockIndicator::Counter().value);
           return static_cast<int>(seen.size()) > ticks;
         },
         timeoutMs);
@@ -47,7 +47,7 @@ class IndicatorWindow : public ::testing::Test {
   RecordingWindow host_{WM_USER, 0x7FFF, WS_POPUP | WS_CLIPCHILDREN};
   HWND main_ = host_.get();
   long baseline_ = 0;
-  std::unique_ptr<CAnimate> indicator_;
+  std::unique_ptr<LockIndicator> indicator_;
 };
 
 TEST_F(IndicatorWindow, ShownAsACaptionedToolWindowAtTheTopRight) {
@@ -95,10 +95,10 @@ TEST_F(IndicatorWindow, AnyNonZeroModeIsLockHWhichTurnsIntoLockBButNotBack) {
 TEST_F(IndicatorWindow, TimerStepsTheCounterAndHideThenShowStartsItAgain) {
   indicator_->Show(0);
   const HWND first = indicator_->Window();
-  EXPECT_EQ(CAnimate::Counter().value, 0);
+  EXPECT_EQ(LockIndicator::Counter().value, 0);
   ASSERT_TRUE(WaitForTicks(3, 5000)) << "the counter moves on the 100 ms timer";
-  EXPECT_GT(CAnimate::Counter().value, 0);
-  EXPECT_LE(CAnimate::Counter().value, 8);
+  EXPECT_GT(LockIndicator::Counter().value, 0);
+  EXPECT_LE(LockIndicator::Counter().value, 8);
 
   indicator_->Hide();
   EXPECT_EQ(indicator_->Window(), nullptr);
@@ -108,7 +108,7 @@ TEST_F(IndicatorWindow, TimerStepsTheCounterAndHideThenShowStartsItAgain) {
   ASSERT_NE(second, nullptr);
   EXPECT_NE(second, first);
   EXPECT_EQ(TitleOf(second), L"Lock-H");
-  EXPECT_EQ(CAnimate::Counter().value, 0) << "a new window starts the counter from 0";
+  EXPECT_EQ(LockIndicator::Counter().value, 0) << "a new window starts the counter from 0";
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(first); }, 2000));
   EXPECT_TRUE(IsWindow(second));
   EXPECT_TRUE(WaitForTicks(2, 5000));

@@ -17,14 +17,14 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_support_win.h"
-#include "app/vdx_messages.h"
-#include "common/gdi_win.h"
-#include "config/settings.h"
-#include "controls/control_classes_win.h"
-#include "controls/field.h"
-#include "controls/page.h"
-#include "controls/page_window_win.h"
+#include "win/base/app_support.h"
+#include "win/base/messages.h"
+#include "win/base/gdi.h"
+#include "settings/settings.h"
+#include "win/controls/control_classes.h"
+#include "model/field.h"
+#include "model/page.h"
+#include "win/controls/page_window.h"
 
 namespace vantor::wintest {
 
@@ -124,7 +124,7 @@ inline RECT RectInParent(HWND window) {
   MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
   return r;
 }
-inline HWND Hwnd(const CField& field) { return reinterpret_cast<HWND>(field.window); }
+inline HWND Hwnd(const Field& field) { return reinterpret_cast<HWND>(field.window); }
 
 // A pixel of what the window shows now (its pending paint done first).
 inline COLORREF PixelOf(HWND window, int x, int y) {
@@ -311,7 +311,7 @@ class PageFixture : public ::testing::Test {
   void SetUp() override {
     instance_ = GetModuleHandleW(nullptr);
     atoms_ = RegisterControlClasses(instance_);
-    settings_.set_ShowWaterMark(false);
+    settings_.SetShowWatermark(false);
     page_.shown = true;
     state_ = PageWindowState{&page_, &settings_, main_.get()};
     pageWindow_ = CreatePageWindow(main_.get(), instance_, &state_);
@@ -325,8 +325,8 @@ class PageFixture : public ::testing::Test {
     }
     UnregisterControlClasses(instance_, atoms_);
   }
-  CField& AddField(int id, int row, int column, int width, int mode, int type, std::u16string_view text = u"") {
-    CField& field = page_.Fields().Add(id, row, column, width);
+  Field& AddField(int id, int row, int column, int width, int mode, int type, std::u16string_view text = u"") {
+    Field& field = page_.Fields().Add(id, row, column, width);
     field.flags = static_cast<std::uint8_t>(mode);
     field.type = static_cast<std::uint8_t>(type);
     field.SetText(text);
@@ -337,8 +337,8 @@ class PageFixture : public ::testing::Test {
   HINSTANCE instance_ = nullptr;
   ControlClassAtoms atoms_{};
   RecordingWindow main_;
-  CSettings settings_;
-  CPage page_{1, kDefaultPageBackground, nullptr};
+  Settings settings_;
+  Page page_{1, kDefaultPageBackground, nullptr};
   PageWindowState state_;
   HWND pageWindow_ = nullptr;
 };
@@ -362,8 +362,8 @@ class DialogFixture : public ::testing::Test {
     if (dialog_ != nullptr && IsWindow(dialog_)) DestroyWindow(dialog_);
   }
   // Writes the settings file as `prepare` leaves a new settings object, and keeps its bytes.
-  void StoreFile(const std::function<void(CSettings&)>& prepare) {
-    CSettings stored(SettingsPath());
+  void StoreFile(const std::function<void(Settings&)>& prepare) {
+    Settings stored(SettingsPath());
     prepare(stored);
     ASSERT_TRUE(stored.WriteSettings());
     fileBefore_ = FileBytes();
@@ -373,7 +373,7 @@ class DialogFixture : public ::testing::Test {
   void Press(int id) { SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
   TempDir dir_;
-  std::unique_ptr<CSettings> settings_ = std::make_unique<CSettings>(SettingsPath());
+  std::unique_ptr<Settings> settings_ = std::make_unique<Settings>(SettingsPath());
   std::string fileBefore_;
   HWND dialog_ = nullptr;
 };

@@ -1,20 +1,20 @@
 // The button family's windows: taps, keys, focus reports, radio groups, auto-send order and painting.
-#include "controls/button_controls_win.h"
+#include "win/controls/button_controls.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "app/vdx_messages.h"
+#include "win/base/messages.h"
 #include "app_fixture_win.h"
-#include "common/gdi_win.h"
-#include "config/settings.h"
-#include "controls/control_classes_win.h"
-#include "controls/drawn_controls.h"
-#include "controls/field.h"
-#include "controls/page.h"
-#include "controls/page_window_win.h"
+#include "win/base/gdi.h"
+#include "settings/settings.h"
+#include "win/controls/control_classes.h"
+#include "look/drawn_controls.h"
+#include "model/field.h"
+#include "model/page.h"
+#include "win/controls/page_window.h"
 
 namespace vantor {
 namespace {
@@ -28,15 +28,15 @@ class ButtonControlsTest : public PageFixture {
     ShowWindow(main_.get(), SW_SHOWNOACTIVATE);
   }
 
-  CField& Add(int id, int row, int width, int mode, int type, std::u16string_view text, std::uint8_t extra = 0) {
-    CField& field = page_.Fields().Add(id, row, 0, width);
+  Field& Add(int id, int row, int width, int mode, int type, std::u16string_view text, std::uint8_t extra = 0) {
+    Field& field = page_.Fields().Add(id, row, 0, width);
     field.flags = static_cast<std::uint8_t>(mode | extra);
     field.type = static_cast<std::uint8_t>(type);
     field.SetMaxLength(30);
     field.SetText(text);
     return field;
   }
-  HWND Make(CField& field) {
+  HWND Make(Field& field) {
     SendMessageW(pageWindow_, WM_VDX_REFRESH_PAGE, 0, 0);
     main_.clear();
     return Hwnd(field);
@@ -63,7 +63,7 @@ void ExpectReport(const wintest::RecordedMessage& m, UINT message, WPARAM wparam
 }
 
 TEST_F(ButtonControlsTest, CheckBoxTapTogglesAndAutoSendReportsFieldThenKeyZero) {
-  CField& box = Add(4, 1, 6, kModeInput, kTypeCheckBox, u" Yes", kFlagAutoSend);
+  Field& box = Add(4, 1, 6, kModeInput, kTypeCheckBox, u" Yes", kFlagAutoSend);
   HWND window = Make(box);
   ASSERT_NE(window, nullptr);
   SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
@@ -81,7 +81,7 @@ TEST_F(ButtonControlsTest, CheckBoxTapTogglesAndAutoSendReportsFieldThenKeyZero)
   EXPECT_EQ(box.Text(), u" Yes");
   EXPECT_EQ(Reports().size(), 2u);
   // Without auto-send a toggle reports nothing.
-  CField& quiet = Add(5, 2, 6, kModeInput, kTypeCheckBox, u" No");
+  Field& quiet = Add(5, 2, 6, kModeInput, kTypeCheckBox, u" No");
   HWND quietWindow = Make(quiet);
   Key(quietWindow, VK_SPACE);
   EXPECT_EQ(quiet.Text(), u"XNo");
@@ -89,9 +89,9 @@ TEST_F(ButtonControlsTest, CheckBoxTapTogglesAndAutoSendReportsFieldThenKeyZero)
 }
 
 TEST_F(ButtonControlsTest, SelectingTheThirdRadioButtonChangesOnlyTheSecondAndThird) {
-  CField& first = Add(1, 1, 8, kModeInput, kTypeRadioButton, u" One");
-  CField& second = Add(2, 2, 8, kModeInput, kTypeRadioButton, u"XTwo");
-  CField& third = Add(3, 3, 8, kModeInput, kTypeRadioButton, u" Three", kFlagAutoSend);
+  Field& first = Add(1, 1, 8, kModeInput, kTypeRadioButton, u" One");
+  Field& second = Add(2, 2, 8, kModeInput, kTypeRadioButton, u"XTwo");
+  Field& third = Add(3, 3, 8, kModeInput, kTypeRadioButton, u" Three", kFlagAutoSend);
   HWND window = Make(third);
   Tap(window);
   EXPECT_EQ(first.Text(), u" One");
@@ -115,9 +115,9 @@ TEST_F(ButtonControlsTest, SelectingTheThirdRadioButtonChangesOnlyTheSecondAndTh
 }
 
 TEST_F(ButtonControlsTest, DisplayModeButtonsIgnoreTapsAndSpaceButReportEnter) {
-  settings_.set_fieldentertof0(true);
-  CField& box = Add(5, 1, 6, kModeDisplay, kTypeCheckBox, u" Yes", kFlagAutoSend);
-  CField& button = Add(7, 2, 6, kModeDisplay, kTypeButton, u"Go");
+  settings_.SetEnterSendsKey(true);
+  Field& box = Add(5, 1, 6, kModeDisplay, kTypeCheckBox, u" Yes", kFlagAutoSend);
+  Field& button = Add(7, 2, 6, kModeDisplay, kTypeButton, u"Go");
   HWND window = Make(box);
   Tap(Hwnd(button));
   EXPECT_EQ(button.modified, 0);
@@ -134,13 +134,13 @@ TEST_F(ButtonControlsTest, DisplayModeButtonsIgnoreTapsAndSpaceButReportEnter) {
 }
 
 TEST_F(ButtonControlsTest, FocusReportsEveryClassButTheSelectButton) {
-  CField& button = Add(1, 1, 6, kModeInput, kTypeButton, u"OK");
-  CField& select = Add(2, 2, 6, kModeInput, kTypeSelectButton, u" Pick");
-  CField& box = Add(3, 3, 6, kModeInput, kTypeCheckBox, u" Box");
-  CField& radio = Add(4, 4, 6, kModeInput, kTypeRadioButton, u" Radio");
+  Field& button = Add(1, 1, 6, kModeInput, kTypeButton, u"OK");
+  Field& select = Add(2, 2, 6, kModeInput, kTypeSelectButton, u" Pick");
+  Field& box = Add(3, 3, 6, kModeInput, kTypeCheckBox, u" Box");
+  Field& radio = Add(4, 4, 6, kModeInput, kTypeRadioButton, u" Radio");
   Make(button);
   Activate();
-  for (CField* field : {&select, &button, &box, &radio}) {
+  for (Field* field : {&select, &button, &box, &radio}) {
     main_.clear();
     SendMessageW(Hwnd(*field), WM_SETCURSOR, reinterpret_cast<WPARAM>(Hwnd(*field)), kFocusRequest);
     EXPECT_EQ(GetFocus(), Hwnd(*field)) << field->id;
@@ -155,8 +155,8 @@ TEST_F(ButtonControlsTest, FocusReportsEveryClassButTheSelectButton) {
 }
 
 TEST_F(ButtonControlsTest, PushButtonTapEndsAsEnterAndIsUnpressedAfterwards) {
-  settings_.set_fieldentertof0(true);
-  CField& button = Add(7, 1, 6, kModeInput, kTypeButton, u"Go");
+  settings_.SetEnterSendsKey(true);
+  Field& button = Add(7, 1, 6, kModeInput, kTypeButton, u"Go");
   HWND window = Make(button);
   SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
   EXPECT_EQ(button.checked, 1);
@@ -167,7 +167,7 @@ TEST_F(ButtonControlsTest, PushButtonTapEndsAsEnterAndIsUnpressedAfterwards) {
   auto reports = Reports();
   ASSERT_EQ(reports.size(), 1u);
   ExpectReport(reports[0], WM_VDX_KEY, 7, 0);
-  settings_.set_fieldentertof0(false);
+  settings_.SetEnterSendsKey(false);
   main_.clear();
   Tap(window);
   reports = Reports();
@@ -176,8 +176,8 @@ TEST_F(ButtonControlsTest, PushButtonTapEndsAsEnterAndIsUnpressedAfterwards) {
 }
 
 TEST_F(ButtonControlsTest, LosingTheFocusReleasesAPressedButton) {
-  CField& button = Add(7, 1, 6, kModeInput, kTypeButton, u"Go");
-  CField& other = Add(8, 2, 6, kModeInput, kTypeCheckBox, u" x");
+  Field& button = Add(7, 1, 6, kModeInput, kTypeButton, u"Go");
+  Field& other = Add(8, 2, 6, kModeInput, kTypeCheckBox, u" x");
   HWND window = Make(button);
   Activate();
   SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), kFocusRequest);
@@ -189,9 +189,9 @@ TEST_F(ButtonControlsTest, LosingTheFocusReleasesAPressedButton) {
 }
 
 TEST_F(ButtonControlsTest, DeviceKeysAndNavigation) {
-  CField& button = Add(1, 1, 6, kModeInput, kTypeButton, u"Go");
-  CField& box = Add(2, 2, 6, kModeInput, kTypeCheckBox, u" x");
-  CField& select = Add(3, 3, 6, kModeDisplay, kTypeSelectButton, u" s");
+  Field& button = Add(1, 1, 6, kModeInput, kTypeButton, u"Go");
+  Field& box = Add(2, 2, 6, kModeInput, kTypeCheckBox, u" x");
+  Field& select = Add(3, 3, 6, kModeDisplay, kTypeSelectButton, u" s");
   Make(button);
   Key(Hwnd(button), 242);
   EXPECT_TRUE(Reports().empty());
@@ -215,7 +215,7 @@ TEST_F(ButtonControlsTest, DeviceKeysAndNavigation) {
 // ---- painting ------------------------------------------------------------------------------------
 
 TEST_F(ButtonControlsTest, PushButtonDrawsOutlineGradientAndOpenCorners) {
-  CField& button = Add(1, 1, 8, kModeInput, kTypeButton, u"");
+  Field& button = Add(1, 1, 8, kModeInput, kTypeButton, u"");
   HWND window = Make(button);
   RECT client{};
   GetClientRect(window, &client);
@@ -234,9 +234,9 @@ TEST_F(ButtonControlsTest, PushButtonDrawsOutlineGradientAndOpenCorners) {
 }
 
 TEST_F(ButtonControlsTest, CheckBoxDrawsTickAndInteriorAndEngravedLooksGrey) {
-  CField& box = Add(1, 1, 8, kModeInput, kTypeCheckBox, u"X");
+  Field& box = Add(1, 1, 8, kModeInput, kTypeCheckBox, u"X");
   box.checkSize = 1;
-  CField& grey = Add(2, 2, 8, kModeDisplay, kTypeCheckBox, u" ");
+  Field& grey = Add(2, 2, 8, kModeDisplay, kTypeCheckBox, u" ");
   HWND window = Make(box);
   RECT client{};
   GetClientRect(window, &client);
@@ -255,7 +255,7 @@ TEST_F(ButtonControlsTest, CheckBoxDrawsTickAndInteriorAndEngravedLooksGrey) {
 }
 
 TEST_F(ButtonControlsTest, RadioButtonDrawsItsDotOnlyWhenChecked) {
-  CField& radio = Add(1, 1, 8, kModeInput, kTypeRadioButton, u"X");
+  Field& radio = Add(1, 1, 8, kModeInput, kTypeRadioButton, u"X");
   HWND window = Make(radio);
   RECT client{};
   GetClientRect(window, &client);
@@ -269,13 +269,13 @@ TEST_F(ButtonControlsTest, RadioButtonDrawsItsDotOnlyWhenChecked) {
 }
 
 TEST_F(ButtonControlsTest, PaintingLeavesNoGdiObjectBehind) {
-  CField& a = Add(1, 1, 8, kModeInput, kTypeButton, u"A");
-  CField& b = Add(2, 2, 8, kModeInput, kTypeSelectButton, u"XB");
-  CField& c = Add(3, 3, 8, kModeInput, kTypeCheckBox, u"XC");
-  CField& d = Add(4, 4, 8, kModeInput, kTypeRadioButton, u"XD");
+  Field& a = Add(1, 1, 8, kModeInput, kTypeButton, u"A");
+  Field& b = Add(2, 2, 8, kModeInput, kTypeSelectButton, u"XB");
+  Field& c = Add(3, 3, 8, kModeInput, kTypeCheckBox, u"XC");
+  Field& d = Add(4, 4, 8, kModeInput, kTypeRadioButton, u"XD");
   Make(a);
   const long before = gdi::LiveObjects();
-  for (CField* field : {&a, &b, &c, &d}) {
+  for (Field* field : {&a, &b, &c, &d}) {
     RedrawWindow(Hwnd(*field), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   }
   EXPECT_EQ(gdi::LiveObjects(), before);

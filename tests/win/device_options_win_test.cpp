@@ -1,6 +1,6 @@
 // The Serial port, Serial feature and Sound options dialogs on their real templates: what they show,
 // what OK stores and writes, that Cancel and Play store nothing.
-#include "dialogs/device_options_win.h"
+#include "win/dialogs/device_options_dialogs.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -10,12 +10,12 @@
 #include <memory>
 #include <string>
 
-#include "app/app_support_win.h"
-#include "app/resource_ids.h"
+#include "win/base/app_support.h"
+
 #include "app_fixture_win.h"
-#include "config/settings.h"
-#include "dialogs/device_options_ids.h"
-#include "sound/sound_player.h"
+#include "settings/settings.h"
+#include "win/dialogs/device_options_ids.h"
+#include "devices/sound_player.h"
 
 namespace vantor {
 namespace {
@@ -97,8 +97,8 @@ class DeviceOptionsDialogTest : public wintest::DialogFixture {
 using SerialPortDialogTest = DeviceOptionsDialogTest;
 
 TEST_F(SerialPortDialogTest, OpensWithTheListsAndTheFileValuesSelected) {
-  StoreFile([](CSettings& s) { s.set_serial(SerialLine{u"COM3:", u"19200", u"7", u"Mark", u"1.5"}); });
-  settings_->set_serial(SerialLine{u"COM9:", u"110", u"4", u"Odd", u"2"});  // memory only: replaced
+  StoreFile([](Settings& s) { s.SetSerialLine(SerialLineSettings{u"COM3:", u"19200", u"7", u"Mark", u"1.5"}); });
+  settings_->SetSerialLine(SerialLineSettings{u"COM9:", u"110", u"4", u"Odd", u"2"});  // memory only: replaced
   OpenSerialPort();
   EXPECT_EQ(Caption(dialog_), L"Serial Port Options");
   EXPECT_EQ(ComboCount(dialog_, IDC_SERIAL_BAUD), 15);
@@ -116,23 +116,23 @@ TEST_F(SerialPortDialogTest, OpensWithTheListsAndTheFileValuesSelected) {
     EXPECT_EQ(style & 3, CBS_DROPDOWN) << id;
     EXPECT_EQ(style & CBS_SORT, 0) << id;
   }
-  EXPECT_EQ(settings_->serial().port, u"COM3:");
+  EXPECT_EQ(settings_->SerialLine().port, u"COM3:");
   EXPECT_EQ(state_.result, -1);
 }
 
 TEST_F(SerialPortDialogTest, UnknownBaudShowsTheDefaultAndOkStoresIt) {
-  StoreFile([](CSettings& s) { s.set_serial(SerialLine{u"COM2:", u"12345", u"9", u"None", u"1"}); });
+  StoreFile([](Settings& s) { s.SetSerialLine(SerialLineSettings{u"COM2:", u"12345", u"9", u"None", u"1"}); });
   OpenSerialPort();
   EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_BAUD), L"9600");
   EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_DATA_BITS), L"8");
   Press(IDOK);
   EXPECT_EQ(state_.result, 1);
-  EXPECT_EQ(settings_->serial(), (SerialLine{u"COM2:", u"9600", u"8", u"None", u"1"}));
+  EXPECT_EQ(settings_->SerialLine(), (SerialLineSettings{u"COM2:", u"9600", u"8", u"None", u"1"}));
   EXPECT_EQ(FileValue(FileBytes(), "serial"), "\"COM2:,9600,8,None,1\"");
 }
 
 TEST_F(SerialPortDialogTest, OkStoresTheSelectedEntriesButNotTextThatIsNoEntry) {
-  StoreFile([](CSettings&) {});
+  StoreFile([](Settings&) {});
   OpenSerialPort();
   SendDlgItemMessageW(dialog_, IDC_SERIAL_BAUD, CB_SETCURSEL, 12, 0);
   SendDlgItemMessageW(dialog_, IDC_SERIAL_PARITY, CB_SETCURSEL, 0, 0);
@@ -140,9 +140,9 @@ TEST_F(SerialPortDialogTest, OkStoresTheSelectedEntriesButNotTextThatIsNoEntry) 
   SetDlgItemTextW(dialog_, IDC_SERIAL_DATA_BITS, L"9");
   Press(IDOK);
   EXPECT_EQ(FileValue(FileBytes(), "serial"), "\"COM1:,115200,8,Even,2\"");
-  CSettings reread(SettingsPath());
+  Settings reread(SettingsPath());
   ASSERT_TRUE(reread.ReadSettings());
-  EXPECT_EQ(reread.serial(), settings_->serial());
+  EXPECT_EQ(reread.SerialLine(), settings_->SerialLine());
 }
 
 // ---- Serial Feature Options ---------------------------------------------------------------------
@@ -150,11 +150,11 @@ TEST_F(SerialPortDialogTest, OkStoresTheSelectedEntriesButNotTextThatIsNoEntry) 
 using SerialFeatureDialogTest = DeviceOptionsDialogTest;
 
 TEST_F(SerialFeatureDialogTest, OpensWithTheFileValuesLimitsAndRanges) {
-  StoreFile([](CSettings& s) {
-    s.set_serial(SerialLine{u"COM12:", u"9600", u"8", u"None", u"1"});
-    s.set_serialfeature(SerialFeature{true, 2, 3, false, 10, 13});
-    s.set_serialcommand(true);
-    s.set_serialTimeouts(SerialTimeoutSettings{750, 0, 0, 0, 0});
+  StoreFile([](Settings& s) {
+    s.SetSerialLine(SerialLineSettings{u"COM12:", u"9600", u"8", u"None", u"1"});
+    s.SetSerialFeature(SerialFeatureSettings{true, 2, 3, false, 10, 13});
+    s.SetSerialCommandMode(true);
+    s.SetSerialTimeouts(SerialTimeoutSettings{750, 0, 0, 0, 0});
   });
   OpenSerialFeature();
   EXPECT_EQ(Caption(dialog_), L"Serial Feature Options");
@@ -190,9 +190,9 @@ TEST_F(SerialFeatureDialogTest, OpensWithTheFileValuesLimitsAndRanges) {
 }
 
 TEST_F(SerialFeatureDialogTest, OkStoresMaskedClampedValuesAndKeepsTheOtherTimeouts) {
-  StoreFile([](CSettings& s) {
-    s.set_serial(SerialLine{u"COM3:", u"38400", u"7", u"Even", u"2"});
-    s.set_serialTimeouts(SerialTimeoutSettings{500, 1, 2, 3, 4});
+  StoreFile([](Settings& s) {
+    s.SetSerialLine(SerialLineSettings{u"COM3:", u"38400", u"7", u"Even", u"2"});
+    s.SetSerialTimeouts(SerialTimeoutSettings{500, 1, 2, 3, 4});
   });
   OpenSerialFeature();
   SetDlgItemTextW(dialog_, IDC_SERIAL_PORT, L"0");
@@ -213,26 +213,26 @@ TEST_F(SerialFeatureDialogTest, OkStoresMaskedClampedValuesAndKeepsTheOtherTimeo
   EXPECT_EQ(FileValue(file, "serialReadIntervalTimeout"), "100");
   EXPECT_EQ(FileValue(file, "serialReadTotalTimeoutMultiplier"), "1");
   EXPECT_EQ(FileValue(file, "serialWriteTotalTimeoutConstant"), "4");
-  EXPECT_TRUE(settings_->serialcommand());
+  EXPECT_TRUE(settings_->SerialCommandMode());
 }
 
 TEST_F(SerialFeatureDialogTest, HighestPortAndLongestIntervalAreKept) {
-  StoreFile([](CSettings& s) { s.set_serialcommand(true); });
+  StoreFile([](Settings& s) { s.SetSerialCommandMode(true); });
   OpenSerialFeature();
   SetDlgItemTextW(dialog_, IDC_SERIAL_PORT, L"99");
   SendDlgItemMessageW(dialog_, IDC_SERIAL_SI_MODE, CB_SETCURSEL, 1, 0);  // "Field"
   SetDlgItemTextW(dialog_, IDC_SERIAL_READ_INTERVAL, L"20000");
   Press(IDOK);
-  EXPECT_EQ(settings_->serial().port, u"COM99:");
-  EXPECT_FALSE(settings_->serialcommand());
+  EXPECT_EQ(settings_->SerialLine().port, u"COM99:");
+  EXPECT_FALSE(settings_->SerialCommandMode());
   EXPECT_EQ(settings_->serialReadIntervalTimeout(), 10000);
   EXPECT_EQ(FileValue(FileBytes(), "serialcommand"), "false");
 }
 
 TEST_F(DeviceOptionsDialogTest, SerialCancelLeavesSettingsAndFileAsTheyWere) {
-  StoreFile([](CSettings& s) {
-    s.set_serial(SerialLine{u"COM4:", u"4800", u"7", u"Odd", u"2"});
-    s.set_serialfeature(SerialFeature{true, 1, 2, true, 3, 4});
+  StoreFile([](Settings& s) {
+    s.SetSerialLine(SerialLineSettings{u"COM4:", u"4800", u"7", u"Odd", u"2"});
+    s.SetSerialFeature(SerialFeatureSettings{true, 1, 2, true, 3, 4});
   });
   for (bool feature : {false, true}) {
     SCOPED_TRACE(feature ? "serial feature" : "serial port");
@@ -247,8 +247,8 @@ TEST_F(DeviceOptionsDialogTest, SerialCancelLeavesSettingsAndFileAsTheyWere) {
     }
     Press(IDCANCEL);
     EXPECT_EQ(state_.result, 0);
-    EXPECT_EQ(settings_->serial(), (SerialLine{u"COM4:", u"4800", u"7", u"Odd", u"2"}));
-    EXPECT_EQ(settings_->serialfeature(), (SerialFeature{true, 1, 2, true, 3, 4}));
+    EXPECT_EQ(settings_->SerialLine(), (SerialLineSettings{u"COM4:", u"4800", u"7", u"Odd", u"2"}));
+    EXPECT_EQ(settings_->SerialFeature(), (SerialFeatureSettings{true, 1, 2, true, 3, 4}));
     EXPECT_EQ(FileBytes(), fileBefore_);
     DestroyWindow(dialog_);
   }
@@ -272,7 +272,7 @@ SoundEventSettings ToneGroup(int frequency, int duration) {
 }
 
 TEST_F(SoundDialogTest, NormalOpensFromTheFileWithLimitsAndDisabledVibration) {
-  StoreFile([](CSettings& s) { s.set_soundEvent(0, ToneGroup(440, 200)); });
+  StoreFile([](Settings& s) { s.SetSound(0, ToneGroup(440, 200)); });
   OpenSound(0);
   EXPECT_EQ(Caption(dialog_), L"Options Normal Sound");
   EXPECT_TRUE(Checked(dialog_, IDC_SOUND_TONE));
@@ -314,7 +314,7 @@ TEST_F(SoundDialogTest, NormalOpensFromTheFileWithLimitsAndDisabledVibration) {
 }
 
 TEST_F(SoundDialogTest, VibrationControlsAreEnabledWithAVibrator) {
-  StoreFile([](CSettings&) {});
+  StoreFile([](Settings&) {});
   OpenSound(3, true);
   EXPECT_EQ(Caption(dialog_), L"Options Reject Scan Sound");
   for (int id : {IDC_SOUND_VIBRATE, IDC_SOUND_VIBRATE_ON, IDC_SOUND_VIBRATE_OFF, IDC_SOUND_VIBRATE_REPEAT})
@@ -322,11 +322,11 @@ TEST_F(SoundDialogTest, VibrationControlsAreEnabledWithAVibrator) {
 }
 
 TEST_F(SoundDialogTest, ErrorShowsTheValuesInMemoryNotTheFile) {
-  StoreFile([](CSettings& s) { s.set_soundEvent(1, ToneGroup(440, 200)); });
+  StoreFile([](Settings& s) { s.SetSound(1, ToneGroup(440, 200)); });
   ASSERT_TRUE(settings_->ReadSettings());
   // The file is changed by hand while the terminal runs.
-  CSettings edited(SettingsPath());
-  edited.set_soundEvent(1, ToneGroup(1000, 50));
+  Settings edited(SettingsPath());
+  edited.SetSound(1, ToneGroup(1000, 50));
   ASSERT_TRUE(edited.WriteSettings());
   OpenSound(1);
   EXPECT_EQ(Caption(dialog_), L"Options Error Sound");
@@ -335,10 +335,10 @@ TEST_F(SoundDialogTest, ErrorShowsTheValuesInMemoryNotTheFile) {
 }
 
 TEST_F(SoundDialogTest, StoredTypeSevenOpensAsSilenceAndOkStoresZero) {
-  StoreFile([](CSettings& s) {
+  StoreFile([](Settings& s) {
     SoundEventSettings odd = ToneGroup(440, 200);
     odd.SoundType = 7;
-    s.set_soundEvent(0, odd);
+    s.SetSound(0, odd);
   });
   OpenSound(0);
   EXPECT_TRUE(Checked(dialog_, IDC_SOUND_SILENCE));
@@ -350,7 +350,7 @@ TEST_F(SoundDialogTest, StoredTypeSevenOpensAsSilenceAndOkStoresZero) {
 }
 
 TEST_F(SoundDialogTest, OkStoresTheControlsUnclampedForItsEventOnly) {
-  StoreFile([](CSettings&) {});
+  StoreFile([](Settings&) {});
   ASSERT_TRUE(settings_->ReadSettings());
   OpenSound(5);
   EXPECT_EQ(Caption(dialog_), L"Options User 2 Sound");
@@ -373,7 +373,7 @@ TEST_F(SoundDialogTest, OkStoresTheControlsUnclampedForItsEventOnly) {
 }
 
 TEST_F(SoundDialogTest, UpDownReachesTenThousandMillisecondsBeyondTheTypingLimit) {
-  StoreFile([](CSettings& s) { s.set_soundEvent(0, ToneGroup(440, 9990)); });
+  StoreFile([](Settings& s) { s.SetSound(0, ToneGroup(440, 9990)); });
   OpenSound(0);
   SendDlgItemMessageW(dialog_, IDC_SOUND_DURATION_SPIN, UDM_SETPOS32, 0, 10000);
   EXPECT_EQ(ItemText(dialog_, IDC_SOUND_DURATION), L"10000");
@@ -383,7 +383,7 @@ TEST_F(SoundDialogTest, UpDownReachesTenThousandMillisecondsBeyondTheTypingLimit
 }
 
 TEST_F(SoundDialogTest, PlayStoresNothingAndReturnsWhileTheToneSounds) {
-  StoreFile([](CSettings& s) { s.set_soundEvent(0, ToneGroup(440, 200)); });
+  StoreFile([](Settings& s) { s.SetSound(0, ToneGroup(440, 200)); });
   OpenSound(0);
   SetDlgItemTextW(dialog_, IDC_SOUND_DURATION, L"5000");
   const auto started = std::chrono::steady_clock::now();
@@ -396,12 +396,12 @@ TEST_F(SoundDialogTest, PlayStoresNothingAndReturnsWhileTheToneSounds) {
   EXPECT_EQ(FileBytes(), fileBefore_);
   Press(IDCANCEL);
   EXPECT_EQ(state_.result, 0);
-  EXPECT_EQ(settings_->soundEvent(0), ToneGroup(440, 200));
+  EXPECT_EQ(settings_->Sound(0), ToneGroup(440, 200));
   EXPECT_EQ(FileBytes(), fileBefore_);
 }
 
 TEST_F(SoundDialogTest, EventOutsideTheEightOpensNothing) {
-  StoreFile([](CSettings&) {});
+  StoreFile([](Settings&) {});
   state_.settings = settings_.get();
   state_.soundEvent = 8;
   EXPECT_EQ(CreateSoundOptionsDialog(wintest::ProgramResources(), nullptr, &state_), nullptr);

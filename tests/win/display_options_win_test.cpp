@@ -1,7 +1,7 @@
 // The Scanner, Screen, Field and Font options dialogs on their real templates: what each shows after
 // opening from a given settings file, what OK stores and writes, that Cancel stores nothing; and where
 // every options dialog opens.
-#include "dialogs/display_options_win.h"
+#include "win/dialogs/display_options_dialogs.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "app/app_support_win.h"
-#include "app/resource_ids.h"
+#include "win/base/app_support.h"
+
 #include "app_fixture_win.h"
-#include "common/gdi_win.h"
-#include "config/settings.h"
-#include "dialogs/device_options_win.h"
-#include "dialogs/display_options_ids.h"
-#include "dialogs/host_options_win.h"
+#include "win/base/gdi.h"
+#include "settings/settings.h"
+#include "win/dialogs/device_options_dialogs.h"
+#include "win/dialogs/display_options_ids.h"
+#include "win/dialogs/host_options_dialog.h"
 
 namespace vantor {
 namespace {
@@ -52,8 +52,8 @@ std::vector<std::wstring> ComboEntries(HWND combo) {
 
 class DisplayOptionsDialogTest : public wintest::DialogFixture {
  protected:
-  CSettings Reread() const {
-    CSettings reread(SettingsPath());
+  Settings Reread() const {
+    Settings reread(SettingsPath());
     EXPECT_TRUE(reread.ReadSettings());
     return reread;
   }
@@ -71,11 +71,11 @@ class DisplayOptionsDialogTest : public wintest::DialogFixture {
 // ---- Scanner Options ----------------------------------------------------------------------------
 
 TEST_F(DisplayOptionsDialogTest, ScannerOpensWithTheFilesModeAndOptions) {
-  StoreFile([](CSettings& s) {
-    s.set_ScannerModeCallBack(false);
-    s.set_scannerappendenter(true);
-    s.set_scannerappendf0(false);
-    s.set_scanneroverwritefield(true);
+  StoreFile([](Settings& s) {
+    s.SetScannerCallbackMode(false);
+    s.SetScannerAppendsEnter(true);
+    s.SetScannerAppendsF0(false);
+    s.SetScannerOverwritesField(true);
   });
   Open(CreateScannerOptionsDialog);
   EXPECT_EQ(Caption(), L"Scanner Options");
@@ -88,7 +88,7 @@ TEST_F(DisplayOptionsDialogTest, ScannerOpensWithTheFilesModeAndOptions) {
 }
 
 TEST_F(DisplayOptionsDialogTest, ScannerOkStoresTheOptionsInEitherModeAndWritesTheFile) {
-  StoreFile([](CSettings& s) { s.set_ScannerModeCallBack(true); });
+  StoreFile([](Settings& s) { s.SetScannerCallbackMode(true); });
   Open(CreateScannerOptionsDialog);
   EXPECT_TRUE(Checked(dialog_, IDC_SCANNER_CALLBACK));
   EXPECT_FALSE(Checked(dialog_, IDC_SCANNER_WEDGE));
@@ -100,23 +100,23 @@ TEST_F(DisplayOptionsDialogTest, ScannerOkStoresTheOptionsInEitherModeAndWritesT
   Click(IDC_SCANNER_APPEND_F0);
   Press(IDOK);
   EXPECT_EQ(state_.result, 1);
-  const CSettings reread = Reread();
-  EXPECT_FALSE(reread.ScannerModeCallBack());
-  EXPECT_TRUE(reread.scannerappendenter());
-  EXPECT_FALSE(reread.scannerappendf0());
-  EXPECT_TRUE(reread.scanneroverwritefield());
-  EXPECT_FALSE(settings_->ScannerModeCallBack());
+  const Settings reread = Reread();
+  EXPECT_FALSE(reread.ScannerCallbackMode());
+  EXPECT_TRUE(reread.ScannerAppendsEnter());
+  EXPECT_FALSE(reread.ScannerAppendsF0());
+  EXPECT_TRUE(reread.ScannerOverwritesField());
+  EXPECT_FALSE(settings_->ScannerCallbackMode());
 }
 
 // ---- Screen Options -----------------------------------------------------------------------------
 
 TEST_F(DisplayOptionsDialogTest, ScreenOpensWithTheFilesValuesAndLimits) {
-  StoreFile([](CSettings& s) {
-    s.set_screensize(132, 40);
-    s.set_fullscreen(true);
-    s.set_CustomColorMode(false);
-    s.set_ShowWaterMark(true);
-    s.set_WaterMarkText(u"Dock 4");
+  StoreFile([](Settings& s) {
+    s.SetScreenSize(132, 40);
+    s.SetFullScreen(true);
+    s.SetCustomColours(false);
+    s.SetShowWatermark(true);
+    s.SetWatermarkText(u"Dock 4");
   });
   Open(CreateScreenOptionsDialog);
   EXPECT_EQ(Caption(), L"Screen Options");
@@ -148,7 +148,7 @@ TEST_F(DisplayOptionsDialogTest, ScreenShowsEachToolbarSize) {
                                        {2, IDC_SCREEN_TOOLBAR_3X},
                                        {-4, IDC_SCREEN_TOOLBAR_DISABLED}};
   for (const auto& [size, id] : cases) {
-    StoreFile([size = size](CSettings& s) { s.set_toolbarsize(size); });
+    StoreFile([size = size](Settings& s) { s.SetToolbarSize(size); });
     Open(CreateScreenOptionsDialog);
     for (int radio = IDC_SCREEN_TOOLBAR_DISABLED; radio <= IDC_SCREEN_TOOLBAR_3X; ++radio) {
       EXPECT_EQ(Checked(dialog_, radio), radio == id) << "toolbarsize " << size << ", button " << radio;
@@ -158,7 +158,7 @@ TEST_F(DisplayOptionsDialogTest, ScreenShowsEachToolbarSize) {
 }
 
 TEST_F(DisplayOptionsDialogTest, ScreenOkClampsStoresAndWritesTheFile) {
-  StoreFile([](CSettings&) {});
+  StoreFile([](Settings&) {});
   Open(CreateScreenOptionsDialog);
   SetDlgItemTextW(dialog_, IDC_SCREEN_COLS, L"300");
   SetDlgItemTextW(dialog_, IDC_SCREEN_ROWS, L"0");
@@ -169,28 +169,28 @@ TEST_F(DisplayOptionsDialogTest, ScreenOkClampsStoresAndWritesTheFile) {
   Click(IDC_SCREEN_WATERMARK);
   Press(IDOK);
   EXPECT_EQ(state_.result, 1);
-  const CSettings reread = Reread();
-  EXPECT_EQ(reread.screensize(), (ScreenSize{207, 1}));
-  EXPECT_EQ(reread.toolbarsize(), -1);
-  EXPECT_TRUE(reread.fullscreen());
-  EXPECT_TRUE(reread.CustomColorMode());
-  EXPECT_FALSE(reread.ShowWaterMark());
-  EXPECT_EQ(reread.WaterMarkText(), u"");
-  EXPECT_EQ(settings_->toolbarsize(), -1);
+  const Settings reread = Reread();
+  EXPECT_EQ(reread.ScreenSize(), (GridSize{207, 1}));
+  EXPECT_EQ(reread.ToolbarSize(), -1);
+  EXPECT_TRUE(reread.FullScreen());
+  EXPECT_TRUE(reread.CustomColours());
+  EXPECT_FALSE(reread.ShowWatermark());
+  EXPECT_EQ(reread.WatermarkText(), u"");
+  EXPECT_EQ(settings_->ToolbarSize(), -1);
 }
 
 TEST_F(DisplayOptionsDialogTest, ScreenStoresSize1xWhenNoToolbarButtonIsChecked) {
-  StoreFile([](CSettings& s) { s.set_toolbarsize(2); });
+  StoreFile([](Settings& s) { s.SetToolbarSize(2); });
   Open(CreateScreenOptionsDialog);
   for (int radio = IDC_SCREEN_TOOLBAR_DISABLED; radio <= IDC_SCREEN_TOOLBAR_3X; ++radio) {
     CheckDlgButton(dialog_, radio, BST_UNCHECKED);
   }
   Press(IDOK);
-  EXPECT_EQ(Reread().toolbarsize(), 0);
+  EXPECT_EQ(Reread().ToolbarSize(), 0);
 }
 
 TEST_F(DisplayOptionsDialogTest, ScreenWatermarkIsTypedUpTo32AndStoredUpTo31) {
-  StoreFile([](CSettings&) {});
+  StoreFile([](Settings&) {});
   Open(CreateScreenOptionsDialog);
   HWND edit = GetDlgItem(dialog_, IDC_SCREEN_WATERMARK_TEXT);
   SetWindowTextW(edit, L"");
@@ -198,25 +198,25 @@ TEST_F(DisplayOptionsDialogTest, ScreenWatermarkIsTypedUpTo32AndStoredUpTo31) {
   for (int i = 0; i < 40; ++i) SendMessageW(edit, WM_CHAR, L'a' + i % 26, 1);
   EXPECT_EQ(WindowText(edit).size(), 32u);
   Press(IDOK);
-  EXPECT_EQ(Reread().WaterMarkText(), u"abcdefghijklmnopqrstuvwxyzabcde");
+  EXPECT_EQ(Reread().WatermarkText(), u"abcdefghijklmnopqrstuvwxyzabcde");
 }
 
 TEST_F(DisplayOptionsDialogTest, ScreenOpeningReplacesUnsavedChanges) {
-  StoreFile([](CSettings& s) { s.set_fullscreen(false); });
+  StoreFile([](Settings& s) { s.SetFullScreen(false); });
   ASSERT_TRUE(settings_->ReadSettings());
-  settings_->set_fullscreen(true);  // the full-screen toggle, not yet written
+  settings_->SetFullScreen(true);  // the full-screen toggle, not yet written
   Open(CreateScreenOptionsDialog);
   EXPECT_FALSE(Checked(dialog_, IDC_SCREEN_FULLSCREEN));
-  EXPECT_FALSE(settings_->fullscreen());
+  EXPECT_FALSE(settings_->FullScreen());
 }
 
 // ---- Field Options ------------------------------------------------------------------------------
 
 TEST_F(DisplayOptionsDialogTest, FieldOpensWithTheFilesValuesAndHidesTheUnderlineOption) {
-  StoreFile([](CSettings& s) {
-    s.set_fieldentertof0(false);
-    s.set_fieldedit(true);
-    s.set_fieldnumericvalue(u"0123456789,");
+  StoreFile([](Settings& s) {
+    s.SetEnterSendsKey(false);
+    s.SetFirstKeyReplaces(true);
+    s.SetNumericChars(u"0123456789,");
   });
   Open(CreateFieldOptionsDialog);
   EXPECT_EQ(Caption(), L"Field Options");
@@ -238,7 +238,7 @@ TEST_F(DisplayOptionsDialogTest, FieldOpensWithTheFilesValuesAndHidesTheUnderlin
 }
 
 TEST_F(DisplayOptionsDialogTest, FieldOkFiltersTheNumericsAndWritesTheFile) {
-  StoreFile([](CSettings&) {});
+  StoreFile([](Settings&) {});
   Open(CreateFieldOptionsDialog);
   Click(IDC_FIELD_ENTER_F0);
   Click(IDC_FIELD_OVERWRITE);
@@ -247,22 +247,22 @@ TEST_F(DisplayOptionsDialogTest, FieldOkFiltersTheNumericsAndWritesTheFile) {
   CheckDlgButton(dialog_, IDC_FIELD_UNDERLINE, BST_UNCHECKED);
   Press(IDOK);
   EXPECT_EQ(state_.result, 1);
-  const CSettings reread = Reread();
-  EXPECT_FALSE(reread.fieldentertof0());
-  EXPECT_FALSE(reread.fieldedit());
-  EXPECT_EQ(reread.fieldnumericvalue(), u"12-");
-  EXPECT_TRUE(reread.UnderlineFixedTextMode());
+  const Settings reread = Reread();
+  EXPECT_FALSE(reread.EnterSendsKey());
+  EXPECT_FALSE(reread.FirstKeyReplaces());
+  EXPECT_EQ(reread.NumericChars(), u"12-");
+  EXPECT_TRUE(reread.UnderlineFixedText());
 }
 
 // ---- Font Options -------------------------------------------------------------------------------
 
 TEST_F(DisplayOptionsDialogTest, FontListsEachInstalledFamilyOnceSortedWithTheStoredOneSelected) {
-  StoreFile([](CSettings& s) {
-    s.set_fontname(u"Courier New");
-    s.set_fontpointsize(11);
-    s.set_fontautosize(true);
-    s.set_CharacterCellAdditionalWidth(3);
-    s.set_UpperCaseInputMode(true);
+  StoreFile([](Settings& s) {
+    s.SetFontName(u"Courier New");
+    s.SetFontPointSize(11);
+    s.SetFontAutoSize(true);
+    s.SetExtraCellWidth(3);
+    s.SetUpperCaseInput(true);
   });
   Open(CreateFontOptionsDialog);
   EXPECT_EQ(Caption(), L"Font Options");
@@ -292,18 +292,18 @@ TEST_F(DisplayOptionsDialogTest, FontListsEachInstalledFamilyOnceSortedWithTheSt
 }
 
 TEST_F(DisplayOptionsDialogTest, FontNotInstalledOpensOnTheFirstFamilyAndOkStoresIt) {
-  StoreFile([](CSettings& s) { s.set_fontname(u"No Such Face"); });
+  StoreFile([](Settings& s) { s.SetFontName(u"No Such Face"); });
   Open(CreateFontOptionsDialog);
   HWND combo = GetDlgItem(dialog_, IDC_FONT_NAME);
   ASSERT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 0);
   const std::wstring first = ComboText(combo, 0);
   Press(IDOK);
   EXPECT_EQ(state_.result, 1);
-  EXPECT_EQ(Reread().fontname(), FromWide(first));
+  EXPECT_EQ(Reread().FontName(), FromWide(first));
 }
 
 TEST_F(DisplayOptionsDialogTest, FontOkStoresTheTypedNumbersAndTheChosenFamily) {
-  StoreFile([](CSettings&) {});
+  StoreFile([](Settings&) {});
   Open(CreateFontOptionsDialog);
   HWND combo = GetDlgItem(dialog_, IDC_FONT_NAME);
   const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
@@ -316,12 +316,12 @@ TEST_F(DisplayOptionsDialogTest, FontOkStoresTheTypedNumbersAndTheChosenFamily) 
   Click(IDC_FONT_AUTOSIZE);
   Click(IDC_FONT_UPPER_CASE);
   Press(IDOK);
-  const CSettings reread = Reread();
-  EXPECT_EQ(reread.fontname(), FromWide(chosen).substr(0, 31));
-  EXPECT_EQ(reread.fontpointsize(), 72);
-  EXPECT_EQ(reread.CharacterCellAdditionalWidth(), 9);
-  EXPECT_TRUE(reread.fontautosize());
-  EXPECT_TRUE(reread.UpperCaseInputMode());
+  const Settings reread = Reread();
+  EXPECT_EQ(reread.FontName(), FromWide(chosen).substr(0, 31));
+  EXPECT_EQ(reread.FontPointSize(), 72);
+  EXPECT_EQ(reread.ExtraCellWidth(), 9);
+  EXPECT_TRUE(reread.FontAutoSize());
+  EXPECT_TRUE(reread.UpperCaseInput());
   EXPECT_NE(FileBytes().find("CharacterCellAdditionalWidth=09\r\n"), std::string::npos);
 }
 
@@ -329,7 +329,7 @@ TEST_F(DisplayOptionsDialogTest, FontOkStoresTheTypedNumbersAndTheChosenFamily) 
 
 // Every options dialog, the device and host ones too: each places itself.
 TEST_F(DisplayOptionsDialogTest, EveryOptionsDialogFitsTheScreenAndOpensCentredOverItsOwner) {
-  StoreFile([](CSettings&) {});
+  StoreFile([](Settings&) {});
   DeviceOptionsDialogState device{settings_.get()};
   HostOptionsDialogState host{settings_.get()};
   auto display = [this](CreateFn create) {
@@ -393,7 +393,7 @@ TEST_F(DisplayOptionsDialogTest, EveryOptionsDialogFitsTheScreenAndOpensCentredO
 }
 
 TEST_F(DisplayOptionsDialogTest, CancelStoresNothingInAnyOfThem) {
-  StoreFile([](CSettings& s) { s.set_fontname(u"Courier New"); });
+  StoreFile([](Settings& s) { s.SetFontName(u"Courier New"); });
   struct Change {
     CreateFn create;
     void (*change)(HWND dialog);
@@ -430,8 +430,8 @@ TEST_F(DisplayOptionsDialogTest, CancelStoresNothingInAnyOfThem) {
 }
 
 TEST_F(DisplayOptionsDialogTest, ModalRunsEndWithOneOnOkAndZeroOnCancel) {
-  StoreFile([](CSettings& s) { s.set_fieldentertof0(false); });
-  using RunFn = INT_PTR (*)(HINSTANCE, HWND, CSettings&);
+  StoreFile([](Settings& s) { s.SetEnterSendsKey(false); });
+  using RunFn = INT_PTR (*)(HINSTANCE, HWND, Settings&);
   const std::pair<RunFn, const wchar_t*> runs[] = {{RunScannerOptionsDialog, L"Scanner Options"},
                                                     {RunScreenOptionsDialog, L"Screen Options"},
                                                     {RunFieldOptionsDialog, L"Field Options"},
@@ -445,7 +445,7 @@ TEST_F(DisplayOptionsDialogTest, ModalRunsEndWithOneOnOkAndZeroOnCancel) {
   wintest::ModalOperator ok({wintest::ModalOperator::Press(L"Field Options", IDOK)});
   EXPECT_EQ(RunFieldOptionsDialog(wintest::ProgramResources(), nullptr, *settings_), 1);
   EXPECT_TRUE(ok.Done());
-  EXPECT_FALSE(settings_->fieldentertof0()) << "opening read the file";
+  EXPECT_FALSE(settings_->EnterSendsKey()) << "opening read the file";
   // OK writes the whole file, normalised from what was read.
   EXPECT_EQ(FileBytes(), settings_->SettingsText());
 }

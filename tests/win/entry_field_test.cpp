@@ -3,15 +3,15 @@
 
 #include <string>
 
-#include "app/vdx_messages.h"
+#include "win/base/messages.h"
 #include "app_fixture_win.h"
-#include "common/gdi_win.h"
-#include "config/settings.h"
-#include "controls/control_classes_win.h"
-#include "controls/entry_field_win.h"
-#include "controls/field.h"
-#include "controls/page.h"
-#include "controls/page_window_win.h"
+#include "win/base/gdi.h"
+#include "settings/settings.h"
+#include "win/controls/control_classes.h"
+#include "win/controls/entry_field.h"
+#include "model/field.h"
+#include "model/page.h"
+#include "win/controls/page_window.h"
 
 namespace vantor {
 namespace {
@@ -44,21 +44,21 @@ class EntryFieldTest : public PageFixture {
     EnableWindow(pageWindow_, TRUE);
   }
 
-  CField& AddEntry(int id, int row, int width, std::u16string_view text = u"") {
+  Field& AddEntry(int id, int row, int width, std::u16string_view text = u"") {
     return AddField(id, row, 0, width, kModeInput, kTypeText, text);
   }
-  void Focus(const CField& field) {
+  void Focus(const Field& field) {
     SendMessageW(Hwnd(field), WM_SETCURSOR, reinterpret_cast<WPARAM>(Hwnd(field)), kFocusRequest);
     ASSERT_EQ(GetFocus(), Hwnd(field));
   }
-  void Type(const CField& field, std::wstring_view text) {
+  void Type(const Field& field, std::wstring_view text) {
     for (wchar_t c : text) SendMessageW(Hwnd(field), WM_CHAR, c, 1);
   }
   std::vector<wintest::RecordedMessage> Sent(UINT message) const { return main_.Of(message); }
 };
 
 TEST_F(EntryFieldTest, FocusTypingAndEnterReportToTheMainWindow) {
-  CField& field = AddEntry(4, 1, 8, u"old");
+  Field& field = AddEntry(4, 1, 8, u"old");
   Refresh();
   Focus(field);
   ASSERT_EQ(Sent(WM_VDX_FIELD_FOCUSED).size(), 1u);
@@ -78,7 +78,7 @@ TEST_F(EntryFieldTest, FocusTypingAndEnterReportToTheMainWindow) {
 }
 
 TEST_F(EntryFieldTest, KeysMoveTheCaretAndReportFunctionKeys) {
-  CField& field = AddEntry(2, 1, 8, u"abcd");
+  Field& field = AddEntry(2, 1, 8, u"abcd");
   Refresh();
   Focus(field);
   SendMessageW(Hwnd(field), WM_KEYDOWN, VK_END, 0);
@@ -95,9 +95,9 @@ TEST_F(EntryFieldTest, KeysMoveTheCaretAndReportFunctionKeys) {
 }
 
 TEST_F(EntryFieldTest, FullFieldAutoAdvancesOrAutoSends) {
-  CField& advance = AddEntry(1, 1, 3);
+  Field& advance = AddEntry(1, 1, 3);
   advance.attributes = kAttrAutoAdvance;
-  CField& send = AddEntry(2, 2, 2);
+  Field& send = AddEntry(2, 2, 2);
   send.flags |= kFlagAutoSend;
   Refresh();
   Focus(advance);
@@ -114,7 +114,7 @@ TEST_F(EntryFieldTest, FullFieldAutoAdvancesOrAutoSends) {
 }
 
 TEST_F(EntryFieldTest, PasteGoesThroughTheTypingRulesAndNeverRecurses) {
-  CField& field = AddEntry(1, 1, 4);
+  Field& field = AddEntry(1, 1, 4);
   field.flags |= kFlagNumeric;
   Refresh();
   Focus(field);
@@ -125,8 +125,8 @@ TEST_F(EntryFieldTest, PasteGoesThroughTheTypingRulesAndNeverRecurses) {
 }
 
 TEST_F(EntryFieldTest, FedCharactersAndClearReachAnUnfocusedField) {
-  CField& other = AddEntry(1, 1, 4);
-  CField& fed = AddEntry(2, 2, 2);
+  Field& other = AddEntry(1, 1, 4);
+  Field& fed = AddEntry(2, 2, 2);
   fed.attributes = kAttrAutoAdvance;
   Refresh();
   Focus(other);
@@ -144,7 +144,7 @@ TEST_F(EntryFieldTest, FedCharactersAndClearReachAnUnfocusedField) {
 }
 
 TEST_F(EntryFieldTest, SerialFieldRefusesTheFocusRequest) {
-  CField& field = AddEntry(1, 1, 4);
+  Field& field = AddEntry(1, 1, 4);
   field.serial = 1;
   Refresh();
   SendMessageW(Hwnd(field), WM_SETCURSOR, reinterpret_cast<WPARAM>(Hwnd(field)), kFocusRequest);
@@ -152,8 +152,8 @@ TEST_F(EntryFieldTest, SerialFieldRefusesTheFocusRequest) {
 }
 
 TEST_F(EntryFieldTest, PasswordCaretFollowsTheStars) {
-  CField& plain = AddEntry(1, 1, 10, u"");
-  CField& secret = AddEntry(2, 2, 10, u"");
+  Field& plain = AddEntry(1, 1, 10, u"");
+  Field& secret = AddEntry(2, 2, 10, u"");
   secret.flags |= kFlagPassword;
   Refresh();
   Focus(plain);
@@ -165,8 +165,8 @@ TEST_F(EntryFieldTest, PasswordCaretFollowsTheStars) {
 }
 
 TEST_F(EntryFieldTest, RepeatedPaintingHoldsNoGdiObjects) {
-  CField& field = AddEntry(1, 1, 10, u"painted");
-  CField& reverse = AddEntry(2, 2, 5, u"rev");
+  Field& field = AddEntry(1, 1, 10, u"painted");
+  Field& reverse = AddEntry(2, 2, 5, u"rev");
   reverse.attributes = kVideoReverse;
   Refresh();
   Focus(field);
@@ -182,7 +182,7 @@ TEST_F(EntryFieldTest, RepeatedPaintingHoldsNoGdiObjects) {
 }
 
 TEST_F(EntryFieldTest, PaintShowsTheFocusColourInsideTheFrame) {
-  CField& field = AddEntry(1, 1, 6, u"");
+  Field& field = AddEntry(1, 1, 6, u"");
   Refresh();
   Focus(field);
   RECT client{};

@@ -4,16 +4,16 @@
 #include <memory>
 #include <string>
 
-#include "app/vdx_messages.h"
+#include "win/base/messages.h"
 #include "app_fixture_win.h"
-#include "common/gdi_win.h"
-#include "config/settings.h"
-#include "controls/control_classes_win.h"
-#include "controls/field.h"
-#include "controls/fixed_text_win.h"
-#include "controls/page.h"
-#include "controls/page_window_win.h"
-#include "controls/system_line_win.h"
+#include "win/base/gdi.h"
+#include "settings/settings.h"
+#include "win/controls/control_classes.h"
+#include "model/field.h"
+#include "win/controls/fixed_text.h"
+#include "model/page.h"
+#include "win/controls/page_window.h"
+#include "win/controls/system_line.h"
 
 namespace vantor {
 namespace {
@@ -22,8 +22,8 @@ using namespace wintest;
 
 class FixedTextTest : public PageFixture {
  protected:
-  CField& Add(int id, int row, int column, int width, int mode, std::u16string_view text, std::uint8_t attributes = 0) {
-    CField& field = AddField(id, row, column, width, mode, kTypeText, text);
+  Field& Add(int id, int row, int column, int width, int mode, std::u16string_view text, std::uint8_t attributes = 0) {
+    Field& field = AddField(id, row, column, width, mode, kTypeText, text);
     field.attributes = attributes;
     return field;
   }
@@ -35,7 +35,7 @@ class FixedTextTest : public PageFixture {
     int width = 0, height = 0;
     COLORREF At(int x, int y) const { return GetPixel(canvas->dc(), x, y); }
   };
-  std::unique_ptr<Image> Paint(CField& field) {
+  std::unique_ptr<Image> Paint(Field& field) {
     auto image = std::make_unique<Image>();
     RECT client{};
     GetClientRect(Hwnd(field), &client);
@@ -52,9 +52,9 @@ constexpr COLORREF kPage = RGB(149, 178, 195);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 TEST_F(FixedTextTest, ReverseNeighboursOnARowShowOneFrame) {
-  CField& left = Add(1, 2, 0, 4, kModeDisplay, u"", kVideoReverse);
-  CField& right = Add(2, 2, 4, 4, kModeDisplay, u"", kVideoReverse);
-  CField& lone = Add(3, 5, 0, 4, kModeDisplay, u"", kVideoReverse);
+  Field& left = Add(1, 2, 0, 4, kModeDisplay, u"", kVideoReverse);
+  Field& right = Add(2, 2, 4, 4, kModeDisplay, u"", kVideoReverse);
+  Field& lone = Add(3, 5, 0, 4, kModeDisplay, u"", kVideoReverse);
   Refresh();
   auto a = Paint(left);
   auto b = Paint(right);
@@ -72,7 +72,7 @@ TEST_F(FixedTextTest, ReverseNeighboursOnARowShowOneFrame) {
 TEST_F(FixedTextTest, PlainFixedTextIsUnderlinedInNormalColourMode) {
   settings_.ApplySettingsText("UnderlineFixedTextMode=false\r\nShowWaterMark=false\r\n");
   SendMessageW(pageWindow_, WM_VDX_RELAYOUT, 0, 0);  // the metrics ride in the settings
-  CField& field = Add(1, 1, 0, 6, kModeDisplay, u"");
+  Field& field = Add(1, 1, 0, 6, kModeDisplay, u"");
   Refresh();
   auto image = Paint(field);
   EXPECT_EQ(image->At(image->width / 2, image->height - 2), kWhite);
@@ -80,8 +80,8 @@ TEST_F(FixedTextTest, PlainFixedTextIsUnderlinedInNormalColourMode) {
 }
 
 TEST_F(FixedTextTest, FixedTextDrawsItsCharacters) {
-  CField& blank = Add(1, 1, 0, 6, kModeDisplay, u"");
-  CField& text = Add(2, 2, 0, 6, kModeDisplay, u"WWWWWW");
+  Field& blank = Add(1, 1, 0, 6, kModeDisplay, u"");
+  Field& text = Add(2, 2, 0, 6, kModeDisplay, u"WWWWWW");
   Refresh();
   auto a = Paint(blank);
   auto b = Paint(text);
@@ -93,8 +93,8 @@ TEST_F(FixedTextTest, FixedTextDrawsItsCharacters) {
 }
 
 TEST_F(FixedTextTest, ZeroWidthFieldsPaintOnlyTheirBackground) {
-  CField& fixed = Add(1, 1, 0, 0, kModeDisplay, u"x");
-  CField& system = Add(2, 2, 0, 0, kModeSystem, u"");
+  Field& fixed = Add(1, 1, 0, 0, kModeDisplay, u"x");
+  Field& system = Add(2, 2, 0, 0, kModeSystem, u"");
   Refresh();
   ASSERT_NE(Hwnd(fixed), nullptr);
   InvalidateRect(Hwnd(fixed), nullptr, FALSE);
@@ -120,8 +120,8 @@ TEST_F(FixedTextTest, ClockTextBlinksItsColonAndDateHasItsPicture) {
 }
 
 TEST_F(FixedTextTest, SystemLineShowsTheCurrentTimeCutToItsWidth) {
-  CField& full = Add(1, 0, 0, 8, kModeSystem, u"");
-  CField& cut = Add(2, 1, 0, 4, kModeSystem, u"");
+  Field& full = Add(1, 0, 0, 8, kModeSystem, u"");
+  Field& cut = Add(2, 1, 0, 4, kModeSystem, u"");
   Refresh();
   SYSTEMTIME before{};
   GetLocalTime(&before);
@@ -138,7 +138,7 @@ TEST_F(FixedTextTest, BlinkTicksRepaintWithoutHoldingGdiObjects) {
   Add(1, 0, 0, 8, kModeSystem, u"");
   Add(2, 1, 0, 6, kModeDisplay, u"blink", kVideoBlink);
   Add(3, 2, 0, 6, kModeDisplay, u"rev", kVideoReverse);
-  CField& still = Add(4, 3, 0, 6, kModeDisplay, u"still");
+  Field& still = Add(4, 3, 0, 6, kModeDisplay, u"still");
   Refresh();
   ShowWindow(main_.get(), SW_SHOWNORMAL);
   wintest::Pump();

@@ -1,13 +1,13 @@
 // The screen font measured with GDI: "Courier New" (Liberation Mono in the test prefix) at the point
 // size, fitted to a page, the LOGFONT it is made from, and no font left selected or leaked.
-#include "controls/gdi_metrics_win.h"
+#include "win/controls/gdi_metrics.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "common/gdi_win.h"
-#include "config/settings.h"
+#include "win/base/gdi.h"
+#include "settings/settings.h"
 
 namespace vantor {
 namespace {
@@ -17,7 +17,7 @@ class GdiMetricsTest : public ::testing::Test {
   void SetUp() override { dc_ = GetDC(nullptr); }
   void TearDown() override { ReleaseDC(nullptr, dc_); }
   HDC dc_ = nullptr;
-  CSettings settings_;
+  Settings settings_;
 };
 
 TEST_F(GdiMetricsTest, CourierNewIsAFixedPitchFontOfTheAskedCharacterHeight) {
@@ -37,9 +37,9 @@ TEST_F(GdiMetricsTest, PointSizeGivesTheFixedPitchCellFromTheWidestCharacter) {
   GdiFontMeasurer measurer(dc_, settings_);
   const int dpi = measurer.LogPixelsY();
   ASSERT_GT(dpi, 0);
-  settings_.set_fontautosize(false);
-  settings_.set_fontpointsize(10);
-  settings_.set_CharacterCellAdditionalWidth(1);
+  settings_.SetFontAutoSize(false);
+  settings_.SetFontPointSize(10);
+  settings_.SetExtraCellWidth(1);
   const CellMetrics m = UpdateCellMetrics(settings_, measurer, 240, 296);
   FontMetrics tm;
   ASSERT_TRUE(measurer.Measure(dpi * 10 / 72, 0, tm));
@@ -47,13 +47,13 @@ TEST_F(GdiMetricsTest, PointSizeGivesTheFixedPitchCellFromTheWidestCharacter) {
   EXPECT_EQ(m.fontWidth, 0);
   EXPECT_EQ(m.cellHeight, tm.height + tm.internalLeading + tm.externalLeading + 2);
   EXPECT_EQ(m.cellWidth, tm.maxCharWidth + 1);
-  EXPECT_EQ(settings_.cellWidth(), m.cellWidth);
-  EXPECT_EQ(settings_.cellHeight(), m.cellHeight);
+  EXPECT_EQ(settings_.CellWidth(), m.cellWidth);
+  EXPECT_EQ(settings_.CellHeight(), m.cellHeight);
 }
 
 TEST_F(GdiMetricsTest, AutoSizeFitsEightyByTwentyFourIntoTheSmallPage) {
-  settings_.set_fontautosize(true);
-  settings_.set_screensize(80, 24);
+  settings_.SetFontAutoSize(true);
+  settings_.SetScreenSize(80, 24);
   GdiFontMeasurer measurer(dc_, settings_);
   const CellMetrics m = UpdateCellMetrics(settings_, measurer, 240, 296);
   EXPECT_EQ(m.cellWidth, 3);
@@ -68,18 +68,18 @@ TEST_F(GdiMetricsTest, MeasuringPutsTheContextsFontBackAndLeaksNothing) {
   HGDIOBJ before = GetCurrentObject(dc_, OBJ_FONT);
   const long live = gdi::LiveObjects();
   GdiFontMeasurer measurer(dc_, settings_);
-  settings_.set_fontautosize(true);
+  settings_.SetFontAutoSize(true);
   UpdateCellMetrics(settings_, measurer, 240, 296);
-  settings_.set_fontautosize(false);
+  settings_.SetFontAutoSize(false);
   UpdateCellMetrics(settings_, measurer, 240, 296);
   EXPECT_EQ(GetCurrentObject(dc_, OBJ_FONT), before);
   EXPECT_EQ(gdi::LiveObjects(), live);
 }
 
 TEST_F(GdiMetricsTest, LogFontCarriesTheScreenFontSettings) {
-  settings_.set_fontSize(13, 6);
-  settings_.set_fontQuality(3);
-  settings_.set_fontOutPrecision(4);
+  settings_.SetFontSize(13, 6);
+  settings_.SetFontQuality(3);
+  settings_.SetFontOutPrecision(4);
   LOGFONTW bold = ToLogFont(ScreenFontFor(settings_, true));
   EXPECT_EQ(bold.lfHeight, -13);
   EXPECT_EQ(bold.lfWidth, 6);
@@ -89,7 +89,7 @@ TEST_F(GdiMetricsTest, LogFontCarriesTheScreenFontSettings) {
   EXPECT_EQ(bold.lfOutPrecision, 4);
   EXPECT_STREQ(bold.lfFaceName, L"Courier New");
   EXPECT_EQ(ToLogFont(ScreenFontFor(settings_, false)).lfWeight, 0);
-  settings_.set_fontname(u"");
+  settings_.SetFontName(u"");
   LOGFONTW modern = ToLogFont(ScreenFontFor(settings_, false));
   EXPECT_EQ(modern.lfFaceName[0], L'\0');
   EXPECT_EQ(modern.lfPitchAndFamily, FF_MODERN);
@@ -104,7 +104,7 @@ TEST_F(GdiMetricsTest, OverlongFaceNameIsCutToTheLogFontBuffer) {
 
 TEST_F(GdiMetricsTest, PageMetricsNeedAWindow) {
   EXPECT_FALSE(ComputePageMetrics(reinterpret_cast<HWND>(static_cast<INT_PTR>(0x7FFFFFF0)), settings_));
-  EXPECT_EQ(settings_.cellWidth(), 0);
+  EXPECT_EQ(settings_.CellWidth(), 0);
 }
 
 }  // namespace

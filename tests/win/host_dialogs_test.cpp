@@ -1,16 +1,16 @@
 // The Login, About, Advisory and prompt dialogs run modally from the program's templates; a thread timer
 // plays the operator inside the dialog's own message loop.
-#include "dialogs/host_dialogs_win.h"
+#include "win/dialogs/host_dialogs.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
 
-#include "app/resource_ids.h"
+#include "win/dialogs/dialog_ids.h"
 #include "app_fixture_win.h"
-#include "config/settings.h"
-#include "dialogs/host_dialog_ids.h"
+#include "settings/settings.h"
+#include "win/dialogs/host_dialog_ids.h"
 #include "effects_recorder.h"
 #include "session/csession.h"
 
@@ -32,7 +32,7 @@ class HostDialogsTest : public ::testing::Test {
   void SetUp() override { ASSERT_NE(ProgramResources(), nullptr) << "Vantor.exe must be built beside win_tests.exe"; }
   HINSTANCE Resources() const { return ProgramResources(); }
 
-  CSettings settings_;
+  Settings settings_;
   testing_support::EffectsRecorder effects_;
   CSession session_{settings_, effects_};
 };
@@ -152,20 +152,20 @@ class LoginTest : public HostDialogsTest {
 };
 
 TEST_F(LoginTest, RightCodeUnlocksAndWrongCodeLocks) {
-  settings_.set_KorvathAdminMode(false);
+  settings_.SetAdminMode(false);
   EXPECT_EQ(Login(L"604817"), 1);
   EXPECT_TRUE(masked_);
-  EXPECT_TRUE(settings_.KorvathAdminMode());
+  EXPECT_TRUE(settings_.AdminMode());
   EXPECT_EQ(caption_, L"Admin Mode");
   EXPECT_EQ(message_, L"Terminal UnLocked");
   EXPECT_EQ(Login(L"604818"), 1);
-  EXPECT_FALSE(settings_.KorvathAdminMode());
+  EXPECT_FALSE(settings_.AdminMode());
   EXPECT_EQ(caption_, L"User Mode");
   EXPECT_EQ(message_, L"Terminal Locked");
 }
 
 TEST_F(LoginTest, CancelChangesNothing) {
-  settings_.set_KorvathAdminMode(true);
+  settings_.SetAdminMode(true);
   Operator op({[&] {
                  HWND dialog = FindOwnWindow(L"Login");
                  if (dialog != nullptr) SetWindowTextW(GetDlgItem(dialog, IDC_LOGIN_PASSWORD), L"1");
@@ -173,7 +173,7 @@ TEST_F(LoginTest, CancelChangesNothing) {
                },
                Operator::Press(L"Login", IDCANCEL)});
   EXPECT_EQ(RunLoginDialog(Resources(), nullptr, settings_), 0);
-  EXPECT_TRUE(settings_.KorvathAdminMode());
+  EXPECT_TRUE(settings_.AdminMode());
 }
 
 // An owner partly off the screen: the dialog is still kept on it.

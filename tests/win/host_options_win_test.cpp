@@ -1,17 +1,17 @@
 // The Host options dialog on its real template: what it shows, what OK stores and writes, that Cancel
 // and Ping store nothing, and the ping itself.
-#include "dialogs/host_options_win.h"
+#include "win/dialogs/host_options_dialog.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "app/app_support_win.h"
-#include "app/resource_ids.h"
+#include "win/base/app_support.h"
+#include "win/dialogs/dialog_ids.h"
 #include "app_fixture_win.h"
-#include "common/net.h"
-#include "config/settings.h"
+#include "platform/net.h"
+#include "settings/settings.h"
 
 namespace vantor {
 namespace {
@@ -23,11 +23,11 @@ class HostOptionsDialogTest : public wintest::DialogFixture {
   void SetUp() override {
     DialogFixture::SetUp();
     ASSERT_TRUE(net::Startup());
-    StoreFile([](CSettings& stored) {
-      stored.set_terminalid(42);
-      stored.set_hostname(u"host.example");
-      stored.set_hostport(4321);
-      stored.set_fieldIsUTF8(true);
+    StoreFile([](Settings& stored) {
+      stored.SetTerminalId(42);
+      stored.SetHostName(u"host.example");
+      stored.SetHostPort(4321);
+      stored.SetHostTextIsUtf8(true);
     });
   }
   void TearDown() override {
@@ -76,22 +76,22 @@ TEST_F(HostOptionsDialogTest, OkClampsStoresAndWritesTheFile) {
   CheckDlgButton(dialog_, IDC_HOST_UTF8, BST_UNCHECKED);
   Press(IDOK);
   EXPECT_EQ(state_.result, 1);
-  EXPECT_EQ(settings_->terminalid(), 1);
-  EXPECT_EQ(settings_->hostname(), u" other.host");
-  EXPECT_EQ(settings_->hostport(), 65535);
-  EXPECT_FALSE(settings_->fieldIsUTF8());
-  CSettings reread(SettingsPath());
+  EXPECT_EQ(settings_->TerminalId(), 1);
+  EXPECT_EQ(settings_->HostName(), u" other.host");
+  EXPECT_EQ(settings_->HostPort(), 65535);
+  EXPECT_FALSE(settings_->HostTextIsUtf8());
+  Settings reread(SettingsPath());
   ASSERT_TRUE(reread.ReadSettings());
-  EXPECT_EQ(reread.terminalid(), 1);
-  EXPECT_EQ(reread.hostport(), 65535);
-  EXPECT_FALSE(reread.fieldIsUTF8());
+  EXPECT_EQ(reread.TerminalId(), 1);
+  EXPECT_EQ(reread.HostPort(), 65535);
+  EXPECT_FALSE(reread.HostTextIsUtf8());
 }
 
 TEST_F(HostOptionsDialogTest, EmptyPortIsStoredAsOne) {
   Open();
   SetDlgItemTextW(dialog_, IDC_HOST_PORT, L"");
   Press(IDOK);
-  EXPECT_EQ(settings_->hostport(), 1);
+  EXPECT_EQ(settings_->HostPort(), 1);
 }
 
 TEST_F(HostOptionsDialogTest, CancelStoresNothing) {
@@ -100,8 +100,8 @@ TEST_F(HostOptionsDialogTest, CancelStoresNothing) {
   SetDlgItemTextW(dialog_, IDC_HOST_NAME, L"elsewhere");
   Press(IDCANCEL);
   EXPECT_EQ(state_.result, 0);
-  EXPECT_EQ(settings_->hostport(), 4321);
-  EXPECT_EQ(settings_->hostname(), u"host.example");
+  EXPECT_EQ(settings_->HostPort(), 4321);
+  EXPECT_EQ(settings_->HostName(), u"host.example");
   EXPECT_EQ(FileBytes(), fileBefore_);
 }
 
@@ -112,7 +112,7 @@ TEST_F(HostOptionsDialogTest, PingOfAnEmptyHostFailsAndStoresNothing) {
   const std::wstring result = ItemText(dialog_, IDC_HOST_PING_RESULT);
   EXPECT_FALSE(result.empty());
   EXPECT_EQ(result.rfind(L"time=", 0), std::wstring::npos);
-  EXPECT_EQ(settings_->hostname(), u"host.example");
+  EXPECT_EQ(settings_->HostName(), u"host.example");
   EXPECT_EQ(FileBytes(), fileBefore_);
   EXPECT_EQ(state_.result, -1);
 }

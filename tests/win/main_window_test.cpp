@@ -1,6 +1,6 @@
 // The main window: creation from the settings, menus by mode, full screen, keys while locked and
 // unlocked, keyboard mapping, menu commands, the session's screens and reconnection, shutdown.
-#include "app/main_window_win.h"
+#include "win/app/main_window.h"
 
 #include <gtest/gtest.h>
 
@@ -8,23 +8,25 @@
 #include <string>
 #include <vector>
 
-#include "app/app_globals_win.h"
-#include "app/app_support_win.h"
-#include "app/message_loop_win.h"
-#include "app/resource_ids.h"
-#include "app/startup_win.h"
-#include "app/vdx_messages.h"
+#include "win/app/app_globals.h"
+#include "win/base/app_support.h"
+#include "win/base/message_loop.h"
+#include "win/base/resource_ids.h"
+#include "look/menu_ids.h"
+#include "win/dialogs/dialog_ids.h"
+#include "win/app/startup.h"
+#include "win/base/messages.h"
 #include "app_fixture_win.h"
-#include "common/net.h"
-#include "controls/field.h"
-#include "controls/page.h"
+#include "platform/net.h"
+#include "model/field.h"
+#include "model/page.h"
 #include "screen_builder.h"
-#include "serial/serial_routing.h"
+#include "session/serial_input.h"
 #include "session/csession.h"
 #include "session/responses.h"
 #include "test_host.h"
-#include "toolbar/animate_win.h"
-#include "toolbar/toolbar_win.h"
+#include "win/toolbar/lock_indicator.h"
+#include "win/toolbar/toolbar.h"
 
 namespace vantor {
 namespace {
@@ -65,15 +67,15 @@ class MainWindowTest : public ::testing::Test {
     app_.resources = wintest::ProgramResources();
     app_.title = L"Vantor";
     app_.windowClass = L"VantorMainWindowTest";
-    app_.settings = std::make_unique<CSettings>(dir_.File(L"Vantor.ini"));
+    app_.settings = std::make_unique<Settings>(dir_.File(L"Vantor.ini"));
     app_.controlClasses = RegisterControlClasses(instance_);
     app_.accelerators = LoadAcceleratorsW(app_.resources, MAKEINTRESOURCEW(IDR_ACCELERATORS));
     app_.messageLoop = &loop_;
-    stored_.set_hostname(u"127.0.0.1");
-    stored_.set_hostport(host_.Port());
-    stored_.set_terminalid(7);
-    stored_.set_KorvathAdminMode(true);
-    stored_.set_toolbarsize(-1);
+    stored_.SetHostName(u"127.0.0.1");
+    stored_.SetHostPort(host_.Port());
+    stored_.SetTerminalId(7);
+    stored_.SetAdminMode(true);
+    stored_.SetToolbarSize(-1);
   }
   void TearDown() override {
     if (app_.mainWindow != nullptr && IsWindow(app_.mainWindow)) {
@@ -113,7 +115,7 @@ class MainWindowTest : public ::testing::Test {
   }
   void Unlock() { Send(WM_VDX_INPUT_ON); }
   std::string KeyResponse(int code) const {
-    CPage* page = app_.session->CurrentPagePtr();
+    Page* page = app_.session->CurrentPagePtr();
     return BuildKeyResponse(code, app_.session->FocusField(), page ? &page->Fields() : nullptr, CodePage::Ansi);
   }
   // Waits for the host to see a terminal connect, dispatching the terminal's messages meanwhile.
@@ -137,8 +139,8 @@ class MainWindowTest : public ::testing::Test {
   wintest::TempDir dir_;
   TestHost host_;
   AppGlobals app_;
-  CMessageLoop loop_;
-  CSettings stored_{dir_.File(L"Vantor.ini")};
+  MessageLoop loop_;
+  Settings stored_{dir_.File(L"Vantor.ini")};
   CapturingSender sent_;
   std::vector<DialogCall> dialogs_;
   std::function<void(int)> onDialog_;
@@ -147,7 +149,7 @@ class MainWindowTest : public ::testing::Test {
 };
 
 TEST_F(MainWindowTest, OpensFromTheSettingsWithTheAdministratorMenuAndSixteenPages) {
-  stored_.set_windowpos(10, 20, 240, 320);
+  stored_.SetWindowPosition(10, 20, 240, 320);
   ASSERT_TRUE(Start());
   EXPECT_EQ(TitleOf(window_), L"Vantor");
   RECT rect{};
@@ -159,7 +161,7 @@ TEST_F(MainWindowTest, OpensFromTheSettingsWithTheAdministratorMenuAndSixteenPag
   EXPECT_EQ(GetWindowLongW(window_, GWL_STYLE) & WS_CAPTION, WS_CAPTION);
   EXPECT_EQ(FirstMenuCommand(window_), static_cast<UINT>(IDM_ABOUT));
   EXPECT_EQ(MenuItemCount(window_), 18);
-  for (int n = 0; n < CPageList::kPageCount; ++n) {
+  for (int n = 0; n < PageList::kPageCount; ++n) {
     HWND page = app_.window->PageWindow(n);
     ASSERT_NE(page, nullptr) << n;
     EXPECT_EQ(GetParent(page), window_);
@@ -193,7 +195,7 @@ TEST_F(MainWindowTest, KeysAreDroppedWhileLockedAndOneResponseGoesOutPerScreen) 
 }
 
 TEST_F(MainWindowTest, KeyboardMappingOfTheMainWindowItself) {
-  stored_.set_fieldentertof0(false);
+  stored_.SetEnterSendsKey(false);
   ASSERT_TRUE(Start());
   struct Case {
     bool ctrl, shift;
@@ -231,12 +233,12 @@ TEST_F(MainWindowTest, ToolbarKeyGoesOutForTheFocusField) {
 
 TEST_F(MainWindowTest, CurrentFieldAndInputPageQueries) {
   ASSERT_TRUE(Start());
-  CPage* page = nullptr;
+  Page* page = nullptr;
   EXPECT_EQ(Send(WM_VDX_GET_INPUT_PAGE, 0, reinterpret_cast<LPARAM>(&page)), 1);
-  EXPECT_EQ(page, app_.session->Pages().Page(0));
-  CField* field = nullptr;
+  EXPECT_EQ(page, app_.session->Pages().At(0));
+  Field* field = nullptr;
   EXPECT_EQ(Send(WM_VDX_GET_CURRENT_FIELD, 0, reinterpret_cast<LPARAM>(&field)), 0);
-  CField& added = page->Fields().Add(4, 0, 0, 5);
+  Field& added = page->Fields().Add(4, 0, 0, 5);
   app_.session->SetFocusField(4);
   EXPECT_EQ(Send(WM_VDX_GET_CURRENT_FIELD, 0, reinterpret_cast<LPARAM>(&field)), 1);
   EXPECT_EQ(field, &added);
@@ -247,8 +249,8 @@ TEST_F(MainWindowTest, CurrentFieldAndInputPageQueries) {
 }
 
 TEST_F(MainWindowTest, FullScreenIgnoresCloseAndExitUntilToggledOff) {
-  stored_.set_fullscreen(true);
-  stored_.set_windowpos(5, 6, 240, 320);
+  stored_.SetFullScreen(true);
+  stored_.SetWindowPosition(5, 6, 240, 320);
   ASSERT_TRUE(Start());
   EXPECT_EQ(GetWindowLongW(window_, GWL_STYLE) & WS_THICKFRAME, 0);
   EXPECT_NE(GetMenu(window_), nullptr);  // the menu is there at creation, whatever the mode
@@ -257,18 +259,18 @@ TEST_F(MainWindowTest, FullScreenIgnoresCloseAndExitUntilToggledOff) {
   Send(WM_COMMAND, IDM_ALT_F4);
   ASSERT_TRUE(IsWindow(window_));
   Send(WM_COMMAND, IDM_FULLSCREEN);
-  EXPECT_FALSE(app_.settings->fullscreen());
+  EXPECT_FALSE(app_.settings->FullScreen());
   EXPECT_NE(GetMenu(window_), nullptr);
   Send(WM_COMMAND, IDM_FULLSCREEN);
-  EXPECT_TRUE(app_.settings->fullscreen());
+  EXPECT_TRUE(app_.settings->FullScreen());
   EXPECT_EQ(GetMenu(window_), nullptr);
   Send(WM_COMMAND, IDM_FULLSCREEN);
   ShowWindow(window_, SW_HIDE);
   Send(WM_COMMAND, IDM_EXIT);
   EXPECT_FALSE(IsWindow(window_));
-  CSettings written(dir_.File(L"Vantor.ini"));
+  Settings written(dir_.File(L"Vantor.ini"));
   ASSERT_TRUE(written.ReadSettings());
-  EXPECT_FALSE(written.fullscreen());
+  EXPECT_FALSE(written.FullScreen());
 }
 
 TEST_F(MainWindowTest, HostOptionsOkRestartsTheSessionAndCancelDoesNot) {
@@ -305,7 +307,7 @@ TEST_F(MainWindowTest, AScreenFromTheHostMakesItsControlsOnItsPageAndTakesOneKey
   ASSERT_TRUE(answer.has_value());
   EXPECT_EQ(answer->body, "H");
   ASSERT_TRUE(wintest::PumpUntil([&] { return app_.session->KeyboardState() == kKeyboardReady; }, 5000));
-  CPage* page = app_.session->Pages().Page(1);
+  Page* page = app_.session->Pages().At(1);
   for (int id : {1, 2}) {
     ASSERT_NE(page->Fields().Find(id), nullptr) << id;
     EXPECT_EQ(GetParent(Hwnd(*page->Fields().Find(id))), app_.window->PageWindow(1)) << id;
@@ -327,7 +329,7 @@ TEST_F(MainWindowTest, AScreenFromTheHostMakesItsControlsOnItsPageAndTakesOneKey
 }
 
 TEST_F(MainWindowTest, ClosingWritesWindowStateAndPositionAfterStoppingTheSession) {
-  stored_.set_windowpos(3, 4, 240, 320);
+  stored_.SetWindowPosition(3, 4, 240, 320);
   ASSERT_TRUE(Start(true));
   ASSERT_TRUE(AcceptWhilePumping());
   SetWindowPos(window_, nullptr, 30, 40, 250, 330, SWP_NOZORDER);
@@ -339,10 +341,10 @@ TEST_F(MainWindowTest, ClosingWritesWindowStateAndPositionAfterStoppingTheSessio
   EXPECT_EQ(app_.session, nullptr);
   EXPECT_EQ(app_.frame, nullptr);
   EXPECT_EQ(loop_.Filter(), nullptr);
-  CSettings written(dir_.File(L"Vantor.ini"));
+  Settings written(dir_.File(L"Vantor.ini"));
   ASSERT_TRUE(written.ReadSettings());
-  EXPECT_EQ(written.windowpos(), (WindowPos{30, 40, 250, 330}));
-  EXPECT_EQ(written.windowstate(), 0);
+  EXPECT_EQ(written.WindowPosition(), (WindowPos{30, 40, 250, 330}));
+  EXPECT_EQ(written.WindowState(), 0);
   EXPECT_TRUE(host_.WaitPeerClosed(std::chrono::milliseconds(3000)));
 }
 
@@ -350,13 +352,13 @@ TEST_F(MainWindowTest, MenuCommandsRunTheirDialogsAndActOnOk) {
   ASSERT_TRUE(Start());
   // User Mode: the file says so at once.
   Send(WM_COMMAND, IDM_USER_MODE);
-  CSettings written(dir_.File(L"Vantor.ini"));
+  Settings written(dir_.File(L"Vantor.ini"));
   ASSERT_TRUE(written.ReadSettings());
-  EXPECT_FALSE(written.KorvathAdminMode());
+  EXPECT_FALSE(written.AdminMode());
   dialogResult_ = 1;
   // Screen options: the toolbar follows the new size.
   onDialog_ = [this](int templateId) {
-    if (templateId == IDD_SCREEN_OPTIONS) app_.settings->set_toolbarsize(1);
+    if (templateId == IDD_SCREEN_OPTIONS) app_.settings->SetToolbarSize(1);
   };
   Send(WM_COMMAND, IDM_SCREEN);
   ASSERT_NE(app_.toolbar, nullptr);
@@ -367,7 +369,7 @@ TEST_F(MainWindowTest, MenuCommandsRunTheirDialogsAndActOnOk) {
   GetWindowRect(app_.window->PageWindow(0), &page);
   EXPECT_EQ(page.top, bar.bottom);  // the page is laid out below the bar
   onDialog_ = [this](int templateId) {
-    if (templateId == IDD_SCREEN_OPTIONS) app_.settings->set_toolbarsize(-1);
+    if (templateId == IDD_SCREEN_OPTIONS) app_.settings->SetToolbarSize(-1);
   };
   Send(WM_COMMAND, IDM_SCREEN);
   EXPECT_EQ(app_.toolbar, nullptr);
@@ -436,10 +438,10 @@ TEST_F(MainWindowTest, LockIndicatorComesWithInputOffAndGoes) {
 TEST_F(MainWindowTest, FocusGoesToTheFocusFieldsControlOrToThePage) {
   ASSERT_TRUE(Start());
   Unlock();
-  CPage* page = app_.session->CurrentPagePtr();
-  CField& entry = page->Fields().Add(3, 0, 0, 5);
+  Page* page = app_.session->CurrentPagePtr();
+  Field& entry = page->Fields().Add(3, 0, 0, 5);
   entry.flags = kModeInput;
-  CField& text = page->Fields().Add(4, 1, 0, 5);
+  Field& text = page->Fields().Add(4, 1, 0, 5);
   text.flags = kModeDisplay;
   text.SetText(u"text");
   app_.session->Pages().Refresh(0);
@@ -468,8 +470,8 @@ TEST_F(MainWindowTest, SerialInputIsDeliveredOnTheWindowsThread) {
   EXPECT_NE(sent_.records[0].find("SCAN123"), std::string::npos);
   // Field mode: the page's serial input field is emptied and filled up to its length.
   Unlock();
-  CPage* page = app_.session->CurrentPagePtr();
-  CField& field = page->Fields().Add(6, 0, 0, 3);
+  Page* page = app_.session->CurrentPagePtr();
+  Field& field = page->Fields().Add(6, 0, 0, 3);
   field.flags = kModeInput;
   field.serial = 1;
   field.SetText(u"old");

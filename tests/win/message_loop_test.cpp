@@ -1,10 +1,10 @@
 // The message loop: WM_QUIT's code, the filter's veto, the frame's accelerator translation and layout
 // request.
-#include "app/message_loop_win.h"
+#include "win/base/message_loop.h"
 
 #include <gtest/gtest.h>
 
-#include "app/vdx_messages.h"
+#include "win/base/messages.h"
 #include "app_fixture_win.h"
 
 namespace vantor {
@@ -25,7 +25,7 @@ class Watchdog {
   UINT_PTR timer_;
 };
 
-class CountingFilter final : public CMessageFilter {
+class CountingFilter final : public MessageFilter {
  public:
   explicit CountingFilter(bool consume) : consume_(consume) {}
   bool FilterMessage(MSG* message) override {
@@ -40,7 +40,7 @@ class CountingFilter final : public CMessageFilter {
 
 TEST(MessageLoopTest, RunReturnsTheQuitCodeAndDispatchesUnfilteredMessages) {
   wintest::RecordingWindow window;
-  CMessageLoop loop;
+  MessageLoop loop;
   PostMessageW(window.get(), kProbe, 1, 2);
   PostQuitMessage(7);
   Watchdog watchdog(5000);
@@ -51,7 +51,7 @@ TEST(MessageLoopTest, RunReturnsTheQuitCodeAndDispatchesUnfilteredMessages) {
 
 TEST(MessageLoopTest, AConsumingFilterKeepsMessagesFromTheirWindow) {
   wintest::RecordingWindow window;
-  CMessageLoop loop;
+  MessageLoop loop;
   CountingFilter filter(true);
   EXPECT_TRUE(loop.SetFilter(&filter));
   PostMessageW(window.get(), kProbe, 0, 0);
@@ -65,7 +65,7 @@ TEST(MessageLoopTest, AConsumingFilterKeepsMessagesFromTheirWindow) {
 }
 
 TEST(MessageLoopTest, ClearedOrReplacedFilterIsNoLongerAsked) {
-  CMessageLoop loop;
+  MessageLoop loop;
   CountingFilter first(true);
   CountingFilter second(false);
   MSG probe{nullptr, kProbe, 0, 0, 0, {}};
@@ -88,7 +88,7 @@ TEST(MessageLoopTest, FrameTranslatesAcceleratorsAgainstTheMainWindowWhateverThe
   ACCEL entries[] = {{FVIRTKEY, VK_F2, 1234}};
   HACCEL table = CreateAcceleratorTableW(entries, 1);
   ASSERT_NE(table, nullptr);
-  CAppFrame frame(main.get(), table);
+  AppFrame frame(main.get(), table);
   wintest::HeldKeys keys(false, false, false);
   MSG f2{other.get(), WM_KEYDOWN, VK_F2, 1, 0, {}};
   EXPECT_TRUE(frame.FilterMessage(&f2));
@@ -99,7 +99,7 @@ TEST(MessageLoopTest, FrameTranslatesAcceleratorsAgainstTheMainWindowWhateverThe
   EXPECT_TRUE(other.Of(WM_COMMAND).empty());
   DestroyAcceleratorTable(table);
 
-  CAppFrame withoutTable(main.get(), nullptr);
+  AppFrame withoutTable(main.get(), nullptr);
   EXPECT_FALSE(withoutTable.FilterMessage(&f2));
 }
 
@@ -107,12 +107,12 @@ TEST(MessageLoopTest, LayoutRequestReachesOnlyALiveMainWindow) {
   HWND gone = nullptr;
   {
     wintest::RecordingWindow main;
-    CAppFrame frame(main.get(), nullptr);
+    AppFrame frame(main.get(), nullptr);
     frame.RequestLayout();
     EXPECT_EQ(main.Of(WM_VDX_ARRANGE).size(), 1u);
     gone = main.get();
   }
-  CAppFrame stale(gone, nullptr);
+  AppFrame stale(gone, nullptr);
   stale.RequestLayout();  // the window is gone: nothing is sent, nothing breaks
   EXPECT_FALSE(IsWindow(gone));
 }

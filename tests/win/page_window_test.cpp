@@ -1,19 +1,19 @@
 // The page window and the control windows it makes from the field records: classes, geometry,
 // re-creation, keys, focus requests, blinking, relayout, detaching, Z order and painting.
-#include "controls/page_window_win.h"
+#include "win/controls/page_window.h"
 
 #include <gtest/gtest.h>
 
 #include <cwchar>
 #include <string>
 
-#include "app/vdx_messages.h"
+#include "win/base/messages.h"
 #include "app_fixture_win.h"
-#include "common/gdi_win.h"
-#include "config/settings.h"
-#include "controls/control_classes_win.h"
-#include "controls/field.h"
-#include "controls/page.h"
+#include "win/base/gdi.h"
+#include "settings/settings.h"
+#include "win/controls/control_classes.h"
+#include "model/field.h"
+#include "model/page.h"
 
 namespace vantor {
 namespace {
@@ -40,20 +40,20 @@ TEST_F(PageWindowTest, PageIsADisabledVisibleChildCoveringTheParentClientArea) {
   EXPECT_EQ(rect.bottom, client.bottom);
   EXPECT_EQ(page_.window, reinterpret_cast<std::uintptr_t>(pageWindow_));
   // The metrics are measured when the page is created.
-  EXPECT_GT(settings_.cellWidth(), 0);
-  EXPECT_GT(settings_.cellHeight(), 0);
+  EXPECT_GT(settings_.CellWidth(), 0);
+  EXPECT_GT(settings_.CellHeight(), 0);
 }
 
 TEST_F(PageWindowTest, RefreshMakesOneWindowPerRecordOfTheClassItsModeAndTypeSelect) {
-  CField& entry = AddField(2, 1, 3, 10, kModeInput, kTypeText, u"abc");
-  CField& button = AddField(3, 2, 0, 6, kModeInput, kTypeButton, u"OK");
-  CField& select = AddField(4, 3, 0, 6, kModeDisplay, kTypeSelectButton, u"Xpick");
-  CField& fixed = AddField(5, 0, 0, 8, kModeDisplay, kTypeText, u"Hello");
-  CField& check = AddField(6, 4, 0, 6, kModeInput, kTypeCheckBox, u" box");
-  CField& radio = AddField(7, 5, 0, 6, kModeDisplay, kTypeRadioButton, u" one");
-  CField& none = AddField(8, 6, 0, 6, kModeNone, kTypeText, u"none");
-  CField& system = AddField(9, 7, 2, 5, kModeSystem, kTypeButton);
-  CField& hidden = AddField(10, 8, 0, 5, kModeInput, kTypeText);
+  Field& entry = AddField(2, 1, 3, 10, kModeInput, kTypeText, u"abc");
+  Field& button = AddField(3, 2, 0, 6, kModeInput, kTypeButton, u"OK");
+  Field& select = AddField(4, 3, 0, 6, kModeDisplay, kTypeSelectButton, u"Xpick");
+  Field& fixed = AddField(5, 0, 0, 8, kModeDisplay, kTypeText, u"Hello");
+  Field& check = AddField(6, 4, 0, 6, kModeInput, kTypeCheckBox, u" box");
+  Field& radio = AddField(7, 5, 0, 6, kModeDisplay, kTypeRadioButton, u" one");
+  Field& none = AddField(8, 6, 0, 6, kModeNone, kTypeText, u"none");
+  Field& system = AddField(9, 7, 2, 5, kModeSystem, kTypeButton);
+  Field& hidden = AddField(10, 8, 0, 5, kModeInput, kTypeText);
   hidden.attributes = kAttrHidden;
   Refresh();
   EXPECT_EQ(ClassOf(Hwnd(entry)), L"VdxEntry");
@@ -64,7 +64,7 @@ TEST_F(PageWindowTest, RefreshMakesOneWindowPerRecordOfTheClassItsModeAndTypeSel
   EXPECT_EQ(ClassOf(Hwnd(radio)), L"VdxRadioButton");
   EXPECT_EQ(ClassOf(Hwnd(system)), L"VdxSystem");
   EXPECT_EQ(none.window, 0u);
-  for (CField* field : {&entry, &button, &select, &fixed, &check, &radio, &system}) {
+  for (Field* field : {&entry, &button, &select, &fixed, &check, &radio, &system}) {
     HWND window = Hwnd(*field);
     ASSERT_NE(window, nullptr) << field->id;
     EXPECT_EQ(field->create, 0) << field->id;
@@ -79,7 +79,7 @@ TEST_F(PageWindowTest, RefreshMakesOneWindowPerRecordOfTheClassItsModeAndTypeSel
 }
 
 TEST_F(PageWindowTest, RecreateReplacesTheWindowAndAPlainRefreshKeepsIt) {
-  CField& field = AddField(1, 0, 0, 5, kModeDisplay, kTypeText, u"one");
+  Field& field = AddField(1, 0, 0, 5, kModeDisplay, kTypeText, u"one");
   Refresh();
   HWND first = Hwnd(field);
   Refresh();
@@ -96,7 +96,7 @@ TEST_F(PageWindowTest, RecreateReplacesTheWindowAndAPlainRefreshKeepsIt) {
 }
 
 TEST_F(PageWindowTest, ANewRecordGetsOneWindowEvenWhenAlsoMarkedForRecreation) {
-  CField& field = AddField(1, 0, 0, 5, kModeDisplay, kTypeText, u"one");
+  Field& field = AddField(1, 0, 0, 5, kModeDisplay, kTypeText, u"one");
   field.recreate = 1;  // the defining commands mark a new record both ways
   Refresh();
   HWND first = Hwnd(field);
@@ -108,7 +108,7 @@ TEST_F(PageWindowTest, ANewRecordGetsOneWindowEvenWhenAlsoMarkedForRecreation) {
 }
 
 TEST_F(PageWindowTest, DiscardDestroysTheControlThroughThePage) {
-  CField& field = AddField(1, 0, 0, 5, kModeDisplay, kTypeText, u"one");
+  Field& field = AddField(1, 0, 0, 5, kModeDisplay, kTypeText, u"one");
   Refresh();
   HWND window = Hwnd(field);
   DiscardControlWindow(pageWindow_, window);
@@ -139,7 +139,7 @@ TEST_F(PageWindowTest, ControlsWithoutRecordPassMessagesOnAndCloseOnWmClose) {
 }
 
 TEST_F(PageWindowTest, PageKeysBecomeFunctionKeyCodesForTheMainWindow) {
-  settings_.set_fieldentertof0(true);
+  settings_.SetEnterSendsKey(true);
   {
     wintest::HeldKeys keys(false, false, false);
     SendMessageW(pageWindow_, WM_KEYDOWN, VK_F3, 0);
@@ -164,7 +164,7 @@ TEST_F(PageWindowTest, PageKeysBecomeFunctionKeyCodesForTheMainWindow) {
     EXPECT_EQ(keys[i].lparam, expected[i]) << i;
   }
   main_.clear();
-  settings_.set_fieldentertof0(false);
+  settings_.SetEnterSendsKey(false);
   SendMessageW(pageWindow_, WM_KEYDOWN, VK_RETURN, 0);
   EXPECT_TRUE(main_.messages().empty());
 }
@@ -172,11 +172,11 @@ TEST_F(PageWindowTest, PageKeysBecomeFunctionKeyCodesForTheMainWindow) {
 TEST_F(PageWindowTest, FocusRequestIsAnsweredOnlyInItsExactFormAndNotByTextOrSerialFields) {
   EnableWindow(pageWindow_, TRUE);
   SetForegroundWindow(main_.get());
-  CField& entry = AddField(1, 0, 0, 5, kModeInput, kTypeText);
-  CField& serialEntry = AddField(2, 1, 0, 5, kModeInput, kTypeText);
+  Field& entry = AddField(1, 0, 0, 5, kModeInput, kTypeText);
+  Field& serialEntry = AddField(2, 1, 0, 5, kModeInput, kTypeText);
   serialEntry.serial = 1;
-  CField& fixed = AddField(3, 2, 0, 5, kModeDisplay, kTypeText, u"t");
-  CField& button = AddField(4, 3, 0, 5, kModeDisplay, kTypeButton, u"b");
+  Field& fixed = AddField(3, 2, 0, 5, kModeDisplay, kTypeText, u"t");
+  Field& button = AddField(4, 3, 0, 5, kModeDisplay, kTypeButton, u"b");
   Refresh();
   SetFocus(main_.get());
   auto request = [](HWND window, LPARAM form) { SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), form); };
@@ -201,10 +201,10 @@ TEST_F(PageWindowTest, FocusRequestIsAnsweredOnlyInItsExactFormAndNotByTextOrSer
 }
 
 TEST_F(PageWindowTest, BlinkTickTogglesThePhaseOfThePageAndOfBlinkingControlsOnly) {
-  CField& blinking = AddField(1, 0, 0, 5, kModeDisplay, kTypeText, u"b");
+  Field& blinking = AddField(1, 0, 0, 5, kModeDisplay, kTypeText, u"b");
   blinking.attributes = kVideoBlink;
-  CField& plain = AddField(2, 1, 0, 5, kModeDisplay, kTypeText, u"p");
-  CField& clock = AddField(3, 2, 0, 5, kModeSystem, kTypeText);
+  Field& plain = AddField(2, 1, 0, 5, kModeDisplay, kTypeText, u"p");
+  Field& clock = AddField(3, 2, 0, 5, kModeSystem, kTypeText);
   Refresh();
   SendMessageW(pageWindow_, WM_TIMER, kBlinkTimer, 0);
   EXPECT_EQ(page_.blinkPhase, 1);
@@ -220,12 +220,12 @@ TEST_F(PageWindowTest, BlinkTickTogglesThePhaseOfThePageAndOfBlinkingControlsOnl
 }
 
 TEST_F(PageWindowTest, ControlsArePlacedInCellsAndMovedByARelayout) {
-  CField& field = AddField(1, 2, 3, 4, kModeInput, kTypeText);
+  Field& field = AddField(1, 2, 3, 4, kModeInput, kTypeText);
   Refresh();
   for (int round = 0; round < 2; ++round) {
     SCOPED_TRACE(round == 0 ? "created" : "relaid out");
-    const int cw = settings_.cellWidth();
-    const int ch = settings_.cellHeight();
+    const int cw = settings_.CellWidth();
+    const int ch = settings_.CellHeight();
     const RECT rect = RectInParent(Hwnd(field));
     EXPECT_EQ(rect.left, 3 * cw);
     EXPECT_EQ(rect.top, 2 * ch);
@@ -233,14 +233,14 @@ TEST_F(PageWindowTest, ControlsArePlacedInCellsAndMovedByARelayout) {
     EXPECT_EQ(rect.bottom - rect.top, ch);
     if (round == 1) break;
     const int before = cw;
-    settings_.set_fontpointsize(settings_.fontpointsize() * 3);
+    settings_.SetFontPointSize(settings_.FontPointSize() * 3);
     SendMessageW(pageWindow_, WM_VDX_RELAYOUT, 0, 0);
-    EXPECT_GT(settings_.cellWidth(), before);
+    EXPECT_GT(settings_.CellWidth(), before);
   }
 }
 
 TEST_F(PageWindowTest, DetachedPageAndControlsNoLongerReachTheirObjects) {
-  CField& field = AddField(1, 0, 0, 5, kModeInput, kTypeText);
+  Field& field = AddField(1, 0, 0, 5, kModeInput, kTypeText);
   Refresh();
   HWND control = Hwnd(field);
   DetachPageWindow(pageWindow_);
@@ -267,7 +267,7 @@ TEST_F(PageWindowTest, PageInFrontStaysUnderTheLockIndicator) {
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = L"VdxCAnimate";
   ASSERT_NE(RegisterClassW(&wc), 0);
-  CPage other{2, kDefaultPageBackground, nullptr};
+  Page other{2, kDefaultPageBackground, nullptr};
   PageWindowState otherState{&other, &settings_, main_.get()};
   HWND otherWindow = CreatePageWindow(main_.get(), instance_, &otherState);
   HWND indicator = CreateWindowExW(0, L"VdxCAnimate", L"Lock-B", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, main_.get(),
@@ -305,8 +305,8 @@ TEST_F(PageWindowTest, ShownPagePaintsItsBackgroundWithoutLeakingGdiObjects) {
 }
 
 TEST_F(PageWindowTest, WatermarkThatNeverFitsStillEnds) {
-  settings_.set_ShowWaterMark(true);
-  settings_.set_WaterMarkText(std::u16string(31, u'W'));
+  settings_.SetShowWatermark(true);
+  settings_.SetWatermarkText(std::u16string(31, u'W'));
   MoveWindow(pageWindow_, 0, 0, 20, 40, TRUE);
   const long before = gdi::LiveObjects();
   RedrawWindow(pageWindow_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);

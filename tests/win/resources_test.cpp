@@ -8,7 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/resource_ids.h"
+#include "win/base/resource_ids.h"
+#include "look/menu_ids.h"
 #include "app_fixture_win.h"
 
 namespace vantor {

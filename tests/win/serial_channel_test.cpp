@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "serial/serial_channel_win.h"
-#include "serial/serial_routing.h"
+#include "devices/serial_channel_win.h"
+#include "session/serial_input.h"
 
 namespace vantor {
 namespace {

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "sound/sound_player.h"
-#include "sound/tone_image.h"
+#include "devices/sound_player.h"
+#include "devices/tone_image.h"
 
 namespace vantor {
 namespace {

@@ -1,5 +1,5 @@
-// CToolBar under Wine: bar and button windows, key labels, clicks reaching the main window, painting, GDI balance.
-#include "toolbar/toolbar_win.h"
+// Toolbar under Wine: bar and button windows, key labels, clicks reaching the main window, painting, GDI balance.
+#include "win/toolbar/toolbar.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/vdx_messages.h"
+#include "win/base/messages.h"
 #include "app_fixture_win.h"
-#include "common/gdi_win.h"
+#include "win/base/gdi.h"
 
 namespace vantor {
 namespace {
@@ -89,7 +89,7 @@ class ToolBarWindows : public ::testing::Test {
   // The keys the buttons sent to the main window, as (code, 0).
   std::vector<RecordedMessage> Keys() const { return host_.Of(WM_VDX_TOOLBARKEY); }
   void Build(int size) {
-    toolbar_ = std::make_unique<CToolBar>(main_, GetModuleHandleW(nullptr), size);
+    toolbar_ = std::make_unique<Toolbar>(main_, GetModuleHandleW(nullptr), size);
     ASSERT_NE(toolbar_->BarWindow(), nullptr);
     UpdateWindow(main_);
     Pump();
@@ -103,7 +103,7 @@ class ToolBarWindows : public ::testing::Test {
   RecordingWindow host_{WM_USER, 0x7FFF, WS_POPUP | WS_CLIPCHILDREN};
   HWND main_ = host_.get();
   long baseline_ = 0;
-  std::unique_ptr<CToolBar> toolbar_;
+  std::unique_ptr<Toolbar> toolbar_;
 };
 
 TEST_F(ToolBarWindows, BarAndButtonsArePlacedBySize) {
@@ -298,7 +298,7 @@ TEST_F(ToolBarWindows, MainWindowDestroyedFirstLeavesNoStaleBar) {
 }
 
 TEST_F(ToolBarWindows, WithoutAMainWindowNoBarIsCreated) {
-  toolbar_ = std::make_unique<CToolBar>(nullptr, GetModuleHandleW(nullptr), 0);
+  toolbar_ = std::make_unique<Toolbar>(nullptr, GetModuleHandleW(nullptr), 0);
   EXPECT_EQ(toolbar_->BarWindow(), nullptr);
   EXPECT_EQ(toolbar_->BarHeight(), 27);
   toolbar_->SetKeyLabel(7, u"NEXT");

@@ -1,8 +1,8 @@
 // Draws the toolbar pictures and the lock indicator pictures and writes them as palette BMP files.
 //
-// Build and run by hand (the outputs are committed under src/toolbar/art/):
+// Build and run by hand (the outputs are committed under src/win/toolbar/art/):
 //   g++ -std=c++20 -O2 -o /tmp/make_bitmaps tools/artwork/make_bitmaps.cpp
-//   /tmp/make_bitmaps src/toolbar/art
+//   /tmp/make_bitmaps src/win/toolbar/art
 //
 // Every picture that is drawn transparently keeps the key colour (255, 0, 255) in its top-left pixel;
 // edges are smoothed against the colour the picture is drawn on (the toolbar face or the indicator's

@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "common/net.h"
+#include "platform/net.h"
 #include "listener.h"
 #include "terminal_records.h"
 #include "warehouse.h"

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "common/net.h"
+#include "platform/net.h"
 
 namespace vantor::demo {
 

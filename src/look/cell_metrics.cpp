@@ -1,0 +1,98 @@
+// Screen font fitting and cell arithmetic: fitted to the page, or following the point size.
+#include "look/cell_metrics.h"
+
+#include "settings/settings.h"
+
+namespace vantor {
+
+namespace {
+
+int AtLeastOne(long long value) {
+  if (value < 1) return 1;
+  if (value > 1000000) return 1000000;
+  return static_cast<int>(value);
+}
+
+// The font fitted into the target cell: height first, then width, each stepped down by one.
+CellMetrics FitToPage(const Settings& settings, FontMeasurer& measurer, int clientWidth,
+                      int clientHeight) {
+  const int cols = settings.ScreenColumns() > 0 ? settings.ScreenColumns() : 1;
+  const int rows = settings.ScreenRows() > 0 ? settings.ScreenRows() : 1;
+  const int targetWidth = clientWidth / cols - 1;
+  const int targetHeight = clientHeight / rows - 2;
+  CellMetrics m;
+  m.cellHeight = AtLeastOne(static_cast<long long>(targetHeight) + 2);
+  m.cellWidth = AtLeastOne(static_cast<long long>(targetWidth) + 1);
+  int height = AtLeastOne(targetHeight);
+  int width = AtLeastOne(targetWidth);
+  FontMetrics tm;
+  bool measured = measurer.Measure(height, width, tm);
+  while (measured && height > 1 &&
+         static_cast<long long>(tm.height) + tm.internalLeading + tm.externalLeading > targetHeight) {
+    --height;
+    measured = measurer.Measure(height, width, tm);
+  }
+  while (measured && width >= 2 &&
+         targetWidth < (static_cast<long long>(tm.maxCharWidth) - tm.aveCharWidth) / 2 + tm.aveCharWidth) {
+    --width;
+    measured = measurer.Measure(height, width, tm);
+  }
+  m.fontHeight = height;
+  m.fontWidth = width;
+  return m;
+}
+
+// The font of the point size (with the host's step), its cell from the measured metrics.
+CellMetrics FollowPointSize(const Settings& settings, FontMeasurer& measurer) {
+  const int extra = settings.ExtraCellWidth();
+  const long long wanted = static_cast<long long>(measurer.LogPixelsY()) * settings.EffectivePointSize() / 72;
+  const int height = AtLeastOne(wanted);
+  CellMetrics m;
+  FontMetrics tm;
+  if (!measurer.Measure(height, 0, tm)) {
+    m.fontHeight = height;
+    m.cellHeight = AtLeastOne(static_cast<long long>(height) + 2);
+    m.cellWidth = AtLeastOne(static_cast<long long>(height) / 2 + extra);
+    return m;
+  }
+  m.fontHeight = AtLeastOne(tm.height);
+  m.fontWidth = 0;
+  m.cellHeight = AtLeastOne(static_cast<long long>(tm.height) + tm.internalLeading + tm.externalLeading + 2);
+  if (tm.pitchAndFamily & kTmpfFixedPitch) {
+    // The bit marks a variable-pitch font: widen the cell to hold its wider letters.
+    m.cellWidth = AtLeastOne(static_cast<long long>(extra + (tm.aveCharWidth + 2) * 1.7));
+  } else {
+    m.cellWidth = AtLeastOne(static_cast<long long>(tm.maxCharWidth) + extra);
+  }
+  return m;
+}
+
+}  // namespace
+
+CellMetrics ComputeCellMetrics(const Settings& settings, FontMeasurer& measurer, int clientWidth,
+                               int clientHeight) {
+  if (settings.FontAutoSize()) return FitToPage(settings, measurer, clientWidth, clientHeight);
+  return FollowPointSize(settings, measurer);
+}
+
+CellMetrics UpdateCellMetrics(Settings& settings, FontMeasurer& measurer, int clientWidth,
+                              int clientHeight) {
+  const CellMetrics m = ComputeCellMetrics(settings, measurer, clientWidth, clientHeight);
+  settings.SetFontSize(m.fontHeight, m.fontWidth);
+  settings.SetCellSize(m.cellWidth, m.cellHeight);
+  return m;
+}
+
+ScreenFontRequest ScreenFontFor(const Settings& settings, bool bold) {
+  ScreenFontRequest wanted;
+  wanted.height = -settings.FontHeight();
+  wanted.width = settings.FontWidth();
+  wanted.weight = bold ? 700 : 0;
+  wanted.outPrecision = settings.FontOutPrecision();
+  wanted.quality = settings.FontQuality();
+  wanted.faceName = settings.FontName();
+  if (wanted.faceName.empty()) wanted.pitchAndFamily = kFfModern;
+  return wanted;
+}
+
+}  // namespace vantor

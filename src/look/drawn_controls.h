@@ -1,0 +1,177 @@
+// Geometry, colours and rules of the button family: push buttons, select buttons, check boxes, radio buttons.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace vantor {
+
+class Field;
+
+// Colours are COLORREF values 0x00BBGGRR.
+using Colour = std::uint32_t;
+constexpr Colour Rgb(int r, int g, int b) {
+  return static_cast<Colour>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
+}
+constexpr int RedOf(Colour c) { return static_cast<int>(c & 0xFF); }
+constexpr int GreenOf(Colour c) { return static_cast<int>((c >> 8) & 0xFF); }
+constexpr int BlueOf(Colour c) { return static_cast<int>((c >> 16) & 0xFF); }
+
+inline constexpr Colour kOutlineColour = Rgb(115, 113, 107);
+inline constexpr Colour kEngravedColour = Rgb(127, 127, 127);
+inline constexpr Colour kWhite = Rgb(255, 255, 255);
+inline constexpr Colour kBlack = Rgb(0, 0, 0);
+inline constexpr Colour kFrameDark = Rgb(96, 96, 96);
+inline constexpr Colour kFrameLight = Rgb(196, 196, 196);
+inline constexpr Colour kFaceLight = Rgb(255, 255, 239);
+inline constexpr Colour kFaceDark = Rgb(165, 158, 148);
+inline constexpr Colour kSelectedLight = Rgb(255, 247, 158);
+inline constexpr Colour kSelectedDark = Rgb(255, 204, 0);
+
+struct Point {
+  int x = 0, y = 0;
+  bool operator==(const Point&) const = default;
+};
+// Left, top inclusive; right, bottom exclusive (as GDI takes them).
+struct Box {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  bool operator==(const Box&) const = default;
+  bool Empty() const { return right <= left || bottom <= top; }
+};
+// A line from `from` up to but excluding `to`, as LineTo draws it.
+struct Segment {
+  Point from, to;
+  Colour colour = 0;
+  bool operator==(const Segment&) const = default;
+};
+
+// ---- gradients -----------------------------------------------------------------------------------
+
+// n entries from start to end: per channel truncate(i * (end - start) / n + start).
+std::vector<Colour> GradientTable(Colour start, Colour end, int n);
+// The select button's checked face: per channel truncate(2 * (i * (end - start) / n) + start), held
+// to 0..255.
+std::vector<Colour> SteepGradientTable(Colour start, Colour end, int n);
+// A push button's face: style 2 (selected) yellow, any other style grey; n = the button's height.
+std::vector<Colour> ButtonTable(int style, int height);
+
+// ---- push and select buttons ---------------------------------------------------------------------
+
+// The thin outline with its four corner pixels left open; x, y, width, height as the painters get
+// them (width = client width - 1).
+std::array<Segment, 4> OutlineSegments(int x, int y, int width, int height);
+
+struct FaceRow {
+  Box box;
+  Colour colour = 0;
+  bool operator==(const FaceRow&) const = default;
+};
+// The face inside the outline: one row per pixel line and the light and dark edge lines. Pressed
+// (or checked) turns the gradient upside down and swaps the edges. Rows take their colours from
+// `rows`, edges from `edges` (the select button's checked face uses its steep table for the rows).
+// A face needs three table entries: a button under 3 pixels high draws its outline and label only.
+struct Face {
+  std::vector<FaceRow> rows;
+  std::vector<Segment> edges;
+};
+Face ButtonFace(int x, int y, int width, int height, const std::vector<Colour>& rows, const std::vector<Colour>& edges,
+                bool pressed);
+
+// Dashes two pixels long every four pixels from `from` towards `to` (horizontal or vertical; `to`
+// itself excluded). A slanted run gives nothing.
+std::vector<Segment> DashedRun(Point from, Point to, Colour colour);
+// The dotted focus rectangle of push and select buttons (inside the outline).
+std::vector<Segment> ButtonFocusDashes(int x, int y, int width, int height);
+// The dotted focus rectangle of check boxes and radio buttons (around the whole client area).
+std::vector<Segment> BoxFocusDashes(const Box& client, Colour colour);
+
+// ---- check boxes and radio buttons ---------------------------------------------------------------
+
+// (right - left) / cells, or the whole width when cells < 1; never negative.
+int CellWidthFor(const Box& client, int cells);
+// cell width * check size, at most the client height, never negative.
+int MarkSizeFor(int cellWidth, int checkSize, const Box& client);
+// The square the mark is drawn in: s wide and high, vertically centred (one lower for the check box),
+// one pixel in from the left, or two pixels in from the right when right-aligned.
+Box MarkBoxFor(const Box& client, int markSize, bool rightAligned, bool checkBox);
+// Where the label goes: beyond two cells from the mark's side; right-aligned labels end two cells
+// before the right edge.
+Box LabelBoxFor(const Box& client, int cellWidth, bool rightAligned);
+
+// The check box's sunken frame around the mark box (mark size s).
+std::vector<Segment> CheckFrameSegments(const Box& mark, int markSize);
+// The interior: s - 3 horizontal lines.
+std::vector<Segment> CheckInteriorSegments(const Box& mark, int markSize, bool engraved);
+// The tick: six points of a filled polygon over the mark box (bottom = top + s - 1).
+std::array<Point, 6> TickPolygon(const Box& mark, int markSize);
+
+struct Disk {
+  Box box;
+  int entry = 0;  // index in the radio button's gradient table
+  bool operator==(const Disk&) const = default;
+};
+// The shaded disks inside the radio button's circle, outermost first: from entry (cell width - 1) / 4
+// when checked, (cell width - 1) / 3 when not, each one pixel further in.
+std::vector<Disk> RadioDisks(const Box& mark, int cellWidth, int markSize, int tableCount, bool checked);
+// The radio button's dot: the mark box inset by a quarter of its width and height.
+Box RadioDot(const Box& mark);
+
+// ---- looks as data -------------------------------------------------------------------------------
+
+enum class ButtonKind { Button, SelectButton, CheckBox, RadioButton };
+
+// The drawing style: push button 2 when selected; the others 2 when blinking or reverse; a radio
+// button in display mode 3; otherwise 0.
+int DrawStyleFor(ButtonKind kind, const Field& field);
+// Whether the label is hidden now (a blinking control in blink phase 0).
+bool LabelBlinkedOut(const Field& field);
+// The label colour of a check box or radio button: reverse white; else the custom foreground in
+// custom colour mode, black otherwise. Engraved labels are drawn separately.
+Colour BoxLabelColour(const Field& field, bool customColours, Colour foreground);
+// The tick and dot colour: custom colour in custom colour mode, grey when engraved, black otherwise.
+Colour MarkColour(bool engraved, bool customColours, Colour custom);
+
+// ---- value and labels ----------------------------------------------------------------------------
+
+// "X" in the first character of the text means checked.
+bool IsCheckedText(std::u16string_view text);
+// What each kind shows: the whole text for push buttons; the text after the state character for
+// the others; a radio button also passes over the 0x7F fill after it and shows at most `width`
+// characters (cut at a NUL).
+std::u16string_view LabelOf(ButtonKind kind, std::u16string_view text, int width);
+
+// ---- operator rules ------------------------------------------------------------------------------
+
+// Check box and select button: flips the value in the text's first character and marks the record
+// modified. False (nothing changed) when the record has no room for a character.
+bool ToggleValue(Field& field);
+// Radio button: checks this one and clears every other checked radio button of its page. Returns
+// the records that changed (this one first); empty when it was already checked or has no room.
+std::vector<Field*> SelectRadio(Field& field);
+
+// What a control reports to the main window, in order.
+struct Notice {
+  enum Kind { FieldChanged, Key, Navigate };
+  Kind kind = Key;
+  int value = 0;  // the field id, the key code, or the navigation direction
+  bool operator==(const Notice&) const = default;
+};
+// After a change by the operator: with auto-send, the changed field then the key with code 0.
+std::vector<Notice> ChangeNotices(const Field& field);
+
+// The key handling of the four classes.
+struct ButtonKeyResult {
+  enum Act { None, Toggle, Select, Navigate, Key };
+  Act act = None;
+  int value = 0;  // direction for Navigate, code for Key
+  bool operator==(const ButtonKeyResult&) const = default;
+};
+inline constexpr unsigned kVkTab = 9;
+inline constexpr unsigned kVkSpace = 32;
+inline constexpr unsigned kVkLeft = 37, kVkUp = 38, kVkRight = 39, kVkDown = 40;
+ButtonKeyResult ButtonKey(ButtonKind kind, bool inputMode, unsigned virtualKey, bool ctrl, bool shift, bool alt,
+                          bool enterSendsKey);
+
+}  // namespace vantor

@@ -1,0 +1,200 @@
+// Entry field editing: caret keys, typed and fed characters, filters, auto-advance and auto-send.
+#include "model/entry_editor.h"
+
+#include <algorithm>
+#include <string>
+
+#include "settings/settings.h"
+#include "model/field.h"
+#include "model/function_keys.h"
+
+namespace vantor {
+
+void EntryEditor::ClampCaret() {
+  // The host may have replaced the text under the caret since the last key.
+  const auto length = static_cast<std::int32_t>(field_.Text().size());
+  field_.caret = std::clamp(field_.caret, 0, length);
+}
+
+bool EntryEditor::ReportChange() {
+  if (!(field_.flags & kFlagAutoSend) || !field_.modified || field_.sendGuard) return false;
+  field_.sendGuard = 1;
+  host_.FieldChanged(field_.id);
+  field_.sendGuard = 0;
+  return true;
+}
+
+void EntryEditor::StartEditing() {
+  field_.caret = 0;
+  host_.CaretChanged();
+  field_.hasFocus = 1;
+  field_.replacePending = 1;
+  host_.FieldFocused(field_.id);
+}
+
+void EntryEditor::EndEditing() {
+  ReportChange();
+  field_.hasFocus = 0;
+}
+
+void EntryEditor::KeyDown(unsigned virtualKey, KeyModifiers modifiers) {
+  if (virtualKey == kVkTab) {
+    if (field_.hasFocus && field_.readOnly) {
+      if (!modifiers.shift && !modifiers.ctrl && !modifiers.alt) host_.Navigate(1);
+      else if (modifiers.shift && !modifiers.ctrl && !modifiers.alt) host_.Navigate(-1);
+    }
+    return;
+  }
+  if (virtualKey == kVkUp) {
+    if (!ReportChange()) host_.Navigate(-1);
+    return;
+  }
+  if (virtualKey == kVkDown) {
+    if (!ReportChange()) host_.Navigate(1);
+    return;
+  }
+  // Enter arrives as a character; only the function keys proper are reported from here.
+  if (virtualKey != kVkReturn) {
+    const KeyAction action = FunctionKeyAction(virtualKey, modifiers.ctrl, modifiers.shift, modifiers.alt,
+                                               settings_.EnterSendsKey(), KeyOrigin::Control);
+    if (action.kind == KeyAction::Code) {
+      host_.Key(field_.id, action.code);
+      return;
+    }
+  }
+  if (field_.readOnly) return;
+  ClampCaret();
+  std::u16string text = field_.Text();
+  const auto length = static_cast<std::int32_t>(text.size());
+  switch (virtualKey) {
+    case kVkClear:
+      field_.ClearText();
+      field_.caret = 0;
+      field_.modified = 1;
+      break;
+    case kVkEnd:
+      field_.caret = length;
+      break;
+    case kVkHome:
+      field_.caret = 0;
+      break;
+    case kVkLeft:
+      field_.caret = std::max(field_.caret - 1, 0);
+      break;
+    case kVkRight:
+      field_.caret = std::min(field_.caret + 1, length);
+      break;
+    case kVkDelete:
+      // At the end there is nothing to remove; the key still counts as a change.
+      if (field_.caret < length) {
+        text.erase(static_cast<std::size_t>(field_.caret), 1);
+        field_.SetText(text);
+      }
+      field_.modified = 1;
+      break;
+    default:
+      return;
+  }
+  field_.replacePending = 0;
+  host_.CaretChanged();
+}
+
+void EntryEditor::Enter() {
+  int current = 0;
+  const bool known = host_.CurrentFieldId(current);
+  if (!settings_.EnterSendsKey()) {
+    host_.Navigate(1);
+    return;
+  }
+  host_.Key(known ? current : field_.id, 0);
+}
+
+void EntryEditor::TypedChar(char16_t c, KeyModifiers modifiers) {
+  if (field_.readOnly) return;
+  if (!host_.OwnsFocus()) {
+    host_.ForwardChar(c);
+    return;
+  }
+  switch (c) {
+    case 3:  // Ctrl+C
+      return;
+    case 22:  // Ctrl+V
+      if (!pasting_) host_.Paste();
+      return;
+    case 8:  // Backspace
+      ClampCaret();
+      if (field_.caret >= 1) {
+        std::u16string text = field_.Text();
+        --field_.caret;
+        text.erase(static_cast<std::size_t>(field_.caret), 1);
+        field_.SetText(text);
+        field_.modified = 1;
+        field_.replacePending = 0;
+        host_.CaretChanged();
+      }
+      return;
+    case 9:  // Tab
+      if (!field_.hasFocus) return;
+      if (!modifiers.shift && !modifiers.ctrl && !modifiers.alt) {
+        if (!ReportChange()) host_.Navigate(1);
+      } else if (modifiers.shift && !modifiers.ctrl && !modifiers.alt) {
+        if (!ReportChange()) host_.Navigate(-1);
+      }
+      return;
+    case 10:
+    case 27:
+      host_.Beep(kBeepSimple);
+      return;
+    case 13:
+      Enter();
+      return;
+    default:
+      Insert(c);
+      return;
+  }
+}
+
+void EntryEditor::FedChar(char16_t c) {
+  if (c == 13 && !field_.hasPrefix) {
+    Enter();
+    return;
+  }
+  Insert(c);
+}
+
+void EntryEditor::Insert(char16_t c) {
+  if (c == 0) return;
+  if ((field_.flags & kFlagNumeric) && settings_.NumericChars().find(c) == std::u16string::npos) {
+    host_.Beep(kBeepRefused);
+    return;
+  }
+  if (settings_.FirstKeyReplaces() && field_.replacePending) {
+    field_.ClearText();
+    field_.caret = 0;
+  }
+  if (settings_.UpperCaseInput() && c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+  std::u16string text = field_.Text();
+  const std::int32_t capacity = std::max(field_.MaxLength(), 0);
+  if (static_cast<std::int32_t>(text.size()) >= capacity) return;
+  ClampCaret();
+  text.insert(static_cast<std::size_t>(field_.caret), 1, c);
+  field_.SetText(text);
+  field_.modified = 1;
+  field_.replacePending = 0;
+  ++field_.caret;
+  host_.CaretChanged();
+  if (!field_.hasFocus) return;
+  const auto length = static_cast<std::int32_t>(field_.Text().size());
+  if (length == capacity && field_.caret == length) {
+    if (!ReportChange() && (field_.attributes & kAttrAutoAdvance)) host_.Navigate(1);
+  }
+}
+
+void EntryEditor::Clear() {
+  field_.ClearText();
+  field_.caret = 0;
+  field_.modified = 1;
+  host_.CaretChanged();
+}
+
+}  // namespace vantor

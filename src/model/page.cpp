@@ -1,0 +1,9 @@
+// A page and its field registry.
+#include "model/page.h"
+
+namespace vantor {
+
+Page::Page(int number, std::uint32_t background_, ScreenEffects* effects)
+    : background(background_), number_(number), fields_(this, effects) {}
+
+}  // namespace vantor

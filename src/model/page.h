@@ -1,0 +1,35 @@
+// A page: one of the sixteen screens the host addresses, with its field registry.
+#pragma once
+
+#include <cstdint>
+
+#include "model/field_list.h"
+
+namespace vantor {
+
+class ScreenEffects;
+
+// RGB(149,178,195), the page background outside custom colour mode.
+inline constexpr std::uint32_t kDefaultPageBackground = 0x00C3B295;
+
+class Page {
+ public:
+  Page(int number, std::uint32_t background, ScreenEffects* effects);
+  Page(const Page&) = delete;
+  Page& operator=(const Page&) = delete;
+
+  int Number() const { return number_; }
+  FieldList& Fields() { return fields_; }
+  const FieldList& Fields() const { return fields_; }
+
+  int blinkPhase = 0;                              // 0 or 1, toggled by the page timer
+  std::uint32_t background = kDefaultPageBackground;  // COLORREF fixed at creation
+  bool shown = false;                              // true only for the page in front
+  std::uintptr_t window = 0;                       // the page window, owned by the shell; 0 none
+
+ private:
+  int number_;
+  FieldList fields_;
+};
+
+}  // namespace vantor

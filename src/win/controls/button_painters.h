@@ -1,0 +1,125 @@
+// The painters of the button family: PushButtonPainter, SelectButtonPainter, CheckBoxPainter and RadioButtonPainter draw one state
+// of a control into a memory DC that already holds the background and the screen font.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <string_view>
+#include <vector>
+
+#include "look/drawn_controls.h"
+
+namespace vantor {
+
+class Field;
+
+// Colours of check boxes and radio buttons that come from the settings.
+struct BoxColours {
+  bool custom = false;         // custom colour mode
+  Colour foreground = 0;       // `ForeGroundColor`
+  Colour mark = 0;             // `CheckBoxCheckAndRadioButtonDotColor`
+};
+
+class PushButtonPainter {
+ public:
+  PushButtonPainter(HDC dc, int x, int y, int width, int height, std::u16string_view label, int style, bool blink,
+          bool blinkPhase, bool reverse, bool engraved, Field* record);
+  virtual ~PushButtonPainter() = default;
+  PushButtonPainter(const PushButtonPainter&) = delete;
+  PushButtonPainter& operator=(const PushButtonPainter&) = delete;
+
+  void DrawNormal();
+  void DrawPressed();
+  void DrawFocus();
+
+ private:
+  void DrawFace(bool pressed);
+  void DrawLabel();
+
+  HDC dc_;
+  int x_, y_, width_, height_;
+  std::u16string_view label_;
+  std::vector<Colour> table_;
+  bool blink_, blinkPhase_, reverse_, engraved_;
+  Field* record_;
+};
+
+class SelectButtonPainter {
+ public:
+  // Sets the record's checked byte from the text ("X" first).
+  SelectButtonPainter(HDC dc, int x, int y, int width, int height, std::u16string_view text, int style, Field* record);
+  virtual ~SelectButtonPainter() = default;
+  SelectButtonPainter(const SelectButtonPainter&) = delete;
+  SelectButtonPainter& operator=(const SelectButtonPainter&) = delete;
+
+  void DrawUnchecked();
+  void DrawChecked();
+  void DrawFocus();
+
+ private:
+  void DrawLabel();
+
+  HDC dc_;
+  int x_, y_, width_, height_;
+  std::vector<Colour> first_, second_;
+  std::u16string_view text_;
+  Field* record_;
+};
+
+class CheckBoxPainter {
+ public:
+  CheckBoxPainter(HDC dc, const RECT& client, std::u16string_view label, int style, int cellCount, bool rightAligned,
+            int checkSize, bool engraved, Field* record, const BoxColours& colours);
+  virtual ~CheckBoxPainter() = default;
+  CheckBoxPainter(const CheckBoxPainter&) = delete;
+  CheckBoxPainter& operator=(const CheckBoxPainter&) = delete;
+
+  void DrawUnchecked();
+  void DrawChecked();
+  void DrawFocus();
+
+ private:
+  void DrawBox(bool checked);
+  void DrawLabel();
+
+  HDC dc_;
+  Box client_;
+  int cellCount_, cellWidth_;
+  std::u16string_view label_;
+  bool rightAligned_;
+  int checkSize_, markSize_;
+  bool engraved_;
+  Field* record_;
+  BoxColours colours_;
+};
+
+class RadioButtonPainter {
+ public:
+  RadioButtonPainter(HDC dc, const RECT& client, std::u16string_view label, int style, int cellCount, bool rightAligned,
+               int checkSize, bool engraved, Field* record, const BoxColours& colours);
+  virtual ~RadioButtonPainter() = default;
+  RadioButtonPainter(const RadioButtonPainter&) = delete;
+  RadioButtonPainter& operator=(const RadioButtonPainter&) = delete;
+
+  void DrawUnchecked();
+  void DrawChecked();
+  void DrawFocus();
+
+ private:
+  void DrawCircle(bool checked);
+  void DrawLabel();
+
+  HDC dc_;
+  Box client_;
+  int cellCount_, cellWidth_;
+  std::u16string_view label_;
+  std::vector<Colour> table_;
+  bool rightAligned_;
+  int checkSize_, markSize_;
+  bool engraved_;
+  Field* record_;
+  BoxColours colours_;
+};
+
+}  // namespace vantor

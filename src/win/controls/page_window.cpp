@@ -1,0 +1,342 @@
+// The page window: control windows from the field records, blink timer, page keys and painting.
+#include "win/controls/page_window.h"
+
+#include <algorithm>
+#include <string>
+
+#include "win/base/messages.h"
+#include "win/base/gdi.h"
+#include "settings/settings.h"
+#include "model/control_class_table.h"
+#include "model/field.h"
+#include "model/field_list.h"
+#include "model/function_keys.h"
+#include "win/controls/gdi_metrics.h"
+#include "model/page.h"
+
+namespace vantor {
+
+namespace {
+
+constexpr COLORREF kWatermarkColour = RGB(159, 181, 195);
+
+bool KeyDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x8000) != 0; }
+
+const wchar_t* WideName(const char16_t* name) { return reinterpret_cast<const wchar_t*>(name); }
+
+COLORREF Lighter(COLORREF colour) {
+  auto channel = [](int value) { return value + 5 > 255 ? 250 : value + 5; };
+  return RGB(channel(GetRValue(colour)), channel(GetGValue(colour)), channel(GetBValue(colour)));
+}
+
+// The page's name repeated down the page in large pale letters, under the controls.
+void PaintWatermark(HDC dc, const RECT& client, const Settings& settings) {
+  if (!settings.ShowWatermark() || settings.WatermarkText().empty()) return;
+  const std::wstring text(reinterpret_cast<const wchar_t*>(settings.WatermarkText().data()),
+                          settings.WatermarkText().size());
+  const RECT inner{client.left + 1, client.top + 1, client.right - 1, client.bottom - 1};
+  const int innerWidth = inner.right - inner.left;
+  if (innerWidth <= 0 || client.bottom <= client.top) return;
+  constexpr int kDivisor = 6;
+  auto makeFont = [&](int height, int width) {
+    LOGFONTW font{};
+    font.lfHeight = -height;
+    font.lfWidth = width;
+    font.lfWeight = 700;
+    font.lfCharSet = 0;
+    font.lfPitchAndFamily = 0x10;
+    font.lfOutPrecision = static_cast<BYTE>(settings.FontOutPrecision());
+    font.lfQuality = static_cast<BYTE>(settings.FontQuality());
+    return gdi::Font(CreateFontIndirectW(&font));
+  };
+  // Narrow the letters until the text fits the page; a text that never fits stops at width 1.
+  int charWidth = innerWidth / static_cast<int>(text.size());
+  for (;;) {
+    gdi::Font font = makeFont(innerWidth / kDivisor, charWidth);
+    RECT measured = inner;
+    {
+      gdi::Select select(dc, font.get());
+      DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured,
+                DT_CALCRECT | DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    }
+    charWidth -= 2;
+    if (measured.right <= inner.right || charWidth < 1) break;
+  }
+  if (charWidth < 1) charWidth = 1;
+  gdi::Font font = makeFont(innerWidth / (kDivisor + 2), charWidth);
+  gdi::Select select(dc, font.get());
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  const int band = std::max<int>(1, tm.tmHeight);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, settings.CustomColours() ? Lighter(settings.BackgroundColour()) : kWatermarkColour);
+  for (int top = client.top; top < client.bottom; top += band + 1) {
+    RECT line{client.left, top, client.right, top + band};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &line, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  }
+}
+
+void PaintPage(HWND window, PageWindowState& state) {
+  gdi::PaintDc paint(window);
+  RECT client{};
+  GetClientRect(window, &client);
+  const COLORREF background = state.settings->CustomColours() ? state.settings->BackgroundColour()
+                                                                : static_cast<COLORREF>(state.page->background);
+  {
+    gdi::Canvas canvas(paint.get(), client.right, client.bottom);
+    if (canvas.ok()) {
+      gdi::Brush brush = gdi::SolidBrush(background);
+      FillRect(canvas.dc(), &client, brush.get());
+      SetBkColor(canvas.dc(), background);
+      PaintWatermark(canvas.dc(), client, *state.settings);
+      canvas.Present(paint.get());
+    }
+  }
+  ComputePageMetrics(window, *state.settings);
+}
+
+// Creates, re-creates and repositions the control windows of every record, in id order.
+void RefreshControls(HWND window, PageWindowState& state) {
+  for (Field* field = state.page->Fields().Head(); field != nullptr; field = field->NextById()) {
+    HWND control = reinterpret_cast<HWND>(field->window);
+    if (control != nullptr) SetWindowPos(control, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
+    if (field->create) {
+      // A window made just now already shows the record; making it again at once would only double
+      // the window work and hand out a handle that dies straight away.
+      field->create = 0;
+      field->recreate = 0;
+      CreateControlWindow(window, *field, *state.settings);
+    }
+    if (field->recreate) {
+      field->recreate = 0;
+      if (field->window != 0) {
+        DiscardControlWindow(window, reinterpret_cast<HWND>(field->window));
+        field->window = 0;
+      }
+      if (HWND created = CreateControlWindow(window, *field, *state.settings)) InvalidateRect(created, nullptr, TRUE);
+    }
+  }
+}
+
+// New metrics, then every control moved to its cells without repainting, and repainted.
+void Relayout(HWND window, PageWindowState& state) {
+  ComputePageMetrics(window, *state.settings);
+  const int cellWidth = state.settings->CellWidth();
+  const int cellHeight = state.settings->CellHeight();
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    Field* field = state.page->Fields().Find(GetDlgCtrlID(child));
+    if (field == nullptr || reinterpret_cast<HWND>(field->window) != child) continue;
+    const ControlBox box = ControlBoxFor(field->column, field->row, field->width, cellWidth, cellHeight);
+    MoveWindow(child, box.x, box.y, box.width, box.height, FALSE);
+    InvalidateRect(child, nullptr, TRUE);
+    UpdateWindow(child);
+  }
+  InvalidateRect(window, nullptr, TRUE);
+  UpdateWindow(window);
+}
+
+void BlinkTick(HWND window, PageWindowState& state) {
+  state.page->blinkPhase = state.page->blinkPhase ? 0 : 1;
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    SendMessageW(child, WM_VDX_BLINK, 0, state.page->blinkPhase);
+  }
+}
+
+void RefreshInPlace(HWND window) {
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    SetWindowPos(child, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
+    InvalidateRect(child, nullptr, TRUE);
+    UpdateWindow(child);
+  }
+}
+
+void PageKey(PageWindowState& state, WPARAM virtualKey) {
+  const KeyAction action =
+      FunctionKeyAction(static_cast<unsigned>(virtualKey), KeyDown(VK_CONTROL), KeyDown(VK_SHIFT), KeyDown(VK_MENU),
+                        state.settings->EnterSendsKey(), KeyOrigin::Page);
+  if (action.kind == KeyAction::Code) {
+    SendMessageW(state.notify, WM_VDX_KEY, static_cast<WPARAM>(-1), static_cast<LPARAM>(action.code & 0xFFFF));
+  }
+}
+
+}  // namespace
+
+PageWindowState* PageStateOf(HWND page) {
+  if (page == nullptr) return nullptr;
+  auto* state = reinterpret_cast<PageWindowState*>(GetWindowLongPtrW(page, GWLP_USERDATA));
+  return state != nullptr && state->page != nullptr ? state : nullptr;
+}
+
+PageWindowState* PageStateOfControl(HWND control) { return PageStateOf(GetParent(control)); }
+
+Field* FieldOfControl(HWND control) {
+  return control != nullptr ? reinterpret_cast<Field*>(GetWindowLongPtrW(control, GWLP_USERDATA)) : nullptr;
+}
+
+ControlContext AttachControlAtCreate(HWND control, LPARAM createParams) {
+  const auto* create = reinterpret_cast<const CREATESTRUCTW*>(createParams);
+  auto* field = static_cast<Field*>(create->lpCreateParams);
+  PageWindowState* page = PageStateOf(create->hwndParent);
+  if (field == nullptr || page == nullptr || page->page == nullptr || page->settings == nullptr) {
+    SetWindowLongPtrW(control, GWLP_USERDATA, 0);
+    return {};
+  }
+  SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(field));
+  return {field, page};
+}
+
+ControlContext ControlContextOf(HWND control) {
+  Field* field = FieldOfControl(control);
+  PageWindowState* page = field != nullptr ? PageStateOfControl(control) : nullptr;
+  if (page == nullptr || page->page == nullptr || page->settings == nullptr) return {};
+  return {field, page};
+}
+
+LRESULT OrphanControlMessage(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_CLOSE) {
+    DestroyWindow(control);
+    return 0;
+  }
+  return DefWindowProcW(control, message, wparam, lparam);
+}
+
+bool PageWindowShown(HWND page) {
+  const PageWindowState* state = PageStateOf(page);
+  return state != nullptr && state->page->shown;
+}
+
+LRESULT CALLBACK PageWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_CREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+    auto* state = static_cast<PageWindowState*>(create->lpCreateParams);
+    if (state == nullptr || state->page == nullptr || state->settings == nullptr) {
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      return 0;
+    }
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    ComputePageMetrics(window, *state->settings);
+    SetTimer(window, kBlinkTimer, kBlinkPeriodMs, nullptr);
+    return 0;
+  }
+  PageWindowState* state = PageStateOf(window);
+  if (state == nullptr) {
+    if (message == WM_CLOSE) {
+      DestroyWindow(window);
+      return 0;
+    }
+    if (message == WM_DESTROY) KillTimer(window, kBlinkTimer);
+    return DefWindowProcW(window, message, wparam, lparam);
+  }
+  switch (message) {
+    case WM_DESTROY:
+      KillTimer(window, kBlinkTimer);
+      return 0;
+    case WM_CLOSE:
+      DestroyWindow(window);
+      return 0;
+    case WM_PAINT:
+      if (!state->page->shown) break;
+      PaintPage(window, *state);
+      return 0;
+    case WM_ERASEBKGND:
+      if (!state->page->shown) break;
+      return 1;
+    case WM_ENABLE:
+      if (wparam == 1) RefreshInPlace(window);
+      return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      PageKey(*state, wparam);
+      return 0;
+    case WM_TIMER:
+      if (wparam == kBlinkTimer) BlinkTick(window, *state);
+      return 0;
+    case WM_VDX_PAGE_FOCUS:
+      SetFocus(window);
+      return 0;
+    case WM_VDX_REFRESH_PAGE:
+      RefreshControls(window, *state);
+      return 0;
+    case WM_VDX_RELAYOUT:
+      Relayout(window, *state);
+      return 0;
+    case WM_VDX_DESTROY_CONTROL:
+      if (lparam != 0 && IsChild(window, reinterpret_cast<HWND>(lparam))) {
+        SendMessageW(reinterpret_cast<HWND>(lparam), WM_CLOSE, 0, 0);
+      }
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+HWND CreatePageWindow(HWND mainWindow, HINSTANCE instance, PageWindowState* state) {
+  RECT client{};
+  GetClientRect(mainWindow, &client);
+  HWND page = CreateWindowExW(0, kPageClass, L"PAGE",
+                              WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+                              client.right - client.left, client.bottom - client.top, mainWindow, nullptr, instance,
+                              state);
+  if (page != nullptr && state != nullptr && state->page != nullptr) {
+    state->page->window = reinterpret_cast<std::uintptr_t>(page);
+  }
+  return page;
+}
+
+HWND CreateControlWindow(HWND page, Field& field, const Settings& settings) {
+  const char16_t* className = ControlClassName(ControlClassFor(field.Mode(), field.type));
+  if (className == nullptr) return nullptr;
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+  if (!(field.attributes & kAttrHidden)) style |= WS_VISIBLE;
+  const ControlBox box = ControlBoxFor(field.column, field.row, field.width, settings.CellWidth(), settings.CellHeight());
+  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(page, GWLP_HINSTANCE));
+  HWND control = CreateWindowExW(0, WideName(className), reinterpret_cast<const wchar_t*>(field.Text().c_str()), style,
+                                 box.x, box.y, box.width, box.height, page,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(field.id)), instance, &field);
+  if (control == nullptr) return nullptr;
+  SetWindowPos(control, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
+  field.window = reinterpret_cast<std::uintptr_t>(control);
+  return control;
+}
+
+void DiscardControlWindow(HWND page, HWND control) {
+  if (!IsWindow(control)) return;
+  ShowWindow(control, SW_HIDE);
+  SetWindowLongPtrW(control, GWLP_USERDATA, 0);
+  if (page != nullptr && IsWindow(page)) {
+    SendMessageW(page, WM_VDX_DESTROY_CONTROL, 0, reinterpret_cast<LPARAM>(control));
+  }
+  // A page that is gone or detached could not close it: the control must not outlive its record's
+  // window slot either way.
+  if (IsWindow(control)) DestroyWindow(control);
+}
+
+void DetachPageWindow(HWND page) {
+  if (page == nullptr || !IsWindow(page)) return;
+  for (HWND child = GetWindow(page, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    SetWindowLongPtrW(child, GWLP_USERDATA, 0);
+  }
+  if (auto* state = reinterpret_cast<PageWindowState*>(GetWindowLongPtrW(page, GWLP_USERDATA))) {
+    if (state->page != nullptr) state->page->window = 0;
+    state->page = nullptr;
+  }
+  SetWindowLongPtrW(page, GWLP_USERDATA, 0);
+}
+
+void PlacePageWindow(HWND mainWindow, HWND page, bool front) {
+  if (!front) {
+    SetWindowPos(page, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_HIDEWINDOW);
+    return;
+  }
+  HWND after = HWND_TOP;
+  HWND topmost = GetWindow(mainWindow, GW_CHILD);
+  if (topmost != nullptr && topmost != page) {
+    wchar_t name[32] = {};
+    GetClassNameW(topmost, name, 32);
+    if (lstrcmpW(name, L"VdxCAnimate") == 0) after = topmost;
+  }
+  SetWindowPos(page, after, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+}
+
+}  // namespace vantor

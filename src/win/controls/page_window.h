@@ -1,0 +1,70 @@
+// The page window (`VdxCPage`): one per page, parent of the page's control windows; creates,
+// re-creates and destroys them from the field records, runs the blink timer and the page's keys.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+
+namespace vantor {
+
+class Page;
+class Field;
+class Settings;
+
+inline constexpr wchar_t kPageClass[] = L"VdxCPage";
+inline constexpr UINT_PTR kBlinkTimer = 5;
+inline constexpr UINT kBlinkPeriodMs = 500;
+
+// What a page window and its controls reach: the page object (null once detached), the settings
+// (cell metrics, colours, keys) and the window that receives the controls' notifications.
+struct PageWindowState {
+  Page* page = nullptr;
+  Settings* settings = nullptr;
+  HWND notify = nullptr;
+};
+
+LRESULT CALLBACK PageWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+// Creates the page window ("PAGE", child of the main window, disabled, the main window's client
+// size) with the state attached; stores the window in the page. Null on failure.
+HWND CreatePageWindow(HWND mainWindow, HINSTANCE instance, PageWindowState* state);
+
+// The state of a page window, or of the page that holds a control window; null when detached.
+PageWindowState* PageStateOf(HWND page);
+PageWindowState* PageStateOfControl(HWND control);
+// The field record attached to a control window, or null.
+Field* FieldOfControl(HWND control);
+
+// What a control window's procedure works on: its record and its page (both set, or neither).
+struct ControlContext {
+  Field* field = nullptr;
+  PageWindowState* page = nullptr;
+  explicit operator bool() const { return field != nullptr; }
+};
+// At WM_CREATE: attaches the record handed over in the create parameters; nothing is attached and
+// nothing returned when the record, the page or its settings are missing.
+ControlContext AttachControlAtCreate(HWND control, LPARAM createParams);
+// Afterwards: the attached record and its page; nothing once the control or its page is detached.
+ControlContext ControlContextOf(HWND control);
+// A control window without a record does nothing but close itself.
+LRESULT OrphanControlMessage(HWND control, UINT message, WPARAM wparam, LPARAM lparam);
+
+// Creates the control window of a record on its page (class by mode and type); stores it in the
+// record. Null when the record's mode selects no class or the window could not be made.
+HWND CreateControlWindow(HWND page, Field& field, const Settings& settings);
+
+// Hides the control, detaches it from its record and has the page destroy it.
+void DiscardControlWindow(HWND page, HWND control);
+
+// Detaches the page window and every control window of the page from their objects, so that no
+// later message reaches a freed record (used before the page objects are freed).
+void DetachPageWindow(HWND page);
+
+// Brings a page to the front (under the lock indicator when that is the main window's topmost child),
+// or sends it to the back and hides it.
+void PlacePageWindow(HWND mainWindow, HWND page, bool front);
+
+// Whether the page window's page is the one in front (controls paint only then).
+bool PageWindowShown(HWND page);
+
+}  // namespace vantor

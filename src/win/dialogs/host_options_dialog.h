@@ -1,0 +1,34 @@
+// The Host options dialog (template 190) and its ICMP ping.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <string>
+
+#include "forms/host_options.h"
+
+namespace vantor {
+
+class Settings;
+
+// Runs the dialog modally (owner may be none); 1 for OK (settings stored and written), 0 for Cancel.
+INT_PTR RunHostOptionsDialog(HINSTANCE resources, HWND owner, Settings& settings);
+
+// The state of one open dialog; result is -1 while it is open, then 1 (OK) or 0 (Cancel).
+struct HostOptionsDialogState {
+  Settings* settings = nullptr;
+  INT_PTR result = -1;
+};
+
+// Opens the dialog modeless (for the tests); it ends as the modal one does but stays until destroyed.
+HWND CreateHostOptionsDialog(HINSTANCE resources, HWND owner, HostOptionsDialogState* state);
+
+// One ICMP echo to the host (8-bit text, ANSI code page) with no payload and the given time-out. The
+// ICMP service is loaded at run time from the first library in the list that loads ("iphlpapi.dll",
+// then "icmp.dll" by default). Needs the socket layer started (for the name lookup).
+PingOutcome PingHost(const std::string& host, DWORD timeoutMs);
+PingOutcome PingHostWith(const std::string& host, DWORD timeoutMs, const wchar_t* const* libraries,
+                         int libraryCount);
+
+}  // namespace vantor

@@ -1,0 +1,66 @@
+// LockIndicator: the animated lock indicator ("Lock-B" / "Lock-H") in the top-right corner of the main window.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+
+#include "win/base/gdi.h"
+#include "look/animation.h"
+
+namespace vantor {
+
+inline constexpr wchar_t kAnimateClass[] = L"VdxCAnimate";
+inline constexpr UINT_PTR kAnimateTimer = 2;
+
+// Owned by the main window, driven by WM_VDX_INDICATOR. UI thread only.
+class LockIndicator {
+ public:
+  // Registers the window class, loads the pictures and spreads the sprites; no window yet.
+  LockIndicator(HWND mainWindow, HINSTANCE module);
+  ~LockIndicator();
+  LockIndicator(const LockIndicator&) = delete;
+  LockIndicator& operator=(const LockIndicator&) = delete;
+
+  // Mode 0 "Lock-B", any other mode "Lock-H". Creates the window when there is none; an existing
+  // "Lock-H" window turns into "Lock-B", never the other way round.
+  void Show(int mode);
+  // Detaches and closes the window (posted, so it goes after the current message).
+  void Hide();
+  // Keeps the window glued to the top-right corner of the main window's client area.
+  void Reposition();
+
+  HWND Window() const { return window_; }
+  int Mode() const { return mode_; }
+  // The process-wide tick counter shared by indicator windows.
+  static const animation::TickCounter& Counter();
+
+ private:
+  struct Picture {
+    gdi::Bitmap bitmap;
+    int width = 0;
+    int height = 0;
+    COLORREF transparent = RGB(255, 0, 255);
+  };
+
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  void OnCreate(HWND window);
+  void Paint(HWND window);
+  void KeepTicking(HWND window);
+  const Picture* PictureFor(animation::Picture picture, int frame) const;
+  void Draw(HDC target, HDC source, const animation::DrawOp& op) const;
+
+  HINSTANCE module_ = nullptr;
+  HWND mainWindow_ = nullptr;
+  HWND window_ = nullptr;
+  ATOM classRegistered_ = 0;
+  int backgroundWidth_ = animation::kClientWidth;
+  int backgroundHeight_ = animation::kClientHeight;
+  int mode_ = 0;
+  Picture background_, left_, right_, slide1_, slide2_;
+  std::array<Picture, 4> figure_;
+  std::array<Picture, 10> sprites_;
+  animation::HostScene scene_;
+};
+
+}  // namespace vantor
