@@ -5,45 +5,41 @@
 #include <string>
 #include <string_view>
 
-#include "settings/settings.h"
+#include "interpreter/interpreter.h"
 #include "model/field.h"
 #include "model/page.h"
-#include "interpreter/interpreter.h"
-#include "interpreter/screen_effects.h"
 #include "screen_builder.h"
-#include "session/csession.h"
 #include "session/record_assembler.h"
-#include "session/record_dispatch.h"
-#include "session/responses.h"
+#include "session/terminal.h"
+#include "settings/settings.h"
 
 namespace vantor {
 namespace {
 
 namespace samples = testing_support::samples;
 
-// The windows' share done as cheaply as possible: records are marked as having their windows.
-class NullEffects final : public ScreenEffects {
+// The windows' share done as cheaply as possible: the plan is computed and nothing else happens.
+class NullView final : public ScreenView {
  public:
-  void RefreshPage(Page& page) override {
-    for (Field* f = page.Fields().Head(); f; f = f->NextById()) f->create = f->recreate = 0;
-  }
+  void RefreshPage(Page&, const RefreshPlan&) override {}
+  void DiscardWindow(int, WindowHandle) override {}
   void ShowPage(int) override {}
-  void RequestFocus(Page&, Field&) override {}
-  void FocusPage(Page&) override {}
-  void InputOn() override {}
-  void InputOff() override {}
-  void Indicator(int, int) override {}
-  void PostHostMessage(int) override {}
-  void PostHostPrompt(int) override {}
-  void PlaySound(int) override {}
-  void SerialOut(std::string_view) override {}
   void Relayout() override {}
-  void KeyLabelChanged(int) override {}
-  void ScannerEnable(bool) override {}
-  void CancelHostDialog(std::uintptr_t) override {}
-  void DiscardWindow(int, std::uintptr_t) override {}
-  void EnablePage(int) override {}
-  void DisableAllPages() override {}
+  void FieldEdited(Field&) override {}
+  void EnableInput(int) override {}
+  void DisableInput() override {}
+  void FocusField(Page&, Field&) override {}
+  void FocusPage(Page&) override {}
+  void ShowLock(LockMode) override {}
+  void HideLock() override {}
+  void OpenHostMessage(int) override {}
+  void OpenHostPrompt() override {}
+  void CancelHostDialog() override {}
+  void PlaySound(SoundEvent) override {}
+  void SerialOut(std::string_view) override {}
+  void KeyLabelChanged(int, std::u16string_view) override {}
+  void EnableScanner(bool) override {}
+  void Beep(std::uint32_t) override {}
 };
 
 class NullSender final : public RecordSender {
@@ -51,16 +47,23 @@ class NullSender final : public RecordSender {
   bool SendRecord(int, std::string_view) override { return true; }
 };
 
+class NullReplies final : public HostReplies {
+ public:
+  void SendStatus() override {}
+  void SendKey(FunctionKey) override {}
+};
+
 struct Engine {
-  Engine() { session.SetRecordSender(&sender); }
   void Run(const std::string& commands) {
     const auto* p = reinterpret_cast<const std::uint8_t*>(commands.data());
-    Interpret(session, p, p + commands.size());
+    Interpret(ScreenContext{screen, settings, view, replies}, p, p + commands.size());
   }
   Settings settings;
-  NullEffects effects;
-  CSession session{settings, effects};
+  NullView view;
   NullSender sender;
+  NullReplies replies;
+  Screen screen{kDefaultPageBackground};
+  Terminal terminal{settings, view, sender};
 };
 
 void Report(benchmark::State& state, std::size_t bytesPerRecord) {
@@ -103,7 +106,7 @@ void BM_FullScreenFromTheWire(benchmark::State& state) {
   const std::string record = samples::FullScreen().Record();
   const RecordBytes bytes(reinterpret_cast<const std::uint8_t*>(record.data()), record.size());
   for (auto _ : state) {
-    assembler.Feed(bytes, [&](RecordBytes r) { DispatchRecord(engine.session, r); });
+    assembler.Feed(bytes, [&](RecordBytes r) { engine.terminal.ReceiveRecord(r); });
   }
   Report(state, record.size());
 }

@@ -1,60 +1,59 @@
-// Fuzzes the record engine: received bytes cut into records, dispatched, and screens interpreted,
-// with the operator answering each unlocked screen.
+// Fuzzes the terminal's engine: received bytes cut into records and dispatched, screens interpreted,
+// and the operator answering each unlocked screen by keys, navigation, dialogs and serial data.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-#include "settings/settings.h"
+#include "fuzz_input.h"
+#include "model/control_kind.h"
 #include "model/field.h"
 #include "model/page.h"
-#include "fuzz_input.h"
-#include "interpreter/screen_effects.h"
-#include "session/csession.h"
 #include "session/record_assembler.h"
-#include "session/record_dispatch.h"
-#include "session/responses.h"
+#include "session/terminal.h"
+#include "settings/settings.h"
 
 namespace vantor {
 namespace {
 
-// Does nothing but stand in for the page windows, so that focus requests and discards happen.
-class NullEffects final : public ScreenEffects {
+// Stands in for the windows: records get handles, so that focus requests and discards happen; every
+// call checks what the core promises.
+class NullView final : public ScreenView {
  public:
-  CSession* session = nullptr;
-
-  void RefreshPage(Page& page) override {
-    for (Field* f = page.Fields().Head(); f; f = f->NextById()) {
-      if (f->create || f->recreate) {
-        f->create = f->recreate = 0;
-        f->window = f->Mode() != kModeNone ? ++nextWindow_ : 0;
-      }
+  void RefreshPage(Page& page, const RefreshPlan& plan) override {
+    for (const RefreshStep& step : plan) {
+      if (step.field->page != &page) __builtin_trap();
+      if (step.change == WindowChange::Touch) continue;
+      step.field->window = ControlKindOf(*step.field) != ControlKind::None ? ++nextWindow_ : kNoWindow;
     }
   }
-  void ShowPage(int) override {}
-  void RequestFocus(Page&, Field& field) override { touched_ += field.Text().size(); }
-  void FocusPage(Page&) override {}
-  void InputOn() override {
-    if (session) session->OnInputOn();
+  void DiscardWindow(int, WindowHandle window) override {
+    if (window == kNoWindow) __builtin_trap();
   }
-  void InputOff() override {}
-  void Indicator(int, int) override {}
-  void PostHostMessage(int) override {}
-  void PostHostPrompt(int) override {}
-  void PlaySound(int soundEvent) override {
-    if (soundEvent < 0 || soundEvent > kSoundUser04) __builtin_trap();
+  void ShowPage(int) override {}
+  void Relayout() override {}
+  void FieldEdited(Field& field) override { touched_ += field.Text().size(); }
+  void EnableInput(int) override {}
+  void DisableInput() override {}
+  void FocusField(Page&, Field& field) override {
+    if (field.window == kNoWindow) __builtin_trap();
+  }
+  void FocusPage(Page&) override {}
+  void ShowLock(LockMode) override {}
+  void HideLock() override {}
+  void OpenHostMessage(int) override { ++dialogs; }
+  void OpenHostPrompt() override { ++dialogs; }
+  void CancelHostDialog() override {}
+  void PlaySound(SoundEvent event) override {
+    if (IndexOf(event) < 0 || IndexOf(event) >= kSoundEventCount) __builtin_trap();
   }
   void SerialOut(std::string_view bytes) override { touched_ += bytes.size(); }
-  void Relayout() override {}
-  void KeyLabelChanged(int code) override {
-    if (session && session->KeyLabel(code) == nullptr) __builtin_trap();
+  void KeyLabelChanged(int code, std::u16string_view) override {
+    if (code < 0 || code >= kKeyLabelCount) __builtin_trap();
   }
-  void ScannerEnable(bool) override {}
-  void CancelHostDialog(std::uintptr_t) override {}
-  void DiscardWindow(int, std::uintptr_t window) override {
-    if (window == 0) __builtin_trap();
-  }
-  void EnablePage(int) override {}
-  void DisableAllPages() override {}
+  void EnableScanner(bool) override {}
+  void Beep(std::uint32_t) override {}
+
+  int dialogs = 0;
 
  private:
   std::uintptr_t nextWindow_ = 0;
@@ -76,6 +75,40 @@ class ZeroClock final : public Clock {
   LocalDateTime LocalNow() const override { return {}; }
 };
 
+// One operator action on an unlocked screen, chosen by the record count.
+void Operate(Terminal& terminal, NullView& view, std::size_t turn) {
+  Screen& screen = terminal.GetScreen();
+  if (view.dialogs > 0) {
+    view.dialogs = 0;
+    terminal.HostDialogOpening();
+    if (terminal.PromptExpected()) {
+      screen.SetPromptAnswer(u"answer");
+      terminal.PromptClosed(turn % 2 == 0);
+    } else {
+      terminal.HostMessageClosed(screen.messageFocusField);
+    }
+  }
+  if (screen.keyboard == Keyboard::Locked) return;
+  static constexpr std::uint8_t kScan[] = {'1', '2', '3', '\r'};
+  switch (turn % 4) {
+    case 0:
+      if (Field* field = screen.FocusedField()) field->modified = 1;
+      terminal.KeyPressed(screen.focusField, FunctionKey::Enter);
+      break;
+    case 1:
+      terminal.Navigate(Direction::Next);
+      terminal.KeyPressed(-1, FunctionKeyFromCode(1));
+      break;
+    case 2:
+      terminal.SerialReceived(SerialBytes(kScan, sizeof kScan));
+      break;
+    default:
+      terminal.Navigate(Direction::Previous);
+      terminal.FieldChanged(screen.focusField);
+      break;
+  }
+}
+
 }  // namespace
 }  // namespace vantor
 
@@ -88,29 +121,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   Settings settings;
   settings.SetHostTextIsUtf8((control & fuzzing::kUtf8) != 0);
-  NullEffects effects;
+  NullView view;
   ZeroClock clock;
-  CSession session(settings, effects, clock);
-  effects.session = &session;
   NullSender sender;
-  session.SetRecordSender(&sender);
+  Terminal terminal(settings, view, sender, clock);
 
   // A small limit, so that oversized records are met too.
   RecordAssembler assembler(64 * 1024);
   const std::size_t chunk = fuzzing::ChunkSize(control);
+  std::size_t turn = 0;
   for (std::size_t at = 0; at < size; at += chunk) {
     const std::size_t n = size - at < chunk ? size - at : chunk;
     assembler.Feed(RecordBytes(data + at, n), [&](RecordBytes record) {
-      DispatchRecord(session, record);
-      // The operator changes the focused field and presses Enter on every unlocked screen.
-      if (session.KeyboardState() < kKeyboardLocked) {
-        if (Field* field = session.CurrentField()) {
-          field->modified = 1;
-          session.OnKey(field->id, 0);
-        } else {
-          session.OnKey(-1, 1);
-        }
-      }
+      terminal.ReceiveRecord(record);
+      Operate(terminal, view, turn++);
     });
   }
   return 0;

@@ -9,11 +9,13 @@
 
 #include "devices/serial_cutter.h"
 #include "devices/serial_queues.h"
-#include "session/serial_input.h"
+#include "platform/handles_win.h"
 
 namespace vantor {
 
 namespace {
+
+using win::UniqueHandle;
 
 constexpr DWORD kReadBufferSize = 2048;
 constexpr DWORD kDriverInBuffer = 2048;
@@ -22,32 +24,6 @@ constexpr DWORD kQuietWaitMs = 500;
 constexpr DWORD kIdlePollMs = 50;        // a read that completes at once with nothing: poll, don't spin
 constexpr DWORD kCloseWaitMs = 20000;
 constexpr DWORD kCancelWaitMs = 5000;
-
-class UniqueHandle {
- public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(HANDLE h) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
-  ~UniqueHandle() { Reset(); }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-  UniqueHandle& operator=(UniqueHandle&& o) noexcept {
-    if (this != &o) {
-      Reset();
-      h_ = std::exchange(o.h_, nullptr);
-    }
-    return *this;
-  }
-  HANDLE Get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
-  void Reset() {
-    if (h_) CloseHandle(h_);
-    h_ = nullptr;
-  }
-
- private:
-  HANDLE h_ = nullptr;
-};
 
 // Cancels one overlapped operation and waits for the system to let go of its buffers. False when it
 // did not let go in time: the caller must then leave the buffers allocated.
@@ -393,7 +369,7 @@ bool SerialChannel::Send(const std::uint8_t* data, std::size_t length) {
   State& s = *state_;
   if (!s.open || !s.writer) return true;
   if (data == nullptr) length = 0;
-  if (!s.queue.Put(FrameSerialOutput(SerialBytes(data, length), s.config.framing.prefixByte,
+  if (!s.queue.Put(FrameSerialOutput(std::span<const std::uint8_t>(data, length), s.config.framing.prefixByte,
                                      s.config.framing.suffixByte))) {
     return false;
   }

@@ -5,6 +5,16 @@
 
 namespace vantor {
 
+std::vector<std::uint8_t> FrameSerialOutput(std::span<const std::uint8_t> data, std::uint8_t prefix,
+                                            std::uint8_t suffix) {
+  std::vector<std::uint8_t> framed;
+  framed.reserve(data.size() + 2);
+  if (prefix != 0) framed.push_back(prefix);
+  framed.insert(framed.end(), data.begin(), data.end());
+  if (suffix != 0) framed.push_back(suffix);
+  return framed;
+}
+
 bool SerialInbox::Push(const std::uint8_t* data, std::size_t length) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (messages_.size() >= kMaxPending) {

@@ -6,9 +6,14 @@
 #include <deque>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace vantor {
+
+// What the port receives for one queued message: prefix (when set), data, suffix (when set).
+std::vector<std::uint8_t> FrameSerialOutput(std::span<const std::uint8_t> data, std::uint8_t prefix,
+                                            std::uint8_t suffix);
 
 // Received messages on their way from the reader thread to the user-interface thread, where the
 // delivery may touch fields and the session. The reader pushes and wakes the user-interface thread

@@ -114,7 +114,7 @@ SerialFeatureView SerialFeatureViewOf(const Settings& settings) {
   view.siSuffix = Decimal(feature.inEnd);
   view.soPrefix = Decimal(feature.outPrefix);
   view.soSuffix = Decimal(feature.outSuffix);
-  view.readInterval = Decimal(settings.serialReadIntervalTimeout());
+  view.readInterval = Decimal(settings.SerialTimeouts().readIntervalTimeout);
   return view;
 }
 

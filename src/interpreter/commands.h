@@ -4,24 +4,23 @@
 #include <cstdint>
 
 #include "interpreter/command_args.h"
+#include "interpreter/interpreter.h"
 
 namespace vantor {
 
-class Field;
-class FieldList;
-class CSession;
-class ScreenEffects;
-
 // One run of the interpreter over one H record.
 struct ScreenRun {
-  ScreenRun(CSession& s, const std::uint8_t* begin, const std::uint8_t* end);
+  ScreenRun(const ScreenContext& context, const std::uint8_t* begin, const std::uint8_t* end);
 
-  CSession& session;
-  ScreenEffects& effects;
+  Screen& screen;
+  Settings& settings;
+  ScreenView& view;
+  HostReplies& replies;
   bool utf8;       // host text in UTF-8 rather than the ANSI code page
   ArgReader args;  // on the current command's letter when its handler starts
   bool redraw = false;       // the shown page redraws at the end of the record
   bool normalSound = true;   // the focus-and-unlock command may play the Normal sound
+  RemovedFields removed;     // records a command took out, until their windows are discarded
 
   // The current page's field list, or null when the current page number names no page.
   FieldList* Fields() const;

@@ -2,10 +2,9 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/codepage.h"
-#include "model/field_list.h"
 #include "interpreter/commands.h"
-#include "interpreter/screen_effects.h"
+#include "model/field_list.h"
+#include "platform/codepage.h"
 
 namespace vantor {
 
@@ -14,8 +13,7 @@ namespace {
 // A serial display field with text sends it out of the serial port (8-bit, ANSI code page).
 void SendSerialDisplayText(ScreenRun& run, const Field& field) {
   if (field.serial == 0 || field.Mode() != kModeDisplay || field.Text().empty()) return;
-  const std::string bytes = EncodeText(field.Text(), CodePage::Ansi);
-  run.effects.SerialOut(bytes);
+  run.view.SerialOut(EncodeText(field.Text(), CodePage::Ansi));
 }
 
 // Hexadecimal value of the option's four digit bytes ("07D0", "0x7d"...): digits up to the first
@@ -51,7 +49,7 @@ void CmdFixedField(ScreenRun& run) {
     run.args.Skip(length);
     return;
   }
-  Field& field = fields->Add(id, row, column, length);
+  Field& field = fields->Add(id, row, column, length, run.removed);
   field.flags = 'A';
   field.attributes = '@';
   field.serial = 0;
@@ -74,7 +72,7 @@ void CmdDefineField(ScreenRun& run) {
   const int length = Width(run.args.Long());
   FieldList* fields = run.Fields();
   if (fields == nullptr) return;
-  Field& field = fields->Add(id, row, column, length);
+  Field& field = fields->Add(id, row, column, length, run.removed);
   field.flags = flags;
   field.attributes = attributes;
   field.serial = 0;
@@ -203,12 +201,12 @@ void CmdClearInputFields(ScreenRun& run) {
 void CmdDeleteField(ScreenRun& run) {
   const int id = run.args.Short();
   FieldList* fields = run.Fields();
-  if (fields == nullptr || !fields->Remove(id)) return;
+  if (fields == nullptr || !fields->Remove(id, run.removed)) return;
   run.redraw = true;
 }
 
 void CmdErasePage(ScreenRun& run) {
-  if (FieldList* fields = run.Fields()) fields->Clear();
+  if (FieldList* fields = run.Fields()) fields->Clear(run.removed);
   run.redraw = true;
 }
 

@@ -3,25 +3,23 @@
 
 #include <array>
 
-#include "settings/settings.h"
 #include "interpreter/commands.h"
-#include "interpreter/screen_effects.h"
-#include "session/csession.h"
+#include "interpreter/focus.h"
+#include "settings/settings.h"
 
 namespace vantor {
 
-ScreenRun::ScreenRun(CSession& s, const std::uint8_t* begin, const std::uint8_t* end)
-    : session(s), effects(s.Effects()), utf8(s.GetSettings().HostTextIsUtf8()), args(begin, end) {}
+ScreenRun::ScreenRun(const ScreenContext& context, const std::uint8_t* begin, const std::uint8_t* end)
+    : screen(context.screen),
+      settings(context.settings),
+      view(context.view),
+      replies(context.replies),
+      utf8(context.settings.HostTextIsUtf8()),
+      args(begin, end) {}
 
-FieldList* ScreenRun::Fields() const {
-  Page* page = session.CurrentPagePtr();
-  return page ? &page->Fields() : nullptr;
-}
+FieldList* ScreenRun::Fields() const { return screen.CurrentFields(); }
 
-Field* ScreenRun::FindField(int id) const {
-  FieldList* fields = Fields();
-  return fields ? fields->Find(id) : nullptr;
-}
+Field* ScreenRun::FindField(int id) const { return screen.CurrentField(id); }
 
 std::u16string ScreenRun::Text(int n, std::size_t capacity) {
   return DecodeHostText(args.Bytes(n), utf8, capacity);
@@ -87,47 +85,51 @@ constexpr HandlerTable kHandlers = MakeTable();
 
 // Shows the page, raises the host dialog or unlocks, removes the indicator and places the focus.
 void EndOfRecord(ScreenRun& run) {
-  CSession& session = run.session;
-  ScreenEffects& effects = run.effects;
+  Screen& screen = run.screen;
+  ScreenView& view = run.view;
   if (run.redraw) {
-    session.Pages().Refresh(session.ShownPage());
-    session.Pages().Show(session.ShownPage());
+    if (Page* page = screen.pages.At(screen.shownPage)) view.RefreshPage(*page, PlanRefresh(*page));
+    screen.pages.Show(screen.shownPage);
+    view.ShowPage(screen.shownPage);
   }
-  switch (session.PendingDialog()) {
-    case kDialogMessageAtField:
-    case kDialogMessage:
-      effects.PostHostMessage(session.MessageFocusField());
-      effects.PlaySound(ScreenEffects::kSoundError);
+  switch (screen.pendingDialog) {
+    case PendingDialog::MessageAtField:
+    case PendingDialog::Message:
+      view.OpenHostMessage(screen.messageFocusField);
+      view.PlaySound(SoundEvent::Error);
       break;
-    case kDialogPrompt:
-      effects.PostHostPrompt(session.MessageFocusField());
-      effects.PlaySound(ScreenEffects::kSoundError);
+    case PendingDialog::Prompt:
+      view.OpenHostPrompt();
+      view.PlaySound(SoundEvent::Error);
       break;
-    default:
-      if (session.KeyboardState() == kKeyboardResetFocus) {
-        session.SetFocusField(session.FirstInputField());
-        session.SetKeyboardState(kKeyboardReady);
+    case PendingDialog::None:
+      if (screen.keyboard == Keyboard::ResetFocus) {
+        screen.focusField = screen.FirstInputField();
+        screen.keyboard = Keyboard::Ready;
       }
-      if (session.KeyboardState() == kKeyboardReady) effects.InputOn();
+      if (screen.keyboard == Keyboard::Ready) InputOn(screen, view);
       break;
   }
-  effects.Indicator(1, 0);
-  session.FocusCurrentPage();
-  session.SetPendingDialog(kNoDialog);
+  view.HideLock();
+  FocusCurrentPage(screen, view);
+  screen.pendingDialog = PendingDialog::None;
 }
 
 }  // namespace
 
 CommandHandler HandlerFor(std::uint8_t letter) { return letter < kHandlers.size() ? kHandlers[letter] : nullptr; }
 
-void Interpret(CSession& session, const std::uint8_t* begin, const std::uint8_t* end) {
+void Interpret(const ScreenContext& context, const std::uint8_t* begin, const std::uint8_t* end) {
   if (begin == nullptr || end < begin) begin = end = nullptr;
-  ScreenRun run(session, begin, end);
+  ScreenRun run(context, begin, end);
   ArgReader& args = run.args;
   while (args.Position() < args.End()) {
     const std::uint8_t letter = *args.Position();
     if (letter >= '!' && letter <= 'z') {
-      if (const CommandHandler handler = kHandlers[letter]) handler(run);
+      if (const CommandHandler handler = kHandlers[letter]) {
+        handler(run);
+        if (!run.removed.empty()) DiscardRemoved(run.removed, run.view);
+      }
     }
     args.Skip(1);
   }

@@ -1,10 +1,8 @@
 // Page, focus, dialog and device commands, and the commands that are read and ignored.
 #include <string>
 
-#include "settings/settings.h"
 #include "interpreter/commands.h"
-#include "interpreter/screen_effects.h"
-#include "session/csession.h"
+#include "settings/settings.h"
 
 namespace vantor {
 
@@ -16,49 +14,49 @@ std::u16string DialogText(ScreenRun& run, int n) {
   return run.Text(length, static_cast<std::size_t>(length));
 }
 
-void SetMessage(ScreenRun& run, int n, int dialog) {
-  run.session.SetMessageText(DialogText(run, n));
-  run.session.SetPendingDialog(dialog);
+void SetMessage(ScreenRun& run, int n, PendingDialog dialog) {
+  run.screen.messageText = DialogText(run, n);
+  run.screen.pendingDialog = dialog;
   run.normalSound = false;
 }
 
 }  // namespace
 
-void CmdSelectPage(ScreenRun& run) { run.session.SetCurrentPage(run.args.Short()); }
+void CmdSelectPage(ScreenRun& run) { run.screen.currentPage = run.args.Short(); }
 
 void CmdShowPage(ScreenRun& run) {
-  run.session.SetShownPage(run.args.Short());
-  run.session.SetFocusField(run.session.FirstInputField());
+  run.screen.shownPage = run.args.Short();
+  run.screen.focusField = run.screen.FirstInputField();
   run.redraw = true;
 }
 
 void CmdSetFocus(ScreenRun& run) {
-  run.session.SetFocusField(run.args.Short());
+  run.screen.focusField = run.args.Short();
   run.redraw = true;
 }
 
 void CmdFocusAndUnlock(ScreenRun& run) {
   const int field = run.args.Short();
-  run.session.SetFocusField(field);
-  run.session.SetKeyboardState(field >= 0 ? kKeyboardReady : kKeyboardResetFocus);
+  run.screen.focusField = field;
+  run.screen.keyboard = field >= 0 ? Keyboard::Ready : Keyboard::ResetFocus;
   run.redraw = true;
-  if (run.normalSound) run.effects.PlaySound(ScreenEffects::kSoundNormal);
+  if (run.normalSound) run.view.PlaySound(SoundEvent::Normal);
 }
 
-void CmdLockKeyboard(ScreenRun& run) { run.session.SetKeyboardState(kKeyboardLocked); }
+void CmdLockKeyboard(ScreenRun& run) { run.screen.keyboard = Keyboard::Locked; }
 
 void CmdMessageAtField(ScreenRun& run) {
   const int field = run.args.Short();
   const int n = run.args.Long();
-  run.session.SetMessageFocusField(field >= 1 ? field : run.session.FirstInputField());
-  SetMessage(run, n, kDialogMessageAtField);
+  run.screen.messageFocusField = field >= 1 ? field : run.screen.FirstInputField();
+  SetMessage(run, n, PendingDialog::MessageAtField);
 }
 
 void CmdMessage(ScreenRun& run) {
   const int n = run.args.Long();
-  const int focus = run.session.FocusField();
-  run.session.SetMessageFocusField(focus >= 1 ? focus : run.session.FirstInputField());
-  SetMessage(run, n, kDialogMessage);
+  const int focus = run.screen.focusField;
+  run.screen.messageFocusField = focus >= 1 ? focus : run.screen.FirstInputField();
+  SetMessage(run, n, PendingDialog::Message);
 }
 
 void CmdPrompt(ScreenRun& run) {
@@ -66,9 +64,9 @@ void CmdPrompt(ScreenRun& run) {
   const int n = run.args.Long();
   // -1 means no prompt; a byte further below '0' would ask for a reply buffer of negative size.
   if (inputLength < -1) inputLength = -1;
-  run.session.SetMessageFocusField(inputLength);
-  run.session.SetPromptLength(inputLength);
-  SetMessage(run, n, kDialogPrompt);
+  run.screen.messageFocusField = inputLength;
+  run.screen.promptLength = inputLength;
+  SetMessage(run, n, PendingDialog::Prompt);
 }
 
 void CmdKeyLabel(ScreenRun& run) {
@@ -78,17 +76,18 @@ void CmdKeyLabel(ScreenRun& run) {
     run.args.Skip(n);
     return;
   }
-  run.session.SetKeyLabel(code, DialogText(run, n));
-  run.session.NotifyKeyLabel(code);
+  const std::u16string label = DialogText(run, n);
+  run.screen.SetKeyLabel(code, label);
+  run.view.KeyLabelChanged(code, label);
 }
 
 void CmdSound(ScreenRun& run) {
   // The next byte is only looked at; it is read as the next command.
   if (run.args.Peek() == 'o') {
-    run.effects.PlaySound(ScreenEffects::kSoundError);
+    run.view.PlaySound(SoundEvent::Error);
     run.normalSound = false;
   } else {
-    run.effects.PlaySound(ScreenEffects::kSoundNormal);
+    run.view.PlaySound(SoundEvent::Normal);
     run.normalSound = true;
   }
 }
@@ -96,11 +95,11 @@ void CmdSound(ScreenRun& run) {
 void CmdDeviceControl(ScreenRun& run) {
   switch (run.args.Raw()) {
     case 'e':
-      run.effects.ScannerEnable(run.args.Short() != 0);
+      run.view.EnableScanner(run.args.Short() != 0);
       break;
     case 's': {
       const int k = run.args.Short();
-      if (k >= 1 && k <= 4) run.effects.PlaySound(ScreenEffects::kSoundUser01 + k - 1);
+      if (k >= 1 && k <= 4) run.view.PlaySound(static_cast<SoundEvent>(IndexOf(SoundEvent::User01) + k - 1));
       break;
     }
     case 'v':
@@ -124,17 +123,17 @@ void CmdSerialOutput(ScreenRun& run) {
   if (mode == 2) out += '\n';
   out += payload;
   if (mode == 1 || mode == 2) out += '\r';
-  run.effects.SerialOut(out);
+  run.view.SerialOut(out);
 }
 
 void CmdFontStep(ScreenRun& run) {
-  run.session.GetSettings().SetFontStep(run.args.Short());
-  run.effects.Relayout();
+  run.settings.SetFontStep(run.args.Short());
+  run.view.Relayout();
 }
 
-void CmdStatusRequest(ScreenRun& run) { run.session.SendStatus(); }
+void CmdStatusRequest(ScreenRun& run) { run.replies.SendStatus(); }
 
-void CmdSendFields(ScreenRun& run) { run.session.SendFunctionKey(run.args.Short()); }
+void CmdSendFields(ScreenRun& run) { run.replies.SendKey(FunctionKeyFromCode(run.args.Short())); }
 
 void CmdNothing(ScreenRun&) {}
 

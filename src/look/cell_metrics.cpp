@@ -95,4 +95,25 @@ ScreenFontRequest ScreenFontFor(const Settings& settings, bool bold) {
   return wanted;
 }
 
+namespace {
+
+int Saturate(long long value) {
+  if (value > 0x7FFFFFFFLL) return 0x7FFFFFFF;
+  if (value < -0x7FFFFFFFLL - 1) return -0x7FFFFFFF - 1;
+  return static_cast<int>(value);
+}
+
+}  // namespace
+
+ControlBox ControlBoxFor(int column, int row, int width, int cellWidth, int cellHeight) {
+  ControlBox box;
+  box.x = Saturate(static_cast<long long>(column) * cellWidth);
+  box.y = Saturate(static_cast<long long>(row) * cellHeight);
+  box.width = Saturate(static_cast<long long>(width) * cellWidth);
+  box.height = cellHeight;
+  if (box.width < 0) box.width = 0;
+  if (box.height < 0) box.height = 0;
+  return box;
+}
+
 }  // namespace vantor

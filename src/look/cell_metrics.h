@@ -66,4 +66,14 @@ CellMetrics UpdateCellMetrics(Settings& settings, FontMeasurer& measurer, int cl
 // The screen font from the stored run-time values and the settings.
 ScreenFontRequest ScreenFontFor(const Settings& settings, bool bold);
 
+// A control window's place on its page in pixels.
+struct ControlBox {
+  int x = 0, y = 0, width = 0, height = 0;
+  bool operator==(const ControlBox&) const = default;
+};
+
+// x = column * cell width, y = row * cell height, width = field width * cell width, height = cell
+// height; held to the int range (a hostile width never wraps round), negative sizes become 0.
+ControlBox ControlBoxFor(int column, int row, int width, int cellWidth, int cellHeight);
+
 }  // namespace vantor

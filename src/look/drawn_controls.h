@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "model/button_rules.h"
+
 namespace vantor {
 
 class Field;
@@ -120,8 +122,6 @@ Box RadioDot(const Box& mark);
 
 // ---- looks as data -------------------------------------------------------------------------------
 
-enum class ButtonKind { Button, SelectButton, CheckBox, RadioButton };
-
 // The drawing style: push button 2 when selected; the others 2 when blinking or reverse; a radio
 // button in display mode 3; otherwise 0.
 int DrawStyleFor(ButtonKind kind, const Field& field);
@@ -132,46 +132,5 @@ bool LabelBlinkedOut(const Field& field);
 Colour BoxLabelColour(const Field& field, bool customColours, Colour foreground);
 // The tick and dot colour: custom colour in custom colour mode, grey when engraved, black otherwise.
 Colour MarkColour(bool engraved, bool customColours, Colour custom);
-
-// ---- value and labels ----------------------------------------------------------------------------
-
-// "X" in the first character of the text means checked.
-bool IsCheckedText(std::u16string_view text);
-// What each kind shows: the whole text for push buttons; the text after the state character for
-// the others; a radio button also passes over the 0x7F fill after it and shows at most `width`
-// characters (cut at a NUL).
-std::u16string_view LabelOf(ButtonKind kind, std::u16string_view text, int width);
-
-// ---- operator rules ------------------------------------------------------------------------------
-
-// Check box and select button: flips the value in the text's first character and marks the record
-// modified. False (nothing changed) when the record has no room for a character.
-bool ToggleValue(Field& field);
-// Radio button: checks this one and clears every other checked radio button of its page. Returns
-// the records that changed (this one first); empty when it was already checked or has no room.
-std::vector<Field*> SelectRadio(Field& field);
-
-// What a control reports to the main window, in order.
-struct Notice {
-  enum Kind { FieldChanged, Key, Navigate };
-  Kind kind = Key;
-  int value = 0;  // the field id, the key code, or the navigation direction
-  bool operator==(const Notice&) const = default;
-};
-// After a change by the operator: with auto-send, the changed field then the key with code 0.
-std::vector<Notice> ChangeNotices(const Field& field);
-
-// The key handling of the four classes.
-struct ButtonKeyResult {
-  enum Act { None, Toggle, Select, Navigate, Key };
-  Act act = None;
-  int value = 0;  // direction for Navigate, code for Key
-  bool operator==(const ButtonKeyResult&) const = default;
-};
-inline constexpr unsigned kVkTab = 9;
-inline constexpr unsigned kVkSpace = 32;
-inline constexpr unsigned kVkLeft = 37, kVkUp = 38, kVkRight = 39, kVkDown = 40;
-ButtonKeyResult ButtonKey(ButtonKind kind, bool inputMode, unsigned virtualKey, bool ctrl, bool shift, bool alt,
-                          bool enterSendsKey);
 
 }  // namespace vantor

@@ -13,7 +13,7 @@ namespace vantor {
 namespace {
 
 constexpr Colour kBlack = MakeColour(0, 0, 0);
-constexpr Colour kSystemFill = MakeColour(149, 178, 195);
+constexpr Colour kSystemFill = kScreenBlue;
 
 int VideoClass(const Field& field) { return (field.attributes >> 4) & 3; }
 

@@ -48,8 +48,8 @@ void CentreOver(const PixelRect& area, int width, int height, const PixelRect& s
 
 // What the main window does after a menu command it handled.
 struct CommandFollowUp {
-  bool navigate = false;  // WM_VDX_NAVIGATE (0, 0): the focus goes back to the focus field
-  bool relayout = false;  // WM_VDX_RELAYOUT (0, 0): the pages take changed settings
+  bool navigate = false;  // the focus goes back to the focus field
+  bool relayout = false;  // the pages take changed settings
 };
 
 // The commands the main window handles itself (every other command, 40000 included, goes to the

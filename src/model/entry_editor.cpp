@@ -40,25 +40,24 @@ void EntryEditor::EndEditing() {
 void EntryEditor::KeyDown(unsigned virtualKey, KeyModifiers modifiers) {
   if (virtualKey == kVkTab) {
     if (field_.hasFocus && field_.readOnly) {
-      if (!modifiers.shift && !modifiers.ctrl && !modifiers.alt) host_.Navigate(1);
-      else if (modifiers.shift && !modifiers.ctrl && !modifiers.alt) host_.Navigate(-1);
+      if (!modifiers.shift && !modifiers.ctrl && !modifiers.alt) host_.Navigate(Direction::Next);
+      else if (modifiers.shift && !modifiers.ctrl && !modifiers.alt) host_.Navigate(Direction::Previous);
     }
     return;
   }
   if (virtualKey == kVkUp) {
-    if (!ReportChange()) host_.Navigate(-1);
+    if (!ReportChange()) host_.Navigate(Direction::Previous);
     return;
   }
   if (virtualKey == kVkDown) {
-    if (!ReportChange()) host_.Navigate(1);
+    if (!ReportChange()) host_.Navigate(Direction::Next);
     return;
   }
   // Enter arrives as a character; only the function keys proper are reported from here.
   if (virtualKey != kVkReturn) {
-    const KeyAction action = FunctionKeyAction(virtualKey, modifiers.ctrl, modifiers.shift, modifiers.alt,
-                                               settings_.EnterSendsKey(), KeyOrigin::Control);
+    const KeyAction action = FunctionKeyAction(virtualKey, modifiers, settings_.EnterSendsKey(), KeyOrigin::Control);
     if (action.kind == KeyAction::Code) {
-      host_.Key(field_.id, action.code);
+      host_.Key(field_.id, FunctionKeyFromCode(action.code));
       return;
     }
   }
@@ -103,10 +102,10 @@ void EntryEditor::Enter() {
   int current = 0;
   const bool known = host_.CurrentFieldId(current);
   if (!settings_.EnterSendsKey()) {
-    host_.Navigate(1);
+    host_.Navigate(Direction::Next);
     return;
   }
-  host_.Key(known ? current : field_.id, 0);
+  host_.Key(known ? current : field_.id, FunctionKey::Enter);
 }
 
 void EntryEditor::TypedChar(char16_t c, KeyModifiers modifiers) {
@@ -136,9 +135,9 @@ void EntryEditor::TypedChar(char16_t c, KeyModifiers modifiers) {
     case 9:  // Tab
       if (!field_.hasFocus) return;
       if (!modifiers.shift && !modifiers.ctrl && !modifiers.alt) {
-        if (!ReportChange()) host_.Navigate(1);
+        if (!ReportChange()) host_.Navigate(Direction::Next);
       } else if (modifiers.shift && !modifiers.ctrl && !modifiers.alt) {
-        if (!ReportChange()) host_.Navigate(-1);
+        if (!ReportChange()) host_.Navigate(Direction::Previous);
       }
       return;
     case 10:
@@ -186,7 +185,7 @@ void EntryEditor::Insert(char16_t c) {
   if (!field_.hasFocus) return;
   const auto length = static_cast<std::int32_t>(field_.Text().size());
   if (length == capacity && field_.caret == length) {
-    if (!ReportChange() && (field_.attributes & kAttrAutoAdvance)) host_.Navigate(1);
+    if (!ReportChange() && (field_.attributes & kAttrAutoAdvance)) host_.Navigate(Direction::Next);
   }
 }
 

@@ -3,25 +3,29 @@
 
 #include <cstdint>
 
+#include "model/function_keys.h"
+
 namespace vantor {
 
 class Field;
 class Settings;
 
-// What the editor needs from the window around it; the window procedure routes these to the page's
-// notify window, the caret and the painter.
+// What the editor needs from around it: the terminal's operator requests, and the control's focus,
+// caret, clipboard and painting where there is a window.
 class EntryHost {
  public:
   virtual ~EntryHost() = default;
   // The window of this field holds the keyboard focus.
   virtual bool OwnsFocus() = 0;
-  virtual void Navigate(int direction) = 0;          // WM_VDX_NAVIGATE
-  virtual void Key(int fieldId, int code) = 0;       // WM_VDX_KEY
-  virtual void FieldChanged(int fieldId) = 0;        // WM_VDX_FIELD_CHANGED
-  virtual void FieldFocused(int fieldId) = 0;        // WM_VDX_FIELD_FOCUSED
-  // The session's current field id (WM_VDX_GET_CURRENT_FIELD); false when there is none.
+  virtual void Navigate(Direction direction) = 0;
+  virtual void Key(int fieldId, FunctionKey key) = 0;
+  // An auto-send field reports its change.
+  virtual void FieldChanged(int fieldId) = 0;
+  // The field took the focus.
+  virtual void FieldFocused(int fieldId) = 0;
+  // The terminal's focus field when it names a field of the current page; false otherwise.
   virtual bool CurrentFieldId(int& id) = 0;
-  virtual void Beep(std::uint32_t type) = 0;         // MessageBeep
+  virtual void Beep(std::uint32_t type) = 0;
   // Text or caret changed: repaint in caret mode and place the caret (when focused).
   virtual void CaretChanged() = 0;
   // Ctrl+V: feed the clipboard's text as typed characters.
@@ -30,25 +34,8 @@ class EntryHost {
   virtual void ForwardChar(char16_t c) = 0;
 };
 
-struct KeyModifiers {
-  bool ctrl = false;
-  bool shift = false;
-  bool alt = false;
-};
-
 inline constexpr std::uint32_t kBeepRefused = 0;           // numeric filter
 inline constexpr std::uint32_t kBeepSimple = 0xFFFFFFFFu;  // line feed, Escape
-
-// Virtual keys the editor acts on.
-inline constexpr unsigned kVkTab = 0x09;
-inline constexpr unsigned kVkClear = 0x0C;
-inline constexpr unsigned kVkEnd = 0x23;
-inline constexpr unsigned kVkHome = 0x24;
-inline constexpr unsigned kVkLeft = 0x25;
-inline constexpr unsigned kVkUp = 0x26;
-inline constexpr unsigned kVkRight = 0x27;
-inline constexpr unsigned kVkDown = 0x28;
-inline constexpr unsigned kVkDelete = 0x2E;
 
 class EntryEditor {
  public:
@@ -59,13 +46,13 @@ class EntryEditor {
   void StartEditing();
   // Focus leaves: a pending auto-send report goes out.
   void EndEditing();
-  // WM_KEYDOWN / WM_SYSKEYDOWN.
+  // A key going down.
   void KeyDown(unsigned virtualKey, KeyModifiers modifiers);
-  // WM_CHAR from the keyboard (or from a paste).
+  // A character typed (or pasted).
   void TypedChar(char16_t c, KeyModifiers modifiers);
-  // WM_VDX_FEED_CHAR: serial data, whether focused or not.
+  // Serial data, whether focused or not.
   void FedChar(char16_t c);
-  // WM_VDX_CLEAR_FIELD.
+  // Serial data start again in this field.
   void Clear();
   // An auto-send field that was changed reports itself once; true when it did (the key is handled).
   bool ReportChange();

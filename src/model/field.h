@@ -10,6 +10,10 @@ namespace vantor {
 class Page;
 class FieldList;
 
+// A control window as the front end knows it; the model only keeps it for the front end.
+using WindowHandle = std::uintptr_t;
+inline constexpr WindowHandle kNoWindow = 0;
+
 // Field modes (flags bits 0-1).
 inline constexpr int kModeNone = 0;
 inline constexpr int kModeDisplay = 1;
@@ -89,7 +93,7 @@ class Field {
   std::uint8_t selected = 0;
   std::uint8_t replacePending = 0;
   FieldColours colours;
-  std::uintptr_t window = 0;  // the control window, owned by the shell; 0 none
+  WindowHandle window = kNoWindow;  // the control window, owned by the front end
 
   int Mode() const { return flags & 3; }
   // Mode 3 and not fed by the serial port: what focus navigation and the first input field use.

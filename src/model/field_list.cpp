@@ -3,14 +3,9 @@
 
 #include <algorithm>
 
-#include "model/page.h"
-#include "interpreter/screen_effects.h"
-
 namespace vantor {
 
-FieldList::FieldList(Page* owner, ScreenEffects* effects) : owner_(owner), effects_(effects) {}
-
-FieldList::~FieldList() { Clear(); }
+FieldList::FieldList(Page* owner) : owner_(owner) {}
 
 std::size_t FieldList::LowerBound(int id) const {
   const auto it = std::lower_bound(fields_.begin(), fields_.end(), id,
@@ -18,8 +13,8 @@ std::size_t FieldList::LowerBound(int id) const {
   return static_cast<std::size_t>(it - fields_.begin());
 }
 
-Field& FieldList::Add(int id, int row, int column, int width) {
-  Remove(id);
+Field& FieldList::Add(int id, int row, int column, int width, RemovedFields& removed) {
+  Remove(id, removed);
   auto owned = std::make_unique<Field>(id, row, column, width, owner_);
   Field& field = *owned;
   const std::size_t at = LowerBound(id);
@@ -41,29 +36,25 @@ Field* FieldList::Find(int id) const {
   return nullptr;
 }
 
-void FieldList::Discard(Field& field) {
-  if (field.window != 0 && effects_ != nullptr) {
-    effects_->DiscardWindow(owner_ ? owner_->Number() : -1, field.window);
-  }
-  field.window = 0;
-}
-
-bool FieldList::Remove(int id) {
+bool FieldList::Remove(int id, RemovedFields& removed) {
   const std::size_t at = LowerBound(id);
   if (at >= fields_.size() || fields_[at]->id != id) return false;
   Field& field = *fields_[at];
-  Discard(field);
   if (field.previousById_) field.previousById_->nextById_ = field.nextById_;
   if (field.nextById_) field.nextById_->previousById_ = field.previousById_;
   UnlinkFromRow(field);
+  field.previousById_ = field.nextById_ = nullptr;
+  removed.push_back(std::move(fields_[at]));
   fields_.erase(fields_.begin() + static_cast<std::ptrdiff_t>(at));
   cursor_ = Head();
   return true;
 }
 
-void FieldList::Clear() {
-  // Head first, each window discarded before its record goes.
-  for (auto& field : fields_) Discard(*field);
+void FieldList::Clear(RemovedFields& removed) {
+  for (auto& field : fields_) {
+    field->previousById_ = field->nextById_ = field->previousInRow_ = field->nextInRow_ = nullptr;
+    removed.push_back(std::move(field));
+  }
   fields_.clear();
   rows_.clear();
   cursor_ = nullptr;

@@ -10,7 +10,9 @@
 namespace vantor {
 
 class Page;
-class ScreenEffects;
+
+// Records taken out of a list, kept alive until the caller has let their windows go.
+using RemovedFields = std::vector<std::unique_ptr<Field>>;
 
 // One screen row that holds at least one field; its fields are chained by ascending start column
 // (Field::NextInRow), from first to last.
@@ -24,22 +26,21 @@ struct FieldRow {
 
 class FieldList {
  public:
-  // owner and effects may be null (a list on its own); effects receive the windows of removed
-  // records (DiscardWindow).
-  FieldList(Page* owner, ScreenEffects* effects);
-  ~FieldList();
+  // owner may be null (a list on its own).
+  explicit FieldList(Page* owner);
   FieldList(const FieldList&) = delete;
   FieldList& operator=(const FieldList&) = delete;
 
-  // Replaces any record with that id; links the new one by id and into its row after the fields of
-  // the row that start at or before its column. The new record becomes the cursor.
-  Field& Add(int id, int row, int column, int width);
+  // Replaces any record with that id (the old one goes to removed); links the new one by id and into
+  // its row after the fields of the row that start at or before its column. The new record becomes
+  // the cursor.
+  Field& Add(int id, int row, int column, int width, RemovedFields& removed);
   Field* Find(int id) const;
-  // Discards the record's window, unlinks and frees it; the cursor returns to the head.
-  // Returns false when there was no such record.
-  bool Remove(int id);
-  // Removes every record, head first.
-  void Clear();
+  // Unlinks the record and hands it to removed; the cursor returns to the head. False when there was
+  // no such record.
+  bool Remove(int id, RemovedFields& removed);
+  // Hands every record to removed, head first.
+  void Clear(RemovedFields& removed);
 
   // Cursor iteration in id order; each returns the new cursor (null past either end).
   Field* First();
@@ -70,10 +71,8 @@ class FieldList {
   std::size_t LowerBound(int id) const;
   void LinkIntoRow(Field& field);
   void UnlinkFromRow(Field& field);
-  void Discard(Field& field);
 
   Page* owner_;
-  ScreenEffects* effects_;
   std::vector<std::unique_ptr<Field>> fields_;  // ascending id; owns the records
   std::vector<std::unique_ptr<FieldRow>> rows_;  // ascending row number
   Field* cursor_ = nullptr;

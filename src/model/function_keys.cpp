@@ -3,8 +3,8 @@
 
 namespace vantor {
 
-KeyAction FunctionKeyAction(unsigned virtualKey, bool ctrl, bool shift, bool alt, bool enterSendsKey,
-                            KeyOrigin origin) {
+KeyAction FunctionKeyAction(unsigned virtualKey, KeyModifiers modifiers, bool enterSendsKey, KeyOrigin origin) {
+  const bool ctrl = modifiers.ctrl, shift = modifiers.shift, alt = modifiers.alt;
   // Ctrl with a digit (no Alt, no Shift) stands for F1..F9, and 0 for F10, with Ctrl still down.
   if (ctrl && !alt && !shift && virtualKey >= '0' && virtualKey <= '9') {
     virtualKey = virtualKey == '0' ? kVkF1 + 9 : kVkF1 + (virtualKey - '1');

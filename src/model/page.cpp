@@ -3,7 +3,6 @@
 
 namespace vantor {
 
-Page::Page(int number, std::uint32_t background_, ScreenEffects* effects)
-    : background(background_), number_(number), fields_(this, effects) {}
+Page::Page(int number, std::uint32_t background_) : background(background_), number_(number), fields_(this) {}
 
 }  // namespace vantor

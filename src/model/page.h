@@ -4,17 +4,15 @@
 #include <cstdint>
 
 #include "model/field_list.h"
+#include "settings/settings.h"
 
 namespace vantor {
 
-class ScreenEffects;
-
-// RGB(149,178,195), the page background outside custom colour mode.
-inline constexpr std::uint32_t kDefaultPageBackground = 0x00C3B295;
+inline constexpr std::uint32_t kDefaultPageBackground = kScreenBlue;
 
 class Page {
  public:
-  Page(int number, std::uint32_t background, ScreenEffects* effects);
+  Page(int number, std::uint32_t background);
   Page(const Page&) = delete;
   Page& operator=(const Page&) = delete;
 
@@ -22,10 +20,10 @@ class Page {
   FieldList& Fields() { return fields_; }
   const FieldList& Fields() const { return fields_; }
 
-  int blinkPhase = 0;                              // 0 or 1, toggled by the page timer
+  int blinkPhase = 0;                                 // 0 or 1, toggled by the page timer
   std::uint32_t background = kDefaultPageBackground;  // COLORREF fixed at creation
-  bool shown = false;                              // true only for the page in front
-  std::uintptr_t window = 0;                       // the page window, owned by the shell; 0 none
+  bool shown = false;                                 // true only for the page in front
+  WindowHandle window = kNoWindow;                    // the page window, owned by the front end
 
  private:
   int number_;

@@ -1,12 +1,10 @@
-// The sixteen pages: lookup, and show, refresh, enable and clear passed on to the windows.
+// The sixteen pages: lookup, the page in front, clearing.
 #include "model/page_list.h"
-
-#include "interpreter/screen_effects.h"
 
 namespace vantor {
 
-PageList::PageList(ScreenEffects& effects, std::uint32_t background) : effects_(effects) {
-  for (int i = 0; i < kPageCount; ++i) pages_[i] = std::make_unique<Page>(i, background, &effects_);
+PageList::PageList(std::uint32_t background) {
+  for (int i = 0; i < kPageCount; ++i) pages_[i] = std::make_unique<Page>(i, background);
   pages_[0]->shown = true;
 }
 
@@ -17,21 +15,10 @@ Page* PageList::At(int number) const {
 
 void PageList::Show(int number) {
   for (auto& page : pages_) page->shown = page->Number() == number;
-  effects_.ShowPage(number);
 }
 
-void PageList::Refresh(int number) {
-  if (Page* page = At(number)) effects_.RefreshPage(*page);
-}
-
-void PageList::Enable(int number) {
-  if (At(number)) effects_.EnablePage(number);
-}
-
-void PageList::DisableAll() { effects_.DisableAllPages(); }
-
-void PageList::ClearAll() {
-  for (auto& page : pages_) page->Fields().Clear();
+void PageList::ClearAll(RemovedFields& removed) {
+  for (auto& page : pages_) page->Fields().Clear(removed);
 }
 
 }  // namespace vantor

@@ -1,4 +1,4 @@
-// The session's sixteen pages, and the page operations that reach the windows through ScreenEffects.
+// The terminal's sixteen pages.
 #pragma once
 
 #include <array>
@@ -9,32 +9,24 @@
 
 namespace vantor {
 
-class ScreenEffects;
-
 class PageList {
  public:
   static constexpr int kPageCount = 16;
 
-  // Pages 0..15 with the given background; page 0 is marked shown. The shell creates the page
-  // windows afterwards (Page::window) and then calls Show(0).
-  PageList(ScreenEffects& effects, std::uint32_t background);
+  // Pages 0..15 with the given background; page 0 is marked shown.
+  explicit PageList(std::uint32_t background);
   PageList(const PageList&) = delete;
   PageList& operator=(const PageList&) = delete;
 
   // The page of that number, or null (any number outside 0..15).
   Page* At(int number) const;
 
-  // Marks page n shown and every other page not shown, then ScreenEffects::ShowPage.
+  // Marks page n shown and every other page not shown (no page for a number outside 0..15).
   void Show(int number);
-  // ScreenEffects::RefreshPage for page n, when it exists.
-  void Refresh(int number);
-  void Enable(int number);
-  void DisableAll();
-  // Empties every page's field list (their windows discarded).
-  void ClearAll();
+  // Hands every page's records to removed.
+  void ClearAll(RemovedFields& removed);
 
  private:
-  ScreenEffects& effects_;
   std::array<std::unique_ptr<Page>, kPageCount> pages_;
 };
 

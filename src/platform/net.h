@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace vantor::net {
 
@@ -20,6 +21,10 @@ void SetLingerZero(Handle socket);
 std::uint32_t ParseIpv4(const char* name);
 // Name lookup; the first IPv4 address in network order, or 0.
 std::uint32_t LookupHost(const char* name);
+// A host as the settings name it (8-bit text): dotted IPv4 text or a name to look up. The address in
+// network order; 0 when the name is empty or cannot be resolved (255.255.255.255 is the broadcast
+// address, not a failure).
+std::uint32_t ResolveHost(const std::string& name);
 bool Connect(Handle socket, std::uint32_t addressNetOrder, std::uint16_t port);
 // Bytes sent, or -1 on failure. Never raises SIGPIPE.
 int Send(Handle socket, const char* data, int length);

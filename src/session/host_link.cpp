@@ -49,15 +49,6 @@ int UnescapeInPlace(std::uint8_t* data, int length, bool& pendingFf) {
 
 HostLink::~HostLink() { Close(); }
 
-std::uint32_t HostLink::ResolveHost(const std::string& name) {
-  if (name.empty() || name.find('\0') != std::string::npos) return 0;
-  const std::uint32_t parsed = net::ParseIpv4(name.c_str());
-  if (parsed != net::kAddressNone) return parsed;
-  // The broadcast address parses to the same value as an error.
-  if (name == "255.255.255.255") return net::kAddressNone;
-  return net::LookupHost(name.c_str());
-}
-
 bool HostLink::Connect(const std::string& host, std::uint16_t port) {
   Close();
   pendingFf_ = false;
@@ -74,7 +65,7 @@ bool HostLink::Connect(const std::string& host, std::uint16_t port) {
     socket_ = socket;
   }
   bool ok = false;
-  address_ = ResolveHost(host);
+  address_ = net::ResolveHost(host);
   if (address_ == 0) {
     lastError_ = net::LastError();
   } else {

@@ -42,9 +42,6 @@ class HostLink {
   HostLink(const HostLink&) = delete;
   HostLink& operator=(const HostLink&) = delete;
 
-  // IPv4 address in network order, 0 when the name is empty or cannot be resolved.
-  static std::uint32_t ResolveHost(const std::string& name);
-
   // Opens the connection (linger 0, so a close resets it at once). On failure LastError holds the
   // socket error and the transport is not connected. An open connection is closed first.
   bool Connect(const std::string& host, std::uint16_t port);

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "session/session_port.h"
+#include "session/connection_port.h"
 
 namespace vantor {
 

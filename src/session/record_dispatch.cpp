@@ -29,10 +29,6 @@ void DispatchRecord(DispatchTarget& target, RecordBytes record) {
       at += 1;
     }
   }
-  if (target.KeyboardState() == 2)
-    target.Indicator(1, 1);
-  else
-    target.Indicator(1, 0);
 }
 
 }  // namespace vantor

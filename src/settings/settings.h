@@ -13,6 +13,10 @@ namespace vantor {
 // A colour with red in the low byte, then green, then blue (0x00BBGGRR, as a Win32 COLORREF).
 using ColorRef = std::uint32_t;
 
+// RGB(149,178,195): the page background outside custom colour mode, the default BackGroundColor, the
+// system line's fill and the entry fields' frame.
+inline constexpr ColorRef kScreenBlue = 0x00C3B295;
+
 // CW_USEDEFAULT: what every `windowpos` value becomes when the file holds fewer than four numbers.
 inline constexpr int kWindowPosDefault = static_cast<int>(0x80000000u);
 
@@ -28,9 +32,10 @@ inline constexpr int kHostPortMin = 1, kHostPortMax = 65535;
 inline constexpr int kTerminalIdMin = 1, kTerminalIdMax = 999;
 inline constexpr int kScreenSizeMin = 1, kScreenSizeMax = 207;
 
-// Sound events, in the fixed order of the players, the Sounds menu and the settings groups:
-// Normal, Error, ScanAccept, ScanReject, User01, User02, User03, User04.
+// Sound events, in the fixed order of the players, the Sounds menu and the settings groups.
+enum class SoundEvent { Normal, Error, ScanAccept, ScanReject, User01, User02, User03, User04 };
 inline constexpr int kSoundEventCount = 8;
+constexpr int IndexOf(SoundEvent event) { return static_cast<int>(event); }
 // The key prefix of an event ("Normal", ...); empty for an index outside 0..7.
 std::string_view SoundEventPrefix(int event);
 
@@ -98,9 +103,8 @@ struct SoundEventSettings {
   bool operator==(const SoundEventSettings&) const = default;
 };
 
-// Naming: the getter of a setting is its settings-file key, the setter is set_ followed by the key.
-// Group operations are named after the group. Written on the UI thread only; the session thread may
-// read the host and terminal settings and `fieldIsUTF8`, the serial reader `serialcommand`.
+// Getters say what a setting means (the key it is stored under is in the comment where the two
+// differ); setters are Set followed by the getter's name. Used on one thread, the owner's.
 class Settings {
  public:
   explicit Settings(std::filesystem::path settingsPath = {});
@@ -114,37 +118,33 @@ class Settings {
   bool WriteSettings() const;
 
   // Host and terminal.
-  const std::u16string& HostName() const { return hostname_; }
+  const std::u16string& HostName() const { return hostname_; }  // hostname
   void SetHostName(std::u16string_view name);
-  int HostPort() const { return hostport_; }
+  int HostPort() const { return hostport_; }  // hostport
   void SetHostPort(int port);  // clamped to 1..65535
-  int TerminalId() const { return terminalid_; }
+  int TerminalId() const { return terminalid_; }  // terminalid
   void SetTerminalId(int id);  // clamped to 1..999
-  bool HostTextIsUtf8() const { return fieldIsUTF8_; }
+  bool HostTextIsUtf8() const { return fieldIsUTF8_; }  // fieldIsUTF8
   void SetHostTextIsUtf8(bool on) { fieldIsUTF8_ = on; }
 
   // Screen and window.
-  int ScreenColumns() const { return screen_.cols; }
-  int ScreenRows() const { return screen_.rows; }
+  int ScreenColumns() const { return screen_.cols; }  // screencols
+  int ScreenRows() const { return screen_.rows; }     // screenrows
   GridSize ScreenSize() const { return screen_; }
   void SetScreenSize(int cols, int rows);  // each clamped to 1..207
-  int ToolbarSize() const { return toolbarsize_; }
+  int ToolbarSize() const { return toolbarsize_; }  // toolbarsize
   void SetToolbarSize(int size) { toolbarsize_ = size; }
   bool FullScreen() const { return fullscreen_; }
   void SetFullScreen(bool on) { fullscreen_ = on; }
   int WindowState() const { return windowstate_; }
   void SetWindowState(int state) { windowstate_ = state; }
-  WindowPos WindowPosition() const { return windowpos_; }
-  int windowposLeft() const { return windowpos_.left; }
-  int windowposTop() const { return windowpos_.top; }
-  int windowposWidth() const { return windowpos_.width; }
-  int windowposHeight() const { return windowpos_.height; }
+  WindowPos WindowPosition() const { return windowpos_; }  // windowpos
   void SetWindowPosition(int left, int top, int width, int height);
   bool ShowWatermark() const { return ShowWaterMark_; }
   void SetShowWatermark(bool on) { ShowWaterMark_ = on; }
   const std::u16string& WatermarkText() const { return WaterMarkText_; }
   void SetWatermarkText(std::u16string_view text);  // at most 31 characters kept
-  bool CustomColours() const { return CustomColorMode_; }
+  bool CustomColours() const { return CustomColorMode_; }  // CustomColorMode
   void SetCustomColours(bool on) { CustomColorMode_ = on; }
 
   // Font.
@@ -154,18 +154,20 @@ class Settings {
   void SetFontPointSize(int size) { fontpointsize_ = size; }
   bool FontAutoSize() const { return fontautosize_; }
   void SetFontAutoSize(bool on) { fontautosize_ = on; }
-  int ExtraCellWidth() const { return CharacterCellAdditionalWidth_; }
+  int ExtraCellWidth() const { return CharacterCellAdditionalWidth_; }  // CharacterCellAdditionalWidth
   void SetExtraCellWidth(int width) { CharacterCellAdditionalWidth_ = width; }
   bool UpperCaseInput() const { return UpperCaseInputMode_; }
   void SetUpperCaseInput(bool on) { UpperCaseInputMode_ = on; }
   int InterCharacterDelay() const { return intercharacterdelay_; }
 
   // Fields and scanner.
+  // fieldedit: the first key typed into a field replaces the host's value.
   bool FirstKeyReplaces() const { return fieldedit_; }
   void SetFirstKeyReplaces(bool on) { fieldedit_ = on; }
+  // fieldentertof0: Enter goes to the host as key 0 (else it moves to the next field).
   bool EnterSendsKey() const { return fieldentertof0_; }
   void SetEnterSendsKey(bool on) { fieldentertof0_ = on; }
-  const std::u16string& NumericChars() const { return fieldnumericvalue_; }
+  const std::u16string& NumericChars() const { return fieldnumericvalue_; }  // fieldnumericvalue
   void SetNumericChars(std::u16string_view chars);  // FilterNumericChars
   bool UnderlineFixedText() const { return UnderlineFixedTextMode_; }
   bool ScannerAppendsEnter() const { return scannerappendenter_; }
@@ -177,7 +179,8 @@ class Settings {
   bool ScannerCallbackMode() const { return ScannerModeCallBack_; }
   void SetScannerCallbackMode(bool on) { ScannerModeCallBack_ = on; }
 
-  // Colours: only the settings file changes them.
+  // Colours (ForeGroundColor, BackGroundColor, InputForeGroundColor, ... in the file): only the
+  // settings file changes them.
   ColorRef TextColour() const { return ForeGroundColor_; }
   ColorRef BackgroundColour() const { return BackGroundColor_; }
   ColorRef InputTextColour() const { return InputForeGroundColor_; }
@@ -189,22 +192,17 @@ class Settings {
   ColorRef MarkColour() const { return CheckBoxCheckAndRadioButtonDotColor_; }
 
   // Serial.
-  const SerialLineSettings& SerialLine() const { return serial_; }
+  const SerialLineSettings& SerialLine() const { return serial_; }  // serial
   void SetSerialLine(const SerialLineSettings& line);  // each part cut to 19 characters
-  bool SerialCommandMode() const { return serialcommand_; }
+  bool SerialCommandMode() const { return serialcommand_; }  // serialcommand: scans go to the host
   void SetSerialCommandMode(bool on) { serialcommand_ = on; }
   const SerialFeatureSettings& SerialFeature() const { return serialfeature_; }
   void SetSerialFeature(const SerialFeatureSettings& feature) { serialfeature_ = feature; }
   const SerialTimeoutSettings& SerialTimeouts() const { return serialTimeouts_; }
   void SetSerialTimeouts(const SerialTimeoutSettings& timeouts) { serialTimeouts_ = timeouts; }
-  int serialReadIntervalTimeout() const { return serialTimeouts_.readIntervalTimeout; }
-  int serialReadTotalTimeoutMultiplier() const { return serialTimeouts_.readTotalTimeoutMultiplier; }
-  int serialReadTotalTimeoutConstant() const { return serialTimeouts_.readTotalTimeoutConstant; }
-  int serialWriteTotalTimeoutMultiplier() const { return serialTimeouts_.writeTotalTimeoutMultiplier; }
-  int serialWriteTotalTimeoutConstant() const { return serialTimeouts_.writeTotalTimeoutConstant; }
 
   // Mode.
-  bool AdminMode() const { return KorvathAdminMode_; }
+  bool AdminMode() const { return KorvathAdminMode_; }  // KorvathAdminMode
   void SetAdminMode(bool on) { KorvathAdminMode_ = on; }
 
   // Sound events (index in SoundEvent order, 0..7). An index outside 0..7 reads as the defaults of a
@@ -286,7 +284,7 @@ class Settings {
   bool ScannerModeCallBack_ = true;
 
   ColorRef ForeGroundColor_ = 0x000000;
-  ColorRef BackGroundColor_ = 0xC3B295;
+  ColorRef BackGroundColor_ = kScreenBlue;
   ColorRef InputForeGroundColor_ = 0x000000;
   ColorRef InputBackGroundColor_ = 0xFFFFFF;
   ColorRef FocusForeGroundColor_ = 0x000000;

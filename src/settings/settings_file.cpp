@@ -368,7 +368,7 @@ void Settings::ApplySettingsText(std::string_view text) {
   struct ColourKey { std::string_view key; ColorRef* target; ColorRef missing; };
   const ColourKey colours[] = {
       {"ForeGroundColor", &ForeGroundColor_, 0x000000},
-      {"BackGroundColor", &BackGroundColor_, 0xC3B295},
+      {"BackGroundColor", &BackGroundColor_, kScreenBlue},
       {"InputForeGroundColor", &InputForeGroundColor_, 0x000000},
       {"InputBackGroundColor", &InputBackGroundColor_, 0xFFFFFF},
       {"FocusForeGroundColor", &FocusForeGroundColor_, 0x000000},

@@ -162,5 +162,12 @@ TEST_F(CellMetricsTest, ScreenFontFollowsTheStoredSizeAndTheFaceName) {
   EXPECT_EQ(font.pitchAndFamily, kFfModern);
 }
 
+TEST(ControlBoxTest, BoxIsInCellsAndHostileSizesSaturate) {
+  EXPECT_EQ(ControlBoxFor(4, 3, 7, 9, 16), (ControlBox{36, 48, 63, 16}));
+  EXPECT_EQ(ControlBoxFor(0, 0, 0, 9, 16), (ControlBox{0, 0, 0, 16}));
+  EXPECT_EQ(ControlBoxFor(207, 207, 43263, 1000000, 1000000), (ControlBox{207000000, 207000000, 2147483647, 1000000}));
+  EXPECT_EQ(ControlBoxFor(-5, -1, -3, 10, 12), (ControlBox{-50, -12, 0, 12}));
+}
+
 }  // namespace
 }  // namespace vantor

@@ -31,7 +31,7 @@ TEST_F(FieldCommands, FixedTextFieldCreatesADisplayFieldWithItsText) {
 
 TEST_F(FieldCommands, CommandsThatChangeALookMarkTheFieldForANewWindow) {
   Setup(ScreenBuilder().Input(1, 0, 0, 4).Text(1, "ab").Fixed(2, 1, 0, "cd"));
-  session.SetShownPage(5);  // the refresh goes elsewhere, so the marks stay visible
+  screen.shownPage = 5;  // the refresh goes elsewhere, so the marks stay visible
   Run(ScreenBuilder().Text(1, "x").Attributes(2, 'A', '@'));
   EXPECT_EQ(FieldOf(1)->recreate, 1);
   EXPECT_EQ(FieldOf(2)->recreate, 1);
@@ -98,10 +98,10 @@ TEST_F(FieldCommands, NegativeLengthsMakeEmptyFieldsNotHugeOnes) {
 }
 
 TEST_F(FieldCommands, FieldCommandsOnAPageThatDoesNotExistConsumeTheirText) {
-  session.SetKeyboardState(kKeyboardReady);
+  screen.keyboard = Keyboard::Ready;
   Run(ScreenBuilder().SelectPage(20).Fixed(1, 0, 0, "lll").Define(2, 0, 0, 'l', 'l', 3).Text(1, "ll"));
-  EXPECT_EQ(session.KeyboardState(), kKeyboardReady);  // no 'l' of a text was run as a command
-  for (int p = 0; p < 16; ++p) EXPECT_TRUE(session.Pages().At(p)->Fields().Empty());
+  EXPECT_EQ(screen.keyboard, Keyboard::Ready);  // no 'l' of a text was run as a command
+  for (int p = 0; p < 16; ++p) EXPECT_TRUE(screen.pages.At(p)->Fields().Empty());
 }
 
 TEST_F(FieldCommands, SetAttributesReplacesBothBytesOnlyWhenTheFieldExists) {
@@ -111,9 +111,9 @@ TEST_F(FieldCommands, SetAttributesReplacesBothBytesOnlyWhenTheFieldExists) {
   EXPECT_EQ(FieldOf(1)->readOnly, 1);
   EXPECT_EQ(effects.calls[0], "Refresh 0");
   effects.Clear();
-  session.SetKeyboardState(kKeyboardReady);
+  screen.keyboard = Keyboard::Ready;
   Run(ScreenBuilder().Attributes(9, 'l', 'l'));
-  EXPECT_EQ(session.KeyboardState(), kKeyboardReady);
+  EXPECT_EQ(screen.keyboard, Keyboard::Ready);
   EXPECT_EQ(effects.Count("Refresh"), 0);
 }
 
@@ -126,11 +126,11 @@ TEST_F(FieldCommands, SerialFlagsOnADisplayFieldSendItsText) {
   EXPECT_EQ(FieldOf(1)->serialFlags, '1');
   // An input field that becomes serial is skipped by the focus.
   EXPECT_EQ(FieldOf(3)->serial, 1);
-  EXPECT_EQ(session.FirstInputField(), -1);
+  EXPECT_EQ(screen.FirstInputField(), -1);
   Run(ScreenBuilder().SerialFlags(3, '0'));
   EXPECT_EQ(FieldOf(3)->previousSerialFlags, '1');
   EXPECT_EQ(FieldOf(3)->serial, 0);
-  EXPECT_EQ(session.FirstInputField(), 3);
+  EXPECT_EQ(screen.FirstInputField(), 3);
 }
 
 TEST_F(FieldCommands, SerialDisplayTextIsAnsiEvenWithUtf8Fields) {
@@ -145,16 +145,16 @@ TEST_F(FieldCommands, SetTextCutsToTheMaximumLength) {
   const std::uintptr_t before = FieldOf(1)->window;
   Run(ScreenBuilder().Text(1, "abcdefgh").Focus(1));
   EXPECT_EQ(TextOf(1), u"abcd");
-  EXPECT_EQ(session.FocusField(), 1);  // the whole payload was consumed
+  EXPECT_EQ(screen.focusField, 1);  // the whole payload was consumed
   EXPECT_NE(FieldOf(1)->window, before);  // made anew by the refresh
 }
 
 TEST_F(FieldCommands, SetTextWithLengthZeroEmptiesAndConsumesThreeBytes) {
   Setup(ScreenBuilder().Input(1, 0, 0, 4).Text(1, "ab"));
-  session.SetKeyboardState(kKeyboardReady);
+  screen.keyboard = Keyboard::Ready;
   Run("u10l");
   EXPECT_EQ(TextOf(1), u"");
-  EXPECT_EQ(session.KeyboardState(), kKeyboardLocked);  // the 'l' right after was a command
+  EXPECT_EQ(screen.keyboard, Keyboard::Locked);  // the 'l' right after was a command
 }
 
 TEST_F(FieldCommands, FieldOptionsMakeACentredSelectButtonThenRunTheNextCommand) {
@@ -183,17 +183,17 @@ TEST_F(FieldCommands, FieldOptionTypesSelectionCheckSizeAndRecreate) {
 
 TEST_F(FieldCommands, FieldOptionBadArgumentEndsTheListAndIsReadAsACommand) {
   Setup(ScreenBuilder().Input(1, 0, 0, 4));
-  session.SetKeyboardState(kKeyboardReady);
+  screen.keyboard = Keyboard::Ready;
   // 'l' is no type letter: the list ends and 'l' locks the keyboard; "@M" is then set focus 29.
   Run("w10@Al@M");
   EXPECT_EQ(FieldOf(1)->type, kTypeText);
   EXPECT_EQ(FieldOf(1)->centred, 0);
-  EXPECT_EQ(session.KeyboardState(), kKeyboardLocked);
-  EXPECT_EQ(session.FocusField(), 'M' - 48);
-  session.SetKeyboardState(kKeyboardReady);
+  EXPECT_EQ(screen.keyboard, Keyboard::Locked);
+  EXPECT_EQ(screen.focusField, 'M' - 48);
+  screen.keyboard = Keyboard::Ready;
   Run("w10@H1@H2l");  // '2' is passed over as an unknown byte, then 'l'
   EXPECT_EQ(FieldOf(1)->selected, 1);
-  EXPECT_EQ(session.KeyboardState(), kKeyboardLocked);
+  EXPECT_EQ(screen.keyboard, Keyboard::Locked);
 }
 
 TEST_F(FieldCommands, FieldOptionMaximumLength) {
@@ -241,7 +241,7 @@ TEST_F(FieldCommands, DeleteAndEraseDiscardTheWindows) {
   EXPECT_EQ(effects.calls[0], "Discard 0:" + std::to_string(w2));
   effects.Clear();
   Run(ScreenBuilder().ErasePage());
-  EXPECT_TRUE(session.Pages().At(0)->Fields().Empty());
+  EXPECT_TRUE(screen.pages.At(0)->Fields().Empty());
   EXPECT_EQ(effects.calls[0], "Discard 0:" + std::to_string(w1));
   EXPECT_EQ(effects.calls[1], "Discard 0:" + std::to_string(w3));
   EXPECT_EQ(effects.calls[2], "Refresh 0");
@@ -288,9 +288,9 @@ TEST_F(FieldCommands, PrefixModeReduction) {
 }
 
 TEST_F(FieldCommands, PrefixOfAMissingFieldPassesItsPayloadOver) {
-  session.SetKeyboardState(kKeyboardReady);
+  screen.keyboard = Keyboard::Ready;
   Run(ScreenBuilder().Prefix(9, 1, "lll"));
-  EXPECT_EQ(session.KeyboardState(), kKeyboardReady);
+  EXPECT_EQ(screen.keyboard, Keyboard::Ready);
 }
 
 TEST_F(FieldCommands, PrefixTakesPartInTheFieldReport) {

@@ -157,7 +157,7 @@ TEST(SerialFeatureOptionsTest, OkStoresEveryPartAndKeepsTheOtherTimeouts) {
   EXPECT_EQ(settings.SerialLine().port, u"COM99:");
   EXPECT_FALSE(settings.SerialCommandMode());
   EXPECT_FALSE(settings.SerialFeature().inEnabled);
-  EXPECT_EQ(settings.serialReadIntervalTimeout(), 10000);
+  EXPECT_EQ(settings.SerialTimeouts().readIntervalTimeout, 10000);
   // No SI mode selected is not "Command".
   settings.SetSerialCommandMode(true);
   input.siMode = u"";

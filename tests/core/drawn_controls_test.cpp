@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "field_helpers.h"
+
 #include <climits>
 #include <memory>
 #include <string>
@@ -289,9 +291,9 @@ TEST(DrawnRules, ToggleOfAnEmptyOrRoomlessRecord) {
 }
 
 TEST(DrawnRules, RadioGroupIsEveryRadioButtonOfThePage) {
-  Page page(0, kDefaultPageBackground, nullptr);
+  Page page(0, kDefaultPageBackground);
   auto add = [&](int id, int type, std::u16string_view text) -> Field& {
-    Field& f = page.Fields().Add(id, id, 0, 10);
+    Field& f = testing_support::AddField(page.Fields(), id, id, 0, 10);
     f.type = static_cast<std::uint8_t>(type);
     f.flags = kModeInput;
     f.SetMaxLength(10);
@@ -336,46 +338,46 @@ using R = ButtonKeyResult;
 
 TEST(DrawnKeys, DisplayModeBoxesAcceptOnlyEnter) {
   for (ButtonKind kind : {ButtonKind::CheckBox, ButtonKind::RadioButton}) {
-    EXPECT_EQ(ButtonKey(kind, false, kVkReturn, false, false, false, true), (R{R::Key, 0}));
-    EXPECT_EQ(ButtonKey(kind, false, kVkReturn, false, false, false, false), (R{R::Navigate, 1}));
-    EXPECT_EQ(ButtonKey(kind, false, kVkSpace, false, false, false, true), R{});
-    EXPECT_EQ(ButtonKey(kind, false, kVkTab, false, false, false, true), R{});
-    EXPECT_EQ(ButtonKey(kind, false, 112, false, false, false, true), R{});
+    EXPECT_EQ(ButtonKey(kind, false, kVkReturn, {false, false, false}, true), (R{R::Key, 0}));
+    EXPECT_EQ(ButtonKey(kind, false, kVkReturn, {false, false, false}, false), (R{R::Navigate, 1}));
+    EXPECT_EQ(ButtonKey(kind, false, kVkSpace, {false, false, false}, true), R{});
+    EXPECT_EQ(ButtonKey(kind, false, kVkTab, {false, false, false}, true), R{});
+    EXPECT_EQ(ButtonKey(kind, false, 112, {false, false, false}, true), R{});
   }
   // Push and select buttons in display mode still take Tab and the function keys.
-  EXPECT_EQ(ButtonKey(ButtonKind::Button, false, kVkTab, false, false, false, true), (R{R::Navigate, 1}));
-  EXPECT_EQ(ButtonKey(ButtonKind::SelectButton, false, 113, false, false, false, true), (R{R::Key, 2}));
-  EXPECT_EQ(ButtonKey(ButtonKind::SelectButton, false, kVkSpace, false, false, false, true), R{});
+  EXPECT_EQ(ButtonKey(ButtonKind::Button, false, kVkTab, {false, false, false}, true), (R{R::Navigate, 1}));
+  EXPECT_EQ(ButtonKey(ButtonKind::SelectButton, false, 113, {false, false, false}, true), (R{R::Key, 2}));
+  EXPECT_EQ(ButtonKey(ButtonKind::SelectButton, false, kVkSpace, {false, false, false}, true), R{});
 }
 
 TEST(DrawnKeys, SpaceActsByClass) {
-  EXPECT_EQ(ButtonKey(ButtonKind::CheckBox, true, kVkSpace, false, false, false, true), (R{R::Toggle, 0}));
-  EXPECT_EQ(ButtonKey(ButtonKind::SelectButton, true, kVkSpace, false, false, false, true), (R{R::Toggle, 0}));
-  EXPECT_EQ(ButtonKey(ButtonKind::RadioButton, true, kVkSpace, false, false, false, true), (R{R::Select, 0}));
-  EXPECT_EQ(ButtonKey(ButtonKind::Button, true, kVkSpace, false, false, false, true), R{});
+  EXPECT_EQ(ButtonKey(ButtonKind::CheckBox, true, kVkSpace, {false, false, false}, true), (R{R::Toggle, 0}));
+  EXPECT_EQ(ButtonKey(ButtonKind::SelectButton, true, kVkSpace, {false, false, false}, true), (R{R::Toggle, 0}));
+  EXPECT_EQ(ButtonKey(ButtonKind::RadioButton, true, kVkSpace, {false, false, false}, true), (R{R::Select, 0}));
+  EXPECT_EQ(ButtonKey(ButtonKind::Button, true, kVkSpace, {false, false, false}, true), R{});
 }
 
 TEST(DrawnKeys, TabArrowsAndEnter) {
   const ButtonKind k = ButtonKind::CheckBox;
-  EXPECT_EQ(ButtonKey(k, true, kVkTab, false, false, false, false), (R{R::Navigate, 1}));
-  EXPECT_EQ(ButtonKey(k, true, kVkTab, false, true, false, false), (R{R::Navigate, -1}));
-  EXPECT_EQ(ButtonKey(k, true, kVkTab, true, true, false, false), R{});
-  EXPECT_EQ(ButtonKey(k, true, kVkTab, false, false, true, false), R{});
-  EXPECT_EQ(ButtonKey(k, true, kVkLeft, false, false, false, false), (R{R::Navigate, -1}));
-  EXPECT_EQ(ButtonKey(k, true, kVkUp, false, false, false, false), (R{R::Navigate, -1}));
-  EXPECT_EQ(ButtonKey(k, true, kVkRight, false, false, false, false), (R{R::Navigate, 1}));
-  EXPECT_EQ(ButtonKey(k, true, kVkDown, false, false, false, false), (R{R::Navigate, 1}));
-  EXPECT_EQ(ButtonKey(ButtonKind::Button, true, kVkReturn, false, false, false, true), (R{R::Key, 0}));
-  EXPECT_EQ(ButtonKey(ButtonKind::Button, true, kVkReturn, false, false, false, false), (R{R::Navigate, 1}));
-  EXPECT_EQ(ButtonKey(k, true, 'A', false, false, false, true), R{});
+  EXPECT_EQ(ButtonKey(k, true, kVkTab, {false, false, false}, false), (R{R::Navigate, 1}));
+  EXPECT_EQ(ButtonKey(k, true, kVkTab, {false, true, false}, false), (R{R::Navigate, -1}));
+  EXPECT_EQ(ButtonKey(k, true, kVkTab, {true, true, false}, false), R{});
+  EXPECT_EQ(ButtonKey(k, true, kVkTab, {false, false, true}, false), R{});
+  EXPECT_EQ(ButtonKey(k, true, kVkLeft, {false, false, false}, false), (R{R::Navigate, -1}));
+  EXPECT_EQ(ButtonKey(k, true, kVkUp, {false, false, false}, false), (R{R::Navigate, -1}));
+  EXPECT_EQ(ButtonKey(k, true, kVkRight, {false, false, false}, false), (R{R::Navigate, 1}));
+  EXPECT_EQ(ButtonKey(k, true, kVkDown, {false, false, false}, false), (R{R::Navigate, 1}));
+  EXPECT_EQ(ButtonKey(ButtonKind::Button, true, kVkReturn, {false, false, false}, true), (R{R::Key, 0}));
+  EXPECT_EQ(ButtonKey(ButtonKind::Button, true, kVkReturn, {false, false, false}, false), (R{R::Navigate, 1}));
+  EXPECT_EQ(ButtonKey(k, true, 'A', {false, false, false}, true), R{});
 }
 
 // The codes themselves are the shared function key rules; here which buttons take them.
 TEST(DrawnKeys, FunctionKeysAndDeviceKeys) {
-  EXPECT_EQ(ButtonKey(ButtonKind::RadioButton, true, 112, false, true, false, true), (R{R::Key, 11}));
-  EXPECT_EQ(ButtonKey(ButtonKind::Button, true, '3', true, false, false, true), (R{R::Key, 23}));
-  EXPECT_EQ(ButtonKey(ButtonKind::CheckBox, true, 242, false, false, false, true), (R{R::Key, 27}));
-  EXPECT_EQ(ButtonKey(ButtonKind::Button, true, 242, false, false, false, true), R{});
+  EXPECT_EQ(ButtonKey(ButtonKind::RadioButton, true, 112, {false, true, false}, true), (R{R::Key, 11}));
+  EXPECT_EQ(ButtonKey(ButtonKind::Button, true, '3', {true, false, false}, true), (R{R::Key, 23}));
+  EXPECT_EQ(ButtonKey(ButtonKind::CheckBox, true, 242, {false, false, false}, true), (R{R::Key, 27}));
+  EXPECT_EQ(ButtonKey(ButtonKind::Button, true, 242, {false, false, false}, true), R{});
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Entry field editing rules: filters, replace on first key, length limit, auto-advance, auto-send, keys.
 #include <gtest/gtest.h>
 
+#include "field_helpers.h"
+
 #include <string>
 #include <vector>
 
@@ -23,9 +25,11 @@ class RecordingHost final : public EntryHost {
   int caretChanges = 0;
 
   bool OwnsFocus() override { return focus; }
-  void Navigate(int direction) override { events.push_back("nav " + std::to_string(direction)); }
-  void Key(int fieldId, int code) override {
-    events.push_back("key " + std::to_string(fieldId) + " " + std::to_string(code));
+  void Navigate(Direction direction) override {
+    events.push_back("nav " + std::to_string(static_cast<int>(direction)));
+  }
+  void Key(int fieldId, FunctionKey key) override {
+    events.push_back("key " + std::to_string(fieldId) + " " + std::to_string(CodeOf(key)));
   }
   void FieldChanged(int fieldId) override { events.push_back("changed " + std::to_string(fieldId)); }
   void FieldFocused(int fieldId) override { events.push_back("focused " + std::to_string(fieldId)); }
@@ -44,7 +48,7 @@ using Events = std::vector<std::string>;
 
 class EntryEditorTest : public ::testing::Test {
  protected:
-  EntryEditorTest() : list_(nullptr, nullptr), field_(list_.Add(7, 2, 0, 5)) {
+  EntryEditorTest() : list_(nullptr), field_(testing_support::AddField(list_, 7, 2, 0, 5)) {
     field_.flags = kModeInput;
     field_.ClearText();
   }

@@ -8,14 +8,22 @@
 
 #include "model/page.h"
 #include "model/page_list.h"
-#include "effects_recorder.h"
 
 namespace vantor {
 namespace {
 
 using namespace std::string_view_literals;
 
-using testing_support::EffectsRecorder;
+// "page:window" of each removed record that had a window, in order.
+std::string Windows(const RemovedFields& removed) {
+  std::string out;
+  for (const auto& f : removed) {
+    if (f->window == kNoWindow) continue;
+    if (!out.empty()) out += " | ";
+    out += std::to_string(f->page ? f->page->Number() : -1) + ":" + std::to_string(f->window);
+  }
+  return out;
+}
 
 std::vector<int> Ids(const FieldList& list) {
   std::vector<int> ids;
@@ -43,38 +51,38 @@ std::vector<int> RowColumns(const FieldList& list, int row) {
 
 class FieldListTest : public ::testing::Test {
  protected:
-  EffectsRecorder effects;
-  Page page{4, kDefaultPageBackground, &effects};
+  RemovedFields removed;
+  Page page{4, kDefaultPageBackground};
   FieldList& list = page.Fields();
 };
 
 TEST_F(FieldListTest, AddKeepsIdsAscendingWhateverTheOrderOfArrival) {
-  list.Add(5, 0, 0, 3);
-  list.Add(2, 1, 0, 3);
-  list.Add(9, 2, 0, 3);
+  list.Add(5, 0, 0, 3, removed);
+  list.Add(2, 1, 0, 3, removed);
+  list.Add(9, 2, 0, 3, removed);
   EXPECT_EQ(Ids(list), (std::vector<int>{2, 5, 9}));
   EXPECT_EQ(IdsBackwards(list), (std::vector<int>{9, 5, 2}));
-  list.Add(7, 3, 0, 3);
-  list.Add(0, 3, 5, 3);
+  list.Add(7, 3, 0, 3, removed);
+  list.Add(0, 3, 5, 3, removed);
   EXPECT_EQ(Ids(list), (std::vector<int>{0, 2, 5, 7, 9}));
   EXPECT_EQ(IdsBackwards(list), (std::vector<int>{9, 7, 5, 2, 0}));
   EXPECT_EQ(list.Size(), 5u);
 }
 
 TEST_F(FieldListTest, NewRecordIsTheCursorAndEndsWhereItsWidthEnds) {
-  Field& f = list.Add(12, 3, 7, 5);
+  Field& f = list.Add(12, 3, 7, 5, removed);
   EXPECT_EQ(f.lastColumn, 11);
   EXPECT_EQ(f.page, &page);
   EXPECT_EQ(list.Cursor(), &f);
 }
 
 TEST_F(FieldListTest, AddingAnExistingIdReplacesTheRecordAndDiscardsItsWindow) {
-  Field& old = list.Add(5, 1, 1, 4);
+  Field& old = list.Add(5, 1, 1, 4, removed);
   old.SetText(u"abcd");
   old.window = 77;
-  list.Add(6, 1, 8, 2);
-  Field& fresh = list.Add(5, 2, 0, 3);
-  EXPECT_EQ(effects.Joined(), "Discard 4:77");
+  list.Add(6, 1, 8, 2, removed);
+  Field& fresh = list.Add(5, 2, 0, 3, removed);
+  EXPECT_EQ(Windows(removed), "4:77");
   EXPECT_EQ(Ids(list), (std::vector<int>{5, 6}));
   EXPECT_EQ(list.Find(5), &fresh);
   EXPECT_FALSE(fresh.HasText());
@@ -85,15 +93,15 @@ TEST_F(FieldListTest, AddingAnExistingIdReplacesTheRecordAndDiscardsItsWindow) {
 }
 
 TEST_F(FieldListTest, FieldsOfARowAreChainedByColumn) {
-  list.Add(1, 4, 10, 2);
-  list.Add(2, 4, 3, 2);
+  list.Add(1, 4, 10, 2, removed);
+  list.Add(2, 4, 3, 2, removed);
   EXPECT_EQ(RowColumns(list, 4), (std::vector<int>{3, 10}));
-  list.Add(3, 4, 6, 2);
-  list.Add(4, 4, 0, 2);
-  list.Add(5, 4, 20, 2);
+  list.Add(3, 4, 6, 2, removed);
+  list.Add(4, 4, 0, 2, removed);
+  list.Add(5, 4, 20, 2, removed);
   EXPECT_EQ(RowColumns(list, 4), (std::vector<int>{0, 3, 6, 10, 20}));
   // Same start column: the newcomer goes after the field already there.
-  list.Add(6, 4, 6, 1);
+  list.Add(6, 4, 6, 1, removed);
   const FieldRow* row = list.FindRow(4);
   ASSERT_NE(row, nullptr);
   const Field* at6 = row->first->NextInRow()->NextInRow();
@@ -102,18 +110,18 @@ TEST_F(FieldListTest, FieldsOfARowAreChainedByColumn) {
 }
 
 TEST_F(FieldListTest, RowNodesAreOrderedAndFreedWithTheirLastField) {
-  list.Add(1, 8, 0, 2);
-  list.Add(2, 2, 0, 2);
-  list.Add(3, 5, 0, 2);
-  list.Add(4, 5, 4, 2);
+  list.Add(1, 8, 0, 2, removed);
+  list.Add(2, 2, 0, 2, removed);
+  list.Add(3, 5, 0, 2, removed);
+  list.Add(4, 5, 4, 2, removed);
   std::vector<int> rows;
   for (const FieldRow* r = list.FirstRow(); r; r = r->next) rows.push_back(r->row);
   EXPECT_EQ(rows, (std::vector<int>{2, 5, 8}));
   EXPECT_EQ(list.FindRow(8)->previous->row, 5);
 
-  EXPECT_TRUE(list.Remove(3));
+  EXPECT_TRUE(list.Remove(3, removed));
   EXPECT_EQ(RowColumns(list, 5), (std::vector<int>{4}));
-  EXPECT_TRUE(list.Remove(4));
+  EXPECT_TRUE(list.Remove(4, removed));
   EXPECT_EQ(list.FindRow(5), nullptr);
   EXPECT_EQ(list.RowCount(), 2u);
   EXPECT_EQ(list.FindRow(2)->next->row, 8);
@@ -121,41 +129,43 @@ TEST_F(FieldListTest, RowNodesAreOrderedAndFreedWithTheirLastField) {
 }
 
 TEST_F(FieldListTest, RemoveDiscardsTheWindowUnlinksAndResetsTheCursor) {
-  list.Add(1, 0, 0, 2);
-  Field& two = list.Add(2, 0, 3, 2);
-  list.Add(3, 0, 6, 2);
+  list.Add(1, 0, 0, 2, removed);
+  Field& two = list.Add(2, 0, 3, 2, removed);
+  list.Add(3, 0, 6, 2, removed);
   two.window = 1234;
   list.Last();
-  EXPECT_TRUE(list.Remove(2));
-  EXPECT_EQ(effects.Joined(), "Discard 4:1234");
+  EXPECT_TRUE(list.Remove(2, removed));
+  EXPECT_EQ(Windows(removed), "4:1234");
   EXPECT_EQ(Ids(list), (std::vector<int>{1, 3}));
   EXPECT_EQ(IdsBackwards(list), (std::vector<int>{3, 1}));
   EXPECT_EQ(RowColumns(list, 0), (std::vector<int>{0, 6}));
   EXPECT_EQ(list.Cursor(), list.Head());
-  // Unknown id, or a record without a window: nothing discarded.
-  effects.Clear();
-  EXPECT_FALSE(list.Remove(2));
-  EXPECT_TRUE(list.Remove(1));
-  EXPECT_TRUE(effects.calls.empty());
+  // Unknown id: nothing handed over; a record without a window: nothing to discard.
+  removed.clear();
+  EXPECT_FALSE(list.Remove(2, removed));
+  EXPECT_TRUE(removed.empty());
+  EXPECT_TRUE(list.Remove(1, removed));
+  EXPECT_EQ(removed.size(), 1u);
+  EXPECT_EQ(Windows(removed), "");
 }
 
 TEST_F(FieldListTest, ClearDiscardsEveryWindowHeadFirstAndEmptiesTheRows) {
-  list.Add(3, 1, 0, 2).window = 30;
-  list.Add(1, 2, 0, 2).window = 10;
-  list.Add(2, 2, 5, 2);
-  list.Clear();
-  EXPECT_EQ(effects.Joined(), "Discard 4:10 | Discard 4:30");
+  list.Add(3, 1, 0, 2, removed).window = 30;
+  list.Add(1, 2, 0, 2, removed).window = 10;
+  list.Add(2, 2, 5, 2, removed);
+  list.Clear(removed);
+  EXPECT_EQ(Windows(removed), "4:10 | 4:30");
   EXPECT_TRUE(list.Empty());
   EXPECT_EQ(list.FirstRow(), nullptr);
   EXPECT_EQ(list.Head(), nullptr);
   EXPECT_EQ(list.First(), nullptr);
   // Usable again afterwards.
-  list.Add(4, 1, 1, 1);
+  list.Add(4, 1, 1, 1, removed);
   EXPECT_EQ(Ids(list), (std::vector<int>{4}));
 }
 
 TEST_F(FieldListTest, CursorWalksBothWaysAndStopsAtTheEnds) {
-  for (int id : {4, 2, 6}) list.Add(id, 0, id, 1);
+  for (int id : {4, 2, 6}) list.Add(id, 0, id, 1, removed);
   EXPECT_EQ(list.First()->id, 2);
   EXPECT_EQ(list.Next()->id, 4);
   EXPECT_EQ(list.Next()->id, 6);
@@ -168,8 +178,8 @@ TEST_F(FieldListTest, CursorWalksBothWaysAndStopsAtTheEnds) {
 }
 
 TEST_F(FieldListTest, FindStopsAtAbsentIds) {
-  list.Add(10, 0, 0, 1);
-  list.Add(20, 0, 2, 1);
+  list.Add(10, 0, 0, 1, removed);
+  list.Add(20, 0, 2, 1, removed);
   EXPECT_EQ(list.Find(20)->id, 20);
   EXPECT_EQ(list.Find(15), nullptr);
   EXPECT_EQ(list.Find(-1), nullptr);
@@ -177,10 +187,10 @@ TEST_F(FieldListTest, FindStopsAtAbsentIds) {
 }
 
 TEST_F(FieldListTest, KindAtReportsTheCoveringFieldOrZero) {
-  Field& reverse = list.Add(1, 2, 5, 4);  // columns 5..8
+  Field& reverse = list.Add(1, 2, 5, 4, removed);  // columns 5..8
   reverse.type = kTypeText;
   reverse.attributes = 0x30;
-  Field& box = list.Add(2, 2, 12, 3);
+  Field& box = list.Add(2, 2, 12, 3, removed);
   box.type = kTypeCheckBox;
   box.attributes = 0x10;
   EXPECT_EQ(list.KindAt(5, 2), 4);
@@ -189,24 +199,24 @@ TEST_F(FieldListTest, KindAtReportsTheCoveringFieldOrZero) {
   EXPECT_EQ(list.KindAt(4, 2) & 0xFF, 0);
   EXPECT_EQ(list.KindAt(13, 2), 4 * 4 + 1 + 1);
   EXPECT_EQ(list.KindAt(6, 3) & 0xFF, 0);  // no such row
-  Field& plain = list.Add(3, 7, 0, 1);
+  Field& plain = list.Add(3, 7, 0, 1, removed);
   plain.attributes = 0x42;  // the video bits alone count
   EXPECT_EQ(list.KindAt(0, 7), 1);
 }
 
 TEST_F(FieldListTest, FirstSerialInputFieldPrefersTheFirstUnmodified) {
   EXPECT_EQ(list.FirstSerialInputField(), nullptr);
-  Field& display = list.Add(1, 0, 0, 2);
+  Field& display = list.Add(1, 0, 0, 2, removed);
   display.flags = 0x41;  // display mode
   display.serial = 1;
-  Field& plainInput = list.Add(2, 0, 3, 2);
+  Field& plainInput = list.Add(2, 0, 3, 2, removed);
   plainInput.flags = 0x03;
   EXPECT_EQ(list.FirstSerialInputField(), nullptr);
 
-  Field& a = list.Add(3, 1, 0, 2);
+  Field& a = list.Add(3, 1, 0, 2, removed);
   a.flags = 0x03;
   a.serial = 1;
-  Field& b = list.Add(4, 1, 3, 2);
+  Field& b = list.Add(4, 1, 3, 2, removed);
   b.flags = 0x07;  // input with auto-send
   b.serial = 1;
   EXPECT_EQ(list.FirstSerialInputField(), &a);
@@ -266,8 +276,7 @@ TEST(FieldTextTest, PrefixIsCutAndMarkedByItsLength) {
 }
 
 TEST(PageListTest, SixteenPagesNumberedWithPageZeroShown) {
-  EffectsRecorder effects;
-  PageList pages(effects, 0x123456);
+  PageList pages(0x123456);
   for (int n = 0; n < 16; ++n) {
     ASSERT_NE(pages.At(n), nullptr);
     EXPECT_EQ(pages.At(n)->Number(), n);
@@ -277,39 +286,26 @@ TEST(PageListTest, SixteenPagesNumberedWithPageZeroShown) {
   EXPECT_EQ(pages.At(16), nullptr);
   EXPECT_EQ(pages.At(-1), nullptr);
   EXPECT_EQ(pages.At(207), nullptr);
-  EXPECT_TRUE(effects.calls.empty());
 }
 
-TEST(PageListTest, ShowMarksOnePageAndReachesTheWindows) {
-  EffectsRecorder effects;
-  PageList pages(effects, kDefaultPageBackground);
+TEST(PageListTest, ShowMarksOnePage) {
+  PageList pages(kDefaultPageBackground);
   pages.Show(3);
   for (int n = 0; n < 16; ++n) EXPECT_EQ(pages.At(n)->shown, n == 3) << n;
   pages.Show(40);  // no such page: every page hidden
   for (int n = 0; n < 16; ++n) EXPECT_FALSE(pages.At(n)->shown) << n;
-  EXPECT_EQ(effects.Joined(), "Show 3 | Show 40");
 }
 
-TEST(PageListTest, RefreshEnableAndDisableOnlyForExistingPages) {
-  EffectsRecorder effects;
-  PageList pages(effects, kDefaultPageBackground);
-  pages.Refresh(2);
-  pages.Refresh(16);
-  pages.Enable(15);
-  pages.Enable(-1);
-  pages.DisableAll();
-  EXPECT_EQ(effects.Joined(), "Refresh 2 | Enable 15 | DisableAll");
-}
-
-TEST(PageListTest, ClearAllEmptiesEveryPageAndDiscardsTheirWindows) {
-  EffectsRecorder effects;
-  PageList pages(effects, kDefaultPageBackground);
-  pages.At(0)->Fields().Add(1, 0, 0, 1).window = 5;
-  pages.At(9)->Fields().Add(2, 0, 0, 1).window = 6;
-  pages.At(15)->Fields().Add(3, 0, 0, 1);
-  pages.ClearAll();
+TEST(PageListTest, ClearAllEmptiesEveryPageAndHandsOverTheirRecords) {
+  RemovedFields removed;
+  PageList pages(kDefaultPageBackground);
+  pages.At(0)->Fields().Add(1, 0, 0, 1, removed).window = 5;
+  pages.At(9)->Fields().Add(2, 0, 0, 1, removed).window = 6;
+  pages.At(15)->Fields().Add(3, 0, 0, 1, removed);
+  pages.ClearAll(removed);
   for (int n = 0; n < 16; ++n) EXPECT_TRUE(pages.At(n)->Fields().Empty()) << n;
-  EXPECT_EQ(effects.Joined(), "Discard 0:5 | Discard 9:6");
+  EXPECT_EQ(Windows(removed), "0:5 | 9:6");
+  EXPECT_EQ(removed.size(), 3u);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Paint arithmetic of the text controls: shading, frame joining, colours, strip scrolling, clock cells.
 #include <gtest/gtest.h>
 
+#include "field_helpers.h"
+
 #include <algorithm>
 #include <map>
 #include <utility>
@@ -42,9 +44,9 @@ std::map<std::pair<int, int>, int> Rasterise(const std::vector<FrameLine>& lines
 
 class ReverseFrameTest : public ::testing::Test {
  protected:
-  ReverseFrameTest() : list_(nullptr, nullptr) {}
+  ReverseFrameTest() : list_(nullptr) {}
   Field& Reverse(int id, int row, int column, int width) {
-    Field& f = list_.Add(id, row, column, width);
+    Field& f = testing_support::AddField(list_, id, row, column, width);
     f.flags = kModeDisplay;
     f.attributes = kVideoReverse;
     return f;
@@ -158,8 +160,8 @@ TEST(TextPaintEntry, LayoutScrollsAndJustifies) {
 
 TEST(TextPaintEntry, ColoursByStateAttributeAndMode) {
   Settings settings;
-  FieldList list(nullptr, nullptr);
-  Field& f = list.Add(1, 0, 0, 4);
+  FieldList list(nullptr);
+  Field& f = testing_support::AddField(list, 1, 0, 0, 4);
   f.colours.background = MakeColour(255, 255, 255);
   f.colours.focusBackground = MakeColour(255, 240, 158);
   f.colours.text = 0;
@@ -191,8 +193,8 @@ TEST(TextPaintEntry, ColoursByStateAttributeAndMode) {
 TEST(TextPaintFixed, UnderlineAlwaysInNormalModeOnlyBySettingInCustomMode) {
   Settings settings;
   settings.ApplySettingsText("UnderlineFixedTextMode=false\r\n");
-  FieldList list(nullptr, nullptr);
-  Field& f = list.Add(1, 0, 0, 4);
+  FieldList list(nullptr);
+  Field& f = testing_support::AddField(list, 1, 0, 0, 4);
   f.colours.background = MakeColour(149, 178, 195);
   FixedLook look = FixedTextLook(f, settings);
   EXPECT_TRUE(look.underline);
@@ -206,8 +208,8 @@ TEST(TextPaintFixed, UnderlineAlwaysInNormalModeOnlyBySettingInCustomMode) {
 
 TEST(TextPaintFixed, ReverseAndBlinkLooks) {
   Settings settings;
-  FieldList list(nullptr, nullptr);
-  Field& f = list.Add(1, 0, 0, 4);
+  FieldList list(nullptr);
+  Field& f = testing_support::AddField(list, 1, 0, 0, 4);
   f.colours.reverseBackground = MakeColour(255, 255, 255);
   f.attributes = kVideoReverse;
   FixedLook look = FixedTextLook(f, settings);

@@ -13,7 +13,7 @@ const KeyAction kNothing{};
 const KeyAction kNavigate{KeyAction::Navigate, 0};
 
 KeyAction Press(unsigned vk, bool ctrl = false, bool shift = false, bool alt = false) {
-  return FunctionKeyAction(vk, ctrl, shift, alt, true, KeyOrigin::Control);
+  return FunctionKeyAction(vk, {ctrl, shift, alt}, true, KeyOrigin::Control);
 }
 
 TEST(FunctionKeysTest, FunctionKeysWithShiftAndCtrl) {
@@ -53,11 +53,11 @@ TEST(FunctionKeysTest, OtherKeysGiveNothing) {
 
 TEST(FunctionKeysTest, EnterDependsOnTheSettingAndWhereItWasPressed) {
   for (KeyOrigin origin : {KeyOrigin::Control, KeyOrigin::Page, KeyOrigin::MainWindow}) {
-    EXPECT_EQ(FunctionKeyAction(kVkReturn, false, false, false, true, origin), Code(0));
+    EXPECT_EQ(FunctionKeyAction(kVkReturn, {false, false, false}, true, origin), Code(0));
   }
-  EXPECT_EQ(FunctionKeyAction(kVkReturn, false, false, false, false, KeyOrigin::Control), kNavigate);
-  EXPECT_EQ(FunctionKeyAction(kVkReturn, false, false, false, false, KeyOrigin::Page), kNothing);
-  EXPECT_EQ(FunctionKeyAction(kVkReturn, false, false, false, false, KeyOrigin::MainWindow), kNothing);
+  EXPECT_EQ(FunctionKeyAction(kVkReturn, {false, false, false}, false, KeyOrigin::Control), kNavigate);
+  EXPECT_EQ(FunctionKeyAction(kVkReturn, {false, false, false}, false, KeyOrigin::Page), kNothing);
+  EXPECT_EQ(FunctionKeyAction(kVkReturn, {false, false, false}, false, KeyOrigin::MainWindow), kNothing);
 }
 
 }  // namespace

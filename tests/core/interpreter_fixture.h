@@ -1,4 +1,4 @@
-// A session with recorded effects and captured records, for the screen interpreter's tests.
+// A terminal with recorded effects and captured records, for the screen interpreter's tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,37 +8,29 @@
 #include <string>
 #include <string_view>
 
-#include "settings/settings.h"
 #include "effects_recorder.h"
-#include "interpreter/interpreter.h"
 #include "screen_builder.h"
-#include "session/csession.h"
-#include "session/record_dispatch.h"
+#include "session/terminal.h"
+#include "settings/settings.h"
 
 namespace vantor {
 
 class InterpreterTest : public ::testing::Test {
  protected:
-  InterpreterTest() {
-    session.SetRecordSender(&sent);
-    // The main window answers the input-on request by calling the session back.
-    effects.onInputOn = [this] { session.OnInputOn(); };
-  }
-
   // Interprets a command run held in a heap block of exactly its size, so that a read past the
   // end is caught by the address sanitizer.
   void Run(std::string_view commands) {
     const std::size_t n = commands.size();
     std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[n == 0 ? 1 : n]);
     for (std::size_t i = 0; i < n; ++i) block[i] = static_cast<std::uint8_t>(commands[i]);
-    Interpret(session, block.get(), block.get() + n);
+    terminal.Interpret(block.get(), block.get() + n);
   }
   void Run(const testing_support::ScreenBuilder& screen) { Run(screen.Commands()); }
 
-  // The whole H record through the record dispatcher, as the session delivers it.
+  // The whole H record, as the session thread delivers it.
   void Dispatch(const testing_support::ScreenBuilder& screen) {
     const std::string record = screen.Record();
-    DispatchRecord(session, RecordBytes(reinterpret_cast<const std::uint8_t*>(record.data()), record.size()));
+    terminal.ReceiveRecord(RecordBytes(reinterpret_cast<const std::uint8_t*>(record.data()), record.size()));
   }
 
   // Runs a screen, then forgets the effects and records it caused.
@@ -48,7 +40,7 @@ class InterpreterTest : public ::testing::Test {
     sent.Clear();
   }
 
-  Field* FieldOf(int id, int page = 0) { return session.Pages().At(page)->Fields().Find(id); }
+  Field* FieldOf(int id, int page = 0) { return screen.pages.At(page)->Fields().Find(id); }
   std::u16string TextOf(int id, int page = 0) {
     Field* f = FieldOf(id, page);
     return f ? f->Text() : u"<none>";
@@ -57,8 +49,9 @@ class InterpreterTest : public ::testing::Test {
   Settings settings;
   testing_support::EffectsRecorder effects;
   testing_support::FixedClock clock;
-  CSession session{settings, effects, clock};
   testing_support::RecordCapture sent;
+  Terminal terminal{settings, effects, sent, clock};
+  Screen& screen = terminal.GetScreen();
 };
 
 }  // namespace vantor

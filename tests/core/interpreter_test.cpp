@@ -20,9 +20,13 @@ class CommandBytesTest : public InterpreterTest {
   CommandBytesTest() {
     Setup(ScreenBuilder().Input(1, 0, 0, 5).Fixed(2, 1, 0, "text"));
   }
+  struct NoReplies final : HostReplies {
+    void SendStatus() override {}
+    void SendKey(FunctionKey) override {}
+  } replies;
   long Consumed(const std::string& bytes) {
     const auto* begin = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    ScreenRun run(session, begin, begin + bytes.size());
+    ScreenRun run(ScreenContext{screen, settings, effects, replies}, begin, begin + bytes.size());
     const CommandHandler handler = HandlerFor(begin[0]);
     EXPECT_NE(handler, nullptr) << bytes;
     if (handler) handler(run);
@@ -92,27 +96,27 @@ TEST_F(InterpreterTest, IgnoredCommandsLeaveTheFollowingCommandIntact) {
       "B", "R", "m", "z", "Zvlll", "Zel", "Zq",
   };
   for (const std::string& cmd : ignored) {
-    session.SetKeyboardState(kKeyboardReady);
-    session.SetFocusField(-1);
+    screen.keyboard = Keyboard::Ready;
+    screen.focusField = -1;
     effects.Clear();
     Run("o5" + cmd + "@9");
-    EXPECT_EQ(session.KeyboardState(), kKeyboardReady) << cmd;
-    EXPECT_EQ(session.FocusField(), 9) << cmd;
+    EXPECT_EQ(screen.keyboard, Keyboard::Ready) << cmd;
+    EXPECT_EQ(screen.focusField, 9) << cmd;
   }
 }
 
 TEST_F(InterpreterTest, ALengthOfZeroConsumesOnlyTheLetterAndTheLength) {
-  session.SetKeyboardState(kKeyboardReady);
+  screen.keyboard = Keyboard::Ready;
   Run("$0l");
-  EXPECT_EQ(session.KeyboardState(), kKeyboardLocked);
-  session.SetKeyboardState(kKeyboardReady);
+  EXPECT_EQ(screen.keyboard, Keyboard::Locked);
+  screen.keyboard = Keyboard::Ready;
   Run("M0l");
-  EXPECT_EQ(session.KeyboardState(), kKeyboardLocked);
+  EXPECT_EQ(screen.keyboard, Keyboard::Locked);
 }
 
 TEST_F(InterpreterTest, LettersWithoutHandlersArePassedOverOneAtATime) {
   Run(std::string("GT\x01\x80\xFE{|}~ ") + "@4" + "q0x@7");
-  EXPECT_EQ(session.FocusField(), 7);
+  EXPECT_EQ(screen.focusField, 7);
 }
 
 TEST_F(InterpreterTest, NumberEncodingsAtCommandLevel) {
@@ -125,73 +129,73 @@ TEST_F(InterpreterTest, NumberEncodingsAtCommandLevel) {
 
 TEST_F(InterpreterTest, TerminatorOnlyRemovesTheIndicatorAndPlacesTheFocus) {
   Run("\xFF\xEF");
-  EXPECT_EQ(effects.Joined(), "Indicator 1,0 | PageFocus 0");
-  EXPECT_EQ(session.KeyboardState(), kKeyboardLocked);
+  EXPECT_EQ(effects.Joined(), "HideLock | PageFocus 0");
+  EXPECT_EQ(screen.keyboard, Keyboard::Locked);
   EXPECT_TRUE(sent.records.empty());
 }
 
 TEST_F(InterpreterTest, EndOfRecordOrderWhenUnlocking) {
   Run(ScreenBuilder().Input(1, 0, 0, 5).Input(2, 1, 0, 5).FocusAndUnlock(2));
   EXPECT_EQ(effects.Joined(),
-            "Sound 0 | Refresh 0 | Show 0 | InputOn | Enable 0 | Indicator 1,0 | Focus 0:2 | "
-            "Indicator 1,0 | Focus 0:2");
-  EXPECT_EQ(session.KeyboardState(), kKeyboardReady);
+            "Sound 0 | Refresh 0 | Show 0 | EnableInput 0 | HideLock | Focus 0:2 | "
+            "HideLock | Focus 0:2");
+  EXPECT_EQ(screen.keyboard, Keyboard::Ready);
 }
 
 TEST_F(InterpreterTest, FocusAndUnlockWithSlashFocusesTheFirstInputField) {
   Setup(ScreenBuilder().Fixed(1, 0, 0, "Name").Input(3, 0, 5, 5).Input(4, 1, 5, 5));
   Run(ScreenBuilder().FocusAndUnlock(-1));  // the byte '/'
-  EXPECT_EQ(session.FocusField(), 3);
-  EXPECT_EQ(session.KeyboardState(), kKeyboardReady);
+  EXPECT_EQ(screen.focusField, 3);
+  EXPECT_EQ(screen.keyboard, Keyboard::Ready);
   EXPECT_EQ(effects.calls.back(), "Focus 0:3");
-  EXPECT_EQ(effects.Count("InputOn"), 1);
+  EXPECT_EQ(effects.Count("EnableInput"), 1);
 }
 
 TEST_F(InterpreterTest, LockedRecordDoesNotTurnInputOn) {
   Run(ScreenBuilder().Input(1, 0, 0, 5).Focus(1).Lock());
-  EXPECT_EQ(effects.Joined(), "Refresh 0 | Show 0 | Indicator 1,0 | Focus 0:1");
+  EXPECT_EQ(effects.Joined(), "Refresh 0 | Show 0 | HideLock | Focus 0:1");
 }
 
 TEST_F(InterpreterTest, HostMessageIsPostedAndTheUnlockPlaysNoNormalSound) {
   Run(ScreenBuilder().Input(1, 0, 0, 5).Input(2, 1, 0, 5).MessageAt(0, "Check").FocusAndUnlock(2));
-  EXPECT_EQ(effects.Joined(), "Refresh 0 | Show 0 | HostMessage 1 | Sound 1 | Indicator 1,0 | Focus 0:2");
-  EXPECT_EQ(session.PendingDialog(), kNoDialog);
-  EXPECT_EQ(session.MessageText(), u"Check");
-  EXPECT_EQ(session.KeyboardState(), kKeyboardReady);
+  EXPECT_EQ(effects.Joined(), "Refresh 0 | Show 0 | HostMessage 1 | Sound 1 | HideLock | Focus 0:2");
+  EXPECT_EQ(screen.pendingDialog, PendingDialog::None);
+  EXPECT_EQ(screen.MessageShown(), u"Check");
+  EXPECT_EQ(screen.keyboard, Keyboard::Ready);
 }
 
 TEST_F(InterpreterTest, PromptIsPostedAndTheKeyboardStaysAsTheUnlockSetIt) {
   Run(ScreenBuilder().Input(1, 0, 0, 5).Prompt(6, "Qty?").FocusAndUnlock(-1));
-  EXPECT_EQ(effects.Joined(), "Refresh 0 | Show 0 | HostPrompt 6 | Sound 1 | Indicator 1,0 | PageFocus 0");
-  EXPECT_EQ(session.KeyboardState(), kKeyboardResetFocus);
-  EXPECT_EQ(session.PromptLength(), 6);
-  EXPECT_EQ(session.MessageText(), u"Qty?");
-  EXPECT_EQ(session.PendingDialog(), kNoDialog);
+  EXPECT_EQ(effects.Joined(), "Refresh 0 | Show 0 | HostPrompt | Sound 1 | HideLock | PageFocus 0");
+  EXPECT_EQ(screen.keyboard, Keyboard::ResetFocus);
+  EXPECT_EQ(screen.promptLength, 6);
+  EXPECT_EQ(screen.MessageShown(), u"Qty?");
+  EXPECT_EQ(screen.pendingDialog, PendingDialog::None);
 }
 
 TEST_F(InterpreterTest, RedrawShowsTheShownPageNotTheCurrentOne) {
   Run(ScreenBuilder().SelectPage(3).Input(1, 0, 0, 5).SelectPage(2).ShowPage(3));
   EXPECT_EQ(effects.calls[0], "Refresh 3");
   EXPECT_EQ(effects.calls[1], "Show 3");
-  EXPECT_TRUE(session.Pages().At(3)->shown);
-  EXPECT_FALSE(session.Pages().At(0)->shown);
+  EXPECT_TRUE(screen.pages.At(3)->shown);
+  EXPECT_FALSE(screen.pages.At(0)->shown);
   // The focus is placed on the current page (2), which has no fields.
   EXPECT_EQ(effects.calls.back(), "PageFocus 2");
 }
 
 TEST_F(InterpreterTest, APageThatDoesNotExistPlacesNoFocus) {
   Run(ScreenBuilder().SelectPage(40).Input(1, 0, 0, 5).Focus(1));
-  EXPECT_EQ(session.CurrentPage(), 40);
-  EXPECT_EQ(effects.Joined(), "Refresh 0 | Show 0 | Indicator 1,0");
-  for (int p = 0; p < 16; ++p) EXPECT_TRUE(session.Pages().At(p)->Fields().Empty());
+  EXPECT_EQ(screen.currentPage, 40);
+  EXPECT_EQ(effects.Joined(), "Refresh 0 | Show 0 | HideLock");
+  for (int p = 0; p < 16; ++p) EXPECT_TRUE(screen.pages.At(p)->Fields().Empty());
 }
 
 TEST_F(InterpreterTest, WholeRecordThroughTheDispatcher) {
   Dispatch(ScreenBuilder().Input(1, 0, 0, 5).FocusAndUnlock(1));
   ASSERT_EQ(sent.records.size(), 1u);
   EXPECT_EQ(sent.records[0].data, "H");
-  EXPECT_EQ(effects.calls.back(), "Indicator 1,0");  // the dispatcher's, after the interpreter's
-  EXPECT_EQ(session.KeyboardState(), kKeyboardReady);
+  EXPECT_EQ(effects.calls.back(), "HideLock");  // the dispatcher's, after the interpreter's
+  EXPECT_EQ(screen.keyboard, Keyboard::Ready);
   ASSERT_NE(FieldOf(1), nullptr);
 }
 
@@ -208,14 +212,13 @@ TEST_F(InterpreterTest, EveryCutOfARealScreenIsSafe) {
   for (std::size_t cut = 0; cut <= bytes.size(); ++cut) {
     Settings s;
     testing_support::EffectsRecorder e;
-    CSession fresh(s, e, clock);
-    fresh.SetRecordSender(&sent);
+    Terminal fresh(s, e, sent, clock);
     std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[cut == 0 ? 1 : cut]);
     for (std::size_t i = 0; i < cut; ++i) block[i] = static_cast<std::uint8_t>(bytes[i]);
-    Interpret(fresh, block.get(), block.get() + cut);
+    fresh.Interpret(block.get(), block.get() + cut);
     // Whatever was cut, the end of the record always removes the indicator.
-    EXPECT_GE(e.Count("Indicator 1,0"), 1) << cut;
-    EXPECT_EQ(fresh.PendingDialog(), kNoDialog);
+    EXPECT_GE(e.Count("HideLock"), 1) << cut;
+    EXPECT_EQ(fresh.GetScreen().pendingDialog, PendingDialog::None);
   }
 }
 
@@ -253,17 +256,17 @@ using SampleScreens = InterpreterTest;
 
 TEST_F(SampleScreens, FullScreenBuildsItsSixtyTwoFields) {
   Run(testing_support::samples::FullScreen());
-  const FieldList& fields = session.Pages().At(0)->Fields();
+  const FieldList& fields = screen.pages.At(0)->Fields();
   EXPECT_EQ(fields.Size(), 62u);
   EXPECT_EQ(fields.RowCount(), 22u);
   EXPECT_EQ(TextOf(3), u"0000-4711");
   EXPECT_EQ(FieldOf(3)->MaxLength(), 40);
   EXPECT_EQ(FieldOf(3)->prefix, u"]C");
   EXPECT_EQ(FieldOf(62)->Mode(), kModeSystem);
-  EXPECT_EQ(session.FocusField(), 3);
-  EXPECT_EQ(session.KeyboardState(), kKeyboardReady);
-  ASSERT_NE(session.KeyLabel(5), nullptr);
-  EXPECT_EQ(*session.KeyLabel(5), u"CLEAR");
+  EXPECT_EQ(screen.focusField, 3);
+  EXPECT_EQ(screen.keyboard, Keyboard::Ready);
+  ASSERT_NE(screen.KeyLabel(5), nullptr);
+  EXPECT_EQ(*screen.KeyLabel(5), u"CLEAR");
   EXPECT_EQ(effects.calls.back(), "Focus 0:3");
 }
 
@@ -273,13 +276,13 @@ TEST_F(SampleScreens, TextUpdatesAndIgnoredBlocks) {
   EXPECT_EQ(TextOf(3), u"QTY 00 PCS");
   EXPECT_EQ(TextOf(60), u"QTY 19 PCS");
   effects.Clear();
-  session.SetKeyboardState(kKeyboardReady);
+  screen.keyboard = Keyboard::Ready;
   const testing_support::ScreenBuilder blocks = testing_support::samples::IgnoredBlocks(50000);
   EXPECT_GE(blocks.Commands().size(), 50000u);
   Run(blocks);
   EXPECT_EQ(effects.Count("Refresh"), 0);
-  EXPECT_EQ(session.KeyboardState(), kKeyboardReady);
-  EXPECT_EQ(session.Pages().At(0)->Fields().Size(), 62u);
+  EXPECT_EQ(screen.keyboard, Keyboard::Ready);
+  EXPECT_EQ(screen.pages.At(0)->Fields().Size(), 62u);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Tests of the record dispatcher: answers, screen runs, resets and the trailing lock indicator.
+// Tests of the record dispatcher: answers, screen runs and resets.
 #include "session/record_dispatch.h"
 
 #include <gtest/gtest.h>
@@ -17,17 +17,10 @@ class LoggingTarget final : public DispatchTarget {
   }
   void InterpretScreen(const std::uint8_t* begin, const std::uint8_t* end) override {
     log.push_back("screen '" + std::string(begin, end) + "'");
-    if (lockOnScreen) state = 2;
   }
   void ResetScreen() override { log.push_back("reset"); }
-  int KeyboardState() const override { return state; }
-  void Indicator(int wparam, int lparam) override {
-    log.push_back("indicator " + std::to_string(wparam) + "," + std::to_string(lparam));
-  }
 
   std::vector<std::string> log;
-  int state = 0;
-  bool lockOnScreen = false;
 };
 
 std::vector<std::string> Dispatch(const std::string& bytes, LoggingTarget& target) {
@@ -35,9 +28,8 @@ std::vector<std::string> Dispatch(const std::string& bytes, LoggingTarget& targe
   return target.log;
 }
 
-std::vector<std::string> Dispatch(const std::string& bytes, int keyboardState = 0) {
+std::vector<std::string> Dispatch(const std::string& bytes) {
   LoggingTarget target;
-  target.state = keyboardState;
   return Dispatch(bytes, target);
 }
 
@@ -45,46 +37,37 @@ const std::string kEnd("\xFF\xEF", 2);
 using Log = std::vector<std::string>;
 
 TEST(RecordDispatch, RecordTypesAnswerAsTheHostExpects) {
-  EXPECT_EQ(Dispatch(kEnd), (Log{"send ''", "indicator 1,0"}));
+  EXPECT_EQ(Dispatch(kEnd), (Log{"send ''"}));
   // A: the "I" record only; the terminator's first byte is stepped over, its 0xEF is unknown.
-  EXPECT_EQ(Dispatch("A" + kEnd), (Log{"send+'I'", "indicator 1,0"}));
-  EXPECT_EQ(Dispatch("I" + kEnd), (Log{"reset", "send ''", "indicator 1,0"}));
-  EXPECT_EQ(Dispatch("Q" + kEnd), (Log{"send ''", "indicator 1,0"}));
-  EXPECT_EQ(Dispatch("R" + kEnd), (Log{"send ''", "indicator 1,0"}));
-  EXPECT_EQ(Dispatch("z" + kEnd), (Log{"send ''", "indicator 1,0"}));
+  EXPECT_EQ(Dispatch("A" + kEnd), (Log{"send+'I'"}));
+  EXPECT_EQ(Dispatch("I" + kEnd), (Log{"reset", "send ''"}));
+  EXPECT_EQ(Dispatch("Q" + kEnd), (Log{"send ''"}));
+  EXPECT_EQ(Dispatch("R" + kEnd), (Log{"send ''"}));
+  EXPECT_EQ(Dispatch("z" + kEnd), (Log{"send ''"}));
 }
 
 TEST(RecordDispatch, ScreenRecordTakesTheRestIncludingTheTerminator) {
-  EXPECT_EQ(Dispatch("Hab" + kEnd + "A"), (Log{"send+'H'", "screen 'ab" + kEnd + "A'", "indicator 1,0"}));
+  EXPECT_EQ(Dispatch("Hab" + kEnd + "A"), (Log{"send+'H'", "screen 'ab" + kEnd + "A'"}));
   // An I before the H resets first, then the new screen is built.
-  EXPECT_EQ(Dispatch("IH1" + kEnd), (Log{"reset", "send+'H'", "screen '1" + kEnd + "'", "indicator 1,0"}));
-  EXPECT_EQ(Dispatch("H"), (Log{"send+'H'", "screen ''", "indicator 1,0"}));
+  EXPECT_EQ(Dispatch("IH1" + kEnd), (Log{"reset", "send+'H'", "screen '1" + kEnd + "'"}));
+  EXPECT_EQ(Dispatch("H"), (Log{"send+'H'", "screen ''"}));
 }
 
 TEST(RecordDispatch, AStepsOverTheByteAfterIt) {
   // The second A is the byte after the first and is not looked at.
-  EXPECT_EQ(Dispatch("AA" + kEnd), (Log{"send+'I'", "send ''", "indicator 1,0"}));
+  EXPECT_EQ(Dispatch("AA" + kEnd), (Log{"send+'I'", "send ''"}));
   // The H after "A?" is looked at.
-  EXPECT_EQ(Dispatch("AxH" + kEnd), (Log{"send+'I'", "send+'H'", "screen '" + kEnd + "'", "indicator 1,0"}));
+  EXPECT_EQ(Dispatch("AxH" + kEnd), (Log{"send+'I'", "send+'H'", "screen '" + kEnd + "'"}));
   // An A as the last byte does not step past the record.
-  EXPECT_EQ(Dispatch("QA"), (Log{"send+'I'", "indicator 1,0"}));
+  EXPECT_EQ(Dispatch("QA"), (Log{"send+'I'"}));
 }
 
 TEST(RecordDispatch, LoneBytesAndEmptyRecordsSendNothing) {
-  EXPECT_EQ(Dispatch(""), (Log{"indicator 1,0"}));
-  EXPECT_EQ(Dispatch("\xFF"), (Log{"indicator 1,0"}));
-  EXPECT_EQ(Dispatch("\xEF\xFF"), (Log{"indicator 1,0"}));
+  EXPECT_EQ(Dispatch(""), (Log{}));
+  EXPECT_EQ(Dispatch("\xFF"), (Log{}));
+  EXPECT_EQ(Dispatch("\xEF\xFF"), (Log{}));
   // Back-to-back terminators in one record are each answered.
-  EXPECT_EQ(Dispatch(kEnd + kEnd), (Log{"send ''", "send ''", "indicator 1,0"}));
-}
-
-TEST(RecordDispatch, IndicatorFollowsTheKeyboardStateAfterTheRecord) {
-  EXPECT_EQ(Dispatch("Q" + kEnd, 2), (Log{"send ''", "indicator 1,1"}));
-  EXPECT_EQ(Dispatch("Q" + kEnd, 1), (Log{"send ''", "indicator 1,0"}));
-  // The state is read after the screen commands have run.
-  LoggingTarget target;
-  target.lockOnScreen = true;
-  EXPECT_EQ(Dispatch("Hx" + kEnd, target), (Log{"send+'H'", "screen 'x" + kEnd + "'", "indicator 1,1"}));
+  EXPECT_EQ(Dispatch(kEnd + kEnd), (Log{"send ''", "send ''"}));
 }
 
 }  // namespace

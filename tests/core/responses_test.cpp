@@ -3,13 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include "field_helpers.h"
+
 #include <string>
 #include <vector>
 
 #include "settings/settings.h"
 #include "model/field_list.h"
 #include "effects_recorder.h"
-#include "session/csession.h"
+#include "session/terminal.h"
 
 namespace vantor {
 namespace {
@@ -26,14 +28,20 @@ std::string Bytes(std::initializer_list<int> values) {
 
 class ResponsesTest : public ::testing::Test {
  protected:
-  ResponsesTest() {
-    session.SetRecordSender(&sent);
-    session.SetTerminalId(1);
-    session.SetKeyboardState(kKeyboardReady);
+  ResponsesTest() { screen.keyboard = Keyboard::Ready; }
+
+  // The operator's key (or an auto-send change) on the focus field, the keyboard unlocked first.
+  void SendKey(int code) {
+    screen.keyboard = Keyboard::Ready;
+    terminal.KeyPressed(screen.focusField, FunctionKeyFromCode(code));
+  }
+  void SendChange() {
+    screen.keyboard = Keyboard::Ready;
+    terminal.FieldChanged(screen.focusField);
   }
 
   Field& Input(int id, std::u16string_view text, bool modified = true, int page = 0) {
-    Field& f = session.Pages().At(page)->Fields().Add(id, id, 0, 40);
+    Field& f = testing_support::AddField(screen.pages.At(page)->Fields(), id, id, 0, 40);
     f.flags = 0x03;
     f.SetText(text);
     f.modified = modified ? 1 : 0;
@@ -43,53 +51,48 @@ class ResponsesTest : public ::testing::Test {
   Settings settings;
   EffectsRecorder effects;
   FixedClock clock;
-  CSession session{settings, effects, clock};
   RecordCapture sent;
+  Terminal terminal{settings, effects, sent, clock};
+  Screen& screen = terminal.GetScreen();
 };
 
 TEST_F(ResponsesTest, OnlyModifiedFieldsAreReportedAndOnlyOnce) {
   Input(1, u"x", false);
   Input(4, u"yy");
   Input(2, u"zzz");
-  session.SetFocusField(-1);
-  session.SendFunctionKey(5);
-  session.SendFunctionKey(5);
+  screen.focusField = -1;
+  SendKey(5);
+  SendKey(5);
   EXPECT_EQ(sent.Data(), (std::vector<std::string>{"RF5/=23zzz=42yy", "RF5/"}));
-  EXPECT_EQ(session.Pages().At(0)->Fields().Find(4)->modified, 0);
+  EXPECT_EQ(screen.pages.At(0)->Fields().Find(4)->modified, 0);
 }
 
 TEST_F(ResponsesTest, FieldsOfOtherPagesAreNotReported) {
   Input(1, u"here");
   Input(2, u"there", true, 1);
-  session.SetFocusField(1);
-  session.SendFieldResponse();
+  screen.focusField = 1;
+  SendChange();
   EXPECT_EQ(sent.Data(), (std::vector<std::string>{"R%1=14here"}));
-  EXPECT_EQ(session.Pages().At(1)->Fields().Find(2)->modified, 1);
+  EXPECT_EQ(screen.pages.At(1)->Fields().Find(2)->modified, 1);
 }
 
 TEST_F(ResponsesTest, NoCurrentPageSendsTheHeaderAlone) {
   Input(1, u"here");
-  session.SetCurrentPage(30);
-  session.SetFocusField(1);
-  session.SendFunctionKey(2);
+  screen.currentPage = 30;
+  screen.focusField = 1;
+  SendKey(2);
   EXPECT_EQ(sent.Data(), (std::vector<std::string>{"RF21"}));
 }
 
 TEST_F(ResponsesTest, FieldAndFocusNumbersAreOneByteAndNotDoubled) {
   Input(207, u"q");
-  session.SetFocusField(207);
-  session.SendFunctionKey(24);
+  screen.focusField = 207;
+  SendKey(24);
   EXPECT_EQ(sent.records.at(0).data, "RFH" + Bytes({0xFF, '=', 0xFF, '1', 'q'}));
   EXPECT_EQ(FieldNumberByte(-1), '/');
   EXPECT_EQ(FieldNumberByte(-48), '/');  // never a zero byte
   EXPECT_EQ(FieldNumberByte(208), '/');
   EXPECT_EQ(FieldNumberByte(0), '0');
-}
-
-TEST_F(ResponsesTest, FunctionCodeUsesItsLowByte) {
-  session.SetFocusField(0);
-  session.SendFunctionKey(0x100 + 4);
-  EXPECT_EQ(sent.records.at(0).data, "RF40");
 }
 
 TEST_F(ResponsesTest, PrefixModesAddThePrefixOnceOrStripIt) {
@@ -112,31 +115,31 @@ TEST_F(ResponsesTest, PrefixModesAddThePrefixOnceOrStripIt) {
     EXPECT_EQ(ReportedText(f), c.reported);
   }
   // Stripped to nothing: an empty item.
-  session.SetFocusField(1);
-  session.SendFunctionKey(0);
+  screen.focusField = 1;
+  SendKey(0);
   EXPECT_EQ(sent.records.at(0).data, "RF01=10");
 }
 
 TEST_F(ResponsesTest, Utf8LengthsCountTheConvertedBytes) {
   settings.SetHostTextIsUtf8(true);
   Input(1, u"\u00e9");
-  session.SetFocusField(1);
-  session.SendFunctionKey(0);
+  screen.focusField = 1;
+  SendKey(0);
   EXPECT_EQ(sent.records.at(0).data, "RF01=12" + Bytes({0xC3, 0xA9}));
   settings.SetHostTextIsUtf8(false);
-  session.Pages().At(0)->Fields().Find(1)->modified = 1;
-  session.SendFunctionKey(0);
+  screen.pages.At(0)->Fields().Find(1)->modified = 1;
+  SendKey(0);
   EXPECT_EQ(sent.records.at(1).data, "RF01=11" + Bytes({0xE9}));
 }
 
 TEST_F(ResponsesTest, TextBeyondTheLongestLengthIsCutAtACharacterBoundary) {
   settings.SetHostTextIsUtf8(true);
-  Field& f = session.Pages().At(0)->Fields().Add(1, 0, 0, 20000);
+  Field& f = testing_support::AddField(screen.pages.At(0)->Fields(), 1, 0, 0, 20000);
   f.flags = 3;
   f.SetText(std::u16string(20000, u'\u20ac'));  // 3 bytes each: 60000 bytes
   f.modified = 1;
-  session.SetFocusField(1);
-  session.SendFunctionKey(0);
+  screen.focusField = 1;
+  SendKey(0);
   const std::string& data = sent.records.at(0).data;
   // 43263 is 207 * 208 + 207; the cut falls on a whole character: 14421 * 3 = 43263.
   const std::string header = "RF01=1!" + Bytes({0xFF, 0xFF});
@@ -145,7 +148,7 @@ TEST_F(ResponsesTest, TextBeyondTheLongestLengthIsCutAtACharacterBoundary) {
 
   f.SetText(std::u16string(14422, u'\u20ac') + u"a");  // 43267 bytes: last whole character ends at 43266
   f.modified = 1;
-  session.SendFunctionKey(0);
+  SendKey(0);
   const std::string& second = sent.records.at(1).data;
   const std::size_t bytes = second.size() - header.size();
   EXPECT_EQ(bytes % 3, 0u);
@@ -157,30 +160,30 @@ TEST_F(ResponsesTest, TextBeyondTheLongestLengthIsCutAtACharacterBoundary) {
 }
 
 TEST_F(ResponsesTest, PromptReplyShortAndLongForms) {
-  session.SetPromptLength(300);
-  session.PromptBuffer(u"yes");
-  EXPECT_TRUE(session.SendPromptReply());
-  session.PromptBuffer(std::u16string(207, u'a'));
-  session.SendPromptReply();
-  session.PromptBuffer(std::u16string(208, u'b'));
-  session.SendPromptReply();
+  screen.promptLength = 300;
+  screen.SetPromptAnswer(u"yes");
+  EXPECT_TRUE(terminal.SendPromptReply());
+  screen.SetPromptAnswer(std::u16string(207, u'a'));
+  terminal.SendPromptReply();
+  screen.SetPromptAnswer(std::u16string(208, u'b'));
+  terminal.SendPromptReply();
   ASSERT_EQ(sent.records.size(), 3u);
   EXPECT_EQ(sent.records[0].data, "R?3yes");
   EXPECT_EQ(sent.records[1].data, "R?" + Bytes({0xFF}) + std::string(207, 'a'));
   EXPECT_EQ(sent.records[2].data, "R?!10" + std::string(208, 'b'));
-  EXPECT_EQ(session.KeyboardState(), kKeyboardLocked);
+  EXPECT_EQ(screen.keyboard, Keyboard::Locked);
 }
 
 TEST_F(ResponsesTest, PromptReplyIsReleasedAfterSendingAndEmptyWithoutPrompt) {
-  session.SetPromptLength(5);
-  session.PromptBuffer(u"abcdefgh");
-  EXPECT_EQ(session.PromptReply(), u"abcde");  // cut to the input length
-  session.SendPromptReply();
-  EXPECT_TRUE(session.PromptReply().empty());
-  session.SendPromptReply();
-  session.PromptBuffer(u"zz");
-  session.SetPromptLength(-1);
-  session.SendPromptReply();
+  screen.promptLength = 5;
+  screen.SetPromptAnswer(u"abcdefgh");
+  EXPECT_EQ(screen.promptReply, u"abcde");  // cut to the input length
+  terminal.SendPromptReply();
+  EXPECT_TRUE(screen.promptReply.empty());
+  terminal.SendPromptReply();
+  screen.SetPromptAnswer(u"zz");
+  screen.promptLength = -1;
+  terminal.SendPromptReply();
   EXPECT_EQ(sent.Data(), (std::vector<std::string>{"R?5abcde", "R?0", "R?0"}));
 }
 
@@ -191,24 +194,24 @@ TEST_F(ResponsesTest, StatusResponseOfTheInitialSession) {
 }
 
 TEST_F(ResponsesTest, SerialInputIsSplitIntoWholeResponses) {
-  EXPECT_TRUE(session.SendSerialInput("abc"));
-  EXPECT_TRUE(session.SendSerialInput(std::string(207, 'x')));
-  EXPECT_TRUE(session.SendSerialInput(std::string(207, 'y') + std::string(208, 'z')));
+  EXPECT_TRUE(terminal.SendSerialInput("abc"));
+  EXPECT_TRUE(terminal.SendSerialInput(std::string(207, 'x')));
+  EXPECT_TRUE(terminal.SendSerialInput(std::string(207, 'y') + std::string(208, 'z')));
   ASSERT_EQ(sent.records.size(), 5u);
   EXPECT_EQ(sent.records[0].data, "R<13abc");
   EXPECT_EQ(sent.records[1].data, "R<1" + Bytes({0xFF}) + std::string(207, 'x'));
   EXPECT_EQ(sent.records[2].data, "R<1" + Bytes({0xFF}) + std::string(207, 'y'));
   EXPECT_EQ(sent.records[3].data, "R<1" + Bytes({0xFF}) + std::string(207, 'z'));
   EXPECT_EQ(sent.records[4].data, "R<11z");
-  EXPECT_EQ(session.KeyboardState(), kKeyboardReady);  // not a locking response
+  EXPECT_EQ(screen.keyboard, Keyboard::Ready);  // not a locking response
 }
 
 TEST_F(ResponsesTest, SerialInputStopsAtAZeroByteAndAfterAFailedSend) {
-  session.SendSerialInput(std::string("ab\0cd", 5));
+  terminal.SendSerialInput(std::string("ab\0cd", 5));
   EXPECT_EQ(sent.Data(), (std::vector<std::string>{"R<12ab"}));
   sent.Clear();
   sent.fail = true;
-  EXPECT_FALSE(session.SendSerialInput(std::string(500, 'q')));
+  EXPECT_FALSE(terminal.SendSerialInput(std::string(500, 'q')));
   EXPECT_EQ(sent.records.size(), 1u);
 }
 
@@ -226,10 +229,12 @@ TEST_F(ResponsesTest, EmptySerialInputIsOneEmptyResponse) {
 }
 
 TEST_F(ResponsesTest, GoodbyeAndOwnRecords) {
-  session.SetTerminalId(42);
-  session.SendGoodbye();
-  session.SendOwnRecord("I", true);
-  session.SendOwnRecord("", false);
+  settings.SetTerminalId(42);
+  terminal.Restart();
+  terminal.SendGoodbye();
+  const std::string records = std::string("A\xFF\xEF") + "\xFF\xEF";  // an identity request, a bare terminator
+  terminal.ReceiveRecord(RecordBytes(reinterpret_cast<const std::uint8_t*>(records.data()), 3));
+  terminal.ReceiveRecord(RecordBytes(reinterpret_cast<const std::uint8_t*>(records.data()) + 3, 2));
   ASSERT_EQ(sent.records.size(), 3u);
   EXPECT_EQ(sent.records[0].data, "&");
   EXPECT_EQ(sent.records[0].terminalId, 42);

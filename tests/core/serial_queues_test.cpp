@@ -1,4 +1,4 @@
-// Tests of the serial inbox and the writer's queue: order, bounds, hand-off between threads.
+// Tests of the serial inbox and the writer's queue (order, bounds, hand-off between threads) and of the output framing.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -104,6 +104,14 @@ TEST(SerialSendQueue, OneWriterTakesInOrderWhileAnotherThreadPuts) {
   writer.join();
   ASSERT_EQ(written.size(), 200u);
   for (int i = 0; i < 200; ++i) EXPECT_EQ(written[i], static_cast<std::uint8_t>(i));
+}
+
+TEST(SerialOutput, FramingAddsOnlyTheBytesThatAreSet) {
+  const std::vector<std::uint8_t> ab{'A', 'B'};
+  EXPECT_EQ(FrameSerialOutput(ab, 2, 3), (std::vector<std::uint8_t>{0x02, 'A', 'B', 0x03}));
+  EXPECT_EQ(FrameSerialOutput(ab, 0, 0), ab);
+  EXPECT_EQ(FrameSerialOutput(ab, 0, 3), (std::vector<std::uint8_t>{'A', 'B', 0x03}));
+  EXPECT_EQ(FrameSerialOutput({}, 2, 3), (std::vector<std::uint8_t>{0x02, 0x03}));
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// Tests of the session object on a real loopback connection: start, identification, responses on
-// the link, stop.
+// Tests of the terminal on a real loopback connection: start, identification, responses on the link, stop.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -7,8 +6,8 @@
 
 #include "settings/settings.h"
 #include "effects_recorder.h"
-#include "session/csession.h"
-#include "session/record_dispatch.h"
+#include "session/host_connection.h"
+#include "session/terminal.h"
 #include "test_host.h"
 #include "test_session_port.h"
 
@@ -31,7 +30,7 @@ class SessionLinkTest : public ::testing::Test {
     settings.SetScreenSize(80, 24);
     clock.second = 33;
   }
-  ~SessionLinkTest() override { session.Stop(); }
+  ~SessionLinkTest() override { connection.Stop(); }
 
   std::string NextRecord() {
     const auto record = host.ReadRecord(5s);
@@ -47,22 +46,24 @@ class SessionLinkTest : public ::testing::Test {
   Settings settings;
   EffectsRecorder effects;
   FixedClock clock;
-  // Declared before the session, so it outlives it.
-  TestSessionPort port{[this](RecordBytes record) { DispatchRecord(session, record); }};
-  CSession session{settings, effects, clock};
+  // Declared before the connection, so it outlives it.
+  TestSessionPort port{[this](RecordBytes record) { terminal.ReceiveRecord(record); }};
+  HostConnection connection{port};
+  Terminal terminal{settings, effects, connection, clock};
+  Screen& screen = terminal.GetScreen();
 };
 
 TEST_F(SessionLinkTest, IdentifiesRespondsOnTheLinkAndStopsWithoutGoodbye) {
   ASSERT_TRUE(host.Listening());
-  ASSERT_TRUE(session.Start(port));
-  EXPECT_FALSE(session.Start(port));  // one session thread at a time
+  ASSERT_TRUE(connection.Start(terminal.Restart()));
+  EXPECT_FALSE(connection.Start(ConnectionParams{}));  // one session thread at a time
   ASSERT_TRUE(host.Accept(5s));
   EXPECT_EQ(NextRecord(), "5I" + kRecordEnd);
   Ui([&] {
-    EXPECT_EQ(session.ScreenCols(), 80);
-    EXPECT_EQ(session.ScreenRows(), 24);
-    EXPECT_EQ(session.TerminalId(), 5);
-    EXPECT_EQ(session.SessionStamp(), 33);
+    EXPECT_EQ(screen.columns, 80);
+    EXPECT_EQ(screen.rows, 24);
+    EXPECT_EQ(terminal.TerminalId(), 5);
+    EXPECT_EQ(terminal.SessionStamp(), 33);
     return 0;
   });
 
@@ -70,16 +71,17 @@ TEST_F(SessionLinkTest, IdentifiesRespondsOnTheLinkAndStopsWithoutGoodbye) {
   EXPECT_EQ(NextRecord(), "5I" + kRecordEnd);
 
   // A key while the host has not unlocked the keyboard goes nowhere; once unlocked it goes out once.
-  Ui([&] { return session.OnKey(-1, 3); });
+  const FunctionKey f3 = FunctionKeyFromCode(3);
+  Ui([&] { return terminal.KeyPressed(-1, f3); });
   Ui([&] {
-    session.SetKeyboardState(kKeyboardReady);
-    return session.OnKey(-1, 3);
+    screen.keyboard = Keyboard::Ready;
+    return terminal.KeyPressed(-1, f3);
   });
   EXPECT_EQ(NextRecord(), "5RF3/" + kRecordEnd);
-  Ui([&] { return session.OnKey(-1, 4); });
+  Ui([&] { return terminal.KeyPressed(-1, FunctionKeyFromCode(4)); });
   EXPECT_TRUE(host.NothingArrives(100ms));
 
-  session.Stop();
+  connection.Stop();
   EXPECT_TRUE(host.WaitPeerClosed(5s));
   EXPECT_EQ(host.ReceivedBytes(), "5I" + kRecordEnd + "5I" + kRecordEnd + "5RF3/" + kRecordEnd);
   EXPECT_EQ(port.EndedFlags(), std::vector<int>{1});

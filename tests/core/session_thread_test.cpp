@@ -1,5 +1,5 @@
-// End-to-end tests of the session thread against the scripted host over loopback TCP.
-#include "session/session_thread.h"
+// Tests of the host connection's session thread against the scripted host over loopback TCP.
+#include "session/host_connection.h"
 
 #include <gtest/gtest.h>
 
@@ -30,35 +30,29 @@ constexpr int kTerminalId = 7;
 // Used on the UI side only (under the port's lock).
 class RecordingTarget final : public DispatchTarget {
  public:
-  explicit RecordingTarget(HostLink& link) : link_(link) {}
+  explicit RecordingTarget(HostConnection& connection) : connection_(connection) {}
   void SendOwnRecord(std::string_view record, bool withPrefix) override {
-    link_.Send(withPrefix ? kTerminalId : 0, record);
+    connection_.SendRecord(withPrefix ? kTerminalId : 0, record);
   }
   void InterpretScreen(const std::uint8_t* begin, const std::uint8_t* end) override {
     screens.emplace_back(begin, end);
   }
   void ResetScreen() override { ++resets; }
-  int KeyboardState() const override { return keyboardState; }
-  void Indicator(int wparam, int lparam) override { indicators.emplace_back(wparam, lparam); }
 
   std::vector<std::string> screens;
   int resets = 0;
-  int keyboardState = 0;
-  std::vector<std::pair<int, int>> indicators;
 
  private:
-  HostLink& link_;
+  HostConnection& connection_;
 };
 
 class SessionThreadTest : public ::testing::Test {
  protected:
   explicit SessionThreadTest(TestSessionPort::Mode mode = TestSessionPort::Mode::Direct)
-      : target(link),
-        port([this](RecordBytes record) { DispatchRecord(target, record); }, mode),
-        session(link, port) {}
+      : port([this](RecordBytes record) { DispatchRecord(target, record); }, mode), session(port), target(session) {}
 
-  SessionParams Params(std::uint16_t hostPort) {
-    SessionParams params;
+  ConnectionParams Params(std::uint16_t hostPort) {
+    ConnectionParams params;
     params.hostName = "127.0.0.1";
     params.port = hostPort;
     params.terminalId = kTerminalId;
@@ -89,17 +83,16 @@ class SessionThreadTest : public ::testing::Test {
   }
 
   TestHost host;
-  HostLink link;
-  RecordingTarget target;
   TestSessionPort port;
-  SessionThread session;
+  HostConnection session;
+  RecordingTarget target;
   std::atomic<int> stamps{0};
 };
 
 TEST_F(SessionThreadTest, IdentifiesAfterConnectingAndStopsWithoutGoodbye) {
   StartIdentified();
   EXPECT_EQ(stamps.load(), 1);
-  EXPECT_EQ(port.Indicators(), (std::vector<std::pair<int, int>>{{0, 1}}));
+  EXPECT_EQ(port.Starts(), 1);
   const auto started = std::chrono::steady_clock::now();
   session.Stop();
   EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);  // the close ends the 5-second wait
@@ -120,7 +113,6 @@ TEST_F(SessionThreadTest, RecordTypesAreAnsweredByteForByte) {
   Ui([&] {
     EXPECT_EQ(target.screens, std::vector<std::string>{"xyz" + kRecordEnd});
     EXPECT_EQ(target.resets, 1);
-    EXPECT_EQ(target.indicators.size(), 4u);
     return 0;
   });
   // Escaped 0xFF bytes reach the screen commands as single bytes.
@@ -181,7 +173,7 @@ TEST_F(SessionThreadTest, ClosedSocketWithoutStopEndsTheSessionAsAHostClose) {
   StartIdentified();
   // What a failed response send does to the link from the UI thread.
   const auto started = std::chrono::steady_clock::now();
-  link.Close();
+  session.Link().Close();
   ASSERT_TRUE(port.WaitEnded(5s));
   EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);  // not one round of the 5-second wait
   EXPECT_EQ(port.EndedFlags(), std::vector<int>{0});
@@ -200,10 +192,10 @@ TEST_F(SessionThreadTest, UnreachableHostEndsWithoutAnyRecord) {
   ASSERT_TRUE(session.Start(Params(unused)));
   ASSERT_TRUE(port.WaitEnded(5s));
   EXPECT_EQ(port.EndedFlags(), std::vector<int>{0});
-  EXPECT_EQ(port.Indicators(), (std::vector<std::pair<int, int>>{{0, 1}}));
+  EXPECT_EQ(port.Starts(), 1);
   EXPECT_TRUE(port.Records().empty());
   EXPECT_EQ(stamps.load(), 0);
-  EXPECT_FALSE(link.IsConnected());
+  EXPECT_FALSE(session.Link().IsConnected());
   session.Stop();
   EXPECT_EQ(port.EndedFlags(), std::vector<int>{0});
 }
@@ -270,7 +262,7 @@ class SessionThreadQueuedTest : public SessionThreadTest {
 TEST_F(SessionThreadQueuedTest, StopServesARecordTheThreadWaitsToDeliver) {
   ASSERT_TRUE(session.Start(Params(host.Port())));
   // The thread waits for the UI side to take the indicator before it connects.
-  ASSERT_TRUE(port.Pump([&] { return !port.Indicators().empty(); }, 5s));
+  ASSERT_TRUE(port.Pump([&] { return !port.Starts() == 0; }, 5s));
   ASSERT_TRUE(host.Accept(5s));
   ASSERT_TRUE(host.ReadRecord(5s).has_value());
   ASSERT_TRUE(host.SendRecord("Hz"));

@@ -10,8 +10,8 @@
 #include "settings/settings.h"
 #include "effects_recorder.h"
 #include "harness.h"
-#include "session/csession.h"
-#include "session/record_dispatch.h"
+#include "session/host_connection.h"
+#include "session/terminal.h"
 #include "terminal_fixture.h"
 #include "test_session_port.h"
 
@@ -62,9 +62,9 @@ class EngineTerminal {
     settings_.SetTerminalId(terminalId);
     settings_.SetScreenSize(24, 13);
   }
-  ~EngineTerminal() { session_.Stop(); }
+  ~EngineTerminal() { connection_.Stop(); }
 
-  bool Start() { return session_.Start(port_); }
+  bool Start() { return connection_.Start(terminal_.Restart()); }
 
   template <typename F>
   auto Ui(F&& fn) {
@@ -75,15 +75,15 @@ class EngineTerminal {
     return WaitFor([&] { return Ui(ready); }, timeout, Millis(10));
   }
 
-  Field* Field(int id) {
-    Page* page = session_.Pages().At(0);
+  Field* FieldOf(int id) {
+    Page* page = terminal_.GetScreen().pages.At(0);
     return page == nullptr ? nullptr : page->Fields().Find(id);
   }
 
   // The text of field `id` of page 0 ("<none>" when there is no such field), read on the "UI thread".
   std::u16string Text(int id) {
     return Ui([&] {
-      const Field* field = Field(id);
+      const Field* field = FieldOf(id);
       return field == nullptr ? std::u16string(u"<none>") : field->Text();
     });
   }
@@ -91,8 +91,8 @@ class EngineTerminal {
   // Waits until the host unlocked the keyboard with field 1 (the title) holding `title` at its start.
   bool WaitScreen(const std::u16string& title) {
     return WaitUi([&] {
-      const Field* field = Field(1);
-      return session_.KeyboardState() == kKeyboardReady && field != nullptr &&
+      const Field* field = FieldOf(1);
+      return terminal_.GetScreen().keyboard == Keyboard::Ready && field != nullptr &&
              field->Text().find(title) != std::u16string::npos;
     });
   }
@@ -100,7 +100,7 @@ class EngineTerminal {
   // The field's type; -1 when there is no such field.
   int TypeOf(int id) {
     return Ui([&] {
-      const Field* field = Field(id);
+      const Field* field = FieldOf(id);
       return field == nullptr ? -1 : static_cast<int>(field->type);
     });
   }
@@ -108,7 +108,7 @@ class EngineTerminal {
   // The operator types into a field (the control marks it changed) and presses a key.
   void Type(int id, const std::u16string& text) {
     Ui([&] {
-      Field* field = Field(id);
+      Field* field = FieldOf(id);
       if (field == nullptr) return false;
       field->SetText(text);
       field->modified = 1;
@@ -116,7 +116,7 @@ class EngineTerminal {
     });
   }
   bool Key(int focus, int code) {
-    return Ui([&] { return session_.OnKey(focus, code); });
+    return Ui([&] { return terminal_.KeyPressed(focus, FunctionKeyFromCode(code)); });
   }
 
   int Count(const std::string& effect) {
@@ -126,32 +126,33 @@ class EngineTerminal {
     return WaitUi([&] { return effects_.Count(effect) >= count; });
   }
   std::u16string Message() {
-    return Ui([&] { return std::u16string(session_.MessageText()); });
+    return Ui([&] { return std::u16string(terminal_.GetScreen().MessageShown()); });
   }
   int Focus() {
-    return Ui([&] { return session_.FocusField(); });
+    return Ui([&] { return terminal_.GetScreen().focusField; });
   }
   bool Unlocked() {
-    return WaitUi([&] { return session_.KeyboardState() == kKeyboardReady; });
+    return WaitUi([&] { return terminal_.GetScreen().keyboard == Keyboard::Ready; });
   }
   std::u16string Label(int code) {
     return Ui([&] {
-      const std::u16string* label = session_.KeyLabel(code);
+      const std::u16string* label = terminal_.GetScreen().KeyLabel(code);
       return label == nullptr ? std::u16string(u"<unset>") : *label;
     });
   }
   bool AnswerPrompt(const std::u16string& answer) {
     return Ui([&] {
-      session_.PromptBuffer(answer);
-      return session_.SendPromptReply();
+      terminal_.GetScreen().SetPromptAnswer(answer);
+      return terminal_.SendPromptReply();
     });
   }
 
  private:
   Settings settings_;
   EffectsRecorder effects_;
-  TestSessionPort port_{[this](RecordBytes record) { DispatchRecord(session_, record); }};
-  CSession session_{settings_, effects_};
+  TestSessionPort port_{[this](RecordBytes record) { terminal_.ReceiveRecord(record); }};
+  HostConnection connection_{port_};
+  vantor::Terminal terminal_{settings_, effects_, connection_};
 };
 
 // A raw connection that writes whatever the test wants.
@@ -321,7 +322,7 @@ TEST_F(DemoHost, StockIsSharedBetweenTerminals) {
   inquirer.Type(20, u"NEW1");
   ASSERT_TRUE(inquirer.Key(20, 0));
   ASSERT_TRUE(inquirer.WaitUi([&] {
-    const Field* result = inquirer.FindField(7);
+    const Field* result = inquirer.FieldOf(7);
     return result != nullptr && result->Text().rfind(u"7 ", 0) == 0;
   })) << std::string(inquirer.Text(7).begin(), inquirer.Text(7).end());
 }

@@ -126,7 +126,7 @@ TEST_F(DeviceOptionsE2eTest, CancelLeavesTheFileByteForByte) {
   ASSERT_TRUE(SendItem(*dialog, 1029, kBmSetCheck, 1).has_value());
   ASSERT_TRUE(TapItem(*dialog, 2));
   ASSERT_TRUE(Gone("Serial Feature Options"));
-  ASSERT_TRUE(probe_.Send(main_.handle, kWmVdxKeyboardState, 0, 0).has_value());
+  ASSERT_TRUE(probe_.Send(main_.handle, kWmNull, 0, 0).has_value());
   EXPECT_EQ(terminal_.ReadIni(), before);
 
   OpenSoundDialog(1);
@@ -138,7 +138,7 @@ TEST_F(DeviceOptionsE2eTest, CancelLeavesTheFileByteForByte) {
   ASSERT_TRUE(TapItem(*dialog, 1043));
   ASSERT_TRUE(TapItem(*dialog, 2));
   ASSERT_TRUE(Gone("Options Error Sound"));
-  ASSERT_TRUE(probe_.Send(main_.handle, kWmVdxKeyboardState, 0, 0).has_value());
+  ASSERT_TRUE(probe_.Send(main_.handle, kWmNull, 0, 0).has_value());
   EXPECT_EQ(terminal_.ReadIni(), before);
 }
 

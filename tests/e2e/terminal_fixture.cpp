@@ -116,7 +116,19 @@ std::optional<WindowInfo> TerminalTest::WaitControl(long long id, Millis timeout
 }
 
 std::optional<long long> TerminalTest::KeyboardState() {
-  return probe_.Send(main_.handle, kWmVdxKeyboardState, 0, 0);
+  const auto windows = probe_.List();
+  if (!windows) return std::nullopt;
+  bool locked = false;
+  bool page = false;
+  for (const WindowInfo& w : *windows) {
+    if (w.className == "VdxCAnimate" && w.visible) locked = true;
+    if (w.className == "VdxCPage" && w.visible) {
+      page = true;
+      if (!w.enabled) locked = true;
+    }
+  }
+  if (!page) return std::nullopt;
+  return locked ? 2 : 0;
 }
 
 bool TerminalTest::WaitUnlocked(Millis timeout) {

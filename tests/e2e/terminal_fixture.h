@@ -20,7 +20,7 @@ using testing_support::TestHost;
 
 inline constexpr unsigned kWmClose = 0x0010;
 inline constexpr unsigned kWmCommand = 0x0111;
-inline constexpr unsigned kWmVdxKeyboardState = 0x0400 + 2028;
+inline constexpr unsigned kWmNull = 0x0000;
 inline constexpr unsigned kBmGetCheck = 0x00F0;
 
 // Flag and attribute bytes as hosts send them.
@@ -69,7 +69,8 @@ class TerminalTest : public ::testing::Test {
   std::optional<WindowInfo> Control(const WindowList& windows, long long id) const;
   // Waits until the shown page holds a control with `id` and the keyboard is unlocked.
   std::optional<WindowInfo> WaitControl(long long id, Millis timeout = Millis(10000));
-  // The terminal's keyboard state as the main window reports it; none when it did not answer.
+  // The keyboard as the operator sees it: 2 (locked) while the lock indicator shows or the page in
+  // front takes no input, else 0; none when the windows could not be listed.
   std::optional<long long> KeyboardState();
   bool WaitUnlocked(Millis timeout = Millis(5000));
 

@@ -1,12 +1,42 @@
-// The recording ScreenEffects: one readable line per call, fake control windows on page refresh.
+// The recording ScreenView: one readable line per call, fake control windows on page refresh.
 #include "effects_recorder.h"
 
 #include <cstdio>
 
+#include "model/control_kind.h"
 #include "model/field.h"
 #include "model/page.h"
 
 namespace vantor::testing_support {
+
+namespace {
+
+std::string Escaped(std::string_view bytes) {
+  std::string line;
+  for (const char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b >= 0x20 && b <= 0x7E && b != '\\') {
+      line.push_back(c);
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", b);
+      line += hex;
+    }
+  }
+  return line;
+}
+
+}  // namespace
+
+void FakeRefresh(const RefreshPlan& plan, std::uintptr_t& nextWindow, int* created) {
+  for (const RefreshStep& step : plan) {
+    if (step.change == WindowChange::Touch) continue;
+    step.field->window = kNoWindow;
+    if (ControlKindOf(*step.field) == ControlKind::None) continue;
+    step.field->window = nextWindow++;
+    if (created != nullptr) ++*created;
+  }
+}
 
 std::string EffectsRecorder::Joined() const {
   std::string out;
@@ -31,91 +61,57 @@ std::vector<std::string> RecordCapture::Data() const {
   return out;
 }
 
-void EffectsRecorder::RefreshPage(Page& page) {
+void EffectsRecorder::RefreshPage(Page& page, const RefreshPlan& plan) {
   calls.push_back("Refresh " + std::to_string(page.Number()));
-  if (!fakeWindows) return;
-  for (Field* field = page.Fields().Head(); field; field = field->NextById()) {
-    if (field->create) {
-      field->create = 0;
-      if (field->Mode() != kModeNone) {
-        field->window = nextWindow++;
-        ++windowsCreated;
-      }
-    }
-    if (field->recreate) {
-      field->recreate = 0;
-      field->window = 0;
-      if (field->Mode() != kModeNone) {
-        field->window = nextWindow++;
-        ++windowsCreated;
-      }
-    }
-  }
+  if (fakeWindows) FakeRefresh(plan, nextWindow, &windowsCreated);
+}
+
+void EffectsRecorder::DiscardWindow(int page, WindowHandle window) {
+  calls.push_back("Discard " + std::to_string(page) + ":" + std::to_string(window));
 }
 
 void EffectsRecorder::ShowPage(int page) { calls.push_back("Show " + std::to_string(page)); }
 
-void EffectsRecorder::RequestFocus(Page& page, Field& field) {
+void EffectsRecorder::Relayout() { calls.push_back("Relayout"); }
+
+void EffectsRecorder::FieldEdited(Field& field) { calls.push_back("Edited " + std::to_string(field.id)); }
+
+void EffectsRecorder::EnableInput(int page) { calls.push_back("EnableInput " + std::to_string(page)); }
+
+void EffectsRecorder::DisableInput() { calls.push_back("DisableInput"); }
+
+void EffectsRecorder::FocusField(Page& page, Field& field) {
   calls.push_back("Focus " + std::to_string(page.Number()) + ":" + std::to_string(field.id));
 }
 
 void EffectsRecorder::FocusPage(Page& page) { calls.push_back("PageFocus " + std::to_string(page.Number())); }
 
-void EffectsRecorder::InputOn() {
-  calls.push_back("InputOn");
-  if (onInputOn) onInputOn();
+void EffectsRecorder::ShowLock(LockMode mode) {
+  calls.push_back(mode == LockMode::Connecting ? "ShowLock B" : "ShowLock H");
 }
 
-void EffectsRecorder::InputOff() {
-  calls.push_back("InputOff");
-  if (onInputOff) onInputOff();
+void EffectsRecorder::HideLock() { calls.push_back("HideLock"); }
+
+void EffectsRecorder::OpenHostMessage(int focusAfter) {
+  calls.push_back("HostMessage " + std::to_string(focusAfter));
 }
 
-void EffectsRecorder::Indicator(int wparam, int lparam) {
-  calls.push_back("Indicator " + std::to_string(wparam) + "," + std::to_string(lparam));
+void EffectsRecorder::OpenHostPrompt() { calls.push_back("HostPrompt"); }
+
+void EffectsRecorder::CancelHostDialog() { calls.push_back("CancelDialog"); }
+
+void EffectsRecorder::PlaySound(SoundEvent event) { calls.push_back("Sound " + std::to_string(IndexOf(event))); }
+
+void EffectsRecorder::SerialOut(std::string_view bytes) { calls.push_back("Serial " + Escaped(bytes)); }
+
+void EffectsRecorder::KeyLabelChanged(int code, std::u16string_view label) {
+  std::string text;
+  for (char16_t c : label) text.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+  calls.push_back("KeyLabel " + std::to_string(code) + " " + text);
 }
 
-void EffectsRecorder::PostHostMessage(int focusField) {
-  calls.push_back("HostMessage " + std::to_string(focusField));
-}
+void EffectsRecorder::EnableScanner(bool enable) { calls.push_back(enable ? "Scanner 1" : "Scanner 0"); }
 
-void EffectsRecorder::PostHostPrompt(int inputLength) {
-  calls.push_back("HostPrompt " + std::to_string(inputLength));
-}
-
-void EffectsRecorder::PlaySound(int soundEvent) { calls.push_back("Sound " + std::to_string(soundEvent)); }
-
-void EffectsRecorder::SerialOut(std::string_view bytes) {
-  std::string line = "Serial ";
-  for (const char c : bytes) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b >= 0x20 && b <= 0x7E && b != '\\') {
-      line.push_back(c);
-    } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", b);
-      line += hex;
-    }
-  }
-  calls.push_back(std::move(line));
-}
-
-void EffectsRecorder::Relayout() { calls.push_back("Relayout"); }
-
-void EffectsRecorder::KeyLabelChanged(int code) { calls.push_back("KeyLabel " + std::to_string(code)); }
-
-void EffectsRecorder::ScannerEnable(bool enable) { calls.push_back(enable ? "Scanner 1" : "Scanner 0"); }
-
-void EffectsRecorder::CancelHostDialog(std::uintptr_t dialog) {
-  calls.push_back("CancelDialog " + std::to_string(dialog));
-}
-
-void EffectsRecorder::DiscardWindow(int page, std::uintptr_t window) {
-  calls.push_back("Discard " + std::to_string(page) + ":" + std::to_string(window));
-}
-
-void EffectsRecorder::EnablePage(int page) { calls.push_back("Enable " + std::to_string(page)); }
-
-void EffectsRecorder::DisableAllPages() { calls.push_back("DisableAll"); }
+void EffectsRecorder::Beep(std::uint32_t type) { calls.push_back("Beep " + std::to_string(type)); }
 
 }  // namespace vantor::testing_support

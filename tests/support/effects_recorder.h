@@ -1,36 +1,32 @@
-// Session test doubles: a ScreenEffects that records every call and stands in for the windows, a record capture, a fixed clock.
+// Test doubles of the core's seams: a ScreenView that records every call and stands in for the
+// windows, a record capture, a fixed clock.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "interpreter/screen_view.h"
 #include "platform/clock.h"
-#include "interpreter/screen_effects.h"
 #include "session/responses.h"
 
 namespace vantor::testing_support {
 
 // Lines, one per call, in call order:
-//   "Refresh <page>"  "Show <page>"  "Focus <page>:<field>"  "PageFocus <page>"  "InputOn"
-//   "InputOff"  "Indicator <w>,<l>"  "HostMessage <field>"  "HostPrompt <length>"  "Sound <event>"
-//   "Serial <bytes>" (bytes outside 0x20..0x7E as \xHH)  "Relayout"  "KeyLabel <code>"
-//   "Scanner <0|1>"  "CancelDialog <handle>"  "Discard <page>:<handle>"  "Enable <page>"
-//   "DisableAll"
-// Page refresh stands in for the page window when fakeWindows is on: records with `create` set get a
-// window handle (1000, 1001, ...) when their mode selects a class, and `recreate` swaps the handle
-// for a new one, so that focus requests and discards can be observed.
-class EffectsRecorder : public ScreenEffects {
+//   "Refresh <page>"  "Show <page>"  "Focus <page>:<field>"  "PageFocus <page>"  "EnableInput <page>"
+//   "DisableInput"  "ShowLock B|H"  "HideLock"  "HostMessage <field>"  "HostPrompt"  "CancelDialog"
+//   "Sound <event>"  "Serial <bytes>" (bytes outside 0x20..0x7E as \xHH)  "Relayout"
+//   "KeyLabel <code> <label>"  "Scanner <0|1>"  "Discard <page>:<handle>"  "Edited <field>"  "Beep <type>"
+// The page refresh carries out its plan when fakeWindows is on: a created record gets a window
+// handle (1000, 1001, ...) when its kind has a control, so that focus requests and discards can be
+// observed.
+class EffectsRecorder : public ScreenView {
  public:
   std::vector<std::string> calls;
   bool fakeWindows = true;
   std::uintptr_t nextWindow = 1000;
   int windowsCreated = 0;
-  // Called after the line is recorded (for instance to chain to CSession::OnInputOn / OnInputOff).
-  std::function<void()> onInputOn;
-  std::function<void()> onInputOff;
 
   // All lines joined with " | ".
   std::string Joined() const;
@@ -38,27 +34,31 @@ class EffectsRecorder : public ScreenEffects {
   int Count(std::string_view prefix) const;
   void Clear() { calls.clear(); }
 
-  void RefreshPage(Page& page) override;
+  void RefreshPage(Page& page, const RefreshPlan& plan) override;
+  void DiscardWindow(int page, WindowHandle window) override;
   void ShowPage(int page) override;
-  void RequestFocus(Page& page, Field& field) override;
-  void FocusPage(Page& page) override;
-  void InputOn() override;
-  void InputOff() override;
-  void Indicator(int wparam, int lparam) override;
-  void PostHostMessage(int focusField) override;
-  void PostHostPrompt(int inputLength) override;
-  void PlaySound(int soundEvent) override;
-  void SerialOut(std::string_view bytes) override;
   void Relayout() override;
-  void KeyLabelChanged(int code) override;
-  void ScannerEnable(bool enable) override;
-  void CancelHostDialog(std::uintptr_t dialog) override;
-  void DiscardWindow(int page, std::uintptr_t window) override;
-  void EnablePage(int page) override;
-  void DisableAllPages() override;
+  void FieldEdited(Field& field) override;
+  void EnableInput(int page) override;
+  void DisableInput() override;
+  void FocusField(Page& page, Field& field) override;
+  void FocusPage(Page& page) override;
+  void ShowLock(LockMode mode) override;
+  void HideLock() override;
+  void OpenHostMessage(int focusAfter) override;
+  void OpenHostPrompt() override;
+  void CancelHostDialog() override;
+  void PlaySound(SoundEvent event) override;
+  void SerialOut(std::string_view bytes) override;
+  void KeyLabelChanged(int code, std::u16string_view label) override;
+  void EnableScanner(bool enable) override;
+  void Beep(std::uint32_t type) override;
 };
 
-// Captures the session's outgoing records (CSession::SetRecordSender) as (terminal id, bytes).
+// Carries out a refresh plan with fake window handles, as a front end without windows does.
+void FakeRefresh(const RefreshPlan& plan, std::uintptr_t& nextWindow, int* created = nullptr);
+
+// Captures the session's outgoing records as (terminal id, bytes).
 class RecordCapture : public RecordSender {
  public:
   struct Sent {

@@ -1,4 +1,4 @@
-// The test SessionPort: direct calls under a lock, or calls queued until the test thread serves them.
+// The test ConnectionPort: direct calls under a lock, or calls queued until the test thread serves them.
 #include "test_session_port.h"
 
 #include <cstdio>
@@ -45,8 +45,8 @@ bool TestSessionPort::ServeOne(std::unique_lock<std::mutex>&) {
   return true;
 }
 
-void TestSessionPort::Indicator(int wparam, int lparam) {
-  Call([=, this] { indicators_.emplace_back(wparam, lparam); });
+void TestSessionPort::ConnectionStarting() {
+  Call([this] { ++starts_; });
 }
 
 void TestSessionPort::DeliverRecord(RecordBytes record) {
@@ -56,10 +56,10 @@ void TestSessionPort::DeliverRecord(RecordBytes record) {
   });
 }
 
-void TestSessionPort::SessionEnded(int stopFlag) {
+void TestSessionPort::ConnectionEnded(bool stopped) {
   // Posted: never waits for the UI side.
   std::lock_guard lock(mutex_);
-  ended_.push_back(stopFlag);
+  ended_.push_back(stopped ? 1 : 0);
   changed_.notify_all();
 }
 
@@ -101,9 +101,9 @@ bool TestSessionPort::WaitRecords(std::size_t count, std::chrono::milliseconds t
   return WaitUntil([this, count] { return Records().size() >= count; }, timeout);
 }
 
-std::vector<std::pair<int, int>> TestSessionPort::Indicators() const {
+int TestSessionPort::Starts() const {
   std::lock_guard lock(mutex_);
-  return indicators_;
+  return starts_;
 }
 
 std::vector<std::string> TestSessionPort::Records() const {

@@ -1,5 +1,5 @@
-// A SessionPort for tests: stands in for the main window between the session thread and the "UI
-// thread" (the test thread), with a time-out on every wait.
+// A ConnectionPort for tests: stands in for the main window between the session thread and the
+// owner's thread (the test thread), with a time-out on every wait.
 #pragma once
 
 #include <chrono>
@@ -11,11 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "session/session_port.h"
+#include "session/connection_port.h"
 
 namespace vantor::testing_support {
 
-class TestSessionPort final : public SessionPort {
+class TestSessionPort final : public ConnectionPort {
  public:
   enum class Mode {
     // The session thread's calls run at once on the session thread, under the port's lock.
@@ -30,9 +30,9 @@ class TestSessionPort final : public SessionPort {
   explicit TestSessionPort(RecordHandler handler = {}, Mode mode = Mode::Direct,
                            std::chrono::milliseconds limit = std::chrono::milliseconds(10000));
 
-  void Indicator(int wparam, int lparam) override;
+  void ConnectionStarting() override;
   void DeliverRecord(RecordBytes record) override;
-  void SessionEnded(int stopFlag) override;
+  void ConnectionEnded(bool stopped) override;
   // Serves queued calls until finished(); aborts the program when that takes longer than the limit,
   // so that a deadlock fails the run instead of hanging it.
   void AwaitSessionThread(const std::function<bool()>& finished) override;
@@ -42,7 +42,7 @@ class TestSessionPort final : public SessionPort {
   // True once a call of the session thread waits to be served (Queued mode).
   bool WaitForPendingCall(std::chrono::milliseconds timeout);
 
-  // Waits until SessionEnded was called; false on time-out (Queued mode: serves calls meanwhile).
+  // Waits until ConnectionEnded was called; false on time-out (Queued mode: serves calls meanwhile).
   bool WaitEnded(std::chrono::milliseconds timeout);
   // Waits until at least `count` records were delivered (Queued mode: serves calls meanwhile).
   bool WaitRecords(std::size_t count, std::chrono::milliseconds timeout);
@@ -54,8 +54,9 @@ class TestSessionPort final : public SessionPort {
     return fn();
   }
 
-  std::vector<std::pair<int, int>> Indicators() const;
+  int Starts() const;
   std::vector<std::string> Records() const;
+  // 1 for each end by Stop, 0 for each lost connection.
   std::vector<int> EndedFlags() const;
 
  private:
@@ -70,7 +71,7 @@ class TestSessionPort final : public SessionPort {
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<std::function<void()>*> queue_;
-  std::vector<std::pair<int, int>> indicators_;
+  int starts_ = 0;
   std::vector<std::string> records_;
   std::vector<int> ended_;
 };

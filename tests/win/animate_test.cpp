@@ -54,7 +54,7 @@ TEST_F(IndicatorWindow, ShownAsACaptionedToolWindowAtTheTopRight) {
   indicator_->Hide();
   indicator_->Reposition();
   EXPECT_EQ(indicator_->Window(), nullptr) << "no window until shown";
-  indicator_->Show(1);
+  indicator_->Show(LockMode::Host);
   const HWND window = indicator_->Window();
   ASSERT_NE(window, nullptr);
   Pump();
@@ -78,22 +78,22 @@ TEST_F(IndicatorWindow, ShownAsACaptionedToolWindowAtTheTopRight) {
 }
 
 TEST_F(IndicatorWindow, AnyNonZeroModeIsLockHWhichTurnsIntoLockBButNotBack) {
-  indicator_->Show(-3);
+  indicator_->Show(LockMode::Host);
   const HWND window = indicator_->Window();
   EXPECT_EQ(TitleOf(window), L"Lock-H");
-  EXPECT_EQ(indicator_->Mode(), 1);
-  indicator_->Show(0);
+  EXPECT_EQ(indicator_->Mode(), LockMode::Host);
+  indicator_->Show(LockMode::Connecting);
   EXPECT_EQ(indicator_->Window(), window);
   EXPECT_EQ(TitleOf(window), L"Lock-B");
-  EXPECT_EQ(indicator_->Mode(), 0);
-  indicator_->Show(1);
+  EXPECT_EQ(indicator_->Mode(), LockMode::Connecting);
+  indicator_->Show(LockMode::Host);
   EXPECT_EQ(indicator_->Window(), window);
   EXPECT_EQ(TitleOf(window), L"Lock-B");
-  EXPECT_EQ(indicator_->Mode(), 0);
+  EXPECT_EQ(indicator_->Mode(), LockMode::Connecting);
 }
 
 TEST_F(IndicatorWindow, TimerStepsTheCounterAndHideThenShowStartsItAgain) {
-  indicator_->Show(0);
+  indicator_->Show(LockMode::Connecting);
   const HWND first = indicator_->Window();
   EXPECT_EQ(LockIndicator::Counter().value, 0);
   ASSERT_TRUE(WaitForTicks(3, 5000)) << "the counter moves on the 100 ms timer";
@@ -103,7 +103,7 @@ TEST_F(IndicatorWindow, TimerStepsTheCounterAndHideThenShowStartsItAgain) {
   indicator_->Hide();
   EXPECT_EQ(indicator_->Window(), nullptr);
   EXPECT_TRUE(IsWindow(first)) << "the close is posted, not done at once";
-  indicator_->Show(1);
+  indicator_->Show(LockMode::Host);
   const HWND second = indicator_->Window();
   ASSERT_NE(second, nullptr);
   EXPECT_NE(second, first);
@@ -115,7 +115,7 @@ TEST_F(IndicatorWindow, TimerStepsTheCounterAndHideThenShowStartsItAgain) {
 }
 
 TEST_F(IndicatorWindow, StaysGluedToTheRightEdgeWhenTheMainWindowNarrows) {
-  indicator_->Show(0);
+  indicator_->Show(LockMode::Connecting);
   const HWND window = indicator_->Window();
   const RECT before = RectInParent(window);
   SetWindowPos(main_, nullptr, 0, 0, 220, 300, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -128,7 +128,7 @@ TEST_F(IndicatorWindow, StaysGluedToTheRightEdgeWhenTheMainWindowNarrows) {
 }
 
 TEST_F(IndicatorWindow, PaintsTheBackgroundAndTheHostPicture) {
-  indicator_->Show(0);
+  indicator_->Show(LockMode::Connecting);
   const HWND window = indicator_->Window();
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   gdi::WindowDc dc(window);
@@ -142,7 +142,7 @@ TEST_F(IndicatorWindow, PaintsTheBackgroundAndTheHostPicture) {
 }
 
 TEST_F(IndicatorWindow, DotsAreBlackPixelsOnTheLampStrip) {
-  indicator_->Show(0);
+  indicator_->Show(LockMode::Connecting);
   const HWND window = indicator_->Window();
   // Over a number of paints every dot position is black at least once and lit at least once.
   std::set<int> black, lit;
@@ -162,9 +162,9 @@ TEST_F(IndicatorWindow, DotsAreBlackPixelsOnTheLampStrip) {
 TEST_F(IndicatorWindow, PaintingLeavesTheGdiCountFlat) {
   const long loaded = gdi::LiveObjects();
   EXPECT_GE(loaded - baseline_, 19) << "the pictures are held while the indicator lives";
-  indicator_->Show(1);
+  indicator_->Show(LockMode::Host);
   ASSERT_TRUE(WaitForTicks(4, 5000));
-  indicator_->Show(0);
+  indicator_->Show(LockMode::Connecting);
   ASSERT_TRUE(WaitForTicks(6, 5000));
   indicator_->Hide();
   Pump();
@@ -172,7 +172,7 @@ TEST_F(IndicatorWindow, PaintingLeavesTheGdiCountFlat) {
 }
 
 TEST_F(IndicatorWindow, MainWindowDestroyedWhileShownLeavesNoStaleWindow) {
-  indicator_->Show(1);
+  indicator_->Show(LockMode::Host);
   DestroyWindow(main_);
   main_ = nullptr;
   EXPECT_EQ(indicator_->Window(), nullptr);
@@ -181,7 +181,7 @@ TEST_F(IndicatorWindow, MainWindowDestroyedWhileShownLeavesNoStaleWindow) {
 }
 
 TEST_F(IndicatorWindow, DeletedWhileShownTakesItsWindowAndClass) {
-  indicator_->Show(0);
+  indicator_->Show(LockMode::Connecting);
   const HWND window = indicator_->Window();
   indicator_.reset();
   EXPECT_FALSE(IsWindow(window));

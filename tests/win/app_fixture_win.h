@@ -326,19 +326,20 @@ class PageFixture : public ::testing::Test {
     UnregisterControlClasses(instance_, atoms_);
   }
   Field& AddField(int id, int row, int column, int width, int mode, int type, std::u16string_view text = u"") {
-    Field& field = page_.Fields().Add(id, row, column, width);
+    RemovedFields removed;
+    Field& field = page_.Fields().Add(id, row, column, width, removed);
     field.flags = static_cast<std::uint8_t>(mode);
     field.type = static_cast<std::uint8_t>(type);
     field.SetText(text);
     return field;
   }
-  void Refresh() { SendMessageW(pageWindow_, WM_VDX_REFRESH_PAGE, 0, 0); }
+  void Refresh() { ApplyRefreshPlan(pageWindow_, PlanRefresh(page_)); }
 
   HINSTANCE instance_ = nullptr;
   ControlClassAtoms atoms_{};
   RecordingWindow main_;
   Settings settings_;
-  Page page_{1, kDefaultPageBackground, nullptr};
+  Page page_{1, kDefaultPageBackground};
   PageWindowState state_;
   HWND pageWindow_ = nullptr;
 };

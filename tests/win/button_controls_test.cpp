@@ -8,6 +8,7 @@
 
 #include "win/base/messages.h"
 #include "app_fixture_win.h"
+#include "field_helpers.h"
 #include "win/base/gdi.h"
 #include "settings/settings.h"
 #include "win/controls/control_classes.h"
@@ -29,7 +30,7 @@ class ButtonControlsTest : public PageFixture {
   }
 
   Field& Add(int id, int row, int width, int mode, int type, std::u16string_view text, std::uint8_t extra = 0) {
-    Field& field = page_.Fields().Add(id, row, 0, width);
+    Field& field = testing_support::AddField(page_.Fields(), id, row, 0, width);
     field.flags = static_cast<std::uint8_t>(mode | extra);
     field.type = static_cast<std::uint8_t>(type);
     field.SetMaxLength(30);
@@ -37,7 +38,7 @@ class ButtonControlsTest : public PageFixture {
     return field;
   }
   HWND Make(Field& field) {
-    SendMessageW(pageWindow_, WM_VDX_REFRESH_PAGE, 0, 0);
+    Refresh();
     main_.clear();
     return Hwnd(field);
   }

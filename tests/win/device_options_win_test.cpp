@@ -225,7 +225,7 @@ TEST_F(SerialFeatureDialogTest, HighestPortAndLongestIntervalAreKept) {
   Press(IDOK);
   EXPECT_EQ(settings_->SerialLine().port, u"COM99:");
   EXPECT_FALSE(settings_->SerialCommandMode());
-  EXPECT_EQ(settings_->serialReadIntervalTimeout(), 10000);
+  EXPECT_EQ(settings_->SerialTimeouts().readIntervalTimeout, 10000);
   EXPECT_EQ(FileValue(FileBytes(), "serialcommand"), "false");
 }
 

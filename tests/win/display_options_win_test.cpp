@@ -331,7 +331,7 @@ TEST_F(DisplayOptionsDialogTest, FontOkStoresTheTypedNumbersAndTheChosenFamily) 
 TEST_F(DisplayOptionsDialogTest, EveryOptionsDialogFitsTheScreenAndOpensCentredOverItsOwner) {
   StoreFile([](Settings&) {});
   DeviceOptionsDialogState device{settings_.get()};
-  HostOptionsDialogState host{settings_.get()};
+  HostOptionsDialogState host{settings_.get(), -1, nullptr};
   auto display = [this](CreateFn create) {
     return [this, create](HWND owner) {
       state_ = DisplayOptionsDialogState{settings_.get(), -1};

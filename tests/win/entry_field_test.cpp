@@ -124,23 +124,37 @@ TEST_F(EntryFieldTest, PasteGoesThroughTheTypingRulesAndNeverRecurses) {
   EXPECT_EQ(field.Text(), u"1234");
 }
 
-TEST_F(EntryFieldTest, FedCharactersAndClearReachAnUnfocusedField) {
+TEST_F(EntryFieldTest, TypedCharactersForAnUnfocusedFieldGoToTheFocusedOne) {
   Field& other = AddEntry(1, 1, 4);
   Field& fed = AddEntry(2, 2, 2);
-  fed.attributes = kAttrAutoAdvance;
   Refresh();
   Focus(other);
   main_.clear();
-  SendMessageW(Hwnd(fed), WM_VDX_FEED_CHAR, L'7', 1);
-  SendMessageW(Hwnd(fed), WM_VDX_FEED_CHAR, L'8', 1);
-  EXPECT_EQ(fed.Text(), u"78");
-  EXPECT_TRUE(Sent(WM_VDX_NAVIGATE).empty());
-  // Typed characters for an unfocused field go to the one with the focus.
   SendMessageW(Hwnd(fed), WM_CHAR, L'q', 1);
   EXPECT_EQ(other.Text(), u"q");
-  SendMessageW(Hwnd(fed), WM_VDX_CLEAR_FIELD, 0, 0);
   EXPECT_EQ(fed.Text(), u"");
-  EXPECT_EQ(fed.modified, 1);
+}
+
+TEST_F(EntryFieldTest, AnEditByTheTerminalIsPaintedAtOnce) {
+  Field& fed = AddEntry(2, 2, 4);
+  Refresh();
+  wintest::PixelOf(Hwnd(fed), 0, 0);  // every paint done
+  // Pixels of the text strip that are not the field's background, as the window shows them now.
+  auto inked = [&] {
+    gdi::WindowDc dc(Hwnd(fed));
+    RECT client{};
+    GetClientRect(Hwnd(fed), &client);
+    const COLORREF background = GetPixel(dc.get(), 1, client.bottom / 2);
+    int count = 0;
+    for (int x = 2; x < client.right - 2; ++x) {
+      for (int y = 2; y < client.bottom - 2; ++y) count += GetPixel(dc.get(), x, y) != background ? 1 : 0;
+    }
+    return count;
+  };
+  EXPECT_EQ(inked(), 0);
+  fed.SetText(u"WWWW");
+  SendMessageW(Hwnd(fed), WM_VDX_FIELD_EDITED, 0, 0);
+  EXPECT_GT(inked(), 0);
 }
 
 TEST_F(EntryFieldTest, SerialFieldRefusesTheFocusRequest) {

@@ -11,8 +11,7 @@
 #include "app_fixture_win.h"
 #include "settings/settings.h"
 #include "win/dialogs/host_dialog_ids.h"
-#include "effects_recorder.h"
-#include "session/csession.h"
+#include "interpreter/screen.h"
 
 namespace vantor {
 namespace {
@@ -32,37 +31,39 @@ class HostDialogsTest : public ::testing::Test {
   void SetUp() override { ASSERT_NE(ProgramResources(), nullptr) << "Vantor.exe must be built beside win_tests.exe"; }
   HINSTANCE Resources() const { return ProgramResources(); }
 
+  HostDialogContext Context() { return HostDialogContext{&screen_, &open_}; }
+
   Settings settings_;
-  testing_support::EffectsRecorder effects_;
-  CSession session_{settings_, effects_};
+  Screen screen_{kDefaultPageBackground};
+  HWND open_ = nullptr;  // where the open host dialog records itself
 };
 
 TEST_F(HostDialogsTest, AdvisoryShowsTheMessageWithoutLeadingBlanksAndRecordsItself) {
-  session_.SetMessageText(u"   Pallet complete");
+  screen_.messageText = u"   Pallet complete";
   std::wstring shown;
-  std::uintptr_t recorded = 0;
+  HWND recorded = nullptr;
   bool readOnly = false;
   Operator op({[&] {
     HWND dialog = FindOwnWindow(L"Advisory");
     if (dialog == nullptr) return false;
     shown = TextOf(GetDlgItem(dialog, IDC_HOST_TEXT));
     readOnly = (GetWindowLongW(GetDlgItem(dialog, IDC_HOST_TEXT), GWL_STYLE) & ES_READONLY) != 0;
-    recorded = session_.HostDialog();
-    EXPECT_EQ(recorded, reinterpret_cast<std::uintptr_t>(dialog));
+    recorded = open_;
+    EXPECT_EQ(recorded, dialog);
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     return true;
   }});
-  EXPECT_EQ(RunAdvisoryDialog(Resources(), nullptr, session_), IDOK);
+  EXPECT_EQ(RunAdvisoryDialog(Resources(), nullptr, Context()), IDOK);
   EXPECT_TRUE(op.Done());
   EXPECT_EQ(shown, L"Pallet complete");
   EXPECT_TRUE(readOnly);
-  EXPECT_NE(recorded, 0u);
-  EXPECT_EQ(session_.HostDialog(), 0u);
+  EXPECT_NE(recorded, nullptr);
+  EXPECT_EQ(open_, nullptr);
 }
 
 TEST_F(HostDialogsTest, PromptIgnoresOtherCommandsLimitsTheAnswerAndKeepsItOnOkAndOnCancel) {
-  session_.SetMessageText(u"Quantity?");
-  session_.SetPromptLength(4);
+  screen_.messageText = u"Quantity?";
+  screen_.promptLength = 4;
   std::wstring question;
   std::wstring typed;
   bool survivedOtherCommand = false;
@@ -79,12 +80,12 @@ TEST_F(HostDialogsTest, PromptIgnoresOtherCommandsLimitsTheAnswerAndKeepsItOnOkA
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     return true;
   }});
-  EXPECT_EQ(RunPromptDialog(Resources(), nullptr, session_), IDOK);
+  EXPECT_EQ(RunPromptDialog(Resources(), nullptr, Context()), IDOK);
   EXPECT_TRUE(survivedOtherCommand) << "an unknown command closed the prompt";
   EXPECT_EQ(question, L"Quantity?");
   EXPECT_EQ(typed, L"1234");
-  EXPECT_EQ(session_.PromptReply(), u"1234");
-  EXPECT_EQ(session_.HostDialog(), 0u);
+  EXPECT_EQ(screen_.promptReply, u"1234");
+  EXPECT_EQ(open_, nullptr);
 
   Operator cancel({[&] {
                      HWND dialog = FindOwnWindow(L"Hey You");
@@ -92,23 +93,23 @@ TEST_F(HostDialogsTest, PromptIgnoresOtherCommandsLimitsTheAnswerAndKeepsItOnOkA
                      return dialog != nullptr;
                    },
                    Operator::Press(L"Hey You", IDCANCEL)});
-  EXPECT_EQ(RunPromptDialog(Resources(), nullptr, session_), IDCANCEL);
-  EXPECT_EQ(session_.PromptReply(), u"77");
+  EXPECT_EQ(RunPromptDialog(Resources(), nullptr, Context()), IDCANCEL);
+  EXPECT_EQ(screen_.promptReply, u"77");
 }
 
-TEST_F(HostDialogsTest, SessionCancellingAnOpenPromptEndsItWithCancel) {
-  session_.SetMessageText(u"Scan it");
-  session_.SetPromptLength(10);
+TEST_F(HostDialogsTest, TerminalCancellingAnOpenPromptEndsItWithCancel) {
+  screen_.messageText = u"Scan it";
+  screen_.promptLength = 10;
   Operator op({[&] {
-    HWND dialog = reinterpret_cast<HWND>(session_.HostDialog());
+    HWND dialog = open_;
     if (dialog == nullptr) return false;
-    // What the main window does when the session cancels the host dialog.
+    // What the main window does when the terminal cancels the host dialog.
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     return true;
   }});
-  EXPECT_EQ(RunPromptDialog(Resources(), nullptr, session_), IDCANCEL);
+  EXPECT_EQ(RunPromptDialog(Resources(), nullptr, Context()), IDCANCEL);
   EXPECT_TRUE(op.Done());
-  EXPECT_EQ(session_.HostDialog(), 0u);
+  EXPECT_EQ(open_, nullptr);
 }
 
 class LoginTest : public HostDialogsTest {

@@ -21,9 +21,7 @@
 #include "model/field.h"
 #include "model/page.h"
 #include "screen_builder.h"
-#include "session/serial_input.h"
-#include "session/csession.h"
-#include "session/responses.h"
+#include "session/terminal.h"
 #include "test_host.h"
 #include "win/toolbar/lock_indicator.h"
 #include "win/toolbar/toolbar.h"
@@ -36,16 +34,6 @@ using namespace wintest;
 using testing_support::HostRecord;
 using testing_support::ScreenBuilder;
 using testing_support::TestHost;
-
-class CapturingSender final : public RecordSender {
- public:
-  bool SendRecord(int terminalId, std::string_view data) override {
-    (void)terminalId;
-    records.emplace_back(data);
-    return true;
-  }
-  std::vector<std::string> records;
-};
 
 struct DialogCall {
   int templateId;
@@ -100,23 +88,27 @@ class MainWindowTest : public ::testing::Test {
     MainWindowOptions options;
     options.startSession = startSession;
     options.postQuit = false;
-    options.runDialog = [this](int templateId, int soundEvent) {
-      dialogs_.push_back(DialogCall{templateId, soundEvent, app_.mainWindow != nullptr});
-      if (onDialog_) onDialog_(templateId);
+    options.runDialog = [this](const DialogRequest& request) {
+      dialogs_.push_back(DialogCall{request.templateId, request.soundEvent, app_.mainWindow != nullptr});
+      if (onDialog_) onDialog_(request);
       return dialogResult_;
     };
     if (!InitInstance(app_, instance_, options)) return false;
     window_ = app_.mainWindow;
-    if (!startSession && app_.session) app_.session->SetRecordSender(&sent_);
     return window_ != nullptr;
   }
+  // Starts connected to the test host, past the identification.
+  bool StartConnected() { return Start(true) && AcceptWhilePumping() && ReadWhilePumping().has_value(); }
+  // The host sends a screen and reads the "H" answer; the screen is then carried out.
+  bool HostScreen(const ScreenBuilder& screen) {
+    if (!host_.SendRecord(screen.RecordData())) return false;
+    auto answer = ReadWhilePumping();
+    return answer && answer->body == "H" &&
+           wintest::PumpUntil([&] { return Screen().keyboard == Keyboard::Ready; }, 5000);
+  }
+  vantor::Screen& Screen() { return app_.window->GetTerminal()->GetScreen(); }
   LRESULT Send(UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
     return SendMessageW(window_, message, wparam, lparam);
-  }
-  void Unlock() { Send(WM_VDX_INPUT_ON); }
-  std::string KeyResponse(int code) const {
-    Page* page = app_.session->CurrentPagePtr();
-    return BuildKeyResponse(code, app_.session->FocusField(), page ? &page->Fields() : nullptr, CodePage::Ansi);
   }
   // Waits for the host to see a terminal connect, dispatching the terminal's messages meanwhile.
   bool AcceptWhilePumping(int timeoutMs = 8000) {
@@ -141,9 +133,8 @@ class MainWindowTest : public ::testing::Test {
   AppGlobals app_;
   MessageLoop loop_;
   Settings stored_{dir_.File(L"Vantor.ini")};
-  CapturingSender sent_;
   std::vector<DialogCall> dialogs_;
-  std::function<void(int)> onDialog_;
+  std::function<void(const DialogRequest&)> onDialog_;
   INT_PTR dialogResult_ = 0;
   HWND window_ = nullptr;
 };
@@ -174,77 +165,60 @@ TEST_F(MainWindowTest, OpensFromTheSettingsWithTheAdministratorMenuAndSixteenPag
   GetWindowRect(app_.window->PageWindow(0), &page);
   EXPECT_EQ(page.right - page.left, client.right);
   EXPECT_EQ(page.bottom - page.top, client.bottom);
-  EXPECT_EQ(loop_.Filter(), app_.frame.get());
+  EXPECT_EQ(loop_.Filter(), app_.window->GetFrame());
   EXPECT_TRUE(dialogs_.empty());
 }
 
-TEST_F(MainWindowTest, KeysAreDroppedWhileLockedAndOneResponseGoesOutPerScreen) {
-  ASSERT_TRUE(Start());
-  EXPECT_EQ(Send(WM_VDX_KEYBOARD_STATE), kKeyboardLocked);
-  Send(WM_VDX_KEY, static_cast<WPARAM>(-1), 3);
-  Send(WM_VDX_FIELD_CHANGED, 1, 0);
-  EXPECT_TRUE(sent_.records.empty());
-  Unlock();
-  EXPECT_EQ(Send(WM_VDX_KEYBOARD_STATE), kKeyboardReady);
-  const std::string expected = KeyResponse(3);
-  Send(WM_VDX_KEY, static_cast<WPARAM>(-1), 3);
-  Send(WM_VDX_KEY, static_cast<WPARAM>(-1), 4);
-  ASSERT_EQ(sent_.records.size(), 1u);
-  EXPECT_EQ(sent_.records[0], expected);
-  EXPECT_EQ(Send(WM_VDX_KEYBOARD_STATE), kKeyboardLocked);
-}
-
-TEST_F(MainWindowTest, KeyboardMappingOfTheMainWindowItself) {
+// The controls', the toolbar's and the window's own keys reach the host once per screen.
+TEST_F(MainWindowTest, KeysFromEveryWindowReachTheHostOncePerScreen) {
   stored_.SetEnterSendsKey(false);
-  ASSERT_TRUE(Start());
+  ASSERT_TRUE(StartConnected());
+  const ScreenBuilder unlock = ScreenBuilder().Input(2, 1, 0, 6).FocusAndUnlock(2);
   struct Case {
+    UINT message;
+    WPARAM wparam;
+    LPARAM lparam;
     bool ctrl, shift;
-    WPARAM key;
-    int code;
+    std::string expected;  // the key and focus bytes of the response
   };
-  const Case cases[] = {{false, true, VK_F1, 11}, {true, false, VK_F24, 44}, {false, false, 0xF2, 27}};
+  const Case cases[] = {
+      {WM_VDX_KEY, 2, 5, false, false, "52"},              // a control's key, its field
+      {WM_VDX_KEY, static_cast<WPARAM>(-1), 3, false, false, "3/"},  // the page's key
+      {WM_VDX_TOOLBARKEY, 9, 0, false, false, "92"},       // the toolbar's key, for the focus field
+      {WM_KEYDOWN, VK_F1, 1, false, true, ";/"},           // Shift+F1 on the main window: 11
+      {WM_KEYDOWN, VK_F24, 1, true, false, "\\/"},          // Ctrl+F24: 44
+      {WM_KEYDOWN, 0xF2, 1, false, false, "K/"},           // key 242: 27
+  };
   for (const Case& c : cases) {
-    Unlock();
-    sent_.records.clear();
-    const std::string expected = KeyResponse(c.code);
+    ASSERT_TRUE(HostScreen(unlock));
     wintest::HeldKeys keys(c.ctrl, c.shift, false);
-    Send(WM_KEYDOWN, c.key, 1);
-    ASSERT_EQ(sent_.records.size(), 1u) << c.key;
-    EXPECT_EQ(sent_.records[0], expected) << c.key;
+    Send(c.message, c.wparam, c.lparam);
+    Send(c.message, c.wparam, c.lparam);  // before the host answers: dropped
+    auto key = ReadWhilePumping();
+    ASSERT_TRUE(key.has_value()) << c.expected;
+    EXPECT_EQ(key->body.substr(0, 4), "RF" + c.expected);
+    EXPECT_EQ(Screen().keyboard, Keyboard::Locked);
   }
-  Unlock();
-  sent_.records.clear();
+  EXPECT_TRUE(host_.NothingArrives(std::chrono::milliseconds(200)));
+  // Enter (with fieldentertof0 off) and letters mean nothing to the main window.
+  ASSERT_TRUE(HostScreen(unlock));
   wintest::HeldKeys keys(false, false, false);
   Send(WM_KEYDOWN, VK_RETURN, 1);
   Send(WM_KEYDOWN, 'A', 1);
-  EXPECT_TRUE(sent_.records.empty());
-  EXPECT_EQ(Send(WM_VDX_KEYBOARD_STATE), kKeyboardReady);
+  EXPECT_TRUE(host_.NothingArrives(std::chrono::milliseconds(200)));
+  EXPECT_EQ(Screen().keyboard, Keyboard::Ready);
 }
 
-TEST_F(MainWindowTest, ToolbarKeyGoesOutForTheFocusField) {
+TEST_F(MainWindowTest, CurrentFieldQueryNamesTheFocusedRecord) {
   ASSERT_TRUE(Start());
-  Unlock();
-  app_.session->SetFocusField(5);
-  const std::string expected = BuildKeyResponse(9, 5, &app_.session->CurrentPagePtr()->Fields(), CodePage::Ansi);
-  Send(WM_VDX_TOOLBARKEY, 0x10009, 0);
-  ASSERT_EQ(sent_.records.size(), 1u);
-  EXPECT_EQ(sent_.records[0], expected);
-}
-
-TEST_F(MainWindowTest, CurrentFieldAndInputPageQueries) {
-  ASSERT_TRUE(Start());
-  Page* page = nullptr;
-  EXPECT_EQ(Send(WM_VDX_GET_INPUT_PAGE, 0, reinterpret_cast<LPARAM>(&page)), 1);
-  EXPECT_EQ(page, app_.session->Pages().At(0));
   Field* field = nullptr;
   EXPECT_EQ(Send(WM_VDX_GET_CURRENT_FIELD, 0, reinterpret_cast<LPARAM>(&field)), 0);
-  Field& added = page->Fields().Add(4, 0, 0, 5);
-  app_.session->SetFocusField(4);
+  RemovedFields removed;
+  Field& added = Screen().pages.At(0)->Fields().Add(4, 0, 0, 5, removed);
+  Screen().focusField = 4;
   EXPECT_EQ(Send(WM_VDX_GET_CURRENT_FIELD, 0, reinterpret_cast<LPARAM>(&field)), 1);
   EXPECT_EQ(field, &added);
-  app_.session->SetCurrentPage(40);
-  EXPECT_EQ(Send(WM_VDX_GET_INPUT_PAGE, 0, reinterpret_cast<LPARAM>(&page)), 0);
-  EXPECT_EQ(page, nullptr);
+  Screen().currentPage = 40;
   EXPECT_EQ(Send(WM_VDX_GET_CURRENT_FIELD, 0, reinterpret_cast<LPARAM>(&field)), 0);
 }
 
@@ -284,7 +258,7 @@ TEST_F(MainWindowTest, HostOptionsOkRestartsTheSessionAndCancelDoesNot) {
   Send(WM_COMMAND, IDM_HOST);
   ASSERT_EQ(dialogs_.size(), 1u);
   EXPECT_EQ(dialogs_[0].templateId, IDD_HOST_OPTIONS);
-  wintest::PumpUntil([] { return false; }, 300);
+  EXPECT_TRUE(host_.NothingArrives(std::chrono::milliseconds(300)));
   EXPECT_FALSE(host_.PeerClosed());
   dialogResult_ = 1;
   Send(WM_COMMAND, IDM_HOST);
@@ -296,18 +270,12 @@ TEST_F(MainWindowTest, HostOptionsOkRestartsTheSessionAndCancelDoesNot) {
   EXPECT_EQ(host_.AcceptCount(), 2);
 }
 
-TEST_F(MainWindowTest, AScreenFromTheHostMakesItsControlsOnItsPageAndTakesOneKey) {
-  ASSERT_TRUE(Start(true));
-  ASSERT_TRUE(AcceptWhilePumping());
-  ASSERT_TRUE(ReadWhilePumping().has_value());
+TEST_F(MainWindowTest, AScreenFromTheHostMakesItsControlsOnItsPage) {
+  ASSERT_TRUE(StartConnected());
   ScreenBuilder screen;
   screen.SelectPage(1).Fixed(1, 0, 0, "Item").Input(2, 1, 2, 6).ShowPage(1).FocusAndUnlock(2);
-  ASSERT_TRUE(host_.SendRecord(screen.RecordData()));
-  auto answer = ReadWhilePumping();
-  ASSERT_TRUE(answer.has_value());
-  EXPECT_EQ(answer->body, "H");
-  ASSERT_TRUE(wintest::PumpUntil([&] { return app_.session->KeyboardState() == kKeyboardReady; }, 5000));
-  Page* page = app_.session->Pages().At(1);
+  ASSERT_TRUE(HostScreen(screen));
+  Page* page = Screen().pages.At(1);
   for (int id : {1, 2}) {
     ASSERT_NE(page->Fields().Find(id), nullptr) << id;
     EXPECT_EQ(GetParent(Hwnd(*page->Fields().Find(id))), app_.window->PageWindow(1)) << id;
@@ -315,17 +283,10 @@ TEST_F(MainWindowTest, AScreenFromTheHostMakesItsControlsOnItsPageAndTakesOneKey
   EXPECT_TRUE(GetWindowLongW(app_.window->PageWindow(1), GWL_STYLE) & WS_VISIBLE);
   EXPECT_FALSE(GetWindowLongW(app_.window->PageWindow(0), GWL_STYLE) & WS_VISIBLE);
   EXPECT_TRUE(IsWindowEnabled(app_.window->PageWindow(1)));
+  EXPECT_EQ(GetFocus(), Hwnd(*page->Fields().Find(2)));
   // Arranging again keeps the pages behind hidden.
-  Send(WM_VDX_ARRANGE);
+  app_.window->Arrange();
   EXPECT_FALSE(GetWindowLongW(app_.window->PageWindow(0), GWL_STYLE) & WS_VISIBLE);
-  // One key for the host, the second one while it answers is dropped.
-  Send(WM_VDX_KEY, 2, 5);
-  Send(WM_VDX_KEY, 2, 6);
-  auto key = ReadWhilePumping();
-  ASSERT_TRUE(key.has_value());
-  EXPECT_EQ(key->body.substr(0, 2), "RF");
-  EXPECT_EQ(key->body[2], static_cast<char>(5 + 48));
-  EXPECT_TRUE(host_.NothingArrives(std::chrono::milliseconds(300)));
 }
 
 TEST_F(MainWindowTest, ClosingWritesWindowStateAndPositionAfterStoppingTheSession) {
@@ -338,8 +299,8 @@ TEST_F(MainWindowTest, ClosingWritesWindowStateAndPositionAfterStoppingTheSessio
   ShowWindow(window_, SW_HIDE);
   Send(WM_CLOSE);
   EXPECT_FALSE(IsWindow(window_));
-  EXPECT_EQ(app_.session, nullptr);
-  EXPECT_EQ(app_.frame, nullptr);
+  EXPECT_EQ(app_.window->GetTerminal(), nullptr);
+  EXPECT_EQ(app_.window->GetFrame(), nullptr);
   EXPECT_EQ(loop_.Filter(), nullptr);
   Settings written(dir_.File(L"Vantor.ini"));
   ASSERT_TRUE(written.ReadSettings());
@@ -357,30 +318,33 @@ TEST_F(MainWindowTest, MenuCommandsRunTheirDialogsAndActOnOk) {
   EXPECT_FALSE(written.AdminMode());
   dialogResult_ = 1;
   // Screen options: the toolbar follows the new size.
-  onDialog_ = [this](int templateId) {
-    if (templateId == IDD_SCREEN_OPTIONS) app_.settings->SetToolbarSize(1);
+  onDialog_ = [this](const DialogRequest& request) {
+    if (request.templateId == IDD_SCREEN_OPTIONS) app_.settings->SetToolbarSize(1);
   };
   Send(WM_COMMAND, IDM_SCREEN);
-  ASSERT_NE(app_.toolbar, nullptr);
-  EXPECT_EQ(GetParent(app_.toolbar->BarWindow()), window_);
+  ASSERT_NE(app_.window->GetToolbar(), nullptr);
+  EXPECT_EQ(GetParent(app_.window->GetToolbar()->BarWindow()), window_);
   RECT bar{};
-  GetWindowRect(app_.toolbar->BarWindow(), &bar);
+  GetWindowRect(app_.window->GetToolbar()->BarWindow(), &bar);
   RECT page{};
   GetWindowRect(app_.window->PageWindow(0), &page);
   EXPECT_EQ(page.top, bar.bottom);  // the page is laid out below the bar
-  onDialog_ = [this](int templateId) {
-    if (templateId == IDD_SCREEN_OPTIONS) app_.settings->SetToolbarSize(-1);
+  onDialog_ = [this](const DialogRequest& request) {
+    if (request.templateId == IDD_SCREEN_OPTIONS) app_.settings->SetToolbarSize(-1);
   };
   Send(WM_COMMAND, IDM_SCREEN);
-  EXPECT_EQ(app_.toolbar, nullptr);
-  // A sound dialog ended with OK rebuilds its event's player.
-  onDialog_ = nullptr;
+  EXPECT_EQ(app_.window->GetToolbar(), nullptr);
+  // A sound dialog ended with OK rebuilds its event's player from the settings it stored.
+  app_.sounds.Build(*app_.settings);
+  int frequency = 440;
+  onDialog_ = [&](const DialogRequest&) { app_.settings->SetTone(IndexOf(SoundEvent::ScanReject), frequency, 50); };
   Send(WM_COMMAND, IDM_SOUND_SCAN_REJECT);
-  ASSERT_NE(app_.soundPlayers[3], nullptr);
+  ASSERT_NE(app_.sounds.Player(SoundEvent::ScanReject), nullptr);
+  EXPECT_EQ(app_.sounds.Player(SoundEvent::ScanReject)->Frequency(), 440);
   dialogResult_ = 0;
-  SoundPlayer* before = app_.soundPlayers[3].get();
+  frequency = 880;
   Send(WM_COMMAND, IDM_SOUND_SCAN_REJECT);
-  EXPECT_EQ(app_.soundPlayers[3].get(), before);
+  EXPECT_EQ(app_.sounds.Player(SoundEvent::ScanReject)->Frequency(), 440);
   std::vector<int> templates;
   std::vector<int> events;
   for (const DialogCall& call : dialogs_) {
@@ -396,94 +360,70 @@ TEST_F(MainWindowTest, MenuCommandsRunTheirDialogsAndActOnOk) {
 }
 
 TEST_F(MainWindowTest, HostMessageRunsTheAdvisoryAndAPromptOnlyWhenOneWasAsked) {
-  ASSERT_TRUE(Start());
+  ASSERT_TRUE(StartConnected());
   Send(WM_VDX_HOST_PROMPT, 1, 0);
   EXPECT_TRUE(dialogs_.empty());
   Send(WM_VDX_HOST_MESSAGE, 1, 0xFFFF);
   ASSERT_EQ(dialogs_.size(), 1u);
   EXPECT_EQ(dialogs_[0].templateId, IDD_ADVISORY);
-  EXPECT_EQ(app_.session->FocusField(), -1);
-  EXPECT_EQ(app_.session->KeyboardState(), kKeyboardReady);
-  app_.session->SetPromptLength(5);
+  EXPECT_EQ(Screen().focusField, -1);
+  EXPECT_EQ(Screen().keyboard, Keyboard::Ready);
+  Screen().promptLength = 5;
   dialogResult_ = 1;
-  Send(WM_VDX_HOST_PROMPT, 1, 5);
+  onDialog_ = [this](const DialogRequest& request) {
+    EXPECT_EQ(request.host.screen, &Screen());
+    Screen().SetPromptAnswer(u"12");
+  };
+  Send(WM_VDX_HOST_PROMPT, 1, 0);
   ASSERT_EQ(dialogs_.size(), 2u);
   EXPECT_EQ(dialogs_[1].templateId, IDD_PROMPT);
-  ASSERT_EQ(sent_.records.size(), 1u);  // the reply to the prompt
-  EXPECT_EQ(sent_.records[0].substr(0, 1), "R");
+  auto reply = ReadWhilePumping();
+  ASSERT_TRUE(reply.has_value());
+  EXPECT_EQ(reply->body, "R?212");
+  EXPECT_FALSE(IsWindowEnabled(app_.window->PageWindow(0)));
 }
 
 TEST_F(MainWindowTest, LockIndicatorComesWithInputOffAndGoes) {
-  ASSERT_TRUE(Start());
-  Unlock();
+  ASSERT_TRUE(StartConnected());
+  ASSERT_TRUE(HostScreen(ScreenBuilder().Input(2, 1, 0, 6).FocusAndUnlock(2)));
   ASSERT_TRUE(IsWindowEnabled(app_.window->PageWindow(0)));
-  Send(WM_VDX_INDICATOR, 0, 1);
-  ASSERT_NE(app_.indicator, nullptr);
-  HWND indicator = app_.indicator->Window();
+  Terminal& terminal = *app_.window->GetTerminal();
+  terminal.ConnectionStarting();
+  ASSERT_NE(app_.window->GetIndicator(), nullptr);
+  HWND indicator = app_.window->GetIndicator()->Window();
   ASSERT_NE(indicator, nullptr);
-  wchar_t title[16] = {};
-  GetWindowTextW(indicator, title, 16);
-  EXPECT_STREQ(title, L"Lock-B");
+  EXPECT_EQ(TitleOf(indicator), L"Lock-B");
   EXPECT_FALSE(IsWindowEnabled(app_.window->PageWindow(0)));
-  Send(WM_VDX_INDICATOR_OFF);
-  EXPECT_EQ(app_.indicator->Window(), nullptr);
+  terminal.Navigate(Direction::Refocus);  // places the focus: the indicator goes
+  EXPECT_EQ(app_.window->GetIndicator()->Window(), nullptr);
   // A page brought to the front stays under the indicator.
-  Send(WM_VDX_INDICATOR, 1, 1);
+  ASSERT_TRUE(HostScreen(ScreenBuilder().Input(3, 1, 0, 6).FocusAndUnlock(3)));
+  Send(WM_VDX_KEY, 3, 1);
   wintest::PumpUntil([] { return false; }, 300);  // the indicator raises itself when it paints
-  app_.session->Pages().Show(2);
-  EXPECT_EQ(GetWindow(window_, GW_CHILD), app_.indicator->Window());
-  EXPECT_EQ(GetWindow(app_.indicator->Window(), GW_HWNDNEXT), app_.window->PageWindow(2));
+  ASSERT_TRUE(host_.SendRecord(ScreenBuilder().ShowPage(2).RecordData()));
+  wintest::PumpUntil([&] { return Screen().shownPage == 2; }, 3000);
+  EXPECT_EQ(GetWindow(window_, GW_CHILD), app_.window->GetIndicator()->Window());
+  EXPECT_EQ(GetWindow(app_.window->GetIndicator()->Window(), GW_HWNDNEXT), app_.window->PageWindow(2));
 }
 
 TEST_F(MainWindowTest, FocusGoesToTheFocusFieldsControlOrToThePage) {
-  ASSERT_TRUE(Start());
-  Unlock();
-  Page* page = app_.session->CurrentPagePtr();
-  Field& entry = page->Fields().Add(3, 0, 0, 5);
-  entry.flags = kModeInput;
-  Field& text = page->Fields().Add(4, 1, 0, 5);
-  text.flags = kModeDisplay;
-  text.SetText(u"text");
-  app_.session->Pages().Refresh(0);
-  ASSERT_NE(entry.window, 0u);
-  app_.session->SetFocusField(3);
+  ASSERT_TRUE(StartConnected());
+  ScreenBuilder screen;
+  screen.Input(3, 0, 0, 5).Fixed(4, 1, 0, "text").FocusAndUnlock(3);
+  ASSERT_TRUE(HostScreen(screen));
+  HWND entry = Hwnd(*Screen().CurrentField(3));
+  ASSERT_NE(entry, nullptr);
   SetFocus(nullptr);
   Send(WM_SETFOCUS);
-  EXPECT_EQ(GetFocus(), reinterpret_cast<HWND>(entry.window));
-  app_.session->SetFocusField(4);
+  EXPECT_EQ(GetFocus(), entry);
+  Screen().focusField = 4;
   Send(WM_SETFOCUS);
   EXPECT_EQ(GetFocus(), app_.window->PageWindow(0));
-  SetFocus(reinterpret_cast<HWND>(entry.window));  // the entry makes itself the focus field
-  EXPECT_EQ(app_.session->FocusField(), 3);
-  app_.session->SetFocusField(-1);
+  SetFocus(entry);  // the entry makes itself the focus field
+  EXPECT_EQ(Screen().focusField, 3);
+  Screen().focusField = -1;
   Send(WM_SETFOCUS);
   EXPECT_EQ(GetFocus(), app_.window->PageWindow(0));
-}
-
-TEST_F(MainWindowTest, SerialInputIsDeliveredOnTheWindowsThread) {
-  ASSERT_TRUE(Start());
-  // Command mode: straight to the host, locked or not.
-  const std::string data = "SCAN123";
-  RouteSerialInput(SerialBytes(reinterpret_cast<const std::uint8_t*>(data.data()), data.size()), true,
-                   *app_.window);
-  ASSERT_EQ(sent_.records.size(), 1u);
-  EXPECT_NE(sent_.records[0].find("SCAN123"), std::string::npos);
-  // Field mode: the page's serial input field is emptied and filled up to its length.
-  Unlock();
-  Page* page = app_.session->CurrentPagePtr();
-  Field& field = page->Fields().Add(6, 0, 0, 3);
-  field.flags = kModeInput;
-  field.serial = 1;
-  field.SetText(u"old");
-  app_.session->Pages().Refresh(0);
-  ASSERT_NE(field.window, 0u);
-  EXPECT_EQ(app_.window->FirstSerialInputField(), 6);
-  EXPECT_EQ(app_.window->FieldLength(6), 3);
-  app_.window->ClearField(6);
-  EXPECT_EQ(field.Text(), u"");
-  EXPECT_EQ(app_.window->FirstSerialInputField(), 6);
-  EXPECT_FALSE(app_.window->FieldHasWindow(99));
-  EXPECT_EQ(app_.window->FieldLength(99), 0);
 }
 
 }  // namespace

@@ -103,19 +103,5 @@ TEST(MessageLoopTest, FrameTranslatesAcceleratorsAgainstTheMainWindowWhateverThe
   EXPECT_FALSE(withoutTable.FilterMessage(&f2));
 }
 
-TEST(MessageLoopTest, LayoutRequestReachesOnlyALiveMainWindow) {
-  HWND gone = nullptr;
-  {
-    wintest::RecordingWindow main;
-    AppFrame frame(main.get(), nullptr);
-    frame.RequestLayout();
-    EXPECT_EQ(main.Of(WM_VDX_ARRANGE).size(), 1u);
-    gone = main.get();
-  }
-  AppFrame stale(gone, nullptr);
-  stale.RequestLayout();  // the window is gone: nothing is sent, nothing breaks
-  EXPECT_FALSE(IsWindow(gone));
-}
-
 }  // namespace
 }  // namespace vantor

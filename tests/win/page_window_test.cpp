@@ -107,19 +107,12 @@ TEST_F(PageWindowTest, ANewRecordGetsOneWindowEvenWhenAlsoMarkedForRecreation) {
   EXPECT_TRUE(IsWindow(first));
 }
 
-TEST_F(PageWindowTest, DiscardDestroysTheControlThroughThePage) {
+TEST_F(PageWindowTest, DiscardDetachesAndDestroysTheControl) {
   Field& field = AddField(1, 0, 0, 5, kModeDisplay, kTypeText, u"one");
   Refresh();
   HWND window = Hwnd(field);
-  DiscardControlWindow(pageWindow_, window);
+  DiscardControlWindow(window);
   EXPECT_FALSE(IsWindow(window));
-  // A control whose page is gone still goes.
-  field.window = 0;
-  field.create = 1;
-  Refresh();
-  HWND orphan = Hwnd(field);
-  DiscardControlWindow(nullptr, orphan);
-  EXPECT_FALSE(IsWindow(orphan));
 }
 
 TEST_F(PageWindowTest, ControlsWithoutRecordPassMessagesOnAndCloseOnWmClose) {
@@ -196,8 +189,6 @@ TEST_F(PageWindowTest, FocusRequestIsAnsweredOnlyInItsExactFormAndNotByTextOrSer
   ASSERT_EQ(focused.size(), 2u);
   EXPECT_EQ(focused[0].wparam, 1u);
   EXPECT_EQ(focused[1].wparam, 4u);
-  SendMessageW(pageWindow_, WM_VDX_PAGE_FOCUS, reinterpret_cast<WPARAM>(pageWindow_), kFocusRequest);
-  EXPECT_EQ(GetFocus(), pageWindow_);
 }
 
 TEST_F(PageWindowTest, BlinkTickTogglesThePhaseOfThePageAndOfBlinkingControlsOnly) {
@@ -250,7 +241,7 @@ TEST_F(PageWindowTest, DetachedPageAndControlsNoLongerReachTheirObjects) {
   EXPECT_EQ(PageStateOf(pageWindow_), nullptr);
   // Messages after detaching touch nothing.
   AddField(2, 1, 0, 5, kModeInput, kTypeText);
-  SendMessageW(pageWindow_, WM_VDX_REFRESH_PAGE, 0, 0);
+  Refresh();
   SendMessageW(pageWindow_, WM_TIMER, kBlinkTimer, 0);
   SendMessageW(control, WM_KEYDOWN, VK_F1, 0);
   EXPECT_EQ(page_.Fields().Find(2)->window, 0u);
@@ -267,7 +258,7 @@ TEST_F(PageWindowTest, PageInFrontStaysUnderTheLockIndicator) {
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = L"VdxCAnimate";
   ASSERT_NE(RegisterClassW(&wc), 0);
-  Page other{2, kDefaultPageBackground, nullptr};
+  Page other{2, kDefaultPageBackground};
   PageWindowState otherState{&other, &settings_, main_.get()};
   HWND otherWindow = CreatePageWindow(main_.get(), instance_, &otherState);
   HWND indicator = CreateWindowExW(0, L"VdxCAnimate", L"Lock-B", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, main_.get(),

@@ -2,18 +2,16 @@
 #include "win/app/app_dialogs.h"
 
 #include "win/app/app_globals.h"
-#include "win/dialogs/dialog_ids.h"
 #include "win/dialogs/device_options_dialogs.h"
+#include "win/dialogs/dialog_ids.h"
 #include "win/dialogs/display_options_dialogs.h"
-#include "win/dialogs/host_dialogs.h"
 #include "win/dialogs/host_options_dialog.h"
-#include "session/csession.h"
 
 namespace vantor {
 
-INT_PTR RunAppDialog(AppGlobals& app, int templateId, int soundEvent) {
+INT_PTR RunAppDialog(AppGlobals& app, const DialogRequest& request) {
   Settings& settings = *app.settings;
-  switch (templateId) {
+  switch (request.templateId) {
     case IDD_SCANNER_OPTIONS:
       return RunScannerOptionsDialog(app.resources, app.mainWindow, settings);
     case IDD_SCREEN_OPTIONS:
@@ -27,8 +25,8 @@ INT_PTR RunAppDialog(AppGlobals& app, int templateId, int soundEvent) {
     case IDD_SERIAL_FEATURE_OPTIONS:
       return RunSerialFeatureOptionsDialog(app.resources, app.mainWindow, settings);
     case IDD_SOUND_OPTIONS:
-      return RunSoundOptionsDialog(app.resources, app.mainWindow, settings, soundEvent, app.soundAvailable,
-                                   app.vibratorPresent);
+      return RunSoundOptionsDialog(app.resources, app.mainWindow, settings, request.soundEvent,
+                                   app.sounds.SoundAvailable(), app.sounds.VibratorPresent());
     case IDD_HOST_OPTIONS:
       return RunHostOptionsDialog(app.resources, app.mainWindow, settings);
     case IDD_LOGIN:
@@ -36,9 +34,11 @@ INT_PTR RunAppDialog(AppGlobals& app, int templateId, int soundEvent) {
     case IDD_ABOUT:
       return RunAboutDialog(app.resources, app.mainWindow);
     case IDD_ADVISORY:
-      return app.session ? RunAdvisoryDialog(app.resources, app.mainWindow, *app.session) : kNoSuchDialog;
+      return request.host.screen != nullptr ? RunAdvisoryDialog(app.resources, app.mainWindow, request.host)
+                                            : kNoSuchDialog;
     case IDD_PROMPT:
-      return app.session ? RunPromptDialog(app.resources, app.mainWindow, *app.session) : kNoSuchDialog;
+      return request.host.screen != nullptr ? RunPromptDialog(app.resources, app.mainWindow, request.host)
+                                            : kNoSuchDialog;
     default:
       return kNoSuchDialog;
   }

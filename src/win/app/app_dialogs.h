@@ -5,6 +5,8 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include "win/dialogs/host_dialogs.h"
+
 namespace vantor {
 
 struct AppGlobals;
@@ -12,9 +14,14 @@ struct AppGlobals;
 // The result of a dialog the program does not have.
 inline constexpr INT_PTR kNoSuchDialog = -1;
 
-// Runs the dialog of a template modally, owned by the main window (none when it has no window yet);
-// soundEvent is the event of the Sound options dialog (186). Returns the dialog's result (1 for OK),
-// or kNoSuchDialog.
-INT_PTR RunAppDialog(AppGlobals& app, int templateId, int soundEvent);
+struct DialogRequest {
+  int templateId = 0;
+  int soundEvent = -1;       // the event of the Sound options dialog (186)
+  HostDialogContext host{};  // the Advisory (178) and prompt (179) dialogs
+};
+
+// Runs the dialog of a template modally, owned by the main window (none when it has no window yet).
+// Returns the dialog's result (1 for OK), or kNoSuchDialog.
+INT_PTR RunAppDialog(AppGlobals& app, const DialogRequest& request);
 
 }  // namespace vantor

@@ -1,41 +1,45 @@
-// The main window: parent of the toolbar, the lock indicator and the pages; turns the custom messages
-// of the session thread, the controls and the toolbar into session calls, maps the keyboard, carries
-// the menus. It is the session's port to the UI thread and carries out the screen effects.
+// The main window: parent of the toolbar, the lock indicator and the pages; owns the terminal, its
+// connection, the toolbar, the indicator and the serial channel; turns the controls' and the session
+// thread's messages into the terminal's requests, maps the keyboard and carries the menus.
 #pragma once
 
 #include <winsock2.h>
 #include <windows.h>
 
 #include <array>
-#include <cstdint>
 #include <functional>
 #include <memory>
-#include <string_view>
 
 #include "model/page_list.h"
+#include "session/connection_port.h"
+#include "win/app/app_dialogs.h"
+#include "win/app/serial_link.h"
 #include "win/controls/page_window.h"
-#include "interpreter/screen_effects.h"
-#include "session/serial_input.h"
-#include "session/session_port.h"
 
 namespace vantor {
 
 struct AppGlobals;
+class AppFrame;
+class HostConnection;
+class LockIndicator;
+class MainWindowView;
 class SerialInbox;
+class Terminal;
+class Toolbar;
 
 inline constexpr UINT_PTR kReconnectTimer = 1;
 inline constexpr UINT kReconnectDelayMs = 1000;
 
 struct MainWindowOptions {
-  // Runs a dialog by template (and sound event); RunAppDialog when empty.
-  std::function<INT_PTR(int templateId, int soundEvent)> runDialog;
+  // Runs a dialog; RunAppDialog when empty.
+  std::function<INT_PTR(const DialogRequest& request)> runDialog;
   // The session starts connecting when the window is created.
   bool startSession = true;
   // The destruction handler ends the message loop.
   bool postQuit = true;
 };
 
-class MainWindow final : public SessionPort, public ScreenEffects, public SerialInputTarget {
+class MainWindow final : private ConnectionPort {
  public:
   MainWindow(AppGlobals& app, MainWindowOptions options);
   ~MainWindow() override;
@@ -44,77 +48,74 @@ class MainWindow final : public SessionPort, public ScreenEffects, public Serial
 
   // Registers the main window class (string 2; icons 176/177; menu 102 or 204 by the mode).
   static ATOM RegisterWindowClass(AppGlobals& app);
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-  // CreateWindowExW of the main window with this object as its state.
+  // CreateWindowExW of the main window with this object as its state, then the toolbar and pages laid out.
   HWND Create(DWORD style, int left, int top, int width, int height);
 
   HWND Handle() const { return window_; }
   HWND PageWindow(int page) const;
+  Terminal* GetTerminal() const { return terminal_.get(); }
+  Toolbar* GetToolbar() const { return toolbar_.get(); }
+  LockIndicator* GetIndicator() const { return indicator_.get(); }
+  SerialChannel* GetSerial() const { return serial_.get(); }
+  AppFrame* GetFrame() const { return frame_.get(); }
+  // The open host message or prompt dialog, recorded by the dialog itself.
+  HWND& HostDialog() { return hostDialog_; }
 
-  // SessionPort (session thread, except AwaitSessionThread).
-  void Indicator(int wparam, int lparam) override;
-  void DeliverRecord(RecordBytes record) override;
-  void SessionEnded(int stopFlag) override;
-  void AwaitSessionThread(const std::function<bool()>& finished) override;
-
-  // ScreenEffects (UI thread).
-  void RefreshPage(Page& page) override;
-  void ShowPage(int page) override;
-  void RequestFocus(Page& page, Field& field) override;
-  void FocusPage(Page& page) override;
-  void InputOn() override;
-  void InputOff() override;
-  void PostHostMessage(int focusField) override;
-  void PostHostPrompt(int inputLength) override;
-  void PlaySound(int soundEvent) override;
-  void SerialOut(std::string_view bytes) override;
-  void Relayout() override;
-  void KeyLabelChanged(int code) override;
-  void ScannerEnable(bool enable) override;
-  void CancelHostDialog(std::uintptr_t dialog) override;
-  void DiscardWindow(int page, std::uintptr_t window) override;
-  void EnablePage(int page) override;
-  void DisableAllPages() override;
-
-  // SerialInputTarget (UI thread, from the serial inbox).
-  void SendSerialInput(SerialBytes piece) override;
-  bool HasCurrentPage() const override;
-  int KeyboardState() const override;
-  int FirstSerialInputField() override;
-  bool FieldHasWindow(int field) override;
-  int FieldLength(int field) override;
-  void ClearField(int field) override;
-  void FeedChar(int field, char16_t ch) override;
+  // The toolbar across the top, the pages below it; only the page in front is shown.
+  void Arrange();
+  // Every page (and control) takes new cell metrics.
+  void RelayoutChildren();
 
  private:
-  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
+
+  // Creation and destruction.
   LRESULT OnCreate();
   void OnDestroy();
-  void OnCommand(WPARAM wparam, LPARAM lparam);
-  void OnKey(WPARAM virtualKey);
-  void OnSetFocus();
-  void OnSessionEnded(WPARAM stopFlag);
-  void OnHostMessage(WPARAM wparam, LPARAM lparam);
-  void OnHostPrompt();
-  void OnIndicator(WPARAM wparam, LPARAM lparam);
-  void OnInputOn();
-  void OnSerialInput();
-  void Arrange();
-  void SetMenuForMode();
-  void RemoveMenu();
-  void CreateToolBar();
-  void OpenSerial();
   void CreatePages();
   void DetachPages();
-  INT_PTR RunDialog(int templateId, int soundEvent = -1);
-  Field* FindCurrentField(int id) const;
+  void CreateToolbar();
+  void OpenSerial();
+  void SetMenuForMode();
+  void RemoveMenu();
+
+  // Messages.
+  void OnClose();
+  void OnSetFocus();
+  void OnKey(WPARAM virtualKey);
+  void OnRecord(LPARAM record);
+  void OnSessionEnded(bool stopped);
+  void StartSession();
+  void OnHostMessage(LPARAM focusAfter);
+  void OnHostPrompt();
+  void OnSerialInput();
+  LRESULT OnCurrentFieldQuery(LPARAM result);
+
+  // Menu commands (main_window_menu.cpp).
+  void OnCommand(int command);
+  INT_PTR RunDialog(const DialogRequest& request);
+
+  // ConnectionPort (the session thread, except AwaitSessionThread).
+  void ConnectionStarting() override;
+  void DeliverRecord(RecordBytes record) override;
+  void ConnectionEnded(bool stopped) override;
+  void AwaitSessionThread(const std::function<bool()>& finished) override;
 
   AppGlobals& app_;
   MainWindowOptions options_;
   HWND window_ = nullptr;
-  std::array<PageWindowState, PageList::kPageCount> pageStates_{};
+  HWND hostDialog_ = nullptr;
+  std::unique_ptr<AppFrame> frame_;
+  std::unique_ptr<Toolbar> toolbar_;
+  std::unique_ptr<LockIndicator> indicator_;
+  SerialChannelPtr serial_;
   std::shared_ptr<SerialInbox> serialInbox_;
+  std::unique_ptr<MainWindowView> view_;
+  std::unique_ptr<HostConnection> connection_;
+  std::unique_ptr<Terminal> terminal_;
+  std::array<PageWindowState, PageList::kPageCount> pageStates_{};
 };
 
 }  // namespace vantor

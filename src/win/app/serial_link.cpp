@@ -2,22 +2,28 @@
 #include "win/app/serial_link.h"
 
 #include "devices/serial_channel_win.h"
+#include "settings/settings.h"
 
 namespace vantor {
 
 void SerialChannelDeleter::operator()(SerialChannel* channel) const { delete channel; }
 
-SerialChannelPtr OpenSerialChannel(const SerialSetup& setup, SerialDataHandler handler) {
+SerialChannelPtr OpenSerialChannel(const Settings& settings, SerialDataHandler handler) {
   SerialChannelPtr channel(new SerialChannel());
   channel->SetDataHandler(std::move(handler));
+  const SerialLineSettings& line = settings.SerialLine();
+  const SerialFeatureSettings& feature = settings.SerialFeature();
+  const SerialTimeoutSettings& t = settings.SerialTimeouts();
   SerialTimeouts timeouts;
-  timeouts.readInterval = setup.timeouts[0];
-  timeouts.readTotalMultiplier = setup.timeouts[1];
-  timeouts.readTotalConstant = setup.timeouts[2];
-  timeouts.writeTotalMultiplier = setup.timeouts[3];
-  timeouts.writeTotalConstant = setup.timeouts[4];
-  channel->Configure(setup.port, setup.baud, setup.parity, setup.dataBits, setup.stopBits, setup.serialIn,
-                     setup.startByte, setup.endByte, setup.serialOut, setup.prefix, setup.suffix, timeouts);
+  timeouts.readInterval = static_cast<std::uint32_t>(t.readIntervalTimeout);
+  timeouts.readTotalMultiplier = static_cast<std::uint32_t>(t.readTotalTimeoutMultiplier);
+  timeouts.readTotalConstant = static_cast<std::uint32_t>(t.readTotalTimeoutConstant);
+  timeouts.writeTotalMultiplier = static_cast<std::uint32_t>(t.writeTotalTimeoutMultiplier);
+  timeouts.writeTotalConstant = static_cast<std::uint32_t>(t.writeTotalTimeoutConstant);
+  const char16_t parity = line.parity.empty() ? u'\0' : line.parity.front();
+  const char16_t dataBits = line.dataBits.empty() ? u'\0' : line.dataBits.front();
+  channel->Configure(line.port, line.baud, parity, dataBits, line.stopBits, feature.inEnabled, feature.inStart,
+                     feature.inEnd, feature.outEnabled, feature.outPrefix, feature.outSuffix, timeouts);
   return channel;
 }
 

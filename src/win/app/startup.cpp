@@ -35,7 +35,7 @@ bool InitInstance(AppGlobals& app, HINSTANCE instance, const MainWindowOptions& 
   if (!settings.ReadSettings()) {
     // First start: where the host is must be known before the terminal can show anything.
     if (options.runDialog) {
-      options.runDialog(IDD_HOST_OPTIONS, -1);
+      options.runDialog(DialogRequest{IDD_HOST_OPTIONS, -1, {}});
     } else {
       RunHostOptionsDialog(app.resources, nullptr, settings);
     }
@@ -51,7 +51,6 @@ bool InitInstance(AppGlobals& app, HINSTANCE instance, const MainWindowOptions& 
   HWND window = app.window->Create(style, pos.left, pos.top, UsableExtent(pos.width, 240),
                                    UsableExtent(pos.height, 320));
   if (window == nullptr) return false;
-  if (app.frame) app.frame->RequestLayout();
   ShowWindow(window, show);
   UpdateWindow(window);
   return true;
@@ -64,7 +63,6 @@ int RunVantor(HINSTANCE instance) {
   app.title = LoadResourceString(instance, IDS_APP_TITLE);
   app.windowClass = LoadResourceString(instance, IDS_WINDOW_CLASS);
   InitAppCommonControls();
-  app.soundAvailable = true;
   if (!net::Startup()) {
     MessageBoxW(nullptr, L"Unable to start socket", app.title.c_str(), MB_OK);
     return 1;
@@ -73,7 +71,7 @@ int RunVantor(HINSTANCE instance) {
   if (!SettingsPath(&path)) path = u"Vantor.ini";
   app.settings = std::make_unique<Settings>(std::filesystem::path(std::wstring(Wide(path))));
   app.settings->ReadSettings();
-  BuildSoundPlayers(app);
+  app.sounds.Build(*app.settings);
   app.controlClasses = RegisterControlClasses(instance);
   app.accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
   MessageLoop loop;
@@ -82,7 +80,7 @@ int RunVantor(HINSTANCE instance) {
   if (InitInstance(app, instance, MainWindowOptions{})) exitCode = loop.Run();
   app.messageLoop = nullptr;
   app.window.reset();
-  DestroySoundPlayers(app);
+  app.sounds.Release(2000);
   app.settings.reset();
   net::Cleanup();
   UnregisterControlClasses(instance, app.controlClasses);

@@ -1,5 +1,5 @@
-// Small Win32 services of the program frame that other parts use: module directory, settings path,
-// control class registration, common controls, resource strings, dialog centring, the scanner hook.
+// Small Win32 services the windows share: text conversion, module directory, settings path, control
+// class registration, common controls, resource strings, dialog centring, the scanner hook.
 #pragma once
 
 #include <winsock2.h>
@@ -11,6 +11,7 @@ namespace vantor {
 
 // UTF-16 text of the core as the Win32 API's wide text and back (both are 16-bit units here).
 inline const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+inline const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 inline std::u16string FromWide(const wchar_t* text, std::size_t length) {
   return std::u16string(reinterpret_cast<const char16_t*>(text), length);
 }

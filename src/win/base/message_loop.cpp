@@ -1,8 +1,6 @@
 // The message loop of the main thread and its accelerator filter.
 #include "win/base/message_loop.h"
 
-#include "win/base/messages.h"
-
 namespace vantor {
 
 bool MessageLoop::SetFilter(MessageFilter* filter) {
@@ -35,10 +33,6 @@ int MessageLoop::Run() {
 bool AppFrame::FilterMessage(MSG* message) {
   if (accelerators_ == nullptr) return false;
   return TranslateAcceleratorW(mainWindow_, accelerators_, message) != 0;
-}
-
-void AppFrame::RequestLayout() {
-  if (IsWindow(mainWindow_)) SendMessageW(mainWindow_, WM_VDX_ARRANGE, 0, 0);
 }
 
 }  // namespace vantor

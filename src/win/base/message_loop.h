@@ -48,8 +48,6 @@ class AppFrame final : public MessageFilter {
   AppFrame(HWND mainWindow, HACCEL accelerators) : mainWindow_(mainWindow), accelerators_(accelerators) {}
 
   bool FilterMessage(MSG* message) override;
-  // Lays the toolbar and pages out again (after a modal dialog has gone).
-  void RequestLayout();
 
   HWND MainWindow() const { return mainWindow_; }
 

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "win/base/keys.h"
 #include "win/base/messages.h"
 #include "win/base/gdi.h"
 #include "settings/settings.h"
@@ -16,8 +17,6 @@
 namespace vantor {
 
 namespace {
-
-bool KeyDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x8000) != 0; }
 
 void FillButtonColours(Field& field, const Settings& settings) {
   FieldColours& c = field.colours;
@@ -131,9 +130,8 @@ void Paint(HWND window, Field& field, const PageWindowState& page, ButtonKind ki
 }
 
 void OnKey(HWND window, Field& field, const PageWindowState& page, ButtonKind kind, WPARAM virtualKey) {
-  const ButtonKeyResult result =
-      ButtonKey(kind, field.Mode() == kModeInput, static_cast<unsigned>(virtualKey), KeyDown(VK_CONTROL),
-                KeyDown(VK_SHIFT), KeyDown(VK_MENU), page.settings->EnterSendsKey());
+  const ButtonKeyResult result = ButtonKey(kind, field.Mode() == kModeInput, static_cast<unsigned>(virtualKey),
+                                          HeldModifiers(), page.settings->EnterSendsKey());
   switch (result.act) {
     case ButtonKeyResult::None:
       break;

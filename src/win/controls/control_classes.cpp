@@ -2,6 +2,7 @@
 #include "win/controls/control_classes.h"
 
 #include "win/base/app_support.h"
+#include "win/base/class_names.h"
 #include "win/controls/button_controls.h"
 #include "win/controls/entry_field.h"
 #include "win/controls/fixed_text.h"
@@ -10,37 +11,48 @@
 
 namespace vantor {
 
-LRESULT CALLBACK EntryWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return EntryFieldProc(window, message, wparam, lparam);
+namespace {
+
+template <ButtonKind kind>
+LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  return ButtonFamilyProc(window, message, wparam, lparam, kind);
 }
-LRESULT CALLBACK FixedWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return FixedTextProc(window, message, wparam, lparam);
-}
-LRESULT CALLBACK SystemWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return SystemLineProc(window, message, wparam, lparam);
-}
-LRESULT CALLBACK ButtonWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return ButtonFamilyProc(window, message, wparam, lparam, ButtonKind::Button);
-}
-LRESULT CALLBACK SelectButtonWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return ButtonFamilyProc(window, message, wparam, lparam, ButtonKind::SelectButton);
-}
-LRESULT CALLBACK CheckBoxWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return ButtonFamilyProc(window, message, wparam, lparam, ButtonKind::CheckBox);
-}
-LRESULT CALLBACK RadioButtonWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return ButtonFamilyProc(window, message, wparam, lparam, ButtonKind::RadioButton);
+
+struct ClassEntry {
+  const wchar_t* name;
+  WNDPROC procedure;
+};
+constexpr ClassEntry kClasses[kRegisteredClassCount] = {
+    {kEntryClass, EntryFieldProc},
+    {kFixedClass, FixedTextProc},
+    {kSystemClass, SystemLineProc},
+    {kButtonClass, ButtonProc<ButtonKind::Button>},
+    {kSelectButtonClass, ButtonProc<ButtonKind::SelectButton>},
+    {kCheckBoxClass, ButtonProc<ButtonKind::CheckBox>},
+    {kRadioButtonClass, ButtonProc<ButtonKind::RadioButton>},
+    {kPageClass, PageWindowProc},
+};
+
+}  // namespace
+
+const wchar_t* ControlClassName(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::Entry: return kEntryClass;
+    case ControlKind::Fixed: return kFixedClass;
+    case ControlKind::System: return kSystemClass;
+    case ControlKind::Button: return kButtonClass;
+    case ControlKind::SelectButton: return kSelectButtonClass;
+    case ControlKind::CheckBox: return kCheckBoxClass;
+    case ControlKind::RadioButton: return kRadioButtonClass;
+    case ControlKind::None: break;
+  }
+  return nullptr;
 }
 
 ControlClassAtoms RegisterControlClasses(HINSTANCE instance) {
-  static constexpr WNDPROC kProcedures[kRegisteredClassCount] = {
-      EntryWindowProc,       FixedWindowProc,    SystemWindowProc,      ButtonWindowProc,
-      SelectButtonWindowProc, CheckBoxWindowProc, RadioButtonWindowProc, PageWindowProc,
-  };
   ControlClassAtoms atoms{};
   for (int i = 0; i < kRegisteredClassCount; ++i) {
-    atoms[static_cast<std::size_t>(i)] = RegisterControlClass(
-        reinterpret_cast<const wchar_t*>(RegisteredClassName(i)), kProcedures[i], instance);
+    atoms[static_cast<std::size_t>(i)] = RegisterControlClass(kClasses[i].name, kClasses[i].procedure, instance);
   }
   return atoms;
 }
@@ -48,7 +60,7 @@ ControlClassAtoms RegisterControlClasses(HINSTANCE instance) {
 void UnregisterControlClasses(HINSTANCE instance, ControlClassAtoms& atoms) {
   for (int i = 0; i < kRegisteredClassCount; ++i) {
     ATOM& atom = atoms[static_cast<std::size_t>(i)];
-    if (atom != 0) UnregisterClassW(reinterpret_cast<const wchar_t*>(RegisteredClassName(i)), instance);
+    if (atom != 0) UnregisterClassW(kClasses[i].name, instance);
     atom = 0;
   }
 }

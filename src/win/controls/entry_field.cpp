@@ -3,15 +3,17 @@
 
 #include <string>
 
-#include "win/base/messages.h"
-#include "win/base/gdi.h"
-#include "settings/settings.h"
+#include "look/text_paint_rules.h"
 #include "model/entry_editor.h"
 #include "model/field.h"
-#include "win/controls/gdi_metrics.h"
 #include "model/page.h"
+#include "settings/settings.h"
+#include "win/base/app_support.h"
+#include "win/base/gdi.h"
+#include "win/base/keys.h"
+#include "win/base/messages.h"
+#include "win/controls/gdi_metrics.h"
 #include "win/controls/page_window.h"
-#include "look/text_paint_rules.h"
 
 namespace vantor {
 
@@ -19,12 +21,6 @@ namespace {
 
 // Nesting depth of clipboard pastes on the UI thread; a pasted Ctrl+V must not paste again.
 int g_pasteDepth = 0;
-
-bool KeyDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x8000) != 0; }
-
-KeyModifiers CurrentModifiers() { return {KeyDown(VK_CONTROL), KeyDown(VK_SHIFT), KeyDown(VK_MENU)}; }
-
-const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 // The clipboard's Unicode text, or empty when there is none or the clipboard is busy.
 std::u16string ClipboardText(HWND window) {
@@ -51,17 +47,18 @@ class WinEntryHost final : public EntryHost {
       : window_(window), field_(field), page_(page) {}
 
   bool OwnsFocus() override { return GetFocus() == window_; }
-  void Navigate(int direction) override {
-    SendMessageW(page_.notify, WM_VDX_NAVIGATE, static_cast<WPARAM>(direction), 0);
+  void Navigate(Direction direction) override {
+    SendMessageW(page_.notify, WM_VDX_NAVIGATE, static_cast<WPARAM>(static_cast<INT_PTR>(direction)), 0);
   }
-  void Key(int fieldId, int code) override {
-    SendMessageW(page_.notify, WM_VDX_KEY, static_cast<WPARAM>(fieldId), static_cast<LPARAM>(code & 0xFFFF));
+  void Key(int fieldId, FunctionKey key) override {
+    SendMessageW(page_.notify, WM_VDX_KEY, static_cast<WPARAM>(static_cast<INT_PTR>(fieldId)),
+                 static_cast<LPARAM>(CodeOf(key)));
   }
   void FieldChanged(int fieldId) override {
-    SendMessageW(page_.notify, WM_VDX_FIELD_CHANGED, static_cast<WPARAM>(fieldId), 0);
+    SendMessageW(page_.notify, WM_VDX_FIELD_CHANGED, static_cast<WPARAM>(static_cast<INT_PTR>(fieldId)), 0);
   }
   void FieldFocused(int fieldId) override {
-    SendMessageW(page_.notify, WM_VDX_FIELD_FOCUSED, static_cast<WPARAM>(fieldId), 0);
+    SendMessageW(page_.notify, WM_VDX_FIELD_FOCUSED, static_cast<WPARAM>(static_cast<INT_PTR>(fieldId)), 0);
   }
   bool CurrentFieldId(int& id) override {
     Field* current = nullptr;
@@ -115,7 +112,7 @@ void FillEntryColours(Field& field, const Settings& settings) {
   c.text = custom && field.selected ? settings.SelectedTextColour() : RGB(0, 0, 0);
   c.background = custom ? settings.InputBackgroundColour() : RGB(255, 255, 255);
   c.focusBackground = custom ? settings.FocusBackgroundColour() : RGB(255, 240, 158);
-  c.frame = RGB(149, 178, 195);
+  c.frame = kDefaultPageBackground;
   c.selectedFrame = RGB(255, 204, 51);
   c.selectedBackground = custom ? settings.SelectedBackgroundColour() : RGB(255, 204, 51);
 }
@@ -228,16 +225,14 @@ LRESULT CALLBACK EntryFieldProc(HWND window, UINT message, WPARAM wparam, LPARAM
       return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-      editor.KeyDown(static_cast<unsigned>(wparam), CurrentModifiers());
+      editor.KeyDown(static_cast<unsigned>(wparam), HeldModifiers());
       return 0;
     case WM_CHAR:
-      editor.TypedChar(static_cast<char16_t>(wparam), CurrentModifiers());
+      editor.TypedChar(static_cast<char16_t>(wparam), HeldModifiers());
       return 0;
-    case WM_VDX_FEED_CHAR:
-      editor.FedChar(static_cast<char16_t>(wparam));
-      return 0;
-    case WM_VDX_CLEAR_FIELD:
-      editor.Clear();
+    case WM_VDX_FIELD_EDITED:
+      host.CaretChanged();
+      InvalidateRect(window, nullptr, FALSE);
       return 0;
     case WM_VDX_BLINK:
       if (!page->page->shown) return 0;

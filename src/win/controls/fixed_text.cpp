@@ -72,7 +72,7 @@ void FillFixedColours(Field& field, const Settings& settings) {
   FieldColours& c = field.colours;
   c.text = custom ? settings.TextColour() : RGB(0, 0, 0);
   c.selectedText = custom ? settings.SelectedTextColour() : RGB(0, 0, 0);
-  c.background = custom ? settings.BackgroundColour() : RGB(149, 178, 195);
+  c.background = custom ? settings.BackgroundColour() : kScreenBlue;
   c.focusBackground = custom ? settings.SelectedBackgroundColour() : RGB(255, 240, 158);
   c.frame = RGB(255, 255, 255);
   c.reverseText = custom ? settings.BackgroundColour() : RGB(92, 106, 166);

@@ -4,40 +4,29 @@
 #include <algorithm>
 #include <string>
 
-#include "win/base/messages.h"
-#include "win/base/gdi.h"
-#include "settings/settings.h"
-#include "model/control_class_table.h"
+#include "look/cell_metrics.h"
+#include "look/text_paint_rules.h"
+#include "model/control_kind.h"
 #include "model/field.h"
-#include "model/field_list.h"
-#include "model/function_keys.h"
-#include "win/controls/gdi_metrics.h"
 #include "model/page.h"
+#include "settings/settings.h"
+#include "win/base/app_support.h"
+#include "win/base/gdi.h"
+#include "win/base/keys.h"
+#include "win/base/messages.h"
+#include "win/controls/control_classes.h"
+#include "win/controls/gdi_metrics.h"
 
 namespace vantor {
 
 namespace {
 
-constexpr COLORREF kWatermarkColour = RGB(159, 181, 195);
-
-bool KeyDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x8000) != 0; }
-
-const wchar_t* WideName(const char16_t* name) { return reinterpret_cast<const wchar_t*>(name); }
-
-COLORREF Lighter(COLORREF colour) {
-  auto channel = [](int value) { return value + 5 > 255 ? 250 : value + 5; };
-  return RGB(channel(GetRValue(colour)), channel(GetGValue(colour)), channel(GetBValue(colour)));
-}
-
 // The page's name repeated down the page in large pale letters, under the controls.
 void PaintWatermark(HDC dc, const RECT& client, const Settings& settings) {
-  if (!settings.ShowWatermark() || settings.WatermarkText().empty()) return;
-  const std::wstring text(reinterpret_cast<const wchar_t*>(settings.WatermarkText().data()),
-                          settings.WatermarkText().size());
+  const std::u16string& text = settings.WatermarkText();
+  if (!settings.ShowWatermark() || text.empty() || client.bottom <= client.top) return;
   const RECT inner{client.left + 1, client.top + 1, client.right - 1, client.bottom - 1};
-  const int innerWidth = inner.right - inner.left;
-  if (innerWidth <= 0 || client.bottom <= client.top) return;
-  constexpr int kDivisor = 6;
+  const int length = static_cast<int>(text.size());
   auto makeFont = [&](int height, int width) {
     LOGFONTW font{};
     font.lfHeight = -height;
@@ -49,30 +38,24 @@ void PaintWatermark(HDC dc, const RECT& client, const Settings& settings) {
     font.lfQuality = static_cast<BYTE>(settings.FontQuality());
     return gdi::Font(CreateFontIndirectW(&font));
   };
-  // Narrow the letters until the text fits the page; a text that never fits stops at width 1.
-  int charWidth = innerWidth / static_cast<int>(text.size());
-  for (;;) {
-    gdi::Font font = makeFont(innerWidth / kDivisor, charWidth);
+  const WatermarkFont size = FitWatermark(inner.right - inner.left, length, [&](int height, int width) {
+    gdi::Font font = makeFont(height, width);
+    gdi::Select select(dc, font.get());
     RECT measured = inner;
-    {
-      gdi::Select select(dc, font.get());
-      DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured,
-                DT_CALCRECT | DT_SINGLELINE | DT_VCENTER | DT_CENTER);
-    }
-    charWidth -= 2;
-    if (measured.right <= inner.right || charWidth < 1) break;
-  }
-  if (charWidth < 1) charWidth = 1;
-  gdi::Font font = makeFont(innerWidth / (kDivisor + 2), charWidth);
+    DrawTextW(dc, Wide(text), length, &measured, DT_CALCRECT | DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    return static_cast<int>(measured.right - inner.left);
+  });
+  if (size.width == 0) return;
+  gdi::Font font = makeFont(size.height, size.width);
   gdi::Select select(dc, font.get());
   TEXTMETRICW tm{};
   GetTextMetricsW(dc, &tm);
   const int band = std::max<int>(1, tm.tmHeight);
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, settings.CustomColours() ? Lighter(settings.BackgroundColour()) : kWatermarkColour);
+  SetTextColor(dc, WatermarkColour(settings));
   for (int top = client.top; top < client.bottom; top += band + 1) {
     RECT line{client.left, top, client.right, top + band};
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &line, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    DrawTextW(dc, Wide(text), length, &line, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   }
 }
 
@@ -93,29 +76,6 @@ void PaintPage(HWND window, PageWindowState& state) {
     }
   }
   ComputePageMetrics(window, *state.settings);
-}
-
-// Creates, re-creates and repositions the control windows of every record, in id order.
-void RefreshControls(HWND window, PageWindowState& state) {
-  for (Field* field = state.page->Fields().Head(); field != nullptr; field = field->NextById()) {
-    HWND control = reinterpret_cast<HWND>(field->window);
-    if (control != nullptr) SetWindowPos(control, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
-    if (field->create) {
-      // A window made just now already shows the record; making it again at once would only double
-      // the window work and hand out a handle that dies straight away.
-      field->create = 0;
-      field->recreate = 0;
-      CreateControlWindow(window, *field, *state.settings);
-    }
-    if (field->recreate) {
-      field->recreate = 0;
-      if (field->window != 0) {
-        DiscardControlWindow(window, reinterpret_cast<HWND>(field->window));
-        field->window = 0;
-      }
-      if (HWND created = CreateControlWindow(window, *field, *state.settings)) InvalidateRect(created, nullptr, TRUE);
-    }
-  }
 }
 
 // New metrics, then every control moved to its cells without repainting, and repainted.
@@ -151,9 +111,8 @@ void RefreshInPlace(HWND window) {
 }
 
 void PageKey(PageWindowState& state, WPARAM virtualKey) {
-  const KeyAction action =
-      FunctionKeyAction(static_cast<unsigned>(virtualKey), KeyDown(VK_CONTROL), KeyDown(VK_SHIFT), KeyDown(VK_MENU),
-                        state.settings->EnterSendsKey(), KeyOrigin::Page);
+  const KeyAction action = FunctionKeyAction(static_cast<unsigned>(virtualKey), HeldModifiers(),
+                                             state.settings->EnterSendsKey(), KeyOrigin::Page);
   if (action.kind == KeyAction::Code) {
     SendMessageW(state.notify, WM_VDX_KEY, static_cast<WPARAM>(-1), static_cast<LPARAM>(action.code & 0xFFFF));
   }
@@ -251,19 +210,8 @@ LRESULT CALLBACK PageWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_TIMER:
       if (wparam == kBlinkTimer) BlinkTick(window, *state);
       return 0;
-    case WM_VDX_PAGE_FOCUS:
-      SetFocus(window);
-      return 0;
-    case WM_VDX_REFRESH_PAGE:
-      RefreshControls(window, *state);
-      return 0;
     case WM_VDX_RELAYOUT:
       Relayout(window, *state);
-      return 0;
-    case WM_VDX_DESTROY_CONTROL:
-      if (lparam != 0 && IsChild(window, reinterpret_cast<HWND>(lparam))) {
-        SendMessageW(reinterpret_cast<HWND>(lparam), WM_CLOSE, 0, 0);
-      }
       return 0;
     default:
       break;
@@ -284,14 +232,37 @@ HWND CreatePageWindow(HWND mainWindow, HINSTANCE instance, PageWindowState* stat
   return page;
 }
 
+void ApplyRefreshPlan(HWND page, const RefreshPlan& plan) {
+  const PageWindowState* state = PageStateOf(page);
+  if (state == nullptr) return;
+  for (const RefreshStep& step : plan) {
+    Field& field = *step.field;
+    switch (step.change) {
+      case WindowChange::Touch:
+        SetWindowPos(reinterpret_cast<HWND>(field.window), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
+        break;
+      case WindowChange::Create:
+        CreateControlWindow(page, field, *state->settings);
+        break;
+      case WindowChange::Recreate:
+        if (field.window != kNoWindow) {
+          DiscardControlWindow(reinterpret_cast<HWND>(field.window));
+          field.window = kNoWindow;
+        }
+        if (HWND created = CreateControlWindow(page, field, *state->settings)) InvalidateRect(created, nullptr, TRUE);
+        break;
+    }
+  }
+}
+
 HWND CreateControlWindow(HWND page, Field& field, const Settings& settings) {
-  const char16_t* className = ControlClassName(ControlClassFor(field.Mode(), field.type));
+  const wchar_t* className = ControlClassName(ControlKindOf(field));
   if (className == nullptr) return nullptr;
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
   if (!(field.attributes & kAttrHidden)) style |= WS_VISIBLE;
   const ControlBox box = ControlBoxFor(field.column, field.row, field.width, settings.CellWidth(), settings.CellHeight());
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(page, GWLP_HINSTANCE));
-  HWND control = CreateWindowExW(0, WideName(className), reinterpret_cast<const wchar_t*>(field.Text().c_str()), style,
+  HWND control = CreateWindowExW(0, className, Wide(field.Text()), style,
                                  box.x, box.y, box.width, box.height, page,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(field.id)), instance, &field);
   if (control == nullptr) return nullptr;
@@ -300,16 +271,11 @@ HWND CreateControlWindow(HWND page, Field& field, const Settings& settings) {
   return control;
 }
 
-void DiscardControlWindow(HWND page, HWND control) {
+void DiscardControlWindow(HWND control) {
   if (!IsWindow(control)) return;
   ShowWindow(control, SW_HIDE);
   SetWindowLongPtrW(control, GWLP_USERDATA, 0);
-  if (page != nullptr && IsWindow(page)) {
-    SendMessageW(page, WM_VDX_DESTROY_CONTROL, 0, reinterpret_cast<LPARAM>(control));
-  }
-  // A page that is gone or detached could not close it: the control must not outlive its record's
-  // window slot either way.
-  if (IsWindow(control)) DestroyWindow(control);
+  DestroyWindow(control);
 }
 
 void DetachPageWindow(HWND page) {
@@ -334,7 +300,7 @@ void PlacePageWindow(HWND mainWindow, HWND page, bool front) {
   if (topmost != nullptr && topmost != page) {
     wchar_t name[32] = {};
     GetClassNameW(topmost, name, 32);
-    if (lstrcmpW(name, L"VdxCAnimate") == 0) after = topmost;
+    if (lstrcmpW(name, kLockIndicatorClass) == 0) after = topmost;
   }
   SetWindowPos(page, after, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
 }

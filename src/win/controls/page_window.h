@@ -1,17 +1,17 @@
-// The page window (`VdxCPage`): one per page, parent of the page's control windows; creates,
-// re-creates and destroys them from the field records, runs the blink timer and the page's keys.
+// The page window (`VdxCPage`): one per page, parent of the page's control windows; carries out the
+// core's refresh plans, runs the blink timer and the page's keys.
 #pragma once
 
 #include <winsock2.h>
 #include <windows.h>
 
+#include "model/refresh_plan.h"
+#include "win/base/class_names.h"
+
 namespace vantor {
 
-class Page;
-class Field;
 class Settings;
 
-inline constexpr wchar_t kPageClass[] = L"VdxCPage";
 inline constexpr UINT_PTR kBlinkTimer = 5;
 inline constexpr UINT kBlinkPeriodMs = 500;
 
@@ -49,12 +49,15 @@ ControlContext ControlContextOf(HWND control);
 // A control window without a record does nothing but close itself.
 LRESULT OrphanControlMessage(HWND control, UINT message, WPARAM wparam, LPARAM lparam);
 
-// Creates the control window of a record on its page (class by mode and type); stores it in the
-// record. Null when the record's mode selects no class or the window could not be made.
+// Creates, re-creates and touches the page's control windows as the plan says.
+void ApplyRefreshPlan(HWND page, const RefreshPlan& plan);
+
+// Creates the control window of a record on its page (class by its kind); stores it in the record.
+// Null when the record's kind has no control or the window could not be made.
 HWND CreateControlWindow(HWND page, Field& field, const Settings& settings);
 
-// Hides the control, detaches it from its record and has the page destroy it.
-void DiscardControlWindow(HWND page, HWND control);
+// Hides the control, detaches it from its record (so that no later message reaches it) and destroys it.
+void DiscardControlWindow(HWND control);
 
 // Detaches the page window and every control window of the page from their objects, so that no
 // later message reaches a freed record (used before the page objects are freed).

@@ -1,6 +1,7 @@
 // Dialog procedures of Login, About, Advisory and the host prompt; all centred over the main window.
 #include "win/dialogs/host_dialogs.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,7 @@
 #include "settings/settings.h"
 #include "win/dialogs/host_dialog_ids.h"
 #include "forms/host_dialogs.h"
-#include "session/csession.h"
+#include "interpreter/screen.h"
 
 namespace vantor {
 
@@ -66,22 +67,32 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpar
   return FALSE;
 }
 
+// Shows the host's text and records the dialog as the open one.
+void OpenHostDialog(HWND dialog, const HostDialogContext& context) {
+  CentreDialogOverOwner(dialog);
+  if (context.open != nullptr) *context.open = dialog;
+  const std::u16string text(context.screen->MessageShown());
+  SetDlgItemTextW(dialog, IDC_HOST_TEXT, Wide(text));
+}
+
+// The command that closes a host dialog, or 0 for any other message.
+int ClosingCommand(UINT message, WPARAM wparam) {
+  if (message != WM_COMMAND) return 0;
+  const int command = LOWORD(wparam);
+  return command == IDOK || command == IDCANCEL ? command : 0;
+}
+
 INT_PTR CALLBACK AdvisoryProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_INITDIALOG) {
     SetWindowLongPtrW(dialog, DWLP_USER, lparam);
-    auto* session = reinterpret_cast<CSession*>(lparam);
-    CentreDialogOverOwner(dialog);
-    session->SetHostDialog(reinterpret_cast<std::uintptr_t>(dialog));
-    const std::u16string text(session->MessageText());
-    SetDlgItemTextW(dialog, IDC_HOST_TEXT, Wide(text));
+    OpenHostDialog(dialog, *reinterpret_cast<HostDialogContext*>(lparam));
     SetForegroundWindow(dialog);
     return TRUE;
   }
-  auto* session = StateOf<CSession>(dialog);
-  if (message != WM_COMMAND || session == nullptr) return FALSE;
-  const int command = LOWORD(wparam);
-  if (command != IDOK && command != IDCANCEL) return FALSE;
-  session->SetHostDialog(0);
+  auto* context = StateOf<HostDialogContext>(dialog);
+  const int command = ClosingCommand(message, wparam);
+  if (context == nullptr || command == 0) return FALSE;
+  if (context->open != nullptr) *context->open = nullptr;
   EndDialog(dialog, command);
   return TRUE;
 }
@@ -89,23 +100,19 @@ INT_PTR CALLBACK AdvisoryProc(HWND dialog, UINT message, WPARAM wparam, LPARAM l
 INT_PTR CALLBACK PromptProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_INITDIALOG) {
     SetWindowLongPtrW(dialog, DWLP_USER, lparam);
-    auto* session = reinterpret_cast<CSession*>(lparam);
-    CentreDialogOverOwner(dialog);
-    session->SetHostDialog(reinterpret_cast<std::uintptr_t>(dialog));
-    const std::u16string text(session->MessageText());
-    SetDlgItemTextW(dialog, IDC_HOST_TEXT, Wide(text));
+    const auto& context = *reinterpret_cast<HostDialogContext*>(lparam);
+    OpenHostDialog(dialog, context);
     // EM_LIMITTEXT takes 0 as "no limit": an empty prompt gets room for one character, and the
-    // prompt buffer cuts the answer to the prompt length anyway.
-    const int length = session->PromptLength();
+    // prompt reply is cut to the prompt length anyway.
+    const int length = context.screen->promptLength;
     SendDlgItemMessageW(dialog, IDC_PROMPT_ANSWER, EM_LIMITTEXT, static_cast<WPARAM>(length > 0 ? length : 1), 0);
     return TRUE;
   }
-  auto* session = StateOf<CSession>(dialog);
-  if (message != WM_COMMAND || session == nullptr) return FALSE;
-  const int command = LOWORD(wparam);
-  if (command != IDOK && command != IDCANCEL) return FALSE;
-  session->SetHostDialog(0);
-  session->PromptBuffer(ItemText(dialog, IDC_PROMPT_ANSWER));
+  auto* context = StateOf<HostDialogContext>(dialog);
+  const int command = ClosingCommand(message, wparam);
+  if (context == nullptr || command == 0) return FALSE;
+  if (context->open != nullptr) *context->open = nullptr;
+  context->screen->SetPromptAnswer(ItemText(dialog, IDC_PROMPT_ANSWER));
   EndDialog(dialog, command);
   return TRUE;
 }
@@ -143,14 +150,14 @@ INT_PTR RunAboutDialog(HINSTANCE resources, HWND owner) {
                          reinterpret_cast<LPARAM>(resources));
 }
 
-INT_PTR RunAdvisoryDialog(HINSTANCE resources, HWND owner, CSession& session) {
+INT_PTR RunAdvisoryDialog(HINSTANCE resources, HWND owner, HostDialogContext context) {
   return DialogBoxParamW(resources, MAKEINTRESOURCEW(IDD_ADVISORY), owner, AdvisoryProc,
-                         reinterpret_cast<LPARAM>(&session));
+                         reinterpret_cast<LPARAM>(&context));
 }
 
-INT_PTR RunPromptDialog(HINSTANCE resources, HWND owner, CSession& session) {
+INT_PTR RunPromptDialog(HINSTANCE resources, HWND owner, HostDialogContext context) {
   return DialogBoxParamW(resources, MAKEINTRESOURCEW(IDD_PROMPT), owner, PromptProc,
-                         reinterpret_cast<LPARAM>(&session));
+                         reinterpret_cast<LPARAM>(&context));
 }
 
 }  // namespace vantor

@@ -6,8 +6,15 @@
 
 namespace vantor {
 
-class CSession;
+struct Screen;
 class Settings;
+
+// What a host dialog works on: the screen's message and prompt, and the slot where it records its
+// window while it is open (so that the terminal can cancel it).
+struct HostDialogContext {
+  Screen* screen = nullptr;
+  HWND* open = nullptr;
+};
 
 // Login (181): sets the mode from the access code, tells the operator, writes the settings file and
 // ends with 1; Cancel ends with 0 and changes nothing.
@@ -17,12 +24,12 @@ INT_PTR RunLoginDialog(HINSTANCE resources, HWND owner, Settings& settings);
 INT_PTR RunAboutDialog(HINSTANCE resources, HWND owner);
 
 // Advisory (178): the host's message, read-only; recorded as the open host dialog while shown.
-// Ends with 1 (OK) or 2 (Cancel, also when the session cancels it).
-INT_PTR RunAdvisoryDialog(HINSTANCE resources, HWND owner, CSession& session);
+// Ends with 1 (OK) or 2 (Cancel, also when the terminal cancels it).
+INT_PTR RunAdvisoryDialog(HINSTANCE resources, HWND owner, HostDialogContext context);
 
 // Prompt (179): the host's question and an answer of at most the prompt length; the answer goes
-// into the session's prompt buffer on OK and on Cancel. Ends with 1 (OK) or 2 (Cancel).
-INT_PTR RunPromptDialog(HINSTANCE resources, HWND owner, CSession& session);
+// into the screen's prompt reply on OK and on Cancel. Ends with 1 (OK) or 2 (Cancel).
+INT_PTR RunPromptDialog(HINSTANCE resources, HWND owner, HostDialogContext context);
 
 // The two version numbers of a module's version resource (loaded as an image or as data); false
 // when it has none.

@@ -5,73 +5,35 @@
 #include <ipexport.h>
 
 #include <array>
+#include <atomic>
+#include <system_error>
+#include <thread>
 
+#include "platform/codepage.h"
+#include "platform/handles_win.h"
+#include "platform/net.h"
+#include "settings/settings.h"
 #include "win/base/app_support.h"
 #include "win/dialogs/dialog_ids.h"
 #include "win/dialogs/dialog_items.h"
-#include "platform/net.h"
-#include "settings/settings.h"
 
 namespace vantor {
 
+// One ping on its worker thread; the dialog shows the outcome when the worker reports it.
+struct PingJob {
+  std::atomic<HWND> dialog{nullptr};  // cleared when the dialog goes, so nothing is posted to it
+  std::atomic<bool> done{false};
+  PingOutcome outcome;
+};
+
 namespace {
+
+// Posted by the ping's worker to the dialog.
+constexpr UINT kPingDone = WM_APP + 1;
 
 using IcmpCreateFileFn = HANDLE(WINAPI*)();
 using IcmpCloseHandleFn = BOOL(WINAPI*)(HANDLE);
 using IcmpSendEchoFn = DWORD(WINAPI*)(HANDLE, IPAddr, LPVOID, WORD, PIP_OPTION_INFORMATION, LPVOID, DWORD, DWORD);
-
-// Owns a library loaded at run time.
-class LoadedLibrary {
- public:
-  explicit LoadedLibrary(HMODULE module) : module_(module) {}
-  ~LoadedLibrary() {
-    if (module_ != nullptr) FreeLibrary(module_);
-  }
-  LoadedLibrary(const LoadedLibrary&) = delete;
-  LoadedLibrary& operator=(const LoadedLibrary&) = delete;
-  HMODULE get() const { return module_; }
-
-  template <typename Fn>
-  Fn Entry(const char* name) const {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
-  }
-
- private:
-  HMODULE module_;
-};
-
-// Owns an ICMP handle.
-class IcmpHandle {
- public:
-  IcmpHandle(HANDLE handle, IcmpCloseHandleFn close) : handle_(handle), close_(close) {}
-  ~IcmpHandle() {
-    if (valid()) close_(handle_);
-  }
-  IcmpHandle(const IcmpHandle&) = delete;
-  IcmpHandle& operator=(const IcmpHandle&) = delete;
-  bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-  IcmpCloseHandleFn close_;
-};
-
-// The address to ping, or false (empty text, or no such name).
-bool ResolvePingHost(const std::string& host, std::uint32_t* address) {
-  if (host.empty()) return false;
-  const std::uint32_t parsed = net::ParseIpv4(host.c_str());
-  if (parsed != net::kAddressNone) {
-    *address = parsed;
-    return true;
-  }
-  if (host == "255.255.255.255") {
-    *address = net::kAddressNone;
-    return true;
-  }
-  *address = net::LookupHost(host.c_str());
-  return *address != 0;
-}
 
 HostOptionsDialogState* StateOf(HWND dialog) {
   return reinterpret_cast<HostOptionsDialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
@@ -102,27 +64,43 @@ void StoreDialog(HWND dialog, HostOptionsDialogState& state) {
   ApplyHostOptions(text, *state.settings);
 }
 
-void OnPing(HWND dialog) {
-  // The host as typed, in the thread's ANSI code page; the stored host is not touched.
-  const std::wstring host = WindowText(GetDlgItem(dialog, IDC_HOST_NAME));
-  std::string host8;
-  if (!host.empty()) {
-    const int size = WideCharToMultiByte(CP_THREAD_ACP, 0, host.data(), static_cast<int>(host.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    if (size > 0) {
-      host8.resize(static_cast<std::size_t>(size));
-      WideCharToMultiByte(CP_THREAD_ACP, 0, host.data(), static_cast<int>(host.size()), host8.data(), size, nullptr,
-                          nullptr);
-    }
+// The typed host (in the code page the host link uses; the stored host is not touched) is pinged on
+// a worker, so that a slow name lookup never freezes the dialog. One ping at a time.
+void OnPing(HWND dialog, HostOptionsDialogState& state) {
+  if (state.ping) return;
+  auto job = std::make_shared<PingJob>();
+  job->dialog = dialog;
+  state.ping = job;
+  std::string host = EncodeText(ItemText(dialog, IDC_HOST_NAME), CodePage::Ansi);
+  try {
+    std::thread([job, host = std::move(host)] {
+      job->outcome = PingHost(host, 10);
+      job->done = true;
+      if (HWND target = job->dialog.load()) PostMessageW(target, kPingDone, 0, 0);
+    }).detach();
+  } catch (const std::system_error&) {
+    state.ping.reset();  // no thread: no ping
   }
-  const std::u16string text = PingOutcomeText(PingHost(host8, 10));
+}
+
+void OnPingDone(HWND dialog, HostOptionsDialogState& state) {
+  if (!state.ping || !state.ping->done) return;
+  const std::u16string text = PingOutcomeText(state.ping->outcome);
+  state.ping.reset();
   SetDlgItemTextW(dialog, IDC_HOST_PING_RESULT, Wide(text));
 }
 
 INT_PTR CALLBACK HostOptionsProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_COMMAND && LOWORD(wparam) == IDC_HOST_PING && StateOf(dialog) != nullptr) {
-    if (HIWORD(wparam) == BN_CLICKED) OnPing(dialog);
-    return TRUE;
+  if (HostOptionsDialogState* state = StateOf(dialog)) {
+    if (message == WM_COMMAND && LOWORD(wparam) == IDC_HOST_PING) {
+      if (HIWORD(wparam) == BN_CLICKED) OnPing(dialog, *state);
+      return TRUE;
+    }
+    if (message == kPingDone) {
+      OnPingDone(dialog, *state);
+      return TRUE;
+    }
+    if (message == WM_DESTROY && state->ping) state->ping->dialog = nullptr;
   }
   return OptionsDialogMessage<HostOptionsDialogState>(dialog, message, wparam, lparam, FillDialog, StoreDialog);
 }
@@ -130,7 +108,7 @@ INT_PTR CALLBACK HostOptionsProc(HWND dialog, UINT message, WPARAM wparam, LPARA
 }  // namespace
 
 INT_PTR RunHostOptionsDialog(HINSTANCE resources, HWND owner, Settings& settings) {
-  HostOptionsDialogState state{&settings, -1};
+  HostOptionsDialogState state{&settings, -1, nullptr};
   const INT_PTR result = DialogBoxParamW(resources, MAKEINTRESOURCEW(IDD_HOST_OPTIONS), owner, HostOptionsProc,
                                          reinterpret_cast<LPARAM>(&state));
   return result == IDOK ? 1 : 0;
@@ -149,10 +127,9 @@ PingOutcome PingHost(const std::string& host, DWORD timeoutMs) {
 PingOutcome PingHostWith(const std::string& host, DWORD timeoutMs, const wchar_t* const* libraries,
                          int libraryCount) {
   PingOutcome outcome;
-  HMODULE module = nullptr;
-  for (int i = 0; i < libraryCount && module == nullptr; ++i) module = LoadLibraryW(libraries[i]);
-  LoadedLibrary library(module);
-  if (library.get() == nullptr) {
+  win::LoadedLibrary library;
+  for (int i = 0; i < libraryCount && !library; ++i) library = win::LoadedLibrary(libraries[i]);
+  if (!library) {
     outcome.kind = PingOutcome::Kind::kNoIcmp;
     return outcome;
   }
@@ -163,14 +140,14 @@ PingOutcome PingHostWith(const std::string& host, DWORD timeoutMs, const wchar_t
     outcome.kind = PingOutcome::Kind::kNoIcmp;
     return outcome;
   }
-  std::uint32_t address = 0;
-  if (!ResolvePingHost(host, &address)) {
+  const std::uint32_t address = net::ResolveHost(host);
+  if (address == 0) {
     outcome.kind = PingOutcome::Kind::kUnresolved;
     outcome.code = net::LastError();
     return outcome;
   }
-  IcmpHandle icmp(create(), close);
-  if (!icmp.valid()) {
+  win::UniqueHandle icmp(create(), close);
+  if (!icmp) {
     outcome.kind = PingOutcome::Kind::kFailed;
     outcome.code = static_cast<long>(GetLastError());
     return outcome;
@@ -180,7 +157,7 @@ PingOutcome PingHostWith(const std::string& host, DWORD timeoutMs, const wchar_t
   auto* reply = reinterpret_cast<ICMP_ECHO_REPLY*>(replyBuffer.data());
   reply->Status = 0;
   reply->RoundTripTime = 0xFFFFFFFFu;
-  const DWORD replies = send(icmp.get(), address, nullptr, 0, nullptr, replyBuffer.data(),
+  const DWORD replies = send(icmp.Get(), address, nullptr, 0, nullptr, replyBuffer.data(),
                              static_cast<DWORD>(replyBuffer.size()), timeoutMs);
   if (replies == 0) {
     outcome.kind = PingOutcome::Kind::kFailed;

@@ -4,6 +4,7 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "forms/host_options.h"
@@ -15,10 +16,13 @@ class Settings;
 // Runs the dialog modally (owner may be none); 1 for OK (settings stored and written), 0 for Cancel.
 INT_PTR RunHostOptionsDialog(HINSTANCE resources, HWND owner, Settings& settings);
 
+struct PingJob;
+
 // The state of one open dialog; result is -1 while it is open, then 1 (OK) or 0 (Cancel).
 struct HostOptionsDialogState {
   Settings* settings = nullptr;
   INT_PTR result = -1;
+  std::shared_ptr<PingJob> ping;  // the ping under way, if any
 };
 
 // Opens the dialog modeless (for the tests); it ends as the modal one does but stays until destroyed.
@@ -26,7 +30,7 @@ HWND CreateHostOptionsDialog(HINSTANCE resources, HWND owner, HostOptionsDialogS
 
 // One ICMP echo to the host (8-bit text, ANSI code page) with no payload and the given time-out. The
 // ICMP service is loaded at run time from the first library in the list that loads ("iphlpapi.dll",
-// then "icmp.dll" by default). Needs the socket layer started (for the name lookup).
+// then "icmp.dll" by default). Needs the socket layer started (for the name lookup). Any thread.
 PingOutcome PingHost(const std::string& host, DWORD timeoutMs);
 PingOutcome PingHostWith(const std::string& host, DWORD timeoutMs, const wchar_t* const* libraries,
                          int libraryCount);

@@ -31,7 +31,7 @@ LockIndicator::LockIndicator(HWND mainWindow, HINSTANCE module) : module_(module
   wc.hIcon = LoadIconW(module_, MAKEINTRESOURCEW(kProgramIcon));
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
-  wc.lpszClassName = kAnimateClass;
+  wc.lpszClassName = kLockIndicatorClass;
   classRegistered_ = RegisterClassExW(&wc);
 
   gdi::WindowDc screen(nullptr);
@@ -76,19 +76,20 @@ LockIndicator::~LockIndicator() {
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     if (IsWindow(window)) DestroyWindow(window);
   }
-  if (classRegistered_ != 0) UnregisterClassW(kAnimateClass, module_);
+  if (classRegistered_ != 0) UnregisterClassW(kLockIndicatorClass, module_);
 }
 
-void LockIndicator::Show(int mode) {
+void LockIndicator::Show(LockMode lock) {
+  const int mode = lock == LockMode::Connecting ? 0 : 1;
   if (window_ == nullptr) {
     WNDCLASSEXW info{};
     info.cbSize = sizeof info;
-    if (mainWindow_ == nullptr || (classRegistered_ == 0 && !GetClassInfoExW(module_, kAnimateClass, &info))) return;
+    if (mainWindow_ == nullptr || (classRegistered_ == 0 && !GetClassInfoExW(module_, kLockIndicatorClass, &info))) return;
     mode_ = mode != 0 ? 1 : 0;
     RECT client{};
     GetClientRect(mainWindow_, &client);
     // The window records itself and fits its client area to the background while it is created.
-    const HWND window = CreateWindowExW(kExStyle, kAnimateClass, TitleFor(mode_), kStyle,
+    const HWND window = CreateWindowExW(kExStyle, kLockIndicatorClass, TitleFor(mode_), kStyle,
                                         client.right - backgroundWidth_, 0, backgroundWidth_, backgroundHeight_,
                                         mainWindow_, nullptr, module_, this);
     if (window == nullptr) {

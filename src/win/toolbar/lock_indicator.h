@@ -5,15 +5,16 @@
 
 #include <array>
 
+#include "interpreter/screen_view.h"
+#include "win/base/class_names.h"
 #include "win/base/gdi.h"
 #include "look/animation.h"
 
 namespace vantor {
 
-inline constexpr wchar_t kAnimateClass[] = L"VdxCAnimate";
 inline constexpr UINT_PTR kAnimateTimer = 2;
 
-// Owned by the main window, driven by WM_VDX_INDICATOR. UI thread only.
+// Owned by the main window, shown and hidden as the terminal's view asks. UI thread only.
 class LockIndicator {
  public:
   // Registers the window class, loads the pictures and spreads the sprites; no window yet.
@@ -22,16 +23,16 @@ class LockIndicator {
   LockIndicator(const LockIndicator&) = delete;
   LockIndicator& operator=(const LockIndicator&) = delete;
 
-  // Mode 0 "Lock-B", any other mode "Lock-H". Creates the window when there is none; an existing
-  // "Lock-H" window turns into "Lock-B", never the other way round.
-  void Show(int mode);
+  // "Lock-B" while connecting, "Lock-H" while the host holds the screen. Creates the window when there
+  // is none; an existing "Lock-H" window turns into "Lock-B", never the other way round.
+  void Show(LockMode mode);
   // Detaches and closes the window (posted, so it goes after the current message).
   void Hide();
   // Keeps the window glued to the top-right corner of the main window's client area.
   void Reposition();
 
   HWND Window() const { return window_; }
-  int Mode() const { return mode_; }
+  LockMode Mode() const { return mode_ == 0 ? LockMode::Connecting : LockMode::Host; }
   // The process-wide tick counter shared by indicator windows.
   static const animation::TickCounter& Counter();
 

@@ -7,13 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include "win/base/class_names.h"
 #include "win/base/gdi.h"
 #include "look/toolbar_layout.h"
 
 namespace vantor {
 
-inline constexpr wchar_t kToolbarClass[] = L"VdxCToolBar";
-inline constexpr wchar_t kToolbarButtonClass[] = L"VdxCToolBarButton";
 
 struct ToolbarButton {
   gdi::Bitmap picture;

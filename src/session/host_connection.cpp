@@ -1,5 +1,5 @@
-// The session thread: connect, identify, receive loop, goodbye, and the UI thread's start and stop.
-#include "session/session_thread.h"
+// The session thread: connect, identify, receive loop, goodbye, and the owner's start and stop.
+#include "session/host_connection.h"
 
 #include <system_error>
 #include <utility>
@@ -9,24 +9,24 @@
 
 namespace vantor {
 
-SessionThread::SessionThread(HostLink& link, SessionPort& port) : link_(link), port_(port) {}
+HostConnection::HostConnection(ConnectionPort& port) : port_(port) {}
 
-SessionThread::~SessionThread() { Stop(); }
+HostConnection::~HostConnection() { Stop(); }
 
-bool SessionThread::Start(SessionParams params) {
+bool HostConnection::Start(ConnectionParams params) {
   // A second thread on the same link would read half of each record.
   if (thread_.joinable()) return false;
   stop_ = 0;
   finished_ = false;
   try {
-    thread_ = std::thread(&SessionThread::Run, this, std::move(params));
+    thread_ = std::thread(&HostConnection::Run, this, std::move(params));
   } catch (const std::system_error&) {
     return false;  // no thread could be made; the caller tries again later
   }
   return true;
 }
 
-void SessionThread::Stop() {
+void HostConnection::Stop() {
   stop_ = 1;
   link_.Close();
   if (!thread_.joinable()) return;
@@ -35,8 +35,8 @@ void SessionThread::Stop() {
   thread_.join();
 }
 
-void SessionThread::Run(SessionParams params) {
-  port_.Indicator(0, 1);
+void HostConnection::Run(ConnectionParams params) {
+  port_.ConnectionStarting();
   if (stop_.load() == 0 && link_.Connect(params.hostName, params.port)) {
     if (params.onConnected) params.onConnected();
     if (stop_.load() == 0) link_.Send(params.terminalId, "I");
@@ -58,7 +58,7 @@ void SessionThread::Run(SessionParams params) {
     if (stop_.load() == 0) link_.Send(params.terminalId, "&");
   }
   link_.Close();
-  port_.SessionEnded(stop_.load() != 0 ? 1 : 0);
+  port_.ConnectionEnded(stop_.load() != 0);
   finished_ = true;
 }
 

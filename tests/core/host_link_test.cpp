@@ -71,12 +71,12 @@ TEST(WSockComFraming, PairSplitBetweenReadsIsReducedOnce) {
 }
 
 TEST(WSockComResolve, EmptyBroadcastLoopbackAndEmbeddedNul) {
-  EXPECT_EQ(HostLink::ResolveHost(""), 0u);
-  EXPECT_EQ(HostLink::ResolveHost("255.255.255.255"), 0xFFFFFFFFu);
-  const std::uint32_t loopback = HostLink::ResolveHost("127.0.0.1");
+  EXPECT_EQ(net::ResolveHost(""), 0u);
+  EXPECT_EQ(net::ResolveHost("255.255.255.255"), 0xFFFFFFFFu);
+  const std::uint32_t loopback = net::ResolveHost("127.0.0.1");
   const std::uint8_t expected[4] = {127, 0, 0, 1};
   EXPECT_EQ(std::memcmp(&loopback, expected, 4), 0);  // network order
-  EXPECT_EQ(HostLink::ResolveHost(std::string("127.0.0.1\0x", 11)), 0u);
+  EXPECT_EQ(net::ResolveHost(std::string("127.0.0.1\0x", 11)), 0u);
 }
 
 // A transport connected to a scripted host.

@@ -1,0 +1,207 @@
+// The terminal's engine: host records in, operator requests, responses out.
+#include "session/terminal.h"
+
+#include "interpreter/focus.h"
+#include "model/entry_editor.h"
+#include "settings/settings.h"
+
+namespace vantor {
+
+// The editor's surroundings when the terminal itself edits a field (serial data): its requests go
+// to the terminal, its repaints to the view.
+class Terminal::FieldEditor final : public EntryHost {
+ public:
+  FieldEditor(Terminal& terminal, Field& field) : terminal_(terminal), field_(field) {}
+
+  bool OwnsFocus() override { return field_.hasFocus != 0; }
+  void Navigate(Direction direction) override { terminal_.Navigate(direction); }
+  void Key(int fieldId, FunctionKey key) override { terminal_.KeyPressed(fieldId, key); }
+  void FieldChanged(int fieldId) override { terminal_.FieldChanged(fieldId); }
+  void FieldFocused(int fieldId) override { terminal_.FieldFocused(fieldId); }
+  bool CurrentFieldId(int& id) override {
+    const Field* current = terminal_.screen_.FocusedField();
+    if (current == nullptr) return false;
+    id = current->id;
+    return true;
+  }
+  void Beep(std::uint32_t type) override { terminal_.view_.Beep(type); }
+  void CaretChanged() override { terminal_.view_.FieldEdited(field_); }
+  void Paste() override {}
+  void ForwardChar(char16_t) override {}
+
+ private:
+  Terminal& terminal_;
+  Field& field_;
+};
+
+Terminal::Terminal(Settings& settings, ScreenView& view, RecordSender& sender, const Clock& clock)
+    : settings_(settings),
+      view_(view),
+      sender_(sender),
+      clock_(clock),
+      screen_(settings.CustomColours() ? settings.BackgroundColour() : kDefaultPageBackground) {}
+
+CodePage Terminal::HostPage() const { return HostCodePage(settings_.HostTextIsUtf8()); }
+
+void Terminal::Stamp() { stamp_.store(clock_.UtcSecond()); }
+
+bool Terminal::Send(std::string_view record) { return sender_.SendRecord(terminalId_, record); }
+
+// ---- the host side ----
+
+ConnectionParams Terminal::Restart() {
+  screen_.columns = settings_.ScreenColumns();
+  screen_.rows = settings_.ScreenRows();
+  terminalId_ = settings_.TerminalId();
+  view_.Relayout();
+  ConnectionParams params;
+  params.hostName = EncodeText(settings_.HostName(), CodePage::Ansi);
+  params.port = static_cast<std::uint16_t>(settings_.HostPort());
+  params.terminalId = terminalId_;
+  params.onConnected = [this] { Connected(); };
+  return params;
+}
+
+void Terminal::ConnectionStarting() { Lock(view_, LockMode::Connecting); }
+
+void Terminal::ReceiveRecord(RecordBytes record) {
+  DispatchRecord(*this, record);
+  if (screen_.keyboard == Keyboard::Locked) {
+    Lock(view_, LockMode::Host);
+  } else {
+    view_.HideLock();
+  }
+}
+
+void Terminal::SendOwnRecord(std::string_view record, bool withPrefix) {
+  sender_.SendRecord(withPrefix ? terminalId_ : 0, record);
+}
+
+void Terminal::InterpretScreen(const std::uint8_t* begin, const std::uint8_t* end) { Interpret(begin, end); }
+
+void Terminal::Interpret(const std::uint8_t* begin, const std::uint8_t* end) {
+  vantor::Interpret(ScreenContext{screen_, settings_, view_, *this}, begin, end);
+}
+
+void Terminal::ResetScreen() {
+  view_.HideLock();
+  screen_.focusField = -1;
+  screen_.currentPage = 0;
+  screen_.shownPage = 0;
+  screen_.pendingDialog = PendingDialog::None;
+  RemovedFields removed;
+  screen_.pages.ClearAll(removed);
+  DiscardRemoved(removed, view_);
+  Stamp();
+  view_.CancelHostDialog();
+}
+
+// ---- the operator side ----
+
+bool Terminal::KeyPressed(int field, FunctionKey key) {
+  if (screen_.keyboard == Keyboard::Locked) return false;
+  Lock(view_, LockMode::Host);
+  screen_.focusField = field;
+  SendKey(key);
+  return true;
+}
+
+bool Terminal::FieldChanged(int field) {
+  if (screen_.keyboard == Keyboard::Locked) return false;
+  Lock(view_, LockMode::Host);
+  screen_.focusField = field;
+  screen_.keyboard = Keyboard::Locked;
+  Send(BuildFieldResponse(screen_.focusField, screen_.CurrentFields(), HostPage()));
+  return true;
+}
+
+void Terminal::Navigate(Direction direction) {
+  if (direction == Direction::Next) {
+    screen_.focusField = screen_.NextInputField();
+  } else if (direction == Direction::Previous) {
+    screen_.focusField = screen_.PreviousInputField();
+  }
+  PlaceFocus(screen_, view_);
+}
+
+void Terminal::HostDialogOpening() { InputOn(screen_, view_); }
+
+void Terminal::HostMessageClosed(int focusAfter) {
+  screen_.focusField = focusAfter;
+  PlaceFocus(screen_, view_);
+}
+
+void Terminal::PromptClosed(bool ok) {
+  view_.DisableInput();
+  if (ok) SendPromptReply();
+}
+
+void Terminal::SerialReceived(SerialBytes data) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data.data()), data.size());
+  if (settings_.SerialCommandMode()) {
+    SendSerialInput(bytes);
+    return;
+  }
+  if (screen_.CurrentPage() == nullptr) return;
+  FeedSerialFields(DecodeText(bytes, CodePage::Ansi), *this);
+}
+
+int Terminal::FirstSerialInputField() {
+  FieldList* fields = screen_.CurrentFields();
+  Field* field = fields != nullptr ? fields->FirstSerialInputField() : nullptr;
+  return field != nullptr ? field->id : kNoSerialField;
+}
+
+bool Terminal::FieldHasWindow(int field) {
+  const Field* record = screen_.CurrentField(field);
+  return record != nullptr && record->window != kNoWindow;
+}
+
+int Terminal::FieldLength(int field) {
+  const Field* record = screen_.CurrentField(field);
+  return record != nullptr ? record->MaxLength() : 0;
+}
+
+void Terminal::ClearField(int field) {
+  Field* record = screen_.CurrentField(field);
+  if (record == nullptr) return;
+  FieldEditor host(*this, *record);
+  EntryEditor(*record, settings_, host).Clear();
+}
+
+void Terminal::FeedChar(int field, char16_t ch) {
+  Field* record = screen_.CurrentField(field);
+  if (record == nullptr || record->window == kNoWindow) return;
+  FieldEditor host(*this, *record);
+  EntryEditor(*record, settings_, host).FedChar(ch);
+}
+
+// ---- responses ----
+
+void Terminal::SendStatus() { Send(BuildStatusResponse(screen_.columns, screen_.rows, stamp_.load())); }
+
+void Terminal::SendKey(FunctionKey key) {
+  screen_.keyboard = Keyboard::Locked;
+  Send(BuildKeyResponse(CodeOf(key), screen_.focusField, screen_.CurrentFields(), HostPage()));
+}
+
+bool Terminal::SendPromptReply() {
+  const std::u16string_view reply =
+      screen_.promptLength == -1 ? std::u16string_view() : std::u16string_view(screen_.promptReply);
+  const std::string record = BuildPromptReply(reply, HostPage());
+  screen_.keyboard = Keyboard::Locked;
+  const bool sent = Send(record);
+  screen_.promptReply.clear();
+  screen_.promptReply.shrink_to_fit();
+  return sent;
+}
+
+bool Terminal::SendSerialInput(std::string_view data) {
+  bool ok = true;
+  SendSerialInputResponses(data, [this, &ok](std::string_view record) { return ok = Send(record); });
+  return ok;
+}
+
+bool Terminal::SendGoodbye() { return Send(kGoodbyeRecord); }
+
+}  // namespace vantor
