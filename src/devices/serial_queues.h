@@ -17,7 +17,7 @@ std::vector<std::uint8_t> FrameSerialOutput(std::span<const std::uint8_t> data, 
 
 // Received messages on their way from the reader thread to the user-interface thread, where the
 // delivery may touch fields and the session. The reader pushes and wakes the user-interface thread
-// (PostMessageW) when Push says so; the user-interface thread takes everything on that wake-up.
+// (posts it a note) when Push says so; the user-interface thread takes everything on that wake-up.
 class SerialInbox {
  public:
   static constexpr std::size_t kMaxPending = 64;
