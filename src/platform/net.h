@@ -17,6 +17,9 @@ void Cleanup();
 Handle OpenTcp();
 int LastError();
 void SetLingerZero(Handle socket);
+// Sends each piece at once instead of holding it back until the previous one is acknowledged
+// (TCP_NODELAY): a record right after another must not wait for the host's delayed ACK.
+void SetNoDelay(Handle socket);
 // Dotted IPv4 text to an address in network order, kAddressNone when it is not one.
 std::uint32_t ParseIpv4(const char* name);
 // Name lookup; the first IPv4 address in network order, or 0.

@@ -4,6 +4,7 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -30,6 +31,11 @@ int LastError() { return errno; }
 void SetLingerZero(Handle socket) {
   linger value{1, 0};
   ::setsockopt(Raw(socket), SOL_SOCKET, SO_LINGER, &value, sizeof value);
+}
+
+void SetNoDelay(Handle socket) {
+  const int on = 1;
+  ::setsockopt(Raw(socket), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
 }
 
 std::uint32_t ParseIpv4(const char* name) { return ::inet_addr(name); }

@@ -29,6 +29,11 @@ void SetLingerZero(Handle socket) {
   ::setsockopt(Raw(socket), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&value), sizeof value);
 }
 
+void SetNoDelay(Handle socket) {
+  const BOOL on = TRUE;
+  ::setsockopt(Raw(socket), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
+}
+
 std::uint32_t ParseIpv4(const char* name) { return ::inet_addr(name); }
 
 std::uint32_t LookupHost(const char* name) {

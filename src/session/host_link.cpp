@@ -58,6 +58,7 @@ bool HostLink::Connect(const std::string& host, std::uint16_t port) {
     return false;
   }
   net::SetLingerZero(socket);
+  net::SetNoDelay(socket);
   {
     // Published before the blocking connect, so that a close from the UI thread can abort it.
     std::unique_lock lock(use_);
