@@ -3,6 +3,8 @@
 # screens of FIELDS fields ending in W and times each key response (bench/round_trip_host.cpp).
 #
 #   scripts/round-trip.sh [COUNT] [FIELDS]      (after ./test.sh, or with RUN_NATIVE_BUILD/RUN_WIN_BUILD)
+#
+# BARE=1 runs the yardstick instead: a bare Win32 program doing the same window work (bench/bare_client_win.cpp).
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 ROOT=$PWD
@@ -36,7 +38,12 @@ xvfb_pid=$!
 for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -1 "$display_file")"
 rm -f "$display_file"
-(cd "$work" && exec wine Vantor.exe) >/dev/null 2>&1 &
+if [ "${BARE:-0}" = 1 ]; then
+  cp "$WIN/bare_client.exe" "$work/"
+  (cd "$work" && exec wine bare_client.exe "$port" "$FIELDS") >/dev/null 2>&1 &
+else
+  (cd "$work" && exec wine Vantor.exe) >/dev/null 2>&1 &
+fi
 term_pid=$!
 wait "$host_pid"
 host_pid=""

@@ -34,6 +34,7 @@ void AddBackgroundRightAndDots(FramePlan& plan, Random& random) {
   plan.ops.push_back({Picture::Background, 0, 0, 0, kClientWidth, kClientHeight});
   plan.ops.push_back({Picture::Right, 0, kRightX, kRightY, 48, 54});
   plan.dots = DotMask(random.Next());
+  plan.dotsAfter = plan.ops.size();
 }
 
 }  // namespace
@@ -128,6 +129,7 @@ FramePlan PlanSlidingFrame(int counter, Random& random) {
   plan.ops.push_back({Picture::Left, 0, 2, (kClientHeight - 64) / 2, 33, 64});
   plan.ops.push_back({Picture::Right, 0, kRightX, kRightY, 48, 54});
   plan.dots = DotMask(random.Next());
+  plan.dotsAfter = plan.ops.size();
   plan.ops.push_back({Picture::Slide1, 0, 47 - counter, 17, 50, 35});
   plan.ops.push_back({Picture::Slide2, 0, 88 + counter, 16, 52, 33});
   return plan;
@@ -135,26 +137,45 @@ FramePlan PlanSlidingFrame(int counter, Random& random) {
 
 void ResetHostScene(HostScene& scene) {
   scene.sprites = SeedSprites(scene.random);
-  scene.lastCounter = -1;
   scene.figureFrame = 0;
 }
 
-FramePlan PlanHostFrame(HostScene& scene, int counter, int clientHeight) {
+FramePlan PlanHostFrame(HostScene& scene, int clientHeight) {
   FramePlan plan;
   plan.ops.reserve(3 + kSpriteCount);
   AddBackgroundRightAndDots(plan, scene.random);
-  const bool advance = counter != scene.lastCounter;
   scene.figureFrame = ((scene.figureFrame % 4) + 4) % 4;
   plan.ops.push_back({Picture::Figure, scene.figureFrame, kRightX - 64, (kClientHeight - 48) / 2, 64, 48});
-  if (advance) scene.figureFrame = (scene.figureFrame + 1) % 4;
+  scene.figureFrame = (scene.figureFrame + 1) % 4;
   for (Sprite& sprite : scene.sprites) {
-    if (advance) AdvanceSprite(sprite, scene.random, clientHeight);
+    AdvanceSprite(sprite, scene.random, clientHeight);
     if (!sprite.active) continue;
     plan.ops.push_back({Picture::Sprite, std::clamp(sprite.frame, 0, 9), static_cast<int>(sprite.x),
                         static_cast<int>(sprite.y), ScaledSpriteWidth(sprite.age), ScaledSpriteHeight(sprite.age)});
   }
-  scene.lastCounter = counter;
   return plan;
+}
+
+Area AreaOf(const DrawOp& op) { return {op.x, op.y, op.x + op.width, op.y + op.height}; }
+
+Area DotsArea() {
+  return {kRightX + kDotXOffsets.front(), kRightY + kDotYOffset, kRightX + kDotXOffsets.back() + 1,
+          kRightY + kDotYOffset + 1};
+}
+
+std::vector<Area> ChangedAreas(const FramePlan& before, const FramePlan& after) {
+  std::vector<Area> areas;
+  auto drawnIn = [](const FramePlan& plan, const DrawOp& op) {
+    return std::find(plan.ops.begin(), plan.ops.end(), op) != plan.ops.end();
+  };
+  for (const DrawOp& op : before.ops) {
+    if (!drawnIn(after, op)) areas.push_back(AreaOf(op));
+  }
+  for (const DrawOp& op : after.ops) {
+    if (!drawnIn(before, op)) areas.push_back(AreaOf(op));
+  }
+  if (before.dots != after.dots || before.dotsAfter != after.dotsAfter) areas.push_back(DotsArea());
+  return areas;
 }
 
 }  // namespace vantor::animation

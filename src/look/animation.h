@@ -113,12 +113,27 @@ struct DrawOp {
   int frame = 0;  // for the figure and the sprites
   int x = 0, y = 0;
   int width = 0, height = 0;  // drawn size (sprites are scaled)
+  bool operator==(const DrawOp&) const = default;
 };
 
 struct FramePlan {
   std::vector<DrawOp> ops;
-  std::uint8_t dots = 0;  // DotMask, relative to the right picture
+  std::uint8_t dots = 0;        // DotMask, relative to the right picture
+  std::size_t dotsAfter = 0;    // the dots are drawn after this many ops (over the still pictures)
+  bool operator==(const FramePlan&) const = default;
 };
+
+// The pixels an op covers (sprites at their drawn size).
+struct Area {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  bool operator==(const Area&) const = default;
+};
+Area AreaOf(const DrawOp& op);
+// The dots' row under the right picture.
+Area DotsArea();
+// Where two frames differ: the areas of the ops of either frame that the other does not draw the
+// same way, and the dots when they changed. Empty when the frames are the same.
+std::vector<Area> ChangedAreas(const FramePlan& before, const FramePlan& after);
 
 // "Lock-B": background, the two end pictures, the dots, the sliding pair moving with the counter.
 FramePlan PlanSlidingFrame(int counter, Random& random);
@@ -127,16 +142,14 @@ FramePlan PlanSlidingFrame(int counter, Random& random);
 struct HostScene {
   std::array<Sprite, kSpriteCount> sprites{};
   Random random{1};
-  int lastCounter = -1;
   int figureFrame = 0;
 };
 
 // Seeds the scene's generator with 3232 and spreads the sprites.
 void ResetHostScene(HostScene& scene);
 
-// "Lock-H": background, right picture, dots, the figure, the sprites. The figure frame and the
-// sprites advance once per counter change, so extra repaints (uncovering, raising) do not speed
-// the animation up; the figure cycles its four frames.
-FramePlan PlanHostFrame(HostScene& scene, int counter, int clientHeight = kClientHeight);
+// "Lock-H": background, right picture, dots, the figure, the sprites. Every frame planned advances
+// the figure (cycling its four frames) and the sprites, whatever the counter says.
+FramePlan PlanHostFrame(HostScene& scene, int clientHeight = kClientHeight);
 
 }  // namespace vantor::animation

@@ -18,7 +18,7 @@ std::string_view SoundEventPrefix(int event) {
   return ValidEvent(event) ? kSoundPrefixes[event] : std::string_view();
 }
 
-Settings::Settings(std::filesystem::path settingsPath) : path_(std::move(settingsPath)) {}
+Settings::Settings(files::FileName settingsPath) : path_(std::move(settingsPath)) {}
 
 void Settings::SetHostName(std::u16string_view name) { hostname_ = std::u16string(name); }
 

@@ -4,9 +4,11 @@
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "platform/file.h"
 
 namespace vantor {
 
@@ -107,9 +109,13 @@ struct SoundEventSettings {
 // differ); setters are Set followed by the getter's name. Used on one thread, the owner's.
 class Settings {
  public:
-  explicit Settings(std::filesystem::path settingsPath = {});
+  // The settings file's name (none: reading finds nothing, writing fails).
+  explicit Settings(files::FileName settingsPath = {});
+  // Any path type that spells itself in UTF-16 (std::filesystem::path).
+  template <typename Path, typename = decltype(std::declval<const Path&>().u16string())>
+  explicit Settings(const Path& settingsPath) : Settings(files::FileName(settingsPath.u16string())) {}
 
-  const std::filesystem::path& Path() const { return path_; }
+  const files::FileName& Path() const { return path_; }
 
   // Reads the settings file; false (and nothing changed) when it cannot be opened. Every setting
   // the file does not name takes its key-missing default.
@@ -251,7 +257,7 @@ class Settings {
   void ApplySettingsText(std::string_view text);
 
  private:
-  std::filesystem::path path_;
+  files::FileName path_;
 
   std::u16string hostname_ = u"127.0.0.1";
   int hostport_ = 9999;

@@ -1,8 +1,6 @@
 // The settings file "Vantor.ini": the token-based reader and the fixed-order writer.
 #include <array>
 #include <cstdio>
-#include <fstream>
-#include <system_error>
 #include <unordered_map>
 #include <vector>
 
@@ -476,34 +474,12 @@ void Settings::ApplySettingsText(std::string_view text) {
 }
 
 bool Settings::ReadSettings() {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path_, ec)) return false;
-  std::ifstream in(path_, std::ios::binary);
-  if (!in.is_open()) return false;
-  // The text is empty when the size cannot be taken.
   std::string text;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  in.seekg(0, std::ios::beg);
-  if (size > 0 && in.good())
-    text.resize(static_cast<std::size_t>(size) < kMaxFileBytes ? static_cast<std::size_t>(size) : kMaxFileBytes);
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  const std::streamsize got = in.gcount();
-  text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-  in.close();
+  if (path_.empty() || !files::ReadWhole(path_, kMaxFileBytes, &text)) return false;
   ApplySettingsText(text);
   return true;
 }
 
-bool Settings::WriteSettings() const {
-  std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-  if (!out.is_open()) return false;
-  const std::string text = SettingsText();
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  out.flush();
-  const bool written = out.good();
-  out.close();
-  return written && !out.fail();
-}
+bool Settings::WriteSettings() const { return !path_.empty() && files::WriteWhole(path_, SettingsText()); }
 
 }  // namespace vantor

@@ -198,38 +198,51 @@ TEST(AnimationSlidingFrame, PairMovesApartWithTheCounter) {
   }
 }
 
-TEST(AnimationHostFrame, FigureCyclesItsFourFramesOncePerCounterChange) {
+TEST(AnimationHostFrame, EveryFrameAdvancesTheFigureAndTheSprites) {
   HostScene scene;
   ResetHostScene(scene);
+  const auto seeded = scene.sprites;
   std::vector<int> frames;
-  const int counters[] = {0, 1, 1, 2, 3, 4, 4, 5};
-  for (int c : counters) {
-    const FramePlan plan = PlanHostFrame(scene, c);
+  for (int paint = 0; paint < 6; ++paint) {
+    const FramePlan plan = PlanHostFrame(scene);
     const DrawOp* figure = Find(plan, Picture::Figure);
     ASSERT_NE(figure, nullptr);
     EXPECT_EQ(std::make_pair(figure->x, figure->y), std::make_pair(86, 11));
     frames.push_back(figure->frame);
+    EXPECT_EQ(std::count_if(plan.ops.begin(), plan.ops.end(), [](const DrawOp& op) { return op.picture == Picture::Sprite; }),
+              kSpriteCount);
   }
-  EXPECT_EQ(frames, (std::vector<int>{0, 1, 2, 2, 3, 0, 1, 1}));
+  EXPECT_EQ(frames, (std::vector<int>{0, 1, 2, 3, 0, 1}));
+  EXPECT_EQ(scene.sprites[1].age, seeded[1].age + 6);
+  EXPECT_LT(scene.sprites[1].x, seeded[1].x);
 }
 
-TEST(AnimationHostFrame, SpritesMoveOnlyWhenTheCounterChanges) {
+TEST(AnimationFrames, DotsGoOverTheStillPicturesAndUnderWhatMoves) {
+  Random random;
   HostScene scene;
   ResetHostScene(scene);
-  const auto seeded = scene.sprites;
-  const FramePlan first = PlanHostFrame(scene, 0);
-  ASSERT_EQ(std::count_if(first.ops.begin(), first.ops.end(), [](const DrawOp& op) { return op.picture == Picture::Sprite; }),
-            kSpriteCount);
-  EXPECT_EQ(scene.sprites[1].age, seeded[1].age + 1);
-  const auto afterFirst = scene.sprites;
-  PlanHostFrame(scene, 0);  // a repaint without a tick
-  for (std::size_t i = 0; i < scene.sprites.size(); ++i) {
-    EXPECT_DOUBLE_EQ(scene.sprites[i].x, afterFirst[i].x);
-    EXPECT_EQ(scene.sprites[i].age, afterFirst[i].age);
-  }
-  PlanHostFrame(scene, 1);
-  EXPECT_EQ(scene.sprites[1].age, afterFirst[1].age + 1);
-  EXPECT_LT(scene.sprites[1].x, afterFirst[1].x);
+  const FramePlan sliding = PlanSlidingFrame(0, random);
+  ASSERT_EQ(sliding.dotsAfter, 3u);
+  EXPECT_EQ(sliding.ops[2].picture, Picture::Right);
+  const FramePlan host = PlanHostFrame(scene);
+  ASSERT_EQ(host.dotsAfter, 2u);
+  EXPECT_EQ(host.ops[1].picture, Picture::Right);
+  EXPECT_EQ(host.ops[2].picture, Picture::Figure);
+}
+
+TEST(AnimationFrames, ChangedAreasCoverWhatMovedAndNothingElse) {
+  Random random;
+  const FramePlan one = PlanSlidingFrame(3, random);
+  FramePlan same = one;
+  EXPECT_TRUE(ChangedAreas(one, same).empty());
+  FramePlan moved = one;
+  moved.ops[3].x += 1;  // the first sliding picture moves one pixel
+  moved.dots = static_cast<std::uint8_t>(one.dots ^ 1u);
+  const std::vector<Area> areas = ChangedAreas(one, moved);
+  EXPECT_EQ(areas, (std::vector<Area>{AreaOf(one.ops[3]), AreaOf(moved.ops[3]), DotsArea()}));
+  EXPECT_EQ(DotsArea(), (Area{178, 45, 189, 46}));
+  // From nothing shown yet, everything is new.
+  EXPECT_EQ(ChangedAreas(FramePlan{}, one).size(), one.ops.size() + 1);
 }
 
 TEST(AnimationHostFrame, ASpriteThatFliesOutRestartsAtTheOriginAtItsSmallest) {
@@ -237,7 +250,7 @@ TEST(AnimationHostFrame, ASpriteThatFliesOutRestartsAtTheOriginAtItsSmallest) {
   ResetHostScene(scene);
   scene.sprites[3].x = -40;
   const auto before = scene.sprites;
-  const FramePlan plan = PlanHostFrame(scene, 0);
+  const FramePlan plan = PlanHostFrame(scene);
   std::vector<DrawOp> sprites;
   for (const DrawOp& op : plan.ops)
     if (op.picture == Picture::Sprite) sprites.push_back(op);
@@ -265,7 +278,7 @@ TEST(AnimationHostFrame, LongRunsKeepEverySpriteInsideItsBounds) {
   TickCounter counter;
   for (int tick = 0; tick < 3000; ++tick) {
     counter.Turn();
-    const FramePlan plan = PlanHostFrame(scene, counter.value);
+    const FramePlan plan = PlanHostFrame(scene);
     counter.Step();
     for (const DrawOp& op : plan.ops) {
       if (op.picture != Picture::Sprite) continue;

@@ -1,6 +1,8 @@
 // Tests of the settings file: the writer's exact text, the lenient reader, fall-backs and hostile files.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <chrono>
 #include <climits>
 #include <fstream>

@@ -69,7 +69,7 @@ int RunVantor(HINSTANCE instance) {
   }
   std::u16string path;
   if (!SettingsPath(&path)) path = u"Vantor.ini";
-  app.settings = std::make_unique<Settings>(std::filesystem::path(std::wstring(Wide(path))));
+  app.settings = std::make_unique<Settings>(path);
   app.settings->ReadSettings();
   app.sounds.Build(*app.settings);
   app.controlClasses = RegisterControlClasses(instance);

@@ -1,6 +1,8 @@
 // LockIndicator: the indicator window, its 100 ms timer and the double-buffered "Lock-B" / "Lock-H" pictures.
 #include "win/toolbar/lock_indicator.h"
 
+#include <algorithm>
+
 namespace vantor {
 
 namespace {
@@ -64,7 +66,55 @@ LockIndicator::LockIndicator(HWND mainWindow, HINSTANCE module) : module_(module
   for (std::size_t i = 0; i < sprites_.size(); ++i) {
     load(sprites_[i], animation::InfoOf(animation::Picture::Sprite).firstResource + static_cast<int>(i));
   }
+  BuildAtlases(screen.get());
   animation::ResetHostScene(scene_);
+}
+
+void LockIndicator::BuildAtlases(HDC screen) {
+  std::array<Picture*, 4 + 4 + 10> pictures{&left_, &right_, &slide1_, &slide2_};
+  for (std::size_t i = 0; i < figure_.size(); ++i) pictures[4 + i] = &figure_[i];
+  for (std::size_t i = 0; i < sprites_.size(); ++i) pictures[8 + i] = &sprites_[i];
+  int width = 0, height = 1;
+  for (Picture* picture : pictures) {
+    if (!picture->bitmap || picture->width <= 0 || picture->height <= 0) continue;
+    picture->atlasX = width;
+    width += picture->width;
+    height = std::max(height, picture->height);
+  }
+  auto make = [&](Atlas& atlas, int w, int h) {
+    atlas.dc = gdi::MemoryDc(screen);
+    atlas.bitmap = gdi::CompatibleBitmap(screen, w > 0 ? w : 1, h);
+    atlas.selected.emplace(atlas.dc.get(), atlas.bitmap.get());
+    return atlas.selected->ok();
+  };
+  if (background_.bitmap && make(backgroundImage_, background_.width, background_.height)) {
+    gdi::MemoryDc source(screen);
+    gdi::Select select(source.get(), background_.bitmap.get());
+    BitBlt(backgroundImage_.dc.get(), 0, 0, background_.width, background_.height, source.get(), 0, 0, SRCCOPY);
+  }
+  if (!make(masks_, width, height) || !make(cutouts_, width, height)) {
+    for (Picture* picture : pictures) picture->atlasX = -1;
+    return;
+  }
+  gdi::Bitmap mono(CreateBitmap(width > 0 ? width : 1, height, 1, 1, nullptr));
+  gdi::MemoryDc monoDc(screen);
+  gdi::Select monoIn(monoDc.get(), mono.get());
+  for (HDC dc : {masks_.dc.get(), cutouts_.dc.get()}) {
+    SetTextColor(dc, RGB(0, 0, 0));  // monochrome to colour: 0 black, 1 white
+    SetBkColor(dc, RGB(255, 255, 255));
+  }
+  gdi::MemoryDc source(screen);
+  for (Picture* picture : pictures) {
+    if (picture->atlasX < 0) continue;
+    gdi::Select select(source.get(), picture->bitmap.get());
+    const int x = picture->atlasX, w = picture->width, h = picture->height;
+    SetBkColor(source.get(), picture->transparent);  // colour to monochrome: the background colour gives 1
+    BitBlt(monoDc.get(), x, 0, w, h, source.get(), 0, 0, SRCCOPY);
+    BitBlt(masks_.dc.get(), x, 0, w, h, monoDc.get(), x, 0, SRCCOPY);
+    BitBlt(cutouts_.dc.get(), x, 0, w, h, source.get(), 0, 0, SRCCOPY);
+    constexpr DWORD kDestinationAndNotSource = 0x00220326;
+    BitBlt(cutouts_.dc.get(), x, 0, w, h, monoDc.get(), x, 0, kDestinationAndNotSource);
+  }
 }
 
 LockIndicator::~LockIndicator() {
@@ -114,6 +164,7 @@ void LockIndicator::Hide() {
   KillTimer(window, kAnimateTimer);
   SetWindowLongPtrW(window, GWLP_USERDATA, 0);
   PostMessageW(window, WM_CLOSE, 0, 0);
+  image_.reset();
 }
 
 void LockIndicator::Reposition() {
@@ -128,6 +179,9 @@ void LockIndicator::Reposition() {
 void LockIndicator::OnCreate(HWND window) {
   window_ = window;
   g_counter.Reset();
+  ticking_ = false;
+  nextPlanned_ = false;
+  shown_ = animation::FramePlan{};
   RECT frame{0, 0, backgroundWidth_, backgroundHeight_};
   AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
   const int width = frame.right - frame.left;
@@ -138,9 +192,36 @@ void LockIndicator::OnCreate(HWND window) {
   SetTimer(window, kAnimateTimer, kFirstTickMs, nullptr);
 }
 
-void LockIndicator::KeepTicking(HWND window) {
-  SetTimer(window, kAnimateTimer, kTickMs, nullptr);
+// Above the pages, shown: a page brought to the front may have covered it.
+void LockIndicator::KeepOnTop(HWND window) const {
+  if (GetWindow(GetParent(window), GW_CHILD) == window && IsWindowVisible(window)) return;
   SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+}
+
+animation::FramePlan LockIndicator::NextFrame(int clientHeight) {
+  return mode_ == 0 ? animation::PlanSlidingFrame(g_counter.value, scene_.random)
+                    : animation::PlanHostFrame(scene_, clientHeight);
+}
+
+// A tick plans the next frame and has the window repaint, at once, only where it differs.
+void LockIndicator::OnTick(HWND window) {
+  g_counter.Turn();
+  RECT client{};
+  GetClientRect(window, &client);
+  next_ = NextFrame(client.bottom);
+  nextPlanned_ = true;
+  // One rectangle around every change: one transfer, one request to the window system.
+  RECT changed{};
+  for (const animation::Area& area : animation::ChangedAreas(shown_, next_)) {
+    const RECT rect{area.left, area.top, area.right, area.bottom};
+    UnionRect(&changed, &changed, &rect);
+  }
+  if (!IsRectEmpty(&changed)) {
+    InvalidateRect(window, &changed, FALSE);
+    UpdateWindow(window);
+  }
+  g_counter.Step();
+  KeepOnTop(window);
 }
 
 const LockIndicator::Picture* LockIndicator::PictureFor(animation::Picture picture, int frame) const {
@@ -160,10 +241,13 @@ const LockIndicator::Picture* LockIndicator::PictureFor(animation::Picture pictu
 void LockIndicator::Draw(HDC target, HDC source, const animation::DrawOp& op) const {
   const Picture* picture = PictureFor(op.picture, op.frame);
   if (picture == nullptr || !picture->bitmap || picture->width <= 0 || picture->height <= 0) return;
-  gdi::Select select(source, picture->bitmap.get());
-  if (!select.ok()) return;
   if (op.picture == animation::Picture::Background) {
-    BitBlt(target, op.x, op.y, picture->width, picture->height, source, 0, 0, SRCCOPY);
+    if (backgroundImage_.selected && backgroundImage_.selected->ok()) {
+      BitBlt(target, op.x, op.y, picture->width, picture->height, backgroundImage_.dc.get(), 0, 0, SRCCOPY);
+      return;
+    }
+    gdi::Select select(source, picture->bitmap.get());
+    if (select.ok()) BitBlt(target, op.x, op.y, picture->width, picture->height, source, 0, 0, SRCCOPY);
     return;
   }
   // Sprites are scaled by age; every other picture is drawn at its own size.
@@ -171,33 +255,97 @@ void LockIndicator::Draw(HDC target, HDC source, const animation::DrawOp& op) co
   const int width = scaled ? op.width : picture->width;
   const int height = scaled ? op.height : picture->height;
   if (width <= 0 || height <= 0) return;
-  TransparentBlt(target, op.x, op.y, width, height, source, 0, 0, picture->width, picture->height,
-                 picture->transparent);
+  if (picture->atlasX < 0) {
+    gdi::Select select(source, picture->bitmap.get());
+    if (select.ok()) {
+      TransparentBlt(target, op.x, op.y, width, height, source, 0, 0, picture->width, picture->height,
+                     picture->transparent);
+    }
+    return;
+  }
+  // target: text black and background white, so that the mask's white keeps what is under the picture.
+  auto transfer = [&](const Atlas& atlas, DWORD operation) {
+    if (width == picture->width && height == picture->height) {
+      BitBlt(target, op.x, op.y, width, height, atlas.dc.get(), picture->atlasX, 0, operation);
+    } else {
+      StretchBlt(target, op.x, op.y, width, height, atlas.dc.get(), picture->atlasX, 0, picture->width,
+                 picture->height, operation);
+    }
+  };
+  transfer(masks_, SRCAND);
+  transfer(cutouts_, SRCPAINT);
 }
 
-void LockIndicator::Paint(HWND window) {
-  {
-    gdi::PaintDc paint(window);
-    RECT client{};
-    GetClientRect(window, &client);
-    gdi::Canvas canvas(paint.get(), client.right, client.bottom);
-    if (canvas.ok()) {
-      gdi::FillSolid(canvas.dc(), client, GetSysColor(COLOR_WINDOW));
-      const animation::FramePlan plan = mode_ == 0
-                                            ? animation::PlanSlidingFrame(g_counter.value, scene_.random)
-                                            : animation::PlanHostFrame(scene_, g_counter.value, client.bottom);
-      gdi::MemoryDc source(canvas.dc());
-      for (const animation::DrawOp& op : plan.ops) Draw(canvas.dc(), source.get(), op);
-      for (std::size_t i = 0; i < animation::kDotXOffsets.size(); ++i) {
-        if ((plan.dots >> i) & 1u) {
-          SetPixelV(canvas.dc(), animation::kRightX + animation::kDotXOffsets[i],
+// The picture is composed off-screen and kept from frame to frame, so a frame recomposes only the
+// area where it differs from the last one; the part that needs painting goes out in one transfer.
+void LockIndicator::Compose(HWND window, const animation::FramePlan& plan, int width, int height, RECT area) {
+  if (!image_ || image_->width() != width || image_->height() != height) {
+    image_.reset();
+    gdi::WindowDc screen(window);
+    image_ = std::make_unique<gdi::Canvas>(screen.get(), width, height);
+    area = RECT{0, 0, width, height};
+  }
+  if (!image_->ok()) return;
+  const HDC dc = image_->dc();
+  SetTextColor(dc, RGB(0, 0, 0));
+  SetBkColor(dc, RGB(255, 255, 255));
+  SetStretchBltMode(dc, COLORONCOLOR);
+  SelectClipRgn(dc, nullptr);
+  IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
+  gdi::FillSolid(dc, area, GetSysColor(COLOR_WINDOW));
+  gdi::MemoryDc source(dc);  // only for pictures the atlases could not take
+  for (std::size_t i = 0; i <= plan.ops.size(); ++i) {
+    if (i == plan.dotsAfter) {
+      for (std::size_t d = 0; d < animation::kDotXOffsets.size(); ++d) {
+        if ((plan.dots >> d) & 1u) {
+          SetPixelV(dc, animation::kRightX + animation::kDotXOffsets[d],
                     animation::kRightY + animation::kDotYOffset, RGB(0, 0, 0));
         }
       }
-      canvas.Present(paint.get());
+    }
+    if (i == plan.ops.size()) break;
+    const animation::Area where = animation::AreaOf(plan.ops[i]);
+    const RECT box{where.left, where.top, where.right, where.bottom};
+    RECT overlap{};
+    if (IntersectRect(&overlap, &box, &area)) Draw(dc, source.get(), plan.ops[i]);
+  }
+  SelectClipRgn(dc, nullptr);
+}
+
+void LockIndicator::Paint(HWND window) {
+  // The first paint starts the 100 ms ticks and raises the window; later ones leave both to the ticks.
+  if (!ticking_) {
+    SetTimer(window, kAnimateTimer, kTickMs, nullptr);
+    ticking_ = true;
+    KeepOnTop(window);
+  }
+  RECT client{};
+  GetClientRect(window, &client);
+  // A paint the tick did not ask for (uncovered, raised) shows a frame of its own: the whole window
+  // follows it, the rest of it at the paint that follows.
+  const bool planned = nextPlanned_;
+  const animation::FramePlan before = shown_;
+  if (!planned) next_ = NextFrame(client.bottom);
+  RECT rest{};
+  {
+    gdi::PaintDc paint(window);
+    const RECT& part = paint.info().rcPaint;
+    Compose(window, next_, client.right, client.bottom, planned ? part : client);
+    shown_ = next_;
+    if (image_ && image_->ok()) {
+      BitBlt(paint.get(), part.left, part.top, part.right - part.left, part.bottom - part.top, image_->dc(),
+             part.left, part.top, SRCCOPY);
+    }
+    if (!planned) {
+      for (const animation::Area& area : animation::ChangedAreas(before, shown_)) {
+        const RECT rect{area.left, area.top, area.right, area.bottom};
+        UnionRect(&rest, &rest, &rect);
+      }
     }
   }
-  KeepTicking(window);
+  // The follow-up paint shows this same frame.
+  nextPlanned_ = !planned && !IsRectEmpty(&rest);
+  if (nextPlanned_) InvalidateRect(window, &rest, FALSE);
 }
 
 LRESULT CALLBACK LockIndicator::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -234,11 +382,7 @@ LRESULT CALLBACK LockIndicator::WindowProc(HWND window, UINT message, WPARAM wpa
       self->Paint(window);
       return 0;
     case WM_TIMER:
-      if (wparam != kAnimateTimer) return 0;
-      g_counter.Turn();
-      RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-      g_counter.Step();
-      self->KeepTicking(window);
+      if (wparam == kAnimateTimer) self->OnTick(window);
       return 0;
     default:
       return DefWindowProcW(window, message, wparam, lparam);

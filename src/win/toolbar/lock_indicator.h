@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <array>
+#include <memory>
+#include <optional>
 
 #include "interpreter/screen_view.h"
 #include "win/base/class_names.h"
@@ -42,12 +44,27 @@ class LockIndicator {
     int width = 0;
     int height = 0;
     COLORREF transparent = RGB(255, 0, 255);
+    int atlasX = -1;  // where the picture sits in the atlases; -1 when it is not there
+  };
+
+  // Every picture but the background side by side, twice: as a mask (white where the picture is
+  // transparent, black elsewhere) and cut out (the picture, black where it is transparent). A frame
+  // draws each picture with two plain transfers from DCs that keep their bitmaps selected: selecting
+  // a bitmap costs a round trip to the window system on some platforms, ten times a second.
+  struct Atlas {
+    gdi::MemoryDc dc;
+    gdi::Bitmap bitmap;
+    std::optional<gdi::Select> selected;
   };
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   void OnCreate(HWND window);
+  void OnTick(HWND window);
   void Paint(HWND window);
-  void KeepTicking(HWND window);
+  void KeepOnTop(HWND window) const;
+  animation::FramePlan NextFrame(int clientHeight);
+  void Compose(HWND window, const animation::FramePlan& plan, int width, int height, RECT area);
+  void BuildAtlases(HDC screen);
   const Picture* PictureFor(animation::Picture picture, int frame) const;
   void Draw(HDC target, HDC source, const animation::DrawOp& op) const;
 
@@ -62,6 +79,14 @@ class LockIndicator {
   std::array<Picture, 4> figure_;
   std::array<Picture, 10> sprites_;
   animation::HostScene scene_;
+  // The last frame shown, and the next one when a tick has planned it; kept between ticks with the
+  // image they were composed into, so that a tick copies only what changed.
+  animation::FramePlan shown_;
+  animation::FramePlan next_;
+  bool nextPlanned_ = false;
+  bool ticking_ = false;  // at 100 ms (after the first, longer wait)
+  std::unique_ptr<gdi::Canvas> image_;
+  Atlas masks_, cutouts_, backgroundImage_;
 };
 
 }  // namespace vantor
