@@ -43,6 +43,8 @@ configure_and_build build/win all -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -
 if [ -d fuzz ] && ls fuzz/*.cpp >/dev/null 2>&1; then
   configure_and_build build/fuzz fuzz_records -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
     -DCMAKE_CXX_COMPILER=clang++ -DVANTOR_FUZZ=ON || build_ok=0
+  cmake --build build/fuzz -j "$JOBS" --target fuzz_trace >>build/fuzz.build.log 2>&1 ||
+    { tail -60 build/fuzz.build.log; build_ok=0; }
 fi
 [ $build_ok -eq 1 ] || { echo "0 passed, 1 failed"; echo "build failed"; exit 1; }
 
@@ -63,17 +65,20 @@ for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; do
 run_suite wine build/win
 if [ -x build/native/e2e_tests ]; then run_suite e2e build/native -R e2e_tests; fi
 
-if [ -x build/fuzz/fuzz_records ]; then
-  echo "== fuzzing ${FUZZ_SECONDS}s"
-  mkdir -p build/fuzz/corpus
-  if build/fuzz/fuzz_records -max_total_time="$FUZZ_SECONDS" -max_len=8192 -timeout=10 \
-      build/fuzz/corpus fuzz/corpus >build/fuzz.log 2>&1; then
-    grep -Eo 'Done [0-9]+ runs.*' build/fuzz.log | tail -1
+# Each target with its seeds: the record engine (fuzz/corpus) and vantor-trace's decoders (fuzz/trace_corpus).
+for target in fuzz_records:corpus fuzz_trace:trace_corpus; do
+  name=${target%%:*} seeds=${target#*:}
+  [ -x "build/fuzz/$name" ] || continue
+  echo "== fuzzing $name ${FUZZ_SECONDS}s"
+  mkdir -p "build/fuzz/$seeds"
+  if "build/fuzz/$name" -max_total_time="$FUZZ_SECONDS" -max_len=8192 -timeout=10 \
+      "build/fuzz/$seeds" "fuzz/$seeds" >"build/$name.log" 2>&1; then
+    grep -Eo 'Done [0-9]+ runs.*' "build/$name.log" | tail -1
     passed=$((passed + 1))
   else
-    tail -40 build/fuzz.log; failed=$((failed + 1)); broken+=(fuzz)
+    tail -40 "build/$name.log"; failed=$((failed + 1)); broken+=("$name")
   fi
-fi
+done
 
 echo "== done in $(( $(date +%s) - start ))s"
 [ ${#broken[@]} -eq 0 ] || echo "failing suites: ${broken[*]}"

@@ -27,61 +27,67 @@ std::u16string ScreenRun::Text(int n, std::size_t capacity) {
 
 namespace {
 
-using HandlerTable = std::array<CommandHandler, 128>;
+// Each letter's handler, and its name and reads (in the order the handler makes them) for the tools
+// that show records; "w" ends with its options ('@', letter, value).
+struct Command {
+  CommandHandler handler;
+  CommandDescription description;
+};
+using CommandTable = std::array<Command, 128>;
 
-constexpr HandlerTable MakeTable() {
-  HandlerTable t{};
-  t['!'] = CmdStatusRequest;
-  t['#'] = CmdSound;
-  t['$'] = CmdIgnoredShortBlock;
-  t['%'] = CmdIgnoredShortBlock;
-  t['+'] = CmdSetAttributes;
-  t['>'] = CmdSerialOutput;
-  t['@'] = CmdSetFocus;
-  t['A'] = CmdMessage;
-  t['B'] = CmdNothing;
-  t['C'] = CmdClearInputFields;
-  t['D'] = CmdIgnoredEleven;
-  t['E'] = CmdErasePage;
-  t['F'] = CmdFontStep;
-  t['I'] = CmdIgnoredShortBlock;
-  t['K'] = CmdIgnoredNumber;
-  t['L'] = CmdIgnoredTwoNumbersShortBlock;
-  t['M'] = CmdIgnoredLongBlock;
-  t['N'] = CmdIgnoredLongBlock;
-  t['O'] = CmdIgnoredLongBlock;
-  t['P'] = CmdSkipToMarker;
-  t['Q'] = CmdSkipToMarker;
-  t['R'] = CmdNothing;
-  t['S'] = CmdKeyLabel;
-  t['W'] = CmdSendFields;
-  t['X'] = CmdIgnoredNumber;
-  t['Z'] = CmdDeviceControl;
-  t['a'] = CmdMessageAtField;
-  t['b'] = CmdSerialFlags;
-  t['c'] = CmdClearField;
-  t['d'] = CmdShowPage;
-  t['e'] = CmdDeleteField;
-  t['f'] = CmdFixedField;
-  t['h'] = CmdPrompt;
-  t['i'] = CmdDefineField;
-  t['j'] = CmdIgnoredNumberShortBlock;
-  t['k'] = CmdCopyText;
-  t['l'] = CmdLockKeyboard;
-  t['m'] = CmdNothing;
-  t['o'] = CmdFocusAndUnlock;
-  t['p'] = CmdIgnoredTwoBytes;
-  t['r'] = CmdIgnoredNumber;
-  t['s'] = CmdSelectPage;
-  t['u'] = CmdSetText;
-  t['v'] = CmdIgnoredNumberLongBlock;
-  t['w'] = CmdFieldOptions;
-  t['y'] = CmdPrefix;
-  t['z'] = CmdNothing;
+constexpr CommandTable MakeTable() {
+  CommandTable t{};
+  t['!'] = {CmdStatusRequest, {"status request", ""}};
+  t['#'] = {CmdSound, {"sound", ""}};
+  t['$'] = {CmdIgnoredShortBlock, {"ignored block", "len data"}};
+  t['%'] = {CmdIgnoredShortBlock, {"ignored block", "len data"}};
+  t['+'] = {CmdSetAttributes, {"set field attributes", "field flags attr"}};
+  t['>'] = {CmdSerialOutput, {"serial output", "unused mode len data"}};
+  t['@'] = {CmdSetFocus, {"set focus field", "field"}};
+  t['A'] = {CmdMessage, {"host message", "len text"}};
+  t['B'] = {CmdNothing, {"none", ""}};
+  t['C'] = {CmdClearInputFields, {"clear input fields", ""}};
+  t['D'] = {CmdIgnoredEleven, {"ignored block", "data"}};
+  t['E'] = {CmdErasePage, {"erase page fields", ""}};
+  t['F'] = {CmdFontStep, {"font size step", "step"}};
+  t['I'] = {CmdIgnoredShortBlock, {"ignored block", "len data"}};
+  t['K'] = {CmdIgnoredNumber, {"ignored number", "value"}};
+  t['L'] = {CmdIgnoredTwoNumbersShortBlock, {"ignored block", "value value len data"}};
+  t['M'] = {CmdIgnoredLongBlock, {"ignored block", "len data"}};
+  t['N'] = {CmdIgnoredLongBlock, {"ignored block", "len data"}};
+  t['O'] = {CmdIgnoredLongBlock, {"ignored block", "len data"}};
+  t['P'] = {CmdSkipToMarker, {"skip to marker", "data"}};
+  t['Q'] = {CmdSkipToMarker, {"skip to marker", "data"}};
+  t['R'] = {CmdNothing, {"none", ""}};
+  t['S'] = {CmdKeyLabel, {"key label", "key len text"}};
+  t['W'] = {CmdSendFields, {"send fields", "key"}};
+  t['X'] = {CmdIgnoredNumber, {"ignored number", "value"}};
+  t['Z'] = {CmdDeviceControl, {"device control", "device value value value"}};
+  t['a'] = {CmdMessageAtField, {"host message at field", "field len text"}};
+  t['b'] = {CmdSerialFlags, {"set serial flags", "field serial"}};
+  t['c'] = {CmdClearField, {"clear field", "field"}};
+  t['d'] = {CmdShowPage, {"show page", "page"}};
+  t['e'] = {CmdDeleteField, {"delete field", "field"}};
+  t['f'] = {CmdFixedField, {"fixed text field", "field row col len text"}};
+  t['h'] = {CmdPrompt, {"host prompt", "input len text"}};
+  t['i'] = {CmdDefineField, {"define field", "field row col flags attr len"}};
+  t['j'] = {CmdIgnoredNumberShortBlock, {"ignored block", "value len data"}};
+  t['k'] = {CmdCopyText, {"copy field text", "field to-field"}};
+  t['l'] = {CmdLockKeyboard, {"lock keyboard", ""}};
+  t['m'] = {CmdNothing, {"none", ""}};
+  t['o'] = {CmdFocusAndUnlock, {"focus and unlock", "field"}};
+  t['p'] = {CmdIgnoredTwoBytes, {"ignored bytes", "data"}};
+  t['r'] = {CmdIgnoredNumber, {"ignored number", "value"}};
+  t['s'] = {CmdSelectPage, {"select page", "page"}};
+  t['u'] = {CmdSetText, {"set field text", "field len text"}};
+  t['v'] = {CmdIgnoredNumberLongBlock, {"ignored block", "value len data"}};
+  t['w'] = {CmdFieldOptions, {"field options", "field unused"}};
+  t['y'] = {CmdPrefix, {"field prefix", "field mode len text"}};
+  t['z'] = {CmdNothing, {"none", ""}};
   return t;
 }
 
-constexpr HandlerTable kHandlers = MakeTable();
+constexpr CommandTable kCommands = MakeTable();
 
 // Shows the page, raises the host dialog or unlocks, removes the indicator and places the focus.
 void EndOfRecord(ScreenRun& run) {
@@ -117,21 +123,29 @@ void EndOfRecord(ScreenRun& run) {
 
 }  // namespace
 
-CommandHandler HandlerFor(std::uint8_t letter) { return letter < kHandlers.size() ? kHandlers[letter] : nullptr; }
+CommandHandler HandlerFor(std::uint8_t letter) {
+  return letter < kCommands.size() ? kCommands[letter].handler : nullptr;
+}
+
+const CommandDescription* DescribeCommand(std::uint8_t letter) {
+  return HandlerFor(letter) != nullptr ? &kCommands[letter].description : nullptr;
+}
 
 void Interpret(const ScreenContext& context, const std::uint8_t* begin, const std::uint8_t* end) {
   if (begin == nullptr || end < begin) begin = end = nullptr;
   ScreenRun run(context, begin, end);
   ArgReader& args = run.args;
+  ArgObserver* observer = context.observer;
+  args.Observe(observer);
   while (args.Position() < args.End()) {
     const std::uint8_t letter = *args.Position();
-    if (letter >= '!' && letter <= 'z') {
-      if (const CommandHandler handler = kHandlers[letter]) {
-        handler(run);
-        if (!run.removed.empty()) DiscardRemoved(run.removed, run.view);
-      }
+    const CommandHandler handler = letter >= '!' && letter <= 'z' ? kCommands[letter].handler : nullptr;
+    if (observer != nullptr) observer->Command(args.Position(), handler != nullptr);
+    if (handler != nullptr) {
+      handler(run);
+      if (!run.removed.empty()) DiscardRemoved(run.removed, run.view);
     }
-    args.Skip(1);
+    args.Step();
   }
   EndOfRecord(run);
 }

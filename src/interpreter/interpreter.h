@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
+#include "interpreter/command_args.h"
 #include "interpreter/screen.h"
 #include "interpreter/screen_view.h"
 #include "model/function_keys.h"
@@ -27,10 +29,21 @@ struct ScreenContext {
   Settings& settings;
   ScreenView& view;
   HostReplies& replies;
+  ArgObserver* observer = nullptr;  // told of every command and argument read; none for the terminal
 };
 
 // Runs the commands in [begin, end) (the bytes after the record's H, terminator included) and then
 // does the end-of-record processing. Never reads outside [begin, end).
 void Interpret(const ScreenContext& context, const std::uint8_t* begin, const std::uint8_t* end);
+
+// A command letter's name and the names of the reads its handler makes, in their order, separated by
+// blanks ("len" is the length of the payload read next). Tools show records with it as the interpreter
+// reads them.
+struct CommandDescription {
+  std::string_view name;
+  std::string_view arguments;
+};
+// Null for a byte that has no handler.
+const CommandDescription* DescribeCommand(std::uint8_t letter);
 
 }  // namespace vantor

@@ -73,6 +73,12 @@ void Terminal::ReceiveRecord(RecordBytes record) {
   }
 }
 
+void Terminal::ReceiveRecord(RecordBytes record, ArgObserver& observer) {
+  observer_ = &observer;
+  ReceiveRecord(record);
+  observer_ = nullptr;
+}
+
 void Terminal::SendOwnRecord(std::string_view record, bool withPrefix) {
   sender_.SendRecord(withPrefix ? terminalId_ : 0, record);
 }
@@ -80,7 +86,7 @@ void Terminal::SendOwnRecord(std::string_view record, bool withPrefix) {
 void Terminal::InterpretScreen(const std::uint8_t* begin, const std::uint8_t* end) { Interpret(begin, end); }
 
 void Terminal::Interpret(const std::uint8_t* begin, const std::uint8_t* end) {
-  vantor::Interpret(ScreenContext{screen_, settings_, view_, *this}, begin, end);
+  vantor::Interpret(ScreenContext{screen_, settings_, view_, *this, observer_}, begin, end);
 }
 
 void Terminal::ResetScreen() {

@@ -46,6 +46,8 @@ class Terminal final : private DispatchTarget, private HostReplies, private Seri
   // One complete host record (terminator included): dispatched, then the lock indicator follows the
   // keyboard: "Lock-H" while locked, gone otherwise.
   void ReceiveRecord(RecordBytes record);
+  // The same, with every screen command and argument read told to `observer` (a tool's shadow terminal).
+  void ReceiveRecord(RecordBytes record, ArgObserver& observer);
 
   // ---- the operator side ----
   // A key for the host with the focus field it came from (-1: none); false (dropped) while locked.
@@ -105,6 +107,7 @@ class Terminal final : private DispatchTarget, private HostReplies, private Seri
   Screen screen_;
   int terminalId_ = 1;
   std::atomic<int> stamp_{0};
+  ArgObserver* observer_ = nullptr;  // set only during an observed ReceiveRecord
 };
 
 }  // namespace vantor
