@@ -7,9 +7,17 @@ namespace vantor {
 
 namespace {
 
+constexpr long long kLargest = 1000000;
+
 int AtLeastOne(long long value) {
   if (value < 1) return 1;
-  if (value > 1000000) return 1000000;
+  if (value > kLargest) return static_cast<int>(kLargest);
+  return static_cast<int>(value);
+}
+
+int WithinLargest(long long value) {
+  if (value < -kLargest) return static_cast<int>(-kLargest);
+  if (value > kLargest) return static_cast<int>(kLargest);
   return static_cast<int>(value);
 }
 
@@ -45,8 +53,10 @@ CellMetrics FitToPage(const Settings& settings, FontMeasurer& measurer, int clie
 // The font of the point size (with the host's step), its cell from the measured metrics.
 CellMetrics FollowPointSize(const Settings& settings, FontMeasurer& measurer) {
   const int extra = settings.ExtraCellWidth();
-  const long long wanted = static_cast<long long>(measurer.LogPixelsY()) * settings.EffectivePointSize() / 72;
-  const int height = AtLeastOne(wanted);
+  // A height of 0 or less is passed on as it is: GDI takes 0 as its default height and a negative one
+  // (a positive lfHeight) as a cell height; the measured font then gives the sizes.
+  const int height =
+      WithinLargest(static_cast<long long>(measurer.LogPixelsY()) * settings.EffectivePointSize() / 72);
   CellMetrics m;
   FontMetrics tm;
   if (!measurer.Measure(height, 0, tm)) {
@@ -55,7 +65,7 @@ CellMetrics FollowPointSize(const Settings& settings, FontMeasurer& measurer) {
     m.cellWidth = AtLeastOne(static_cast<long long>(height) / 2 + extra);
     return m;
   }
-  m.fontHeight = AtLeastOne(tm.height);
+  m.fontHeight = WithinLargest(tm.height);
   m.fontWidth = 0;
   m.cellHeight = AtLeastOne(static_cast<long long>(tm.height) + tm.internalLeading + tm.externalLeading + 2);
   if (tm.pitchAndFamily & kTmpfFixedPitch) {

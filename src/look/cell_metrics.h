@@ -55,7 +55,8 @@ struct ScreenFontRequest {
 
 // Computes the metrics for a page client area of clientWidth x clientHeight pixels from the
 // settings (fontautosize, screencols, screenrows, the point size with its adjustment,
-// CharacterCellAdditionalWidth). Every loop is bounded; the font sizes and cell sizes are at least 1.
+// CharacterCellAdditionalWidth). Every loop is bounded; the cell sizes are at least 1, and so are the
+// fitted font sizes (a point size may ask for a font height of 0 or less: GDI's default height).
 CellMetrics ComputeCellMetrics(const Settings& settings, FontMeasurer& measurer, int clientWidth,
                                int clientHeight);
 

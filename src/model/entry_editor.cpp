@@ -189,10 +189,9 @@ void EntryEditor::Insert(char16_t c) {
   }
 }
 
-void EntryEditor::Clear() {
+void EntryEditor::Empty() {
   field_.ClearText();
   field_.caret = 0;
-  field_.modified = 1;
   host_.CaretChanged();
 }
 

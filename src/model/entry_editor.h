@@ -52,8 +52,8 @@ class EntryEditor {
   void TypedChar(char16_t c, KeyModifiers modifiers);
   // Serial data, whether focused or not.
   void FedChar(char16_t c);
-  // Serial data start again in this field.
-  void Clear();
+  // Serial data start again in this field: the text only; it counts as modified once a character lands.
+  void Empty();
   // An auto-send field that was changed reports itself once; true when it did (the key is handled).
   bool ReportChange();
 

@@ -172,7 +172,7 @@ void Terminal::ClearField(int field) {
   Field* record = screen_.CurrentField(field);
   if (record == nullptr) return;
   FieldEditor host(*this, *record);
-  EntryEditor(*record, settings_, host).Clear();
+  EntryEditor(*record, settings_, host).Empty();
 }
 
 void Terminal::FeedChar(int field, char16_t ch) {

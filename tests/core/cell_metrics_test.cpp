@@ -129,8 +129,24 @@ TEST_F(CellMetricsTest, HostFontStepAddsToThePointSize) {
   measurer.logPixelsY = 72;
   const CellMetrics m = ComputeCellMetrics(settings, measurer, 240, 320);
   EXPECT_EQ(m.fontHeight, 12);
-  settings.SetFontStep(-50);  // never a height below 1
-  EXPECT_EQ(ComputeCellMetrics(settings, measurer, 240, 320).fontHeight, 1);
+}
+
+// A height of 0 or less goes to the font as it is (GDI's default height, or a cell height); the font
+// measured gives the sizes, and the cells stay at least one pixel whatever it reports.
+TEST_F(CellMetricsTest, PointSizeOfZeroOrLessAsksForTheFontAsComputed) {
+  settings.SetFontAutoSize(false);
+  settings.SetFontPointSize(0);
+  measurer.logPixelsY = 72;
+  for (const auto& [step, asked] : {std::pair{0, 0}, std::pair{-5, -5}}) {
+    settings.SetFontStep(step);
+    measurer.asked.clear();
+    const CellMetrics m = ComputeCellMetrics(settings, measurer, 240, 320);
+    ASSERT_EQ(measurer.asked.size(), 1u);
+    EXPECT_EQ(measurer.asked.front().first, asked);
+    EXPECT_EQ(m.fontHeight, asked);  // the fake reports the height it was asked
+    EXPECT_GE(m.cellHeight, 1);
+    EXPECT_GE(m.cellWidth, 1);
+  }
 }
 
 TEST_F(CellMetricsTest, UpdateStoresTheRunTimeValues) {

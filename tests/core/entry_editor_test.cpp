@@ -320,13 +320,13 @@ TEST_F(EntryEditorTest, FedCarriageReturnIsEnterUnlessTheFieldHasAPrefix) {
   EXPECT_EQ(field_.Text(), u"\r");
 }
 
-TEST_F(EntryEditorTest, ClearEmptiesAndMarksModified) {
+TEST_F(EntryEditorTest, EmptyingTakesTheTextButIsNoChange) {
   field_.SetText(u"XYZ");
   field_.caret = 2;
-  Editor().Clear();
+  Editor().Empty();
   EXPECT_EQ(field_.Text(), u"");
   EXPECT_EQ(field_.caret, 0);
-  EXPECT_EQ(field_.modified, 1);
+  EXPECT_EQ(field_.modified, 0);
 }
 
 TEST_F(EntryEditorTest, ZeroCapacityFieldTakesNothing) {

@@ -316,5 +316,18 @@ TEST_F(TerminalTest, SerialFieldModeTypesDecodedCharactersIntoTheField) {
   EXPECT_EQ(sent.records.size(), 1u);
 }
 
+// Emptying is not a change: a numeric field that refuses the scan stays unmodified, so the delivery
+// stops there instead of moving the rest into the next serial field.
+TEST_F(TerminalTest, SerialFieldRefusingEverythingIsEmptiedButNotModified) {
+  Field& numeric = MakeField(3, 0x03 | kFlagNumeric, true);
+  numeric.SetText(u"12");
+  MakeField(4, 0x03, true);
+  screen.keyboard = Keyboard::Ready;
+  terminal.SerialReceived(AsSerial("AB"));
+  EXPECT_EQ(numeric.Text(), u"");
+  EXPECT_EQ(numeric.modified, 0);
+  EXPECT_EQ(screen.CurrentField(4)->Text(), u"");
+}
+
 }  // namespace
 }  // namespace vantor

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "look/drawn_controls.h"
 #include "model/field.h"
 #include "model/page.h"
+#include "platform/file.h"
 #include "win/controls/page_window.h"
 
 namespace vantor {
@@ -267,6 +269,46 @@ TEST_F(ButtonControlsTest, RadioButtonDrawsItsDotOnlyWhenChecked) {
   EXPECT_EQ(PixelOf(window, cx, cy), kBlack);
   radio.SetText(u" ");
   EXPECT_NE(PixelOf(window, cx, cy), kBlack);
+}
+
+// Custom colours letter the labels of check boxes and radio buttons in ForeGroundColor; push and select
+// button labels stay black.
+TEST_F(ButtonControlsTest, CustomColoursLetterOnlyTheBoxLabels) {
+  TempDir dir;
+  const std::filesystem::path file = dir.File(L"Vantor.ini");
+  ASSERT_TRUE(files::WriteWhole(file.u16string(), "CustomColorMode=true\r\nForeGroundColor=FF0000\r\n"));
+  Settings custom(file);
+  ASSERT_TRUE(custom.ReadSettings());
+  ASSERT_TRUE(custom.CustomColours());
+  ASSERT_EQ(custom.TextColour(), RGB(255, 0, 0));
+  custom.SetFontSize(settings_.FontHeight(), settings_.FontWidth());
+  custom.SetCellSize(settings_.CellWidth(), settings_.CellHeight());
+  state_.settings = &custom;
+  const std::u16string label = u"XWWWWWW";
+  const struct {
+    int type;
+    bool red;
+  } cases[] = {{kTypeButton, false}, {kTypeSelectButton, false}, {kTypeCheckBox, true}, {kTypeRadioButton, true}};
+  int row = 1;
+  for (const auto& c : cases) {
+    Field& field = Add(row, row, 10, kModeInput, c.type, label);
+    ++row;
+    HWND window = Make(field);
+    RECT client{};
+    GetClientRect(window, &client);
+    ASSERT_GT(client.right, 20);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    gdi::WindowDc dc(window);
+    bool red = false;
+    for (int y = 0; y < client.bottom && !red; ++y) {
+      for (int x = 0; x < client.right && !red; ++x) {
+        const COLORREF pixel = GetPixel(dc.get(), x, y);  // smoothed letters: reddish is enough
+        red = GetRValue(pixel) > 160 && GetGValue(pixel) < 96 && GetBValue(pixel) < 96;
+      }
+    }
+    EXPECT_EQ(red, c.red) << "field type " << c.type;
+  }
+  state_.settings = &settings_;
 }
 
 TEST_F(ButtonControlsTest, PaintingLeavesNoGdiObjectBehind) {

@@ -18,9 +18,9 @@ namespace vantor {
 
 namespace {
 
-void FillButtonColours(Field& field, const Settings& settings) {
+void FillButtonColours(Field& field) {
   FieldColours& c = field.colours;
-  c.text = settings.CustomColours() ? settings.TextColour() : RGB(0, 0, 0);
+  c.text = RGB(0, 0, 0);  // push and select button labels in both colour modes; boxes take ForeGroundColor
   c.background = RGB(212, 208, 200);
   c.frame = RGB(64, 64, 64);
   c.selectedFrame = RGB(255, 204, 51);
@@ -171,7 +171,7 @@ LRESULT ButtonFamilyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam
   if (message == WM_CREATE) {
     const ControlContext context = AttachControlAtCreate(window, lparam);
     if (!context) return 0;
-    FillButtonColours(*context.field, *context.page->settings);
+    FillButtonColours(*context.field);
     if (kind == ButtonKind::Button) context.field->checked = 0;
     return 0;
   }
