@@ -49,8 +49,8 @@ fi
 [ $build_ok -eq 1 ] || { echo "0 passed, 1 failed"; echo "build failed"; exit 1; }
 
 run_suite native build/native -E e2e_tests
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_suite asan build/asan
-TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" run_suite tsan build/tsan
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_suite asan build/asan -R core_tests
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" run_suite tsan build/tsan -R core_tests
 
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
@@ -63,6 +63,8 @@ trap 'kill $xvfb_pid 2>/dev/null; wineserver -k 2>/dev/null' EXIT
 export DISPLAY=":$display"
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
 run_suite wine build/win
+echo "== package"
+if bash scripts/check-package.sh build/win; then passed=$((passed + 1)); else failed=$((failed + 1)); broken+=(package); fi
 if [ -x build/native/e2e_tests ]; then run_suite e2e build/native -R e2e_tests; fi
 
 # Each target with its seeds: the record engine (fuzz/corpus) and vantor-trace's decoders (fuzz/trace_corpus).

@@ -21,16 +21,22 @@ target_link_libraries(vantor_win_app PUBLIC vantor_win_controls vantor_win_toolb
                       vantor_devices)
 target_compile_options(vantor_win_app PRIVATE ${VANTOR_WARNINGS})
 
+# The version resource (and with it the About box) takes the project's version.
+string(JOIN "," VANTOR_VERSION_COMMAS ${VANTOR_VERSION_NUMBERS})
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/generated/vantor_version.h CONTENT
+     "// The program's version, written by the build from the project's version.\n#define VANTOR_VERSION_NUMBERS ${VANTOR_VERSION_COMMAS}\n#define VANTOR_VERSION_TEXT \"${PROJECT_VERSION}\"\n")
 file(GLOB VANTOR_RC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/win/app/*.rc)
 add_executable(Vantor WIN32 ${CMAKE_SOURCE_DIR}/src/win/app/winmain.cpp ${VANTOR_RC})
 target_link_options(Vantor PRIVATE -municode)
 target_link_libraries(Vantor PRIVATE vantor_win_app)
+target_include_directories(Vantor PRIVATE ${CMAKE_BINARY_DIR}/generated)
 target_compile_options(Vantor PRIVATE ${VANTOR_WARNINGS})
 set_target_properties(Vantor PROPERTIES OUTPUT_NAME Vantor)
 # windres reports no dependencies: rebuild the resources when anything they include changes.
 file(GLOB_RECURSE VANTOR_RC_INPUTS CONFIGURE_DEPENDS
      ${CMAKE_SOURCE_DIR}/src/*.rc ${CMAKE_SOURCE_DIR}/src/*_ids.h ${CMAKE_SOURCE_DIR}/src/win/toolbar/art/*.bmp
      ${CMAKE_SOURCE_DIR}/src/win/app/res/* ${CMAKE_SOURCE_DIR}/src/win/app/vantor.manifest)
+list(APPEND VANTOR_RC_INPUTS ${CMAKE_BINARY_DIR}/generated/vantor_version.h)
 set_source_files_properties(${VANTOR_RC} PROPERTIES OBJECT_DEPENDS "${VANTOR_RC_INPUTS}")
 
 file(GLOB VANTOR_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)

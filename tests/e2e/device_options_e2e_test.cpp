@@ -43,7 +43,6 @@ TEST_F(DeviceOptionsE2eTest, SerialSettingsOkWritesTheLineSettings) {
   EXPECT_EQ(ItemText(*dialog, 1040), "7");
   EXPECT_EQ(ItemText(*dialog, 1041), "Odd");
   EXPECT_EQ(ItemText(*dialog, 1042), "2");
-  DialogPicture("options-serial-port", *dialog);
   ASSERT_TRUE(SendItem(*dialog, 1039, kCbSetCurSel, 8).has_value());   // 19200
   ASSERT_TRUE(SendItem(*dialog, 1041, kCbSetCurSel, 0).has_value());   // Even
   ASSERT_TRUE(SendItem(*dialog, 1042, kCbSetCurSel, 0).has_value());   // 1
@@ -69,7 +68,6 @@ TEST_F(DeviceOptionsE2eTest, SerialFeatureOkWritesPortFramingModeAndInterval) {
   ASSERT_TRUE(SetItemText(*dialog, 1035, "2"));
   ASSERT_TRUE(SetItemText(*dialog, 1037, "200"));
   ASSERT_TRUE(SetItemText(*dialog, 1073, "50"));
-  DialogPicture("options-serial-feature", *dialog);
   ASSERT_TRUE(TapItem(*dialog, 1));
   ASSERT_TRUE(Gone("Serial Feature Options"));
   EXPECT_TRUE(WaitIni("serialfeature", "true,2,13,true,2,72")) << terminal_.ReadIni();
@@ -95,7 +93,6 @@ TEST_F(DeviceOptionsE2eTest, NormalSoundOkWritesTheToneAndPlayKeepsTheDialogAnsw
   EXPECT_EQ(CheckState(*dialog, 1043), 0);
   ASSERT_TRUE(SetItemText(*dialog, 1045, "880"));
   ASSERT_TRUE(SetItemText(*dialog, 1047, "5000"));
-  DialogPicture("options-sound", *dialog);
   // A five-second tone: the dialog answers at once while it sounds, and nothing is stored.
   const std::string before = terminal_.ReadIni();
   ASSERT_TRUE(TapItem(*dialog, 1075));

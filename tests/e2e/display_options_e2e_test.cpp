@@ -54,7 +54,6 @@ TEST_F(DisplayOptionsE2eTest, ScannerOptionsOkWritesTheModeAndOptions) {
   ASSERT_TRUE(Tap(*dialog, 1011));
   ASSERT_TRUE(WaitFor([&] { return CheckState(*dialog, 1011) == 1 && CheckState(*dialog, 32802) == 0; },
                       Millis(3000), Millis(100)));
-  DialogPicture("options-scanner", *dialog);
   Finish(*dialog, kScanner.caption, 1);
   EXPECT_EQ(Ini("ScannerModeCallBack"), "false");
   EXPECT_EQ(Ini("scannerappendenter"), "true");
@@ -77,7 +76,6 @@ TEST_F(DisplayOptionsE2eTest, ScreenOptionsOkClampsTheGridAndDisablingRemovesThe
   ASSERT_TRUE(SetItemText(*dialog, 1024, ""));
   ASSERT_TRUE(Tap(*dialog, 1018));
   ASSERT_TRUE(WaitFor([&] { return CheckState(*dialog, 1018) == 1; }, Millis(3000), Millis(100)));
-  DialogPicture("options-screen", *dialog);
   Finish(*dialog, kScreen.caption, 1);
   EXPECT_EQ(Ini("screencols"), "207");
   EXPECT_EQ(Ini("screenrows"), "1");
@@ -101,7 +99,6 @@ TEST_F(DisplayOptionsE2eTest, FieldOptionsOkWritesTheFlagsAndFilteredNumerics) {
   ASSERT_TRUE(SetItemText(*dialog, 1056, "12\"1ab"));
   ASSERT_TRUE(Tap(*dialog, 1057));
   ASSERT_TRUE(WaitFor([&] { return CheckState(*dialog, 1057) == 0; }, Millis(3000), Millis(100)));
-  DialogPicture("options-fields", *dialog);
   Finish(*dialog, kFields.caption, 1);
   EXPECT_EQ(Ini("fieldnumericvalue"), "\"12ab\"");
   EXPECT_EQ(Ini("fieldentertof0"), "false");
@@ -127,7 +124,6 @@ TEST_F(DisplayOptionsE2eTest, FontOptionsOkWritesTheFamilySizeAndHeldWidth) {
   ASSERT_TRUE(SetItemText(*dialog, 1062, "12"));
   ASSERT_TRUE(Tap(*dialog, 1063));
   ASSERT_TRUE(WaitFor([&] { return CheckState(*dialog, 1063) == 1; }, Millis(3000), Millis(100)));
-  DialogPicture("options-font", *dialog);
   Finish(*dialog, kFont.caption, 1);
   EXPECT_EQ(Ini("fontname"), "\"" + family.substr(0, 31) + "\"");
   EXPECT_EQ(Ini("fontpointsize"), "12");

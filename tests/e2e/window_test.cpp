@@ -60,6 +60,17 @@ TEST_F(WindowTest, UserModeShowsTheUserMenu) {
   EXPECT_LT(*height, 130);
   EXPECT_FALSE(MenuOpens("h", "Host Options"));
   EXPECT_TRUE(MenuOpens("o", "Login"));
+  // "&About..." shows the build's version.
+  ASSERT_TRUE(OpenFileMenu() && probe_.Keys(0, {"a"}));
+  const auto about = WaitDialog("About Vantor II", Millis(3000));
+  ASSERT_TRUE(about.has_value());
+  EXPECT_TRUE(WaitWindows([&](const WindowList& w) {
+    for (const WindowInfo& child : ChildrenOf(w, about->handle)) {
+      if (child.title.find("Version: " VANTOR_VERSION) != std::string::npos) return true;
+    }
+    return false;
+  })) << Describe(windows_);
+  probe_.Keys(about->handle, {"esc"});
 }
 
 TEST_F(WindowTest, AltF4LeavesTheWindowOpenAndSendsNothing) {
