@@ -5,7 +5,7 @@ set -uo pipefail
 cd "$(dirname "$0")"
 ROOT=$PWD
 JOBS=${JOBS:-$(nproc)}
-FUZZ_SECONDS=${FUZZ_SECONDS:-60}
+FUZZ_SECONDS=${FUZZ_SECONDS:-30}  # per fuzz target
 start=$(date +%s)
 
 bash scripts/install-deps.sh || { echo "dependency install failed"; exit 1; }
@@ -20,7 +20,7 @@ mkdir -p build
 passed=0; failed=0; broken=()
 run_suite() {  # name, build dir, ctest arguments...
   local name=$1 dir=$2 log="build/$1.test.log"; shift 2
-  echo "== $name"
+  echo "== $name (at $(( $(date +%s) - start ))s)"
   ctest --test-dir "$dir" --output-on-failure -V "$@" >"$log" 2>&1
   local rc=$?
   local p f
@@ -47,6 +47,7 @@ if [ -d fuzz ] && ls fuzz/*.cpp >/dev/null 2>&1; then
     { tail -60 build/fuzz.build.log; build_ok=0; }
 fi
 [ $build_ok -eq 1 ] || { echo "0 passed, 1 failed"; echo "build failed"; exit 1; }
+echo "== built (at $(( $(date +%s) - start ))s)"
 
 run_suite native build/native -E e2e_tests
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_suite asan build/asan -R core_tests
@@ -63,7 +64,7 @@ trap 'kill $xvfb_pid 2>/dev/null; wineserver -k 2>/dev/null' EXIT
 export DISPLAY=":$display"
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
 run_suite wine build/win
-echo "== package"
+echo "== package (at $(( $(date +%s) - start ))s)"
 if bash scripts/check-package.sh build/win; then passed=$((passed + 1)); else failed=$((failed + 1)); broken+=(package); fi
 if [ -x build/native/e2e_tests ]; then run_suite e2e build/native -R e2e_tests; fi
 
@@ -71,7 +72,7 @@ if [ -x build/native/e2e_tests ]; then run_suite e2e build/native -R e2e_tests; 
 for target in fuzz_records:corpus fuzz_trace:trace_corpus; do
   name=${target%%:*} seeds=${target#*:}
   [ -x "build/fuzz/$name" ] || continue
-  echo "== fuzzing $name ${FUZZ_SECONDS}s"
+  echo "== fuzzing $name ${FUZZ_SECONDS}s (at $(( $(date +%s) - start ))s)"
   mkdir -p "build/fuzz/$seeds"
   if "build/fuzz/$name" -max_total_time="$FUZZ_SECONDS" -max_len=8192 -timeout=10 \
       "build/fuzz/$seeds" "fuzz/$seeds" >"build/$name.log" 2>&1; then
