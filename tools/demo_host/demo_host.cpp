@@ -1,72 +1,32 @@
-// The demo host: serves the warehouse demo to any number of terminals, a thread per terminal.
+// The demo host: serves the warehouse demo to any number of terminals from one thread.
 //
 //   demo_host [port]     listens on 127.0.0.1:port (9999 when not given; 0 picks a free port)
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <string>
-#include <thread>
 
-#include "platform/net.h"
-#include "listener.h"
-#include "terminal_records.h"
+#include <asio.hpp>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
+
+#include "terminal_server.h"
 #include "warehouse.h"
 
 namespace vantor::demo {
 namespace {
 
-std::mutex logMutex;
-
-void Log(const std::string& line) {
-  std::lock_guard lock(logMutex);
-  std::printf("%s\n", line.c_str());
-  std::fflush(stdout);
-}
-
-bool SendAll(net::Handle socket, const std::string& bytes) {
-  std::size_t sent = 0;
-  while (sent < bytes.size()) {
-    const std::size_t piece = std::min<std::size_t>(bytes.size() - sent, 1 << 16);
-    const int n = net::Send(socket, bytes.data() + sent, static_cast<int>(piece));
-    if (n <= 0) return false;
-    sent += static_cast<std::size_t>(n);
+// A thousand terminals need more descriptors than the usual soft limit of 1024.
+void RaiseDescriptorLimit() {
+#ifndef _WIN32
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
   }
-  return true;
-}
-
-// One terminal's conversation, until it closes the connection or a send fails.
-void ServeTerminal(net::Handle socket, int number, StockBook& stock) {
-  std::string who = "terminal #";
-  who += std::to_string(number);
-  Log(who + " connected");
-  WarehouseDemo demo(stock);
-  RecordSplitter splitter;
-  std::string terminalId;
-  char buffer[8192];
-  bool open = true;
-  while (open) {
-    const int got = net::Receive(socket, buffer, sizeof buffer);
-    if (got <= 0) break;
-    const int droppedBefore = splitter.Dropped();
-    for (const std::string& raw : splitter.Feed(std::string_view(buffer, static_cast<std::size_t>(got)))) {
-      const TerminalRecord record = SplitTerminalId(raw);
-      if (!record.terminalId.empty()) terminalId = record.terminalId;
-      for (const std::string& answer : demo.OnRecord(record)) {
-        if (!SendAll(socket, answer)) {
-          open = false;
-          break;
-        }
-      }
-      if (!demo.LastEvent().empty()) Log(who + " (id " + terminalId + "): " + demo.LastEvent());
-      if (!open) break;
-    }
-    if (splitter.Dropped() != droppedBefore) Log(who + ": oversized record dropped");
-  }
-  net::Close(socket);
-  Log(who + " disconnected");
+#endif
 }
 
 int Main(int argc, char** argv) {
@@ -83,29 +43,24 @@ int Main(int argc, char** argv) {
       return 2;
     }
   }
-  if (!net::Startup()) {
-    std::fprintf(stderr, "demo_host: sockets unavailable\n");
-    return 1;
-  }
-  Listener listener;
-  if (!listener.Open(net::ParseIpv4("127.0.0.1"), static_cast<std::uint16_t>(port))) {
+  // The log is flushed per batch of events below, not per line.
+  std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+  RaiseDescriptorLimit();
+  StockBook stock;  // outlives the connections the io_context may still hold
+  asio::io_context io(1);
+  TerminalServer server(io, stock);
+  if (!server.Listen(static_cast<std::uint16_t>(port))) {
     std::fprintf(stderr, "demo_host: cannot listen on 127.0.0.1:%ld\n", port);
-    net::Cleanup();
     return 1;
   }
-  std::string ready = "Vantor demo host listening on 127.0.0.1:";
-  ready += std::to_string(listener.Port());
-  Log(ready);
-  static StockBook stock;  // outlives the detached terminal threads
-  int terminals = 0;
-  for (;;) {
-    const net::Handle connection = listener.Accept(60);
-    if (connection == net::kInvalid) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));  // a failing wait must not spin
-      continue;
-    }
-    std::thread(ServeTerminal, connection, ++terminals, std::ref(stock)).detach();
+  Log("Vantor demo host listening on 127.0.0.1:" + std::to_string(server.Port()));
+  std::fflush(stdout);
+  // Each wake-up runs every handler that is ready, then the log lines they wrote go out in one write.
+  while (io.run_one() > 0) {
+    io.poll();
+    std::fflush(stdout);
   }
+  return 0;
 }
 
 }  // namespace

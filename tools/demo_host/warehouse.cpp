@@ -80,14 +80,12 @@ StockBook::StockBook() {
 }
 
 long StockBook::Receive(const std::string& item, long quantity) {
-  std::lock_guard lock(mutex_);
   long& stock = onHand_[item];
   stock += quantity;
   return stock;
 }
 
 std::optional<long> StockBook::OnHand(const std::string& item) const {
-  std::lock_guard lock(mutex_);
   const auto found = onHand_.find(item);
   if (found == onHand_.end()) return std::nullopt;
   return found->second;

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <map>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,7 +11,7 @@
 
 namespace vantor::demo {
 
-// Stock on hand, shared by every terminal of the host.
+// Stock on hand, shared by every terminal of the host (all of them served on one thread).
 class StockBook {
  public:
   StockBook();
@@ -21,7 +20,6 @@ class StockBook {
   std::optional<long> OnHand(const std::string& item) const;
 
  private:
-  mutable std::mutex mutex_;
   std::map<std::string, long> onHand_;
 };
 

@@ -1,0 +1,163 @@
+// The demo host's connections: every read and write is asynchronous, answers queue per terminal, and a
+// terminal that leaves too much unread is dropped instead of growing the host's memory.
+#include "terminal_server.h"
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "terminal_records.h"
+
+namespace vantor::demo {
+
+using asio::ip::tcp;
+
+void Log(std::string_view line) {
+  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fputc('\n', stdout);
+}
+
+namespace {
+
+// One terminal's conversation. Kept alive by the handlers waiting on its socket; ends when the terminal
+// closes, a read or write fails, or its unread screens pass the limit.
+class TerminalConnection : public std::enable_shared_from_this<TerminalConnection> {
+ public:
+  TerminalConnection(tcp::socket socket, int number, StockBook& stock, std::size_t unreadLimit)
+      : socket_(std::move(socket)),
+        who_("terminal #" + std::to_string(number)),
+        demo_(stock),
+        unreadLimit_(unreadLimit) {}
+
+  void Start() {
+    Log(who_ + " connected");
+    Read();
+  }
+
+ private:
+  void Read() {
+    auto self = shared_from_this();
+    socket_.async_read_some(asio::buffer(buffer_),
+                            [self](const std::error_code& error, std::size_t n) { self->Received(error, n); });
+  }
+
+  void Received(const std::error_code& error, std::size_t n) {
+    if (!socket_.is_open()) return;
+    if (error) return Close();
+    const int droppedBefore = splitter_.Dropped();
+    for (const std::string& raw : splitter_.Feed(std::string_view(buffer_.data(), n))) {
+      const TerminalRecord record = SplitTerminalId(raw);
+      if (!record.terminalId.empty()) terminalId_ = record.terminalId;
+      for (const std::string& answer : demo_.OnRecord(record)) Send(answer);
+      if (!demo_.LastEvent().empty()) Log(who_ + " (id " + terminalId_ + "): " + demo_.LastEvent());
+      if (overflowed_) {
+        Log(who_ + ": screens left unread, disconnected");
+        return Close();
+      }
+    }
+    if (splitter_.Dropped() != droppedBefore) Log(who_ + ": oversized record dropped");
+    Read();
+  }
+
+  // Queues the bytes behind those being written; one write at a time keeps them in order.
+  void Send(const std::string& bytes) {
+    if (overflowed_ || bytes.empty()) return;
+    if (writing_.size() + queued_.size() + bytes.size() > unreadLimit_) {
+      overflowed_ = true;
+      return;
+    }
+    queued_ += bytes;
+    if (writing_.empty()) WriteQueued();
+  }
+
+  void WriteQueued() {
+    writing_.swap(queued_);
+    queued_.clear();
+    auto self = shared_from_this();
+    asio::async_write(socket_, asio::buffer(writing_),
+                      [self](const std::error_code& error, std::size_t) { self->Written(error); });
+  }
+
+  void Written(const std::error_code& error) {
+    if (!socket_.is_open()) return;
+    if (error) return Close();
+    writing_.clear();
+    if (!queued_.empty()) WriteQueued();
+  }
+
+  // Pending reads and writes end with operation_aborted and let go of the connection.
+  void Close() {
+    if (!socket_.is_open()) return;
+    std::error_code ignored;
+    socket_.close(ignored);
+    Log(who_ + " disconnected");
+  }
+
+  tcp::socket socket_;
+  std::string who_;
+  WarehouseDemo demo_;
+  std::size_t unreadLimit_;
+  RecordSplitter splitter_;
+  std::string terminalId_;
+  std::string writing_;  // the bytes of the write in flight; empty when none is
+  std::string queued_;   // answers made while a write was in flight
+  bool overflowed_ = false;
+  std::array<char, 4096> buffer_;
+};
+
+}  // namespace
+
+TerminalServer::TerminalServer(asio::io_context& io, StockBook& stock, std::size_t unreadLimit)
+    : stock_(stock), unreadLimit_(unreadLimit), acceptor_(io), retry_(io) {}
+
+bool TerminalServer::Listen(std::uint16_t port) {
+  const tcp::endpoint endpoint(asio::ip::address_v4::loopback(), port);
+  std::error_code failed;
+  acceptor_.open(endpoint.protocol(), failed);
+#ifndef _WIN32
+  // The demo's fixed port can be taken again at once after a restart (on Windows the option would let
+  // another program take a port in use).
+  if (!failed) acceptor_.set_option(tcp::acceptor::reuse_address(true), failed);
+#endif
+  if (!failed) acceptor_.bind(endpoint, failed);
+  // A thousand terminals may connect in one burst.
+  if (!failed) acceptor_.listen(asio::socket_base::max_listen_connections, failed);
+  if (failed) {
+    std::error_code ignored;
+    acceptor_.close(ignored);
+    return false;
+  }
+  Accept();
+  return true;
+}
+
+std::uint16_t TerminalServer::Port() const {
+  std::error_code ignored;
+  return acceptor_.local_endpoint(ignored).port();
+}
+
+void TerminalServer::Accept() {
+  acceptor_.async_accept([this](const std::error_code& error, tcp::socket socket) {
+    if (error == asio::error::operation_aborted || !acceptor_.is_open()) return;
+    if (error) {
+      // Logged once per run of failures; the waiting connections stay queued until the retry.
+      if (!acceptFailing_) Log("accepting a terminal failed: " + error.message() + "; trying again");
+      acceptFailing_ = true;
+      retry_.expires_after(std::chrono::milliseconds(100));
+      retry_.async_wait([this](const std::error_code& cancelled) {
+        if (!cancelled) Accept();
+      });
+      return;
+    }
+    acceptFailing_ = false;
+    std::error_code ignored;
+    socket.set_option(tcp::no_delay(true), ignored);
+    std::make_shared<TerminalConnection>(std::move(socket), ++terminals_, stock_, unreadLimit_)->Start();
+    Accept();
+  });
+}
+
+}  // namespace vantor::demo
