@@ -6,14 +6,6 @@
 namespace vantor::e2e {
 namespace {
 
-struct DialogPictureCase {
-  const char* name;
-  const char* caption;
-  std::vector<std::string> menuKeys;  // after Alt+F; none: the Normal sound's item in "Soun&ds"
-  long long item;                     // an item that shows `value` once the dialog has its values
-  const char* value;
-};
-
 using DocPictures = TerminalTest;
 
 TEST_F(DocPictures, DISABLED_OptionsDialogs) {
@@ -21,32 +13,28 @@ TEST_F(DocPictures, DISABLED_OptionsDialogs) {
                   {"NormalSoundType", "2"},
                   {"NormalSoundToneFrequency", "880"},
                   {"NormalSoundToneDuration", "150"}});
-  // Two items begin with "&S": the arrows reach the serial ones.
-  std::vector<std::string> serialPort(6, "down"), serialFeature(7, "down");
-  serialPort.push_back("enter");
-  serialFeature.push_back("enter");
-  const DialogPictureCase cases[] = {
+  const struct {
+    const char* name;
+    const char* caption;
+    std::vector<std::string> menuKeys;  // none: the Normal sound's item in "Soun&ds"
+    long long item;                     // an item that shows `value` once the dialog has its values
+    const char* value;
+  } cases[] = {
       {"options-scanner", "Scanner Options", {"n"}, 0, ""},
       {"options-screen", "Screen Options", {"s"}, 1016, "24"},
       {"options-fields", "Field Options", {"i"}, 1056, "0123456789+-%*/.$"},
       {"options-font", "Font Options", {"f"}, 1061, "9"},
-      {"options-serial-port", "Serial Port Options", serialPort, 1039, "9600"},
-      {"options-serial-feature", "Serial Feature Options", serialFeature, 1073, "500"},
+      {"options-serial-port", "Serial Port Options", {"down", "down", "down", "down", "down", "down", "enter"}, 1039, "9600"},
+      {"options-serial-feature", "Serial Feature Options", {"r"}, 1073, "500"},
       {"options-sound", "Options Normal Sound", {}, 1045, "880"},
   };
-  for (const DialogPictureCase& c : cases) {
-    if (c.menuKeys.empty()) {
-      OpenSoundDialog(0);
-    } else {
-      ASSERT_TRUE(OpenFileMenu().has_value()) << c.name;
-      ASSERT_TRUE(probe_.Keys(0, c.menuKeys)) << c.name;
-    }
-    const auto dialog = WaitDialog(c.caption);
+  for (const auto& c : cases) {
+    const auto dialog = c.menuKeys.empty() ? OpenSoundDialog(0, c.caption) : OpenFromFileMenu(c.menuKeys, c.caption);
     ASSERT_TRUE(dialog.has_value()) << c.name;
     if (c.item != 0) {
       EXPECT_TRUE(WaitFor([&] { return ItemText(*dialog, c.item) == c.value; }, Millis(5000))) << c.name;
     }
-    DialogPicture(c.name, *dialog);
+    Picture(c.name, dialog->clientX, dialog->clientY, dialog->clientWidth, dialog->clientHeight);
     ASSERT_TRUE(probe_.Keys(dialog->handle, {"esc"}));
     ASSERT_TRUE(Gone(c.caption)) << c.name;
   }

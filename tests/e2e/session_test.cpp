@@ -1,8 +1,5 @@
-// Vantor.exe and its host: identification, reconnection after the host closes, and operator keys
-// reaching the host as key responses, one per screen.
-#include <chrono>
-#include <thread>
-
+// Vantor.exe's life with its host: the first start, connecting, losing and finding the host again, the
+// menus of each mode, and leaving, with what it writes to "Vantor.ini" on the way.
 #include "terminal_fixture.h"
 
 namespace vantor::e2e {
@@ -10,93 +7,130 @@ namespace {
 
 using SessionTest = TerminalTest;
 
-ScreenBuilder Unlock() {
-  ScreenBuilder screen;
-  screen.FocusAndUnlock(20);
-  return screen;
-}
+// The terminal starts before its host listens: it tries again under one Lock-B indicator until the host
+// is there. When the host goes while it holds a screen, the terminal says goodbye and comes back about a
+// second later; when the host stays away, closing the window still ends the program at once.
+TEST_F(SessionTest, FindsTheHostAgainAfterEachLossAndExitsWhileItIsAway) {
+  const std::uint16_t port = host_->Port();
+  host_.reset();
+  Launch(HostSettings(port, 42));
+  const auto connecting = WaitIndicator("Lock-B");
+  ASSERT_TRUE(connecting.has_value()) << Describe(windows_);
+  host_.emplace(port);
+  ASSERT_TRUE(host_->Accept(Millis(10000))) << "the terminal did not try again";
+  const auto identification = host_->ReadRecord();
+  ASSERT_TRUE(identification.has_value());
+  EXPECT_EQ(identification->raw, "42I" + kRecordEnd);
+  ASSERT_TRUE(WaitIndicator("Lock-B").has_value());
+  EXPECT_EQ(Indicator(windows_)->handle, connecting->handle) << "one indicator window all along";
 
-// Unlocking drops the keys queued while the screen is being taken in (on purpose); an operator
-// presses the next key a moment after the screen is there.
-void SettleAfterUnlock() { std::this_thread::sleep_for(std::chrono::milliseconds(300)); }
-
-TEST_F(SessionTest, IdentifiesWithItsTerminalId) {
-  ASSERT_TRUE(terminal_.WriteIni(HostSettings(host_.Port(), 42)));
-  ASSERT_TRUE(terminal_.Start());
-  ASSERT_TRUE(host_.Accept(Millis(20000))) << "the terminal did not connect";
-  const auto record = host_.ReadRecord(Millis(5000));
-  ASSERT_TRUE(record.has_value());
-  EXPECT_EQ(record->raw, "42I" + kRecordEnd);
-  EXPECT_TRUE(host_.NothingArrives(Millis(500)));
-}
-
-TEST_F(SessionTest, ReconnectsAboutOneSecondAfterTheHostCloses) {
-  StartConnected();
-  ASSERT_TRUE(host_.HalfClose());
+  SendScreen(EntryScreen());
+  const auto entry = WaitControl(20);
+  ASSERT_TRUE(entry.has_value()) << Describe(windows_);
+  ASSERT_EQ(Press(entry->handle, {"enter"}), KeyResponse(0, 20));
+  ASSERT_TRUE(WaitIndicator("Lock-H").has_value()) << Describe(windows_);
+  ASSERT_TRUE(host_->HalfClose());
   EXPECT_EQ(NextBody(), "&");
-  ASSERT_TRUE(host_.WaitPeerClosed(Millis(5000)));
+  ASSERT_TRUE(host_->WaitPeerClosed(Millis(5000)));
   const auto closed = SteadyClock::now();
-  ASSERT_TRUE(host_.Accept(Millis(10000))) << "the terminal did not come back";
+  ASSERT_TRUE(host_->Accept(Millis(10000))) << "the terminal did not come back";
   const auto back = SteadyClock::now() - closed;
-  EXPECT_EQ(NextBody(), "I");
-  // The reconnection waits for the one-second timer, and not much longer.
   EXPECT_GE(back, Millis(700));
   EXPECT_LE(back, Millis(3000));
-  EXPECT_EQ(host_.AcceptCount(), 2);
-  EXPECT_TRUE(terminal_.MainWindow().has_value());
+  EXPECT_EQ(NextBody(), "I");
+  EXPECT_TRUE(WaitIndicator("Lock-B").has_value()) << "the lost screen's Lock-H turns into Lock-B";
+
+  host_.reset();
+  ASSERT_TRUE(probe_.Move(main_.handle, 30, 40, 240, 320)) << probe_.LastError();
+  ASSERT_TRUE(WaitWindows([&](const WindowList&) { return main_.x == 30 && main_.y == 40; }));
+  const auto closing = SteadyClock::now();
+  ASSERT_TRUE(probe_.Post(main_.handle, kWmClose, 0, 0));
+  ASSERT_EQ(terminal_.WaitExit(Millis(10000)), 0);
+  EXPECT_LT(SteadyClock::now() - closing, Millis(7000));
+  // The whole file is written, in its own order: the host first, the window's place among the rest.
+  const std::string ini = ReadIni();
+  EXPECT_EQ(ini.rfind("hostname=127.0.0.1\r\nhostport=" + std::to_string(port) + "\r\n", 0), 0u) << ini;
+  EXPECT_EQ(IniValue(ini, "terminalid"), "42");
+  EXPECT_EQ(IniValue(ini, "windowpos"), "30,40,240,320");
+  EXPECT_EQ(IniValue(ini, "windowstate"), "0");
 }
 
-TEST_F(SessionTest, FunctionKeyReachesTheHostOncePerScreen) {
-  StartConnected();
-  SendScreen(EntryScreen());
-  auto entry = WaitControl(20);
-  ASSERT_TRUE(entry.has_value()) << Describe(windows_);
-  ASSERT_TRUE(probe_.Keys(entry->handle, {"F2"})) << probe_.LastError();
-  EXPECT_EQ(NextBody(), KeyResponse(2, 20));
-  // The keyboard is locked until the host answers: a second key is dropped.
-  ASSERT_TRUE(probe_.Keys(entry->handle, {"F3"})) << probe_.LastError();
-  EXPECT_TRUE(host_.NothingArrives(Millis(1500)));
-  EXPECT_EQ(KeyboardState(), 2);
-  // The next screen unlocks it again.
-  SendScreen(Unlock());
-  ASSERT_TRUE(WaitUnlocked());
-  SettleAfterUnlock();
-  ASSERT_TRUE(probe_.Keys(entry->handle, {"F3"})) << probe_.LastError();
-  EXPECT_EQ(NextBody(), KeyResponse(3, 20));
+// Without a settings file the Host options come first; their answers make the file, in administrator
+// mode, and the terminal opens at the top left with sixteen pages and connects as told.
+TEST_F(SessionTest, FirstStartAsksForTheHostAndWritesTheSettingsInAdministratorMode) {
+  ASSERT_FALSE(FileExists(IniPath()));
+  ASSERT_TRUE(StartTerminal());
+  const auto dialog = WaitDialog("Host Options", Millis(20000));
+  ASSERT_TRUE(dialog.has_value()) << Describe(windows_);
+  EXPECT_FALSE(FindTopLevel(windows_, kMainWindowClass).has_value()) << "the dialog comes first";
+  ASSERT_TRUE(SetItemText(*dialog, 1064, "7"));
+  ASSERT_TRUE(SetItemText(*dialog, 1066, "127.0.0.1"));
+  ASSERT_TRUE(SetItemText(*dialog, 1067, std::to_string(host_->Port())));
+  ASSERT_TRUE(TapItem(*dialog, 1));
+  ASSERT_TRUE(host_->Accept(Millis(15000)));
+  const auto identification = host_->ReadRecord();
+  ASSERT_TRUE(identification.has_value());
+  EXPECT_EQ(identification->raw, "7I" + kRecordEnd);
+  const std::string ini = ReadIni();
+  EXPECT_EQ(IniValue(ini, "KorvathAdminMode"), "true") << ini;
+  EXPECT_EQ(IniValue(ini, "hostport"), std::to_string(host_->Port()));
+  EXPECT_EQ(IniValue(ini, "terminalid"), "7");
+
+  const auto main = WaitMainWindow();
+  ASSERT_TRUE(main.has_value());
+  main_ = *main;
+  EXPECT_EQ(main_.title, "Vantor");
+  EXPECT_EQ(main_.x, 0);
+  EXPECT_EQ(main_.y, 0);
+  EXPECT_EQ(main_.width, 240);
+  EXPECT_EQ(main_.height, 320);
+  ASSERT_TRUE(WaitWindows([&](const WindowList& w) { return OfClass(w, "VdxCPage").size() == 16 && ShownPage(w); }))
+      << Describe(windows_);
+  const auto page = ShownPage(windows_);
+  const int top = page->YIn(main_);
+  EXPECT_EQ(top, OfClass(windows_, "VdxCToolBar").at(0).height) << "page 0 fills the client area below the bar";
+  EXPECT_EQ(page->height, main_.clientHeight - top);
+  EXPECT_GT(FileMenu({"h"}), 180) << "the administrator's long menu";
+  const auto host = WaitDialog("Host Options");
+  ASSERT_TRUE(host.has_value());
+  EXPECT_EQ(ItemText(*host, 1066), "127.0.0.1");
+  ASSERT_TRUE(probe_.Keys(host->handle, {"esc"}));
+  EXPECT_TRUE(Gone("Host Options"));
 }
 
-TEST_F(SessionTest, ShiftCtrlAndDigitChordsGiveTheirKeyCodes) {
-  StartConnected();
-  SendScreen(EntryScreen());
-  const auto entry = WaitControl(20);
-  ASSERT_TRUE(entry.has_value()) << Describe(windows_);
-  const struct {
-    const char* chord;
-    int code;
-  } keys[] = {{"F1", 1}, {"shift+F1", 11}, {"F11", 11}, {"ctrl+F3", 23}, {"ctrl+1", 21}, {"ctrl+0", 30}, {"F24", 24}};
-  for (const auto& key : keys) {
-    ASSERT_TRUE(probe_.Keys(entry->handle, {key.chord})) << probe_.LastError();
-    EXPECT_EQ(NextBody(), KeyResponse(key.code, 20)) << key.chord;
-    SendScreen(Unlock());
-    ASSERT_TRUE(WaitUnlocked()) << key.chord;
-    SettleAfterUnlock();
+// The user's short menu: About shows the build's version; the wrong access code keeps the user menu and
+// the right one brings the administrator's; User Mode goes back; Exit ends without a goodbye.
+TEST_F(SessionTest, UserMenuLoginAboutAndExit) {
+  StartConnected({{"KorvathAdminMode", "false"}, {"windowpos", "0,0,240,320"}});
+  EXPECT_LT(FileMenu({"a"}), 130);
+  const auto about = WaitDialog("About Vantor II");
+  ASSERT_TRUE(about.has_value());
+  const WindowList texts = ChildrenOf(windows_, about->handle);
+  EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const WindowInfo& w) {
+    return w.title.find("Version: " VANTOR_VERSION) != std::string::npos;
+  })) << Describe(windows_);
+  ASSERT_TRUE(probe_.Keys(about->handle, {"esc"}));
+  ASSERT_TRUE(Gone("About Vantor II"));
+
+  for (const auto& [code, answer] : {std::pair{"123456", "User Mode"}, {"604817", "Admin Mode"}}) {
+    const auto login = OpenFromFileMenu({"o"}, "Login");
+    ASSERT_TRUE(login.has_value()) << code;
+    ASSERT_TRUE(SetItemText(*login, 1010, code));
+    ASSERT_TRUE(probe_.Post(login->handle, kWmCommand, 1, 0));
+    const auto box = WaitDialog(answer);
+    ASSERT_TRUE(box.has_value()) << code;
+    ASSERT_TRUE(probe_.Keys(box->handle, {"enter"}));
+    ASSERT_TRUE(Gone("Login"));
   }
-}
+  EXPECT_GT(FileMenu({"u"}), 180);
+  EXPECT_TRUE(WaitFor([&] { return FileMenu({}) < 130; }, Millis(5000))) << "User Mode leaves administrator mode";
 
-TEST_F(SessionTest, TypedTextGoesToTheHostWithTheKeyOnce) {
-  StartConnected();
-  SendScreen(EntryScreen());
-  const auto entry = WaitControl(20);
-  ASSERT_TRUE(entry.has_value()) << Describe(windows_);
-  ASSERT_TRUE(probe_.Type(entry->handle, "AB12")) << probe_.LastError();
-  ASSERT_TRUE(probe_.Keys(entry->handle, {"enter"})) << probe_.LastError();
-  // Enter is key 0 (fieldentertof0 is on by default); field 20 ('D') changed to four characters.
-  EXPECT_EQ(NextBody(), KeyResponse(0, 20) + "=D4AB12");
-  SendScreen(Unlock());
-  ASSERT_TRUE(WaitUnlocked());
-  // Unchanged since the host read it: the next key carries no field.
-  ASSERT_TRUE(probe_.Keys(entry->handle, {"F1"})) << probe_.LastError();
-  EXPECT_EQ(NextBody(), KeyResponse(1, 20));
+  FileMenu({"x"});
+  ASSERT_EQ(terminal_.WaitExit(Millis(10000)), 0);
+  EXPECT_TRUE(host_->WaitPeerClosed(Millis(5000)));
+  EXPECT_EQ(host_->ReceivedBytes(), "1I" + kRecordEnd);
+  EXPECT_EQ(Ini("windowpos"), "0,0,240,320");
+  EXPECT_EQ(Ini("KorvathAdminMode"), "false");
 }
 
 }  // namespace

@@ -1,9 +1,35 @@
 // Shared fixture of the tests that run Vantor.exe against the scripted test host.
 #include "terminal_fixture.h"
 
-#include <thread>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
 
 namespace vantor::e2e {
+
+namespace {
+constexpr unsigned kBmGetCheck = 0x00F0;
+}  // namespace
+
+IniEntries HostSettings(std::uint16_t port, int terminalId) {
+  return {{"hostname", "127.0.0.1"}, {"hostport", std::to_string(port)}, {"terminalid", std::to_string(terminalId)}};
+}
+
+std::optional<std::string> IniValue(const std::string& text, const std::string& key) {
+  const auto lower = [](std::string word) {
+    std::transform(word.begin(), word.end(), word.begin(), [](unsigned char c) { return std::tolower(c); });
+    return word;
+  };
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t equals = line.find('=');
+    if (equals != std::string::npos && lower(line.substr(0, equals)) == lower(key)) return line.substr(equals + 1);
+  }
+  return std::nullopt;
+}
 
 std::string HostByte(int value) { return std::string(1, static_cast<char>(value + 48)); }
 
@@ -13,48 +39,113 @@ std::string KeyResponse(int code, int focus, const std::vector<std::pair<int, st
   return body;
 }
 
-std::optional<Image> ShotWhen(const std::function<bool(const Image&)>& ready, Millis timeout) {
-  std::optional<Image> shot;
-  WaitFor(
-      [&] {
-        if (auto next = Screenshot()) shot = std::move(next);
-        return shot && ready(*shot);
-      },
-      timeout, Millis(200));
-  return shot;
-}
-
 ScreenBuilder EntryScreen() {
   ScreenBuilder screen;
   screen.SelectPage(0).Define(20, 1, 0, kInputFlags, kPlainAttributes, 10).ShowPage(0).FocusAndUnlock(20);
   return screen;
 }
 
-void TerminalTest::SetUp() {
-  ASSERT_TRUE(host_.Listening());
-  ASSERT_TRUE(terminal_.Ready()) << terminal_.Error();
+bool ShotWhen(const std::function<bool(const Image&)>& ready, Millis timeout) {
+  return WaitFor(
+      [&] {
+        const auto shot = Screenshot();
+        return shot && ready(*shot);
+      },
+      timeout, Millis(100));
 }
 
-void TerminalTest::StartConnected(const IniEntries& extra, int terminalId) {
-  IniEntries settings = HostSettings(host_.Port(), terminalId);
-  settings.insert(settings.end(), extra.begin(), extra.end());
-  ASSERT_TRUE(terminal_.WriteIni(settings));
-  ASSERT_TRUE(terminal_.Start());
-  const auto main = terminal_.WaitMainWindow();
+void TerminalTest::SetUp() {
+  ASSERT_TRUE(host_->Listening());
+  std::string why;
+  ASSERT_TRUE(WineDesktop::Instance().Ensure(why)) << why;
+  const std::string exe = VANTOR_WIN_BUILD "/Vantor.exe";
+  ASSERT_TRUE(FileExists(exe)) << "Vantor.exe is not built in " VANTOR_WIN_BUILD;
+  char name[] = "/tmp/vantor-e2e-XXXXXX";
+  ASSERT_NE(::mkdtemp(name), nullptr);
+  folder_ = name;
+  ASSERT_TRUE(WriteFile(folder_ + "/Vantor.exe", ReadFile(exe))) << folder_;
+}
+
+void TerminalTest::TearDown() {
+  const bool failed = HasFailure();
+  if (failed && terminal_.Running()) WriteFile(folder_ + "/screen.ppm", ScreenPpm());
+  StopTerminal();
+  if (folder_.empty()) return;
+  if (failed) {
+    std::printf("[   KEPT   ] %s\n", folder_.c_str());
+    return;
+  }
+  std::error_code ignored;
+  std::filesystem::remove_all(folder_, ignored);
+}
+
+bool TerminalTest::StartTerminal(const std::vector<std::string>& env) {
+  return !terminal_.Started() &&
+         terminal_.Start({"wine", folder_ + "/Vantor.exe"}, 0, folder_ + "/wine.log", folder_, env);
+}
+
+void TerminalTest::StopTerminal() {
+  if (!terminal_.Started()) return;
+  terminal_.Stop(Millis(1000));
+  // Its windows must be gone too; otherwise every program of the prefix is ended.
+  const bool gone = WaitFor(
+      [&] {
+        const auto windows = probe_.List();
+        return windows && std::none_of(windows->begin(), windows->end(), [](const WindowInfo& w) {
+                 return w.depth == 0 && (w.className == kMainWindowClass || w.title == "Host Options");
+               });
+      },
+      Millis(5000), Millis(200));
+  if (!gone) {
+    probe_.Shutdown();
+    WineDesktop::Instance().KillWineServer();
+  }
+}
+
+std::optional<WindowInfo> TerminalTest::WaitMainWindow(Millis timeout) {
+  std::optional<WindowInfo> found;
+  WaitFor(
+      [&] {
+        const auto windows = probe_.List();
+        found = windows ? FindTopLevel(*windows, kMainWindowClass) : std::nullopt;
+        return found.has_value() || !terminal_.Running();
+      },
+      timeout, Millis(200));
+  return found;
+}
+
+void TerminalTest::Launch(const IniEntries& settings, const std::vector<std::string>& env) {
+  std::string text;
+  for (const auto& [key, value] : settings) text += key + "=" + value + "\r\n";
+  ASSERT_TRUE(WriteFile(IniPath(), text));
+  ASSERT_TRUE(StartTerminal(env));
+  const auto main = WaitMainWindow();
   ASSERT_TRUE(main.has_value()) << "no main window; terminal running: " << terminal_.Running();
   main_ = *main;
-  ASSERT_TRUE(host_.Accept(Millis(15000))) << "the terminal did not connect";
+}
+
+void TerminalTest::StartConnected(const IniEntries& extra, int terminalId, const std::vector<std::string>& env) {
+  IniEntries settings = HostSettings(host_->Port(), terminalId);
+  settings.insert(settings.end(), extra.begin(), extra.end());
+  Launch(settings, env);
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(host_->Accept(Millis(15000))) << "the terminal did not connect";
   ASSERT_EQ(NextBody(), "I");
 }
 
 void TerminalTest::SendScreen(const ScreenBuilder& screen) {
-  ASSERT_TRUE(host_.SendRaw(screen.Wire()));
+  ASSERT_TRUE(host_->SendRaw(screen.Wire()));
   ASSERT_EQ(NextBody(), "H");
 }
 
 std::string TerminalTest::NextBody(Millis timeout) {
-  const auto record = host_.ReadRecord(timeout);
+  const auto record = host_->ReadRecord(timeout);
   return record ? record->body : "<none>";
+}
+
+std::string TerminalTest::Press(std::uint64_t window, const std::vector<std::string>& chords) {
+  if (!probe_.Keys(window, chords)) return "<keys failed: " + probe_.LastError() + ">";
+  return NextBody();
 }
 
 bool TerminalTest::WaitWindows(const std::function<bool(const WindowList&)>& ready, Millis timeout) {
@@ -66,19 +157,12 @@ bool TerminalTest::WaitWindows(const std::function<bool(const WindowList&)>& rea
         if (const auto main = FindTopLevel(windows_, kMainWindowClass)) main_ = *main;
         return ready(windows_);
       },
-      timeout, Millis(150));
-}
-
-WindowList TerminalTest::Pages(const WindowList& windows) const {
-  WindowList pages;
-  for (const WindowInfo& w : ChildrenOf(windows, main_.handle))
-    if (w.className == "VdxCPage") pages.push_back(w);
-  return pages;
+      timeout, Millis(100));
 }
 
 std::optional<WindowInfo> TerminalTest::ShownPage(const WindowList& windows) const {
   std::optional<WindowInfo> shown;
-  for (const WindowInfo& page : Pages(windows)) {
+  for (const WindowInfo& page : OfClass(ChildrenOf(windows, main_.handle), "VdxCPage")) {
     if (!page.visible) continue;
     if (shown) return std::nullopt;
     shown = page;
@@ -91,142 +175,119 @@ std::optional<WindowInfo> TerminalTest::Control(const WindowList& windows, long 
   if (!page) return std::nullopt;
   // A window being replaced is hidden before it goes: a visible one with the id is the current one.
   std::optional<WindowInfo> found;
-  for (const WindowInfo& w : ChildrenOf(windows, page->handle)) {
-    if (w.id != id) continue;
-    if (w.visible) return w;
-    if (!found) found = w;
-  }
+  for (const WindowInfo& w : ChildrenOf(windows, page->handle))
+    if (w.id == id && (w.visible || !found)) found = w;
   return found;
 }
 
 std::optional<WindowInfo> TerminalTest::WaitControl(long long id, Millis timeout) {
-  if (!WaitWindows([&](const WindowList& windows) { return Control(windows, id).has_value(); }, timeout))
-    return std::nullopt;
-  // The host's record is fully carried out once the keyboard is unlocked; only then are the control
-  // windows final (a page refresh may make a window and at once make it anew).
-  if (!WaitUnlocked()) return std::nullopt;
+  // The host's record is carried out whole once the keyboard is unlocked; only then are the control
+  // windows final (a refresh may make a window and at once make it anew).
   std::optional<WindowInfo> found;
   WaitWindows(
       [&](const WindowList& windows) {
         found = Control(windows, id);
+        return found && found->visible && !Indicator(windows) && ShownPage(windows)->enabled;
+      },
+      timeout);
+  return found && found->visible ? found : std::nullopt;
+}
+
+std::optional<bool> TerminalTest::Locked() {
+  const auto windows = probe_.List();
+  if (!windows) return std::nullopt;
+  windows_ = *windows;
+  const auto page = ShownPage(windows_);
+  if (!page) return std::nullopt;
+  return Indicator(windows_).has_value() || !page->enabled;
+}
+
+bool TerminalTest::WaitLocked(bool locked, Millis timeout) {
+  return WaitFor([&] { return Locked() == locked; }, timeout, Millis(100));
+}
+
+std::optional<WindowInfo> TerminalTest::Indicator(const WindowList& windows) const {
+  for (const WindowInfo& w : ChildrenOf(windows, main_.handle))
+    if (w.className == "VdxCAnimate" && w.visible) return w;
+  return std::nullopt;
+}
+
+std::optional<WindowInfo> TerminalTest::WaitIndicator(const std::string& title, Millis timeout) {
+  std::optional<WindowInfo> found;
+  WaitWindows(
+      [&](const WindowList& windows) {
+        found = Indicator(windows);
+        return found && found->title == title;
+      },
+      timeout);
+  return found && found->title == title ? found : std::nullopt;
+}
+
+bool TerminalTest::WaitNoIndicator(Millis timeout) {
+  return WaitWindows([&](const WindowList& windows) { return !Indicator(windows); }, timeout);
+}
+
+std::optional<WindowInfo> TerminalTest::WaitDialog(const std::string& title, Millis timeout) {
+  std::optional<WindowInfo> found;
+  WaitWindows(
+      [&](const WindowList& windows) {
+        for (const WindowInfo& w : windows)
+          if (w.depth == 0 && w.visible && w.title == title) found = w;
         return found.has_value();
       },
       timeout);
   return found;
 }
 
-std::optional<long long> TerminalTest::KeyboardState() {
-  const auto windows = probe_.List();
-  if (!windows) return std::nullopt;
-  bool locked = false;
-  bool page = false;
-  for (const WindowInfo& w : *windows) {
-    if (w.className == "VdxCAnimate" && w.visible) locked = true;
-    if (w.className == "VdxCPage" && w.visible) {
-      page = true;
-      if (!w.enabled) locked = true;
-    }
-  }
-  if (!page) return std::nullopt;
-  return locked ? 2 : 0;
-}
-
-bool TerminalTest::WaitUnlocked(Millis timeout) {
-  return WaitFor([&] { return KeyboardState() == 0; }, timeout, Millis(100));
-}
-
-std::optional<WindowInfo> TerminalTest::TopLevel(const std::string& title) {
-  const auto windows = probe_.List();
-  if (!windows) return std::nullopt;
-  for (const WindowInfo& w : *windows) {
-    if (w.depth == 0 && w.visible && w.title == title) return w;
-  }
-  return std::nullopt;
-}
-
-std::optional<WindowInfo> TerminalTest::WaitDialog(const std::string& title, Millis timeout) {
-  std::optional<WindowInfo> found;
-  WaitFor(
-      [&] {
-        found = TopLevel(title);
-        return found.has_value();
-      },
-      timeout, Millis(200));
-  return found;
-}
-
 bool TerminalTest::Gone(const std::string& title, Millis timeout) {
-  return WaitFor(
-      [&] {
-        const auto windows = probe_.List();
-        if (!windows) return false;
-        for (const WindowInfo& w : *windows) {
-          if (w.depth == 0 && w.visible && w.title == title) return false;
-        }
-        return true;
+  return WaitWindows(
+      [&](const WindowList& windows) {
+        return std::none_of(windows.begin(), windows.end(),
+                            [&](const WindowInfo& w) { return w.depth == 0 && w.visible && w.title == title; });
       },
-      timeout, Millis(200));
+      timeout);
 }
 
 std::optional<WindowInfo> TerminalTest::Item(const WindowInfo& dialog, long long id) {
   const auto windows = probe_.List();
-  if (!windows) return std::nullopt;
-  for (const WindowInfo& w : DescendantsOf(*windows, dialog.handle)) {
+  for (const WindowInfo& w : DescendantsOf(windows.value_or(WindowList{}), dialog.handle))
     if (w.id == id) return w;
-  }
   return std::nullopt;
 }
 
-bool TerminalTest::MenuOpen() { return OpenMenus() > 0; }
-
 int TerminalTest::OpenMenus() {
   const auto windows = probe_.List();
-  if (!windows) return 0;
-  int count = 0;
-  for (const WindowInfo& w : *windows) count += w.depth == 0 && w.visible && w.className == "#32768";
-  return count;
+  return static_cast<int>(std::count_if(windows->begin(), windows->end(), [](const WindowInfo& w) {
+    // A popup can be listed as shown an instant before it has its size.
+    return w.depth == 0 && w.visible && w.className == "#32768" && w.height > 0;
+  }));
 }
 
-void TerminalTest::OpenSoundDialog(int event) {
-  ASSERT_TRUE(probe_.Keys(main_.handle, {"alt+f"}));
-  ASSERT_TRUE(WaitFor([&] { return MenuOpen(); }, Millis(5000), Millis(200)));
-  ASSERT_TRUE(probe_.Keys(0, {"d"}));
-  ASSERT_TRUE(WaitFor([&] { return OpenMenus() >= 2; }, Millis(5000), Millis(200)));
-  std::vector<std::string> keys(static_cast<std::size_t>(event), "down");
+int TerminalTest::FileMenu(const std::vector<std::string>& keys) {
+  int height = 0;
+  if (!probe_.Keys(main_.handle, {"alt+f"})) return 0;
+  WaitWindows([&](const WindowList& windows) {
+    for (const WindowInfo& w : windows)
+      if (w.depth == 0 && w.visible && w.className == "#32768") height = w.height;
+    return height > 0;
+  });
+  probe_.Keys(0, keys.empty() ? std::vector<std::string>{"esc", "esc"} : keys);
+  return height;
+}
+
+std::optional<WindowInfo> TerminalTest::OpenFromFileMenu(const std::vector<std::string>& keys,
+                                                         const std::string& caption) {
+  if (FileMenu(keys) == 0) return std::nullopt;
+  return WaitDialog(caption);
+}
+
+std::optional<WindowInfo> TerminalTest::OpenSoundDialog(int event, const std::string& caption) {
+  if (FileMenu({"d"}) == 0 || !WaitFor([&] { return OpenMenus() >= 2; }, Millis(5000), Millis(100)))
+    return std::nullopt;
+  std::vector<std::string> keys(static_cast<size_t>(event), "down");
   keys.push_back("enter");
-  ASSERT_TRUE(probe_.Keys(0, keys));
-}
-
-std::optional<WindowInfo> TerminalTest::OpenFromFileMenu(const std::string& letter, const std::string& caption) {
-  if (!probe_.Keys(main_.handle, {"alt+f"})) return std::nullopt;
-  if (!WaitFor([&] { return MenuOpen(); }, Millis(5000), Millis(200))) return std::nullopt;
-  probe_.Keys(0, {letter});
-  if (auto dialog = WaitDialog(caption, Millis(2000))) return dialog;
-  if (MenuOpen()) probe_.Keys(0, {"enter"});
-  return WaitDialog(caption, Millis(8000));
-}
-
-std::optional<WindowInfo> TerminalTest::OpenFileMenu() {
-  if (!probe_.Keys(main_.handle, {"alt+f"})) return std::nullopt;
-  std::optional<WindowInfo> menu;
-  WaitFor(
-      [&] {
-        const auto windows = probe_.List();
-        if (!windows) return false;
-        // The popup can be listed as shown an instant before it has its size.
-        for (const WindowInfo& w : *windows)
-          if (w.depth == 0 && w.visible && w.className == "#32768" && w.height > 0) menu = w;
-        return menu.has_value();
-      },
-      Millis(5000), Millis(200));
-  return menu;
-}
-
-std::optional<int> TerminalTest::FileMenuHeight() {
-  const auto menu = OpenFileMenu();
-  probe_.Keys(0, {"esc", "esc"});
-  if (!menu) return std::nullopt;
-  return menu->height;
+  probe_.Keys(0, keys);
+  return WaitDialog(caption);
 }
 
 bool TerminalTest::TapCentre(const WindowInfo& w) { return probe_.Tap(w.x + w.width / 2, w.y + w.height / 2); }
@@ -238,8 +299,7 @@ bool TerminalTest::TapItem(const WindowInfo& dialog, long long id) {
 
 std::string TerminalTest::ItemText(const WindowInfo& dialog, long long id) {
   const auto item = Item(dialog, id);
-  if (!item) return "<no item>";
-  return probe_.GetText(item->handle).value_or("<none>");
+  return item ? probe_.GetText(item->handle).value_or("<none>") : "<no item>";
 }
 
 bool TerminalTest::SetItemText(const WindowInfo& dialog, long long id, const std::string& text) {
@@ -247,24 +307,26 @@ bool TerminalTest::SetItemText(const WindowInfo& dialog, long long id, const std
   return item && probe_.SetText(item->handle, text);
 }
 
-std::optional<long long> TerminalTest::SendItem(const WindowInfo& dialog, long long id, unsigned message,
-                                                long long wparam) {
-  const auto item = Item(dialog, id);
-  if (!item) return std::nullopt;
-  return probe_.Send(item->handle, message, wparam, 0);
-}
-
 std::optional<long long> TerminalTest::CheckState(const WindowInfo& dialog, long long id) {
-  return SendItem(dialog, id, kBmGetCheck);
+  const auto item = Item(dialog, id);
+  return item ? probe_.Send(item->handle, kBmGetCheck, 0, 0) : std::nullopt;
 }
 
-std::string TerminalTest::Ini(const std::string& key) {
-  return IniValue(terminal_.ReadIni(), key).value_or("<missing>");
+std::string TerminalTest::Ini(const std::string& key) const {
+  return IniValue(ReadIni(), key).value_or("<missing>");
 }
 
-void TerminalTest::DialogPicture(const std::string& name, const WindowInfo& dialog) {
-  std::this_thread::sleep_for(Millis(500));
-  EXPECT_TRUE(SaveDocPicture(name, dialog.clientX, dialog.clientY, dialog.clientWidth, dialog.clientHeight));
+void TerminalTest::Picture(const std::string& name, int x, int y, int width, int height) {
+  if (std::getenv("VANTOR_DOCS_DIR") == nullptr) return;
+  std::optional<Image> last;
+  ShotWhen([&](const Image& shot) {
+    bool same = last.has_value();
+    for (int row = y; same && row < y + height; ++row)
+      for (int column = x; same && column < x + width; ++column) same = shot.At(column, row) == last->At(column, row);
+    last = shot;
+    return same;
+  });
+  SaveDocPicture(name, x, y, width, height);
 }
 
 }  // namespace vantor::e2e

@@ -1,4 +1,5 @@
-// Shared fixture of the tests that run Vantor.exe against the scripted test host.
+// The fixture of the tests that run Vantor.exe against the scripted test host: the terminal copied into a
+// folder of its own, started under Wine, watched through the probe and stopped with the test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,100 +14,101 @@
 
 namespace vantor::e2e {
 
-using testing_support::HostRecord;
 using testing_support::kRecordEnd;
 using testing_support::ScreenBuilder;
 using testing_support::TestHost;
+namespace option = testing_support::option;
 
-inline constexpr unsigned kWmClose = 0x0010;
-inline constexpr unsigned kWmCommand = 0x0111;
-inline constexpr unsigned kWmNull = 0x0000;
-inline constexpr unsigned kBmGetCheck = 0x00F0;
+inline constexpr unsigned kWmClose = 0x0010, kWmCommand = 0x0111;
+inline constexpr const char* kMainWindowClass = "VORANDEXWIN";
 
 // Flag and attribute bytes as hosts send them.
-inline constexpr std::uint8_t kInputFlags = 'C';
-inline constexpr std::uint8_t kSystemFlags = 'B';
-inline constexpr std::uint8_t kPlainAttributes = '@';
+inline constexpr std::uint8_t kInputFlags = 'C', kAutoSendFlags = 'C' | 0x04, kSystemFlags = 'B';
+inline constexpr std::uint8_t kPlainAttributes = '@', kReverseAttributes = '@' | 0x30;
+
+using IniEntries = std::vector<std::pair<std::string, std::string>>;
+// "Vantor.ini" lines for a terminal that talks to a host on 127.0.0.1:`port`.
+IniEntries HostSettings(std::uint16_t port, int terminalId = 1);
+// The value of `key` in a settings file (keys compare without case); none when absent.
+std::optional<std::string> IniValue(const std::string& text, const std::string& key);
 
 // A byte of a record that carries a small number: the value + 48.
 std::string HostByte(int value);
-// A key response as the host reads it: "RF", the key code and the focus field, then each changed
-// field's data item ("=", id, length, text).
+// A key response as the host reads it: "RF", the key code and the focus field, then each changed field's
+// data item ("=", id, length, text).
 std::string KeyResponse(int code, int focus, const std::vector<std::pair<int, std::string>>& fields = {});
-
-// Screenshots until `ready` holds for one (painting comes a moment after a window changes); the last
-// shot taken, also when the time ran out, so that the checks after it show what was seen.
-std::optional<Image> ShotWhen(const std::function<bool(const Image&)>& ready, Millis timeout = Millis(5000));
-
 // Entry field 20, ten cells on row 1 of page 0, shown, focused and unlocked.
 ScreenBuilder EntryScreen();
-
-// The character cell size, taken from a field window of known width in cells.
-struct Cell {
-  int width = 0;
-  int height = 0;
-};
+// Screenshots until `ready` holds for one (painting comes a moment after a window changes); whether it did.
+bool ShotWhen(const std::function<bool(const Image&)>& ready, Millis timeout = Millis(5000));
 
 class TerminalTest : public ::testing::Test {
  protected:
   void SetUp() override;
+  // What the screen showed is kept with the folder when the test failed.
+  void TearDown() override;
 
-  // Writes the settings (host settings plus `extra`), starts the terminal, waits for its window,
-  // accepts its connection and reads its "I" record.
-  void StartConnected(const IniEntries& extra = {}, int terminalId = 1);
+  std::string IniPath() const { return folder_ + "/Vantor.ini"; }
+  std::string ReadIni() const { return ReadFile(IniPath()); }
+  // A key of the settings file as it is now ("<missing>" when it is not there).
+  std::string Ini(const std::string& key) const;
+  // Starts Vantor.exe under Wine with "NAME=value" entries added to its environment.
+  bool StartTerminal(const std::vector<std::string>& env = {});
+  // Stops it and waits until its windows are gone.
+  void StopTerminal();
+  // The visible main window, once it exists (none when the terminal ended first).
+  std::optional<WindowInfo> WaitMainWindow(Millis timeout = Millis(20000));
+  // Writes the settings, starts the terminal and waits for its main window.
+  void Launch(const IniEntries& settings, const std::vector<std::string>& env = {});
+  // Launches with the host settings plus `extra`, accepts the connection and reads the "I" record.
+  void StartConnected(const IniEntries& extra = {}, int terminalId = 1, const std::vector<std::string>& env = {});
   // Sends a screen record and reads the terminal's "H" answer.
   void SendScreen(const ScreenBuilder& screen);
   // The terminal's next record body ("<none>" when none came in time).
   std::string NextBody(Millis timeout = Millis(5000));
+  // Taps the chords in `window` and reads the record they send.
+  std::string Press(std::uint64_t window, const std::vector<std::string>& chords);
 
   // Polls the window tree until `ready` holds for it; the last tree is kept in windows_.
   bool WaitWindows(const std::function<bool(const WindowList&)>& ready, Millis timeout = Millis(10000));
-  // The page windows (class VdxCPage) of the main window, in Z order.
-  WindowList Pages(const WindowList& windows) const;
-  // The one visible page window; none when not exactly one is visible.
+  // The one visible page window (class VdxCPage); none when not exactly one is visible.
   std::optional<WindowInfo> ShownPage(const WindowList& windows) const;
   // The control window with `id` on the shown page.
   std::optional<WindowInfo> Control(const WindowList& windows, long long id) const;
-  // Waits until the shown page holds a control with `id` and the keyboard is unlocked.
+  // Waits until the keyboard is unlocked and the shown page holds a visible control with `id`.
   std::optional<WindowInfo> WaitControl(long long id, Millis timeout = Millis(10000));
-  // The keyboard as the operator sees it: 2 (locked) while the lock indicator shows or the page in
-  // front takes no input, else 0; none when the windows could not be listed.
-  std::optional<long long> KeyboardState();
-  bool WaitUnlocked(Millis timeout = Millis(5000));
+  // The keyboard as the operator sees it: locked while the lock indicator shows or the page in front takes
+  // no input; none when there is no page to see.
+  std::optional<bool> Locked();
+  bool WaitLocked(bool locked, Millis timeout = Millis(5000));
+  // The lock indicator (class VdxCAnimate) while it shows; waits for it to show `title` or to go.
+  std::optional<WindowInfo> Indicator(const WindowList& windows) const;
+  std::optional<WindowInfo> WaitIndicator(const std::string& title, Millis timeout = Millis(10000));
+  bool WaitNoIndicator(Millis timeout = Millis(10000));
 
-  // Dialogs and menus: a visible top-level window by caption; waiting for one to come or go; a control
-  // of a dialog by id; whether a popup menu is open.
-  std::optional<WindowInfo> TopLevel(const std::string& title);
+  // A visible top-level window by its caption, once it comes; once it has gone; an item of a dialog.
   std::optional<WindowInfo> WaitDialog(const std::string& title, Millis timeout = Millis(10000));
   bool Gone(const std::string& title, Millis timeout = Millis(8000));
   std::optional<WindowInfo> Item(const WindowInfo& dialog, long long id);
-  bool MenuOpen();
-  int OpenMenus();
-  // Opens "&File", presses the item's letter and waits for the dialog titled `caption`; Enter carries
-  // out an item whose letter another item shares (the letter only selects it then).
-  std::optional<WindowInfo> OpenFromFileMenu(const std::string& letter, const std::string& caption);
-  // File > Soun&ds > the event's item (0 Normal .. 7 User 4; the items have no letters of their own).
-  void OpenSoundDialog(int event);
-  // Opens "&File" with Alt+F; the menu's popup window. The File menu's height (the menu closed again
-  // after) tells the short user menu from the administrator's long one.
-  std::optional<WindowInfo> OpenFileMenu();
-  std::optional<int> FileMenuHeight();
-  // A tap in the middle of a window.
+  // Opens "&File" with Alt+F and presses `keys` in it (none: closes it again); the height of its popup,
+  // which tells the user's short menu from the administrator's long one (0 when it did not open).
+  int FileMenu(const std::vector<std::string>& keys);
+  std::optional<WindowInfo> OpenFromFileMenu(const std::vector<std::string>& keys, const std::string& caption);
+  // File > Soun&ds > the event's item (0 Normal .. 7 User 4), then its dialog.
+  std::optional<WindowInfo> OpenSoundDialog(int event, const std::string& caption);
+  int OpenMenus();  // popup menus on the screen
   bool TapCentre(const WindowInfo& w);
-  // Items of an open dialog: a tap in the middle, their text, a new text, a message and its answer, a
-  // button's check state.
   bool TapItem(const WindowInfo& dialog, long long id);
   std::string ItemText(const WindowInfo& dialog, long long id);
   bool SetItemText(const WindowInfo& dialog, long long id, const std::string& text);
-  std::optional<long long> SendItem(const WindowInfo& dialog, long long id, unsigned message, long long wparam = 0);
+  // A check box's or radio button's state (BM_GETCHECK).
   std::optional<long long> CheckState(const WindowInfo& dialog, long long id);
-  // A key of the terminal's settings file as it is now ("<missing>" when it is not there).
-  std::string Ini(const std::string& key);
-  // The README's picture of an open dialog (see SaveDocPicture), once its last repaint has landed.
-  void DialogPicture(const std::string& name, const WindowInfo& dialog);
+  // The README's picture of a part of the screen (see SaveDocPicture) once two shots in a row agree.
+  void Picture(const std::string& name, int x, int y, int width, int height);
 
-  TestHost host_;
-  Terminal terminal_;
+  std::optional<TestHost> host_{std::in_place};  // reset and made again by tests that need it gone
+  std::string folder_;
+  Process terminal_;
   WindowInfo main_;
   WindowList windows_;
   Probe& probe_ = Probe::Instance();
