@@ -35,14 +35,14 @@ TEST_F(DemoHostTest, ReceivingThroughTheWindowsAndTheHostDialogs) {
   ASSERT_TRUE(probe_.Keys(password->handle, {"F1"}));
   ASSERT_TRUE(logShows("user LEE signed on"));
 
-  // Enter on the focused "Receiving" button.
+  // A tap on the "Receiving" button (a key's character could reach the next screen's first field).
   ASSERT_TRUE(WaitWindows([&](const WindowList& w) {
     const auto button = Control(w, 20);
     return button && button->className == "VdxButton" && button->title == "Receiving";
   })) << Describe(windows_);
   const auto receiving = WaitControl(20);
   ASSERT_TRUE(receiving.has_value());
-  ASSERT_TRUE(probe_.Keys(receiving->handle, {"enter"}));
+  ASSERT_TRUE(TapCentre(*receiving));
   ASSERT_TRUE(WaitWindows([&](const WindowList& w) {
     const auto title = Control(w, 1);
     return title && title->title.find("RECEIVING") != std::string::npos;
