@@ -13,6 +13,9 @@ inline constexpr std::uint32_t kAddressNone = 0xFFFFFFFFu;
 // Process-wide start-up and clean-up (WSAStartup 1.1 / WSACleanup; nothing on POSIX).
 bool Startup();
 void Cleanup();
+// Raises the soft limit of open descriptors to the hard one (POSIX; a thousand connections need more
+// than the usual 1024). Nothing on Windows, where sockets have no such limit.
+void RaiseSocketLimit();
 
 Handle OpenTcp();
 int LastError();

@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -31,6 +32,14 @@ int LastError() { return errno; }
 void SetLingerZero(Handle socket) {
   linger value{1, 0};
   ::setsockopt(Raw(socket), SOL_SOCKET, SO_LINGER, &value, sizeof value);
+}
+
+void RaiseSocketLimit() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
+  }
 }
 
 void SetNoDelay(Handle socket) {

@@ -29,6 +29,8 @@ void SetLingerZero(Handle socket) {
   ::setsockopt(Raw(socket), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&value), sizeof value);
 }
 
+void RaiseSocketLimit() {}
+
 void SetNoDelay(Handle socket) {
   const BOOL on = TRUE;
   ::setsockopt(Raw(socket), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);

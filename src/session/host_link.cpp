@@ -28,6 +28,14 @@ std::string TerminalIdPrefix(int terminalId) {
   return std::to_string(std::min(terminalId, kHighestTerminalIdPrefix));
 }
 
+std::string FrameRecord(int terminalId, std::string_view data) {
+  std::string frame = TerminalIdPrefix(terminalId);
+  frame.append(data.substr(0, data.find('\0')));
+  frame.push_back(static_cast<char>(kTerminatorFirst));
+  frame.push_back(static_cast<char>(kTerminatorSecond));
+  return frame;
+}
+
 int SendPieceSize(int sendBufferSize) {
   const int buffer = sendBufferSize < 0 ? kAssumedSendBuffer : sendBufferSize;
   return std::clamp(buffer, 1, kLargestSendPiece);

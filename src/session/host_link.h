@@ -22,6 +22,10 @@ inline constexpr int kHighestTerminalIdPrefix = 999;
 // from a hand-edited settings file) is sent as 999, the highest id the Host options dialog allows.
 std::string TerminalIdPrefix(int terminalId);
 
+// One record as it goes on the wire: the terminal id prefix, the data up to its first zero byte and the
+// terminator.
+std::string FrameRecord(int terminalId, std::string_view data);
+
 // Size of each piece of a long record: the send buffer size (8192 when it could not be read), at
 // most 2000, never below 1.
 int SendPieceSize(int sendBufferSize);

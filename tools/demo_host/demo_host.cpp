@@ -8,26 +8,12 @@
 
 #include <asio.hpp>
 
-#ifndef _WIN32
-#include <sys/resource.h>
-#endif
-
+#include "platform/net.h"
 #include "terminal_server.h"
 #include "warehouse.h"
 
 namespace vantor::demo {
 namespace {
-
-// A thousand terminals need more descriptors than the usual soft limit of 1024.
-void RaiseDescriptorLimit() {
-#ifndef _WIN32
-  rlimit limit{};
-  if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
-    limit.rlim_cur = limit.rlim_max;
-    setrlimit(RLIMIT_NOFILE, &limit);
-  }
-#endif
-}
 
 int Main(int argc, char** argv) {
   long port = 9999;
@@ -45,7 +31,7 @@ int Main(int argc, char** argv) {
   }
   // The log is flushed per batch of events below, not per line.
   std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
-  RaiseDescriptorLimit();
+  net::RaiseSocketLimit();
   StockBook stock;  // outlives the connections the io_context may still hold
   asio::io_context io(1);
   TerminalServer server(io, stock);

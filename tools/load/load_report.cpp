@@ -1,0 +1,71 @@
+// The summary of a load run.
+#include "load_report.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include <nlohmann/json.hpp>
+
+namespace vantor::load {
+
+Percentiles PercentilesOf(std::vector<double> samples) {
+  if (samples.empty()) return {};
+  std::sort(samples.begin(), samples.end());
+  const auto rank = [&](double share) {
+    const auto index = static_cast<std::size_t>(std::ceil(share * static_cast<double>(samples.size())));
+    return samples[std::clamp<std::size_t>(index, 1, samples.size()) - 1];
+  };
+  return {rank(0.50), rank(0.95), rank(0.99), samples.back()};
+}
+
+std::string FormatTable(const LoadReport& report) {
+  const Percentiles t = PercentilesOf(report.turnaroundMs);
+  char text[1024];
+  std::snprintf(text, sizeof text,
+                "terminals            %d (%d connected, %d ran their script to the end)\n"
+                "script runs          %lld\n"
+                "screens              %lld in %.1f s: %.1f screens/s\n"
+                "turnaround (ms)      p50 %.2f  p95 %.2f  p99 %.2f  max %.2f  (%zu samples)\n"
+                "connection failures  %lld\n"
+                "reconnects           %lld\n"
+                "script errors        %lld\n"
+                "peak memory          %ld KiB\n",
+                report.terminals, report.terminalsConnected, report.terminalsCompleted,
+                static_cast<long long>(report.scriptRuns), static_cast<long long>(report.screens), report.seconds,
+                report.ScreensPerSecond(), t.p50, t.p95, t.p99, t.max, report.turnaroundMs.size(),
+                static_cast<long long>(report.connectionFailures), static_cast<long long>(report.reconnects),
+                static_cast<long long>(report.errors), report.maxRssKib);
+  std::string table = text;
+  for (const std::string& error : report.firstErrors) table += "  " + error + "\n";
+  return table;
+}
+
+std::string ToJson(const LoadReport& report) {
+  const Percentiles t = PercentilesOf(report.turnaroundMs);
+  const auto rounded = [](double value) { return std::round(value * 100.0) / 100.0; };
+  const nlohmann::json json = {
+      {"terminals", report.terminals},
+      {"terminals_connected", report.terminalsConnected},
+      {"terminals_completed", report.terminalsCompleted},
+      {"script_runs", report.scriptRuns},
+      {"screens", report.screens},
+      {"seconds", rounded(report.seconds)},
+      {"screens_per_s", rounded(report.ScreensPerSecond())},
+      {"turnaround_ms",
+       {{"p50", rounded(t.p50)},
+        {"p95", rounded(t.p95)},
+        {"p99", rounded(t.p99)},
+        {"max", rounded(t.max)},
+        {"samples", report.turnaroundMs.size()}}},
+      {"connection_failures", report.connectionFailures},
+      {"reconnects", report.reconnects},
+      {"errors", report.errors},
+      {"first_errors", report.firstErrors},
+      {"max_rss_kib", report.maxRssKib},
+  };
+  // Replaced, not thrown on: an error text from a host may hold any bytes.
+  return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
+}  // namespace vantor::load

@@ -1,0 +1,484 @@
+// N terminals on one Asio event loop: each connects, identifies, answers the host as the terminal does
+// (the headless engine behind it) and runs the script; the loop measures and counts.
+#include "load_run.h"
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <deque>
+#include <fstream>
+#include <memory>
+#include <random>
+
+#include <asio.hpp>
+
+#include "headless/command_engine.h"
+#include "headless/headless_terminal.h"
+#include "headless/runner.h"
+#include "platform/codepage.h"
+#include "platform/net.h"
+#include "session/host_link.h"
+#include "session/record_assembler.h"
+#include "settings/settings.h"
+
+namespace vantor::load {
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+using tcp = asio::ip::tcp;
+
+constexpr std::chrono::seconds kRestartAfterError{1};
+// Terminals still in a script when the duration ends get this long to finish it.
+constexpr std::chrono::seconds kFinishGrace{15};
+
+bool ParseCount(const std::string& text, long low, long high, long& value) {
+  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  value = std::stol(text);
+  return value >= low && value <= high;
+}
+
+bool ParseSeconds(const std::string& text, double& value) {
+  std::size_t used = 0;
+  try {
+    value = std::stod(text, &used);
+  } catch (const std::exception&) {
+    return false;
+  }
+  return used == text.size() && value >= 0 && value <= 7 * 24 * 3600.0;
+}
+
+class LoadRun;
+
+class VirtualTerminal final : public RecordSender {
+ public:
+  VirtualTerminal(LoadRun& run, int id);
+  void Begin();
+  void Finish();
+  bool SendRecord(int terminalId, std::string_view data) override;
+  bool Connected() const { return connected_; }
+  bool EverConnected() const { return everConnected_; }
+  bool Completed() const { return completed_; }
+
+ private:
+  void Connect();
+  void Read();
+  void Write();
+  void Lost();
+  void Advance();
+  void RestartScript();
+  void OnRecord(RecordBytes record);
+
+  LoadRun& run_;
+  const int id_;
+  Settings settings_;
+  HeadlessTerminal terminal_;
+  std::unique_ptr<CommandEngine> engine_;
+  tcp::socket socket_;
+  asio::steady_timer waitTimer_, connectTimer_;
+  RecordAssembler assembler_;
+  bool pendingFf_ = false;
+  std::vector<std::uint8_t> buffer_ = std::vector<std::uint8_t>(4096);
+  std::deque<std::string> outbox_;
+  ConnectionParams params_;
+  std::size_t line_ = 0;
+  std::optional<SteadyClock::time_point> lockedAt_;
+  std::minstd_rand random_;
+  int generation_ = 0;  // a new one for each socket: handlers of an old one do nothing
+  bool writing_ = false, connected_ = false, everConnected_ = false, completed_ = false, finished_ = false;
+};
+
+class LoadRun {
+ public:
+  LoadRun(const LoadOptions& options, std::function<void(const Progress&)> progress,
+          std::chrono::milliseconds progressInterval)
+      : options_(options), progress_(std::move(progress)), progressInterval_(progressInterval), progressTimer_(io_),
+        endTimer_(io_) {}
+
+  LoadReport Run() {
+    start_ = SteadyClock::now();
+    if (options_.durationSeconds) end_ = start_ + ToDuration(*options_.durationSeconds);
+    for (int i = 0; i < options_.terminals; ++i)
+      terminals_.push_back(std::make_unique<VirtualTerminal>(*this, options_.firstId + i));
+    for (auto& terminal : terminals_) terminal->Begin();
+    if (end_) {
+      endTimer_.expires_at(*end_ + kFinishGrace);
+      endTimer_.async_wait([this](const asio::error_code& error) {
+        if (!error)
+          for (auto& terminal : terminals_) terminal->Finish();
+      });
+    }
+    ScheduleProgress();
+    io_.run();
+    return Report();
+  }
+
+  asio::io_context& Io() { return io_; }
+  const LoadOptions& Options() const { return options_; }
+  tcp::endpoint Endpoint() const {
+    asio::ip::address_v4::bytes_type bytes;
+    std::memcpy(bytes.data(), &options_.address, bytes.size());  // network order is the bytes' order
+    return {asio::ip::address_v4(bytes), options_.port};
+  }
+  // When the terminal with this id starts: evenly over the ramp.
+  SteadyClock::time_point StartOf(int id) const {
+    const double share = static_cast<double>(id - options_.firstId) / options_.terminals;
+    return start_ + ToDuration(options_.rampSeconds * share);
+  }
+  // Whether a terminal at the end of its script runs it again.
+  bool KeepGoing() const { return end_ && SteadyClock::now() < *end_; }
+
+  void Screen() { ++report_.screens; }
+  void Turnaround(SteadyClock::duration taken) {
+    report_.turnaroundMs.push_back(std::chrono::duration<double, std::milli>(taken).count());
+  }
+  void ConnectionFailure() { ++report_.connectionFailures; }
+  void Reconnect() { ++report_.reconnects; }
+  void ScriptRun() { ++report_.scriptRuns; }
+  void Error(int id, std::size_t line, const std::string& status) {
+    if (report_.firstErrors.size() < kFirstErrorsKept)
+      report_.firstErrors.push_back("terminal " + std::to_string(id) + ", line " + std::to_string(line + 1) + " (" +
+                                    options_.script[line] + "): " + status);
+    ++report_.errors;
+  }
+  void TerminalDone() {
+    if (++done_ < options_.terminals) return;
+    progressTimer_.cancel();
+    endTimer_.cancel();
+  }
+
+ private:
+  static SteadyClock::duration ToDuration(double seconds) {
+    return std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double>(seconds));
+  }
+
+  void ScheduleProgress() {
+    if (!progress_) return;
+    progressTimer_.expires_after(progressInterval_);
+    progressTimer_.async_wait([this](const asio::error_code& error) {
+      if (error) return;
+      Progress now;
+      now.connected = static_cast<int>(
+          std::count_if(terminals_.begin(), terminals_.end(), [](const auto& t) { return t->Connected(); }));
+      now.screens = report_.screens;
+      now.errors = report_.errors;
+      now.p99 = PercentilesOf(report_.turnaroundMs).p99;
+      progress_(now);
+      ScheduleProgress();
+    });
+  }
+
+  LoadReport Report() {
+    report_.terminals = options_.terminals;
+    report_.seconds = std::chrono::duration<double>(SteadyClock::now() - start_).count();
+    for (const auto& terminal : terminals_) {
+      report_.terminalsConnected += terminal->EverConnected() ? 1 : 0;
+      report_.terminalsCompleted += terminal->Completed() ? 1 : 0;
+    }
+    rusage usage{};
+    if (getrusage(RUSAGE_SELF, &usage) == 0) report_.maxRssKib = usage.ru_maxrss;
+    return report_;
+  }
+
+  const LoadOptions& options_;
+  std::function<void(const Progress&)> progress_;
+  std::chrono::milliseconds progressInterval_;
+  asio::io_context io_{1};
+  asio::steady_timer progressTimer_, endTimer_;
+  SteadyClock::time_point start_;
+  std::optional<SteadyClock::time_point> end_;
+  std::vector<std::unique_ptr<VirtualTerminal>> terminals_;
+  LoadReport report_;
+  int done_ = 0;
+};
+
+VirtualTerminal::VirtualTerminal(LoadRun& run, int id)
+    : run_(run),
+      id_(id),
+      terminal_(settings_, *this),
+      engine_(std::make_unique<CommandEngine>(terminal_)),
+      socket_(run.Io()),
+      waitTimer_(run.Io()),
+      connectTimer_(run.Io()),
+      random_(static_cast<unsigned>(id)) {
+  settings_.SetHostName(DecodeText(run.Options().host, CodePage::Utf8));
+  settings_.SetHostPort(run.Options().port);
+  settings_.SetTerminalId(id);  // ids above 999 go out as 999, as the terminal sends them
+}
+
+void VirtualTerminal::Begin() {
+  connectTimer_.expires_at(run_.StartOf(id_));
+  connectTimer_.async_wait([this](const asio::error_code& error) {
+    if (error || finished_) return;
+    Connect();
+    Advance();
+  });
+}
+
+void VirtualTerminal::Connect() {
+  const int generation = ++generation_;
+  params_ = terminal_.Restart();
+  terminal_.ConnectionStarting();
+  socket_ = tcp::socket(run_.Io());
+  socket_.async_connect(run_.Endpoint(), [this, generation](const asio::error_code& error) {
+    if (generation != generation_ || finished_) return;
+    if (error) {
+      run_.ConnectionFailure();
+      asio::error_code ignored;
+      socket_.close(ignored);
+      terminal_.ConnectionEnded();
+      connectTimer_.expires_after(kReconnectDelay);
+      connectTimer_.async_wait([this](const asio::error_code& e) {
+        if (!e && !finished_) Connect();
+      });
+      return;
+    }
+    asio::error_code ignored;
+    socket_.set_option(tcp::no_delay(true), ignored);
+    connected_ = everConnected_ = true;
+    if (params_.onConnected) params_.onConnected();
+    SendRecord(params_.terminalId, "I");
+    Read();
+    Advance();
+  });
+}
+
+bool VirtualTerminal::SendRecord(int terminalId, std::string_view data) {
+  if (!connected_) return false;
+  outbox_.push_back(FrameRecord(terminalId, data));
+  if (!writing_) Write();
+  return true;
+}
+
+void VirtualTerminal::Write() {
+  writing_ = true;
+  const int generation = generation_;
+  asio::async_write(socket_, asio::buffer(outbox_.front()),
+                    [this, generation](const asio::error_code& error, std::size_t) {
+                      if (generation != generation_) return;
+                      outbox_.pop_front();
+                      if (error) return Lost();
+                      if (outbox_.empty()) {
+                        writing_ = false;
+                      } else {
+                        Write();
+                      }
+                    });
+}
+
+void VirtualTerminal::Read() {
+  const int generation = generation_;
+  socket_.async_read_some(asio::buffer(buffer_), [this, generation](const asio::error_code& error, std::size_t got) {
+    if (generation != generation_) return;
+    if (error) return Lost();
+    const int length = UnescapeInPlace(buffer_.data(), static_cast<int>(got), pendingFf_);
+    if (length > 0)
+      assembler_.Feed(RecordBytes(buffer_.data(), static_cast<std::size_t>(length)),
+                      [this](RecordBytes record) { OnRecord(record); });
+    if (generation != generation_) return;
+    Read();
+    Advance();
+  });
+}
+
+void VirtualTerminal::OnRecord(RecordBytes record) {
+  run_.Screen();
+  terminal_.ReceiveRecord(record);
+  if (lockedAt_ && terminal_.View().InputEnabled()) {
+    run_.Turnaround(SteadyClock::now() - *lockedAt_);
+    lockedAt_.reset();
+  }
+}
+
+// The host closed or reset the connection: a goodbye as the terminal says it, then a new connection a
+// second later and the script from its start.
+void VirtualTerminal::Lost() {
+  if (!connected_) return;
+  asio::error_code ignored;
+  asio::write(socket_, asio::buffer(FrameRecord(params_.terminalId, "&")), ignored);
+  connected_ = false;
+  ++generation_;
+  socket_.close(ignored);
+  outbox_.clear();
+  writing_ = false;
+  assembler_.Reset();
+  pendingFf_ = false;
+  terminal_.ConnectionEnded();
+  if (finished_) return;
+  run_.Reconnect();
+  RestartScript();
+  connectTimer_.expires_after(kReconnectDelay);
+  connectTimer_.async_wait([this](const asio::error_code& error) {
+    if (!error && !finished_) Connect();
+  });
+  Advance();
+}
+
+void VirtualTerminal::RestartScript() {
+  waitTimer_.cancel();
+  engine_ = std::make_unique<CommandEngine>(terminal_);
+  line_ = 0;
+  lockedAt_.reset();
+}
+
+// Runs script lines until one waits: its deadline or the next record brings it back here.
+void VirtualTerminal::Advance() {
+  const std::vector<std::string>& script = run_.Options().script;
+  while (!finished_) {
+    const auto now = SteadyClock::now();
+    std::optional<Reply> reply;
+    std::size_t line = line_;
+    if (engine_->Pending()) {
+      line = line_ - 1;
+      reply = engine_->Poll(now);
+      if (!reply) {
+        waitTimer_.expires_at(*engine_->Deadline());
+        waitTimer_.async_wait([this](const asio::error_code& error) {
+          if (!error) Advance();
+        });
+        return;
+      }
+    } else if (line_ >= script.size()) {
+      completed_ = true;
+      run_.ScriptRun();
+      if (!run_.KeepGoing()) return Finish();
+      line_ = 0;
+      // The next run starts from the loop, so a script that never waits cannot starve the others.
+      asio::post(run_.Io(), [this] { Advance(); });
+      return;
+    } else {
+      const bool wasReady = terminal_.View().InputEnabled();
+      reply = engine_->Start(WithId(script[line_++], id_), now);
+      if (wasReady && !terminal_.View().InputEnabled()) lockedAt_ = now;
+      if (!reply) continue;
+    }
+    if (reply->quit) return Finish();
+    const double think = run_.Options().thinkSeconds;
+    if (reply->Ok() && think > 0 && script[line].rfind("wait", 0) == 0) {
+      // The operator reads the screen before the next key.
+      const double pause = think * std::uniform_real_distribution<double>(0.5, 1.5)(random_);
+      waitTimer_.expires_after(std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double>(pause)));
+      waitTimer_.async_wait([this](const asio::error_code& error) {
+        if (!error) Advance();
+      });
+      return;
+    }
+    if (!reply->Ok()) {
+      run_.Error(id_, line, reply->status);
+      if (!run_.KeepGoing()) return Finish();
+      RestartScript();
+      waitTimer_.expires_after(kRestartAfterError);
+      waitTimer_.async_wait([this](const asio::error_code& error) {
+        if (!error) Advance();
+      });
+      return;
+    }
+  }
+}
+
+// Ends the terminal for good, without a goodbye (as when the window closes).
+void VirtualTerminal::Finish() {
+  if (finished_) return;
+  finished_ = true;
+  connected_ = false;
+  ++generation_;
+  asio::error_code ignored;
+  socket_.close(ignored);
+  waitTimer_.cancel();
+  connectTimer_.cancel();
+  run_.TerminalDone();
+}
+
+}  // namespace
+
+std::string WithId(const std::string& line, int id) {
+  static constexpr std::string_view kId = "{id}";
+  std::string out;
+  std::size_t at = 0;
+  for (std::size_t found; (found = line.find(kId, at)) != std::string::npos; at = found + kId.size())
+    out.append(line, at, found - at).append(std::to_string(id));
+  return out.append(line, at, std::string::npos);
+}
+
+std::optional<LoadOptions> ParseLoadOptions(const std::vector<std::string>& args, std::string& why) {
+  LoadOptions options;
+  std::string scriptFile;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& option = args[i];
+    static const std::array<std::string, 8> kKnown = {"--host",  "--terminals", "--script", "--first-id",
+                                                      "--ramp",  "--duration",  "--think",  "--json"};
+    if (std::find(kKnown.begin(), kKnown.end(), option) == kKnown.end()) {
+      why = "unknown option " + option;
+      return std::nullopt;
+    }
+    if (i + 1 >= args.size()) {
+      why = option + " needs a value";
+      return std::nullopt;
+    }
+    const std::string& value = args[++i];
+    long number = 0;
+    double seconds = 0;
+    if (option == "--host") {
+      const std::size_t colon = value.rfind(':');
+      if (colon == std::string::npos || colon == 0 || !ParseCount(value.substr(colon + 1), 1, 65535, number)) {
+        why = "--host needs HOST:PORT with a port of 1 to 65535";
+        return std::nullopt;
+      }
+      options.host = value.substr(0, colon);
+      options.port = static_cast<std::uint16_t>(number);
+    } else if (option == "--terminals") {
+      if (!ParseCount(value, 1, kMostTerminals, number)) {
+        why = "--terminals needs a number of 1 to " + std::to_string(kMostTerminals);
+        return std::nullopt;
+      }
+      options.terminals = static_cast<int>(number);
+    } else if (option == "--first-id") {
+      if (!ParseCount(value, 1, 999, number)) {
+        why = "--first-id needs a terminal id of 1 to 999";
+        return std::nullopt;
+      }
+      options.firstId = static_cast<int>(number);
+    } else if (option == "--ramp" || option == "--duration" || option == "--think") {
+      if (!ParseSeconds(value, seconds) || (option == "--duration" && seconds <= 0)) {
+        why = option + " needs a number of seconds" + (option == "--duration" ? " above 0" : "");
+        return std::nullopt;
+      }
+      (option == "--ramp" ? options.rampSeconds
+                          : option == "--think" ? options.thinkSeconds : options.durationSeconds.emplace()) = seconds;
+    } else if (option == "--script") {
+      scriptFile = value;
+    } else {
+      options.jsonFile = value;
+    }
+  }
+  if (options.host.empty() || options.terminals == 0 || scriptFile.empty()) {
+    why = "--host, --terminals and --script are needed";
+    return std::nullopt;
+  }
+  std::ifstream file(scriptFile);
+  if (!file) {
+    why = "cannot read the script " + scriptFile;
+    return std::nullopt;
+  }
+  for (std::string line; std::getline(file, line);)
+    if (IsCommandLine(line)) options.script.push_back(line);
+  if (options.script.empty()) {
+    why = "the script " + scriptFile + " has no command";
+    return std::nullopt;
+  }
+  options.address = net::ResolveHost(options.host);
+  if (options.address == 0) {
+    why = "the host " + options.host + " cannot be resolved";
+    return std::nullopt;
+  }
+  return options;
+}
+
+LoadReport RunLoad(const LoadOptions& options, const std::function<void(const Progress&)>& progress,
+                   std::chrono::milliseconds progressInterval) {
+  net::RaiseSocketLimit();
+  return LoadRun(options, progress, progressInterval).Run();
+}
+
+}  // namespace vantor::load
