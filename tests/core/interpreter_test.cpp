@@ -75,18 +75,6 @@ TEST_F(CommandBytesTest, OptionArgumentsThatAreNotTakenStayForTheWalk) {
   EXPECT_EQ(Consumed("w90@B07D0@M@S2@P~"), 15);  // B, M, S and P are consumed without a field
 }
 
-TEST(InterpreterTable, FortySevenLettersHaveHandlersAndTheRestArePassedOver) {
-  int handled = 0;
-  for (int b = 0; b < 256; ++b) {
-    if (HandlerFor(static_cast<std::uint8_t>(b)) != nullptr) {
-      ++handled;
-      EXPECT_TRUE(b >= '!' && b <= 'z') << b;
-    }
-  }
-  EXPECT_EQ(handled, 47);
-  for (const char c : std::string("\"0123456789GHJTUVYgnqtx")) EXPECT_EQ(HandlerFor(static_cast<std::uint8_t>(c)), nullptr) << c;
-}
-
 TEST_F(InterpreterTest, IgnoredCommandsLeaveTheFollowingCommandIntact) {
   // Payload bytes are 'l' (lock): a command that consumed too little would lock the keyboard; one
   // that consumed too much would eat the closing focus command.
@@ -119,86 +107,6 @@ TEST_F(InterpreterTest, LettersWithoutHandlersArePassedOverOneAtATime) {
   EXPECT_EQ(screen.focusField, 7);
 }
 
-TEST_F(InterpreterTest, NumberEncodingsAtCommandLevel) {
-  Run(ScreenBuilder().Fixed(207, 0, 0, "a").Raw("i1009@!12"));
-  ASSERT_NE(FieldOf(207), nullptr);
-  ASSERT_NE(FieldOf(1), nullptr);
-  EXPECT_EQ(FieldOf(1)->MaxLength(), 210);
-  EXPECT_EQ(FieldOf(1)->width, 210);
-}
-
-TEST_F(InterpreterTest, TerminatorOnlyRemovesTheIndicatorAndPlacesTheFocus) {
-  Run("\xFF\xEF");
-  EXPECT_EQ(effects.Joined(), "HideLock | PageFocus 0");
-  EXPECT_EQ(screen.keyboard, Keyboard::Locked);
-  EXPECT_TRUE(sent.records.empty());
-}
-
-TEST_F(InterpreterTest, EndOfRecordOrderWhenUnlocking) {
-  Run(ScreenBuilder().Input(1, 0, 0, 5).Input(2, 1, 0, 5).FocusAndUnlock(2));
-  EXPECT_EQ(effects.Joined(),
-            "Sound 0 | Refresh 0 | Show 0 | EnableInput 0 | HideLock | Focus 0:2 | "
-            "HideLock | Focus 0:2");
-  EXPECT_EQ(screen.keyboard, Keyboard::Ready);
-}
-
-TEST_F(InterpreterTest, FocusAndUnlockWithSlashFocusesTheFirstInputField) {
-  Setup(ScreenBuilder().Fixed(1, 0, 0, "Name").Input(3, 0, 5, 5).Input(4, 1, 5, 5));
-  Run(ScreenBuilder().FocusAndUnlock(-1));  // the byte '/'
-  EXPECT_EQ(screen.focusField, 3);
-  EXPECT_EQ(screen.keyboard, Keyboard::Ready);
-  EXPECT_EQ(effects.calls.back(), "Focus 0:3");
-  EXPECT_EQ(effects.Count("EnableInput"), 1);
-}
-
-TEST_F(InterpreterTest, LockedRecordDoesNotTurnInputOn) {
-  Run(ScreenBuilder().Input(1, 0, 0, 5).Focus(1).Lock());
-  EXPECT_EQ(effects.Joined(), "Refresh 0 | Show 0 | HideLock | Focus 0:1");
-}
-
-TEST_F(InterpreterTest, HostMessageIsPostedAndTheUnlockPlaysNoNormalSound) {
-  Run(ScreenBuilder().Input(1, 0, 0, 5).Input(2, 1, 0, 5).MessageAt(0, "Check").FocusAndUnlock(2));
-  EXPECT_EQ(effects.Joined(), "Refresh 0 | Show 0 | HostMessage 1 | Sound 1 | HideLock | Focus 0:2");
-  EXPECT_EQ(screen.pendingDialog, PendingDialog::None);
-  EXPECT_EQ(screen.MessageShown(), u"Check");
-  EXPECT_EQ(screen.keyboard, Keyboard::Ready);
-}
-
-TEST_F(InterpreterTest, PromptIsPostedAndTheKeyboardStaysAsTheUnlockSetIt) {
-  Run(ScreenBuilder().Input(1, 0, 0, 5).Prompt(6, "Qty?").FocusAndUnlock(-1));
-  EXPECT_EQ(effects.Joined(), "Refresh 0 | Show 0 | HostPrompt | Sound 1 | HideLock | PageFocus 0");
-  EXPECT_EQ(screen.keyboard, Keyboard::ResetFocus);
-  EXPECT_EQ(screen.promptLength, 6);
-  EXPECT_EQ(screen.MessageShown(), u"Qty?");
-  EXPECT_EQ(screen.pendingDialog, PendingDialog::None);
-}
-
-TEST_F(InterpreterTest, RedrawShowsTheShownPageNotTheCurrentOne) {
-  Run(ScreenBuilder().SelectPage(3).Input(1, 0, 0, 5).SelectPage(2).ShowPage(3));
-  EXPECT_EQ(effects.calls[0], "Refresh 3");
-  EXPECT_EQ(effects.calls[1], "Show 3");
-  EXPECT_TRUE(screen.pages.At(3)->shown);
-  EXPECT_FALSE(screen.pages.At(0)->shown);
-  // The focus is placed on the current page (2), which has no fields.
-  EXPECT_EQ(effects.calls.back(), "PageFocus 2");
-}
-
-TEST_F(InterpreterTest, APageThatDoesNotExistPlacesNoFocus) {
-  Run(ScreenBuilder().SelectPage(40).Input(1, 0, 0, 5).Focus(1));
-  EXPECT_EQ(screen.currentPage, 40);
-  EXPECT_EQ(effects.Joined(), "Refresh 0 | Show 0 | HideLock");
-  for (int p = 0; p < 16; ++p) EXPECT_TRUE(screen.pages.At(p)->Fields().Empty());
-}
-
-TEST_F(InterpreterTest, WholeRecordThroughTheDispatcher) {
-  Dispatch(ScreenBuilder().Input(1, 0, 0, 5).FocusAndUnlock(1));
-  ASSERT_EQ(sent.records.size(), 1u);
-  EXPECT_EQ(sent.records[0].data, "H");
-  EXPECT_EQ(effects.calls.back(), "HideLock");  // the dispatcher's, after the interpreter's
-  EXPECT_EQ(screen.keyboard, Keyboard::Ready);
-  ASSERT_NE(FieldOf(1), nullptr);
-}
-
 TEST_F(InterpreterTest, EveryCutOfARealScreenIsSafe) {
   const ScreenBuilder screen = ScreenBuilder()
                                    .SelectPage(1).ErasePage()
@@ -220,30 +128,6 @@ TEST_F(InterpreterTest, EveryCutOfARealScreenIsSafe) {
     EXPECT_GE(e.Count("HideLock"), 1) << cut;
     EXPECT_EQ(fresh.GetScreen().pendingDialog, PendingDialog::None);
   }
-}
-
-TEST_F(InterpreterTest, CommandsCutShortTakeZeroBytes) {
-  Run("f5234ab");  // text of four announced, two present
-  ASSERT_NE(FieldOf(5), nullptr);
-  EXPECT_EQ(FieldOf(5)->MaxLength(), 4);
-  EXPECT_EQ(TextOf(5), u"ab");
-  Run("u5!");  // the long length lost its two bytes: a negative count takes nothing
-  EXPECT_EQ(TextOf(5), u"");
-  Run("i6");  // row, column, flags, attributes and length all missing
-  ASSERT_NE(FieldOf(6), nullptr);
-  EXPECT_EQ(FieldOf(6)->MaxLength(), 0);
-  EXPECT_EQ(FieldOf(6)->flags, 0);
-}
-
-TEST_F(InterpreterTest, Utf8TextLengthsCountBytesOnTheWireAndUnitsInside) {
-  settings.SetHostTextIsUtf8(true);
-  Run(ScreenBuilder().Fixed(1, 0, 0, "\xC3\xA9t\xC3\xA9").Input(2, 1, 0, 2).Text(2, "\xE2\x82\xAC\xC3\xA9x"));
-  EXPECT_EQ(FieldOf(1)->MaxLength(), 5);  // the length counts bytes
-  EXPECT_EQ(TextOf(1), u"\u00E9t\u00E9");
-  EXPECT_EQ(TextOf(2), u"\u20AC\u00E9");  // cut to two units
-  settings.SetHostTextIsUtf8(false);
-  Run(ScreenBuilder().Text(2, "\xC3\xA9"));
-  EXPECT_EQ(TextOf(2), u"\u00C3\u00A9");  // the ANSI code page: one unit per byte
 }
 
 }  // namespace

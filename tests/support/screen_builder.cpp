@@ -96,7 +96,7 @@ ScreenBuilder& ScreenBuilder::Text(int fieldId, std::string_view text) {
   return *this;
 }
 
-ScreenBuilder& ScreenBuilder::Options(int fieldId, std::initializer_list<FieldOption> options,
+ScreenBuilder& ScreenBuilder::Options(int fieldId, const std::vector<FieldOption>& options,
                                       int ignored) {
   Letter('w');
   commands_ += ShortNumber(fieldId);

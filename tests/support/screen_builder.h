@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantor::testing_support {
 
@@ -57,7 +58,7 @@ class ScreenBuilder {
   // i with the usual printable bytes: an input field ('C' = 0x43, attributes '@').
   ScreenBuilder& Input(int fieldId, int row, int column, int length);
   ScreenBuilder& Text(int fieldId, std::string_view text);                          // u
-  ScreenBuilder& Options(int fieldId, std::initializer_list<FieldOption> options,   // w
+  ScreenBuilder& Options(int fieldId, const std::vector<FieldOption>& options,      // w
                          int ignored = 0);
   ScreenBuilder& Prefix(int fieldId, int mode, std::string_view text);              // y
   ScreenBuilder& Attributes(int fieldId, std::uint8_t flags, std::uint8_t attributes);  // +

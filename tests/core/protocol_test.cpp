@@ -1,0 +1,361 @@
+// The protocol as data: each case of protocol.rows drives a terminal with host records and operator
+// actions and checks what it shows, sends and holds. The row language is described in that file.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "effects_recorder.h"
+#include "platform/codepage.h"
+#include "protocol_rows.h"
+#include "screen_builder.h"
+#include "session/terminal.h"
+#include "settings/settings.h"
+
+namespace vantor {
+namespace {
+
+using testing_support::FieldOption;
+using testing_support::ScreenBuilder;
+namespace option = testing_support::option;
+
+// Words split at blanks outside quotes. A quoted part ("...", with \xHH \r \n \t \" \\ escapes) is kept
+// decoded behind a '"' that marks it: a"b c" is the word a"b c. A lone ';' separates commands.
+std::vector<std::string> Words(const std::string& text) {
+  std::vector<std::string> words;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == ' ') {
+      ++i;
+      continue;
+    }
+    std::string word;
+    for (; i < text.size() && text[i] != ' '; ++i) {
+      if (text[i] != '"') {
+        word += text[i];
+        continue;
+      }
+      word += '"';
+      for (++i; i < text.size() && text[i] != '"'; ++i) {
+        if (text[i] != '\\' || i + 1 >= text.size()) {
+          word += text[i];
+          continue;
+        }
+        const char c = text[++i];
+        if (c == 'x' && i + 2 < text.size()) {
+          word += static_cast<char>(std::strtol(text.substr(i + 1, 2).c_str(), nullptr, 16));
+          i += 2;
+        } else {
+          word += c == 'r' ? '\r' : c == 'n' ? '\n' : c == 't' ? '\t' : c;
+        }
+      }
+    }
+    words.push_back(word);
+  }
+  return words;
+}
+
+// Control bytes and bytes above 0x7E as \xHH.
+std::string Escaped(std::string_view bytes) {
+  std::string out;
+  for (const unsigned char c : bytes) {
+    if (c >= 0x20 && c <= 0x7E && c != '\\') {
+      out += static_cast<char>(c);
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      out += hex;
+    }
+  }
+  return out;
+}
+
+std::string Utf8(const std::u16string& text) { return EncodeText(text, CodePage::Utf8); }
+
+class CaseRunner {
+ public:
+  explicit CaseRunner(const std::string& settingsText) {
+    if (!settingsText.empty()) settings_.ApplySettingsText(settingsText);
+    terminal_ = std::make_unique<Terminal>(settings_, effects_, sent_, clock_);
+  }
+
+  // One row; a failure names the row.
+  void Row(const std::string& verb, const std::string& rest) {
+    if (verb == "host" || verb == "record") {
+      const ScreenBuilder screen = Build(rest);
+      if (verb == "host") {
+        const std::string& commands = screen.Commands();
+        // Held in a block of exactly its size, so that the address sanitizer sees a read past the end.
+        std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[commands.size() + 1]);
+        std::copy(commands.begin(), commands.end(), block.get());
+        terminal_->Interpret(block.get(), block.get() + commands.size());
+      } else {
+        Receive(screen.Record());
+      }
+    } else if (verb == "raw") {
+      Receive(Words(rest).at(0).substr(1));
+    } else if (verb == "do") {
+      Act(Words(rest));
+    } else if (verb == "---") {
+      effects_.Clear();
+      sent_.Clear();
+    } else if (verb == "effects") {
+      EXPECT_EQ(effects_.Joined(), rest);
+    } else if (verb == "sent") {
+      std::string joined;
+      for (const auto& record : sent_.records)
+        joined += (joined.empty() ? "" : " | ") + std::to_string(record.terminalId) + ":" + Escaped(record.data);
+      EXPECT_EQ(joined, rest);
+    } else if (verb == "field") {
+      const std::vector<std::string> words = Words(rest);
+      const auto facts = FieldFacts(std::stoi(words.at(0)));
+      for (std::size_t i = 1; i < words.size(); ++i) Expect(facts, words[i], "field " + words[0]);
+    } else if (verb == "state") {
+      const auto facts = ScreenFacts();
+      for (const std::string& word : Words(rest)) Expect(facts, word, "screen");
+    } else {
+      ADD_FAILURE() << "unknown row " << verb;
+    }
+  }
+
+ private:
+  using Facts = std::map<std::string, std::string>;
+
+  static void Expect(const Facts& facts, const std::string& word, const std::string& what) {
+    const std::size_t equals = word.find('=');
+    const std::string key = word.substr(0, equals);
+    const auto found = facts.find(key);
+    const std::string actual = found == facts.end() ? "<none>" : found->second;
+    std::string expected = equals == std::string::npos ? "1" : word.substr(equals + 1);
+    if (!expected.empty() && expected[0] == '"') expected = Escaped(expected.substr(1));
+    EXPECT_EQ(actual, expected) << what << " " << key;
+  }
+
+  void Receive(const std::string& record) {
+    terminal_->ReceiveRecord(RecordBytes(reinterpret_cast<const std::uint8_t*>(record.data()), record.size()));
+  }
+
+  Field* Find(int id) { return terminal_->GetScreen().CurrentField(id); }
+
+  Facts FieldFacts(int id) {
+    const Field* f = Find(id);
+    if (f == nullptr) return {{"exists", "0"}};
+    return {{"exists", "1"},
+            {"row", std::to_string(f->row)},
+            {"col", std::to_string(f->column)},
+            {"width", std::to_string(f->width)},
+            {"len", std::to_string(f->MaxLength())},
+            {"mode", std::to_string(f->Mode())},
+            {"flags", Escaped(std::string(1, static_cast<char>(f->flags)))},
+            {"attrs", Escaped(std::string(1, static_cast<char>(f->attributes)))},
+            {"type", std::to_string(f->type)},
+            {"text", f->HasText() ? Escaped(Utf8(f->Text())) : "<no text>"},
+            {"modified", std::to_string(f->modified)},
+            {"recreate", std::to_string(f->recreate)},
+            {"serial", std::to_string(f->serial)},
+            {"readonly", std::to_string(f->readOnly)},
+            {"checked", std::to_string(f->checked)},
+            {"centred", std::to_string(f->centred)},
+            {"checksize", std::to_string(f->checkSize)},
+            {"selected", std::to_string(f->selected)},
+            {"serialflags", Escaped(std::string(1, static_cast<char>(f->serialFlags)))},
+            {"previousserialflags", Escaped(std::string(1, static_cast<char>(f->previousSerialFlags)))},
+            {"prefixmode", std::to_string(f->prefixMode)},
+            {"prefixflags", std::to_string(f->prefixFlag1) + std::to_string(f->prefixFlag2) + std::to_string(f->prefixFlag3)},
+            {"lastcol", std::to_string(f->lastColumn)},
+            {"prefix", f->hasPrefix ? Escaped(Utf8(f->prefix)) : "<none>"},
+            {"window", f->window != kNoWindow ? "1" : "0"}};
+  }
+
+  Facts ScreenFacts() {
+    const Screen& s = terminal_->GetScreen();
+    return {{"focus", std::to_string(s.focusField)},
+            {"keyboard", s.keyboard == Keyboard::Ready ? "ready" : s.keyboard == Keyboard::Locked ? "locked" : "resetfocus"},
+            {"page", std::to_string(s.currentPage)},
+            {"shown", std::to_string(s.shownPage)},
+            {"message", Escaped(Utf8(s.messageText))},
+            {"prompt", std::to_string(s.promptLength)},
+            {"grid", std::to_string(s.columns) + "x" + std::to_string(s.rows)},
+            {"firstinput", std::to_string(s.FirstInputField())},
+            {"windows", std::to_string(effects_.windowsCreated)}};
+  }
+
+  static int Number(const std::string& word) {
+    if (word.size() == 3 && word[0] == '\'') return static_cast<unsigned char>(word[1]);
+    return static_cast<int>(std::strtol(word.c_str(), nullptr, 0));
+  }
+
+  static std::string Text(const std::string& word) { return word.empty() || word[0] != '"' ? word : word.substr(1); }
+
+  static FieldOption Option(const std::string& word) {
+    const std::size_t equals = word.find('=');
+    const std::string name = word.substr(0, equals), value = equals == std::string::npos ? "" : word.substr(equals + 1);
+    if (name == "Type") return option::Type(value.at(0));
+    if (name == "MaxLength") return option::MaxLength(Number(value));
+    if (name == "MaxLengthDigits") return option::MaxLengthDigits(value);
+    if (name == "Selected") return option::Selected(value == "1");
+    if (name == "Centred") return option::Centred();
+    if (name == "Recreate") return option::Recreate();
+    if (name == "CheckSize") return option::CheckSize(Number(value));
+    return option::Letter(value.at(0));
+  }
+
+  // Screen builder words, one command after another: "Fixed 5 2 3 \"abcd\" ; Show 0".
+  static ScreenBuilder Build(const std::string& text) {
+    ScreenBuilder b;
+    const std::vector<std::string> all = Words(text);
+    for (std::size_t start = 0; start < all.size();) {
+      std::size_t end = start;
+      while (end < all.size() && all[end] != ";") ++end;
+      const std::vector<std::string> w(all.begin() + static_cast<std::ptrdiff_t>(start),
+                                       all.begin() + static_cast<std::ptrdiff_t>(end));
+      start = end + 1;
+      const auto n = [&](std::size_t i) { return Number(w.at(i)); };
+      const auto t = [&](std::size_t i) { return Text(w.at(i)); };
+      const std::string& c = w.at(0);
+      if (c == "Fixed") b.Fixed(n(1), n(2), n(3), t(4));
+      else if (c == "Define") b.Define(n(1), n(2), n(3), static_cast<std::uint8_t>(n(4)), static_cast<std::uint8_t>(n(5)), n(6));
+      else if (c == "Input") b.Input(n(1), n(2), n(3), n(4));
+      else if (c == "Text") b.Text(n(1), t(2));
+      else if (c == "Options") {
+        std::vector<FieldOption> options;
+        for (std::size_t i = 2; i < w.size(); ++i) options.push_back(Option(w[i]));
+        b.Options(n(1), options);
+      }
+      else if (c == "Prefix") b.Prefix(n(1), n(2), t(3));
+      else if (c == "Attributes") b.Attributes(n(1), static_cast<std::uint8_t>(n(2)), static_cast<std::uint8_t>(n(3)));
+      else if (c == "SerialFlags") b.SerialFlags(n(1), static_cast<std::uint8_t>(n(2)));
+      else if (c == "ClearField") b.ClearField(n(1));
+      else if (c == "ClearInputFields") b.ClearInputFields();
+      else if (c == "DeleteField") b.DeleteField(n(1));
+      else if (c == "ErasePage") b.ErasePage();
+      else if (c == "CopyText") b.CopyText(n(1), n(2));
+      else if (c == "SelectPage") b.SelectPage(n(1));
+      else if (c == "ShowPage") b.ShowPage(n(1));
+      else if (c == "Focus") b.Focus(n(1));
+      else if (c == "FocusAndUnlock") b.FocusAndUnlock(n(1));
+      else if (c == "Lock") b.Lock();
+      else if (c == "MessageAt") b.MessageAt(n(1), t(2));
+      else if (c == "Message") b.Message(t(1));
+      else if (c == "Prompt") b.Prompt(n(1), t(2));
+      else if (c == "KeyLabel") b.KeyLabel(n(1), t(2));
+      else if (c == "Sound") b.Sound();
+      else if (c == "ScannerEnable") b.ScannerEnable(n(1));
+      else if (c == "UserSound") b.UserSound(n(1));
+      else if (c == "DeviceValues") b.DeviceValues(n(1), n(2), n(3));
+      else if (c == "SerialOut") b.SerialOut(n(1), t(2));
+      else if (c == "FontStep") b.FontStep(n(1));
+      else if (c == "StatusRequest") b.StatusRequest();
+      else if (c == "SendFields") b.SendFields(n(1));
+      else if (c == "Ignored") b.Ignored(static_cast<char>(n(1)), w.size() > 2 ? t(2) : "");
+      else if (c == "Raw") b.Raw(t(1));
+      else ADD_FAILURE() << "unknown host word " << c;
+    }
+    return b;
+  }
+
+  // Operator and session actions (see protocol.rows).
+  void Act(const std::vector<std::string>& w) {
+    Screen& s = terminal_->GetScreen();
+    const std::string& a = w.at(0);
+    if (a == "key") {
+      terminal_->KeyPressed(w.size() > 2 ? Number(w[2]) : s.focusField, FunctionKeyFromCode(Number(w.at(1))));
+    } else if (a == "changed") {
+      terminal_->FieldChanged(Number(w.at(1)));
+    } else if (a == "focus") {
+      terminal_->FieldFocused(Number(w.at(1)));
+    } else if (a == "next" || a == "previous") {
+      terminal_->Navigate(a == "next" ? Direction::Next : Direction::Previous);
+    } else if (a == "type") {
+      Field* f = Find(Number(w.at(1)));
+      ASSERT_NE(f, nullptr);
+      f->SetText(DecodeText(Text(w.at(2)), CodePage::Utf8));
+      f->modified = 1;
+    } else if (a == "check") {
+      Field* f = Find(Number(w.at(1)));
+      ASSERT_NE(f, nullptr);
+      f->checked = static_cast<std::uint8_t>(Number(w.at(2)));
+      f->modified = 1;
+    } else if (a == "serial") {
+      const std::string bytes = Text(w.at(1));
+      terminal_->SerialReceived(SerialBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+    } else if (a == "answer" || a == "cancel") {
+      if (a == "answer") s.SetPromptAnswer(DecodeText(Text(w.at(1)), CodePage::Utf8));
+      terminal_->PromptClosed(a == "answer");
+    } else if (a == "opening") {
+      terminal_->HostDialogOpening();
+    } else if (a == "closed") {
+      terminal_->HostMessageClosed(Number(w.at(1)));
+    } else if (a == "restart") {
+      terminal_->Restart();
+    } else if (a == "connected") {
+      terminal_->Connected();
+    } else if (a == "clock") {
+      clock_.second = Number(w.at(1));
+    } else if (a == "unlock") {  // the keyboard's state alone, as a window's input might leave it
+      s.keyboard = Keyboard::Ready;
+    } else {
+      ADD_FAILURE() << "unknown action " << a;
+    }
+  }
+
+  Settings settings_;
+  testing_support::EffectsRecorder effects_;
+  testing_support::FixedClock clock_;
+  testing_support::RecordCapture sent_;
+  std::unique_ptr<Terminal> terminal_;
+};
+
+struct Case {
+  std::string name;
+  int line = 0;
+  std::string settings;
+  std::vector<std::pair<int, std::string>> rows;
+};
+
+void PrintTo(const Case& c, std::ostream* out) { *out << "protocol.rows:" << c.line << " " << c.name; }
+
+std::vector<Case> Cases() {
+  std::vector<Case> cases;
+  std::istringstream text(kProtocolRows);
+  int number = 0;
+  for (std::string line; std::getline(text, line);) {
+    ++number;
+    if (line.empty() || line[0] == '#') continue;
+    if (line.rfind("case ", 0) == 0) {
+      cases.push_back({line.substr(5), number, {}, {}});
+    } else if (!cases.empty() && line.rfind("settings ", 0) == 0) {
+      cases.back().settings += line.substr(9) + "\r\n";
+    } else if (!cases.empty()) {
+      cases.back().rows.emplace_back(number, line);
+    }
+  }
+  return cases;
+}
+
+class Protocol : public ::testing::TestWithParam<Case> {};
+
+TEST_P(Protocol, Case) {
+  CaseRunner runner(GetParam().settings);
+  for (const auto& [number, line] : GetParam().rows) {
+    SCOPED_TRACE("protocol.rows:" + std::to_string(number) + ": " + line);
+    const std::size_t space = line.find(' ');
+    runner.Row(line.substr(0, space), space == std::string::npos ? "" : line.substr(space + 1));
+    if (HasFatalFailure()) return;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Protocol, ::testing::ValuesIn(Cases()), [](const auto& info) {
+  std::string name = "L" + std::to_string(info.param.line) + "_";
+  for (const char c : info.param.name) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  return name;
+});
+
+}  // namespace
+}  // namespace vantor
