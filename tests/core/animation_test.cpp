@@ -10,16 +10,6 @@
 namespace vantor::animation {
 namespace {
 
-TEST(AnimationRandom, FollowsTheCRuntimeSequence) {
-  Random random(1);
-  const int expected[] = {41, 18467, 6334, 26500, 19169, 15724};
-  for (int value : expected) EXPECT_EQ(random.Next(), value);
-  Random again(1);
-  EXPECT_EQ(again.Next(), 41);
-  again.Seed(1);
-  EXPECT_EQ(again.Next(), 41);
-}
-
 TEST(AnimationCounter, RunsUpToEightAndBackOneStepPerTick) {
   TickCounter counter;
   counter.value = 5;
@@ -48,30 +38,6 @@ TEST(AnimationSpeeds, StayInTheirRanges) {
     buckets.insert(static_cast<int>(x * 2));
   }
   EXPECT_GE(buckets.size(), 5u) << "speeds should spread over the range";
-}
-
-TEST(AnimationSprites, SeedingSpreadsTheTenSpritesAlongTheirPaths) {
-  Random random(999);
-  const auto sprites = SeedSprites(random);
-  Random replay(3232);
-  for (int i = 0; i < kSpriteCount; ++i) {
-    const Sprite& s = sprites[static_cast<std::size_t>(i)];
-    SCOPED_TRACE(i);
-    const double sx = DrawSpeedX(replay);
-    const double sy = DrawSpeedY(replay);
-    EXPECT_TRUE(s.active);
-    EXPECT_EQ(s.age, 12 * i);
-    EXPECT_EQ(s.frame, i & 3);
-    EXPECT_TRUE(s.frameRising);
-    EXPECT_DOUBLE_EQ(s.speedX, sx);
-    EXPECT_DOUBLE_EQ(s.speedY, sy);
-    EXPECT_NEAR(s.x, 164 - s.age * sx, 1e-9);
-    EXPECT_NEAR(s.y, 15 + s.age * sy, 1e-9);
-  }
-  // Same seed, same start, whatever the generator held before.
-  Random other(5);
-  const auto again = SeedSprites(other);
-  for (std::size_t i = 0; i < again.size(); ++i) EXPECT_DOUBLE_EQ(again[i].x, sprites[i].x);
 }
 
 Sprite Flying(double x, double y, int age) {

@@ -16,30 +16,6 @@
 namespace vantor {
 namespace {
 
-TEST(DrawnGradients, PushButtonTableRunsFromLightToDark) {
-  const auto table = ButtonTable(0, 20);
-  ASSERT_EQ(table.size(), 20u);
-  EXPECT_EQ(table[0], Rgb(255, 255, 239));
-  EXPECT_EQ(table[10], Rgb(210, 206, 193));
-  EXPECT_EQ(table[19], Rgb(169, 162, 152));
-  const auto selected = ButtonTable(2, 4);
-  EXPECT_EQ(selected[0], Rgb(255, 247, 158));
-  // 247 + 2 * (204 - 247) / 4 = 225.5, truncated.
-  EXPECT_EQ(selected[2], Rgb(255, 225, 79));
-}
-
-TEST(DrawnGradients, SteepTableRunsTwiceAsFastAndStaysInRange) {
-  const auto steep = SteepGradientTable(kFaceLight, kFaceDark, 20);
-  const auto plain = GradientTable(kFaceLight, kFaceDark, 20);
-  ASSERT_EQ(steep.size(), 20u);
-  EXPECT_EQ(steep[0], plain[0]);
-  // 2 * (5 * -90 / 20) + 255 = 210, the plain table's entry 10.
-  EXPECT_EQ(RedOf(steep[5]), 210);
-  EXPECT_EQ(steep[19], Rgb(84, 70, 66));
-  for (Colour c : SteepGradientTable(Rgb(255, 255, 255), Rgb(0, 0, 0), 8)) EXPECT_GE(RedOf(c), 0);
-  EXPECT_EQ(SteepGradientTable(Rgb(255, 255, 255), Rgb(0, 0, 0), 8).back(), Rgb(0, 0, 0));
-}
-
 TEST(DrawnGradients, EmptyForNoHeight) {
   EXPECT_TRUE(GradientTable(kFaceLight, kFaceDark, 0).empty());
   EXPECT_TRUE(GradientTable(kFaceLight, kFaceDark, -5).empty());
@@ -147,17 +123,6 @@ TEST(DrawnFocus, RectanglesStayInsideTheirArea) {
   }
 }
 
-TEST(DrawnMarks, CellWidthAndMarkSize) {
-  const Box client{0, 0, 80, 12};
-  EXPECT_EQ(CellWidthFor(client, 10), 8);
-  EXPECT_EQ(CellWidthFor(client, 0), 80);
-  EXPECT_EQ(CellWidthFor(client, -3), 80);
-  EXPECT_EQ(MarkSizeFor(8, 1, client), 8);
-  EXPECT_EQ(MarkSizeFor(8, 3, client), 12);  // 24 clipped to the height
-  EXPECT_EQ(MarkSizeFor(8, INT_MAX, client), 12);
-  EXPECT_EQ(MarkSizeFor(8, -2, client), 0);
-}
-
 TEST(DrawnMarks, RightAlignedRadioButtonPlacesCircleAndLabel) {
   const Box client{0, 0, 80, 12};
   const int cell = CellWidthFor(client, 10);
@@ -219,33 +184,6 @@ std::unique_ptr<Field> NewField(int type, int mode, std::u16string_view text, in
   field->SetMaxLength(maxLength);
   field->SetText(text);
   return field;
-}
-
-TEST(DrawnLooks, StylesBlinkAndColours) {
-  auto buttonPtr = NewField(kTypeButton, kModeInput, u"OK");
-  Field& button = *buttonPtr;
-  EXPECT_EQ(DrawStyleFor(ButtonKind::Button, button), 0);
-  button.selected = 1;
-  EXPECT_EQ(DrawStyleFor(ButtonKind::Button, button), 2);
-  auto radioPtr = NewField(kTypeRadioButton, kModeDisplay, u" A");
-  Field& radio = *radioPtr;
-  EXPECT_EQ(DrawStyleFor(ButtonKind::RadioButton, radio), 3);
-  radio.flags = kModeInput;
-  radio.attributes = kVideoReverse;
-  EXPECT_EQ(DrawStyleFor(ButtonKind::RadioButton, radio), 2);
-  EXPECT_EQ(BoxLabelColour(radio, true, Rgb(1, 2, 3)), kWhite);
-  radio.attributes = kVideoBold;
-  EXPECT_EQ(DrawStyleFor(ButtonKind::CheckBox, radio), 0);
-  EXPECT_EQ(BoxLabelColour(radio, true, Rgb(1, 2, 3)), Rgb(1, 2, 3));
-  EXPECT_EQ(BoxLabelColour(radio, false, Rgb(1, 2, 3)), kBlack);
-  radio.attributes = kVideoBlink;
-  radio.blinkPhase = 0;
-  EXPECT_TRUE(LabelBlinkedOut(radio));
-  radio.blinkPhase = 1;
-  EXPECT_FALSE(LabelBlinkedOut(radio));
-  EXPECT_EQ(MarkColour(true, false, Rgb(9, 9, 9)), kEngravedColour);
-  EXPECT_EQ(MarkColour(true, true, Rgb(9, 9, 9)), Rgb(9, 9, 9));
-  EXPECT_EQ(MarkColour(false, false, Rgb(9, 9, 9)), kBlack);
 }
 
 TEST(DrawnLabels, EachKindShowsItsPart) {

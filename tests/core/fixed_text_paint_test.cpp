@@ -15,14 +15,6 @@
 namespace vantor {
 namespace {
 
-TEST(TextPaintShade, BlendsBytewiseFromTheSubtraction) {
-  EXPECT_EQ(Shade(MakeColour(149, 178, 195), MakeColour(255, 255, 255), 1, 3), MakeColour(184, 203, 215));
-  EXPECT_EQ(Shade(MakeColour(149, 178, 195), MakeColour(255, 255, 255), 0, 3), MakeColour(149, 178, 195));
-  // Borrows across bytes are part of the shading: red 10 -> 5 borrows from green.
-  EXPECT_EQ(Shade(MakeColour(10, 0, 0), MakeColour(5, 0, 0), 1, 1), MakeColour(5, 255, 255));
-  EXPECT_EQ(Shade(MakeColour(1, 2, 3), MakeColour(9, 9, 9), 1, 0), MakeColour(1, 2, 3));
-}
-
 TEST(TextPaintShade, FrameThicknessFollowsHeight) {
   EXPECT_EQ(FrameThickness(20), 3);
   EXPECT_EQ(FrameThickness(40), 5);

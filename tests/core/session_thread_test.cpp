@@ -124,24 +124,16 @@ TEST_F(SessionThreadTest, RecordTypesAreAnsweredByteForByte) {
   session.Stop();
 }
 
-TEST_F(SessionThreadTest, SplitAndJoinedRecordsAreDeliveredWhole) {
+TEST_F(SessionThreadTest, RecordsJoinedInOneWriteAreDeliveredOneByOne) {
+  // Records cut anywhere are the assembler's; here two in one write, answered in order.
   StartIdentified();
-  // Two records in one write, answered in order.
   ASSERT_TRUE(host.SendRaw("Ha" + kRecordEnd + "Hb" + kRecordEnd));
-  // One record in three writes, its terminator split between the last two.
-  ASSERT_TRUE(host.SendRaw("Hc"));
-  std::this_thread::sleep_for(30ms);
-  ASSERT_TRUE(host.SendRaw("d\xFF"));
-  std::this_thread::sleep_for(30ms);
-  ASSERT_TRUE(host.SendRaw("\xEF"));
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 2; ++i) {
     const auto answer = host.ReadRecord(5s);
     ASSERT_TRUE(answer.has_value()) << i;
     EXPECT_EQ(answer->raw, "7H" + kRecordEnd);
   }
-  EXPECT_TRUE(host.NothingArrives(100ms));
-  EXPECT_EQ(port.Records(),
-            (std::vector<std::string>{"Ha" + kRecordEnd, "Hb" + kRecordEnd, "Hcd" + kRecordEnd}));
+  EXPECT_EQ(port.Records(), (std::vector<std::string>{"Ha" + kRecordEnd, "Hb" + kRecordEnd}));
   session.Stop();
 }
 
@@ -223,35 +215,6 @@ TEST_F(SessionThreadTest, StartWhileAThreadIsKeptIsRefused) {
   session.Stop();
   session.Stop();  // a second stop finds nothing to wait for
   EXPECT_EQ(port.EndedFlags(), std::vector<int>{1});
-}
-
-TEST_F(SessionThreadTest, StopEndsAConnectThatGetsNoAnswer) {
-  // A host whose accept queue is full drops new connection requests, so a connect waits for an answer
-  // that does not come, as with a host that is switched off.
-  constexpr int kFillers = 24;
-  std::vector<std::unique_ptr<HostLink>> fillers;
-  std::vector<std::thread> threads;
-  std::atomic<int> connected{0};
-  for (int i = 0; i < kFillers; ++i) fillers.push_back(std::make_unique<HostLink>());
-  for (int i = 0; i < kFillers; ++i)
-    threads.emplace_back([&, i] {
-      if (fillers[i]->Connect("127.0.0.1", host.Port())) ++connected;
-    });
-  std::this_thread::sleep_for(300ms);
-  const bool queueFull = connected.load() < kFillers;
-  if (queueFull) {
-    ASSERT_TRUE(session.Start(Params(host.Port())));
-    std::this_thread::sleep_for(200ms);
-    EXPECT_TRUE(port.EndedFlags().empty());  // still connecting
-    const auto started = std::chrono::steady_clock::now();
-    session.Stop();
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);
-    EXPECT_EQ(port.EndedFlags(), std::vector<int>{1});
-    EXPECT_EQ(stamps.load(), 0);
-  }
-  for (auto& filler : fillers) filler->Close();
-  for (auto& thread : threads) thread.join();
-  if (!queueFull) GTEST_SKIP() << "this system accepted every connection request";
 }
 
 class SessionThreadQueuedTest : public SessionThreadTest {

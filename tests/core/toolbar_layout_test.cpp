@@ -11,29 +11,6 @@
 namespace vantor::toolbar {
 namespace {
 
-TEST(ToolbarSize, EachSettingGivesItsBarPictureAndButtonSize) {
-  struct Case {
-    int setting;
-    bool built;
-    int setIndex, barHeight, picture, button;
-  };
-  const Case cases[] = {
-      {-1, false, 0, 0, 0, 0},      {-7, false, 0, 0, 0, 0}, {INT_MIN, false, 0, 0, 0, 0},
-      {0, true, 0, 27, 16, 20},     {1, true, 1, 43, 32, 36}, {2, true, 2, 59, 48, 52},
-      {5, true, 0, 27, 16, 20},     {3, true, 0, 27, 16, 20}, {INT_MAX, true, 0, 27, 16, 20},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.setting);
-    const BarSize size = BarSizeFor(c.setting);
-    EXPECT_EQ(size.built, c.built);
-    if (!c.built) continue;
-    EXPECT_EQ(size.setIndex, c.setIndex);
-    EXPECT_EQ(size.barHeight, c.barHeight);
-    EXPECT_EQ(size.picture, c.picture);
-    EXPECT_EQ(size.button, c.button);
-  }
-}
-
 TEST(ToolbarSize, ButtonsSitOneBarHeightApart) {
   const std::map<int, std::vector<int>> lefts{
       {0, {4, 31, 58, 85, 112}}, {1, {4, 47, 90, 133, 176}}, {2, {4, 63, 122, 181, 240}}};
@@ -70,73 +47,6 @@ TEST(ToolbarBar, LinesOutsideAFlatBarAreLeftOut) {
   }
   EXPECT_EQ(BarLines(0, lines), 0);
   EXPECT_EQ(BarLines(-5, lines), 0);
-}
-
-// Draws the bevel the way a pen does (last point left out) into a grid of colours.
-std::vector<std::vector<Rgb>> RasterBevel(int w, int h, bool pressed) {
-  std::vector<std::vector<Rgb>> grid(static_cast<std::size_t>(h), std::vector<Rgb>(static_cast<std::size_t>(w), kFace));
-  for (const Segment& s : ButtonBevel(w, h, pressed)) {
-    EXPECT_TRUE(s.x0 == s.x1 || s.y0 == s.y1) << "bevel lines are straight";
-    const int dx = (s.x1 > s.x0) - (s.x1 < s.x0), dy = (s.y1 > s.y0) - (s.y1 < s.y0);
-    for (int x = s.x0, y = s.y0; x != s.x1 || y != s.y1; x += dx, y += dy) {
-      EXPECT_TRUE(x >= 0 && x < w && y >= 0 && y < h) << x << "," << y;
-      if (x >= 0 && x < w && y >= 0 && y < h) grid[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = s.colour;
-    }
-  }
-  return grid;
-}
-
-TEST(ToolbarButton, ReleasedBevelIsLightAboveLeftAndDarkBelowRight) {
-  const int w = 20, h = 20, r = w - 1, b = h - 1;
-  const auto g = RasterBevel(w, h, false);
-  auto at = [&](int x, int y) { return g[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]; };
-  const Rgb a{230, 230, 230}, bb{217, 217, 217}, c{153, 153, 153}, d{166, 166, 166};
-  for (int x = 1; x < r; ++x) EXPECT_EQ(at(x, 0), a) << x;
-  for (int y = 1; y < b; ++y) EXPECT_EQ(at(0, y), a) << y;
-  for (int y = 1; y < b; ++y) EXPECT_EQ(at(r, y), c) << y;
-  for (int x = 1; x < r; ++x) EXPECT_EQ(at(x, b), c) << x;
-  // Second ring; where the rings' ends meet the darker line is drawn last.
-  for (int x = 2; x < r - 1; ++x) EXPECT_EQ(at(x, 1), bb) << x;
-  for (int y = 2; y < b - 1; ++y) EXPECT_EQ(at(1, y), bb) << y;
-  for (int y = 1; y < b; ++y) EXPECT_EQ(at(r - 1, y), d) << y;
-  for (int x = 2; x < r; ++x) EXPECT_EQ(at(x, b - 1), d) << x;
-  EXPECT_EQ(at(1, 1), bb);
-  EXPECT_EQ(at(1, b - 1), bb);
-  // The four corners stay face grey (pen lines leave out their last point), and so does the inside.
-  EXPECT_EQ(at(0, 0), kFace);
-  EXPECT_EQ(at(r, 0), kFace);
-  EXPECT_EQ(at(0, b), kFace);
-  EXPECT_EQ(at(r, b), kFace);
-  for (int y = 2; y < b - 1; ++y)
-    for (int x = 2; x < r - 1; ++x) EXPECT_EQ(at(x, y), kFace);
-}
-
-TEST(ToolbarButton, PressedBevelSwapsLightAndDark) {
-  const auto released = RasterBevel(36, 36, false);
-  const auto pressed = RasterBevel(36, 36, true);
-  const std::map<std::tuple<int, int, int>, Rgb> swap{{{230, 230, 230}, {153, 153, 153}},
-                                                      {{217, 217, 217}, {166, 166, 166}},
-                                                      {{153, 153, 153}, {230, 230, 230}},
-                                                      {{166, 166, 166}, {217, 217, 217}},
-                                                      {{191, 191, 191}, {191, 191, 191}}};
-  for (std::size_t y = 0; y < 36; ++y) {
-    for (std::size_t x = 0; x < 36; ++x) {
-      const Rgb before = released[y][x];
-      const auto it = swap.find({before.r, before.g, before.b});
-      ASSERT_NE(it, swap.end());
-      EXPECT_EQ(pressed[y][x], it->second) << x << "," << y;
-    }
-  }
-}
-
-TEST(ToolbarGreyed, ChannelBlendUsesIntegerArithmetic) {
-  EXPECT_EQ(GreyedChannel(0), 95);
-  EXPECT_EQ(GreyedChannel(255), 222);
-  EXPECT_EQ(GreyedChannel(191), 190);
-  EXPECT_EQ(GreyedChannel(2), 95);    // 254 / 255 rounds down
-  EXPECT_EQ(GreyedChannel(3), 96);    // 381 / 255
-  EXPECT_EQ(GreyedChannel(128), 158);  // 95 + 16256 / 255 = 95 + 63
-  EXPECT_EQ(GreyedColour({255, 0, 128}), (Rgb{222, 95, 158}));
 }
 
 TEST(ToolbarGreyed, TransparentPixelsStayAndOthersAreBlended) {

@@ -84,13 +84,5 @@ TEST(WindowRulesTest, RelayoutOnlyAfterSettingsDialogsEndedWithOk) {
   }
 }
 
-TEST(WindowRulesTest, SoundCommandsMapToEventsInOrder) {
-  const int commands[] = {IDM_SOUND_NORMAL, IDM_SOUND_ERROR, IDM_SOUND_SCAN_ACCEPT, IDM_SOUND_SCAN_REJECT,
-                          IDM_SOUND_USER1,  IDM_SOUND_USER2, IDM_SOUND_USER3,       IDM_SOUND_USER4};
-  for (int i = 0; i < 8; ++i) EXPECT_EQ(SoundEventForCommand(commands[i]), i);
-  EXPECT_EQ(SoundEventForCommand(32801), -1);
-  EXPECT_EQ(SoundEventForCommand(IDM_HOST), -1);
-}
-
 }  // namespace
 }  // namespace vantor
