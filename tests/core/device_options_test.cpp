@@ -167,16 +167,6 @@ TEST(SerialFeatureOptionsTest, OkStoresEveryPartAndKeepsTheOtherTimeouts) {
 
 // ---- Sound options ------------------------------------------------------------------------------
 
-TEST(SoundOptionsTest, TitlesFollowTheEventOrder) {
-  EXPECT_EQ(SoundDialogTitle(0), u"Options Normal Sound");
-  EXPECT_EQ(SoundDialogTitle(4), u"Options User 1 Sound");
-  EXPECT_EQ(SoundDialogTitle(7), u"Options User 4 Sound");
-  EXPECT_EQ(SoundDialogTitle(8), u"");
-  EXPECT_EQ(SoundDialogTitle(-1), u"");
-  EXPECT_TRUE(SoundDialogReadsFile(0));
-  for (int event = 1; event < kSoundEventCount; ++event) EXPECT_FALSE(SoundDialogReadsFile(event)) << event;
-}
-
 TEST(SoundOptionsTest, StoredTypeChecksItsRadioAndAnyOtherChecksSilence) {
   EXPECT_EQ(SoundChoiceForType(0), SoundChoice::kSilence);
   EXPECT_EQ(SoundChoiceForType(1), SoundChoice::kWaveFile);

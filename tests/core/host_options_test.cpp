@@ -37,30 +37,5 @@ TEST(HostOptionsTest, ApplyStoresHostAsTypedAndClampsNumbers) {
   EXPECT_FALSE(settings.HostTextIsUtf8());
 }
 
-TEST(HostOptionsTest, StatusTextsCoverTheTableAndItsGaps) {
-  EXPECT_EQ(IcmpStatusText(11000), u"Error Base.");
-  EXPECT_EQ(IcmpStatusText(11034), u"Duplicate IP address.");
-  EXPECT_EQ(IcmpStatusText(11050), u"General failure.");
-  EXPECT_EQ(IcmpStatusText(11255), u"Pending.");
-  EXPECT_EQ(IcmpStatusText(11035), u"Unknown error=11035");
-  EXPECT_EQ(IcmpStatusText(10999), u"Unknown error=10999");
-  EXPECT_EQ(IcmpStatusText(0), u"Unknown error=0");
-  EXPECT_EQ(IcmpStatusText(-5), u"Unknown error=-5");
-}
-
-TEST(HostOptionsTest, PingTexts) {
-  PingOutcome reply{PingOutcome::Kind::kReply, 0, 1, 128};
-  EXPECT_EQ(PingOutcomeText(reply), u"time=1ms TTL=128ms");
-  PingOutcome timeout{PingOutcome::Kind::kFailed, 11010, 0, 0};
-  EXPECT_EQ(PingOutcomeText(timeout), u"Request timed out.");
-  PingOutcome noIcmp{PingOutcome::Kind::kNoIcmp, 0, 0, 0};
-  EXPECT_EQ(PingOutcomeText(noIcmp), kNoIcmpText);
-  // 11001 is also the socket layer's "host not found": a failed lookup is not a "Buffer too small.".
-  PingOutcome unresolved{PingOutcome::Kind::kUnresolved, 11001, 0, 0};
-  EXPECT_EQ(PingOutcomeText(unresolved), u"Unknown error=11001");
-  PingOutcome badReply{PingOutcome::Kind::kReplyStatus, 11003, 0, 0};
-  EXPECT_EQ(PingOutcomeText(badReply), u"Destination host unreachable.");
-}
-
 }  // namespace
 }  // namespace vantor

@@ -39,29 +39,6 @@ std::string FileValue(const std::string& text, const std::string& key) {
   return "<missing>";
 }
 
-std::wstring ComboEntry(HWND dialog, int id, int index) {
-  wchar_t text[64] = {};
-  if (SendDlgItemMessageW(dialog, id, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0) >= 64) return L"<long>";
-  SendDlgItemMessageW(dialog, id, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
-  return text;
-}
-
-int ComboCount(HWND dialog, int id) { return static_cast<int>(SendDlgItemMessageW(dialog, id, CB_GETCOUNT, 0, 0)); }
-int ComboSelection(HWND dialog, int id) {
-  return static_cast<int>(SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0));
-}
-
-// An up-down control's range, and that it drives the edit box just before it.
-void ExpectSpin(HWND dialog, int spin, int low, int high) {
-  int gotLow = 0, gotHigh = 0;
-  SendDlgItemMessageW(dialog, spin, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&gotLow),
-                      reinterpret_cast<LPARAM>(&gotHigh));
-  EXPECT_EQ(gotLow, low) << spin;
-  EXPECT_EQ(gotHigh, high) << spin;
-  EXPECT_EQ(reinterpret_cast<HWND>(SendDlgItemMessageW(dialog, spin, UDM_GETBUDDY, 0, 0)),
-            GetDlgItem(dialog, spin - 1))
-      << spin;
-}
 
 
 class DeviceOptionsDialogTest : public wintest::DialogFixture {
@@ -96,41 +73,6 @@ class DeviceOptionsDialogTest : public wintest::DialogFixture {
 
 using SerialPortDialogTest = DeviceOptionsDialogTest;
 
-TEST_F(SerialPortDialogTest, OpensWithTheListsAndTheFileValuesSelected) {
-  StoreFile([](Settings& s) { s.SetSerialLine(SerialLineSettings{u"COM3:", u"19200", u"7", u"Mark", u"1.5"}); });
-  settings_->SetSerialLine(SerialLineSettings{u"COM9:", u"110", u"4", u"Odd", u"2"});  // memory only: replaced
-  OpenSerialPort();
-  EXPECT_EQ(Caption(dialog_), L"Serial Port Options");
-  EXPECT_EQ(ComboCount(dialog_, IDC_SERIAL_BAUD), 15);
-  EXPECT_EQ(ComboCount(dialog_, IDC_SERIAL_DATA_BITS), 5);
-  EXPECT_EQ(ComboCount(dialog_, IDC_SERIAL_PARITY), 5);
-  EXPECT_EQ(ComboCount(dialog_, IDC_SERIAL_STOP_BITS), 3);
-  EXPECT_EQ(ComboSelection(dialog_, IDC_SERIAL_BAUD), 8);
-  EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_BAUD), L"19200");
-  EXPECT_EQ(ComboSelection(dialog_, IDC_SERIAL_DATA_BITS), 3);
-  EXPECT_EQ(ComboSelection(dialog_, IDC_SERIAL_PARITY), 3);
-  EXPECT_EQ(ComboSelection(dialog_, IDC_SERIAL_STOP_BITS), 1);
-  // Editable, unsorted drop-downs.
-  for (int id : {IDC_SERIAL_BAUD, IDC_SERIAL_DATA_BITS, IDC_SERIAL_PARITY, IDC_SERIAL_STOP_BITS}) {
-    const LONG style = GetWindowLongW(GetDlgItem(dialog_, id), GWL_STYLE);
-    EXPECT_EQ(style & 3, CBS_DROPDOWN) << id;
-    EXPECT_EQ(style & CBS_SORT, 0) << id;
-  }
-  EXPECT_EQ(settings_->SerialLine().port, u"COM3:");
-  EXPECT_EQ(state_.result, -1);
-}
-
-TEST_F(SerialPortDialogTest, UnknownBaudShowsTheDefaultAndOkStoresIt) {
-  StoreFile([](Settings& s) { s.SetSerialLine(SerialLineSettings{u"COM2:", u"12345", u"9", u"None", u"1"}); });
-  OpenSerialPort();
-  EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_BAUD), L"9600");
-  EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_DATA_BITS), L"8");
-  Press(IDOK);
-  EXPECT_EQ(state_.result, 1);
-  EXPECT_EQ(settings_->SerialLine(), (SerialLineSettings{u"COM2:", u"9600", u"8", u"None", u"1"}));
-  EXPECT_EQ(FileValue(FileBytes(), "serial"), "\"COM2:,9600,8,None,1\"");
-}
-
 TEST_F(SerialPortDialogTest, OkStoresTheSelectedEntriesButNotTextThatIsNoEntry) {
   StoreFile([](Settings&) {});
   OpenSerialPort();
@@ -148,46 +90,6 @@ TEST_F(SerialPortDialogTest, OkStoresTheSelectedEntriesButNotTextThatIsNoEntry) 
 // ---- Serial Feature Options ---------------------------------------------------------------------
 
 using SerialFeatureDialogTest = DeviceOptionsDialogTest;
-
-TEST_F(SerialFeatureDialogTest, OpensWithTheFileValuesLimitsAndRanges) {
-  StoreFile([](Settings& s) {
-    s.SetSerialLine(SerialLineSettings{u"COM12:", u"9600", u"8", u"None", u"1"});
-    s.SetSerialFeature(SerialFeatureSettings{true, 2, 3, false, 10, 13});
-    s.SetSerialCommandMode(true);
-    s.SetSerialTimeouts(SerialTimeoutSettings{750, 0, 0, 0, 0});
-  });
-  OpenSerialFeature();
-  EXPECT_EQ(Caption(dialog_), L"Serial Feature Options");
-  EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_PORT), L"12");
-  EXPECT_TRUE(Checked(dialog_, IDC_SERIAL_IN));
-  EXPECT_FALSE(Checked(dialog_, IDC_SERIAL_OUT));
-  ASSERT_EQ(ComboCount(dialog_, IDC_SERIAL_SI_MODE), 2);
-  EXPECT_EQ(ComboEntry(dialog_, IDC_SERIAL_SI_MODE, 0), L"Command");
-  EXPECT_EQ(ComboEntry(dialog_, IDC_SERIAL_SI_MODE, 1), L"Field");
-  EXPECT_EQ(ComboSelection(dialog_, IDC_SERIAL_SI_MODE), 0);
-  EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_SI_PREFIX), L"2");
-  EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_SI_SUFFIX), L"3");
-  EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_SO_PREFIX), L"10");
-  EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_SO_SUFFIX), L"13");
-  EXPECT_EQ(ItemText(dialog_, IDC_SERIAL_READ_INTERVAL), L"750");
-  EXPECT_EQ(TextLimit(dialog_, IDC_SERIAL_PORT), 2);
-  EXPECT_EQ(TextLimit(dialog_, IDC_SERIAL_SI_PREFIX), 3);
-  EXPECT_EQ(TextLimit(dialog_, IDC_SERIAL_SO_SUFFIX), 3);
-  EXPECT_EQ(TextLimit(dialog_, IDC_SERIAL_READ_INTERVAL), 5);
-  ExpectSpin(dialog_, IDC_SERIAL_PORT_SPIN, 1, 99);
-  for (int spin : {IDC_SERIAL_SI_PREFIX_SPIN, IDC_SERIAL_SI_SUFFIX_SPIN, IDC_SERIAL_SO_PREFIX_SPIN,
-                   IDC_SERIAL_SO_SUFFIX_SPIN})
-    ExpectSpin(dialog_, spin, 0, 127);
-  ExpectSpin(dialog_, IDC_SERIAL_READ_INTERVAL_SPIN, 100, 10000);
-  UDACCEL accel[4] = {};
-  EXPECT_EQ(SendDlgItemMessageW(dialog_, IDC_SERIAL_READ_INTERVAL_SPIN, UDM_GETACCEL, 4,
-                                reinterpret_cast<LPARAM>(accel)),
-            1);
-  EXPECT_EQ(accel[0].nSec, 1000u);
-  EXPECT_EQ(accel[0].nInc, 100u);
-  const LONG modeStyle = GetWindowLongW(GetDlgItem(dialog_, IDC_SERIAL_SI_MODE), GWL_STYLE);
-  EXPECT_NE(modeStyle & CBS_SORT, 0);
-}
 
 TEST_F(SerialFeatureDialogTest, OkStoresMaskedClampedValuesAndKeepsTheOtherTimeouts) {
   StoreFile([](Settings& s) {
@@ -216,44 +118,6 @@ TEST_F(SerialFeatureDialogTest, OkStoresMaskedClampedValuesAndKeepsTheOtherTimeo
   EXPECT_TRUE(settings_->SerialCommandMode());
 }
 
-TEST_F(SerialFeatureDialogTest, HighestPortAndLongestIntervalAreKept) {
-  StoreFile([](Settings& s) { s.SetSerialCommandMode(true); });
-  OpenSerialFeature();
-  SetDlgItemTextW(dialog_, IDC_SERIAL_PORT, L"99");
-  SendDlgItemMessageW(dialog_, IDC_SERIAL_SI_MODE, CB_SETCURSEL, 1, 0);  // "Field"
-  SetDlgItemTextW(dialog_, IDC_SERIAL_READ_INTERVAL, L"20000");
-  Press(IDOK);
-  EXPECT_EQ(settings_->SerialLine().port, u"COM99:");
-  EXPECT_FALSE(settings_->SerialCommandMode());
-  EXPECT_EQ(settings_->SerialTimeouts().readIntervalTimeout, 10000);
-  EXPECT_EQ(FileValue(FileBytes(), "serialcommand"), "false");
-}
-
-TEST_F(DeviceOptionsDialogTest, SerialCancelLeavesSettingsAndFileAsTheyWere) {
-  StoreFile([](Settings& s) {
-    s.SetSerialLine(SerialLineSettings{u"COM4:", u"4800", u"7", u"Odd", u"2"});
-    s.SetSerialFeature(SerialFeatureSettings{true, 1, 2, true, 3, 4});
-  });
-  for (bool feature : {false, true}) {
-    SCOPED_TRACE(feature ? "serial feature" : "serial port");
-    state_.result = -1;
-    if (feature) {
-      OpenSerialFeature();
-      SetDlgItemTextW(dialog_, IDC_SERIAL_SI_PREFIX, L"99");
-      CheckDlgButton(dialog_, IDC_SERIAL_IN, BST_UNCHECKED);
-    } else {
-      OpenSerialPort();
-      SendDlgItemMessageW(dialog_, IDC_SERIAL_BAUD, CB_SETCURSEL, 0, 0);
-    }
-    Press(IDCANCEL);
-    EXPECT_EQ(state_.result, 0);
-    EXPECT_EQ(settings_->SerialLine(), (SerialLineSettings{u"COM4:", u"4800", u"7", u"Odd", u"2"}));
-    EXPECT_EQ(settings_->SerialFeature(), (SerialFeatureSettings{true, 1, 2, true, 3, 4}));
-    EXPECT_EQ(FileBytes(), fileBefore_);
-    DestroyWindow(dialog_);
-  }
-}
-
 // ---- Sound Options ------------------------------------------------------------------------------
 
 using SoundDialogTest = DeviceOptionsDialogTest;
@@ -269,84 +133,6 @@ SoundEventSettings ToneGroup(int frequency, int duration) {
   group.VibrateOffTime = 300;
   group.VibrateIterations = 2;
   return group;
-}
-
-TEST_F(SoundDialogTest, NormalOpensFromTheFileWithLimitsAndDisabledVibration) {
-  StoreFile([](Settings& s) { s.SetSound(0, ToneGroup(440, 200)); });
-  OpenSound(0);
-  EXPECT_EQ(Caption(dialog_), L"Options Normal Sound");
-  EXPECT_TRUE(Checked(dialog_, IDC_SOUND_TONE));
-  EXPECT_FALSE(Checked(dialog_, IDC_SOUND_SILENCE));
-  EXPECT_FALSE(Checked(dialog_, IDC_SOUND_WAVE));
-  EXPECT_EQ(ItemText(dialog_, IDC_SOUND_FREQUENCY), L"440");
-  EXPECT_EQ(ItemText(dialog_, IDC_SOUND_DURATION), L"200");
-  EXPECT_EQ(ItemText(dialog_, IDC_SOUND_WAVE_FILE), L"C:\\sounds\\ok.wav");
-  EXPECT_TRUE(Checked(dialog_, IDC_SOUND_VIBRATE));
-  EXPECT_EQ(ItemText(dialog_, IDC_SOUND_VIBRATE_ON), L"200");
-  EXPECT_EQ(ItemText(dialog_, IDC_SOUND_VIBRATE_OFF), L"300");
-  EXPECT_EQ(ItemText(dialog_, IDC_SOUND_VIBRATE_REPEAT), L"2");
-  for (int id : {IDC_SOUND_VIBRATE, IDC_SOUND_VIBRATE_ON, IDC_SOUND_VIBRATE_OFF, IDC_SOUND_VIBRATE_REPEAT})
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog_, id))) << id;
-  for (int id : {IDC_SOUND_VIBRATE_ON_SPIN, IDC_SOUND_VIBRATE_OFF_SPIN, IDC_SOUND_VIBRATE_REPEAT_SPIN})
-    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog_, id))) << id;
-  EXPECT_EQ(TextLimit(dialog_, IDC_SOUND_FREQUENCY), 4);
-  EXPECT_EQ(TextLimit(dialog_, IDC_SOUND_DURATION), 4);
-  EXPECT_EQ(TextLimit(dialog_, IDC_SOUND_VIBRATE_ON), 4);
-  EXPECT_EQ(TextLimit(dialog_, IDC_SOUND_VIBRATE_OFF), 4);
-  EXPECT_EQ(TextLimit(dialog_, IDC_SOUND_VIBRATE_REPEAT), 1);
-  struct Expected {
-    int spin;
-    int low;
-    int high;
-  };
-  for (const Expected& e : {Expected{IDC_SOUND_FREQUENCY_SPIN, 30, 5000}, Expected{IDC_SOUND_DURATION_SPIN, 1, 10000},
-                            Expected{IDC_SOUND_VIBRATE_ON_SPIN, 100, 5000},
-                            Expected{IDC_SOUND_VIBRATE_OFF_SPIN, 100, 1000},
-                            Expected{IDC_SOUND_VIBRATE_REPEAT_SPIN, 1, 9}}) {
-    ExpectSpin(dialog_, e.spin, e.low, e.high);
-    // At the edit box's right edge.
-    RECT editBox{}, spinBox{};
-    GetWindowRect(GetDlgItem(dialog_, e.spin - 1), &editBox);
-    GetWindowRect(GetDlgItem(dialog_, e.spin), &spinBox);
-    EXPECT_NEAR(spinBox.left, editBox.right, 2) << e.spin;
-    EXPECT_NEAR(spinBox.top, editBox.top, 2) << e.spin;
-  }
-}
-
-TEST_F(SoundDialogTest, VibrationControlsAreEnabledWithAVibrator) {
-  StoreFile([](Settings&) {});
-  OpenSound(3, true);
-  EXPECT_EQ(Caption(dialog_), L"Options Reject Scan Sound");
-  for (int id : {IDC_SOUND_VIBRATE, IDC_SOUND_VIBRATE_ON, IDC_SOUND_VIBRATE_OFF, IDC_SOUND_VIBRATE_REPEAT})
-    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog_, id))) << id;
-}
-
-TEST_F(SoundDialogTest, ErrorShowsTheValuesInMemoryNotTheFile) {
-  StoreFile([](Settings& s) { s.SetSound(1, ToneGroup(440, 200)); });
-  ASSERT_TRUE(settings_->ReadSettings());
-  // The file is changed by hand while the terminal runs.
-  Settings edited(SettingsPath());
-  edited.SetSound(1, ToneGroup(1000, 50));
-  ASSERT_TRUE(edited.WriteSettings());
-  OpenSound(1);
-  EXPECT_EQ(Caption(dialog_), L"Options Error Sound");
-  EXPECT_EQ(ItemText(dialog_, IDC_SOUND_FREQUENCY), L"440");
-  EXPECT_EQ(ItemText(dialog_, IDC_SOUND_DURATION), L"200");
-}
-
-TEST_F(SoundDialogTest, StoredTypeSevenOpensAsSilenceAndOkStoresZero) {
-  StoreFile([](Settings& s) {
-    SoundEventSettings odd = ToneGroup(440, 200);
-    odd.SoundType = 7;
-    s.SetSound(0, odd);
-  });
-  OpenSound(0);
-  EXPECT_TRUE(Checked(dialog_, IDC_SOUND_SILENCE));
-  EXPECT_FALSE(Checked(dialog_, IDC_SOUND_TONE));
-  Press(IDOK);
-  EXPECT_EQ(state_.result, 1);
-  EXPECT_EQ(settings_->SoundType(0), 0);
-  EXPECT_EQ(FileValue(FileBytes(), "NormalSoundType"), "0");
 }
 
 TEST_F(SoundDialogTest, OkStoresTheControlsUnclampedForItsEventOnly) {
@@ -397,15 +183,6 @@ TEST_F(SoundDialogTest, PlayStoresNothingAndReturnsWhileTheToneSounds) {
   Press(IDCANCEL);
   EXPECT_EQ(state_.result, 0);
   EXPECT_EQ(settings_->Sound(0), ToneGroup(440, 200));
-  EXPECT_EQ(FileBytes(), fileBefore_);
-}
-
-TEST_F(SoundDialogTest, EventOutsideTheEightOpensNothing) {
-  StoreFile([](Settings&) {});
-  state_.settings = settings_.get();
-  state_.soundEvent = 8;
-  EXPECT_EQ(CreateSoundOptionsDialog(wintest::ProgramResources(), nullptr, &state_), nullptr);
-  EXPECT_EQ(RunSoundOptionsDialog(wintest::ProgramResources(), nullptr, *settings_, -1, true, false), 0);
   EXPECT_EQ(FileBytes(), fileBefore_);
 }
 

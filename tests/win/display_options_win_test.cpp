@@ -30,10 +30,6 @@ using wintest::Checked;
 using wintest::ItemText;
 using wintest::TextLimit;
 
-bool Visible(HWND dialog, int id) {
-  return (GetWindowLongW(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE) != 0;
-}
-
 std::wstring ComboText(HWND combo, int index) {
   const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
   if (length < 0) return L"<none>";
@@ -70,92 +66,7 @@ class DisplayOptionsDialogTest : public wintest::DialogFixture {
 
 // ---- Scanner Options ----------------------------------------------------------------------------
 
-TEST_F(DisplayOptionsDialogTest, ScannerOpensWithTheFilesModeAndOptions) {
-  StoreFile([](Settings& s) {
-    s.SetScannerCallbackMode(false);
-    s.SetScannerAppendsEnter(true);
-    s.SetScannerAppendsF0(false);
-    s.SetScannerOverwritesField(true);
-  });
-  Open(CreateScannerOptionsDialog);
-  EXPECT_EQ(Caption(), L"Scanner Options");
-  EXPECT_TRUE(Checked(dialog_, IDC_SCANNER_WEDGE));
-  EXPECT_FALSE(Checked(dialog_, IDC_SCANNER_CALLBACK));
-  EXPECT_TRUE(Checked(dialog_, IDC_SCANNER_APPEND_ENTER));
-  EXPECT_FALSE(Checked(dialog_, IDC_SCANNER_APPEND_F0));
-  EXPECT_TRUE(Checked(dialog_, IDC_SCANNER_OVERWRITE));
-  EXPECT_EQ(state_.result, -1);
-}
-
-TEST_F(DisplayOptionsDialogTest, ScannerOkStoresTheOptionsInEitherModeAndWritesTheFile) {
-  StoreFile([](Settings& s) { s.SetScannerCallbackMode(true); });
-  Open(CreateScannerOptionsDialog);
-  EXPECT_TRUE(Checked(dialog_, IDC_SCANNER_CALLBACK));
-  EXPECT_FALSE(Checked(dialog_, IDC_SCANNER_WEDGE));
-  Click(IDC_SCANNER_WEDGE);
-  EXPECT_FALSE(Checked(dialog_, IDC_SCANNER_CALLBACK)) << "the two modes are one radio group";
-  // The callback options stay usable in wedge mode.
-  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog_, IDC_SCANNER_APPEND_ENTER)));
-  Click(IDC_SCANNER_APPEND_ENTER);
-  Click(IDC_SCANNER_APPEND_F0);
-  Press(IDOK);
-  EXPECT_EQ(state_.result, 1);
-  const Settings reread = Reread();
-  EXPECT_FALSE(reread.ScannerCallbackMode());
-  EXPECT_TRUE(reread.ScannerAppendsEnter());
-  EXPECT_FALSE(reread.ScannerAppendsF0());
-  EXPECT_TRUE(reread.ScannerOverwritesField());
-  EXPECT_FALSE(settings_->ScannerCallbackMode());
-}
-
 // ---- Screen Options -----------------------------------------------------------------------------
-
-TEST_F(DisplayOptionsDialogTest, ScreenOpensWithTheFilesValuesAndLimits) {
-  StoreFile([](Settings& s) {
-    s.SetScreenSize(132, 40);
-    s.SetFullScreen(true);
-    s.SetCustomColours(false);
-    s.SetShowWatermark(true);
-    s.SetWatermarkText(u"Dock 4");
-  });
-  Open(CreateScreenOptionsDialog);
-  EXPECT_EQ(Caption(), L"Screen Options");
-  EXPECT_EQ(ItemText(dialog_, IDC_SCREEN_COLS), L"132");
-  EXPECT_EQ(ItemText(dialog_, IDC_SCREEN_ROWS), L"40");
-  EXPECT_TRUE(Checked(dialog_, IDC_SCREEN_FULLSCREEN));
-  EXPECT_FALSE(Checked(dialog_, IDC_SCREEN_CUSTOM_COLORS));
-  EXPECT_TRUE(Checked(dialog_, IDC_SCREEN_WATERMARK));
-  EXPECT_EQ(ItemText(dialog_, IDC_SCREEN_WATERMARK_TEXT), L"Dock 4");
-  EXPECT_EQ(TextLimit(dialog_, IDC_SCREEN_COLS), 3);
-  EXPECT_EQ(TextLimit(dialog_, IDC_SCREEN_ROWS), 3);
-  EXPECT_EQ(TextLimit(dialog_, IDC_SCREEN_WATERMARK_TEXT), 32);
-  for (const auto& [spin, edit] : {std::pair{IDC_SCREEN_COLS_SPIN, IDC_SCREEN_COLS},
-                                   std::pair{IDC_SCREEN_ROWS_SPIN, IDC_SCREEN_ROWS}}) {
-    int low = 0, high = 0;
-    SendDlgItemMessageW(dialog_, spin, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
-                        reinterpret_cast<LPARAM>(&high));
-    EXPECT_EQ(low, 1);
-    EXPECT_EQ(high, 207);
-    EXPECT_EQ(reinterpret_cast<HWND>(SendDlgItemMessageW(dialog_, spin, UDM_GETBUDDY, 0, 0)),
-              GetDlgItem(dialog_, edit));
-  }
-}
-
-TEST_F(DisplayOptionsDialogTest, ScreenShowsEachToolbarSize) {
-  const std::pair<int, int> cases[] = {{-1, IDC_SCREEN_TOOLBAR_DISABLED},
-                                       {0, IDC_SCREEN_TOOLBAR_1X},
-                                       {1, IDC_SCREEN_TOOLBAR_2X},
-                                       {2, IDC_SCREEN_TOOLBAR_3X},
-                                       {-4, IDC_SCREEN_TOOLBAR_DISABLED}};
-  for (const auto& [size, id] : cases) {
-    StoreFile([size = size](Settings& s) { s.SetToolbarSize(size); });
-    Open(CreateScreenOptionsDialog);
-    for (int radio = IDC_SCREEN_TOOLBAR_DISABLED; radio <= IDC_SCREEN_TOOLBAR_3X; ++radio) {
-      EXPECT_EQ(Checked(dialog_, radio), radio == id) << "toolbarsize " << size << ", button " << radio;
-    }
-    DestroyWindow(dialog_);
-  }
-}
 
 TEST_F(DisplayOptionsDialogTest, ScreenOkClampsStoresAndWritesTheFile) {
   StoreFile([](Settings&) {});
@@ -179,80 +90,7 @@ TEST_F(DisplayOptionsDialogTest, ScreenOkClampsStoresAndWritesTheFile) {
   EXPECT_EQ(settings_->ToolbarSize(), -1);
 }
 
-TEST_F(DisplayOptionsDialogTest, ScreenStoresSize1xWhenNoToolbarButtonIsChecked) {
-  StoreFile([](Settings& s) { s.SetToolbarSize(2); });
-  Open(CreateScreenOptionsDialog);
-  for (int radio = IDC_SCREEN_TOOLBAR_DISABLED; radio <= IDC_SCREEN_TOOLBAR_3X; ++radio) {
-    CheckDlgButton(dialog_, radio, BST_UNCHECKED);
-  }
-  Press(IDOK);
-  EXPECT_EQ(Reread().ToolbarSize(), 0);
-}
-
-TEST_F(DisplayOptionsDialogTest, ScreenWatermarkIsTypedUpTo32AndStoredUpTo31) {
-  StoreFile([](Settings&) {});
-  Open(CreateScreenOptionsDialog);
-  HWND edit = GetDlgItem(dialog_, IDC_SCREEN_WATERMARK_TEXT);
-  SetWindowTextW(edit, L"");
-  SetFocus(edit);
-  for (int i = 0; i < 40; ++i) SendMessageW(edit, WM_CHAR, L'a' + i % 26, 1);
-  EXPECT_EQ(WindowText(edit).size(), 32u);
-  Press(IDOK);
-  EXPECT_EQ(Reread().WatermarkText(), u"abcdefghijklmnopqrstuvwxyzabcde");
-}
-
-TEST_F(DisplayOptionsDialogTest, ScreenOpeningReplacesUnsavedChanges) {
-  StoreFile([](Settings& s) { s.SetFullScreen(false); });
-  ASSERT_TRUE(settings_->ReadSettings());
-  settings_->SetFullScreen(true);  // the full-screen toggle, not yet written
-  Open(CreateScreenOptionsDialog);
-  EXPECT_FALSE(Checked(dialog_, IDC_SCREEN_FULLSCREEN));
-  EXPECT_FALSE(settings_->FullScreen());
-}
-
 // ---- Field Options ------------------------------------------------------------------------------
-
-TEST_F(DisplayOptionsDialogTest, FieldOpensWithTheFilesValuesAndHidesTheUnderlineOption) {
-  StoreFile([](Settings& s) {
-    s.SetEnterSendsKey(false);
-    s.SetFirstKeyReplaces(true);
-    s.SetNumericChars(u"0123456789,");
-  });
-  Open(CreateFieldOptionsDialog);
-  EXPECT_EQ(Caption(), L"Field Options");
-  EXPECT_FALSE(Checked(dialog_, IDC_FIELD_ENTER_F0));
-  EXPECT_TRUE(Checked(dialog_, IDC_FIELD_OVERWRITE));
-  EXPECT_EQ(ItemText(dialog_, IDC_FIELD_NUMERICS), L"0123456789,");
-  EXPECT_EQ(TextLimit(dialog_, IDC_FIELD_NUMERICS), 255);
-  ASSERT_NE(GetDlgItem(dialog_, IDC_FIELD_UNDERLINE), nullptr);
-  EXPECT_FALSE(Visible(dialog_, IDC_FIELD_UNDERLINE));
-  // The static "In Custom Color Mode" is there and hidden too.
-  bool foundStatic = false;
-  for (HWND child = GetWindow(dialog_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (WindowText(child) == L"In Custom Color Mode") {
-      foundStatic = true;
-      EXPECT_FALSE(IsWindowVisible(child));
-    }
-  }
-  EXPECT_TRUE(foundStatic);
-}
-
-TEST_F(DisplayOptionsDialogTest, FieldOkFiltersTheNumericsAndWritesTheFile) {
-  StoreFile([](Settings&) {});
-  Open(CreateFieldOptionsDialog);
-  Click(IDC_FIELD_ENTER_F0);
-  Click(IDC_FIELD_OVERWRITE);
-  SetDlgItemTextW(dialog_, IDC_FIELD_NUMERICS, L"1\"12--");
-  // The hidden check box is never read.
-  CheckDlgButton(dialog_, IDC_FIELD_UNDERLINE, BST_UNCHECKED);
-  Press(IDOK);
-  EXPECT_EQ(state_.result, 1);
-  const Settings reread = Reread();
-  EXPECT_FALSE(reread.EnterSendsKey());
-  EXPECT_FALSE(reread.FirstKeyReplaces());
-  EXPECT_EQ(reread.NumericChars(), u"12-");
-  EXPECT_TRUE(reread.UnderlineFixedText());
-}
 
 // ---- Font Options -------------------------------------------------------------------------------
 
@@ -289,17 +127,6 @@ TEST_F(DisplayOptionsDialogTest, FontListsEachInstalledFamilyOnceSortedWithTheSt
   const LRESULT selected = SendMessageW(combo, CB_GETCURSEL, 0, 0);
   ASSERT_GE(selected, 0);
   EXPECT_EQ(ComboText(combo, static_cast<int>(selected)), L"Courier New");
-}
-
-TEST_F(DisplayOptionsDialogTest, FontNotInstalledOpensOnTheFirstFamilyAndOkStoresIt) {
-  StoreFile([](Settings& s) { s.SetFontName(u"No Such Face"); });
-  Open(CreateFontOptionsDialog);
-  HWND combo = GetDlgItem(dialog_, IDC_FONT_NAME);
-  ASSERT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 0);
-  const std::wstring first = ComboText(combo, 0);
-  Press(IDOK);
-  EXPECT_EQ(state_.result, 1);
-  EXPECT_EQ(Reread().FontName(), FromWide(first));
 }
 
 TEST_F(DisplayOptionsDialogTest, FontOkStoresTheTypedNumbersAndTheChosenFamily) {

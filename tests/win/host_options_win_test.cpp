@@ -43,31 +43,6 @@ class HostOptionsDialogTest : public wintest::DialogFixture {
   HostOptionsDialogState state_;
 };
 
-TEST_F(HostOptionsDialogTest, OpensWithWhatTheFileHoldsAndTheFieldLimits) {
-  Open();
-  wchar_t caption[32] = {};
-  GetWindowTextW(dialog_, caption, 32);
-  EXPECT_STREQ(caption, L"Host Options");
-  EXPECT_EQ(ItemText(dialog_, IDC_HOST_TERMINAL_ID), L"42");
-  EXPECT_EQ(ItemText(dialog_, IDC_HOST_NAME), L"host.example");
-  EXPECT_EQ(ItemText(dialog_, IDC_HOST_PORT), L"4321");
-  EXPECT_EQ(IsDlgButtonChecked(dialog_, IDC_HOST_UTF8), BST_CHECKED);
-  EXPECT_EQ(ItemText(dialog_, IDC_HOST_PING_RESULT), L"");
-  EXPECT_EQ(SendDlgItemMessageW(dialog_, IDC_HOST_TERMINAL_ID, EM_GETLIMITTEXT, 0, 0), 3);
-  EXPECT_EQ(SendDlgItemMessageW(dialog_, IDC_HOST_NAME, EM_GETLIMITTEXT, 0, 0), 255);
-  EXPECT_EQ(SendDlgItemMessageW(dialog_, IDC_HOST_PORT, EM_GETLIMITTEXT, 0, 0), 5);
-  int low = 0, high = 0;
-  SendDlgItemMessageW(dialog_, IDC_HOST_TERMINAL_ID_SPIN, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
-                      reinterpret_cast<LPARAM>(&high));
-  EXPECT_EQ(low, 1);
-  EXPECT_EQ(high, 999);
-  SendDlgItemMessageW(dialog_, IDC_HOST_PORT_SPIN, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
-                      reinterpret_cast<LPARAM>(&high));
-  EXPECT_EQ(low, 1);
-  EXPECT_EQ(high, 65535);
-  EXPECT_EQ(state_.result, -1);
-}
-
 TEST_F(HostOptionsDialogTest, OkClampsStoresAndWritesTheFile) {
   Open();
   SetDlgItemTextW(dialog_, IDC_HOST_TERMINAL_ID, L"0");
@@ -85,24 +60,6 @@ TEST_F(HostOptionsDialogTest, OkClampsStoresAndWritesTheFile) {
   EXPECT_EQ(reread.TerminalId(), 1);
   EXPECT_EQ(reread.HostPort(), 65535);
   EXPECT_FALSE(reread.HostTextIsUtf8());
-}
-
-TEST_F(HostOptionsDialogTest, EmptyPortIsStoredAsOne) {
-  Open();
-  SetDlgItemTextW(dialog_, IDC_HOST_PORT, L"");
-  Press(IDOK);
-  EXPECT_EQ(settings_->HostPort(), 1);
-}
-
-TEST_F(HostOptionsDialogTest, CancelStoresNothing) {
-  Open();
-  SetDlgItemTextW(dialog_, IDC_HOST_PORT, L"1");
-  SetDlgItemTextW(dialog_, IDC_HOST_NAME, L"elsewhere");
-  Press(IDCANCEL);
-  EXPECT_EQ(state_.result, 0);
-  EXPECT_EQ(settings_->HostPort(), 4321);
-  EXPECT_EQ(settings_->HostName(), u"host.example");
-  EXPECT_EQ(FileBytes(), fileBefore_);
 }
 
 TEST_F(HostOptionsDialogTest, PingOfAnEmptyHostFailsOffTheDialogsThreadAndStoresNothing) {

@@ -399,7 +399,13 @@ TEST_F(MainWindowTest, LockIndicatorComesWithInputOffAndGoes) {
   // A page brought to the front stays under the indicator.
   ASSERT_TRUE(HostScreen(ScreenBuilder().Input(3, 1, 0, 6).FocusAndUnlock(3)));
   Send(WM_VDX_KEY, 3, 1);
-  wintest::PumpUntil([] { return false; }, 300);  // the indicator raises itself when it paints
+  // The indicator raises itself when it paints.
+  ASSERT_TRUE(wintest::PumpUntil(
+      [&] {
+        const auto* shown = app_.window->GetIndicator();
+        return shown != nullptr && shown->Window() != nullptr && GetWindow(window_, GW_CHILD) == shown->Window();
+      },
+      3000));
   ASSERT_TRUE(host_.SendRecord(ScreenBuilder().ShowPage(2).RecordData()));
   wintest::PumpUntil([&] { return Screen().shownPage == 2; }, 3000);
   EXPECT_EQ(GetWindow(window_, GW_CHILD), app_.window->GetIndicator()->Window());

@@ -304,28 +304,5 @@ TEST_F(PageWindowTest, WatermarkThatNeverFitsStillEnds) {
   EXPECT_EQ(gdi::LiveObjects(), before);
 }
 
-TEST(ControlClassesTest, EightClassesRegisteredOnceAndRemovedAgain) {
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  ControlClassAtoms atoms = RegisterControlClasses(instance);
-  const wchar_t* names[] = {L"VdxEntry",        L"VdxFixed",    L"VdxSystem",      L"VdxButton",
-                            L"VdxSelectButton", L"VdxCheckBox", L"VdxRadioButton", L"VdxCPage"};
-  for (int i = 0; i < kRegisteredClassCount; ++i) {
-    EXPECT_NE(atoms[static_cast<std::size_t>(i)], 0) << i;
-    WNDCLASSEXW info{};
-    info.cbSize = sizeof(info);
-    EXPECT_TRUE(GetClassInfoExW(instance, names[i], &info)) << i;
-  }
-  // A second registration of the same names fails, so its atoms stay 0 and unregistering them is harmless.
-  ControlClassAtoms again = RegisterControlClasses(instance);
-  for (ATOM atom : again) EXPECT_EQ(atom, 0);
-  UnregisterControlClasses(instance, again);
-  WNDCLASSEXW info{};
-  info.cbSize = sizeof(info);
-  EXPECT_TRUE(GetClassInfoExW(instance, L"VdxEntry", &info));
-  UnregisterControlClasses(instance, atoms);
-  for (ATOM atom : atoms) EXPECT_EQ(atom, 0);
-  for (const wchar_t* name : names) EXPECT_FALSE(GetClassInfoExW(instance, name, &info)) << name;
-}
-
 }  // namespace
 }  // namespace vantor

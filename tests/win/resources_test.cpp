@@ -1,4 +1,4 @@
-// The program's resources as Windows loads them: icons, both menus, the accelerators and the manifest.
+// The program's resources as Windows loads them: the accelerators and the manifest.
 #include <winsock2.h>
 #include <windows.h>
 
@@ -17,60 +17,10 @@ namespace {
 
 using wintest::ProgramResources;
 
-using MenuEntries = std::vector<std::pair<UINT, std::wstring>>;  // id 0: separator, -1: popup
-
-MenuEntries Entries(HMENU menu) {
-  MenuEntries entries;
-  const int count = GetMenuItemCount(menu);
-  for (int i = 0; i < count; ++i) {
-    wchar_t text[64] = {};
-    GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
-    entries.emplace_back(GetMenuItemID(menu, i), text);
-  }
-  return entries;
-}
-
 class ResourcesTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_NE(ProgramResources(), nullptr) << "Vantor.exe must be built beside win_tests.exe"; }
 };
-
-TEST_F(ResourcesTest, IconsLoad) {
-  for (const auto& [id, size] : {std::pair{IDI_VANTOR, 32}, std::pair{IDI_VANTOR_SMALL, 16}}) {
-    HICON icon = static_cast<HICON>(LoadImageW(ProgramResources(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
-    EXPECT_NE(icon, nullptr) << id;
-    if (icon != nullptr) DestroyIcon(icon);
-  }
-}
-
-// Each menu item must carry the command its caption names: a wrong id runs another dialog.
-TEST_F(ResourcesTest, MenusHoldEveryCommandInOrder) {
-  const UINT popup = static_cast<UINT>(-1);
-  const MenuEntries admin = {
-      {IDM_ABOUT, L"&About..."}, {0, L""}, {IDM_HOST, L"&Host..."}, {0, L""}, {IDM_SCANNER, L"Sca&nner..."},
-      {0, L""}, {IDM_SCREEN, L"&Screen..."}, {IDM_FIELDS, L"F&ields..."}, {IDM_FONT, L"&Font..."}, {0, L""},
-      {IDM_SERIAL_SETTINGS, L"&Serial settings..."}, {IDM_SERIAL_FEATURE, L"Se&rial feature..."}, {0, L""},
-      {popup, L"Soun&ds"}, {0, L""}, {IDM_USER_MODE, L"&User Mode"}, {0, L""}, {IDM_EXIT, L"E&xit"}};
-  const MenuEntries sounds = {
-      {IDM_SOUND_NORMAL, L"Normal..."}, {IDM_SOUND_ERROR, L"Error..."}, {IDM_SOUND_SCAN_ACCEPT, L"Scan Accept..."},
-      {IDM_SOUND_SCAN_REJECT, L"Scan Reject..."}, {IDM_SOUND_USER1, L"User 1..."}, {IDM_SOUND_USER2, L"User 2..."},
-      {IDM_SOUND_USER3, L"User 3..."}, {IDM_SOUND_USER4, L"User 4..."}};
-  const MenuEntries user = {
-      {IDM_ABOUT, L"&About..."}, {0, L""}, {IDM_OPTIONS, L"&Options..."}, {0, L""}, {IDM_EXIT, L"E&xit"}};
-
-  HMENU adminMenu = LoadMenuW(ProgramResources(), MAKEINTRESOURCEW(IDR_MENU_ADMIN));
-  ASSERT_NE(adminMenu, nullptr);
-  EXPECT_EQ(Entries(adminMenu), (MenuEntries{{popup, L"&File"}}));
-  HMENU file = GetSubMenu(adminMenu, 0);
-  EXPECT_EQ(Entries(file), admin);
-  EXPECT_EQ(Entries(GetSubMenu(file, 13)), sounds);
-  DestroyMenu(adminMenu);
-
-  HMENU userMenu = LoadMenuW(ProgramResources(), MAKEINTRESOURCEW(IDR_MENU_USER));
-  ASSERT_NE(userMenu, nullptr);
-  EXPECT_EQ(Entries(GetSubMenu(userMenu, 0)), user);
-  DestroyMenu(userMenu);
-}
 
 TEST_F(ResourcesTest, AcceleratorsTranslateToTheirCommands) {
   HACCEL table = LoadAcceleratorsW(ProgramResources(), MAKEINTRESOURCEW(IDR_ACCELERATORS));

@@ -257,15 +257,6 @@ TEST_F(SerialChannelPty, ScanBetweenStartAndEndBytesReachesTheHandlerOnTheReader
   EXPECT_TRUE(channel->Close());
 }
 
-TEST_F(SerialChannelPty, ScanSplitOverTwoReadsIsJoined) {
-  ASSERT_EQ(Configure(true, 2, 3, false, 0, 0), 1);
-  ASSERT_TRUE(port.Write("\x02" "12"));
-  Sleep(400);  // well past the 100 ms read interval: the two halves arrive in separate reads
-  ASSERT_TRUE(port.Write("34\x03"));
-  ASSERT_TRUE(received.WaitFor(1, 5s));
-  EXPECT_EQ(received.Messages(), std::vector<std::string>{"1234"});
-}
-
 TEST_F(SerialChannelPty, ReadsThatReturnAtOnceStillDeliverWholeMessages) {
   // Interval "all ones" with no totals: every read returns at once with what has arrived, often
   // nothing, and a message comes in pieces that the cutter joins.

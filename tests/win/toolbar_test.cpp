@@ -21,56 +21,6 @@ COLORREF Greyed(COLORREF c) {
   return RGB(g.r, g.g, g.b);
 }
 
-// Every picture of the program as the resource loader sees it: size, colour depth and the key
-// colour in its top-left pixel (the pixels would be shifted if the colour table were misdescribed).
-TEST(ToolBarArtwork, PicturesLoadWithTheirSizeDepthAndKeyedCorner) {
-  struct Art {
-    int resource, width, height, bits;
-    bool keyed;
-  };
-  std::vector<Art> art;
-  for (const toolbar::FixedKey& fixed : toolbar::kButtons) {
-    for (int set = 0; set < 3; ++set) {
-      const bool fourBit = set == 2 && fixed.label == u"CLEAR";
-      art.push_back({fixed.bitmap[static_cast<std::size_t>(set)], 16 * (set + 1), 16 * (set + 1), fourBit ? 4 : 8, true});
-    }
-  }
-  art.push_back({155, 200, 70, 8, false});
-  art.push_back({131, 33, 64, 8, true});
-  art.push_back({132, 48, 54, 8, true});
-  art.push_back({153, 50, 35, 8, true});
-  art.push_back({154, 52, 33, 8, true});
-  art.push_back({152, 93, 36, 8, true});
-  for (int i = 0; i < 4; ++i) art.push_back({148 + i, 64, 48, 8, true});
-  for (int i = 0; i < 10; ++i) art.push_back({159 + i, 29, 39, 8, true});
-
-  for (const Art& a : art) {
-    SCOPED_TRACE(a.resource);
-    gdi::Bitmap dib(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(a.resource),
-                                                    IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    ASSERT_TRUE(dib);
-    DIBSECTION section{};
-    ASSERT_EQ(GetObjectW(dib.get(), sizeof section, &section), static_cast<int>(sizeof section));
-    EXPECT_EQ(section.dsBm.bmWidth, a.width);
-    EXPECT_EQ(section.dsBm.bmHeight, a.height);
-    EXPECT_EQ(section.dsBmih.biBitCount, a.bits);
-    if (!a.keyed) continue;
-    gdi::Bitmap ddb(static_cast<HBITMAP>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(a.resource), IMAGE_BITMAP, 0, 0, 0)));
-    gdi::WindowDc screen(nullptr);
-    gdi::MemoryDc dc(screen.get());
-    gdi::Select select(dc.get(), ddb.get());
-    ASSERT_TRUE(select.ok());
-    EXPECT_EQ(GetPixel(dc.get(), 0, 0), RGB(255, 0, 255));
-    // The key colour is the picture's surround, and the picture itself is a good part of it.
-    int painted = 0;
-    for (int y = 0; y < a.height; ++y)
-      for (int x = 0; x < a.width; ++x) painted += GetPixel(dc.get(), x, y) != RGB(255, 0, 255);
-    EXPECT_GE(painted, a.width * a.height / 12);
-    EXPECT_LT(painted, a.width * a.height);
-  }
-}
-
 class ToolBarWindows : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -105,46 +55,6 @@ class ToolBarWindows : public ::testing::Test {
   long baseline_ = 0;
   std::unique_ptr<Toolbar> toolbar_;
 };
-
-TEST_F(ToolBarWindows, BarAndButtonsArePlacedBySize) {
-  RECT client{};
-  GetClientRect(main_, &client);
-  struct Case {
-    int setting, barHeight, button;
-  };
-  for (const Case& c : {Case{0, 27, 20}, Case{1, 43, 36}, Case{2, 59, 52}, Case{5, 27, 20}}) {
-    SCOPED_TRACE(c.setting);
-    Build(c.setting);
-    const HWND bar = toolbar_->BarWindow();
-    EXPECT_EQ(toolbar_->BarHeight(), c.barHeight);
-    EXPECT_EQ(ClassOf(bar), L"VdxCToolBar");
-    EXPECT_EQ(TitleOf(bar), L"TOOLBAR");
-    EXPECT_EQ(GetParent(bar), main_);
-    const RECT barRect = RectInParent(bar);
-    EXPECT_EQ(barRect.left, 0);
-    EXPECT_EQ(barRect.top, 0);
-    EXPECT_EQ(barRect.right, client.right);
-    EXPECT_EQ(barRect.bottom, c.barHeight);
-    const wchar_t* labels[] = {L"SAVE", L"BACK", L"EXIT", L"NEXT", L"CLEAR"};
-    for (int i = 0; i < toolbar::kButtonCount; ++i) {
-      const HWND button = ButtonWindow(i);
-      ASSERT_NE(button, nullptr);
-      EXPECT_EQ(ClassOf(button), L"VdxCToolBarButton");
-      EXPECT_EQ(TitleOf(button), labels[i]);
-      EXPECT_EQ(GetDlgCtrlID(button), i);
-      EXPECT_EQ(GetParent(button), bar);
-      EXPECT_TRUE(IsWindowVisible(button));
-      EXPECT_FALSE(IsWindowEnabled(button)) << "usable only once the host defines the key";
-      const RECT r = RectInParent(button);
-      EXPECT_EQ(r.left, 4 + i * c.barHeight);
-      EXPECT_EQ(r.top, 4);
-      EXPECT_EQ(r.right - r.left, c.button) << "the picture was loaded at its set's size";
-      EXPECT_EQ(r.bottom - r.top, c.button);
-    }
-    toolbar_.reset();
-    EXPECT_FALSE(IsWindow(bar));
-  }
-}
 
 TEST_F(ToolBarWindows, ReleasingADefinedButtonSendsItsKeyToTheMainWindow) {
   Build(0);
@@ -228,17 +138,6 @@ TEST_F(ToolBarWindows, ARebuiltBarStartsDisabledWithDefaultCodes) {
     EXPECT_FALSE(IsWindowEnabled(ButtonWindow(i))) << i;
     EXPECT_EQ(toolbar_->Button(i).keyCode, defaults[i]) << i;
   }
-}
-
-TEST_F(ToolBarWindows, BarIsDrawnWithItsEdgeLines) {
-  Build(0);
-  const HWND bar = toolbar_->BarWindow();
-  RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-  EXPECT_EQ(PixelOf(bar, 200, 0), RGB(140, 140, 140));
-  EXPECT_EQ(PixelOf(bar, 200, 3), RGB(178, 178, 178));
-  EXPECT_EQ(PixelOf(bar, 200, 10), RGB(191, 191, 191));
-  EXPECT_EQ(PixelOf(bar, 200, 25), RGB(166, 166, 166));
-  EXPECT_EQ(PixelOf(bar, 200, 26), RGB(64, 64, 64));
 }
 
 TEST_F(ToolBarWindows, ButtonsAreDrawnGreyedUntilDefinedThenWithBevelAndPicture) {
