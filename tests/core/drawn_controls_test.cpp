@@ -226,6 +226,9 @@ TEST(DrawnRules, ToggleOfAnEmptyOrRoomlessRecord) {
   EXPECT_FALSE(ToggleValue(roomless));
   EXPECT_EQ(roomless.modified, 0);
   EXPECT_EQ(roomless.Text(), u"");
+  auto oneCellPtr = NewField(kTypeCheckBox, kModeInput, u"", 1);  // room for the mark alone
+  ASSERT_TRUE(ToggleValue(*oneCellPtr));
+  EXPECT_EQ(oneCellPtr->Text(), u"X");
 }
 
 TEST(DrawnRules, RadioGroupIsEveryRadioButtonOfThePage) {
