@@ -32,7 +32,7 @@ build() {  # folder, targets, configure arguments...
 }
 
 say "building the demo host ($NATIVE) and Vantor.exe ($WIN)"
-build "$NATIVE" demo_host -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_WIN_BUILD="$WIN" ||
+build "$NATIVE" demo_host -DCMAKE_BUILD_TYPE=Debug -DVANTOR_WIN_BUILD="$WIN" ||
   fail "the demo host did not build"
 build "$WIN" "Vantor probe" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release ||
   fail "Vantor.exe did not build"

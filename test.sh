@@ -35,7 +35,7 @@ run_suite() {  # name, build dir, ctest arguments...
 
 build_ok=1
 echo "== building (native, ASan+UBSan, TSan, Windows)"
-configure_and_build build/native all -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_HEADER_CHECKS=ON \
+configure_and_build build/native all -DCMAKE_BUILD_TYPE=Debug -DVANTOR_HEADER_CHECKS=ON \
   -DVANTOR_WIN_BUILD="$ROOT/build/win" || build_ok=0
 configure_and_build build/asan core_tests -DCMAKE_BUILD_TYPE=Debug -DVANTOR_SANITIZE=address -DVANTOR_BENCH=OFF || build_ok=0
 configure_and_build build/tsan core_tests -DCMAKE_BUILD_TYPE=Debug -DVANTOR_SANITIZE=thread -DVANTOR_BENCH=OFF || build_ok=0

@@ -62,7 +62,7 @@ if(VANTOR_PROBE_SOURCES)
 endif()
 
 # The round-trip measurement's yardstick (docs/performance.md).
-add_executable(bare_client WIN32 ${CMAKE_SOURCE_DIR}/bench/bare_client_win.cpp)
+add_executable(bare_client WIN32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/bare_client_win.cpp)
 target_link_options(bare_client PRIVATE -municode)
 target_link_libraries(bare_client PRIVATE ws2_32 user32 shell32)
 target_compile_options(bare_client PRIVATE ${VANTOR_WARNINGS})

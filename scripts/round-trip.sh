@@ -39,6 +39,7 @@ for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -1 "$display_file")"
 rm -f "$display_file"
 if [ "${BARE:-0}" = 1 ]; then
+  cmake --build "$WIN" --target bare_client >/dev/null || { echo "bare_client.exe does not build"; exit 1; }
   cp "$WIN/bare_client.exe" "$work/"
   (cd "$work" && exec wine bare_client.exe "$port" "$FIELDS") >/dev/null 2>&1 &
 else
