@@ -4,6 +4,8 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstring>
+#include <vector>
 
 namespace vantor {
 
@@ -11,11 +13,44 @@ namespace {
 
 const char* IconvName(CodePage page) { return page == CodePage::Utf8 ? "UTF-8" : "WINDOWS-1252"; }
 
+// iconv_open loads a conversion module each time, which costs more than most conversions: each thread
+// keeps its descriptors and resets one before each use.
+class Converters {
+ public:
+  Converters() = default;
+  Converters(const Converters&) = delete;
+  Converters& operator=(const Converters&) = delete;
+  ~Converters() {
+    for (const Entry& entry : entries_) iconv_close(entry.cd);
+  }
+
+  iconv_t Get(const char* from, const char* to) {
+    for (const Entry& entry : entries_) {
+      if (std::strcmp(entry.from, from) == 0 && std::strcmp(entry.to, to) == 0) {
+        iconv(entry.cd, nullptr, nullptr, nullptr, nullptr);
+        return entry.cd;
+      }
+    }
+    const iconv_t cd = iconv_open(to, from);
+    if (cd != reinterpret_cast<iconv_t>(-1)) entries_.push_back({from, to, cd});
+    return cd;
+  }
+
+ private:
+  struct Entry {
+    const char* from;  // string literals
+    const char* to;
+    iconv_t cd;
+  };
+  std::vector<Entry> entries_;
+};
+
 // Runs iconv over the whole input; an invalid or unconvertible unit is replaced by `replacement`
 // (already in the target encoding) and skipped by `skip` input bytes.
 std::string Convert(const char* from, const char* to, std::string_view input, std::string_view replacement,
                     size_t skip) {
-  iconv_t cd = iconv_open(to, from);
+  thread_local Converters converters;
+  const iconv_t cd = converters.Get(from, to);
   if (cd == reinterpret_cast<iconv_t>(-1)) return {};
   std::string out;
   out.resize(input.size() * 4 + 16);
@@ -47,7 +82,6 @@ std::string Convert(const char* from, const char* to, std::string_view input, st
     inLeft -= step;
   }
   out.resize(static_cast<size_t>(outPtr - out.data()));
-  iconv_close(cd);
   return out;
 }
 

@@ -39,7 +39,7 @@ void HostConnection::Run(ConnectionParams params) {
   port_.ConnectionStarting();
   if (stop_.load() == 0 && link_.Connect(params.hostName, params.port)) {
     if (params.onConnected) params.onConnected();
-    if (stop_.load() == 0) link_.Send(params.terminalId, "I");
+    if (stop_.load() == 0) link_.Send(params.terminalId, kIdentifyRecord);
     RecordAssembler assembler;
     std::vector<std::uint8_t> buffer(kReceiveChunkBytes);
     const auto deliver = [this](RecordBytes record) {
@@ -55,7 +55,7 @@ void HostConnection::Run(ConnectionParams params) {
       }
       assembler.Feed(RecordBytes(buffer.data(), static_cast<std::size_t>(got)), deliver);
     }
-    if (stop_.load() == 0) link_.Send(params.terminalId, "&");
+    if (stop_.load() == 0) link_.Send(params.terminalId, kGoodbyeRecord);
   }
   link_.Close();
   port_.ConnectionEnded(stop_.load() != 0);

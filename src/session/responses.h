@@ -50,6 +50,8 @@ std::string BuildFieldResponse(int focusField, FieldList* fields, CodePage page)
 std::string BuildPromptReply(std::u16string_view reply, CodePage page);
 // "R!" 0x82 '2' '1' '0', cols / 2 + 48, status byte, '@', stamp + 48.
 std::string BuildStatusResponse(int screenCols, int screenRows, int stamp);
+// Sent once a connection is made, and as goodbye when the host ends it.
+inline constexpr std::string_view kIdentifyRecord = "I";
 inline constexpr std::string_view kGoodbyeRecord = "&";
 
 // Serial input: the data up to its first zero byte, in responses "R<" '1' length data of at most

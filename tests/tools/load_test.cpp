@@ -70,7 +70,8 @@ TEST(LoadRun, ADurationRunsTheScriptAgainAndAgain) {
   Child demo({kBuild + "/demo_host", "0"});
   const std::uint16_t port = demo.Port("listening on 127.0.0.1");
   ASSERT_NE(port, 0) << demo.output;
-  const LoadReport report = RunLoad(Options(port, 2, kWarehouseScript, {"--duration", "0.5"}));
+  // The think time keeps the runs few: the demo host's log goes to a pipe read only at the end.
+  const LoadReport report = RunLoad(Options(port, 2, kWarehouseScript, {"--duration", "0.5", "--think", "0.01"}));
   EXPECT_EQ(report.errors, 0) << FormatTable(report);
   EXPECT_GT(report.scriptRuns, 2);
   // Signing off brings the sign-on screen the next run starts from: seven screens a run, and the first.
@@ -80,7 +81,8 @@ TEST(LoadRun, ADurationRunsTheScriptAgainAndAgain) {
 TEST(LoadRun, AHostThatNeverAnswersIsAScriptErrorNotAHang) {
   TestHost silent;  // the kernel completes the connection; nobody ever reads or writes
   ASSERT_TRUE(silent.Listening());
-  const LoadReport report = RunLoad(Options(silent.Port(), 2, ScriptFile("silent.script", "wait connected\nwait 0.3\n")));
+  const std::string script = ScriptFile("silent.script", "wait connected\nwait 0.3\n");
+  const LoadReport report = RunLoad(Options(silent.Port(), 2, script));
   EXPECT_EQ(report.terminalsConnected, 2);
   EXPECT_EQ(report.errors, 2);
   ASSERT_FALSE(report.firstErrors.empty());
@@ -93,21 +95,45 @@ TEST(LoadRun, ALostConnectionIsMadeAgainAndTheScriptStartsOver) {
   const std::string script = ScriptFile("reconnect.script", "wait 8\nkey F2\nwait 8\n");
   LoadReport report;
   std::thread run([&] { report = RunLoad(Options(host.Port(), 1, script)); });
-  ASSERT_TRUE(host.Accept(5s));
-  ASSERT_EQ(host.ReadRecord()->body, "I");
-  host.CloseConnection();
-  ASSERT_TRUE(host.Accept(5s)) << "no new connection";
-  EXPECT_EQ(host.ReadRecord()->body, "I") << "the goodbye went out on the lost connection";
-  ScreenBuilder screen;
-  screen.SelectPage(0).Define(20, 1, 0, 'C', '@', 10).ShowPage(0).FocusAndUnlock(20);
-  ASSERT_TRUE(host.SendRaw(screen.Wire()));
-  EXPECT_EQ(host.ReadRecord()->body, "H");
-  EXPECT_EQ(host.ReadRecord()->body, "RF2" + std::string(1, static_cast<char>(20 + 48)));
-  ASSERT_TRUE(host.SendRaw(ScreenBuilder().FocusAndUnlock(20).Wire()));
+  const auto body = [&] { return host.ReadRecord().value_or(testing_support::HostRecord{}).body; };
+  // A failed step returns from the lambda; the run still ends by its waits' time-outs and is joined.
+  [&] {
+    ASSERT_TRUE(host.Accept(5s));
+    ASSERT_EQ(body(), "I");
+    host.CloseConnection();
+    ASSERT_TRUE(host.Accept(5s)) << "no new connection";
+    EXPECT_EQ(body(), "I") << "the goodbye went out on the lost connection";
+    ScreenBuilder screen;
+    screen.SelectPage(0).Define(20, 1, 0, 'C', '@', 10).ShowPage(0).FocusAndUnlock(20);
+    ASSERT_TRUE(host.SendRaw(screen.Wire()));
+    EXPECT_EQ(body(), "H");
+    EXPECT_EQ(body(), "RF2" + std::string(1, static_cast<char>(20 + 48)));
+    ASSERT_TRUE(host.SendRaw(ScreenBuilder().FocusAndUnlock(20).Wire()));
+  }();
   run.join();
   EXPECT_EQ(report.reconnects, 1);
   EXPECT_EQ(report.errors, 0) << FormatTable(report);
   EXPECT_EQ(report.turnaroundMs.size(), 1u);
+}
+
+TEST(LoadRun, WithoutADurationAHostThatKeepsClosingEndsTheTerminalWithAnError) {
+  TestHost host;
+  LoadReport report;
+  const std::string script = ScriptFile("closing.script", "wait 30\n");
+  std::thread run([&] { report = RunLoad(Options(host.Port(), 1, script)); });
+  for (int loss = 0; loss < 3; ++loss) {
+    if (!host.Accept(5s)) {
+      ADD_FAILURE() << "no connection " << loss + 1;
+      break;
+    }
+    host.CloseConnection();
+  }
+  run.join();
+  EXPECT_EQ(report.reconnects, 3);
+  EXPECT_EQ(report.errors, 1);
+  ASSERT_EQ(report.firstErrors.size(), 1u);
+  EXPECT_NE(report.firstErrors[0].find("ended the connection 3 times"), std::string::npos)
+      << report.firstErrors[0];
 }
 
 TEST(LoadProgram, ReportsAsJsonAndRefusesBadCommandLines) {

@@ -21,6 +21,7 @@
 #include "platform/net.h"
 #include "session/host_link.h"
 #include "session/record_assembler.h"
+#include "session/responses.h"
 #include "settings/settings.h"
 
 namespace vantor::load {
@@ -32,6 +33,8 @@ using tcp = asio::ip::tcp;
 constexpr std::chrono::seconds kRestartAfterError{1};
 // Terminals still in a script when the duration ends get this long to finish it.
 constexpr std::chrono::seconds kFinishGrace{15};
+// Without a duration, a terminal whose host keeps ending the connection gives up after this many losses.
+constexpr int kMostLosses = 3;
 
 bool ParseCount(const std::string& text, long low, long high, long& value) {
   if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
@@ -85,6 +88,7 @@ class VirtualTerminal final : public RecordSender {
   std::size_t line_ = 0;
   std::optional<SteadyClock::time_point> lockedAt_;
   std::minstd_rand random_;
+  int losses_ = 0;
   int generation_ = 0;  // a new one for each socket: handlers of an old one do nothing
   bool writing_ = false, connected_ = false, everConnected_ = false, completed_ = false, finished_ = false;
 };
@@ -128,6 +132,7 @@ class LoadRun {
   }
   // Whether a terminal at the end of its script runs it again.
   bool KeepGoing() const { return end_ && SteadyClock::now() < *end_; }
+  bool HasDuration() const { return end_.has_value(); }
 
   void Screen() { ++report_.screens; }
   void Turnaround(SteadyClock::duration taken) {
@@ -238,7 +243,7 @@ void VirtualTerminal::Connect() {
     socket_.set_option(tcp::no_delay(true), ignored);
     connected_ = everConnected_ = true;
     if (params_.onConnected) params_.onConnected();
-    SendRecord(params_.terminalId, "I");
+    SendRecord(params_.terminalId, kIdentifyRecord);
     Read();
     Advance();
   });
@@ -296,7 +301,9 @@ void VirtualTerminal::OnRecord(RecordBytes record) {
 void VirtualTerminal::Lost() {
   if (!connected_) return;
   asio::error_code ignored;
-  asio::write(socket_, asio::buffer(FrameRecord(params_.terminalId, "&")), ignored);
+  // Best effort and never blocking: a host that stopped reading must not stall the loop.
+  socket_.non_blocking(true, ignored);
+  socket_.write_some(asio::buffer(FrameRecord(params_.terminalId, kGoodbyeRecord)), ignored);
   connected_ = false;
   ++generation_;
   socket_.close(ignored);
@@ -307,6 +314,11 @@ void VirtualTerminal::Lost() {
   terminal_.ConnectionEnded();
   if (finished_) return;
   run_.Reconnect();
+  if (!run_.HasDuration() && ++losses_ >= kMostLosses) {
+    run_.Error(id_, line_ > 0 ? line_ - 1 : 0,
+               "error: the host ended the connection " + std::to_string(losses_) + " times");
+    return Finish();
+  }
   RestartScript();
   connectTimer_.expires_after(kReconnectDelay);
   connectTimer_.async_wait([this](const asio::error_code& error) {
