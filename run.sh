@@ -39,7 +39,7 @@ build "$WIN" "Vantor probe" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE
 [ -f "$WIN/Vantor.exe" ] || fail "no Vantor.exe in $WIN"
 
 # shellcheck source=scripts/wine-env.sh
-source scripts/wine-env.sh
+VANTOR_WINE_MANAGED=1 source scripts/wine-env.sh
 own_prefix=0
 [ "$WINEPREFIX" = "$ROOT/out/wineprefix" ] && own_prefix=1
 
