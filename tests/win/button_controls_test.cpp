@@ -65,58 +65,6 @@ void ExpectReport(const wintest::RecordedMessage& m, UINT message, WPARAM wparam
   EXPECT_EQ(m.lparam, lparam);
 }
 
-TEST_F(ButtonControlsTest, CheckBoxTapTogglesAndAutoSendReportsFieldThenKeyZero) {
-  Field& box = Add(4, 1, 6, kModeInput, kTypeCheckBox, u" Yes", kFlagAutoSend);
-  HWND window = Make(box);
-  ASSERT_NE(window, nullptr);
-  SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-  EXPECT_EQ(GetCapture(), window);
-  SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-  EXPECT_NE(GetCapture(), window);
-  EXPECT_EQ(box.Text(), u"XYes");
-  EXPECT_EQ(box.modified, 1);
-  auto reports = Reports();
-  ASSERT_EQ(reports.size(), 2u);
-  ExpectReport(reports[0], WM_VDX_FIELD_CHANGED, 4, 0);
-  ExpectReport(reports[1], WM_VDX_KEY, 4, 0);
-  main_.clear();
-  Tap(window);
-  EXPECT_EQ(box.Text(), u" Yes");
-  EXPECT_EQ(Reports().size(), 2u);
-  // Without auto-send a toggle reports nothing.
-  Field& quiet = Add(5, 2, 6, kModeInput, kTypeCheckBox, u" No");
-  HWND quietWindow = Make(quiet);
-  Key(quietWindow, VK_SPACE);
-  EXPECT_EQ(quiet.Text(), u"XNo");
-  EXPECT_TRUE(Reports().empty());
-}
-
-TEST_F(ButtonControlsTest, SelectingTheThirdRadioButtonChangesOnlyTheSecondAndThird) {
-  Field& first = Add(1, 1, 8, kModeInput, kTypeRadioButton, u" One");
-  Field& second = Add(2, 2, 8, kModeInput, kTypeRadioButton, u"XTwo");
-  Field& third = Add(3, 3, 8, kModeInput, kTypeRadioButton, u" Three", kFlagAutoSend);
-  HWND window = Make(third);
-  Tap(window);
-  EXPECT_EQ(first.Text(), u" One");
-  EXPECT_EQ(second.Text(), u" Two");
-  EXPECT_EQ(third.Text(), u"XThree");
-  EXPECT_EQ(first.modified, 0);
-  EXPECT_EQ(second.modified, 1);
-  EXPECT_EQ(third.modified, 1);
-  auto reports = Reports();
-  ASSERT_EQ(reports.size(), 2u);
-  ExpectReport(reports[0], WM_VDX_FIELD_CHANGED, 3, 0);
-  ExpectReport(reports[1], WM_VDX_KEY, 3, 0);
-  // Selecting it again sends and changes nothing.
-  main_.clear();
-  second.modified = 0;
-  third.modified = 0;
-  Key(window, VK_SPACE);
-  EXPECT_TRUE(Reports().empty());
-  EXPECT_EQ(third.modified, 0);
-  EXPECT_EQ(second.Text(), u" Two");
-}
-
 TEST_F(ButtonControlsTest, DisplayModeButtonsIgnoreTapsAndSpaceButReportEnter) {
   settings_.SetEnterSendsKey(true);
   Field& box = Add(5, 1, 6, kModeDisplay, kTypeCheckBox, u" Yes", kFlagAutoSend);
@@ -157,27 +105,6 @@ TEST_F(ButtonControlsTest, FocusReportsEveryClassButTheSelectButton) {
   }
 }
 
-TEST_F(ButtonControlsTest, PushButtonTapEndsAsEnterAndIsUnpressedAfterwards) {
-  settings_.SetEnterSendsKey(true);
-  Field& button = Add(7, 1, 6, kModeInput, kTypeButton, u"Go");
-  HWND window = Make(button);
-  SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-  EXPECT_EQ(button.checked, 1);
-  EXPECT_EQ(button.modified, 1);
-  EXPECT_TRUE(Reports().empty());
-  SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-  EXPECT_EQ(button.checked, 0);
-  auto reports = Reports();
-  ASSERT_EQ(reports.size(), 1u);
-  ExpectReport(reports[0], WM_VDX_KEY, 7, 0);
-  settings_.SetEnterSendsKey(false);
-  main_.clear();
-  Tap(window);
-  reports = Reports();
-  ASSERT_EQ(reports.size(), 1u);
-  ExpectReport(reports[0], WM_VDX_NAVIGATE, 1, 0);
-}
-
 TEST_F(ButtonControlsTest, LosingTheFocusReleasesAPressedButton) {
   Field& button = Add(7, 1, 6, kModeInput, kTypeButton, u"Go");
   Field& other = Add(8, 2, 6, kModeInput, kTypeCheckBox, u" x");
@@ -189,30 +116,6 @@ TEST_F(ButtonControlsTest, LosingTheFocusReleasesAPressedButton) {
   ASSERT_EQ(button.checked, 1);
   SetFocus(Hwnd(other));
   EXPECT_EQ(button.checked, 0);
-}
-
-TEST_F(ButtonControlsTest, DeviceKeysAndNavigation) {
-  Field& button = Add(1, 1, 6, kModeInput, kTypeButton, u"Go");
-  Field& box = Add(2, 2, 6, kModeInput, kTypeCheckBox, u" x");
-  Field& select = Add(3, 3, 6, kModeDisplay, kTypeSelectButton, u" s");
-  Make(button);
-  Key(Hwnd(button), 242);
-  EXPECT_TRUE(Reports().empty());
-  Key(Hwnd(box), 242);
-  auto reports = Reports();
-  ASSERT_EQ(reports.size(), 1u);
-  ExpectReport(reports[0], WM_VDX_KEY, 2, 27);
-  main_.clear();
-  Key(Hwnd(box), VK_UP);
-  Key(Hwnd(select), VK_DOWN);
-  Key(Hwnd(select), VK_SPACE);  // display mode: no toggle
-  Key(Hwnd(select), VK_F3);
-  reports = Reports();
-  ASSERT_EQ(reports.size(), 3u);
-  ExpectReport(reports[0], WM_VDX_NAVIGATE, static_cast<WPARAM>(static_cast<INT_PTR>(-1)), 0);
-  ExpectReport(reports[1], WM_VDX_NAVIGATE, 1, 0);
-  ExpectReport(reports[2], WM_VDX_KEY, 3, 3);
-  EXPECT_EQ(select.Text(), u" s");
 }
 
 // ---- painting ------------------------------------------------------------------------------------

@@ -169,46 +169,6 @@ TEST_F(MainWindowTest, OpensFromTheSettingsWithTheAdministratorMenuAndSixteenPag
   EXPECT_TRUE(dialogs_.empty());
 }
 
-// The controls', the toolbar's and the window's own keys reach the host once per screen.
-TEST_F(MainWindowTest, KeysFromEveryWindowReachTheHostOncePerScreen) {
-  stored_.SetEnterSendsKey(false);
-  ASSERT_TRUE(StartConnected());
-  const ScreenBuilder unlock = ScreenBuilder().Input(2, 1, 0, 6).FocusAndUnlock(2);
-  struct Case {
-    UINT message;
-    WPARAM wparam;
-    LPARAM lparam;
-    bool ctrl, shift;
-    std::string expected;  // the key and focus bytes of the response
-  };
-  const Case cases[] = {
-      {WM_VDX_KEY, 2, 5, false, false, "52"},              // a control's key, its field
-      {WM_VDX_KEY, static_cast<WPARAM>(-1), 3, false, false, "3/"},  // the page's key
-      {WM_VDX_TOOLBARKEY, 9, 0, false, false, "92"},       // the toolbar's key, for the focus field
-      {WM_KEYDOWN, VK_F1, 1, false, true, ";/"},           // Shift+F1 on the main window: 11
-      {WM_KEYDOWN, VK_F24, 1, true, false, "\\/"},          // Ctrl+F24: 44
-      {WM_KEYDOWN, 0xF2, 1, false, false, "K/"},           // key 242: 27
-  };
-  for (const Case& c : cases) {
-    ASSERT_TRUE(HostScreen(unlock));
-    wintest::HeldKeys keys(c.ctrl, c.shift, false);
-    Send(c.message, c.wparam, c.lparam);
-    Send(c.message, c.wparam, c.lparam);  // before the host answers: dropped
-    auto key = ReadWhilePumping();
-    ASSERT_TRUE(key.has_value()) << c.expected;
-    EXPECT_EQ(key->body.substr(0, 4), "RF" + c.expected);
-    EXPECT_EQ(Screen().keyboard, Keyboard::Locked);
-  }
-  EXPECT_TRUE(host_.NothingArrives(std::chrono::milliseconds(200)));
-  // Enter (with fieldentertof0 off) and letters mean nothing to the main window.
-  ASSERT_TRUE(HostScreen(unlock));
-  wintest::HeldKeys keys(false, false, false);
-  Send(WM_KEYDOWN, VK_RETURN, 1);
-  Send(WM_KEYDOWN, 'A', 1);
-  EXPECT_TRUE(host_.NothingArrives(std::chrono::milliseconds(200)));
-  EXPECT_EQ(Screen().keyboard, Keyboard::Ready);
-}
-
 TEST_F(MainWindowTest, CurrentFieldQueryNamesTheFocusedRecord) {
   ASSERT_TRUE(Start());
   Field* field = nullptr;

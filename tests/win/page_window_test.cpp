@@ -131,37 +131,6 @@ TEST_F(PageWindowTest, ControlsWithoutRecordPassMessagesOnAndCloseOnWmClose) {
   }
 }
 
-TEST_F(PageWindowTest, PageKeysBecomeFunctionKeyCodesForTheMainWindow) {
-  settings_.SetEnterSendsKey(true);
-  {
-    wintest::HeldKeys keys(false, false, false);
-    SendMessageW(pageWindow_, WM_KEYDOWN, VK_F3, 0);
-    SendMessageW(pageWindow_, WM_KEYDOWN, VK_RETURN, 0);
-    SendMessageW(pageWindow_, WM_KEYDOWN, 'A', 0);
-    SendMessageW(pageWindow_, WM_KEYDOWN, 242, 0);
-  }
-  {
-    wintest::HeldKeys keys(false, true, false);
-    SendMessageW(pageWindow_, WM_KEYDOWN, VK_F3, 0);
-  }
-  {
-    wintest::HeldKeys keys(true, false, false);
-    SendMessageW(pageWindow_, WM_SYSKEYDOWN, '4', 0);
-    SendMessageW(pageWindow_, WM_KEYDOWN, '0', 0);
-  }
-  const auto keys = main_.Of(WM_VDX_KEY);
-  ASSERT_EQ(keys.size(), 6u);
-  const int expected[] = {3, 0, 27, 13, 24, 30};
-  for (std::size_t i = 0; i < keys.size(); ++i) {
-    EXPECT_EQ(static_cast<INT_PTR>(keys[i].wparam), -1) << i;
-    EXPECT_EQ(keys[i].lparam, expected[i]) << i;
-  }
-  main_.clear();
-  settings_.SetEnterSendsKey(false);
-  SendMessageW(pageWindow_, WM_KEYDOWN, VK_RETURN, 0);
-  EXPECT_TRUE(main_.messages().empty());
-}
-
 TEST_F(PageWindowTest, FocusRequestIsAnsweredOnlyInItsExactFormAndNotByTextOrSerialFields) {
   EnableWindow(pageWindow_, TRUE);
   SetForegroundWindow(main_.get());
