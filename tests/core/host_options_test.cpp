@@ -1,8 +1,9 @@
-// Host options rules: stored values from the typed texts, ICMP status texts and ping result texts.
-#include "forms/host_options.h"
-
+// Host options and access code rules: typed texts to stored values, the administrator code, the About text.
 #include <gtest/gtest.h>
 
+
+#include "forms/host_dialogs.h"
+#include "forms/host_options.h"
 #include "settings/settings.h"
 
 namespace vantor {
@@ -35,6 +36,25 @@ TEST(HostOptionsTest, ApplyStoresHostAsTypedAndClampsNumbers) {
   EXPECT_EQ(settings.HostName(), u"");
   EXPECT_EQ(settings.HostPort(), 1);
   EXPECT_FALSE(settings.HostTextIsUtf8());
+}
+
+TEST(HostDialogRules, OnlyTheExactCodeUnlocks) {
+  Settings settings;
+  const LoginOutcome right = ApplyLogin(settings, u"604817");
+  EXPECT_TRUE(right.admin);
+  EXPECT_TRUE(settings.AdminMode());
+  for (std::u16string_view wrong : {u"", u"60481", u"6048170", u" 604817", u"604818"}) {
+    settings.SetAdminMode(true);
+    const LoginOutcome outcome = ApplyLogin(settings, wrong);
+    EXPECT_FALSE(outcome.admin);
+    EXPECT_FALSE(settings.AdminMode()) << "a wrong code leaves administrator mode";
+  }
+}
+
+TEST(HostDialogRules, AboutTextSplitsTheVersionNumbersHighHalfFirst) {
+  const std::u16string text = AboutText(u"Vantor", 0x00020003, 0x0004FFFF);
+  EXPECT_EQ(text, std::u16string(u"Vantor\r\nVersion: 2.3.4.65535\r\n") + std::u16string(kCopyrightLine));
+  EXPECT_EQ(AboutText(u"", 0, 0).substr(0, 20), u"\r\nVersion: 0.0.0.0\r\n");
 }
 
 }  // namespace

@@ -11,32 +11,6 @@
 namespace vantor::toolbar {
 namespace {
 
-TEST(ToolbarSize, ButtonsSitOneBarHeightApart) {
-  const std::map<int, std::vector<int>> lefts{
-      {0, {4, 31, 58, 85, 112}}, {1, {4, 47, 90, 133, 176}}, {2, {4, 63, 122, 181, 240}}};
-  for (const auto& [setting, expected] : lefts) {
-    const BarSize size = BarSizeFor(setting);
-    for (int i = 0; i < kButtonCount; ++i) {
-      const Rect place = ButtonRect(i, size.barHeight, size.picture, size.picture);
-      EXPECT_EQ(place, (Rect{expected[static_cast<std::size_t>(i)], 4, size.button, size.button}))
-          << "setting " << setting << " button " << i;
-    }
-  }
-  // A picture of another size still gets a 2-pixel frame all round.
-  EXPECT_EQ(ButtonRect(1, 27, 10, 12), (Rect{31, 4, 14, 16}));
-}
-
-TEST(ToolbarBar, LinesAtTheTopAndTheBottomEdge) {
-  std::array<BarLine, 6> lines{};
-  ASSERT_EQ(BarLines(27, lines), 6);
-  const std::pair<int, Rgb> expected[] = {{0, {140, 140, 140}},  {1, {153, 153, 153}}, {2, {166, 166, 166}},
-                                          {3, {178, 178, 178}},  {25, {166, 166, 166}}, {26, {64, 64, 64}}};
-  for (std::size_t i = 0; i < 6; ++i) {
-    EXPECT_EQ(lines[i].y, expected[i].first);
-    EXPECT_EQ(lines[i].colour, expected[i].second);
-  }
-}
-
 TEST(ToolbarBar, LinesOutsideAFlatBarAreLeftOut) {
   std::array<BarLine, 6> lines{};
   const int count = BarLines(3, lines);
