@@ -639,6 +639,9 @@ TEST(DrawnRules, ToggleOfAnEmptyOrRoomlessRecord) {
   auto oneCellPtr = NewField(kTypeCheckBox, kModeInput, u"", 1);  // room for the mark alone
   ASSERT_TRUE(ToggleValue(*oneCellPtr));
   EXPECT_EQ(oneCellPtr->Text(), u"X");
+  auto oneCellRadio = NewField(kTypeRadioButton, kModeInput, u"", 1);
+  SelectRadio(*oneCellRadio);
+  EXPECT_EQ(oneCellRadio->Text(), u"X");
 }
 
 TEST(DrawnRules, RadioGroupIsEveryRadioButtonOfThePage) {

@@ -636,6 +636,13 @@ TEST_F(SettingsFile, ValuesCannotReachIntoOtherLines) {
   EXPECT_EQ(lines(ReadBytes()), lines(DefaultFileText()));
 }
 
+TEST(SettingsModel, AppliedTextEndsAtTheFirstZeroByte) {
+  Settings s;
+  s.ApplySettingsText(std::string("hostport=1234\r\n\0screencols=40\r\n", 31));
+  EXPECT_EQ(s.HostPort(), 1234);
+  EXPECT_EQ(s.ScreenColumns(), 80);
+}
+
 TEST_F(SettingsFile, TextEndsAtTheFirstZeroByte) {
   const Settings s = Read(std::string("hostport=1234\r\n\0screencols=40\r\n", 31));
   EXPECT_EQ(s.HostPort(), 1234);

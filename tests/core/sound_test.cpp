@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "devices/sound_board.h"
 #include "devices/sound_player.h"
 #include "devices/sound_queue.h"
 #include "devices/tone_image.h"
@@ -23,6 +24,30 @@ std::uint16_t Le16(const std::vector<std::uint8_t>& b, std::size_t at) {
 }
 std::int16_t Sample(const std::vector<std::uint8_t>& b, std::size_t n) {
   return static_cast<std::int16_t>(Le16(b, kWaveHeaderSize + 2 * n));
+}
+
+// The header a player hands to the system must describe the samples behind it.
+TEST(SoundToneImage, HeaderDescribesTheSamplesThatFollow) {
+  const std::vector<std::uint8_t> image = RenderToneImage(1000, 0.5);
+  ASSERT_GT(image.size(), kWaveHeaderSize);
+  const auto le32 = [&](std::size_t at) { return Le16(image, at) | (static_cast<std::uint32_t>(Le16(image, at + 2)) << 16); };
+  const auto tag = [&](std::size_t at) { return std::string(image.begin() + static_cast<long>(at), image.begin() + static_cast<long>(at) + 4); };
+  EXPECT_EQ(tag(0), "RIFF");
+  EXPECT_EQ(le32(4), image.size() - 8);
+  EXPECT_EQ(tag(8), "WAVE");
+  EXPECT_EQ(tag(12), "fmt ");
+  EXPECT_EQ(le32(16), 16u);
+  EXPECT_EQ(Le16(image, 20), 1);  // PCM
+  EXPECT_EQ(Le16(image, 22), 1);  // mono
+  EXPECT_EQ(le32(28), le32(24) * 2u);  // bytes per second: 16-bit samples
+  EXPECT_EQ(tag(36), "data");
+  EXPECT_EQ(le32(40), image.size() - kWaveHeaderSize);
+}
+
+TEST(SoundBoardTest, AnEventOutsideTheEightHasNoPlayer) {
+  const SoundBoard board(false, false);
+  EXPECT_EQ(board.Player(static_cast<SoundEvent>(8)), nullptr);
+  EXPECT_EQ(board.Player(static_cast<SoundEvent>(-1)), nullptr);
 }
 
 TEST(SoundToneImage, SampleCountTruncates) {

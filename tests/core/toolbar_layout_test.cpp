@@ -11,6 +11,16 @@
 namespace vantor::toolbar {
 namespace {
 
+TEST(ToolbarButton, BevelLinesStayInsideTheButton) {
+  for (const auto& [width, height] : std::vector<std::pair<int, int>>{{20, 20}, {52, 52}, {3, 3}})
+    for (const bool pressed : {false, true})
+      for (const Segment& s : ButtonBevel(width, height, pressed)) {
+        EXPECT_TRUE(s.x0 == s.x1 || s.y0 == s.y1) << "straight lines";
+        for (const int x : {s.x0, s.x1}) EXPECT_TRUE(x >= 0 && x < width) << width << " " << pressed << " x " << x;
+        for (const int y : {s.y0, s.y1}) EXPECT_TRUE(y >= 0 && y < height) << height << " " << pressed << " y " << y;
+      }
+}
+
 TEST(ToolbarBar, LinesOutsideAFlatBarAreLeftOut) {
   std::array<BarLine, 6> lines{};
   const int count = BarLines(3, lines);
