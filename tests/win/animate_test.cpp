@@ -127,38 +127,6 @@ TEST_F(IndicatorWindow, StaysGluedToTheRightEdgeWhenTheMainWindowNarrows) {
   EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
 }
 
-TEST_F(IndicatorWindow, PaintsTheBackgroundAndTheHostPicture) {
-  indicator_->Show(LockMode::Connecting);
-  const HWND window = indicator_->Window();
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-  gdi::WindowDc dc(window);
-  // Top row between the pictures: only the background is there.
-  EXPECT_EQ(GetPixel(dc.get(), 100, 1), ResourcePixel(155, 100, 1));
-  EXPECT_EQ(GetPixel(dc.get(), 60, 66), ResourcePixel(155, 60, 66));
-  // The host picture at (150, 8): one of its inner pixels away from the lamp strip.
-  EXPECT_EQ(GetPixel(dc.get(), 150 + 20, 8 + 9), ResourcePixel(132, 20, 9));
-  // Its transparent corner shows the background through.
-  EXPECT_EQ(GetPixel(dc.get(), 150, 8), ResourcePixel(155, 150, 8));
-}
-
-TEST_F(IndicatorWindow, DotsAreBlackPixelsOnTheLampStrip) {
-  indicator_->Show(LockMode::Connecting);
-  const HWND window = indicator_->Window();
-  // Over a number of paints every dot position is black at least once and lit at least once.
-  std::set<int> black, lit;
-  for (int paint = 0; paint < 40; ++paint) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    gdi::WindowDc dc(window);
-    for (int dx : animation::kDotXOffsets) {
-      const COLORREF c = GetPixel(dc.get(), 150 + dx, 8 + 37);
-      (c == RGB(0, 0, 0) ? black : lit).insert(dx);
-      EXPECT_EQ(c == RGB(0, 0, 0) || c == ResourcePixel(132, dx, 37), true) << dx;
-    }
-  }
-  EXPECT_EQ(black.size(), 6u);
-  EXPECT_EQ(lit.size(), 6u);
-}
-
 TEST_F(IndicatorWindow, PaintingLeavesTheGdiCountFlat) {
   const long loaded = gdi::LiveObjects();
   EXPECT_GE(loaded - baseline_, 19) << "the pictures are held while the indicator lives";

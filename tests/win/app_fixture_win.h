@@ -1,6 +1,5 @@
-// Helpers of the Win32-level tests: the program's resources, message pumping with a time-out, a
-// temporary folder, an operator for modal loops, a window that records the messages it receives, and
-// a page window to make controls on.
+// The Win32-level tests' shared fixture: the program's resources, pumping with a time-out, a temporary
+// folder, an operator for modal loops, a recording main window, a page to make controls on, dialogs.
 #pragma once
 
 #include <winsock2.h>
@@ -38,12 +37,6 @@ inline HMODULE ProgramResources() {
     return LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   }();
   return module;
-}
-
-inline std::wstring ProgramPath() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return (std::filesystem::path(path).parent_path() / L"Vantor.exe").wstring();
 }
 
 // Dispatches the thread's messages until the condition holds or the time is up; the condition's last
@@ -130,17 +123,6 @@ inline HWND Hwnd(const Field& field) { return reinterpret_cast<HWND>(field.windo
 inline COLORREF PixelOf(HWND window, int x, int y) {
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   gdi::WindowDc dc(window);
-  return GetPixel(dc.get(), x, y);
-}
-
-// A pixel of a bitmap resource of the running test program.
-inline COLORREF ResourcePixel(int resource, int x, int y) {
-  gdi::Bitmap bitmap(static_cast<HBITMAP>(
-      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, 0)));
-  if (!bitmap) return CLR_INVALID;
-  gdi::WindowDc screen(nullptr);
-  gdi::MemoryDc dc(screen.get());
-  gdi::Select select(dc.get(), bitmap.get());
   return GetPixel(dc.get(), x, y);
 }
 

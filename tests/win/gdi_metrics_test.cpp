@@ -1,5 +1,5 @@
-// The screen font measured with GDI: "Courier New" (Liberation Mono in the test prefix) at the point
-// size, fitted to a page, the LOGFONT it is made from, and no font left selected or leaked.
+// The screen font measured with GDI: "Courier New" (Liberation Mono in the test prefix), fitted to a
+// page, and no font left selected or leaked.
 #include "win/controls/gdi_metrics.h"
 
 #include <gtest/gtest.h>
@@ -33,24 +33,6 @@ TEST_F(GdiMetricsTest, CourierNewIsAFixedPitchFontOfTheAskedCharacterHeight) {
   EXPECT_EQ(tm.maxCharWidth, 9);
 }
 
-TEST_F(GdiMetricsTest, PointSizeGivesTheFixedPitchCellFromTheWidestCharacter) {
-  GdiFontMeasurer measurer(dc_, settings_);
-  const int dpi = measurer.LogPixelsY();
-  ASSERT_GT(dpi, 0);
-  settings_.SetFontAutoSize(false);
-  settings_.SetFontPointSize(10);
-  settings_.SetExtraCellWidth(1);
-  const CellMetrics m = UpdateCellMetrics(settings_, measurer, 240, 296);
-  FontMetrics tm;
-  ASSERT_TRUE(measurer.Measure(dpi * 10 / 72, 0, tm));
-  EXPECT_EQ(m.fontHeight, tm.height);
-  EXPECT_EQ(m.fontWidth, 0);
-  EXPECT_EQ(m.cellHeight, tm.height + tm.internalLeading + tm.externalLeading + 2);
-  EXPECT_EQ(m.cellWidth, tm.maxCharWidth + 1);
-  EXPECT_EQ(settings_.CellWidth(), m.cellWidth);
-  EXPECT_EQ(settings_.CellHeight(), m.cellHeight);
-}
-
 TEST_F(GdiMetricsTest, AutoSizeFitsEightyByTwentyFourIntoTheSmallPage) {
   settings_.SetFontAutoSize(true);
   settings_.SetScreenSize(80, 24);
@@ -74,37 +56,6 @@ TEST_F(GdiMetricsTest, MeasuringPutsTheContextsFontBackAndLeaksNothing) {
   UpdateCellMetrics(settings_, measurer, 240, 296);
   EXPECT_EQ(GetCurrentObject(dc_, OBJ_FONT), before);
   EXPECT_EQ(gdi::LiveObjects(), live);
-}
-
-TEST_F(GdiMetricsTest, LogFontCarriesTheScreenFontSettings) {
-  settings_.SetFontSize(13, 6);
-  settings_.SetFontQuality(3);
-  settings_.SetFontOutPrecision(4);
-  LOGFONTW bold = ToLogFont(ScreenFontFor(settings_, true));
-  EXPECT_EQ(bold.lfHeight, -13);
-  EXPECT_EQ(bold.lfWidth, 6);
-  EXPECT_EQ(bold.lfWeight, 700);
-  EXPECT_EQ(bold.lfCharSet, DEFAULT_CHARSET);
-  EXPECT_EQ(bold.lfQuality, 3);
-  EXPECT_EQ(bold.lfOutPrecision, 4);
-  EXPECT_STREQ(bold.lfFaceName, L"Courier New");
-  EXPECT_EQ(ToLogFont(ScreenFontFor(settings_, false)).lfWeight, 0);
-  settings_.SetFontName(u"");
-  LOGFONTW modern = ToLogFont(ScreenFontFor(settings_, false));
-  EXPECT_EQ(modern.lfFaceName[0], L'\0');
-  EXPECT_EQ(modern.lfPitchAndFamily, FF_MODERN);
-}
-
-TEST_F(GdiMetricsTest, OverlongFaceNameIsCutToTheLogFontBuffer) {
-  ScreenFontRequest wanted;
-  wanted.faceName = std::u16string(40, u'F');
-  const LOGFONTW font = ToLogFont(wanted);
-  EXPECT_EQ(std::wstring(font.lfFaceName), std::wstring(LF_FACESIZE - 1, L'F'));
-}
-
-TEST_F(GdiMetricsTest, PageMetricsNeedAWindow) {
-  EXPECT_FALSE(ComputePageMetrics(reinterpret_cast<HWND>(static_cast<INT_PTR>(0x7FFFFFF0)), settings_));
-  EXPECT_EQ(settings_.CellWidth(), 0);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The Login, About, Advisory and prompt dialogs run modally from the program's templates; a thread timer
+// The Login, Advisory and prompt dialogs run modally from the program's templates; a thread timer
 // plays the operator inside the dialog's own message loop.
 #include "win/dialogs/host_dialogs.h"
 
@@ -97,21 +97,6 @@ TEST_F(HostDialogsTest, PromptIgnoresOtherCommandsLimitsTheAnswerAndKeepsItOnOkA
   EXPECT_EQ(screen_.promptReply, u"77");
 }
 
-TEST_F(HostDialogsTest, TerminalCancellingAnOpenPromptEndsItWithCancel) {
-  screen_.messageText = u"Scan it";
-  screen_.promptLength = 10;
-  Operator op({[&] {
-    HWND dialog = open_;
-    if (dialog == nullptr) return false;
-    // What the main window does when the terminal cancels the host dialog.
-    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    return true;
-  }});
-  EXPECT_EQ(RunPromptDialog(Resources(), nullptr, Context()), IDCANCEL);
-  EXPECT_TRUE(op.Done());
-  EXPECT_EQ(open_, nullptr);
-}
-
 class LoginTest : public HostDialogsTest {
  protected:
   // Types the code, presses OK, and records the message box's caption and text.
@@ -165,39 +150,6 @@ TEST_F(LoginTest, RightCodeUnlocksAndWrongCodeLocks) {
   EXPECT_EQ(message_, L"Terminal Locked");
 }
 
-TEST_F(LoginTest, CancelChangesNothing) {
-  settings_.SetAdminMode(true);
-  Operator op({[&] {
-                 HWND dialog = FindOwnWindow(L"Login");
-                 if (dialog != nullptr) SetWindowTextW(GetDlgItem(dialog, IDC_LOGIN_PASSWORD), L"1");
-                 return dialog != nullptr;
-               },
-               Operator::Press(L"Login", IDCANCEL)});
-  EXPECT_EQ(RunLoginDialog(Resources(), nullptr, settings_), 0);
-  EXPECT_TRUE(settings_.AdminMode());
-}
-
 // An owner partly off the screen: the dialog is still kept on it.
-TEST_F(HostDialogsTest, AboutShowsNameVersionAndCopyrightOnTheScreen) {
-  wintest::RecordingWindow owner;
-  SetWindowPos(owner.get(), nullptr, -200, -200, 240, 320, SWP_NOZORDER | SWP_NOACTIVATE);
-  ShowWindow(owner.get(), SW_SHOWNOACTIVATE);
-  std::wstring text;
-  RECT placed{};
-  Operator op({[&] {
-    HWND dialog = FindOwnWindow(L"About Vantor II");
-    if (dialog == nullptr) return false;
-    text = TextOf(GetDlgItem(dialog, IDC_ABOUT_TEXT));
-    GetWindowRect(dialog, &placed);
-    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    return true;
-  }});
-  EXPECT_EQ(RunAboutDialog(Resources(), owner.get()), 1);
-  EXPECT_TRUE(op.Done());
-  EXPECT_EQ(text.rfind(L"Vantor\r\nVersion: 1.0.0.0\r\nCopyright", 0), 0u) << std::string(text.begin(), text.end());
-  EXPECT_GE(placed.left, 0);
-  EXPECT_GE(placed.top, 0);
-}
-
 }  // namespace
 }  // namespace vantor

@@ -1,5 +1,5 @@
-// The main window: creation from the settings, menus by mode, full screen, keys while locked and
-// unlocked, keyboard mapping, menu commands, the session's screens and reconnection, shutdown.
+// The main window's message plumbing: creation from the settings, full screen, menu commands and their
+// dialogs, host messages, the lock indicator, and where the focus goes.
 #include "win/app/main_window.h"
 
 #include <gtest/gtest.h>
@@ -42,7 +42,6 @@ struct DialogCall {
 };
 
 UINT FirstMenuCommand(HWND window) { return GetMenuItemID(GetSubMenu(GetMenu(window), 0), 0); }
-int MenuItemCount(HWND window) { return GetMenuItemCount(GetSubMenu(GetMenu(window), 0)); }
 
 class MainWindowTest : public ::testing::Test {
  protected:
@@ -151,7 +150,6 @@ TEST_F(MainWindowTest, OpensFromTheSettingsWithTheAdministratorMenuAndSixteenPag
   EXPECT_EQ(rect.bottom - rect.top, 320);
   EXPECT_EQ(GetWindowLongW(window_, GWL_STYLE) & WS_CAPTION, WS_CAPTION);
   EXPECT_EQ(FirstMenuCommand(window_), static_cast<UINT>(IDM_ABOUT));
-  EXPECT_EQ(MenuItemCount(window_), 18);
   for (int n = 0; n < PageList::kPageCount; ++n) {
     HWND page = app_.window->PageWindow(n);
     ASSERT_NE(page, nullptr) << n;
@@ -202,71 +200,6 @@ TEST_F(MainWindowTest, FullScreenIgnoresCloseAndExitUntilToggledOff) {
   ShowWindow(window_, SW_HIDE);
   Send(WM_COMMAND, IDM_EXIT);
   EXPECT_FALSE(IsWindow(window_));
-  Settings written(dir_.File(L"Vantor.ini"));
-  ASSERT_TRUE(written.ReadSettings());
-  EXPECT_FALSE(written.FullScreen());
-}
-
-TEST_F(MainWindowTest, HostOptionsOkRestartsTheSessionAndCancelDoesNot) {
-  ASSERT_TRUE(Start(true));
-  ASSERT_TRUE(AcceptWhilePumping());
-  auto identify = ReadWhilePumping();
-  ASSERT_TRUE(identify.has_value());
-  EXPECT_EQ(identify->terminalId, "7");
-  EXPECT_EQ(identify->body, "I");
-  dialogResult_ = 0;
-  Send(WM_COMMAND, IDM_HOST);
-  ASSERT_EQ(dialogs_.size(), 1u);
-  EXPECT_EQ(dialogs_[0].templateId, IDD_HOST_OPTIONS);
-  EXPECT_TRUE(host_.NothingArrives(std::chrono::milliseconds(300)));
-  EXPECT_FALSE(host_.PeerClosed());
-  dialogResult_ = 1;
-  Send(WM_COMMAND, IDM_HOST);
-  // Dropped at once, connected again about a second later.
-  const auto dropped = std::chrono::steady_clock::now();
-  ASSERT_TRUE(AcceptWhilePumping());
-  const auto elapsed = std::chrono::steady_clock::now() - dropped;
-  EXPECT_GE(elapsed, std::chrono::milliseconds(800));
-  EXPECT_EQ(host_.AcceptCount(), 2);
-}
-
-TEST_F(MainWindowTest, AScreenFromTheHostMakesItsControlsOnItsPage) {
-  ASSERT_TRUE(StartConnected());
-  ScreenBuilder screen;
-  screen.SelectPage(1).Fixed(1, 0, 0, "Item").Input(2, 1, 2, 6).ShowPage(1).FocusAndUnlock(2);
-  ASSERT_TRUE(HostScreen(screen));
-  Page* page = Screen().pages.At(1);
-  for (int id : {1, 2}) {
-    ASSERT_NE(page->Fields().Find(id), nullptr) << id;
-    EXPECT_EQ(GetParent(Hwnd(*page->Fields().Find(id))), app_.window->PageWindow(1)) << id;
-  }
-  EXPECT_TRUE(GetWindowLongW(app_.window->PageWindow(1), GWL_STYLE) & WS_VISIBLE);
-  EXPECT_FALSE(GetWindowLongW(app_.window->PageWindow(0), GWL_STYLE) & WS_VISIBLE);
-  EXPECT_TRUE(IsWindowEnabled(app_.window->PageWindow(1)));
-  EXPECT_EQ(GetFocus(), Hwnd(*page->Fields().Find(2)));
-  // Arranging again keeps the pages behind hidden.
-  app_.window->Arrange();
-  EXPECT_FALSE(GetWindowLongW(app_.window->PageWindow(0), GWL_STYLE) & WS_VISIBLE);
-}
-
-TEST_F(MainWindowTest, ClosingWritesWindowStateAndPositionAfterStoppingTheSession) {
-  stored_.SetWindowPosition(3, 4, 240, 320);
-  ASSERT_TRUE(Start(true));
-  ASSERT_TRUE(AcceptWhilePumping());
-  SetWindowPos(window_, nullptr, 30, 40, 250, 330, SWP_NOZORDER);
-  ShowWindow(window_, SW_HIDE);
-  ShowWindow(window_, SW_SHOWNOACTIVATE);
-  ShowWindow(window_, SW_HIDE);
-  Send(WM_CLOSE);
-  EXPECT_FALSE(IsWindow(window_));
-  EXPECT_EQ(app_.window->GetTerminal(), nullptr);
-  EXPECT_EQ(app_.window->GetFrame(), nullptr);
-  EXPECT_EQ(loop_.Filter(), nullptr);
-  Settings written(dir_.File(L"Vantor.ini"));
-  ASSERT_TRUE(written.ReadSettings());
-  EXPECT_EQ(written.WindowPosition(), (WindowPos{30, 40, 250, 330}));
-  EXPECT_EQ(written.WindowState(), 0);
-  EXPECT_TRUE(host_.WaitPeerClosed(std::chrono::milliseconds(3000)));
 }
 
 TEST_F(MainWindowTest, MenuCommandsRunTheirDialogsAndActOnOk) {
