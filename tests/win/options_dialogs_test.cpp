@@ -2,6 +2,7 @@
 // writes what they hold to the settings file. The rules themselves are the core's to test.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "app_fixture_win.h"
@@ -166,6 +167,51 @@ TEST_F(OptionsDialogTest, SoundOkStoresTheControlsForItsEventOnly) {
   EXPECT_EQ(FileValue(file, "User02SoundToneDuration"), "9999");
   EXPECT_EQ(FileValue(file, "User02VibrateIterations"), "7");
   EXPECT_EQ(FileValue(file, "User01SoundType"), "0");
+}
+
+// On a 240 x 320 screen every options dialog must fit, open centred over its owner and stay on the screen
+// whatever the owner's place.
+TEST_F(OptionsDialogTest, EveryDialogFitsAndOpensCentredOnTheScreen) {
+  DisplayOptionsDialogState display{settings_.get(), -1};
+  DeviceOptionsDialogState device{settings_.get()};
+  HostOptionsDialogState host{settings_.get(), -1, nullptr};
+  const HINSTANCE resources = wintest::ProgramResources();
+  const std::function<HWND(HWND)> opens[] = {
+      [&](HWND o) { return CreateScannerOptionsDialog(resources, o, &display); },
+      [&](HWND o) { return CreateScreenOptionsDialog(resources, o, &display); },
+      [&](HWND o) { return CreateFieldOptionsDialog(resources, o, &display); },
+      [&](HWND o) { return CreateFontOptionsDialog(resources, o, &display); },
+      [&](HWND o) { return CreateSerialPortOptionsDialog(resources, o, &device); },
+      [&](HWND o) { return CreateSerialFeatureOptionsDialog(resources, o, &device); },
+      [&](HWND o) { return CreateSoundOptionsDialog(resources, o, &device); },
+      [&](HWND o) { return CreateHostOptionsDialog(resources, o, &host); }};
+  wintest::RecordingWindow owner(WM_USER, 0x7FFF, WS_POPUP);
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  for (const auto& open : opens) {
+    SetWindowPos(owner.get(), nullptr, 100, 80, 400, 400, SWP_NOZORDER);
+    RECT client{};
+    GetClientRect(owner.get(), &client);
+    MapWindowPoints(owner.get(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    dialog_ = open(owner.get());
+    ASSERT_NE(dialog_, nullptr);
+    SCOPED_TRACE(wintest::TitleOf(dialog_).c_str());
+    RECT box{};
+    GetWindowRect(dialog_, &box);
+    EXPECT_LE(box.right - box.left, 240);
+    EXPECT_LE(box.bottom - box.top, 320);
+    EXPECT_NEAR((box.left + box.right) / 2, (client.left + client.right) / 2, 1);
+    EXPECT_NEAR((box.top + box.bottom) / 2, (client.top + client.bottom) / 2, 1);
+    DestroyWindow(dialog_);
+    for (const RECT& at : {RECT{0, 0, 20, 20}, RECT{screenWidth - 60, screenHeight - 40, 240, 320}}) {
+      SetWindowPos(owner.get(), nullptr, at.left, at.top, at.right, at.bottom, SWP_NOZORDER);
+      dialog_ = open(owner.get());
+      ASSERT_NE(dialog_, nullptr);
+      GetWindowRect(dialog_, &box);
+      EXPECT_TRUE(box.left >= 0 && box.top >= 0 && box.right <= screenWidth && box.bottom <= screenHeight);
+      DestroyWindow(dialog_);
+    }
+  }
+  dialog_ = nullptr;
 }
 
 TEST(PingTest, UnknownHostIsUnresolvedAndLoopbackAnswers) {
