@@ -16,7 +16,7 @@
 namespace vantor {
 namespace {
 
-namespace samples = testing_support::samples;
+namespace samples = host_records::samples;
 
 // The windows' share done as cheaply as possible: the plan is computed and nothing else happens.
 class NullView final : public ScreenView {

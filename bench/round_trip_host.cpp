@@ -22,6 +22,7 @@
 namespace {
 
 using namespace vantor::testing_support;
+using namespace vantor::host_records;
 using Clock = std::chrono::steady_clock;
 
 struct Options {

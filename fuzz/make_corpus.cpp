@@ -11,10 +11,10 @@
 
 namespace {
 
-using vantor::testing_support::ScreenBuilder;
-using vantor::testing_support::kTerminator;
-namespace option = vantor::testing_support::option;
-namespace samples = vantor::testing_support::samples;
+using vantor::host_records::ScreenBuilder;
+using vantor::host_records::kTerminator;
+namespace option = vantor::host_records::option;
+namespace samples = vantor::host_records::samples;
 
 std::string Seed(std::uint8_t control, const std::vector<std::string>& records) {
   std::string out(1, static_cast<char>(control));

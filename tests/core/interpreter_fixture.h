@@ -25,16 +25,16 @@ class InterpreterTest : public ::testing::Test {
     for (std::size_t i = 0; i < n; ++i) block[i] = static_cast<std::uint8_t>(commands[i]);
     terminal.Interpret(block.get(), block.get() + n);
   }
-  void Run(const testing_support::ScreenBuilder& screen) { Run(screen.Commands()); }
+  void Run(const host_records::ScreenBuilder& screen) { Run(screen.Commands()); }
 
   // The whole H record, as the session thread delivers it.
-  void Dispatch(const testing_support::ScreenBuilder& screen) {
+  void Dispatch(const host_records::ScreenBuilder& screen) {
     const std::string record = screen.Record();
     terminal.ReceiveRecord(RecordBytes(reinterpret_cast<const std::uint8_t*>(record.data()), record.size()));
   }
 
   // Runs a screen, then forgets the effects and records it caused.
-  void Setup(const testing_support::ScreenBuilder& screen) {
+  void Setup(const host_records::ScreenBuilder& screen) {
     Run(screen);
     effects.Clear();
     sent.Clear();

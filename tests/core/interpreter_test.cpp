@@ -11,7 +11,7 @@
 namespace vantor {
 namespace {
 
-using testing_support::ScreenBuilder;
+using host_records::ScreenBuilder;
 
 // Runs one handler over `bytes` (its letter first) and returns the offset where it left the
 // position: the last byte it consumed, or the size when it ran to the end.
@@ -111,7 +111,7 @@ TEST_F(InterpreterTest, EveryCutOfARealScreenIsSafe) {
   const ScreenBuilder screen = ScreenBuilder()
                                    .SelectPage(1).ErasePage()
                                    .Fixed(1, 0, 0, "Item").Input(2, 0, 6, 10)
-                                   .Options(2, {testing_support::option::MaxLength(20), testing_support::option::Type('S')})
+                                   .Options(2, {host_records::option::MaxLength(20), host_records::option::Type('S')})
                                    .Prefix(2, 13, "]C").Text(2, "12345").KeyLabel(3, "SAVE")
                                    .SerialOut(2, "abc").MessageAt(2, "Hello").Prompt(4, "Qty")
                                    .Ignored('M', "xyz").Ignored('P', "abc").CopyText(1, 2).SerialFlags(1, '1')
@@ -139,7 +139,7 @@ namespace {
 using SampleScreens = InterpreterTest;
 
 TEST_F(SampleScreens, FullScreenBuildsItsSixtyTwoFields) {
-  Run(testing_support::samples::FullScreen());
+  Run(host_records::samples::FullScreen());
   const FieldList& fields = screen.pages.At(0)->Fields();
   EXPECT_EQ(fields.Size(), 62u);
   EXPECT_EQ(fields.RowCount(), 22u);
@@ -155,13 +155,13 @@ TEST_F(SampleScreens, FullScreenBuildsItsSixtyTwoFields) {
 }
 
 TEST_F(SampleScreens, TextUpdatesAndIgnoredBlocks) {
-  Setup(testing_support::samples::FullScreen());
-  Run(testing_support::samples::TextUpdates());
+  Setup(host_records::samples::FullScreen());
+  Run(host_records::samples::TextUpdates());
   EXPECT_EQ(TextOf(3), u"QTY 00 PCS");
   EXPECT_EQ(TextOf(60), u"QTY 19 PCS");
   effects.Clear();
   screen.keyboard = Keyboard::Ready;
-  const testing_support::ScreenBuilder blocks = testing_support::samples::IgnoredBlocks(50000);
+  const host_records::ScreenBuilder blocks = host_records::samples::IgnoredBlocks(50000);
   EXPECT_GE(blocks.Commands().size(), 50000u);
   Run(blocks);
   EXPECT_EQ(effects.Count("Refresh"), 0);

@@ -21,9 +21,9 @@
 namespace vantor {
 namespace {
 
-using testing_support::FieldOption;
-using testing_support::ScreenBuilder;
-namespace option = testing_support::option;
+using host_records::FieldOption;
+using host_records::ScreenBuilder;
+namespace option = host_records::option;
 
 // Words split at blanks outside quotes. A quoted part ("...", with \xHH \r \n \t \" \\ escapes) is kept
 // decoded behind a '"' that marks it: a"b c" is the word a"b c. A lone ';' separates commands.

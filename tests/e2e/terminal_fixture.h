@@ -15,9 +15,9 @@
 namespace vantor::e2e {
 
 using testing_support::kRecordEnd;
-using testing_support::ScreenBuilder;
+using host_records::ScreenBuilder;
 using testing_support::TestHost;
-namespace option = testing_support::option;
+namespace option = host_records::option;
 
 inline constexpr unsigned kWmClose = 0x0010, kWmCommand = 0x0111;
 inline constexpr const char* kMainWindowClass = "VORANDEXWIN";

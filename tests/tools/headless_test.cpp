@@ -20,8 +20,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing_support::Child;
-using testing_support::ScreenBuilder;
-namespace option = testing_support::option;
+using host_records::ScreenBuilder;
+namespace option = host_records::option;
 using Records = std::vector<std::string>;
 
 // A page with one control of every kind; entry 20 has the focus.

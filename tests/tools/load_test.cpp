@@ -15,7 +15,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing_support::Child;
-using testing_support::ScreenBuilder;
+using host_records::ScreenBuilder;
 using testing_support::TestHost;
 
 const std::string kBuild = VANTOR_BUILD_DIR;

@@ -39,9 +39,9 @@ namespace {
 
 using namespace std::chrono_literals;
 using namespace std::string_literals;
-using testing_support::ScreenBuilder;
+using host_records::ScreenBuilder;
 using Millis = std::chrono::milliseconds;
-namespace option = testing_support::option;
+namespace option = host_records::option;
 
 const std::string kEnd("\xFF\xEF", 2);
 
@@ -201,7 +201,7 @@ TEST(TraceDecode, StreamsUnescapedCutAndBounded) {
   const std::vector<std::string> lines = Trace({
       Entry(E::Opened, 0, "peer"),
       Entry(E::FromTerminal, 1, "7I" + kEnd + "7R"),
-      Entry(E::FromHost, 2, "Hu3" + testing_support::LongNumber(3) + "a\xFF"),
+      Entry(E::FromHost, 2, "Hu3" + host_records::LongNumber(3) + "a\xFF"),
       Entry(E::FromHost, 3, std::string("\xFF") + "b" + kEnd + oversized + kEnd + "A"),
       Entry(E::TerminalEnded, 4),
   });

@@ -32,7 +32,7 @@ namespace {
 using namespace wintest;
 
 using testing_support::HostRecord;
-using testing_support::ScreenBuilder;
+using host_records::ScreenBuilder;
 using testing_support::TestHost;
 
 struct DialogCall {

@@ -11,8 +11,8 @@ namespace vantor::demo {
 
 namespace {
 
-using testing_support::ScreenBuilder;
-namespace option = testing_support::option;
+using host_records::ScreenBuilder;
+namespace option = host_records::option;
 
 constexpr int kColumns = 24;
 constexpr std::uint8_t kDisplayFlags = 'A';              // mode 1

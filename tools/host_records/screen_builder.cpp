@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <initializer_list>
 
-namespace vantor::testing_support {
+namespace vantor::host_records {
 
 namespace {
 constexpr int kLongMax = 207 * 208 + 207;  // 43263
@@ -305,4 +305,4 @@ ScreenBuilder IgnoredBlocks(std::size_t bytes) {
 
 }  // namespace samples
 
-}  // namespace vantor::testing_support
+}  // namespace vantor::host_records

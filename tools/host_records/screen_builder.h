@@ -1,4 +1,4 @@
-// Host-side screen builder: writes screen command records readably instead of as byte soup.
+// Host-side screen builder: writes screen command records readably; used by the demo host, tests, fuzzers and benches.
 #pragma once
 
 #include <cstddef>
@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace vantor::testing_support {
+namespace vantor::host_records {
 
 // Protocol number encodings. A short number is one byte, value + 48 (values -48..207; values
 // outside wrap to a byte). A long number above 207 is '!', value / 208 + 48, value % 208 + 48
@@ -120,4 +120,4 @@ ScreenBuilder TextUpdates();
 ScreenBuilder IgnoredBlocks(std::size_t bytes);
 }  // namespace samples
 
-}  // namespace vantor::testing_support
+}  // namespace vantor::host_records
