@@ -1,342 +1,214 @@
 // Entry field editing rules: filters, replace on first key, length limit, auto-advance, auto-send, keys.
 #include <gtest/gtest.h>
 
-#include "field_helpers.h"
-
+#include <map>
+#include <sstream>
 #include <string>
-#include <vector>
 
-#include "settings/settings.h"
+#include "field_helpers.h"
 #include "model/entry_editor.h"
 #include "model/field.h"
 #include "model/field_list.h"
+#include "platform/codepage.h"
+#include "settings/settings.h"
 
 namespace vantor {
 namespace {
 
-// Records every effect the editor asks of its window.
+// Records every request the editor makes of its window, in order.
 class RecordingHost final : public EntryHost {
  public:
   bool focus = true;
   bool hasCurrent = false;
   int currentId = 0;
-  std::vector<std::string> events;
-  std::u16string forwarded;
+  std::string events;
   int caretChanges = 0;
 
+  void Log(const std::string& event) { events += (events.empty() ? "" : ", ") + event; }
   bool OwnsFocus() override { return focus; }
-  void Navigate(Direction direction) override {
-    events.push_back("nav " + std::to_string(static_cast<int>(direction)));
-  }
+  void Navigate(Direction direction) override { Log("nav " + std::to_string(static_cast<int>(direction))); }
   void Key(int fieldId, FunctionKey key) override {
-    events.push_back("key " + std::to_string(fieldId) + " " + std::to_string(CodeOf(key)));
+    Log("key " + std::to_string(fieldId) + " " + std::to_string(CodeOf(key)));
   }
-  void FieldChanged(int fieldId) override { events.push_back("changed " + std::to_string(fieldId)); }
-  void FieldFocused(int fieldId) override { events.push_back("focused " + std::to_string(fieldId)); }
+  void FieldChanged(int fieldId) override { Log("changed " + std::to_string(fieldId)); }
+  void FieldFocused(int fieldId) override { Log("focused " + std::to_string(fieldId)); }
   bool CurrentFieldId(int& id) override {
-    events.push_back("query");
+    Log("query");
     id = currentId;
     return hasCurrent;
   }
-  void Beep(std::uint32_t type) override { events.push_back("beep " + std::to_string(type)); }
+  void Beep(std::uint32_t type) override { Log(type == kBeepSimple ? "beep simple" : "beep " + std::to_string(type)); }
   void CaretChanged() override { ++caretChanges; }
-  void Paste() override { events.push_back("paste"); }
-  void ForwardChar(char16_t c) override { forwarded.push_back(c); }
+  void Paste() override { Log("paste"); }
+  void ForwardChar(char16_t c) override { Log("forward " + std::string(1, static_cast<char>(c))); }
 };
 
-using Events = std::vector<std::string>;
-
-class EntryEditorTest : public ::testing::Test {
- protected:
-  EntryEditorTest() : list_(nullptr), field_(testing_support::AddField(list_, 7, 2, 0, 5)) {
+// Field 7, an input field five wide, and the editor's window. Setup words (see Case) shape them;
+// script words drive the editor.
+class Editing {
+ public:
+  Editing() : field_(testing_support::AddField(list_, 7, 2, 0, 5)) {
     field_.flags = kModeInput;
     field_.ClearText();
   }
 
-  EntryEditor Editor() { return EntryEditor(field_, settings_, host_); }
-  void Focus() {
-    Editor().StartEditing();
-    host_.events.clear();
+  void Setup(const std::string& words) {
+    std::istringstream in(words);
+    for (std::string w; std::getline(in, w, ' ');) {
+      const std::string value = w.substr(w.find('=') + 1);
+      if (w.rfind("text=", 0) == 0) field_.SetText(Decode(value));
+      else if (w.rfind("max=", 0) == 0) field_.SetMaxLength(std::stoi(value));
+      else if (w.rfind("caret=", 0) == 0) field_.caret = std::stoi(value);
+      else if (w.rfind("current=", 0) == 0) host_.hasCurrent = true, host_.currentId = std::stoi(value);
+      else if (w.rfind("numchars=", 0) == 0) settings_.SetNumericChars(Decode(value));
+      else if (w == "numeric") field_.flags |= kFlagNumeric;
+      else if (w == "autosend") field_.flags |= kFlagAutoSend;
+      else if (w == "autoadvance") field_.attributes |= kAttrAutoAdvance;
+      else if (w == "readonly") field_.readOnly = 1;
+      else if (w == "prefix") field_.hasPrefix = 1;
+      else if (w == "guard") field_.modified = 1, field_.sendGuard = 1;
+      else if (w == "unfocused") host_.focus = false;
+      else if (w == "insert") settings_.SetFirstKeyReplaces(false);
+      else if (w == "upper") settings_.SetUpperCaseInput(true);
+      else if (w == "enternav") settings_.SetEnterSendsKey(false);
+      else ADD_FAILURE() << "unknown setup word " << w;
+    }
   }
-  void Type(std::u16string_view text, KeyModifiers mods = {}) {
-    for (char16_t c : text) Editor().TypedChar(c, mods);
+
+  // focus; t:TEXT typed (S-t: with Shift, C-t: with Ctrl, p: pasted); fed:TEXT; k:KEY ([S+|C+]name or
+  // number); host:TEXT (the host replaces the value); end; empty; report; clear (forgets the events).
+  void Script(const std::string& words) {
+    std::istringstream in(words);
+    for (std::string w; std::getline(in, w, ' ');) {
+      const std::size_t colon = w.find(':');
+      const std::string verb = w.substr(0, colon), arg = colon == std::string::npos ? "" : w.substr(colon + 1);
+      EntryEditor editor(field_, settings_, host_);
+      if (verb == "focus") editor.StartEditing(), host_.events.clear();
+      else if (verb == "end") editor.EndEditing();
+      else if (verb == "empty") editor.Empty();
+      else if (verb == "clear") host_.events.clear();
+      else if (verb == "report") host_.Log(editor.ReportChange() ? "report 1" : "report 0");
+      else if (verb == "host") field_.SetText(Decode(arg));
+      else if (verb == "fed") for (char16_t c : Decode(arg)) editor.FedChar(c);
+      else if (verb == "k") Key(editor, arg);
+      else if (verb == "t" || verb == "S-t" || verb == "C-t" || verb == "p") {
+        editor.SetPasting(verb == "p");
+        KeyModifiers mods{};
+        mods.shift = verb == "S-t";
+        mods.ctrl = verb == "C-t";
+        for (char16_t c : Decode(arg)) editor.TypedChar(c, mods);
+      } else ADD_FAILURE() << "unknown script word " << w;
+    }
   }
+
+  static void Key(EntryEditor& editor, std::string name) {
+    static const std::map<std::string, unsigned> keys = {
+        {"Up", kVkUp},     {"Down", kVkDown}, {"Left", kVkLeft},     {"Right", kVkRight}, {"Home", kVkHome},
+        {"End", kVkEnd},   {"Tab", kVkTab},   {"Delete", kVkDelete}, {"Clear", kVkClear}};
+    KeyModifiers mods{};
+    if (name.rfind("S+", 0) == 0) mods.shift = true, name = name.substr(2);
+    if (name.rfind("C+", 0) == 0) mods.ctrl = true, name = name.substr(2);
+    const auto known = keys.find(name);
+    editor.KeyDown(known != keys.end() ? known->second : static_cast<unsigned>(std::stoul(name)), mods);
+  }
+
+  static std::u16string Decode(const std::string& utf8) { return DecodeText(utf8, CodePage::Utf8); }
 
   Settings settings_;
   RecordingHost host_;
-  FieldList list_;
+  FieldList list_{nullptr};
   Field& field_;
 };
 
-TEST_F(EntryEditorTest, StartingEditingPutsCaretFirstAndTellsTheSession) {
-  field_.SetText(u"ABC");
-  field_.caret = 3;
-  Editor().StartEditing();
-  EXPECT_EQ(field_.caret, 0);
-  EXPECT_EQ(field_.hasFocus, 1);
-  EXPECT_EQ(field_.replacePending, 1);
-  EXPECT_EQ(host_.events, Events{"focused 7"});
-  EXPECT_GE(host_.caretChanges, 1);
+struct Case {
+  const char* setup;
+  const char* script;
+  const char* text;    // the field's text after the script (UTF-8)
+  int caret;           // -1: not checked
+  int modified;        // -1: not checked
+  const char* events;  // what the editor asked of its window, in order
+};
+
+const Case kCases[] = {
+    // The first key replaces the value, unless field editing is off.
+    {"text=ABC", "focus t:X", "X", 1, 1, ""},
+    {"text=ABC insert", "focus t:X", "XABC", 1, 1, ""},
+    // Filters: numeric fields take digits and the numeric characters; upper case raises ASCII letters only.
+    {"numeric", "focus t:A", "", 0, 0, "beep 0"},
+    {"numeric", "focus t:5-$", "5-$", 3, 1, ""},
+    {"numeric numchars=01", "focus t:5", "", 0, 0, "beep 0"},
+    {"upper", "focus t:a\xC3\xA4z1", "A\xC3\xA4Z1", 4, 1, ""},
+    // A full field drops further characters silently; filling it at its end advances or auto-sends.
+    {"max=3", "focus t:12345", "123", 3, 1, ""},
+    {"max=3 text=12 insert autoadvance", "focus k:End t:3", "123", -1, 1, "nav 1"},
+    {"max=3 text=12 insert autosend", "focus k:End t:3", "123", -1, 1, "changed 7"},
+    {"max=3 text=12 insert autoadvance", "focus t:0", "012", 1, 1, ""},
+    // Arrows move, or report a changed auto-send field instead; the guard stops a repeated report.
+    {"autosend", "focus k:Up", "", 0, 0, "nav -1"},
+    {"autosend", "focus t:a clear k:Up k:Down", "a", 1, 1, "changed 7, changed 7"},
+    {"autosend guard", "report k:Down", "", -1, -1, "report 0, nav 1"},
+    {"autosend", "focus t:9 clear end", "9", -1, 1, "changed 7"},
+    // Read-only: typing and deleting do nothing, moving and keys still work.
+    {"readonly text=AB", "focus t:X k:Delete k:Tab k:S+Tab k:115", "AB", -1, 0, "nav 1, nav -1, key 7 4"},
+    // Function keys carry the shared codes; Enter comes as a character, not as a key.
+    {"", "focus k:S+114 k:C+48 k:242 k:13", "", -1, 0, "key 7 13, key 7 30, key 7 27"},
+    // Caret keys and deletion, in bounds at both edges.
+    {"text=ABCD", "focus k:Left", "ABCD", 0, 0, ""},
+    {"text=ABCD", "focus k:End k:Right t:X", "ABCDX", 5, 1, ""},
+    {"text=ABCD", "focus k:End k:Left k:Delete", "ABC", 3, 1, ""},
+    {"text=ABCD", "focus k:End k:Home k:Delete", "BCD", 0, 1, ""},
+    {"text=ABCD", "focus k:Clear", "", 0, -1, ""},
+    {"text=AB", "focus t:\b", "AB", 0, 0, ""},
+    {"text=AB", "focus k:End k:Delete t:\b", "A", 1, 1, ""},
+    {"text=ABCDE insert", "focus k:End host:AB k:Delete t:\bX", "AX", 2, 1, ""},
+    // Enter sends key 0 for the session's current field, or moves on.
+    {"", "focus t:\r", "", -1, 0, "query, key 7 0"},
+    {"current=3", "focus t:\r", "", -1, 0, "query, key 3 0"},
+    {"enternav", "focus t:\r", "", -1, 0, "query, nav 1"},
+    // Line feed and Escape beep, Ctrl+C is ignored, Ctrl+V pastes (not inside a paste); others are text.
+    {"", "focus t:\n\x1b\x03\x16", "", -1, 0, "beep simple, beep simple, paste"},
+    {"", "focus p:\x16 t:\x01", "\x01", 1, 1, ""},
+    // Tab moves both ways (Ctrl+Tab does not); typing into a window without focus is passed on.
+    {"", "focus t:\t S-t:\t C-t:\t", "", -1, 0, "nav 1, nav -1"},
+    {"unfocused", "t:Q", "", -1, 0, "forward Q"},
+    // Serial data fill an unfocused field without advancing; a carriage return is Enter unless prefixed.
+    {"max=2 autoadvance autosend unfocused", "fed:42", "42", -1, 1, ""},
+    {"", "fed:\r", "", -1, 0, "query, key 7 0"},
+    {"prefix", "fed:\r", "\r", -1, 1, ""},
+    // Emptying takes the text but is no change; a field of no capacity takes nothing.
+    {"text=XYZ caret=2", "empty", "", 0, 0, ""},
+    {"max=0", "focus t:A fed:B", "", 0, 0, ""},
+};
+
+TEST(EntryEditorTest, Scripts) {
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(std::string(c.setup) + " | " + c.script);
+    Editing e;
+    e.Setup(c.setup);
+    e.Script(c.script);
+    EXPECT_EQ(EncodeText(e.field_.Text(), CodePage::Utf8), c.text);
+    if (c.caret >= 0) {
+      EXPECT_EQ(e.field_.caret, c.caret);
+    }
+    if (c.modified >= 0) {
+      EXPECT_EQ(e.field_.modified, c.modified);
+    }
+    EXPECT_EQ(e.host_.events, c.events);
+  }
 }
 
-TEST_F(EntryEditorTest, FirstKeyReplacesWhenFieldEditIsOnAndInsertsWhenOff) {
-  field_.SetText(u"ABC");
-  Focus();
-  Type(u"X");
-  EXPECT_EQ(field_.Text(), u"X");
-  EXPECT_EQ(field_.modified, 1);
-
-  settings_.SetFirstKeyReplaces(false);
-  field_.SetText(u"ABC");
-  Focus();
-  Type(u"X");
-  EXPECT_EQ(field_.Text(), u"XABC");
-  EXPECT_EQ(field_.caret, 1);
-}
-
-TEST_F(EntryEditorTest, NumericFieldRefusesLettersWithABeep) {
-  field_.flags |= kFlagNumeric;
-  Focus();
-  Type(u"A");
-  EXPECT_EQ(field_.Text(), u"");
-  EXPECT_EQ(field_.modified, 0);
-  EXPECT_EQ(host_.events, Events{"beep 0"});
-  Type(u"5-$");
-  EXPECT_EQ(field_.Text(), u"5-$");
-  settings_.SetNumericChars(u"01");
-  Type(u"5");
-  EXPECT_EQ(field_.Text(), u"5-$");
-}
-
-TEST_F(EntryEditorTest, UpperCaseModeRaisesOnlyAsciiLetters) {
-  settings_.SetUpperCaseInput(true);
-  Focus();
-  Type(u"a\u00e4z1");
-  EXPECT_EQ(field_.Text(), u"A\u00e4Z1");
-}
-
-TEST_F(EntryEditorTest, FullFieldDropsFurtherCharactersSilently) {
-  field_.SetMaxLength(3);
-  Focus();
-  Type(u"12345");
-  EXPECT_EQ(field_.Text(), u"123");
-  EXPECT_TRUE(host_.events.empty());
-}
-
-TEST_F(EntryEditorTest, FillingTheFieldAutoAdvancesOrAutoSends) {
-  field_.SetMaxLength(3);
-  field_.SetText(u"12");
-  settings_.SetFirstKeyReplaces(false);
-  Focus();
-  Editor().KeyDown(kVkEnd, {});
-  field_.attributes |= kAttrAutoAdvance;
-  Type(u"3");
-  EXPECT_EQ(field_.Text(), u"123");
-  EXPECT_EQ(host_.events, Events{"nav 1"});
-
-  field_.SetText(u"12");
-  field_.caret = 2;
-  field_.flags |= kFlagAutoSend;
-  host_.events.clear();
-  Type(u"3");
-  EXPECT_EQ(host_.events, Events{"changed 7"});
-  EXPECT_EQ(field_.sendGuard, 0);
-}
-
-TEST_F(EntryEditorTest, FillingInTheMiddleDoesNotAdvance) {
-  field_.SetMaxLength(3);
-  field_.SetText(u"12");
-  field_.attributes |= kAttrAutoAdvance;
-  settings_.SetFirstKeyReplaces(false);
-  Focus();  // caret 0
-  Type(u"0");
-  EXPECT_EQ(field_.Text(), u"012");
-  EXPECT_TRUE(host_.events.empty());
-}
-
-TEST_F(EntryEditorTest, ArrowsReportAModifiedAutoSendFieldInsteadOfMoving) {
-  field_.flags |= kFlagAutoSend;
-  Focus();
-  Editor().KeyDown(kVkUp, {});
-  EXPECT_EQ(host_.events, Events{"nav -1"});
-  Type(u"a");
-  host_.events.clear();
-  Editor().KeyDown(kVkUp, {});
-  Editor().KeyDown(kVkDown, {});
-  EXPECT_EQ(host_.events, (Events{"changed 7", "changed 7"}));
-}
-
-TEST_F(EntryEditorTest, SendGuardStopsAReportFromRepeatingItself) {
-  field_.flags |= kFlagAutoSend;
-  field_.modified = 1;
-  field_.sendGuard = 1;
-  EXPECT_FALSE(Editor().ReportChange());
-  Editor().KeyDown(kVkDown, {});
-  EXPECT_EQ(host_.events, Events{"nav 1"});
-}
-
-TEST_F(EntryEditorTest, LeavingAModifiedAutoSendFieldReportsIt) {
-  field_.flags |= kFlagAutoSend;
-  Focus();
-  Type(u"9");
-  host_.events.clear();
-  Editor().EndEditing();
-  EXPECT_EQ(host_.events, Events{"changed 7"});
-  EXPECT_EQ(field_.hasFocus, 0);
-}
-
-TEST_F(EntryEditorTest, ReadOnlyFieldIgnoresTypingButMovesAndReportsKeys) {
-  field_.readOnly = 1;
-  field_.SetText(u"AB");
-  Focus();
-  Type(u"X");
-  Editor().KeyDown(kVkDelete, {});
-  EXPECT_EQ(field_.Text(), u"AB");
-  EXPECT_EQ(field_.modified, 0);
-  Editor().KeyDown(kVkTab, {});
-  Editor().KeyDown(kVkTab, {.shift = true});
-  Editor().KeyDown(115, {});  // F4
-  EXPECT_EQ(host_.events, (Events{"nav 1", "nav -1", "key 7 4"}));
-}
-
-TEST_F(EntryEditorTest, FunctionKeysCarryTheSharedCodes) {
-  Focus();
-  Editor().KeyDown(114, {.shift = true});  // Shift+F3
-  Editor().KeyDown('0', {.ctrl = true});
-  Editor().KeyDown(242, {});
-  Editor().KeyDown(13, {});  // Enter comes as a character, not from here
-  EXPECT_EQ(host_.events, (Events{"key 7 13", "key 7 30", "key 7 27"}));
-}
-
-TEST_F(EntryEditorTest, CaretKeysMoveWithinTheText) {
-  field_.SetText(u"ABCD");
-  Focus();
-  Editor().KeyDown(kVkLeft, {});
-  EXPECT_EQ(field_.caret, 0);
-  Editor().KeyDown(kVkEnd, {});
-  EXPECT_EQ(field_.caret, 4);
-  EXPECT_EQ(field_.replacePending, 0);
-  Editor().KeyDown(kVkRight, {});
-  EXPECT_EQ(field_.caret, 4);
-  Editor().KeyDown(kVkLeft, {});
-  Editor().KeyDown(kVkDelete, {});
-  EXPECT_EQ(field_.Text(), u"ABC");
-  EXPECT_EQ(field_.modified, 1);
-  Editor().KeyDown(kVkHome, {});
-  Editor().KeyDown(kVkDelete, {});
-  EXPECT_EQ(field_.Text(), u"BC");
-  Editor().KeyDown(kVkClear, {});
-  EXPECT_EQ(field_.Text(), u"");
-  EXPECT_EQ(field_.caret, 0);
-}
-
-TEST_F(EntryEditorTest, DeleteAndBackspaceAtTheEdgesStayInBounds) {
-  field_.SetText(u"AB");
-  Focus();
-  Type(u"\b");  // caret 0: nothing to remove
-  EXPECT_EQ(field_.Text(), u"AB");
-  EXPECT_EQ(field_.modified, 0);
-  Editor().KeyDown(kVkEnd, {});
-  Editor().KeyDown(kVkDelete, {});
-  EXPECT_EQ(field_.Text(), u"AB");
-  Type(u"\b");
-  EXPECT_EQ(field_.Text(), u"A");
-  EXPECT_EQ(field_.caret, 1);
-}
-
-TEST_F(EntryEditorTest, CaretBeyondATextTheHostShortenedIsPulledBack) {
-  field_.SetText(u"ABCDE");
-  settings_.SetFirstKeyReplaces(false);
-  Focus();
-  Editor().KeyDown(kVkEnd, {});
-  field_.SetText(u"AB");  // the host replaced the value
-  Editor().KeyDown(kVkDelete, {});
-  Type(u"\bX");
-  EXPECT_EQ(field_.Text(), u"AX");
-  EXPECT_EQ(field_.caret, 2);
-}
-
-TEST_F(EntryEditorTest, EnterSendsKeyZeroForTheCurrentFieldOrNavigates) {
-  Focus();
-  Type(u"\r");
-  EXPECT_EQ(host_.events, (Events{"query", "key 7 0"}));
-  host_.events.clear();
-  host_.hasCurrent = true;
-  host_.currentId = 3;
-  Type(u"\r");
-  EXPECT_EQ(host_.events, (Events{"query", "key 3 0"}));
-  host_.events.clear();
-  settings_.SetEnterSendsKey(false);
-  Type(u"\r");
-  EXPECT_EQ(host_.events, (Events{"query", "nav 1"}));
-}
-
-TEST_F(EntryEditorTest, ControlCharactersBeepPasteOrAreIgnored) {
-  Focus();
-  Type(u"\n\x1b\x03\x16");
-  EXPECT_EQ(host_.events,
-            (Events{"beep " + std::to_string(kBeepSimple), "beep " + std::to_string(kBeepSimple), "paste"}));
-  EXPECT_EQ(field_.Text(), u"");
-  host_.events.clear();
-  EntryEditor pasting = Editor();
-  pasting.SetPasting(true);
-  pasting.TypedChar(22, {});  // a pasted Ctrl+V never starts a paste inside the paste
-  EXPECT_TRUE(host_.events.empty());
-  Type(u"\x01");  // other control characters are inserted
-  EXPECT_EQ(field_.Text(), u"\x01");
-}
-
-TEST_F(EntryEditorTest, TabMovesOrReportsAndTypingWithoutFocusIsForwarded) {
-  Focus();
-  Type(u"\t");
-  Type(u"\t", {.shift = true});
-  Type(u"\t", {.ctrl = true});
-  EXPECT_EQ(host_.events, (Events{"nav 1", "nav -1"}));
-  host_.focus = false;
-  Type(u"Q");
-  EXPECT_EQ(host_.forwarded, u"Q");
-  EXPECT_EQ(field_.Text(), u"");
-}
-
-TEST_F(EntryEditorTest, FedCharactersFillAnUnfocusedFieldWithoutAdvancing) {
-  field_.SetMaxLength(2);
-  field_.attributes |= kAttrAutoAdvance;
-  field_.flags |= kFlagAutoSend;
-  host_.focus = false;
-  Editor().FedChar(u'4');
-  Editor().FedChar(u'2');
-  EXPECT_EQ(field_.Text(), u"42");
-  EXPECT_EQ(field_.modified, 1);
-  EXPECT_TRUE(host_.events.empty());
-}
-
-TEST_F(EntryEditorTest, FedCarriageReturnIsEnterUnlessTheFieldHasAPrefix) {
-  Editor().FedChar(13);
-  EXPECT_EQ(host_.events, (Events{"query", "key 7 0"}));
-  host_.events.clear();
-  field_.hasPrefix = 1;
-  Editor().FedChar(13);
-  EXPECT_TRUE(host_.events.empty());
-  EXPECT_EQ(field_.Text(), u"\r");
-}
-
-TEST_F(EntryEditorTest, EmptyingTakesTheTextButIsNoChange) {
-  field_.SetText(u"XYZ");
-  field_.caret = 2;
-  Editor().Empty();
-  EXPECT_EQ(field_.Text(), u"");
-  EXPECT_EQ(field_.caret, 0);
-  EXPECT_EQ(field_.modified, 0);
-}
-
-TEST_F(EntryEditorTest, ZeroCapacityFieldTakesNothing) {
-  field_.SetMaxLength(0);
-  Focus();
-  Type(u"A");
-  Editor().FedChar(u'B');
-  EXPECT_EQ(field_.Text(), u"");
-  Editor().FedChar(0);
-  EXPECT_EQ(field_.modified, 0);
+TEST(EntryEditorTest, StartingEditingPutsTheCaretFirstAndTellsTheSession) {
+  Editing e;
+  e.Setup("text=ABC caret=3");
+  EntryEditor(e.field_, e.settings_, e.host_).StartEditing();
+  EXPECT_EQ(e.field_.caret, 0);
+  EXPECT_EQ(e.field_.hasFocus, 1);
+  EXPECT_EQ(e.field_.replacePending, 1);
+  EXPECT_EQ(e.host_.events, "focused 7");
+  EXPECT_GE(e.host_.caretChanges, 1);
+  e.Script("t:9 end");
+  EXPECT_EQ(e.field_.hasFocus, 0);
+  EXPECT_EQ(e.field_.sendGuard, 0);
 }
 
 }  // namespace

@@ -183,7 +183,16 @@ class CaseRunner {
             {"prompt", std::to_string(s.promptLength)},
             {"grid", std::to_string(s.columns) + "x" + std::to_string(s.rows)},
             {"firstinput", std::to_string(s.FirstInputField())},
-            {"windows", std::to_string(effects_.windowsCreated)}};
+            {"windows", std::to_string(effects_.windowsCreated)},
+            {"labels", Labels(s)},
+            {"stamp", std::to_string(terminal_->SessionStamp())}};
+  }
+
+  static std::string Labels(const Screen& s) {
+    std::string codes;
+    for (int code = 0; code <= 36; ++code)
+      if (s.KeyLabel(code)) codes += (codes.empty() ? "" : ",") + std::to_string(code);
+    return codes;
   }
 
   static int Number(const std::string& word) {
@@ -294,6 +303,8 @@ class CaseRunner {
       terminal_->HostMessageClosed(Number(w.at(1)));
     } else if (a == "restart") {
       terminal_->Restart();
+    } else if (a == "starting") {
+      terminal_->ConnectionStarting();
     } else if (a == "connected") {
       terminal_->Connected();
     } else if (a == "clock") {

@@ -35,10 +35,6 @@ class ResponsesTest : public ::testing::Test {
     screen.keyboard = Keyboard::Ready;
     terminal.KeyPressed(screen.focusField, FunctionKeyFromCode(code));
   }
-  void SendChange() {
-    screen.keyboard = Keyboard::Ready;
-    terminal.FieldChanged(screen.focusField);
-  }
 
   Field& Input(int id, std::u16string_view text, bool modified = true, int page = 0) {
     Field& f = testing_support::AddField(screen.pages.At(page)->Fields(), id, id, 0, 40);
@@ -56,41 +52,18 @@ class ResponsesTest : public ::testing::Test {
   Screen& screen = terminal.GetScreen();
 };
 
-TEST_F(ResponsesTest, OnlyModifiedFieldsAreReportedAndOnlyOnce) {
-  Input(1, u"x", false);
-  Input(4, u"yy");
-  Input(2, u"zzz");
-  screen.focusField = -1;
-  SendKey(5);
-  SendKey(5);
-  EXPECT_EQ(sent.Data(), (std::vector<std::string>{"RF5/=23zzz=42yy", "RF5/"}));
-  EXPECT_EQ(screen.pages.At(0)->Fields().Find(4)->modified, 0);
-}
-
 TEST_F(ResponsesTest, FieldsOfOtherPagesAreNotReported) {
   Input(1, u"here");
   Input(2, u"there", true, 1);
   screen.focusField = 1;
-  SendChange();
+  terminal.FieldChanged(1);
   EXPECT_EQ(sent.Data(), (std::vector<std::string>{"R%1=14here"}));
   EXPECT_EQ(screen.pages.At(1)->Fields().Find(2)->modified, 1);
 }
 
-TEST_F(ResponsesTest, NoCurrentPageSendsTheHeaderAlone) {
-  Input(1, u"here");
-  screen.currentPage = 30;
-  screen.focusField = 1;
-  SendKey(2);
-  EXPECT_EQ(sent.Data(), (std::vector<std::string>{"RF21"}));
-}
-
-TEST_F(ResponsesTest, FieldAndFocusNumbersAreOneByteAndNotDoubled) {
-  Input(207, u"q");
-  screen.focusField = 207;
-  SendKey(24);
-  EXPECT_EQ(sent.records.at(0).data, "RFH" + Bytes({0xFF, '=', 0xFF, '1', 'q'}));
+TEST(FieldNumberTest, OutOfRangeNumbersAreSentAsSlashNeverAsAZeroByte) {
   EXPECT_EQ(FieldNumberByte(-1), '/');
-  EXPECT_EQ(FieldNumberByte(-48), '/');  // never a zero byte
+  EXPECT_EQ(FieldNumberByte(-48), '/');
   EXPECT_EQ(FieldNumberByte(208), '/');
   EXPECT_EQ(FieldNumberByte(0), '0');
 }
@@ -114,22 +87,6 @@ TEST_F(ResponsesTest, PrefixModesAddThePrefixOnceOrStripIt) {
     f.SetText(c.text);
     EXPECT_EQ(ReportedText(f), c.reported);
   }
-  // Stripped to nothing: an empty item.
-  screen.focusField = 1;
-  SendKey(0);
-  EXPECT_EQ(sent.records.at(0).data, "RF01=10");
-}
-
-TEST_F(ResponsesTest, Utf8LengthsCountTheConvertedBytes) {
-  settings.SetHostTextIsUtf8(true);
-  Input(1, u"\u00e9");
-  screen.focusField = 1;
-  SendKey(0);
-  EXPECT_EQ(sent.records.at(0).data, "RF01=12" + Bytes({0xC3, 0xA9}));
-  settings.SetHostTextIsUtf8(false);
-  screen.pages.At(0)->Fields().Find(1)->modified = 1;
-  SendKey(0);
-  EXPECT_EQ(sent.records.at(1).data, "RF01=11" + Bytes({0xE9}));
 }
 
 TEST_F(ResponsesTest, TextBeyondTheLongestLengthIsCutAtACharacterBoundary) {
@@ -159,32 +116,22 @@ TEST_F(ResponsesTest, TextBeyondTheLongestLengthIsCutAtACharacterBoundary) {
             bytes);
 }
 
-TEST_F(ResponsesTest, PromptReplyShortAndLongForms) {
+TEST_F(ResponsesTest, PromptRepliesInShortAndLongFormsAreReleasedAfterSending) {
   screen.promptLength = 300;
-  screen.SetPromptAnswer(u"yes");
-  EXPECT_TRUE(terminal.SendPromptReply());
-  screen.SetPromptAnswer(std::u16string(207, u'a'));
-  terminal.SendPromptReply();
-  screen.SetPromptAnswer(std::u16string(208, u'b'));
-  terminal.SendPromptReply();
-  ASSERT_EQ(sent.records.size(), 3u);
-  EXPECT_EQ(sent.records[0].data, "R?3yes");
-  EXPECT_EQ(sent.records[1].data, "R?" + Bytes({0xFF}) + std::string(207, 'a'));
-  EXPECT_EQ(sent.records[2].data, "R?!10" + std::string(208, 'b'));
-  EXPECT_EQ(screen.keyboard, Keyboard::Locked);
-}
-
-TEST_F(ResponsesTest, PromptReplyIsReleasedAfterSendingAndEmptyWithoutPrompt) {
+  for (const std::u16string& answer : {std::u16string(u"yes"), std::u16string(207, u'a'), std::u16string(208, u'b')}) {
+    screen.SetPromptAnswer(answer);
+    EXPECT_TRUE(terminal.SendPromptReply());
+  }
+  terminal.SendPromptReply();  // released after sending
   screen.promptLength = 5;
-  screen.SetPromptAnswer(u"abcdefgh");
-  EXPECT_EQ(screen.promptReply, u"abcde");  // cut to the input length
-  terminal.SendPromptReply();
-  EXPECT_TRUE(screen.promptReply.empty());
+  screen.SetPromptAnswer(u"abcdefgh");  // cut to the input length
   terminal.SendPromptReply();
   screen.SetPromptAnswer(u"zz");
-  screen.promptLength = -1;
+  screen.promptLength = -1;  // no prompt: empty
   terminal.SendPromptReply();
-  EXPECT_EQ(sent.Data(), (std::vector<std::string>{"R?5abcde", "R?0", "R?0"}));
+  EXPECT_EQ(sent.Data(), (std::vector<std::string>{"R?3yes", "R?" + Bytes({0xFF}) + std::string(207, 'a'),
+                                                   "R?!10" + std::string(208, 'b'), "R?0", "R?5abcde", "R?0"}));
+  EXPECT_EQ(screen.keyboard, Keyboard::Locked);
 }
 
 TEST_F(ResponsesTest, StatusResponseOfTheInitialSession) {
@@ -193,68 +140,34 @@ TEST_F(ResponsesTest, StatusResponseOfTheInitialSession) {
   EXPECT_EQ(BuildStatusResponse(207, 207, 0), "R!" + Bytes({0x82, '2', '1', '0', 103 + 48, (0xA0 | 7) + 48, '@', '0'}));
 }
 
-TEST_F(ResponsesTest, SerialInputIsSplitIntoWholeResponses) {
+TEST_F(ResponsesTest, SerialInputIsSplitIntoWholeResponsesUpToAZeroByteWithoutLocking) {
   EXPECT_TRUE(terminal.SendSerialInput("abc"));
-  EXPECT_TRUE(terminal.SendSerialInput(std::string(207, 'x')));
   EXPECT_TRUE(terminal.SendSerialInput(std::string(207, 'y') + std::string(208, 'z')));
-  ASSERT_EQ(sent.records.size(), 5u);
-  EXPECT_EQ(sent.records[0].data, "R<13abc");
-  EXPECT_EQ(sent.records[1].data, "R<1" + Bytes({0xFF}) + std::string(207, 'x'));
-  EXPECT_EQ(sent.records[2].data, "R<1" + Bytes({0xFF}) + std::string(207, 'y'));
-  EXPECT_EQ(sent.records[3].data, "R<1" + Bytes({0xFF}) + std::string(207, 'z'));
-  EXPECT_EQ(sent.records[4].data, "R<11z");
-  EXPECT_EQ(screen.keyboard, Keyboard::Ready);  // not a locking response
-}
-
-TEST_F(ResponsesTest, SerialInputStopsAtAZeroByteAndAfterAFailedSend) {
-  terminal.SendSerialInput(std::string("ab\0cd", 5));
-  EXPECT_EQ(sent.Data(), (std::vector<std::string>{"R<12ab"}));
+  EXPECT_TRUE(terminal.SendSerialInput(std::string("ab\0cd", 5)));
+  EXPECT_TRUE(terminal.SendSerialInput(""));
+  EXPECT_EQ(sent.Data(), (std::vector<std::string>{"R<13abc", "R<1" + Bytes({0xFF}) + std::string(207, 'y'),
+                                                   "R<1" + Bytes({0xFF}) + std::string(207, 'z'), "R<11z", "R<12ab",
+                                                   "R<10"}));
+  EXPECT_EQ(screen.keyboard, Keyboard::Ready);
   sent.Clear();
-  sent.fail = true;
+  sent.fail = true;  // a failed send stops the rest
   EXPECT_FALSE(terminal.SendSerialInput(std::string(500, 'q')));
   EXPECT_EQ(sent.records.size(), 1u);
 }
 
-TEST_F(ResponsesTest, EmptySerialInputIsOneEmptyResponse) {
-  int calls = 0;
-  std::string record;
-  EXPECT_EQ(SendSerialInputResponses("", [&](std::string_view r) {
-              ++calls;
-              record = r;
-              return true;
-            }),
-            1);
-  EXPECT_EQ(calls, 1);
-  EXPECT_EQ(record, "R<10");
-}
-
-TEST_F(ResponsesTest, GoodbyeAndOwnRecords) {
+TEST_F(ResponsesTest, GoodbyeCarriesTheTerminalId) {
   settings.SetTerminalId(42);
   terminal.Restart();
   terminal.SendGoodbye();
-  const std::string records = std::string("A\xFF\xEF") + "\xFF\xEF";  // an identity request, a bare terminator
-  terminal.ReceiveRecord(RecordBytes(reinterpret_cast<const std::uint8_t*>(records.data()), 3));
-  terminal.ReceiveRecord(RecordBytes(reinterpret_cast<const std::uint8_t*>(records.data()) + 3, 2));
-  ASSERT_EQ(sent.records.size(), 3u);
+  ASSERT_EQ(sent.records.size(), 1u);
   EXPECT_EQ(sent.records[0].data, "&");
   EXPECT_EQ(sent.records[0].terminalId, 42);
-  EXPECT_EQ(sent.records[1].data, "I");
-  EXPECT_EQ(sent.records[1].terminalId, 42);
-  EXPECT_EQ(sent.records[2].data, "");
-  EXPECT_EQ(sent.records[2].terminalId, 0);
 }
 
-TEST(LengthEncodingTest, ShortAndLongForms) {
+TEST(LengthEncodingTest, ShortAndLongFormsAndUtf8CutsKeepSequencesWhole) {
   std::string out;
-  AppendLength(out, 0);
-  AppendLength(out, 207);
-  AppendLength(out, 208);
-  AppendLength(out, 43263);
-  AppendLength(out, 99999);  // held to the longest form
+  for (int length : {0, 207, 208, 43263, 99999}) AppendLength(out, length);  // 99999 held to the longest form
   EXPECT_EQ(out, Bytes({'0', 0xFF, '!', '1', '0', '!', 0xFF, 0xFF, '!', 0xFF, 0xFF}));
-}
-
-TEST(LengthEncodingTest, CutEncodedKeepsUtf8SequencesWhole) {
   const std::string text = "a\xC3\xA9\xE2\x82\xAC";  // a, e-acute, euro
   EXPECT_EQ(CutEncoded(text, 2, CodePage::Utf8), "a");
   EXPECT_EQ(CutEncoded(text, 3, CodePage::Utf8), "a\xC3\xA9");

@@ -18,9 +18,6 @@ using testing_support::EffectsRecorder;
 using testing_support::FixedClock;
 using testing_support::RecordCapture;
 
-RecordBytes AsRecord(const std::string& bytes) {
-  return RecordBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-}
 SerialBytes AsSerial(const std::string& bytes) {
   return SerialBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
@@ -46,14 +43,9 @@ class TerminalTest : public ::testing::Test {
     MakeField(8, 0x02);
   }
 
-  int Next(int from) {
+  int Move(int from, Direction direction) {
     screen.focusField = from;
-    terminal.Navigate(Direction::Next);
-    return screen.focusField;
-  }
-  int Previous(int from) {
-    screen.focusField = from;
-    terminal.Navigate(Direction::Previous);
+    terminal.Navigate(direction);
     return screen.focusField;
   }
 
@@ -99,42 +91,33 @@ TEST_F(TerminalTest, FirstInputFieldSkipsSerialAndOtherModes) {
   EXPECT_EQ(screen.FirstInputField(), -1);
 }
 
-TEST_F(TerminalTest, FocusNextMovesAmongInputFieldsAndWraps) {
+TEST_F(TerminalTest, NavigationMovesAmongInputFieldsAndWraps) {
   Navigable();
-  EXPECT_EQ(Next(1), 4);  // display 2 and serial 3 skipped
-  EXPECT_EQ(Next(4), 6);
-  EXPECT_EQ(Next(6), 1);  // wraps
-  EXPECT_EQ(Next(3), 4);  // from a serial field
-  EXPECT_EQ(Next(5), 1);  // 5 absent: searches after 6, then wraps
-  EXPECT_EQ(Next(9), 1);  // beyond the last: no position, the first input field
-  EXPECT_EQ(Next(-1), 4);  // the first entry is the position itself, so 1 is passed over
-}
-
-TEST_F(TerminalTest, FocusPreviousMovesBackAndWraps) {
-  Navigable();
-  EXPECT_EQ(Previous(6), 4);
-  EXPECT_EQ(Previous(4), 1);
-  EXPECT_EQ(Previous(1), 6);  // wraps to the last
-  EXPECT_EQ(Previous(5), 4);  // position 6, nearest before it
-  EXPECT_EQ(Previous(9), 6);
-  EXPECT_EQ(Previous(-1), 6);
+  const struct {
+    int from;
+    Direction direction;
+    int to;
+  } cases[] = {
+      {1, Direction::Next, 4},      // display 2 and serial 3 passed over
+      {4, Direction::Next, 6},      {6, Direction::Next, 1},  // wraps
+      {3, Direction::Next, 4},      // from a serial field
+      {5, Direction::Next, 1},      // 5 absent: searches after 6, then wraps
+      {9, Direction::Next, 1},      // beyond the last: no position, the first input field
+      {-1, Direction::Next, 4},     // the first entry is the position itself, so 1 is passed over
+      {6, Direction::Previous, 4},  {4, Direction::Previous, 1}, {1, Direction::Previous, 6},  // wraps
+      {5, Direction::Previous, 4},  {9, Direction::Previous, 6}, {-1, Direction::Previous, 6},
+      {4, Direction::Refocus, 4},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Move(c.from, c.direction), c.to) << c.from << " " << static_cast<int>(c.direction);
+  EXPECT_EQ(effects.calls.back(), "Focus 0:4");
 }
 
 TEST_F(TerminalTest, NavigationWithoutInputFieldsFocusesThePage) {
   MakeField(1, 0x41);
   MakeField(2, 0x03, true);
-  EXPECT_EQ(Next(1), -1);
-  EXPECT_EQ(Previous(2), -1);
+  EXPECT_EQ(Move(1, Direction::Next), -1);
+  EXPECT_EQ(Move(2, Direction::Previous), -1);
   EXPECT_EQ(effects.Joined(), "HideLock | PageFocus 0 | HideLock | PageFocus 0");
-}
-
-TEST_F(TerminalTest, NavigationPlacesTheFocusOnTheChosenControl) {
-  Navigable();
-  screen.focusField = 4;
-  terminal.Navigate(Direction::Next);
-  terminal.Navigate(Direction::Previous);
-  terminal.Navigate(Direction::Refocus);
-  EXPECT_EQ(effects.Joined(), "HideLock | Focus 0:6 | HideLock | Focus 0:4 | HideLock | Focus 0:4");
 }
 
 TEST_F(TerminalTest, PlacingTheFocusNeedsAWindowAndAPage) {
@@ -148,40 +131,6 @@ TEST_F(TerminalTest, PlacingTheFocusNeedsAWindowAndAPage) {
   screen.focusField = -1;
   terminal.Navigate(Direction::Refocus);
   EXPECT_EQ(effects.Joined(), "HideLock | HideLock | HideLock");
-}
-
-TEST_F(TerminalTest, KeyWhileLockedIsDropped) {
-  MakeField(3).modified = 1;
-  EXPECT_FALSE(terminal.KeyPressed(3, FunctionKey::Enter));
-  EXPECT_FALSE(terminal.FieldChanged(3));
-  EXPECT_TRUE(sent.records.empty());
-  EXPECT_TRUE(effects.calls.empty());
-  EXPECT_EQ(screen.focusField, -1);
-  EXPECT_EQ(screen.pages.At(0)->Fields().Find(3)->modified, 1);
-}
-
-TEST_F(TerminalTest, KeyWhenReadySendsOneResponseAndLocks) {
-  MakeField(3).SetText(u"ab");
-  screen.pages.At(0)->Fields().Find(3)->modified = 1;
-  screen.keyboard = Keyboard::ResetFocus;  // ready too
-  EXPECT_TRUE(terminal.KeyPressed(3, FunctionKeyFromCode(7)));
-  EXPECT_FALSE(terminal.KeyPressed(3, FunctionKeyFromCode(1)));  // a second key before the host answers
-  ASSERT_EQ(sent.records.size(), 1u);
-  EXPECT_EQ(sent.records[0].data, "RF73=32ab");
-  EXPECT_EQ(screen.keyboard, Keyboard::Locked);
-  EXPECT_EQ(effects.Joined(), "DisableInput | ShowLock H");
-}
-
-TEST_F(TerminalTest, FieldChangedWhenReadySendsTheFieldResponse) {
-  MakeField(2).SetText(u"z");
-  screen.pages.At(0)->Fields().Find(2)->modified = 1;
-  screen.keyboard = Keyboard::Ready;
-  EXPECT_TRUE(terminal.FieldChanged(2));
-  EXPECT_EQ(sent.Data(), (std::vector<std::string>{"R%2=21z"}));
-  EXPECT_EQ(screen.focusField, 2);
-  EXPECT_EQ(screen.keyboard, Keyboard::Locked);
-  EXPECT_FALSE(terminal.FieldChanged(2));
-  EXPECT_EQ(sent.records.size(), 1u);
 }
 
 TEST_F(TerminalTest, AHostDialogTurnsInputOnAndTheFocusGoesToTheGivenFieldAfterwards) {
@@ -201,19 +150,6 @@ TEST_F(TerminalTest, AHostDialogTurnsInputOnAndTheFocusGoesToTheGivenFieldAfterw
   EXPECT_EQ(effects.Joined(), "HideLock | Focus 0:4 | HideLock | PageFocus 0");
 }
 
-TEST_F(TerminalTest, PromptAnswerGoesOutOnlyOnOk) {
-  screen.promptLength = 3;
-  EXPECT_TRUE(terminal.PromptExpected());
-  screen.SetPromptAnswer(u"abcdef");
-  terminal.PromptClosed(false);
-  EXPECT_TRUE(sent.records.empty());
-  screen.SetPromptAnswer(u"xy");
-  terminal.PromptClosed(true);
-  EXPECT_EQ(sent.Data(), (std::vector<std::string>{"R?2xy"}));
-  EXPECT_EQ(effects.Joined(), "DisableInput | DisableInput");
-  EXPECT_EQ(screen.keyboard, Keyboard::Locked);
-}
-
 TEST_F(TerminalTest, MessageTextSkipsLeadingBlanksOnly) {
   screen.messageText = u"   Pick  item ";
   EXPECT_EQ(screen.MessageShown(), u"Pick  item ");
@@ -230,49 +166,6 @@ TEST_F(TerminalTest, KeyLabelsForCodesZeroTo36) {
   EXPECT_FALSE(screen.SetKeyLabel(-1, u"X"));
   EXPECT_EQ(screen.KeyLabel(37), nullptr);
   EXPECT_EQ(screen.KeyLabel(-1), nullptr);
-}
-
-TEST_F(TerminalTest, ResetClearsTheScreenButKeepsLabelsKeyboardAndTerminal) {
-  MakeField(1);
-  MakeField(3, 0x03, false, 5);
-  screen.SetKeyLabel(2, u"BACK");
-  settings.SetTerminalId(9);
-  terminal.Restart();
-  screen.keyboard = Keyboard::Ready;
-  screen.focusField = 3;
-  screen.currentPage = 5;
-  screen.shownPage = 5;
-  screen.pendingDialog = PendingDialog::Prompt;
-  clock.second = 11;
-  effects.Clear();
-
-  terminal.ReceiveRecord(AsRecord("I\xFF\xEF"));
-  EXPECT_EQ(screen.focusField, -1);
-  EXPECT_EQ(screen.currentPage, 0);
-  EXPECT_EQ(screen.shownPage, 0);
-  EXPECT_EQ(screen.pendingDialog, PendingDialog::None);
-  EXPECT_TRUE(screen.pages.At(0)->Fields().Empty());
-  EXPECT_TRUE(screen.pages.At(5)->Fields().Empty());
-  EXPECT_EQ(terminal.SessionStamp(), 11);
-  // The keyboard state survives: not locked, so the lock goes after the record.
-  EXPECT_EQ(effects.Joined(), "HideLock | Discard 0:5001 | Discard 5:5003 | CancelDialog | HideLock");
-  ASSERT_NE(screen.KeyLabel(2), nullptr);
-  EXPECT_EQ(*screen.KeyLabel(2), u"BACK");
-  EXPECT_EQ(screen.keyboard, Keyboard::Ready);
-  EXPECT_EQ(terminal.TerminalId(), 9);
-  ASSERT_EQ(sent.records.size(), 1u);
-  EXPECT_EQ(sent.records[0].data, "");
-  EXPECT_EQ(sent.records[0].terminalId, 0);
-}
-
-TEST_F(TerminalTest, TheLockFollowsTheKeyboardAfterEachRecord) {
-  terminal.ReceiveRecord(AsRecord("Q\xFF\xEF"));
-  EXPECT_EQ(effects.Joined(), "DisableInput | ShowLock H");
-  effects.Clear();
-  terminal.ReceiveRecord(AsRecord("Ho5\xFF\xEF"));  // unlocks
-  EXPECT_EQ(effects.calls.back(), "HideLock");
-  terminal.ConnectionStarting();
-  EXPECT_EQ(effects.calls.back(), "ShowLock B");
 }
 
 TEST_F(TerminalTest, CurrentFieldIsTheFocusFieldOnTheCurrentPage) {
