@@ -164,7 +164,7 @@ TEST_F(FieldListTest, ClearDiscardsEveryWindowHeadFirstAndEmptiesTheRows) {
   EXPECT_EQ(Ids(list), (std::vector<int>{4}));
 }
 
-TEST_F(FieldListTest, CursorWalksBothWaysAndStopsAtTheEnds) {
+TEST_F(FieldListTest, CursorWalksBothWaysAndStopsAtTheEndsAndFindStopsAtAbsentIds) {
   for (int id : {4, 2, 6}) list.Add(id, 0, id, 1, removed);
   EXPECT_EQ(list.First()->id, 2);
   EXPECT_EQ(list.Next()->id, 4);
@@ -175,15 +175,8 @@ TEST_F(FieldListTest, CursorWalksBothWaysAndStopsAtTheEnds) {
   EXPECT_EQ(list.Previous()->id, 4);
   EXPECT_EQ(list.Previous()->id, 2);
   EXPECT_EQ(list.Previous(), nullptr);
-}
-
-TEST_F(FieldListTest, FindStopsAtAbsentIds) {
-  list.Add(10, 0, 0, 1, removed);
-  list.Add(20, 0, 2, 1, removed);
-  EXPECT_EQ(list.Find(20)->id, 20);
-  EXPECT_EQ(list.Find(15), nullptr);
-  EXPECT_EQ(list.Find(-1), nullptr);
-  EXPECT_EQ(list.Find(21), nullptr);
+  EXPECT_EQ(list.Find(6)->id, 6);
+  for (int absent : {3, -1, 7}) EXPECT_EQ(list.Find(absent), nullptr) << absent;
 }
 
 TEST_F(FieldListTest, KindAtReportsTheCoveringFieldOrZero) {
@@ -245,20 +238,15 @@ TEST(FieldTextTest, TextIsCutToItsCapacity) {
   EXPECT_TRUE(f.HasText());
 }
 
-TEST(FieldTextTest, CuttingNeverLeavesHalfASurrogatePair) {
+TEST(FieldTextTest, CuttingNeverLeavesHalfASurrogatePairAndTextMayComeFromItself) {
   Field f(1, 0, 0, 2, nullptr);
   f.SetText(u"a\U0001F600");  // 'a', high, low
   EXPECT_EQ(f.Text(), u"a");
   f.SetMaxLength(3);
   f.SetText(u"a\U0001F600");
   EXPECT_EQ(f.Text(), u"a\U0001F600");
-}
-
-TEST(FieldTextTest, SetTextAcceptsItsOwnText) {
-  Field f(1, 0, 0, 8, nullptr);
-  f.SetText(u"abcdef");
-  f.SetText(std::u16string_view(f.Text()).substr(2));
-  EXPECT_EQ(f.Text(), u"cdef");
+  f.SetText(std::u16string_view(f.Text()).substr(1));  // its own text
+  EXPECT_EQ(f.Text(), u"\U0001F600");
 }
 
 TEST(FieldTextTest, PrefixIsCutAndMarkedByItsLength) {
@@ -275,7 +263,7 @@ TEST(FieldTextTest, PrefixIsCutAndMarkedByItsLength) {
   EXPECT_TRUE(f.prefix.empty());
 }
 
-TEST(PageListTest, SixteenPagesNumberedWithPageZeroShown) {
+TEST(PageListTest, SixteenPagesNumberedWithOneShown) {
   PageList pages(0x123456);
   for (int n = 0; n < 16; ++n) {
     ASSERT_NE(pages.At(n), nullptr);
@@ -286,10 +274,7 @@ TEST(PageListTest, SixteenPagesNumberedWithPageZeroShown) {
   EXPECT_EQ(pages.At(16), nullptr);
   EXPECT_EQ(pages.At(-1), nullptr);
   EXPECT_EQ(pages.At(207), nullptr);
-}
-
-TEST(PageListTest, ShowMarksOnePage) {
-  PageList pages(kDefaultPageBackground);
+  // Showing a page marks it alone; a page that does not exist hides every page.
   pages.Show(3);
   for (int n = 0; n < 16; ++n) EXPECT_EQ(pages.At(n)->shown, n == 3) << n;
   pages.Show(40);  // no such page: every page hidden

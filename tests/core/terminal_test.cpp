@@ -57,13 +57,37 @@ class TerminalTest : public ::testing::Test {
   Screen& screen = terminal.GetScreen();
 };
 
-TEST_F(TerminalTest, InitialState) {
+TEST_F(TerminalTest, TheScreenStartsLockedAndAnswersItsQueries) {
   EXPECT_EQ(screen.keyboard, Keyboard::Locked);
   EXPECT_EQ(screen.focusField, -1);
   EXPECT_EQ(screen.columns, 26);
   EXPECT_EQ(screen.rows, 10);
   EXPECT_EQ(screen.promptLength, -1);
   EXPECT_TRUE(effects.calls.empty());
+  // The message shown skips leading blanks only.
+  screen.messageText = u"   Pick  item ";
+  EXPECT_EQ(screen.MessageShown(), u"Pick  item ");
+  screen.messageText = u"    ";
+  EXPECT_EQ(screen.MessageShown(), u"");
+  screen.messageText = u"\tTab";
+  EXPECT_EQ(screen.MessageShown(), u"\tTab");
+  // Key labels for codes 0 to 36.
+  EXPECT_EQ(screen.KeyLabel(3), nullptr);
+  EXPECT_TRUE(screen.SetKeyLabel(0, u"ENTER"));
+  EXPECT_FALSE(screen.SetKeyLabel(37, u"X"));
+  EXPECT_FALSE(screen.SetKeyLabel(-1, u"X"));
+  EXPECT_EQ(screen.KeyLabel(37), nullptr);
+  // The focused field is the focus field on the current page.
+  Field& f = MakeField(4);
+  EXPECT_EQ(screen.FocusedField(), nullptr);
+  screen.focusField = 4;
+  EXPECT_EQ(screen.FocusedField(), &f);
+  screen.currentPage = 1;
+  EXPECT_EQ(screen.FocusedField(), nullptr);
+  EXPECT_EQ(screen.CurrentPage(), screen.pages.At(1));
+  screen.currentPage = 200;
+  EXPECT_EQ(screen.CurrentPage(), nullptr);
+  EXPECT_EQ(screen.FocusedField(), nullptr);
 }
 
 TEST(TerminalColoursTest, PagesTakeTheCustomBackground) {
@@ -112,25 +136,18 @@ TEST_F(TerminalTest, NavigationMovesAmongInputFieldsAndWraps) {
   EXPECT_EQ(effects.calls.back(), "Focus 0:4");
 }
 
-TEST_F(TerminalTest, NavigationWithoutInputFieldsFocusesThePage) {
+TEST_F(TerminalTest, NavigationWithoutInputFieldsFocusesThePageAndNeedsAWindow) {
   MakeField(1, 0x41);
   MakeField(2, 0x03, true);
   EXPECT_EQ(Move(1, Direction::Next), -1);
   EXPECT_EQ(Move(2, Direction::Previous), -1);
-  EXPECT_EQ(effects.Joined(), "HideLock | PageFocus 0 | HideLock | PageFocus 0");
-}
-
-TEST_F(TerminalTest, PlacingTheFocusNeedsAWindowAndAPage) {
-  Field& f = MakeField(3);
-  f.window = 0;
-  screen.focusField = 3;
-  terminal.Navigate(Direction::Refocus);
-  screen.focusField = 12;  // no such field
-  terminal.Navigate(Direction::Refocus);
-  screen.currentPage = 16;  // no such page
-  screen.focusField = -1;
-  terminal.Navigate(Direction::Refocus);
-  EXPECT_EQ(effects.Joined(), "HideLock | HideLock | HideLock");
+  // Placing the focus needs a window, a field and a page.
+  MakeField(3).window = 0;
+  Move(3, Direction::Refocus);
+  Move(12, Direction::Refocus);
+  screen.currentPage = 16;
+  Move(-1, Direction::Refocus);
+  EXPECT_EQ(effects.Joined(), "HideLock | PageFocus 0 | HideLock | PageFocus 0 | HideLock | HideLock | HideLock");
 }
 
 TEST_F(TerminalTest, AHostDialogTurnsInputOnAndTheFocusGoesToTheGivenFieldAfterwards) {
@@ -148,37 +165,6 @@ TEST_F(TerminalTest, AHostDialogTurnsInputOnAndTheFocusGoesToTheGivenFieldAfterw
   terminal.HostMessageClosed(-1);
   EXPECT_EQ(screen.focusField, -1);
   EXPECT_EQ(effects.Joined(), "HideLock | Focus 0:4 | HideLock | PageFocus 0");
-}
-
-TEST_F(TerminalTest, MessageTextSkipsLeadingBlanksOnly) {
-  screen.messageText = u"   Pick  item ";
-  EXPECT_EQ(screen.MessageShown(), u"Pick  item ");
-  screen.messageText = u"    ";
-  EXPECT_EQ(screen.MessageShown(), u"");
-  screen.messageText = u"\tTab";
-  EXPECT_EQ(screen.MessageShown(), u"\tTab");
-}
-
-TEST_F(TerminalTest, KeyLabelsForCodesZeroTo36) {
-  EXPECT_EQ(screen.KeyLabel(3), nullptr);
-  EXPECT_TRUE(screen.SetKeyLabel(0, u"ENTER"));
-  EXPECT_FALSE(screen.SetKeyLabel(37, u"X"));
-  EXPECT_FALSE(screen.SetKeyLabel(-1, u"X"));
-  EXPECT_EQ(screen.KeyLabel(37), nullptr);
-  EXPECT_EQ(screen.KeyLabel(-1), nullptr);
-}
-
-TEST_F(TerminalTest, CurrentFieldIsTheFocusFieldOnTheCurrentPage) {
-  Field& f = MakeField(4);
-  EXPECT_EQ(screen.FocusedField(), nullptr);
-  screen.focusField = 4;
-  EXPECT_EQ(screen.FocusedField(), &f);
-  screen.currentPage = 1;
-  EXPECT_EQ(screen.FocusedField(), nullptr);
-  EXPECT_EQ(screen.CurrentPage(), screen.pages.At(1));
-  screen.currentPage = 200;
-  EXPECT_EQ(screen.CurrentPage(), nullptr);
-  EXPECT_EQ(screen.FocusedField(), nullptr);
 }
 
 TEST_F(TerminalTest, SerialCommandModeSendsToTheZeroByteInPiecesEvenWhileLocked) {
