@@ -2,23 +2,48 @@
 // processing in its order, and records cut short.
 #include "interpreter/interpreter.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "interpreter_fixture.h"
+#include "effects_recorder.h"
 #include "interpreter/commands.h"
+#include "screen_builder.h"
+#include "session/terminal.h"
+#include "settings/settings.h"
 
 namespace vantor {
 namespace {
 
 using host_records::ScreenBuilder;
 
+class InterpreterTest : public ::testing::Test {
+ protected:
+  // Interprets a command run held in a heap block of exactly its size, so that a read past the
+  // end is caught by the address sanitizer.
+  void Run(std::string_view commands) {
+    std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[std::max<std::size_t>(commands.size(), 1)]);
+    std::copy(commands.begin(), commands.end(), block.get());
+    terminal.Interpret(block.get(), block.get() + commands.size());
+  }
+
+  Settings settings;
+  testing_support::EffectsRecorder effects;
+  testing_support::FixedClock clock;
+  testing_support::RecordCapture sent;
+  Terminal terminal{settings, effects, sent, clock};
+  Screen& screen = terminal.GetScreen();
+};
+
 // Runs one handler over `bytes` (its letter first) and returns the offset where it left the
 // position: the last byte it consumed, or the size when it ran to the end.
 class CommandBytesTest : public InterpreterTest {
  protected:
   CommandBytesTest() {
-    Setup(ScreenBuilder().Input(1, 0, 0, 5).Fixed(2, 1, 0, "text"));
+    Run(ScreenBuilder().Input(1, 0, 0, 5).Fixed(2, 1, 0, "text").Commands());
   }
   struct NoReplies final : HostReplies {
     void SendStatus() override {}

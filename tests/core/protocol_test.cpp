@@ -2,6 +2,7 @@
 // actions and checks what it shows, sends and holds. The row language is described in that file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <functional>
@@ -92,7 +93,7 @@ class CaseRunner {
       if (verb == "host") {
         const std::string& commands = screen.Commands();
         // Held in a block of exactly its size, so that the address sanitizer sees a read past the end.
-        std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[commands.size() + 1]);
+        std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[std::max<std::size_t>(commands.size(), 1)]);
         std::copy(commands.begin(), commands.end(), block.get());
         terminal_->Interpret(block.get(), block.get() + commands.size());
       } else {

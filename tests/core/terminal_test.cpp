@@ -177,36 +177,5 @@ TEST_F(TerminalTest, SerialCommandModeSendsToTheZeroByteInPiecesEvenWhileLocked)
   EXPECT_EQ(sent.records[1].data, "R<1" + std::string(1, static_cast<char>(93 + 48)) + data.substr(207));
 }
 
-TEST_F(TerminalTest, SerialFieldModeTypesDecodedCharactersIntoTheField) {
-  MakeField(3, 0x03, true).SetMaxLength(10);
-  screen.keyboard = Keyboard::Ready;
-  terminal.SerialReceived(AsSerial("\xE9\x80" "A"));
-  EXPECT_EQ(screen.CurrentField(3)->Text(), u"\u00E9\u20ACA");
-  EXPECT_EQ(screen.CurrentField(3)->modified, 1);
-  EXPECT_EQ(effects.Count("Edited 3"), 4);  // emptied, then three characters
-  // A carriage return acts as Enter on the field: the key goes out and the keyboard locks.
-  terminal.SerialReceived(AsSerial("9\r7"));
-  EXPECT_EQ(sent.Data(), (std::vector<std::string>{"RF03=319"}));
-  EXPECT_EQ(screen.keyboard, Keyboard::Locked);
-  // No page, no delivery.
-  screen.currentPage = 20;
-  screen.keyboard = Keyboard::Ready;
-  terminal.SerialReceived(AsSerial("X"));
-  EXPECT_EQ(sent.records.size(), 1u);
-}
-
-// Emptying is not a change: a numeric field that refuses the scan stays unmodified, so the delivery
-// stops there instead of moving the rest into the next serial field.
-TEST_F(TerminalTest, SerialFieldRefusingEverythingIsEmptiedButNotModified) {
-  Field& numeric = MakeField(3, 0x03 | kFlagNumeric, true);
-  numeric.SetText(u"12");
-  MakeField(4, 0x03, true);
-  screen.keyboard = Keyboard::Ready;
-  terminal.SerialReceived(AsSerial("AB"));
-  EXPECT_EQ(numeric.Text(), u"");
-  EXPECT_EQ(numeric.modified, 0);
-  EXPECT_EQ(screen.CurrentField(4)->Text(), u"");
-}
-
 }  // namespace
 }  // namespace vantor
