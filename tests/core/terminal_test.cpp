@@ -64,6 +64,13 @@ TEST_F(TerminalTest, TheScreenStartsLockedAndAnswersItsQueries) {
   EXPECT_EQ(screen.rows, 10);
   EXPECT_EQ(screen.promptLength, -1);
   EXPECT_TRUE(effects.calls.empty());
+  // The front end learns whether the operator's key or change was taken.
+  EXPECT_FALSE(terminal.KeyPressed(-1, FunctionKey::Enter));
+  EXPECT_FALSE(terminal.FieldChanged(-1));
+  screen.keyboard = Keyboard::Ready;
+  EXPECT_TRUE(terminal.FieldChanged(-1));
+  screen.keyboard = Keyboard::Ready;
+  EXPECT_TRUE(terminal.KeyPressed(-1, FunctionKey::Enter));
   // The message shown skips leading blanks only.
   screen.messageText = u"   Pick  item ";
   EXPECT_EQ(screen.MessageShown(), u"Pick  item ");
