@@ -1,106 +1,85 @@
-// The message loop: WM_QUIT's code, the filter's veto, the frame's accelerator translation and layout
-// request.
+// The message loop's quit code and filter, the frame translating the program's accelerators, its manifest.
 #include "win/base/message_loop.h"
 
 #include <gtest/gtest.h>
 
-#include "win/base/messages.h"
+#include <vector>
+
 #include "app_fixture_win.h"
+#include "look/menu_ids.h"
+#include "win/base/resource_ids.h"
 
 namespace vantor {
 namespace {
 
 constexpr UINT kProbe = WM_USER + 77;
 
-// Ends the loop with 99 if a test's own WM_QUIT never came, so that a broken loop cannot hang.
-class Watchdog {
- public:
-  explicit Watchdog(UINT ms) : timer_(SetTimer(nullptr, 0, ms, &Watchdog::Fire)) {}
-  ~Watchdog() { KillTimer(nullptr, timer_); }
-  Watchdog(const Watchdog&) = delete;
-  Watchdog& operator=(const Watchdog&) = delete;
-
- private:
-  static void CALLBACK Fire(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(99); }
-  UINT_PTR timer_;
-};
-
 class CountingFilter final : public MessageFilter {
  public:
-  explicit CountingFilter(bool consume) : consume_(consume) {}
   bool FilterMessage(MSG* message) override {
-    if (message->message == kProbe) ++seen;
-    return consume_ && message->message == kProbe;
+    seen += message->message == kProbe;
+    return message->message == kProbe;
   }
   int seen = 0;
-
- private:
-  bool consume_;
 };
 
-TEST(MessageLoopTest, RunReturnsTheQuitCodeAndDispatchesUnfilteredMessages) {
+TEST(MessageLoopTest, RunReturnsTheQuitCodeAndTheFilterKeepsMessagesFromTheirWindow) {
   wintest::RecordingWindow window;
   MessageLoop loop;
-  PostMessageW(window.get(), kProbe, 1, 2);
+  CountingFilter filter;
+  PostMessageW(window.get(), kProbe, 1, 0);
+  PostMessageW(window.get(), kProbe + 1, 2, 0);
   PostQuitMessage(7);
-  Watchdog watchdog(5000);
-  EXPECT_EQ(loop.Run(), 7);
-  ASSERT_EQ(window.Of(kProbe).size(), 1u);
-  EXPECT_EQ(window.Of(kProbe)[0].wparam, 1u);
-}
-
-TEST(MessageLoopTest, AConsumingFilterKeepsMessagesFromTheirWindow) {
-  wintest::RecordingWindow window;
-  MessageLoop loop;
-  CountingFilter filter(true);
+  // Ends the loop with 99 if the quit above never came, so that a broken loop cannot hang.
+  const UINT_PTR watchdog = SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(99); });
   EXPECT_TRUE(loop.SetFilter(&filter));
-  PostMessageW(window.get(), kProbe, 0, 0);
-  PostMessageW(window.get(), kProbe + 1, 0, 0);
-  PostQuitMessage(0);
-  Watchdog watchdog(5000);
-  EXPECT_EQ(loop.Run(), 0);
+  EXPECT_EQ(loop.Run(), 7);
+  KillTimer(nullptr, watchdog);
   EXPECT_EQ(filter.seen, 1);
   EXPECT_TRUE(window.Of(kProbe).empty());
   EXPECT_EQ(window.Of(kProbe + 1).size(), 1u);
-}
-
-TEST(MessageLoopTest, ClearedOrReplacedFilterIsNoLongerAsked) {
-  MessageLoop loop;
-  CountingFilter first(true);
-  CountingFilter second(false);
+  EXPECT_TRUE(loop.ClearFilter());
   MSG probe{nullptr, kProbe, 0, 0, 0, {}};
   EXPECT_FALSE(loop.FilterMessage(&probe));
-  loop.SetFilter(&first);
-  EXPECT_TRUE(loop.FilterMessage(&probe));
-  loop.SetFilter(&second);
-  EXPECT_FALSE(loop.FilterMessage(&probe));
-  EXPECT_EQ(first.seen, 1);
-  EXPECT_EQ(second.seen, 1);
-  EXPECT_TRUE(loop.ClearFilter());
-  EXPECT_FALSE(loop.FilterMessage(&probe));
-  EXPECT_EQ(second.seen, 1);
-  EXPECT_EQ(loop.Filter(), nullptr);
 }
 
-TEST(MessageLoopTest, FrameTranslatesAcceleratorsAgainstTheMainWindowWhateverTheTarget) {
-  wintest::RecordingWindow main;
-  wintest::RecordingWindow other;
-  ACCEL entries[] = {{FVIRTKEY, VK_F2, 1234}};
-  HACCEL table = CreateAcceleratorTableW(entries, 1);
+TEST(MessageLoopTest, FrameTranslatesTheProgramsAcceleratorsForTheMainWindowWhateverTheTarget) {
+  ASSERT_NE(wintest::ProgramResources(), nullptr) << "Vantor.exe must be built beside win_tests.exe";
+  HACCEL table = LoadAcceleratorsW(wintest::ProgramResources(), MAKEINTRESOURCEW(IDR_ACCELERATORS));
   ASSERT_NE(table, nullptr);
+  wintest::RecordingWindow main, other;
   AppFrame frame(main.get(), table);
-  wintest::HeldKeys keys(false, false, false);
-  MSG f2{other.get(), WM_KEYDOWN, VK_F2, 1, 0, {}};
-  EXPECT_TRUE(frame.FilterMessage(&f2));
-  MSG f3{other.get(), WM_KEYDOWN, VK_F3, 1, 0, {}};
-  EXPECT_FALSE(frame.FilterMessage(&f3));
-  ASSERT_EQ(main.Of(WM_COMMAND).size(), 1u);
-  EXPECT_EQ(LOWORD(main.Of(WM_COMMAND)[0].wparam), 1234);
-  EXPECT_TRUE(other.Of(WM_COMMAND).empty());
+  constexpr LPARAM kAlt = 1 << 29 | 1;
+  const MSG messages[] = {{other.get(), WM_SYSKEYDOWN, VK_F4, kAlt, 0, {}},  // the shadowing command, never Exit
+                          {other.get(), WM_SYSCHAR, '/', kAlt, 0, {}},
+                          {other.get(), WM_SYSKEYDOWN, '0', kAlt, 0, {}},  // with Ctrl
+                          {other.get(), WM_KEYDOWN, VK_F4, 1, 0, {}}};     // no Alt: no command
+  for (MSG message : messages) {
+    BYTE keys[256] = {};  // the keys held, as the translation reads them
+    keys[VK_MENU] = keys[VK_LMENU] = message.lParam == kAlt ? 0x80 : 0;
+    keys[VK_CONTROL] = keys[VK_LCONTROL] = message.wParam == '0' ? 0x80 : 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(frame.FilterMessage(&message), message.lParam == kAlt) << message.wParam;
+    EXPECT_FALSE(AppFrame(main.get(), nullptr).FilterMessage(&message));
+  }
+  BYTE none[256] = {};
+  SetKeyboardState(none);
   DestroyAcceleratorTable(table);
+  std::vector<int> commands;
+  for (const MSG& m : main.Of(WM_COMMAND)) commands.push_back(LOWORD(m.wParam));
+  EXPECT_EQ(commands, (std::vector<int>{IDM_ALT_F4, IDM_ABOUT, IDM_FULLSCREEN}));
+  EXPECT_TRUE(other.Of(WM_COMMAND).empty());
+}
 
-  AppFrame withoutTable(main.get(), nullptr);
-  EXPECT_FALSE(withoutTable.FilterMessage(&f2));
+TEST(ResourcesTest, ManifestAsksForCommonControlsSixAndDpiAwareness) {
+  const HMODULE resources = wintest::ProgramResources();
+  HRSRC found = FindResourceW(resources, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+  ASSERT_NE(found, nullptr);
+  const std::string manifest(static_cast<const char*>(LockResource(LoadResource(resources, found))),
+                             SizeofResource(resources, found));
+  for (const char* part : {"Microsoft.Windows.Common-Controls", "version=\"6.0.0.0\"", "<dpiAware>true</dpiAware>"}) {
+    EXPECT_NE(manifest.find(part), std::string::npos) << part;
+  }
 }
 
 }  // namespace
