@@ -1,23 +1,26 @@
-// A built program run as a child process by the tools' tests: output collected, exit awaited with a
-// time-out, the whole process group stopped with the test.
+// A built program run as a child process by the tools' tests: output drained, exit awaited, group stopped.
 #pragma once
 
 #include <fcntl.h>
-#include <poll.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace vantor::testing_support {
 
-// A child process in a process group of its own, stdout and stderr on one pipe; stdin is `input`
-// (then closed), or empty. Stopped with the test.
+// A child in a process group of its own, stdout and stderr on one pipe that a thread drains (a chatty
+// child never blocks on it); stdin is `input`, then closed.
 class Child {
  public:
   using Millis = std::chrono::milliseconds;
@@ -26,98 +29,99 @@ class Child {
     std::vector<char*> argv;
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    int fds[2], in[2];
-    if (pipe(fds) != 0) return;
-    if (pipe(in) != 0) {
-      close(fds[0]);
-      close(fds[1]);
-      return;
-    }
+    int out[2], in[2];
+    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(in, O_CLOEXEC) != 0) return;  // then it never starts
     pid_ = fork();
     if (pid_ == 0) {
       setpgid(0, 0);
-      dup2(fds[1], 1);
-      dup2(fds[1], 2);
+      dup2(out[1], 1);
+      dup2(out[1], 2);
       dup2(in[0], 0);
-      close(fds[0]);
-      close(in[1]);
       execv(argv[0], argv.data());
       _exit(127);
     }
     if (pid_ > 0) setpgid(pid_, pid_);  // no race with the child's own call
-    close(fds[1]);
+    close(out[1]);
     close(in[0]);
-    // Small inputs fit the pipe; a child that exits early must not kill the test with SIGPIPE.
-    signal(SIGPIPE, SIG_IGN);
-    if (pid_ > 0 && !input.empty()) {
-      const ssize_t written = write(in[1], input.data(), input.size());
-      (void)written;
-    }
+    signal(SIGPIPE, SIG_IGN);  // a child that exits before reading its input must not kill the test
+    if (pid_ > 0 && !input.empty()) (void)!write(in[1], input.data(), input.size());  // small inputs fit the pipe
     close(in[1]);
-    out_ = fds[0];
+    reader_ = std::thread([this, fd = out[0]] {
+      char buffer[4096];
+      ssize_t n;
+      do {
+        n = read(fd, buffer, sizeof buffer);
+        const std::lock_guard lock(mutex_);
+        if (n > 0) output_.append(buffer, static_cast<std::size_t>(n));
+        ended_ = n <= 0;
+        changed_.notify_all();
+      } while (n > 0);
+      close(fd);
+    });
   }
   ~Child() {
-    Stop();
-    if (out_ >= 0) close(out_);
-  }
-  Child(const Child&) = delete;
-  Child& operator=(const Child&) = delete;
-
-  // The output up to the next line that contains `text`; false at the end of the output or the time-out.
-  bool WaitFor(const std::string& text, Millis timeout = Millis(5000)) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (output.find(text) == std::string::npos) {
-      if (!ReadSome(deadline)) return false;
+    if (pid_ > 0 && !Terminate()) {
+      kill(-pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
     }
-    return true;
+    if (reader_.joinable()) reader_.join();
   }
-  // The port at the end of the line that announces it.
+
+  // True once the output holds `text`; false when it ended or the time ran out first.
+  bool WaitFor(const std::string& text, Millis timeout = Millis(5000)) {
+    return Await(timeout, [&] { return output_.find(text) != std::string::npos; });
+  }
+  // The port after the first ':' that follows `announce`, once its line is complete; 0 when none came.
   std::uint16_t Port(const std::string& announce) {
-    if (!WaitFor(announce) || !WaitFor("\n")) return 0;
-    const std::size_t at = output.find(announce);
-    return static_cast<std::uint16_t>(std::stoi(output.substr(output.find(':', at + announce.size()) + 1)));
+    std::size_t at = 0;
+    const auto lineEnded = [&] { return output_.find('\n', at = output_.find(announce)) != std::string::npos; };
+    if (!Await(Millis(5000), lineEnded)) return 0;
+    const std::string text = Output();
+    return static_cast<std::uint16_t>(std::stoi(text.substr(text.find(':', at + announce.size()) + 1)));
   }
   // The exit code once the output has ended (the child exited) within the time-out.
   std::optional<int> Exit(Millis timeout = Millis(10000)) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (ReadSome(deadline)) {
-    }
-    if (pid_ <= 0 || !ended_) return std::nullopt;
+    if (pid_ <= 0 || !Await(timeout, [&] { return ended_; })) return std::nullopt;
     int status = 0;
-    waitpid(pid_, &status, 0);
-    pid_ = -1;
+    waitpid(std::exchange(pid_, -1), &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
   std::optional<int> Terminate() {
     if (pid_ > 0) kill(-pid_, SIGTERM);
     return Exit(Millis(5000));
   }
-
-  std::string output;
+  std::string Output() {
+    const std::lock_guard lock(mutex_);
+    return output_;
+  }
 
  private:
-  bool ReadSome(std::chrono::steady_clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<Millis>(deadline - std::chrono::steady_clock::now()).count();
-    pollfd p{out_, POLLIN, 0};
-    if (ended_ || left <= 0 || poll(&p, 1, static_cast<int>(left)) != 1) return false;
-    char buffer[4096];
-    const ssize_t n = read(out_, buffer, sizeof buffer);
-    if (n <= 0) ended_ = true;
-    if (n > 0) output.append(buffer, static_cast<std::size_t>(n));
-    return n > 0;
-  }
-  void Stop() {
-    if (pid_ <= 0) return;
-    if (!Terminate()) {
-      kill(-pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    pid_ = -1;
+  // Waits until `holds` (called under the lock) or the end of the output, at most `timeout`; then `holds`.
+  template <typename Holds>
+  bool Await(Millis timeout, Holds holds) {
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, timeout, [&] { return ended_ || holds(); });
+    return holds();
   }
 
   pid_t pid_ = -1;
-  int out_ = -1;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::string output_;
   bool ended_ = false;
+  std::thread reader_;
 };
+
+// Each of `cases` as the arguments of `program` is refused: exit code 2 and a message holding `why`.
+inline void ExpectRefused(const std::string& program, const std::vector<std::vector<std::string>>& cases,
+                          const std::string& why) {
+  for (const std::vector<std::string>& args : cases) {
+    std::vector<std::string> argv{program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    Child child(argv);
+    EXPECT_EQ(child.Exit(), 2) << child.Output();
+    EXPECT_NE(child.Output().find(why), std::string::npos) << child.Output();
+  }
+}
 
 }  // namespace vantor::testing_support
