@@ -1,12 +1,8 @@
 // Serial device rules: line settings, framing of messages in and out, queues, and routing into fields.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstdint>
-#include <limits>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -18,428 +14,180 @@
 namespace vantor {
 namespace {
 
-TEST(SerialConfigParse, ParityFromFirstCharacter) {
-  const std::pair<char16_t, SerialParity> cases[] = {{u'o', kParityOdd},   {u'O', kParityOdd},   {u'E', kParityEven},
-                                            {u'e', kParityEven},  {u'M', kParityMark},  {u'm', kParityMark},
-                                            {u'S', kParitySpace}, {u's', kParitySpace}, {u'N', kParityNone},
-                                            {u'x', kParityNone},  {u'\0', kParityNone}};
-  for (const auto& [letter, parity] : cases)
-    EXPECT_EQ(ParityFromChar(letter), static_cast<std::uint8_t>(parity)) << static_cast<int>(letter);
+using Bytes = std::vector<std::uint8_t>;
+using Strings = std::vector<std::string>;
+
+TEST(SerialConfig, SettingTextsAreRead) {
+  const std::pair<std::u16string_view, int> parities[] = {{u"oO", kParityOdd},  {u"eE", kParityEven},
+                                                          {u"mM", kParityMark}, {u"sS", kParitySpace},
+                                                          {u"nNx", kParityNone}, {{u"", 1}, kParityNone}};
+  for (const auto& [letters, parity] : parities) {
+    for (const char16_t letter : letters) EXPECT_EQ(ParityFromChar(letter), parity) << int{letter};
+  }
+  const std::pair<const char16_t*, int> stopBits[] = {{u"1", kStopOne},  {u"1.5", kStopOneAndHalf}, {u"2", kStopTwo},
+                                                      {u"1.50", kStopOne}, {u"2 ", kStopOne},         {u"", kStopOne}};
+  for (const auto& [text, bits] : stopBits) EXPECT_EQ(StopBitsFromText(text), bits);
+  const std::pair<char16_t, int> dataBits[] = {{u'3', 8}, {u'4', 4}, {u'7', 7}, {u'8', 8}, {u'9', 8}, {u'\0', 8}};
+  for (const auto& [letter, bits] : dataBits) EXPECT_EQ(DataBitsFromChar(letter), bits) << int{letter};
+  const std::pair<const char16_t*, std::uint32_t> bauds[] = {
+      {u"9600", 9600},     {u" \t19200", 19200}, {u"+38400", 38400}, {u"115200 baud", 115200}, {u"fast", 0},
+      {u"", 0},            {u"-9600", 0},        {u"4294967295", 4294967295u}, {u"99999999999999999999", 4294967295u}};
+  for (const auto& [text, baud] : bauds) EXPECT_EQ(ParseBaudText(text), baud);
 }
 
-TEST(SerialConfigParse, StopBitsOnlyExactTexts) {
-  EXPECT_EQ(StopBitsFromText(u"1"), kStopOne);
-  EXPECT_EQ(StopBitsFromText(u"1.5"), kStopOneAndHalf);
-  EXPECT_EQ(StopBitsFromText(u"2"), kStopTwo);
-  EXPECT_EQ(StopBitsFromText(u"1.50"), kStopOne);
-  EXPECT_EQ(StopBitsFromText(u"2 "), kStopOne);
-  EXPECT_EQ(StopBitsFromText(u""), kStopOne);
+TEST(SerialConfig, DevicePathReachesComPortsAboveNine) {
+  const std::pair<const char16_t*, const char16_t*> paths[] = {
+      {u"COM1:", u"\\\\.\\COM1"}, {u"com12:", u"\\\\.\\COM12"}, {u"cOm999", u"\\\\.\\COM999"},
+      // Anything else is opened as it is.
+      {u"COM0:", u"COM0:"}, {u"COM:", u"COM:"}, {u"COMX:", u"COMX:"}, {u"COM1:x", u"COM1:x"}, {u"COM1234", u"COM1234"},
+      {u"COM1x", u"COM1x"}, {u"CON1", u"CON1"}, {u"LPT1:", u"LPT1:"}, {u"", u""}, {u":", u":"}};
+  for (const auto& [name, path] : paths) EXPECT_EQ(SerialDevicePath(name), path);
 }
 
-TEST(SerialConfigParse, DataBitsFromFirstCharacter) {
-  EXPECT_EQ(DataBitsFromChar(u'4'), 4);
-  EXPECT_EQ(DataBitsFromChar(u'8'), 8);
-  EXPECT_EQ(DataBitsFromChar(u'9'), 8);
-  EXPECT_EQ(DataBitsFromChar(u'3'), 8);
-  EXPECT_EQ(DataBitsFromChar(u'\0'), 8);
-}
-
-TEST(SerialConfigParse, BaudText) {
-  EXPECT_EQ(ParseBaudText(u"9600"), 9600u);
-  EXPECT_EQ(ParseBaudText(u" 19200"), 19200u);
-  EXPECT_EQ(ParseBaudText(u"+38400"), 38400u);
-  EXPECT_EQ(ParseBaudText(u"115200 baud"), 115200u);
-  EXPECT_EQ(ParseBaudText(u"fast"), 0u);  // passed to the port as it is
-  EXPECT_EQ(ParseBaudText(u""), 0u);
-  EXPECT_EQ(ParseBaudText(u"-9600"), 0u);
-  EXPECT_EQ(ParseBaudText(u"99999999999999999999"), std::numeric_limits<std::uint32_t>::max());
-}
-
-TEST(SerialConfigParse, MakeConfigTakesEveryValue) {
-  const SerialTimeouts timeouts{500, 1, 2, 3, 4};
-  const SerialConfig c =
-      MakeSerialConfig(u"COM3:", u"4800", u'o', u'7', u"2", true, 2, 3, false, 10, 13, timeouts);
-  EXPECT_EQ(c.line.portName, u"COM3:");
-  EXPECT_EQ(c.line.baudRate, 4800u);
-  EXPECT_EQ(c.line.parity, kParityOdd);
-  EXPECT_EQ(c.line.dataBits, 7);
-  EXPECT_EQ(c.line.stopBits, kStopTwo);
-  EXPECT_TRUE(c.framing.inOn);
-  EXPECT_EQ(c.framing.startByte, 2);
-  EXPECT_EQ(c.framing.endByte, 3);
-  EXPECT_FALSE(c.framing.outOn);
-  EXPECT_EQ(c.framing.prefixByte, 10);
-  EXPECT_EQ(c.framing.suffixByte, 13);
-  EXPECT_EQ(c.timeouts.readInterval, 500u);
-  EXPECT_EQ(c.timeouts.readTotalMultiplier, 1u);
-  EXPECT_EQ(c.timeouts.readTotalConstant, 2u);
-  EXPECT_EQ(c.timeouts.writeTotalMultiplier, 3u);
-  EXPECT_EQ(c.timeouts.writeTotalConstant, 4u);
-}
-
-TEST(SerialConfigParse, DevicePathReachesEveryComPort) {
-  EXPECT_EQ(SerialDevicePath(u"COM1:"), u"\\\\.\\COM1");
-  EXPECT_EQ(SerialDevicePath(u"COM1"), u"\\\\.\\COM1");
-  EXPECT_EQ(SerialDevicePath(u"com12:"), u"\\\\.\\COM12");
-  EXPECT_EQ(SerialDevicePath(u"COM99:"), u"\\\\.\\COM99");
-  // Anything else is opened as it is.
-  EXPECT_EQ(SerialDevicePath(u"COM0:"), u"COM0:");
-  EXPECT_EQ(SerialDevicePath(u"COM:"), u"COM:");
-  EXPECT_EQ(SerialDevicePath(u"COMX:"), u"COMX:");
-  EXPECT_EQ(SerialDevicePath(u"COM1:x"), u"COM1:x");
-  EXPECT_EQ(SerialDevicePath(u"COM1234"), u"COM1234");
-  EXPECT_EQ(SerialDevicePath(u"\\\\.\\COM3"), u"\\\\.\\COM3");
-  EXPECT_EQ(SerialDevicePath(u"LPT1:"), u"LPT1:");
-  EXPECT_EQ(SerialDevicePath(u""), u"");
-  EXPECT_EQ(SerialDevicePath(u":"), u":");
-}
-
-using namespace std::chrono_literals;
-
-std::vector<std::uint8_t> Msg(std::uint8_t a, std::size_t size = 1) { return std::vector<std::uint8_t>(size, a); }
-
-TEST(SerialInbox, WakeUpOnlyWhenItWasEmpty) {
+TEST(SerialQueues, InboxWakesOnlyWhenEmptyAndQueuesAreBounded) {
   SerialInbox inbox;
   const std::uint8_t a[] = {1, 2};
   EXPECT_TRUE(inbox.Push(a, 2));
   EXPECT_FALSE(inbox.Push(a, 1));
-  const auto all = inbox.TakeAll();
-  ASSERT_EQ(all.size(), 2u);
-  EXPECT_EQ(all[0], (std::vector<std::uint8_t>{1, 2}));
-  EXPECT_EQ(all[1], (std::vector<std::uint8_t>{1}));
-  EXPECT_TRUE(inbox.TakeAll().empty());
-  EXPECT_TRUE(inbox.Push(a, 0));  // empty messages count too
-  EXPECT_TRUE(inbox.Push(nullptr, 5) == false);
-  EXPECT_EQ(inbox.TakeAll()[1].size(), 0u);
-}
-
-TEST(SerialInbox, BoundedWhenNobodyTakes) {
-  SerialInbox inbox;
-  const std::uint8_t a[] = {7};
+  EXPECT_FALSE(inbox.Push(nullptr, 5));  // an empty message
+  EXPECT_EQ(inbox.TakeAll(), (std::vector<Bytes>{{1, 2}, {1}, {}}));
   for (std::size_t i = 0; i < SerialInbox::kMaxPending; ++i) inbox.Push(a, 1);
   EXPECT_FALSE(inbox.Push(a, 1));
   EXPECT_EQ(inbox.Dropped(), 1u);
   EXPECT_EQ(inbox.TakeAll().size(), SerialInbox::kMaxPending);
-}
-
-TEST(SerialInbox, HandOffBetweenThreadsKeepsOrder) {
-  SerialInbox inbox;
-  std::atomic<bool> done{false};
-  std::vector<std::uint8_t> received;
-  std::thread reader([&] {
-    for (std::uint8_t i = 0; i < 50; ++i) {
-      inbox.Push(&i, 1);
-      std::this_thread::yield();
-    }
-    done = true;
-  });
-  const auto deadline = std::chrono::steady_clock::now() + 5s;
-  while (received.size() < 50 && std::chrono::steady_clock::now() < deadline) {
-    for (auto& m : inbox.TakeAll()) received.push_back(m.at(0));
-    std::this_thread::sleep_for(1ms);
-  }
-  reader.join();
-  ASSERT_EQ(received.size(), 50u);
-  for (std::uint8_t i = 0; i < 50; ++i) EXPECT_EQ(received[i], i);
-}
-
-TEST(SerialSendQueue, OrderAndBounds) {
+  EXPECT_TRUE(inbox.Push(a, 0));
+  // The writer's queue keeps order and bounds both count and bytes; framing adds only the bytes that are set.
   SerialSendQueue q;
+  ASSERT_TRUE(q.Put({1}));
+  ASSERT_TRUE(q.Put({2}));
+  EXPECT_EQ(q.Take(), Bytes{1});
+  EXPECT_EQ(q.Take(), Bytes{2});
   EXPECT_FALSE(q.Take());
-  ASSERT_TRUE(q.Put(Msg(1)));
-  ASSERT_TRUE(q.Put(Msg(2)));
-  EXPECT_EQ(q.Take(), Msg(1));
-  EXPECT_EQ(q.Take(), Msg(2));
-  EXPECT_FALSE(q.Take());
-
-  for (std::size_t i = 0; i < SerialSendQueue::kMaxMessages; ++i) ASSERT_TRUE(q.Put(Msg(3)));
-  EXPECT_FALSE(q.Put(Msg(4)));
+  for (std::size_t i = 0; i < SerialSendQueue::kMaxMessages; ++i) ASSERT_TRUE(q.Put({3}));
+  EXPECT_FALSE(q.Put({4}));
   q.Clear();
   EXPECT_EQ(q.Size(), 0u);
-
-  ASSERT_TRUE(q.Put(Msg(5, SerialSendQueue::kMaxBytes - 1)));
-  EXPECT_FALSE(q.Put(Msg(6, 2)));
-  EXPECT_TRUE(q.Put(Msg(6, 1)));
+  ASSERT_TRUE(q.Put(Bytes(SerialSendQueue::kMaxBytes - 1, 5)));
+  EXPECT_FALSE(q.Put({6, 6}));
+  EXPECT_TRUE(q.Put({6}));
   ASSERT_TRUE(q.Take());
-  EXPECT_TRUE(q.Put(Msg(7, 100)));  // taking frees the room
+  EXPECT_TRUE(q.Put(Bytes(100, 7)));  // taking frees the room
+  EXPECT_EQ(FrameSerialOutput(Bytes{'A', 'B'}, 2, 3), (Bytes{2, 'A', 'B', 3}));
+  EXPECT_EQ(FrameSerialOutput(Bytes{'A', 'B'}, 0, 3), (Bytes{'A', 'B', 3}));
+  EXPECT_EQ(FrameSerialOutput({}, 2, 0), (Bytes{2}));
 }
 
-TEST(SerialSendQueue, OneWriterTakesInOrderWhileAnotherThreadPuts) {
-  SerialSendQueue q;
-  std::vector<std::uint8_t> written;
-  std::atomic<bool> stop{false};
-  std::thread writer([&] {
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (written.size() < 200 && std::chrono::steady_clock::now() < deadline) {
-      if (auto m = q.Take()) {
-        written.push_back(m->at(0));
-      } else {
-        std::this_thread::yield();
-      }
-    }
-  });
-  for (int i = 0; i < 200; ++i) {
-    for (int tries = 0; tries < 1000 && !q.Put(Msg(static_cast<std::uint8_t>(i))); ++tries) {
-      std::this_thread::sleep_for(1ms);
-    }
+Strings Cut(SerialMessageCutter& cutter, const Strings& chunks) {
+  Strings messages;
+  for (const std::string& chunk : chunks) {
+    cutter.Feed(reinterpret_cast<const std::uint8_t*>(chunk.data()), chunk.size(),
+                [&](const std::uint8_t* data, std::size_t length) {
+                  EXPECT_EQ(data[length], 0) << "a message is followed by a zero byte";
+                  messages.emplace_back(reinterpret_cast<const char*>(data), length);
+                });
   }
-  writer.join();
-  ASSERT_EQ(written.size(), 200u);
-  for (int i = 0; i < 200; ++i) EXPECT_EQ(written[i], static_cast<std::uint8_t>(i));
+  return messages;
 }
 
-TEST(SerialOutput, FramingAddsOnlyTheBytesThatAreSet) {
-  const std::vector<std::uint8_t> ab{'A', 'B'};
-  EXPECT_EQ(FrameSerialOutput(ab, 2, 3), (std::vector<std::uint8_t>{0x02, 'A', 'B', 0x03}));
-  EXPECT_EQ(FrameSerialOutput(ab, 0, 0), ab);
-  EXPECT_EQ(FrameSerialOutput(ab, 0, 3), (std::vector<std::uint8_t>{'A', 'B', 0x03}));
-  EXPECT_EQ(FrameSerialOutput({}, 2, 3), (std::vector<std::uint8_t>{0x02, 0x03}));
-}
-
-class Cut {
- public:
-  Cut(std::uint8_t start, std::uint8_t end) : cutter_(start, end) {}
-  Cut& Feed(const std::string& chunk) {
-    cutter_.Feed(reinterpret_cast<const std::uint8_t*>(chunk.data()), chunk.size(),
-                 [this](const std::uint8_t* data, std::size_t length) {
-                   EXPECT_EQ(data[length], 0) << "a message is followed by a zero byte";
-                   messages_.emplace_back(reinterpret_cast<const char*>(data), length);
-                 });
-    return *this;
-  }
-  const std::vector<std::string>& Messages() const { return messages_; }
-  const SerialMessageCutter& Cutter() const { return cutter_; }
-
- private:
-  SerialMessageCutter cutter_;
-  std::vector<std::string> messages_;
-};
-
-using Messages = std::vector<std::string>;
-
-std::string Cat(std::string a, const std::string& b) { return a.append(b); }
-
-TEST(SerialCutter, FramingByStartAndEndBytes) {
+TEST(SerialCutter, MessagesByStartAndEndBytes) {
+  const std::string x1500(1500, 'x'), longest(SerialMessageCutter::kMaxMessage, 'm');
+  const std::string stream = "noise\x02" "first\x03" "junk\x03\x02" "second\x02" "still\x03";
+  Strings byteAtATime;
+  for (char ch : stream) byteAtATime.emplace_back(1, ch);
   struct Case {
     const char* why;
     std::uint8_t start, end;
-    std::vector<std::string> chunks;
-    Messages expected;
+    Strings chunks, expected;
   };
   const Case cases[] = {
       {"start and end", 2, 3, {"\x41\x02\x42\x43\x03\x44"}, {"BC"}},
-      {"start only runs to the chunk end", 2, 0, {"\x41\x02\x42", std::string("\x02\x41\x02\x42", 4)},
-       {"B", "A\x02" "B"}},
+      {"start only: to the chunk end", 2, 0, {"\x41\x02\x42", std::string("\x02\x41\x02\x42", 4)}, {"B", "A\x02" "B"}},
       {"no start byte: dropped", 2, 3, {"ABC\x03", "XYZ"}, {}},
-      {"no start byte, start only: dropped", 2, 0, {"ABC"}, {}},
-      {"no framing: every chunk whole", 0, 0, {"AB\x03" "C", "D"}, {"AB\x03" "C", "D"}},
+      {"no framing: every chunk whole", 0, 0, {"AB\x03" "C", "D", ""}, {"AB\x03" "C", "D"}},
       {"empty message", 2, 3, {"\x02\x03"}, {""}},
-      {"second message starts afresh", 2, 3, {"\x02" "AB\x03", "x\x02" "C\x03"}, {"AB", "C"}},
-      {"empty chunk", 0, 0, {""}, {}},
+      {"split across reads, then afresh", 2, 3, {"xx\x02" "AB", "CD\x03yy\x02" "C\x03"}, {"ABCD", "C"}},
+      {"byte at a time", 2, 3, byteAtATime, {"first", "second\x02" "still"}},
+      // A device's CR LF: the LF is not the next message's start; a second message in a chunk is passed over.
+      {"end only, across reads", 0, '\r', {"12", "34\r\n", "56\r", "A\rB\r", "\r"}, {"1234", "56", "A", ""}},
+      {"overlong framed message dropped", 2, 3, {"\x02" + x1500, x1500, "xx\x03", "\x02Y\x03"}, {"Y"}},
+      {"overlong end-only message passed over", 0, '\r', {x1500, x1500, "zz\r", "ok\r"}, {"ok"}},
+      {"longest framed fits", 2, 3, {"\x02" + longest.substr(0, 1000), longest.substr(1000) + "\x03"}, {longest}},
+      {"longest end-only message fits", 0, 3, {longest + "\x03"}, {longest}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
-    Cut cut(c.start, c.end);
-    for (const std::string& chunk : c.chunks) cut.Feed(chunk);
-    EXPECT_EQ(cut.Messages(), c.expected);
+    SerialMessageCutter cutter(c.start, c.end);
+    EXPECT_EQ(Cut(cutter, c.chunks), c.expected);
   }
-}
-
-TEST(SerialCutter, FramedMessageSplitAcrossReadsIsJoined) {
-  Cut c(2, 3);
-  c.Feed("xx\x02" "AB");
-  EXPECT_TRUE(c.Cutter().Collecting());
-  c.Feed("CD\x03yy");
-  EXPECT_EQ(c.Messages(), Messages{"ABCD"});
-  EXPECT_FALSE(c.Cutter().Collecting());
-}
-
-TEST(SerialCutter, ByteAtATimeGivesTheSameMessages) {
-  const std::string stream = "noise\x02" "first\x03" "junk\x03\x02" "second\x02" "still\x03";
-  Cut whole(2, 3);
-  whole.Feed(stream);
-  Cut bytes(2, 3);
-  for (char ch : stream) bytes.Feed(std::string(1, ch));
-  const Messages expected{"first", "second\x02" "still"};
-  EXPECT_EQ(whole.Messages(), expected);
-  EXPECT_EQ(bytes.Messages(), expected);
-}
-
-TEST(SerialCutter, EndByteOnlyCarriesAcrossReadsAndDropsTheChunkTail) {
-  Cut c(0, '\r');
-  c.Feed("12").Feed("34\r\n");  // a device's CR LF: the LF is not the next message's start
-  c.Feed("56\r");
-  c.Feed("A\rB\r");  // a second message in the same chunk is passed over
-  c.Feed("\r");
-  EXPECT_EQ(c.Messages(), (Messages{"1234", "56", "A", ""}));
-}
-
-TEST(SerialCutter, OverlongFramedMessageIsDroppedAndTheNextOneArrives) {
-  Cut c(2, 3);
-  c.Feed(Cat("\x02", std::string(1500, 'x')));
-  c.Feed(std::string(1500, 'x'));
-  c.Feed(std::string(10, 'x') + "\x03");
-  EXPECT_TRUE(c.Messages().empty());
-  c.Feed("\x02Y\x03");
-  EXPECT_EQ(c.Messages(), Messages{"Y"});
-}
-
-TEST(SerialCutter, OverlongEndOnlyMessageIsPassedOverToItsEnd) {
-  Cut c(0, '\r');
-  c.Feed(std::string(1500, 'x')).Feed(std::string(1500, 'y'));
-  c.Feed("zz\r");
-  EXPECT_TRUE(c.Messages().empty());
-  c.Feed("ok\r");
-  EXPECT_EQ(c.Messages(), Messages{"ok"});
-}
-
-TEST(SerialCutter, LongestMessageFits) {
-  const std::string body(SerialMessageCutter::kMaxMessage, 'm');
-  Cut c(2, 3);
-  c.Feed(Cat("\x02", body.substr(0, 1000))).Feed(Cat(body.substr(1000), "\x03"));
-  ASSERT_EQ(c.Messages().size(), 1u);
-  EXPECT_EQ(c.Messages()[0], body);
-  Cut e(0, 3);
-  e.Feed(body + "\x03");
-  ASSERT_EQ(e.Messages().size(), 1u);
-  EXPECT_EQ(e.Messages()[0].size(), body.size());
 }
 
 TEST(SerialCutter, ResetForgetsAPartialMessage) {
-  SerialMessageCutter cutter(2, 3);
-  std::vector<std::string> got;
-  auto deliver = [&](const std::uint8_t* d, std::size_t n) { got.emplace_back(reinterpret_cast<const char*>(d), n); };
-  const std::string a = "\x02" "AB", b = "CD\x03";
-  cutter.Feed(reinterpret_cast<const std::uint8_t*>(a.data()), a.size(), deliver);
-  cutter.Reset();
-  cutter.Feed(reinterpret_cast<const std::uint8_t*>(b.data()), b.size(), deliver);
-  EXPECT_TRUE(got.empty());
+  for (const std::uint8_t start : {0, 2}) {
+    SerialMessageCutter cutter(start, 3);
+    EXPECT_EQ(Cut(cutter, {"\x02" "AB"}), Strings{});
+    cutter.Reset();
+    EXPECT_EQ(Cut(cutter, {"CD\x03", "\x02" "E\x03"}), start ? Strings{"E"} : (Strings{"CD", "\x02" "E"}));
+  }
 }
 
-// A page of serial input fields with the rules the field records follow: the first serial input
-// field not yet modified, else the last one; a fed character marks the field modified; a fed carriage
-// return acts as Enter and locks the keyboard.
-class FakeTarget : public SerialInputTarget {
- public:
-  struct Field {
-    Field(int i, int n) : id(i), length(n) {}
-    int id;
-    int length;
-    bool window = true;
-    bool modified = false;
-    std::u16string text;
-  };
+// Serial input fields as the field records make them: the first one not yet modified is next, else the
+// last; a fed character marks the field modified; a fed carriage return acts as Enter and locks the keyboard.
+struct Page {
+  std::vector<int> lengths;
+  bool markModified = true, locked = false, window = true;
+};
 
-  bool KeyboardReady() const override { return keyboard == 0; }
+struct FakeTarget : SerialInputTarget {
+  explicit FakeTarget(Page page) : page(std::move(page)), modified(this->page.lengths.size()) {}
+  bool KeyboardReady() const override { return !page.locked; }
   int FirstSerialInputField() override {
     ++passes;
-    if (fields.empty()) return kNoSerialField;
-    for (const Field& f : fields) {
-      if (!f.modified) return f.id;
-    }
-    return fields.back().id;
+    std::size_t i = 0;
+    while (i + 1 < modified.size() && modified[i]) ++i;
+    return modified.empty() ? kNoSerialField : static_cast<int>(i) + 1;
   }
-  bool FieldHasWindow(int id) override { return Find(id).window; }
-  int FieldLength(int id) override { return Find(id).length; }
-  void ClearField(int id) override {
-    Find(id).text.clear();
-    log.append("clear").append(std::to_string(id)).append(";");
-  }
+  bool FieldHasWindow(int) override { return page.window; }
+  int FieldLength(int id) override { return page.lengths.at(static_cast<std::size_t>(id) - 1); }
+  void ClearField(int id) override { log += "clear" + std::to_string(id) + ";"; }
   void FeedChar(int id, char16_t ch) override {
-    Field& f = Find(id);
-    if (ch == u'\r') {
-      keyboard = 2;
-      log += "enter;";
-      return;
-    }
-    f.text.push_back(ch);
-    if (markModified) f.modified = true;
+    page.locked = ch == u'\r';
+    log += page.locked ? "enter;" : std::string(1, static_cast<char>(ch));
+    if (!page.locked) modified.at(static_cast<std::size_t>(id) - 1) = page.markModified;
   }
 
-  Field& Find(int id) {
-    for (Field& f : fields) {
-      if (f.id == id) return f;
-    }
-    ADD_FAILURE() << "no field " << id;
-    return fields.front();
-  }
-
-  std::vector<Field> fields;
+  Page page;
+  std::vector<bool> modified;
   std::string log;
-  bool markModified = true;
-  int keyboard = 0;
   int passes = 0;
 };
 
-TEST(SerialRoutingField, OneFieldTakesItsLengthRestDropped) {
-  FakeTarget t;
-  t.fields = {{5, 3}};
-  t.fields[0].text = u"old";
-  FeedSerialFields(u"ABCDEFGH", t);
-  EXPECT_EQ(t.fields[0].text, u"ABC");
-  EXPECT_EQ(t.log, "clear5;");  // emptied once; the second pass found the same field and stopped
-}
-
-TEST(SerialRoutingField, ShortTextStopsAtItsEnd) {
-  FakeTarget t;
-  t.fields = {{1, 10}};
-  FeedSerialFields(std::u16string_view(u"ABxyz", 2), t);
-  EXPECT_EQ(t.fields[0].text, u"AB");
-}
-
-TEST(SerialRoutingField, SecondFieldFilledWhenFirstCountsModified) {
-  FakeTarget t;
-  t.fields = {{1, 3}, {2, 3}};
-  FeedSerialFields(u"ABCDEFGH", t);
-  EXPECT_EQ(t.fields[0].text, u"ABC");
-  EXPECT_EQ(t.fields[1].text, u"DEF");
-}
-
-TEST(SerialRoutingField, SecondFieldNotFilledWhenFirstStaysUnmodified) {
-  FakeTarget t;
-  t.fields = {{1, 3}, {2, 3}};
-  t.markModified = false;
-  FeedSerialFields(u"ABCDEFGH", t);
-  EXPECT_EQ(t.fields[0].text, u"ABC");
-  EXPECT_EQ(t.fields[1].text, u"");
-}
-
-TEST(SerialRoutingField, CarriageReturnActsAsEnterAndEndsTheDelivery) {
-  FakeTarget t;
-  t.fields = {{1, 10}, {2, 10}};
-  FeedSerialFields(u"AB\rCD", t);
-  EXPECT_EQ(t.fields[0].text, u"AB");
-  EXPECT_EQ(t.fields[1].text, u"");
-  EXPECT_EQ(t.log, "clear1;enter;");
-}
-
-TEST(SerialRoutingField, NothingWhileKeyboardLocked) {
-  FakeTarget t;
-  t.fields = {{1, 10}};
-  t.keyboard = 2;
-  FeedSerialFields(u"AB", t);
-  EXPECT_EQ(t.fields[0].text, u"");
-  EXPECT_EQ(t.log, "");
-}
-
-TEST(SerialRoutingField, NoFieldsNoWindow) {
-  FakeTarget noFields;
-  FeedSerialFields(u"AB", noFields);
-  EXPECT_EQ(noFields.passes, 1);
-
-  FakeTarget noWindow;
-  noWindow.fields = {{1, 10}};
-  noWindow.fields[0].window = false;
-  FeedSerialFields(u"AB", noWindow);
-  EXPECT_EQ(noWindow.log, "");
-  EXPECT_EQ(noWindow.passes, 1);
-}
-
-TEST(SerialRoutingField, ZeroLengthFieldsCannotLoop) {
-  FakeTarget t;
-  t.fields = {{1, 0}, {2, 0}};
-  FeedSerialFields(u"ABC", t);
-  EXPECT_LE(t.passes, 2);
+TEST(SerialInput, ScannedTextFillsTheSerialInputFields) {
+  const Page locked{{10}, true, true}, noWindow{{10}, true, false, false};
+  struct Case {
+    const char* why;
+    Page page;
+    std::u16string_view text;
+    std::string log;
+    int passes;
+  };
+  const Case cases[] = {
+      {"one field takes its length, rest dropped", {{3}}, u"ABCDEFGH", "clear1;ABC", 2},
+      {"short text stops at its end", {{10}}, std::u16string_view(u"ABxyz", 2), "clear1;AB", 1},
+      {"second field once the first counts modified", {{3, 3}}, u"ABCDEFGH", "clear1;ABCclear2;DEF", 3},
+      {"first stays unmodified: nothing more", {{3, 3}, false}, u"ABCDEFGH", "clear1;ABC", 2},
+      {"carriage return is Enter and ends it", {{10, 10}}, u"AB\rCD", "clear1;ABenter;", 1},
+      {"keyboard locked", locked, u"AB", "", 0},
+      {"no fields", {}, u"AB", "", 1},
+      {"a field without a window", noWindow, u"AB", "", 1},
+      {"fields that take nothing cannot loop", {{0, 0}}, u"ABC", "clear1;", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    FakeTarget target(c.page);
+    FeedSerialFields(c.text, target);
+    EXPECT_EQ(target.log, c.log);
+    EXPECT_EQ(target.passes, c.passes);
+  }
 }
 
 }  // namespace
