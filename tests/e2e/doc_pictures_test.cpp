@@ -1,12 +1,44 @@
-// The README's pictures of the options dialogs, each opened on a plausible setup (defaults, the demo
-// host, a tone for the Normal sound) and saved once its values show. Not part of the test run:
-// scripts/docs-pictures.sh runs it.
+// The README's pictures: a host screen with every kind of control and the toolbar, the lock indicator, and
+// the options dialogs, each opened on a plausible setup and saved once its values show. Not part of the
+// test run: scripts/docs-pictures.sh runs it.
 #include "terminal_fixture.h"
 
 namespace vantor::e2e {
 namespace {
 
 using DocPictures = TerminalTest;
+
+TEST_F(DocPictures, DISABLED_ScreenToolbarAndIndicator) {
+  StartConnected();
+  ScreenBuilder screen;
+  screen.SelectPage(0)
+      .ErasePage()
+      .Fixed(1, 0, 0, " PUT-AWAY          ")
+      .Attributes(1, 'A', kReverseAttributes)
+      .Define(2, 0, 19, kSystemFlags, kReverseAttributes, 5)
+      .Fixed(3, 2, 0, "Item:")
+      .Define(4, 2, 6, kInputFlags, kPlainAttributes, 12)
+      .Text(4, "A100");
+  const struct {
+    int id, row, column, cells;
+    char type;
+    const char* text;
+  } controls[] = {{7, 5, 0, 13, 'C', "XPrint label"}, {8, 5, 14, 9, 'C', " Urgent"},   {9, 7, 0, 8, 'R', "XPallet"},
+                  {10, 7, 8, 7, 'R', " Case"},        {12, 9, 0, 11, 'S', "XFragile"}, {13, 9, 12, 11, 'S', " Cold"},
+                  {14, 11, 0, 11, 'B', "Store"},      {15, 11, 12, 11, 'B', "Back"}};
+  for (const auto& c : controls)
+    screen.Define(c.id, c.row, c.column, kInputFlags, kPlainAttributes, c.cells)
+        .Options(c.id, {option::Type(c.type)})
+        .Text(c.id, c.text);
+  SendScreen(screen.KeyLabel(1, "SAVE").KeyLabel(7, "NEXT").KeyLabel(8, "EXIT").ShowPage(0).FocusAndUnlock(4));
+  const auto entry = WaitControl(4);
+  ASSERT_TRUE(entry.has_value()) << Describe(windows_);
+  Picture("controls", main_.x, main_.y, main_.width, main_.height);
+  Picture("toolbar", main_.x, main_.y, main_.width, main_.height);
+  ASSERT_EQ(Press(entry->handle, {"enter"}), KeyResponse(0, 4));
+  ASSERT_TRUE(WaitIndicator("Lock-H")) << Describe(windows_);
+  Picture("indicator", main_.x, main_.y, main_.width, main_.height, false);  // it animates
+}
 
 TEST_F(DocPictures, DISABLED_OptionsDialogs) {
   StartConnected({{"KorvathAdminMode", "true"},
@@ -24,7 +56,11 @@ TEST_F(DocPictures, DISABLED_OptionsDialogs) {
       {"options-screen", "Screen Options", {"s"}, 1016, "24"},
       {"options-fields", "Field Options", {"i"}, 1056, "0123456789+-%*/.$"},
       {"options-font", "Font Options", {"f"}, 1061, "9"},
-      {"options-serial-port", "Serial Port Options", {"down", "down", "down", "down", "down", "down", "enter"}, 1039, "9600"},
+      {"options-serial-port",
+       "Serial Port Options",
+       {"down", "down", "down", "down", "down", "down", "enter"},
+       1039,
+       "9600"},
       {"options-serial-feature", "Serial Feature Options", {"r"}, 1073, "500"},
       {"options-sound", "Options Normal Sound", {}, 1045, "880"},
   };

@@ -3,13 +3,12 @@
 #include "harness.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -44,19 +43,6 @@ std::string Line(const Words&... words) {
   std::ostringstream line;
   ((line << words << ' '), ...);
   return line.str();
-}
-
-std::string Unescape(const std::string& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c == '\\' && i + 1 < text.size()) {
-      c = text[++i];
-      c = c == 't' ? '\t' : c == 'n' ? '\n' : c == 'r' ? '\r' : c;
-    }
-    out += c;
-  }
-  return out;
 }
 
 }  // namespace
@@ -105,8 +91,8 @@ bool Process::Start(const std::vector<std::string>& args, int pipes, const std::
   if (((pipes & kPipeIn) && ::pipe2(in, O_CLOEXEC) != 0) || ((pipes & kPipeOut) && ::pipe2(out, O_CLOEXEC) != 0))
     return false;
   const int nullIn = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-  const int log = ::open(outputFile.empty() ? "/dev/null" : outputFile.c_str(),
-                         O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  const int log =
+      ::open(outputFile.empty() ? "/dev/null" : outputFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
   const pid_t parent = ::getpid();
   const pid_t pid = ::fork();
   if (pid == 0) {  // only async-signal-safe calls from here to exec
@@ -349,7 +335,7 @@ std::optional<std::vector<std::string>> Probe::Command(const std::string& line) 
   while (sent && process_.ReadLine(answer, Remaining(deadline))) {
     if (answer == "END ok") return lines;
     if (answer.rfind("END err ", 0) == 0) {
-      lastError_ = Unescape(answer.substr(8));
+      lastError_ = (answer.substr(8));
       return std::nullopt;
     }
     lines.push_back(answer);
@@ -359,11 +345,16 @@ std::optional<std::vector<std::string>> Probe::Command(const std::string& line) 
   return std::nullopt;
 }
 
-std::optional<std::string> Probe::Answer(const std::string& line, const std::string& tag) {
-  for (const std::string& answer : Command(line).value_or(std::vector<std::string>{}))
-    if (answer.rfind(tag + "\t", 0) == 0) return Unescape(answer.substr(tag.size() + 1));
+namespace {
+
+// The rest of the first answer line that starts with `tag` and a tab.
+std::optional<std::string> Answer(const std::optional<std::vector<std::string>>& lines, const std::string& tag) {
+  for (const std::string& answer : lines.value_or(std::vector<std::string>{}))
+    if (answer.rfind(tag + "\t", 0) == 0) return (answer.substr(tag.size() + 1));
   return std::nullopt;
 }
+
+}  // namespace
 
 std::optional<WindowList> Probe::List() {
   const auto lines = Command("list");
@@ -379,11 +370,10 @@ std::optional<WindowList> Probe::List() {
     }
     if (f.size() != 18 || f[0] != "W") continue;
     auto n = [&](size_t i) { return std::strtoll(f[i].c_str(), nullptr, 0); };
-    windows.push_back({static_cast<std::uint64_t>(n(1)), static_cast<std::uint64_t>(n(2)), static_cast<int>(n(3)),
-                       Unescape(f[4]), static_cast<int>(n(5)), static_cast<int>(n(6)), static_cast<int>(n(7)),
-                       static_cast<int>(n(8)), static_cast<int>(n(9)), static_cast<int>(n(10)),
-                       static_cast<int>(n(11)), static_cast<int>(n(12)), f[13] == "1", f[14] == "1", n(15),
-                       static_cast<unsigned long>(n(16)), Unescape(f[17])});
+    auto i = [&](size_t at) { return static_cast<int>(n(at)); };
+    windows.push_back({static_cast<std::uint64_t>(n(1)), static_cast<std::uint64_t>(n(2)), i(3), (f[4]), i(5), i(6),
+                       i(7), i(8), i(9), i(10), i(11), i(12), f[13] == "1", f[14] == "1", n(15),
+                       static_cast<unsigned long>(n(16)), (f[17])});
   }
   return windows;
 }
@@ -396,29 +386,23 @@ bool Probe::Keys(std::uint64_t window, const std::vector<std::string>& chords) {
   return Command(line).has_value();
 }
 
-bool Probe::Type(std::uint64_t window, const std::string& text) { return Command(Line("type", window) + text).has_value(); }
-
-std::optional<std::uint64_t> Probe::Focus() {
-  const auto answer = Answer("focus", "F");
-  if (!answer) return std::nullopt;
-  return std::strtoull(answer->c_str(), nullptr, 0);
+bool Probe::Type(std::uint64_t window, const std::string& text) {
+  std::vector<std::string> chords;
+  for (char c : text) chords.emplace_back(1, c);
+  return Keys(window, chords);
 }
 
 bool Probe::Post(std::uint64_t window, unsigned message, long long wparam, long long lparam) {
   return Command(Line("post", window, message, wparam, lparam)).has_value();
 }
 
-std::optional<long long> Probe::Send(std::uint64_t window, unsigned message, long long wparam, long long lparam) {
-  const auto answer = Answer(Line("send", window, message, wparam, lparam), "R");
-  if (!answer) return std::nullopt;
-  return std::strtoll(answer->c_str(), nullptr, 0);
-}
-
 bool Probe::SetText(std::uint64_t window, const std::string& text) {
   return Command(Line("settext", window) + text).has_value();
 }
 
-std::optional<std::string> Probe::GetText(std::uint64_t window) { return Answer(Line("gettext", window), "T"); }
+std::optional<std::string> Probe::GetText(std::uint64_t window) {
+  return Answer(Command(Line("gettext", window)), "T");
+}
 
 bool Probe::Move(std::uint64_t window, int x, int y, int width, int height) {
   return Command(Line("move", window, x, y, width, height)).has_value();
@@ -429,56 +413,14 @@ void Probe::Shutdown() {
   process_.Stop();
 }
 
-// ---- screenshots --------------------------------------------------------------------------------
-
-std::optional<Image> Image::FromPpm(const std::string& bytes) {
-  // "P6", width, height, 255, each after whitespace, then one whitespace byte and the pixels.
-  std::istringstream header(bytes);
-  std::string magic;
-  long width = 0, height = 0, maxval = 0;
-  header >> magic >> width >> height >> maxval;
-  const size_t start = static_cast<size_t>(header.tellg()) + 1;
-  if (!header || magic != "P6" || maxval != 255 || width <= 0 || height <= 0 || width > 16384 || height > 16384 ||
-      bytes.size() < start + static_cast<size_t>(width * height * 3))
-    return std::nullopt;
-  Image image;
-  image.width_ = static_cast<int>(width);
-  image.height_ = static_cast<int>(height);
-  image.rgb_ = bytes.substr(start, static_cast<size_t>(width * height * 3));
-  return image;
-}
-
-Rgb Image::At(int x, int y) const {
-  if (x < 0 || y < 0 || x >= width_ || y >= height_) return {};
-  const size_t i = (static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x)) * 3;
-  const auto byte = [&](size_t at) { return static_cast<int>(static_cast<unsigned char>(rgb_[at])); };
-  return {byte(i), byte(i + 1), byte(i + 2)};
-}
-
-std::vector<Rgb> Image::Pixels(int x, int y, int width, int height) const {
-  std::vector<Rgb> pixels;
-  for (int row = y; row < y + height; ++row)
-    for (int column = x; column < x + width; ++column) pixels.push_back(At(column, row));
-  return pixels;
-}
-
-std::string ScreenPpm() {
+std::string Screenshot(const std::string& crop, const std::string& format) {
   std::string why;
   if (!WineDesktop::Instance().Ensure(why)) return {};
-  auto [status, bytes] = RunCommand({"import", "-window", "root", "-depth", "8", "ppm:-"}, Millis(20000));
+  std::vector<std::string> argv{"import", "-window", "root", "-depth", "8"};
+  if (!crop.empty()) argv.insert(argv.end(), {"-crop", crop, "+repage"});
+  argv.push_back(format + ":-");
+  auto [status, bytes] = RunCommand(argv, Millis(20000));
   return status == 0 ? bytes : std::string();
-}
-
-std::optional<Image> Screenshot() { return Image::FromPpm(ScreenPpm()); }
-
-void SaveDocPicture(const std::string& name, int x, int y, int width, int height) {
-  const char* folder = std::getenv("VANTOR_DOCS_DIR");
-  if (folder == nullptr || *folder == '\0') return;
-  const std::string path = std::string(folder) + "/" + name + ".png";
-  const std::string crop = std::to_string(width) + "x" + std::to_string(height) + "+" + std::to_string(x) + "+" +
-                           std::to_string(y);
-  if (RunCommand({"import", "-window", "root", "-crop", crop, "+repage", path}, Millis(20000)).first != 0)
-    ADD_FAILURE() << "the picture " << path << " could not be saved";
 }
 
 }  // namespace vantor::e2e

@@ -1,5 +1,5 @@
-// End-to-end harness: processes in groups of their own, one virtual display and one Wine prefix per run,
-// the probe that sees and taps Wine's windows, and screenshots read as RGB pixels.
+// End-to-end harness: processes in groups of their own, one virtual display and Wine prefix per run, the
+// probe that sees and taps Wine's windows, and screenshots.
 #pragma once
 
 #include <sys/types.h>
@@ -26,7 +26,7 @@ std::string ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& bytes);
 
 // A child process in a process group of its own; the destructor stops the whole group, so nothing a test
-// starts outlives it, whether the test passes or fails.
+// starts outlives it.
 class Process {
  public:
   static constexpr int kPipeIn = 1, kPipeOut = 2;  // the standard streams that are pipes to the test
@@ -71,8 +71,7 @@ class WineDesktop {
   // False (with the reason) when the display or the prefix could not be made ready.
   bool Ensure(std::string& why);
   const std::string& Prefix() const { return prefix_; }
-  // Ends every Wine process of the prefix: the last resort when a program would not stop.
-  void KillWineServer();
+  void KillWineServer();  // the last resort when a program would not stop
   void Shutdown();
 
  private:
@@ -80,8 +79,6 @@ class WineDesktop {
   std::string failure_, prefix_;
   Process xvfb_;
 };
-
-// ---- the probe ----------------------------------------------------------------------------------
 
 struct WindowInfo {
   std::uint64_t handle = 0, parent = 0;  // parent 0: a top-level window
@@ -93,10 +90,6 @@ struct WindowInfo {
   long long id = 0;       // control id (children only)
   unsigned long pid = 0;  // Windows process id
   std::string title;
-
-  // Position inside `parent`'s client area.
-  int XIn(const WindowInfo& parent) const { return x - parent.clientX; }
-  int YIn(const WindowInfo& parent) const { return y - parent.clientY; }
 };
 using WindowList = std::vector<WindowInfo>;
 
@@ -107,7 +100,7 @@ WindowList OfClass(const WindowList& windows, const std::string& className);
 std::string Describe(const WindowList& windows);  // for failure messages
 
 // probe.exe serving commands in the run's prefix, one process for the whole run; a command that does not
-// answer in time restarts it. Each command is one line of words: see probe/probe_win.cpp.
+// answer in time restarts it. The commands are listed in probe/probe_win.cpp.
 class Probe {
  public:
   static Probe& Instance();
@@ -115,11 +108,8 @@ class Probe {
   bool Tap(int x, int y);
   // Focuses `window` (0: leaves the focus where it is), then taps each chord: "F2", "alt+F4", "ctrl+1".
   bool Keys(std::uint64_t window, const std::vector<std::string>& chords);
-  bool Type(std::uint64_t window, const std::string& text);
-  // The focus window of the foreground thread.
-  std::optional<std::uint64_t> Focus();
+  bool Type(std::uint64_t window, const std::string& text);  // letters and digits: a key each
   bool Post(std::uint64_t window, unsigned message, long long wparam, long long lparam);
-  std::optional<long long> Send(std::uint64_t window, unsigned message, long long wparam, long long lparam);
   bool SetText(std::uint64_t window, const std::string& text);
   std::optional<std::string> GetText(std::uint64_t window);
   bool Move(std::uint64_t window, int x, int y, int width, int height);
@@ -129,36 +119,12 @@ class Probe {
  private:
   // The answer lines of one command (without the END line); none when it failed.
   std::optional<std::vector<std::string>> Command(const std::string& line);
-  // The rest of the first answer line that starts with `tag` and a tab.
-  std::optional<std::string> Answer(const std::string& line, const std::string& tag);
   Process process_;
   std::string lastError_;
 };
 
-// ---- screenshots --------------------------------------------------------------------------------
-
-struct Rgb {
-  int r = 0, g = 0, b = 0;
-  bool operator==(const Rgb&) const = default;
-};
-
-class Image {
- public:
-  static std::optional<Image> FromPpm(const std::string& bytes);  // binary PPM, maxval 255
-  Rgb At(int x, int y) const;                                      // black outside the image
-  // The pixels of a rectangle, row by row.
-  std::vector<Rgb> Pixels(int x, int y, int width, int height) const;
-
- private:
-  int width_ = 0, height_ = 0;
-  std::string rgb_;
-};
-
-std::string ScreenPpm();  // the screen as a binary PPM; empty when it could not be taken
-std::optional<Image> Screenshot();
-
-// When VANTOR_DOCS_DIR names a folder, saves that part of the screen there as `name`.png (the README's
-// pictures come from the tests that show each thing); otherwise does nothing.
-void SaveDocPicture(const std::string& name, int x, int y, int width, int height);
+// A part of the screen ("WxH+X+Y", empty: all of it) as image bytes in `format` ("ppm", "png"); empty when
+// it could not be taken.
+std::string Screenshot(const std::string& crop = {}, const std::string& format = "ppm");
 
 }  // namespace vantor::e2e

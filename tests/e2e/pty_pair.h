@@ -15,32 +15,6 @@
 
 namespace vantor::e2e {
 
-// Points the prefix's COMn at `target` (a target that is not there makes a port that cannot be opened);
-// the link goes with the object, unless a later run has put its own in place.
-class ComLink {
- public:
-  ComLink() = default;
-  ~ComLink() { Remove(); }
-  ComLink(const ComLink&) = delete;
-  ComLink& operator=(const ComLink&) = delete;
-
-  bool Create(int com, const std::string& target) {
-    Remove();
-    path_ = WineDesktop::Instance().Prefix() + "/dosdevices/com" + std::to_string(com);
-    ::unlink(path_.c_str());
-    target_ = target;
-    return ::symlink(target.c_str(), path_.c_str()) == 0;
-  }
-  void Remove() {
-    std::error_code error;
-    if (!path_.empty() && std::filesystem::read_symlink(path_, error) == target_) ::unlink(path_.c_str());
-    path_.clear();
-  }
-
- private:
-  std::string path_, target_;
-};
-
 // socat joins two pseudo-terminals: end A is the terminal's COM port, end B the device side, which the
 // test reads and writes. End A is held open by a child in a session of its own, so that the line is that
 // session's controlling terminal: otherwise the Wine server, which opens the device by name and leads a
@@ -63,7 +37,10 @@ class PtyPair {
     if (!WaitFor([&] { return FileExists(a) && FileExists(b); }, Millis(5000))) return Fail("socat made no lines");
     if (!HoldLine(a)) return Fail("end A could not be held");
     device_ = ::open(b.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (device_ < 0 || !link_.Create(com, a)) return Fail("end B or the COM link could not be made");
+    // The prefix's COMn points at end A; a run after this one may put its own link in place.
+    link_ = WineDesktop::Instance().Prefix() + "/dosdevices/com" + std::to_string(com);
+    ::unlink(link_.c_str());
+    if (device_ < 0 || ::symlink(a.c_str(), link_.c_str()) != 0) return Fail("end B or the COM link failed");
     return true;
   }
   const std::string& Error() const { return error_; }
@@ -72,8 +49,10 @@ class PtyPair {
     const auto deadline = SteadyClock::now() + Millis(5000);
     for (size_t done = 0; done < bytes.size();) {
       const ssize_t n = ::write(device_, bytes.data() + done, bytes.size() - done);
-      if (n > 0) done += static_cast<size_t>(n);
-      else if ((n < 0 && errno != EAGAIN && errno != EINTR) || !Ready(POLLOUT, deadline)) return false;
+      if (n > 0)
+        done += static_cast<size_t>(n);
+      else if ((n < 0 && errno != EAGAIN && errno != EINTR) || !Ready(POLLOUT, deadline))
+        return false;
     }
     return true;
   }
@@ -85,15 +64,18 @@ class PtyPair {
     while (got.size() < want) {
       char buffer[512];
       const ssize_t n = ::read(device_, buffer, sizeof buffer);
-      if (n > 0) got.append(buffer, static_cast<size_t>(n));
-      else if ((n < 0 && errno != EAGAIN && errno != EINTR) || !Ready(POLLIN, deadline)) break;
+      if (n > 0)
+        got.append(buffer, static_cast<size_t>(n));
+      else if ((n < 0 && errno != EAGAIN && errno != EINTR) || !Ready(POLLIN, deadline))
+        break;
     }
     return got;
   }
 
   // Unplugs the device: ends socat and the holder, removes the COM link and the folder.
   void Stop() {
-    link_.Remove();
+    std::error_code error;
+    if (!link_.empty() && std::filesystem::read_symlink(link_, error) == dir_ + "/A") ::unlink(link_.c_str());
     if (device_ >= 0) ::close(device_);
     device_ = -1;
     socat_.Stop();
@@ -104,9 +86,9 @@ class PtyPair {
       ::waitpid(holder_, nullptr, 0);
     }
     holder_ = -1;
-    std::error_code ignored;
-    if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
+    if (!dir_.empty()) std::filesystem::remove_all(dir_, error);
     dir_.clear();
+    link_.clear();
   }
 
  private:
@@ -153,12 +135,11 @@ class PtyPair {
     return held;
   }
 
-  std::string error_, dir_;
+  std::string error_, dir_, link_;
   Process socat_;
   pid_t holder_ = -1;
   int holderPipe_ = -1;
   int device_ = -1;
-  ComLink link_;
 };
 
 }  // namespace vantor::e2e

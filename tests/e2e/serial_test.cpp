@@ -1,5 +1,5 @@
-// Vantor.exe's serial port feature against a pseudo-terminal on COM7: scans in both modes, the host's
-// output, a device that goes away, a port that is not there, and the Serial feature dialog moving the port.
+// Vantor.exe's serial port feature against a pseudo-terminal on COM7: a port that is not there, the Serial
+// feature dialog moving the port, scans, the host's output, and closing with the port open.
 #include "pty_pair.h"
 #include "terminal_fixture.h"
 
@@ -12,15 +12,6 @@ constexpr char kScanStart = 0x02, kScanEnd = 0x03, kOutPrefix = 0x1C, kOutSuffix
 
 std::string Scan(const std::string& data) { return kScanStart + data + kScanEnd; }
 std::string Framed(const std::string& data) { return kOutPrefix + data + kOutSuffix; }
-std::string SerialInput(const std::string& data) { return "R<1" + HostByte(static_cast<int>(data.size())) + data; }
-
-// "Vantor.ini" lines for framed serial in and out on `port`.
-IniEntries SerialSettings(bool commandMode, const std::string& port = "COM7:") {
-  return {{"serial", "\"" + port + ",9600,8,None,1\""},
-          {"serialfeature", "true,2,3,true,28,29"},
-          {"serialcommand", commandMode ? "true" : "false"},
-          {"serialReadIntervalTimeout", "100"}};
-}
 
 // Operator field 20 first, then serial input fields of the given lengths from id 21 on.
 ScreenBuilder ScanScreen(std::initializer_list<int> serialLengths) {
@@ -38,95 +29,62 @@ ScreenBuilder ScanScreen(std::initializer_list<int> serialLengths) {
 class SerialTest : public TerminalTest {
  protected:
   void TearDown() override {
-    terminal_.Stop();  // the terminal lets the port go before the device goes
+    TerminalTest::TearDown();  // the terminal lets the port go before the device goes
     device_.Stop();
-  }
-
-  // Screens, typing and keys work without the port; serial output goes nowhere without a word (no
-  // window of the terminal's but the main one).
-  void ServesScreensWithoutThePort() {
-    SendScreen(ScanScreen({10}));
-    SendScreen(ScreenBuilder().SerialOut(2, "LOST").Fixed(1, 0, 0, "STILL HERE").FocusAndUnlock(20));
-    const auto entry = WaitControl(20);
-    ASSERT_TRUE(entry.has_value() && Control(windows_, 1)) << Describe(windows_);
-    ASSERT_TRUE(probe_.Type(entry->handle, "42")) << probe_.LastError();
-    EXPECT_EQ(Press(0, {"enter"}), KeyResponse(0, 20, {{20, "42"}}));
-    for (const WindowInfo& w : windows_)
-      if (w.depth == 0 && w.visible && w.pid == main_.pid) {
-        EXPECT_EQ(w.handle, main_.handle) << w.title;
-      }
   }
 
   PtyPair device_;
 };
 
-// Field mode: a scan fills the serial fields in turn and its carriage return is Enter; the host's output
-// reaches the device framed; unplugged, the device takes nothing from the terminal with it.
-TEST_F(SerialTest, FieldModeScansFillTheFieldsAndHostOutputReachesTheDevice) {
+// A port that is not there leaves the terminal serving screens without a word; the Serial feature dialog's
+// OK opens the new port. A scan fills the serial fields in turn and its carriage return is Enter; the
+// host's output reaches the device framed; closing with the port open ends the program promptly, and the
+// file keeps the serial settings as they were read or set.
+TEST_F(SerialTest, APortMovedToByTheDialogCarriesScansAndOutput) {
   ASSERT_TRUE(device_.Start(kCom)) << device_.Error();
-  IniEntries settings = SerialSettings(false);
-  settings.push_back({"toolbarsize", "-1"});
+  const IniEntries serial = {
+      {"serialfeature", "true,2,3,true,28,29"}, {"serialcommand", "false"}, {"serialReadIntervalTimeout", "100"}};
+  IniEntries settings = serial;
+  settings.insert(settings.end(),
+                  {{"serial", "\"COM8:,9600,8,None,1\""}, {"KorvathAdminMode", "true"}, {"toolbarsize", "-1"}});
   StartConnected(settings);
-  SendScreen(ScanScreen({3, 10}));
-  ASSERT_TRUE(WaitControl(20).has_value()) << Describe(windows_);
-  EXPECT_TRUE(OfClass(windows_, "VdxCToolBar").empty()) << "no bar for a negative size";
-  EXPECT_EQ(ShownPage(windows_)->YIn(main_), 0);
-  // Noise around the scan is not part of it. The bytes are text of the system code page (0xC9 is E
-  // acute), as the host gets them back; three fill the first field, the rest go on into the next.
-  ASSERT_TRUE(device_.Write("\r\n" + Scan("ABCD\xC9" "FGH\r") + "\r\n"));
-  EXPECT_EQ(NextBody(), KeyResponse(0, 20, {{21, "ABC"}, {22, "D\xC9" "FGH"}}));
-
-  SendScreen(ScreenBuilder().SerialOut(2, "PAY").SerialOut(1, "L1").SerialOut(0, "RAW").FocusAndUnlock(20));
-  const std::string out = Framed("\x0A" "PAY\x0D") + Framed("L1\x0D") + Framed("RAW");
-  EXPECT_EQ(device_.Read(out.size(), Millis(5000)), out);
-
-  device_.Stop();  // the line hangs up under the open port
-  ServesScreensWithoutThePort();
-  EXPECT_TRUE(terminal_.Running());
-}
-
-// Command mode: each scan goes to the host at once, also while the keyboard waits for the host. Closing
-// with the port open ends the program promptly, and the file keeps the serial settings as they were read.
-TEST_F(SerialTest, CommandModeSendsEveryScanAndClosingEndsPromptly) {
-  ASSERT_TRUE(device_.Start(kCom)) << device_.Error();
-  StartConnected(SerialSettings(true));
+  // Screens, typing and keys work without the port; serial output goes nowhere without a word (no window
+  // of the terminal's but the main one).
   SendScreen(ScanScreen({10}));
+  SendScreen(ScreenBuilder().SerialOut(2, "LOST").Fixed(1, 0, 0, "STILL HERE").FocusAndUnlock(20));
   const auto entry = WaitControl(20);
-  ASSERT_TRUE(entry.has_value()) << Describe(windows_);
-  ASSERT_TRUE(device_.Write(Scan("PALLET-0042")));
-  EXPECT_EQ(NextBody(), SerialInput("PALLET-0042"));
-  EXPECT_EQ(Locked(), false) << "a serial input response does not lock";
-  ASSERT_TRUE(probe_.Type(entry->handle, "5")) << probe_.LastError();
-  EXPECT_EQ(Press(0, {"enter"}), KeyResponse(0, 20, {{20, "5"}})) << "the serial field took nothing";
-  ASSERT_TRUE(WaitLocked(true));
-  ASSERT_TRUE(device_.Write(Scan("LOC-7") + Scan("LOC-8")));
-  EXPECT_EQ(NextBody(), SerialInput("LOC-7"));
-  EXPECT_EQ(NextBody(), SerialInput("LOC-8"));
+  ASSERT_TRUE(entry.has_value() && Control(windows_, 1)) << Describe(windows_);
+  EXPECT_TRUE(OfClass(windows_, "VdxCToolBar").empty()) << "no bar for a negative size";
+  ASSERT_TRUE(probe_.Type(entry->handle, "42")) << probe_.LastError();
+  EXPECT_EQ(Press(entry->handle, {"enter"}), KeyResponse(0, 20, {{20, "42"}}));
+  for (const WindowInfo& w : windows_)
+    if (w.depth == 0 && w.visible && w.pid == main_.pid) {
+      EXPECT_EQ(w.handle, main_.handle) << w.title;
+    }
 
-  const auto closing = SteadyClock::now();
-  ASSERT_TRUE(probe_.Post(main_.handle, kWmClose, 0, 0));
-  ASSERT_EQ(terminal_.WaitExit(Millis(10000)), 0);
-  EXPECT_LT(SteadyClock::now() - closing, Millis(5000));
-  for (const auto& [key, value] : SerialSettings(true)) EXPECT_EQ(Ini(key), value) << key;
-}
-
-// A port that is not there leaves the terminal serving screens; the Serial feature dialog's OK opens the
-// new port, where the host's output arrives from then on.
-TEST_F(SerialTest, SerialFeatureDialogMovesTheChannelToTheNewPort) {
-  ASSERT_TRUE(device_.Start(kCom)) << device_.Error();
-  IniEntries settings = SerialSettings(false, "COM8:");
-  settings.push_back({"KorvathAdminMode", "true"});
-  StartConnected(settings);
-  ServesScreensWithoutThePort();
   const auto dialog = OpenFromFileMenu({"r"}, "Serial Feature Options");
   ASSERT_TRUE(dialog.has_value()) << Describe(windows_);
   ASSERT_TRUE(SetItemText(*dialog, 1026, std::to_string(kCom)));
   ASSERT_TRUE(probe_.Post(dialog->handle, kWmCommand, 1, 0));
   ASSERT_TRUE(Gone("Serial Feature Options"));
   EXPECT_EQ(Ini("serial"), "\"COM7:,9600,8,None,1\"");
-  SendScreen(ScreenBuilder().SerialOut(2, "MOVED").FocusAndUnlock(20));
-  const std::string moved = Framed("\x0A" "MOVED\x0D");
-  EXPECT_EQ(device_.Read(moved.size(), Millis(5000)), moved) << "only what came after the move";
+
+  SendScreen(ScanScreen({3, 10}));
+  ASSERT_TRUE(WaitControl(20).has_value()) << Describe(windows_);
+  // Noise around the scan is not part of it. The bytes are text of the system code page (0xC9 is E
+  // acute), as the host gets them back; three fill the first field, the rest go on into the next.
+  ASSERT_TRUE(device_.Write("\r\n" + Scan("ABCD\xC9" "FGH\r") + "\r\n"));
+  EXPECT_EQ(NextBody(), KeyResponse(0, 20, {{21, "ABC"}, {22, "D\xC9" "FGH"}}));
+  SendScreen(ScreenBuilder().SerialOut(2, "PAY").SerialOut(1, "L1").SerialOut(0, "RAW").FocusAndUnlock(20));
+  const std::string out = Framed("\x0A" "PAY\x0D") + Framed("L1\x0D") + Framed("RAW");
+  EXPECT_EQ(device_.Read(out.size(), Millis(5000)), out) << "only what came after the move";
+
+  const auto closing = SteadyClock::now();
+  ASSERT_TRUE(probe_.Post(main_.handle, kWmClose, 0, 0));
+  ASSERT_EQ(terminal_.WaitExit(Millis(10000)), 0);
+  EXPECT_LT(SteadyClock::now() - closing, Millis(5000));
+  for (const auto& [key, value] : serial) EXPECT_EQ(Ini(key), value) << key;
+  EXPECT_EQ(Ini("serial"), "\"COM7:,9600,8,None,1\"");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // Vantor.exe's life with its host: the first start, connecting, losing and finding the host again, the
 // menus of each mode, and leaving, with what it writes to "Vantor.ini" on the way.
+#include <unistd.h>
+
 #include "terminal_fixture.h"
 
 namespace vantor::e2e {
@@ -11,24 +13,30 @@ using SessionTest = TerminalTest;
 // is there. When the host goes while it holds a screen, the terminal says goodbye and comes back about a
 // second later; when the host stays away, closing the window still ends the program at once.
 TEST_F(SessionTest, FindsTheHostAgainAfterEachLossAndExitsWhileItIsAway) {
-  const std::uint16_t port = host_->Port();
+  // A port below the ephemeral range: a retry to a port nobody listens on could otherwise connect to itself.
+  std::uint16_t port = 0;
+  for (int tried = 20000 + ::getpid() % 5000; port == 0 && tried < 32000; tried += 97) {
+    host_.emplace(static_cast<std::uint16_t>(tried));
+    if (host_->Listening()) port = host_->Port();
+  }
+  ASSERT_NE(port, 0);
   host_.reset();
   Launch(HostSettings(port, 42));
-  const auto connecting = WaitIndicator("Lock-B");
-  ASSERT_TRUE(connecting.has_value()) << Describe(windows_);
+  ASSERT_TRUE(WaitIndicator("Lock-B")) << Describe(windows_);
+  const std::uint64_t connecting = Indicator(windows_)->handle;
   host_.emplace(port);
   ASSERT_TRUE(host_->Accept(Millis(10000))) << "the terminal did not try again";
   const auto identification = host_->ReadRecord();
   ASSERT_TRUE(identification.has_value());
   EXPECT_EQ(identification->raw, "42I" + kRecordEnd);
-  ASSERT_TRUE(WaitIndicator("Lock-B").has_value());
-  EXPECT_EQ(Indicator(windows_)->handle, connecting->handle) << "one indicator window all along";
+  ASSERT_TRUE(WaitIndicator("Lock-B"));
+  EXPECT_EQ(Indicator(windows_)->handle, connecting) << "one indicator window all along";
 
   SendScreen(EntryScreen());
   const auto entry = WaitControl(20);
   ASSERT_TRUE(entry.has_value()) << Describe(windows_);
   ASSERT_EQ(Press(entry->handle, {"enter"}), KeyResponse(0, 20));
-  ASSERT_TRUE(WaitIndicator("Lock-H").has_value()) << Describe(windows_);
+  ASSERT_TRUE(WaitIndicator("Lock-H")) << Describe(windows_);
   ASSERT_TRUE(host_->HalfClose());
   EXPECT_EQ(NextBody(), "&");
   ASSERT_TRUE(host_->WaitPeerClosed(Millis(5000)));
@@ -38,7 +46,7 @@ TEST_F(SessionTest, FindsTheHostAgainAfterEachLossAndExitsWhileItIsAway) {
   EXPECT_GE(back, Millis(700));
   EXPECT_LE(back, Millis(3000));
   EXPECT_EQ(NextBody(), "I");
-  EXPECT_TRUE(WaitIndicator("Lock-B").has_value()) << "the lost screen's Lock-H turns into Lock-B";
+  EXPECT_TRUE(WaitIndicator("Lock-B")) << "the lost screen's Lock-H turns into Lock-B";
 
   host_.reset();
   ASSERT_TRUE(probe_.Move(main_.handle, 30, 40, 240, 320)) << probe_.LastError();
@@ -56,8 +64,10 @@ TEST_F(SessionTest, FindsTheHostAgainAfterEachLossAndExitsWhileItIsAway) {
 }
 
 // Without a settings file the Host options come first; their answers make the file, in administrator
-// mode, and the terminal opens at the top left with sixteen pages and connects as told.
-TEST_F(SessionTest, FirstStartAsksForTheHostAndWritesTheSettingsInAdministratorMode) {
+// mode, and the terminal connects as told. User Mode brings the short menu with About and the build's
+// version; the wrong access code keeps it, the right one brings the administrator's; Exit ends without a
+// goodbye and writes the mode.
+TEST_F(SessionTest, FirstStartAsksForTheHostThenModesAndExit) {
   ASSERT_FALSE(FileExists(IniPath()));
   ASSERT_TRUE(StartTerminal());
   const auto dialog = WaitDialog("Host Options", Millis(20000));
@@ -66,43 +76,20 @@ TEST_F(SessionTest, FirstStartAsksForTheHostAndWritesTheSettingsInAdministratorM
   ASSERT_TRUE(SetItemText(*dialog, 1064, "7"));
   ASSERT_TRUE(SetItemText(*dialog, 1066, "127.0.0.1"));
   ASSERT_TRUE(SetItemText(*dialog, 1067, std::to_string(host_->Port())));
-  ASSERT_TRUE(TapItem(*dialog, 1));
+  ASSERT_TRUE(probe_.Post(dialog->handle, kWmCommand, 1, 0));
   ASSERT_TRUE(host_->Accept(Millis(15000)));
-  const auto identification = host_->ReadRecord();
-  ASSERT_TRUE(identification.has_value());
-  EXPECT_EQ(identification->raw, "7I" + kRecordEnd);
+  EXPECT_EQ(NextBody(), "I");
   const std::string ini = ReadIni();
   EXPECT_EQ(IniValue(ini, "KorvathAdminMode"), "true") << ini;
   EXPECT_EQ(IniValue(ini, "hostport"), std::to_string(host_->Port()));
   EXPECT_EQ(IniValue(ini, "terminalid"), "7");
-
   const auto main = WaitMainWindow();
   ASSERT_TRUE(main.has_value());
   main_ = *main;
-  EXPECT_EQ(main_.title, "Vantor");
-  EXPECT_EQ(main_.x, 0);
-  EXPECT_EQ(main_.y, 0);
-  EXPECT_EQ(main_.width, 240);
-  EXPECT_EQ(main_.height, 320);
-  ASSERT_TRUE(WaitWindows([&](const WindowList& w) { return OfClass(w, "VdxCPage").size() == 16 && ShownPage(w); }))
-      << Describe(windows_);
-  const auto page = ShownPage(windows_);
-  const int top = page->YIn(main_);
-  EXPECT_EQ(top, OfClass(windows_, "VdxCToolBar").at(0).height) << "page 0 fills the client area below the bar";
-  EXPECT_EQ(page->height, main_.clientHeight - top);
-  EXPECT_GT(FileMenu({"h"}), 180) << "the administrator's long menu";
-  const auto host = WaitDialog("Host Options");
-  ASSERT_TRUE(host.has_value());
-  EXPECT_EQ(ItemText(*host, 1066), "127.0.0.1");
-  ASSERT_TRUE(probe_.Keys(host->handle, {"esc"}));
-  EXPECT_TRUE(Gone("Host Options"));
-}
 
-// The user's short menu: About shows the build's version; the wrong access code keeps the user menu and
-// the right one brings the administrator's; User Mode goes back; Exit ends without a goodbye.
-TEST_F(SessionTest, UserMenuLoginAboutAndExit) {
-  StartConnected({{"KorvathAdminMode", "false"}, {"windowpos", "0,0,240,320"}});
-  EXPECT_LT(FileMenu({"a"}), 130);
+  EXPECT_GT(FileMenu({"u"}), 180) << "the administrator's long menu";
+  EXPECT_TRUE(WaitFor([&] { return FileMenu({}) < 130; }, Millis(5000))) << "User Mode leaves administrator mode";
+  FileMenu({"a"});
   const auto about = WaitDialog("About Vantor II");
   ASSERT_TRUE(about.has_value());
   const WindowList texts = ChildrenOf(windows_, about->handle);
@@ -111,7 +98,6 @@ TEST_F(SessionTest, UserMenuLoginAboutAndExit) {
   })) << Describe(windows_);
   ASSERT_TRUE(probe_.Keys(about->handle, {"esc"}));
   ASSERT_TRUE(Gone("About Vantor II"));
-
   for (const auto& [code, answer] : {std::pair{"123456", "User Mode"}, {"604817", "Admin Mode"}}) {
     const auto login = OpenFromFileMenu({"o"}, "Login");
     ASSERT_TRUE(login.has_value()) << code;
@@ -123,13 +109,12 @@ TEST_F(SessionTest, UserMenuLoginAboutAndExit) {
     ASSERT_TRUE(Gone("Login"));
   }
   EXPECT_GT(FileMenu({"u"}), 180);
-  EXPECT_TRUE(WaitFor([&] { return FileMenu({}) < 130; }, Millis(5000))) << "User Mode leaves administrator mode";
+  EXPECT_TRUE(WaitFor([&] { return FileMenu({}) < 130; }, Millis(5000)));
 
   FileMenu({"x"});
   ASSERT_EQ(terminal_.WaitExit(Millis(10000)), 0);
   EXPECT_TRUE(host_->WaitPeerClosed(Millis(5000)));
-  EXPECT_EQ(host_->ReceivedBytes(), "1I" + kRecordEnd);
-  EXPECT_EQ(Ini("windowpos"), "0,0,240,320");
+  EXPECT_EQ(host_->ReceivedBytes(), "7I" + kRecordEnd) << "no goodbye";
   EXPECT_EQ(Ini("KorvathAdminMode"), "false");
 }
 

@@ -18,11 +18,10 @@
 namespace vantor::e2e {
 namespace {
 
-// Every opening of a file in a folder, with the time it was seen.
+// Every opening of a file in a folder, with the time it was seen, read by a thread of its own.
 class FileOpens {
  public:
-  explicit FileOpens(const std::string& folder) {
-    fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  explicit FileOpens(const std::string& folder) : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
     if (fd_ >= 0 && ::inotify_add_watch(fd_, folder.c_str(), IN_OPEN) >= 0) reader_ = std::thread([this] { Run(); });
   }
   ~FileOpens() {
@@ -31,17 +30,14 @@ class FileOpens {
     if (fd_ >= 0) ::close(fd_);
   }
   bool Watching() const { return reader_.joinable(); }
-  std::vector<std::string> Names() const {
+  std::vector<std::pair<std::string, SteadyClock::time_point>> Opens() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    std::vector<std::string> names;
-    for (const auto& open : opens_) names.push_back(open.first);
-    return names;
+    return opens_;
   }
-  std::optional<SteadyClock::time_point> When(const std::string& name) const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    for (const auto& open : opens_)
-      if (open.first == name) return open.second;
-    return std::nullopt;
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& open : Opens()) names.push_back(open.first);
+    return names;
   }
   bool WaitCount(size_t count, Millis timeout) const {
     return WaitFor([&] { return Names().size() >= count; }, timeout);
@@ -54,17 +50,16 @@ class FileOpens {
       pollfd p{fd_, POLLIN, 0};
       if (::poll(&p, 1, 50) <= 0) continue;
       const ssize_t n = ::read(fd_, buffer, sizeof buffer);
-      const auto now = SteadyClock::now();
+      std::lock_guard<std::mutex> lock(mutex_);
       for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= n;) {
         const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (event->len > 0) opens_.emplace_back(event->name, now);
+        if (event->len > 0) opens_.emplace_back(event->name, SteadyClock::now());
         at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
       }
     }
   }
 
-  int fd_ = -1;
+  int fd_;
   std::atomic<bool> stop_{false};
   std::thread reader_;
   mutable std::mutex mutex_;
@@ -93,7 +88,7 @@ class SoundTest : public TerminalTest {
   void Start(const IniEntries& settings, const std::vector<std::string>& env = {}) {
     opens_.emplace(Folder());
     ASSERT_TRUE(opens_->Watching());
-    StartConnected(settings, 1, env);
+    StartConnected(settings, env);
   }
   std::string Folder() const { return folder_ + "/sounds"; }
   // The Windows name under which Wine finds a sound file.
@@ -121,8 +116,8 @@ using Names = std::vector<std::string>;
 
 TEST_F(SoundTest, SoundsOfARecordPlayInTheOrderAskedForAndTheDialogsOkPlaysOnce) {
   IniEntries settings{{"KorvathAdminMode", "true"}};
-  for (const auto& [event, file] : {std::pair{"Normal", "normal.wav"}, {"Error", "error.wav"},
-                                    {"User01", "user1.wav"}, {"User03", "user3.wav"}})
+  for (const auto& [event, file] :
+       {std::pair{"Normal", "normal.wav"}, {"Error", "error.wav"}, {"User01", "user1.wav"}, {"User03", "user3.wav"}})
     Wave(settings, event, file);
   Start(settings);
   SendScreen(EntryScreen());
@@ -157,8 +152,8 @@ TEST_F(SoundTest, SoundsOfARecordPlayInTheOrderAskedForAndTheDialogsOkPlaysOnce)
 // A sound behind a long tone waits for it; the record's content and the operator's key do not. Closing
 // during tones cuts them short and drops the sounds waiting behind them.
 TEST_F(SoundTest, LongTonesHoldUpNothingAndEndWithTheProgram) {
-  IniEntries settings{{"User02SoundType", "2"}, {"User02SoundToneFrequency", "440"},
-                      {"User02SoundToneDuration", "10000"}};
+  IniEntries settings{
+      {"User02SoundType", "2"}, {"User02SoundToneFrequency", "440"}, {"User02SoundToneDuration", "10000"}};
   Wave(settings, "User01", "user1.wav");
   Wave(settings, "User03", "user3.wav");
   Start(settings, NullAudio());
@@ -175,11 +170,11 @@ TEST_F(SoundTest, LongTonesHoldUpNothingAndEndWithTheProgram) {
   ASSERT_TRUE(field.has_value() && Control(windows_, 1)) << Describe(windows_);
   const auto shown = SteadyClock::now();
   ASSERT_TRUE(probe_.Type(field->handle, "9")) << probe_.LastError();
-  EXPECT_EQ(Press(0, {"enter"}), KeyResponse(0, 21, {{21, "9"}}));
+  EXPECT_EQ(Press(field->handle, {"enter"}), KeyResponse(0, 21, {{21, "9"}}));
   const auto answered = SteadyClock::now();
   ASSERT_TRUE(opens_->WaitCount(2, Millis(20000))) << testing::PrintToString(opens_->Names());
   EXPECT_EQ(opens_->Names(), (Names{"user1.wav", "user3.wav"}));
-  const auto first = *opens_->When("user1.wav"), last = *opens_->When("user3.wav");
+  const auto first = opens_->Opens()[0].second, last = opens_->Opens()[1].second;
   std::printf("[  SOUND   ] the tone held the sound worker %lld ms\n",
               static_cast<long long>(std::chrono::duration_cast<Millis>(last - first).count()));
   ASSERT_GE(last - first, Millis(1500)) << "the tone took no time: Wine found no audio output";

@@ -9,10 +9,6 @@
 
 namespace vantor::e2e {
 
-namespace {
-constexpr unsigned kBmGetCheck = 0x00F0;
-}  // namespace
-
 IniEntries HostSettings(std::uint16_t port, int terminalId) {
   return {{"hostname", "127.0.0.1"}, {"hostport", std::to_string(port)}, {"terminalid", std::to_string(terminalId)}};
 }
@@ -45,15 +41,6 @@ ScreenBuilder EntryScreen() {
   return screen;
 }
 
-bool ShotWhen(const std::function<bool(const Image&)>& ready, Millis timeout) {
-  return WaitFor(
-      [&] {
-        const auto shot = Screenshot();
-        return shot && ready(*shot);
-      },
-      timeout, Millis(100));
-}
-
 void TerminalTest::SetUp() {
   ASSERT_TRUE(host_->Listening());
   std::string why;
@@ -68,7 +55,7 @@ void TerminalTest::SetUp() {
 
 void TerminalTest::TearDown() {
   const bool failed = HasFailure();
-  if (failed && terminal_.Running()) WriteFile(folder_ + "/screen.ppm", ScreenPpm());
+  if (failed && terminal_.Running()) WriteFile(folder_ + "/screen.ppm", Screenshot());
   StopTerminal();
   if (folder_.empty()) return;
   if (failed) {
@@ -102,7 +89,7 @@ void TerminalTest::StopTerminal() {
   }
 }
 
-std::optional<WindowInfo> TerminalTest::WaitMainWindow(Millis timeout) {
+std::optional<WindowInfo> TerminalTest::WaitMainWindow() {
   std::optional<WindowInfo> found;
   WaitFor(
       [&] {
@@ -110,7 +97,7 @@ std::optional<WindowInfo> TerminalTest::WaitMainWindow(Millis timeout) {
         found = windows ? FindTopLevel(*windows, kMainWindowClass) : std::nullopt;
         return found.has_value() || !terminal_.Running();
       },
-      timeout, Millis(200));
+      Millis(20000), Millis(200));
   return found;
 }
 
@@ -124,8 +111,8 @@ void TerminalTest::Launch(const IniEntries& settings, const std::vector<std::str
   main_ = *main;
 }
 
-void TerminalTest::StartConnected(const IniEntries& extra, int terminalId, const std::vector<std::string>& env) {
-  IniEntries settings = HostSettings(host_->Port(), terminalId);
+void TerminalTest::StartConnected(const IniEntries& extra, const std::vector<std::string>& env) {
+  IniEntries settings = HostSettings(host_->Port());
   settings.insert(settings.end(), extra.begin(), extra.end());
   Launch(settings, env);
   if (HasFatalFailure()) return;
@@ -180,16 +167,14 @@ std::optional<WindowInfo> TerminalTest::Control(const WindowList& windows, long 
   return found;
 }
 
-std::optional<WindowInfo> TerminalTest::WaitControl(long long id, Millis timeout) {
+std::optional<WindowInfo> TerminalTest::WaitControl(long long id) {
   // The host's record is carried out whole once the keyboard is unlocked; only then are the control
   // windows final (a refresh may make a window and at once make it anew).
   std::optional<WindowInfo> found;
-  WaitWindows(
-      [&](const WindowList& windows) {
-        found = Control(windows, id);
-        return found && found->visible && !Indicator(windows) && ShownPage(windows)->enabled;
-      },
-      timeout);
+  WaitWindows([&](const WindowList& windows) {
+    found = Control(windows, id);
+    return found && found->visible && !Indicator(windows) && ShownPage(windows)->enabled;
+  });
   return found && found->visible ? found : std::nullopt;
 }
 
@@ -202,29 +187,17 @@ std::optional<bool> TerminalTest::Locked() {
   return Indicator(windows_).has_value() || !page->enabled;
 }
 
-bool TerminalTest::WaitLocked(bool locked, Millis timeout) {
-  return WaitFor([&] { return Locked() == locked; }, timeout, Millis(100));
-}
-
 std::optional<WindowInfo> TerminalTest::Indicator(const WindowList& windows) const {
   for (const WindowInfo& w : ChildrenOf(windows, main_.handle))
     if (w.className == "VdxCAnimate" && w.visible) return w;
   return std::nullopt;
 }
 
-std::optional<WindowInfo> TerminalTest::WaitIndicator(const std::string& title, Millis timeout) {
-  std::optional<WindowInfo> found;
-  WaitWindows(
-      [&](const WindowList& windows) {
-        found = Indicator(windows);
-        return found && found->title == title;
-      },
-      timeout);
-  return found && found->title == title ? found : std::nullopt;
-}
-
-bool TerminalTest::WaitNoIndicator(Millis timeout) {
-  return WaitWindows([&](const WindowList& windows) { return !Indicator(windows); }, timeout);
+bool TerminalTest::WaitIndicator(const std::string& title) {
+  return WaitWindows([&](const WindowList& windows) {
+    const auto indicator = Indicator(windows);
+    return indicator ? indicator->title == title : title.empty();
+  });
 }
 
 std::optional<WindowInfo> TerminalTest::WaitDialog(const std::string& title, Millis timeout) {
@@ -239,13 +212,11 @@ std::optional<WindowInfo> TerminalTest::WaitDialog(const std::string& title, Mil
   return found;
 }
 
-bool TerminalTest::Gone(const std::string& title, Millis timeout) {
-  return WaitWindows(
-      [&](const WindowList& windows) {
-        return std::none_of(windows.begin(), windows.end(),
-                            [&](const WindowInfo& w) { return w.depth == 0 && w.visible && w.title == title; });
-      },
-      timeout);
+bool TerminalTest::Gone(const std::string& title) {
+  return WaitWindows([&](const WindowList& windows) {
+    return std::none_of(windows.begin(), windows.end(),
+                        [&](const WindowInfo& w) { return w.depth == 0 && w.visible && w.title == title; });
+  });
 }
 
 std::optional<WindowInfo> TerminalTest::Item(const WindowInfo& dialog, long long id) {
@@ -253,14 +224,6 @@ std::optional<WindowInfo> TerminalTest::Item(const WindowInfo& dialog, long long
   for (const WindowInfo& w : DescendantsOf(windows.value_or(WindowList{}), dialog.handle))
     if (w.id == id) return w;
   return std::nullopt;
-}
-
-int TerminalTest::OpenMenus() {
-  const auto windows = probe_.List();
-  return static_cast<int>(std::count_if(windows->begin(), windows->end(), [](const WindowInfo& w) {
-    // A popup can be listed as shown an instant before it has its size.
-    return w.depth == 0 && w.visible && w.className == "#32768" && w.height > 0;
-  }));
 }
 
 int TerminalTest::FileMenu(const std::vector<std::string>& keys) {
@@ -282,19 +245,17 @@ std::optional<WindowInfo> TerminalTest::OpenFromFileMenu(const std::vector<std::
 }
 
 std::optional<WindowInfo> TerminalTest::OpenSoundDialog(int event, const std::string& caption) {
-  if (FileMenu({"d"}) == 0 || !WaitFor([&] { return OpenMenus() >= 2; }, Millis(5000), Millis(100)))
-    return std::nullopt;
+  // A popup can be listed as shown an instant before it has its size.
+  const auto submenuOpen = [](const WindowList& windows) {
+    return std::count_if(windows.begin(), windows.end(), [](const WindowInfo& w) {
+             return w.depth == 0 && w.visible && w.className == "#32768" && w.height > 0;
+           }) >= 2;
+  };
+  if (FileMenu({"d"}) == 0 || !WaitWindows(submenuOpen, Millis(5000))) return std::nullopt;
   std::vector<std::string> keys(static_cast<size_t>(event), "down");
   keys.push_back("enter");
   probe_.Keys(0, keys);
   return WaitDialog(caption);
-}
-
-bool TerminalTest::TapCentre(const WindowInfo& w) { return probe_.Tap(w.x + w.width / 2, w.y + w.height / 2); }
-
-bool TerminalTest::TapItem(const WindowInfo& dialog, long long id) {
-  const auto item = Item(dialog, id);
-  return item && TapCentre(*item);
 }
 
 std::string TerminalTest::ItemText(const WindowInfo& dialog, long long id) {
@@ -307,26 +268,20 @@ bool TerminalTest::SetItemText(const WindowInfo& dialog, long long id, const std
   return item && probe_.SetText(item->handle, text);
 }
 
-std::optional<long long> TerminalTest::CheckState(const WindowInfo& dialog, long long id) {
-  const auto item = Item(dialog, id);
-  return item ? probe_.Send(item->handle, kBmGetCheck, 0, 0) : std::nullopt;
-}
-
-std::string TerminalTest::Ini(const std::string& key) const {
-  return IniValue(ReadIni(), key).value_or("<missing>");
-}
-
-void TerminalTest::Picture(const std::string& name, int x, int y, int width, int height) {
-  if (std::getenv("VANTOR_DOCS_DIR") == nullptr) return;
-  std::optional<Image> last;
-  ShotWhen([&](const Image& shot) {
-    bool same = last.has_value();
-    for (int row = y; same && row < y + height; ++row)
-      for (int column = x; same && column < x + width; ++column) same = shot.At(column, row) == last->At(column, row);
-    last = shot;
+void TerminalTest::Picture(const std::string& name, int x, int y, int width, int height, bool steady) {
+  const char* docs = std::getenv("VANTOR_DOCS_DIR");
+  if (docs == nullptr || *docs == '\0') return;
+  const std::string crop =
+      std::to_string(width) + "x" + std::to_string(height) + "+" + std::to_string(x) + "+" + std::to_string(y);
+  std::string last;
+  const auto agree = [&] {
+    std::string shot = Screenshot(crop);
+    const bool same = !shot.empty() && shot == last;
+    last = std::move(shot);
     return same;
-  });
-  SaveDocPicture(name, x, y, width, height);
+  };
+  EXPECT_TRUE(!steady || WaitFor(agree, Millis(5000), Millis(100))) << name;
+  EXPECT_TRUE(WriteFile(std::string(docs) + "/" + name + ".png", Screenshot(crop, "png"))) << name;
 }
 
 }  // namespace vantor::e2e

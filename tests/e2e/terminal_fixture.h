@@ -14,8 +14,8 @@
 
 namespace vantor::e2e {
 
-using testing_support::kRecordEnd;
 using host_records::ScreenBuilder;
+using testing_support::kRecordEnd;
 using testing_support::TestHost;
 namespace option = host_records::option;
 
@@ -39,8 +39,6 @@ std::string HostByte(int value);
 std::string KeyResponse(int code, int focus, const std::vector<std::pair<int, std::string>>& fields = {});
 // Entry field 20, ten cells on row 1 of page 0, shown, focused and unlocked.
 ScreenBuilder EntryScreen();
-// Screenshots until `ready` holds for one (painting comes a moment after a window changes); whether it did.
-bool ShotWhen(const std::function<bool(const Image&)>& ready, Millis timeout = Millis(5000));
 
 class TerminalTest : public ::testing::Test {
  protected:
@@ -51,17 +49,17 @@ class TerminalTest : public ::testing::Test {
   std::string IniPath() const { return folder_ + "/Vantor.ini"; }
   std::string ReadIni() const { return ReadFile(IniPath()); }
   // A key of the settings file as it is now ("<missing>" when it is not there).
-  std::string Ini(const std::string& key) const;
+  std::string Ini(const std::string& key) const { return IniValue(ReadIni(), key).value_or("<missing>"); }
   // Starts Vantor.exe under Wine with "NAME=value" entries added to its environment.
   bool StartTerminal(const std::vector<std::string>& env = {});
   // Stops it and waits until its windows are gone.
   void StopTerminal();
   // The visible main window, once it exists (none when the terminal ended first).
-  std::optional<WindowInfo> WaitMainWindow(Millis timeout = Millis(20000));
+  std::optional<WindowInfo> WaitMainWindow();
   // Writes the settings, starts the terminal and waits for its main window.
   void Launch(const IniEntries& settings, const std::vector<std::string>& env = {});
   // Launches with the host settings plus `extra`, accepts the connection and reads the "I" record.
-  void StartConnected(const IniEntries& extra = {}, int terminalId = 1, const std::vector<std::string>& env = {});
+  void StartConnected(const IniEntries& extra = {}, const std::vector<std::string>& env = {});
   // Sends a screen record and reads the terminal's "H" answer.
   void SendScreen(const ScreenBuilder& screen);
   // The terminal's next record body ("<none>" when none came in time).
@@ -76,19 +74,20 @@ class TerminalTest : public ::testing::Test {
   // The control window with `id` on the shown page.
   std::optional<WindowInfo> Control(const WindowList& windows, long long id) const;
   // Waits until the keyboard is unlocked and the shown page holds a visible control with `id`.
-  std::optional<WindowInfo> WaitControl(long long id, Millis timeout = Millis(10000));
+  std::optional<WindowInfo> WaitControl(long long id);
   // The keyboard as the operator sees it: locked while the lock indicator shows or the page in front takes
   // no input; none when there is no page to see.
   std::optional<bool> Locked();
-  bool WaitLocked(bool locked, Millis timeout = Millis(5000));
-  // The lock indicator (class VdxCAnimate) while it shows; waits for it to show `title` or to go.
+  bool WaitLocked(bool locked) {
+    return WaitFor([&] { return Locked() == locked; }, Millis(5000), Millis(100));
+  }
+  // The lock indicator (class VdxCAnimate) while it shows; waits for it to show `title` ("": to go).
   std::optional<WindowInfo> Indicator(const WindowList& windows) const;
-  std::optional<WindowInfo> WaitIndicator(const std::string& title, Millis timeout = Millis(10000));
-  bool WaitNoIndicator(Millis timeout = Millis(10000));
+  bool WaitIndicator(const std::string& title);
 
   // A visible top-level window by its caption, once it comes; once it has gone; an item of a dialog.
   std::optional<WindowInfo> WaitDialog(const std::string& title, Millis timeout = Millis(10000));
-  bool Gone(const std::string& title, Millis timeout = Millis(8000));
+  bool Gone(const std::string& title);
   std::optional<WindowInfo> Item(const WindowInfo& dialog, long long id);
   // Opens "&File" with Alt+F and presses `keys` in it (none: closes it again); the height of its popup,
   // which tells the user's short menu from the administrator's long one (0 when it did not open).
@@ -96,15 +95,12 @@ class TerminalTest : public ::testing::Test {
   std::optional<WindowInfo> OpenFromFileMenu(const std::vector<std::string>& keys, const std::string& caption);
   // File > Soun&ds > the event's item (0 Normal .. 7 User 4), then its dialog.
   std::optional<WindowInfo> OpenSoundDialog(int event, const std::string& caption);
-  int OpenMenus();  // popup menus on the screen
-  bool TapCentre(const WindowInfo& w);
-  bool TapItem(const WindowInfo& dialog, long long id);
+  bool TapCentre(const WindowInfo& w) { return probe_.Tap(w.x + w.width / 2, w.y + w.height / 2); }
   std::string ItemText(const WindowInfo& dialog, long long id);
   bool SetItemText(const WindowInfo& dialog, long long id, const std::string& text);
-  // A check box's or radio button's state (BM_GETCHECK).
-  std::optional<long long> CheckState(const WindowInfo& dialog, long long id);
-  // The README's picture of a part of the screen (see SaveDocPicture) once two shots in a row agree.
-  void Picture(const std::string& name, int x, int y, int width, int height);
+  // When VANTOR_DOCS_DIR names a folder, saves that part of the screen there as `name`.png; a `steady` one
+  // once two shots in a row agree (painting comes a moment after a window changes).
+  void Picture(const std::string& name, int x, int y, int width, int height, bool steady = true);
 
   std::optional<TestHost> host_{std::in_place};  // reset and made again by tests that need it gone
   std::string folder_;

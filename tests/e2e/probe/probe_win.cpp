@@ -4,9 +4,7 @@
 //   list                          one tab-separated "W" line per window, top-level windows and their trees
 //   tap <x> <y>                   a left click at a screen point
 //   keys <window|0> <chord>...    focuses the window (0: leaves the focus), then taps each chord ("alt+F4")
-//   type <window|0> <text>        types the text as key strokes
-//   focus                         "F <window>": the focus window of the foreground thread
-//   post|send <window> <msg> <wparam> <lparam>   ("send" answers "R <result>")
+//   post <window> <msg> <wparam> <lparam>
 //   settext <window> <text>, gettext <window> ("T <text>"), move <window> <x> <y> <width> <height>
 #include <windows.h>
 
@@ -15,16 +13,18 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
 std::string ToUtf8(const std::wstring& text) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                    nullptr);
+  const int n =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+  if (n > 0)
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
   return out;
 }
 
@@ -35,38 +35,18 @@ std::wstring FromUtf8(const std::string& text) {
   return out;
 }
 
-// Tabs, line breaks and backslashes are escaped so that every answer line stays one line.
-std::string Escape(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\\') out += "\\\\";
-    else if (c == '\t') out += "\\t";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\r') out += "\\r";
-    else out += c;
-  }
-  return out;
+// Tabs and line breaks become spaces so that every answer line stays one line of fields.
+std::string OneLine(std::string text) {
+  std::replace_if(
+      text.begin(), text.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
+  return text;
 }
 
 std::vector<std::string> Words(const std::string& line) {
+  std::istringstream in(line);
   std::vector<std::string> words;
-  size_t i = 0;
-  while (i < line.size()) {
-    const size_t end = std::min(line.find(' ', i), line.size());
-    if (end > i) words.push_back(line.substr(i, end - i));
-    i = end + 1;
-  }
+  for (std::string word; in >> word;) words.push_back(word);
   return words;
-}
-
-// The text after the first `skip` words, spaces kept.
-std::string Rest(const std::string& line, int skip) {
-  size_t i = 0;
-  for (int w = 0; w < skip; ++w) {
-    while (i < line.size() && line[i] == ' ') ++i;
-    while (i < line.size() && line[i] != ' ') ++i;
-  }
-  return i + 1 < line.size() ? line.substr(i + 1) : std::string();
 }
 
 bool Number(const std::string& text, long long& value) {
@@ -96,11 +76,10 @@ void Emit(HWND window, HWND parent, int depth) {
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
   const bool child = (GetWindowLongW(window, GWL_STYLE) & WS_CHILD) != 0;
-  std::printf("W\t%llu\t%llu\t%d\t%s\t%ld\t%ld\t%ld\t%ld\t%ld\t%ld\t%ld\t%ld\t%d\t%d\t%d\t%lu\t%s\n",
-              Id(window), Id(parent), depth, Escape(ToUtf8(className)).c_str(), rect.left, rect.top,
-              rect.right - rect.left, rect.bottom - rect.top, origin.x, origin.y, client.right, client.bottom,
-              IsWindowVisible(window) ? 1 : 0, IsWindowEnabled(window) ? 1 : 0, child ? GetDlgCtrlID(window) : 0, pid,
-              Escape(ToUtf8(title)).c_str());
+  std::printf("W\t%llu\t%llu\t%d\t%s\t%ld\t%ld\t%ld\t%ld\t%ld\t%ld\t%ld\t%ld\t%d\t%d\t%d\t%lu\t%s\n", Id(window),
+              Id(parent), depth, OneLine(ToUtf8(className)).c_str(), rect.left, rect.top, rect.right - rect.left,
+              rect.bottom - rect.top, origin.x, origin.y, client.right, client.bottom, IsWindowVisible(window) ? 1 : 0,
+              IsWindowEnabled(window) ? 1 : 0, child ? GetDlgCtrlID(window) : 0, pid, OneLine(ToUtf8(title)).c_str());
 }
 
 void EmitTree(HWND parent, int depth) {
@@ -145,17 +124,20 @@ bool ParseChord(std::string chord, std::vector<WORD>& modifiers, WORD& key) {
   for (char& c : chord) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   for (size_t plus; (plus = chord.find('+')) != std::string::npos && plus + 1 < chord.size();) {
     const std::string mod = chord.substr(0, plus);
-    if (mod == "ctrl") modifiers.push_back(VK_CONTROL);
-    else if (mod == "alt") modifiers.push_back(VK_MENU);
-    else if (mod == "shift") modifiers.push_back(VK_SHIFT);
-    else return false;
+    if (mod == "ctrl")
+      modifiers.push_back(VK_CONTROL);
+    else if (mod == "alt")
+      modifiers.push_back(VK_MENU);
+    else if (mod == "shift")
+      modifiers.push_back(VK_SHIFT);
+    else
+      return false;
     chord.erase(0, plus + 1);
   }
   static const struct {
     const char* name;
     WORD vk;
-  } kNamed[] = {{"enter", VK_RETURN}, {"tab", VK_TAB},   {"esc", VK_ESCAPE}, {"space", VK_SPACE},
-                {"back", VK_BACK},    {"left", VK_LEFT}, {"right", VK_RIGHT}, {"up", VK_UP}, {"down", VK_DOWN}};
+  } kNamed[] = {{"enter", VK_RETURN}, {"esc", VK_ESCAPE}, {"down", VK_DOWN}};
   for (const auto& named : kNamed) {
     if (chord == named.name) {
       key = named.vk;
@@ -163,10 +145,12 @@ bool ParseChord(std::string chord, std::vector<WORD>& modifiers, WORD& key) {
     }
   }
   const int n = chord.size() >= 2 && chord[0] == 'f' ? std::atoi(chord.c_str() + 1) : 0;
-  if (n >= 1 && n <= 24) key = static_cast<WORD>(VK_F1 + n - 1);
+  if (n >= 1 && n <= 24)
+    key = static_cast<WORD>(VK_F1 + n - 1);
   else if (chord.size() == 1 && std::isalnum(static_cast<unsigned char>(chord[0])))
     key = static_cast<WORD>(std::toupper(static_cast<unsigned char>(chord[0])));
-  else return false;
+  else
+    return false;
   return true;
 }
 
@@ -215,34 +199,6 @@ bool Keys(const std::vector<std::string>& words, std::string& error) {
   return true;
 }
 
-bool Type(const std::string& line, std::string& error) {
-  const std::vector<std::string> words = Words(line);
-  const HWND window = words.size() >= 2 ? Window(words[1]) : nullptr;
-  if (words.size() < 2) error = "usage: type <window|0> <text>";
-  if (words.size() < 2 || (window != nullptr && !FocusWindow(window, error))) return false;
-  for (wchar_t c : FromUtf8(Rest(line, 2))) {
-    const SHORT scan = VkKeyScanW(c);
-    std::vector<INPUT> inputs;
-    if (scan != -1 && (HIBYTE(scan) & ~1) == 0) {
-      const bool shift = (HIBYTE(scan) & 1) != 0;
-      if (shift) inputs.push_back(Key(VK_SHIFT, false));
-      inputs.push_back(Key(LOBYTE(scan), false));
-      inputs.push_back(Key(LOBYTE(scan), true));
-      if (shift) inputs.push_back(Key(VK_SHIFT, true));
-    } else {
-      for (const DWORD flags : {0ul, static_cast<unsigned long>(KEYEVENTF_KEYUP)}) {
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wScan = c;
-        in.ki.dwFlags = KEYEVENTF_UNICODE | flags;
-        inputs.push_back(in);
-      }
-    }
-    if (!Send(inputs, error)) return false;
-  }
-  return true;
-}
-
 bool Tap(const std::vector<std::string>& words, std::string& error) {
   long long x = 0, y = 0;
   if (words.size() != 3 || !Number(words[1], x) || !Number(words[2], y)) {
@@ -265,27 +221,14 @@ bool Tap(const std::vector<std::string>& words, std::string& error) {
 
 // ---- messages -----------------------------------------------------------------------------------
 
-bool Message(const std::vector<std::string>& words, std::string& error) {
+bool Post(const std::vector<std::string>& words, std::string& error) {
   long long message = 0, wparam = 0, lparam = 0;
   const HWND window = words.size() == 5 ? Window(words[1]) : nullptr;
-  if (window == nullptr || !Number(words[2], message) || !Number(words[3], wparam) || !Number(words[4], lparam)) {
-    error = "usage: " + words[0] + " <window> <message> <wparam> <lparam>";
-    return false;
-  }
-  if (words[0] == "post") {
-    if (PostMessageW(window, static_cast<UINT>(message), static_cast<WPARAM>(wparam), static_cast<LPARAM>(lparam)))
-      return true;
-    error = "PostMessage failed";
-    return false;
-  }
-  DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(window, static_cast<UINT>(message), static_cast<WPARAM>(wparam),
-                           static_cast<LPARAM>(lparam), SMTO_ABORTIFHUNG, 3000, &result)) {
-    error = "SendMessage timed out or failed";
-    return false;
-  }
-  std::printf("R\t%lld\n", static_cast<long long>(static_cast<LONG_PTR>(result)));
-  return true;
+  if (window != nullptr && Number(words[2], message) && Number(words[3], wparam) && Number(words[4], lparam) &&
+      PostMessageW(window, static_cast<UINT>(message), static_cast<WPARAM>(wparam), static_cast<LPARAM>(lparam)))
+    return true;
+  error = "usage: post <window> <message> <wparam> <lparam>";
+  return false;
 }
 
 bool Text(const std::string& line, std::string& error) {
@@ -297,7 +240,8 @@ bool Text(const std::string& line, std::string& error) {
   }
   DWORD_PTR result = 0;
   if (words[0] == "settext") {
-    const std::wstring text = FromUtf8(Rest(line, 2));
+    const size_t at = line.find(' ', line.find(' ') + 1);  // "settext <window> <text>"
+    const std::wstring text = FromUtf8(at == std::string::npos ? std::string() : line.substr(at + 1));
     if (SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 3000,
                             &result))
       return true;
@@ -305,7 +249,7 @@ bool Text(const std::string& line, std::string& error) {
     wchar_t buffer[4096] = {};
     if (SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 3000,
                             &result)) {
-      std::printf("T\t%s\n", Escape(ToUtf8(buffer)).c_str());
+      std::printf("T\t%s\n", OneLine(ToUtf8(buffer)).c_str());
       return true;
     }
   }
@@ -333,17 +277,9 @@ bool Run(const std::string& line, std::string& error) {
   }
   if (name == "tap") return Tap(words, error);
   if (name == "keys") return Keys(words, error);
-  if (name == "type") return Type(line, error);
-  if (name == "post" || name == "send") return Message(words, error);
+  if (name == "post") return Post(words, error);
   if (name == "settext" || name == "gettext") return Text(line, error);
   if (name == "move") return Move(words, error);
-  if (name == "focus") {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(0, &info);
-    std::printf("F\t%llu\n", Id(info.hwndFocus));
-    return true;
-  }
   error = "unknown command " + name;
   return false;
 }
@@ -367,7 +303,7 @@ int wmain(int argc, wchar_t** argv) {
     if (line == "exit") break;
     std::string error;
     const bool ok = Run(line, error);
-    std::printf(ok ? "END ok\n" : "END err %s\n", Escape(error).c_str());
+    std::printf(ok ? "END ok\n" : "END err %s\n", OneLine(error).c_str());
     std::fflush(stdout);
     line.clear();
   }
