@@ -3,7 +3,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -11,19 +13,18 @@
 #include <vector>
 
 #include "platform/net.h"
+#include "headless/queued_port.h"
 #include "session/host_connection.h"
 #include "session/host_link.h"
 #include "session/record_assembler.h"
 #include "session/record_dispatch.h"
 #include "test_host.h"
-#include "test_session_port.h"
 
 namespace vantor {
 namespace {
 
 using testing_support::kRecordEnd;
 using testing_support::TestHost;
-using testing_support::TestSessionPort;
 using namespace std::chrono_literals;
 using Strings = std::vector<std::string>;
 
@@ -183,8 +184,8 @@ TEST(RecordAssembler, ResetForgetsTheUnfinishedRecord) {
   EXPECT_EQ(Assemble(assembler, {"A" + kRecordEnd}), Strings{"A" + kRecordEnd});
 }
 
-// Stands in for the session object: answers through the real link, logs screen runs.
-// Used on the UI side only (under the port's lock).
+// Stands in for the session object: answers through the real link, logs screen runs (on the test thread,
+// which serves the session thread's calls as the UI thread does).
 struct RecordingTarget final : DispatchTarget {
   explicit RecordingTarget(HostConnection& session) : session(session) {}
   void SendOwnRecord(std::string_view record, bool prefixed) override { session.SendRecord(prefixed ? 7 : 0, record); }
@@ -196,27 +197,40 @@ struct RecordingTarget final : DispatchTarget {
 
 class SessionThreadTest : public ::testing::Test {
  protected:
-  explicit SessionThreadTest(TestSessionPort::Mode mode = TestSessionPort::Mode::Direct)
-      : port([this](RecordBytes record) { DispatchRecord(target, record); }, mode), session(port), target(session) {}
-
   ConnectionParams Params(std::uint16_t hostPort) { return {"127.0.0.1", hostPort, 7, [this] { ++stamps; }}; }
 
   void StartIdentified() {
     ASSERT_TRUE(session.Start(Params(host.Port())));
-    ASSERT_TRUE(host.Accept(5s));
+    ASSERT_TRUE(Serving([&] { return host.Accept(20ms); }));
     EXPECT_EQ(NextRecord(), "7I" + kRecordEnd);
   }
 
+  // Serves the session thread's calls, as the UI thread does, until `done` holds; false after 5 s.
+  bool Serving(const std::function<bool()>& done) {
+    for (const auto deadline = std::chrono::steady_clock::now() + 5s; std::chrono::steady_clock::now() < deadline;) {
+      port.Serve();
+      if (done()) return true;
+      port.WaitForWork(std::chrono::steady_clock::now() + 10ms);
+    }
+    return false;
+  }
   std::string NextRecord() {
-    const auto record = host.ReadRecord(5s);
-    return record ? record->raw : "<none>";
+    std::optional<testing_support::HostRecord> record;
+    return Serving([&] { return (record = host.ReadRecord(20ms)).has_value(); }) ? record->raw : "<none>";
   }
   std::string Answer(const std::string& bytes) { return host.SendRaw(bytes) ? NextRecord() : "<send failed>"; }
+  // How the session ended: true by Stop, false when lost; none when it did not end in time.
+  std::optional<bool> Ended() {
+    std::optional<bool> ended;
+    Serving([&] { return (ended = port.TakeEnded()).has_value(); });
+    return ended;
+  }
 
   TestHost host;
-  TestSessionPort port;
-  HostConnection session;
-  RecordingTarget target;
+  int starts = 0;
+  QueuedPort port{[this] { ++starts; }, [this](RecordBytes record) { DispatchRecord(target, record); }};
+  HostConnection session{port};
+  RecordingTarget target{session};
   std::atomic<int> stamps{0};
 };
 
@@ -226,13 +240,12 @@ TEST_F(SessionThreadTest, RecordsAreAnsweredOnTheLinkUntilItCloses) {
   // Two records in one write are answered one by one; escaped 0xFF bytes reach the screen as single bytes.
   EXPECT_EQ(Answer("Hxyz" + kRecordEnd + "H\x31\xFF\xFF\x32" + kRecordEnd), "7H" + kRecordEnd);
   EXPECT_EQ(NextRecord(), "7H" + kRecordEnd);
-  port.WithLock([&] { EXPECT_EQ(target.screens, (Strings{"xyz" + kRecordEnd, "\x31\xFF\x32" + kRecordEnd})); });
+  EXPECT_EQ(target.screens, (Strings{"xyz" + kRecordEnd, "\x31\xFF\x32" + kRecordEnd}));
   // What a failed response send does to the link from the UI thread: the session ends as on a host close.
   const auto started = std::chrono::steady_clock::now();
   session.Link().Close();
-  ASSERT_TRUE(port.WaitEnded(5s));
+  EXPECT_EQ(Ended(), std::optional<bool>(false));
   EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);  // not one round of the 5-second wait
-  EXPECT_EQ(port.EndedFlags(), std::vector<int>{0});
   EXPECT_TRUE(host.WaitPeerClosed(5s));
   EXPECT_EQ(host.ReceivedBytes().find("7&"), std::string::npos);  // the goodbye could not go out
   session.Stop();
@@ -245,36 +258,31 @@ TEST_F(SessionThreadTest, OneAtATimeAndAHostCloseIsAnsweredWithGoodbyeAndAnUnrea
   ASSERT_TRUE(host.HalfClose());
   EXPECT_EQ(NextRecord(), "7&" + kRecordEnd);
   EXPECT_TRUE(host.WaitPeerClosed(5s));
-  ASSERT_TRUE(port.WaitEnded(5s));
+  EXPECT_EQ(Ended(), std::optional<bool>(false));
   EXPECT_TRUE(session.Kept());
   session.Stop();  // as the main window does on the end message
   session.Stop();  // a second stop finds nothing to wait for
   ASSERT_TRUE(session.Start(Params(UnusedPort())));
-  ASSERT_TRUE(port.Pump([&] { return port.EndedFlags().size() == 2; }, 5s));
+  EXPECT_EQ(Ended(), std::optional<bool>(false));
   session.Stop();
-  EXPECT_EQ(port.Starts(), 2);
-  EXPECT_EQ(port.Records(), Strings{});
+  EXPECT_EQ(starts, 2);
+  EXPECT_EQ(target.screens, Strings{});
   EXPECT_EQ(stamps.load(), 1);
-  EXPECT_EQ(port.EndedFlags(), (std::vector<int>{0, 0}));
 }
 
-class SessionThreadQueuedTest : public SessionThreadTest {
- protected:
-  SessionThreadQueuedTest() : SessionThreadTest(TestSessionPort::Mode::Queued) {}
-};
-
-TEST_F(SessionThreadQueuedTest, StopServesARecordTheThreadWaitsToDeliver) {
+TEST_F(SessionThreadTest, StopServesARecordTheThreadWaitsToDeliver) {
   ASSERT_TRUE(session.Start(Params(host.Port())));
   // The thread waits for the UI side to take the indicator before it connects.
-  ASSERT_TRUE(port.Pump([&] { return port.Starts() != 0; }, 5s));
+  port.WaitForWork(std::chrono::steady_clock::now() + 5s);
+  ASSERT_TRUE(port.Serve());
   ASSERT_TRUE(host.Accept(5s));
   ASSERT_TRUE(host.ReadRecord(5s).has_value());
   ASSERT_TRUE(host.SendRecord("Hz"));
   // The thread now waits in DeliverRecord for the UI thread, which is about to stop it.
-  ASSERT_TRUE(port.WaitForPendingCall(5s));
-  session.Stop();  // a deadlock here would end the run at the port's time-out
-  EXPECT_EQ(port.Records(), Strings{"Hz" + kRecordEnd});
-  EXPECT_EQ(port.EndedFlags(), std::vector<int>{1});
+  port.WaitForWork(std::chrono::steady_clock::now() + 5s);
+  session.Stop();  // a deadlock here would hang the run; the suite's time-out ends it
+  EXPECT_EQ(target.screens, Strings{"z" + kRecordEnd});
+  EXPECT_EQ(port.TakeEnded(), std::optional<bool>(true));
   EXPECT_TRUE(host.WaitPeerClosed(5s));
   // The answer went nowhere: the link was closed by the stop before the record was served.
   EXPECT_EQ(host.ReceivedBytes(), "7I" + kRecordEnd);

@@ -1,133 +1,86 @@
-// Toolbar rules: sizes by setting, button placement, bar lines, bevel pixels, greyed pictures, key labels.
+// Toolbar rules: bevel and bar lines, greyed pictures, host key labels on the buttons.
 #include "look/toolbar_layout.h"
 
 #include <gtest/gtest.h>
 
-#include <climits>
-#include <map>
+#include <span>
+#include <string>
 #include <utility>
 #include <vector>
 
 namespace vantor::toolbar {
 namespace {
 
-TEST(ToolbarButton, BevelLinesStayInsideTheButton) {
-  for (const auto& [width, height] : std::vector<std::pair<int, int>>{{20, 20}, {52, 52}, {3, 3}})
-    for (const bool pressed : {false, true})
+TEST(ToolbarTest, BevelAndBarLinesStayInsideTheirArea) {
+  for (const auto& [width, height] : {std::pair{20, 20}, {52, 52}, {3, 3}}) {
+    for (const bool pressed : {false, true}) {
       for (const Segment& s : ButtonBevel(width, height, pressed)) {
         EXPECT_TRUE(s.x0 == s.x1 || s.y0 == s.y1) << "straight lines";
-        for (const int x : {s.x0, s.x1}) EXPECT_TRUE(x >= 0 && x < width) << width << " " << pressed << " x " << x;
-        for (const int y : {s.y0, s.y1}) EXPECT_TRUE(y >= 0 && y < height) << height << " " << pressed << " y " << y;
+        EXPECT_TRUE(s.x0 >= 0 && s.x1 >= 0 && s.x0 < width && s.x1 < width) << width << " " << pressed;
+        EXPECT_TRUE(s.y0 >= 0 && s.y1 >= 0 && s.y0 < height && s.y1 < height) << height << " " << pressed;
       }
-}
-
-TEST(ToolbarBar, LinesOutsideAFlatBarAreLeftOut) {
-  std::array<BarLine, 6> lines{};
-  const int count = BarLines(3, lines);
-  ASSERT_EQ(count, 5);  // y 0, 1, 2, then height-2 = 1 and height-1 = 2; y 3 is outside
-  for (int i = 0; i < count; ++i) {
-    EXPECT_GE(lines[static_cast<std::size_t>(i)].y, 0);
-    EXPECT_LT(lines[static_cast<std::size_t>(i)].y, 3);
+    }
   }
+  std::array<BarLine, 6> lines{};
+  ASSERT_EQ(BarLines(3, lines), 5);  // y 0, 1, 2, then height-2 = 1 and height-1 = 2; y 3 is outside
+  std::vector<int> ys;
+  for (int i = 0; i < 5; ++i) ys.push_back(lines[static_cast<std::size_t>(i)].y);
+  EXPECT_EQ(ys, (std::vector<int>{0, 1, 2, 1, 2}));
   EXPECT_EQ(BarLines(0, lines), 0);
   EXPECT_EQ(BarLines(-5, lines), 0);
 }
 
-TEST(ToolbarGreyed, TransparentPixelsStayAndOthersAreBlended) {
+TEST(ToolbarTest, GreyingKeepsTransparentPixelsAndMakesNoNewHoles) {
   const std::uint32_t key = 0x00FF00FFu;
   std::vector<std::uint32_t> pixels{key, 0x00000000u, 0x00FFFFFFu, 0xAA102030u, key | 0xFF000000u};
   GreyPixels(pixels, key | 0x11000000u);  // the key is compared without its top byte
-  EXPECT_EQ(pixels[0], key);
-  EXPECT_EQ(pixels[1], 0x005F5F5Fu);
-  EXPECT_EQ(pixels[2], 0x00DEDEDEu);
   // 0x10 -> 95 + 7, 0x20 -> 95 + 15, 0x30 -> 95 + 23; the top byte is kept.
-  EXPECT_EQ(pixels[3], 0xAA666E76u);
-  EXPECT_EQ(pixels[4], key | 0xFF000000u);
+  EXPECT_EQ(pixels, (std::vector<std::uint32_t>{key, 0x005F5F5Fu, 0x00DEDEDEu, 0xAA666E76u, key | 0xFF000000u}));
+  // With a grey key colour a blended pixel could land on it: its blue steps away instead.
+  pixels = {0x00000000u, 0x005F5F5Fu, 0x00010101u};
+  GreyPixels(pixels, 0x005F5F5Fu);
+  EXPECT_EQ(pixels, (std::vector<std::uint32_t>{0x005F5F60u, 0x005F5F5Fu, 0x005F5F60u}));
 }
 
-TEST(ToolbarGreyed, APaintedPixelNeverTurnsIntoAHole) {
-  // With a grey key colour a blended pixel could land on it; it must stay visible.
-  const std::uint32_t key = 0x005F5F5Fu;  // what pure black blends to
-  std::vector<std::uint32_t> pixels{0x00000000u, key, 0x00010101u};
-  GreyPixels(pixels, key);
-  EXPECT_NE(pixels[0], key);
-  EXPECT_EQ(pixels[0] & 0xFFFF00u, 0x5F5F00u);  // only blue stepped
-  EXPECT_EQ(pixels[1], key);
-  EXPECT_NE(pixels[2], key);
+// The buttons' codes in table order (SAVE, BACK, EXIT, NEXT, CLEAR), "+" marking an enabled one.
+std::string State(const std::array<KeyBinding, kButtonCount>& buttons) {
+  std::string state;
+  for (const KeyBinding& b : buttons)
+    state += (state.empty() ? "" : " ") + std::to_string(b.key) + (b.enabled ? "+" : "");
+  return state;
 }
 
-class KeyLabels : public ::testing::Test {
- protected:
-  std::array<KeyBinding, kButtonCount> buttons{};
-  void SetUp() override {
-    for (std::size_t i = 0; i < buttons.size(); ++i) buttons[i] = {kButtons[i].label, kButtons[i].defaultKey, false};
+TEST(ToolbarTest, KeyLabelEnablesTheMatchingButtonOrDisablesAnEarlierCodeHolder) {
+  using E = LabelEffect;
+  struct Case {
+    std::array<unsigned, kButtonCount> keys;
+    std::array<bool, kButtonCount> enabled;
+    unsigned code;
+    std::u16string_view label;
+    LabelResult result;
+    std::string after;
+  };
+  const Case cases[] = {
+      {{1, 3, 8, 4, 2}, {}, 7, u"NEXT", {3, E::Enabled}, "1 3 8 7+ 2"},
+      {{1, 3, 8, 7, 2}, {0, 0, 0, 1, 0}, 7, u"next", {3, E::Disabled}, "1 3 8 7 2"},   // case-sensitive
+      {{1, 3, 8, 4, 2}, {1, 0, 0, 0, 0}, 1, u"NEXT", {0, E::Disabled}, "1 3 8 4 2"},   // the walk stops there
+      {{1, 9, 8, 4, 9}, {0, 1, 0, 0, 1}, 9, u"HELP", {1, E::Disabled}, "1 9 8 4 9+"},  // only the first holder
+      {{1, 3, 5, 4, 2}, {0, 0, 1, 0, 0}, 12, u"EXIT", {2, E::Enabled}, "1 3 12+ 4 2"},
+      {{1, 3, 8, 4, 2}, {}, 30, u"SAVE ", {-1, E::None}, "1 3 8 4 2"},
+      {{1, 3, 8, 4, 2}, {}, 31, u"", {-1, E::None}, "1 3 8 4 2"},  // an empty label matches no button
+      {{1, 3, 8, 4, 2}, {0, 0, 1, 0, 0}, 8, u"", {2, E::Disabled}, "1 3 8 4 2"},
+  };
+  for (const Case& c : cases) {
+    std::array<KeyBinding, kButtonCount> buttons{};
+    for (std::size_t i = 0; i < buttons.size(); ++i) buttons[i] = {kButtons[i].label, c.keys[i], c.enabled[i]};
+    const LabelResult result = ApplyKeyLabel(buttons, c.code, c.label);
+    EXPECT_EQ(std::make_pair(result.index, result.effect), std::make_pair(c.result.index, c.result.effect)) << c.code;
+    EXPECT_EQ(State(buttons), c.after) << c.code;
   }
-  const KeyBinding& Named(std::u16string_view label) {
-    for (const KeyBinding& b : buttons)
-      if (b.label == label) return b;
-    ADD_FAILURE() << "no such button";
-    return buttons[0];
-  }
-};
-
-TEST_F(KeyLabels, MatchingLabelTakesTheCodeAndIsEnabled) {
-  const LabelResult result = ApplyKeyLabel(buttons, 7, u"NEXT");
-  EXPECT_EQ(result.index, 3);
-  EXPECT_EQ(result.effect, LabelEffect::Enabled);
-  EXPECT_EQ(Named(u"NEXT").key, 7u);
-  EXPECT_TRUE(Named(u"NEXT").enabled);
-  for (const auto* other : {u"SAVE", u"BACK", u"EXIT", u"CLEAR"}) EXPECT_FALSE(Named(other).enabled);
-}
-
-TEST_F(KeyLabels, ComparisonIsCaseSensitiveSoTheCodeHolderIsDisabled) {
-  ApplyKeyLabel(buttons, 7, u"NEXT");
-  const LabelResult result = ApplyKeyLabel(buttons, 7, u"next");
-  EXPECT_EQ(result.index, 3);
-  EXPECT_EQ(result.effect, LabelEffect::Disabled);
-  EXPECT_FALSE(Named(u"NEXT").enabled);
-  EXPECT_EQ(Named(u"NEXT").key, 7u);
-}
-
-TEST_F(KeyLabels, AnEarlierButtonCarryingTheCodeStopsTheWalk) {
-  buttons[0].enabled = true;  // SAVE, default code 1
-  const LabelResult result = ApplyKeyLabel(buttons, 1, u"NEXT");
-  EXPECT_EQ(result.index, 0);
-  EXPECT_EQ(result.effect, LabelEffect::Disabled);
-  EXPECT_FALSE(Named(u"SAVE").enabled);
-  EXPECT_EQ(Named(u"NEXT").key, 4u);
-  EXPECT_FALSE(Named(u"NEXT").enabled);
-}
-
-TEST_F(KeyLabels, OnlyTheFirstCodeHolderIsDisabled) {
-  ApplyKeyLabel(buttons, 9, u"BACK");
-  buttons[4].key = 9;  // CLEAR carries the same code and is enabled
-  buttons[4].enabled = true;
-  const LabelResult result = ApplyKeyLabel(buttons, 9, u"HELP");
-  EXPECT_EQ(result.index, 1);
-  EXPECT_FALSE(Named(u"BACK").enabled);
-  EXPECT_TRUE(buttons[4].enabled);
-  EXPECT_EQ(buttons[4].key, 9u);
-}
-
-TEST_F(KeyLabels, MatchingLabelIsEnabledAgainWithAnotherCode) {
-  ApplyKeyLabel(buttons, 5, u"EXIT");
-  ApplyKeyLabel(buttons, 12, u"EXIT");
-  EXPECT_TRUE(Named(u"EXIT").enabled);
-  EXPECT_EQ(Named(u"EXIT").key, 12u);
-}
-
-TEST_F(KeyLabels, NoMatchNoHolderChangesNothing) {
-  const auto before = buttons;
-  const LabelResult result = ApplyKeyLabel(buttons, 30, u"SAVE ");
-  EXPECT_EQ(result.index, -1);
-  EXPECT_EQ(result.effect, LabelEffect::None);
-  for (std::size_t i = 0; i < buttons.size(); ++i) {
-    EXPECT_EQ(buttons[i].key, before[i].key);
-    EXPECT_EQ(buttons[i].enabled, before[i].enabled);
-  }
-  // An empty label (a key with no text) matches no button either.
-  EXPECT_EQ(ApplyKeyLabel(buttons, 31, u"").index, -1);
-  EXPECT_EQ(ApplyKeyLabel(buttons, 8, u"").effect, LabelEffect::Disabled);
+  // Only the buttons given are walked: a matching label just past them is not taken.
+  std::array<KeyBinding, kButtonCount + 1> more{};
+  more[kButtonCount] = {u"HELP", 9, false};
+  EXPECT_EQ(ApplyKeyLabel(std::span(more).first(kButtonCount), 9, u"HELP").index, -1);
 }
 
 }  // namespace
