@@ -93,8 +93,8 @@ Millis Remaining(Clock::time_point deadline) {
   return left.count() > 0 ? left : Millis(0);
 }
 
-}  // namespace
-
+// Splits one record into prefix and body. The terminal's own records never start with a digit, so the
+// leading digits are the terminal id.
 HostRecord ParseTerminalRecord(std::string raw) {
   HostRecord record;
   std::size_t end = raw.size();
@@ -106,6 +106,8 @@ HostRecord ParseTerminalRecord(std::string raw) {
   record.raw = std::move(raw);
   return record;
 }
+
+}  // namespace
 
 TestHost::TestHost(std::uint16_t port) {
   const std::intptr_t s = OpenSocket();
@@ -145,11 +147,6 @@ bool TestHost::Connected() const {
   return connection_ != kNone;
 }
 
-int TestHost::AcceptCount() const {
-  std::lock_guard lock(stateMutex_);
-  return accepted_;
-}
-
 bool TestHost::PeerClosed() const {
   std::lock_guard lock(stateMutex_);
   return peerClosed_;
@@ -173,7 +170,6 @@ bool TestHost::Accept(Millis timeout) {
   CloseConnection();
   std::scoped_lock lock(readMutex_, sendMutex_, stateMutex_);
   connection_ = accepted;
-  ++accepted_;
   peerClosed_ = false;
   inbox_.clear();
   received_.clear();

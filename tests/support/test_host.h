@@ -21,10 +21,6 @@ struct HostRecord {
   std::string body;        // what follows the prefix, terminator cut off
 };
 
-// Splits raw bytes (one record, terminator included or not) into prefix and body. The terminal's own
-// records never start with a digit, so the leading digits are the terminal id.
-HostRecord ParseTerminalRecord(std::string raw);
-
 // The record terminator as text, for building expectations.
 inline const std::string kRecordEnd("\xFF\xEF", 2);
 
@@ -44,8 +40,6 @@ class TestHost {
   // Waits for a terminal to connect; a connection held from before is closed first.
   bool Accept(Millis timeout = kHostWait);
   bool Connected() const;
-  // Connections accepted so far.
-  int AcceptCount() const;
 
   // The next record from the terminal; none when no whole record arrived in time or the terminal
   // closed first (bytes of an unfinished record stay for a later call).
@@ -76,10 +70,9 @@ class TestHost {
   std::uint16_t port_ = 0;
   mutable std::mutex readMutex_;
   mutable std::mutex sendMutex_;
-  mutable std::mutex stateMutex_;  // guards the handles and the counters below
+  mutable std::mutex stateMutex_;  // guards the handles and the state below
   std::intptr_t listener_ = -1;
   std::intptr_t connection_ = -1;
-  int accepted_ = 0;
   bool peerClosed_ = false;
   std::string inbox_;     // received, not yet taken as records
   std::string received_;  // every byte of this connection
