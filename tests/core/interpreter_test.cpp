@@ -132,28 +132,5 @@ TEST_F(InterpreterTest, LettersWithoutHandlersArePassedOverOneAtATime) {
   EXPECT_EQ(screen.focusField, 7);
 }
 
-TEST_F(InterpreterTest, EveryCutOfARealScreenIsSafe) {
-  const ScreenBuilder screen = ScreenBuilder()
-                                   .SelectPage(1).ErasePage()
-                                   .Fixed(1, 0, 0, "Item").Input(2, 0, 6, 10)
-                                   .Options(2, {host_records::option::MaxLength(20), host_records::option::Type('S')})
-                                   .Prefix(2, 13, "]C").Text(2, "12345").KeyLabel(3, "SAVE")
-                                   .SerialOut(2, "abc").MessageAt(2, "Hello").Prompt(4, "Qty")
-                                   .Ignored('M', "xyz").Ignored('P', "abc").CopyText(1, 2).SerialFlags(1, '1')
-                                   .ShowPage(1).FocusAndUnlock(2).Raw("\xFF\xEF");
-  const std::string bytes = screen.Commands();
-  for (std::size_t cut = 0; cut <= bytes.size(); ++cut) {
-    Settings s;
-    testing_support::EffectsRecorder e;
-    Terminal fresh(s, e, sent, clock);
-    std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[cut == 0 ? 1 : cut]);
-    for (std::size_t i = 0; i < cut; ++i) block[i] = static_cast<std::uint8_t>(bytes[i]);
-    fresh.Interpret(block.get(), block.get() + cut);
-    // Whatever was cut, the end of the record always removes the indicator.
-    EXPECT_GE(e.Count("HideLock"), 1) << cut;
-    EXPECT_EQ(fresh.GetScreen().pendingDialog, PendingDialog::None);
-  }
-}
-
 }  // namespace
 }  // namespace vantor

@@ -10,7 +10,6 @@
 #include "field_helpers.h"
 #include "look/cell_metrics.h"
 #include "look/drawn_controls.h"
-#include "look/menu_ids.h"
 #include "look/text_paint_rules.h"
 #include "look/window_rules.h"
 #include "model/field_list.h"
@@ -369,29 +368,6 @@ TEST(WindowRulesTest, CentringKeepsTheDialogOnTheScreen) {
     int x = -1, y = -1;
     CentreOver(owner, width, height, PixelRect{0, 0, 640, 480}, &x, &y);
     EXPECT_EQ(std::make_pair(x, y), std::make_pair(left, top)) << owner.left << "," << owner.top;
-  }
-}
-
-std::pair<bool, bool> FollowUp(int command, bool ok, bool destroyed = false) {
-  const CommandFollowUp f = FollowUpForCommand(command, ok, destroyed);
-  return {f.navigate, f.relayout};
-}
-
-TEST(WindowRulesTest, FocusComesBackAfterCommandsAndSettingsDialogsRelayoutOnOk) {
-  for (int command : {IDM_SCANNER, IDM_SCREEN, IDM_FIELDS, IDM_FONT, IDM_SERIAL_SETTINGS, IDM_SERIAL_FEATURE,
-                      IDM_SOUND_NORMAL, IDM_SOUND_ERROR, IDM_SOUND_SCAN_ACCEPT, IDM_SOUND_SCAN_REJECT, IDM_SOUND_USER1,
-                      IDM_SOUND_USER2, IDM_SOUND_USER3, IDM_SOUND_USER4}) {
-    EXPECT_EQ(std::make_pair(FollowUp(command, true), FollowUp(command, false)),
-              std::make_pair(std::pair{true, true}, std::pair{true, false}))
-        << command;
-  }
-  for (int command : {IDM_ABOUT, IDM_OPTIONS, IDM_HOST, IDM_FULLSCREEN}) {
-    EXPECT_EQ(FollowUp(command, true), std::make_pair(true, false)) << command;
-  }
-  EXPECT_EQ(FollowUp(IDM_EXIT, false), std::make_pair(true, false));  // full screen: Exit did nothing
-  for (const auto& [command, destroyed] :
-       {std::pair{IDM_USER_MODE, false}, {IDM_EXIT, true}, {IDM_ALT_F4, false}, {12345, false}}) {
-    EXPECT_EQ(FollowUp(command, true, destroyed), std::make_pair(false, false)) << command;
   }
 }
 

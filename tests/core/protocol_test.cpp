@@ -62,20 +62,7 @@ std::vector<std::string> Words(const std::string& text) {
   return words;
 }
 
-// Control bytes and bytes above 0x7E as \xHH.
-std::string Escaped(std::string_view bytes) {
-  std::string out;
-  for (const unsigned char c : bytes) {
-    if (c >= 0x20 && c <= 0x7E && c != '\\') {
-      out += static_cast<char>(c);
-    } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", c);
-      out += hex;
-    }
-  }
-  return out;
-}
+using testing_support::Escaped;
 
 std::string Utf8(const std::u16string& text) { return EncodeText(text, CodePage::Utf8); }
 

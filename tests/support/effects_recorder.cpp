@@ -9,8 +9,6 @@
 
 namespace vantor::testing_support {
 
-namespace {
-
 std::string Escaped(std::string_view bytes) {
   std::string line;
   for (const char c : bytes) {
@@ -25,8 +23,6 @@ std::string Escaped(std::string_view bytes) {
   }
   return line;
 }
-
-}  // namespace
 
 void FakeRefresh(const RefreshPlan& plan, std::uintptr_t& nextWindow, int* created) {
   for (const RefreshStep& step : plan) {

@@ -13,6 +13,9 @@
 
 namespace vantor::testing_support {
 
+// Printable ASCII as it is, every other byte and the backslash as \xHH.
+std::string Escaped(std::string_view bytes);
+
 // Lines, one per call, in call order:
 //   "Refresh <page>"  "Show <page>"  "Focus <page>:<field>"  "PageFocus <page>"  "EnableInput <page>"
 //   "DisableInput"  "ShowLock B|H"  "HideLock"  "HostMessage <field>"  "HostPrompt"  "CancelDialog"
