@@ -10,6 +10,7 @@
 #include "field_helpers.h"
 #include "look/cell_metrics.h"
 #include "look/drawn_controls.h"
+#include "look/menu_ids.h"
 #include "look/text_paint_rules.h"
 #include "look/window_rules.h"
 #include "model/field_list.h"
@@ -355,6 +356,13 @@ TEST(WindowRulesTest, SettingsFileLiesBesideTheProgram) {
             u"C:\\Program Files\\Vantor.ini");
   // A module without a directory part: the root, not a doubled separator.
   EXPECT_EQ(SettingsPathInDirectory(DirectoryOfModulePath(u"Vantor.exe")), u"\\Vantor.ini");
+}
+
+TEST(WindowRulesTest, SettingsDialogsLayTheScreenOutAgainOnlyOnOk) {
+  EXPECT_TRUE(FollowUpForCommand(IDM_SOUND_USER4, true, false).relayout);
+  EXPECT_FALSE(FollowUpForCommand(IDM_SOUND_USER4, false, false).relayout);
+  EXPECT_FALSE(FollowUpForCommand(IDM_ABOUT, true, false).relayout);
+  EXPECT_FALSE(FollowUpForCommand(IDM_EXIT, true, true).navigate);  // the window is gone
 }
 
 TEST(WindowRulesTest, CentringKeepsTheDialogOnTheScreen) {
