@@ -68,7 +68,7 @@ TEST_F(DocPictures, DISABLED_OptionsDialogs) {
     const auto dialog = c.menuKeys.empty() ? OpenSoundDialog(0, c.caption) : OpenFromFileMenu(c.menuKeys, c.caption);
     ASSERT_TRUE(dialog.has_value()) << c.name;
     if (c.item != 0) {
-      EXPECT_TRUE(WaitFor([&] { return ItemText(*dialog, c.item) == c.value; }, Millis(5000))) << c.name;
+      EXPECT_TRUE(WaitFor([&] { return probe_.GetText(Item(*dialog, c.item)) == c.value; }, Millis(5000))) << c.name;
     }
     Picture(c.name, dialog->clientX, dialog->clientY, dialog->clientWidth, dialog->clientHeight);
     ASSERT_TRUE(probe_.Keys(dialog->handle, {"esc"}));

@@ -2,17 +2,19 @@
 // probe that sees and taps Wine's windows, and screenshots.
 #pragma once
 
-#include <sys/types.h>
-
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "child_process.h"
+
 namespace vantor::e2e {
+
+using testing_support::Capture;
+using testing_support::ChildProcess;
 
 using Millis = std::chrono::milliseconds;
 using SteadyClock = std::chrono::steady_clock;
@@ -24,44 +26,6 @@ std::string ExecutableDir();  // the folder of the test program
 bool FileExists(const std::string& path);
 std::string ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& bytes);
-
-// A child process in a process group of its own; the destructor stops the whole group, so nothing a test
-// starts outlives it.
-class Process {
- public:
-  static constexpr int kPipeIn = 1, kPipeOut = 2;  // the standard streams that are pipes to the test
-
-  Process() = default;
-  ~Process() { Stop(); }
-  Process(const Process&) = delete;
-  Process& operator=(const Process&) = delete;
-
-  // Starts argv[0] (searched on PATH) in `cwd` with "NAME=value" entries added to its environment; stdout
-  // (unless piped) and stderr go to `outputFile` (empty: /dev/null).
-  bool Start(const std::vector<std::string>& argv, int pipes = 0, const std::string& outputFile = {},
-             const std::string& cwd = {}, const std::vector<std::string>& env = {});
-  bool Started() const { return pid_ > 0; }
-  bool Running();
-  // The exit status (the code, or 128 + signal) once the process has exited within `timeout`.
-  std::optional<int> WaitExit(Millis timeout);
-  // SIGTERM to the group, `grace` to exit, then SIGKILL to the group.
-  void Stop(Millis grace = Millis(1500));
-  bool WriteLine(const std::string& line);
-  // The next line of the child's stdout; false on time-out or end of stream.
-  bool ReadLine(std::string& line, Millis timeout);
-  // The child's stdout until it ends or `timeout` has passed.
-  std::string ReadAll(Millis timeout);
-
- private:
-  bool ReadMore(SteadyClock::time_point deadline);
-  pid_t pid_ = -1;
-  int stdin_ = -1, stdout_ = -1;
-  std::string pending_;
-  std::optional<int> exitStatus_;
-};
-
-// Runs a command to its end, stopped at the time-out: its exit status (-1 when stopped) and stdout.
-std::pair<int, std::string> RunCommand(const std::vector<std::string>& argv, Millis timeout);
 
 // Started on first use, stopped when the test program ends: an Xvfb on a free display, and the Wine
 // prefix ($WINEPREFIX when set, else beside the test program) prepared once, both exported to children.
@@ -77,7 +41,7 @@ class WineDesktop {
  private:
   bool ready_ = false;
   std::string failure_, prefix_;
-  Process xvfb_;
+  ChildProcess xvfb_;
 };
 
 struct WindowInfo {
@@ -93,10 +57,9 @@ struct WindowInfo {
 };
 using WindowList = std::vector<WindowInfo>;
 
-std::optional<WindowInfo> FindTopLevel(const WindowList& windows, const std::string& className);
+// The first visible top-level window of that class or caption.
+std::optional<WindowInfo> FindTopLevel(const WindowList& windows, const std::string& name);
 WindowList ChildrenOf(const WindowList& windows, std::uint64_t parent);
-WindowList DescendantsOf(const WindowList& windows, std::uint64_t ancestor);
-WindowList OfClass(const WindowList& windows, const std::string& className);
 std::string Describe(const WindowList& windows);  // for failure messages
 
 // probe.exe serving commands in the run's prefix, one process for the whole run; a command that does not
@@ -119,7 +82,7 @@ class Probe {
  private:
   // The answer lines of one command (without the END line); none when it failed.
   std::optional<std::vector<std::string>> Command(const std::string& line);
-  Process process_;
+  ChildProcess process_;
   std::string lastError_;
 };
 

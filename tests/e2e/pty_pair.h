@@ -3,8 +3,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -35,7 +33,9 @@ class PtyPair {
     if (!socat_.Start({"socat", "pty,raw,echo=0,link=" + a, "pty,raw,echo=0,link=" + b}))
       return Fail("socat could not be started (is the socat package installed?)");
     if (!WaitFor([&] { return FileExists(a) && FileExists(b); }, Millis(5000))) return Fail("socat made no lines");
-    if (!HoldLine(a)) return Fail("end A could not be held");
+    // The holder opens end A without O_NOCTTY and keeps it until its input closes.
+    holder_.Start({"sh", "-c", "exec 3<\"$0\" && echo held && exec cat", a}, {.keepInput = true, .newSession = true});
+    if (!holder_.WaitFor("held")) return Fail("end A could not be held");
     device_ = ::open(b.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     // The prefix's COMn points at end A; a run after this one may put its own link in place.
     link_ = WineDesktop::Instance().Prefix() + "/dosdevices/com" + std::to_string(com);
@@ -79,13 +79,7 @@ class PtyPair {
     if (device_ >= 0) ::close(device_);
     device_ = -1;
     socat_.Stop();
-    if (holderPipe_ >= 0) ::close(holderPipe_);  // the holder ends when its end of the pipe closes
-    holderPipe_ = -1;
-    if (holder_ > 0 && !WaitFor([&] { return ::waitpid(holder_, nullptr, WNOHANG) == holder_; }, Millis(2000))) {
-      ::kill(holder_, SIGKILL);
-      ::waitpid(holder_, nullptr, 0);
-    }
-    holder_ = -1;
+    holder_.Stop();
     if (!dir_.empty()) std::filesystem::remove_all(dir_, error);
     dir_.clear();
     link_.clear();
@@ -104,41 +98,8 @@ class PtyPair {
     return left > 0 && ::poll(&fd, 1, static_cast<int>(left)) > 0;
   }
 
-  // The child calls only async-signal-safe functions: it is forked from a threaded test program.
-  bool HoldLine(const std::string& path) {
-    int hold[2], ready[2];
-    if (::pipe2(hold, O_CLOEXEC) != 0) return false;
-    if (::pipe2(ready, O_CLOEXEC) != 0) {
-      ::close(hold[0]);
-      ::close(hold[1]);
-      return false;
-    }
-    holder_ = ::fork();
-    if (holder_ == 0) {
-      for (int fd = 3; fd < 4096; ++fd)  // the test's sockets must not live on in the child
-        if (fd != hold[0] && fd != ready[1]) ::close(fd);
-      ::setsid();
-      const char ok = ::open(path.c_str(), O_RDONLY) >= 0 ? '1' : '0';  // no O_NOCTTY: the line becomes ours
-      (void)!::write(ready[1], &ok, 1);
-      char c;
-      while (::read(hold[0], &c, 1) < 0 && errno == EINTR) {
-      }
-      ::_exit(0);
-    }
-    ::close(hold[0]);
-    ::close(ready[1]);
-    holderPipe_ = hold[1];
-    char ok = '0';
-    pollfd fd{ready[0], POLLIN, 0};
-    const bool held = holder_ > 0 && ::poll(&fd, 1, 5000) > 0 && ::read(ready[0], &ok, 1) == 1 && ok == '1';
-    ::close(ready[0]);
-    return held;
-  }
-
   std::string error_, dir_, link_;
-  Process socat_;
-  pid_t holder_ = -1;
-  int holderPipe_ = -1;
+  ChildProcess socat_, holder_;
   int device_ = -1;
 };
 

@@ -27,11 +27,10 @@ std::optional<std::string> IniValue(const std::string& text, const std::string& 
   return std::nullopt;
 }
 
-std::string HostByte(int value) { return std::string(1, static_cast<char>(value + 48)); }
-
 std::string KeyResponse(int code, int focus, const std::vector<std::pair<int, std::string>>& fields) {
-  std::string body = "RF" + HostByte(code) + HostByte(focus);
-  for (const auto& [id, text] : fields) body += "=" + HostByte(id) + HostByte(static_cast<int>(text.size())) + text;
+  const auto byte = [](int value) { return std::string(1, static_cast<char>(value + 48)); };  // a small number
+  std::string body = "RF" + byte(code) + byte(focus);
+  for (const auto& [id, text] : fields) body += "=" + byte(id) + byte(static_cast<int>(text.size())) + text;
   return body;
 }
 
@@ -68,7 +67,7 @@ void TerminalTest::TearDown() {
 
 bool TerminalTest::StartTerminal(const std::vector<std::string>& env) {
   return !terminal_.Started() &&
-         terminal_.Start({"wine", folder_ + "/Vantor.exe"}, 0, folder_ + "/wine.log", folder_, env);
+         terminal_.Start({"wine", folder_ + "/Vantor.exe"}, {.capture = Capture::kNothing, .cwd = folder_, .env = env});
 }
 
 void TerminalTest::StopTerminal() {
@@ -89,26 +88,12 @@ void TerminalTest::StopTerminal() {
   }
 }
 
-std::optional<WindowInfo> TerminalTest::WaitMainWindow() {
-  std::optional<WindowInfo> found;
-  WaitFor(
-      [&] {
-        const auto windows = probe_.List();
-        found = windows ? FindTopLevel(*windows, kMainWindowClass) : std::nullopt;
-        return found.has_value() || !terminal_.Running();
-      },
-      Millis(20000), Millis(200));
-  return found;
-}
-
 void TerminalTest::Launch(const IniEntries& settings, const std::vector<std::string>& env) {
   std::string text;
   for (const auto& [key, value] : settings) text += key + "=" + value + "\r\n";
   ASSERT_TRUE(WriteFile(IniPath(), text));
   ASSERT_TRUE(StartTerminal(env));
-  const auto main = WaitMainWindow();
-  ASSERT_TRUE(main.has_value()) << "no main window; terminal running: " << terminal_.Running();
-  main_ = *main;
+  ASSERT_TRUE(WaitMainWindow()) << "no main window; terminal running: " << terminal_.Running();
 }
 
 void TerminalTest::StartConnected(const IniEntries& extra, const std::vector<std::string>& env) {
@@ -135,6 +120,13 @@ std::string TerminalTest::Press(std::uint64_t window, const std::vector<std::str
   return NextBody();
 }
 
+bool TerminalTest::WaitMainWindow() {
+  const auto shown = [&](const WindowList& windows) { return FindTopLevel(windows, kMainWindowClass).has_value(); };
+  return WaitWindows([&](const WindowList& windows) { return shown(windows) || !terminal_.Running(); },
+                     Millis(20000)) &&
+         shown(windows_);
+}
+
 bool TerminalTest::WaitWindows(const std::function<bool(const WindowList&)>& ready, Millis timeout) {
   return WaitFor(
       [&] {
@@ -149,8 +141,8 @@ bool TerminalTest::WaitWindows(const std::function<bool(const WindowList&)>& rea
 
 std::optional<WindowInfo> TerminalTest::ShownPage(const WindowList& windows) const {
   std::optional<WindowInfo> shown;
-  for (const WindowInfo& page : OfClass(ChildrenOf(windows, main_.handle), "VdxCPage")) {
-    if (!page.visible) continue;
+  for (const WindowInfo& page : ChildrenOf(windows, main_.handle)) {
+    if (!page.visible || page.className != "VdxCPage") continue;
     if (shown) return std::nullopt;
     shown = page;
   }
@@ -178,15 +170,6 @@ std::optional<WindowInfo> TerminalTest::WaitControl(long long id) {
   return found && found->visible ? found : std::nullopt;
 }
 
-std::optional<bool> TerminalTest::Locked() {
-  const auto windows = probe_.List();
-  if (!windows) return std::nullopt;
-  windows_ = *windows;
-  const auto page = ShownPage(windows_);
-  if (!page) return std::nullopt;
-  return Indicator(windows_).has_value() || !page->enabled;
-}
-
 std::optional<WindowInfo> TerminalTest::Indicator(const WindowList& windows) const {
   for (const WindowInfo& w : ChildrenOf(windows, main_.handle))
     if (w.className == "VdxCAnimate" && w.visible) return w;
@@ -202,37 +185,26 @@ bool TerminalTest::WaitIndicator(const std::string& title) {
 
 std::optional<WindowInfo> TerminalTest::WaitDialog(const std::string& title, Millis timeout) {
   std::optional<WindowInfo> found;
-  WaitWindows(
-      [&](const WindowList& windows) {
-        for (const WindowInfo& w : windows)
-          if (w.depth == 0 && w.visible && w.title == title) found = w;
-        return found.has_value();
-      },
-      timeout);
+  WaitWindows([&](const WindowList& windows) { return (found = FindTopLevel(windows, title)).has_value(); }, timeout);
   return found;
 }
 
 bool TerminalTest::Gone(const std::string& title) {
-  return WaitWindows([&](const WindowList& windows) {
-    return std::none_of(windows.begin(), windows.end(),
-                        [&](const WindowInfo& w) { return w.depth == 0 && w.visible && w.title == title; });
-  });
+  return WaitWindows([&](const WindowList& windows) { return !FindTopLevel(windows, title); });
 }
 
-std::optional<WindowInfo> TerminalTest::Item(const WindowInfo& dialog, long long id) {
-  const auto windows = probe_.List();
-  for (const WindowInfo& w : DescendantsOf(windows.value_or(WindowList{}), dialog.handle))
-    if (w.id == id) return w;
-  return std::nullopt;
+std::uint64_t TerminalTest::Item(const WindowInfo& dialog, long long id) {
+  for (const WindowInfo& w : ChildrenOf(probe_.List().value_or(WindowList{}), dialog.handle))
+    if (w.id == id) return w.handle;
+  return 0;
 }
 
 int TerminalTest::FileMenu(const std::vector<std::string>& keys) {
   int height = 0;
   if (!probe_.Keys(main_.handle, {"alt+f"})) return 0;
   WaitWindows([&](const WindowList& windows) {
-    for (const WindowInfo& w : windows)
-      if (w.depth == 0 && w.visible && w.className == "#32768") height = w.height;
-    return height > 0;
+    const auto popup = FindTopLevel(windows, "#32768");
+    return (height = popup ? popup->height : 0) > 0;
   });
   probe_.Keys(0, keys.empty() ? std::vector<std::string>{"esc", "esc"} : keys);
   return height;
@@ -256,16 +228,6 @@ std::optional<WindowInfo> TerminalTest::OpenSoundDialog(int event, const std::st
   keys.push_back("enter");
   probe_.Keys(0, keys);
   return WaitDialog(caption);
-}
-
-std::string TerminalTest::ItemText(const WindowInfo& dialog, long long id) {
-  const auto item = Item(dialog, id);
-  return item ? probe_.GetText(item->handle).value_or("<none>") : "<no item>";
-}
-
-bool TerminalTest::SetItemText(const WindowInfo& dialog, long long id, const std::string& text) {
-  const auto item = Item(dialog, id);
-  return item && probe_.SetText(item->handle, text);
 }
 
 void TerminalTest::Picture(const std::string& name, int x, int y, int width, int height, bool steady) {

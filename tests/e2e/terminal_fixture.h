@@ -32,8 +32,6 @@ IniEntries HostSettings(std::uint16_t port, int terminalId = 1);
 // The value of `key` in a settings file (keys compare without case); none when absent.
 std::optional<std::string> IniValue(const std::string& text, const std::string& key);
 
-// A byte of a record that carries a small number: the value + 48.
-std::string HostByte(int value);
 // A key response as the host reads it: "RF", the key code and the focus field, then each changed field's
 // data item ("=", id, length, text).
 std::string KeyResponse(int code, int focus, const std::vector<std::pair<int, std::string>>& fields = {});
@@ -54,8 +52,8 @@ class TerminalTest : public ::testing::Test {
   bool StartTerminal(const std::vector<std::string>& env = {});
   // Stops it and waits until its windows are gone.
   void StopTerminal();
-  // The visible main window, once it exists (none when the terminal ended first).
-  std::optional<WindowInfo> WaitMainWindow();
+  // Waits for the visible main window (into main_); false when the terminal ended first.
+  bool WaitMainWindow();
   // Writes the settings, starts the terminal and waits for its main window.
   void Launch(const IniEntries& settings, const std::vector<std::string>& env = {});
   // Launches with the host settings plus `extra`, accepts the connection and reads the "I" record.
@@ -75,12 +73,6 @@ class TerminalTest : public ::testing::Test {
   std::optional<WindowInfo> Control(const WindowList& windows, long long id) const;
   // Waits until the keyboard is unlocked and the shown page holds a visible control with `id`.
   std::optional<WindowInfo> WaitControl(long long id);
-  // The keyboard as the operator sees it: locked while the lock indicator shows or the page in front takes
-  // no input; none when there is no page to see.
-  std::optional<bool> Locked();
-  bool WaitLocked(bool locked) {
-    return WaitFor([&] { return Locked() == locked; }, Millis(5000), Millis(100));
-  }
   // The lock indicator (class VdxCAnimate) while it shows; waits for it to show `title` ("": to go).
   std::optional<WindowInfo> Indicator(const WindowList& windows) const;
   bool WaitIndicator(const std::string& title);
@@ -88,23 +80,23 @@ class TerminalTest : public ::testing::Test {
   // A visible top-level window by its caption, once it comes; once it has gone; an item of a dialog.
   std::optional<WindowInfo> WaitDialog(const std::string& title, Millis timeout = Millis(10000));
   bool Gone(const std::string& title);
-  std::optional<WindowInfo> Item(const WindowInfo& dialog, long long id);
+  std::uint64_t Item(const WindowInfo& dialog, long long id);  // its handle; 0 when it has none
   // Opens "&File" with Alt+F and presses `keys` in it (none: closes it again); the height of its popup,
   // which tells the user's short menu from the administrator's long one (0 when it did not open).
   int FileMenu(const std::vector<std::string>& keys);
   std::optional<WindowInfo> OpenFromFileMenu(const std::vector<std::string>& keys, const std::string& caption);
   // File > Soun&ds > the event's item (0 Normal .. 7 User 4), then its dialog.
   std::optional<WindowInfo> OpenSoundDialog(int event, const std::string& caption);
-  bool TapCentre(const WindowInfo& w) { return probe_.Tap(w.x + w.width / 2, w.y + w.height / 2); }
-  std::string ItemText(const WindowInfo& dialog, long long id);
-  bool SetItemText(const WindowInfo& dialog, long long id, const std::string& text);
+  bool SetItemText(const WindowInfo& dialog, long long id, const std::string& text) {
+    return probe_.SetText(Item(dialog, id), text);
+  }
   // When VANTOR_DOCS_DIR names a folder, saves that part of the screen there as `name`.png; a `steady` one
   // once two shots in a row agree (painting comes a moment after a window changes).
   void Picture(const std::string& name, int x, int y, int width, int height, bool steady = true);
 
   std::optional<TestHost> host_{std::in_place};  // reset and made again by tests that need it gone
   std::string folder_;
-  Process terminal_;
+  ChildProcess terminal_;
   WindowInfo main_;
   WindowList windows_;
   Probe& probe_ = Probe::Instance();

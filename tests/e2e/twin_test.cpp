@@ -61,14 +61,14 @@ TEST_F(TwinTest, TheWindowAndTheHeadlessTerminalSendTheSameRecords) {
   const auto window = Records([this](const Step& step) {
     const auto control = WaitControl(step.control);
     if (!control) return false;
-    if (step.chords.empty()) return TapCentre(*control);
+    if (step.chords.empty()) return probe_.Tap(control->x + control->width / 2, control->y + control->height / 2);
     return (step.text.empty() || probe_.Type(control->handle, step.text)) && probe_.Keys(control->handle, step.chords);
   });
   StopTerminal();
 
   // The headless twin reads the same "Vantor.ini" from the same folder.
-  Process twin;
-  ASSERT_TRUE(twin.Start({headless}, Process::kPipeIn | Process::kPipeOut, folder_ + "/headless.log", folder_));
+  ChildProcess twin;
+  ASSERT_TRUE(twin.Start({headless}, {.keepInput = true, .cwd = folder_}));
   const auto headlessRecords = Records([&](const Step& step) {
     bool answered = twin.WriteLine("wait 10");
     for (const std::string& command : step.commands) answered = answered && twin.WriteLine(command);

@@ -10,7 +10,7 @@ namespace {
 const std::string kBuild = VANTOR_BUILD_DIR;
 
 TEST(DemoHost, OutlivesBadRecordsAndResets) {
-  testing_support::Child demo({kBuild + "/demo_host", "0"});
+  testing_support::ChildProcess demo({kBuild + "/demo_host", "0"});
   const std::uint16_t port = demo.Port("listening on 127.0.0.1");
   ASSERT_NE(port, 0) << demo.Output();
   for (const std::string& bytes :
@@ -22,10 +22,10 @@ TEST(DemoHost, OutlivesBadRecordsAndResets) {
     net::SetLingerZero(socket);  // a reset, not a goodbye
     net::Close(socket);
   }
-  testing_support::Child terminal({kBuild + "/vantor-headless", "--settings", "/nonexistent/Vantor.ini", "--host",
-                                   "127.0.0.1:" + std::to_string(port)},
-                                  "wait connected 5\nwait 5\nexpect VANTOR WAREHOUSE\nquit\n");
-  EXPECT_EQ(terminal.Exit(), 0);
+  testing_support::ChildProcess terminal({kBuild + "/vantor-headless", "--settings", "/nonexistent/Vantor.ini",
+                                          "--host", "127.0.0.1:" + std::to_string(port)},
+                                         {.input = "wait connected 5\nwait 5\nexpect VANTOR WAREHOUSE\nquit\n"});
+  EXPECT_EQ(terminal.WaitExit(), 0);
   EXPECT_EQ(terminal.Output(), "ok\nok\nok\nok\n");
 }
 

@@ -13,13 +13,13 @@ namespace vantor {
 namespace {
 
 using namespace std::chrono_literals;
-using testing_support::Child;
+using testing_support::ChildProcess;
 
 const std::string kBuild = VANTOR_BUILD_DIR;
 const std::string kHeadless = kBuild + "/vantor-headless";
 
 TEST(HeadlessProgram, AnswersEachLineAsTheOperatorThenRunsTheDemoScript) {
-  Child demo({kBuild + "/demo_host", "0"});
+  ChildProcess demo({kBuild + "/demo_host", "0"});
   const std::uint16_t port = demo.Port("listening on 127.0.0.1");
   ASSERT_NE(port, 0) << demo.Output();
   const std::vector<std::string> args{kHeadless, "--settings", "/nonexistent/Vantor.ini", "--host",
@@ -54,15 +54,15 @@ TEST(HeadlessProgram, AnswersEachLineAsTheOperatorThenRunsTheDemoScript) {
     input += lines + "\n";
     for (const char c : lines + "\n") replies += c == '\n' && !reply.empty() ? reply + "\n" : "";  // one per line
   }
-  Child interactive(args, input);
-  EXPECT_EQ(interactive.Exit(20s), 0);
+  ChildProcess interactive(args, {.input = input});
+  EXPECT_EQ(interactive.WaitExit(20s), 0);
   EXPECT_EQ(interactive.Output(), replies);
   EXPECT_TRUE(demo.WaitFor("user LEE signed on")) << demo.Output();
 
   std::vector<std::string> script = args;
   script.insert(script.end(), {"--script", std::string(VANTOR_SOURCE_DIR) + "/tools/headless/demo.script"});
-  Child scripted(script);
-  EXPECT_EQ(scripted.Exit(20s), 0) << scripted.Output();
+  ChildProcess scripted(script);
+  EXPECT_EQ(scripted.WaitExit(20s), 0) << scripted.Output();
   EXPECT_NE(scripted.Output().find("> expect Sign on\nok\n"), std::string::npos) << scripted.Output();
   // The stock is shared: the demo's 24 of A100, and five from each terminal.
   EXPECT_NE(scripted.Output().find("On hand: 34."), std::string::npos) << scripted.Output();

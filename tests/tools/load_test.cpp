@@ -13,7 +13,7 @@ namespace vantor::load {
 namespace {
 
 using namespace std::chrono_literals;
-using testing_support::Child;
+using testing_support::ChildProcess;
 
 const std::string kBuild = VANTOR_BUILD_DIR;
 const std::string kWarehouseScript = std::string(VANTOR_SOURCE_DIR) + "/tools/load/warehouse.script";
@@ -57,13 +57,13 @@ TEST(LoadRun, HostsThatNeverAnswerOrKeepClosingEndInScriptErrorsNotHangs) {
 }
 
 TEST(LoadProgram, EachTerminalRunsTheScriptAgainAsItsOwnUserAndTheReportIsWritten) {
-  Child demo({kBuild + "/demo_host", "0"});
+  ChildProcess demo({kBuild + "/demo_host", "0"});
   const std::uint16_t port = demo.Port("listening on 127.0.0.1");
   ASSERT_NE(port, 0) << demo.Output();
   const std::string json = testing::TempDir() + "load.json";
-  Child run({kBuild + "/vantor-load", "--host", "127.0.0.1:" + std::to_string(port), "--terminals", "3", "--script",
+  ChildProcess run({kBuild + "/vantor-load", "--host", "127.0.0.1:" + std::to_string(port), "--terminals", "3", "--script",
              kWarehouseScript, "--first-id", "7", "--ramp", "0.2", "--duration", "0.5", "--json", json});
-  EXPECT_EQ(run.Exit(20s), 0) << run.Output();
+  EXPECT_EQ(run.WaitExit(20s), 0) << run.Output();
   EXPECT_NE(run.Output().find("3 (3 connected, 3 ran their script to the end)"), std::string::npos) << run.Output();
   const nlohmann::json report = nlohmann::json::parse(std::ifstream(json), nullptr, false);
   const int runs = report.value("script_runs", 0);

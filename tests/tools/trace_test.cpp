@@ -18,7 +18,7 @@ namespace {
 
 using namespace std::string_literals;
 using host_records::ScreenBuilder;
-using testing_support::Child;
+using testing_support::ChildProcess;
 using Lines = std::vector<std::string>;
 namespace option = host_records::option;
 
@@ -152,13 +152,14 @@ TEST(TraceProgram, ProxiesByteForByteAndItsCaptureDecodesAndReplays) {
   const std::string out = TempPath("proxy.txt"), raw = TempPath("proxy.raw"), altered = TempPath("altered.raw");
   // vantor-headless as the operator: the host's screen, typed into its focus field, F5, and away.
   const auto terminal = [](std::uint16_t port) {
-    return std::make_unique<Child>(Lines{kBuild + "/vantor-headless", "--settings", "/nonexistent/Vantor.ini", "--host",
-                                         "127.0.0.1:" + std::to_string(port)},
-                                   "wait connected 5\nwait 5\ntype ab\nkey F5\nquit\n");
+    return std::make_unique<ChildProcess>(
+        Lines{kBuild + "/vantor-headless", "--settings", "/nonexistent/Vantor.ini", "--host",
+              "127.0.0.1:" + std::to_string(port)},
+        ChildProcess::Options{.input = "wait connected 5\nwait 5\ntype ab\nkey F5\nquit\n"});
   };
   {
-    Child proxy({kTrace, "--listen", "127.0.0.1:0", "--host", "127.0.0.1:" + std::to_string(host.Port()), "--out", out,
-                 "--raw", raw});
+    ChildProcess proxy({kTrace, "--listen", "127.0.0.1:0", "--host", "127.0.0.1:" + std::to_string(host.Port()),
+                        "--out", out, "--raw", raw});
     const std::uint16_t port = proxy.Port("listening on ");
     ASSERT_NE(port, 0) << proxy.Output();
     const auto first = terminal(port);
@@ -166,15 +167,15 @@ TEST(TraceProgram, ProxiesByteForByteAndItsCaptureDecodesAndReplays) {
     ScreenBuilder screen;  // a 0xFF in a text, doubled on the wire
     screen.SelectPage(0).Fixed(1, 0, 0, "a\xFF").Input(20, 1, 0, 4).Input(21, 2, 0, 4).ShowPage(0);
     ASSERT_TRUE(host.SendRaw(screen.FocusAndUnlock(20).Wire()));
-    EXPECT_EQ(first->Exit(), 0) << first->Output();
+    EXPECT_EQ(first->WaitExit(), 0) << first->Output();
     EXPECT_TRUE(host.WaitPeerClosed());
     EXPECT_EQ(host.ReceivedBytes(), "1I" + kEnd + "1H" + kEnd + "1RF5D=D2ab" + kEnd);
-    EXPECT_EQ(proxy.Terminate(), 0) << proxy.Output();
+    EXPECT_EQ(proxy.Stop(), 0) << proxy.Output();
   }
   const std::string trace = ReadAll(out);
   EXPECT_NE(trace.find("    f field=1 row=0 col=0 text=\"a\\xFF\"\n"), std::string::npos) << trace;
-  Child decode({kTrace, "--decode", raw});
-  EXPECT_EQ(decode.Exit(), 0);
+  ChildProcess decode({kTrace, "--decode", raw});
+  EXPECT_EQ(decode.WaitExit(), 0);
   EXPECT_EQ(decode.Output(), trace);
 
   // The screen's last command puts the focus on field 20 ('D'); the altered one on 21.
@@ -184,11 +185,11 @@ TEST(TraceProgram, ProxiesByteForByteAndItsCaptureDecodesAndReplays) {
   std::ofstream(altered, std::ios::binary) << capture.replace(at, 2, "oE");
   for (const auto& [file, exit, report] :
        {std::tuple{raw, 0, "0 differences"s}, std::tuple{altered, 1, "  received: 1 RF key=5 (F5) focus=21"s}}) {
-    Child replay({kTrace, "--replay", file, "--listen", "127.0.0.1:0"});
+    ChildProcess replay({kTrace, "--replay", file, "--listen", "127.0.0.1:0"});
     const std::uint16_t port = replay.Port("replaying on ");
     ASSERT_NE(port, 0) << replay.Output();
     const auto operatorTerminal = terminal(port);
-    EXPECT_EQ(replay.Exit(), exit) << replay.Output();
+    EXPECT_EQ(replay.WaitExit(), exit) << replay.Output();
     EXPECT_NE(replay.Output().find(report), std::string::npos) << replay.Output();
   }
 }

@@ -4,8 +4,8 @@
 //   list                          one tab-separated "W" line per window, top-level windows and their trees
 //   tap <x> <y>                   a left click at a screen point
 //   keys <window|0> <chord>...    focuses the window (0: leaves the focus), then taps each chord ("alt+F4")
-//   post <window> <msg> <wparam> <lparam>
-//   settext <window> <text>, gettext <window> ("T <text>"), move <window> <x> <y> <width> <height>
+//   post <window> <msg> <wparam> <lparam>, move <window> <x> <y> <width> <height>
+//   settext <window> <text>, gettext <window> ("T <text>")
 #include <windows.h>
 
 #include <algorithm>
@@ -22,42 +22,19 @@ namespace {
 std::string ToUtf8(const std::wstring& text) {
   const int n =
       WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0)
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+  std::string out(static_cast<size_t>(std::max(n, 0)), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+  // Tabs and line breaks become spaces so that every answer line stays one line of fields.
+  std::replace_if(
+      out.begin(), out.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
   return out;
 }
 
 std::wstring FromUtf8(const std::string& text) {
   const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+  std::wstring out(static_cast<size_t>(std::max(n, 0)), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
   return out;
-}
-
-// Tabs and line breaks become spaces so that every answer line stays one line of fields.
-std::string OneLine(std::string text) {
-  std::replace_if(
-      text.begin(), text.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
-  return text;
-}
-
-std::vector<std::string> Words(const std::string& line) {
-  std::istringstream in(line);
-  std::vector<std::string> words;
-  for (std::string word; in >> word;) words.push_back(word);
-  return words;
-}
-
-bool Number(const std::string& text, long long& value) {
-  char* end = nullptr;
-  value = std::strtoll(text.c_str(), &end, 0);
-  return !text.empty() && end != nullptr && *end == '\0';
-}
-
-HWND Window(const std::string& text) {
-  long long value = 0;
-  return Number(text, value) ? reinterpret_cast<HWND>(static_cast<intptr_t>(value)) : nullptr;
 }
 
 unsigned long long Id(HWND window) { return reinterpret_cast<uintptr_t>(window); }
@@ -77,23 +54,15 @@ void Emit(HWND window, HWND parent, int depth) {
   GetWindowThreadProcessId(window, &pid);
   const bool child = (GetWindowLongW(window, GWL_STYLE) & WS_CHILD) != 0;
   std::printf("W\t%llu\t%llu\t%d\t%s\t%ld\t%ld\t%ld\t%ld\t%ld\t%ld\t%ld\t%ld\t%d\t%d\t%d\t%lu\t%s\n", Id(window),
-              Id(parent), depth, OneLine(ToUtf8(className)).c_str(), rect.left, rect.top, rect.right - rect.left,
+              Id(parent), depth, ToUtf8(className).c_str(), rect.left, rect.top, rect.right - rect.left,
               rect.bottom - rect.top, origin.x, origin.y, client.right, client.bottom, IsWindowVisible(window) ? 1 : 0,
-              IsWindowEnabled(window) ? 1 : 0, child ? GetDlgCtrlID(window) : 0, pid, OneLine(ToUtf8(title)).c_str());
-}
-
-void EmitTree(HWND parent, int depth) {
-  int guard = 0;
-  for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr && depth < 32 && ++guard < 10000;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    Emit(child, parent, depth);
-    EmitTree(child, depth + 1);
-  }
+              IsWindowEnabled(window) ? 1 : 0, child ? GetDlgCtrlID(window) : 0, pid, ToUtf8(title).c_str());
+  for (HWND next = GetWindow(window, GW_CHILD); next != nullptr && depth < 32; next = GetWindow(next, GW_HWNDNEXT))
+    Emit(next, window, depth + 1);
 }
 
 BOOL CALLBACK EmitTopLevel(HWND window, LPARAM) {
   Emit(window, nullptr, 0);
-  EmitTree(window, 1);
   return TRUE;
 }
 
@@ -104,8 +73,7 @@ INPUT Key(WORD vk, bool up) {
   in.type = INPUT_KEYBOARD;
   in.ki.wVk = vk;
   in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  if ((vk >= VK_PRIOR && vk <= VK_DOWN) || vk == VK_INSERT || vk == VK_DELETE) in.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+  in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (vk == VK_DOWN ? KEYEVENTF_EXTENDEDKEY : 0);
   return in;
 }
 
@@ -119,48 +87,35 @@ bool Send(std::vector<INPUT> inputs, std::string& error) {
   return true;
 }
 
-// "F2", "alt+F4", "ctrl+1", "shift+F1", "enter", "a"; false when a name is unknown.
-bool ParseChord(std::string chord, std::vector<WORD>& modifiers, WORD& key) {
+// "F2", "alt+F4", "ctrl+1", "shift+F1", "enter", "a": the key strokes; none when a name is unknown.
+std::vector<INPUT> Chord(std::string chord) {
   for (char& c : chord) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  for (size_t plus; (plus = chord.find('+')) != std::string::npos && plus + 1 < chord.size();) {
-    const std::string mod = chord.substr(0, plus);
-    if (mod == "ctrl")
-      modifiers.push_back(VK_CONTROL);
-    else if (mod == "alt")
-      modifiers.push_back(VK_MENU);
-    else if (mod == "shift")
-      modifiers.push_back(VK_SHIFT);
-    else
-      return false;
-    chord.erase(0, plus + 1);
-  }
-  static const struct {
-    const char* name;
-    WORD vk;
-  } kNamed[] = {{"enter", VK_RETURN}, {"esc", VK_ESCAPE}, {"down", VK_DOWN}};
-  for (const auto& named : kNamed) {
-    if (chord == named.name) {
-      key = named.vk;
-      return true;
-    }
-  }
+  std::vector<WORD> modifiers;
+  for (size_t plus; (plus = chord.find('+')) != std::string::npos && plus + 1 < chord.size(); chord.erase(0, plus + 1))
+    modifiers.push_back(chord.rfind("ctrl+", 0) == 0    ? VK_CONTROL
+                        : chord.rfind("alt+", 0) == 0   ? VK_MENU
+                        : chord.rfind("shift+", 0) == 0 ? VK_SHIFT
+                                                        : 0);
   const int n = chord.size() >= 2 && chord[0] == 'f' ? std::atoi(chord.c_str() + 1) : 0;
-  if (n >= 1 && n <= 24)
-    key = static_cast<WORD>(VK_F1 + n - 1);
-  else if (chord.size() == 1 && std::isalnum(static_cast<unsigned char>(chord[0])))
-    key = static_cast<WORD>(std::toupper(static_cast<unsigned char>(chord[0])));
-  else
-    return false;
-  return true;
+  WORD key = n >= 1 && n <= 24  ? static_cast<WORD>(VK_F1 + n - 1)
+             : chord == "enter" ? VK_RETURN
+             : chord == "esc"   ? VK_ESCAPE
+             : chord == "down"  ? VK_DOWN
+             : chord.size() == 1 && std::isalnum(static_cast<unsigned char>(chord[0]))
+                 ? static_cast<WORD>(std::toupper(static_cast<unsigned char>(chord[0])))
+                 : 0;
+  std::vector<INPUT> inputs;
+  if (key == 0 || std::count(modifiers.begin(), modifiers.end(), 0) > 0) return inputs;
+  for (WORD m : modifiers) inputs.push_back(Key(m, false));
+  inputs.push_back(Key(key, false));
+  inputs.push_back(Key(key, true));
+  for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m) inputs.push_back(Key(*m, true));
+  return inputs;
 }
 
 // Brings the window's top-level window to the front and gives the window the keyboard focus; done once
 // its thread says so (a window may pass the focus on to a child, which counts too).
 bool FocusWindow(HWND window, std::string& error) {
-  if (!IsWindow(window)) {
-    error = "no such window";
-    return false;
-  }
   // Activating a window resets Wine's modifier state a moment later: only when it is not active already.
   const HWND root = GetAncestor(window, GA_ROOT);
   if (GetForegroundWindow() != root) SetForegroundWindow(root);
@@ -178,110 +133,76 @@ bool FocusWindow(HWND window, std::string& error) {
   return false;
 }
 
-bool Keys(const std::vector<std::string>& words, std::string& error) {
-  const HWND window = words.size() >= 3 ? Window(words[1]) : nullptr;
-  if (words.size() < 3) error = "usage: keys <window|0> <chord>...";
-  if (words.size() < 3 || (window != nullptr && !FocusWindow(window, error))) return false;
-  for (size_t i = 2; i < words.size(); ++i) {
-    std::vector<WORD> modifiers;
-    WORD key = 0;
-    if (!ParseChord(words[i], modifiers, key)) {
-      error = "unknown key " + words[i];
-      return false;
-    }
-    std::vector<INPUT> inputs;
-    for (WORD m : modifiers) inputs.push_back(Key(m, false));
-    inputs.push_back(Key(key, false));
-    inputs.push_back(Key(key, true));
-    for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m) inputs.push_back(Key(*m, true));
-    if (!Send(inputs, error)) return false;
-  }
-  return true;
-}
-
-bool Tap(const std::vector<std::string>& words, std::string& error) {
-  long long x = 0, y = 0;
-  if (words.size() != 3 || !Number(words[1], x) || !Number(words[2], y)) {
-    error = "usage: tap <x> <y>";
-    return false;
-  }
-  SetCursorPos(static_cast<int>(x), static_cast<int>(y));
-  const LONG width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-  std::vector<INPUT> inputs;
-  for (const DWORD button : {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = static_cast<LONG>(x * 65535 / (width - 1));
-    in.mi.dy = static_cast<LONG>(y * 65535 / (height - 1));
-    in.mi.dwFlags = button | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    inputs.push_back(in);
-  }
-  return Send(inputs, error);
-}
-
-// ---- messages -----------------------------------------------------------------------------------
-
-bool Post(const std::vector<std::string>& words, std::string& error) {
-  long long message = 0, wparam = 0, lparam = 0;
-  const HWND window = words.size() == 5 ? Window(words[1]) : nullptr;
-  if (window != nullptr && Number(words[2], message) && Number(words[3], wparam) && Number(words[4], lparam) &&
-      PostMessageW(window, static_cast<UINT>(message), static_cast<WPARAM>(wparam), static_cast<LPARAM>(lparam)))
-    return true;
-  error = "usage: post <window> <message> <wparam> <lparam>";
-  return false;
-}
-
-bool Text(const std::string& line, std::string& error) {
-  const std::vector<std::string> words = Words(line);
-  const HWND window = words.size() >= 2 ? Window(words[1]) : nullptr;
-  if (window == nullptr) {
-    error = "usage: settext|gettext <window> [text]";
-    return false;
-  }
-  DWORD_PTR result = 0;
-  if (words[0] == "settext") {
-    const size_t at = line.find(' ', line.find(' ') + 1);  // "settext <window> <text>"
-    const std::wstring text = FromUtf8(at == std::string::npos ? std::string() : line.substr(at + 1));
-    if (SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 3000,
-                            &result))
-      return true;
-  } else {
-    wchar_t buffer[4096] = {};
-    if (SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 3000,
-                            &result)) {
-      std::printf("T\t%s\n", OneLine(ToUtf8(buffer)).c_str());
-      return true;
-    }
-  }
-  error = "the window did not answer";
-  return false;
-}
-
-bool Move(const std::vector<std::string>& words, std::string& error) {
-  long long x = 0, y = 0, w = 0, h = 0;
-  const HWND window = words.size() == 6 ? Window(words[1]) : nullptr;
-  if (window != nullptr && Number(words[2], x) && Number(words[3], y) && Number(words[4], w) && Number(words[5], h) &&
-      SetWindowPos(window, nullptr, static_cast<int>(x), static_cast<int>(y), static_cast<int>(w), static_cast<int>(h),
-                   SWP_NOZORDER | SWP_NOACTIVATE))
-    return true;
-  error = "usage: move <window> <x> <y> <width> <height>";
-  return false;
-}
+// ---- commands -----------------------------------------------------------------------------------
 
 bool Run(const std::string& line, std::string& error) {
-  const std::vector<std::string> words = Words(line);
-  const std::string name = words.empty() ? "" : words[0];
+  std::istringstream in(line);
+  std::string name;
+  std::vector<std::string> words;
+  in >> name;
+  for (std::string word; in >> word;) words.push_back(word);
+  std::vector<long long> n;  // the leading numeric arguments
+  for (const std::string& word : words) {
+    char* end = nullptr;
+    n.push_back(std::strtoll(word.c_str(), &end, 0));
+    if (*end != '\0') {
+      n.pop_back();
+      break;
+    }
+  }
+  const HWND window = n.empty() ? nullptr : reinterpret_cast<HWND>(static_cast<intptr_t>(n[0]));
+  const auto usage = [&](const char* text) {
+    error = std::string("usage: ") + text;
+    return false;
+  };
   if (name == "list") {
     EnumWindows(EmitTopLevel, 0);
     return true;
   }
-  if (name == "tap") return Tap(words, error);
-  if (name == "keys") return Keys(words, error);
-  if (name == "post") return Post(words, error);
-  if (name == "settext" || name == "gettext") return Text(line, error);
-  if (name == "move") return Move(words, error);
-  error = "unknown command " + name;
-  return false;
+  if (name == "tap") {
+    if (n.size() != 2) return usage("tap <x> <y>");
+    SetCursorPos(static_cast<int>(n[0]), static_cast<int>(n[1]));
+    INPUT click[2] = {};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    return Send({click[0], click[1]}, error);
+  }
+  if (name == "keys") {
+    if (words.size() < 2) return usage("keys <window|0> <chord>...");
+    if (window != nullptr && !FocusWindow(window, error)) return false;
+    for (size_t i = 1; i < words.size(); ++i) {
+      const std::vector<INPUT> inputs = Chord(words[i]);
+      if (inputs.empty()) return usage(("a known key, not " + words[i]).c_str());
+      if (!Send(inputs, error)) return false;
+    }
+    return true;
+  }
+  if (name == "post")
+    return (n.size() == 4 &&
+            PostMessageW(window, static_cast<UINT>(n[1]), static_cast<WPARAM>(n[2]), static_cast<LPARAM>(n[3]))) ||
+           usage("post <window> <message> <wparam> <lparam>");
+  if (name == "move")
+    return (n.size() == 5 &&
+            SetWindowPos(window, nullptr, static_cast<int>(n[1]), static_cast<int>(n[2]), static_cast<int>(n[3]),
+                         static_cast<int>(n[4]), SWP_NOZORDER | SWP_NOACTIVATE)) ||
+           usage("move <window> <x> <y> <width> <height>");
+  DWORD_PTR result = 0;
+  if (name == "settext" && window != nullptr) {
+    const size_t at = line.find(' ', line.find(' ') + 1);  // "settext <window> <text>"
+    const std::wstring text = FromUtf8(at == std::string::npos ? std::string() : line.substr(at + 1));
+    return SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 3000,
+                               &result) ||
+           usage("settext <window> <text> to a window that answers");
+  }
+  wchar_t buffer[4096] = {};
+  if (name == "gettext" && window != nullptr &&
+      SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 3000,
+                          &result)) {
+    std::printf("T\t%s\n", ToUtf8(buffer).c_str());
+    return true;
+  }
+  return usage("list, tap, keys, post, move, settext or gettext, to a window that answers");
 }
 
 }  // namespace
@@ -303,7 +224,7 @@ int wmain(int argc, wchar_t** argv) {
     if (line == "exit") break;
     std::string error;
     const bool ok = Run(line, error);
-    std::printf(ok ? "END ok\n" : "END err %s\n", OneLine(error).c_str());
+    std::printf(ok ? "END ok\n" : "END err %s\n", error.c_str());
     std::fflush(stdout);
     line.clear();
   }
