@@ -1,4 +1,4 @@
-// Tests of the field records, the page registry (id order, rows, cursor, lookups) and the page set.
+// Tests of a page's field registry: id order, rows, cursor, lookups and what removals hand over.
 #include "model/field_list.h"
 
 #include <gtest/gtest.h>
@@ -7,12 +7,9 @@
 #include <vector>
 
 #include "model/page.h"
-#include "model/page_list.h"
 
 namespace vantor {
 namespace {
-
-using namespace std::string_view_literals;
 
 // "page:window" of each removed record that had a window, in order.
 std::string Windows(const RemovedFields& removed) {
@@ -67,9 +64,7 @@ TEST_F(FieldListTest, AddKeepsIdsAscendingWhateverTheOrderOfArrival) {
   EXPECT_EQ(Ids(list), (std::vector<int>{0, 2, 5, 7, 9}));
   EXPECT_EQ(IdsBackwards(list), (std::vector<int>{9, 7, 5, 2, 0}));
   EXPECT_EQ(list.Size(), 5u);
-}
-
-TEST_F(FieldListTest, NewRecordIsTheCursorAndEndsWhereItsWidthEnds) {
+  // The newest record is the cursor and ends where its width ends.
   Field& f = list.Add(12, 3, 7, 5, removed);
   EXPECT_EQ(f.lastColumn, 11);
   EXPECT_EQ(f.page, &page);
@@ -217,80 +212,6 @@ TEST_F(FieldListTest, FirstSerialInputFieldPrefersTheFirstUnmodified) {
   EXPECT_EQ(list.FirstSerialInputField(), &b);
   b.modified = 1;
   EXPECT_EQ(list.FirstSerialInputField(), &b);  // all modified: the last of them
-}
-
-TEST(FieldTextTest, TextIsCutToItsCapacity) {
-  Field f(1, 0, 0, 4, nullptr);
-  f.SetText(u"abcdef");
-  EXPECT_EQ(f.Text(), u"abcd");
-  EXPECT_TRUE(f.HasText());
-  f.SetMaxLength(2);
-  EXPECT_EQ(f.Text(), u"ab");
-  f.SetMaxLength(10);
-  f.SetText(u"xy\0z"sv);
-  EXPECT_EQ(f.Text(), u"xy");  // the buffer ends at a NUL
-  f.SetMaxLength(-3);
-  EXPECT_EQ(f.MaxLength(), 0);
-  EXPECT_EQ(f.Text(), u"");
-  f.DropText();
-  EXPECT_FALSE(f.HasText());
-  f.ClearText();
-  EXPECT_TRUE(f.HasText());
-}
-
-TEST(FieldTextTest, CuttingNeverLeavesHalfASurrogatePairAndTextMayComeFromItself) {
-  Field f(1, 0, 0, 2, nullptr);
-  f.SetText(u"a\U0001F600");  // 'a', high, low
-  EXPECT_EQ(f.Text(), u"a");
-  f.SetMaxLength(3);
-  f.SetText(u"a\U0001F600");
-  EXPECT_EQ(f.Text(), u"a\U0001F600");
-  f.SetText(std::u16string_view(f.Text()).substr(1));  // its own text
-  EXPECT_EQ(f.Text(), u"\U0001F600");
-}
-
-TEST(FieldTextTest, PrefixIsCutAndMarkedByItsLength) {
-  Field f(1, 0, 0, 8, nullptr);
-  f.SetPrefix(u"ABCD", 2);
-  EXPECT_EQ(f.prefix, u"AB");
-  EXPECT_EQ(f.hasPrefix, 1);
-  EXPECT_EQ(f.prefixLength, 2);
-  f.SetPrefix(u"", 0);
-  EXPECT_EQ(f.hasPrefix, 0);
-  f.SetPrefix(u"Q", 1);
-  f.DropPrefix();
-  EXPECT_EQ(f.hasPrefix, 0);
-  EXPECT_TRUE(f.prefix.empty());
-}
-
-TEST(PageListTest, SixteenPagesNumberedWithOneShown) {
-  PageList pages(0x123456);
-  for (int n = 0; n < 16; ++n) {
-    ASSERT_NE(pages.At(n), nullptr);
-    EXPECT_EQ(pages.At(n)->Number(), n);
-    EXPECT_EQ(pages.At(n)->background, 0x123456u);
-    EXPECT_EQ(pages.At(n)->shown, n == 0);
-  }
-  EXPECT_EQ(pages.At(16), nullptr);
-  EXPECT_EQ(pages.At(-1), nullptr);
-  EXPECT_EQ(pages.At(207), nullptr);
-  // Showing a page marks it alone; a page that does not exist hides every page.
-  pages.Show(3);
-  for (int n = 0; n < 16; ++n) EXPECT_EQ(pages.At(n)->shown, n == 3) << n;
-  pages.Show(40);  // no such page: every page hidden
-  for (int n = 0; n < 16; ++n) EXPECT_FALSE(pages.At(n)->shown) << n;
-}
-
-TEST(PageListTest, ClearAllEmptiesEveryPageAndHandsOverTheirRecords) {
-  RemovedFields removed;
-  PageList pages(kDefaultPageBackground);
-  pages.At(0)->Fields().Add(1, 0, 0, 1, removed).window = 5;
-  pages.At(9)->Fields().Add(2, 0, 0, 1, removed).window = 6;
-  pages.At(15)->Fields().Add(3, 0, 0, 1, removed);
-  pages.ClearAll(removed);
-  for (int n = 0; n < 16; ++n) EXPECT_TRUE(pages.At(n)->Fields().Empty()) << n;
-  EXPECT_EQ(Windows(removed), "0:5 | 9:6");
-  EXPECT_EQ(removed.size(), 3u);
 }
 
 }  // namespace

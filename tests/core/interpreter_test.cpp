@@ -118,15 +118,6 @@ TEST_F(InterpreterTest, IgnoredCommandsLeaveTheFollowingCommandIntact) {
   }
 }
 
-TEST_F(InterpreterTest, ALengthOfZeroConsumesOnlyTheLetterAndTheLength) {
-  screen.keyboard = Keyboard::Ready;
-  Run("$0l");
-  EXPECT_EQ(screen.keyboard, Keyboard::Locked);
-  screen.keyboard = Keyboard::Ready;
-  Run("M0l");
-  EXPECT_EQ(screen.keyboard, Keyboard::Locked);
-}
-
 TEST_F(InterpreterTest, LettersWithoutHandlersArePassedOverOneAtATime) {
   Run(std::string("GT\x01\x80\xFE{|}~ ") + "@4" + "q0x@7");
   EXPECT_EQ(screen.focusField, 7);
