@@ -92,14 +92,6 @@ TEST_F(CommandBytesTest, EveryCommandConsumesExactlyItsArguments) {
   }
 }
 
-TEST_F(CommandBytesTest, OptionArgumentsThatAreNotTakenStayForTheWalk) {
-  EXPECT_EQ(Consumed("w90@AS~"), 4);    // no field 9: the type letter is left
-  EXPECT_EQ(Consumed("w10@Ax~"), 4);    // not a type letter
-  EXPECT_EQ(Consumed("w10@H2~"), 4);    // neither '0' nor '1'
-  EXPECT_EQ(Consumed("w10@H1@AB~"), 8);
-  EXPECT_EQ(Consumed("w90@B07D0@M@S2@P~"), 15);  // B, M, S and P are consumed without a field
-}
-
 TEST_F(InterpreterTest, IgnoredCommandsLeaveTheFollowingCommandIntact) {
   // Payload bytes are 'l' (lock): a command that consumed too little would lock the keyboard; one
   // that consumed too much would eat the closing focus command.

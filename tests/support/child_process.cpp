@@ -12,30 +12,17 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <sstream>
 
 extern char** environ;
 
 namespace vantor::testing_support {
 namespace {
-
 using SteadyClock = std::chrono::steady_clock;
-
-// The executable for argv[0]: as given when it holds a slash, else the first match on PATH.
-std::string ResolveProgram(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  std::stringstream dirs(path != nullptr ? path : "/usr/bin:/bin");
-  for (std::string dir; name.find('/') == std::string::npos && std::getline(dirs, dir, ':');)
-    if (::access((dir + "/" + name).c_str(), X_OK) == 0) return dir + "/" + name;
-  return name;
-}
-
 }  // namespace
 
 bool ChildProcess::Start(const std::vector<std::string>& args, const Options& options) {
   if (pid_ > 0 || args.empty()) return false;
   ::signal(SIGPIPE, SIG_IGN);  // a child that dies while we write to it must not take us with it
-  const std::string program = ResolveProgram(args[0]);
   std::vector<char*> argv, envp;
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   for (char** e = environ; *e != nullptr; ++e) envp.push_back(*e);
@@ -62,7 +49,7 @@ bool ChildProcess::Start(const std::vector<std::string>& args, const Options& op
     ::dup2(options.capture == Capture::kAll ? out[1] : null, 2);
     ::close_range(3, ~0U, 0);  // the test's sockets must not live on in the child
     if (!options.cwd.empty() && ::chdir(options.cwd.c_str()) != 0) ::_exit(127);
-    ::execve(program.c_str(), argv.data(), envp.data());
+    ::execvpe(argv[0], argv.data(), envp.data());  // PATH searched when the name holds no slash
     ::_exit(127);
   }
   for (int fd : {in[0], out[1], null})
@@ -126,11 +113,10 @@ std::optional<int> ChildProcess::WaitExit(Millis timeout) {
 std::optional<int> ChildProcess::Stop(Millis grace) {
   if (pid_ <= 0) return exit_;
   if (Running()) {
-    ::kill(-pid_, SIGTERM);
-    ::kill(pid_, SIGTERM);  // in case it has not made its session yet
+    // Once: a second SIGTERM could reach a program that handled the first and has already restored the default.
+    if (::kill(-pid_, SIGTERM) != 0) ::kill(pid_, SIGTERM);  // no group yet: it has not made its session
     if (!WaitExit(grace)) {
-      ::kill(-pid_, SIGKILL);
-      ::kill(pid_, SIGKILL);
+      if (::kill(-pid_, SIGKILL) != 0) ::kill(pid_, SIGKILL);
       WaitExit(Millis(5000));
     }
   }

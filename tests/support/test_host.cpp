@@ -1,5 +1,7 @@
-// The scripted test host on plain sockets (Winsock on Windows, BSD sockets elsewhere).
+// The scripted test host on the platform's sockets; listening and waits in milliseconds are its own.
 #include "test_host.h"
+
+#include "platform/net.h"
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -25,13 +27,7 @@ constexpr std::intptr_t kNone = -1;
 
 #ifdef _WIN32
 SOCKET Raw(std::intptr_t s) { return static_cast<SOCKET>(s); }
-void CloseSocket(std::intptr_t s) { ::closesocket(Raw(s)); }
-void ShutdownBoth(std::intptr_t s) { ::shutdown(Raw(s), SD_BOTH); }
 bool ShutdownSend(std::intptr_t s) { return ::shutdown(Raw(s), SD_SEND) == 0; }
-std::intptr_t OpenSocket() {
-  const SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
-  return s == INVALID_SOCKET ? kNone : static_cast<std::intptr_t>(s);
-}
 // 1 readable, 0 time-out, -1 failure.
 int WaitReadable(std::intptr_t s, Millis timeout) {
   fd_set set;
@@ -43,14 +39,6 @@ int WaitReadable(std::intptr_t s, Millis timeout) {
   if (ready == SOCKET_ERROR) return -1;
   return ready > 0 ? 1 : 0;
 }
-int SendSome(std::intptr_t s, const char* data, int length) {
-  const int sent = ::send(Raw(s), data, length, 0);
-  return sent == SOCKET_ERROR ? -1 : sent;
-}
-int ReceiveSome(std::intptr_t s, char* data, int length) {
-  const int got = ::recv(Raw(s), data, length, 0);
-  return got == SOCKET_ERROR ? -1 : got;
-}
 std::intptr_t AcceptOne(std::intptr_t listener) {
   const SOCKET s = ::accept(Raw(listener), nullptr, nullptr);
   return s == INVALID_SOCKET ? kNone : static_cast<std::intptr_t>(s);
@@ -58,13 +46,7 @@ std::intptr_t AcceptOne(std::intptr_t listener) {
 using AddressLength = int;
 #else
 int Raw(std::intptr_t s) { return static_cast<int>(s); }
-void CloseSocket(std::intptr_t s) { ::close(Raw(s)); }
-void ShutdownBoth(std::intptr_t s) { ::shutdown(Raw(s), SHUT_RDWR); }
 bool ShutdownSend(std::intptr_t s) { return ::shutdown(Raw(s), SHUT_WR) == 0; }
-std::intptr_t OpenSocket() {
-  const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-  return s < 0 ? kNone : static_cast<std::intptr_t>(s);
-}
 int WaitReadable(std::intptr_t s, Millis timeout) {
   pollfd entry{Raw(s), POLLIN, 0};
   const int ms = static_cast<int>(std::clamp<Millis::rep>(timeout.count(), 0, 600000));
@@ -72,14 +54,6 @@ int WaitReadable(std::intptr_t s, Millis timeout) {
   if (ready < 0) return -1;
   if (ready > 0 && (entry.revents & POLLNVAL)) return -1;
   return ready > 0 ? 1 : 0;
-}
-int SendSome(std::intptr_t s, const char* data, int length) {
-  const ssize_t sent = ::send(Raw(s), data, static_cast<size_t>(length), MSG_NOSIGNAL);
-  return sent < 0 ? -1 : static_cast<int>(sent);
-}
-int ReceiveSome(std::intptr_t s, char* data, int length) {
-  const ssize_t got = ::recv(Raw(s), data, static_cast<size_t>(length), 0);
-  return got < 0 ? -1 : static_cast<int>(got);
 }
 std::intptr_t AcceptOne(std::intptr_t listener) {
   const int s = ::accept(Raw(listener), nullptr, nullptr);
@@ -110,7 +84,7 @@ HostRecord ParseTerminalRecord(std::string raw) {
 }  // namespace
 
 TestHost::TestHost(std::uint16_t port) {
-  const std::intptr_t s = OpenSocket();
+  const std::intptr_t s = net::OpenTcp();
   if (s == kNone) return;
 #ifndef _WIN32
   // A fixed port can be taken again at once after an earlier run.
@@ -123,12 +97,12 @@ TestHost::TestHost(std::uint16_t port) {
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   if (::bind(Raw(s), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
       ::listen(Raw(s), 4) != 0) {
-    CloseSocket(s);
+    net::Close(s);
     return;
   }
   AddressLength length = sizeof address;
   if (::getsockname(Raw(s), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    CloseSocket(s);
+    net::Close(s);
     return;
   }
   port_ = ntohs(address.sin_port);
@@ -185,7 +159,7 @@ bool TestHost::FillOnce(Millis timeout) {
   }
   if (WaitReadable(connection, timeout) != 1) return false;
   char chunk[8192];
-  const int got = ReceiveSome(connection, chunk, sizeof chunk);
+  const int got = net::Receive(connection, chunk, sizeof chunk);
   std::lock_guard lock(stateMutex_);
   if (got <= 0) {
     peerClosed_ = true;  // end of stream or reset
@@ -250,7 +224,7 @@ bool TestHost::SendRaw(std::string_view bytes) {
   if (connection == kNone) return false;
   while (!bytes.empty()) {
     const int piece = static_cast<int>(std::min<std::size_t>(bytes.size(), 1 << 20));
-    const int sent = SendSome(connection, bytes.data(), piece);
+    const int sent = net::Send(connection, bytes.data(), piece);
     if (sent <= 0) return false;
     bytes.remove_prefix(static_cast<std::size_t>(sent));
   }
@@ -276,10 +250,10 @@ void TestHost::CloseConnection() {
     connection = connection_;
   }
   if (connection == kNone) return;
-  ShutdownBoth(connection);  // wakes a reader waiting on it
+  net::Shutdown(connection);  // wakes a reader waiting on it
   std::scoped_lock lock(readMutex_, sendMutex_, stateMutex_);
   if (connection_ == connection) {
-    CloseSocket(connection_);
+    net::Close(connection_);
     connection_ = kNone;
   }
 }
@@ -288,7 +262,7 @@ void TestHost::Close() {
   CloseConnection();
   std::lock_guard lock(stateMutex_);
   if (listener_ != kNone) {
-    CloseSocket(listener_);
+    net::Close(listener_);
     listener_ = kNone;
   }
 }
