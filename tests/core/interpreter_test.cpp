@@ -92,28 +92,5 @@ TEST_F(CommandBytesTest, EveryCommandConsumesExactlyItsArguments) {
   }
 }
 
-TEST_F(InterpreterTest, IgnoredCommandsLeaveTheFollowingCommandIntact) {
-  // Payload bytes are 'l' (lock): a command that consumed too little would lock the keyboard; one
-  // that consumed too much would eat the closing focus command.
-  const std::vector<std::string> ignored = {
-      "Kl", "Xl", "rl", "pll", "Dlllllllllll", "$3lll", "%1l", "I2ll", "jl2ll", "Lll2ll",
-      "vl2ll", "M3lll", "N1l", "O!10" + std::string(208, 'l'), "PlllB", "QllQ", "Pll" + std::string(1, '\0'),
-      "B", "R", "m", "z", "Zvlll", "Zel", "Zq",
-  };
-  for (const std::string& cmd : ignored) {
-    screen.keyboard = Keyboard::Ready;
-    screen.focusField = -1;
-    effects.Clear();
-    Run("o5" + cmd + "@9");
-    EXPECT_EQ(screen.keyboard, Keyboard::Ready) << cmd;
-    EXPECT_EQ(screen.focusField, 9) << cmd;
-  }
-}
-
-TEST_F(InterpreterTest, LettersWithoutHandlersArePassedOverOneAtATime) {
-  Run(std::string("GT\x01\x80\xFE{|}~ ") + "@4" + "q0x@7");
-  EXPECT_EQ(screen.focusField, 7);
-}
-
 }  // namespace
 }  // namespace vantor

@@ -24,16 +24,6 @@ std::string Escaped(std::string_view bytes) {
   return line;
 }
 
-void FakeRefresh(const RefreshPlan& plan, std::uintptr_t& nextWindow, int* created) {
-  for (const RefreshStep& step : plan) {
-    if (step.change == WindowChange::Touch) continue;
-    step.field->window = kNoWindow;
-    if (ControlKindOf(*step.field) == ControlKind::None) continue;
-    step.field->window = nextWindow++;
-    if (created != nullptr) ++*created;
-  }
-}
-
 std::string EffectsRecorder::Joined() const {
   std::string out;
   for (const auto& line : calls) {
@@ -41,14 +31,6 @@ std::string EffectsRecorder::Joined() const {
     out += line;
   }
   return out;
-}
-
-int EffectsRecorder::Count(std::string_view prefix) const {
-  int n = 0;
-  for (const auto& line : calls) {
-    if (std::string_view(line).substr(0, prefix.size()) == prefix) ++n;
-  }
-  return n;
 }
 
 std::vector<std::string> RecordCapture::Data() const {
@@ -59,7 +41,11 @@ std::vector<std::string> RecordCapture::Data() const {
 
 void EffectsRecorder::RefreshPage(Page& page, const RefreshPlan& plan) {
   calls.push_back("Refresh " + std::to_string(page.Number()));
-  if (fakeWindows) FakeRefresh(plan, nextWindow, &windowsCreated);
+  for (const RefreshStep& step : plan) {
+    if (step.change == WindowChange::Touch) continue;
+    step.field->window = ControlKindOf(*step.field) == ControlKind::None ? kNoWindow : nextWindow++;
+    windowsCreated += step.field->window != kNoWindow;
+  }
 }
 
 void EffectsRecorder::DiscardWindow(int page, WindowHandle window) {

@@ -21,20 +21,16 @@ std::string Escaped(std::string_view bytes);
 //   "DisableInput"  "ShowLock B|H"  "HideLock"  "HostMessage <field>"  "HostPrompt"  "CancelDialog"
 //   "Sound <event>"  "Serial <bytes>" (bytes outside 0x20..0x7E as \xHH)  "Relayout"
 //   "KeyLabel <code> <label>"  "Scanner <0|1>"  "Discard <page>:<handle>"  "Edited <field>"  "Beep <type>"
-// The page refresh carries out its plan when fakeWindows is on: a created record gets a window
-// handle (1000, 1001, ...) when its kind has a control, so that focus requests and discards can be
-// observed.
+// The page refresh carries out its plan: a created record gets a window handle (1000, 1001, ...) when
+// its kind has a control, so that focus requests and discards can be observed.
 class EffectsRecorder : public ScreenView {
  public:
   std::vector<std::string> calls;
-  bool fakeWindows = true;
   std::uintptr_t nextWindow = 1000;
   int windowsCreated = 0;
 
   // All lines joined with " | ".
   std::string Joined() const;
-  // Number of lines that begin with prefix.
-  int Count(std::string_view prefix) const;
   void Clear() { calls.clear(); }
 
   void RefreshPage(Page& page, const RefreshPlan& plan) override;
@@ -57,9 +53,6 @@ class EffectsRecorder : public ScreenView {
   void EnableScanner(bool enable) override;
   void Beep(std::uint32_t type) override;
 };
-
-// Carries out a refresh plan with fake window handles, as a front end without windows does.
-void FakeRefresh(const RefreshPlan& plan, std::uintptr_t& nextWindow, int* created = nullptr);
 
 // Captures the session's outgoing records as (terminal id, bytes).
 class RecordCapture : public RecordSender {
