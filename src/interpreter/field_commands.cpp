@@ -216,9 +216,8 @@ void CmdCopyText(ScreenRun& run) {
   Field* source = run.FindField(sourceId);
   Field* destination = run.FindField(destinationId);
   if (source == nullptr || destination == nullptr) return;
-  const std::size_t n = static_cast<std::size_t>(std::max(std::min(source->width, destination->width), 0));
-  const std::u16string& text = source->Text();
-  destination->SetText(std::u16string_view(text).substr(0, std::min(n, text.size())));
+  // Cut to the narrower field like any text, so a cut never leaves half a surrogate pair.
+  destination->SetText(CutText(source->Text(), std::min(source->width, destination->width)));
   destination->recreate = 1;
   run.redraw = true;
 }
