@@ -63,8 +63,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
       children.clear();
       for (int i = 0; i < fields; ++i) {
         const std::wstring text = L"F" + std::to_wstring(i);
-        children.push_back(CreateWindowExW(0, L"EDIT", text.c_str(), WS_CHILD | WS_VISIBLE | WS_BORDER,
-                                           (i % 3) * 76, (i / 3) * 14, 74, 14, window, nullptr, instance, nullptr));
+        children.push_back(CreateWindowExW(0, L"EDIT", text.c_str(), WS_CHILD | WS_VISIBLE | WS_BORDER, (i % 3) * 76,
+                                           (i / 3) * 14, 74, 14, window, nullptr, instance, nullptr));
       }
       UpdateWindow(window);
       for (HWND child : children) UpdateWindow(child);

@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
     times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
   }
   std::printf("screens %zu of %d fields: median %.1f ms, p90 %.1f ms, min %.1f ms, max %.1f ms\n", times.size(),
-              options.fields, Percentile(times, 0.5), Percentile(times, 0.9), *std::min_element(times.begin(), times.end()),
-              *std::max_element(times.begin(), times.end()));
+              options.fields, Percentile(times, 0.5), Percentile(times, 0.9),
+              *std::min_element(times.begin(), times.end()), *std::max_element(times.begin(), times.end()));
   return 0;
 }

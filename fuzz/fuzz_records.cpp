@@ -99,9 +99,7 @@ void Operate(Terminal& terminal, NullView& view, std::size_t turn) {
       terminal.Navigate(Direction::Next);
       terminal.KeyPressed(-1, FunctionKeyFromCode(1));
       break;
-    case 2:
-      terminal.SerialReceived(SerialBytes(kScan, sizeof kScan));
-      break;
+    case 2: terminal.SerialReceived(SerialBytes(kScan, sizeof kScan)); break;
     default:
       terminal.Navigate(Direction::Previous);
       terminal.FieldChanged(screen.focusField);

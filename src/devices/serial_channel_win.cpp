@@ -21,7 +21,7 @@ constexpr DWORD kReadBufferSize = 2048;
 constexpr DWORD kDriverInBuffer = 2048;
 constexpr DWORD kDriverOutBuffer = 1024;
 constexpr DWORD kQuietWaitMs = 500;
-constexpr DWORD kIdlePollMs = 50;        // a read that completes at once with nothing: poll, don't spin
+constexpr DWORD kIdlePollMs = 50;  // a read that completes at once with nothing: poll, don't spin
 constexpr DWORD kCloseWaitMs = 20000;
 constexpr DWORD kCancelWaitMs = 5000;
 

@@ -31,10 +31,9 @@ class SerialChannel {
 
   // 0 when serial in and serial out are both off (nothing is opened); otherwise 1, whether or not the
   // port could be opened (a port that cannot be opened leaves the channel closed, sends dropped).
-  int Configure(std::u16string_view portName, std::u16string_view baudText, char16_t parityChar,
-                char16_t dataBitsChar, std::u16string_view stopBitsText, bool serialIn, std::uint8_t startByte,
-                std::uint8_t endByte, bool serialOut, std::uint8_t prefixByte, std::uint8_t suffixByte,
-                const SerialTimeouts& timeouts);
+  int Configure(std::u16string_view portName, std::u16string_view baudText, char16_t parityChar, char16_t dataBitsChar,
+                std::u16string_view stopBitsText, bool serialIn, std::uint8_t startByte, std::uint8_t endByte,
+                bool serialOut, std::uint8_t prefixByte, std::uint8_t suffixByte, const SerialTimeouts& timeouts);
   int Configure(const SerialConfig& config);
 
   // Queues prefix + data + suffix for the writer. True also when the data are dropped because the

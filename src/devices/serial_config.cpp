@@ -19,10 +19,14 @@ std::uint32_t ParseBaudText(std::u16string_view text) {
 
 std::uint8_t ParityFromChar(char16_t first) {
   switch (first) {
-    case u'E': case u'e': return kParityEven;
-    case u'M': case u'm': return kParityMark;
-    case u'O': case u'o': return kParityOdd;
-    case u'S': case u's': return kParitySpace;
+    case u'E':
+    case u'e': return kParityEven;
+    case u'M':
+    case u'm': return kParityMark;
+    case u'O':
+    case u'o': return kParityOdd;
+    case u'S':
+    case u's': return kParitySpace;
     default: return kParityNone;
   }
 }
@@ -39,8 +43,8 @@ std::uint8_t DataBitsFromChar(char16_t first) {
 
 SerialConfig MakeSerialConfig(std::u16string_view portName, std::u16string_view baudText, char16_t parityChar,
                               char16_t dataBitsChar, std::u16string_view stopBitsText, bool serialIn,
-                              std::uint8_t startByte, std::uint8_t endByte, bool serialOut,
-                              std::uint8_t prefixByte, std::uint8_t suffixByte, const SerialTimeouts& timeouts) {
+                              std::uint8_t startByte, std::uint8_t endByte, bool serialOut, std::uint8_t prefixByte,
+                              std::uint8_t suffixByte, const SerialTimeouts& timeouts) {
   SerialConfig config;
   config.line.portName = std::u16string(portName);
   config.line.baudRate = ParseBaudText(baudText);

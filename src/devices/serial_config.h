@@ -7,7 +7,13 @@
 
 namespace vantor {
 
-enum SerialParity : std::uint8_t { kParityNone = 0, kParityOdd = 1, kParityEven = 2, kParityMark = 3, kParitySpace = 4 };
+enum SerialParity : std::uint8_t {
+  kParityNone = 0,
+  kParityOdd = 1,
+  kParityEven = 2,
+  kParityMark = 3,
+  kParitySpace = 4
+};
 enum SerialStopBits : std::uint8_t { kStopOne = 0, kStopOneAndHalf = 1, kStopTwo = 2 };
 
 // Line events the reader waits for: CTS, DSR, RLSD, break, line error, ring.
@@ -16,7 +22,7 @@ inline constexpr std::uint32_t kSerialEventMask = 0x1F8;
 struct SerialLineConfig {
   std::u16string portName;  // as in the settings, e.g. "COM1:"
   std::uint32_t baudRate = 9600;
-  std::uint8_t dataBits = 8;   // 4..8
+  std::uint8_t dataBits = 8;  // 4..8
   std::uint8_t parity = kParityNone;
   std::uint8_t stopBits = kStopOne;
 };
@@ -58,8 +64,8 @@ std::uint8_t DataBitsFromChar(char16_t first);
 // The settings' values as the channel's configuration (line parameters start from their defaults).
 SerialConfig MakeSerialConfig(std::u16string_view portName, std::u16string_view baudText, char16_t parityChar,
                               char16_t dataBitsChar, std::u16string_view stopBitsText, bool serialIn,
-                              std::uint8_t startByte, std::uint8_t endByte, bool serialOut,
-                              std::uint8_t prefixByte, std::uint8_t suffixByte, const SerialTimeouts& timeouts);
+                              std::uint8_t startByte, std::uint8_t endByte, bool serialOut, std::uint8_t prefixByte,
+                              std::uint8_t suffixByte, const SerialTimeouts& timeouts);
 
 // The name to open: "COMn" with or without a trailing ':' becomes "\\.\COMn", which also reaches
 // ports above COM9; any other name is opened as it is.

@@ -13,7 +13,8 @@ std::unique_ptr<SoundPlayer> SoundBoard::Make(const Settings& settings, int even
 }
 
 void SoundBoard::Build(const Settings& settings) {
-  for (int event = 0; event < kSoundEventCount; ++event) players_[static_cast<std::size_t>(event)] = Make(settings, event);
+  for (int event = 0; event < kSoundEventCount; ++event)
+    players_[static_cast<std::size_t>(event)] = Make(settings, event);
 }
 
 const SoundPlayer* SoundBoard::Rebuild(const Settings& settings, SoundEvent event) {

@@ -16,9 +16,9 @@ bool UsablePath(std::u16string_view path) {
 
 }  // namespace
 
-SoundPlayer::SoundPlayer(int type, std::u16string_view waveFile, int frequency, int durationMs,
-                         bool soundAvailable, bool vibrate, std::uint32_t vibrateOnMs,
-                         std::uint32_t vibrateOffMs, std::uint32_t vibrateIterations)
+SoundPlayer::SoundPlayer(int type, std::u16string_view waveFile, int frequency, int durationMs, bool soundAvailable,
+                         bool vibrate, std::uint32_t vibrateOnMs, std::uint32_t vibrateOffMs,
+                         std::uint32_t vibrateIterations)
     : type_(type),
       waveFile_(waveFile),
       soundAvailable_(soundAvailable),
@@ -45,10 +45,8 @@ std::optional<SoundRequest> SoundPlayer::PlayRequest() const {
       // A path that cannot name a file makes no sound, as a missing file does.
       if (!soundAvailable_ || !UsablePath(waveFile_)) return std::nullopt;
       return SoundRequest{SoundRequest::Kind::File, waveFile_, nullptr};
-    case kSoundTone:
-      return SoundRequest{SoundRequest::Kind::Tone, {}, image_};
-    default:
-      return std::nullopt;
+    case kSoundTone: return SoundRequest{SoundRequest::Kind::Tone, {}, image_};
+    default: return std::nullopt;
   }
 }
 

@@ -20,9 +20,8 @@ class SoundPlayer {
  public:
   // type: 0 silence, 1 wave file, 2 tone, anything else silence. The tone is clamped (SetTone) and
   // rendered whatever the type. vibrate and its values are carried only: this terminal has no vibrator.
-  SoundPlayer(int type, std::u16string_view waveFile, int frequency, int durationMs, bool soundAvailable,
-              bool vibrate, std::uint32_t vibrateOnMs, std::uint32_t vibrateOffMs,
-              std::uint32_t vibrateIterations);
+  SoundPlayer(int type, std::u16string_view waveFile, int frequency, int durationMs, bool soundAvailable, bool vibrate,
+              std::uint32_t vibrateOnMs, std::uint32_t vibrateOffMs, std::uint32_t vibrateIterations);
 
   // Clamps to 30..5000 Hz and 1..10000 ms; the same values as now keep the current image.
   void SetTone(int frequency, int durationMs);

@@ -11,8 +11,7 @@ namespace {
 void Perform(const SoundRequest& request) {
   if (request.kind == SoundRequest::Kind::File) {
     // PlaySoundW copies the name, so the request may go right after the call returns.
-    PlaySoundW(reinterpret_cast<LPCWSTR>(request.file.c_str()), nullptr,
-               SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+    PlaySoundW(reinterpret_cast<LPCWSTR>(request.file.c_str()), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
   } else if (request.image && !request.image->empty()) {
     // Synchronous on the worker: the image stays alive until the tone has ended.
     PlaySoundW(reinterpret_cast<LPCWSTR>(request.image->data()), nullptr, SND_MEMORY | SND_SYNC | SND_NODEFAULT);

@@ -18,8 +18,8 @@ std::u16string Decimal(long long value) {
 bool IsScanfSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
 
 constexpr std::array<std::u16string_view, kSoundEventCount> kSoundTitles = {
-    u"Options Normal Sound",  u"Options Error Sound",  u"Options Accept Scan Sound", u"Options Reject Scan Sound",
-    u"Options User 1 Sound", u"Options User 2 Sound", u"Options User 3 Sound",     u"Options User 4 Sound"};
+    u"Options Normal Sound", u"Options Error Sound",  u"Options Accept Scan Sound", u"Options Reject Scan Sound",
+    u"Options User 1 Sound", u"Options User 2 Sound", u"Options User 3 Sound",      u"Options User 4 Sound"};
 
 }  // namespace
 

@@ -32,11 +32,9 @@ inline constexpr std::array<std::u16string_view, 5> kParityEntries = {u"Even", u
 inline constexpr std::array<std::u16string_view, 3> kStopBitsEntries = {u"1", u"1.5", u"2"};
 
 inline constexpr ComboChoices kBaudChoices{kBaudEntries.data(), static_cast<int>(kBaudEntries.size()), 6};
-inline constexpr ComboChoices kDataBitsChoices{kDataBitsEntries.data(), static_cast<int>(kDataBitsEntries.size()),
-                                               4};
+inline constexpr ComboChoices kDataBitsChoices{kDataBitsEntries.data(), static_cast<int>(kDataBitsEntries.size()), 4};
 inline constexpr ComboChoices kParityChoices{kParityEntries.data(), static_cast<int>(kParityEntries.size()), 2};
-inline constexpr ComboChoices kStopBitsChoices{kStopBitsEntries.data(), static_cast<int>(kStopBitsEntries.size()),
-                                               0};
+inline constexpr ComboChoices kStopBitsChoices{kStopBitsEntries.data(), static_cast<int>(kStopBitsEntries.size()), 0};
 
 // The entry to select for a stored text: the one equal to it exactly, else the default.
 int ChoiceIndexFor(const ComboChoices& choices, std::u16string_view stored);

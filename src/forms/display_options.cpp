@@ -54,26 +54,19 @@ ToolbarChoice ToolbarChoiceFor(int toolbarsize) {
   // Every negative size means no toolbar; showing it as "Size 1x" would build one on an unchanged OK.
   if (toolbarsize < 0) return ToolbarChoice::kDisabled;
   switch (toolbarsize) {
-    case 1:
-      return ToolbarChoice::kSize2x;
-    case 2:
-      return ToolbarChoice::kSize3x;
-    default:
-      return ToolbarChoice::kSize1x;
+    case 1: return ToolbarChoice::kSize2x;
+    case 2: return ToolbarChoice::kSize3x;
+    default: return ToolbarChoice::kSize1x;
   }
 }
 
 int ToolbarSizeFor(ToolbarChoice choice) {
   switch (choice) {
-    case ToolbarChoice::kDisabled:
-      return -1;
-    case ToolbarChoice::kSize2x:
-      return 1;
-    case ToolbarChoice::kSize3x:
-      return 2;
+    case ToolbarChoice::kDisabled: return -1;
+    case ToolbarChoice::kSize2x: return 1;
+    case ToolbarChoice::kSize3x: return 2;
     case ToolbarChoice::kSize1x:
-    case ToolbarChoice::kNone:
-      return 0;
+    case ToolbarChoice::kNone: return 0;
   }
   return 0;
 }
@@ -145,8 +138,7 @@ FontOptionsForm OpenFontOptions(Settings& settings) {
 void ApplyFontOptions(const FontOptionsForm& form, Settings& settings) {
   settings.SetFontAutoSize(form.autoSize);
   settings.SetFontPointSize(ReadUnsignedDecimal(form.pointSize));
-  settings.SetExtraCellWidth(
-      ClampSetting(ReadUnsignedDecimal(form.additionalWidth), kCellWidthMin, kCellWidthMax));
+  settings.SetExtraCellWidth(ClampSetting(ReadUnsignedDecimal(form.additionalWidth), kCellWidthMin, kCellWidthMax));
   settings.SetUpperCaseInput(form.upperCase);
   // With no family to choose from, storing an empty name would lose the operator's font.
   if (form.fontName) settings.SetFontName(*form.fontName);

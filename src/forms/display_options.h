@@ -81,7 +81,7 @@ void ApplyFieldOptions(const FieldOptionsForm& form, Settings& settings);
 struct FontOptionsForm {
   // The selected family; none when the list is empty, and then the stored name stays.
   std::optional<std::u16string> fontName;
-  std::u16string pointSize;        // unsigned decimal, stored as typed
+  std::u16string pointSize;  // unsigned decimal, stored as typed
   bool autoSize = false;
   std::u16string additionalWidth;  // unsigned decimal, held to 0..9
   bool upperCase = false;

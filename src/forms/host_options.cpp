@@ -84,17 +84,15 @@ std::u16string PingOutcomeText(const PingOutcome& outcome) {
   switch (outcome.kind) {
     case PingOutcome::Kind::kReply:
       // The round-trip time is printed as a signed number, as the reply format always has.
-      return Ascii("time=" + std::to_string(static_cast<std::int32_t>(outcome.roundTripMs)) + "ms TTL=" +
-                   std::to_string(outcome.ttl) + "ms");
-    case PingOutcome::Kind::kNoIcmp:
-      return std::u16string(kNoIcmpText);
+      return Ascii("time=" + std::to_string(static_cast<std::int32_t>(outcome.roundTripMs)) +
+                   "ms TTL=" + std::to_string(outcome.ttl) + "ms");
+    case PingOutcome::Kind::kNoIcmp: return std::u16string(kNoIcmpText);
     case PingOutcome::Kind::kUnresolved:
       // Socket error codes overlap the IP status numbers (11001 is also "host not found"), so they
       // are never looked up in the status table.
       return UnknownErrorText(outcome.code);
     case PingOutcome::Kind::kFailed:
-    case PingOutcome::Kind::kReplyStatus:
-      return IcmpStatusText(outcome.code);
+    case PingOutcome::Kind::kReplyStatus: return IcmpStatusText(outcome.code);
   }
   return UnknownErrorText(outcome.code);
 }

@@ -32,7 +32,8 @@ void Lock(ScreenView& view, LockMode mode) {
 
 void DiscardRemoved(RemovedFields& removed, ScreenView& view) {
   for (const auto& field : removed) {
-    if (field->window != kNoWindow) view.DiscardWindow(field->page != nullptr ? field->page->Number() : -1, field->window);
+    if (field->window != kNoWindow)
+      view.DiscardWindow(field->page != nullptr ? field->page->Number() : -1, field->window);
   }
   removed.clear();
 }

@@ -21,9 +21,7 @@ FieldList* ScreenRun::Fields() const { return screen.CurrentFields(); }
 
 Field* ScreenRun::FindField(int id) const { return screen.CurrentField(id); }
 
-std::u16string ScreenRun::Text(int n, std::size_t capacity) {
-  return DecodeHostText(args.Bytes(n), utf8, capacity);
-}
+std::u16string ScreenRun::Text(int n, std::size_t capacity) { return DecodeHostText(args.Bytes(n), utf8, capacity); }
 
 namespace {
 

@@ -94,9 +94,7 @@ void CmdSound(ScreenRun& run) {
 
 void CmdDeviceControl(ScreenRun& run) {
   switch (run.args.Raw()) {
-    case 'e':
-      run.view.EnableScanner(run.args.Short() != 0);
-      break;
+    case 'e': run.view.EnableScanner(run.args.Short() != 0); break;
     case 's': {
       const int k = run.args.Short();
       if (k >= 1 && k <= 4) run.view.PlaySound(static_cast<SoundEvent>(IndexOf(SoundEvent::User01) + k - 1));
@@ -107,8 +105,7 @@ void CmdDeviceControl(ScreenRun& run) {
       run.args.Long();
       run.args.Long();
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

@@ -78,7 +78,7 @@ inline constexpr int kSpriteWidth = 29;
 inline constexpr int kSpriteHeight = 39;
 inline constexpr int kMaxAge = 128;
 // Right picture position; the dots and the "Lock-H" layout hang off it.
-inline constexpr int kRightX = kClientWidth - 48 - 2;   // 150
+inline constexpr int kRightX = kClientWidth - 48 - 2;     // 150
 inline constexpr int kRightY = (kClientHeight - 54) / 2;  // 8
 // Where a sprite starts again after leaving the picture.
 inline constexpr int kSpriteOriginX = kRightX + 64 / 2;                     // 182
@@ -118,8 +118,8 @@ struct DrawOp {
 
 struct FramePlan {
   std::vector<DrawOp> ops;
-  std::uint8_t dots = 0;        // DotMask, relative to the right picture
-  std::size_t dotsAfter = 0;    // the dots are drawn after this many ops (over the still pictures)
+  std::uint8_t dots = 0;      // DotMask, relative to the right picture
+  std::size_t dotsAfter = 0;  // the dots are drawn after this many ops (over the still pictures)
   bool operator==(const FramePlan&) const = default;
 };
 

@@ -22,8 +22,7 @@ int WithinLargest(long long value) {
 }
 
 // The font fitted into the target cell: height first, then width, each stepped down by one.
-CellMetrics FitToPage(const Settings& settings, FontMeasurer& measurer, int clientWidth,
-                      int clientHeight) {
+CellMetrics FitToPage(const Settings& settings, FontMeasurer& measurer, int clientWidth, int clientHeight) {
   const int cols = settings.ScreenColumns() > 0 ? settings.ScreenColumns() : 1;
   const int rows = settings.ScreenRows() > 0 ? settings.ScreenRows() : 1;
   const int targetWidth = clientWidth / cols - 1;
@@ -55,8 +54,7 @@ CellMetrics FollowPointSize(const Settings& settings, FontMeasurer& measurer) {
   const int extra = settings.ExtraCellWidth();
   // A height of 0 or less is passed on as it is: GDI takes 0 as its default height and a negative one
   // (a positive lfHeight) as a cell height; the measured font then gives the sizes.
-  const int height =
-      WithinLargest(static_cast<long long>(measurer.LogPixelsY()) * settings.EffectivePointSize() / 72);
+  const int height = WithinLargest(static_cast<long long>(measurer.LogPixelsY()) * settings.EffectivePointSize() / 72);
   CellMetrics m;
   FontMetrics tm;
   if (!measurer.Measure(height, 0, tm)) {
@@ -79,14 +77,12 @@ CellMetrics FollowPointSize(const Settings& settings, FontMeasurer& measurer) {
 
 }  // namespace
 
-CellMetrics ComputeCellMetrics(const Settings& settings, FontMeasurer& measurer, int clientWidth,
-                               int clientHeight) {
+CellMetrics ComputeCellMetrics(const Settings& settings, FontMeasurer& measurer, int clientWidth, int clientHeight) {
   if (settings.FontAutoSize()) return FitToPage(settings, measurer, clientWidth, clientHeight);
   return FollowPointSize(settings, measurer);
 }
 
-CellMetrics UpdateCellMetrics(Settings& settings, FontMeasurer& measurer, int clientWidth,
-                              int clientHeight) {
+CellMetrics UpdateCellMetrics(Settings& settings, FontMeasurer& measurer, int clientWidth, int clientHeight) {
   const CellMetrics m = ComputeCellMetrics(settings, measurer, clientWidth, clientHeight);
   settings.SetFontSize(m.fontHeight, m.fontWidth);
   settings.SetCellSize(m.cellWidth, m.cellHeight);

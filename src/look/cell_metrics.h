@@ -49,7 +49,7 @@ struct ScreenFontRequest {
   int charset = kDefaultCharset;
   int outPrecision = 0;
   int quality = 0;
-  std::u16string faceName;  // empty: no face name
+  std::u16string faceName;          // empty: no face name
   std::uint8_t pitchAndFamily = 0;  // FF_MODERN when there is no face name
 };
 
@@ -57,12 +57,10 @@ struct ScreenFontRequest {
 // settings (fontautosize, screencols, screenrows, the point size with its adjustment,
 // CharacterCellAdditionalWidth). Every loop is bounded; the cell sizes are at least 1, and so are the
 // fitted font sizes (a point size may ask for a font height of 0 or less: GDI's default height).
-CellMetrics ComputeCellMetrics(const Settings& settings, FontMeasurer& measurer, int clientWidth,
-                               int clientHeight);
+CellMetrics ComputeCellMetrics(const Settings& settings, FontMeasurer& measurer, int clientWidth, int clientHeight);
 
 // ComputeCellMetrics, stored into the settings' run-time values.
-CellMetrics UpdateCellMetrics(Settings& settings, FontMeasurer& measurer, int clientWidth,
-                              int clientHeight);
+CellMetrics UpdateCellMetrics(Settings& settings, FontMeasurer& measurer, int clientWidth, int clientHeight);
 
 // The screen font from the stored run-time values and the settings.
 ScreenFontRequest ScreenFontFor(const Settings& settings, bool bold);

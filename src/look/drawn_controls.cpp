@@ -23,7 +23,8 @@ std::vector<Colour> GradientTable(Colour start, Colour end, int n) {
   table.reserve(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
     auto at = [&](int s, int e) { return Channel(static_cast<double>(i) * (e - s) / n + s); };
-    table.push_back(Rgb(at(RedOf(start), RedOf(end)), at(GreenOf(start), GreenOf(end)), at(BlueOf(start), BlueOf(end))));
+    table.push_back(
+        Rgb(at(RedOf(start), RedOf(end)), at(GreenOf(start), GreenOf(end)), at(BlueOf(start), BlueOf(end))));
   }
   return table;
 }
@@ -34,7 +35,8 @@ std::vector<Colour> SteepGradientTable(Colour start, Colour end, int n) {
   table.reserve(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
     auto at = [&](int s, int e) { return Channel(2.0 * (static_cast<double>(i) * (e - s) / n) + s); };
-    table.push_back(Rgb(at(RedOf(start), RedOf(end)), at(GreenOf(start), GreenOf(end)), at(BlueOf(start), BlueOf(end))));
+    table.push_back(
+        Rgb(at(RedOf(start), RedOf(end)), at(GreenOf(start), GreenOf(end)), at(BlueOf(start), BlueOf(end))));
   }
   return table;
 }
@@ -61,7 +63,8 @@ Face ButtonFace(int x, int y, int width, int height, const std::vector<Colour>& 
   const int rowWidth = std::max(width - 2, 1);
   for (int k = 0; k <= height - 3; ++k) {
     const int entry = pressed ? height - 1 - k : k;
-    face.rows.push_back(FaceRow{Box{x + 1, y + 1 + k, x + 1 + rowWidth, y + 2 + k}, rows[static_cast<std::size_t>(entry)]});
+    face.rows.push_back(
+        FaceRow{Box{x + 1, y + 1 + k, x + 1 + rowWidth, y + 2 + k}, rows[static_cast<std::size_t>(entry)]});
   }
   const std::size_t count = edges.size();
   const Colour left = pressed ? edges[count - 3] : edges[0];
@@ -88,8 +91,9 @@ std::vector<Segment> ButtonFocusDashes(int x, int y, int width, int height) {
   const int r = x + width - 1;
   const int b = y + height - 1;
   std::vector<Segment> all;
-  for (auto [from, to] : {std::pair{Point{x + 1, y + 1}, Point{r, y + 1}}, std::pair{Point{r - 1, y + 1}, Point{r - 1, b - 2}},
-                          std::pair{Point{r - 2, b - 1}, Point{x + 1, b - 1}}, std::pair{Point{x + 1, b - 2}, Point{x + 1, y + 1}}}) {
+  for (auto [from, to] :
+       {std::pair{Point{x + 1, y + 1}, Point{r, y + 1}}, std::pair{Point{r - 1, y + 1}, Point{r - 1, b - 2}},
+        std::pair{Point{r - 2, b - 1}, Point{x + 1, b - 1}}, std::pair{Point{x + 1, b - 2}, Point{x + 1, y + 1}}}) {
     const auto run = DashedRun(from, to, kBlack);
     all.insert(all.end(), run.begin(), run.end());
   }
@@ -142,7 +146,8 @@ std::vector<Segment> CheckFrameSegments(const Box& m, int s) {
 std::vector<Segment> CheckInteriorSegments(const Box& m, int s, bool engraved) {
   std::vector<Segment> lines;
   const Colour colour = engraved ? kFrameLight : kWhite;
-  for (int j = 0; j < s - 3; ++j) lines.push_back(Segment{{m.left + 2, m.top + 1 + j}, {m.left + s - 3, m.top + 1 + j}, colour});
+  for (int j = 0; j < s - 3; ++j)
+    lines.push_back(Segment{{m.left + 2, m.top + 1 + j}, {m.left + s - 3, m.top + 1 + j}, colour});
   return lines;
 }
 
@@ -150,7 +155,8 @@ std::array<Point, 6> TickPolygon(const Box& m, int s) {
   const int l = m.left, t = m.top, rt = m.right, bt = m.top + s - 1;
   const int mx = l + (rt - l) / 2;
   const int my = t + (bt - t) / 2;
-  return {Point{rt, t}, Point{mx, bt}, Point{l, my}, Point{l + (rt - l) / 4, t + (bt - t) / 4}, Point{mx, my}, Point{rt, t}};
+  return {Point{rt, t},  Point{mx, bt}, Point{l, my}, Point{l + (rt - l) / 4, t + (bt - t) / 4},
+          Point{mx, my}, Point{rt, t}};
 }
 
 std::vector<Disk> RadioDisks(const Box& m, int cellWidth, int markSize, int tableCount, bool checked) {

@@ -29,13 +29,19 @@ TextColours EntryColours(const Field& field, const Settings& settings, bool focu
   const FieldColours& slot = field.colours;
   TextColours c;
   if (settings.CustomColours()) {
-    if (s == 0) c = {settings.InputBackgroundColour(), settings.InputTextColour(), settings.InputTextColour()};
-    else if (s == 1) c = {settings.FocusBackgroundColour(), settings.FocusTextColour(), settings.InputTextColour()};
-    else c = {settings.SelectedBackgroundColour(), settings.SelectedTextColour(), slot.selectedFrame};
+    if (s == 0)
+      c = {settings.InputBackgroundColour(), settings.InputTextColour(), settings.InputTextColour()};
+    else if (s == 1)
+      c = {settings.FocusBackgroundColour(), settings.FocusTextColour(), settings.InputTextColour()};
+    else
+      c = {settings.SelectedBackgroundColour(), settings.SelectedTextColour(), slot.selectedFrame};
   } else {
-    if (s == 0) c = {slot.background, slot.text, slot.frame};
-    else if (s == 1) c = {slot.focusBackground, slot.text, slot.frame};
-    else c = {slot.selectedBackground, slot.text, slot.selectedFrame};
+    if (s == 0)
+      c = {slot.background, slot.text, slot.frame};
+    else if (s == 1)
+      c = {slot.focusBackground, slot.text, slot.frame};
+    else
+      c = {slot.selectedBackground, slot.text, slot.selectedFrame};
   }
   const int a = VideoClass(field);
   if ((a == 1 && field.blinkPhase == 0) || (a == 3 && s != 1)) std::swap(c.background, c.text);

@@ -84,8 +84,7 @@ struct FrameInput {
   bool fullBottom = false;  // system line on or below the last screen row
 };
 // kindAt(column, row): FieldList::KindAt; low byte 4 is reverse-video text.
-std::vector<FrameLine> ReverseFrameLines(const FrameInput& input,
-                                         const std::function<std::int32_t(int, int)>& kindAt);
+std::vector<FrameLine> ReverseFrameLines(const FrameInput& input, const std::function<std::int32_t(int, int)>& kindAt);
 
 // ---- system line ----
 

@@ -35,11 +35,11 @@ inline constexpr std::array<FixedKey, kButtonCount> kButtons{{
 
 // What the `toolbarsize` setting asks for.
 struct BarSize {
-  bool built = false;   // false: no toolbar at all
-  int setIndex = 0;     // 0, 1, 2: the 16, 32 or 48 pixel picture set
-  int barHeight = 0;    // also the horizontal pitch between buttons
-  int picture = 0;      // picture width and height
-  int button = 0;       // button width and height (picture + 4)
+  bool built = false;  // false: no toolbar at all
+  int setIndex = 0;    // 0, 1, 2: the 16, 32 or 48 pixel picture set
+  int barHeight = 0;   // also the horizontal pitch between buttons
+  int picture = 0;     // picture width and height
+  int button = 0;      // button width and height (picture + 4)
 };
 
 // Negative: none; 1: 2x; 2: 3x; 0 and every other value: 1x.

@@ -73,10 +73,8 @@ bool IsMainWindowCommand(int command) {
     case IDM_SERIAL_FEATURE:
     case IDM_USER_MODE:
     case IDM_FULLSCREEN:
-    case IDM_EXIT:
-      return true;
-    default:
-      return SoundEventForCommand(command) >= 0;
+    case IDM_EXIT: return true;
+    default: return SoundEventForCommand(command) >= 0;
   }
 }
 
@@ -91,12 +89,8 @@ CommandFollowUp FollowUpForCommand(int command, bool dialogOk, bool windowDestro
     case IDM_FIELDS:
     case IDM_FONT:
     case IDM_SERIAL_SETTINGS:
-    case IDM_SERIAL_FEATURE:
-      followUp.relayout = dialogOk;
-      break;
-    default:
-      followUp.relayout = dialogOk && SoundEventForCommand(command) >= 0;
-      break;
+    case IDM_SERIAL_FEATURE: followUp.relayout = dialogOk; break;
+    default: followUp.relayout = dialogOk && SoundEventForCommand(command) >= 0; break;
   }
   return followUp;
 }

@@ -29,8 +29,10 @@ namespace {
 void SetValue(Field& field, bool checked) {
   std::u16string text = field.Text();
   const char16_t mark = checked ? u'X' : u' ';
-  if (text.empty()) text.assign(1, mark);
-  else text[0] = mark;
+  if (text.empty())
+    text.assign(1, mark);
+  else
+    text[0] = mark;
   field.SetText(text);
   field.checked = checked ? 1 : 0;
   field.modified = 1;
@@ -66,8 +68,8 @@ std::vector<Notice> ChangeNotices(const Field& field) {
 ButtonKeyResult ButtonKey(ButtonKind kind, bool inputMode, unsigned virtualKey, KeyModifiers modifiers,
                           bool enterSendsKey) {
   const bool ctrl = modifiers.ctrl, shift = modifiers.shift, alt = modifiers.alt;
-  const ButtonKeyResult enter = enterSendsKey ? ButtonKeyResult{ButtonKeyResult::Key, 0}
-                                              : ButtonKeyResult{ButtonKeyResult::Navigate, 1};
+  const ButtonKeyResult enter =
+      enterSendsKey ? ButtonKeyResult{ButtonKeyResult::Key, 0} : ButtonKeyResult{ButtonKeyResult::Navigate, 1};
   const bool box = kind == ButtonKind::CheckBox || kind == ButtonKind::RadioButton;
   if (box && !inputMode) return virtualKey == kVkReturn ? enter : ButtonKeyResult{};
   switch (virtualKey) {
@@ -78,19 +80,17 @@ ButtonKeyResult ButtonKey(ButtonKind kind, bool inputMode, unsigned virtualKey, 
     case kVkSpace:
       switch (kind) {
         case ButtonKind::CheckBox: return {ButtonKeyResult::Toggle, 0};
-        case ButtonKind::SelectButton: return inputMode ? ButtonKeyResult{ButtonKeyResult::Toggle, 0} : ButtonKeyResult{};
+        case ButtonKind::SelectButton:
+          return inputMode ? ButtonKeyResult{ButtonKeyResult::Toggle, 0} : ButtonKeyResult{};
         case ButtonKind::RadioButton: return {ButtonKeyResult::Select, 0};
         case ButtonKind::Button: return {};
       }
       return {};
     case kVkLeft:
-    case kVkUp:
-      return {ButtonKeyResult::Navigate, -1};
+    case kVkUp: return {ButtonKeyResult::Navigate, -1};
     case kVkRight:
-    case kVkDown:
-      return {ButtonKeyResult::Navigate, 1};
-    default:
-      break;
+    case kVkDown: return {ButtonKeyResult::Navigate, 1};
+    default: break;
   }
   if (kind == ButtonKind::Button && virtualKey >= 240 && virtualKey <= 245) return {};
   const KeyAction action = FunctionKeyAction(virtualKey, modifiers, enterSendsKey, KeyOrigin::Control);

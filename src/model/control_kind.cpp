@@ -6,9 +6,8 @@ namespace vantor {
 ControlKind ControlKindFor(int mode, int type) {
   if (mode <= 0 || mode > 3) return ControlKind::None;
   switch (type) {
-    case kTypeText: return mode == kModeSystem ? ControlKind::System
-                         : mode == kModeDisplay ? ControlKind::Fixed
-                                                : ControlKind::Entry;
+    case kTypeText:
+      return mode == kModeSystem ? ControlKind::System : mode == kModeDisplay ? ControlKind::Fixed : ControlKind::Entry;
     case kTypeButton: return mode == kModeSystem ? ControlKind::System : ControlKind::Button;
     case kTypeSelectButton: return mode == kModeSystem ? ControlKind::System : ControlKind::SelectButton;
     case kTypeCheckBox: return mode == kModeSystem ? ControlKind::System : ControlKind::CheckBox;

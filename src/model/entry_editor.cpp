@@ -40,8 +40,10 @@ void EntryEditor::EndEditing() {
 void EntryEditor::KeyDown(unsigned virtualKey, KeyModifiers modifiers) {
   if (virtualKey == kVkTab) {
     if (field_.hasFocus && field_.readOnly) {
-      if (!modifiers.shift && !modifiers.ctrl && !modifiers.alt) host_.Navigate(Direction::Next);
-      else if (modifiers.shift && !modifiers.ctrl && !modifiers.alt) host_.Navigate(Direction::Previous);
+      if (!modifiers.shift && !modifiers.ctrl && !modifiers.alt)
+        host_.Navigate(Direction::Next);
+      else if (modifiers.shift && !modifiers.ctrl && !modifiers.alt)
+        host_.Navigate(Direction::Previous);
     }
     return;
   }
@@ -71,18 +73,10 @@ void EntryEditor::KeyDown(unsigned virtualKey, KeyModifiers modifiers) {
       field_.caret = 0;
       field_.modified = 1;
       break;
-    case kVkEnd:
-      field_.caret = length;
-      break;
-    case kVkHome:
-      field_.caret = 0;
-      break;
-    case kVkLeft:
-      field_.caret = std::max(field_.caret - 1, 0);
-      break;
-    case kVkRight:
-      field_.caret = std::min(field_.caret + 1, length);
-      break;
+    case kVkEnd: field_.caret = length; break;
+    case kVkHome: field_.caret = 0; break;
+    case kVkLeft: field_.caret = std::max(field_.caret - 1, 0); break;
+    case kVkRight: field_.caret = std::min(field_.caret + 1, length); break;
     case kVkDelete:
       // At the end there is nothing to remove; the key still counts as a change.
       if (field_.caret < length) {
@@ -91,8 +85,7 @@ void EntryEditor::KeyDown(unsigned virtualKey, KeyModifiers modifiers) {
       }
       field_.modified = 1;
       break;
-    default:
-      return;
+    default: return;
   }
   field_.replacePending = 0;
   host_.CaretChanged();
@@ -141,15 +134,9 @@ void EntryEditor::TypedChar(char16_t c, KeyModifiers modifiers) {
       }
       return;
     case 10:
-    case 27:
-      host_.Beep(kBeepSimple);
-      return;
-    case 13:
-      Enter();
-      return;
-    default:
-      Insert(c);
-      return;
+    case 27: host_.Beep(kBeepSimple); return;
+    case 13: Enter(); return;
+    default: Insert(c); return;
   }
 }
 

@@ -16,8 +16,13 @@ std::u16string_view CutText(std::u16string_view text, std::int32_t capacity) {
 }
 
 Field::Field(int id_, int row_, int column_, int width_, Page* page_)
-    : column(column_), row(row_), width(width_), id(id_), lastColumn(column_ + width_ - 1),
-      page(page_), maxLength_(width_ > 0 ? width_ : 0) {}
+    : column(column_),
+      row(row_),
+      width(width_),
+      id(id_),
+      lastColumn(column_ + width_ - 1),
+      page(page_),
+      maxLength_(width_ > 0 ? width_ : 0) {}
 
 void Field::SetMaxLength(std::int32_t maxLength) {
   maxLength_ = maxLength > 0 ? maxLength : 0;

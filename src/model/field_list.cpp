@@ -109,8 +109,10 @@ void FieldList::LinkIntoRow(Field& field) {
   } else {
     field.nextInRow_ = after;
     field.previousInRow_ = after->previousInRow_;
-    if (after->previousInRow_) after->previousInRow_->nextInRow_ = &field;
-    else row.first = &field;
+    if (after->previousInRow_)
+      after->previousInRow_->nextInRow_ = &field;
+    else
+      row.first = &field;
     after->previousInRow_ = &field;
   }
 }
@@ -120,10 +122,14 @@ void FieldList::UnlinkFromRow(Field& field) {
                              [](const std::unique_ptr<FieldRow>& r, int key) { return r->row < key; });
   if (it == rows_.end() || (*it)->row != field.row) return;
   FieldRow& row = **it;
-  if (field.previousInRow_) field.previousInRow_->nextInRow_ = field.nextInRow_;
-  else row.first = field.nextInRow_;
-  if (field.nextInRow_) field.nextInRow_->previousInRow_ = field.previousInRow_;
-  else row.last = field.previousInRow_;
+  if (field.previousInRow_)
+    field.previousInRow_->nextInRow_ = field.nextInRow_;
+  else
+    row.first = field.nextInRow_;
+  if (field.nextInRow_)
+    field.nextInRow_->previousInRow_ = field.previousInRow_;
+  else
+    row.last = field.previousInRow_;
   field.previousInRow_ = field.nextInRow_ = nullptr;
   if (row.first == nullptr) {
     if (row.previous) row.previous->next = row.next;

@@ -73,7 +73,7 @@ class FieldList {
   void UnlinkFromRow(Field& field);
 
   Page* owner_;
-  std::vector<std::unique_ptr<Field>> fields_;  // ascending id; owns the records
+  std::vector<std::unique_ptr<Field>> fields_;   // ascending id; owns the records
   std::vector<std::unique_ptr<FieldRow>> rows_;  // ascending row number
   Field* cursor_ = nullptr;
 };

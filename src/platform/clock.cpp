@@ -28,8 +28,8 @@ class RealClock final : public Clock {
 #else
     localtime_r(&now, &parts);
 #endif
-    return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min,
-            parts.tm_sec > 59 ? 59 : parts.tm_sec};
+    return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+            parts.tm_hour,        parts.tm_min,     parts.tm_sec > 59 ? 59 : parts.tm_sec};
   }
 };
 

@@ -90,8 +90,7 @@ std::string Convert(const char* from, const char* to, std::string_view input, st
 std::u16string DecodeText(std::string_view bytes, CodePage page) {
   if (bytes.empty()) return {};
   static constexpr char kReplacement[] = {'\xFD', '\xFF'};  // U+FFFD, little-endian
-  const std::string wide =
-      Convert(IconvName(page), "UTF-16LE", bytes, std::string_view(kReplacement, 2), 1);
+  const std::string wide = Convert(IconvName(page), "UTF-16LE", bytes, std::string_view(kReplacement, 2), 1);
   std::u16string text(wide.size() / 2, u'\0');
   for (size_t i = 0; i < text.size(); ++i)
     text[i] = static_cast<char16_t>(static_cast<unsigned char>(wide[2 * i]) |

@@ -15,8 +15,8 @@ std::u16string DecodeText(std::string_view bytes, CodePage page) {
   const int needed = MultiByteToWideChar(WinCodePage(page), 0, bytes.data(), size, nullptr, 0);
   if (needed <= 0) return {};
   std::u16string text(static_cast<size_t>(needed), u'\0');
-  const int written = MultiByteToWideChar(WinCodePage(page), 0, bytes.data(), size,
-                                          reinterpret_cast<wchar_t*>(text.data()), needed);
+  const int written =
+      MultiByteToWideChar(WinCodePage(page), 0, bytes.data(), size, reinterpret_cast<wchar_t*>(text.data()), needed);
   text.resize(written > 0 ? static_cast<size_t>(written) : 0);
   return text;
 }

@@ -40,8 +40,7 @@ std::uint32_t ParseIpv4(const char* name) { return ::inet_addr(name); }
 
 std::uint32_t LookupHost(const char* name) {
   const hostent* entry = ::gethostbyname(name);
-  if (entry == nullptr || entry->h_addr_list == nullptr || entry->h_addr_list[0] == nullptr ||
-      entry->h_length != 4)
+  if (entry == nullptr || entry->h_addr_list == nullptr || entry->h_addr_list[0] == nullptr || entry->h_length != 4)
     return 0;
   std::uint32_t address = 0;
   memcpy(&address, entry->h_addr_list[0], 4);

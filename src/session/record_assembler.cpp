@@ -11,8 +11,7 @@ namespace {
 constexpr std::size_t kKeptCapacity = 64 * 1024;
 }  // namespace
 
-RecordAssembler::RecordAssembler(std::size_t maxRecordBytes)
-    : limit_(maxRecordBytes < 2 ? 2 : maxRecordBytes) {}
+RecordAssembler::RecordAssembler(std::size_t maxRecordBytes) : limit_(maxRecordBytes < 2 ? 2 : maxRecordBytes) {}
 
 void RecordAssembler::Reset() {
   std::vector<std::uint8_t>().swap(buffer_);

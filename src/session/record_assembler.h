@@ -35,8 +35,7 @@ class RecordAssembler {
 
  private:
   void Append(const std::uint8_t* begin, const std::uint8_t* end);
-  void Complete(const std::uint8_t* begin, const std::uint8_t* end,
-                const std::function<void(RecordBytes)>& onRecord);
+  void Complete(const std::uint8_t* begin, const std::uint8_t* end, const std::function<void(RecordBytes)>& onRecord);
 
   std::size_t limit_;
   std::vector<std::uint8_t> buffer_;

@@ -105,8 +105,7 @@ std::string BuildStatusResponse(int screenCols, int screenRows, int stamp) {
   return out;
 }
 
-int SendSerialInputResponses(std::string_view data,
-                             const std::function<bool(std::string_view record)>& send) {
+int SendSerialInputResponses(std::string_view data, const std::function<bool(std::string_view record)>& send) {
   const std::size_t nul = data.find('\0');
   if (nul != std::string_view::npos) data = data.substr(0, nul);
   std::string record;

@@ -57,8 +57,7 @@ inline constexpr std::string_view kGoodbyeRecord = "&";
 // Serial input: the data up to its first zero byte, in responses "R<" '1' length data of at most
 // 207 bytes each, handed to send in order (one empty response for no data). Stops at the first send
 // that fails; returns the number of responses sent.
-int SendSerialInputResponses(std::string_view data,
-                             const std::function<bool(std::string_view record)>& send);
+int SendSerialInputResponses(std::string_view data, const std::function<bool(std::string_view record)>& send);
 
 // The converted text cut to at most maxBytes without splitting a UTF-8 sequence.
 std::string_view CutEncoded(std::string_view bytes, std::size_t maxBytes, CodePage page);

@@ -8,15 +8,13 @@
 namespace vantor {
 
 namespace {
-constexpr std::string_view kSoundPrefixes[kSoundEventCount] = {
-    "Normal", "Error", "ScanAccept", "ScanReject", "User01", "User02", "User03", "User04"};
+constexpr std::string_view kSoundPrefixes[kSoundEventCount] = {"Normal", "Error",  "ScanAccept", "ScanReject",
+                                                               "User01", "User02", "User03",     "User04"};
 
 bool ValidEvent(int event) { return event >= 0 && event < kSoundEventCount; }
 }  // namespace
 
-std::string_view SoundEventPrefix(int event) {
-  return ValidEvent(event) ? kSoundPrefixes[event] : std::string_view();
-}
+std::string_view SoundEventPrefix(int event) { return ValidEvent(event) ? kSoundPrefixes[event] : std::string_view(); }
 
 Settings::Settings(files::FileName settingsPath) : path_(std::move(settingsPath)) {}
 

@@ -68,8 +68,8 @@ struct SerialLineSettings {
 // The `serialfeature` setting, in file order.
 struct SerialFeatureSettings {
   bool inEnabled = false;
-  std::uint8_t inStart = 0;   // "SI prefix": a serial-in chunk starts after this byte
-  std::uint8_t inEnd = 0;     // "SI suffix": and ends at this one
+  std::uint8_t inStart = 0;  // "SI prefix": a serial-in chunk starts after this byte
+  std::uint8_t inEnd = 0;    // "SI suffix": and ends at this one
   bool outEnabled = false;
   std::uint8_t outPrefix = 0;  // "SO prefix"
   std::uint8_t outSuffix = 0;  // "SO suffix"
@@ -126,10 +126,10 @@ class Settings {
   // Host and terminal.
   const std::u16string& HostName() const { return hostname_; }  // hostname
   void SetHostName(std::u16string_view name);
-  int HostPort() const { return hostport_; }  // hostport
-  void SetHostPort(int port);  // clamped to 1..65535
-  int TerminalId() const { return terminalid_; }  // terminalid
-  void SetTerminalId(int id);  // clamped to 1..999
+  int HostPort() const { return hostport_; }            // hostport
+  void SetHostPort(int port);                           // clamped to 1..65535
+  int TerminalId() const { return terminalid_; }        // terminalid
+  void SetTerminalId(int id);                           // clamped to 1..999
   bool HostTextIsUtf8() const { return fieldIsUTF8_; }  // fieldIsUTF8
   void SetHostTextIsUtf8(bool on) { fieldIsUTF8_ = on; }
 
@@ -137,7 +137,7 @@ class Settings {
   int ScreenColumns() const { return screen_.cols; }  // screencols
   int ScreenRows() const { return screen_.rows; }     // screenrows
   GridSize ScreenSize() const { return screen_; }
-  void SetScreenSize(int cols, int rows);  // each clamped to 1..207
+  void SetScreenSize(int cols, int rows);           // each clamped to 1..207
   int ToolbarSize() const { return toolbarsize_; }  // toolbarsize
   void SetToolbarSize(int size) { toolbarsize_ = size; }
   bool FullScreen() const { return fullscreen_; }
@@ -149,7 +149,7 @@ class Settings {
   bool ShowWatermark() const { return ShowWaterMark_; }
   void SetShowWatermark(bool on) { ShowWaterMark_ = on; }
   const std::u16string& WatermarkText() const { return WaterMarkText_; }
-  void SetWatermarkText(std::u16string_view text);  // at most 31 characters kept
+  void SetWatermarkText(std::u16string_view text);         // at most 31 characters kept
   bool CustomColours() const { return CustomColorMode_; }  // CustomColorMode
   void SetCustomColours(bool on) { CustomColorMode_ = on; }
 
@@ -174,7 +174,7 @@ class Settings {
   bool EnterSendsKey() const { return fieldentertof0_; }
   void SetEnterSendsKey(bool on) { fieldentertof0_ = on; }
   const std::u16string& NumericChars() const { return fieldnumericvalue_; }  // fieldnumericvalue
-  void SetNumericChars(std::u16string_view chars);  // FilterNumericChars
+  void SetNumericChars(std::u16string_view chars);                           // FilterNumericChars
   bool UnderlineFixedText() const { return UnderlineFixedTextMode_; }
   bool ScannerAppendsEnter() const { return scannerappendenter_; }
   void SetScannerAppendsEnter(bool on) { scannerappendenter_ = on; }
@@ -199,8 +199,8 @@ class Settings {
 
   // Serial.
   const SerialLineSettings& SerialLine() const { return serial_; }  // serial
-  void SetSerialLine(const SerialLineSettings& line);  // each part cut to 19 characters
-  bool SerialCommandMode() const { return serialcommand_; }  // serialcommand: scans go to the host
+  void SetSerialLine(const SerialLineSettings& line);               // each part cut to 19 characters
+  bool SerialCommandMode() const { return serialcommand_; }         // serialcommand: scans go to the host
   void SetSerialCommandMode(bool on) { serialcommand_ = on; }
   const SerialFeatureSettings& SerialFeature() const { return serialfeature_; }
   void SetSerialFeature(const SerialFeatureSettings& feature) { serialfeature_ = feature; }
@@ -241,10 +241,16 @@ class Settings {
   // The measured screen font (width 0: the font's natural width) and the size of one screen cell.
   int FontHeight() const { return fontHeight_; }
   int FontWidth() const { return fontWidth_; }
-  void SetFontSize(int height, int width) { fontHeight_ = height; fontWidth_ = width; }
+  void SetFontSize(int height, int width) {
+    fontHeight_ = height;
+    fontWidth_ = width;
+  }
   int CellWidth() const { return cellWidth_; }
   int CellHeight() const { return cellHeight_; }
-  void SetCellSize(int width, int height) { cellWidth_ = width; cellHeight_ = height; }
+  void SetCellSize(int width, int height) {
+    cellWidth_ = width;
+    cellHeight_ = height;
+  }
   // LOGFONT lfQuality and lfOutPrecision for every screen font.
   int FontQuality() const { return fontQuality_; }
   void SetFontQuality(int quality) { fontQuality_ = quality; }

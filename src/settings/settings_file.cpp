@@ -233,7 +233,7 @@ std::string Key(std::string_view prefix, std::string_view suffix) {
 }
 
 constexpr std::array<std::string_view, 8> kSoundSuffixes = {
-    "SoundType",     "SoundFile",    "SoundToneFrequency", "SoundToneDuration",
+    "SoundType",      "SoundFile",     "SoundToneFrequency", "SoundToneDuration",
     "VibrateEnabled", "VibrateOnTime", "VibrateOffTime",     "VibrateIterations"};
 
 }  // namespace
@@ -264,9 +264,9 @@ std::string Settings::SettingsText() const {
   // The bytes are written as signed 8-bit numbers; the reader keeps the low 8 bits again.
   auto byte = [](std::uint8_t b) { return std::to_string(static_cast<int>(static_cast<std::int8_t>(b))); };
   const SerialFeatureSettings& f = serialfeature_;
-  w.Line("serialfeature", std::string(f.inEnabled ? "true" : "false") + "," + byte(f.inStart) + "," +
-                              byte(f.inEnd) + "," + (f.outEnabled ? "true" : "false") + "," +
-                              byte(f.outPrefix) + "," + byte(f.outSuffix));
+  w.Line("serialfeature", std::string(f.inEnabled ? "true" : "false") + "," + byte(f.inStart) + "," + byte(f.inEnd) +
+                              "," + (f.outEnabled ? "true" : "false") + "," + byte(f.outPrefix) + "," +
+                              byte(f.outSuffix));
   w.Int("serialReadIntervalTimeout", serialTimeouts_.readIntervalTimeout);
   w.Int("serialReadTotalTimeoutConstant", serialTimeouts_.readTotalTimeoutConstant);
   w.Int("serialReadTotalTimeoutMultiplier", serialTimeouts_.readTotalTimeoutMultiplier);
@@ -321,7 +321,11 @@ void Settings::ApplySettingsText(std::string_view text) {
 
   KeyIndex index(text);
   // Ints, bools and the host name: the token after the key.
-  struct IntKey { std::string_view key; int* target; int missing; };
+  struct IntKey {
+    std::string_view key;
+    int* target;
+    int missing;
+  };
   const IntKey ints[] = {
       {"hostport", &hostport_, 9999},
       {"screencols", &screen_.cols, 80},
@@ -338,7 +342,11 @@ void Settings::ApplySettingsText(std::string_view text) {
       {"CharacterCellAdditionalWidth", &CharacterCellAdditionalWidth_, 1},
       {"windowstate", &windowstate_, 0},
   };
-  struct BoolKey { std::string_view key; bool* target; bool missing; };
+  struct BoolKey {
+    std::string_view key;
+    bool* target;
+    bool missing;
+  };
   const BoolKey bools[] = {
       {"fullscreen", &fullscreen_, false},
       {"serialcommand", &serialcommand_, false},
@@ -357,13 +365,22 @@ void Settings::ApplySettingsText(std::string_view text) {
       {"fieldIsUTF8", &fieldIsUTF8_, false},
   };
   // Texts: the rest of the key's line; 0 means no bound.
-  struct TextKey { std::string_view key; std::u16string* target; std::u16string_view missing; std::size_t max; };
+  struct TextKey {
+    std::string_view key;
+    std::u16string* target;
+    std::u16string_view missing;
+    std::size_t max;
+  };
   const TextKey texts[] = {
       {"fontname", &fontname_, u"Courier New", kFontNameMax},
       {"fieldnumericvalue", &fieldnumericvalue_, u"0123456789+-%*/.$", kNumericCharsMax},
       {"WaterMarkText", &WaterMarkText_, u"Vantor II", kWaterMarkTextMax},
   };
-  struct ColourKey { std::string_view key; ColorRef* target; ColorRef missing; };
+  struct ColourKey {
+    std::string_view key;
+    ColorRef* target;
+    ColorRef missing;
+  };
   const ColourKey colours[] = {
       {"ForeGroundColor", &ForeGroundColor_, 0x000000},
       {"BackGroundColor", &BackGroundColor_, kScreenBlue},
@@ -411,13 +428,12 @@ void Settings::ApplySettingsText(std::string_view text) {
   for (std::size_t i = 0; i < std::size(bools); ++i) *bools[i].target = boolValue(boolSlots[i], bools[i].missing);
   for (std::size_t i = 0; i < std::size(texts); ++i) {
     std::string_view v;
-    *texts[i].target = index.LineValue(textSlots[i], &v) ? DecodeValue(v, texts[i].max)
-                                                          : std::u16string(texts[i].missing);
+    *texts[i].target =
+        index.LineValue(textSlots[i], &v) ? DecodeValue(v, texts[i].max) : std::u16string(texts[i].missing);
   }
   for (std::size_t i = 0; i < std::size(colours); ++i) {
     std::string_view v;
-    *colours[i].target = index.LineValue(colourSlots[i], &v) ? ParseColour(v, colours[i].missing)
-                                                             : colours[i].missing;
+    *colours[i].target = index.LineValue(colourSlots[i], &v) ? ParseColour(v, colours[i].missing) : colours[i].missing;
   }
 
   std::string_view v;

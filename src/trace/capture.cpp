@@ -21,8 +21,7 @@ bool KnownEvent(char event) {
     case CaptureEvent::FromTerminal:
     case CaptureEvent::FromHost:
     case CaptureEvent::TerminalEnded:
-    case CaptureEvent::HostEnded:
-      return true;
+    case CaptureEvent::HostEnded: return true;
   }
   return false;
 }

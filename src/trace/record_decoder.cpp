@@ -212,13 +212,10 @@ class CommandLines final : public ArgObserver {
 
   static std::string Value(const Seen& read, std::string_view name) {
     switch (read.kind) {
-      case ArgRead::Raw:
-        return ByteText(static_cast<unsigned char>(read.value));
+      case ArgRead::Raw: return ByteText(static_cast<unsigned char>(read.value));
       case ArgRead::Short:
-      case ArgRead::Long:
-        return name == "key" ? KeyText(static_cast<int>(read.value)) : std::to_string(read.value);
-      default:
-        return Quoted(read.bytes);
+      case ArgRead::Long: return name == "key" ? KeyText(static_cast<int>(read.value)) : std::to_string(read.value);
+      default: return Quoted(read.bytes);
     }
   }
 

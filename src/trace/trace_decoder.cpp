@@ -48,12 +48,8 @@ class ConnectionTrace {
       case CaptureEvent::Opened:
         Line("T>H", "-", "open" + (entry.bytes.empty() ? "" : " " + Quoted(entry.bytes)));
         break;
-      case CaptureEvent::FromTerminal:
-        FromTerminal(entry.bytes);
-        break;
-      case CaptureEvent::FromHost:
-        FromHost(entry.bytes);
-        break;
+      case CaptureEvent::FromTerminal: FromTerminal(entry.bytes); break;
+      case CaptureEvent::FromHost: FromHost(entry.bytes); break;
       case CaptureEvent::TerminalEnded:
         Ended(toHost_, "T>H", "the terminal closed the connection");
         terminalEnded_ = true;

@@ -21,21 +21,11 @@ std::string Quoted(std::string_view bytes, std::size_t limit) {
   for (const char c : bytes.substr(0, limit)) {
     const auto byte = static_cast<unsigned char>(c);
     switch (byte) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\t': out += "\\t"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
       default:
         if (byte >= 0x20 && byte < 0x7F) {
           out += c;

@@ -140,16 +140,11 @@ TEST(ButtonRulesTest, SelectingARadioButtonClearsTheOthersOfItsPage) {
 
 std::string Answer(ButtonKeyResult r) {
   switch (r.act) {
-    case ButtonKeyResult::Toggle:
-      return "T";
-    case ButtonKeyResult::Select:
-      return "S";
-    case ButtonKeyResult::Navigate:
-      return "N" + std::to_string(r.value);
-    case ButtonKeyResult::Key:
-      return "K" + std::to_string(r.value);
-    default:
-      return "-";
+    case ButtonKeyResult::Toggle: return "T";
+    case ButtonKeyResult::Select: return "S";
+    case ButtonKeyResult::Navigate: return "N" + std::to_string(r.value);
+    case ButtonKeyResult::Key: return "K" + std::to_string(r.value);
+    default: return "-";
   }
 }
 

@@ -56,22 +56,38 @@ class Editing {
     std::istringstream in(words);
     for (std::string w; std::getline(in, w, ' ');) {
       const std::string value = w.substr(w.find('=') + 1);
-      if (w.rfind("text=", 0) == 0) field_.SetText(Decode(value));
-      else if (w.rfind("max=", 0) == 0) field_.SetMaxLength(std::stoi(value));
-      else if (w.rfind("caret=", 0) == 0) field_.caret = std::stoi(value);
-      else if (w.rfind("current=", 0) == 0) host_.hasCurrent = true, host_.currentId = std::stoi(value);
-      else if (w.rfind("numchars=", 0) == 0) settings_.SetNumericChars(Decode(value));
-      else if (w == "numeric") field_.flags |= kFlagNumeric;
-      else if (w == "autosend") field_.flags |= kFlagAutoSend;
-      else if (w == "autoadvance") field_.attributes |= kAttrAutoAdvance;
-      else if (w == "readonly") field_.readOnly = 1;
-      else if (w == "prefix") field_.hasPrefix = 1;
-      else if (w == "guard") field_.modified = 1, field_.sendGuard = 1;
-      else if (w == "unfocused") host_.focus = false;
-      else if (w == "insert") settings_.SetFirstKeyReplaces(false);
-      else if (w == "upper") settings_.SetUpperCaseInput(true);
-      else if (w == "enternav") settings_.SetEnterSendsKey(false);
-      else ADD_FAILURE() << "unknown setup word " << w;
+      if (w.rfind("text=", 0) == 0)
+        field_.SetText(Decode(value));
+      else if (w.rfind("max=", 0) == 0)
+        field_.SetMaxLength(std::stoi(value));
+      else if (w.rfind("caret=", 0) == 0)
+        field_.caret = std::stoi(value);
+      else if (w.rfind("current=", 0) == 0)
+        host_.hasCurrent = true, host_.currentId = std::stoi(value);
+      else if (w.rfind("numchars=", 0) == 0)
+        settings_.SetNumericChars(Decode(value));
+      else if (w == "numeric")
+        field_.flags |= kFlagNumeric;
+      else if (w == "autosend")
+        field_.flags |= kFlagAutoSend;
+      else if (w == "autoadvance")
+        field_.attributes |= kAttrAutoAdvance;
+      else if (w == "readonly")
+        field_.readOnly = 1;
+      else if (w == "prefix")
+        field_.hasPrefix = 1;
+      else if (w == "guard")
+        field_.modified = 1, field_.sendGuard = 1;
+      else if (w == "unfocused")
+        host_.focus = false;
+      else if (w == "insert")
+        settings_.SetFirstKeyReplaces(false);
+      else if (w == "upper")
+        settings_.SetUpperCaseInput(true);
+      else if (w == "enternav")
+        settings_.SetEnterSendsKey(false);
+      else
+        ADD_FAILURE() << "unknown setup word " << w;
     }
   }
 
@@ -83,28 +99,37 @@ class Editing {
       const std::size_t colon = w.find(':');
       const std::string verb = w.substr(0, colon), arg = colon == std::string::npos ? "" : w.substr(colon + 1);
       EntryEditor editor(field_, settings_, host_);
-      if (verb == "focus") editor.StartEditing(), host_.events.clear();
-      else if (verb == "end") editor.EndEditing();
-      else if (verb == "empty") editor.Empty();
-      else if (verb == "clear") host_.events.clear();
-      else if (verb == "report") host_.Log(editor.ReportChange() ? "report 1" : "report 0");
-      else if (verb == "host") field_.SetText(Decode(arg));
-      else if (verb == "fed") for (char16_t c : Decode(arg)) editor.FedChar(c);
-      else if (verb == "k") Key(editor, arg);
+      if (verb == "focus")
+        editor.StartEditing(), host_.events.clear();
+      else if (verb == "end")
+        editor.EndEditing();
+      else if (verb == "empty")
+        editor.Empty();
+      else if (verb == "clear")
+        host_.events.clear();
+      else if (verb == "report")
+        host_.Log(editor.ReportChange() ? "report 1" : "report 0");
+      else if (verb == "host")
+        field_.SetText(Decode(arg));
+      else if (verb == "fed")
+        for (char16_t c : Decode(arg)) editor.FedChar(c);
+      else if (verb == "k")
+        Key(editor, arg);
       else if (verb == "t" || verb == "S-t" || verb == "C-t" || verb == "p") {
         editor.SetPasting(verb == "p");
         KeyModifiers mods{};
         mods.shift = verb == "S-t";
         mods.ctrl = verb == "C-t";
         for (char16_t c : Decode(arg)) editor.TypedChar(c, mods);
-      } else ADD_FAILURE() << "unknown script word " << w;
+      } else
+        ADD_FAILURE() << "unknown script word " << w;
     }
   }
 
   static void Key(EntryEditor& editor, std::string name) {
     static const std::map<std::string, unsigned> keys = {
-        {"Up", kVkUp},     {"Down", kVkDown}, {"Left", kVkLeft},     {"Right", kVkRight}, {"Home", kVkHome},
-        {"End", kVkEnd},   {"Tab", kVkTab},   {"Delete", kVkDelete}, {"Clear", kVkClear}};
+        {"Up", kVkUp},   {"Down", kVkDown}, {"Left", kVkLeft},     {"Right", kVkRight}, {"Home", kVkHome},
+        {"End", kVkEnd}, {"Tab", kVkTab},   {"Delete", kVkDelete}, {"Clear", kVkClear}};
     KeyModifiers mods{};
     if (name.rfind("S+", 0) == 0) mods.shift = true, name = name.substr(2);
     if (name.rfind("C+", 0) == 0) mods.ctrl = true, name = name.substr(2);

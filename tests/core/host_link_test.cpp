@@ -32,7 +32,7 @@ TEST(ResolveHost, EmptyBroadcastLoopbackAndAnEmbeddedZeroByte) {
   EXPECT_EQ(net::ResolveHost(""), 0u);
   EXPECT_EQ(net::ResolveHost("255.255.255.255"), 0xFFFFFFFFu);
   const std::uint32_t loopback = net::ResolveHost("127.0.0.1");
-  EXPECT_EQ(std::memcmp(&loopback, "\x7F\0\0\x01", 4), 0);  // network order
+  EXPECT_EQ(std::memcmp(&loopback, "\x7F\0\0\x01", 4), 0);           // network order
   EXPECT_EQ(net::ResolveHost(std::string("127.0.0.1\0x", 11)), 0u);  // never a shortened name
 }
 
@@ -65,9 +65,13 @@ class HostLinkTest : public ::testing::Test {
 
 TEST_F(HostLinkTest, RecordsAreFramedWithPrefixAndTerminatorWhateverTheirLength) {
   // Data end at a zero byte; 0xFF goes out as it is.
-  const std::tuple<int, std::string_view, std::string> records[] = {
-      {1, "H", "1H"},       {0, "H", "H"},     {0, "", ""},   {42, "RF0/", "42RF0/"}, {5000, "I", "999I"},
-      {3, std::string_view("AB\0C", 4), "3AB"}, {3, "R\xFF\x30", "3R\xFF\x30"}};
+  const std::tuple<int, std::string_view, std::string> records[] = {{1, "H", "1H"},
+                                                                    {0, "H", "H"},
+                                                                    {0, "", ""},
+                                                                    {42, "RF0/", "42RF0/"},
+                                                                    {5000, "I", "999I"},
+                                                                    {3, std::string_view("AB\0C", 4), "3AB"},
+                                                                    {3, "R\xFF\x30", "3R\xFF\x30"}};
   for (const auto& [id, data, raw] : records) {
     ASSERT_TRUE(link.Send(id, data));
     const auto record = host.ReadRecord(5s);
@@ -156,13 +160,33 @@ TEST(RecordAssembler, CutsRecordsAtTerminatorsAcrossChunks) {
       {"in order, the unfinished one held", any, {"Hab" + e + "Hcd" + e + "Q"}, {"Hab" + e, "Hcd" + e}, 0, 1},
       {"over three chunks", any, {"H12", "34", "5" + e}, {"H12345" + e}},
       {"back-to-back terminators", any, {e + e + "A" + e}, {e, e, "A" + e}},
-      {"split ends", any, {"a\xFF", "\xEF" "Q" + e, "R\xFF", "", "\xEF\xFF", "\xEF"}, {"a" + e, "Q" + e, "R" + e, e}},
-      {"lone 0xFF", any, {"a\xFF", "b" + e, "\xFF", "\xFF\xEF", "\xEF" + e}, {"a\xFF" "b" + e, "\xFF" + e, "\xEF" + e}},
+      {"split ends",
+       any,
+       {"a\xFF",
+        "\xEF"
+        "Q" +
+            e,
+        "R\xFF", "", "\xEF\xFF", "\xEF"},
+       {"a" + e, "Q" + e, "R" + e, e}},
+      {"lone 0xFF",
+       any,
+       {"a\xFF", "b" + e, "\xFF", "\xFF\xEF", "\xEF" + e},
+       {"a\xFF"
+        "b" +
+            e,
+        "\xFF" + e, "\xEF" + e}},
       {"a big record, then the next", any, {big, e + "B" + e}, {big + e, "B" + e}},
       {"oversized, nothing of it held", 8, {x20}, {}},
       {"oversized dropped whole", 16, {x20, std::string(1000, 'y'), "zz" + e + "Q" + e}, {"Q" + e}, 1},
       {"limit counts the terminator", 8, {"H12345" + e, "H123456" + e, "H1" + e}, {"H12345" + e, "H1" + e}, 1},
-      {"oversized ending in a split terminator", 8, {x20 + "\xFF", "\xEF" "A" + e}, {"A" + e}, 1},
+      {"oversized ending in a split terminator",
+       8,
+       {x20 + "\xFF",
+        "\xEF"
+        "A" +
+            e},
+       {"A" + e},
+       1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
@@ -178,7 +202,10 @@ TEST(RecordAssembler, ResetForgetsTheUnfinishedRecord) {
   Assemble(assembler, {"Hab\xFF"});
   assembler.Reset();
   // The 0xEF no longer completes anything.
-  EXPECT_EQ(Assemble(assembler, {"\xEF" "Q" + kRecordEnd}), Strings{"\xEFQ" + kRecordEnd});
+  EXPECT_EQ(Assemble(assembler, {"\xEF"
+                                 "Q" +
+                                 kRecordEnd}),
+            Strings{"\xEFQ" + kRecordEnd});
   Assemble(assembler, {std::string(20, 'x')});
   assembler.Reset();
   EXPECT_EQ(Assemble(assembler, {"A" + kRecordEnd}), Strings{"A" + kRecordEnd});
@@ -197,7 +224,9 @@ struct RecordingTarget final : DispatchTarget {
 
 class SessionThreadTest : public ::testing::Test {
  protected:
-  ConnectionParams Params(std::uint16_t hostPort) { return {"127.0.0.1", hostPort, 7, [this] { ++stamps; }}; }
+  ConnectionParams Params(std::uint16_t hostPort) {
+    return {"127.0.0.1", hostPort, 7, [this] { ++stamps; }};
+  }
 
   void StartIdentified() {
     ASSERT_TRUE(session.Start(Params(host.Port())));

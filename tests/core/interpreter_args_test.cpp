@@ -75,11 +75,13 @@ TEST(InterpreterArgs, HostTextIsCutToCapacityInUtf16Units) {
       {"abc", true, 0, u""},
       {"\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", true, 4, u"\u00E9\u00E9\u00E9\u00E9"},  // two bytes, one unit
       {"\xC3\xA9\xC3\xA9", false, 3, u"\u00C3\u00A9\u00C3"},  // the ANSI code page: a unit per byte
-      {"a\xF0\x9F\x98\x80", true, 2, u"a"},  // never half a surrogate pair
+      {"a\xF0\x9F\x98\x80", true, 2, u"a"},                   // never half a surrogate pair
       {"a\xF0\x9F\x98\x80", true, 3, u"a\U0001F600"},
       {std::string("ab\0cd", 5), false, 10, u"ab"},  // a zero byte ends the text
       {std::string("\0ab", 3), true, 10, u""},
-      {"a\xFF\xFE" "bcdefgh", true, 3, u"a\uFFFD\uFFFD"},  // invalid UTF-8 still gives bounded text
+      {"a\xFF\xFE"
+       "bcdefgh",
+       true, 3, u"a\uFFFD\uFFFD"},  // invalid UTF-8 still gives bounded text
       {long_payload, true, 3, u"\u00E9zx"},
   };
   for (const auto& c : cases) EXPECT_EQ(DecodeHostText(c.bytes, c.utf8, c.capacity), c.text) << c.bytes.substr(0, 12);

@@ -154,7 +154,8 @@ class CaseRunner {
             {"serialflags", Escaped(std::string(1, static_cast<char>(f->serialFlags)))},
             {"previousserialflags", Escaped(std::string(1, static_cast<char>(f->previousSerialFlags)))},
             {"prefixmode", std::to_string(f->prefixMode)},
-            {"prefixflags", std::to_string(f->prefixFlag1) + std::to_string(f->prefixFlag2) + std::to_string(f->prefixFlag3)},
+            {"prefixflags",
+             std::to_string(f->prefixFlag1) + std::to_string(f->prefixFlag2) + std::to_string(f->prefixFlag3)},
             {"lastcol", std::to_string(f->lastColumn)},
             {"prefix", f->hasPrefix ? Escaped(Utf8(f->prefix)) : "<none>"},
             {"window", f->window != kNoWindow ? "1" : "0"}};
@@ -163,7 +164,9 @@ class CaseRunner {
   Facts ScreenFacts() {
     const Screen& s = terminal_->GetScreen();
     return {{"focus", std::to_string(s.focusField)},
-            {"keyboard", s.keyboard == Keyboard::Ready ? "ready" : s.keyboard == Keyboard::Locked ? "locked" : "resetfocus"},
+            {"keyboard", s.keyboard == Keyboard::Ready    ? "ready"
+                         : s.keyboard == Keyboard::Locked ? "locked"
+                                                          : "resetfocus"},
             {"page", std::to_string(s.currentPage)},
             {"shown", std::to_string(s.shownPage)},
             {"message", Escaped(Utf8(s.messageText))},
@@ -214,43 +217,74 @@ class CaseRunner {
       const auto n = [&](std::size_t i) { return Number(w.at(i)); };
       const auto t = [&](std::size_t i) { return Text(w.at(i)); };
       const std::string& c = w.at(0);
-      if (c == "Fixed") b.Fixed(n(1), n(2), n(3), t(4));
-      else if (c == "Define") b.Define(n(1), n(2), n(3), static_cast<std::uint8_t>(n(4)), static_cast<std::uint8_t>(n(5)), n(6));
-      else if (c == "Input") b.Input(n(1), n(2), n(3), n(4));
-      else if (c == "Text") b.Text(n(1), t(2));
+      if (c == "Fixed")
+        b.Fixed(n(1), n(2), n(3), t(4));
+      else if (c == "Define")
+        b.Define(n(1), n(2), n(3), static_cast<std::uint8_t>(n(4)), static_cast<std::uint8_t>(n(5)), n(6));
+      else if (c == "Input")
+        b.Input(n(1), n(2), n(3), n(4));
+      else if (c == "Text")
+        b.Text(n(1), t(2));
       else if (c == "Options") {
         std::vector<FieldOption> options;
         for (std::size_t i = 2; i < w.size(); ++i) options.push_back(Option(w[i]));
         b.Options(n(1), options);
-      }
-      else if (c == "Prefix") b.Prefix(n(1), n(2), t(3));
-      else if (c == "Attributes") b.Attributes(n(1), static_cast<std::uint8_t>(n(2)), static_cast<std::uint8_t>(n(3)));
-      else if (c == "SerialFlags") b.SerialFlags(n(1), static_cast<std::uint8_t>(n(2)));
-      else if (c == "ClearField") b.ClearField(n(1));
-      else if (c == "ClearInputFields") b.ClearInputFields();
-      else if (c == "DeleteField") b.DeleteField(n(1));
-      else if (c == "ErasePage") b.ErasePage();
-      else if (c == "CopyText") b.CopyText(n(1), n(2));
-      else if (c == "SelectPage") b.SelectPage(n(1));
-      else if (c == "ShowPage") b.ShowPage(n(1));
-      else if (c == "Focus") b.Focus(n(1));
-      else if (c == "FocusAndUnlock") b.FocusAndUnlock(n(1));
-      else if (c == "Lock") b.Lock();
-      else if (c == "MessageAt") b.MessageAt(n(1), t(2));
-      else if (c == "Message") b.Message(t(1));
-      else if (c == "Prompt") b.Prompt(n(1), t(2));
-      else if (c == "KeyLabel") b.KeyLabel(n(1), t(2));
-      else if (c == "Sound") b.Sound();
-      else if (c == "ScannerEnable") b.ScannerEnable(n(1));
-      else if (c == "UserSound") b.UserSound(n(1));
-      else if (c == "DeviceValues") b.DeviceValues(n(1), n(2), n(3));
-      else if (c == "SerialOut") b.SerialOut(n(1), t(2));
-      else if (c == "FontStep") b.FontStep(n(1));
-      else if (c == "StatusRequest") b.StatusRequest();
-      else if (c == "SendFields") b.SendFields(n(1));
-      else if (c == "Ignored") b.Ignored(static_cast<char>(n(1)), w.size() > 2 ? t(2) : "");
-      else if (c == "Raw") b.Raw(t(1));
-      else ADD_FAILURE() << "unknown host word " << c;
+      } else if (c == "Prefix")
+        b.Prefix(n(1), n(2), t(3));
+      else if (c == "Attributes")
+        b.Attributes(n(1), static_cast<std::uint8_t>(n(2)), static_cast<std::uint8_t>(n(3)));
+      else if (c == "SerialFlags")
+        b.SerialFlags(n(1), static_cast<std::uint8_t>(n(2)));
+      else if (c == "ClearField")
+        b.ClearField(n(1));
+      else if (c == "ClearInputFields")
+        b.ClearInputFields();
+      else if (c == "DeleteField")
+        b.DeleteField(n(1));
+      else if (c == "ErasePage")
+        b.ErasePage();
+      else if (c == "CopyText")
+        b.CopyText(n(1), n(2));
+      else if (c == "SelectPage")
+        b.SelectPage(n(1));
+      else if (c == "ShowPage")
+        b.ShowPage(n(1));
+      else if (c == "Focus")
+        b.Focus(n(1));
+      else if (c == "FocusAndUnlock")
+        b.FocusAndUnlock(n(1));
+      else if (c == "Lock")
+        b.Lock();
+      else if (c == "MessageAt")
+        b.MessageAt(n(1), t(2));
+      else if (c == "Message")
+        b.Message(t(1));
+      else if (c == "Prompt")
+        b.Prompt(n(1), t(2));
+      else if (c == "KeyLabel")
+        b.KeyLabel(n(1), t(2));
+      else if (c == "Sound")
+        b.Sound();
+      else if (c == "ScannerEnable")
+        b.ScannerEnable(n(1));
+      else if (c == "UserSound")
+        b.UserSound(n(1));
+      else if (c == "DeviceValues")
+        b.DeviceValues(n(1), n(2), n(3));
+      else if (c == "SerialOut")
+        b.SerialOut(n(1), t(2));
+      else if (c == "FontStep")
+        b.FontStep(n(1));
+      else if (c == "StatusRequest")
+        b.StatusRequest();
+      else if (c == "SendFields")
+        b.SendFields(n(1));
+      else if (c == "Ignored")
+        b.Ignored(static_cast<char>(n(1)), w.size() > 2 ? t(2) : "");
+      else if (c == "Raw")
+        b.Raw(t(1));
+      else
+        ADD_FAILURE() << "unknown host word " << c;
     }
     return b;
   }

@@ -75,7 +75,7 @@ TEST_F(ResponsesTest, PrefixModesAddThePrefixOnceOrStripIt) {
   };
   const Case cases[] = {
       {0, u"AB", u"ABC", u"ABC"},  // not doubled
-      {0, u"AB", u"C", u"ABC"},   {1, u"AB", u"A", u"ABA"}, {1, u"AB", u"", u"AB"},
+      {0, u"AB", u"C", u"ABC"},   {1, u"AB", u"A", u"ABA"},   {1, u"AB", u"", u"AB"},
       {0, u"", u"ABC", u"ABC"},  // no prefix
       {2, u"AB", u"ABC", u"C"},   {2, u"AB", u"XYZ", u"XYZ"}, {3, u"AB", u"AB", u""},
   };
@@ -124,7 +124,8 @@ TEST_F(ResponsesTest, PromptRepliesInShortAndLongFormsAreReleasedAfterSending) {
 
 TEST_F(ResponsesTest, StatusResponseOfTheInitialSession) {
   // 26 columns and 10 rows until the session thread copies the settings.
-  EXPECT_EQ(BuildStatusResponse(26, 10, 59), "R!" + Bytes({0x82, '2', '1', '0', 13 + 48, (0xA0 | 5) + 48, '@', 59 + 48}));
+  EXPECT_EQ(BuildStatusResponse(26, 10, 59),
+            "R!" + Bytes({0x82, '2', '1', '0', 13 + 48, (0xA0 | 5) + 48, '@', 59 + 48}));
   EXPECT_EQ(BuildStatusResponse(207, 207, 0), "R!" + Bytes({0x82, '2', '1', '0', 103 + 48, (0xA0 | 7) + 48, '@', '0'}));
 }
 
@@ -133,9 +134,9 @@ TEST_F(ResponsesTest, SerialInputIsSplitIntoWholeResponsesUpToAZeroByteWithoutLo
   EXPECT_TRUE(terminal.SendSerialInput(std::string(207, 'y') + std::string(208, 'z')));
   EXPECT_TRUE(terminal.SendSerialInput(std::string("ab\0cd", 5)));
   EXPECT_TRUE(terminal.SendSerialInput(""));
-  EXPECT_EQ(sent.Data(), (std::vector<std::string>{"R<13abc", "R<1" + Bytes({0xFF}) + std::string(207, 'y'),
-                                                   "R<1" + Bytes({0xFF}) + std::string(207, 'z'), "R<11z", "R<12ab",
-                                                   "R<10"}));
+  EXPECT_EQ(sent.Data(),
+            (std::vector<std::string>{"R<13abc", "R<1" + Bytes({0xFF}) + std::string(207, 'y'),
+                                      "R<1" + Bytes({0xFF}) + std::string(207, 'z'), "R<11z", "R<12ab", "R<10"}));
   EXPECT_EQ(screen.keyboard, Keyboard::Ready);
   sent.Clear();
   sent.fail = true;  // a failed send stops the rest

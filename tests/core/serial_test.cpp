@@ -18,29 +18,44 @@ using Bytes = std::vector<std::uint8_t>;
 using Strings = std::vector<std::string>;
 
 TEST(SerialConfig, SettingTextsAreRead) {
-  const std::pair<std::u16string_view, int> parities[] = {{u"oO", kParityOdd},  {u"eE", kParityEven},
-                                                          {u"mM", kParityMark}, {u"sS", kParitySpace},
+  const std::pair<std::u16string_view, int> parities[] = {{u"oO", kParityOdd},   {u"eE", kParityEven},
+                                                          {u"mM", kParityMark},  {u"sS", kParitySpace},
                                                           {u"nNx", kParityNone}, {{u"", 1}, kParityNone}};
   for (const auto& [letters, parity] : parities) {
     for (const char16_t letter : letters) EXPECT_EQ(ParityFromChar(letter), parity) << int{letter};
   }
-  const std::pair<const char16_t*, int> stopBits[] = {{u"1", kStopOne},  {u"1.5", kStopOneAndHalf}, {u"2", kStopTwo},
+  const std::pair<const char16_t*, int> stopBits[] = {{u"1", kStopOne},    {u"1.5", kStopOneAndHalf}, {u"2", kStopTwo},
                                                       {u"1.50", kStopOne}, {u"2 ", kStopOne},         {u"", kStopOne}};
   for (const auto& [text, bits] : stopBits) EXPECT_EQ(StopBitsFromText(text), bits);
   const std::pair<char16_t, int> dataBits[] = {{u'3', 8}, {u'4', 4}, {u'7', 7}, {u'8', 8}, {u'9', 8}, {u'\0', 8}};
   for (const auto& [letter, bits] : dataBits) EXPECT_EQ(DataBitsFromChar(letter), bits) << int{letter};
-  const std::pair<const char16_t*, std::uint32_t> bauds[] = {
-      {u"9600", 9600},     {u" \t19200", 19200}, {u"+38400", 38400}, {u"115200 baud", 115200}, {u"fast", 0},
-      {u"", 0},            {u"-9600", 0},        {u"4294967295", 4294967295u}, {u"99999999999999999999", 4294967295u}};
+  const std::pair<const char16_t*, std::uint32_t> bauds[] = {{u"9600", 9600},
+                                                             {u" \t19200", 19200},
+                                                             {u"+38400", 38400},
+                                                             {u"115200 baud", 115200},
+                                                             {u"fast", 0},
+                                                             {u"", 0},
+                                                             {u"-9600", 0},
+                                                             {u"4294967295", 4294967295u},
+                                                             {u"99999999999999999999", 4294967295u}};
   for (const auto& [text, baud] : bauds) EXPECT_EQ(ParseBaudText(text), baud);
 }
 
 TEST(SerialConfig, DevicePathReachesComPortsAboveNine) {
-  const std::pair<const char16_t*, const char16_t*> paths[] = {
-      {u"COM1:", u"\\\\.\\COM1"}, {u"com12:", u"\\\\.\\COM12"}, {u"cOm999", u"\\\\.\\COM999"},
-      // Anything else is opened as it is.
-      {u"COM0:", u"COM0:"}, {u"COM:", u"COM:"}, {u"COMX:", u"COMX:"}, {u"COM1:x", u"COM1:x"}, {u"COM1234", u"COM1234"},
-      {u"COM1x", u"COM1x"}, {u"CON1", u"CON1"}, {u"LPT1:", u"LPT1:"}, {u"", u""}, {u":", u":"}};
+  const std::pair<const char16_t*, const char16_t*> paths[] = {{u"COM1:", u"\\\\.\\COM1"},
+                                                               {u"com12:", u"\\\\.\\COM12"},
+                                                               {u"cOm999", u"\\\\.\\COM999"},
+                                                               // Anything else is opened as it is.
+                                                               {u"COM0:", u"COM0:"},
+                                                               {u"COM:", u"COM:"},
+                                                               {u"COMX:", u"COMX:"},
+                                                               {u"COM1:x", u"COM1:x"},
+                                                               {u"COM1234", u"COM1234"},
+                                                               {u"COM1x", u"COM1x"},
+                                                               {u"CON1", u"CON1"},
+                                                               {u"LPT1:", u"LPT1:"},
+                                                               {u"", u""},
+                                                               {u":", u":"}};
   for (const auto& [name, path] : paths) EXPECT_EQ(SerialDevicePath(name), path);
 }
 
@@ -91,7 +106,12 @@ Strings Cut(SerialMessageCutter& cutter, const Strings& chunks) {
 
 TEST(SerialCutter, MessagesByStartAndEndBytes) {
   const std::string x1500(1500, 'x'), longest(SerialMessageCutter::kMaxMessage, 'm');
-  const std::string stream = "noise\x02" "first\x03" "junk\x03\x02" "second\x02" "still\x03";
+  const std::string stream =
+      "noise\x02"
+      "first\x03"
+      "junk\x03\x02"
+      "second\x02"
+      "still\x03";
   Strings byteAtATime;
   for (char ch : stream) byteAtATime.emplace_back(1, ch);
   struct Case {
@@ -101,12 +121,39 @@ TEST(SerialCutter, MessagesByStartAndEndBytes) {
   };
   const Case cases[] = {
       {"start and end", 2, 3, {"\x41\x02\x42\x43\x03\x44"}, {"BC"}},
-      {"start only: to the chunk end", 2, 0, {"\x41\x02\x42", std::string("\x02\x41\x02\x42", 4)}, {"B", "A\x02" "B"}},
+      {"start only: to the chunk end",
+       2,
+       0,
+       {"\x41\x02\x42", std::string("\x02\x41\x02\x42", 4)},
+       {"B",
+        "A\x02"
+        "B"}},
       {"no start byte: dropped", 2, 3, {"ABC\x03", "XYZ"}, {}},
-      {"no framing: every chunk whole", 0, 0, {"AB\x03" "C", "D", ""}, {"AB\x03" "C", "D"}},
+      {"no framing: every chunk whole",
+       0,
+       0,
+       {"AB\x03"
+        "C",
+        "D", ""},
+       {"AB\x03"
+        "C",
+        "D"}},
       {"empty message", 2, 3, {"\x02\x03"}, {""}},
-      {"split across reads, then afresh", 2, 3, {"xx\x02" "AB", "CD\x03yy\x02" "C\x03"}, {"ABCD", "C"}},
-      {"byte at a time", 2, 3, byteAtATime, {"first", "second\x02" "still"}},
+      {"split across reads, then afresh",
+       2,
+       3,
+       {"xx\x02"
+        "AB",
+        "CD\x03yy\x02"
+        "C\x03"},
+       {"ABCD", "C"}},
+      {"byte at a time",
+       2,
+       3,
+       byteAtATime,
+       {"first",
+        "second\x02"
+        "still"}},
       // A device's CR LF: the LF is not the next message's start; a second message in a chunk is passed over.
       {"end only, across reads", 0, '\r', {"12", "34\r\n", "56\r", "A\rB\r", "\r"}, {"1234", "56", "A", ""}},
       {"overlong framed message dropped", 2, 3, {"\x02" + x1500, x1500, "xx\x03", "\x02Y\x03"}, {"Y"}},
@@ -124,9 +171,17 @@ TEST(SerialCutter, MessagesByStartAndEndBytes) {
 TEST(SerialCutter, ResetForgetsAPartialMessage) {
   for (const std::uint8_t start : {0, 2}) {
     SerialMessageCutter cutter(start, 3);
-    EXPECT_EQ(Cut(cutter, {"\x02" "AB"}), Strings{});
+    EXPECT_EQ(Cut(cutter, {"\x02"
+                           "AB"}),
+              Strings{});
     cutter.Reset();
-    EXPECT_EQ(Cut(cutter, {"CD\x03", "\x02" "E\x03"}), start ? Strings{"E"} : (Strings{"CD", "\x02" "E"}));
+    EXPECT_EQ(Cut(cutter, {"CD\x03",
+                           "\x02"
+                           "E\x03"}),
+              start ? Strings{"E"}
+                    : (Strings{"CD",
+                               "\x02"
+                               "E"}));
   }
 }
 

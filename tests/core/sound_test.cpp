@@ -32,13 +32,18 @@ TEST(SoundToneImage, HeaderAndSamples) {
   const std::string text(image.begin(), image.begin() + kWaveHeaderSize);
   EXPECT_EQ(text.substr(0, 4) + text.substr(8, 8) + text.substr(36, 4), "RIFFWAVEfmt data");
   const std::pair<std::size_t, std::uint32_t> fields[] = {
-      {4, image.size() - 8}, {16, 16}, {20, 1 | 1 << 16}, {24, 44100}, {28, 88200}, {32, 2 | 16 << 16},
+      {4, image.size() - 8},
+      {16, 16},
+      {20, 1 | 1 << 16},
+      {24, 44100},
+      {28, 88200},
+      {32, 2 | 16 << 16},
       {40, image.size() - kWaveHeaderSize}};  // 20: PCM, mono; 32: block of 2 bytes, 16-bit samples
   for (const auto& [at, value] : fields) EXPECT_EQ(Le(image, at), value) << at;
   // 32000 x E(n) x sin(4 x 3.1415926 x f x n / 44100), truncated toward zero.
   const std::pair<std::size_t, int> samples[] = {
-      {0, 0},           {1, 4},         {7, 92},        {1000, 11661},  {2204, -8991}, {2205, 0},
-      {5000, -31965},   {12345, -24144}, {22049, -8998}, {22050, -3}, {30000, -2446}, {33075, 0}, {44099, 0}};
+      {0, 0},          {1, 4},         {7, 92},     {1000, 11661},  {2204, -8991}, {2205, 0}, {5000, -31965},
+      {12345, -24144}, {22049, -8998}, {22050, -3}, {30000, -2446}, {33075, 0},    {44099, 0}};
   for (const auto& [n, value] : samples) EXPECT_EQ(std::int16_t(Le(image, kWaveHeaderSize + 2 * n, 2)), value) << n;
 }
 
@@ -49,8 +54,8 @@ SoundPlayer Make(int type, std::u16string_view file, bool available = true, int 
 TEST(SoundPlayer, ToneIsClampedAndRenderedOnlyWhenItChanges) {
   const SoundPlayer lowest = Make(kSoundSilence, u"", true, 0, 0), highest = Make(kSoundTone, u"", true, 5001, 10001);
   EXPECT_EQ(std::pair(lowest.Frequency(), highest.Frequency()), std::pair(30, 5000));
-  EXPECT_EQ(lowest.Image()->size(), 132u);  // 1 ms, rendered whatever the type
-  EXPECT_EQ(highest.Image()->size(), 44u + 2u * 441000u);  // 10 s
+  EXPECT_EQ(lowest.Image()->size(), 132u);                      // 1 ms, rendered whatever the type
+  EXPECT_EQ(highest.Image()->size(), 44u + 2u * 441000u);       // 10 s
   SoundPlayer player = Make(kSoundTone, u"", true, 6000, 100);  // clamps to 5000
   const ToneImage first = player.Image();
   player.SetTone(9999, 100);  // clamps to the current 5000
@@ -62,11 +67,15 @@ TEST(SoundPlayer, ToneIsClampedAndRenderedOnlyWhenItChanges) {
 
 TEST(SoundPlayer, PlayRequests) {
   const std::u16string path(259, u'a');
-  const std::pair<SoundPlayer, bool> players[] = {  // plays a file?
-      {Make(kSoundSilence, u"a.wav"), false}, {Make(3, u"a.wav"), false}, {Make(-1, u"a.wav"), false},
-      {Make(kSoundFile, u"C:\\ok.wav", /*available=*/false), false},   {Make(kSoundFile, u""), false},
-      {Make(kSoundFile, std::u16string(u"ok.wav\0x.wav", 12)), false}, {Make(kSoundFile, path + u"a"), false},
-      {Make(kSoundFile, path), true}};
+  const std::pair<SoundPlayer, bool> players[] = {// plays a file?
+                                                  {Make(kSoundSilence, u"a.wav"), false},
+                                                  {Make(3, u"a.wav"), false},
+                                                  {Make(-1, u"a.wav"), false},
+                                                  {Make(kSoundFile, u"C:\\ok.wav", /*available=*/false), false},
+                                                  {Make(kSoundFile, u""), false},
+                                                  {Make(kSoundFile, std::u16string(u"ok.wav\0x.wav", 12)), false},
+                                                  {Make(kSoundFile, path + u"a"), false},
+                                                  {Make(kSoundFile, path), true}};
   for (const auto& [player, plays] : players) EXPECT_EQ(player.PlayRequest().has_value(), plays);
   EXPECT_EQ(players[7].first.PlayRequest()->file, path);
   const SoundPlayer tone = Make(kSoundTone, u"");

@@ -129,17 +129,18 @@ TEST_F(TerminalTest, NavigationMovesAmongInputFieldsAndWraps) {
     Direction direction;
     int to;
   } cases[] = {
-      {1, Direction::Next, 4},      // display 2 and serial 3 passed over
-      {4, Direction::Next, 6},      {6, Direction::Next, 1},  // wraps
-      {3, Direction::Next, 4},      // from a serial field
-      {5, Direction::Next, 1},      // 5 absent: searches after 6, then wraps
-      {9, Direction::Next, 1},      // beyond the last: no position, the first input field
-      {-1, Direction::Next, 4},     // the first entry is the position itself, so 1 is passed over
-      {6, Direction::Previous, 4},  {4, Direction::Previous, 1}, {1, Direction::Previous, 6},  // wraps
-      {5, Direction::Previous, 4},  {9, Direction::Previous, 6}, {-1, Direction::Previous, 6},
+      {1, Direction::Next, 4},                               // display 2 and serial 3 passed over
+      {4, Direction::Next, 6},     {6, Direction::Next, 1},  // wraps
+      {3, Direction::Next, 4},                               // from a serial field
+      {5, Direction::Next, 1},                               // 5 absent: searches after 6, then wraps
+      {9, Direction::Next, 1},                               // beyond the last: no position, the first input field
+      {-1, Direction::Next, 4},  // the first entry is the position itself, so 1 is passed over
+      {6, Direction::Previous, 4}, {4, Direction::Previous, 1}, {1, Direction::Previous, 6},  // wraps
+      {5, Direction::Previous, 4}, {9, Direction::Previous, 6}, {-1, Direction::Previous, 6},
       {4, Direction::Refocus, 4},
   };
-  for (const auto& c : cases) EXPECT_EQ(Move(c.from, c.direction), c.to) << c.from << " " << static_cast<int>(c.direction);
+  for (const auto& c : cases)
+    EXPECT_EQ(Move(c.from, c.direction), c.to) << c.from << " " << static_cast<int>(c.direction);
   EXPECT_EQ(effects.calls.back(), "Focus 0:4");
 }
 

@@ -74,9 +74,7 @@ void EffectsRecorder::ShowLock(LockMode mode) {
 
 void EffectsRecorder::HideLock() { calls.push_back("HideLock"); }
 
-void EffectsRecorder::OpenHostMessage(int focusAfter) {
-  calls.push_back("HostMessage " + std::to_string(focusAfter));
-}
+void EffectsRecorder::OpenHostMessage(int focusAfter) { calls.push_back("HostMessage " + std::to_string(focusAfter)); }
 
 void EffectsRecorder::OpenHostPrompt() { calls.push_back("HostPrompt"); }
 

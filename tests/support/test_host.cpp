@@ -95,8 +95,7 @@ TestHost::TestHost(std::uint16_t port) {
   address.sin_family = AF_INET;
   address.sin_port = htons(port);
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::bind(Raw(s), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-      ::listen(Raw(s), 4) != 0) {
+  if (::bind(Raw(s), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || ::listen(Raw(s), 4) != 0) {
     net::Close(s);
     return;
   }

@@ -87,27 +87,39 @@ TEST(HeadlessScreenText, ShowsEveryControlKindAsText) {
   HeadlessTerminal terminal(settings, sent, clock);
   const std::string record = host_records::ScreenBuilder()
                                  .Fixed(1, 0, 0, "Item")
-                                 .Input(2, 0, 5, 4).Text(2, "ab")
-                                 .Define(3, 1, 0, '@' | field::kInput | field::kPassword, '@', 3).Text(3, "pw")
-                                 .Define(4, 2, 0, 'G', '@', 8).Text(4, "XPrint").Options(4, {option::Type('C')})
-                                 .Define(5, 3, 0, 'C', '@', 6).Text(5, "Save").Options(5, {option::Type('B')})
-                                 .KeyLabel(5, "SAVE").ShowPage(0).FocusAndUnlock(2).Record();
+                                 .Input(2, 0, 5, 4)
+                                 .Text(2, "ab")
+                                 .Define(3, 1, 0, '@' | field::kInput | field::kPassword, '@', 3)
+                                 .Text(3, "pw")
+                                 .Define(4, 2, 0, 'G', '@', 8)
+                                 .Text(4, "XPrint")
+                                 .Options(4, {option::Type('C')})
+                                 .Define(5, 3, 0, 'C', '@', 6)
+                                 .Text(5, "Save")
+                                 .Options(5, {option::Type('B')})
+                                 .KeyLabel(5, "SAVE")
+                                 .ShowPage(0)
+                                 .FocusAndUnlock(2)
+                                 .Record();
   terminal.ReceiveRecord(RecordBytes(reinterpret_cast<const std::uint8_t*>(record.data()), record.size()));
   const std::vector<std::string> lines = ScreenLines(terminal);
   ASSERT_EQ(lines.size(), 10u);
-  EXPECT_EQ(lines[0] + "|" + lines[1] + "|" + lines[2] + "|" + lines[3],
-            "Item ab                   |**                        |[X] Print                 |<Save>                    ");
+  EXPECT_EQ(
+      lines[0] + "|" + lines[1] + "|" + lines[2] + "|" + lines[3],
+      "Item ab                   |**                        |[X] Print                 |<Save>                    ");
   const std::vector<std::string> fields = FieldLines(terminal);
   ASSERT_EQ(fields.size(), 5u);
-  EXPECT_EQ(fields[2],
-            R"({"id":3,"kind":"entry","row":1,"col":0,"length":3,"text":"pw","focus":false,"input":true,"numeric":false,)"
-            R"("password":true,"hidden":false,"maxLength":3,"modified":false,"autoSend":false,"readOnly":false,"serial":false})");
+  EXPECT_EQ(
+      fields[2],
+      R"({"id":3,"kind":"entry","row":1,"col":0,"length":3,"text":"pw","focus":false,"input":true,"numeric":false,)"
+      R"("password":true,"hidden":false,"maxLength":3,"modified":false,"autoSend":false,"readOnly":false,"serial":false})");
   EXPECT_EQ(fields[3],
             R"({"id":4,"kind":"checkbox","row":2,"col":0,"length":8,"text":"XPrint","focus":false,"input":true,)"
             R"("numeric":false,"password":false,"hidden":false,"label":"Print","checked":true})");
-  EXPECT_EQ(StatusLine(terminal),
-            R"({"connected":false,"keyboard":"ready","page":0,"focus":2,"dialog":"none","message":"","labels":{"5":"SAVE"},)"
-            R"("toolbar":{"SAVE":5},"lock":"none","beeps":0,"sounds":1})");
+  EXPECT_EQ(
+      StatusLine(terminal),
+      R"({"connected":false,"keyboard":"ready","page":0,"focus":2,"dialog":"none","message":"","labels":{"5":"SAVE"},)"
+      R"("toolbar":{"SAVE":5},"lock":"none","beeps":0,"sounds":1})");
 }
 
 TEST(HeadlessRunner, ConnectsAgainAfterALoss) {

@@ -61,8 +61,9 @@ TEST(LoadProgram, EachTerminalRunsTheScriptAgainAsItsOwnUserAndTheReportIsWritte
   const std::uint16_t port = demo.Port("listening on 127.0.0.1");
   ASSERT_NE(port, 0) << demo.Output();
   const std::string json = testing::TempDir() + "load.json";
-  ChildProcess run({kBuild + "/vantor-load", "--host", "127.0.0.1:" + std::to_string(port), "--terminals", "3", "--script",
-             kWarehouseScript, "--first-id", "7", "--ramp", "0.2", "--duration", "0.5", "--json", json});
+  ChildProcess run({kBuild + "/vantor-load", "--host", "127.0.0.1:" + std::to_string(port), "--terminals", "3",
+                    "--script", kWarehouseScript, "--first-id", "7", "--ramp", "0.2", "--duration", "0.5", "--json",
+                    json});
   EXPECT_EQ(run.WaitExit(20s), 0) << run.Output();
   EXPECT_NE(run.Output().find("3 (3 connected, 3 ran their script to the end)"), std::string::npos) << run.Output();
   const nlohmann::json report = nlohmann::json::parse(std::ifstream(json), nullptr, false);

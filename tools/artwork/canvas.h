@@ -331,5 +331,4 @@ bool WriteBmp(const std::string& path, int w, int h, const std::vector<Rgb>& pix
   return std::fclose(f) == 0 && ok;
 }
 
-
 }  // namespace artwork

@@ -104,11 +104,13 @@ void DrawTerminal(Image& img) {
   img.FillOutlined(RoundRect(3, 1, 30, 63, 5), HGrad(3, {96, 102, 116}, 30, {54, 58, 68}), dark, 1);
   img.Fill(Rect(11, 1, 22, 3.5), Solid({220, 40, 40}));  // scanner window
   img.FillOutlined(Rect(7, 8, 26, 30), VGrad(8, {190, 230, 200}, 30, {120, 180, 140}), dark, 1);
-  for (int line = 0; line < 4; ++line) img.Fill(Rect(9, 11 + line * 4, line == 3 ? 17 : 23, 12.5 + line * 4), Solid({40, 90, 60}));
+  for (int line = 0; line < 4; ++line)
+    img.Fill(Rect(9, 11 + line * 4, line == 3 ? 17 : 23, 12.5 + line * 4), Solid({40, 90, 60}));
   for (int row = 0; row < 4; ++row) {
     for (int col = 0; col < 3; ++col) {
       const double x = 7.5 + col * 6.5, y = 35 + row * 6;
-      img.FillOutlined(RoundRect(x, y, x + 5, y + 4.5, 1.2), VGrad(y, {236, 238, 242}, y + 4.5, {176, 180, 190}), dark, 0.8);
+      img.FillOutlined(RoundRect(x, y, x + 5, y + 4.5, 1.2), VGrad(y, {236, 238, 242}, y + 4.5, {176, 180, 190}), dark,
+                       0.8);
     }
   }
 }
@@ -174,7 +176,8 @@ void DrawGears(Image& img, int frame) {
   const double smallTurn = -frame * (2 * kPi / smallTeeth) / 4 + kPi / smallTeeth;
   img.FillOutlined(Gear(21, 25, 17, bigTeeth, bigTurn), VGrad(6, {150, 190, 240}, 44, {60, 100, 170}), dark, 1);
   img.Fill(Circle(21, 25, 6.5), Solid({60, 100, 170}), 0.5);
-  img.FillOutlined(Gear(48.5, 17.5, 11.3, smallTeeth, smallTurn), VGrad(4, {250, 200, 110}, 32, {210, 130, 40}), dark, 1);
+  img.FillOutlined(Gear(48.5, 17.5, 11.3, smallTeeth, smallTurn), VGrad(4, {250, 200, 110}, 32, {210, 130, 40}), dark,
+                   1);
   img.Fill(Circle(48.5, 17.5, 4.2), Solid({210, 130, 40}), 0.5);
 }
 
@@ -205,7 +208,8 @@ void DrawBanner(Image& img) {
   img.FillOutlined(RoundRect(8, 15, 28, 31, 2), VGrad(15, {250, 210, 90}, 31, {210, 150, 40}), dark, 1);
   img.Fill(Circle(18, 21.5, 2.2), Solid(dark));
   img.Fill(Rect(17, 22, 19, 27), Solid(dark));
-  for (int k = 0; k < 3; ++k) img.Fill(Circle(44 + k * 14, 18, 4.5), Solid(k == 0 ? Rgb{60, 140, 220} : Rgb{170, 186, 210}));
+  for (int k = 0; k < 3; ++k)
+    img.Fill(Circle(44 + k * 14, 18, 4.5), Solid(k == 0 ? Rgb{60, 140, 220} : Rgb{170, 186, 210}));
 }
 
 struct Job {
@@ -225,7 +229,8 @@ int main(int argc, char** argv) {
     const char* name;
     void (*draw)(Image&, int);
   };
-  const Tool tools[] = {{"save", DrawSave}, {"back", DrawBack}, {"exit", DrawExit}, {"next", DrawNext}, {"clear", DrawClear}};
+  const Tool tools[] = {
+      {"save", DrawSave}, {"back", DrawBack}, {"exit", DrawExit}, {"next", DrawNext}, {"clear", DrawClear}};
   for (const Tool& tool : tools) {
     for (int size : {16, 32, 48}) {
       // The large eraser is a 16-colour picture.
@@ -241,12 +246,12 @@ int main(int argc, char** argv) {
   jobs.push_back({"lock_plug", 50, 35, 8, true, kIndicatorMatte, DrawPlug});
   jobs.push_back({"lock_socket", 52, 33, 8, true, kIndicatorMatte, DrawSocket});
   for (int f = 0; f < 4; ++f) {
-    jobs.push_back({"lock_gears" + std::to_string(f), 64, 48, 8, true, kIndicatorMatte,
-                    [f](Image& img) { DrawGears(img, f); }});
+    jobs.push_back(
+        {"lock_gears" + std::to_string(f), 64, 48, 8, true, kIndicatorMatte, [f](Image& img) { DrawGears(img, f); }});
   }
   for (int f = 0; f < 10; ++f) {
-    jobs.push_back({"lock_page" + std::to_string(f), 29, 39, 8, true, kIndicatorMatte,
-                    [f](Image& img) { DrawPage(img, f); }});
+    jobs.push_back(
+        {"lock_page" + std::to_string(f), 29, 39, 8, true, kIndicatorMatte, [f](Image& img) { DrawPage(img, f); }});
   }
   jobs.push_back({"lock_badge", 93, 36, 8, true, kIndicatorMatte, DrawBanner});
 

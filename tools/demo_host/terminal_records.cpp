@@ -112,8 +112,7 @@ std::optional<Response> ParseResponse(std::string_view body) {
         return std::nullopt;
       return response;
     }
-    default:
-      return std::nullopt;
+    default: return std::nullopt;
   }
 }
 

@@ -48,10 +48,10 @@ enum class ResponseKind { Key, FieldChange, PromptReply };
 
 struct Response {
   ResponseKind kind = ResponseKind::Key;
-  int code = 0;        // function code (Key); 0 Enter, n function key n
+  int code = 0;         // function code (Key); 0 Enter, n function key n
   int focusField = -1;  // Key and FieldChange; -1 none
   std::vector<FieldValue> fields;
-  std::string reply;   // PromptReply
+  std::string reply;  // PromptReply
 };
 
 // Reads "RF", "R%" and "R?" responses; none for anything else or for malformed bytes (never reads

@@ -15,10 +15,10 @@ using host_records::ScreenBuilder;
 namespace option = host_records::option;
 
 constexpr int kColumns = 24;
-constexpr std::uint8_t kDisplayFlags = 'A';              // mode 1
-constexpr std::uint8_t kSystemFlags = 'B';               // mode 2: time of day
-constexpr std::uint8_t kInputFlags = 'C';                // mode 3
-constexpr std::uint8_t kPasswordFlags = 'C' | 0x08;      // one '*' per character
+constexpr std::uint8_t kDisplayFlags = 'A';                 // mode 1
+constexpr std::uint8_t kSystemFlags = 'B';                  // mode 2: time of day
+constexpr std::uint8_t kInputFlags = 'C';                   // mode 3
+constexpr std::uint8_t kPasswordFlags = 'C' | 0x08;         // one '*' per character
 constexpr std::uint8_t kQuantityFlags = 'C' | 0x20 | 0x10;  // digits only, right-justified
 constexpr std::uint8_t kPlain = '@';
 constexpr std::uint8_t kReverse = '@' | 0x30;
@@ -75,9 +75,7 @@ std::string ToText(long value) { return std::to_string(value); }
 
 }  // namespace
 
-StockBook::StockBook() {
-  onHand_ = {{"A100", 24}, {"B200", 6}, {"C300", 120}};
-}
+StockBook::StockBook() { onHand_ = {{"A100", 24}, {"B200", 6}, {"C300", 120}}; }
 
 long StockBook::Receive(const std::string& item, long quantity) {
   long& stock = onHand_[item];
@@ -101,7 +99,7 @@ std::vector<std::string> WarehouseDemo::OnRecord(const TerminalRecord& record) {
     return {SignOnScreen()};
   }
   if (body.empty() || body == "H" || body == "&") return {};  // acknowledgements and goodbye
-  if (screen_ == Screen::None) return {};  // nothing asked before the terminal identified itself
+  if (screen_ == Screen::None) return {};                     // nothing asked before the terminal identified itself
   if (body[0] != 'R') return {};
   const std::optional<Response> response = ParseResponse(body);
   if (!response) {
@@ -116,8 +114,7 @@ std::vector<std::string> WarehouseDemo::OnRecord(const TerminalRecord& record) {
     case ResponseKind::FieldChange:
       if (response->focusField >= 0) focus_ = response->focusField;
       return {Unlock(focus_)};
-    case ResponseKind::PromptReply:
-      return {OnPromptReply(*response)};
+    case ResponseKind::PromptReply: return {OnPromptReply(*response)};
   }
   return {};
 }

@@ -72,8 +72,8 @@ ScreenBuilder& ScreenBuilder::Fixed(int fieldId, int row, int column, std::strin
   return *this;
 }
 
-ScreenBuilder& ScreenBuilder::Define(int fieldId, int row, int column, std::uint8_t flags,
-                                     std::uint8_t attributes, int length) {
+ScreenBuilder& ScreenBuilder::Define(int fieldId, int row, int column, std::uint8_t flags, std::uint8_t attributes,
+                                     int length) {
   Letter('i');
   commands_ += ShortNumber(fieldId);
   commands_ += ShortNumber(row);
@@ -96,8 +96,7 @@ ScreenBuilder& ScreenBuilder::Text(int fieldId, std::string_view text) {
   return *this;
 }
 
-ScreenBuilder& ScreenBuilder::Options(int fieldId, const std::vector<FieldOption>& options,
-                                      int ignored) {
+ScreenBuilder& ScreenBuilder::Options(int fieldId, const std::vector<FieldOption>& options, int ignored) {
   Letter('w');
   commands_ += ShortNumber(fieldId);
   commands_ += LongNumber(ignored);
@@ -198,8 +197,9 @@ ScreenBuilder& ScreenBuilder::Ignored(char letter, std::string_view payload, cha
   Letter(letter);
   const int n = static_cast<int>(payload.size());
   switch (letter) {
-    case 'K': case 'X': case 'r':
-      return Raw(ShortNumber(0));
+    case 'K':
+    case 'X':
+    case 'r': return Raw(ShortNumber(0));
     case 'p': {
       std::string pair(payload.substr(0, 2));
       pair.resize(2, '0');
@@ -210,18 +210,17 @@ ScreenBuilder& ScreenBuilder::Ignored(char letter, std::string_view payload, cha
       block.resize(11, '0');
       return Raw(block);
     }
-    case '$': case '%': case 'I':
-      return Raw(ShortNumber(n)).Raw(payload);
-    case 'j':
-      return Raw(ShortNumber(0)).Raw(ShortNumber(n)).Raw(payload);
-    case 'L':
-      return Raw(ShortNumber(0)).Raw(ShortNumber(0)).Raw(ShortNumber(n)).Raw(payload);
-    case 'v':
-      return Raw(ShortNumber(0)).Raw(LongNumber(n)).Raw(payload);
-    case 'M': case 'N': case 'O':
-      return Raw(LongNumber(n)).Raw(payload);
-    case 'P': case 'Q':
-      return Raw(payload).Raw(std::string(1, marker));
+    case '$':
+    case '%':
+    case 'I': return Raw(ShortNumber(n)).Raw(payload);
+    case 'j': return Raw(ShortNumber(0)).Raw(ShortNumber(n)).Raw(payload);
+    case 'L': return Raw(ShortNumber(0)).Raw(ShortNumber(0)).Raw(ShortNumber(n)).Raw(payload);
+    case 'v': return Raw(ShortNumber(0)).Raw(LongNumber(n)).Raw(payload);
+    case 'M':
+    case 'N':
+    case 'O': return Raw(LongNumber(n)).Raw(payload);
+    case 'P':
+    case 'Q': return Raw(payload).Raw(std::string(1, marker));
     default:  // B R m z and letters without arguments
       return *this;
   }

@@ -23,10 +23,9 @@ std::string EscapeForWire(std::string_view recordData);
 // Field mode and attribute bits of the define-field command.
 namespace field {
 inline constexpr std::uint8_t kDisplay = 1, kSystemLine = 2, kInput = 3;
-inline constexpr std::uint8_t kAutoSend = 0x04, kPassword = 0x08, kRightJustified = 0x10,
-                              kNumeric = 0x20;
-inline constexpr std::uint8_t kHidden = 0x02, kReadOnly = 0x04, kAutoAdvance = 0x08, kBlink = 0x10,
-                              kBold = 0x20, kReverse = 0x30;
+inline constexpr std::uint8_t kAutoSend = 0x04, kPassword = 0x08, kRightJustified = 0x10, kNumeric = 0x20;
+inline constexpr std::uint8_t kHidden = 0x02, kReadOnly = 0x04, kAutoAdvance = 0x08, kBlink = 0x10, kBold = 0x20,
+                              kReverse = 0x30;
 // Flag and attribute bytes are sent as printable characters in practice: '@' (0x40) plus bits.
 inline constexpr std::uint8_t kBase = 0x40;
 }  // namespace field
@@ -36,14 +35,14 @@ struct FieldOption {
   std::string bytes;
 };
 namespace option {
-FieldOption Type(char letter);               // 'B' button, 'C' check box, 'R' radio, 'S' select
-FieldOption MaxLength(int value);            // four hexadecimal digits
+FieldOption Type(char letter);                            // 'B' button, 'C' check box, 'R' radio, 'S' select
+FieldOption MaxLength(int value);                         // four hexadecimal digits
 FieldOption MaxLengthDigits(std::string_view fourBytes);  // the four digit bytes as given
-FieldOption Selected(bool on);               // '1' or '0'
+FieldOption Selected(bool on);                            // '1' or '0'
 FieldOption Centred();
-FieldOption Recreate();                      // 'P'
+FieldOption Recreate();  // 'P'
 FieldOption CheckSize(int cells);
-FieldOption Letter(char letter);             // any other option letter (no arguments)
+FieldOption Letter(char letter);  // any other option letter (no arguments)
 }  // namespace option
 
 // Builds the command run of one H record. Every method appends one command and returns the builder.
@@ -53,39 +52,38 @@ class ScreenBuilder {
   // f: a fixed text field whose length is the text's length.
   ScreenBuilder& Fixed(int fieldId, int row, int column, std::string_view text);
   // i: an empty field; flags and attributes bytes as sent.
-  ScreenBuilder& Define(int fieldId, int row, int column, std::uint8_t flags, std::uint8_t attributes,
-                        int length);
+  ScreenBuilder& Define(int fieldId, int row, int column, std::uint8_t flags, std::uint8_t attributes, int length);
   // i with the usual printable bytes: an input field ('C' = 0x43, attributes '@').
   ScreenBuilder& Input(int fieldId, int row, int column, int length);
-  ScreenBuilder& Text(int fieldId, std::string_view text);                          // u
-  ScreenBuilder& Options(int fieldId, const std::vector<FieldOption>& options,      // w
+  ScreenBuilder& Text(int fieldId, std::string_view text);                      // u
+  ScreenBuilder& Options(int fieldId, const std::vector<FieldOption>& options,  // w
                          int ignored = 0);
-  ScreenBuilder& Prefix(int fieldId, int mode, std::string_view text);              // y
+  ScreenBuilder& Prefix(int fieldId, int mode, std::string_view text);                  // y
   ScreenBuilder& Attributes(int fieldId, std::uint8_t flags, std::uint8_t attributes);  // +
-  ScreenBuilder& SerialFlags(int fieldId, std::uint8_t serialFlags);                // b
-  ScreenBuilder& ClearField(int fieldId);                                           // c
-  ScreenBuilder& ClearInputFields();                                                // C
-  ScreenBuilder& DeleteField(int fieldId);                                          // e
-  ScreenBuilder& ErasePage();                                                       // E
-  ScreenBuilder& CopyText(int source, int destination);                             // k
+  ScreenBuilder& SerialFlags(int fieldId, std::uint8_t serialFlags);                    // b
+  ScreenBuilder& ClearField(int fieldId);                                               // c
+  ScreenBuilder& ClearInputFields();                                                    // C
+  ScreenBuilder& DeleteField(int fieldId);                                              // e
+  ScreenBuilder& ErasePage();                                                           // E
+  ScreenBuilder& CopyText(int source, int destination);                                 // k
 
-  ScreenBuilder& SelectPage(int page);                                              // s
-  ScreenBuilder& ShowPage(int page);                                                // d
-  ScreenBuilder& Focus(int fieldId);                                                // @
-  ScreenBuilder& FocusAndUnlock(int fieldId);                                       // o (-1: '/')
-  ScreenBuilder& Lock();                                                            // l
-  ScreenBuilder& MessageAt(int fieldId, std::string_view text);                     // a
-  ScreenBuilder& Message(std::string_view text);                                    // A
-  ScreenBuilder& Prompt(int inputLength, std::string_view text);                    // h
-  ScreenBuilder& KeyLabel(int keyCode, std::string_view label);                     // S
-  ScreenBuilder& Sound();                                                           // #
-  ScreenBuilder& ScannerEnable(int value);                                          // Z e
-  ScreenBuilder& UserSound(int number);                                             // Z s
-  ScreenBuilder& DeviceValues(int a, int b, int c);                                 // Z v
-  ScreenBuilder& SerialOut(int mode, std::string_view bytes);                       // >
-  ScreenBuilder& FontStep(int step);                                                // F
-  ScreenBuilder& StatusRequest();                                                   // !
-  ScreenBuilder& SendFields(int code);                                              // W
+  ScreenBuilder& SelectPage(int page);                            // s
+  ScreenBuilder& ShowPage(int page);                              // d
+  ScreenBuilder& Focus(int fieldId);                              // @
+  ScreenBuilder& FocusAndUnlock(int fieldId);                     // o (-1: '/')
+  ScreenBuilder& Lock();                                          // l
+  ScreenBuilder& MessageAt(int fieldId, std::string_view text);   // a
+  ScreenBuilder& Message(std::string_view text);                  // A
+  ScreenBuilder& Prompt(int inputLength, std::string_view text);  // h
+  ScreenBuilder& KeyLabel(int keyCode, std::string_view label);   // S
+  ScreenBuilder& Sound();                                         // #
+  ScreenBuilder& ScannerEnable(int value);                        // Z e
+  ScreenBuilder& UserSound(int number);                           // Z s
+  ScreenBuilder& DeviceValues(int a, int b, int c);               // Z v
+  ScreenBuilder& SerialOut(int mode, std::string_view bytes);     // >
+  ScreenBuilder& FontStep(int step);                              // F
+  ScreenBuilder& StatusRequest();                                 // !
+  ScreenBuilder& SendFields(int code);                            // W
 
   // Commands that are read and ignored, with well-formed arguments: B R m z (none), K X r (a
   // number), p (two bytes) and D (eleven bytes; the payload is padded with '0' or cut), $ % I j L

@@ -97,7 +97,10 @@ class LoadRun {
  public:
   LoadRun(const LoadOptions& options, std::function<void(const Progress&)> progress,
           std::chrono::milliseconds progressInterval)
-      : options_(options), progress_(std::move(progress)), progressInterval_(progressInterval), progressTimer_(io_),
+      : options_(options),
+        progress_(std::move(progress)),
+        progressInterval_(progressInterval),
+        progressTimer_(io_),
         endTimer_(io_) {}
 
   LoadReport Run() {
@@ -418,8 +421,8 @@ std::optional<LoadOptions> ParseLoadOptions(const std::vector<std::string>& args
   std::string scriptFile;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& option = args[i];
-    static const std::array<std::string, 8> kKnown = {"--host",  "--terminals", "--script", "--first-id",
-                                                      "--ramp",  "--duration",  "--think",  "--json"};
+    static const std::array<std::string, 8> kKnown = {"--host", "--terminals", "--script", "--first-id",
+                                                      "--ramp", "--duration",  "--think",  "--json"};
     if (std::find(kKnown.begin(), kKnown.end(), option) == kKnown.end()) {
       why = "unknown option " + option;
       return std::nullopt;
@@ -456,8 +459,9 @@ std::optional<LoadOptions> ParseLoadOptions(const std::vector<std::string>& args
         why = option + " needs a number of seconds" + (option == "--duration" ? " above 0" : "");
         return std::nullopt;
       }
-      (option == "--ramp" ? options.rampSeconds
-                          : option == "--think" ? options.thinkSeconds : options.durationSeconds.emplace()) = seconds;
+      (option == "--ramp"    ? options.rampSeconds
+       : option == "--think" ? options.thinkSeconds
+                             : options.durationSeconds.emplace()) = seconds;
     } else if (option == "--script") {
       scriptFile = value;
     } else {

@@ -19,7 +19,7 @@ struct LoadOptions {
   int terminals = 0;
   int firstId = 1;
   double rampSeconds = 0;
-  double thinkSeconds = 0;  // the operator's pause after each `wait`, on average (0.5 to 1.5 times)
+  double thinkSeconds = 0;                // the operator's pause after each `wait`, on average (0.5 to 1.5 times)
   std::optional<double> durationSeconds;  // none: each terminal runs the script once
   std::vector<std::string> script;        // command lines, comments and empty lines left out
   std::string jsonFile;

@@ -32,8 +32,8 @@ int Main(int argc, char** argv) {
   std::int64_t lastScreens = 0;
   int second = 0;
   const LoadReport report = RunLoad(*options, [&](const Progress& now) {
-    std::fprintf(stderr, "[%4ds] connected %d/%d  screens/s %lld  errors %lld  p99 %.1f ms\n", ++second,
-                 now.connected, options->terminals, static_cast<long long>(now.screens - lastScreens),
+    std::fprintf(stderr, "[%4ds] connected %d/%d  screens/s %lld  errors %lld  p99 %.1f ms\n", ++second, now.connected,
+                 options->terminals, static_cast<long long>(now.screens - lastScreens),
                  static_cast<long long>(now.errors), now.p99);
     lastScreens = now.screens;
   });

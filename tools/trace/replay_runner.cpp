@@ -6,7 +6,6 @@
 
 #include <asio.hpp>
 
-
 namespace vantor::trace {
 
 namespace {

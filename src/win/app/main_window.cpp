@@ -50,8 +50,7 @@ ATOM MainWindow::RegisterWindowClass(AppGlobals& app) {
   wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
   // The class menu is taken from the instance; the creation handler sets the mode's menu in any case.
-  wc.lpszMenuName =
-      app.instance == app.resources ? MAKEINTRESOURCEW(MenuForMode(app.settings->AdminMode())) : nullptr;
+  wc.lpszMenuName = app.instance == app.resources ? MAKEINTRESOURCEW(MenuForMode(app.settings->AdminMode())) : nullptr;
   wc.lpszClassName = app.windowClass.c_str();
   return RegisterClassExW(&wc);
 }
@@ -88,11 +87,8 @@ HWND MainWindow::PageWindow(int page) const {
 
 LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_CREATE:
-      return OnCreate();
-    case WM_DESTROY:
-      OnDestroy();
-      return 0;
+    case WM_CREATE: return OnCreate();
+    case WM_DESTROY: OnDestroy(); return 0;
     case WM_MOVE:
     case WM_SIZE:
       if (indicator_) indicator_->Reposition();
@@ -102,18 +98,11 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       Arrange();
       if (indicator_) indicator_->Reposition();
       return 0;
-    case WM_SETFOCUS:
-      OnSetFocus();
-      return 0;
-    case WM_CLOSE:
-      OnClose();
-      return 0;
+    case WM_SETFOCUS: OnSetFocus(); return 0;
+    case WM_CLOSE: OnClose(); return 0;
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-      OnKey(wparam);
-      return 0;
-    case WM_KEYUP:
-      return 0;
+    case WM_SYSKEYDOWN: OnKey(wparam); return 0;
+    case WM_KEYUP: return 0;
     case WM_COMMAND:
       if (!IsMainWindowCommand(LOWORD(wparam))) break;
       OnCommand(LOWORD(wparam));
@@ -127,12 +116,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_VDX_CONNECTING:
       if (terminal_) terminal_->ConnectionStarting();
       return 0;
-    case WM_VDX_SESSION_RECORD:
-      OnRecord(lparam);
-      return 0;
-    case WM_VDX_SESSION_ENDED:
-      OnSessionEnded(wparam != 0);
-      return 0;
+    case WM_VDX_SESSION_RECORD: OnRecord(lparam); return 0;
+    case WM_VDX_SESSION_ENDED: OnSessionEnded(wparam != 0); return 0;
     case WM_VDX_KEY:
       if (terminal_) terminal_->KeyPressed(SignedParam(wparam), FunctionKeyFromCode(static_cast<int>(lparam)));
       return 0;
@@ -150,19 +135,11 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_VDX_FIELD_CHANGED:
       if (terminal_) terminal_->FieldChanged(SignedParam(wparam));
       return 0;
-    case WM_VDX_GET_CURRENT_FIELD:
-      return OnCurrentFieldQuery(lparam);
-    case WM_VDX_HOST_MESSAGE:
-      OnHostMessage(lparam);
-      return 0;
-    case WM_VDX_HOST_PROMPT:
-      OnHostPrompt();
-      return 0;
-    case WM_VDX_SERIAL_INPUT:
-      OnSerialInput();
-      return 0;
-    default:
-      break;
+    case WM_VDX_GET_CURRENT_FIELD: return OnCurrentFieldQuery(lparam);
+    case WM_VDX_HOST_MESSAGE: OnHostMessage(lparam); return 0;
+    case WM_VDX_HOST_PROMPT: OnHostPrompt(); return 0;
+    case WM_VDX_SERIAL_INPUT: OnSerialInput(); return 0;
+    default: break;
   }
   return DefWindowProcW(window_, message, wparam, lparam);
 }
@@ -394,9 +371,7 @@ void MainWindow::DeliverRecord(RecordBytes record) {
   SendMessageW(window_, WM_VDX_SESSION_RECORD, 0, reinterpret_cast<LPARAM>(&record));
 }
 
-void MainWindow::ConnectionEnded(bool stopped) {
-  PostMessageW(window_, WM_VDX_SESSION_ENDED, stopped ? 1 : 0, 0);
-}
+void MainWindow::ConnectionEnded(bool stopped) { PostMessageW(window_, WM_VDX_SESSION_ENDED, stopped ? 1 : 0, 0); }
 
 void MainWindow::AwaitSessionThread(const std::function<bool()>& finished) {
   // Serve the session thread's sent messages (records, the connecting lock) while it winds down.

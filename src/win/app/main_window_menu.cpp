@@ -27,9 +27,7 @@ void MainWindow::OnCommand(int command) {
     if (!settings.FullScreen()) SetMenuForMode();
   };
   switch (command) {
-    case IDM_ABOUT:
-      dialog(IDD_ABOUT);
-      break;
+    case IDM_ABOUT: dialog(IDD_ABOUT); break;
     case IDM_OPTIONS:
       if (dialog(IDD_LOGIN)) {
         menuAgain();
@@ -40,9 +38,7 @@ void MainWindow::OnCommand(int command) {
       // The session ends (and connects again) once this command and its follow-ups are done.
       if (dialog(IDD_HOST_OPTIONS)) PostMessageW(window_, WM_VDX_SESSION_ENDED, 0, 0);
       break;
-    case IDM_SCANNER:
-      dialog(IDD_SCANNER_OPTIONS);
-      break;
+    case IDM_SCANNER: dialog(IDD_SCANNER_OPTIONS); break;
     case IDM_SCREEN:
       if (dialog(IDD_SCREEN_OPTIONS)) {
         menuAgain();
@@ -51,12 +47,8 @@ void MainWindow::OnCommand(int command) {
         Arrange();
       }
       break;
-    case IDM_FIELDS:
-      dialog(IDD_FIELD_OPTIONS);
-      break;
-    case IDM_FONT:
-      dialog(IDD_FONT_OPTIONS);
-      break;
+    case IDM_FIELDS: dialog(IDD_FIELD_OPTIONS); break;
+    case IDM_FONT: dialog(IDD_FONT_OPTIONS); break;
     case IDM_SERIAL_SETTINGS:
     case IDM_SERIAL_FEATURE:
       if (dialog(command == IDM_SERIAL_SETTINGS ? IDD_SERIAL_PORT_OPTIONS : IDD_SERIAL_FEATURE_OPTIONS) && serial_) {

@@ -48,8 +48,8 @@ bool InitInstance(AppGlobals& app, HINSTANCE instance, const MainWindowOptions& 
   app.mainClass = MainWindow::RegisterWindowClass(app);
   if (app.mainClass == 0) return false;
   app.window = std::make_unique<MainWindow>(app, options);
-  HWND window = app.window->Create(style, pos.left, pos.top, UsableExtent(pos.width, 240),
-                                   UsableExtent(pos.height, 320));
+  HWND window =
+      app.window->Create(style, pos.left, pos.top, UsableExtent(pos.width, 240), UsableExtent(pos.height, 320));
   if (window == nullptr) return false;
   ShowWindow(window, show);
   UpdateWindow(window);

@@ -13,9 +13,7 @@ bool MessageLoop::ClearFilter() {
   return true;
 }
 
-bool MessageLoop::FilterMessage(MSG* message) {
-  return filter_ != nullptr && filter_->FilterMessage(message);
-}
+bool MessageLoop::FilterMessage(MSG* message) { return filter_ != nullptr && filter_->FilterMessage(message); }
 
 int MessageLoop::Run() {
   for (;;) {

@@ -11,8 +11,8 @@ enum VdxMessage : unsigned {
   WM_VDX_SESSION_RECORD = kWmUser + 2003,  // sent: lParam the record's bytes (RecordBytes*)
   WM_VDX_CONNECTING = kWmUser + 2016,      // sent at the session thread's start
   // From the controls to the main window (wParam the field id, or -1 for the page).
-  WM_VDX_KEY = kWmUser + 2006,                // lParam the function key code
-  WM_VDX_NAVIGATE = kWmUser + 2009,           // wParam 1 next, -1 previous, 0 back to the focus field
+  WM_VDX_KEY = kWmUser + 2006,       // lParam the function key code
+  WM_VDX_NAVIGATE = kWmUser + 2009,  // wParam 1 next, -1 previous, 0 back to the focus field
   WM_VDX_FIELD_FOCUSED = kWmUser + 2012,
   WM_VDX_FIELD_CHANGED = kWmUser + 2013,
   WM_VDX_GET_CURRENT_FIELD = kWmUser + 2024,  // lParam a Field** that receives the focused record
@@ -24,8 +24,8 @@ enum VdxMessage : unsigned {
   // Posted by the serial reader: messages wait in the main window's inbox.
   WM_VDX_SERIAL_INPUT = kWmUser + 2033,
   // To pages and controls.
-  WM_VDX_BLINK = kWmUser + 2021,        // lParam the blink phase
-  WM_VDX_RELAYOUT = kWmUser + 2022,     // new cell metrics: controls move to their cells
+  WM_VDX_BLINK = kWmUser + 2021,         // lParam the blink phase
+  WM_VDX_RELAYOUT = kWmUser + 2022,      // new cell metrics: controls move to their cells
   WM_VDX_FIELD_EDITED = kWmUser + 2029,  // the terminal edited the record: repaint, caret placed
 };
 

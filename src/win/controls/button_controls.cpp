@@ -93,35 +93,43 @@ void Paint(HWND window, Field& field, const PageWindowState& page, ButtonKind ki
   switch (kind) {
     case ButtonKind::Button: {
       PushButtonPainter button(dc, 0, 0, client.right - 1, client.bottom - 1, LabelOf(kind, text, field.width), style,
-                     field.Video() == kVideoBlink, field.blinkPhase != 0, field.Video() == kVideoReverse, engraved,
-                     &field);
-      if (field.checked) button.DrawPressed();
-      else button.DrawNormal();
+                               field.Video() == kVideoBlink, field.blinkPhase != 0, field.Video() == kVideoReverse,
+                               engraved, &field);
+      if (field.checked)
+        button.DrawPressed();
+      else
+        button.DrawNormal();
       if (focused) button.DrawFocus();
       break;
     }
     case ButtonKind::SelectButton: {
       SelectButtonPainter button(dc, 0, 0, client.right - 1, client.bottom - 1, text, style, &field);
-      if (field.checked) button.DrawChecked();
-      else button.DrawUnchecked();
+      if (field.checked)
+        button.DrawChecked();
+      else
+        button.DrawUnchecked();
       if (focused) button.DrawFocus();
       break;
     }
     case ButtonKind::CheckBox: {
       field.checked = IsCheckedText(text) ? 1 : 0;
-      CheckBoxPainter check(dc, client, LabelOf(kind, text, field.width), style, field.width, (field.flags & kFlagRight) != 0,
-                      field.checkSize, engraved, &field, colours);
-      if (field.checked) check.DrawChecked();
-      else check.DrawUnchecked();
+      CheckBoxPainter check(dc, client, LabelOf(kind, text, field.width), style, field.width,
+                            (field.flags & kFlagRight) != 0, field.checkSize, engraved, &field, colours);
+      if (field.checked)
+        check.DrawChecked();
+      else
+        check.DrawUnchecked();
       if (focused) check.DrawFocus();
       break;
     }
     case ButtonKind::RadioButton: {
       field.checked = IsCheckedText(text) ? 1 : 0;
       RadioButtonPainter radio(dc, client, LabelOf(kind, text, field.width), style, field.width,
-                         (field.flags & kFlagRight) != 0, field.checkSize, engraved, &field, colours);
-      if (field.checked) radio.DrawChecked();
-      else radio.DrawUnchecked();
+                               (field.flags & kFlagRight) != 0, field.checkSize, engraved, &field, colours);
+      if (field.checked)
+        radio.DrawChecked();
+      else
+        radio.DrawUnchecked();
       if (focused) radio.DrawFocus();
       break;
     }
@@ -131,20 +139,13 @@ void Paint(HWND window, Field& field, const PageWindowState& page, ButtonKind ki
 
 void OnKey(HWND window, Field& field, const PageWindowState& page, ButtonKind kind, WPARAM virtualKey) {
   const ButtonKeyResult result = ButtonKey(kind, field.Mode() == kModeInput, static_cast<unsigned>(virtualKey),
-                                          HeldModifiers(), page.settings->EnterSendsKey());
+                                           HeldModifiers(), page.settings->EnterSendsKey());
   switch (result.act) {
-    case ButtonKeyResult::None:
-      break;
+    case ButtonKeyResult::None: break;
     case ButtonKeyResult::Toggle:
-    case ButtonKeyResult::Select:
-      Change(window, field, page.notify, kind);
-      break;
-    case ButtonKeyResult::Navigate:
-      Report(page.notify, {Notice{Notice::Navigate, result.value}}, field.id);
-      break;
-    case ButtonKeyResult::Key:
-      Report(page.notify, {Notice{Notice::Key, result.value}}, field.id);
-      break;
+    case ButtonKeyResult::Select: Change(window, field, page.notify, kind); break;
+    case ButtonKeyResult::Navigate: Report(page.notify, {Notice{Notice::Navigate, result.value}}, field.id); break;
+    case ButtonKeyResult::Key: Report(page.notify, {Notice{Notice::Key, result.value}}, field.id); break;
   }
 }
 
@@ -181,11 +182,8 @@ LRESULT ButtonFamilyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam
   PageWindowState* page = context.page;
   const bool shown = page->page->shown;
   switch (message) {
-    case WM_DESTROY:
-      return 0;
-    case WM_CLOSE:
-      DestroyWindow(window);
-      return 0;
+    case WM_DESTROY: return 0;
+    case WM_CLOSE: DestroyWindow(window); return 0;
     case WM_PAINT:
       if (!shown) break;
       Paint(window, *field, *page, kind);
@@ -219,11 +217,8 @@ LRESULT ButtonFamilyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam
       InvalidateRect(window, nullptr, FALSE);
       return 0;
     case WM_KEYUP:
-    case WM_CHAR:
-      return 0;
-    case WM_LBUTTONDOWN:
-      OnTap(window, *field, *page, kind);
-      return 0;
+    case WM_CHAR: return 0;
+    case WM_LBUTTONDOWN: OnTap(window, *field, *page, kind); return 0;
     case WM_LBUTTONUP:
       if (kind == ButtonKind::Button && field->Mode() == kModeInput) {
         field->checked = 0;
@@ -236,11 +231,8 @@ LRESULT ButtonFamilyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam
       ReleaseCapture();
       return 0;
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-      OnKey(window, *field, *page, kind, wparam);
-      return 0;
-    default:
-      break;
+    case WM_SYSKEYDOWN: OnKey(window, *field, *page, kind, wparam); return 0;
+    default: break;
   }
   return DefWindowProcW(window, message, wparam, lparam);
 }

@@ -13,8 +13,7 @@ namespace {
 // Lines and shapes use the DC pen and brush, so painting creates no GDI objects at all.
 class DcTools {
  public:
-  explicit DcTools(HDC dc)
-      : dc_(dc), pen_(dc, GetStockObject(DC_PEN)), brush_(dc, GetStockObject(DC_BRUSH)) {}
+  explicit DcTools(HDC dc) : dc_(dc), pen_(dc, GetStockObject(DC_PEN)), brush_(dc, GetStockObject(DC_BRUSH)) {}
   void Line(const Segment& s) {
     SetDCPenColor(dc_, s.colour);
     MoveToEx(dc_, s.from.x, s.from.y, nullptr);
@@ -73,8 +72,8 @@ void DrawFace(HDC dc, const Face& face) {
 
 // ---- PushButtonPainter -------------------------------------------------------------------------------------
 
-PushButtonPainter::PushButtonPainter(HDC dc, int x, int y, int width, int height, std::u16string_view label, int style, bool blink,
-                 bool blinkPhase, bool reverse, bool engraved, Field* record)
+PushButtonPainter::PushButtonPainter(HDC dc, int x, int y, int width, int height, std::u16string_view label, int style,
+                                     bool blink, bool blinkPhase, bool reverse, bool engraved, Field* record)
     : dc_(dc),
       x_(x),
       y_(y),
@@ -116,8 +115,8 @@ void PushButtonPainter::DrawFocus() {
 
 // ---- SelectButtonPainter -------------------------------------------------------------------------------
 
-SelectButtonPainter::SelectButtonPainter(HDC dc, int x, int y, int width, int height, std::u16string_view text, int style,
-                             Field* record)
+SelectButtonPainter::SelectButtonPainter(HDC dc, int x, int y, int width, int height, std::u16string_view text,
+                                         int style, Field* record)
     : dc_(dc),
       x_(x),
       y_(y),
@@ -169,8 +168,8 @@ constexpr UINT kBoxLabel = DT_NOCLIP | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
 
 Box ToBox(const RECT& r) { return Box{r.left, r.top, r.right, r.bottom}; }
 
-void DrawBoxLabel(HDC dc, std::u16string_view label, const Box& client, int cellWidth, bool rightAligned,
-                  bool engraved, const Field* record, const BoxColours& colours) {
+void DrawBoxLabel(HDC dc, std::u16string_view label, const Box& client, int cellWidth, bool rightAligned, bool engraved,
+                  const Field* record, const BoxColours& colours) {
   if (record != nullptr && LabelBlinkedOut(*record)) return;
   const Box box = LabelBoxFor(client, cellWidth, rightAligned);
   const RECT rect{box.left, box.top, box.right, box.bottom};
@@ -192,7 +191,8 @@ void FillSelected(HDC dc, const Box& client, const Field* record) {
 }  // namespace
 
 CheckBoxPainter::CheckBoxPainter(HDC dc, const RECT& client, std::u16string_view label, int style, int cellCount,
-                     bool rightAligned, int checkSize, bool engraved, Field* record, const BoxColours& colours)
+                                 bool rightAligned, int checkSize, bool engraved, Field* record,
+                                 const BoxColours& colours)
     : dc_(dc),
       client_(ToBox(client)),
       cellCount_(cellCount),
@@ -240,7 +240,8 @@ void CheckBoxPainter::DrawFocus() {
 // ---- RadioButtonPainter --------------------------------------------------------------------------------
 
 RadioButtonPainter::RadioButtonPainter(HDC dc, const RECT& client, std::u16string_view label, int style, int cellCount,
-                           bool rightAligned, int checkSize, bool engraved, Field* record, const BoxColours& colours)
+                                       bool rightAligned, int checkSize, bool engraved, Field* record,
+                                       const BoxColours& colours)
     : dc_(dc),
       client_(ToBox(client)),
       cellCount_(cellCount),
@@ -262,8 +263,10 @@ void RadioButtonPainter::DrawCircle(bool checked) {
   DcTools tools(dc_);
   const Box inner{mark.left + 1, mark.top + 1, mark.right - 1, mark.bottom - 1};
   tools.Ellipse(mark, kWhite, kWhite);
-  if (checked) tools.Ellipse(inner, kOutlineColour, kOutlineColour);
-  else tools.Ellipse(inner, kWhite, kWhite);
+  if (checked)
+    tools.Ellipse(inner, kOutlineColour, kOutlineColour);
+  else
+    tools.Ellipse(inner, kWhite, kWhite);
   for (const Disk& disk : RadioDisks(mark, cellWidth_, markSize_, static_cast<int>(table_.size()), checked)) {
     const Colour colour = table_[static_cast<std::size_t>(disk.entry)];
     tools.Ellipse(disk.box, colour, colour);

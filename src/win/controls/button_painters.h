@@ -1,5 +1,5 @@
-// The painters of the button family: PushButtonPainter, SelectButtonPainter, CheckBoxPainter and RadioButtonPainter draw one state
-// of a control into a memory DC that already holds the background and the screen font.
+// The painters of the button family: PushButtonPainter, SelectButtonPainter, CheckBoxPainter and RadioButtonPainter
+// draw one state of a control into a memory DC that already holds the background and the screen font.
 #pragma once
 
 #include <winsock2.h>
@@ -16,15 +16,15 @@ class Field;
 
 // Colours of check boxes and radio buttons that come from the settings.
 struct BoxColours {
-  bool custom = false;         // custom colour mode
-  Colour foreground = 0;       // `ForeGroundColor`
-  Colour mark = 0;             // `CheckBoxCheckAndRadioButtonDotColor`
+  bool custom = false;    // custom colour mode
+  Colour foreground = 0;  // `ForeGroundColor`
+  Colour mark = 0;        // `CheckBoxCheckAndRadioButtonDotColor`
 };
 
 class PushButtonPainter {
  public:
   PushButtonPainter(HDC dc, int x, int y, int width, int height, std::u16string_view label, int style, bool blink,
-          bool blinkPhase, bool reverse, bool engraved, Field* record);
+                    bool blinkPhase, bool reverse, bool engraved, Field* record);
   virtual ~PushButtonPainter() = default;
   PushButtonPainter(const PushButtonPainter&) = delete;
   PushButtonPainter& operator=(const PushButtonPainter&) = delete;
@@ -70,7 +70,7 @@ class SelectButtonPainter {
 class CheckBoxPainter {
  public:
   CheckBoxPainter(HDC dc, const RECT& client, std::u16string_view label, int style, int cellCount, bool rightAligned,
-            int checkSize, bool engraved, Field* record, const BoxColours& colours);
+                  int checkSize, bool engraved, Field* record, const BoxColours& colours);
   virtual ~CheckBoxPainter() = default;
   CheckBoxPainter(const CheckBoxPainter&) = delete;
   CheckBoxPainter& operator=(const CheckBoxPainter&) = delete;
@@ -97,7 +97,7 @@ class CheckBoxPainter {
 class RadioButtonPainter {
  public:
   RadioButtonPainter(HDC dc, const RECT& client, std::u16string_view label, int style, int cellCount, bool rightAligned,
-               int checkSize, bool engraved, Field* record, const BoxColours& colours);
+                     int checkSize, bool engraved, Field* record, const BoxColours& colours);
   virtual ~RadioButtonPainter() = default;
   RadioButtonPainter(const RadioButtonPainter&) = delete;
   RadioButtonPainter& operator=(const RadioButtonPainter&) = delete;

@@ -43,8 +43,7 @@ std::u16string ClipboardText(HWND window) {
 
 class WinEntryHost final : public EntryHost {
  public:
-  WinEntryHost(HWND window, Field& field, const PageWindowState& page)
-      : window_(window), field_(field), page_(page) {}
+  WinEntryHost(HWND window, Field& field, const PageWindowState& page) : window_(window), field_(field), page_(page) {}
 
   bool OwnsFocus() override { return GetFocus() == window_; }
   void Navigate(Direction direction) override {
@@ -187,11 +186,8 @@ LRESULT CALLBACK EntryFieldProc(HWND window, UINT message, WPARAM wparam, LPARAM
   switch (message) {
     case WM_DESTROY:
     case WM_LBUTTONDOWN:
-    case WM_KEYUP:
-      return 0;
-    case WM_CLOSE:
-      DestroyWindow(window);
-      return 0;
+    case WM_KEYUP: return 0;
+    case WM_CLOSE: DestroyWindow(window); return 0;
     case WM_PAINT:
       if (!page->page->shown) break;
       {
@@ -224,12 +220,8 @@ LRESULT CALLBACK EntryFieldProc(HWND window, UINT message, WPARAM wparam, LPARAM
       InvalidateRect(window, nullptr, FALSE);
       return 0;
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-      editor.KeyDown(static_cast<unsigned>(wparam), HeldModifiers());
-      return 0;
-    case WM_CHAR:
-      editor.TypedChar(static_cast<char16_t>(wparam), HeldModifiers());
-      return 0;
+    case WM_SYSKEYDOWN: editor.KeyDown(static_cast<unsigned>(wparam), HeldModifiers()); return 0;
+    case WM_CHAR: editor.TypedChar(static_cast<char16_t>(wparam), HeldModifiers()); return 0;
     case WM_VDX_FIELD_EDITED:
       host.CaretChanged();
       InvalidateRect(window, nullptr, FALSE);
@@ -241,8 +233,7 @@ LRESULT CALLBACK EntryFieldProc(HWND window, UINT message, WPARAM wparam, LPARAM
         InvalidateRect(window, nullptr, FALSE);
       }
       return 0;
-    default:
-      break;
+    default: break;
   }
   return DefWindowProcW(window, message, wparam, lparam);
 }

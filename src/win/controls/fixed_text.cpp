@@ -53,8 +53,10 @@ void PaintFixedText(HWND window, HDC target, Field& field, const Settings& setti
       RECT rect{box.left, box.top, box.right, box.bottom};
       // Host text is shown as sent: an ampersand is a character, not a mnemonic.
       UINT format = DT_NOCLIP | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
-      if (field.centred) format |= DT_CENTER;
-      else if (field.flags & kFlagRight) format |= DT_RIGHT;
+      if (field.centred)
+        format |= DT_CENTER;
+      else if (field.flags & kFlagRight)
+        format |= DT_RIGHT;
       DrawTextW(canvas.dc(), reinterpret_cast<const wchar_t*>(text.c_str()), static_cast<int>(text.size()), &rect,
                 format);
     }
@@ -116,11 +118,8 @@ LRESULT DisplayControlMessage(const DisplayControlClass& kind, HWND window, UINT
   Field& field = *context.field;
   const bool shown = context.page->page->shown;
   switch (message) {
-    case WM_DESTROY:
-      return 0;
-    case WM_CLOSE:
-      DestroyWindow(window);
-      return 0;
+    case WM_DESTROY: return 0;
+    case WM_CLOSE: DestroyWindow(window); return 0;
     case WM_PAINT:
       if (!shown) break;
       {
@@ -137,15 +136,14 @@ LRESULT DisplayControlMessage(const DisplayControlClass& kind, HWND window, UINT
         InvalidateRect(window, nullptr, FALSE);
       }
       return 0;
-    default:
-      break;
+    default: break;
   }
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
 LRESULT CALLBACK FixedTextProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  static constexpr DisplayControlClass kFixedText{
-      FillFixedColours, PaintFixedText, [](const Field& field) { return field.Video() == kVideoBlink; }};
+  static constexpr DisplayControlClass kFixedText{FillFixedColours, PaintFixedText,
+                                                  [](const Field& field) { return field.Video() == kVideoBlink; }};
   return DisplayControlMessage(kFixedText, window, message, wparam, lparam);
 }
 

@@ -20,8 +20,7 @@ struct DisplayControlClass {
   bool (*blinks)(const Field& field);  // whether a blink tick repaints the control
 };
 // Attaches the record at creation, paints and blinks only while the page is in front, takes no input.
-LRESULT DisplayControlMessage(const DisplayControlClass& kind, HWND window, UINT message, WPARAM wparam,
-                              LPARAM lparam);
+LRESULT DisplayControlMessage(const DisplayControlClass& kind, HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // Paints the fixed text into target in one copy.
 void PaintFixedText(HWND window, HDC target, Field& field, const Settings& settings);

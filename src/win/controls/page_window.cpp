@@ -64,7 +64,7 @@ void PaintPage(HWND window, PageWindowState& state) {
   RECT client{};
   GetClientRect(window, &client);
   const COLORREF background = state.settings->CustomColours() ? state.settings->BackgroundColour()
-                                                                : static_cast<COLORREF>(state.page->background);
+                                                              : static_cast<COLORREF>(state.page->background);
   {
     gdi::Canvas canvas(paint.get(), client.right, client.bottom);
     if (canvas.ok()) {
@@ -187,12 +187,8 @@ LRESULT CALLBACK PageWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
     return DefWindowProcW(window, message, wparam, lparam);
   }
   switch (message) {
-    case WM_DESTROY:
-      KillTimer(window, kBlinkTimer);
-      return 0;
-    case WM_CLOSE:
-      DestroyWindow(window);
-      return 0;
+    case WM_DESTROY: KillTimer(window, kBlinkTimer); return 0;
+    case WM_CLOSE: DestroyWindow(window); return 0;
     case WM_PAINT:
       if (!state->page->shown) break;
       PaintPage(window, *state);
@@ -204,17 +200,12 @@ LRESULT CALLBACK PageWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
       if (wparam == 1) RefreshInPlace(window);
       return 0;
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-      PageKey(*state, wparam);
-      return 0;
+    case WM_SYSKEYDOWN: PageKey(*state, wparam); return 0;
     case WM_TIMER:
       if (wparam == kBlinkTimer) BlinkTick(window, *state);
       return 0;
-    case WM_VDX_RELAYOUT:
-      Relayout(window, *state);
-      return 0;
-    default:
-      break;
+    case WM_VDX_RELAYOUT: Relayout(window, *state); return 0;
+    default: break;
   }
   return DefWindowProcW(window, message, wparam, lparam);
 }
@@ -222,10 +213,9 @@ LRESULT CALLBACK PageWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
 HWND CreatePageWindow(HWND mainWindow, HINSTANCE instance, PageWindowState* state) {
   RECT client{};
   GetClientRect(mainWindow, &client);
-  HWND page = CreateWindowExW(0, kPageClass, L"PAGE",
-                              WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
-                              client.right - client.left, client.bottom - client.top, mainWindow, nullptr, instance,
-                              state);
+  HWND page = CreateWindowExW(
+      0, kPageClass, L"PAGE", WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+      client.right - client.left, client.bottom - client.top, mainWindow, nullptr, instance, state);
   if (page != nullptr && state != nullptr && state->page != nullptr) {
     state->page->window = reinterpret_cast<std::uintptr_t>(page);
   }
@@ -241,9 +231,7 @@ void ApplyRefreshPlan(HWND page, const RefreshPlan& plan) {
       case WindowChange::Touch:
         SetWindowPos(reinterpret_cast<HWND>(field.window), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
         break;
-      case WindowChange::Create:
-        CreateControlWindow(page, field, *state->settings);
-        break;
+      case WindowChange::Create: CreateControlWindow(page, field, *state->settings); break;
       case WindowChange::Recreate:
         if (field.window != kNoWindow) {
           DiscardControlWindow(reinterpret_cast<HWND>(field.window));
@@ -260,10 +248,10 @@ HWND CreateControlWindow(HWND page, Field& field, const Settings& settings) {
   if (className == nullptr) return nullptr;
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
   if (!(field.attributes & kAttrHidden)) style |= WS_VISIBLE;
-  const ControlBox box = ControlBoxFor(field.column, field.row, field.width, settings.CellWidth(), settings.CellHeight());
+  const ControlBox box =
+      ControlBoxFor(field.column, field.row, field.width, settings.CellWidth(), settings.CellHeight());
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(page, GWLP_HINSTANCE));
-  HWND control = CreateWindowExW(0, className, Wide(field.Text()), style,
-                                 box.x, box.y, box.width, box.height, page,
+  HWND control = CreateWindowExW(0, className, Wide(field.Text()), style, box.x, box.y, box.width, box.height, page,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(field.id)), instance, &field);
   if (control == nullptr) return nullptr;
   SetWindowPos(control, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);

@@ -40,8 +40,10 @@ void PaintSystemLine(HWND window, HDC target, Field& field, const Settings& sett
     for (std::size_t i = 0; i < cells.size(); ++i) {
       RECT rect{cells[i].left, 1, cells[i].right, h - 2};
       UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
-      if (cells[i].centre) format |= DT_CENTER;
-      else if (cells[i].alignRight) format |= DT_RIGHT;
+      if (cells[i].centre)
+        format |= DT_CENTER;
+      else if (cells[i].alignRight)
+        format |= DT_RIGHT;
       DrawTextW(canvas.dc(), reinterpret_cast<const wchar_t*>(text.c_str() + i), 1, &rect, format);
     }
   }

@@ -55,8 +55,8 @@ std::u16string SelectedEntry(HWND dialog, int id) {
   const LRESULT length = SendDlgItemMessageW(dialog, id, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
   if (length == CB_ERR || length < 0) return {};
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const LRESULT copied = SendDlgItemMessageW(dialog, id, CB_GETLBTEXT, static_cast<WPARAM>(index),
-                                             reinterpret_cast<LPARAM>(text.data()));
+  const LRESULT copied =
+      SendDlgItemMessageW(dialog, id, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
   if (copied == CB_ERR || copied < 0) return {};
   text.resize(static_cast<std::size_t>(copied) < text.size() ? static_cast<std::size_t>(copied) : text.size());
   return FromWide(text);
@@ -102,8 +102,8 @@ void InitSerialFeature(HWND dialog, DeviceOptionsDialogState& state) {
   LimitNumber(dialog, IDC_SERIAL_SI_SUFFIX, IDC_SERIAL_SI_SUFFIX_SPIN, kFramingTextMax, kFramingMin, kFramingMax);
   LimitNumber(dialog, IDC_SERIAL_SO_PREFIX, IDC_SERIAL_SO_PREFIX_SPIN, kFramingTextMax, kFramingMin, kFramingMax);
   LimitNumber(dialog, IDC_SERIAL_SO_SUFFIX, IDC_SERIAL_SO_SUFFIX_SPIN, kFramingTextMax, kFramingMin, kFramingMax);
-  LimitNumber(dialog, IDC_SERIAL_READ_INTERVAL, IDC_SERIAL_READ_INTERVAL_SPIN, kReadIntervalTextMax,
-              kReadIntervalMin, kReadIntervalMax);
+  LimitNumber(dialog, IDC_SERIAL_READ_INTERVAL, IDC_SERIAL_READ_INTERVAL_SPIN, kReadIntervalTextMax, kReadIntervalMin,
+              kReadIntervalMax);
   const SerialFeatureView view = OpenSerialFeatureOptions(*state.settings);
   SetItemText(dialog, IDC_SERIAL_PORT, view.port);
   Check(dialog, IDC_SERIAL_OUT, view.serialOut);
@@ -140,12 +140,10 @@ void InitSound(HWND dialog, DeviceOptionsDialogState& state) {
   SetWindowTextW(dialog, Wide(std::u16string(SoundDialogTitle(state.soundEvent))));
   LimitNumber(dialog, IDC_SOUND_FREQUENCY, IDC_SOUND_FREQUENCY_SPIN, kFrequencyTextMax, kFrequencyMin, kFrequencyMax);
   LimitNumber(dialog, IDC_SOUND_DURATION, IDC_SOUND_DURATION_SPIN, kDurationTextMax, kDurationMin, kDurationMax);
-  LimitNumber(dialog, IDC_SOUND_VIBRATE_ON, IDC_SOUND_VIBRATE_ON_SPIN, kVibrateOnTextMax, kVibrateOnMin,
-              kVibrateOnMax);
+  LimitNumber(dialog, IDC_SOUND_VIBRATE_ON, IDC_SOUND_VIBRATE_ON_SPIN, kVibrateOnTextMax, kVibrateOnMin, kVibrateOnMax);
   LimitNumber(dialog, IDC_SOUND_VIBRATE_OFF, IDC_SOUND_VIBRATE_OFF_SPIN, kVibrateOffTextMax, kVibrateOffMin,
               kVibrateOffMax);
-  LimitNumber(dialog, IDC_SOUND_VIBRATE_REPEAT, IDC_SOUND_VIBRATE_REPEAT_SPIN, kRepeatTextMax, kRepeatMin,
-              kRepeatMax);
+  LimitNumber(dialog, IDC_SOUND_VIBRATE_REPEAT, IDC_SOUND_VIBRATE_REPEAT_SPIN, kRepeatTextMax, kRepeatMin, kRepeatMax);
   SendDlgItemMessageW(dialog, IDC_SOUND_WAVE_FILE, EM_SETLIMITTEXT, kWaveFileTextMax, 0);
   const SoundOptionsView view = OpenSoundOptions(*state.settings, state.soundEvent);
   Check(dialog, IDC_SOUND_SILENCE, view.choice == SoundChoice::kSilence);
@@ -186,8 +184,8 @@ void OkSound(HWND dialog, DeviceOptionsDialogState& state) {
 void PlaySoundPreview(HWND dialog, DeviceOptionsDialogState* state) {
   // The sound worker owns what it plays, so the player may go at once and the dialog stays responsive
   // while a tone sounds.
-  const std::unique_ptr<SoundPlayer> player = MakePreviewPlayer(
-      SoundInput(dialog), state->settings->Sound(state->soundEvent), state->soundAvailable);
+  const std::unique_ptr<SoundPlayer> player =
+      MakePreviewPlayer(SoundInput(dialog), state->settings->Sound(state->soundEvent), state->soundAvailable);
   player->Play();
   ++state->plays;
 }
@@ -200,7 +198,7 @@ INT_PTR CALLBACK SerialPortProc(HWND dialog, UINT message, WPARAM wparam, LPARAM
 
 INT_PTR CALLBACK SerialFeatureProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   return OptionsDialogMessage<DeviceOptionsDialogState>(dialog, message, wparam, lparam, InitSerialFeature,
-                                                         OkSerialFeature);
+                                                        OkSerialFeature);
 }
 
 INT_PTR CALLBACK SoundProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -214,8 +212,8 @@ INT_PTR CALLBACK SoundProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpar
 }
 
 INT_PTR RunModal(HINSTANCE resources, HWND owner, int templateId, DLGPROC procedure, DeviceOptionsDialogState* state) {
-  const INT_PTR result = DialogBoxParamW(resources, MAKEINTRESOURCEW(templateId), owner, procedure,
-                                         reinterpret_cast<LPARAM>(state));
+  const INT_PTR result =
+      DialogBoxParamW(resources, MAKEINTRESOURCEW(templateId), owner, procedure, reinterpret_cast<LPARAM>(state));
   return result == 1 ? 1 : 0;
 }
 
@@ -235,8 +233,8 @@ INT_PTR RunSerialFeatureOptionsDialog(HINSTANCE resources, HWND owner, Settings&
   return RunModal(resources, owner, IDD_SERIAL_FEATURE_OPTIONS, SerialFeatureProc, &state);
 }
 
-INT_PTR RunSoundOptionsDialog(HINSTANCE resources, HWND owner, Settings& settings, int soundEvent,
-                              bool soundAvailable, bool vibratorPresent) {
+INT_PTR RunSoundOptionsDialog(HINSTANCE resources, HWND owner, Settings& settings, int soundEvent, bool soundAvailable,
+                              bool vibratorPresent) {
   if (!ValidSoundEvent(soundEvent)) return 0;
   DeviceOptionsDialogState state;
   state.settings = &settings;

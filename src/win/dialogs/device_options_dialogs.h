@@ -16,8 +16,8 @@ INT_PTR RunSerialFeatureOptionsDialog(HINSTANCE resources, HWND owner, Settings&
 // The dialog of one sound event (0 Normal .. 7 User 4); only Normal's re-reads the file. Its Play
 // preview builds a player with soundAvailable; the vibration controls are enabled by vibratorPresent.
 // An event outside 0..7 shows nothing and gives 0.
-INT_PTR RunSoundOptionsDialog(HINSTANCE resources, HWND owner, Settings& settings, int soundEvent,
-                              bool soundAvailable, bool vibratorPresent);
+INT_PTR RunSoundOptionsDialog(HINSTANCE resources, HWND owner, Settings& settings, int soundEvent, bool soundAvailable,
+                              bool vibratorPresent);
 
 // The state of one open dialog; result is -1 while it is open, then 1 (OK) or 0 (Cancel). The sound
 // fields are used by the Sound options dialog only; plays counts its Play presses.

@@ -51,11 +51,8 @@ INT_PTR OptionsDialogMessage(HWND dialog, UINT message, WPARAM wparam, LPARAM lp
       state->settings->WriteSettings();
       EndWithResult<State>(dialog, IDOK);
       return TRUE;
-    case IDCANCEL:
-      EndWithResult<State>(dialog, 0);
-      return TRUE;
-    default:
-      return FALSE;
+    case IDCANCEL: EndWithResult<State>(dialog, 0); return TRUE;
+    default: return FALSE;
   }
 }
 

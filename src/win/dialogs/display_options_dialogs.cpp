@@ -176,35 +176,19 @@ void StoreFont(HWND dialog, Settings& settings) {
 
 void Init(Kind kind, HWND dialog, Settings& settings) {
   switch (kind) {
-    case Kind::kScanner:
-      InitScanner(dialog, settings);
-      break;
-    case Kind::kScreen:
-      InitScreen(dialog, settings);
-      break;
-    case Kind::kField:
-      InitField(dialog, settings);
-      break;
-    case Kind::kFont:
-      InitFont(dialog, settings);
-      break;
+    case Kind::kScanner: InitScanner(dialog, settings); break;
+    case Kind::kScreen: InitScreen(dialog, settings); break;
+    case Kind::kField: InitField(dialog, settings); break;
+    case Kind::kFont: InitFont(dialog, settings); break;
   }
 }
 
 void Store(Kind kind, HWND dialog, Settings& settings) {
   switch (kind) {
-    case Kind::kScanner:
-      StoreScanner(dialog, settings);
-      break;
-    case Kind::kScreen:
-      StoreScreen(dialog, settings);
-      break;
-    case Kind::kField:
-      StoreField(dialog, settings);
-      break;
-    case Kind::kFont:
-      StoreFont(dialog, settings);
-      break;
+    case Kind::kScanner: StoreScanner(dialog, settings); break;
+    case Kind::kScreen: StoreScreen(dialog, settings); break;
+    case Kind::kField: StoreField(dialog, settings); break;
+    case Kind::kFont: StoreFont(dialog, settings); break;
   }
 }
 

@@ -42,11 +42,8 @@ INT_PTR CALLBACK LoginProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpar
       EndDialog(dialog, 1);
       return TRUE;
     }
-    case IDCANCEL:
-      EndDialog(dialog, 0);
-      return TRUE;
-    default:
-      return FALSE;
+    case IDCANCEL: EndDialog(dialog, 0); return TRUE;
+    default: return FALSE;
   }
 }
 
@@ -141,13 +138,11 @@ bool ReadFixedVersion(HINSTANCE module, DWORD* versionMs, DWORD* versionLs) {
 }
 
 INT_PTR RunLoginDialog(HINSTANCE resources, HWND owner, Settings& settings) {
-  return DialogBoxParamW(resources, MAKEINTRESOURCEW(IDD_LOGIN), owner, LoginProc,
-                         reinterpret_cast<LPARAM>(&settings));
+  return DialogBoxParamW(resources, MAKEINTRESOURCEW(IDD_LOGIN), owner, LoginProc, reinterpret_cast<LPARAM>(&settings));
 }
 
 INT_PTR RunAboutDialog(HINSTANCE resources, HWND owner) {
-  return DialogBoxParamW(resources, MAKEINTRESOURCEW(IDD_ABOUT), owner, AboutProc,
-                         reinterpret_cast<LPARAM>(resources));
+  return DialogBoxParamW(resources, MAKEINTRESOURCEW(IDD_ABOUT), owner, AboutProc, reinterpret_cast<LPARAM>(resources));
 }
 
 INT_PTR RunAdvisoryDialog(HINSTANCE resources, HWND owner, HostDialogContext context) {

@@ -124,8 +124,7 @@ PingOutcome PingHost(const std::string& host, DWORD timeoutMs) {
   return PingHostWith(host, timeoutMs, kLibraries, 2);
 }
 
-PingOutcome PingHostWith(const std::string& host, DWORD timeoutMs, const wchar_t* const* libraries,
-                         int libraryCount) {
+PingOutcome PingHostWith(const std::string& host, DWORD timeoutMs, const wchar_t* const* libraries, int libraryCount) {
   PingOutcome outcome;
   win::LoadedLibrary library;
   for (int i = 0; i < libraryCount && !library; ++i) library = win::LoadedLibrary(libraries[i]);

@@ -32,7 +32,6 @@ HWND CreateHostOptionsDialog(HINSTANCE resources, HWND owner, HostOptionsDialogS
 // ICMP service is loaded at run time from the first library in the list that loads ("iphlpapi.dll",
 // then "icmp.dll" by default). Needs the socket layer started (for the name lookup). Any thread.
 PingOutcome PingHost(const std::string& host, DWORD timeoutMs);
-PingOutcome PingHostWith(const std::string& host, DWORD timeoutMs, const wchar_t* const* libraries,
-                         int libraryCount);
+PingOutcome PingHostWith(const std::string& host, DWORD timeoutMs, const wchar_t* const* libraries, int libraryCount);
 
 }  // namespace vantor

@@ -16,7 +16,9 @@ constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
 // One counter for the process: every indicator window starts it again from 0.
 animation::TickCounter g_counter;
 
-LockIndicator* Attached(HWND window) { return reinterpret_cast<LockIndicator*>(GetWindowLongPtrW(window, GWLP_USERDATA)); }
+LockIndicator* Attached(HWND window) {
+  return reinterpret_cast<LockIndicator*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
 
 const wchar_t* TitleFor(int mode) { return mode != 0 ? L"Lock-H" : L"Lock-B"; }
 
@@ -38,8 +40,8 @@ LockIndicator::LockIndicator(HWND mainWindow, HINSTANCE module) : module_(module
 
   gdi::WindowDc screen(nullptr);
   auto load = [&](Picture& picture, int resource) {
-    picture.bitmap.reset(static_cast<HBITMAP>(
-        LoadImageW(module_, MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    picture.bitmap.reset(
+        static_cast<HBITMAP>(LoadImageW(module_, MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
     if (!picture.bitmap) return;
     BITMAP info{};
     if (GetObjectW(picture.bitmap.get(), sizeof info, &info) == sizeof info) {
@@ -134,14 +136,15 @@ void LockIndicator::Show(LockMode lock) {
   if (window_ == nullptr) {
     WNDCLASSEXW info{};
     info.cbSize = sizeof info;
-    if (mainWindow_ == nullptr || (classRegistered_ == 0 && !GetClassInfoExW(module_, kLockIndicatorClass, &info))) return;
+    if (mainWindow_ == nullptr || (classRegistered_ == 0 && !GetClassInfoExW(module_, kLockIndicatorClass, &info)))
+      return;
     mode_ = mode != 0 ? 1 : 0;
     RECT client{};
     GetClientRect(mainWindow_, &client);
     // The window records itself and fits its client area to the background while it is created.
-    const HWND window = CreateWindowExW(kExStyle, kLockIndicatorClass, TitleFor(mode_), kStyle,
-                                        client.right - backgroundWidth_, 0, backgroundWidth_, backgroundHeight_,
-                                        mainWindow_, nullptr, module_, this);
+    const HWND window =
+        CreateWindowExW(kExStyle, kLockIndicatorClass, TitleFor(mode_), kStyle, client.right - backgroundWidth_, 0,
+                        backgroundWidth_, backgroundHeight_, mainWindow_, nullptr, module_, this);
     if (window == nullptr) {
       window_ = nullptr;
       return;
@@ -268,8 +271,8 @@ void LockIndicator::Draw(HDC target, HDC source, const animation::DrawOp& op) co
     if (width == picture->width && height == picture->height) {
       BitBlt(target, op.x, op.y, width, height, atlas.dc.get(), picture->atlasX, 0, operation);
     } else {
-      StretchBlt(target, op.x, op.y, width, height, atlas.dc.get(), picture->atlasX, 0, picture->width,
-                 picture->height, operation);
+      StretchBlt(target, op.x, op.y, width, height, atlas.dc.get(), picture->atlasX, 0, picture->width, picture->height,
+                 operation);
     }
   };
   transfer(masks_, SRCAND);
@@ -298,8 +301,8 @@ void LockIndicator::Compose(HWND window, const animation::FramePlan& plan, int w
     if (i == plan.dotsAfter) {
       for (std::size_t d = 0; d < animation::kDotXOffsets.size(); ++d) {
         if ((plan.dots >> d) & 1u) {
-          SetPixelV(dc, animation::kRightX + animation::kDotXOffsets[d],
-                    animation::kRightY + animation::kDotYOffset, RGB(0, 0, 0));
+          SetPixelV(dc, animation::kRightX + animation::kDotXOffsets[d], animation::kRightY + animation::kDotYOffset,
+                    RGB(0, 0, 0));
         }
       }
     }
@@ -333,8 +336,8 @@ void LockIndicator::Paint(HWND window) {
     Compose(window, next_, client.right, client.bottom, planned ? part : client);
     shown_ = next_;
     if (image_ && image_->ok()) {
-      BitBlt(paint.get(), part.left, part.top, part.right - part.left, part.bottom - part.top, image_->dc(),
-             part.left, part.top, SRCCOPY);
+      BitBlt(paint.get(), part.left, part.top, part.right - part.left, part.bottom - part.top, image_->dc(), part.left,
+             part.top, SRCCOPY);
     }
     if (!planned) {
       for (const animation::Area& area : animation::ChangedAreas(before, shown_)) {
@@ -357,12 +360,8 @@ LRESULT CALLBACK LockIndicator::WindowProc(HWND window, UINT message, WPARAM wpa
       if (self != nullptr) self->OnCreate(window);
       return 0;
     }
-    case WM_CLOSE:
-      DestroyWindow(window);
-      return 0;
-    case WM_DESTROY:
-      KillTimer(window, kAnimateTimer);
-      return 0;
+    case WM_CLOSE: DestroyWindow(window); return 0;
+    case WM_DESTROY: KillTimer(window, kAnimateTimer); return 0;
     case WM_NCDESTROY:
       if (LockIndicator* self = Attached(window)) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
@@ -370,22 +369,17 @@ LRESULT CALLBACK LockIndicator::WindowProc(HWND window, UINT message, WPARAM wpa
         if (self->window_ == window) self->window_ = nullptr;
       }
       return DefWindowProcW(window, message, wparam, lparam);
-    default:
-      break;
+    default: break;
   }
   LockIndicator* self = Attached(window);
   if (self == nullptr) return DefWindowProcW(window, message, wparam, lparam);
   switch (message) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT:
-      self->Paint(window);
-      return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: self->Paint(window); return 0;
     case WM_TIMER:
       if (wparam == kAnimateTimer) self->OnTick(window);
       return 0;
-    default:
-      return DefWindowProcW(window, message, wparam, lparam);
+    default: return DefWindowProcW(window, message, wparam, lparam);
   }
 }
 

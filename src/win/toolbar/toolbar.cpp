@@ -100,12 +100,11 @@ Toolbar::Toolbar(HWND mainWindow, HINSTANCE module, int toolbarSize) : module_(m
     button.width = size.picture;
     button.height = size.picture;
     const int resource = fixed.bitmap[static_cast<std::size_t>(size.setIndex)];
-    button.picture.reset(static_cast<HBITMAP>(
-        LoadImageW(module_, MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    button.picture.reset(
+        static_cast<HBITMAP>(LoadImageW(module_, MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
     if (!button.picture) continue;
     BITMAP info{};
-    if (GetObjectW(button.picture.get(), sizeof info, &info) == sizeof info && info.bmWidth > 0 &&
-        info.bmHeight > 0) {
+    if (GetObjectW(button.picture.get(), sizeof info, &info) == sizeof info && info.bmWidth > 0 && info.bmHeight > 0) {
       button.width = info.bmWidth;
       button.height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
     }
@@ -237,13 +236,9 @@ LRESULT CALLBACK Toolbar::BarProc(HWND window, UINT message, WPARAM wparam, LPAR
     return DefWindowProcW(window, message, wparam, lparam);
   }
   switch (message) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT:
-      self->PaintBar(window);
-      return 0;
-    default:
-      return DefWindowProcW(window, message, wparam, lparam);
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: self->PaintBar(window); return 0;
+    default: return DefWindowProcW(window, message, wparam, lparam);
   }
 }
 
@@ -269,11 +264,8 @@ LRESULT CALLBACK Toolbar::ButtonProc(HWND window, UINT message, WPARAM wparam, L
     return DefWindowProcW(window, message, wparam, lparam);
   }
   switch (message) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT:
-      self->PaintButton(window, *button);
-      return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: self->PaintButton(window, *button); return 0;
     case WM_LBUTTONDOWN:
       // Disabled buttons get no mouse input, even when a message is sent to them directly.
       if (IsWindowEnabled(window) == FALSE) return 0;
@@ -308,8 +300,7 @@ LRESULT CALLBACK Toolbar::ButtonProc(HWND window, UINT message, WPARAM wparam, L
       if (GetCapture() == window) ReleaseCapture();
       self->Repaint(window);
       return 0;
-    default:
-      return DefWindowProcW(window, message, wparam, lparam);
+    default: return DefWindowProcW(window, message, wparam, lparam);
   }
 }
 

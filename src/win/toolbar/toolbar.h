@@ -13,7 +13,6 @@
 
 namespace vantor {
 
-
 struct ToolbarButton {
   gdi::Bitmap picture;
   gdi::Bitmap greyedPicture;
