@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "settings/settings.h"
+#include "settings/setting_table.h"
 
 namespace vantor {
 

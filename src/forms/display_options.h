@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-namespace vantor {
+#include "settings/setting_table.h"
 
-class Settings;
+namespace vantor {
 
 // Edit-box limits of the dialogs, in characters.
 inline constexpr int kScreenSizeTextMax = 3;

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-namespace vantor {
+#include "settings/setting_table.h"
 
-class Settings;
+namespace vantor {
 
 // Edit-box limits of the dialog.
 inline constexpr int kTerminalIdTextMax = 3;

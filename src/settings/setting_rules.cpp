@@ -19,9 +19,9 @@ std::u16string CutText(std::u16string_view text, std::size_t maxUnits) {
   return std::u16string(text.substr(0, n));
 }
 
-std::u16string FilterNumericChars(std::u16string_view text) {
+std::u16string FilterNumericChars(std::u16string_view text, std::size_t maxUnits) {
   std::u16string kept;
-  const std::size_t walk = text.size() < 255 ? text.size() : 255;
+  const std::size_t walk = text.size() < maxUnits ? text.size() : maxUnits;
   for (std::size_t i = 0; i < walk; ++i) {
     const char16_t c = text[i];
     if (c == u'"' || kept.find(c) != std::u16string::npos) continue;

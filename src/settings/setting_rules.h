@@ -13,9 +13,9 @@ int ClampSetting(int value, int lo, int hi);
 // At most maxUnits UTF-16 units of text; never leaves half of a surrogate pair at the end.
 std::u16string CutText(std::u16string_view text, std::size_t maxUnits);
 
-// The numeric-characters rule: walks at most 255 units of text, leaves out double quotes and any
+// The numeric-characters rule: walks at most maxUnits units of text, leaves out double quotes and any
 // character already kept, keeps the rest in first-seen order.
-std::u16string FilterNumericChars(std::u16string_view text);
+std::u16string FilterNumericChars(std::u16string_view text, std::size_t maxUnits);
 
 // Dialog edit text read as an unsigned decimal number: leading digits only, saturating at INT32_MAX;
 // text that does not start with a digit reads as 0.

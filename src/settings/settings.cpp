@@ -1,70 +1,116 @@
-// Settings: defaults, setters with their limits, group operations and the run-time values.
+// Settings: a new object's values from the table, setters with the table's limits, group operations and
+// the run-time values.
 #include "settings/settings.h"
 
 #include <climits>
+#include <variant>
 
 #include "settings/setting_rules.h"
+#include "settings/setting_table.h"
 
 namespace vantor {
 
 namespace {
-constexpr std::string_view kSoundPrefixes[kSoundEventCount] = {"Normal", "Error",  "ScanAccept", "ScanReject",
-                                                               "User01", "User02", "User03",     "User04"};
 
 bool ValidEvent(int event) { return event >= 0 && event < kSoundEventCount; }
+
+// Gives a row's value its new-object value.
+struct SetInitial {
+  SettingValues& values;
+  void operator()(const IntSetting& s) const { values.*s.value = s.initial; }
+  void operator()(const BoolSetting& s) const { values.*s.value = s.initial; }
+  void operator()(const TextSetting& s) const { values.*s.value = s.initial; }
+  void operator()(const ColourSetting& s) const { values.*s.value = s.initial; }
+  void operator()(const WindowPosSetting& s) const { values.*s.value = s.initial; }
+  void operator()(const SerialLineSetting& s) const {
+    values.*s.value =
+        SerialLineSettings{std::u16string(s.initial[0]), std::u16string(s.initial[1]), std::u16string(s.initial[2]),
+                           std::u16string(s.initial[3]), std::u16string(s.initial[4])};
+  }
+  void operator()(const SerialFeatureSetting& s) const { values.*s.value = s.initial; }
+  void operator()(const SoundGroupSetting& s) const { values.sounds[static_cast<std::size_t>(s.event)] = {}; }
+};
+
 }  // namespace
 
-std::string_view SoundEventPrefix(int event) { return ValidEvent(event) ? kSoundPrefixes[event] : std::string_view(); }
+SettingValues::SettingValues() {
+  for (const SettingRow& row : kSettingRows) std::visit(SetInitial{*this}, row.form);
+}
+
+std::string_view SoundEventPrefix(int event) {
+  for (const SettingRow& row : kSettingRows) {
+    const auto* group = std::get_if<SoundGroupSetting>(&row.form);
+    if (group != nullptr && IndexOf(group->event) == event) return row.key;
+  }
+  return {};
+}
 
 Settings::Settings(files::FileName settingsPath) : path_(std::move(settingsPath)) {}
 
-void Settings::SetHostName(std::u16string_view name) { hostname_ = std::u16string(name); }
+void Settings::SetHostName(std::u16string_view name) { values_.hostName = std::u16string(name); }
 
-void Settings::SetHostPort(int port) { hostport_ = ClampSetting(port, kHostPortMin, kHostPortMax); }
+void Settings::SetHostPort(int port) { values_.hostPort = ClampSetting(port, kHostPortMin, kHostPortMax); }
 
-void Settings::SetTerminalId(int id) { terminalid_ = ClampSetting(id, kTerminalIdMin, kTerminalIdMax); }
+void Settings::SetTerminalId(int id) { values_.terminalId = ClampSetting(id, kTerminalIdMin, kTerminalIdMax); }
 
 void Settings::SetScreenSize(int cols, int rows) {
-  screen_.cols = ClampSetting(cols, kScreenSizeMin, kScreenSizeMax);
-  screen_.rows = ClampSetting(rows, kScreenSizeMin, kScreenSizeMax);
+  constexpr IntRange kColumns = LimitsOf("screencols"), kRows = LimitsOf("screenrows");
+  values_.screenColumns = ClampSetting(cols, kColumns.min, kColumns.max);
+  values_.screenRows = ClampSetting(rows, kRows.min, kRows.max);
 }
 
 void Settings::SetWindowPosition(int left, int top, int width, int height) {
-  windowpos_ = WindowPos{left, top, width, height};
+  values_.windowPosition = WindowPos{left, top, width, height};
 }
 
-void Settings::SetWatermarkText(std::u16string_view text) { WaterMarkText_ = CutText(text, kWaterMarkTextMax); }
+void Settings::SetWatermarkText(std::u16string_view text) { values_.watermarkText = CutText(text, kWaterMarkTextMax); }
 
-void Settings::SetFontName(std::u16string_view name) { fontname_ = CutText(name, kFontNameMax); }
+void Settings::SetFontName(std::u16string_view name) { values_.fontName = CutText(name, kFontNameMax); }
 
-void Settings::SetNumericChars(std::u16string_view chars) { fieldnumericvalue_ = FilterNumericChars(chars); }
+void Settings::SetNumericChars(std::u16string_view chars) {
+  values_.numericChars = FilterNumericChars(chars, kNumericCharsMax);
+}
 
 void Settings::SetSerialLine(const SerialLineSettings& line) {
-  serial_.port = CutText(line.port, kSerialPartMax);
-  serial_.baud = CutText(line.baud, kSerialPartMax);
-  serial_.dataBits = CutText(line.dataBits, kSerialPartMax);
-  serial_.parity = CutText(line.parity, kSerialPartMax);
-  serial_.stopBits = CutText(line.stopBits, kSerialPartMax);
+  SerialLineSettings& kept = values_.serialLine;
+  kept.port = CutText(line.port, kSerialPartMax);
+  kept.baud = CutText(line.baud, kSerialPartMax);
+  kept.dataBits = CutText(line.dataBits, kSerialPartMax);
+  kept.parity = CutText(line.parity, kSerialPartMax);
+  kept.stopBits = CutText(line.stopBits, kSerialPartMax);
+}
+
+SerialTimeoutSettings Settings::SerialTimeouts() const {
+  return {values_.readIntervalTimeout, values_.readTotalTimeoutMultiplier, values_.readTotalTimeoutConstant,
+          values_.writeTotalTimeoutMultiplier, values_.writeTotalTimeoutConstant};
+}
+
+void Settings::SetSerialTimeouts(const SerialTimeoutSettings& timeouts) {
+  values_.readIntervalTimeout = timeouts.readIntervalTimeout;
+  values_.readTotalTimeoutMultiplier = timeouts.readTotalTimeoutMultiplier;
+  values_.readTotalTimeoutConstant = timeouts.readTotalTimeoutConstant;
+  values_.writeTotalTimeoutMultiplier = timeouts.writeTotalTimeoutMultiplier;
+  values_.writeTotalTimeoutConstant = timeouts.writeTotalTimeoutConstant;
 }
 
 const SoundEventSettings& Settings::Sound(int event) const {
   static const SoundEventSettings kDefaults;
-  return ValidEvent(event) ? sounds_[static_cast<std::size_t>(event)] : kDefaults;
+  return ValidEvent(event) ? values_.sounds[static_cast<std::size_t>(event)] : kDefaults;
 }
 
 void Settings::SetSound(int event, const SoundEventSettings& group) {
   if (!ValidEvent(event)) return;
-  SoundEventSettings& s = sounds_[static_cast<std::size_t>(event)];
+  SoundEventSettings& s = values_.sounds[static_cast<std::size_t>(event)];
   s = group;
   s.SoundFile = CutText(group.SoundFile, kSoundFileMax);
 }
 
 void Settings::SetSoundType(int event, int type) {
-  if (ValidEvent(event)) sounds_[static_cast<std::size_t>(event)].SoundType = type;
+  if (ValidEvent(event)) values_.sounds[static_cast<std::size_t>(event)].SoundType = type;
 }
 
 void Settings::SetSoundFile(int event, std::u16string_view file) {
-  if (ValidEvent(event)) sounds_[static_cast<std::size_t>(event)].SoundFile = CutText(file, kSoundFileMax);
+  if (ValidEvent(event)) values_.sounds[static_cast<std::size_t>(event)].SoundFile = CutText(file, kSoundFileMax);
 }
 
 ToneSettings Settings::Tone(int event) const {
@@ -74,28 +120,28 @@ ToneSettings Settings::Tone(int event) const {
 
 void Settings::SetTone(int event, int frequency, int duration) {
   if (!ValidEvent(event)) return;
-  sounds_[static_cast<std::size_t>(event)].SoundToneFrequency = frequency;
-  sounds_[static_cast<std::size_t>(event)].SoundToneDuration = duration;
+  values_.sounds[static_cast<std::size_t>(event)].SoundToneFrequency = frequency;
+  values_.sounds[static_cast<std::size_t>(event)].SoundToneDuration = duration;
 }
 
 void Settings::SetVibrateEnabled(int event, int enabled) {
-  if (ValidEvent(event)) sounds_[static_cast<std::size_t>(event)].VibrateEnabled = enabled;
+  if (ValidEvent(event)) values_.sounds[static_cast<std::size_t>(event)].VibrateEnabled = enabled;
 }
 
 void Settings::SetVibrateOnTime(int event, int ms) {
-  if (ValidEvent(event)) sounds_[static_cast<std::size_t>(event)].VibrateOnTime = ms;
+  if (ValidEvent(event)) values_.sounds[static_cast<std::size_t>(event)].VibrateOnTime = ms;
 }
 
 void Settings::SetVibrateOffTime(int event, int ms) {
-  if (ValidEvent(event)) sounds_[static_cast<std::size_t>(event)].VibrateOffTime = ms;
+  if (ValidEvent(event)) values_.sounds[static_cast<std::size_t>(event)].VibrateOffTime = ms;
 }
 
 void Settings::SetVibrateIterations(int event, int count) {
-  if (ValidEvent(event)) sounds_[static_cast<std::size_t>(event)].VibrateIterations = count;
+  if (ValidEvent(event)) values_.sounds[static_cast<std::size_t>(event)].VibrateIterations = count;
 }
 
 int Settings::EffectivePointSize() const {
-  const long long sum = static_cast<long long>(fontpointsize_) + pointSizeAdjustment_;
+  const long long sum = static_cast<long long>(values_.fontPointSize) + pointSizeAdjustment_;
   if (sum > INT_MAX) return INT_MAX;
   if (sum < INT_MIN) return INT_MIN;
   return static_cast<int>(sum);

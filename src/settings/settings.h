@@ -1,5 +1,5 @@
-// The terminal's one settings object: every setting with its default, setters with their limits, and the
-// run-time font and cell metrics that ride along; ReadSettings/WriteSettings keep it in "Vantor.ini".
+// The terminal's one settings object: every setting (key, default and limits in setting_table.h), setters,
+// and the run-time font and cell metrics that ride along; ReadSettings/WriteSettings keep it in "Vantor.ini".
 #pragma once
 
 #include <array>
@@ -22,18 +22,6 @@ inline constexpr ColorRef kScreenBlue = 0x00C3B295;
 // CW_USEDEFAULT: what every `windowpos` value becomes when the file holds fewer than four numbers.
 inline constexpr int kWindowPosDefault = static_cast<int>(0x80000000u);
 
-// Text buffer sizes in characters that can be kept (the buffer less its terminator).
-inline constexpr std::size_t kFontNameMax = 31;
-inline constexpr std::size_t kWaterMarkTextMax = 31;
-inline constexpr std::size_t kNumericCharsMax = 255;
-inline constexpr std::size_t kSerialPartMax = 19;
-inline constexpr std::size_t kSoundFileMax = 259;
-
-// Setter limits.
-inline constexpr int kHostPortMin = 1, kHostPortMax = 65535;
-inline constexpr int kTerminalIdMin = 1, kTerminalIdMax = 999;
-inline constexpr int kScreenSizeMin = 1, kScreenSizeMax = 207;
-
 // Sound events, in the fixed order of the players, the Sounds menu and the settings groups.
 enum class SoundEvent { Normal, Error, ScanAccept, ScanReject, User01, User02, User03, User04 };
 inline constexpr int kSoundEventCount = 8;
@@ -41,27 +29,28 @@ constexpr int IndexOf(SoundEvent event) { return static_cast<int>(event); }
 // The key prefix of an event ("Normal", ...); empty for an index outside 0..7.
 std::string_view SoundEventPrefix(int event);
 
+// The `windowpos` setting.
 struct WindowPos {
   int left = 0;
   int top = 0;
-  int width = 240;
-  int height = 320;
+  int width = 0;
+  int height = 0;
   bool operator==(const WindowPos&) const = default;
 };
 
 struct GridSize {
-  int cols = 80;
-  int rows = 24;
+  int cols = 0;
+  int rows = 0;
   bool operator==(const GridSize&) const = default;
 };
 
 // The `serial` setting: line settings as the texts the serial dialogs show.
 struct SerialLineSettings {
-  std::u16string port = u"COM1:";
-  std::u16string baud = u"9600";
-  std::u16string dataBits = u"8";
-  std::u16string parity = u"None";
-  std::u16string stopBits = u"1";
+  std::u16string port;
+  std::u16string baud;
+  std::u16string dataBits;
+  std::u16string parity;
+  std::u16string stopBits;
   bool operator==(const SerialLineSettings&) const = default;
 };
 
@@ -78,7 +67,7 @@ struct SerialFeatureSettings {
 
 // The five serial time-outs in COMMTIMEOUTS order.
 struct SerialTimeoutSettings {
-  int readIntervalTimeout = 500;
+  int readIntervalTimeout = 0;
   int readTotalTimeoutMultiplier = 0;
   int readTotalTimeoutConstant = 0;
   int writeTotalTimeoutMultiplier = 0;
@@ -87,12 +76,13 @@ struct SerialTimeoutSettings {
 };
 
 struct ToneSettings {
-  int frequency = 30;  // Hz
-  int duration = 1;    // ms
+  int frequency = 0;  // Hz
+  int duration = 0;   // ms
   bool operator==(const ToneSettings&) const = default;
 };
 
-// One sound event's group (keys: the event's prefix followed by the member's name).
+// One sound event's group (keys: the event's prefix followed by the member's name). The member
+// defaults are a new object's group.
 struct SoundEventSettings {
   int SoundType = 0;  // 0 silence, 1 wave file, 2 tone
   std::u16string SoundFile;
@@ -103,6 +93,66 @@ struct SoundEventSettings {
   int VibrateOffTime = 100;
   int VibrateIterations = 1;
   bool operator==(const SoundEventSettings&) const = default;
+};
+
+// Every value the settings file holds, as plain data; the table of settings (setting_table.h) names
+// each one's key, default, limits and file form. A new object holds every setting's default.
+struct SettingValues {
+  SettingValues();
+
+  std::u16string hostName;
+  int hostPort;
+  int terminalId;
+  bool hostTextIsUtf8;
+
+  int screenColumns;
+  int screenRows;
+  int toolbarSize;
+  bool fullScreen;
+  int windowState;
+  WindowPos windowPosition;
+  bool showWatermark;
+  std::u16string watermarkText;
+  bool customColours;
+
+  std::u16string fontName;
+  int fontPointSize;
+  bool fontAutoSize;
+  int extraCellWidth;
+  bool upperCaseInput;
+  int interCharacterDelay;
+
+  bool firstKeyReplaces;
+  bool enterSendsKey;
+  std::u16string numericChars;
+  bool underlineFixedText;
+  bool scannerAppendsEnter;
+  bool scannerAppendsF0;
+  bool scannerOverwritesField;
+  bool scannerCallbackMode;
+
+  ColorRef textColour;
+  ColorRef backgroundColour;
+  ColorRef inputTextColour;
+  ColorRef inputBackgroundColour;
+  ColorRef focusTextColour;
+  ColorRef focusBackgroundColour;
+  ColorRef selectedTextColour;
+  ColorRef selectedBackgroundColour;
+  ColorRef markColour;
+
+  SerialLineSettings serialLine;
+  bool serialCommandMode;
+  SerialFeatureSettings serialFeature;
+  int readIntervalTimeout;
+  int readTotalTimeoutMultiplier;
+  int readTotalTimeoutConstant;
+  int writeTotalTimeoutMultiplier;
+  int writeTotalTimeoutConstant;
+
+  bool adminMode;
+
+  std::array<SoundEventSettings, kSoundEventCount> sounds;
 };
 
 // Getters say what a setting means (the key it is stored under is in the comment where the two
@@ -124,101 +174,101 @@ class Settings {
   bool WriteSettings() const;
 
   // Host and terminal.
-  const std::u16string& HostName() const { return hostname_; }  // hostname
+  const std::u16string& HostName() const { return values_.hostName; }  // hostname
   void SetHostName(std::u16string_view name);
-  int HostPort() const { return hostport_; }            // hostport
-  void SetHostPort(int port);                           // clamped to 1..65535
-  int TerminalId() const { return terminalid_; }        // terminalid
-  void SetTerminalId(int id);                           // clamped to 1..999
-  bool HostTextIsUtf8() const { return fieldIsUTF8_; }  // fieldIsUTF8
-  void SetHostTextIsUtf8(bool on) { fieldIsUTF8_ = on; }
+  int HostPort() const { return values_.hostPort; }               // hostport
+  void SetHostPort(int port);                                     // clamped to its limits
+  int TerminalId() const { return values_.terminalId; }           // terminalid
+  void SetTerminalId(int id);                                     // clamped to its limits
+  bool HostTextIsUtf8() const { return values_.hostTextIsUtf8; }  // fieldIsUTF8
+  void SetHostTextIsUtf8(bool on) { values_.hostTextIsUtf8 = on; }
 
   // Screen and window.
-  int ScreenColumns() const { return screen_.cols; }  // screencols
-  int ScreenRows() const { return screen_.rows; }     // screenrows
-  GridSize ScreenSize() const { return screen_; }
-  void SetScreenSize(int cols, int rows);           // each clamped to 1..207
-  int ToolbarSize() const { return toolbarsize_; }  // toolbarsize
-  void SetToolbarSize(int size) { toolbarsize_ = size; }
-  bool FullScreen() const { return fullscreen_; }
-  void SetFullScreen(bool on) { fullscreen_ = on; }
-  int WindowState() const { return windowstate_; }
-  void SetWindowState(int state) { windowstate_ = state; }
-  WindowPos WindowPosition() const { return windowpos_; }  // windowpos
+  int ScreenColumns() const { return values_.screenColumns; }  // screencols
+  int ScreenRows() const { return values_.screenRows; }        // screenrows
+  GridSize ScreenSize() const { return {values_.screenColumns, values_.screenRows}; }
+  void SetScreenSize(int cols, int rows);                  // each clamped to its limits
+  int ToolbarSize() const { return values_.toolbarSize; }  // toolbarsize
+  void SetToolbarSize(int size) { values_.toolbarSize = size; }
+  bool FullScreen() const { return values_.fullScreen; }
+  void SetFullScreen(bool on) { values_.fullScreen = on; }
+  int WindowState() const { return values_.windowState; }
+  void SetWindowState(int state) { values_.windowState = state; }
+  WindowPos WindowPosition() const { return values_.windowPosition; }  // windowpos
   void SetWindowPosition(int left, int top, int width, int height);
-  bool ShowWatermark() const { return ShowWaterMark_; }
-  void SetShowWatermark(bool on) { ShowWaterMark_ = on; }
-  const std::u16string& WatermarkText() const { return WaterMarkText_; }
-  void SetWatermarkText(std::u16string_view text);         // at most 31 characters kept
-  bool CustomColours() const { return CustomColorMode_; }  // CustomColorMode
-  void SetCustomColours(bool on) { CustomColorMode_ = on; }
+  bool ShowWatermark() const { return values_.showWatermark; }
+  void SetShowWatermark(bool on) { values_.showWatermark = on; }
+  const std::u16string& WatermarkText() const { return values_.watermarkText; }
+  void SetWatermarkText(std::u16string_view text);              // cut to its limit
+  bool CustomColours() const { return values_.customColours; }  // CustomColorMode
+  void SetCustomColours(bool on) { values_.customColours = on; }
 
   // Font.
-  const std::u16string& FontName() const { return fontname_; }
-  void SetFontName(std::u16string_view name);  // at most 31 characters kept
-  int FontPointSize() const { return fontpointsize_; }
-  void SetFontPointSize(int size) { fontpointsize_ = size; }
-  bool FontAutoSize() const { return fontautosize_; }
-  void SetFontAutoSize(bool on) { fontautosize_ = on; }
-  int ExtraCellWidth() const { return CharacterCellAdditionalWidth_; }  // CharacterCellAdditionalWidth
-  void SetExtraCellWidth(int width) { CharacterCellAdditionalWidth_ = width; }
-  bool UpperCaseInput() const { return UpperCaseInputMode_; }
-  void SetUpperCaseInput(bool on) { UpperCaseInputMode_ = on; }
-  int InterCharacterDelay() const { return intercharacterdelay_; }
+  const std::u16string& FontName() const { return values_.fontName; }
+  void SetFontName(std::u16string_view name);  // cut to its limit
+  int FontPointSize() const { return values_.fontPointSize; }
+  void SetFontPointSize(int size) { values_.fontPointSize = size; }
+  bool FontAutoSize() const { return values_.fontAutoSize; }
+  void SetFontAutoSize(bool on) { values_.fontAutoSize = on; }
+  int ExtraCellWidth() const { return values_.extraCellWidth; }  // CharacterCellAdditionalWidth
+  void SetExtraCellWidth(int width) { values_.extraCellWidth = width; }
+  bool UpperCaseInput() const { return values_.upperCaseInput; }
+  void SetUpperCaseInput(bool on) { values_.upperCaseInput = on; }
+  int InterCharacterDelay() const { return values_.interCharacterDelay; }
 
   // Fields and scanner.
   // fieldedit: the first key typed into a field replaces the host's value.
-  bool FirstKeyReplaces() const { return fieldedit_; }
-  void SetFirstKeyReplaces(bool on) { fieldedit_ = on; }
+  bool FirstKeyReplaces() const { return values_.firstKeyReplaces; }
+  void SetFirstKeyReplaces(bool on) { values_.firstKeyReplaces = on; }
   // fieldentertof0: Enter goes to the host as key 0 (else it moves to the next field).
-  bool EnterSendsKey() const { return fieldentertof0_; }
-  void SetEnterSendsKey(bool on) { fieldentertof0_ = on; }
-  const std::u16string& NumericChars() const { return fieldnumericvalue_; }  // fieldnumericvalue
-  void SetNumericChars(std::u16string_view chars);                           // FilterNumericChars
-  bool UnderlineFixedText() const { return UnderlineFixedTextMode_; }
-  bool ScannerAppendsEnter() const { return scannerappendenter_; }
-  void SetScannerAppendsEnter(bool on) { scannerappendenter_ = on; }
-  bool ScannerAppendsF0() const { return scannerappendf0_; }
-  void SetScannerAppendsF0(bool on) { scannerappendf0_ = on; }
-  bool ScannerOverwritesField() const { return scanneroverwritefield_; }
-  void SetScannerOverwritesField(bool on) { scanneroverwritefield_ = on; }
-  bool ScannerCallbackMode() const { return ScannerModeCallBack_; }
-  void SetScannerCallbackMode(bool on) { ScannerModeCallBack_ = on; }
+  bool EnterSendsKey() const { return values_.enterSendsKey; }
+  void SetEnterSendsKey(bool on) { values_.enterSendsKey = on; }
+  const std::u16string& NumericChars() const { return values_.numericChars; }  // fieldnumericvalue
+  void SetNumericChars(std::u16string_view chars);                             // FilterNumericChars
+  bool UnderlineFixedText() const { return values_.underlineFixedText; }
+  bool ScannerAppendsEnter() const { return values_.scannerAppendsEnter; }
+  void SetScannerAppendsEnter(bool on) { values_.scannerAppendsEnter = on; }
+  bool ScannerAppendsF0() const { return values_.scannerAppendsF0; }
+  void SetScannerAppendsF0(bool on) { values_.scannerAppendsF0 = on; }
+  bool ScannerOverwritesField() const { return values_.scannerOverwritesField; }
+  void SetScannerOverwritesField(bool on) { values_.scannerOverwritesField = on; }
+  bool ScannerCallbackMode() const { return values_.scannerCallbackMode; }
+  void SetScannerCallbackMode(bool on) { values_.scannerCallbackMode = on; }
 
   // Colours (ForeGroundColor, BackGroundColor, InputForeGroundColor, ... in the file): only the
   // settings file changes them.
-  ColorRef TextColour() const { return ForeGroundColor_; }
-  ColorRef BackgroundColour() const { return BackGroundColor_; }
-  ColorRef InputTextColour() const { return InputForeGroundColor_; }
-  ColorRef InputBackgroundColour() const { return InputBackGroundColor_; }
-  ColorRef FocusTextColour() const { return FocusForeGroundColor_; }
-  ColorRef FocusBackgroundColour() const { return FocusBackGroundColor_; }
-  ColorRef SelectedTextColour() const { return SelectedForeGround_; }
-  ColorRef SelectedBackgroundColour() const { return SelectedBackGroundColor_; }
-  ColorRef MarkColour() const { return CheckBoxCheckAndRadioButtonDotColor_; }
+  ColorRef TextColour() const { return values_.textColour; }
+  ColorRef BackgroundColour() const { return values_.backgroundColour; }
+  ColorRef InputTextColour() const { return values_.inputTextColour; }
+  ColorRef InputBackgroundColour() const { return values_.inputBackgroundColour; }
+  ColorRef FocusTextColour() const { return values_.focusTextColour; }
+  ColorRef FocusBackgroundColour() const { return values_.focusBackgroundColour; }
+  ColorRef SelectedTextColour() const { return values_.selectedTextColour; }
+  ColorRef SelectedBackgroundColour() const { return values_.selectedBackgroundColour; }
+  ColorRef MarkColour() const { return values_.markColour; }
 
   // Serial.
-  const SerialLineSettings& SerialLine() const { return serial_; }  // serial
-  void SetSerialLine(const SerialLineSettings& line);               // each part cut to 19 characters
-  bool SerialCommandMode() const { return serialcommand_; }         // serialcommand: scans go to the host
-  void SetSerialCommandMode(bool on) { serialcommand_ = on; }
-  const SerialFeatureSettings& SerialFeature() const { return serialfeature_; }
-  void SetSerialFeature(const SerialFeatureSettings& feature) { serialfeature_ = feature; }
-  const SerialTimeoutSettings& SerialTimeouts() const { return serialTimeouts_; }
-  void SetSerialTimeouts(const SerialTimeoutSettings& timeouts) { serialTimeouts_ = timeouts; }
+  const SerialLineSettings& SerialLine() const { return values_.serialLine; }  // serial
+  void SetSerialLine(const SerialLineSettings& line);                          // each part cut to its limit
+  bool SerialCommandMode() const { return values_.serialCommandMode; }         // serialcommand: scans go to the host
+  void SetSerialCommandMode(bool on) { values_.serialCommandMode = on; }
+  const SerialFeatureSettings& SerialFeature() const { return values_.serialFeature; }
+  void SetSerialFeature(const SerialFeatureSettings& feature) { values_.serialFeature = feature; }
+  SerialTimeoutSettings SerialTimeouts() const;
+  void SetSerialTimeouts(const SerialTimeoutSettings& timeouts);
 
   // Mode.
-  bool AdminMode() const { return KorvathAdminMode_; }  // KorvathAdminMode
-  void SetAdminMode(bool on) { KorvathAdminMode_ = on; }
+  bool AdminMode() const { return values_.adminMode; }  // KorvathAdminMode
+  void SetAdminMode(bool on) { values_.adminMode = on; }
 
   // Sound events (index in SoundEvent order, 0..7). An index outside 0..7 reads as the defaults of a
   // new object, and a setter given one changes nothing.
   const SoundEventSettings& Sound(int event) const;
-  void SetSound(int event, const SoundEventSettings& group);  // the file name cut to 259
+  void SetSound(int event, const SoundEventSettings& group);  // the file name cut to its limit
   int SoundType(int event) const { return Sound(event).SoundType; }
   void SetSoundType(int event, int type);
   const std::u16string& SoundFile(int event) const { return Sound(event).SoundFile; }
-  void SetSoundFile(int event, std::u16string_view file);  // at most 259 characters kept
+  void SetSoundFile(int event, std::u16string_view file);  // cut to its limit
   ToneSettings Tone(int event) const;
   void SetTone(int event, int frequency, int duration);
   int SoundToneFrequency(int event) const { return Sound(event).SoundToneFrequency; }
@@ -265,54 +315,7 @@ class Settings {
  private:
   files::FileName path_;
 
-  std::u16string hostname_ = u"127.0.0.1";
-  int hostport_ = 9999;
-  int terminalid_ = 1;
-  bool fieldIsUTF8_ = false;
-
-  GridSize screen_;
-  int toolbarsize_ = 0;
-  bool fullscreen_ = false;
-  int windowstate_ = 0;
-  WindowPos windowpos_;
-  bool ShowWaterMark_ = true;
-  std::u16string WaterMarkText_ = u"Vantor II";
-  bool CustomColorMode_ = false;
-
-  std::u16string fontname_ = u"Courier New";
-  int fontpointsize_ = 9;
-  bool fontautosize_ = false;
-  int CharacterCellAdditionalWidth_ = 1;
-  bool UpperCaseInputMode_ = false;
-  int intercharacterdelay_ = 30;
-
-  bool fieldedit_ = true;
-  bool fieldentertof0_ = true;
-  std::u16string fieldnumericvalue_ = u"0123456789+-%*/.$";
-  bool UnderlineFixedTextMode_ = true;
-  bool scannerappendenter_ = false;
-  bool scannerappendf0_ = true;
-  bool scanneroverwritefield_ = true;
-  bool ScannerModeCallBack_ = true;
-
-  ColorRef ForeGroundColor_ = 0x000000;
-  ColorRef BackGroundColor_ = kScreenBlue;
-  ColorRef InputForeGroundColor_ = 0x000000;
-  ColorRef InputBackGroundColor_ = 0xFFFFFF;
-  ColorRef FocusForeGroundColor_ = 0x000000;
-  ColorRef FocusBackGroundColor_ = 0x9EF0FF;
-  ColorRef SelectedForeGround_ = 0xFFFFFF;
-  ColorRef SelectedBackGroundColor_ = 0x33CCFF;
-  ColorRef CheckBoxCheckAndRadioButtonDotColor_ = 0x000000;
-
-  SerialLineSettings serial_;
-  bool serialcommand_ = false;
-  SerialFeatureSettings serialfeature_;
-  SerialTimeoutSettings serialTimeouts_;
-
-  bool KorvathAdminMode_ = false;
-
-  std::array<SoundEventSettings, kSoundEventCount> sounds_{};
+  SettingValues values_;
 
   int pointSizeAdjustment_ = 0;
   int fontHeight_ = 0;

@@ -1,12 +1,15 @@
-// The settings file "Vantor.ini": the token-based reader and the fixed-order writer.
-#include <array>
+// The settings file "Vantor.ini": the token-based reader and the writer, each going through the table of
+// settings row by row.
 #include <cstdio>
+#include <initializer_list>
+#include <optional>
 #include <unordered_map>
+#include <variant>
 #include <vector>
 
 #include "platform/codepage.h"
 #include "settings/setting_rules.h"
-#include "settings/settings.h"
+#include "settings/setting_table.h"
 
 namespace vantor {
 
@@ -199,6 +202,8 @@ std::u16string SerialPartSafe(std::u16string_view text) {
   return safe;
 }
 
+std::string BoolText(bool value) { return value ? "true" : "false"; }
+
 class Writer {
  public:
   void Line(std::string_view key, std::string_view value) {
@@ -208,7 +213,7 @@ class Writer {
     text_.append("\r\n");
   }
   void Int(std::string_view key, int value) { Line(key, std::to_string(value)); }
-  void Bool(std::string_view key, bool value) { Line(key, value ? "true" : "false"); }
+  void Bool(std::string_view key, bool value) { Line(key, BoolText(value)); }
   void Quoted(std::string_view key, std::u16string_view value) {
     QuotedBytes(key, EncodeText(FileSafe(value, false), CodePage::Ansi));
   }
@@ -220,6 +225,9 @@ class Writer {
     text_.append("\"\r\n");
   }
   void Colour(std::string_view key, ColorRef value) { Line(key, FormatColour(value)); }
+  // The parts of a sound group.
+  void Part(std::string_view key, int value) { Int(key, value); }
+  void Part(std::string_view key, std::u16string_view value) { Quoted(key, value); }
   std::string Take() { return std::move(text_); }
 
  private:
@@ -232,262 +240,190 @@ std::string Key(std::string_view prefix, std::string_view suffix) {
   return key;
 }
 
-constexpr std::array<std::string_view, 8> kSoundSuffixes = {
-    "SoundType",      "SoundFile",     "SoundToneFrequency", "SoundToneDuration",
-    "VibrateEnabled", "VibrateOnTime", "VibrateOffTime",     "VibrateIterations"};
+// Items joined by ",".
+std::string Joined(std::initializer_list<std::string> items) {
+  std::string text;
+  for (const std::string& item : items) text.append(item).push_back(',');
+  text.pop_back();
+  return text;
+}
 
-}  // namespace
+// Writes the lines of one row.
+struct WriteRow {
+  Writer& w;
+  std::string_view key;
+  const SettingValues& values;
 
-std::string Settings::SettingsText() const {
-  Writer w;
-  w.Line("hostname", EncodeText(FileSafe(hostname_, true), CodePage::Ansi));
-  w.Int("hostport", hostport_);
-  w.Int("screencols", screen_.cols);
-  w.Int("screenrows", screen_.rows);
-  w.Int("terminalid", terminalid_);
-  w.Int("toolbarsize", toolbarsize_);
-  w.Bool("fullscreen", fullscreen_);
-  w.Int("windowstate", windowstate_);
-  w.Line("windowpos", std::to_string(windowpos_.left) + "," + std::to_string(windowpos_.top) + "," +
-                          std::to_string(windowpos_.width) + "," + std::to_string(windowpos_.height));
-  w.Int("intercharacterdelay", intercharacterdelay_);
-  w.Int("fontpointsize", fontpointsize_);
-  w.Bool("fontautosize", fontautosize_);
-  w.Quoted("fontname", fontname_);
-  std::u16string serial = SerialPartSafe(serial_.port);
-  for (const std::u16string* part : {&serial_.baud, &serial_.dataBits, &serial_.parity, &serial_.stopBits}) {
-    serial.push_back(u',');
-    serial.append(SerialPartSafe(*part));
+  void operator()(const IntSetting& s) const {
+    if (s.twoDigits) {
+      char digits[16];
+      std::snprintf(digits, sizeof digits, "%2.2d", values.*s.value);
+      w.Line(key, digits);
+    } else {
+      w.Int(key, values.*s.value);
+    }
   }
-  w.QuotedBytes("serial", EncodeText(serial, CodePage::Ansi));
-  w.Bool("serialcommand", serialcommand_);
-  // The bytes are written as signed 8-bit numbers; the reader keeps the low 8 bits again.
-  auto byte = [](std::uint8_t b) { return std::to_string(static_cast<int>(static_cast<std::int8_t>(b))); };
-  const SerialFeatureSettings& f = serialfeature_;
-  w.Line("serialfeature", std::string(f.inEnabled ? "true" : "false") + "," + byte(f.inStart) + "," + byte(f.inEnd) +
-                              "," + (f.outEnabled ? "true" : "false") + "," + byte(f.outPrefix) + "," +
-                              byte(f.outSuffix));
-  w.Int("serialReadIntervalTimeout", serialTimeouts_.readIntervalTimeout);
-  w.Int("serialReadTotalTimeoutConstant", serialTimeouts_.readTotalTimeoutConstant);
-  w.Int("serialReadTotalTimeoutMultiplier", serialTimeouts_.readTotalTimeoutMultiplier);
-  w.Int("serialWriteTotalTimeoutConstant", serialTimeouts_.writeTotalTimeoutConstant);
-  w.Int("serialWriteTotalTimeoutMultiplier", serialTimeouts_.writeTotalTimeoutMultiplier);
-  w.Bool("fieldedit", fieldedit_);
-  w.Quoted("fieldnumericvalue", fieldnumericvalue_);
-  w.Bool("scannerappendenter", scannerappendenter_);
-  w.Bool("scannerappendf0", scannerappendf0_);
-  w.Bool("scanneroverwritefield", scanneroverwritefield_);
-  w.Bool("fieldentertof0", fieldentertof0_);
-  w.Bool("ScannerModeCallBack", ScannerModeCallBack_);
-  w.Bool("CustomColorMode", CustomColorMode_);
-  w.Bool("ShowWaterMark", ShowWaterMark_);
-  w.Quoted("WaterMarkText", WaterMarkText_);
-  w.Colour("ForeGroundColor", ForeGroundColor_);
-  w.Colour("BackGroundColor", BackGroundColor_);
-  w.Colour("InputForeGroundColor", InputForeGroundColor_);
-  w.Colour("InputBackGroundColor", InputBackGroundColor_);
-  w.Colour("FocusForeGroundColor", FocusForeGroundColor_);
-  w.Colour("FocusBackGroundColor", FocusBackGroundColor_);
-  w.Colour("SelectedForeGround", SelectedForeGround_);
-  w.Colour("SelectedBackGroundColor", SelectedBackGroundColor_);
-  w.Colour("CheckBoxCheckAndRadioButtonDotColor", CheckBoxCheckAndRadioButtonDotColor_);
-  char width[16];
-  std::snprintf(width, sizeof width, "%2.2d", CharacterCellAdditionalWidth_);
-  w.Line("CharacterCellAdditionalWidth", width);
-  w.Bool("KorvathAdminMode", KorvathAdminMode_);
-  w.Bool("UnderlineFixedTextMode", UnderlineFixedTextMode_);
-  w.Bool("UpperCaseInputMode", UpperCaseInputMode_);
-  auto group = [&](int event) {
-    const std::string_view prefix = SoundEventPrefix(event);
-    const SoundEventSettings& s = sounds_[static_cast<std::size_t>(event)];
-    w.Int(Key(prefix, "SoundType"), s.SoundType);
-    w.Quoted(Key(prefix, "SoundFile"), s.SoundFile);
-    w.Int(Key(prefix, "SoundToneFrequency"), s.SoundToneFrequency);
-    w.Int(Key(prefix, "SoundToneDuration"), s.SoundToneDuration);
-    w.Int(Key(prefix, "VibrateEnabled"), s.VibrateEnabled);
-    w.Int(Key(prefix, "VibrateOnTime"), s.VibrateOnTime);
-    w.Int(Key(prefix, "VibrateOffTime"), s.VibrateOffTime);
-    w.Int(Key(prefix, "VibrateIterations"), s.VibrateIterations);
-  };
-  for (int event = 0; event < 4; ++event) group(event);
-  w.Bool("fieldIsUTF8", fieldIsUTF8_);
-  for (int event = 4; event < kSoundEventCount; ++event) group(event);
+  void operator()(const BoolSetting& s) const { w.Bool(key, values.*s.value); }
+  void operator()(const TextSetting& s) const {
+    if (s.quoted)
+      w.Quoted(key, values.*s.value);
+    else
+      w.Line(key, EncodeText(FileSafe(values.*s.value, true), CodePage::Ansi));
+  }
+  void operator()(const ColourSetting& s) const { w.Colour(key, values.*s.value); }
+  void operator()(const WindowPosSetting& s) const {
+    const WindowPos& p = values.*s.value;
+    w.Line(key,
+           Joined({std::to_string(p.left), std::to_string(p.top), std::to_string(p.width), std::to_string(p.height)}));
+  }
+  void operator()(const SerialLineSetting& s) const {
+    const SerialLineSettings& line = values.*s.value;
+    std::u16string serial = SerialPartSafe(line.port);
+    for (const std::u16string* part : {&line.baud, &line.dataBits, &line.parity, &line.stopBits}) {
+      serial.push_back(u',');
+      serial.append(SerialPartSafe(*part));
+    }
+    w.QuotedBytes(key, EncodeText(serial, CodePage::Ansi));
+  }
+  void operator()(const SerialFeatureSetting& s) const {
+    // The bytes are written as signed 8-bit numbers; the reader keeps the low 8 bits again.
+    auto byte = [](std::uint8_t b) { return std::to_string(static_cast<int>(static_cast<std::int8_t>(b))); };
+    const SerialFeatureSettings& f = values.*s.value;
+    w.Line(key, Joined({BoolText(f.inEnabled), byte(f.inStart), byte(f.inEnd), BoolText(f.outEnabled),
+                        byte(f.outPrefix), byte(f.outSuffix)}));
+  }
+  void operator()(const SoundGroupSetting& s) const {
+    const SoundEventSettings& group = values.sounds[static_cast<std::size_t>(s.event)];
+    for (const SoundPart& part : kSoundParts)
+      std::visit([&](auto member) { w.Part(Key(key, part.suffix), group.*member); }, part.value);
+  }
+};
+
+std::string RowText(const SettingRow& row, const SettingValues& values) {
+  Writer w;
+  std::visit(WriteRow{w, row.key, values}, row.form);
   return w.Take();
 }
 
-void Settings::ApplySettingsText(std::string_view text) {
+// Sets one row's value from the index of a scanned text; `slot` is the row's first key.
+struct ReadRow {
+  const KeyIndex& index;
+  std::size_t slot;
+  SettingValues& values;
+
+  // The token after the key (ints, bools, bare texts), or the rest of its line (everything else).
+  std::optional<std::string_view> Token(std::size_t at) const {
+    const std::string_view* v = index.Next(at);
+    return v ? std::optional(*v) : std::nullopt;
+  }
+  std::optional<std::string_view> Line(std::size_t at) const {
+    std::string_view v;
+    return index.LineValue(at, &v) ? std::optional(v) : std::nullopt;
+  }
+  int Number(std::size_t at, int missing) const {
+    const auto v = Token(at);
+    return v ? AsciiToInt(*v) : missing;
+  }
+  void Part(std::size_t at, const SoundPart&, int& value) const { value = Number(at, 0); }
+  void Part(std::size_t at, const SoundPart& part, std::u16string& value) const {
+    const auto v = Line(at);
+    value = v ? DecodeValue(*v, part.maxUnits) : std::u16string();
+  }
+  void operator()(const IntSetting& s) const {
+    const int value = Number(slot, s.missing);
+    values.*s.value = s.twoDigits && value > 99 ? s.missing : value;
+  }
+  void operator()(const BoolSetting& s) const {
+    const auto v = Token(slot);
+    bool value = s.missing;
+    values.*s.value = v && ParseBool(*v, &value) ? value : s.missing;
+  }
+  void operator()(const TextSetting& s) const {
+    const auto v = s.quoted ? Line(slot) : Token(slot);
+    values.*s.value = v ? DecodeValue(*v, s.maxUnits) : std::u16string(s.initial);
+  }
+  void operator()(const ColourSetting& s) const {
+    const auto v = Line(slot);
+    values.*s.value = v ? ParseColour(*v, s.initial) : s.initial;
+  }
+  void operator()(const WindowPosSetting& s) const {
+    WindowPos& p = values.*s.value;
+    p = s.initial;
+    const auto v = Line(slot);
+    if (!v) return;
+    const std::vector<std::string_view> items = SplitItems(*v, 4);
+    if (items.size() != 4) {
+      p = s.malformed;
+      return;
+    }
+    p = WindowPos{AsciiToInt(items[0]), AsciiToInt(items[1]), AsciiToInt(items[2]), AsciiToInt(items[3])};
+  }
+  void operator()(const SerialLineSetting& s) const {
+    SerialLineSettings& line = values.*s.value;
+    std::u16string* const parts[] = {&line.port, &line.baud, &line.dataBits, &line.parity, &line.stopBits};
+    const auto v = Line(slot);
+    const std::vector<std::string_view> items = v ? SplitItems(*v, 5) : std::vector<std::string_view>();
+    for (std::size_t i = 0; i < 5; ++i)
+      *parts[i] = items.size() == 5 ? DecodeValue(items[i], s.maxUnits) : std::u16string(s.initial[i]);
+  }
+  void operator()(const SerialFeatureSetting& s) const {
+    SerialFeatureSettings& f = values.*s.value;
+    f = s.initial;
+    const auto v = Line(slot);
+    if (!v) return;
+    const std::vector<std::string_view> items = SplitItems(*v, 6);
+    if (items.size() != 6) {
+      f = s.malformed;
+      return;
+    }
+    auto byte = [](std::string_view item) { return static_cast<std::uint8_t>(AsciiToInt(item) & 0xFF); };
+    f = SerialFeatureSettings{EqualNoCase(items[0], "true"), byte(items[1]), byte(items[2]),
+                              EqualNoCase(items[3], "true"), byte(items[4]), byte(items[5])};
+  }
+  // A key missing from a group reads as 0 (an empty file name), unlike a new object's group.
+  void operator()(const SoundGroupSetting& s) const {
+    SoundEventSettings& group = values.sounds[static_cast<std::size_t>(s.event)];
+    for (std::size_t i = 0; i < std::size(kSoundParts); ++i)
+      std::visit([&](auto member) { Part(slot + i, kSoundParts[i], group.*member); }, kSoundParts[i].value);
+  }
+};
+
+}  // namespace
+
+std::string SettingsFileText(std::span<const SettingRow> rows, const SettingValues& values) {
+  std::string text;
+  std::optional<SettingValues> defaults;
+  for (const SettingRow& row : rows) {
+    std::string lines = RowText(row, values);
+    if (row.writtenOnlyWhenChanged) {
+      if (!defaults) defaults.emplace();
+      if (lines == RowText(row, *defaults)) continue;
+    }
+    text.append(lines);
+  }
+  return text;
+}
+
+void ReadSettingsFileText(std::span<const SettingRow> rows, std::string_view text, SettingValues& values) {
   const std::size_t zero = text.find('\0');
   if (zero != std::string_view::npos) text = text.substr(0, zero);
 
   KeyIndex index(text);
-  // Ints, bools and the host name: the token after the key.
-  struct IntKey {
-    std::string_view key;
-    int* target;
-    int missing;
-  };
-  const IntKey ints[] = {
-      {"hostport", &hostport_, 9999},
-      {"screencols", &screen_.cols, 80},
-      {"screenrows", &screen_.rows, 24},
-      {"terminalid", &terminalid_, 1},
-      {"toolbarsize", &toolbarsize_, 0},
-      {"serialReadIntervalTimeout", &serialTimeouts_.readIntervalTimeout, 500},
-      {"serialReadTotalTimeoutMultiplier", &serialTimeouts_.readTotalTimeoutMultiplier, 0},
-      {"serialReadTotalTimeoutConstant", &serialTimeouts_.readTotalTimeoutConstant, 0},
-      {"serialWriteTotalTimeoutMultiplier", &serialTimeouts_.writeTotalTimeoutMultiplier, 0},
-      {"serialWriteTotalTimeoutConstant", &serialTimeouts_.writeTotalTimeoutConstant, 0},
-      {"intercharacterdelay", &intercharacterdelay_, 30},
-      {"fontpointsize", &fontpointsize_, 9},
-      {"CharacterCellAdditionalWidth", &CharacterCellAdditionalWidth_, 1},
-      {"windowstate", &windowstate_, 0},
-  };
-  struct BoolKey {
-    std::string_view key;
-    bool* target;
-    bool missing;
-  };
-  const BoolKey bools[] = {
-      {"fullscreen", &fullscreen_, false},
-      {"serialcommand", &serialcommand_, false},
-      {"fontautosize", &fontautosize_, false},
-      {"fieldedit", &fieldedit_, true},
-      {"fieldentertof0", &fieldentertof0_, true},
-      {"scannerappendenter", &scannerappendenter_, false},
-      {"scannerappendf0", &scannerappendf0_, true},
-      {"ScannerModeCallBack", &ScannerModeCallBack_, true},
-      {"scanneroverwritefield", &scanneroverwritefield_, true},
-      {"KorvathAdminMode", &KorvathAdminMode_, true},
-      {"UpperCaseInputMode", &UpperCaseInputMode_, false},
-      {"CustomColorMode", &CustomColorMode_, false},
-      {"ShowWaterMark", &ShowWaterMark_, true},
-      {"UnderlineFixedTextMode", &UnderlineFixedTextMode_, true},
-      {"fieldIsUTF8", &fieldIsUTF8_, false},
-  };
-  // Texts: the rest of the key's line; 0 means no bound.
-  struct TextKey {
-    std::string_view key;
-    std::u16string* target;
-    std::u16string_view missing;
-    std::size_t max;
-  };
-  const TextKey texts[] = {
-      {"fontname", &fontname_, u"Courier New", kFontNameMax},
-      {"fieldnumericvalue", &fieldnumericvalue_, u"0123456789+-%*/.$", kNumericCharsMax},
-      {"WaterMarkText", &WaterMarkText_, u"Vantor II", kWaterMarkTextMax},
-  };
-  struct ColourKey {
-    std::string_view key;
-    ColorRef* target;
-    ColorRef missing;
-  };
-  const ColourKey colours[] = {
-      {"ForeGroundColor", &ForeGroundColor_, 0x000000},
-      {"BackGroundColor", &BackGroundColor_, kScreenBlue},
-      {"InputForeGroundColor", &InputForeGroundColor_, 0x000000},
-      {"InputBackGroundColor", &InputBackGroundColor_, 0xFFFFFF},
-      {"FocusForeGroundColor", &FocusForeGroundColor_, 0x000000},
-      {"FocusBackGroundColor", &FocusBackGroundColor_, 0x9EF0FF},
-      {"SelectedForeGround", &SelectedForeGround_, 0xFFFFFF},
-      {"SelectedBackGroundColor", &SelectedBackGroundColor_, 0x33CCFF},
-      {"CheckBoxCheckAndRadioButtonDotColor", &CheckBoxCheckAndRadioButtonDotColor_, 0x000000},
-  };
-
-  std::vector<std::string> soundKeys;  // owns the composed sound key names while the index refers to them
-  soundKeys.reserve(kSoundEventCount * kSoundSuffixes.size());
-  for (int event = 0; event < kSoundEventCount; ++event)
-    for (std::string_view suffix : kSoundSuffixes) soundKeys.push_back(Key(SoundEventPrefix(event), suffix));
-
-  const std::size_t hostSlot = index.Add("hostname");
-  std::vector<std::size_t> intSlots, boolSlots, textSlots, colourSlots, soundSlots;
-  for (const IntKey& k : ints) intSlots.push_back(index.Add(k.key));
-  for (const BoolKey& k : bools) boolSlots.push_back(index.Add(k.key));
-  for (const TextKey& k : texts) textSlots.push_back(index.Add(k.key));
-  for (const ColourKey& k : colours) colourSlots.push_back(index.Add(k.key));
-  const std::size_t serialSlot = index.Add("serial");
-  const std::size_t featureSlot = index.Add("serialfeature");
-  const std::size_t posSlot = index.Add("windowpos");
-  for (const std::string& key : soundKeys) soundSlots.push_back(index.Add(key));
+  std::vector<std::size_t> firstSlots;  // of each row
+  for (const SettingRow& row : rows) {
+    const bool group = std::holds_alternative<SoundGroupSetting>(row.form);
+    for (std::size_t i = 0; i < (group ? std::size(kSoundParts) : 1); ++i) {
+      const std::size_t slot = index.Add(group ? Key(row.key, kSoundParts[i].suffix) : std::string(row.key));
+      if (i == 0) firstSlots.push_back(slot);
+    }
+  }
   index.Scan();
-
-  auto intValue = [&](std::size_t slot, int missing) {
-    const std::string_view* v = index.Next(slot);
-    return v ? AsciiToInt(*v) : missing;
-  };
-  auto boolValue = [&](std::size_t slot, bool missing) {
-    const std::string_view* v = index.Next(slot);
-    bool value = missing;
-    if (v && ParseBool(*v, &value)) return value;
-    return missing;
-  };
-
-  const std::string_view* host = index.Next(hostSlot);
-  hostname_ = host ? DecodeValue(*host, 0) : u"127.0.0.1";
-  for (std::size_t i = 0; i < std::size(ints); ++i) *ints[i].target = intValue(intSlots[i], ints[i].missing);
-  if (CharacterCellAdditionalWidth_ > 99) CharacterCellAdditionalWidth_ = 1;
-  for (std::size_t i = 0; i < std::size(bools); ++i) *bools[i].target = boolValue(boolSlots[i], bools[i].missing);
-  for (std::size_t i = 0; i < std::size(texts); ++i) {
-    std::string_view v;
-    *texts[i].target =
-        index.LineValue(textSlots[i], &v) ? DecodeValue(v, texts[i].max) : std::u16string(texts[i].missing);
-  }
-  for (std::size_t i = 0; i < std::size(colours); ++i) {
-    std::string_view v;
-    *colours[i].target = index.LineValue(colourSlots[i], &v) ? ParseColour(v, colours[i].missing) : colours[i].missing;
-  }
-
-  std::string_view v;
-  serial_ = SerialLineSettings{};
-  if (index.LineValue(serialSlot, &v)) {
-    const std::vector<std::string_view> items = SplitItems(v, 5);
-    if (items.size() == 5) {
-      serial_.port = DecodeValue(items[0], kSerialPartMax);
-      serial_.baud = DecodeValue(items[1], kSerialPartMax);
-      serial_.dataBits = DecodeValue(items[2], kSerialPartMax);
-      serial_.parity = DecodeValue(items[3], kSerialPartMax);
-      serial_.stopBits = DecodeValue(items[4], kSerialPartMax);
-    }
-  }
-
-  serialfeature_ = SerialFeatureSettings{};
-  if (index.LineValue(featureSlot, &v)) {
-    const std::vector<std::string_view> items = SplitItems(v, 6);
-    if (items.size() == 6) {
-      auto byte = [](std::string_view item) { return static_cast<std::uint8_t>(AsciiToInt(item) & 0xFF); };
-      serialfeature_.inEnabled = EqualNoCase(items[0], "true");
-      serialfeature_.inStart = byte(items[1]);
-      serialfeature_.inEnd = byte(items[2]);
-      serialfeature_.outEnabled = EqualNoCase(items[3], "true");
-      serialfeature_.outPrefix = byte(items[4]);
-      serialfeature_.outSuffix = byte(items[5]);
-    } else {
-      serialfeature_ = SerialFeatureSettings{true, 10, 13, true, 10, 13};
-    }
-  }
-
-  windowpos_ = WindowPos{};
-  if (index.LineValue(posSlot, &v)) {
-    const std::vector<std::string_view> items = SplitItems(v, 4);
-    if (items.size() == 4)
-      windowpos_ = WindowPos{AsciiToInt(items[0]), AsciiToInt(items[1]), AsciiToInt(items[2]), AsciiToInt(items[3])};
-    else
-      windowpos_ = WindowPos{kWindowPosDefault, kWindowPosDefault, kWindowPosDefault, kWindowPosDefault};
-  }
-
-  // A key missing from a group reads as 0 (an empty file name), unlike a new object's defaults.
-  for (int event = 0; event < kSoundEventCount; ++event) {
-    SoundEventSettings& s = sounds_[static_cast<std::size_t>(event)];
-    const std::size_t* slot = &soundSlots[static_cast<std::size_t>(event) * kSoundSuffixes.size()];
-    s.SoundType = intValue(slot[0], 0);
-    s.SoundFile = index.LineValue(slot[1], &v) ? DecodeValue(v, kSoundFileMax) : std::u16string();
-    s.SoundToneFrequency = intValue(slot[2], 0);
-    s.SoundToneDuration = intValue(slot[3], 0);
-    s.VibrateEnabled = intValue(slot[4], 0);
-    s.VibrateOnTime = intValue(slot[5], 0);
-    s.VibrateOffTime = intValue(slot[6], 0);
-    s.VibrateIterations = intValue(slot[7], 0);
-  }
+  for (std::size_t i = 0; i < rows.size(); ++i) std::visit(ReadRow{index, firstSlots[i], values}, rows[i].form);
 }
+
+std::string Settings::SettingsText() const { return SettingsFileText(kSettingRows, values_); }
+
+void Settings::ApplySettingsText(std::string_view text) { ReadSettingsFileText(kSettingRows, text, values_); }
 
 bool Settings::ReadSettings() {
   std::string text;

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "settings/setting_rules.h"
+#include "settings/setting_table.h"
 
 namespace vantor {
 namespace {
@@ -242,6 +243,19 @@ TEST(SettingsText, WrittenValuesComeBackAndStayInTheirLines) {
   EXPECT_NE(text.find("\r\nserial=\"COM1:5,9600,8,None,1\"\r\n"), std::string::npos);
   EXPECT_NE(text.find("\r\nNormalSoundFile=\"xfieldIsUTF8=true\"\r\n"), std::string::npos);
   EXPECT_EQ(TextAfterReading(text), text);
+}
+
+// A row written only when changed leaves out its line while the value is the default.
+TEST(SettingsText, RowsWrittenOnlyWhenChangedStayOutAtTheirDefault) {
+  const SettingRow rows[] = {SettingRowOf("fullscreen").WrittenOnlyWhenChanged(), SettingRowOf("hostport"),
+                             SettingRowOf("fontname").WrittenOnlyWhenChanged()};
+  SettingValues values;
+  EXPECT_EQ(SettingsFileText(rows, values), "hostport=9999\r\n");
+  values.fullScreen = true;
+  values.fontName = u"Arial";
+  EXPECT_EQ(SettingsFileText(rows, values), "fullscreen=true\r\nhostport=9999\r\nfontname=\"Arial\"\r\n");
+  ReadSettingsFileText(rows, "hostport=1", values);
+  EXPECT_EQ(SettingsFileText(rows, values), "hostport=1\r\n") << "a file without the lines reads the defaults";
 }
 
 TEST(SettingsText, GarbledTextIsReadSafelyInBoundedTime) {

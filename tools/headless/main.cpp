@@ -17,6 +17,7 @@
 #include "headless/runner.h"
 #include "platform/codepage.h"
 #include "platform/net.h"
+#include "settings/setting_table.h"
 #include "settings/settings.h"
 
 namespace vantor {
