@@ -89,8 +89,8 @@ int PortNumberFromName(std::u16string_view name) {
 }
 
 std::u16string PortNameFromText(std::u16string_view text) {
-  int n = ReadUnsignedDecimal(text) % 100;
-  if (n < kPortMin) n = kPortMin;
+  int n = ReadUnsignedDecimal(text) % (kSerialPortNumberMax + 1);
+  if (n < kSerialPortNumberMin) n = kSerialPortNumberMin;
   return u"COM" + Decimal(n) + u":";
 }
 

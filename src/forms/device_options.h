@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "settings/setting_rules.h"
 #include "settings/setting_table.h"
 
 namespace vantor {
@@ -66,8 +67,9 @@ void ApplySerialPortOptions(const SerialPortInput& input, Settings& settings);
 
 // ---- Serial feature options ---------------------------------------------------------------------
 
-inline constexpr int kPortTextMax = 2;
-inline constexpr int kPortMin = 1, kPortMax = 99;
+// The number of the "COM<n>:" port.
+inline constexpr int kSerialPortNumberMin = 1, kSerialPortNumberMax = 99;
+inline constexpr int kSerialPortNumberTextMax = DecimalDigits(kSerialPortNumberMax);
 inline constexpr int kFramingTextMax = 3;
 inline constexpr int kFramingMin = 0, kFramingMax = 127;
 inline constexpr int kReadIntervalTextMax = 5;
@@ -133,7 +135,7 @@ inline constexpr int kVibrateOffTextMax = 4;
 inline constexpr int kVibrateOffMin = 100, kVibrateOffMax = 1000;
 inline constexpr int kRepeatTextMax = 1;
 inline constexpr int kRepeatMin = 1, kRepeatMax = 9;
-inline constexpr int kWaveFileTextMax = 259;
+inline constexpr int kWaveFileTextMax = static_cast<int>(kSoundFileMax);
 
 // The dialog's title for a sound event (0 Normal .. 7 User 4); empty for any other number.
 std::u16string_view SoundDialogTitle(int event);
@@ -173,7 +175,7 @@ struct SoundOptionsInput {
   std::u16string repeat;
 };
 // The event's group as OK would store it: silence checked 0, else wave file 1, else tone 2, none kept
-// from `current`; numbers read as unsigned decimal, never clamped; the path cut to 259.
+// from `current`; numbers read as unsigned decimal, never clamped; the path cut to its setting's limit.
 SoundEventSettings SoundSettingsFromInput(const SoundOptionsInput& input, const SoundEventSettings& current);
 // Stores the event's group; the caller writes the file. An event outside 0..7 changes nothing.
 void ApplySoundOptions(const SoundOptionsInput& input, Settings& settings, int event);

@@ -6,15 +6,16 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/setting_rules.h"
 #include "settings/setting_table.h"
 
 namespace vantor {
 
 // Edit-box limits of the dialogs, in characters.
-inline constexpr int kScreenSizeTextMax = 3;
-inline constexpr int kWaterMarkTextLimit = 32;  // one more than the setting keeps
+inline constexpr int kScreenSizeTextMax = DecimalDigits(kScreenSizeMax);
+inline constexpr int kWaterMarkTextLimit = static_cast<int>(kWaterMarkTextMax) + 1;  // one more than is kept
 inline constexpr int kFontSizeTextMax = 2;
-inline constexpr int kNumericCharsTextMax = 255;
+inline constexpr int kNumericCharsTextMax = static_cast<int>(kNumericCharsMax);
 
 // "Character Cell Additional Width" is held to this range on OK.
 inline constexpr int kCellWidthMin = 0, kCellWidthMax = 9;
@@ -58,8 +59,8 @@ struct ScreenOptionsForm {
 
 ScreenOptionsForm OpenScreenOptions(Settings& settings);
 ScreenOptionsForm ScreenOptionsFrom(const Settings& settings);
-// Columns and rows read as unsigned decimals (no number reads 0) and clamped to 1..207 by the setter;
-// the watermark text keeps at most 31 characters.
+// Columns and rows read as unsigned decimals (no number reads 0) and clamped by the setter; the
+// watermark text is cut by its setter.
 void ApplyScreenOptions(const ScreenOptionsForm& form, Settings& settings);
 
 // ---- Field Options ------------------------------------------------------------------------------
@@ -73,7 +74,7 @@ struct FieldOptionsForm {
 
 FieldOptionsForm OpenFieldOptions(Settings& settings);
 FieldOptionsForm FieldOptionsFrom(const Settings& settings);
-// The numerics go through the settings' filter (no double quotes, each character once, at most 255).
+// The numerics go through the settings' filter (no double quotes, each character once, up to its limit).
 void ApplyFieldOptions(const FieldOptionsForm& form, Settings& settings);
 
 // ---- Font Options -------------------------------------------------------------------------------

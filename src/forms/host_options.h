@@ -5,14 +5,15 @@
 #include <string>
 #include <string_view>
 
+#include "settings/setting_rules.h"
 #include "settings/setting_table.h"
 
 namespace vantor {
 
-// Edit-box limits of the dialog.
-inline constexpr int kTerminalIdTextMax = 3;
+// Edit-box limits of the dialog; a number's box holds the digits of its setting's upper limit.
+inline constexpr int kTerminalIdTextMax = DecimalDigits(kTerminalIdMax);
 inline constexpr int kHostTextMax = 255;
-inline constexpr int kPortTextMax = 5;
+inline constexpr int kHostPortTextMax = DecimalDigits(kHostPortMax);
 
 // What the dialog's fields hold when OK is pressed.
 struct HostOptionsText {
@@ -22,8 +23,8 @@ struct HostOptionsText {
   bool utf8 = false;
 };
 
-// Port and terminal id text read as unsigned decimal numbers (no number gives 0) and clamped to
-// 1..65535 and 1..999.
+// Port and terminal id text read as unsigned decimal numbers (no number gives 0) and clamped to their
+// settings' limits.
 int PortFromText(std::u16string_view text);
 int TerminalIdFromText(std::u16string_view text);
 

@@ -17,6 +17,13 @@ std::u16string CutText(std::u16string_view text, std::size_t maxUnits);
 // character already kept, keeps the rest in first-seen order.
 std::u16string FilterNumericChars(std::u16string_view text, std::size_t maxUnits);
 
+// The characters an edit box needs for the numbers 0..max.
+constexpr int DecimalDigits(int max) {
+  int digits = 1;
+  for (; max >= 10; max /= 10) ++digits;
+  return digits;
+}
+
 // Dialog edit text read as an unsigned decimal number: leading digits only, saturating at INT32_MAX;
 // text that does not start with a digit reads as 0.
 int ReadUnsignedDecimal(std::u16string_view text);

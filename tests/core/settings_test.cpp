@@ -107,6 +107,8 @@ TEST(SettingRules, NumbersAreReadLikeAtoiAndSaturate) {
       {u"70000", 70000}, {u"", 0}, {u"-5", 0}, {u"12ab", 12}, {u"2147483647", INT_MAX}, {u"99999999999999", INT_MAX},
   };
   for (const auto& [text, value] : unsignedCases) EXPECT_EQ(ReadUnsignedDecimal(text), value) << value;
+  for (const auto& [max, digits] : {std::pair{0, 1}, {9, 1}, {10, 2}, {207, 3}, {65535, 5}, {INT_MAX, 10}})
+    EXPECT_EQ(DecimalDigits(max), digits) << max;
 }
 
 // A sound group's lines: a new object's values, or those a file without the group gives.

@@ -97,7 +97,8 @@ void OkSerialPort(HWND dialog, DeviceOptionsDialogState& state) {
 // ---- Serial Feature Options ---------------------------------------------------------------------
 
 void InitSerialFeature(HWND dialog, DeviceOptionsDialogState& state) {
-  LimitNumber(dialog, IDC_SERIAL_PORT, IDC_SERIAL_PORT_SPIN, kPortTextMax, kPortMin, kPortMax);
+  LimitNumber(dialog, IDC_SERIAL_PORT, IDC_SERIAL_PORT_SPIN, kSerialPortNumberTextMax, kSerialPortNumberMin,
+              kSerialPortNumberMax);
   LimitNumber(dialog, IDC_SERIAL_SI_PREFIX, IDC_SERIAL_SI_PREFIX_SPIN, kFramingTextMax, kFramingMin, kFramingMax);
   LimitNumber(dialog, IDC_SERIAL_SI_SUFFIX, IDC_SERIAL_SI_SUFFIX_SPIN, kFramingTextMax, kFramingMin, kFramingMax);
   LimitNumber(dialog, IDC_SERIAL_SO_PREFIX, IDC_SERIAL_SO_PREFIX_SPIN, kFramingTextMax, kFramingMin, kFramingMax);

@@ -44,7 +44,7 @@ void FillDialog(HWND dialog, HostOptionsDialogState& state) {
   settings.ReadSettings();
   SendDlgItemMessageW(dialog, IDC_HOST_TERMINAL_ID, EM_SETLIMITTEXT, kTerminalIdTextMax, 0);
   SendDlgItemMessageW(dialog, IDC_HOST_NAME, EM_SETLIMITTEXT, kHostTextMax, 0);
-  SendDlgItemMessageW(dialog, IDC_HOST_PORT, EM_SETLIMITTEXT, kPortTextMax, 0);
+  SendDlgItemMessageW(dialog, IDC_HOST_PORT, EM_SETLIMITTEXT, kHostPortTextMax, 0);
   SendDlgItemMessageW(dialog, IDC_HOST_TERMINAL_ID_SPIN, UDM_SETRANGE32, kTerminalIdMin, kTerminalIdMax);
   SendDlgItemMessageW(dialog, IDC_HOST_PORT_SPIN, UDM_SETRANGE32, kHostPortMin, kHostPortMax);
   // Numbers as text: a value from a hand-edited file may lie outside the spin range.
