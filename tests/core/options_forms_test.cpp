@@ -141,9 +141,7 @@ TEST(SerialOptions, FeatureViewAndOk) {
   EXPECT_EQ((std::vector<std::u16string>{view.port, view.siPrefix, view.siSuffix, view.soPrefix, view.soSuffix,
                                          view.readInterval}),
             (std::vector<std::u16string>{u"7", u"200", u"3", u"255", u"13", u"750"}));
-  EXPECT_TRUE(view.serialIn);
-  EXPECT_FALSE(view.serialOut);
-  EXPECT_TRUE(view.command);
+  EXPECT_EQ((std::vector<bool>{view.serialIn, view.serialOut, view.command}), (std::vector<bool>{true, false, true}));
   SerialFeatureInput input{u"0", true, false, u"Field", u"130", u"13", u"200", u"", u"50"};
   ApplySerialFeatureOptions(input, settings);
   EXPECT_EQ(settings.SerialLine(), (SerialLineSettings{u"COM1:", u"19200", u"7", u"Even", u"2"}));
@@ -181,9 +179,7 @@ TEST(SoundOptions, ViewOkAndPreview) {
   }
   const SoundOptionsInput input{false, true, false,    u"20", u"10000", std::u16string(300, u'a'),
                                 true,  u"7", u"99999", u""};
-  ApplySoundOptions(input, settings, 1);
-  ApplySoundOptions(input, settings, 8);
-  ApplySoundOptions(input, settings, -1);
+  for (int event : {1, 8, -1}) ApplySoundOptions(input, settings, event);
   EXPECT_EQ(settings.Sound(1), (SoundEventSettings{2, std::u16string(259, u'a'), 20, 10000, 1, 7, 99999, 0}));
   for (int e : {0, 3, 7}) EXPECT_EQ(settings.Sound(e), SoundEventSettings{}) << e;
   // The preview plays the controls, with the stored type when no radio is checked.
