@@ -143,7 +143,8 @@ constexpr SettingRow SoundGroupRow(std::string_view prefix, SoundEvent event) {
 
 inline constexpr IntRange kScreenSizeRange{1, 207};  // columns and rows
 
-// In the order the file holds them.
+// In the order the file holds them. A setting that older files lack is written only when changed
+// (BoolRow(...).WrittenOnlyWhenChanged()), so that those files stay as they are.
 inline constexpr SettingRow kSettingRows[] = {
     BareTextRow("hostname", &SettingValues::hostName, u"127.0.0.1"),
     IntRow("hostport", &SettingValues::hostPort, 9999, {1, 65535}),

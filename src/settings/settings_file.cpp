@@ -391,14 +391,11 @@ struct ReadRow {
 }  // namespace
 
 std::string SettingsFileText(std::span<const SettingRow> rows, const SettingValues& values) {
+  const SettingValues defaults;
   std::string text;
-  std::optional<SettingValues> defaults;
   for (const SettingRow& row : rows) {
-    std::string lines = RowText(row, values);
-    if (row.writtenOnlyWhenChanged) {
-      if (!defaults) defaults.emplace();
-      if (lines == RowText(row, *defaults)) continue;
-    }
+    const std::string lines = RowText(row, values);
+    if (row.writtenOnlyWhenChanged && lines == RowText(row, defaults)) continue;
     text.append(lines);
   }
   return text;

@@ -185,7 +185,7 @@ TEST(SettingsText, ReaderTakesTheTokenAfterTheKey) {
       {"HOSTPORT=1234\r\n", "hostport=1234"},
       {"hostport =1234\r\n", "hostport=9999"},  // the space belongs to the key token
       {"screencols= 40\r\n", "screencols=40"},
-      {"fullscreen=yes\r\n", "fullscreen=false"},
+      {"fullscreen=yeah\r\n", "fullscreen=false"},
       {"fullscreen=tRuE", "fullscreen=true"},
       {"scannerappendf0=0\r\n", "scannerappendf0=true"},  // not true or false: the key-missing value
       {"KorvathAdminMode=no\r\n", "KorvathAdminMode=true"},
@@ -203,7 +203,7 @@ TEST(SettingsText, ReaderTakesTheTokenAfterTheKey) {
       {"WaterMarkText=" + std::string(70, 'W'), "WaterMarkText=\"" + std::string(31, 'W') + "\""},
       {"ErrorSoundFile=\"" + std::string(999, 's'), "ErrorSoundFile=\"" + std::string(259, 's') + "\""},
       {"hostname=\"my host\"\r\n", "hostname=my host"},
-      {"ForeGroundColor=\"0a0b0c\"\r\n", "ForeGroundColor=0A0B0C"},
+      {"ForeGroundColor=\"0a9b0c\"\r\n", "ForeGroundColor=0A9B0C"},
       {"SelectedBackGroundColor= 00FF00 \r\n", "SelectedBackGroundColor=00FF00"},
       {"BackGroundColor=95B2\r\n", "BackGroundColor=95B2C3"},
       {"FocusBackGroundColor=GGGGGG\r\n", "FocusBackGroundColor=FFF09E"},
