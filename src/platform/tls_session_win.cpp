@@ -295,7 +295,18 @@ class SchannelSession final : public TlsSession {
     DWORD ignore = 0;
     // An IP address is matched below against the certificate's addresses; the policy matches names.
     if (ipLiteral_) ignore |= kIgnoreNameMismatch;
-    if (trusted_ && ChainEndsIn(chain, trusted_.get())) ignore |= kIgnoreUnknownCa;
+    // The chain's own verdict first: not every SSL policy refuses a chain that ends short of a root.
+    DWORD problems =
+        chain->TrustStatus.dwErrorStatus & ~(CERT_TRUST_REVOCATION_STATUS_UNKNOWN | CERT_TRUST_IS_OFFLINE_REVOCATION);
+    if (trusted_ && ChainEndsIn(chain, trusted_.get())) {
+      problems &= ~CERT_TRUST_IS_UNTRUSTED_ROOT;
+      ignore |= kIgnoreUnknownCa;
+    }
+    if (problems != 0) {
+      CertFreeCertificateChain(chain);
+      constexpr DWORD kTime = CERT_TRUST_IS_NOT_TIME_VALID | CERT_TRUST_IS_NOT_TIME_NESTED;
+      return (problems & ~kTime) == 0 ? LinkFailure::kCertificateExpired : LinkFailure::kCertificateNotTrusted;
+    }
     std::wstring serverName = host_;
     SSL_EXTRA_CERT_CHAIN_POLICY_PARA https{};
     https.cbSize = sizeof https;
