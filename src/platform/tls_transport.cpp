@@ -76,7 +76,6 @@ class TlsTransport final : public Transport {
     StreamSocket::Use use(socket_);
     if (!connected_.load() || !use.Held()) return -1;
     const auto deadline = SteadyClock::now() + std::chrono::seconds(std::max(seconds, 0));
-    std::vector<char> cipher(kCipherChunk);
     for (;;) {
       {
         std::lock_guard lock(engine_);
@@ -96,11 +95,12 @@ class TlsTransport final : public Transport {
         case net::WaitResult::kFailed: return -1;
         case net::WaitResult::kWoken: return 0;
       }
-      const int got = use.ReceiveSome(cipher.data(), static_cast<int>(cipher.size()));
+      const int got = use.ReceiveSome(received_.data(), static_cast<int>(received_.size()));
       if (got == net::kWouldBlock) continue;
       if (got <= 0) return End(LinkFailure::kConnectionLost);
       std::lock_guard lock(engine_);
-      const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(cipher.data()), static_cast<std::size_t>(got));
+      const auto bytes =
+          std::span(reinterpret_cast<const std::uint8_t*>(received_.data()), static_cast<std::size_t>(got));
       const auto step = session_->Decrypt(bytes, plain_, outbox_);
       if (step == TlsSession::Step::kFailed) {
         plain_.clear();
@@ -139,7 +139,6 @@ class TlsTransport final : public Transport {
     std::string out;
     std::vector<std::uint8_t> firstReply;
     bool replyLooksTls = false;
-    std::vector<char> received(kCipherChunk);
     auto step = session.Handshake({}, out);
     for (;;) {
       if (!out.empty() && !use.WriteAll(out, MillisecondsLeft(deadline))) {
@@ -155,11 +154,11 @@ class TlsTransport final : public Transport {
         case net::WaitResult::kWoken: return LinkFailure::kClosed;
         case net::WaitResult::kFailed: return LinkFailure::kConnectFailed;
       }
-      const int got = use.ReceiveSome(received.data(), static_cast<int>(received.size()));
+      const int got = use.ReceiveSome(received_.data(), static_cast<int>(received_.size()));
       if (got == net::kWouldBlock) continue;
       if (got <= 0) return firstReply.empty() ? LinkFailure::kClosedWithoutReply : LinkFailure::kHandshakeFailed;
       const auto bytes =
-          std::span(reinterpret_cast<const std::uint8_t*>(received.data()), static_cast<std::size_t>(got));
+          std::span(reinterpret_cast<const std::uint8_t*>(received_.data()), static_cast<std::size_t>(got));
       if (!replyLooksTls) {
         // Judged before the engine sees it: an engine's own error for a reply that is no TLS at all
         // would not tell the administrator what is wrong.
@@ -216,6 +215,7 @@ class TlsTransport final : public Transport {
   std::string plain_;   // decrypted, not yet handed out
   std::string outbox_;  // made by the session, not yet written
   bool peerClosed_ = false;
+  std::vector<char> received_ = std::vector<char>(kCipherChunk);  // the connecting and receiving thread's
 };
 
 }  // namespace
