@@ -14,6 +14,7 @@
 #include "platform/net.h"
 #include "platform/sha256.h"
 #include "platform/tls_options.h"
+#include "platform/tls_session.h"
 #include "platform/transport.h"
 #include "test_host.h"
 
@@ -121,6 +122,35 @@ TEST(Resolve, LiteralsOfBothFamiliesTheBroadcastAddressAndFailures) {
     }
   }
   EXPECT_EQ(net::AddressText(net::Resolve("[::1]", 1).addresses.at(0)), "::1");
+}
+
+// The platform's TLS engine (OpenSSL, or SChannel under Wine) before any host has answered.
+constexpr const char* kAnyPin = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+
+TEST(TlsSession, ItsHelloNamesADnsHostButNeverAnAddress) {
+  for (const auto& [host, named] :
+       {std::pair<std::string, bool>{"terminal-host.example", true}, {"127.0.0.1", false}, {"::1", false}}) {
+    NewTlsSession made = MakeTlsSession({true, kAnyPin, ""}, host);
+    ASSERT_TRUE(made.session) << host;
+    std::string hello;
+    EXPECT_EQ(made.session->Handshake({}, hello), TlsSession::Step::kMore) << host;
+    ASSERT_GE(hello.size(), 6u) << host;
+    EXPECT_EQ(hello.substr(0, 2), "\x16\x03") << host;  // a handshake record
+    EXPECT_EQ(hello[5], '\x01') << host;                // carrying a client hello
+    EXPECT_EQ(hello.find(host) != std::string::npos, named) << host;
+  }
+}
+
+TEST(TlsSession, BadOptionsAreRefusedBeforeAnyByteAndAnAlertEndsTheHandshake) {
+  EXPECT_EQ(MakeTlsSession({true, "12:34", ""}, "127.0.0.1").failure, LinkFailure::kPinInvalid);
+  EXPECT_EQ(MakeTlsSession({true, "", "no/such/ca.pem"}, "127.0.0.1").failure, LinkFailure::kCaFileUnreadable);
+  NewTlsSession made = MakeTlsSession({true, kAnyPin, ""}, "127.0.0.1");
+  ASSERT_TRUE(made.session);
+  std::string out;
+  made.session->Handshake({}, out);
+  const Bytes handshakeFailure = ToBytes(std::string("\x15\x03\x03\x00\x02\x02\x28", 7));
+  EXPECT_EQ(made.session->Handshake(handshakeFailure, out), TlsSession::Step::kFailed);
+  EXPECT_EQ(made.session->Failure(), LinkFailure::kHandshakeFailed);
 }
 
 // A clear transport connected to a scripted host.
