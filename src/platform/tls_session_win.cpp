@@ -11,13 +11,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <optional>
-#include <sstream>
 #include <vector>
 
 #include "platform/codepage.h"
+#include "platform/file.h"
 #include "platform/net.h"
 #include "platform/tls_session.h"
 
@@ -40,9 +38,9 @@ using CertificateStore = std::unique_ptr<void, StoreClose>;
 
 // The trusted CA certificates of a PEM file in a store of their own; none when the file holds none.
 CertificateStore ReadCaFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return nullptr;
-  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  constexpr std::size_t kLargestCaFile = 1 << 20;
+  std::string text;
+  if (!files::ReadWhole(DecodeText(path, CodePage::Ansi), kLargestCaFile, &text)) return nullptr;
   CertificateStore store(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, CERT_STORE_CREATE_NEW_FLAG, nullptr));
   if (!store) return nullptr;
   constexpr std::string_view kBegin = "-----BEGIN CERTIFICATE-----";
