@@ -90,6 +90,17 @@ TEST(TlsTransport, AcceptsOnlyACertificateThatIsPinnedOrTrustedAndNamesTheHost) 
   }
 }
 
+// With TLS 1.2 the host's first record can come in one read with the end of the handshake.
+TEST(TlsTransport, AGreetingRightAfterATls12HandshakeIsReceived) {
+  LoopbackServerOptions options{false, &TestPki::Get().host, ServerMode::kEcho, "A\x01Sign on\xFF\xEF"};
+  options.tls12 = true;
+  LoopbackServer server(options);
+  auto transport = MakeTlsTransport(Pinned(TestPki::Get().host.pin));
+  ASSERT_EQ(transport->Connect("127.0.0.1", server.Port(), kTimeout), LinkFailure::kNone);
+  EXPECT_EQ(transport->Protocol(), "TLSv1.2");
+  EXPECT_EQ(ReceiveAll(*transport, 11), "A\x01Sign on\xFF\xEF");
+}
+
 TEST(TlsTransport, AHostThatAnswersWithoutTlsDoesNotSpeakIt) {
   // A host that greets first, and one that sends the client hello back.
   for (const std::string greeting : {"A\x01Sign on\xFF\xEF", ""}) {

@@ -152,6 +152,7 @@ ServerContext MakeServerContext(const TestCertificate& certificate) {
 
 LoopbackServer::LoopbackServer(LoopbackServerOptions options) : options_(std::move(options)), listener_(options_.ipv6) {
   if (options_.certificate != nullptr) context_ = MakeServerContext(*options_.certificate);
+  if (context_ && options_.tls12) SSL_CTX_set_max_proto_version(context_.get(), TLS1_2_VERSION);
   if (!listener_.Listening() || ::pipe(stop_) != 0) return;
   thread_ = std::thread(&LoopbackServer::Run, this);
 }

@@ -53,6 +53,7 @@ struct LoopbackServerOptions {
   const TestCertificate* certificate = nullptr;  // TLS presenting it; clear text when none
   ServerMode mode = ServerMode::kEcho;
   std::string greeting;  // sent as soon as a connection is up (after the handshake with TLS)
+  bool tls12 = false;    // TLS 1.2 at most
 };
 
 // Serves one connection at a time on its own thread until destroyed; every wait is bounded.
