@@ -2,6 +2,8 @@
 #include "tls_fixtures_posix.h"
 
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <openssl/err.h>
 #include <openssl/pem.h>
 #include <openssl/x509v3.h>
@@ -103,6 +105,11 @@ Issued Issue(const char* commonName, const char* names, const Issued* issuer, lo
 
 TestCertificate Describe(const Issued& issued) {
   return {Pem(issued.certificate.get(), nullptr), Pem(nullptr, issued.key.get()), OpenSslPin(issued.certificate.get())};
+}
+
+void SetCork(int socket, bool on) {
+  const int value = on ? 1 : 0;
+  ::setsockopt(socket, IPPROTO_TCP, TCP_CORK, &value, sizeof value);
 }
 
 // Removes the CA file when the process ends.
@@ -230,6 +237,13 @@ void LoopbackServer::Serve(int socket) {
   if (context_ && options_.mode != ServerMode::kSilent) {
     ssl = SSL_new(context_.get());
     SSL_set_fd(ssl, socket);
+    if (options_.tls12 && !options_.greeting.empty()) {
+      // The handshake's last flight and the greeting leave as one segment, so that the client reads
+      // them together.
+      SSL_set_info_callback(ssl, [](const SSL* s, int where, int) {
+        if ((where & SSL_CB_ACCEPT_LOOP) != 0 && SSL_get_state(s) == TLS_ST_SR_FINISHED) SetCork(SSL_get_fd(s), true);
+      });
+    }
     for (int result; (result = SSL_accept(ssl)) != 1;) {
       if (!step(result)) {
         SSL_free(ssl);
@@ -238,7 +252,9 @@ void LoopbackServer::Serve(int socket) {
       }
     }
   }
-  if (options_.greeting.empty() || send(options_.greeting)) {
+  const bool greeted = options_.greeting.empty() || send(options_.greeting);
+  SetCork(socket, false);
+  if (greeted) {
     char buffer[16384];
     for (;;) {
       const int got = ssl != nullptr ? SSL_read(ssl, buffer, sizeof buffer)
