@@ -44,15 +44,21 @@ class TlsTransport final : public Transport {
       failure_ = failure;
       return failure;
     }
+    TlsSession::Step step;
     {
       std::lock_guard lock(engine_);
       session_ = std::move(made.session);
       protocol_ = session_->Protocol();
       plain_.clear();
       outbox_.clear();
-      peerClosed_ = false;
       // Records that came with the end of the handshake.
-      if (session_->Decrypt({}, plain_, outbox_) == TlsSession::Step::kClosed) peerClosed_ = true;
+      step = session_->Decrypt({}, plain_, outbox_);
+      peerClosed_ = step == TlsSession::Step::kClosed;
+    }
+    if (step == TlsSession::Step::kFailed) {
+      socket_.Close();
+      failure_ = LinkFailure::kConnectionLost;
+      return LinkFailure::kConnectionLost;
     }
     connected_ = true;
     return LinkFailure::kNone;
