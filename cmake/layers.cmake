@@ -3,15 +3,20 @@
 # source folder, so an include of a layer above (or beside) it fails to compile.
 set(VANTOR_STAGE ${CMAKE_BINARY_DIR}/layers)
 
+# Keeps the files of a list that build on this platform (no _posix.cpp on Windows, no _win.cpp elsewhere).
+macro(vantor_platform_sources list)
+  if(WIN32)
+    list(FILTER ${list} EXCLUDE REGEX "_posix\\.cpp$")
+  else()
+    list(FILTER ${list} EXCLUDE REGEX "_win\\.cpp$")
+  endif()
+endmacro()
+
 # vantor_layer(<library> <folder under src> [LINKS <libraries>...])
 function(vantor_layer name folder)
   cmake_parse_arguments(LAYER "" "" "LINKS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${folder}/*.cpp)
-  if(WIN32)
-    list(FILTER sources EXCLUDE REGEX "_posix\\.cpp$")
-  else()
-    list(FILTER sources EXCLUDE REGEX "_win\\.cpp$")
-  endif()
+  vantor_platform_sources(sources)
   set(stage ${VANTOR_STAGE}/${name})
   get_filename_component(parent ${stage}/${folder} DIRECTORY)
   file(MAKE_DIRECTORY ${parent})

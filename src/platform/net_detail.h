@@ -1,0 +1,18 @@
+// The platform's halves of name resolution, shared by net.cpp and the socket files; not for callers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/net.h"
+
+namespace vantor::net::detail {
+
+Address Ipv4Address(std::uint32_t addressNetOrder, std::uint16_t port);
+// getaddrinfo for stream sockets of either family; numericOnly takes only IP literals.
+std::vector<Address> LookupAddresses(const std::string& name, std::uint16_t port, bool numericOnly);
+// The 4 or 16 address bytes.
+std::vector<std::uint8_t> AddressBytes(const Address& address);
+
+}  // namespace vantor::net::detail

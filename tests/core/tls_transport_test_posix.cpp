@@ -1,0 +1,276 @@
+// The TLS transport on OpenSSL over loopback: which certificates pass and why the others are refused,
+// replies that are no TLS, a stalled handshake, wake-ups and two threads; and the TLS session driven
+// from memory, its input cut at every byte.
+#include <gtest/gtest.h>
+
+#include <openssl/err.h>
+
+#include <chrono>
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/tls_session.h"
+#include "platform/transport.h"
+#include "test_host.h"
+#include "tls_fixtures_posix.h"
+
+namespace vantor {
+namespace {
+
+using namespace std::chrono_literals;
+using testing_support::LoopbackServer;
+using testing_support::LoopbackServerOptions;
+using testing_support::ServerMode;
+using testing_support::TestCertificate;
+using testing_support::TestPki;
+
+constexpr auto kTimeout = 5000ms;
+
+std::string ReceiveOnce(Transport& transport, int seconds = 5) {
+  std::uint8_t buffer[8192];
+  const int got = transport.Receive(buffer, sizeof buffer, seconds);
+  if (got <= 0) return "<" + std::to_string(got) + ">";
+  return std::string(reinterpret_cast<char*>(buffer), static_cast<std::size_t>(got));
+}
+
+std::string ReceiveAll(Transport& transport, std::size_t count) {
+  std::string all;
+  while (all.size() < count) {
+    const std::string piece = ReceiveOnce(transport);
+    if (piece.front() == '<') break;
+    all += piece;
+  }
+  return all;
+}
+
+TlsOptions Pinned(const std::string& pin) { return {true, pin, ""}; }
+TlsOptions TrustingTestCa() { return {true, "", TestPki::Get().caFile}; }
+
+TEST(TlsTransport, AcceptsOnlyACertificateThatIsPinnedOrTrustedAndNamesTheHost) {
+  const TestPki& pki = TestPki::Get();
+  struct Case {
+    const char* what;
+    const TestCertificate& served;
+    const char* host;
+    TlsOptions options;
+    LinkFailure expected;
+  };
+  const Case cases[] = {
+      {"trusted, IPv4 literal", pki.host, "127.0.0.1", TrustingTestCa(), LinkFailure::kNone},
+      {"trusted, IPv6 literal", pki.host, "::1", TrustingTestCa(), LinkFailure::kNone},
+      {"trusted, by name", pki.host, "localhost", TrustingTestCa(), LinkFailure::kNone},
+      {"pinned", pki.host, "127.0.0.1", Pinned(pki.host.pin), LinkFailure::kNone},
+      {"pinned, expired", pki.expired, "127.0.0.1", Pinned(pki.expired.pin), LinkFailure::kNone},
+      {"another certificate's pin", pki.host, "127.0.0.1", Pinned(pki.stranger.pin), LinkFailure::kPinMismatch},
+      {"man in the middle, pinned", pki.stranger, "127.0.0.1", Pinned(pki.host.pin), LinkFailure::kPinMismatch},
+      {"man in the middle, trusted CA", pki.stranger, "localhost", TrustingTestCa(),
+       LinkFailure::kCertificateNotTrusted},
+      {"system store", pki.host, "127.0.0.1", {true, "", ""}, LinkFailure::kCertificateNotTrusted},
+      {"another name, by address", pki.otherName, "127.0.0.1", TrustingTestCa(), LinkFailure::kCertificateNameMismatch},
+      {"another name, by name", pki.otherName, "localhost", TrustingTestCa(), LinkFailure::kCertificateNameMismatch},
+      {"expired", pki.expired, "127.0.0.1", TrustingTestCa(), LinkFailure::kCertificateExpired},
+      {"pin too short", pki.host, "127.0.0.1", Pinned(pki.host.pin.substr(3)), LinkFailure::kPinInvalid},
+      {"no CA file", pki.host, "127.0.0.1", {true, "", "/nonexistent/ca.pem"}, LinkFailure::kCaFileUnreadable},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const bool ipv6 = std::string(c.host) == "::1";
+    LoopbackServer server({ipv6, &c.served, ServerMode::kEcho, ""});
+    ASSERT_TRUE(server.Listening());
+    auto transport = MakeTransport(c.options);
+    EXPECT_EQ(transport->Connect(c.host, server.Port(), kTimeout), c.expected);
+    EXPECT_EQ(transport->LastFailure(), c.expected);
+    EXPECT_EQ(transport->IsConnected(), c.expected == LinkFailure::kNone);
+    if (c.expected != LinkFailure::kNone) continue;
+    EXPECT_EQ(transport->Protocol(), "TLSv1.3");
+    ASSERT_TRUE(transport->Send("hello\xFF\xEF"));
+    EXPECT_EQ(ReceiveAll(*transport, 7), "hello\xFF\xEF");
+  }
+}
+
+// With TLS 1.2 the host's first record can come in one read with the end of the handshake.
+TEST(TlsTransport, AGreetingRightAfterATls12HandshakeIsReceived) {
+  LoopbackServerOptions options{false, &TestPki::Get().host, ServerMode::kEcho, "A\x01Sign on\xFF\xEF"};
+  options.tls12 = true;
+  LoopbackServer server(options);
+  auto transport = MakeTlsTransport(Pinned(TestPki::Get().host.pin));
+  ASSERT_EQ(transport->Connect("127.0.0.1", server.Port(), kTimeout), LinkFailure::kNone);
+  EXPECT_EQ(transport->Protocol(), "TLSv1.2");
+  EXPECT_EQ(ReceiveAll(*transport, 11), "A\x01Sign on\xFF\xEF");
+}
+
+TEST(TlsTransport, AHostThatAnswersWithoutTlsDoesNotSpeakIt) {
+  // A host that greets first, and one that sends the client hello back.
+  for (const std::string greeting : {"A\x01Sign on\xFF\xEF", ""}) {
+    LoopbackServer server({false, nullptr, ServerMode::kEcho, greeting});
+    auto transport = MakeTlsTransport(Pinned(TestPki::Get().host.pin));
+    EXPECT_EQ(transport->Connect("127.0.0.1", server.Port(), kTimeout), LinkFailure::kNotTls) << greeting;
+  }
+}
+
+// Clear text reaches a TLS host as a client hello would: the transport connects, and the host ends the
+// connection when it reads the first record (OpenSSL without an alert; a host that sends one is seen
+// as expecting TLS, see ClearTransportTest).
+TEST(TlsTransport, ClearTextToATlsHostIsClosedWithoutAnAnswer) {
+  LoopbackServer server({false, &TestPki::Get().host, ServerMode::kEcho, ""});
+  auto transport = MakeClearTransport();
+  ASSERT_EQ(transport->Connect("127.0.0.1", server.Port(), kTimeout), LinkFailure::kNone);
+  ASSERT_TRUE(transport->Send("identify\xFF\xEF"));
+  EXPECT_EQ(ReceiveOnce(*transport), "<0>");
+  EXPECT_EQ(transport->LastFailure(), LinkFailure::kClosedWithoutReply);
+}
+
+TEST(TlsTransport, AStalledHandshakeTimesOutOrEndsAtAShutdown) {
+  LoopbackServer server({false, nullptr, ServerMode::kSilent, ""});
+  auto transport = MakeTlsTransport(Pinned(TestPki::Get().host.pin));
+  EXPECT_EQ(transport->Connect("127.0.0.1", server.Port(), 300ms), LinkFailure::kTimedOut);
+  const std::size_t firstHello = server.Received().size();
+  ASSERT_GT(firstHello, 0u);
+
+  auto connecting = std::async(std::launch::async, [&] { return transport->Connect("127.0.0.1", server.Port(), 60s); });
+  ASSERT_TRUE(server.WaitReceived(firstHello + 1, kTimeout));  // the second hello: the handshake waits
+  transport->Shutdown();
+  ASSERT_EQ(connecting.wait_for(10s), std::future_status::ready);
+  EXPECT_EQ(connecting.get(), LinkFailure::kClosed);
+  EXPECT_FALSE(transport->IsConnected());
+}
+
+TEST(TlsTransport, ConnectFailuresBeforeTheHandshakeAreTheSocketsOwn) {
+  std::uint16_t closedPort = 0;
+  {
+    testing_support::TestHost gone;
+    closedPort = gone.Port();
+  }
+  auto transport = MakeTlsTransport(Pinned(TestPki::Get().host.pin));
+  EXPECT_EQ(transport->Connect("127.0.0.1", closedPort, kTimeout), LinkFailure::kRefused);
+  EXPECT_EQ(transport->Connect("name.invalid", closedPort, kTimeout), LinkFailure::kHostNotFound);
+}
+
+class ConnectedTlsTransport : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(transport->Connect("127.0.0.1", server.Port(), kTimeout), LinkFailure::kNone); }
+
+  LoopbackServer server{{false, &TestPki::Get().host, ServerMode::kEcho, ""}};
+  std::unique_ptr<Transport> transport = MakeTlsTransport(Pinned(TestPki::Get().host.pin));
+};
+
+TEST_F(ConnectedTlsTransport, ShutdownFromAnotherThreadWakesAWaitingReceive) {
+  auto waiting = std::async(std::launch::async, [&] { return ReceiveOnce(*transport, 60); });
+  ASSERT_EQ(waiting.wait_for(200ms), std::future_status::timeout);  // waiting for the host
+  transport->Shutdown();
+  ASSERT_EQ(waiting.wait_for(10s), std::future_status::ready);
+  EXPECT_EQ(waiting.get(), "<0>");
+  EXPECT_EQ(transport->LastFailure(), LinkFailure::kClosed);
+  EXPECT_FALSE(transport->Send("late"));
+}
+
+// Two threads send whole messages while a third receives the echo: every message comes back whole,
+// records of the two senders never mixed.
+TEST_F(ConnectedTlsTransport, SendsFromTwoThreadsWhileAThirdReceives) {
+  // Messages of several records each, more than the socket buffers hold: sends stop part-way.
+  constexpr int kMessages = 10;
+  constexpr std::size_t kLength = 200000;
+  auto receiving = std::async(std::launch::async, [&] { return ReceiveAll(*transport, 2 * kMessages * kLength); });
+  auto send = [&](char fill) {
+    for (int i = 0; i < kMessages; ++i) {
+      if (!transport->Send(std::string(kLength, fill))) return false;
+    }
+    return true;
+  };
+  auto first = std::async(std::launch::async, send, 'a');
+  EXPECT_TRUE(send('b'));
+  EXPECT_TRUE(first.get());
+  ASSERT_EQ(receiving.wait_for(30s), std::future_status::ready);
+  const std::string echoed = receiving.get();
+  ASSERT_EQ(echoed.size(), 2 * kMessages * kLength);
+  for (std::size_t at = 0; at < echoed.size(); at += kLength) {
+    ASSERT_EQ(echoed.substr(at, kLength), std::string(kLength, echoed[at])) << at;
+  }
+}
+
+// A client session and an OpenSSL server talking through memory.
+class MemoryTls {
+ public:
+  MemoryTls() : context_(testing_support::MakeServerContext(TestPki::Get().host)), server_(SSL_new(context_.get())) {
+    SSL_set_bio(server_, BIO_new(BIO_s_mem()), BIO_new(BIO_s_mem()));
+    SSL_set_accept_state(server_);
+    client_ = MakeTlsSession(Pinned(TestPki::Get().host.pin), "127.0.0.1").session;
+  }
+  ~MemoryTls() { SSL_free(server_); }
+
+  bool Handshake() {
+    std::string toServer;
+    auto step = client_->Handshake({}, toServer);
+    for (int round = 0; round < 10 && step == TlsSession::Step::kMore; ++round) {
+      ToServer(toServer);
+      step = client_->Handshake(Bytes(FromServer()), toServer);
+    }
+    ToServer(toServer);  // the client's last flight
+    return step == TlsSession::Step::kDone && SSL_is_init_finished(server_);
+  }
+
+  // The records carrying `plain`, as the server sends them.
+  std::string ServerSends(const std::string& plain) {
+    SSL_write(server_, plain.data(), static_cast<int>(plain.size()));
+    return FromServer();
+  }
+  std::string ServerCloses() {
+    SSL_shutdown(server_);
+    return FromServer();
+  }
+
+  TlsSession& Client() { return *client_; }
+
+  static std::span<const std::uint8_t> Bytes(const std::string& text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+  }
+
+ private:
+  void ToServer(std::string& bytes) {
+    BIO_write(SSL_get_rbio(server_), bytes.data(), static_cast<int>(bytes.size()));
+    bytes.clear();
+    SSL_do_handshake(server_);
+  }
+
+  std::string FromServer() {
+    std::string bytes;
+    char buffer[4096];
+    for (int got; (got = BIO_read(SSL_get_wbio(server_), buffer, sizeof buffer)) > 0;) bytes.append(buffer, got);
+    return bytes;
+  }
+
+  testing_support::ServerContext context_;
+  SSL* server_;
+  std::unique_ptr<TlsSession> client_;
+};
+
+TEST(TlsSession, AStreamCutAtEveryByteGivesThePlaintextAndTheClose) {
+  MemoryTls tls;
+  ASSERT_TRUE(tls.Handshake());
+  const std::string plain = "A\x01Sign on\xFF\xEF" + std::string(20000, 'x') + "\xFF\xFF\xFF\xEF";
+  std::string stream = tls.ServerSends(plain.substr(0, 11));
+  stream += tls.ServerSends(plain.substr(11));
+  stream += tls.ServerCloses();
+  std::string decrypted, answer;
+  auto step = TlsSession::Step::kMore;
+  for (std::size_t at = 0; at < stream.size() && step == TlsSession::Step::kMore; ++at) {
+    step = tls.Client().Decrypt(MemoryTls::Bytes(stream).subspan(at, 1), decrypted, answer);
+  }
+  EXPECT_EQ(step, TlsSession::Step::kClosed);
+  EXPECT_TRUE(decrypted == plain) << decrypted.size() << " of " << plain.size() << " bytes";
+}
+
+TEST(TlsSession, AnAlteredRecordFails) {
+  MemoryTls tls;
+  ASSERT_TRUE(tls.Handshake());
+  std::string record = tls.ServerSends("secret");
+  record[record.size() / 2] ^= 0x01;
+  std::string decrypted, answer;
+  EXPECT_EQ(tls.Client().Decrypt(MemoryTls::Bytes(record), decrypted, answer), TlsSession::Step::kFailed);
+  EXPECT_EQ(decrypted, "");
+}
+
+}  // namespace
+}  // namespace vantor

@@ -1,0 +1,30 @@
+// A listening socket on the loopback address of either family, for tests of the host link's transports.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+
+namespace vantor::testing_support {
+
+class LoopbackListener {
+ public:
+  // Listens on 127.0.0.1 (or ::1) on an ephemeral port.
+  explicit LoopbackListener(bool ipv6 = false);
+  ~LoopbackListener();
+  LoopbackListener(const LoopbackListener&) = delete;
+  LoopbackListener& operator=(const LoopbackListener&) = delete;
+
+  bool Listening() const { return socket_ != -1; }
+  std::uint16_t Port() const { return port_; }
+  std::intptr_t Handle() const { return socket_; }
+
+  // One connection accepted within the time-out, a blocking socket the caller closes (net::Close);
+  // -1 when none came.
+  std::intptr_t Accept(std::chrono::milliseconds timeout);
+
+ private:
+  std::intptr_t socket_ = -1;
+  std::uint16_t port_ = 0;
+};
+
+}  // namespace vantor::testing_support
