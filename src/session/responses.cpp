@@ -1,4 +1,4 @@
-// Building the response records: number and length encodings, field data items, each response.
+// Building the response records: field data items, each response.
 #include "session/responses.h"
 
 #include "model/field.h"
@@ -6,23 +6,20 @@
 
 namespace vantor {
 
-void AppendShort(std::string& out, int value) { out.push_back(static_cast<char>((value + 48) & 0xFF)); }
-
-void AppendLength(std::string& out, std::size_t length) {
-  if (length <= 207) {
-    AppendShort(out, static_cast<int>(length));
-    return;
-  }
-  if (length > kLongestReportedText) length = kLongestReportedText;
-  out.push_back('!');
-  AppendShort(out, static_cast<int>(length / 208));
-  AppendShort(out, static_cast<int>(length % 208));
-}
-
-char FieldNumberByte(int number) {
-  if (number < 0 || number > 207) return '/';
-  return static_cast<char>(number + 48);
-}
+namespace {
+// The heads of the responses.
+constexpr std::string_view kKeyHead = "RF";
+constexpr std::string_view kFieldHead = "R%";
+constexpr std::string_view kPromptHead = "R?";
+constexpr std::string_view kSerialHead = "R<1";
+constexpr char kFieldItemMark = '=';
+// "R!", 0x82 and the terminal's kind "210"; then columns / 2, the status byte, '@' (16) and the stamp.
+constexpr std::string_view kStatusHead{
+    "R!\x82"
+    "210",
+    6};
+constexpr int kStatusSixteen = 16;
+}  // namespace
 
 std::u16string ReportedText(const Field& field) {
   const std::u16string& text = field.Text();
@@ -53,7 +50,7 @@ int AppendFieldData(std::string& out, FieldList* fields, CodePage page) {
     const std::string encoded = EncodeText(ReportedText(*field), page);
     const std::string_view bytes = CutEncoded(encoded, kLongestReportedText, page);
     out.reserve(out.size() + bytes.size() + 5);
-    out.push_back('=');
+    out.push_back(kFieldItemMark);
     out.push_back(FieldNumberByte(field->id));
     AppendLength(out, bytes.size());
     out.append(bytes);
@@ -66,7 +63,7 @@ int AppendFieldData(std::string& out, FieldList* fields, CodePage page) {
 std::string BuildKeyResponse(int functionCode, int focusField, FieldList* fields, CodePage page) {
   std::string out;
   out.reserve(64);
-  out.append("RF");
+  out.append(kKeyHead);
   AppendShort(out, functionCode & 0xFF);
   out.push_back(FieldNumberByte(focusField));
   AppendFieldData(out, fields, page);
@@ -76,7 +73,7 @@ std::string BuildKeyResponse(int functionCode, int focusField, FieldList* fields
 std::string BuildFieldResponse(int focusField, FieldList* fields, CodePage page) {
   std::string out;
   out.reserve(64);
-  out.append("R%");
+  out.append(kFieldHead);
   out.push_back(FieldNumberByte(focusField));
   AppendFieldData(out, fields, page);
   return out;
@@ -87,7 +84,7 @@ std::string BuildPromptReply(std::u16string_view reply, CodePage page) {
   const std::string_view bytes = CutEncoded(encoded, kLongestReportedText, page);
   std::string out;
   out.reserve(bytes.size() + 5);
-  out.append("R?");
+  out.append(kPromptHead);
   AppendLength(out, bytes.size());
   out.append(bytes);
   return out;
@@ -95,12 +92,10 @@ std::string BuildPromptReply(std::u16string_view reply, CodePage page) {
 
 std::string BuildStatusResponse(int screenCols, int screenRows, int stamp) {
   constexpr int kStatusHigh = ((207 - 32) / 16) & 15;  // from the fixed constants 16 and 207
-  std::string out("R!");
-  out.push_back(static_cast<char>(0x82));
-  out.append("210");
+  std::string out(kStatusHead);
   AppendShort(out, screenCols / 2);
   out.push_back(static_cast<char>(((kStatusHigh * 16) | ((screenRows / 2) & 15)) + 48));
-  AppendShort(out, 16);
+  AppendShort(out, kStatusSixteen);
   AppendShort(out, stamp);
   return out;
 }
@@ -109,12 +104,12 @@ int SendSerialInputResponses(std::string_view data, const std::function<bool(std
   const std::size_t nul = data.find('\0');
   if (nul != std::string_view::npos) data = data.substr(0, nul);
   std::string record;
-  record.reserve(4 + (data.size() < kSerialInputChunk ? data.size() : kSerialInputChunk));
+  record.reserve(kSerialHead.size() + 1 + (data.size() < kSerialInputChunk ? data.size() : kSerialInputChunk));
   int sent = 0;
   do {
     const std::string_view chunk = data.substr(0, kSerialInputChunk);
     data.remove_prefix(chunk.size());
-    record.assign("R<1");
+    record.assign(kSerialHead);
     AppendShort(record, static_cast<int>(chunk.size()));
     record.append(chunk);
     if (!send(record)) break;

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/codepage.h"
+#include "session/wire_format.h"
 
 namespace vantor {
 
@@ -21,18 +22,10 @@ class RecordSender {
   virtual bool SendRecord(int terminalId, std::string_view data) = 0;
 };
 
-// Largest value of the long length form ('!', hi, lo: 207 * 208 + 207).
-inline constexpr std::size_t kLongestReportedText = 43263;
+// Largest value of the long length form.
+inline constexpr std::size_t kLongestReportedText = kLongestLength;
 // Largest payload of one serial input response (its length is one byte).
 inline constexpr std::size_t kSerialInputChunk = 207;
-
-// value + 48 as one byte (values 0..207).
-void AppendShort(std::string& out, int value);
-// One byte length + 48 up to 207, else '!', length / 208 + 48, length % 208 + 48.
-void AppendLength(std::string& out, std::size_t length);
-// Field number or focus field as one byte; no field (any negative number, or a number above 207
-// that no field can have) is '/'.
-char FieldNumberByte(int number);
 
 // The text a changed field reports, after its edit prefix rules.
 std::u16string ReportedText(const Field& field);
@@ -50,8 +43,10 @@ std::string BuildFieldResponse(int focusField, FieldList* fields, CodePage page)
 std::string BuildPromptReply(std::u16string_view reply, CodePage page);
 // "R!" 0x82 '2' '1' '0', cols / 2 + 48, status byte, '@', stamp + 48.
 std::string BuildStatusResponse(int screenCols, int screenRows, int stamp);
-// Sent once a connection is made, and as goodbye when the host ends it.
+// Sent once a connection is made and as the answer to an identify request, as the answer to a screen
+// record, and as goodbye when the host ends the connection.
 inline constexpr std::string_view kIdentifyRecord = "I";
+inline constexpr std::string_view kScreenReceivedRecord = "H";
 inline constexpr std::string_view kGoodbyeRecord = "&";
 
 // Serial input: the data up to its first zero byte, in responses "R<" '1' length data of at most

@@ -8,14 +8,13 @@
 #include "interpreter/command_args.h"
 #include "interpreter/interpreter.h"
 #include "session/terminal.h"
+#include "session/wire_format.h"
 #include "settings/settings.h"
 #include "trace/trace_text.h"
 
 namespace vantor::trace {
 
 namespace {
-
-constexpr std::string_view kTerminator{"\xFF\xEF", 2};
 
 // Reads a response body front to back; nothing is read past its end.
 class BodyReader {
@@ -273,7 +272,7 @@ class CommandLines final : public ArgObserver {
 }  // namespace
 
 DecodedRecord DecodeTerminalRecord(std::string_view record) {
-  if (record.size() >= 2 && record.substr(record.size() - 2) == kTerminator) record.remove_suffix(2);
+  record = WithoutTerminator(record);
   DecodedRecord out;
   std::size_t digits = 0;
   while (digits < record.size() && record[digits] >= '0' && record[digits] <= '9') ++digits;
@@ -310,15 +309,15 @@ DecodedRecord HostRecordDecoder::Decode(RecordBytes record) {
   DecodedRecord out;
   const std::uint8_t* data = record.data();
   const std::size_t size = record.size();
-  const bool terminated = size >= 2 && data[size - 2] == 0xFF && data[size - 1] == 0xEF;
-  const std::size_t ending = terminated ? size - 2 : size;
+  const bool terminated = size >= kTerminator.size() && TerminatorAt(data + size - kTerminator.size(), data + size);
+  const std::size_t ending = terminated ? size - kTerminator.size() : size;
   // The record types as the dispatcher scans them (DispatchRecord); what it passes over is listed.
   std::string passed;
   bool screen = false;
   for (std::size_t at = 0; at < size && !screen;) {
     const std::uint8_t byte = data[at];
     const std::string kind = byte == 'A' ? "A identify" : byte == 'H' ? "H screen" : byte == 'I' ? "I reset" : "";
-    if (byte == 0xFF && at + 1 < size && data[at + 1] == 0xEF) {
+    if (TerminatorAt(data + at, data + size)) {
       out.head += out.head.empty() ? "bare terminator" : ", bare terminator";
     } else if (!kind.empty()) {
       out.head += (out.head.empty() ? "" : ", ") + kind;
