@@ -1,10 +1,13 @@
-// The response records sent to the host: key, field, prompt reply, serial input, status, goodbye.
+// The records the terminal sends to the host (key, field, prompt reply, serial input, status, identify,
+// goodbye): building them, and reading them back into plain data.
 #pragma once
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/codepage.h"
 #include "session/wire_format.h"
@@ -56,5 +59,55 @@ int SendSerialInputResponses(std::string_view data, const std::function<bool(std
 
 // The converted text cut to at most maxBytes without splitting a UTF-8 sequence.
 std::string_view CutEncoded(std::string_view bytes, std::size_t maxBytes, CodePage page);
+
+enum class TerminalRecordKind {
+  Empty,  // the bare terminator
+  Identify,
+  ScreenReceived,
+  Goodbye,
+  Key,
+  FieldChange,
+  PromptReply,
+  SerialInput,
+  Status,
+  Unknown,
+};
+
+// Why reading a response stopped before its end; what was read before stays.
+enum class ReadProblem {
+  None,
+  Cut,            // the record ends before the next part of the response
+  TextCut,        // the record ends inside a text: the last text holds the bytes there are
+  NotAFieldItem,  // bytes where a field item ('=') should begin
+  BadLength,      // a length with a byte below '0'
+  LeftOver,       // bytes after the end of the response
+};
+
+// One changed field of a key or field response, its text as sent.
+struct ReportedField {
+  int field = -1;  // -1: no field
+  std::string text{};
+  friend bool operator==(const ReportedField&, const ReportedField&) = default;
+};
+
+// One record of the terminal's, read.
+struct TerminalRecord {
+  TerminalRecordKind kind = TerminalRecordKind::Unknown;
+  std::string terminalId{};              // its decimal prefix, "" when it has none
+  std::optional<int> functionCode{};     // Key
+  std::optional<int> focusField{};       // Key, FieldChange; -1 for none
+  std::vector<ReportedField> fields{};   // Key, FieldChange
+  std::string text{};                    // PromptReply: the reply; SerialInput: the data
+  int columns = 0, rows = 0, stamp = 0;  // Status
+  ReadProblem problem = ReadProblem::None;
+  // The bytes not read from the part that could not be read on (after NotAFieldItem, BadLength and
+  // LeftOver), or the whole body of an Unknown record.
+  std::string rest{};
+  bool Whole() const { return problem == ReadProblem::None && kind != TerminalRecordKind::Unknown; }
+  friend bool operator==(const TerminalRecord&, const TerminalRecord&) = default;
+};
+
+// Reads one record of the terminal's, its terminator left on or not; never reads outside it.
+TerminalRecord ReadTerminalRecord(std::string_view record);
 
 }  // namespace vantor
