@@ -15,13 +15,11 @@ constexpr std::string_view kKeyHead = "RF";
 constexpr std::string_view kFieldHead = "R%";
 constexpr std::string_view kPromptHead = "R?";
 constexpr std::string_view kSerialHead = "R<1";
-constexpr char kResponseMark = 'R';
 constexpr char kFieldItemMark = '=';
 // "R!", 0x82 and the terminal's kind "210"; then columns / 2, the status byte, '@' (16) and the stamp.
-constexpr std::string_view kStatusHead{
+constexpr std::string_view kStatusHead =
     "R!\x82"
-    "210",
-    6};
+    "210";
 constexpr std::size_t kStatusSize = kStatusHead.size() + 4;
 constexpr int kStatusSixteen = 16;
 }  // namespace
@@ -156,7 +154,7 @@ class ResponseReader {
       record_.rows = (ShortValue(body_[at_ + 1]) & 15) * 2;
       record_.stamp = ShortValue(body_[at_ + 3]);
     } else {
-      record_.rest = body_;
+      record_.rest = body_;  // no response of the terminal's
     }
   }
 
@@ -235,10 +233,8 @@ TerminalRecord ReadTerminalRecord(std::string_view record) {
     read.kind = TerminalRecordKind::ScreenReceived;
   } else if (body == kGoodbyeRecord) {
     read.kind = TerminalRecordKind::Goodbye;
-  } else if (body.size() >= 2 && body[0] == kResponseMark) {
-    ResponseReader(body, read).Read();
   } else {
-    read.rest = body;
+    ResponseReader(body, read).Read();
   }
   return read;
 }
