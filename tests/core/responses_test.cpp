@@ -139,7 +139,7 @@ TEST(ResponseReaderTest, BytesNoTerminalSendsAreReadAsFarAsTheyGo) {
                 "210H!A0"}},
       {"7Zz", {.terminalId = "7", .rest = "Zz"}},
   };
-  for (const auto& [bytes, read] : cases) EXPECT_EQ(ReadTerminalRecord(bytes), read) << bytes;
+  for (const auto& [bytes, read] : cases) EXPECT_EQ(ReadTerminalRecord(bytes), read) << testing::PrintToString(bytes);
 }
 
 TEST_F(ResponsesTest, PrefixModesAddThePrefixOnceOrStripIt) {
