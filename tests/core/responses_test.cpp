@@ -103,7 +103,7 @@ TEST_F(ResponsesTest, EveryRecordReadsBackAsItWasBuilt) {
       {.kind = Kind::SerialInput, .terminalId = "1", .text = std::string(kSerialInputChunk, 'z')},
       {.kind = Kind::Status, .columns = 80, .rows = 24, .stamp = 59},
       {.kind = Kind::Identify, .terminalId = "7"},
-      {.kind = Kind::ScreenReceived, .terminalId = "7"},
+      {.kind = Kind::ScreenReceived, .terminalId = "100"},
       {.kind = Kind::Goodbye},
       {.kind = Kind::Empty},
   };
