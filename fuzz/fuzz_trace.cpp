@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "session/host_link.h"
 #include "session/record_assembler.h"
 #include "session/record_dispatch.h"
+#include "session/wire_format.h"
 #include "trace/capture.h"
 #include "trace/record_decoder.h"
 #include "trace/replay.h"

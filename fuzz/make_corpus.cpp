@@ -11,7 +11,7 @@
 
 namespace {
 
-using vantor::host_records::kTerminator;
+using vantor::kTerminator;
 using vantor::host_records::ScreenBuilder;
 namespace option = vantor::host_records::option;
 namespace samples = vantor::host_records::samples;

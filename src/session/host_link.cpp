@@ -1,17 +1,15 @@
-// The host link on the platform socket calls: connect, record framing, receive with unescaping.
+// The host link on the platform socket calls: connect, sending framed records, receive with unescaping.
 #include "session/host_link.h"
 
 #include <algorithm>
 #include <cstring>
 #include <mutex>
 
+#include "session/wire_format.h"
+
 namespace vantor {
 
 namespace {
-constexpr int kPrefixMax = 3;
-constexpr int kFrameBuffer = 2048;
-static_assert(kPrefixMax + kLargestSendPiece + 2 <= kFrameBuffer);
-
 // Winsock's closesocket ends a select, recv or connect waiting on the socket in another thread, and
 // its shutdown does not; a BSD close wakes nothing, its shutdown does. So on BSD sockets a close shuts
 // the socket down first and releases the handle once no other call uses it (the number could be
@@ -23,36 +21,9 @@ constexpr bool kCloseWakesWaiters = false;
 #endif
 }  // namespace
 
-std::string TerminalIdPrefix(int terminalId) {
-  if (terminalId <= 0) return {};
-  return std::to_string(std::min(terminalId, kHighestTerminalIdPrefix));
-}
-
-std::string FrameRecord(int terminalId, std::string_view data) {
-  std::string frame = TerminalIdPrefix(terminalId);
-  frame.append(data.substr(0, data.find('\0')));
-  frame.push_back(static_cast<char>(kTerminatorFirst));
-  frame.push_back(static_cast<char>(kTerminatorSecond));
-  return frame;
-}
-
 int SendPieceSize(int sendBufferSize) {
   const int buffer = sendBufferSize < 0 ? kAssumedSendBuffer : sendBufferSize;
   return std::clamp(buffer, 1, kLargestSendPiece);
-}
-
-int UnescapeInPlace(std::uint8_t* data, int length, bool& pendingFf) {
-  int out = 0;
-  for (int in = 0; in < length; ++in) {
-    const std::uint8_t byte = data[in];
-    if (pendingFf && byte == 0xFF) {
-      pendingFf = false;  // second half of an escaped pair: its first half is already kept
-      continue;
-    }
-    data[out++] = byte;
-    pendingFf = byte == 0xFF;
-  }
-  return out;
 }
 
 HostLink::~HostLink() { Close(); }
@@ -92,13 +63,12 @@ bool HostLink::Connect(const std::string& host, std::uint16_t port) {
   return ok;
 }
 
-bool HostLink::SendAll(net::Handle socket, const char* data, int length) {
+bool HostLink::SendAll(net::Handle socket, std::string_view bytes) {
   // A short send would cut the record; keep going until every byte is out.
-  while (length > 0) {
-    const int sent = net::Send(socket, data, length);
+  while (!bytes.empty()) {
+    const int sent = net::Send(socket, bytes.data(), static_cast<int>(bytes.size()));  // a piece at most
     if (sent <= 0) return false;
-    data += sent;
-    length -= sent;
+    bytes.remove_prefix(static_cast<std::size_t>(sent));
   }
   return true;
 }
@@ -108,35 +78,19 @@ bool HostLink::Send(int terminalId, std::string_view data) {
   std::shared_lock lock(use_);
   const net::Handle socket = socket_.load();
   if (socket == net::kInvalid || broken_.load()) return false;
-  data = data.substr(0, data.find('\0'));
-  const int piece = SendPieceSize(net::SendBufferSize(socket));
-  const std::string prefix = TerminalIdPrefix(terminalId);
-  const int prefixLength = static_cast<int>(prefix.size());
-  const std::size_t total = prefix.size() + data.size() + 2;
-
-  char frame[kFrameBuffer];
+  const std::string frame = FrameRecord(terminalId, data);
+  const auto piece = static_cast<std::size_t>(SendPieceSize(net::SendBufferSize(socket)));
   bool ok = true;
-  if (total <= static_cast<std::size_t>(piece)) {
-    std::memcpy(frame, prefix.data(), prefix.size());
-    if (!data.empty()) std::memcpy(frame + prefixLength, data.data(), data.size());
-    frame[total - 2] = static_cast<char>(kTerminatorFirst);
-    frame[total - 1] = static_cast<char>(kTerminatorSecond);
-    ok = SendAll(socket, frame, static_cast<int>(total));
+  if (frame.size() <= piece) {
+    ok = SendAll(socket, frame);
   } else {
-    std::size_t at = std::min(data.size(), static_cast<std::size_t>(piece));
-    std::memcpy(frame, prefix.data(), prefix.size());
-    std::memcpy(frame + prefixLength, data.data(), at);
-    ok = SendAll(socket, frame, prefixLength + static_cast<int>(at));
-    while (ok && at < data.size()) {
-      const std::size_t length = std::min(data.size() - at, static_cast<std::size_t>(piece));
-      ok = SendAll(socket, data.data() + at, static_cast<int>(length));
-      at += length;
+    std::string_view record = WithoutTerminator(frame);
+    while (ok && !record.empty()) {
+      ok = SendAll(socket, record.substr(0, piece));
+      record.remove_prefix(std::min(piece, record.size()));
     }
     // No terminator after a failed piece: the host must not take a cut record for a whole one.
-    if (ok) {
-      const char terminator[2] = {static_cast<char>(kTerminatorFirst), static_cast<char>(kTerminatorSecond)};
-      SendAll(socket, terminator, 2);
-    }
+    if (ok) SendAll(socket, kTerminator);
   }
   if (!ok) {
     Break(socket);

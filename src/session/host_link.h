@@ -1,4 +1,4 @@
-// The host link: one blocking IPv4 TCP connection, framing of outgoing records and unescaping of input.
+// The host link: one blocking IPv4 TCP connection that sends framed records and unescapes what it reads.
 #pragma once
 
 #include <atomic>
@@ -12,28 +12,12 @@
 
 namespace vantor {
 
-inline constexpr std::uint8_t kTerminatorFirst = 0xFF;   // telnet IAC
-inline constexpr std::uint8_t kTerminatorSecond = 0xEF;  // telnet EOR
 inline constexpr int kLargestSendPiece = 2000;
 inline constexpr int kAssumedSendBuffer = 8192;
-inline constexpr int kHighestTerminalIdPrefix = 999;
-
-// The decimal prefix put in front of a record: empty for 0 (or less). An id above 999 (possible only
-// from a hand-edited settings file) is sent as 999, the highest id the Host options dialog allows.
-std::string TerminalIdPrefix(int terminalId);
-
-// One record as it goes on the wire: the terminal id prefix, the data up to its first zero byte and the
-// terminator.
-std::string FrameRecord(int terminalId, std::string_view data);
 
 // Size of each piece of a long record: the send buffer size (8192 when it could not be read), at
 // most 2000, never below 1.
 int SendPieceSize(int sendBufferSize);
-
-// Reduces each 0xFF 0xFF pair to one 0xFF in place; returns the new length. pendingFf carries an
-// unpaired 0xFF at the end of one chunk to the next, so that a pair split between two reads is
-// reduced too (the second byte is dropped from the next chunk).
-int UnescapeInPlace(std::uint8_t* data, int length, bool& pendingFf);
 
 // Used by the session thread (connect, receive, its own records) and the UI thread (responses, close
 // on stop). Where a close does not wake a thread waiting on the socket, Close shuts the socket down
@@ -50,9 +34,9 @@ class HostLink {
   // socket error and the transport is not connected. An open connection is closed first.
   bool Connect(const std::string& host, std::uint16_t port);
 
-  // Sends one record: terminal id prefix (none for 0), the data up to its first zero byte, the
-  // terminator. False when not connected or a send failed; a failed send shuts the connection down
-  // (not connected from then on).
+  // Sends one record as FrameRecord frames it, a long one in pieces of SendPieceSize bytes (the
+  // terminator follows only when every piece went out). False when not connected or a send failed; a
+  // failed send shuts the connection down (not connected from then on).
   bool Send(int terminalId, std::string_view data);
 
   // Waits up to `seconds` for input and reads once. Returns the number of bytes placed in the buffer
@@ -73,7 +57,7 @@ class HostLink {
   int LastError() const { return lastError_.load(); }
 
  private:
-  bool SendAll(net::Handle socket, const char* data, int length);
+  bool SendAll(net::Handle socket, std::string_view bytes);
   void Break(net::Handle socket);
 
   // Shared by send, receive, connect and shutdown; exclusive for close.

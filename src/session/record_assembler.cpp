@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "session/wire_format.h"
+
 namespace vantor {
 
 namespace {
@@ -28,7 +30,7 @@ void RecordAssembler::Append(const std::uint8_t* begin, const std::uint8_t* end)
     std::vector<std::uint8_t>().swap(buffer_);
   }
   if (!discarding_) buffer_.insert(buffer_.end(), begin, end);
-  lastWasFf_ = end[-1] == 0xFF;
+  lastWasFf_ = end[-1] == kTerminatorFirst;
 }
 
 void RecordAssembler::Complete(const std::uint8_t* begin, const std::uint8_t* end,
@@ -56,8 +58,8 @@ void RecordAssembler::Feed(RecordBytes chunk, const std::function<void(RecordByt
   const std::uint8_t* at = chunk.data();
   const std::uint8_t* const end = chunk.data() + chunk.size();
   if (at == end) return;
-  // The previous chunk ended with 0xFF and this one starts with 0xEF: a split terminator.
-  if (lastWasFf_ && *at == 0xEF) {
+  // The previous chunk ended with the terminator's first byte and this one starts with its second.
+  if (lastWasFf_ && *at == kTerminatorSecond) {
     Complete(at, at + 1, onRecord);
     ++at;
   }
@@ -65,9 +67,10 @@ void RecordAssembler::Feed(RecordBytes chunk, const std::function<void(RecordByt
     const std::uint8_t* found = at;
     const std::uint8_t* terminator = nullptr;
     while (found < end) {
-      found = static_cast<const std::uint8_t*>(std::memchr(found, 0xFF, static_cast<std::size_t>(end - found)));
+      found =
+          static_cast<const std::uint8_t*>(std::memchr(found, kTerminatorFirst, static_cast<std::size_t>(end - found)));
       if (found == nullptr) break;
-      if (found + 1 < end && found[1] == 0xEF) {
+      if (TerminatorAt(found, end)) {
         terminator = found;
         break;
       }

@@ -1,4 +1,4 @@
-// Cuts the received byte stream into host records at the record terminator 0xFF 0xEF.
+// Cuts a received byte stream into records at each record terminator.
 #pragma once
 
 #include <cstddef>
@@ -19,8 +19,8 @@ class RecordAssembler {
   explicit RecordAssembler(std::size_t maxRecordBytes = kMaxRecordBytes);
 
   // Appends one received chunk and calls onRecord for each record it completes, in order, with the
-  // record's bytes including its terminator (valid only during the call). A terminator whose 0xFF
-  // ends one chunk and whose 0xEF starts the next is recognised. A record longer than the limit
+  // record's bytes including its terminator (valid only during the call). A terminator whose first
+  // byte ends one chunk and whose second starts the next is recognised. A record longer than the limit
   // (terminator included) is dropped whole, up to and including its terminator.
   void Feed(RecordBytes chunk, const std::function<void(RecordBytes)>& onRecord);
 
@@ -40,7 +40,7 @@ class RecordAssembler {
   std::size_t limit_;
   std::vector<std::uint8_t> buffer_;
   bool discarding_ = false;
-  bool lastWasFf_ = false;  // the last byte taken in (held or passed over) was 0xFF
+  bool lastWasFf_ = false;  // the last byte taken in (held or passed over) was the terminator's first
   std::size_t dropped_ = 0;
 };
 

@@ -3,6 +3,9 @@
 
 #include <cstddef>
 
+#include "session/responses.h"
+#include "session/wire_format.h"
+
 namespace vantor {
 
 void DispatchRecord(DispatchTarget& target, RecordBytes record) {
@@ -11,15 +14,15 @@ void DispatchRecord(DispatchTarget& target, RecordBytes record) {
   std::size_t at = 0;
   while (at < size) {
     const std::uint8_t byte = data[at];
-    if (byte == 0xFF && at + 1 < size && data[at + 1] == 0xEF) {
+    if (TerminatorAt(data + at, data + size)) {
       // A terminator no record type consumed: answered with the bare terminator.
       target.SendOwnRecord("", false);
       at += 1;
     } else if (byte == 'A') {
-      target.SendOwnRecord("I", true);
+      target.SendOwnRecord(kIdentifyRecord, true);
       at += 2;
     } else if (byte == 'H') {
-      target.SendOwnRecord("H", true);
+      target.SendOwnRecord(kScreenReceivedRecord, true);
       target.InterpretScreen(data + at + 1, data + size);
       at = size;
     } else if (byte == 'I') {

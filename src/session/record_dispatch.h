@@ -22,7 +22,7 @@ class DispatchTarget {
 };
 
 // Scans the record (terminator included) from its first byte:
-//   0xFF 0xEF  the empty record is sent (no prefix); advance 1, so the 0xEF is passed over
+//   terminator the empty record is sent (no prefix); advance 1, so its second byte is passed over
 //   'A'        the "I" record is sent; advance 2
 //   'H'        the "H" record is sent, then the screen interpreter runs over the rest of the record
 //   'I'        the screen is reset; advance 1

@@ -1,28 +1,28 @@
-// Building the response records: number and length encodings, field data items, each response.
+// The response records: field data items and each response built, and every record of the terminal's
+// read back.
 #include "session/responses.h"
+
+#include <algorithm>
 
 #include "model/field.h"
 #include "model/field_list.h"
 
 namespace vantor {
 
-void AppendShort(std::string& out, int value) { out.push_back(static_cast<char>((value + 48) & 0xFF)); }
-
-void AppendLength(std::string& out, std::size_t length) {
-  if (length <= 207) {
-    AppendShort(out, static_cast<int>(length));
-    return;
-  }
-  if (length > kLongestReportedText) length = kLongestReportedText;
-  out.push_back('!');
-  AppendShort(out, static_cast<int>(length / 208));
-  AppendShort(out, static_cast<int>(length % 208));
-}
-
-char FieldNumberByte(int number) {
-  if (number < 0 || number > 207) return '/';
-  return static_cast<char>(number + 48);
-}
+namespace {
+// The heads of the responses.
+constexpr std::string_view kKeyHead = "RF";
+constexpr std::string_view kFieldHead = "R%";
+constexpr std::string_view kPromptHead = "R?";
+constexpr std::string_view kSerialHead = "R<1";
+constexpr char kFieldItemMark = '=';
+// "R!", 0x82 and the terminal's kind "210"; then columns / 2, the status byte, '@' (16) and the stamp.
+constexpr std::string_view kStatusHead =
+    "R!\x82"
+    "210";
+constexpr std::size_t kStatusSize = kStatusHead.size() + 4;
+constexpr int kStatusSixteen = 16;
+}  // namespace
 
 std::u16string ReportedText(const Field& field) {
   const std::u16string& text = field.Text();
@@ -53,7 +53,7 @@ int AppendFieldData(std::string& out, FieldList* fields, CodePage page) {
     const std::string encoded = EncodeText(ReportedText(*field), page);
     const std::string_view bytes = CutEncoded(encoded, kLongestReportedText, page);
     out.reserve(out.size() + bytes.size() + 5);
-    out.push_back('=');
+    out.push_back(kFieldItemMark);
     out.push_back(FieldNumberByte(field->id));
     AppendLength(out, bytes.size());
     out.append(bytes);
@@ -66,7 +66,7 @@ int AppendFieldData(std::string& out, FieldList* fields, CodePage page) {
 std::string BuildKeyResponse(int functionCode, int focusField, FieldList* fields, CodePage page) {
   std::string out;
   out.reserve(64);
-  out.append("RF");
+  out.append(kKeyHead);
   AppendShort(out, functionCode & 0xFF);
   out.push_back(FieldNumberByte(focusField));
   AppendFieldData(out, fields, page);
@@ -76,7 +76,7 @@ std::string BuildKeyResponse(int functionCode, int focusField, FieldList* fields
 std::string BuildFieldResponse(int focusField, FieldList* fields, CodePage page) {
   std::string out;
   out.reserve(64);
-  out.append("R%");
+  out.append(kFieldHead);
   out.push_back(FieldNumberByte(focusField));
   AppendFieldData(out, fields, page);
   return out;
@@ -87,7 +87,7 @@ std::string BuildPromptReply(std::u16string_view reply, CodePage page) {
   const std::string_view bytes = CutEncoded(encoded, kLongestReportedText, page);
   std::string out;
   out.reserve(bytes.size() + 5);
-  out.append("R?");
+  out.append(kPromptHead);
   AppendLength(out, bytes.size());
   out.append(bytes);
   return out;
@@ -95,12 +95,10 @@ std::string BuildPromptReply(std::u16string_view reply, CodePage page) {
 
 std::string BuildStatusResponse(int screenCols, int screenRows, int stamp) {
   constexpr int kStatusHigh = ((207 - 32) / 16) & 15;  // from the fixed constants 16 and 207
-  std::string out("R!");
-  out.push_back(static_cast<char>(0x82));
-  out.append("210");
+  std::string out(kStatusHead);
   AppendShort(out, screenCols / 2);
   out.push_back(static_cast<char>(((kStatusHigh * 16) | ((screenRows / 2) & 15)) + 48));
-  AppendShort(out, 16);
+  AppendShort(out, kStatusSixteen);
   AppendShort(out, stamp);
   return out;
 }
@@ -109,18 +107,136 @@ int SendSerialInputResponses(std::string_view data, const std::function<bool(std
   const std::size_t nul = data.find('\0');
   if (nul != std::string_view::npos) data = data.substr(0, nul);
   std::string record;
-  record.reserve(4 + (data.size() < kSerialInputChunk ? data.size() : kSerialInputChunk));
+  record.reserve(kSerialHead.size() + 1 + (data.size() < kSerialInputChunk ? data.size() : kSerialInputChunk));
   int sent = 0;
   do {
     const std::string_view chunk = data.substr(0, kSerialInputChunk);
     data.remove_prefix(chunk.size());
-    record.assign("R<1");
+    record.assign(kSerialHead);
     AppendShort(record, static_cast<int>(chunk.size()));
     record.append(chunk);
     if (!send(record)) break;
     ++sent;
   } while (!data.empty());
   return sent;
+}
+
+namespace {
+
+// Reads the parts of one response front to back into the record; nothing is read past the body's end.
+class ResponseReader {
+ public:
+  ResponseReader(std::string_view body, TerminalRecord& record) : body_(body), record_(record) {}
+
+  void Read() {
+    if (Head(kKeyHead)) {
+      record_.kind = TerminalRecordKind::Key;
+      if (Number(record_.functionCode) && Number(record_.focusField)) Items();
+    } else if (Head(kFieldHead)) {
+      record_.kind = TerminalRecordKind::FieldChange;
+      if (Number(record_.focusField)) Items();
+    } else if (Head(kPromptHead)) {
+      record_.kind = TerminalRecordKind::PromptReply;
+      std::size_t length = 0;
+      if (Length(length, at_) && Text(length, record_.text)) End();
+    } else if (Head(kSerialHead)) {
+      record_.kind = TerminalRecordKind::SerialInput;
+      std::optional<int> length;
+      if (!Number(length)) return;
+      if (*length < 0) {
+        Stop(ReadProblem::BadLength, at_ - 1);
+        return;
+      }
+      if (Text(static_cast<std::size_t>(*length), record_.text)) End();
+    } else if (body_.size() == kStatusSize && Head(kStatusHead) && ShortValue(body_[at_ + 2]) == kStatusSixteen) {
+      record_.kind = TerminalRecordKind::Status;
+      record_.columns = ShortValue(body_[at_]) * 2;
+      record_.rows = (ShortValue(body_[at_ + 1]) & 15) * 2;
+      record_.stamp = ShortValue(body_[at_ + 3]);
+    } else {
+      record_.rest = body_;  // no response of the terminal's
+    }
+  }
+
+ private:
+  bool Head(std::string_view head) {
+    if (!body_.starts_with(head)) return false;
+    at_ = head.size();
+    return true;
+  }
+
+  bool Stop(ReadProblem problem, std::size_t from) {
+    record_.problem = problem;
+    record_.rest = body_.substr(std::min(from, body_.size()));
+    return false;
+  }
+
+  bool Number(std::optional<int>& value) {
+    if (at_ >= body_.size()) return Stop(ReadProblem::Cut, at_);
+    value = ShortValue(body_[at_++]);
+    return true;
+  }
+
+  // A bad length is shown from `from` on: its own first byte, or the field item it belongs to.
+  bool Length(std::size_t& length, std::size_t from) {
+    switch (ReadLength(body_, at_, length)) {
+      case LengthRead::Read: return true;
+      case LengthRead::Cut: return Stop(ReadProblem::Cut, body_.size());
+      case LengthRead::Bad: break;
+    }
+    return Stop(ReadProblem::BadLength, from);
+  }
+
+  bool Text(std::size_t length, std::string& text) {
+    text = body_.substr(at_, length);
+    at_ += text.size();
+    return text.size() == length || Stop(ReadProblem::TextCut, at_);
+  }
+
+  void Items() {
+    while (at_ < body_.size()) {
+      const std::size_t item = at_;
+      if (body_[at_] != kFieldItemMark) {
+        Stop(ReadProblem::NotAFieldItem, item);
+        return;
+      }
+      ++at_;
+      std::optional<int> field;
+      std::size_t length = 0;
+      if (!Number(field) || !Length(length, item)) return;
+      record_.fields.push_back({*field, {}});
+      if (!Text(length, record_.fields.back().text)) return;
+    }
+  }
+
+  void End() {
+    if (at_ < body_.size()) Stop(ReadProblem::LeftOver, at_);
+  }
+
+  std::string_view body_;
+  TerminalRecord& record_;
+  std::size_t at_ = 0;
+};
+
+}  // namespace
+
+TerminalRecord ReadTerminalRecord(std::string_view record) {
+  record = WithoutTerminator(record);
+  TerminalRecord read;
+  read.terminalId = TerminalIdOf(record);
+  const std::string_view body = record.substr(read.terminalId.size());
+  if (body.empty()) {
+    read.kind = TerminalRecordKind::Empty;
+  } else if (body == kIdentifyRecord) {
+    read.kind = TerminalRecordKind::Identify;
+  } else if (body == kScreenReceivedRecord) {
+    read.kind = TerminalRecordKind::ScreenReceived;
+  } else if (body == kGoodbyeRecord) {
+    read.kind = TerminalRecordKind::Goodbye;
+  } else {
+    ResponseReader(body, read).Read();
+  }
+  return read;
 }
 
 }  // namespace vantor

@@ -1,12 +1,16 @@
-// The response records sent to the host: key, field, prompt reply, serial input, status, goodbye.
+// The records the terminal sends to the host (key, field, prompt reply, serial input, status, identify,
+// goodbye): building them, and reading them back into plain data.
 #pragma once
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/codepage.h"
+#include "session/wire_format.h"
 
 namespace vantor {
 
@@ -21,18 +25,10 @@ class RecordSender {
   virtual bool SendRecord(int terminalId, std::string_view data) = 0;
 };
 
-// Largest value of the long length form ('!', hi, lo: 207 * 208 + 207).
-inline constexpr std::size_t kLongestReportedText = 43263;
+// Largest value of the long length form.
+inline constexpr std::size_t kLongestReportedText = kLongestLength;
 // Largest payload of one serial input response (its length is one byte).
 inline constexpr std::size_t kSerialInputChunk = 207;
-
-// value + 48 as one byte (values 0..207).
-void AppendShort(std::string& out, int value);
-// One byte length + 48 up to 207, else '!', length / 208 + 48, length % 208 + 48.
-void AppendLength(std::string& out, std::size_t length);
-// Field number or focus field as one byte; no field (any negative number, or a number above 207
-// that no field can have) is '/'.
-char FieldNumberByte(int number);
 
 // The text a changed field reports, after its edit prefix rules.
 std::u16string ReportedText(const Field& field);
@@ -50,8 +46,10 @@ std::string BuildFieldResponse(int focusField, FieldList* fields, CodePage page)
 std::string BuildPromptReply(std::u16string_view reply, CodePage page);
 // "R!" 0x82 '2' '1' '0', cols / 2 + 48, status byte, '@', stamp + 48.
 std::string BuildStatusResponse(int screenCols, int screenRows, int stamp);
-// Sent once a connection is made, and as goodbye when the host ends it.
+// Sent once a connection is made and as the answer to an identify request, as the answer to a screen
+// record, and as goodbye when the host ends the connection.
 inline constexpr std::string_view kIdentifyRecord = "I";
+inline constexpr std::string_view kScreenReceivedRecord = "H";
 inline constexpr std::string_view kGoodbyeRecord = "&";
 
 // Serial input: the data up to its first zero byte, in responses "R<" '1' length data of at most
@@ -61,5 +59,55 @@ int SendSerialInputResponses(std::string_view data, const std::function<bool(std
 
 // The converted text cut to at most maxBytes without splitting a UTF-8 sequence.
 std::string_view CutEncoded(std::string_view bytes, std::size_t maxBytes, CodePage page);
+
+enum class TerminalRecordKind {
+  Empty,  // the bare terminator
+  Identify,
+  ScreenReceived,
+  Goodbye,
+  Key,
+  FieldChange,
+  PromptReply,
+  SerialInput,
+  Status,
+  Unknown,
+};
+
+// Why reading a response stopped before its end; what was read before stays.
+enum class ReadProblem {
+  None,
+  Cut,            // the record ends before the next part of the response
+  TextCut,        // the record ends inside a text: the last text holds the bytes there are
+  NotAFieldItem,  // bytes where a field item ('=') should begin
+  BadLength,      // a length with a byte below '0'
+  LeftOver,       // bytes after the end of the response
+};
+
+// One changed field of a key or field response, its text as sent.
+struct ReportedField {
+  int field = -1;  // -1: no field
+  std::string text{};
+  friend bool operator==(const ReportedField&, const ReportedField&) = default;
+};
+
+// One record of the terminal's, read.
+struct TerminalRecord {
+  TerminalRecordKind kind = TerminalRecordKind::Unknown;
+  std::string terminalId{};              // its decimal prefix, "" when it has none
+  std::optional<int> functionCode{};     // Key
+  std::optional<int> focusField{};       // Key, FieldChange; -1 for none
+  std::vector<ReportedField> fields{};   // Key, FieldChange
+  std::string text{};                    // PromptReply: the reply; SerialInput: the data
+  int columns = 0, rows = 0, stamp = 0;  // Status
+  ReadProblem problem = ReadProblem::None;
+  // The bytes not read from the part that could not be read on (after NotAFieldItem, BadLength and
+  // LeftOver), or the whole body of an Unknown record.
+  std::string rest{};
+  bool Whole() const { return problem == ReadProblem::None && kind != TerminalRecordKind::Unknown; }
+  friend bool operator==(const TerminalRecord&, const TerminalRecord&) = default;
+};
+
+// Reads one record of the terminal's, its terminator left on or not; never reads outside it.
+TerminalRecord ReadTerminalRecord(std::string_view record);
 
 }  // namespace vantor

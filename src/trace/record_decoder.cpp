@@ -1,13 +1,14 @@
-// Record decoding: the terminal's responses read field by field, the host's records through a shadow
-// terminal whose interpreter reports every command and argument it reads.
+// Record decoding: the terminal's records as the response reader reads them, the host's records through
+// a shadow terminal whose interpreter reports every command and argument it reads.
 #include "trace/record_decoder.h"
 
 #include <cstdint>
-#include <optional>
 
 #include "interpreter/command_args.h"
 #include "interpreter/interpreter.h"
+#include "session/responses.h"
 #include "session/terminal.h"
+#include "session/wire_format.h"
 #include "settings/settings.h"
 #include "trace/trace_text.h"
 
@@ -15,115 +16,55 @@ namespace vantor::trace {
 
 namespace {
 
-constexpr std::string_view kTerminator{"\xFF\xEF", 2};
-
-// Reads a response body front to back; nothing is read past its end.
-class BodyReader {
- public:
-  BodyReader(std::string_view body, std::size_t at) : body_(body), at_(at) {}
-  bool AtEnd() const { return at_ >= body_.size(); }
-  std::optional<unsigned char> Byte() {
-    if (AtEnd()) return std::nullopt;
-    return static_cast<unsigned char>(body_[at_++]);
-  }
-  // A length as the terminal writes it: one byte + 48, or '!' hi lo.
-  std::optional<long> Length() {
-    const auto first = Byte();
-    if (!first || *first != '!') return first ? std::optional<long>(*first - 48) : std::nullopt;
-    const auto hi = Byte();
-    const auto lo = Byte();
-    if (!hi || !lo) return std::nullopt;
-    return (*hi - 48) * 208L + (*lo - 48);
-  }
-  std::string_view Take(long n) {
-    const std::string_view taken = body_.substr(at_, n > 0 ? static_cast<std::size_t>(n) : 0);
-    at_ += taken.size();
-    return taken;
-  }
-  std::string_view Rest() const { return AtEnd() ? std::string_view() : body_.substr(at_); }
-
- private:
-  std::string_view body_;
-  std::size_t at_;
-};
-
-std::string FieldByte(unsigned char byte) { return byte == '/' ? "none" : std::to_string(byte - 48); }
-
 constexpr std::string_view kCut = " (cut: the record ends here)";
 
-// A payload of `length` bytes, quoted; noted when the record holds fewer.
-std::string Payload(BodyReader& reader, long length) {
-  const std::string_view text = reader.Take(length);
-  std::string out = Quoted(text);
-  if (length < 0) out += " (bad length " + std::to_string(length) + ")";
-  if (static_cast<long>(text.size()) < length) out += kCut;
-  return out;
+std::string FieldText(int field) { return field == -1 ? "none" : std::to_string(field); }
+
+// Where reading stopped short, and why.
+std::string Problem(const TerminalRecord& read) {
+  switch (read.problem) {
+    case ReadProblem::None: return {};
+    case ReadProblem::Cut:
+    case ReadProblem::TextCut: return std::string(kCut);
+    case ReadProblem::NotAFieldItem: return " rest: " + Hex(read.rest) + " (a field item begins with '=')";
+    case ReadProblem::BadLength: return " rest: " + Hex(read.rest) + " (a length below 0)";
+    case ReadProblem::LeftOver: return " rest: " + Hex(read.rest) + " (after the end of the response)";
+  }
+  return {};
 }
 
-// Field items '=' field length text, up to the end of the body.
-void AppendItems(BodyReader& reader, std::string& out) {
-  while (!reader.AtEnd()) {
-    if (reader.Rest()[0] != '=') {
-      out += " rest: " + Hex(reader.Rest()) + " (a field item begins with '=')";
-      return;
-    }
-    reader.Take(1);
-    const auto field = reader.Byte();
-    const auto length = reader.Length();
-    if (!field || !length) {
-      out += " field item" + std::string(kCut);
-      return;
-    }
-    out += " field=" + FieldByte(*field) + " text=" + Payload(reader, *length);
-  }
+// A text, when its length could be read.
+std::string TextPart(const TerminalRecord& read, std::string_view name) {
+  if (read.problem == ReadProblem::Cut || read.problem == ReadProblem::BadLength) return {};
+  return " " + std::string(name) + "=" + Quoted(read.text);
 }
 
-// Anything left after a response that should have ended.
-void AppendLeftOver(const BodyReader& reader, std::string& out) {
-  if (!reader.AtEnd()) out += " rest: " + Hex(reader.Rest()) + " (after the end of the response)";
-}
-
-std::string DecodeResponse(std::string_view body) {
-  BodyReader reader(body, 2);
-  const char kind = body[1];
-  std::string out(body.substr(0, 2));
-  if (kind == 'F' || kind == '%') {
-    if (kind == 'F') {
-      const auto code = reader.Byte();
-      if (!code) return out + kCut.data();
-      out += " key=" + KeyText(*code - 48);
+std::string Head(const TerminalRecord& read) {
+  using Kind = TerminalRecordKind;
+  switch (read.kind) {
+    case Kind::Empty: return "bare terminator";
+    case Kind::Identify: return "I identification";
+    case Kind::ScreenReceived: return "H screen received";
+    case Kind::Goodbye: return "& goodbye";
+    case Kind::Key:
+    case Kind::FieldChange: {
+      std::string out = read.kind == Kind::Key ? "RF" : "R%";
+      if (read.functionCode) out += " key=" + KeyText(*read.functionCode);
+      if (read.focusField) out += " focus=" + FieldText(*read.focusField);
+      for (const ReportedField& field : read.fields) {
+        out += " field=" + FieldText(field.field) + " text=" + Quoted(field.text);
+      }
+      if (read.problem == ReadProblem::Cut && read.focusField) out += " field item";
+      return out + Problem(read);
     }
-    const auto focus = reader.Byte();
-    if (!focus) return out + kCut.data();
-    out += " focus=" + FieldByte(*focus);
-    AppendItems(reader, out);
-    return out;
+    case Kind::PromptReply: return "R?" + TextPart(read, "reply") + Problem(read);
+    case Kind::SerialInput: return "R<1" + TextPart(read, "data") + Problem(read);
+    case Kind::Status:
+      return "R! columns=" + std::to_string(read.columns) + " rows=" + std::to_string(read.rows) +
+             " stamp=" + std::to_string(read.stamp);
+    case Kind::Unknown: break;
   }
-  if (kind == '?') {
-    const auto length = reader.Length();
-    if (!length) return out + kCut.data();
-    out += " reply=" + Payload(reader, *length);
-    AppendLeftOver(reader, out);
-    return out;
-  }
-  if (kind == '<' && body.size() >= 3 && body[2] == '1') {
-    reader.Take(1);
-    const auto length = reader.Byte();
-    if (!length) return "R<1" + std::string(kCut);
-    out = "R<1 data=" + Payload(reader, *length - 48);
-    AppendLeftOver(reader, out);
-    return out;
-  }
-  if (kind == '!' && body.size() == 10 &&
-      body.substr(2, 4) ==
-          "\x82"
-          "210" &&
-      body[8] == '@') {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(body[i]) - 48; };
-    return out + " columns=" + std::to_string(byte(6) * 2) + " rows=" + std::to_string((byte(7) & 15) * 2) +
-           " stamp=" + std::to_string(byte(9));
-  }
-  return "unknown: " + Hex(body) + " (not a terminal record)";
+  return "unknown: " + Hex(read.rest) + " (not a terminal record)";
 }
 
 // Stands in for the windows: the shadow terminal shows nothing.
@@ -273,26 +214,8 @@ class CommandLines final : public ArgObserver {
 }  // namespace
 
 DecodedRecord DecodeTerminalRecord(std::string_view record) {
-  if (record.size() >= 2 && record.substr(record.size() - 2) == kTerminator) record.remove_suffix(2);
-  DecodedRecord out;
-  std::size_t digits = 0;
-  while (digits < record.size() && record[digits] >= '0' && record[digits] <= '9') ++digits;
-  out.terminalId = std::string(record.substr(0, digits));
-  const std::string_view body = record.substr(digits);
-  if (body.empty()) {
-    out.head = "bare terminator";
-  } else if (body == "I") {
-    out.head = "I identification";
-  } else if (body == "H") {
-    out.head = "H screen received";
-  } else if (body == "&") {
-    out.head = "& goodbye";
-  } else if (body.size() >= 2 && body[0] == 'R') {
-    out.head = DecodeResponse(body);
-  } else {
-    out.head = "unknown: " + Hex(body) + " (not a terminal record)";
-  }
-  return out;
+  const TerminalRecord read = ReadTerminalRecord(record);
+  return {read.terminalId, Head(read), {}};
 }
 
 struct HostRecordDecoder::Shadow {
@@ -310,15 +233,15 @@ DecodedRecord HostRecordDecoder::Decode(RecordBytes record) {
   DecodedRecord out;
   const std::uint8_t* data = record.data();
   const std::size_t size = record.size();
-  const bool terminated = size >= 2 && data[size - 2] == 0xFF && data[size - 1] == 0xEF;
-  const std::size_t ending = terminated ? size - 2 : size;
+  const bool terminated = size >= kTerminator.size() && TerminatorAt(data + size - kTerminator.size(), data + size);
+  const std::size_t ending = terminated ? size - kTerminator.size() : size;
   // The record types as the dispatcher scans them (DispatchRecord); what it passes over is listed.
   std::string passed;
   bool screen = false;
   for (std::size_t at = 0; at < size && !screen;) {
     const std::uint8_t byte = data[at];
     const std::string kind = byte == 'A' ? "A identify" : byte == 'H' ? "H screen" : byte == 'I' ? "I reset" : "";
-    if (byte == 0xFF && at + 1 < size && data[at + 1] == 0xEF) {
+    if (TerminatorAt(data + at, data + size)) {
       out.head += out.head.empty() ? "bare terminator" : ", bare terminator";
     } else if (!kind.empty()) {
       out.head += (out.head.empty() ? "" : ", ") + kind;

@@ -2,17 +2,13 @@
 // have come and been compared.
 #include "trace/replay.h"
 
+#include "session/responses.h"
+#include "session/wire_format.h"
 #include "trace/record_decoder.h"
 
 namespace vantor::trace {
 
 namespace {
-
-std::string_view Body(std::string_view record) {
-  std::size_t digits = 0;
-  while (digits < record.size() && record[digits] >= '0' && record[digits] <= '9') ++digits;
-  return record.substr(digits);
-}
 
 std::string Described(const std::string& record) {
   const DecodedRecord decoded = DecodeTerminalRecord(record);
@@ -48,14 +44,12 @@ std::vector<ReplayStep> ReplayScript(const std::vector<CaptureEntry>& entries, s
 
 bool SameTerminalRecord(std::string_view expected, std::string_view received) {
   if (expected == received) return true;
-  // A status response: "R!" 0x82 "210" columns status '@' stamp, and the terminator.
-  constexpr std::size_t kStatusRecord = 12, kStampFromEnd = 3;
   const auto status = [](std::string_view record) {
-    const std::string_view body = Body(record);
-    return body.size() == kStatusRecord && body.substr(0, 2) == "R!";
+    return ReadTerminalRecord(record).kind == TerminalRecordKind::Status;
   };
   if (!status(expected) || !status(received) || expected.size() != received.size()) return false;
-  const std::size_t stamp = expected.size() - kStampFromEnd;
+  // The stamp is the status response's last byte.
+  const std::size_t stamp = WithoutTerminator(expected).size() - 1;
   return expected.substr(0, stamp) == received.substr(0, stamp) &&
          expected.substr(stamp + 1) == received.substr(stamp + 1);
 }

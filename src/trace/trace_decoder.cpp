@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "session/host_link.h"
 #include "session/record_assembler.h"
+#include "session/wire_format.h"
 #include "trace/record_decoder.h"
 #include "trace/trace_text.h"
 

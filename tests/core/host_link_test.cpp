@@ -18,6 +18,7 @@
 #include "session/host_link.h"
 #include "session/record_assembler.h"
 #include "session/record_dispatch.h"
+#include "session/wire_format.h"
 #include "test_host.h"
 
 namespace vantor {

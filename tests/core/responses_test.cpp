@@ -1,4 +1,4 @@
-// Tests of the response records, byte for byte, as the session builds and sends them.
+// Tests of the terminal's records: byte for byte as the session builds and sends them, and read back.
 #include "session/responses.h"
 
 #include <gtest/gtest.h>
@@ -6,12 +6,14 @@
 #include "field_helpers.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "settings/settings.h"
 #include "model/field_list.h"
 #include "effects_recorder.h"
 #include "session/terminal.h"
+#include "session/wire_format.h"
 
 namespace vantor {
 namespace {
@@ -62,10 +64,82 @@ TEST_F(ResponsesTest, FieldsOfOtherPagesAreNotReported) {
 }
 
 TEST(FieldNumberTest, OutOfRangeNumbersAreSentAsSlashNeverAsAZeroByte) {
-  EXPECT_EQ(FieldNumberByte(-1), '/');
   EXPECT_EQ(FieldNumberByte(-48), '/');
   EXPECT_EQ(FieldNumberByte(208), '/');
-  EXPECT_EQ(FieldNumberByte(0), '0');
+}
+
+std::u16string Wide(std::string_view text) { return std::u16string(text.begin(), text.end()); }
+
+TEST_F(ResponsesTest, EveryRecordReadsBackAsItWasBuilt) {
+  using Kind = TerminalRecordKind;
+  const auto built = [&](const TerminalRecord& record) -> std::string {
+    for (const ReportedField& field : record.fields) Input(field.field, Wide(field.text));
+    FieldList* fields = &screen.pages.At(0)->Fields();
+    switch (record.kind) {
+      case Kind::Key: return BuildKeyResponse(*record.functionCode, *record.focusField, fields, CodePage::Ansi);
+      case Kind::FieldChange: return BuildFieldResponse(*record.focusField, fields, CodePage::Ansi);
+      case Kind::PromptReply: return BuildPromptReply(Wide(record.text), CodePage::Ansi);
+      case Kind::SerialInput: {
+        std::string sent;
+        SendSerialInputResponses(record.text, [&](std::string_view response) {
+          sent.append(response);
+          return true;
+        });
+        return sent;
+      }
+      case Kind::Status: return BuildStatusResponse(record.columns, record.rows, record.stamp);
+      case Kind::Identify: return std::string(kIdentifyRecord);
+      case Kind::ScreenReceived: return std::string(kScreenReceivedRecord);
+      case Kind::Goodbye: return std::string(kGoodbyeRecord);
+      default: return {};
+    }
+  };
+  const TerminalRecord records[] = {
+      {.kind = Kind::Key, .terminalId = "42", .functionCode = 11, .focusField = 20, .fields = {{20, "JOE"}, {21, ""}}},
+      {.kind = Kind::Key, .functionCode = 0, .focusField = -1},
+      {.kind = Kind::FieldChange, .terminalId = "999", .focusField = 207, .fields = {{0, "a=b"}}},
+      {.kind = Kind::PromptReply, .text = "yes"},
+      {.kind = Kind::PromptReply, .terminalId = "3", .text = std::string(kLongestLength, 'b')},
+      {.kind = Kind::SerialInput, .terminalId = "1", .text = std::string(kSerialInputChunk, 'z')},
+      {.kind = Kind::Status, .columns = 80, .rows = 24, .stamp = 59},
+      {.kind = Kind::Identify, .terminalId = "7"},
+      {.kind = Kind::ScreenReceived, .terminalId = "100"},
+      {.kind = Kind::Goodbye},
+      {.kind = Kind::Empty},
+  };
+  for (const TerminalRecord& record : records) {
+    SCOPED_TRACE(testing::Message() << "kind " << static_cast<int>(record.kind) << " id " << record.terminalId);
+    const int terminalId = record.terminalId.empty() ? 0 : std::stoi(record.terminalId);
+    EXPECT_EQ(ReadTerminalRecord(FrameRecord(terminalId, built(record))), record);
+  }
+}
+
+TEST(ResponseReaderTest, BytesNoTerminalSendsAreReadAsFarAsTheyGo) {
+  using Kind = TerminalRecordKind;
+  using Problem = ReadProblem;
+  const std::pair<std::string_view, TerminalRecord> cases[] = {
+      {"RF", {.kind = Kind::Key, .problem = Problem::Cut}},
+      {"5RF3", {.kind = Kind::Key, .terminalId = "5", .functionCode = 3, .problem = Problem::Cut}},
+      {"RF0D=", {.kind = Kind::Key, .functionCode = 0, .focusField = 20, .problem = Problem::Cut}},
+      {"R%D=D5JO", {.kind = Kind::FieldChange, .focusField = 20, .fields = {{20, "JO"}}, .problem = Problem::TextCut}},
+      {"R%/xY", {.kind = Kind::FieldChange, .focusField = -1, .problem = Problem::NotAFieldItem, .rest = "xY"}},
+      {"R%D=D1a=E!1 ",
+       {.kind = Kind::FieldChange,
+        .focusField = 20,
+        .fields = {{20, "a"}},
+        .problem = Problem::BadLength,
+        .rest = "=E!1 "}},
+      {"R?!1", {.kind = Kind::PromptReply, .problem = Problem::Cut}},
+      {"R?1YZ", {.kind = Kind::PromptReply, .text = "Y", .problem = Problem::LeftOver, .rest = "Z"}},
+      {"R<1!x", {.kind = Kind::SerialInput, .problem = Problem::BadLength, .rest = "!x"}},
+      {"R<2", {.rest = "R<2"}},
+      {"R!\x82"
+       "210H!A0",
+       {.rest = "R!\x82"
+                "210H!A0"}},
+      {"7Zz", {.terminalId = "7", .rest = "Zz"}},
+  };
+  for (const auto& [bytes, read] : cases) EXPECT_EQ(ReadTerminalRecord(bytes), read) << testing::PrintToString(bytes);
 }
 
 TEST_F(ResponsesTest, PrefixModesAddThePrefixOnceOrStripIt) {
@@ -153,10 +227,10 @@ TEST_F(ResponsesTest, GoodbyeCarriesTheTerminalId) {
   EXPECT_EQ(sent.records[0].terminalId, 42);
 }
 
-TEST(LengthEncodingTest, ShortAndLongFormsAndUtf8CutsKeepSequencesWhole) {
+TEST(LengthEncodingTest, LongerLengthsAreHeldToTheLongestAndUtf8CutsKeepSequencesWhole) {
   std::string out;
-  for (int length : {0, 207, 208, 43263, 99999}) AppendLength(out, length);  // 99999 held to the longest form
-  EXPECT_EQ(out, Bytes({'0', 0xFF, '!', '1', '0', '!', 0xFF, 0xFF, '!', 0xFF, 0xFF}));
+  AppendLength(out, 99999);
+  EXPECT_EQ(out, Bytes({'!', 0xFF, 0xFF}));
   const std::string text = "a\xC3\xA9\xE2\x82\xAC";  // a, e-acute, euro
   EXPECT_EQ(CutEncoded(text, 2, CodePage::Utf8), "a");
   EXPECT_EQ(CutEncoded(text, 3, CodePage::Utf8), "a\xC3\xA9");

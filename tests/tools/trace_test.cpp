@@ -56,6 +56,9 @@ TEST(TraceDecode, RecordsWithTheReadsTheTerminalMakes) {
       {'T', "5" + BuildStatusResponse(80, 24, 33), "5|R! columns=80 rows=24 stamp=33"},
       {'T', "5RF0DxY", "5|RF key=0 (Enter) focus=20 rest: 78 59 (a field item begins with '=')"},
       {'T', "5R?1YZ", "5|R? reply=\"Y\" rest: 5A (after the end of the response)"},
+      {'T', "5R%D=D", "5|R% focus=20 field item (cut: the record ends here)"},
+      {'T', "5R<12Y", "5|R<1 data=\"Y\" (cut: the record ends here)"},
+      {'T', "5R?!1 ", "5|R? rest: 21 31 20 (a length below 0)"},
       {'T', "5Zz", "5|unknown: 5A 7A (not a terminal record)"},
   };
   HostRecordDecoder host;

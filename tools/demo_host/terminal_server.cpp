@@ -9,7 +9,8 @@
 #include <string>
 #include <utility>
 
-#include "terminal_records.h"
+#include "session/record_assembler.h"
+#include "session/responses.h"
 
 namespace vantor::demo {
 
@@ -21,6 +22,10 @@ void Log(std::string_view line) {
 }
 
 namespace {
+
+// Far above any response of the demo's screens; a terminal that never ends a record cannot exhaust the
+// host's memory.
+constexpr std::size_t kLargestRecord = 64 * 1024;
 
 // One terminal's conversation. Kept alive by the handlers waiting on its socket; ends when the terminal
 // closes, a read or write fails, or its unread screens pass the limit.
@@ -47,18 +52,20 @@ class TerminalConnection : public std::enable_shared_from_this<TerminalConnectio
   void Received(const std::error_code& error, std::size_t n) {
     if (!socket_.is_open()) return;
     if (error) return Close();
-    const int droppedBefore = splitter_.Dropped();
-    for (const std::string& raw : splitter_.Feed(std::string_view(buffer_.data(), n))) {
-      const TerminalRecord record = SplitTerminalId(raw);
+    const std::size_t droppedBefore = assembler_.DroppedRecords();
+    assembler_.Feed(RecordBytes(buffer_.data(), n), [this](RecordBytes bytes) {
+      if (overflowed_) return;  // disconnected: the rest is not answered
+      const TerminalRecord record =
+          ReadTerminalRecord(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
       if (!record.terminalId.empty()) terminalId_ = record.terminalId;
       for (const std::string& answer : demo_.OnRecord(record)) Send(answer);
       if (!demo_.LastEvent().empty()) Log(who_ + " (id " + terminalId_ + "): " + demo_.LastEvent());
-      if (overflowed_) {
-        Log(who_ + ": screens left unread, disconnected");
-        return Close();
-      }
+    });
+    if (overflowed_) {
+      Log(who_ + ": screens left unread, disconnected");
+      return Close();
     }
-    if (splitter_.Dropped() != droppedBefore) Log(who_ + ": oversized record dropped");
+    if (assembler_.DroppedRecords() != droppedBefore) Log(who_ + ": oversized record dropped");
     Read();
   }
 
@@ -100,12 +107,12 @@ class TerminalConnection : public std::enable_shared_from_this<TerminalConnectio
   std::string who_;
   WarehouseDemo demo_;
   std::size_t unreadLimit_;
-  RecordSplitter splitter_;
+  RecordAssembler assembler_{kLargestRecord};
   std::string terminalId_;
   std::string writing_;  // the bytes of the write in flight; empty when none is
   std::string queued_;   // answers made while a write was in flight
   bool overflowed_ = false;
-  std::array<char, 4096> buffer_;
+  std::array<std::uint8_t, 4096> buffer_;
 };
 
 }  // namespace

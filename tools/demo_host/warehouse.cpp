@@ -90,33 +90,31 @@ std::optional<long> StockBook::OnHand(const std::string& item) const {
 }
 
 std::vector<std::string> WarehouseDemo::OnRecord(const TerminalRecord& record) {
+  using Kind = TerminalRecordKind;
   event_.clear();
-  const std::string& body = record.body;
-  if (body == "I") {
+  if (record.kind == Kind::Identify) {
     // A terminal (re)identified itself: it starts at the sign-on.
     user_.clear();
     event_ = "identified, sign-on screen sent";
     return {SignOnScreen()};
   }
-  if (body.empty() || body == "H" || body == "&") return {};  // acknowledgements and goodbye
-  if (screen_ == Screen::None) return {};                     // nothing asked before the terminal identified itself
-  if (body[0] != 'R') return {};
-  const std::optional<Response> response = ParseResponse(body);
-  if (!response) {
+  if (record.kind == Kind::Empty || record.kind == Kind::ScreenReceived || record.kind == Kind::Goodbye) {
+    return {};  // acknowledgements and goodbye
+  }
+  if (screen_ == Screen::None) return {};  // nothing asked before the terminal identified itself
+  if (record.kind == Kind::Unknown && !record.rest.starts_with('R')) return {};  // no response at all
+  const bool used = record.kind == Kind::Key || record.kind == Kind::FieldChange || record.kind == Kind::PromptReply;
+  if (!used || !record.Whole()) {
     event_ = "unreadable response refused";
     return {Refuse(focus_)};
   }
-  for (const FieldValue& value : response->fields) values_[value.field] = value.text;
-  switch (response->kind) {
-    case ResponseKind::Key:
-      if (response->focusField >= 0) focus_ = response->focusField;
-      return {OnKey(*response)};
-    case ResponseKind::FieldChange:
-      if (response->focusField >= 0) focus_ = response->focusField;
-      return {Unlock(focus_)};
-    case ResponseKind::PromptReply: return {OnPromptReply(*response)};
+  for (const ReportedField& field : record.fields) values_[field.field] = field.text;
+  if (record.focusField.value_or(-1) >= 0) focus_ = *record.focusField;
+  switch (record.kind) {
+    case Kind::Key: return {OnKey(*record.functionCode)};
+    case Kind::FieldChange: return {Unlock(focus_)};
+    default: return {OnPromptReply(record.text)};
   }
-  return {};
 }
 
 std::string WarehouseDemo::Value(int field) const {
@@ -234,16 +232,16 @@ std::string WarehouseDemo::InquiryScreen() {
   return screen.Wire();
 }
 
-std::string WarehouseDemo::OnKey(const Response& response) {
+std::string WarehouseDemo::OnKey(int code) {
   if (confirming_) {
     // A key instead of the prompt's answer: the receipt is not booked.
     confirming_ = false;
   }
   switch (screen_) {
-    case Screen::SignOn: return SignOnKey(response.code);
-    case Screen::Menu: return MenuKey(response.code);
-    case Screen::Receiving: return ReceivingKey(response.code);
-    case Screen::Inquiry: return InquiryKey(response.code);
+    case Screen::SignOn: return SignOnKey(code);
+    case Screen::Menu: return MenuKey(code);
+    case Screen::Receiving: return ReceivingKey(code);
+    case Screen::Inquiry: return InquiryKey(code);
     case Screen::None: break;
   }
   return Refuse(focus_);
@@ -321,10 +319,10 @@ std::string WarehouseDemo::ReceivingKey(int code) {
   return screen.Wire();
 }
 
-std::string WarehouseDemo::OnPromptReply(const Response& response) {
+std::string WarehouseDemo::OnPromptReply(const std::string& reply) {
   if (!confirming_ || screen_ != Screen::Receiving) return Unlock(focus_);
   confirming_ = false;
-  const std::string answer = Trim(response.reply);
+  const std::string answer = Trim(reply);
   if (answer != "Y" && answer != "y") return Unlock(fields::kInput2);
   const long onHand = stock_.Receive(pendingItem_, pendingQuantity_);
   const bool label = Value(fields::kInput3).rfind('X', 0) == 0;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "terminal_records.h"
+#include "session/responses.h"
 
 namespace vantor::demo {
 
@@ -58,8 +58,8 @@ class WarehouseDemo {
   std::string Refuse(int field);  // error sound, keyboard back
   std::string MessageAt(int field, const std::string& text);
 
-  std::string OnKey(const Response& response);
-  std::string OnPromptReply(const Response& response);
+  std::string OnKey(int code);
+  std::string OnPromptReply(const std::string& reply);
   std::string SignOnKey(int code);
   std::string MenuKey(int code);
   std::string ReceivingKey(int code);

@@ -7,29 +7,19 @@
 namespace vantor::host_records {
 
 namespace {
-constexpr int kLongMax = 207 * 208 + 207;  // 43263
-
 char HexDigit(int v) { return static_cast<char>(v < 10 ? '0' + v : 'A' + v - 10); }
 }  // namespace
 
-std::string ShortNumber(int value) { return std::string(1, static_cast<char>((value + 48) & 0xFF)); }
-
-std::string LongNumber(int value) {
-  if (value <= 207) return ShortNumber(value);
-  value = std::min(value, kLongMax);
-  std::string out = "!";
-  out += static_cast<char>(value / 208 + 48);
-  out += static_cast<char>(value % 208 + 48);
+std::string ShortNumber(int value) {
+  std::string out;
+  AppendShort(out, value);
   return out;
 }
 
-std::string EscapeForWire(std::string_view recordData) {
+std::string LongNumber(int value) {
+  if (value < 0) return ShortNumber(value);
   std::string out;
-  out.reserve(recordData.size() + 8);
-  for (const char c : recordData) {
-    out += c;
-    if (c == '\xFF') out += c;
-  }
+  AppendLength(out, static_cast<std::size_t>(value));
   return out;
 }
 

@@ -8,17 +8,14 @@
 #include <string_view>
 #include <vector>
 
+#include "session/wire_format.h"
+
 namespace vantor::host_records {
 
-// Protocol number encodings. A short number is one byte, value + 48 (values -48..207; values
-// outside wrap to a byte). A long number above 207 is '!', value / 208 + 48, value % 208 + 48
-// (up to 43263; larger values are clamped to 43263).
+// A number in the wire's encodings (AppendShort, AppendLength): a short number wraps values outside
+// -48..207 to a byte; a long number above 207 takes the long form, held to 43263.
 std::string ShortNumber(int value);
 std::string LongNumber(int value);
-
-// The record terminator and the transport's doubling of data bytes 0xFF.
-inline constexpr std::string_view kTerminator{"\xFF\xEF", 2};
-std::string EscapeForWire(std::string_view recordData);
 
 // Field mode and attribute bits of the define-field command.
 namespace field {

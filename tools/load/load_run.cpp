@@ -19,9 +19,9 @@
 #include "headless/runner.h"
 #include "platform/codepage.h"
 #include "platform/net.h"
-#include "session/host_link.h"
 #include "session/record_assembler.h"
 #include "session/responses.h"
+#include "session/wire_format.h"
 #include "settings/settings.h"
 
 namespace vantor::load {
