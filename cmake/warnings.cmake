@@ -18,7 +18,7 @@ endif()
 
 # The layers of src/ whose arithmetic is the protocol's and the screen's: there an implicit narrowing
 # is a fault (a length or a coordinate cut short), so -Wconversion holds them to explicit casts.
-set(VANTOR_CONVERSION_LAYERS platform settings model interpreter session devices look forms)
+set(VANTOR_CONVERSION_LAYERS platform settings model interpreter session devices look forms headless trace)
 
 # vantor_layer_warnings(<variable> <folder under src>): the warnings of one layer's sources.
 function(vantor_layer_warnings variable folder)
