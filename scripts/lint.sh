@@ -59,7 +59,7 @@ prepare_database() {  # build folder, preset, folder for the copy
 # The tree's own sources in a compile database (not the generated header checks or GoogleTest's sources).
 sources_of() {  # compile database folder
   grep -oE '"file": "[^"]*"' "$1/compile_commands.json" | sed -E 's/^"file": "(.*)"$/\1/' |
-    grep -E "^$ROOT/(src|tools|tests|fuzz|bench)/" | sort -u
+    grep -E "^$ROOT/(src|tools|tests|fuzz|bench)/.*\.cpp$" | sort -u
 }
 
 run_tidy() {  # compile database folder, list of sources, extra clang-tidy arguments...
