@@ -36,7 +36,7 @@ if [ $format -eq 1 ]; then
   git ls-files -z --cached --others --exclude-standard -- '*.cpp' '*.h' | xargs -0 -P "$JOBS" -n 20 clang-format --dry-run -Werror 2>"$work/format.log"
   if [ -s "$work/format.log" ]; then
     grep -E '^[^ ].*: error:' "$work/format.log" | sed "s|^$ROOT/||" | sort -u
-    echo "clang-format: $(grep -cE ': error:' "$work/format.log") lines to reformat (clang-format -i <file>)"
+    echo "clang-format: files to reformat (clang-format -i <file>): $(grep -E ': error:' "$work/format.log" | cut -d: -f1 | sort -u | wc -l)"
     failed=1
   else
     echo "clang-format: clean"
