@@ -20,21 +20,22 @@ fail() { echo "run.sh: $*" >&2; exit 1; }
 
 bash scripts/install-deps.sh || fail "installing the build and run dependencies failed"
 
-# Configure a build folder only once; later builds re-run CMake by themselves when needed.
-build() {  # folder, targets, configure arguments...
-  local dir=$1 targets=$2; shift 2
+# Configure a build folder only once (with its preset of CMakePresets.json); later builds re-run CMake by
+# themselves when needed.
+build() {  # preset, folder, targets, extra configure arguments...
+  local preset=$1 dir=$2 targets=$3; shift 3
   mkdir -p "$(dirname "$dir")"
   if [ ! -f "$dir/CMakeCache.txt" ]; then
-    cmake -S . -B "$dir" -G Ninja "$@" >"$dir.configure.log" 2>&1 || { tail -30 "$dir.configure.log"; return 1; }
+    cmake --preset "$preset" -B "$dir" "$@" >"$dir.configure.log" 2>&1 || { tail -30 "$dir.configure.log"; return 1; }
   fi
   # shellcheck disable=SC2086
   cmake --build "$dir" -j "$JOBS" --target $targets >"$dir.build.log" 2>&1 || { tail -40 "$dir.build.log"; return 1; }
 }
 
 say "building the demo host ($NATIVE) and Vantor.exe ($WIN)"
-build "$NATIVE" demo_host -DCMAKE_BUILD_TYPE=Debug -DVANTOR_WIN_BUILD="$WIN" ||
+build native "$NATIVE" demo_host -DVANTOR_WIN_BUILD="$WIN" ||
   fail "the demo host did not build"
-build "$WIN" "Vantor probe" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release ||
+build win "$WIN" "Vantor probe" ||
   fail "Vantor.exe did not build"
 [ -f "$WIN/Vantor.exe" ] || fail "no Vantor.exe in $WIN"
 

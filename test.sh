@@ -3,26 +3,26 @@
 # under Wine, the end-to-end tests of Vantor.exe, and a bounded fuzzing run.
 set -uo pipefail
 cd "$(dirname "$0")"
-ROOT=$PWD
 JOBS=${JOBS:-$(nproc)}
 FUZZ_SECONDS=${FUZZ_SECONDS:-30}  # per fuzz target
 start=$(date +%s)
 
 bash scripts/install-deps.sh || { echo "dependency install failed"; exit 1; }
 
-configure_and_build() {  # dir, targets ("all" for everything, several separated by blanks), cmake args...
-  local dir=$1 targets=$2; shift 2
-  cmake -S . -B "$dir" -G Ninja "$@" >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; return 1; }
-  # shellcheck disable=SC2086
-  cmake --build "$dir" -j "$JOBS" --target $targets >"$dir.build.log" 2>&1 || { tail -60 "$dir.build.log"; return 1; }
+# Configures and builds one preset of CMakePresets.json (its folder is build/<preset>; its build preset
+# names the targets).
+configure_and_build() {  # preset
+  local preset=$1 dir=build/$1
+  cmake --preset "$preset" >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; return 1; }
+  cmake --build --preset "$preset" -j "$JOBS" >"$dir.build.log" 2>&1 || { tail -60 "$dir.build.log"; return 1; }
 }
 
 mkdir -p build
 passed=0; failed=0; broken=()
-run_suite() {  # name, build dir, ctest arguments...
-  local name=$1 dir=$2 log="build/$1.test.log"; shift 2
+run_suite() {  # name, test preset
+  local name=$1 preset=$2 log="build/$1.test.log"
   echo "== $name (at $(( $(date +%s) - start ))s)"
-  ctest --test-dir "$dir" --output-on-failure -V "$@" >"$log" 2>&1
+  ctest --preset "$preset" >"$log" 2>&1
   local rc=$?
   local p f
   p=$(grep -Eo '\[  PASSED  \] [0-9]+' "$log" | awk '{s+=$4} END {print s+0}')
@@ -36,11 +36,10 @@ run_suite() {  # name, build dir, ctest arguments...
 
 build_ok=1
 echo "== building (native, ASan+UBSan, TSan, Windows)"
-configure_and_build build/native all -DCMAKE_BUILD_TYPE=Debug -DVANTOR_HEADER_CHECKS=ON \
-  -DVANTOR_WIN_BUILD="$ROOT/build/win" || build_ok=0
-configure_and_build build/asan core_tests -DCMAKE_BUILD_TYPE=Debug -DVANTOR_SANITIZE=address -DVANTOR_BENCH=OFF || build_ok=0
-configure_and_build build/tsan core_tests -DCMAKE_BUILD_TYPE=Debug -DVANTOR_SANITIZE=thread -DVANTOR_BENCH=OFF || build_ok=0
-configure_and_build build/win all -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release || build_ok=0
+configure_and_build native || build_ok=0
+configure_and_build asan || build_ok=0
+configure_and_build tsan || build_ok=0
+configure_and_build win || build_ok=0
 [ $build_ok -eq 1 ] || { echo "0 passed, 1 failed"; echo "build failed"; exit 1; }
 echo "== built (at $(( $(date +%s) - start ))s)"
 
@@ -48,8 +47,7 @@ echo "== built (at $(( $(date +%s) - start ))s)"
 # (fuzz/trace_corpus); built and run on one core while the suites below run.
 fuzz_job() {
   rm -f build/fuzz_*.result
-  JOBS=1 configure_and_build build/fuzz "fuzz_records fuzz_trace" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVANTOR_FUZZ=ON >/dev/null || return
+  JOBS=1 configure_and_build fuzz >/dev/null || return
   for target in fuzz_records:corpus fuzz_trace:trace_corpus; do
     local name=${target%%:*} seeds=${target#*:}
     mkdir -p "build/fuzz/$seeds"
@@ -64,9 +62,9 @@ fuzz_job() {
 fuzz_job &
 fuzz_pid=$!
 
-run_suite native build/native -E e2e_tests
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_suite asan build/asan -R core_tests
-TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" run_suite tsan build/tsan -R core_tests
+run_suite native native
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_suite asan asan
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" run_suite tsan tsan
 
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
@@ -78,10 +76,10 @@ xvfb_pid=$!
 trap 'kill $xvfb_pid 2>/dev/null; wineserver -k 2>/dev/null' EXIT
 export DISPLAY=":$display"
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-run_suite wine build/win
+run_suite wine win
 echo "== package (at $(( $(date +%s) - start ))s)"
 if bash scripts/check-package.sh build/win; then passed=$((passed + 1)); else failed=$((failed + 1)); broken+=(package); fi
-if [ -x build/native/e2e_tests ]; then run_suite e2e build/native -R e2e_tests; fi
+if [ -x build/native/e2e_tests ]; then run_suite e2e e2e; fi
 
 # The fuzzers run on one core beside the suites below, which mostly wait on Wine.
 wait "$fuzz_pid"

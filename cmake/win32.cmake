@@ -8,18 +8,8 @@ vantor_layer(vantor_win_toolbar win/toolbar LINKS vantor_win_base vantor_interpr
 vantor_layer(vantor_win_dialogs win/dialogs LINKS vantor_win_base vantor_forms vantor_interpreter)
 
 # The main window and start-up: a library (the Win32 tests drive it too) and the program around it.
-file(GLOB VANTOR_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/win/app/*.cpp)
-list(FILTER VANTOR_APP_SOURCES EXCLUDE REGEX "/winmain\\.cpp$")
-set(VANTOR_APP_STAGE ${VANTOR_STAGE}/vantor_win_app)
-file(MAKE_DIRECTORY ${VANTOR_APP_STAGE}/win)
-if(NOT EXISTS ${VANTOR_APP_STAGE}/win/app)
-  file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/win/app ${VANTOR_APP_STAGE}/win/app SYMBOLIC)
-endif()
-add_library(vantor_win_app STATIC ${VANTOR_APP_SOURCES})
-target_include_directories(vantor_win_app PUBLIC ${VANTOR_APP_STAGE})
-target_link_libraries(vantor_win_app PUBLIC vantor_win_controls vantor_win_toolbar vantor_win_dialogs vantor_session
-                      vantor_devices)
-target_compile_options(vantor_win_app PRIVATE ${VANTOR_WARNINGS})
+vantor_layer(vantor_win_app win/app EXCLUDE winmain.cpp
+             LINKS vantor_win_controls vantor_win_toolbar vantor_win_dialogs vantor_session vantor_devices)
 
 # The version resource (and with it the About box) takes the project's version.
 string(JOIN "," VANTOR_VERSION_COMMAS ${VANTOR_VERSION_NUMBERS})
