@@ -10,10 +10,11 @@
 
 namespace vantor {
 
+// Numbered as other programs on the handheld read it.
 enum class Keyboard {
-  Ready,
-  ResetFocus,  // ready; the focus goes to the first input field at the end of the record
-  Locked,      // waiting for the host
+  Ready = 0,
+  ResetFocus = 1,  // ready; the focus goes to the first input field at the end of the record
+  Locked = 2,      // waiting for the host
 };
 
 // A host dialog asked for by the record being interpreted, raised at its end.

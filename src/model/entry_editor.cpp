@@ -182,4 +182,11 @@ void EntryEditor::Empty() {
   host_.CaretChanged();
 }
 
+void EntryEditor::Clear() {
+  field_.ClearText();
+  field_.caret = 0;
+  field_.modified = 1;
+  host_.CaretChanged();
+}
+
 }  // namespace vantor

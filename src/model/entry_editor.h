@@ -54,6 +54,8 @@ class EntryEditor {
   void FedChar(char16_t c);
   // Serial data start again in this field: the text only; it counts as modified once a character lands.
   void Empty();
+  // Another program empties the field: a change like any other.
+  void Clear();
   // An auto-send field that was changed reports itself once; true when it did (the key is handled).
   bool ReportChange();
 

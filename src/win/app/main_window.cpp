@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "devices/serial_queues.h"
+#include "interpreter/focus.h"
 #include "look/menu_ids.h"
 #include "look/window_rules.h"
 #include "model/field.h"
@@ -113,9 +114,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         StartSession();
       }
       return 0;
-    case WM_VDX_CONNECTING:
-      if (terminal_) terminal_->ConnectionStarting();
-      return 0;
+    case WM_VDX_INDICATOR: OnIndicator(wparam, lparam); return 0;
+    case WM_VDX_KEYBOARD_STATE: return terminal_ ? static_cast<LRESULT>(terminal_->GetScreen().keyboard) : 0;
     case WM_VDX_SESSION_RECORD: OnRecord(lparam); return 0;
     case WM_VDX_SESSION_ENDED: OnSessionEnded(wparam != 0); return 0;
     case WM_VDX_KEY:
@@ -298,6 +298,15 @@ void MainWindow::OnHostPrompt() {
   terminal_->PromptClosed((result & 0xFFFF) == IDOK);
 }
 
+void MainWindow::OnIndicator(WPARAM mode, LPARAM show) {
+  if (!view_) return;
+  if (show == 1) {
+    Lock(*view_, mode == 0 ? LockMode::Connecting : LockMode::Host);
+  } else {
+    view_->HideLock();
+  }
+}
+
 void MainWindow::OnSerialInput() {
   for (const std::vector<std::uint8_t>& message : serialInbox_->TakeAll()) {
     if (!terminal_) return;
@@ -365,7 +374,7 @@ INT_PTR MainWindow::RunDialog(const DialogRequest& request) {
 
 // --- ConnectionPort -----------------------------------------------------------------------------------
 
-void MainWindow::ConnectionStarting() { SendMessageW(window_, WM_VDX_CONNECTING, 0, 0); }
+void MainWindow::ConnectionStarting() { SendMessageW(window_, WM_VDX_INDICATOR, 0, 1); }
 
 void MainWindow::DeliverRecord(RecordBytes record) {
   SendMessageW(window_, WM_VDX_SESSION_RECORD, 0, reinterpret_cast<LPARAM>(&record));

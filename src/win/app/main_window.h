@@ -90,6 +90,7 @@ class MainWindow final : private ConnectionPort {
   void StartSession();
   void OnHostMessage(LPARAM focusAfter);
   void OnHostPrompt();
+  void OnIndicator(WPARAM mode, LPARAM show);
   void OnSerialInput();
   LRESULT OnCurrentFieldQuery(LPARAM result);
 

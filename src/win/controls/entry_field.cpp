@@ -222,6 +222,8 @@ LRESULT CALLBACK EntryFieldProc(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: editor.KeyDown(static_cast<unsigned>(wparam), HeldModifiers()); return 0;
     case WM_CHAR: editor.TypedChar(static_cast<char16_t>(wparam), HeldModifiers()); return 0;
+    case WM_VDX_FEED_CHAR: editor.FedChar(static_cast<char16_t>(wparam)); return 0;
+    case WM_VDX_CLEAR_FIELD: editor.Clear(); return 0;
     case WM_VDX_FIELD_EDITED:
       host.CaretChanged();
       InvalidateRect(window, nullptr, FALSE);
