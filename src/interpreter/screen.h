@@ -25,7 +25,7 @@ inline constexpr int kKeyLabelCount = 37;
 // Plain data the interpreter and the terminal change on one thread; the rules that read it are
 // member functions.
 struct Screen {
-  explicit Screen(std::uint32_t pageBackground) : pages(pageBackground) {}
+  explicit Screen(Colour pageBackground) : pages(pageBackground) {}
 
   PageList pages;
   int currentPage = 0;  // the page field commands act on

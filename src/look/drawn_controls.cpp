@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "model/field.h"
+#include "settings/settings.h"
 
 namespace vantor {
 
@@ -185,13 +186,13 @@ int DrawStyleFor(ButtonKind kind, const Field& field) {
 
 bool LabelBlinkedOut(const Field& field) { return field.Video() == kVideoBlink && field.blinkPhase == 0; }
 
-Colour BoxLabelColour(const Field& field, bool customColours, Colour foreground) {
+Colour BoxLabelColour(const Field& field, const Settings& settings) {
   if (field.Video() == kVideoReverse) return kWhite;
-  return customColours ? foreground : kBlack;
+  return settings.CustomColours() ? settings.TextColour() : kBlack;
 }
 
-Colour MarkColour(bool engraved, bool customColours, Colour custom) {
-  if (customColours) return custom;
+Colour MarkColour(bool engraved, const Settings& settings) {
+  if (settings.CustomColours()) return settings.MarkColour();
   return engraved ? kEngravedColour : kBlack;
 }
 

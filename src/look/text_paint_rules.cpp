@@ -12,7 +12,6 @@ namespace vantor {
 
 namespace {
 
-constexpr Colour kBlack = MakeColour(0, 0, 0);
 constexpr Colour kSystemFill = kScreenBlue;
 
 int VideoClass(const Field& field) { return (field.attributes >> 4) & 3; }
@@ -253,10 +252,10 @@ SystemLook SystemLineLook(const Field& field) {
 }
 
 Colour WatermarkColour(const Settings& settings) {
-  if (!settings.CustomColours()) return MakeColour(159, 181, 195);
+  if (!settings.CustomColours()) return kWatermarkBlue;
   const Colour back = settings.BackgroundColour();
   auto lift = [](int v) { return v + 5 > 255 ? 250 : v + 5; };
-  return MakeColour(lift(back & 0xFF), lift((back >> 8) & 0xFF), lift((back >> 16) & 0xFF));
+  return Rgb(lift(back & 0xFF), lift((back >> 8) & 0xFF), lift((back >> 16) & 0xFF));
 }
 
 WatermarkFont FitWatermark(int innerWidth, int textLength, const std::function<int(int, int)>& measure) {

@@ -7,17 +7,13 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/palette.h"
+
 namespace vantor {
 
 class Field;
 class FieldList;
 class Settings;
-
-using Colour = std::uint32_t;  // COLORREF layout 0x00BBGGRR
-
-constexpr Colour MakeColour(int r, int g, int b) {
-  return static_cast<Colour>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
-}
 
 // Colours of one paint: fill, text and (entry field) frame.
 struct TextColours {

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "settings/palette.h"
+
 namespace vantor {
 
 class Page;
@@ -43,10 +45,10 @@ inline constexpr std::uint8_t kTypeSelectButton = 3;
 inline constexpr std::uint8_t kTypeCheckBox = 4;
 inline constexpr std::uint8_t kTypeRadioButton = 5;
 
-// Colour slots filled by the control's window procedure at creation (COLORREF values 0x00BBGGRR).
+// Colour slots filled by the control's window procedure at creation.
 struct FieldColours {
-  std::uint32_t text = 0, selectedText = 0, background = 0, focusBackground = 0, frame = 0;
-  std::uint32_t reverseText = 0, reverseBackground = 0, selectedFrame = 0, selectedBackground = 0;
+  Colour text = 0, selectedText = 0, background = 0, focusBackground = 0, frame = 0;
+  Colour reverseText = 0, reverseBackground = 0, selectedFrame = 0, selectedBackground = 0;
 };
 
 // Created only by FieldList::Add, which links it into the id and row chains; everything else is

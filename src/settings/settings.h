@@ -9,15 +9,9 @@
 #include <utility>
 
 #include "platform/file.h"
+#include "settings/palette.h"
 
 namespace vantor {
-
-// A colour with red in the low byte, then green, then blue (0x00BBGGRR, as a Win32 COLORREF).
-using ColorRef = std::uint32_t;
-
-// RGB(149,178,195): the page background outside custom colour mode, the default BackGroundColor, the
-// system line's fill and the entry fields' frame.
-inline constexpr ColorRef kScreenBlue = 0x00C3B295;
 
 // CW_USEDEFAULT: what every `windowpos` value becomes when the file holds fewer than four numbers.
 inline constexpr int kWindowPosDefault = static_cast<int>(0x80000000u);
@@ -187,15 +181,15 @@ class Settings {
 
   // Colours (ForeGroundColor, BackGroundColor, InputForeGroundColor, ... in the file): only the
   // settings file changes them.
-  ColorRef TextColour() const { return ForeGroundColor_; }
-  ColorRef BackgroundColour() const { return BackGroundColor_; }
-  ColorRef InputTextColour() const { return InputForeGroundColor_; }
-  ColorRef InputBackgroundColour() const { return InputBackGroundColor_; }
-  ColorRef FocusTextColour() const { return FocusForeGroundColor_; }
-  ColorRef FocusBackgroundColour() const { return FocusBackGroundColor_; }
-  ColorRef SelectedTextColour() const { return SelectedForeGround_; }
-  ColorRef SelectedBackgroundColour() const { return SelectedBackGroundColor_; }
-  ColorRef MarkColour() const { return CheckBoxCheckAndRadioButtonDotColor_; }
+  Colour TextColour() const { return ForeGroundColor_; }
+  Colour BackgroundColour() const { return BackGroundColor_; }
+  Colour InputTextColour() const { return InputForeGroundColor_; }
+  Colour InputBackgroundColour() const { return InputBackGroundColor_; }
+  Colour FocusTextColour() const { return FocusForeGroundColor_; }
+  Colour FocusBackgroundColour() const { return FocusBackGroundColor_; }
+  Colour SelectedTextColour() const { return SelectedForeGround_; }
+  Colour SelectedBackgroundColour() const { return SelectedBackGroundColor_; }
+  Colour MarkColour() const { return CheckBoxCheckAndRadioButtonDotColor_; }
 
   // Serial.
   const SerialLineSettings& SerialLine() const { return serial_; }  // serial
@@ -295,15 +289,15 @@ class Settings {
   bool scanneroverwritefield_ = true;
   bool ScannerModeCallBack_ = true;
 
-  ColorRef ForeGroundColor_ = 0x000000;
-  ColorRef BackGroundColor_ = kScreenBlue;
-  ColorRef InputForeGroundColor_ = 0x000000;
-  ColorRef InputBackGroundColor_ = 0xFFFFFF;
-  ColorRef FocusForeGroundColor_ = 0x000000;
-  ColorRef FocusBackGroundColor_ = 0x9EF0FF;
-  ColorRef SelectedForeGround_ = 0xFFFFFF;
-  ColorRef SelectedBackGroundColor_ = 0x33CCFF;
-  ColorRef CheckBoxCheckAndRadioButtonDotColor_ = 0x000000;
+  Colour ForeGroundColor_ = kBlack;
+  Colour BackGroundColor_ = kScreenBlue;
+  Colour InputForeGroundColor_ = kBlack;
+  Colour InputBackGroundColor_ = kWhite;
+  Colour FocusForeGroundColor_ = kBlack;
+  Colour FocusBackGroundColor_ = kFocusYellow;
+  Colour SelectedForeGround_ = kWhite;
+  Colour SelectedBackGroundColor_ = kSelectedAmber;
+  Colour CheckBoxCheckAndRadioButtonDotColor_ = kBlack;
 
   SerialLineSettings serial_;
   bool serialcommand_ = false;

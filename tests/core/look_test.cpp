@@ -152,19 +152,19 @@ TEST(TextPaintTest, EntryLayoutScrollsAndJustifies) {
 }
 
 TEST(TextPaintTest, ColoursOfEntriesAndFixedTexts) {
-  constexpr Colour kWhite = MakeColour(255, 255, 255), kYellow = MakeColour(255, 240, 158);
+  constexpr Colour kWhite = Rgb(255, 255, 255), kYellow = Rgb(255, 240, 158);
   Settings settings;
   settings.ApplySettingsText("UnderlineFixedTextMode=false\r\n");  // only custom colours heed it
   FieldList list(nullptr);
   Field& f = testing_support::AddField(list, 1, 0, 0, 4);
   f.colours.background = f.colours.reverseBackground = kWhite;
   f.colours.focusBackground = kYellow;
-  f.colours.selectedFrame = MakeColour(255, 204, 51);
+  f.colours.selectedFrame = Rgb(255, 204, 51);
   auto background = [&](bool focused) { return EntryColours(f, settings, focused).background; };
   EXPECT_EQ(std::make_pair(background(false), background(true)), std::make_pair(kWhite, kYellow));
   EXPECT_TRUE(FixedTextLook(f, settings).underline && FixedTextLook(f, settings).pageEdges);
   f.selected = 1;
-  EXPECT_EQ(EntryColours(f, settings, false).frame, MakeColour(255, 204, 51));
+  EXPECT_EQ(EntryColours(f, settings, false).frame, Rgb(255, 204, 51));
   f.attributes = kVideoReverse;
   EXPECT_EQ(std::make_pair(background(false), background(true)), std::make_pair(0u, kYellow));  // swapped unfocused
   f.selected = 0;
@@ -183,7 +183,7 @@ TEST(TextPaintTest, ColoursOfEntriesAndFixedTexts) {
   EXPECT_FALSE(FixedTextLook(f, settings).textVisible || FixedTextLook(f, settings).underline);
   f.attributes = 0;
   const TextColours c = EntryColours(f, settings, true);
-  EXPECT_EQ(std::make_pair(c.background, c.frame), std::make_pair(MakeColour(1, 2, 3), MakeColour(4, 5, 6)));
+  EXPECT_EQ(std::make_pair(c.background, c.frame), std::make_pair(Rgb(1, 2, 3), Rgb(4, 5, 6)));
   settings.ApplySettingsText("CustomColorMode=true\r\nUnderlineFixedTextMode=true\r\n");
   EXPECT_TRUE(FixedTextLook(f, settings).underline);
 }
@@ -205,9 +205,9 @@ TEST(TextPaintTest, SystemLineCellsRightJustifiedAndPulledInAtTheEdge) {
 
 TEST(TextPaintTest, WatermarkColourAndBoundedFitting) {
   Settings settings;
-  EXPECT_EQ(WatermarkColour(settings), MakeColour(159, 181, 195));
+  EXPECT_EQ(WatermarkColour(settings), Rgb(159, 181, 195));
   settings.ApplySettingsText("CustomColorMode=true\r\nBackGroundColor=FA0AFB\r\n");
-  EXPECT_EQ(WatermarkColour(settings), MakeColour(255, 15, 250));  // each channel lifted by 5, else 250
+  EXPECT_EQ(WatermarkColour(settings), Rgb(255, 15, 250));  // each channel lifted by 5, else 250
   std::vector<int> widths;
   auto letters = [&](int perLetter) {
     widths.clear();

@@ -20,12 +20,12 @@ namespace {
 
 void FillButtonColours(Field& field) {
   FieldColours& c = field.colours;
-  c.text = RGB(0, 0, 0);  // push and select button labels in both colour modes; boxes take ForeGroundColor
-  c.background = RGB(212, 208, 200);
-  c.frame = RGB(64, 64, 64);
-  c.selectedFrame = RGB(255, 204, 51);
-  c.selectedBackground = RGB(255, 204, 51);  // the same in both colour modes
-  c.focusBackground = RGB(255, 240, 158);
+  c.text = kBlack;  // push and select button labels in both colour modes; boxes take ForeGroundColor
+  c.background = kButtonGrey;
+  c.frame = kButtonFrameGrey;
+  c.selectedFrame = kSelectedAmber;
+  c.selectedBackground = kSelectedAmber;  // the same in both colour modes
+  c.focusBackground = kFocusYellow;
 }
 
 void Redraw(HWND window, bool erase) {
@@ -88,7 +88,6 @@ void Paint(HWND window, Field& field, const PageWindowState& page, ButtonKind ki
   const bool engraved = field.Mode() == kModeDisplay;
   const bool focused = GetFocus() == window;
   const std::u16string text = field.Text();  // the painters keep views of it
-  const BoxColours colours{custom, settings.TextColour(), settings.MarkColour()};
   const HDC dc = canvas.dc();
   switch (kind) {
     case ButtonKind::Button: {
@@ -114,7 +113,7 @@ void Paint(HWND window, Field& field, const PageWindowState& page, ButtonKind ki
     case ButtonKind::CheckBox: {
       field.checked = IsCheckedText(text) ? 1 : 0;
       CheckBoxPainter check(dc, client, LabelOf(kind, text, field.width), style, field.width,
-                            (field.flags & kFlagRight) != 0, field.checkSize, engraved, &field, colours);
+                            (field.flags & kFlagRight) != 0, field.checkSize, engraved, &field, settings);
       if (field.checked)
         check.DrawChecked();
       else
@@ -125,7 +124,7 @@ void Paint(HWND window, Field& field, const PageWindowState& page, ButtonKind ki
     case ButtonKind::RadioButton: {
       field.checked = IsCheckedText(text) ? 1 : 0;
       RadioButtonPainter radio(dc, client, LabelOf(kind, text, field.width), style, field.width,
-                               (field.flags & kFlagRight) != 0, field.checkSize, engraved, &field, colours);
+                               (field.flags & kFlagRight) != 0, field.checkSize, engraved, &field, settings);
       if (field.checked)
         radio.DrawChecked();
       else

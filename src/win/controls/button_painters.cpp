@@ -5,6 +5,7 @@
 
 #include "win/base/gdi.h"
 #include "model/field.h"
+#include "settings/settings.h"
 
 namespace vantor {
 
@@ -169,7 +170,7 @@ constexpr UINT kBoxLabel = DT_NOCLIP | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
 Box ToBox(const RECT& r) { return Box{r.left, r.top, r.right, r.bottom}; }
 
 void DrawBoxLabel(HDC dc, std::u16string_view label, const Box& client, int cellWidth, bool rightAligned, bool engraved,
-                  const Field* record, const BoxColours& colours) {
+                  const Field* record, const Settings& settings) {
   if (record != nullptr && LabelBlinkedOut(*record)) return;
   const Box box = LabelBoxFor(client, cellWidth, rightAligned);
   const RECT rect{box.left, box.top, box.right, box.bottom};
@@ -178,8 +179,8 @@ void DrawBoxLabel(HDC dc, std::u16string_view label, const Box& client, int cell
   if (engraved) {
     EngravedText(dc, label, rect, format, true);
   } else {
-    const Colour colour = record != nullptr ? BoxLabelColour(*record, colours.custom, colours.foreground)
-                                            : (colours.custom ? colours.foreground : kBlack);
+    const Colour colour = record != nullptr ? BoxLabelColour(*record, settings)
+                                            : (settings.CustomColours() ? settings.TextColour() : kBlack);
     Text(dc, label, rect, format, colour);
   }
 }
@@ -192,7 +193,7 @@ void FillSelected(HDC dc, const Box& client, const Field* record) {
 
 CheckBoxPainter::CheckBoxPainter(HDC dc, const RECT& client, std::u16string_view label, int style, int cellCount,
                                  bool rightAligned, int checkSize, bool engraved, Field* record,
-                                 const BoxColours& colours)
+                                 const Settings& settings)
     : dc_(dc),
       client_(ToBox(client)),
       cellCount_(cellCount),
@@ -203,7 +204,7 @@ CheckBoxPainter::CheckBoxPainter(HDC dc, const RECT& client, std::u16string_view
       markSize_(MarkSizeFor(cellWidth_, checkSize, client_)),
       engraved_(engraved),
       record_(record),
-      colours_(colours) {
+      settings_(settings) {
   (void)style;
 }
 
@@ -218,7 +219,7 @@ void CheckBoxPainter::DrawBox(bool checked) {
     POINT polygon[6];
     for (std::size_t i = 0; i < points.size(); ++i) polygon[i] = POINT{points[i].x, points[i].y};
     SetDCPenColor(dc_, engraved_ ? kEngravedColour : kBlack);
-    SetDCBrushColor(dc_, MarkColour(engraved_, colours_.custom, colours_.mark));
+    SetDCBrushColor(dc_, MarkColour(engraved_, settings_));
     Polygon(dc_, polygon, 6);
   }
   DrawLabel();
@@ -228,7 +229,7 @@ void CheckBoxPainter::DrawUnchecked() { DrawBox(false); }
 void CheckBoxPainter::DrawChecked() { DrawBox(true); }
 
 void CheckBoxPainter::DrawLabel() {
-  DrawBoxLabel(dc_, label_, client_, cellWidth_, rightAligned_, engraved_, record_, colours_);
+  DrawBoxLabel(dc_, label_, client_, cellWidth_, rightAligned_, engraved_, record_, settings_);
 }
 
 void CheckBoxPainter::DrawFocus() {
@@ -241,7 +242,7 @@ void CheckBoxPainter::DrawFocus() {
 
 RadioButtonPainter::RadioButtonPainter(HDC dc, const RECT& client, std::u16string_view label, int style, int cellCount,
                                        bool rightAligned, int checkSize, bool engraved, Field* record,
-                                       const BoxColours& colours)
+                                       const Settings& settings)
     : dc_(dc),
       client_(ToBox(client)),
       cellCount_(cellCount),
@@ -253,7 +254,7 @@ RadioButtonPainter::RadioButtonPainter(HDC dc, const RECT& client, std::u16strin
       markSize_(MarkSizeFor(cellWidth_, checkSize, client_)),
       engraved_(engraved),
       record_(record),
-      colours_(colours) {
+      settings_(settings) {
   (void)style;
 }
 
@@ -271,7 +272,7 @@ void RadioButtonPainter::DrawCircle(bool checked) {
     const Colour colour = table_[static_cast<std::size_t>(disk.entry)];
     tools.Ellipse(disk.box, colour, colour);
   }
-  if (checked) tools.Ellipse(RadioDot(mark), kBlack, MarkColour(engraved_, colours_.custom, colours_.mark));
+  if (checked) tools.Ellipse(RadioDot(mark), kBlack, MarkColour(engraved_, settings_));
   DrawLabel();
 }
 
@@ -279,7 +280,7 @@ void RadioButtonPainter::DrawUnchecked() { DrawCircle(false); }
 void RadioButtonPainter::DrawChecked() { DrawCircle(true); }
 
 void RadioButtonPainter::DrawLabel() {
-  DrawBoxLabel(dc_, label_, client_, cellWidth_, rightAligned_, engraved_, record_, colours_);
+  DrawBoxLabel(dc_, label_, client_, cellWidth_, rightAligned_, engraved_, record_, settings_);
 }
 
 void RadioButtonPainter::DrawFocus() {

@@ -13,13 +13,7 @@
 namespace vantor {
 
 class Field;
-
-// Colours of check boxes and radio buttons that come from the settings.
-struct BoxColours {
-  bool custom = false;    // custom colour mode
-  Colour foreground = 0;  // `ForeGroundColor`
-  Colour mark = 0;        // `CheckBoxCheckAndRadioButtonDotColor`
-};
+class Settings;
 
 class PushButtonPainter {
  public:
@@ -69,8 +63,9 @@ class SelectButtonPainter {
 
 class CheckBoxPainter {
  public:
+  // The label and mark colours come from the settings in custom colour mode.
   CheckBoxPainter(HDC dc, const RECT& client, std::u16string_view label, int style, int cellCount, bool rightAligned,
-                  int checkSize, bool engraved, Field* record, const BoxColours& colours);
+                  int checkSize, bool engraved, Field* record, const Settings& settings);
   virtual ~CheckBoxPainter() = default;
   CheckBoxPainter(const CheckBoxPainter&) = delete;
   CheckBoxPainter& operator=(const CheckBoxPainter&) = delete;
@@ -91,13 +86,13 @@ class CheckBoxPainter {
   int checkSize_, markSize_;
   bool engraved_;
   Field* record_;
-  BoxColours colours_;
+  const Settings& settings_;
 };
 
 class RadioButtonPainter {
  public:
   RadioButtonPainter(HDC dc, const RECT& client, std::u16string_view label, int style, int cellCount, bool rightAligned,
-                     int checkSize, bool engraved, Field* record, const BoxColours& colours);
+                     int checkSize, bool engraved, Field* record, const Settings& settings);
   virtual ~RadioButtonPainter() = default;
   RadioButtonPainter(const RadioButtonPainter&) = delete;
   RadioButtonPainter& operator=(const RadioButtonPainter&) = delete;
@@ -119,7 +114,7 @@ class RadioButtonPainter {
   int checkSize_, markSize_;
   bool engraved_;
   Field* record_;
-  BoxColours colours_;
+  const Settings& settings_;
 };
 
 }  // namespace vantor

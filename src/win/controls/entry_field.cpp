@@ -108,12 +108,12 @@ class WinEntryHost final : public EntryHost {
 void FillEntryColours(Field& field, const Settings& settings) {
   const bool custom = settings.CustomColours();
   FieldColours& c = field.colours;
-  c.text = custom && field.selected ? settings.SelectedTextColour() : RGB(0, 0, 0);
-  c.background = custom ? settings.InputBackgroundColour() : RGB(255, 255, 255);
-  c.focusBackground = custom ? settings.FocusBackgroundColour() : RGB(255, 240, 158);
-  c.frame = kDefaultPageBackground;
-  c.selectedFrame = RGB(255, 204, 51);
-  c.selectedBackground = custom ? settings.SelectedBackgroundColour() : RGB(255, 204, 51);
+  c.text = custom && field.selected ? settings.SelectedTextColour() : kBlack;
+  c.background = custom ? settings.InputBackgroundColour() : kWhite;
+  c.focusBackground = custom ? settings.FocusBackgroundColour() : kFocusYellow;
+  c.frame = kScreenBlue;
+  c.selectedFrame = kSelectedAmber;
+  c.selectedBackground = custom ? settings.SelectedBackgroundColour() : kSelectedAmber;
 }
 
 int PaintEntryField(HWND window, HDC target, Field& field, const Settings& settings, bool caretMode) {

@@ -72,15 +72,15 @@ COLORREF PageBackgroundOf(const Field& field) {
 void FillFixedColours(Field& field, const Settings& settings) {
   const bool custom = settings.CustomColours();
   FieldColours& c = field.colours;
-  c.text = custom ? settings.TextColour() : RGB(0, 0, 0);
-  c.selectedText = custom ? settings.SelectedTextColour() : RGB(0, 0, 0);
+  c.text = custom ? settings.TextColour() : kBlack;
+  c.selectedText = custom ? settings.SelectedTextColour() : kBlack;
   c.background = custom ? settings.BackgroundColour() : kScreenBlue;
-  c.focusBackground = custom ? settings.SelectedBackgroundColour() : RGB(255, 240, 158);
-  c.frame = RGB(255, 255, 255);
-  c.reverseText = custom ? settings.BackgroundColour() : RGB(92, 106, 166);
-  c.reverseBackground = custom ? settings.TextColour() : RGB(255, 255, 255);
-  c.selectedFrame = RGB(255, 204, 51);
-  c.selectedBackground = custom ? settings.SelectedBackgroundColour() : RGB(255, 204, 51);
+  c.focusBackground = custom ? settings.SelectedBackgroundColour() : kFocusYellow;
+  c.frame = kWhite;
+  c.reverseText = custom ? settings.BackgroundColour() : kReverseBlue;
+  c.reverseBackground = custom ? settings.TextColour() : kWhite;
+  c.selectedFrame = kSelectedAmber;
+  c.selectedBackground = custom ? settings.SelectedBackgroundColour() : kSelectedAmber;
 }
 
 void DrawReverseFrame(HDC dc, const Field& field, COLORREF pageBackground, const FrameInput& input) {

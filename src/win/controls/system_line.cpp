@@ -66,14 +66,14 @@ std::u16string FormatSystemLine(const SYSTEMTIME& time, bool date) {
 
 void FillSystemColours(Field& field) {
   FieldColours& c = field.colours;
-  c.text = RGB(255, 0, 0);
-  c.background = RGB(255, 255, 255);
-  c.focusBackground = RGB(255, 240, 158);
-  c.frame = RGB(255, 255, 255);
-  c.reverseText = RGB(92, 106, 166);
-  c.reverseBackground = RGB(255, 255, 255);
-  c.selectedFrame = RGB(255, 204, 51);
-  c.selectedBackground = RGB(255, 204, 51);
+  c.text = kClockRed;
+  c.background = kWhite;
+  c.focusBackground = kFocusYellow;
+  c.frame = kWhite;
+  c.reverseText = kReverseBlue;
+  c.reverseBackground = kWhite;
+  c.selectedFrame = kSelectedAmber;
+  c.selectedBackground = kSelectedAmber;
 }
 
 LRESULT CALLBACK SystemLineProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -102,8 +102,8 @@ void LockIndicator::BuildAtlases(HDC screen) {
   gdi::MemoryDc monoDc(screen);
   gdi::Select monoIn(monoDc.get(), mono.get());
   for (HDC dc : {masks_.dc.get(), cutouts_.dc.get()}) {
-    SetTextColor(dc, RGB(0, 0, 0));  // monochrome to colour: 0 black, 1 white
-    SetBkColor(dc, RGB(255, 255, 255));
+    SetTextColor(dc, kBlack);  // monochrome to colour: 0 black, 1 white
+    SetBkColor(dc, kWhite);
   }
   gdi::MemoryDc source(screen);
   for (Picture* picture : pictures) {
@@ -290,8 +290,8 @@ void LockIndicator::Compose(HWND window, const animation::FramePlan& plan, int w
   }
   if (!image_->ok()) return;
   const HDC dc = image_->dc();
-  SetTextColor(dc, RGB(0, 0, 0));
-  SetBkColor(dc, RGB(255, 255, 255));
+  SetTextColor(dc, kBlack);
+  SetBkColor(dc, kWhite);
   SetStretchBltMode(dc, COLORONCOLOR);
   SelectClipRgn(dc, nullptr);
   IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
@@ -302,7 +302,7 @@ void LockIndicator::Compose(HWND window, const animation::FramePlan& plan, int w
       for (std::size_t d = 0; d < animation::kDotXOffsets.size(); ++d) {
         if ((plan.dots >> d) & 1u) {
           SetPixelV(dc, animation::kRightX + animation::kDotXOffsets[d], animation::kRightY + animation::kDotYOffset,
-                    RGB(0, 0, 0));
+                    kBlack);
         }
       }
     }

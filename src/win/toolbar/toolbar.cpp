@@ -13,8 +13,6 @@ namespace {
 
 constexpr int kProgramIcon = 176;
 
-COLORREF ToColorRef(toolbar::Rgb c) { return RGB(c.r, c.g, c.b); }
-
 std::uint32_t ToXrgb(COLORREF c) {
   return (std::uint32_t{GetRValue(c)} << 16) | (std::uint32_t{GetGValue(c)} << 8) | GetBValue(c);
 }
@@ -182,12 +180,12 @@ void Toolbar::PaintBar(HWND bar) {
   GetClientRect(bar, &client);
   gdi::Canvas canvas(paint.get(), client.right, client.bottom);
   if (!canvas.ok()) return;
-  gdi::FillSolid(canvas.dc(), client, ToColorRef(toolbar::kFace));
+  gdi::FillSolid(canvas.dc(), client, kToolbarFace);
   std::array<toolbar::BarLine, 6> lines;
   const int count = toolbar::BarLines(client.bottom, lines);
   for (int i = 0; i < count; ++i) {
     const RECT line{0, lines[static_cast<std::size_t>(i)].y, client.right, lines[static_cast<std::size_t>(i)].y + 1};
-    gdi::FillSolid(canvas.dc(), line, ToColorRef(lines[static_cast<std::size_t>(i)].colour));
+    gdi::FillSolid(canvas.dc(), line, lines[static_cast<std::size_t>(i)].colour);
   }
   canvas.Present(paint.get());
 }
@@ -199,12 +197,12 @@ void Toolbar::PaintButton(HWND window, const ToolbarButton& button) {
   gdi::Canvas canvas(paint.get(), client.right, client.bottom);
   if (!canvas.ok()) return;
   HDC dc = canvas.dc();
-  gdi::FillSolid(dc, client, ToColorRef(toolbar::kFace));
+  gdi::FillSolid(dc, client, kToolbarFace);
   const bool enabled = IsWindowEnabled(window) != FALSE;
   if (enabled) {
     gdi::Select pen(dc, GetStockObject(DC_PEN));
     for (const toolbar::Segment& s : toolbar::ButtonBevel(client.right, client.bottom, button.pressed)) {
-      SetDCPenColor(dc, ToColorRef(s.colour));
+      SetDCPenColor(dc, s.colour);
       MoveToEx(dc, s.x0, s.y0, nullptr);
       LineTo(dc, s.x1, s.y1);
     }
