@@ -71,7 +71,6 @@ void HeadlessView::RefreshPage(Page&, const RefreshPlan& plan) {
     const ControlKind kind = ControlKindOf(field);
     if (kind == ControlKind::None) continue;
     field.window = nextWindow_++;
-    if (kind == ControlKind::Button) field.checked = 0;  // a push button is created released
   }
 }
 
@@ -123,9 +122,6 @@ void HeadlessView::LoseFocus(Field& control) {
   if (kind == ControlKind::Entry) {
     EntryControl host(*this, control);
     EntryEditor(control, settings_, host).EndEditing();
-  } else if (IsButtonFamily(kind)) {
-    if (kind == ControlKind::Button) control.checked = 0;
-    control.hasFocus = 0;
   }
 }
 
@@ -134,9 +130,8 @@ void HeadlessView::GainFocus(Field& control) {
   if (kind == ControlKind::Entry) {
     EntryControl host(*this, control);
     EntryEditor(control, settings_, host).StartEditing();
-  } else if (IsButtonFamily(kind)) {
-    control.hasFocus = 1;
-    if (kind != ControlKind::SelectButton) terminal_->FieldFocused(control.id);
+  } else if (IsButtonFamily(kind) && kind != ControlKind::SelectButton) {
+    terminal_->FieldFocused(control.id);
   }
 }
 
@@ -202,7 +197,6 @@ void HeadlessView::Tap(Field& control) {
   }
   // Pressed, then released: the release ends as Enter on the button.
   control.modified = 1;
-  control.checked = 0;
   ControlKeyDown(control, kVkReturn, {});
 }
 

@@ -184,7 +184,7 @@ int DrawStyleFor(ButtonKind kind, const Field& field) {
   return video == kVideoBlink || video == kVideoReverse ? 2 : 0;
 }
 
-bool LabelBlinkedOut(const Field& field) { return field.Video() == kVideoBlink && field.blinkPhase == 0; }
+bool LabelBlinkedOut(const Field& field, bool blinkPhase) { return field.Video() == kVideoBlink && !blinkPhase; }
 
 Colour BoxLabelColour(const Field& field, const Settings& settings) {
   if (field.Video() == kVideoReverse) return kWhite;

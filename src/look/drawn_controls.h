@@ -108,7 +108,7 @@ Box RadioDot(const Box& mark);
 // button in display mode 3; otherwise 0.
 int DrawStyleFor(ButtonKind kind, const Field& field);
 // Whether the label is hidden now (a blinking control in blink phase 0).
-bool LabelBlinkedOut(const Field& field);
+bool LabelBlinkedOut(const Field& field, bool blinkPhase);
 // The label colour of a check box or radio button: reverse white; else `ForeGroundColor` in custom
 // colour mode, black otherwise. Engraved labels are drawn separately.
 Colour BoxLabelColour(const Field& field, const Settings& settings);

@@ -23,9 +23,9 @@ int EntryState(const Field& field, bool focused) {
   return field.selected ? 2 : 0;
 }
 
-TextColours EntryColours(const Field& field, const Settings& settings, bool focused) {
+TextColours EntryColours(const Field& field, const ControlLook& look, const Settings& settings, bool focused) {
   const int s = EntryState(field, focused);
-  const FieldColours& slot = field.colours;
+  const ControlColours& slot = look.colours;
   TextColours c;
   if (settings.CustomColours()) {
     if (s == 0)
@@ -43,7 +43,7 @@ TextColours EntryColours(const Field& field, const Settings& settings, bool focu
       c = {slot.selectedBackground, slot.text, slot.selectedFrame};
   }
   const int a = VideoClass(field);
-  if ((a == 1 && field.blinkPhase == 0) || (a == 3 && s != 1)) std::swap(c.background, c.text);
+  if ((a == 1 && !look.blinkPhase) || (a == 3 && s != 1)) std::swap(c.background, c.text);
   return c;
 }
 
@@ -85,10 +85,10 @@ EntryLayout LayoutEntry(int clientWidth, int textLength, int caret, bool rightJu
   return out;
 }
 
-FixedLook FixedTextLook(const Field& field, const Settings& settings) {
+FixedLook FixedTextLook(const Field& field, const ControlLook& control, const Settings& settings) {
   const int a = VideoClass(field);
   const bool selected = field.selected != 0;
-  const bool phase = field.blinkPhase != 0;
+  const bool phase = control.blinkPhase;
   FixedLook look;
   if (settings.CustomColours()) {
     const Colour fore = settings.TextColour(), back = settings.BackgroundColour();
@@ -105,7 +105,7 @@ FixedLook FixedTextLook(const Field& field, const Settings& settings) {
     look.underline = settings.UnderlineFixedText();
     return look;
   }
-  const FieldColours& slot = field.colours;
+  const ControlColours& slot = control.colours;
   if (!selected) {
     if (a == 3) {
       look.background = slot.reverseBackground;
@@ -235,18 +235,18 @@ std::vector<CellText> SystemLineCells(int textLength, int width, int clientWidth
   return cells;
 }
 
-SystemLook SystemLineLook(const Field& field) {
+SystemLook SystemLineLook(const Field& field, const ControlLook& control) {
   const int a = VideoClass(field);
   SystemLook look;
   if (a == 3) {
-    look.background = field.colours.reverseBackground;
-    look.text = field.colours.reverseText;
+    look.background = control.colours.reverseBackground;
+    look.text = control.colours.reverseText;
     look.reverseFrame = true;
     return look;
   }
   look.background = kSystemFill;
   look.text = kBlack;
-  if (a == 1) look.text = field.blinkPhase == 0 ? field.colours.text : kSystemFill;
+  if (a == 1) look.text = !control.blinkPhase ? control.colours.text : kSystemFill;
   look.pageEdges = true;
   return look;
 }

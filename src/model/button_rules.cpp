@@ -34,7 +34,6 @@ void SetValue(Field& field, bool checked) {
   else
     text[0] = mark;
   field.SetText(text);
-  field.checked = checked ? 1 : 0;
   field.modified = 1;
 }
 

@@ -5,8 +5,6 @@
 #include <string>
 #include <string_view>
 
-#include "settings/palette.h"
-
 namespace vantor {
 
 class Page;
@@ -45,12 +43,6 @@ inline constexpr std::uint8_t kTypeSelectButton = 3;
 inline constexpr std::uint8_t kTypeCheckBox = 4;
 inline constexpr std::uint8_t kTypeRadioButton = 5;
 
-// Colour slots filled by the control's window procedure at creation.
-struct FieldColours {
-  Colour text = 0, selectedText = 0, background = 0, focusBackground = 0, frame = 0;
-  Colour reverseText = 0, reverseBackground = 0, selectedFrame = 0, selectedBackground = 0;
-};
-
 // Created only by FieldList::Add, which links it into the id and row chains; everything else is
 // plain data set by the commands and the controls (UI thread only).
 class Field {
@@ -70,7 +62,6 @@ class Field {
   std::uint8_t readOnly = 0;
   std::uint8_t type = kTypeText;
   std::int32_t width = 0;
-  std::int32_t textWidth = 0;  // pixel width of the entry field's text strip
   std::uint8_t centred = 0;
   std::int32_t checkSize = 1;
   std::uint8_t modified = 0;
@@ -84,17 +75,13 @@ class Field {
   std::u16string prefix;
 
   std::uint8_t previousSerialFlags = 0;
-  std::uint8_t blinkPhase = 0;
   std::int32_t id = 0;
   std::int32_t lastColumn = 0;  // column + width - 1
   Page* page = nullptr;
   std::int32_t caret = 0;
-  std::int32_t caretX = 0;
   std::uint8_t hasFocus = 0;
-  std::uint8_t checked = 0;
   std::uint8_t selected = 0;
   std::uint8_t replacePending = 0;
-  FieldColours colours;
   WindowHandle window = kNoWindow;  // the control window, owned by the front end
 
   int Mode() const { return flags & 3; }

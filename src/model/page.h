@@ -20,7 +20,6 @@ class Page {
   FieldList& Fields() { return fields_; }
   const FieldList& Fields() const { return fields_; }
 
-  int blinkPhase = 0;                          // 0 or 1, toggled by the page timer
   Colour background = kDefaultPageBackground;  // fixed at creation
   bool shown = false;                          // true only for the page in front
   WindowHandle window = kNoWindow;             // the page window, owned by the front end

@@ -157,35 +157,36 @@ TEST(TextPaintTest, ColoursOfEntriesAndFixedTexts) {
   settings.ApplySettingsText("UnderlineFixedTextMode=false\r\n");  // only custom colours heed it
   FieldList list(nullptr);
   Field& f = testing_support::AddField(list, 1, 0, 0, 4);
-  f.colours.background = f.colours.reverseBackground = kWhite;
-  f.colours.focusBackground = kYellow;
-  f.colours.selectedFrame = Rgb(255, 204, 51);
-  auto background = [&](bool focused) { return EntryColours(f, settings, focused).background; };
+  ControlLook look;
+  look.colours.background = look.colours.reverseBackground = kWhite;
+  look.colours.focusBackground = kYellow;
+  look.colours.selectedFrame = Rgb(255, 204, 51);
+  auto background = [&](bool focused) { return EntryColours(f, look, settings, focused).background; };
   EXPECT_EQ(std::make_pair(background(false), background(true)), std::make_pair(kWhite, kYellow));
-  EXPECT_TRUE(FixedTextLook(f, settings).underline && FixedTextLook(f, settings).pageEdges);
+  EXPECT_TRUE(FixedTextLook(f, look, settings).underline && FixedTextLook(f, look, settings).pageEdges);
   f.selected = 1;
-  EXPECT_EQ(EntryColours(f, settings, false).frame, Rgb(255, 204, 51));
+  EXPECT_EQ(EntryColours(f, look, settings, false).frame, Rgb(255, 204, 51));
   f.attributes = kVideoReverse;
   EXPECT_EQ(std::make_pair(background(false), background(true)), std::make_pair(0u, kYellow));  // swapped unfocused
   f.selected = 0;
-  const FixedLook reverse = FixedTextLook(f, settings);
+  const FixedLook reverse = FixedTextLook(f, look, settings);
   EXPECT_TRUE(reverse.reverseFrame && !reverse.underline && reverse.background == kWhite && reverse.text == 0u);
   f.attributes = kVideoBlink;
-  for (int phase : {0, 1}) {
-    f.blinkPhase = static_cast<std::uint8_t>(phase);
-    EXPECT_EQ(EntryColours(f, settings, false).text, phase ? 0u : kWhite) << phase;
-    EXPECT_EQ(FixedTextLook(f, settings).textVisible, phase == 1) << phase;
+  for (bool phase : {false, true}) {
+    look.blinkPhase = phase;
+    EXPECT_EQ(EntryColours(f, look, settings, false).text, phase ? 0u : kWhite) << phase;
+    EXPECT_EQ(FixedTextLook(f, look, settings).textVisible, phase) << phase;
   }
   // Custom colours: the settings' colours, the blink phases swapped, the underline as set.
   settings.ApplySettingsText(
       "CustomColorMode=true\r\nUnderlineFixedTextMode=false\r\nFocusBackGroundColor=010203\r\n"
       "InputForeGroundColor=040506\r\n");
-  EXPECT_FALSE(FixedTextLook(f, settings).textVisible || FixedTextLook(f, settings).underline);
+  EXPECT_FALSE(FixedTextLook(f, look, settings).textVisible || FixedTextLook(f, look, settings).underline);
   f.attributes = 0;
-  const TextColours c = EntryColours(f, settings, true);
+  const TextColours c = EntryColours(f, look, settings, true);
   EXPECT_EQ(std::make_pair(c.background, c.frame), std::make_pair(Rgb(1, 2, 3), Rgb(4, 5, 6)));
   settings.ApplySettingsText("CustomColorMode=true\r\nUnderlineFixedTextMode=true\r\n");
-  EXPECT_TRUE(FixedTextLook(f, settings).underline);
+  EXPECT_TRUE(FixedTextLook(f, look, settings).underline);
 }
 
 TEST(TextPaintTest, SystemLineCellsRightJustifiedAndPulledInAtTheEdge) {

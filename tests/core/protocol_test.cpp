@@ -306,11 +306,6 @@ class CaseRunner {
       ASSERT_NE(f, nullptr);
       f->SetText(DecodeText(Text(w.at(2)), CodePage::Utf8));
       f->modified = 1;
-    } else if (a == "check") {
-      Field* f = Find(Number(w.at(1)));
-      ASSERT_NE(f, nullptr);
-      f->checked = static_cast<std::uint8_t>(Number(w.at(2)));
-      f->modified = 1;
     } else if (a == "serial") {
       const std::string bytes = Text(w.at(1));
       terminal_->SerialReceived(SerialBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));

@@ -128,9 +128,9 @@ TEST_F(ControlsTest, FocusRequestIsAnsweredOnlyInItsExactFormAndReportedByAllBut
   for (const MSG& m : main_.Of(WM_VDX_FIELD_FOCUSED)) ids.push_back(m.wParam);
   EXPECT_EQ(ids, (std::vector<WPARAM>{1, 6, 4}));
   SendMessageW(Hwnd(button), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-  ASSERT_EQ(button.checked, 1);
+  ASSERT_TRUE(ControlStateOf(Hwnd(button))->pressed);
   SetFocus(Hwnd(box));
-  EXPECT_EQ(button.checked, 0) << "losing the focus releases a pressed button";
+  EXPECT_FALSE(ControlStateOf(Hwnd(button))->pressed) << "losing the focus releases a pressed button";
 }
 
 TEST_F(ControlsTest, TypingPasteAndEnterReachTheFocusedEntryAndTheMainWindow) {
@@ -217,10 +217,10 @@ TEST_F(ControlsTest, BlinkTicksToggleOnlyBlinkingControlsAndPaintingOrMeasuringH
   }
   SendMessageW(pageWindow_, WM_VDX_RELAYOUT, 0, 0);  // the screen font measured again
   EXPECT_EQ(gdi::LiveObjects(), before);
-  EXPECT_EQ(page_.blinkPhase, 1);
-  EXPECT_EQ(blinking.blinkPhase, 1);
-  EXPECT_EQ(clock.blinkPhase, 1);
-  EXPECT_EQ(plain.blinkPhase, 0);
+  EXPECT_TRUE(state_.blinkPhase);
+  EXPECT_TRUE(ControlStateOf(Hwnd(blinking))->look.blinkPhase);
+  EXPECT_TRUE(ControlStateOf(Hwnd(clock))->look.blinkPhase);
+  EXPECT_FALSE(ControlStateOf(Hwnd(plain))->look.blinkPhase);
   // A watermark that never fits still ends.
   settings_.SetShowWatermark(true);
   settings_.SetWatermarkText(std::u16string(31, u'W'));

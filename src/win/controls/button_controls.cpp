@@ -18,16 +18,6 @@ namespace vantor {
 
 namespace {
 
-void FillButtonColours(Field& field) {
-  FieldColours& c = field.colours;
-  c.text = kBlack;  // push and select button labels in both colour modes; boxes take ForeGroundColor
-  c.background = kButtonGrey;
-  c.frame = kButtonFrameGrey;
-  c.selectedFrame = kSelectedAmber;
-  c.selectedBackground = kSelectedAmber;  // the same in both colour modes
-  c.focusBackground = kFocusYellow;
-}
-
 void Redraw(HWND window, bool erase) {
   InvalidateRect(window, nullptr, erase ? TRUE : FALSE);
   UpdateWindow(window);
@@ -70,7 +60,8 @@ bool Change(HWND window, Field& field, HWND notify, ButtonKind kind) {
   return true;
 }
 
-void Paint(HWND window, Field& field, const PageWindowState& page, ButtonKind kind) {
+void Paint(HWND window, const Field& field, const PageWindowState& page, const ControlWindowState& state,
+           ButtonKind kind) {
   gdi::PaintDc paint(window);
   RECT client{};
   GetClientRect(window, &client);
@@ -83,18 +74,20 @@ void Paint(HWND window, Field& field, const PageWindowState& page, ButtonKind ki
   gdi::FillSolid(canvas.dc(), client, background);
   gdi::Font font = CreateScreenFont(settings, field.Video() == kVideoBold);
   gdi::Select selectFont(canvas.dc(), font.get());
-  SetTextColor(canvas.dc(), box && custom ? settings.TextColour() : field.colours.text);
+  SetTextColor(canvas.dc(), box && custom ? settings.TextColour() : state.look.colours.text);
   const int style = DrawStyleFor(kind, field);
   const bool engraved = field.Mode() == kModeDisplay;
   const bool focused = GetFocus() == window;
   const std::u16string text = field.Text();  // the painters keep views of it
   const HDC dc = canvas.dc();
+  const ControlLook& look = state.look;
+  const bool checked = IsCheckedText(text);
   switch (kind) {
     case ButtonKind::Button: {
       PushButtonPainter button(dc, 0, 0, client.right - 1, client.bottom - 1, LabelOf(kind, text, field.width), style,
-                               field.Video() == kVideoBlink, field.blinkPhase != 0, field.Video() == kVideoReverse,
-                               engraved, &field);
-      if (field.checked)
+                               field.Video() == kVideoBlink, look.blinkPhase, field.Video() == kVideoReverse, engraved,
+                               &field);
+      if (state.pressed)
         button.DrawPressed();
       else
         button.DrawNormal();
@@ -102,8 +95,8 @@ void Paint(HWND window, Field& field, const PageWindowState& page, ButtonKind ki
       break;
     }
     case ButtonKind::SelectButton: {
-      SelectButtonPainter button(dc, 0, 0, client.right - 1, client.bottom - 1, text, style, &field);
-      if (field.checked)
+      SelectButtonPainter button(dc, 0, 0, client.right - 1, client.bottom - 1, text, style, &field, look);
+      if (checked)
         button.DrawChecked();
       else
         button.DrawUnchecked();
@@ -111,10 +104,9 @@ void Paint(HWND window, Field& field, const PageWindowState& page, ButtonKind ki
       break;
     }
     case ButtonKind::CheckBox: {
-      field.checked = IsCheckedText(text) ? 1 : 0;
       CheckBoxPainter check(dc, client, LabelOf(kind, text, field.width), style, field.width,
-                            (field.flags & kFlagRight) != 0, field.checkSize, engraved, &field, settings);
-      if (field.checked)
+                            (field.flags & kFlagRight) != 0, field.checkSize, engraved, &field, look, settings);
+      if (checked)
         check.DrawChecked();
       else
         check.DrawUnchecked();
@@ -122,10 +114,9 @@ void Paint(HWND window, Field& field, const PageWindowState& page, ButtonKind ki
       break;
     }
     case ButtonKind::RadioButton: {
-      field.checked = IsCheckedText(text) ? 1 : 0;
       RadioButtonPainter radio(dc, client, LabelOf(kind, text, field.width), style, field.width,
-                               (field.flags & kFlagRight) != 0, field.checkSize, engraved, &field, settings);
-      if (field.checked)
+                               (field.flags & kFlagRight) != 0, field.checkSize, engraved, &field, look, settings);
+      if (checked)
         radio.DrawChecked();
       else
         radio.DrawUnchecked();
@@ -148,11 +139,11 @@ void OnKey(HWND window, Field& field, const PageWindowState& page, ButtonKind ki
   }
 }
 
-void OnTap(HWND window, Field& field, const PageWindowState& page, ButtonKind kind) {
+void OnTap(HWND window, Field& field, const PageWindowState& page, ControlWindowState& state, ButtonKind kind) {
   if (field.Mode() != kModeInput) return;
   if (kind == ButtonKind::Button) {
     field.modified = 1;
-    field.checked = field.checked ? 0 : 1;
+    state.pressed = !state.pressed;
     Redraw(window, false);
     SetCapture(window);
     return;
@@ -170,22 +161,25 @@ void OnTap(HWND window, Field& field, const PageWindowState& page, ButtonKind ki
 LRESULT ButtonFamilyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, ButtonKind kind) {
   if (message == WM_CREATE) {
     const ControlContext context = AttachControlAtCreate(window, lparam);
-    if (!context) return 0;
-    FillButtonColours(*context.field);
-    if (kind == ButtonKind::Button) context.field->checked = 0;
+    if (context) context.state->look.colours = ButtonColours();
     return 0;
+  }
+  if (message == WM_NCDESTROY) {
+    ReleaseControlState(window);
+    return DefWindowProcW(window, message, wparam, lparam);
   }
   const ControlContext context = ControlContextOf(window);
   if (!context) return OrphanControlMessage(window, message, wparam, lparam);
   Field* field = context.field;
   PageWindowState* page = context.page;
+  ControlWindowState& state = *context.state;
   const bool shown = page->page->shown;
   switch (message) {
     case WM_DESTROY: return 0;
     case WM_CLOSE: DestroyWindow(window); return 0;
     case WM_PAINT:
       if (!shown) break;
-      Paint(window, *field, *page, kind);
+      Paint(window, *field, *page, state, kind);
       return 0;
     case WM_ERASEBKGND:
       if (!shown) break;
@@ -193,7 +187,7 @@ LRESULT ButtonFamilyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam
     case WM_VDX_BLINK:
       if (!shown) break;
       if (field->Video() == kVideoBlink) {
-        field->blinkPhase = lparam == 1 ? 1 : 0;
+        state.look.blinkPhase = lparam == 1;
         InvalidateRect(window, nullptr, FALSE);
       }
       return 0;
@@ -204,23 +198,21 @@ LRESULT ButtonFamilyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam
       }
       break;
     case WM_SETFOCUS:
-      field->hasFocus = 1;
       InvalidateRect(window, nullptr, FALSE);
       if (kind != ButtonKind::SelectButton) {
         SendMessageW(page->notify, WM_VDX_FIELD_FOCUSED, static_cast<WPARAM>(field->id), 0);
       }
       return 0;
     case WM_KILLFOCUS:
-      if (kind == ButtonKind::Button) field->checked = 0;
-      field->hasFocus = 0;
+      state.pressed = false;
       InvalidateRect(window, nullptr, FALSE);
       return 0;
     case WM_KEYUP:
     case WM_CHAR: return 0;
-    case WM_LBUTTONDOWN: OnTap(window, *field, *page, kind); return 0;
+    case WM_LBUTTONDOWN: OnTap(window, *field, *page, state, kind); return 0;
     case WM_LBUTTONUP:
       if (kind == ButtonKind::Button && field->Mode() == kModeInput) {
-        field->checked = 0;
+        state.pressed = false;
         Redraw(window, false);
         ReleaseCapture();
         // A tap ends as Enter on the button.

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "look/control_look.h"
 #include "look/drawn_controls.h"
 
 namespace vantor {
@@ -18,7 +19,7 @@ class Settings;
 class PushButtonPainter {
  public:
   PushButtonPainter(HDC dc, int x, int y, int width, int height, std::u16string_view label, int style, bool blink,
-                    bool blinkPhase, bool reverse, bool engraved, Field* record);
+                    bool blinkPhase, bool reverse, bool engraved, const Field* record);
   virtual ~PushButtonPainter() = default;
   PushButtonPainter(const PushButtonPainter&) = delete;
   PushButtonPainter& operator=(const PushButtonPainter&) = delete;
@@ -36,13 +37,13 @@ class PushButtonPainter {
   std::u16string_view label_;
   std::vector<Colour> table_;
   bool blink_, blinkPhase_, reverse_, engraved_;
-  Field* record_;
+  const Field* record_;
 };
 
 class SelectButtonPainter {
  public:
-  // Sets the record's checked byte from the text ("X" first).
-  SelectButtonPainter(HDC dc, int x, int y, int width, int height, std::u16string_view text, int style, Field* record);
+  SelectButtonPainter(HDC dc, int x, int y, int width, int height, std::u16string_view text, int style,
+                      const Field* record, const ControlLook& look);
   virtual ~SelectButtonPainter() = default;
   SelectButtonPainter(const SelectButtonPainter&) = delete;
   SelectButtonPainter& operator=(const SelectButtonPainter&) = delete;
@@ -58,14 +59,15 @@ class SelectButtonPainter {
   int x_, y_, width_, height_;
   std::vector<Colour> first_, second_;
   std::u16string_view text_;
-  Field* record_;
+  const Field* record_;
+  const ControlLook& look_;
 };
 
 class CheckBoxPainter {
  public:
   // The label and mark colours come from the settings in custom colour mode.
   CheckBoxPainter(HDC dc, const RECT& client, std::u16string_view label, int style, int cellCount, bool rightAligned,
-                  int checkSize, bool engraved, Field* record, const Settings& settings);
+                  int checkSize, bool engraved, const Field* record, const ControlLook& look, const Settings& settings);
   virtual ~CheckBoxPainter() = default;
   CheckBoxPainter(const CheckBoxPainter&) = delete;
   CheckBoxPainter& operator=(const CheckBoxPainter&) = delete;
@@ -85,14 +87,16 @@ class CheckBoxPainter {
   bool rightAligned_;
   int checkSize_, markSize_;
   bool engraved_;
-  Field* record_;
+  const Field* record_;
+  const ControlLook& look_;
   const Settings& settings_;
 };
 
 class RadioButtonPainter {
  public:
   RadioButtonPainter(HDC dc, const RECT& client, std::u16string_view label, int style, int cellCount, bool rightAligned,
-                     int checkSize, bool engraved, Field* record, const Settings& settings);
+                     int checkSize, bool engraved, const Field* record, const ControlLook& look,
+                     const Settings& settings);
   virtual ~RadioButtonPainter() = default;
   RadioButtonPainter(const RadioButtonPainter&) = delete;
   RadioButtonPainter& operator=(const RadioButtonPainter&) = delete;
@@ -113,7 +117,8 @@ class RadioButtonPainter {
   bool rightAligned_;
   int checkSize_, markSize_;
   bool engraved_;
-  Field* record_;
+  const Field* record_;
+  const ControlLook& look_;
   const Settings& settings_;
 };
 

@@ -43,7 +43,8 @@ std::u16string ClipboardText(HWND window) {
 
 class WinEntryHost final : public EntryHost {
  public:
-  WinEntryHost(HWND window, Field& field, const PageWindowState& page) : window_(window), field_(field), page_(page) {}
+  WinEntryHost(HWND window, Field& field, const PageWindowState& page, ControlWindowState& state)
+      : window_(window), field_(field), page_(page), state_(state) {}
 
   bool OwnsFocus() override { return GetFocus() == window_; }
   void Navigate(Direction direction) override {
@@ -75,7 +76,7 @@ class WinEntryHost final : public EntryHost {
     int caretX = 2;
     {
       gdi::WindowDc dc(window_);
-      if (dc) caretX = PaintEntryField(window_, dc.get(), field_, *page_.settings, true);
+      if (dc) caretX = state_.caretX = PaintEntryField(window_, dc.get(), field_, state_.look, *page_.settings, true);
     }
     if (focused) {
       SetCaretPos(caretX, 1);
@@ -101,27 +102,18 @@ class WinEntryHost final : public EntryHost {
   HWND window_;
   Field& field_;
   const PageWindowState& page_;
+  ControlWindowState& state_;
 };
 
 }  // namespace
 
-void FillEntryColours(Field& field, const Settings& settings) {
-  const bool custom = settings.CustomColours();
-  FieldColours& c = field.colours;
-  c.text = custom && field.selected ? settings.SelectedTextColour() : kBlack;
-  c.background = custom ? settings.InputBackgroundColour() : kWhite;
-  c.focusBackground = custom ? settings.FocusBackgroundColour() : kFocusYellow;
-  c.frame = kScreenBlue;
-  c.selectedFrame = kSelectedAmber;
-  c.selectedBackground = custom ? settings.SelectedBackgroundColour() : kSelectedAmber;
-}
-
-int PaintEntryField(HWND window, HDC target, Field& field, const Settings& settings, bool caretMode) {
+int PaintEntryField(HWND window, HDC target, const Field& field, const ControlLook& look, const Settings& settings,
+                    bool caretMode) {
   RECT client{};
   GetClientRect(window, &client);
   const int w = client.right, h = client.bottom;
   const bool focused = GetFocus() == window;
-  const TextColours colours = EntryColours(field, settings, focused);
+  const TextColours colours = EntryColours(field, look, settings, focused);
   gdi::Canvas canvas(target, w, h);
   if (!canvas.ok()) return 2;
   gdi::FillSolid(canvas.dc(), client, colours.background);
@@ -129,9 +121,9 @@ int PaintEntryField(HWND window, HDC target, Field& field, const Settings& setti
   const bool password = (field.flags & kFlagPassword) != 0;
   const std::u16string shown = password ? std::u16string(field.Text().size(), u'*') : field.Text();
   const int length = static_cast<int>(shown.size());
-  if (password && caretMode && field.replacePending) field.caret = 0;
+  // Until the first key the caret of a password field stands at its start.
+  const int caret = password && caretMode && field.replacePending ? 0 : field.caret;
   const int strip = EntryStripWidth(length, field.width, settings.CellWidth(), settings.ExtraCellWidth());
-  field.textWidth = strip;
   EntryLayout layout;
   if (w > 2 && h > 2) {
     gdi::Canvas text(target, strip > 0 ? strip : 1, h - 2);
@@ -154,7 +146,7 @@ int PaintEntryField(HWND window, HDC target, Field& field, const Settings& setti
       GetTextExtentPoint32W(text.dc(), Wide(shown), n, &size);
       return static_cast<int>(size.cx);
     };
-    layout = LayoutEntry(w, length, field.caret, (field.flags & kFlagRight) != 0, password, extent);
+    layout = LayoutEntry(w, length, caret, (field.flags & kFlagRight) != 0, password, extent);
     // The frame, then the visible part of the strip inside it.
     gdi::Pen pen = gdi::SolidPen(colours.frame);
     gdi::Brush brush = gdi::SolidBrush(colours.background);
@@ -166,21 +158,25 @@ int PaintEntryField(HWND window, HDC target, Field& field, const Settings& setti
     if (text.ok()) BitBlt(canvas.dc(), layout.offset, 1, w - 2, h - 2, text.dc(), layout.scroll, 0, SRCCOPY);
   }
   canvas.Present(target);
-  field.caretX = layout.caretX;
   return layout.caretX;
 }
 
 LRESULT CALLBACK EntryFieldProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_CREATE) {
     const ControlContext context = AttachControlAtCreate(window, lparam);
-    if (context) FillEntryColours(*context.field, *context.page->settings);
+    if (context) context.state->look.colours = EntryFieldColours(*context.field, *context.page->settings);
     return 0;
+  }
+  if (message == WM_NCDESTROY) {
+    ReleaseControlState(window);
+    return DefWindowProcW(window, message, wparam, lparam);
   }
   const ControlContext context = ControlContextOf(window);
   if (!context) return OrphanControlMessage(window, message, wparam, lparam);
   Field* field = context.field;
   PageWindowState* page = context.page;
-  WinEntryHost host(window, *field, *page);
+  ControlWindowState& state = *context.state;
+  WinEntryHost host(window, *field, *page, state);
   EntryEditor editor(*field, *page->settings, host);
   editor.SetPasting(g_pasteDepth > 0);
   switch (message) {
@@ -192,7 +188,7 @@ LRESULT CALLBACK EntryFieldProc(HWND window, UINT message, WPARAM wparam, LPARAM
       if (!page->page->shown) break;
       {
         gdi::PaintDc paint(window);
-        PaintEntryField(window, paint.get(), *field, *page->settings, false);
+        state.caretX = PaintEntryField(window, paint.get(), *field, state.look, *page->settings, false);
       }
       return 0;
     case WM_ERASEBKGND:
@@ -209,7 +205,7 @@ LRESULT CALLBACK EntryFieldProc(HWND window, UINT message, WPARAM wparam, LPARAM
       GetClientRect(window, &client);
       CreateCaret(window, nullptr, 1, client.bottom - 3 > 0 ? client.bottom - 3 : 1);
       editor.StartEditing();
-      SetCaretPos(field->caretX, 1);
+      SetCaretPos(state.caretX, 1);
       ShowCaret(window);
       return 0;
     }
@@ -231,7 +227,7 @@ LRESULT CALLBACK EntryFieldProc(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_VDX_BLINK:
       if (!page->page->shown) return 0;
       if (field->Video() == kVideoBlink) {
-        field->blinkPhase = lparam == 1 ? 1 : 0;
+        state.look.blinkPhase = lparam == 1;
         InvalidateRect(window, nullptr, FALSE);
       }
       return 0;

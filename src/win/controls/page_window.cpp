@@ -2,6 +2,7 @@
 #include "win/controls/page_window.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include "look/cell_metrics.h"
@@ -96,9 +97,9 @@ void Relayout(HWND window, PageWindowState& state) {
 }
 
 void BlinkTick(HWND window, PageWindowState& state) {
-  state.page->blinkPhase = state.page->blinkPhase ? 0 : 1;
+  state.blinkPhase = !state.blinkPhase;
   for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    SendMessageW(child, WM_VDX_BLINK, 0, state.page->blinkPhase);
+    SendMessageW(child, WM_VDX_BLINK, 0, state.blinkPhase ? 1 : 0);
   }
 }
 
@@ -128,8 +129,14 @@ PageWindowState* PageStateOf(HWND page) {
 
 PageWindowState* PageStateOfControl(HWND control) { return PageStateOf(GetParent(control)); }
 
+ControlWindowState* ControlStateOf(HWND control) {
+  return control != nullptr ? reinterpret_cast<ControlWindowState*>(GetWindowLongPtrW(control, GWLP_USERDATA))
+                            : nullptr;
+}
+
 Field* FieldOfControl(HWND control) {
-  return control != nullptr ? reinterpret_cast<Field*>(GetWindowLongPtrW(control, GWLP_USERDATA)) : nullptr;
+  const ControlWindowState* state = ControlStateOf(control);
+  return state != nullptr ? state->field : nullptr;
 }
 
 ControlContext AttachControlAtCreate(HWND control, LPARAM createParams) {
@@ -140,15 +147,24 @@ ControlContext AttachControlAtCreate(HWND control, LPARAM createParams) {
     SetWindowLongPtrW(control, GWLP_USERDATA, 0);
     return {};
   }
-  SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(field));
-  return {field, page};
+  // Owned by the window from here on: released at WM_NCDESTROY.
+  auto state = std::make_unique<ControlWindowState>();
+  state->field = field;
+  SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.get()));
+  return {field, page, state.release()};
 }
 
 ControlContext ControlContextOf(HWND control) {
-  Field* field = FieldOfControl(control);
+  ControlWindowState* state = ControlStateOf(control);
+  Field* field = state != nullptr ? state->field : nullptr;
   PageWindowState* page = field != nullptr ? PageStateOfControl(control) : nullptr;
   if (page == nullptr || page->page == nullptr || page->settings == nullptr) return {};
-  return {field, page};
+  return {field, page, state};
+}
+
+void ReleaseControlState(HWND control) {
+  std::unique_ptr<ControlWindowState> state(ControlStateOf(control));
+  SetWindowLongPtrW(control, GWLP_USERDATA, 0);
 }
 
 LRESULT OrphanControlMessage(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -262,14 +278,14 @@ HWND CreateControlWindow(HWND page, Field& field, const Settings& settings) {
 void DiscardControlWindow(HWND control) {
   if (!IsWindow(control)) return;
   ShowWindow(control, SW_HIDE);
-  SetWindowLongPtrW(control, GWLP_USERDATA, 0);
+  if (ControlWindowState* state = ControlStateOf(control)) state->field = nullptr;
   DestroyWindow(control);
 }
 
 void DetachPageWindow(HWND page) {
   if (page == nullptr || !IsWindow(page)) return;
   for (HWND child = GetWindow(page, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    SetWindowLongPtrW(child, GWLP_USERDATA, 0);
+    if (ControlWindowState* state = ControlStateOf(child)) state->field = nullptr;
   }
   if (auto* state = reinterpret_cast<PageWindowState*>(GetWindowLongPtrW(page, GWLP_USERDATA))) {
     if (state->page != nullptr) state->page->window = 0;
