@@ -23,7 +23,7 @@ class NullView final : public ScreenView {
     for (const RefreshStep& step : plan) {
       if (step.field->page != &page) __builtin_trap();
       if (step.change == WindowChange::Touch) continue;
-      step.field->window = ControlKindOf(*step.field) != ControlKind::None ? ++nextWindow_ : kNoWindow;
+      step.field->link.window = ControlKindOf(*step.field) != ControlKind::None ? ++nextWindow_ : kNoWindow;
     }
   }
   void DiscardWindow(int, WindowHandle window) override {
@@ -35,7 +35,7 @@ class NullView final : public ScreenView {
   void EnableInput(int) override {}
   void DisableInput() override {}
   void FocusField(Page&, Field& field) override {
-    if (field.window == kNoWindow) __builtin_trap();
+    if (field.link.window == kNoWindow) __builtin_trap();
   }
   void FocusPage(Page&) override {}
   void ShowLock(LockMode) override {}
@@ -92,7 +92,7 @@ void Operate(Terminal& terminal, NullView& view, std::size_t turn) {
   static constexpr std::uint8_t kScan[] = {'1', '2', '3', '\r'};
   switch (turn % 4) {
     case 0:
-      if (Field* field = screen.FocusedField()) field->modified = 1;
+      if (Field* field = screen.FocusedField()) field->edit.modified = true;
       terminal.KeyPressed(screen.focusField, FunctionKey::Enter);
       break;
     case 1:

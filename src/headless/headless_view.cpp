@@ -66,23 +66,23 @@ void HeadlessView::RefreshPage(Page&, const RefreshPlan& plan) {
   for (const RefreshStep& step : plan) {
     if (step.change == WindowChange::Touch) continue;
     Field& field = *step.field;
-    if (field.window != kNoWindow) Detach(field.window);
-    field.window = kNoWindow;
+    if (field.link.window != kNoWindow) Detach(field.link.window);
+    field.link.window = kNoWindow;
     const ControlKind kind = ControlKindOf(field);
     if (kind == ControlKind::None) continue;
-    field.window = nextWindow_++;
+    field.link.window = nextWindow_++;
   }
 }
 
 void HeadlessView::Detach(WindowHandle window) {
   // The window went with its record already detached: it loses the focus without a word, and the
   // page has it.
-  if (focused_ != nullptr && focused_->window == window) focused_ = nullptr;
+  if (focused_ != nullptr && focused_->link.window == window) focused_ = nullptr;
 }
 
 void HeadlessView::FocusField(Page&, Field& field) {
   // Under an open dialog the main window and its controls are disabled.
-  if (!dialogs_.empty() || field.window == kNoWindow || !TakesFocus(field)) return;
+  if (!dialogs_.empty() || field.link.window == kNoWindow || !TakesFocus(field)) return;
   SetFocus(&field);
 }
 
@@ -196,7 +196,7 @@ void HeadlessView::Tap(Field& control) {
     return;
   }
   // Pressed, then released: the release ends as Enter on the button.
-  control.modified = 1;
+  control.edit.modified = true;
   ControlKeyDown(control, kVkReturn, {});
 }
 
@@ -231,7 +231,7 @@ void HeadlessView::CloseDialog(bool ok) {
     // The main window has the focus again and hands it to the focus field's control.
     Screen& screen = terminal_->GetScreen();
     Field* field = screen.FocusedField();
-    SetFocus(field != nullptr && field->window != kNoWindow && field->Mode() != kModeDisplay ? field : nullptr);
+    SetFocus(field != nullptr && field->link.window != kNoWindow && field->Mode() != kModeDisplay ? field : nullptr);
   }
   if (closed.kind == DialogKind::Message) {
     terminal_->HostMessageClosed(closed.focusAfter);

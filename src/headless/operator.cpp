@@ -140,9 +140,9 @@ Field* Operator::TappableField(int id, std::string& why) const {
   const std::string name = "field " + std::to_string(id);
   if (field == nullptr) {
     why = "no " + name + " on the page";
-  } else if (field->window == kNoWindow) {
+  } else if (field->link.window == kNoWindow) {
     why = name + " has no control";
-  } else if (field->attributes & kAttrHidden) {
+  } else if (field->format.attributes & kAttrHidden) {
     why = name + " is hidden";
   } else {
     return field;

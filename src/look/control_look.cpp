@@ -9,7 +9,7 @@ namespace vantor {
 ControlColours EntryFieldColours(const Field& field, const Settings& settings) {
   const bool custom = settings.CustomColours();
   ControlColours c;
-  c.text = custom && field.selected ? settings.SelectedTextColour() : kBlack;
+  c.text = custom && field.format.selected ? settings.SelectedTextColour() : kBlack;
   c.background = custom ? settings.InputBackgroundColour() : kWhite;
   c.focusBackground = custom ? settings.FocusBackgroundColour() : kFocusYellow;
   c.frame = kScreenBlue;

@@ -178,7 +178,7 @@ Box RadioDot(const Box& m) {
 }
 
 int DrawStyleFor(ButtonKind kind, const Field& field) {
-  if (kind == ButtonKind::Button) return field.selected ? 2 : 0;
+  if (kind == ButtonKind::Button) return field.format.selected ? 2 : 0;
   if (kind == ButtonKind::RadioButton && field.Mode() == kModeDisplay) return 3;
   const int video = field.Video();
   return video == kVideoBlink || video == kVideoReverse ? 2 : 0;

@@ -14,13 +14,13 @@ namespace {
 
 constexpr Colour kSystemFill = kScreenBlue;
 
-int VideoClass(const Field& field) { return (field.attributes >> 4) & 3; }
+int VideoClass(const Field& field) { return (field.format.attributes >> 4) & 3; }
 
 }  // namespace
 
 int EntryState(const Field& field, bool focused) {
   if (focused) return 1;
-  return field.selected ? 2 : 0;
+  return field.format.selected ? 2 : 0;
 }
 
 TextColours EntryColours(const Field& field, const ControlLook& look, const Settings& settings, bool focused) {
@@ -87,7 +87,7 @@ EntryLayout LayoutEntry(int clientWidth, int textLength, int caret, bool rightJu
 
 FixedLook FixedTextLook(const Field& field, const ControlLook& control, const Settings& settings) {
   const int a = VideoClass(field);
-  const bool selected = field.selected != 0;
+  const bool selected = field.format.selected;
   const bool phase = control.blinkPhase;
   FixedLook look;
   if (settings.CustomColours()) {

@@ -34,7 +34,7 @@ void SetValue(Field& field, bool checked) {
   else
     text[0] = mark;
   field.SetText(text);
-  field.modified = 1;
+  field.edit.modified = true;
 }
 
 }  // namespace
@@ -52,7 +52,7 @@ std::vector<Field*> SelectRadio(Field& field) {
   changed.push_back(&field);
   if (field.page == nullptr) return changed;
   for (Field* other = field.page->Fields().Head(); other != nullptr; other = other->NextById()) {
-    if (other == &field || other->type != kTypeRadioButton || !IsCheckedText(other->Text())) continue;
+    if (other == &field || other->format.type != kTypeRadioButton || !IsCheckedText(other->Text())) continue;
     SetValue(*other, false);
     changed.push_back(other);
   }
@@ -60,7 +60,7 @@ std::vector<Field*> SelectRadio(Field& field) {
 }
 
 std::vector<Notice> ChangeNotices(const Field& field) {
-  if (!(field.flags & kFlagAutoSend)) return {};
+  if (!(field.format.flags & kFlagAutoSend)) return {};
   return {Notice{Notice::FieldChanged, field.id}, Notice{Notice::Key, 0}};
 }
 

@@ -13,7 +13,7 @@ class Terminal::FieldEditor final : public EntryHost {
  public:
   FieldEditor(Terminal& terminal, Field& field) : terminal_(terminal), field_(field) {}
 
-  bool OwnsFocus() override { return field_.hasFocus != 0; }
+  bool OwnsFocus() override { return field_.edit.hasFocus != 0; }
   void Navigate(Direction direction) override { terminal_.Navigate(direction); }
   void Key(int fieldId, FunctionKey key) override { terminal_.KeyPressed(fieldId, key); }
   void FieldChanged(int fieldId) override { terminal_.FieldChanged(fieldId); }
@@ -160,7 +160,7 @@ int Terminal::FirstSerialInputField() {
 
 bool Terminal::FieldHasWindow(int field) {
   const Field* record = screen_.CurrentField(field);
-  return record != nullptr && record->window != kNoWindow;
+  return record != nullptr && record->link.window != kNoWindow;
 }
 
 int Terminal::FieldLength(int field) {
@@ -177,7 +177,7 @@ void Terminal::ClearField(int field) {
 
 void Terminal::FeedChar(int field, char16_t ch) {
   Field* record = screen_.CurrentField(field);
-  if (record == nullptr || record->window == kNoWindow) return;
+  if (record == nullptr || record->link.window == kNoWindow) return;
   FieldEditor host(*this, *record);
   EntryEditor(*record, settings_, host).FedChar(ch);
 }

@@ -42,9 +42,9 @@ TEST(ControlKindTest, ButtonsAndNonSerialEntriesTakeTheFocus) {
                                                   {kModeDisplay, kTypeText, 0, false},
                                                   {kModeDisplay, kTypeCheckBox, 0, true},
                                                   {kModeSystem, kTypeCheckBox, 0, false}}) {
-    field.flags = static_cast<std::uint8_t>(mode);
-    field.type = type;
-    field.serial = static_cast<std::uint8_t>(serial);
+    field.format.flags = static_cast<std::uint8_t>(mode);
+    field.format.type = type;
+    field.format.serialFlags = static_cast<std::uint8_t>(serial);
     EXPECT_EQ(TakesFocus(field), takes) << mode << "," << int{type} << "," << serial;
   }
 }
@@ -89,8 +89,8 @@ TEST(ButtonRulesTest, EachKindShowsItsPartOfTheText) {
 
 Field& AddButton(FieldList& list, int id, int type, std::u16string_view text, int maxLength = 10) {
   Field& f = testing_support::AddField(list, id, id, 0, 10);
-  f.type = static_cast<std::uint8_t>(type);
-  f.flags = kModeInput;
+  f.format.type = static_cast<std::uint8_t>(type);
+  f.format.flags = kModeInput;
   f.SetMaxLength(maxLength);
   f.SetText(text);
   return f;
@@ -108,12 +108,12 @@ TEST(ButtonRulesTest, ToggleFlipsTheMarkWhenThereIsRoomAndAutoSendReportsIt) {
     Field& f = AddButton(list, 1, type, text, maxLength);
     EXPECT_EQ(ToggleValue(f), maxLength > 0) << maxLength;
     EXPECT_EQ(f.Text(), after);
-    EXPECT_EQ(f.modified, maxLength > 0 ? 1 : 0);
+    EXPECT_EQ(f.edit.modified, maxLength > 0 ? 1 : 0);
   }
   FieldList list(nullptr);
   Field& box = AddButton(list, 7, kTypeCheckBox, u" Yes");
   EXPECT_TRUE(ChangeNotices(box).empty());
-  box.flags |= kFlagAutoSend;
+  box.format.flags |= kFlagAutoSend;
   EXPECT_EQ(ChangeNotices(box), (std::vector<Notice>{{Notice::FieldChanged, 7}, {Notice::Key, 0}}));
 }
 
@@ -126,11 +126,11 @@ TEST(ButtonRulesTest, SelectingARadioButtonClearsTheOthersOfItsPage) {
   EXPECT_EQ(SelectRadio(three), (std::vector<Field*>{&three, &two}));
   for (const auto& [f, text, modified] :
        {std::tuple{&one, u" One", 0}, {&two, u" Two", 1}, {&three, u"XThree", 1}, {&box, u"XBox", 0}}) {
-    EXPECT_EQ(std::make_pair(f->Text(), int{f->modified}), std::make_pair(std::u16string(text), modified));
-    f->modified = 0;
+    EXPECT_EQ(std::make_pair(f->Text(), int{f->edit.modified}), std::make_pair(std::u16string(text), modified));
+    f->edit.modified = false;
   }
   EXPECT_TRUE(SelectRadio(three).empty());
-  EXPECT_EQ(three.modified, 0);
+  EXPECT_EQ(three.edit.modified, 0);
   FieldList pageless(nullptr);
   Field& oneCell = AddButton(pageless, 1, kTypeRadioButton, u"", 1);
   EXPECT_EQ(SelectRadio(oneCell).size(), 1u);

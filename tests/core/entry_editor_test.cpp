@@ -48,7 +48,7 @@ class RecordingHost final : public EntryHost {
 class Editing {
  public:
   Editing() : field_(testing_support::AddField(list_, 7, 2, 0, 5)) {
-    field_.flags = kModeInput;
+    field_.format.flags = kModeInput;
     field_.ClearText();
   }
 
@@ -61,23 +61,23 @@ class Editing {
       else if (w.rfind("max=", 0) == 0)
         field_.SetMaxLength(std::stoi(value));
       else if (w.rfind("caret=", 0) == 0)
-        field_.caret = std::stoi(value);
+        field_.edit.caret = std::stoi(value);
       else if (w.rfind("current=", 0) == 0)
         host_.hasCurrent = true, host_.currentId = std::stoi(value);
       else if (w.rfind("numchars=", 0) == 0)
         settings_.SetNumericChars(Decode(value));
       else if (w == "numeric")
-        field_.flags |= kFlagNumeric;
+        field_.format.flags |= kFlagNumeric;
       else if (w == "autosend")
-        field_.flags |= kFlagAutoSend;
+        field_.format.flags |= kFlagAutoSend;
       else if (w == "autoadvance")
-        field_.attributes |= kAttrAutoAdvance;
+        field_.format.attributes |= kAttrAutoAdvance;
       else if (w == "readonly")
-        field_.readOnly = 1;
+        field_.format.attributes |= kAttrReadOnly;
       else if (w == "prefix")
-        field_.hasPrefix = 1;
+        field_.SetPrefix(u"P", 1, 0);
       else if (w == "guard")
-        field_.modified = 1, field_.sendGuard = 1;
+        field_.edit.modified = 1, field_.edit.sendGuard = true;
       else if (w == "unfocused")
         host_.focus = false;
       else if (w == "insert")
@@ -213,10 +213,10 @@ TEST(EntryEditorTest, Scripts) {
     e.Script(c.script);
     EXPECT_EQ(EncodeText(e.field_.Text(), CodePage::Utf8), c.text);
     if (c.caret >= 0) {
-      EXPECT_EQ(e.field_.caret, c.caret);
+      EXPECT_EQ(e.field_.edit.caret, c.caret);
     }
     if (c.modified >= 0) {
-      EXPECT_EQ(e.field_.modified, c.modified);
+      EXPECT_EQ(e.field_.edit.modified, c.modified);
     }
     EXPECT_EQ(e.host_.events, c.events);
   }
@@ -226,13 +226,13 @@ TEST(EntryEditorTest, StartingEditingPutsTheCaretFirstAndTellsTheSession) {
   Editing e;
   e.Setup("text=ABC caret=3");
   EntryEditor(e.field_, e.settings_, e.host_).StartEditing();
-  EXPECT_EQ(e.field_.caret, 0);
-  EXPECT_EQ(e.field_.hasFocus, 1);
-  EXPECT_EQ(e.field_.replacePending, 1);
+  EXPECT_EQ(e.field_.edit.caret, 0);
+  EXPECT_EQ(e.field_.edit.hasFocus, 1);
+  EXPECT_EQ(e.field_.edit.replacePending, 1);
   EXPECT_EQ(e.host_.events, "focused 7");
   EXPECT_GE(e.host_.caretChanges, 1);
   e.Script("end");
-  EXPECT_EQ(e.field_.hasFocus, 0);
+  EXPECT_EQ(e.field_.edit.hasFocus, 0);
 }
 
 }  // namespace

@@ -164,14 +164,14 @@ TEST(TextPaintTest, ColoursOfEntriesAndFixedTexts) {
   auto background = [&](bool focused) { return EntryColours(f, look, settings, focused).background; };
   EXPECT_EQ(std::make_pair(background(false), background(true)), std::make_pair(kWhite, kYellow));
   EXPECT_TRUE(FixedTextLook(f, look, settings).underline && FixedTextLook(f, look, settings).pageEdges);
-  f.selected = 1;
+  f.format.selected = true;
   EXPECT_EQ(EntryColours(f, look, settings, false).frame, Rgb(255, 204, 51));
-  f.attributes = kVideoReverse;
+  f.format.attributes = kVideoReverse;
   EXPECT_EQ(std::make_pair(background(false), background(true)), std::make_pair(0u, kYellow));  // swapped unfocused
-  f.selected = 0;
+  f.format.selected = false;
   const FixedLook reverse = FixedTextLook(f, look, settings);
   EXPECT_TRUE(reverse.reverseFrame && !reverse.underline && reverse.background == kWhite && reverse.text == 0u);
-  f.attributes = kVideoBlink;
+  f.format.attributes = kVideoBlink;
   for (bool phase : {false, true}) {
     look.blinkPhase = phase;
     EXPECT_EQ(EntryColours(f, look, settings, false).text, phase ? 0u : kWhite) << phase;
@@ -182,7 +182,7 @@ TEST(TextPaintTest, ColoursOfEntriesAndFixedTexts) {
       "CustomColorMode=true\r\nUnderlineFixedTextMode=false\r\nFocusBackGroundColor=010203\r\n"
       "InputForeGroundColor=040506\r\n");
   EXPECT_FALSE(FixedTextLook(f, look, settings).textVisible || FixedTextLook(f, look, settings).underline);
-  f.attributes = 0;
+  f.format.attributes = 0;
   const TextColours c = EntryColours(f, look, settings, true);
   EXPECT_EQ(std::make_pair(c.background, c.frame), std::make_pair(Rgb(1, 2, 3), Rgb(4, 5, 6)));
   settings.ApplySettingsText("CustomColorMode=true\r\nUnderlineFixedTextMode=true\r\n");
@@ -234,8 +234,8 @@ class ReverseFrameTest : public ::testing::Test {
   std::vector<int> Frame(int id, int row, int column, int width, const std::vector<int>& probes,
                          bool fullBottom = false) {
     Field& f = testing_support::AddField(list_, id, row, column, width);
-    f.flags = kModeDisplay;
-    f.attributes = kVideoReverse;
+    f.format.flags = kModeDisplay;
+    f.format.attributes = kVideoReverse;
     const FrameInput in{column, row, width, width * 10, 20, fullBottom};
     std::map<std::pair<int, int>, int> pixels;
     for (const FrameLine& l : ReverseFrameLines(in, [this](int c, int r) { return list_.KindAt(c, r); })) {
@@ -341,9 +341,9 @@ TEST(DrawnControlsTest, DrawStyleByKindModeAndVideo) {
                                                       {kModeInput, kVideoReverse, 0, "0222"},
                                                       {kModeInput, kVideoBold, 1, "2000"},
                                                       {kModeDisplay, 0, 0, "0003"}}) {
-    f.flags = static_cast<std::uint8_t>(mode);
-    f.attributes = static_cast<std::uint8_t>(video);
-    f.selected = static_cast<std::uint8_t>(selected);
+    f.format.flags = static_cast<std::uint8_t>(mode);
+    f.format.attributes = static_cast<std::uint8_t>(video);
+    f.format.selected = static_cast<std::uint8_t>(selected);
     std::string got;
     for (ButtonKind kind :
          {ButtonKind::Button, ButtonKind::SelectButton, ButtonKind::CheckBox, ButtonKind::RadioButton})

@@ -140,25 +140,22 @@ class CaseRunner {
             {"width", std::to_string(f->width)},
             {"len", std::to_string(f->MaxLength())},
             {"mode", std::to_string(f->Mode())},
-            {"flags", Escaped(std::string(1, static_cast<char>(f->flags)))},
-            {"attrs", Escaped(std::string(1, static_cast<char>(f->attributes)))},
-            {"type", std::to_string(f->type)},
+            {"flags", Escaped(std::string(1, static_cast<char>(f->format.flags)))},
+            {"attrs", Escaped(std::string(1, static_cast<char>(f->format.attributes)))},
+            {"type", std::to_string(f->format.type)},
             {"text", f->HasText() ? Escaped(Utf8(f->Text())) : "<no text>"},
-            {"modified", std::to_string(f->modified)},
-            {"recreate", std::to_string(f->recreate)},
-            {"serial", std::to_string(f->serial)},
-            {"readonly", std::to_string(f->readOnly)},
-            {"centred", std::to_string(f->centred)},
-            {"checksize", std::to_string(f->checkSize)},
-            {"selected", std::to_string(f->selected)},
-            {"serialflags", Escaped(std::string(1, static_cast<char>(f->serialFlags)))},
-            {"previousserialflags", Escaped(std::string(1, static_cast<char>(f->previousSerialFlags)))},
-            {"prefixmode", std::to_string(f->prefixMode)},
-            {"prefixflags",
-             std::to_string(f->prefixFlag1) + std::to_string(f->prefixFlag2) + std::to_string(f->prefixFlag3)},
-            {"lastcol", std::to_string(f->lastColumn)},
-            {"prefix", f->hasPrefix ? Escaped(Utf8(f->prefix)) : "<none>"},
-            {"window", f->window != kNoWindow ? "1" : "0"}};
+            {"modified", std::to_string(f->edit.modified)},
+            {"recreate", std::to_string(f->link.recreate)},
+            {"serial", std::to_string(f->IsSerial())},
+            {"readonly", std::to_string(f->IsReadOnly())},
+            {"centred", std::to_string(f->format.centred)},
+            {"checksize", std::to_string(f->format.checkSize)},
+            {"selected", std::to_string(f->format.selected)},
+            {"serialflags", Escaped(std::string(1, static_cast<char>(f->format.serialFlags)))},
+            {"prefixmode", std::to_string(f->PrefixMode())},
+            {"lastcol", std::to_string(f->LastColumn())},
+            {"prefix", f->HasPrefix() ? Escaped(Utf8(f->Prefix())) : "<none>"},
+            {"window", f->link.window != kNoWindow ? "1" : "0"}};
   }
 
   Facts ScreenFacts() {
@@ -305,7 +302,7 @@ class CaseRunner {
       Field* f = Find(Number(w.at(1)));
       ASSERT_NE(f, nullptr);
       f->SetText(DecodeText(Text(w.at(2)), CodePage::Utf8));
-      f->modified = 1;
+      f->edit.modified = true;
     } else if (a == "serial") {
       const std::string bytes = Text(w.at(1));
       terminal_->SerialReceived(SerialBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));

@@ -38,9 +38,9 @@ class ResponsesTest : public ::testing::Test {
 
   Field& Input(int id, std::u16string_view text, bool modified = true, int page = 0) {
     Field& f = testing_support::AddField(screen.pages.At(page)->Fields(), id, id, 0, 40);
-    f.flags = 0x03;
+    f.format.flags = 0x03;
     f.SetText(text);
-    f.modified = modified ? 1 : 0;
+    f.edit.modified = modified ? 1 : 0;
     return f;
   }
 
@@ -58,7 +58,7 @@ TEST_F(ResponsesTest, FieldsOfOtherPagesAreNotReported) {
   screen.focusField = 1;
   terminal.FieldChanged(1);
   EXPECT_EQ(sent.Data(), (std::vector<std::string>{"R%1=14here"}));
-  EXPECT_EQ(screen.pages.At(1)->Fields().Find(2)->modified, 1);
+  EXPECT_EQ(screen.pages.At(1)->Fields().Find(2)->edit.modified, 1);
 }
 
 TEST(FieldNumberTest, OutOfRangeNumbersAreSentAsSlashNeverAsAZeroByte) {
@@ -82,8 +82,7 @@ TEST_F(ResponsesTest, PrefixModesAddThePrefixOnceOrStripIt) {
   Field& f = Input(1, u"");
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "mode " << c.mode << " text " << std::string(c.text.begin(), c.text.end()));
-    f.SetPrefix(c.prefix, static_cast<int>(c.prefix.size()));
-    f.prefixMode = static_cast<std::uint8_t>(c.mode);
+    f.SetPrefix(c.prefix, static_cast<int>(c.prefix.size()), c.mode);
     f.SetText(c.text);
     EXPECT_EQ(ReportedText(f), c.reported);
   }
@@ -92,9 +91,9 @@ TEST_F(ResponsesTest, PrefixModesAddThePrefixOnceOrStripIt) {
 TEST_F(ResponsesTest, TextBeyondTheLongestLengthIsCutAtACharacterBoundary) {
   settings.SetHostTextIsUtf8(true);
   Field& f = testing_support::AddField(screen.pages.At(0)->Fields(), 1, 0, 0, 20000);
-  f.flags = 3;
+  f.format.flags = 3;
   f.SetText(std::u16string(20000, u'\u20ac'));  // 3 bytes each: 60000 bytes
-  f.modified = 1;
+  f.edit.modified = true;
   screen.focusField = 1;
   SendKey(0);
   const std::string& data = sent.records.at(0).data;

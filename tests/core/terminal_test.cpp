@@ -27,9 +27,9 @@ class TerminalTest : public ::testing::Test {
   // A field with a window; mode 3 input unless flags say otherwise.
   Field& MakeField(int id, std::uint8_t flags = 0x03, bool serial = false, int page = 0) {
     Field& f = testing_support::AddField(screen.pages.At(page)->Fields(), id, id / 10, id % 10, 2);
-    f.flags = flags;
-    f.serial = serial ? 1 : 0;
-    f.window = 5000 + static_cast<std::uintptr_t>(id);
+    f.format.flags = flags;
+    f.format.serialFlags = serial ? 1 : 0;
+    f.link.window = 5000 + static_cast<std::uintptr_t>(id);
     return f;
   }
 
@@ -150,7 +150,7 @@ TEST_F(TerminalTest, NavigationWithoutInputFieldsFocusesThePageAndNeedsAWindow) 
   EXPECT_EQ(Move(1, Direction::Next), -1);
   EXPECT_EQ(Move(2, Direction::Previous), -1);
   // Placing the focus needs a window, a field and a page.
-  MakeField(3).window = 0;
+  MakeField(3).link.window = 0;
   Move(3, Direction::Refocus);
   Move(12, Direction::Refocus);
   screen.currentPage = 16;

@@ -42,8 +42,8 @@ class ControlsTest : public ::testing::Test {
   Field& AddField(int id, int row, int column, int width, int mode, int type, std::u16string_view text = u"") {
     RemovedFields removed;
     Field& field = page_.Fields().Add(id, row, column, width, removed);
-    field.flags = static_cast<std::uint8_t>(mode);
-    field.type = static_cast<std::uint8_t>(type);
+    field.format.flags = static_cast<std::uint8_t>(mode);
+    field.format.type = static_cast<std::uint8_t>(type);
     field.SetText(text);
     return field;
   }
@@ -82,9 +82,9 @@ TEST_F(ControlsTest, RefreshMakesOneChildPerShownRecordInItsCellsAndRecreatesOnl
   Field& fixed = AddField(5, 0, 0, 8, kModeDisplay, kTypeText, u"Hello");
   Field& none = AddField(8, 6, 0, 6, kModeNone, kTypeText, u"none");
   Field& hidden = AddField(10, 8, 0, 5, kModeInput, kTypeText);
-  hidden.attributes = kAttrHidden;
+  hidden.format.attributes = kAttrHidden;
   Refresh();
-  EXPECT_EQ(none.window, 0u);
+  EXPECT_EQ(none.link.window, 0u);
   for (Field* field : {&entry, &fixed, &hidden}) {
     ASSERT_EQ(GetParent(Hwnd(*field)), pageWindow_) << field->id;
     EXPECT_EQ(GetDlgCtrlID(Hwnd(*field)), field->id);
@@ -100,17 +100,17 @@ TEST_F(ControlsTest, RefreshMakesOneChildPerShownRecordInItsCellsAndRecreatesOnl
   const HWND first = Hwnd(fixed);
   Refresh();
   EXPECT_EQ(Hwnd(fixed), first);
-  fixed.type = kTypeButton;
-  fixed.recreate = 1;
+  fixed.format.type = kTypeButton;
+  fixed.link.recreate = true;
   Refresh();
   EXPECT_FALSE(IsWindow(first));
-  EXPECT_EQ(fixed.recreate, 0);
+  EXPECT_EQ(fixed.link.recreate, 0);
 }
 
 TEST_F(ControlsTest, FocusRequestIsAnsweredOnlyInItsExactFormAndReportedByAllButTheSelectButton) {
   Field& entry = AddField(1, 0, 0, 5, kModeInput, kTypeText);
   Field& serialEntry = AddField(2, 1, 0, 5, kModeInput, kTypeText);
-  serialEntry.serial = 1;  // filled by the scanner only
+  serialEntry.format.serialFlags = 1;  // filled by the scanner only
   Field& fixed = AddField(3, 2, 0, 5, kModeDisplay, kTypeText, u"t");
   Field& button = AddField(4, 3, 0, 5, kModeInput, kTypeButton, u"b");
   Field& select = AddField(5, 4, 0, 6, kModeInput, kTypeSelectButton, u" Pick");
@@ -135,11 +135,11 @@ TEST_F(ControlsTest, FocusRequestIsAnsweredOnlyInItsExactFormAndReportedByAllBut
 
 TEST_F(ControlsTest, TypingPasteAndEnterReachTheFocusedEntryAndTheMainWindow) {
   Field& field = AddField(4, 1, 0, 4, kModeInput, kTypeText, u"old");
-  field.flags |= kFlagNumeric;
+  field.format.flags |= kFlagNumeric;
   Field& other = AddField(5, 2, 0, 2, kModeInput, kTypeText);
   Refresh();
   RequestFocus(field);
-  ASSERT_EQ(field.hasFocus, 1);
+  ASSERT_EQ(field.edit.hasFocus, 1);
   Type(other, L"1");  // a key for an unfocused field belongs to the focused one; it replaces the old value
   EXPECT_EQ(other.Text(), u"");
   ASSERT_TRUE(OpenClipboard(main_.get()));
@@ -154,7 +154,7 @@ TEST_F(ControlsTest, TypingPasteAndEnterReachTheFocusedEntryAndTheMainWindow) {
   CloseClipboard();
   Type(field, L"\x16");
   EXPECT_EQ(field.Text(), u"1234");
-  EXPECT_EQ(field.modified, 1);
+  EXPECT_EQ(field.edit.modified, 1);
   Type(field, L"\r");
   const auto keys = main_.Of(WM_VDX_KEY);
   ASSERT_EQ(keys.size(), 1u);
@@ -167,7 +167,7 @@ TEST_F(ControlsTest, TextSetByTheTerminalIsShownAtOnceAndPaintedInLiteralColours
   Field& left = AddField(2, 2, 0, 4, kModeDisplay, kTypeText);
   Field& right = AddField(3, 2, 4, 4, kModeDisplay, kTypeText);
   Field& lone = AddField(4, 5, 0, 4, kModeDisplay, kTypeText);
-  for (Field* field : {&left, &right, &lone}) field->attributes = kVideoReverse;
+  for (Field* field : {&left, &right, &lone}) field->format.attributes = kVideoReverse;
   Field& radio = AddField(5, 6, 0, 8, kModeInput, kTypeRadioButton, u"X");
   Field& plain = AddField(6, 7, 0, 6, kModeDisplay, kTypeText);
   Refresh();
@@ -198,11 +198,11 @@ TEST_F(ControlsTest, TextSetByTheTerminalIsShownAtOnceAndPaintedInLiteralColours
 
 TEST_F(ControlsTest, BlinkTicksToggleOnlyBlinkingControlsAndPaintingOrMeasuringHoldsNoGdiObjects) {
   Field& blinking = AddField(1, 0, 0, 5, kModeDisplay, kTypeText, u"b");
-  blinking.attributes = kVideoBlink;
+  blinking.format.attributes = kVideoBlink;
   Field& plain = AddField(2, 1, 0, 5, kModeDisplay, kTypeText, u"p");
   Field& clock = AddField(3, 2, 0, 5, kModeSystem, kTypeText);
   Field& entry = AddField(4, 3, 0, 10, kModeInput, kTypeText, u"painted");
-  AddField(5, 4, 0, 5, kModeInput, kTypeText, u"rev").attributes = kVideoReverse;
+  AddField(5, 4, 0, 5, kModeInput, kTypeText, u"rev").format.attributes = kVideoReverse;
   for (int type : {kTypeButton, kTypeSelectButton, kTypeCheckBox, kTypeRadioButton}) {
     AddField(10 + type, 5 + type, 0, 8, kModeInput, type, u"XLabel");
   }

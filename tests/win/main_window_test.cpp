@@ -159,7 +159,7 @@ TEST_F(MainWindowTest, AnotherProgramEmptiesAndFeedsAnEntryFieldAsTheSerialFeedD
   Field& field = *Screen().CurrentField(4);
   SendMessageW(Hwnd(field), kClearField, 0, 0);
   EXPECT_EQ(field.Text(), u"");
-  EXPECT_EQ(field.modified, 1) << "emptied by another program is a change";
+  EXPECT_EQ(field.edit.modified, 1) << "emptied by another program is a change";
   for (wchar_t c : std::wstring(L"ab")) SendMessageW(Hwnd(field), kFeedChar, c, 1);
   EXPECT_EQ(field.Text(), u"ab") << "fed although another field has the focus";
   SendMessageW(Hwnd(field), kFeedChar, L'\r', 1);

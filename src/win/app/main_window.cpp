@@ -252,7 +252,7 @@ void MainWindow::OnSetFocus() {
   Page* page = screen.CurrentPage();
   if (page == nullptr) return;
   const Field* field = page->Fields().Find(screen.focusField);
-  HWND control = field != nullptr ? AsWindow(field->window) : nullptr;
+  HWND control = field != nullptr ? AsWindow(field->link.window) : nullptr;
   SetFocus(control == nullptr || field->Mode() == kModeDisplay ? AsWindow(page->window) : control);
 }
 
@@ -347,7 +347,7 @@ void MainWindow::Arrange() {
     } else if (PageStateOf(GetParent(child)) != nullptr) {
       // A control the host defined as hidden stays hidden, and so does one on its way out.
       const Field* field = FieldOfControl(child);
-      if (field == nullptr || (field->attributes & kAttrHidden)) continue;
+      if (field == nullptr || (field->format.attributes & kAttrHidden)) continue;
     }
     ShowWindow(child, SW_SHOW);
   }

@@ -47,7 +47,7 @@ bool Change(HWND window, Field& field, HWND notify, ButtonKind kind) {
     const std::vector<Field*> changed = SelectRadio(field);
     if (changed.empty()) return false;
     for (Field* record : changed) {
-      HWND control = reinterpret_cast<HWND>(record->window);
+      HWND control = reinterpret_cast<HWND>(record->link.window);
       if (control != nullptr && control != window && IsWindow(control)) Redraw(control, true);
     }
   } else if (!ToggleValue(field)) {
@@ -105,7 +105,8 @@ void Paint(HWND window, const Field& field, const PageWindowState& page, const C
     }
     case ButtonKind::CheckBox: {
       CheckBoxPainter check(dc, client, LabelOf(kind, text, field.width), style, field.width,
-                            (field.flags & kFlagRight) != 0, field.checkSize, engraved, &field, look, settings);
+                            (field.format.flags & kFlagRight) != 0, field.format.checkSize, engraved, &field, look,
+                            settings);
       if (checked)
         check.DrawChecked();
       else
@@ -115,7 +116,8 @@ void Paint(HWND window, const Field& field, const PageWindowState& page, const C
     }
     case ButtonKind::RadioButton: {
       RadioButtonPainter radio(dc, client, LabelOf(kind, text, field.width), style, field.width,
-                               (field.flags & kFlagRight) != 0, field.checkSize, engraved, &field, look, settings);
+                               (field.format.flags & kFlagRight) != 0, field.format.checkSize, engraved, &field, look,
+                               settings);
       if (checked)
         radio.DrawChecked();
       else
@@ -142,7 +144,7 @@ void OnKey(HWND window, Field& field, const PageWindowState& page, ButtonKind ki
 void OnTap(HWND window, Field& field, const PageWindowState& page, ControlWindowState& state, ButtonKind kind) {
   if (field.Mode() != kModeInput) return;
   if (kind == ButtonKind::Button) {
-    field.modified = 1;
+    field.edit.modified = true;
     state.pressed = !state.pressed;
     Redraw(window, false);
     SetCapture(window);

@@ -186,7 +186,7 @@ void DrawBoxLabel(HDC dc, std::u16string_view label, const Box& client, int cell
 }
 
 void FillSelected(HDC dc, const Box& client, const Field* record, const ControlLook& look) {
-  if (record != nullptr && record->selected) DcTools(dc).Fill(client, look.colours.selectedBackground);
+  if (record != nullptr && record->format.selected) DcTools(dc).Fill(client, look.colours.selectedBackground);
 }
 
 }  // namespace
@@ -235,7 +235,7 @@ void CheckBoxPainter::DrawLabel() {
 
 void CheckBoxPainter::DrawFocus() {
   if (engraved_) return;
-  const bool selected = record_ != nullptr && record_->selected;
+  const bool selected = record_ != nullptr && record_->format.selected;
   DcTools(dc_).Lines(BoxFocusDashes(client_, selected ? kWhite : kBlack));
 }
 
@@ -287,7 +287,7 @@ void RadioButtonPainter::DrawLabel() {
 
 void RadioButtonPainter::DrawFocus() {
   if (engraved_) return;
-  const bool selected = record_ != nullptr && record_->selected;
+  const bool selected = record_ != nullptr && record_->format.selected;
   DcTools(dc_).Lines(BoxFocusDashes(client_, selected ? kWhite : kBlack));
   DrawLabel();
 }

@@ -71,7 +71,7 @@ class WinEntryHost final : public EntryHost {
   }
   void Beep(std::uint32_t type) override { MessageBeep(type); }
   void CaretChanged() override {
-    const bool focused = field_.hasFocus != 0;
+    const bool focused = field_.edit.hasFocus != 0;
     if (focused) HideCaret(window_);
     int caretX = 2;
     {
@@ -118,11 +118,11 @@ int PaintEntryField(HWND window, HDC target, const Field& field, const ControlLo
   if (!canvas.ok()) return 2;
   gdi::FillSolid(canvas.dc(), client, colours.background);
 
-  const bool password = (field.flags & kFlagPassword) != 0;
+  const bool password = (field.format.flags & kFlagPassword) != 0;
   const std::u16string shown = password ? std::u16string(field.Text().size(), u'*') : field.Text();
   const int length = static_cast<int>(shown.size());
   // Until the first key the caret of a password field stands at its start.
-  const int caret = password && caretMode && field.replacePending ? 0 : field.caret;
+  const int caret = password && caretMode && field.edit.replacePending ? 0 : field.edit.caret;
   const int strip = EntryStripWidth(length, field.width, settings.CellWidth(), settings.ExtraCellWidth());
   EntryLayout layout;
   if (w > 2 && h > 2) {
@@ -146,7 +146,7 @@ int PaintEntryField(HWND window, HDC target, const Field& field, const ControlLo
       GetTextExtentPoint32W(text.dc(), Wide(shown), n, &size);
       return static_cast<int>(size.cx);
     };
-    layout = LayoutEntry(w, length, caret, (field.flags & kFlagRight) != 0, password, extent);
+    layout = LayoutEntry(w, length, caret, (field.format.flags & kFlagRight) != 0, password, extent);
     // The frame, then the visible part of the strip inside it.
     gdi::Pen pen = gdi::SolidPen(colours.frame);
     gdi::Brush brush = gdi::SolidBrush(colours.background);
@@ -196,7 +196,7 @@ LRESULT CALLBACK EntryFieldProc(HWND window, UINT message, WPARAM wparam, LPARAM
       return 1;
     case WM_SETCURSOR:
       if (lparam == kFocusRequest) {
-        if (!field->serial) SetFocus(window);
+        if (!field->IsSerial()) SetFocus(window);
         return TRUE;
       }
       break;

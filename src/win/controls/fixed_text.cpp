@@ -54,9 +54,9 @@ void PaintFixedText(HWND window, HDC target, const Field& field, const ControlLo
       RECT rect{box.left, box.top, box.right, box.bottom};
       // Host text is shown as sent: an ampersand is a character, not a mnemonic.
       UINT format = DT_NOCLIP | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
-      if (field.centred)
+      if (field.format.centred)
         format |= DT_CENTER;
-      else if (field.flags & kFlagRight)
+      else if (field.format.flags & kFlagRight)
         format |= DT_RIGHT;
       DrawTextW(canvas.dc(), reinterpret_cast<const wchar_t*>(text.c_str()), static_cast<int>(text.size()), &rect,
                 format);

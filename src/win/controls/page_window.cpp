@@ -86,7 +86,7 @@ void Relayout(HWND window, PageWindowState& state) {
   const int cellHeight = state.settings->CellHeight();
   for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
     Field* field = state.page->Fields().Find(GetDlgCtrlID(child));
-    if (field == nullptr || reinterpret_cast<HWND>(field->window) != child) continue;
+    if (field == nullptr || reinterpret_cast<HWND>(field->link.window) != child) continue;
     const ControlBox box = ControlBoxFor(field->column, field->row, field->width, cellWidth, cellHeight);
     MoveWindow(child, box.x, box.y, box.width, box.height, FALSE);
     InvalidateRect(child, nullptr, TRUE);
@@ -245,13 +245,14 @@ void ApplyRefreshPlan(HWND page, const RefreshPlan& plan) {
     Field& field = *step.field;
     switch (step.change) {
       case WindowChange::Touch:
-        SetWindowPos(reinterpret_cast<HWND>(field.window), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
+        SetWindowPos(reinterpret_cast<HWND>(field.link.window), nullptr, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
         break;
       case WindowChange::Create: CreateControlWindow(page, field, *state->settings); break;
       case WindowChange::Recreate:
-        if (field.window != kNoWindow) {
-          DiscardControlWindow(reinterpret_cast<HWND>(field.window));
-          field.window = kNoWindow;
+        if (field.link.window != kNoWindow) {
+          DiscardControlWindow(reinterpret_cast<HWND>(field.link.window));
+          field.link.window = kNoWindow;
         }
         if (HWND created = CreateControlWindow(page, field, *state->settings)) InvalidateRect(created, nullptr, TRUE);
         break;
@@ -263,7 +264,7 @@ HWND CreateControlWindow(HWND page, Field& field, const Settings& settings) {
   const wchar_t* className = ControlClassName(ControlKindOf(field));
   if (className == nullptr) return nullptr;
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-  if (!(field.attributes & kAttrHidden)) style |= WS_VISIBLE;
+  if (!(field.format.attributes & kAttrHidden)) style |= WS_VISIBLE;
   const ControlBox box =
       ControlBoxFor(field.column, field.row, field.width, settings.CellWidth(), settings.CellHeight());
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(page, GWLP_HINSTANCE));
@@ -271,7 +272,7 @@ HWND CreateControlWindow(HWND page, Field& field, const Settings& settings) {
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(field.id)), instance, &field);
   if (control == nullptr) return nullptr;
   SetWindowPos(control, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
-  field.window = reinterpret_cast<std::uintptr_t>(control);
+  field.link.window = reinterpret_cast<std::uintptr_t>(control);
   return control;
 }
 

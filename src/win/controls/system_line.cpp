@@ -17,7 +17,8 @@ void PaintSystemLine(HWND window, HDC target, const Field& field, const ControlL
                      const Settings& settings) {
   SYSTEMTIME now{};
   GetLocalTime(&now);
-  const std::u16string text = SystemLineText(FormatSystemLine(now, (field.flags & kFlagPassword) != 0), field.width);
+  const std::u16string text =
+      SystemLineText(FormatSystemLine(now, (field.format.flags & kFlagPassword) != 0), field.width);
   RECT client{};
   GetClientRect(window, &client);
   const int w = client.right, h = client.bottom;
@@ -33,7 +34,8 @@ void PaintSystemLine(HWND window, HDC target, const Field& field, const ControlL
                        {field.column, field.row, field.width, w, h, lastRow});
     }
     if (look.pageEdges) DrawPageEdges(canvas.dc(), w, h, pageBackground);
-    const auto cells = SystemLineCells(static_cast<int>(text.size()), field.width, w, (field.flags & kFlagRight) != 0);
+    const auto cells =
+        SystemLineCells(static_cast<int>(text.size()), field.width, w, (field.format.flags & kFlagRight) != 0);
     gdi::Font font = CreateScreenFont(settings, field.Video() == kVideoBold);
     gdi::Select fontIn(canvas.dc(), font.get());
     SetBkMode(canvas.dc(), TRANSPARENT);
