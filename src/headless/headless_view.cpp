@@ -28,22 +28,12 @@ bool IsButtonFamily(ControlKind kind) {
 
 }  // namespace
 
-// The entry field's surroundings: requests go to the terminal, characters for another control to it.
-class HeadlessView::EntryControl final : public EntryHost {
+// The entry field without a window: characters for another control go to it; nothing to repaint.
+class HeadlessView::EntryControl final : public EntryWindow {
  public:
   EntryControl(HeadlessView& view, Field& field) : view_(view), field_(field) {}
 
   bool OwnsFocus() override { return view_.focused_ == &field_; }
-  void Navigate(Direction direction) override { view_.terminal_->Navigate(direction); }
-  void Key(int fieldId, FunctionKey key) override { view_.terminal_->KeyPressed(fieldId, key); }
-  void FieldChanged(int fieldId) override { view_.terminal_->FieldChanged(fieldId); }
-  void FieldFocused(int fieldId) override { view_.terminal_->FieldFocused(fieldId); }
-  bool CurrentFieldId(int& id) override {
-    const Field* current = view_.terminal_->GetScreen().FocusedField();
-    if (current == nullptr) return false;
-    id = current->id;
-    return true;
-  }
   void Beep(std::uint32_t) override { ++view_.beeps_; }
   void CaretChanged() override {}
   void Paste() override {}  // no clipboard
@@ -120,16 +110,16 @@ void HeadlessView::SetFocus(Field* control) {
 void HeadlessView::LoseFocus(Field& control) {
   const ControlKind kind = ControlKindOf(control);
   if (kind == ControlKind::Entry) {
-    EntryControl host(*this, control);
-    EntryEditor(control, settings_, host).EndEditing();
+    EntryControl entry(*this, control);
+    EntryEditor(control, settings_, entry, *terminal_).EndEditing();
   }
 }
 
 void HeadlessView::GainFocus(Field& control) {
   const ControlKind kind = ControlKindOf(control);
   if (kind == ControlKind::Entry) {
-    EntryControl host(*this, control);
-    EntryEditor(control, settings_, host).StartEditing();
+    EntryControl entry(*this, control);
+    EntryEditor(control, settings_, entry, *terminal_).StartEditing();
   } else if (IsButtonFamily(kind) && kind != ControlKind::SelectButton) {
     terminal_->FieldFocused(control.id);
   }
@@ -149,15 +139,15 @@ void HeadlessView::KeyDown(unsigned virtualKey, KeyModifiers modifiers) {
 void HeadlessView::CharTo(Field* control, char16_t c, KeyModifiers modifiers) {
   // Only the entry field takes characters; the page and the buttons pass them over.
   if (control == nullptr || ControlKindOf(*control) != ControlKind::Entry) return;
-  EntryControl host(*this, *control);
-  EntryEditor(*control, settings_, host).TypedChar(c, modifiers);
+  EntryControl entry(*this, *control);
+  EntryEditor(*control, settings_, entry, *terminal_).TypedChar(c, modifiers, entry);
 }
 
 void HeadlessView::ControlKeyDown(Field& control, unsigned virtualKey, KeyModifiers modifiers) {
   const ControlKind kind = ControlKindOf(control);
   if (kind == ControlKind::Entry) {
-    EntryControl host(*this, control);
-    EntryEditor(control, settings_, host).KeyDown(virtualKey, modifiers);
+    EntryControl entry(*this, control);
+    EntryEditor(control, settings_, entry, *terminal_).KeyDown(virtualKey, modifiers);
     return;
   }
   if (!IsButtonFamily(kind)) return;

@@ -19,17 +19,17 @@ void EntryEditor::ClampCaret() {
 bool EntryEditor::ReportChange() {
   if (!(field_.format.flags & kFlagAutoSend) || !field_.edit.modified || field_.edit.sendGuard) return false;
   field_.edit.sendGuard = true;
-  host_.FieldChanged(field_.id);
+  terminal_.FieldChanged(field_.id);
   field_.edit.sendGuard = false;
   return true;
 }
 
 void EntryEditor::StartEditing() {
   field_.edit.caret = 0;
-  host_.CaretChanged();
+  display_.CaretChanged();
   field_.edit.hasFocus = true;
   field_.edit.replacePending = true;
-  host_.FieldFocused(field_.id);
+  terminal_.FieldFocused(field_.id);
 }
 
 void EntryEditor::EndEditing() {
@@ -41,25 +41,25 @@ void EntryEditor::KeyDown(unsigned virtualKey, KeyModifiers modifiers) {
   if (virtualKey == kVkTab) {
     if (field_.edit.hasFocus && field_.IsReadOnly()) {
       if (!modifiers.shift && !modifiers.ctrl && !modifiers.alt)
-        host_.Navigate(Direction::Next);
+        terminal_.Navigate(Direction::Next);
       else if (modifiers.shift && !modifiers.ctrl && !modifiers.alt)
-        host_.Navigate(Direction::Previous);
+        terminal_.Navigate(Direction::Previous);
     }
     return;
   }
   if (virtualKey == kVkUp) {
-    if (!ReportChange()) host_.Navigate(Direction::Previous);
+    if (!ReportChange()) terminal_.Navigate(Direction::Previous);
     return;
   }
   if (virtualKey == kVkDown) {
-    if (!ReportChange()) host_.Navigate(Direction::Next);
+    if (!ReportChange()) terminal_.Navigate(Direction::Next);
     return;
   }
   // Enter arrives as a character; only the function keys proper are reported from here.
   if (virtualKey != kVkReturn) {
     const KeyAction action = FunctionKeyAction(virtualKey, modifiers, settings_.EnterSendsKey(), KeyOrigin::Control);
     if (action.kind == KeyAction::Code) {
-      host_.Key(field_.id, FunctionKeyFromCode(action.code));
+      terminal_.KeyPressed(field_.id, FunctionKeyFromCode(action.code));
       return;
     }
   }
@@ -88,30 +88,28 @@ void EntryEditor::KeyDown(unsigned virtualKey, KeyModifiers modifiers) {
     default: return;
   }
   field_.edit.replacePending = false;
-  host_.CaretChanged();
+  display_.CaretChanged();
 }
 
 void EntryEditor::Enter() {
-  int current = 0;
-  const bool known = host_.CurrentFieldId(current);
-  if (!settings_.EnterSendsKey()) {
-    host_.Navigate(Direction::Next);
-    return;
+  if (settings_.EnterSendsKey()) {
+    terminal_.EnterPressed(field_.id);
+  } else {
+    terminal_.Navigate(Direction::Next);
   }
-  host_.Key(known ? current : field_.id, FunctionKey::Enter);
 }
 
-void EntryEditor::TypedChar(char16_t c, KeyModifiers modifiers) {
+void EntryEditor::TypedChar(char16_t c, KeyModifiers modifiers, EntryWindow& window) {
   if (field_.IsReadOnly()) return;
-  if (!host_.OwnsFocus()) {
-    host_.ForwardChar(c);
+  if (!window.OwnsFocus()) {
+    window.ForwardChar(c);
     return;
   }
   switch (c) {
     case 3:  // Ctrl+C
       return;
     case 22:  // Ctrl+V
-      if (!pasting_) host_.Paste();
+      if (!pasting_) window.Paste();
       return;
     case 8:  // Backspace
       ClampCaret();
@@ -122,19 +120,19 @@ void EntryEditor::TypedChar(char16_t c, KeyModifiers modifiers) {
         field_.SetText(text);
         field_.edit.modified = true;
         field_.edit.replacePending = false;
-        host_.CaretChanged();
+        display_.CaretChanged();
       }
       return;
     case 9:  // Tab
       if (!field_.edit.hasFocus) return;
       if (!modifiers.shift && !modifiers.ctrl && !modifiers.alt) {
-        if (!ReportChange()) host_.Navigate(Direction::Next);
+        if (!ReportChange()) terminal_.Navigate(Direction::Next);
       } else if (modifiers.shift && !modifiers.ctrl && !modifiers.alt) {
-        if (!ReportChange()) host_.Navigate(Direction::Previous);
+        if (!ReportChange()) terminal_.Navigate(Direction::Previous);
       }
       return;
     case 10:
-    case 27: host_.Beep(kBeepSimple); return;
+    case 27: display_.Beep(kBeepSimple); return;
     case 13: Enter(); return;
     default: Insert(c); return;
   }
@@ -151,7 +149,7 @@ void EntryEditor::FedChar(char16_t c) {
 void EntryEditor::Insert(char16_t c) {
   if (c == 0) return;
   if ((field_.format.flags & kFlagNumeric) && settings_.NumericChars().find(c) == std::u16string::npos) {
-    host_.Beep(kBeepRefused);
+    display_.Beep(kBeepRefused);
     return;
   }
   if (settings_.FirstKeyReplaces() && field_.edit.replacePending) {
@@ -168,25 +166,25 @@ void EntryEditor::Insert(char16_t c) {
   field_.edit.modified = true;
   field_.edit.replacePending = false;
   ++field_.edit.caret;
-  host_.CaretChanged();
+  display_.CaretChanged();
   if (!field_.edit.hasFocus) return;
   const auto length = static_cast<std::int32_t>(field_.Text().size());
   if (length == capacity && field_.edit.caret == length) {
-    if (!ReportChange() && (field_.format.attributes & kAttrAutoAdvance)) host_.Navigate(Direction::Next);
+    if (!ReportChange() && (field_.format.attributes & kAttrAutoAdvance)) terminal_.Navigate(Direction::Next);
   }
 }
 
 void EntryEditor::Empty() {
   field_.ClearText();
   field_.edit.caret = 0;
-  host_.CaretChanged();
+  display_.CaretChanged();
 }
 
 void EntryEditor::Clear() {
   field_.ClearText();
   field_.edit.caret = 0;
   field_.edit.modified = true;
-  host_.CaretChanged();
+  display_.CaretChanged();
 }
 
 }  // namespace vantor

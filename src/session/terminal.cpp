@@ -7,30 +7,16 @@
 
 namespace vantor {
 
-// The editor's surroundings when the terminal itself edits a field (serial data): its requests go
-// to the terminal, its repaints to the view.
-class Terminal::FieldEditor final : public EntryHost {
+// How the terminal's own edits of a field (serial data) show: through the view.
+class Terminal::FieldDisplay final : public EntryDisplay {
  public:
-  FieldEditor(Terminal& terminal, Field& field) : terminal_(terminal), field_(field) {}
+  FieldDisplay(ScreenView& view, Field& field) : view_(view), field_(field) {}
 
-  bool OwnsFocus() override { return field_.edit.hasFocus != 0; }
-  void Navigate(Direction direction) override { terminal_.Navigate(direction); }
-  void Key(int fieldId, FunctionKey key) override { terminal_.KeyPressed(fieldId, key); }
-  void FieldChanged(int fieldId) override { terminal_.FieldChanged(fieldId); }
-  void FieldFocused(int fieldId) override { terminal_.FieldFocused(fieldId); }
-  bool CurrentFieldId(int& id) override {
-    const Field* current = terminal_.screen_.FocusedField();
-    if (current == nullptr) return false;
-    id = current->id;
-    return true;
-  }
-  void Beep(std::uint32_t type) override { terminal_.view_.Beep(type); }
-  void CaretChanged() override { terminal_.view_.FieldEdited(field_); }
-  void Paste() override {}
-  void ForwardChar(char16_t) override {}
+  void CaretChanged() override { view_.FieldEdited(field_); }
+  void Beep(std::uint32_t type) override { view_.Beep(type); }
 
  private:
-  Terminal& terminal_;
+  ScreenView& view_;
   Field& field_;
 };
 
@@ -112,6 +98,11 @@ bool Terminal::KeyPressed(int field, FunctionKey key) {
   return true;
 }
 
+bool Terminal::EnterPressed(int field) {
+  const Field* focus = screen_.FocusedField();
+  return KeyPressed(focus != nullptr ? focus->id : field, FunctionKey::Enter);
+}
+
 bool Terminal::FieldChanged(int field) {
   if (screen_.keyboard == Keyboard::Locked) return false;
   Lock(view_, LockMode::Host);
@@ -171,15 +162,15 @@ int Terminal::FieldLength(int field) {
 void Terminal::ClearField(int field) {
   Field* record = screen_.CurrentField(field);
   if (record == nullptr) return;
-  FieldEditor host(*this, *record);
-  EntryEditor(*record, settings_, host).Empty();
+  FieldDisplay display(view_, *record);
+  EntryEditor(*record, settings_, display, *this).Empty();
 }
 
 void Terminal::FeedChar(int field, char16_t ch) {
   Field* record = screen_.CurrentField(field);
   if (record == nullptr || record->link.window == kNoWindow) return;
-  FieldEditor host(*this, *record);
-  EntryEditor(*record, settings_, host).FedChar(ch);
+  FieldDisplay display(view_, *record);
+  EntryEditor(*record, settings_, display, *this).FedChar(ch);
 }
 
 // ---- responses ----

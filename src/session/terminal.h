@@ -10,6 +10,7 @@
 #include "interpreter/interpreter.h"
 #include "interpreter/screen.h"
 #include "interpreter/screen_view.h"
+#include "model/terminal_requests.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "session/connection_port.h"
@@ -23,7 +24,7 @@ class Settings;
 
 // Used on one thread, the owner's (a session thread hands records over through ConnectionPort).
 // Every request changes the screen first, then reports to the view and sends what the host must see.
-class Terminal final : private DispatchTarget, private HostReplies, private SerialInputTarget {
+class Terminal final : public TerminalRequests, private DispatchTarget, private HostReplies, private SerialInputTarget {
  public:
   // settings, view and sender must outlive the terminal. The page background comes from the settings.
   Terminal(Settings& settings, ScreenView& view, RecordSender& sender, const Clock& clock = SystemClock());
@@ -49,14 +50,15 @@ class Terminal final : private DispatchTarget, private HostReplies, private Seri
   // The same, with every screen command and argument read told to `observer` (a tool's shadow terminal).
   void ReceiveRecord(RecordBytes record, ArgObserver& observer);
 
-  // ---- the operator side ----
+  // ---- the operator side (TerminalRequests) ----
   // A key for the host with the focus field it came from (-1: none); false (dropped) while locked.
-  bool KeyPressed(int field, FunctionKey key);
+  bool KeyPressed(int field, FunctionKey key) override;
+  bool EnterPressed(int field) override;
   // An auto-send field changed; false (dropped) while locked.
-  bool FieldChanged(int field);
+  bool FieldChanged(int field) override;
   // A control took the focus.
-  void FieldFocused(int field) { screen_.focusField = field; }
-  void Navigate(Direction direction);
+  void FieldFocused(int field) override { screen_.focusField = field; }
+  void Navigate(Direction direction) override;
   // A host message or prompt dialog opens: input is on while it shows.
   void HostDialogOpening();
   // The host message closed: the focus goes to focusAfter (-1: the page).
@@ -95,7 +97,7 @@ class Terminal final : private DispatchTarget, private HostReplies, private Seri
   void ClearField(int field) override;
   void FeedChar(int field, char16_t ch) override;
 
-  class FieldEditor;
+  class FieldDisplay;
   CodePage HostPage() const;
   bool Send(std::string_view record);
   void Stamp();

@@ -292,6 +292,8 @@ class CaseRunner {
     const std::string& a = w.at(0);
     if (a == "key") {
       terminal_->KeyPressed(w.size() > 2 ? Number(w[2]) : s.focusField, FunctionKeyFromCode(Number(w.at(1))));
+    } else if (a == "enter") {
+      terminal_->EnterPressed(Number(w.at(1)));
     } else if (a == "changed") {
       terminal_->FieldChanged(Number(w.at(1)));
     } else if (a == "focus") {

@@ -135,7 +135,9 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_VDX_FIELD_CHANGED:
       if (terminal_) terminal_->FieldChanged(SignedParam(wparam));
       return 0;
-    case WM_VDX_GET_CURRENT_FIELD: return OnCurrentFieldQuery(lparam);
+    case WM_VDX_ENTER:
+      if (terminal_) terminal_->EnterPressed(SignedParam(wparam));
+      return 0;
     case WM_VDX_HOST_MESSAGE: OnHostMessage(lparam); return 0;
     case WM_VDX_HOST_PROMPT: OnHostPrompt(); return 0;
     case WM_VDX_SERIAL_INPUT: OnSerialInput(); return 0;
@@ -312,13 +314,6 @@ void MainWindow::OnSerialInput() {
     if (!terminal_) return;
     terminal_->SerialReceived(SerialBytes(message.data(), message.size()));
   }
-}
-
-LRESULT MainWindow::OnCurrentFieldQuery(LPARAM result) {
-  Field* field = terminal_ ? terminal_->GetScreen().FocusedField() : nullptr;
-  if (field == nullptr || result == 0) return 0;
-  *reinterpret_cast<Field**>(result) = field;
-  return 1;
 }
 
 void MainWindow::Arrange() {

@@ -92,7 +92,6 @@ class MainWindow final : private ConnectionPort {
   void OnHostPrompt();
   void OnIndicator(WPARAM mode, LPARAM show);
   void OnSerialInput();
-  LRESULT OnCurrentFieldQuery(LPARAM result);
 
   // Menu commands (main_window_menu.cpp).
   void OnCommand(int command);

@@ -11,13 +11,12 @@ inline constexpr unsigned kWmUser = 0x0400;
 enum VdxMessage : unsigned {
   // ---- the table ----
   // To the main window.
-  WM_VDX_SESSION_ENDED = kWmUser + 2002,      // 3026, posted: wParam 1 stopped, 0 lost
-  WM_VDX_KEY = kWmUser + 2006,                // 3030: wParam the field id (-1 the page), lParam the key code
-  WM_VDX_NAVIGATE = kWmUser + 2009,           // 3033: wParam 1 next, -1 previous, 0 back to the focus field
-  WM_VDX_TOOLBARKEY = kWmUser + 2011,         // 3035: a released toolbar key (wParam its function key code)
-  WM_VDX_FIELD_FOCUSED = kWmUser + 2012,      // 3036: wParam the field id
-  WM_VDX_FIELD_CHANGED = kWmUser + 2013,      // 3037: wParam the field id
-  WM_VDX_GET_CURRENT_FIELD = kWmUser + 2024,  // 3048: lParam a Field** that receives the focused record
+  WM_VDX_SESSION_ENDED = kWmUser + 2002,  // 3026, posted: wParam 1 stopped, 0 lost
+  WM_VDX_KEY = kWmUser + 2006,            // 3030: wParam the field id (-1 the page), lParam the key code
+  WM_VDX_NAVIGATE = kWmUser + 2009,       // 3033: wParam 1 next, -1 previous, 0 back to the focus field
+  WM_VDX_TOOLBARKEY = kWmUser + 2011,     // 3035: a released toolbar key (wParam its function key code)
+  WM_VDX_FIELD_FOCUSED = kWmUser + 2012,  // 3036: wParam the field id
+  WM_VDX_FIELD_CHANGED = kWmUser + 2013,  // 3037: wParam the field id
   // Posted by the main window to itself: the host dialogs run after the record that asked for them.
   WM_VDX_HOST_MESSAGE = kWmUser + 2014,  // 3038: lParam the field that gets the focus afterwards (16 bits)
   WM_VDX_HOST_PROMPT = kWmUser + 2015,   // 3039
@@ -37,6 +36,7 @@ enum VdxMessage : unsigned {
   // ---- the terminal's own ----
   WM_VDX_SESSION_RECORD = kWmUser + 2003,  // 3027, sent by the session thread: lParam the record (RecordBytes*)
   WM_VDX_FIELD_EDITED = kWmUser + 2026,    // 3050, to an entry field: the terminal edited the record
+  WM_VDX_ENTER = kWmUser + 2027,           // 3051, to the main window: Enter in an entry field (wParam its id)
   WM_VDX_SERIAL_INPUT = kWmUser + 2033,    // 3057, posted by the serial reader: messages wait in the inbox
 };
 

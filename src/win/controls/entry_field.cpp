@@ -13,6 +13,7 @@
 #include "win/base/keys.h"
 #include "win/base/messages.h"
 #include "win/controls/gdi_metrics.h"
+#include "win/controls/notify_requests.h"
 #include "win/controls/page_window.h"
 
 namespace vantor {
@@ -41,34 +42,12 @@ std::u16string ClipboardText(HWND window) {
   return text;
 }
 
-class WinEntryHost final : public EntryHost {
+class WinEntryWindow final : public EntryWindow {
  public:
-  WinEntryHost(HWND window, Field& field, const PageWindowState& page, ControlWindowState& state)
+  WinEntryWindow(HWND window, Field& field, const PageWindowState& page, ControlWindowState& state)
       : window_(window), field_(field), page_(page), state_(state) {}
 
   bool OwnsFocus() override { return GetFocus() == window_; }
-  void Navigate(Direction direction) override {
-    SendMessageW(page_.notify, WM_VDX_NAVIGATE, static_cast<WPARAM>(static_cast<INT_PTR>(direction)), 0);
-  }
-  void Key(int fieldId, FunctionKey key) override {
-    SendMessageW(page_.notify, WM_VDX_KEY, static_cast<WPARAM>(static_cast<INT_PTR>(fieldId)),
-                 static_cast<LPARAM>(CodeOf(key)));
-  }
-  void FieldChanged(int fieldId) override {
-    SendMessageW(page_.notify, WM_VDX_FIELD_CHANGED, static_cast<WPARAM>(static_cast<INT_PTR>(fieldId)), 0);
-  }
-  void FieldFocused(int fieldId) override {
-    SendMessageW(page_.notify, WM_VDX_FIELD_FOCUSED, static_cast<WPARAM>(static_cast<INT_PTR>(fieldId)), 0);
-  }
-  bool CurrentFieldId(int& id) override {
-    Field* current = nullptr;
-    if (SendMessageW(page_.notify, WM_VDX_GET_CURRENT_FIELD, 0, reinterpret_cast<LPARAM>(&current)) == 0 ||
-        current == nullptr) {
-      return false;
-    }
-    id = current->id;
-    return true;
-  }
   void Beep(std::uint32_t type) override { MessageBeep(type); }
   void CaretChanged() override {
     const bool focused = field_.edit.hasFocus != 0;
@@ -176,8 +155,9 @@ LRESULT CALLBACK EntryFieldProc(HWND window, UINT message, WPARAM wparam, LPARAM
   Field* field = context.field;
   PageWindowState* page = context.page;
   ControlWindowState& state = *context.state;
-  WinEntryHost host(window, *field, *page, state);
-  EntryEditor editor(*field, *page->settings, host);
+  WinEntryWindow entry(window, *field, *page, state);
+  NotifyRequests requests(page->notify);
+  EntryEditor editor(*field, *page->settings, entry, requests);
   editor.SetPasting(g_pasteDepth > 0);
   switch (message) {
     case WM_DESTROY:
@@ -217,11 +197,11 @@ LRESULT CALLBACK EntryFieldProc(HWND window, UINT message, WPARAM wparam, LPARAM
       return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: editor.KeyDown(static_cast<unsigned>(wparam), HeldModifiers()); return 0;
-    case WM_CHAR: editor.TypedChar(static_cast<char16_t>(wparam), HeldModifiers()); return 0;
+    case WM_CHAR: editor.TypedChar(static_cast<char16_t>(wparam), HeldModifiers(), entry); return 0;
     case WM_VDX_FEED_CHAR: editor.FedChar(static_cast<char16_t>(wparam)); return 0;
     case WM_VDX_CLEAR_FIELD: editor.Clear(); return 0;
     case WM_VDX_FIELD_EDITED:
-      host.CaretChanged();
+      entry.CaretChanged();
       InvalidateRect(window, nullptr, FALSE);
       return 0;
     case WM_VDX_BLINK:

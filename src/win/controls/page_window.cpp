@@ -17,6 +17,7 @@
 #include "win/base/messages.h"
 #include "win/controls/control_classes.h"
 #include "win/controls/gdi_metrics.h"
+#include "win/controls/notify_requests.h"
 
 namespace vantor {
 
@@ -114,9 +115,7 @@ void RefreshInPlace(HWND window) {
 void PageKey(PageWindowState& state, WPARAM virtualKey) {
   const KeyAction action = FunctionKeyAction(static_cast<unsigned>(virtualKey), HeldModifiers(),
                                              state.settings->EnterSendsKey(), KeyOrigin::Page);
-  if (action.kind == KeyAction::Code) {
-    SendMessageW(state.notify, WM_VDX_KEY, static_cast<WPARAM>(-1), static_cast<LPARAM>(action.code & 0xFFFF));
-  }
+  if (action.kind == KeyAction::Code) NotifyRequests(state.notify).KeyPressed(-1, FunctionKeyFromCode(action.code));
 }
 
 }  // namespace
