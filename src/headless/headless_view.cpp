@@ -1,7 +1,7 @@
 // The view without windows: focus, input, lock, toolbar and host dialogs, and the controls' rules.
 #include "headless/headless_view.h"
 
-#include "model/button_rules.h"
+#include "model/button_controller.h"
 #include "model/control_kind.h"
 #include "model/entry_editor.h"
 #include "model/page.h"
@@ -120,8 +120,8 @@ void HeadlessView::GainFocus(Field& control) {
   if (kind == ControlKind::Entry) {
     EntryControl entry(*this, control);
     EntryEditor(control, settings_, entry, *terminal_).StartEditing();
-  } else if (IsButtonFamily(kind) && kind != ControlKind::SelectButton) {
-    terminal_->FieldFocused(control.id);
+  } else if (IsButtonFamily(kind)) {
+    ButtonOf(control).Focused();
   }
 }
 
@@ -148,46 +148,21 @@ void HeadlessView::ControlKeyDown(Field& control, unsigned virtualKey, KeyModifi
   if (kind == ControlKind::Entry) {
     EntryControl entry(*this, control);
     EntryEditor(control, settings_, entry, *terminal_).KeyDown(virtualKey, modifiers);
-    return;
-  }
-  if (!IsButtonFamily(kind)) return;
-  const ButtonKeyResult result =
-      ButtonKey(ButtonKindOf(kind), control.Mode() == kModeInput, virtualKey, modifiers, settings_.EnterSendsKey());
-  switch (result.act) {
-    case ButtonKeyResult::None: break;
-    case ButtonKeyResult::Toggle:
-    case ButtonKeyResult::Select: ChangeValue(control); break;
-    case ButtonKeyResult::Navigate: terminal_->Navigate(static_cast<Direction>(result.value)); break;
-    case ButtonKeyResult::Key: terminal_->KeyPressed(control.id, FunctionKeyFromCode(result.value)); break;
-  }
-}
-
-void HeadlessView::ChangeValue(Field& control) {
-  if (ControlKindOf(control) == ControlKind::RadioButton) {
-    if (SelectRadio(control).empty()) return;
-  } else if (!ToggleValue(control)) {
-    return;
-  }
-  const int id = control.id;
-  for (const Notice& notice : ChangeNotices(control)) {
-    switch (notice.kind) {
-      case Notice::FieldChanged: terminal_->FieldChanged(notice.value); break;
-      case Notice::Key: terminal_->KeyPressed(id, FunctionKeyFromCode(notice.value & 0xFFFF)); break;
-      case Notice::Navigate: terminal_->Navigate(static_cast<Direction>(notice.value)); break;
-    }
+  } else if (IsButtonFamily(kind)) {
+    ButtonOf(control).KeyDown(virtualKey, modifiers);
   }
 }
 
 void HeadlessView::Tap(Field& control) {
   SetFocus(&control);
-  if (control.Mode() != kModeInput) return;
-  if (ControlKindOf(control) != ControlKind::Button) {
-    ChangeValue(control);
-    return;
-  }
-  // Pressed, then released: the release ends as Enter on the button.
-  control.edit.modified = true;
-  ControlKeyDown(control, kVkReturn, {});
+  ButtonController button = ButtonOf(control);
+  button.Press();
+  button.Release({});
+}
+
+ButtonController HeadlessView::ButtonOf(Field& control) {
+  return ButtonController(control, ButtonKindOf(ControlKindOf(control)), settings_.EnterSendsKey(), buttons_,
+                          *terminal_);
 }
 
 // ---- host dialogs ----

@@ -9,6 +9,7 @@
 
 #include "interpreter/screen_view.h"
 #include "look/toolbar_layout.h"
+#include "model/button_controller.h"
 #include "model/field.h"
 #include "model/function_keys.h"
 
@@ -93,6 +94,12 @@ class HeadlessView final : public ScreenView {
 
  private:
   class EntryControl;
+  // The button family without windows: nothing to show.
+  class ButtonControl final : public ButtonWindow {
+   public:
+    void ValueChanged(Field&) override {}
+    void ShowPressed(bool) override {}
+  };
   struct Posted {
     enum Kind { Message, Prompt, Cancel } kind = Message;
     int focusAfter = -1;
@@ -101,12 +108,13 @@ class HeadlessView final : public ScreenView {
   void LoseFocus(Field& control);
   void GainFocus(Field& control);
   void ControlKeyDown(Field& control, unsigned virtualKey, KeyModifiers modifiers);
-  void ChangeValue(Field& control);
+  ButtonController ButtonOf(Field& control);
   void Open(const Posted& posted);
   void Detach(WindowHandle window);
 
   const Settings& settings_;
   Terminal* terminal_ = nullptr;
+  ButtonControl buttons_;
   WindowHandle nextWindow_ = 1;
   Field* focused_ = nullptr;
   bool inputEnabled_ = false;

@@ -1,4 +1,4 @@
-// The button family's value and key rules.
+// The button family's value rules.
 #include "model/button_rules.h"
 
 #include <algorithm>
@@ -57,45 +57,6 @@ std::vector<Field*> SelectRadio(Field& field) {
     changed.push_back(other);
   }
   return changed;
-}
-
-std::vector<Notice> ChangeNotices(const Field& field) {
-  if (!(field.format.flags & kFlagAutoSend)) return {};
-  return {Notice{Notice::FieldChanged, field.id}, Notice{Notice::Key, 0}};
-}
-
-ButtonKeyResult ButtonKey(ButtonKind kind, bool inputMode, unsigned virtualKey, KeyModifiers modifiers,
-                          bool enterSendsKey) {
-  const bool ctrl = modifiers.ctrl, shift = modifiers.shift, alt = modifiers.alt;
-  const ButtonKeyResult enter =
-      enterSendsKey ? ButtonKeyResult{ButtonKeyResult::Key, 0} : ButtonKeyResult{ButtonKeyResult::Navigate, 1};
-  const bool box = kind == ButtonKind::CheckBox || kind == ButtonKind::RadioButton;
-  if (box && !inputMode) return virtualKey == kVkReturn ? enter : ButtonKeyResult{};
-  switch (virtualKey) {
-    case kVkTab:
-      if (!ctrl && !alt && !shift) return {ButtonKeyResult::Navigate, 1};
-      if (!ctrl && !alt && shift) return {ButtonKeyResult::Navigate, -1};
-      return {};
-    case kVkSpace:
-      switch (kind) {
-        case ButtonKind::CheckBox: return {ButtonKeyResult::Toggle, 0};
-        case ButtonKind::SelectButton:
-          return inputMode ? ButtonKeyResult{ButtonKeyResult::Toggle, 0} : ButtonKeyResult{};
-        case ButtonKind::RadioButton: return {ButtonKeyResult::Select, 0};
-        case ButtonKind::Button: return {};
-      }
-      return {};
-    case kVkLeft:
-    case kVkUp: return {ButtonKeyResult::Navigate, -1};
-    case kVkRight:
-    case kVkDown: return {ButtonKeyResult::Navigate, 1};
-    default: break;
-  }
-  if (kind == ButtonKind::Button && virtualKey >= 240 && virtualKey <= 245) return {};
-  const KeyAction action = FunctionKeyAction(virtualKey, modifiers, enterSendsKey, KeyOrigin::Control);
-  if (action.kind == KeyAction::Code) return {ButtonKeyResult::Key, action.code};
-  if (action.kind == KeyAction::Navigate) return {ButtonKeyResult::Navigate, 1};
-  return {};
 }
 
 }  // namespace vantor

@@ -1,11 +1,9 @@
-// The button family's value and key rules: what a tap or a key does to a push button, select button,
-// check box or radio button, apart from how it is drawn.
+// The button family's value rules: what a push button, select button, check box or radio button
+// shows, and how its value changes.
 #pragma once
 
 #include <string_view>
 #include <vector>
-
-#include "model/function_keys.h"
 
 namespace vantor {
 
@@ -30,25 +28,5 @@ bool ToggleValue(Field& field);
 // Radio button: checks this one and clears every other checked radio button of its page. Returns
 // the records that changed (this one first); empty when it was already checked or has no room.
 std::vector<Field*> SelectRadio(Field& field);
-
-// What a control reports to the main window, in order.
-struct Notice {
-  enum Kind { FieldChanged, Key, Navigate };
-  Kind kind = Key;
-  int value = 0;  // the field id, the key code, or the navigation direction
-  bool operator==(const Notice&) const = default;
-};
-// After a change by the operator: with auto-send, the changed field then the key with code 0.
-std::vector<Notice> ChangeNotices(const Field& field);
-
-// The key handling of the four classes.
-struct ButtonKeyResult {
-  enum Act { None, Toggle, Select, Navigate, Key };
-  Act act = None;
-  int value = 0;  // direction for Navigate, code for Key
-  bool operator==(const ButtonKeyResult&) const = default;
-};
-ButtonKeyResult ButtonKey(ButtonKind kind, bool inputMode, unsigned virtualKey, KeyModifiers modifiers,
-                          bool enterSendsKey);
 
 }  // namespace vantor

@@ -1,17 +1,17 @@
-// Window procedures of push buttons, select buttons, check boxes and radio buttons: the value lives in the
-// record's text, changes are reported to the main window, painting goes through the painters.
+// Window procedures of push buttons, select buttons, check boxes and radio buttons: keys and taps go to
+// the button controller, painting goes through the painters.
 #include "win/controls/button_controls.h"
-
-#include <vector>
 
 #include "win/base/keys.h"
 #include "win/base/messages.h"
 #include "win/base/gdi.h"
 #include "settings/settings.h"
 #include "win/controls/button_painters.h"
+#include "model/button_controller.h"
 #include "model/field.h"
 #include "win/controls/gdi_metrics.h"
 #include "model/page.h"
+#include "win/controls/notify_requests.h"
 #include "win/controls/page_window.h"
 
 namespace vantor {
@@ -23,42 +23,28 @@ void Redraw(HWND window, bool erase) {
   UpdateWindow(window);
 }
 
-// Sends the notices in order. The main window may act on the screen while it handles them, so the
-// caller must look its record up again afterwards.
-void Report(HWND notify, const std::vector<Notice>& notices, int id) {
-  for (const Notice& notice : notices) {
-    switch (notice.kind) {
-      case Notice::FieldChanged:
-        SendMessageW(notify, WM_VDX_FIELD_CHANGED, static_cast<WPARAM>(notice.value), 0);
-        break;
-      case Notice::Key:
-        SendMessageW(notify, WM_VDX_KEY, static_cast<WPARAM>(id), static_cast<LPARAM>(notice.value & 0xFFFF));
-        break;
-      case Notice::Navigate:
-        SendMessageW(notify, WM_VDX_NAVIGATE, static_cast<WPARAM>(static_cast<INT_PTR>(notice.value)), 0);
-        break;
-    }
-  }
-}
+// The control's side of its controller: the repaints.
+class WinButtonWindow final : public ButtonWindow {
+ public:
+  WinButtonWindow(HWND window, ControlWindowState& state) : window_(window), state_(state) {}
 
-// Toggle (check box, select button) or select (radio button) by the operator; true when something changed.
-bool Change(HWND window, Field& field, HWND notify, ButtonKind kind) {
-  if (kind == ButtonKind::RadioButton) {
-    const std::vector<Field*> changed = SelectRadio(field);
-    if (changed.empty()) return false;
-    for (Field* record : changed) {
-      HWND control = reinterpret_cast<HWND>(record->link.window);
-      if (control != nullptr && control != window && IsWindow(control)) Redraw(control, true);
+  void ValueChanged(Field& field) override {
+    HWND control = reinterpret_cast<HWND>(field.link.window);
+    if (control == window_) {
+      Redraw(window_, false);
+    } else if (control != nullptr && IsWindow(control)) {
+      Redraw(control, true);
     }
-  } else if (!ToggleValue(field)) {
-    return false;
-  } else {
-    Redraw(window, false);
   }
-  const std::vector<Notice> notices = ChangeNotices(field);
-  Report(notify, notices, field.id);
-  return true;
-}
+  void ShowPressed(bool pressed) override {
+    state_.pressed = pressed;
+    Redraw(window_, false);
+  }
+
+ private:
+  HWND window_;
+  ControlWindowState& state_;
+};
 
 void Paint(HWND window, const Field& field, const PageWindowState& page, const ControlWindowState& state,
            ButtonKind kind) {
@@ -129,35 +115,6 @@ void Paint(HWND window, const Field& field, const PageWindowState& page, const C
   canvas.Present(paint.get());
 }
 
-void OnKey(HWND window, Field& field, const PageWindowState& page, ButtonKind kind, WPARAM virtualKey) {
-  const ButtonKeyResult result = ButtonKey(kind, field.Mode() == kModeInput, static_cast<unsigned>(virtualKey),
-                                           HeldModifiers(), page.settings->EnterSendsKey());
-  switch (result.act) {
-    case ButtonKeyResult::None: break;
-    case ButtonKeyResult::Toggle:
-    case ButtonKeyResult::Select: Change(window, field, page.notify, kind); break;
-    case ButtonKeyResult::Navigate: Report(page.notify, {Notice{Notice::Navigate, result.value}}, field.id); break;
-    case ButtonKeyResult::Key: Report(page.notify, {Notice{Notice::Key, result.value}}, field.id); break;
-  }
-}
-
-void OnTap(HWND window, Field& field, const PageWindowState& page, ControlWindowState& state, ButtonKind kind) {
-  if (field.Mode() != kModeInput) return;
-  if (kind == ButtonKind::Button) {
-    field.edit.modified = true;
-    state.pressed = !state.pressed;
-    Redraw(window, false);
-    SetCapture(window);
-    return;
-  }
-  const HWND notify = page.notify;
-  const bool changed = Change(window, field, notify, kind);
-  // The report may have rebuilt the page: only a control that still has its record goes on.
-  if (!IsWindow(window) || FieldOfControl(window) != &field) return;
-  if (changed && kind == ButtonKind::RadioButton) Redraw(window, false);
-  if (changed) SetCapture(window);
-}
-
 }  // namespace
 
 LRESULT ButtonFamilyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, ButtonKind kind) {
@@ -176,6 +133,9 @@ LRESULT ButtonFamilyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam
   PageWindowState* page = context.page;
   ControlWindowState& state = *context.state;
   const bool shown = page->page->shown;
+  WinButtonWindow buttonWindow(window, state);
+  NotifyRequests requests(page->notify);
+  ButtonController controller(*field, kind, page->settings->EnterSendsKey(), buttonWindow, requests);
   switch (message) {
     case WM_DESTROY: return 0;
     case WM_CLOSE: DestroyWindow(window); return 0;
@@ -201,9 +161,7 @@ LRESULT ButtonFamilyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam
       break;
     case WM_SETFOCUS:
       InvalidateRect(window, nullptr, FALSE);
-      if (kind != ButtonKind::SelectButton) {
-        SendMessageW(page->notify, WM_VDX_FIELD_FOCUSED, static_cast<WPARAM>(field->id), 0);
-      }
+      controller.Focused();
       return 0;
     case WM_KILLFOCUS:
       state.pressed = false;
@@ -211,20 +169,18 @@ LRESULT ButtonFamilyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam
       return 0;
     case WM_KEYUP:
     case WM_CHAR: return 0;
-    case WM_LBUTTONDOWN: OnTap(window, *field, *page, state, kind); return 0;
+    case WM_LBUTTONDOWN:
+      // The terminal may rebuild the page while it handles a change: only a control that still has its
+      // record holds the pointer.
+      if (controller.Press() && IsWindow(window) && FieldOfControl(window) == field) SetCapture(window);
+      return 0;
     case WM_LBUTTONUP:
-      if (kind == ButtonKind::Button && field->Mode() == kModeInput) {
-        state.pressed = false;
-        Redraw(window, false);
-        ReleaseCapture();
-        // A tap ends as Enter on the button.
-        SendMessageW(window, WM_KEYDOWN, VK_RETURN, 1);
-        return 0;
-      }
       ReleaseCapture();
+      // A tap on a push button ends as Enter on it.
+      controller.Release(HeldModifiers());
       return 0;
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: OnKey(window, *field, *page, kind, wparam); return 0;
+    case WM_SYSKEYDOWN: controller.KeyDown(static_cast<unsigned>(wparam), HeldModifiers()); return 0;
     default: break;
   }
   return DefWindowProcW(window, message, wparam, lparam);
