@@ -77,13 +77,12 @@ class ZeroClock final : public Clock {
 
 // One operator action on an unlocked screen, chosen by the record count.
 void Operate(Terminal& terminal, NullView& view, std::size_t turn) {
-  Screen& screen = terminal.GetScreen();
+  const Screen& screen = terminal.GetScreen();
   if (view.dialogs > 0) {
     view.dialogs = 0;
     terminal.HostDialogOpening();
     if (terminal.PromptExpected()) {
-      screen.SetPromptAnswer(u"answer");
-      terminal.PromptClosed(turn % 2 == 0);
+      terminal.PromptClosed(turn % 2 == 0, u"answer");
     } else {
       terminal.HostMessageClosed(screen.messageFocusField);
     }

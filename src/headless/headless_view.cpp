@@ -174,7 +174,6 @@ void HeadlessView::RunPosted() {
     if (posted.kind != Posted::Cancel) {
       Open(posted);
     } else if (!dialogs_.empty()) {
-      if (dialogs_.back().kind == DialogKind::Prompt) terminal_->GetScreen().SetPromptAnswer(u"");
       CloseDialog(false);
     }
   }
@@ -188,20 +187,19 @@ void HeadlessView::Open(const Posted& posted) {
   dialogs_.push_back({posted.kind == Posted::Prompt ? DialogKind::Prompt : DialogKind::Message, posted.focusAfter});
 }
 
-void HeadlessView::CloseDialog(bool ok) {
+void HeadlessView::CloseDialog(bool ok, std::u16string_view answer) {
   if (dialogs_.empty()) return;
   const OpenDialog closed = dialogs_.back();
   dialogs_.pop_back();
   if (dialogs_.empty()) {
     // The main window has the focus again and hands it to the focus field's control.
-    Screen& screen = terminal_->GetScreen();
-    Field* field = screen.FocusedField();
+    Field* field = terminal_->GetScreen().FocusedField();
     SetFocus(field != nullptr && field->link.window != kNoWindow && field->Mode() != kModeDisplay ? field : nullptr);
   }
   if (closed.kind == DialogKind::Message) {
     terminal_->HostMessageClosed(closed.focusAfter);
   } else {
-    terminal_->PromptClosed(ok);
+    terminal_->PromptClosed(ok, answer);
   }
 }
 

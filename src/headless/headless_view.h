@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "interpreter/screen_view.h"
@@ -86,8 +87,8 @@ class HeadlessView final : public ScreenView {
   void CharTo(Field* control, char16_t c, KeyModifiers modifiers);
   // A tap on a control of the button family: it takes the focus, then the press and the release.
   void Tap(Field& control);
-  // Closes the dialog in front (a prompt's answer is stored already); ok tells OK from Cancel.
-  void CloseDialog(bool ok);
+  // Closes the dialog in front; ok tells OK from Cancel, answer is a prompt's.
+  void CloseDialog(bool ok, std::u16string_view answer = {});
 
   // Carries out what was posted since the last call (host dialogs open, cancels close), in order.
   void RunPosted();

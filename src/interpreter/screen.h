@@ -37,7 +37,6 @@ struct Screen {
   int columns = 26;  // the host's grid as the status response reports it
   int rows = 10;
   std::u16string messageText;
-  std::u16string promptReply;
   int promptLength = -1;  // -1: no prompt asked for
 
   // The current page, or null when its number names no page.
@@ -57,8 +56,6 @@ struct Screen {
 
   // The message text without its leading blanks.
   std::u16string_view MessageShown() const;
-  // The operator's answer to the prompt, cut to the prompt length.
-  void SetPromptAnswer(std::u16string_view answer);
 
   // Key labels of codes 0..36: null for another code or a label never set.
   const std::u16string* KeyLabel(int code) const;

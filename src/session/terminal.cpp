@@ -1,6 +1,8 @@
 // The terminal's engine: host records in, operator requests, responses out.
 #include "session/terminal.h"
 
+#include <algorithm>
+
 #include "interpreter/focus.h"
 #include "model/entry_editor.h"
 #include "settings/settings.h"
@@ -69,10 +71,8 @@ void Terminal::SendOwnRecord(std::string_view record, bool withPrefix) {
   sender_.SendRecord(withPrefix ? terminalId_ : 0, record);
 }
 
-void Terminal::InterpretScreen(const std::uint8_t* begin, const std::uint8_t* end) { Interpret(begin, end); }
-
-void Terminal::Interpret(const std::uint8_t* begin, const std::uint8_t* end) {
-  vantor::Interpret(ScreenContext{screen_, settings_, view_, *this, observer_}, begin, end);
+void Terminal::InterpretScreen(const std::uint8_t* begin, const std::uint8_t* end) {
+  Interpret(ScreenContext{screen_, settings_, view_, *this, observer_}, begin, end);
 }
 
 void Terminal::ResetScreen() {
@@ -128,9 +128,9 @@ void Terminal::HostMessageClosed(int focusAfter) {
   PlaceFocus(screen_, view_);
 }
 
-void Terminal::PromptClosed(bool ok) {
+void Terminal::PromptClosed(bool ok, std::u16string_view answer) {
   view_.DisableInput();
-  if (ok) SendPromptReply();
+  if (ok) SendPromptReply(answer);
 }
 
 void Terminal::SerialReceived(SerialBytes data) {
@@ -182,23 +182,14 @@ void Terminal::SendKey(FunctionKey key) {
   Send(BuildKeyResponse(CodeOf(key), screen_.focusField, screen_.CurrentFields(), HostPage()));
 }
 
-bool Terminal::SendPromptReply() {
-  const std::u16string_view reply =
-      screen_.promptLength == -1 ? std::u16string_view() : std::u16string_view(screen_.promptReply);
-  const std::string record = BuildPromptReply(reply, HostPage());
+void Terminal::SendPromptReply(std::u16string_view answer) {
+  const std::string record = BuildPromptReply(CutText(answer, std::max(screen_.promptLength, 0)), HostPage());
   screen_.keyboard = Keyboard::Locked;
-  const bool sent = Send(record);
-  screen_.promptReply.clear();
-  screen_.promptReply.shrink_to_fit();
-  return sent;
+  Send(record);
 }
 
-bool Terminal::SendSerialInput(std::string_view data) {
-  bool ok = true;
-  SendSerialInputResponses(data, [this, &ok](std::string_view record) { return ok = Send(record); });
-  return ok;
+void Terminal::SendSerialInput(std::string_view data) {
+  SendSerialInputResponses(data, [this](std::string_view record) { return Send(record); });
 }
-
-bool Terminal::SendGoodbye() { return Send(kGoodbyeRecord); }
 
 }  // namespace vantor

@@ -31,7 +31,7 @@ class Terminal final : public TerminalRequests, private DispatchTarget, private 
   Terminal(const Terminal&) = delete;
   Terminal& operator=(const Terminal&) = delete;
 
-  Screen& GetScreen() { return screen_; }
+  // Front ends read the screen; the terminal alone changes it (the control windows edit their records).
   const Screen& GetScreen() const { return screen_; }
   const Settings& GetSettings() const { return settings_; }
   int TerminalId() const { return terminalId_; }
@@ -65,21 +65,13 @@ class Terminal final : public TerminalRequests, private DispatchTarget, private 
   void HostMessageClosed(int focusAfter);
   // Whether a prompt dialog should open (the host asked for an answer).
   bool PromptExpected() const { return screen_.promptLength != -1; }
-  // The prompt closed (its answer was stored with Screen::SetPromptAnswer): input off, and on OK the
-  // answer goes to the host.
-  void PromptClosed(bool ok);
+  // The prompt closed: input off, and on OK the answer goes to the host (cut to the prompt's length).
+  void PromptClosed(bool ok, std::u16string_view answer);
   // Data the serial scanner read: to the host in command mode, else into the serial input fields.
   void SerialReceived(SerialBytes data);
 
-  // Runs screen commands as the rest of an H record (without answering "H").
-  void Interpret(const std::uint8_t* begin, const std::uint8_t* end);
   // The session stamp: the UTC second of the last connect or reset.
   int SessionStamp() const { return stamp_.load(); }
-
-  // ---- responses (false when a send failed) ----
-  bool SendPromptReply();
-  bool SendSerialInput(std::string_view data);
-  bool SendGoodbye();
 
  private:
   // DispatchTarget
@@ -100,6 +92,8 @@ class Terminal final : public TerminalRequests, private DispatchTarget, private 
   class FieldDisplay;
   CodePage HostPage() const;
   bool Send(std::string_view record);
+  void SendPromptReply(std::u16string_view answer);
+  void SendSerialInput(std::string_view data);
   void Stamp();
 
   Settings& settings_;

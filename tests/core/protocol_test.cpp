@@ -78,11 +78,7 @@ class CaseRunner {
     if (verb == "host" || verb == "record") {
       const ScreenBuilder screen = Build(rest);
       if (verb == "host") {
-        const std::string& commands = screen.Commands();
-        // Held in a block of exactly its size, so that the address sanitizer sees a read past the end.
-        std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[std::max<std::size_t>(commands.size(), 1)]);
-        std::copy(commands.begin(), commands.end(), block.get());
-        terminal_->Interpret(block.get(), block.get() + commands.size());
+        RunScreen(screen.Commands());
       } else {
         Receive(screen.Record());
       }
@@ -127,6 +123,28 @@ class CaseRunner {
 
   void Receive(const std::string& record) {
     terminal_->ReceiveRecord(RecordBytes(reinterpret_cast<const std::uint8_t*>(record.data()), record.size()));
+  }
+
+  // The commands run as a screen record without its terminator, shown without what comes with every
+  // record: the "H" answer before the commands and the lock indicator after them.
+  void RunScreen(const std::string& commands) {
+    const std::size_t sentBefore = sent_.records.size();
+    // Held in a block of exactly its size, so that the address sanitizer sees a read past the end.
+    std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[commands.size() + 1]);
+    block[0] = 'H';
+    std::copy(commands.begin(), commands.end(), block.get() + 1);
+    terminal_->ReceiveRecord(RecordBytes(block.get(), commands.size() + 1));
+    ASSERT_GT(sent_.records.size(), sentBefore);
+    ASSERT_EQ(sent_.records[sentBefore].data, "H");
+    sent_.records.erase(sent_.records.begin() + static_cast<std::ptrdiff_t>(sentBefore));
+    const bool locked = terminal_->GetScreen().keyboard == Keyboard::Locked;
+    const std::vector<std::string> indicator =
+        locked ? std::vector<std::string>{"DisableInput", "ShowLock H"} : std::vector<std::string>{"HideLock"};
+    std::vector<std::string>& calls = effects_.calls;
+    ASSERT_GE(calls.size(), indicator.size());
+    ASSERT_TRUE(
+        std::equal(indicator.begin(), indicator.end(), calls.end() - static_cast<std::ptrdiff_t>(indicator.size())));
+    calls.resize(calls.size() - indicator.size());
   }
 
   Field* Find(int id) { return terminal_->GetScreen().CurrentField(id); }
@@ -288,7 +306,7 @@ class CaseRunner {
 
   // Operator and session actions (see protocol.rows).
   void Act(const std::vector<std::string>& w) {
-    Screen& s = terminal_->GetScreen();
+    const Screen& s = terminal_->GetScreen();
     const std::string& a = w.at(0);
     if (a == "key") {
       terminal_->KeyPressed(w.size() > 2 ? Number(w[2]) : s.focusField, FunctionKeyFromCode(Number(w.at(1))));
@@ -308,9 +326,10 @@ class CaseRunner {
     } else if (a == "serial") {
       const std::string bytes = Text(w.at(1));
       terminal_->SerialReceived(SerialBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
-    } else if (a == "answer" || a == "cancel") {
-      if (a == "answer") s.SetPromptAnswer(DecodeText(Text(w.at(1)), CodePage::Utf8));
-      terminal_->PromptClosed(a == "answer");
+    } else if (a == "answer") {
+      terminal_->PromptClosed(true, DecodeText(Text(w.at(1)), CodePage::Utf8));
+    } else if (a == "cancel") {
+      terminal_->PromptClosed(false, {});
     } else if (a == "opening") {
       terminal_->HostDialogOpening();
     } else if (a == "closed") {
@@ -323,8 +342,6 @@ class CaseRunner {
       terminal_->Connected();
     } else if (a == "clock") {
       clock_.second = Number(w.at(1));
-    } else if (a == "unlock") {  // the keyboard's state alone, as a window's input might leave it
-      s.keyboard = Keyboard::Ready;
     } else {
       ADD_FAILURE() << "unknown action " << a;
     }

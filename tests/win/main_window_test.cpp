@@ -58,7 +58,7 @@ class MainWindowTest : public ::testing::Test {
     UnregisterClassW(L"VdxCAnimate", app_.instance);  // its window closes by a posted message
     UnregisterControlClasses(app_.instance, app_.controlClasses);
   }
-  vantor::Screen& Screen() { return app_.window->GetTerminal()->GetScreen(); }
+  const vantor::Screen& Screen() { return app_.window->GetTerminal()->GetScreen(); }
   LRESULT Send(UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
     return SendMessageW(window_, message, wparam, lparam);
   }
@@ -171,7 +171,7 @@ TEST_F(MainWindowTest, FocusGoesToTheFocusFieldsControlOrElseToThePage) {
   const HWND entry = Hwnd(*Screen().CurrentField(3));
   ASSERT_NE(entry, nullptr);
   for (int focus : {3, 4, -1}) {
-    Screen().focusField = focus;
+    app_.window->GetTerminal()->FieldFocused(focus);
     SetFocus(nullptr);
     Send(WM_SETFOCUS);
     EXPECT_EQ(GetFocus(), focus == 3 ? entry : app_.window->PageWindow(0)) << focus;

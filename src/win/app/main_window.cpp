@@ -167,18 +167,18 @@ LRESULT MainWindow::OnCreate() {
 }
 
 void MainWindow::CreatePages() {
-  PageList& pages = terminal_->GetScreen().pages;
+  // Page 0 is in front from the start.
+  const PageList& pages = terminal_->GetScreen().pages;
   for (int n = 0; n < PageList::kPageCount; ++n) {
     PageWindowState& state = pageStates_[static_cast<std::size_t>(n)];
     state = PageWindowState{pages.At(n), app_.settings.get(), window_};
     CreatePageWindow(window_, app_.instance, &state);
   }
-  pages.Show(0);
   view_->ShowPage(0);
 }
 
 void MainWindow::DetachPages() {
-  PageList& pages = terminal_->GetScreen().pages;
+  const PageList& pages = terminal_->GetScreen().pages;
   for (int n = 0; n < PageList::kPageCount; ++n) {
     if (Page* page = pages.At(n)) DetachPageWindow(AsWindow(page->window));
     pageStates_[static_cast<std::size_t>(n)] = PageWindowState{};
@@ -293,11 +293,12 @@ void MainWindow::OnHostMessage(LPARAM focusAfter) {
 void MainWindow::OnHostPrompt() {
   if (!terminal_ || !terminal_->PromptExpected()) return;
   terminal_->HostDialogOpening();
+  std::u16string answer;
   const INT_PTR result =
-      RunDialog(DialogRequest{IDD_PROMPT, -1, HostDialogContext{&terminal_->GetScreen(), &hostDialog_}});
+      RunDialog(DialogRequest{IDD_PROMPT, -1, HostDialogContext{&terminal_->GetScreen(), &hostDialog_, &answer}});
   if (window_ == nullptr || !terminal_) return;
   Arrange();
-  terminal_->PromptClosed((result & 0xFFFF) == IDOK);
+  terminal_->PromptClosed((result & 0xFFFF) == IDOK, answer);
 }
 
 void MainWindow::OnIndicator(WPARAM mode, LPARAM show) {
