@@ -7,6 +7,7 @@
 
 #include "interpreter/command_args.h"
 #include "interpreter/interpreter.h"
+#include "interpreter/null_view.h"
 #include "session/terminal.h"
 #include "settings/settings.h"
 #include "trace/trace_text.h"
@@ -125,30 +126,6 @@ std::string DecodeResponse(std::string_view body) {
   }
   return "unknown: " + Hex(body) + " (not a terminal record)";
 }
-
-// Stands in for the windows: the shadow terminal shows nothing.
-class NullView final : public ScreenView {
- public:
-  void RefreshPage(Page&, const RefreshPlan&) override {}
-  void DiscardWindow(int, WindowHandle) override {}
-  void ShowPage(int) override {}
-  void Relayout() override {}
-  void FieldEdited(Field&) override {}
-  void EnableInput(int) override {}
-  void DisableInput() override {}
-  void FocusField(Page&, Field&) override {}
-  void FocusPage(Page&) override {}
-  void ShowLock(LockMode) override {}
-  void HideLock() override {}
-  void OpenHostMessage(int) override {}
-  void OpenHostPrompt() override {}
-  void CancelHostDialog() override {}
-  void PlaySound(SoundEvent) override {}
-  void SerialOut(std::string_view) override {}
-  void KeyLabelChanged(int, std::u16string_view) override {}
-  void EnableScanner(bool) override {}
-  void Beep(std::uint32_t) override {}
-};
 
 // The shadow's answers go nowhere: the real terminal's are in the other direction of the trace.
 class DroppedRecords final : public RecordSender {
