@@ -2,6 +2,9 @@
 #include "win/toolbar/lock_indicator.h"
 
 #include <algorithm>
+#include <utility>
+
+#include "win/base/bitmap_resource.h"
 
 namespace vantor {
 
@@ -40,18 +43,12 @@ LockIndicator::LockIndicator(HWND mainWindow, HINSTANCE module) : module_(module
 
   gdi::WindowDc screen(nullptr);
   auto load = [&](Picture& picture, int resource) {
-    picture.bitmap.reset(
-        static_cast<HBITMAP>(LoadImageW(module_, MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
-    if (!picture.bitmap) return;
-    BITMAP info{};
-    if (GetObjectW(picture.bitmap.get(), sizeof info, &info) == sizeof info) {
-      picture.width = info.bmWidth;
-      picture.height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
-    }
-    gdi::MemoryDc probe(screen.get());
-    gdi::Select select(probe.get(), picture.bitmap.get());
-    const COLORREF corner = select.ok() ? GetPixel(probe.get(), 0, 0) : CLR_INVALID;
-    if (corner != CLR_INVALID) picture.transparent = corner;
+    BitmapResource loaded = LoadBitmapResource(module_, resource, screen.get());
+    if (!loaded.bitmap) return;
+    picture.bitmap = std::move(loaded.bitmap);
+    picture.width = loaded.width;
+    picture.height = loaded.height;
+    if (loaded.corner != CLR_INVALID) picture.transparent = loaded.corner;
   };
   load(background_, animation::InfoOf(animation::Picture::Background).firstResource);
   if (background_.bitmap && background_.width > 0 && background_.height > 0) {

@@ -3,8 +3,10 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
+#include "win/base/bitmap_resource.h"
 #include "win/base/messages.h"
 
 namespace vantor {
@@ -98,20 +100,14 @@ Toolbar::Toolbar(HWND mainWindow, HINSTANCE module, int toolbarSize) : module_(m
     button.width = size.picture;
     button.height = size.picture;
     const int resource = fixed.bitmap[static_cast<std::size_t>(size.setIndex)];
-    button.picture.reset(
-        static_cast<HBITMAP>(LoadImageW(module_, MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    BitmapResource loaded = LoadBitmapResource(module_, resource, screen.get());
+    button.picture = std::move(loaded.bitmap);
     if (!button.picture) continue;
-    BITMAP info{};
-    if (GetObjectW(button.picture.get(), sizeof info, &info) == sizeof info && info.bmWidth > 0 && info.bmHeight > 0) {
-      button.width = info.bmWidth;
-      button.height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
+    if (loaded.width > 0 && loaded.height > 0) {
+      button.width = loaded.width;
+      button.height = loaded.height;
     }
-    {
-      gdi::MemoryDc probe(screen.get());
-      gdi::Select select(probe.get(), button.picture.get());
-      const COLORREF corner = select.ok() ? GetPixel(probe.get(), 0, 0) : CLR_INVALID;
-      if (corner != CLR_INVALID) button.transparent = corner;
-    }
+    if (loaded.corner != CLR_INVALID) button.transparent = loaded.corner;
     button.greyedPicture = MakeGreyed(button.picture.get(), button.width, button.height, button.transparent);
   }
 
