@@ -1,9 +1,12 @@
 // The button family's operator rules: keys, taps and the reports that follow a change.
 #include "model/button_controller.h"
 
+#include <string>
 #include <vector>
 
 #include "model/field.h"
+#include "model/field_list.h"
+#include "model/page.h"
 
 namespace vantor {
 
@@ -15,6 +18,41 @@ struct KeyEffect {
   Act act = None;
   int value = 0;  // direction for Navigate, code for Key
 };
+
+// The mark in the text's first character, written by the operator.
+void SetValue(Field& field, bool checked) {
+  std::u16string text = field.Text();
+  const char16_t mark = checked ? u'X' : u' ';
+  if (text.empty())
+    text.assign(1, mark);
+  else
+    text[0] = mark;
+  field.SetText(text);
+  field.edit.modified = true;
+}
+
+// Check box and select button: false (nothing changed) when the record has no room for the mark.
+bool Toggle(Field& field) {
+  if (field.MaxLength() < 1) return false;
+  SetValue(field, !IsCheckedText(field.Text()));
+  return true;
+}
+
+// Radio button: checks this one and clears every other checked radio button of its page. The records
+// that changed, this one first; none when it was checked already or has no room.
+std::vector<Field*> Select(Field& field) {
+  std::vector<Field*> changed;
+  if (field.MaxLength() < 1 || IsCheckedText(field.Text())) return changed;
+  SetValue(field, true);
+  changed.push_back(&field);
+  if (field.page == nullptr) return changed;
+  for (Field* other = field.page->Fields().Head(); other != nullptr; other = other->NextById()) {
+    if (other == &field || other->format.type != kTypeRadioButton || !IsCheckedText(other->Text())) continue;
+    SetValue(*other, false);
+    changed.push_back(other);
+  }
+  return changed;
+}
 
 KeyEffect EffectOf(ButtonKind kind, bool inputMode, unsigned virtualKey, KeyModifiers modifiers, bool enterSendsKey) {
   const bool ctrl = modifiers.ctrl, shift = modifiers.shift, alt = modifiers.alt;
@@ -81,10 +119,10 @@ void ButtonController::Release(KeyModifiers modifiers) {
 
 bool ButtonController::Change() {
   if (kind_ == ButtonKind::RadioButton) {
-    const std::vector<Field*> changed = SelectRadio(field_);
+    const std::vector<Field*> changed = Select(field_);
     if (changed.empty()) return false;
     for (Field* record : changed) window_.ValueChanged(*record);
-  } else if (ToggleValue(field_)) {
+  } else if (Toggle(field_)) {
     window_.ValueChanged(field_);
   } else {
     return false;

@@ -38,8 +38,10 @@ class ButtonController {
   void Release(KeyModifiers modifiers);
 
  private:
-  // Check box and select button toggle, a radio button is selected; the window shows each changed
-  // record, then an auto-send field reports itself. False when nothing changed.
+  // Check box and select button toggle the mark in the text's first character ("X" checked), a radio
+  // button is selected and the others of its page cleared; the window shows each changed record, then
+  // an auto-send field reports itself. False when nothing changed (no room for the mark, or a radio
+  // button selected already).
   bool Change();
 
   Field& field_;

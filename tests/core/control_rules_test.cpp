@@ -98,42 +98,6 @@ Field& AddButton(FieldList& list, int id, int type, std::u16string_view text, in
   return f;
 }
 
-TEST(ButtonRulesTest, ToggleFlipsTheMarkWhenThereIsRoom) {
-  // Only "X" reads as checked; a record without room takes no mark.
-  for (const auto& [type, text, maxLength, after] : {std::tuple{kTypeCheckBox, u" Yes", 10, u"XYes"},
-                                                     {kTypeCheckBox, u"XYes", 10, u" Yes"},
-                                                     {kTypeCheckBox, u"xNo", 10, u"XNo"},
-                                                     {kTypeSelectButton, u"", 10, u"X"},
-                                                     {kTypeCheckBox, u"", 1, u"X"},
-                                                     {kTypeCheckBox, u"", 0, u""}}) {
-    FieldList list(nullptr);
-    Field& f = AddButton(list, 1, type, text, maxLength);
-    EXPECT_EQ(ToggleValue(f), maxLength > 0) << maxLength;
-    EXPECT_EQ(f.Text(), after);
-    EXPECT_EQ(f.edit.modified, maxLength > 0 ? 1 : 0);
-  }
-}
-
-TEST(ButtonRulesTest, SelectingARadioButtonClearsTheOthersOfItsPage) {
-  Page page(0, kDefaultPageBackground);
-  Field& one = AddButton(page.Fields(), 1, kTypeRadioButton, u" One");
-  Field& two = AddButton(page.Fields(), 2, kTypeRadioButton, u"XTwo");
-  Field& three = AddButton(page.Fields(), 3, kTypeRadioButton, u" Three");
-  Field& box = AddButton(page.Fields(), 4, kTypeCheckBox, u"XBox");  // check boxes are not in the group
-  EXPECT_EQ(SelectRadio(three), (std::vector<Field*>{&three, &two}));
-  for (const auto& [f, text, modified] :
-       {std::tuple{&one, u" One", 0}, {&two, u" Two", 1}, {&three, u"XThree", 1}, {&box, u"XBox", 0}}) {
-    EXPECT_EQ(std::make_pair(f->Text(), int{f->edit.modified}), std::make_pair(std::u16string(text), modified));
-    f->edit.modified = false;
-  }
-  EXPECT_TRUE(SelectRadio(three).empty());
-  EXPECT_EQ(three.edit.modified, 0);
-  FieldList pageless(nullptr);
-  Field& oneCell = AddButton(pageless, 1, kTypeRadioButton, u"", 1);
-  EXPECT_EQ(SelectRadio(oneCell).size(), 1u);
-  EXPECT_EQ(oneCell.Text(), u"X");
-}
-
 // Records what a button controller tells its window and asks of the terminal, one word each: V<id> a
 // value shown, P / R held down / sprung back, K<code> a key, E<id> Enter, C<id> a change, F<id> the
 // focus, N<direction> a move.
@@ -206,6 +170,7 @@ TEST(ButtonControllerTest, TapsFocusAndChangesByKind) {
     int kind;
     std::uint8_t flags;
     std::u16string_view text;
+    int maxLength;
     bool held;           // the control holds the pointer until the tap ends
     std::string events;  // focus, press and release
     std::u16string_view after;
@@ -214,24 +179,32 @@ TEST(ButtonControllerTest, TapsFocusAndChangesByKind) {
   const std::uint8_t input = kModeInput, display = kModeDisplay, autoSend = kModeInput | kFlagAutoSend;
   const Case cases[] = {
       // A push button is held down and springs back as Enter on itself.
-      {0, input, u"Go", true, "F1 P R K0", u"Go", true},
-      {0, display, u"Go", false, "F1", u"Go", false},
+      {0, input, u"Go", 10, true, "F1 P R K0", u"Go", true},
+      {0, display, u"Go", 10, false, "F1", u"Go", false},
       // A select button toggles; it does not make itself the focus field.
-      {1, input, u" Fast", true, "V1", u"XFast", true},
-      {1, display, u" Fast", false, "", u" Fast", false},
-      // An auto-send check box reports the change and Enter.
-      {2, input, u"XYes", true, "F1 V1", u" Yes", true},
-      {2, autoSend, u" Yes", true, "F1 V1 C1 K0", u"XYes", true},
-      // A radio button is selected and the other of its page cleared; an already selected one stays.
-      {3, input, u" One", true, "F1 V1 V2", u"XOne", true},
-      {3, autoSend, u" One", true, "F1 V1 V2 C1 K0", u"XOne", true},
-      {3, input, u"XOne", false, "F1", u"XOne", false},
+      {1, input, u" Fast", 10, true, "V1", u"XFast", true},
+      {1, input, u"", 10, true, "V1", u"X", true},
+      {1, display, u" Fast", 10, false, "", u" Fast", false},
+      // Only "X" reads as checked; a record without room takes no mark. An auto-send check box reports
+      // the change and Enter.
+      {2, input, u"XYes", 10, true, "F1 V1", u" Yes", true},
+      {2, input, u"xNo", 10, true, "F1 V1", u"XNo", true},
+      {2, input, u"", 1, true, "F1 V1", u"X", true},
+      {2, input, u"", 0, false, "F1", u"", false},
+      {2, autoSend, u" Yes", 10, true, "F1 V1 C1 K0", u"XYes", true},
+      // A radio button is selected and the other radio button of its page cleared (not the check box);
+      // an already selected one stays.
+      {3, input, u" One", 10, true, "F1 V1 V2", u"XOne", true},
+      {3, input, u"", 1, true, "F1 V1 V2", u"X", true},
+      {3, autoSend, u" One", 10, true, "F1 V1 V2 C1 K0", u"XOne", true},
+      {3, input, u"XOne", 10, false, "F1", u"XOne", false},
   };
   for (const Case& c : cases) {
     Page page(0, kDefaultPageBackground);
-    Field& field = AddButton(page.Fields(), 1, kTypes[c.kind], c.text);
+    Field& field = AddButton(page.Fields(), 1, kTypes[c.kind], c.text, c.maxLength);
     field.format.flags = c.flags;
     AddButton(page.Fields(), 2, kTypeRadioButton, u"XTwo");
+    AddButton(page.Fields(), 3, kTypeCheckBox, u"XBox");
     ButtonRecorder recorder;
     ButtonController button(field, kKinds[c.kind], true, recorder, recorder);
     button.Focused();
@@ -240,6 +213,7 @@ TEST(ButtonControllerTest, TapsFocusAndChangesByKind) {
     EXPECT_EQ(recorder.events, c.events) << c.kind;
     EXPECT_EQ(field.Text(), c.after) << c.kind << " " << c.events;
     EXPECT_EQ(field.edit.modified, c.modified) << c.kind << " " << c.events;
+    EXPECT_EQ(IsCheckedText(page.Fields().Find(2)->Text()), c.events.find("V2") == std::string::npos) << c.kind;
   }
 }
 
