@@ -42,6 +42,7 @@ std::u16string ClipboardText(HWND window) {
   return text;
 }
 
+// The entry field's window as its editor sees it.
 class WinEntryWindow final : public EntryWindow {
  public:
   WinEntryWindow(HWND window, Field& field, const PageWindowState& page, ControlWindowState& state)
@@ -50,7 +51,7 @@ class WinEntryWindow final : public EntryWindow {
   bool OwnsFocus() override { return GetFocus() == window_; }
   void Beep(std::uint32_t type) override { MessageBeep(type); }
   void CaretChanged() override {
-    const bool focused = field_.edit.hasFocus != 0;
+    const bool focused = field_.edit.hasFocus;
     if (focused) HideCaret(window_);
     int caretX = 2;
     {
