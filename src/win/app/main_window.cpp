@@ -334,13 +334,11 @@ void MainWindow::Arrange() {
       },
       reinterpret_cast<LPARAM>(&descendants));
   for (HWND child : descendants) {
-    wchar_t name[19] = {};
-    GetClassNameW(child, name, 19);
-    if (lstrcmpW(name, kPageClass) == 0) {
+    if (IsPageWindow(child)) {
       MoveWindow(child, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
       // Only the page in front is shown; the others stay hidden behind it.
       if (!PageWindowShown(child)) continue;
-    } else if (PageStateOf(GetParent(child)) != nullptr) {
+    } else if (IsPageWindow(GetParent(child)) && PageStateOf(GetParent(child)) != nullptr) {
       // A control the host defined as hidden stays hidden, and so does one on its way out.
       const Field* field = FieldOfControl(child);
       if (field == nullptr || (field->format.attributes & kAttrHidden)) continue;

@@ -120,6 +120,11 @@ void PageKey(PageWindowState& state, WPARAM virtualKey) {
 
 }  // namespace
 
+bool IsPageWindow(HWND window) {
+  wchar_t name[32] = {};
+  return window != nullptr && GetClassNameW(window, name, 32) > 0 && lstrcmpW(name, kPageClass) == 0;
+}
+
 PageWindowState* PageStateOf(HWND page) {
   if (page == nullptr) return nullptr;
   auto* state = reinterpret_cast<PageWindowState*>(GetWindowLongPtrW(page, GWLP_USERDATA));

@@ -40,6 +40,9 @@ LRESULT CALLBACK PageWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
 // size) with the state attached; stores the window in the page. Null on failure.
 HWND CreatePageWindow(HWND mainWindow, HINSTANCE instance, PageWindowState* state);
 
+// Whether the window is of the page class. The lookups below take their window's kind on trust (its
+// user data is read as theirs): a window of unknown kind is checked with this first.
+bool IsPageWindow(HWND window);
 // The state of a page window, or of the page that holds a control window; null when detached.
 PageWindowState* PageStateOf(HWND page);
 PageWindowState* PageStateOfControl(HWND control);
