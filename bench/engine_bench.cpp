@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "interpreter/interpreter.h"
+#include "interpreter/null_view.h"
 #include "model/field.h"
 #include "model/page.h"
 #include "screen_builder.h"
@@ -17,30 +18,6 @@ namespace vantor {
 namespace {
 
 namespace samples = host_records::samples;
-
-// The windows' share done as cheaply as possible: the plan is computed and nothing else happens.
-class NullView final : public ScreenView {
- public:
-  void RefreshPage(Page&, const RefreshPlan&) override {}
-  void DiscardWindow(int, WindowHandle) override {}
-  void ShowPage(int) override {}
-  void Relayout() override {}
-  void FieldEdited(Field&) override {}
-  void EnableInput(int) override {}
-  void DisableInput() override {}
-  void FocusField(Page&, Field&) override {}
-  void FocusPage(Page&) override {}
-  void ShowLock(LockMode) override {}
-  void HideLock() override {}
-  void OpenHostMessage(int) override {}
-  void OpenHostPrompt() override {}
-  void CancelHostDialog() override {}
-  void PlaySound(SoundEvent) override {}
-  void SerialOut(std::string_view) override {}
-  void KeyLabelChanged(int, std::u16string_view) override {}
-  void EnableScanner(bool) override {}
-  void Beep(std::uint32_t) override {}
-};
 
 class NullSender final : public RecordSender {
  public:

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "fuzz_input.h"
+#include "interpreter/null_view.h"
 #include "model/control_kind.h"
 #include "model/field.h"
 #include "model/page.h"
@@ -17,32 +18,24 @@ namespace {
 
 // Stands in for the windows: records get handles, so that focus requests and discards happen; every
 // call checks what the core promises.
-class NullView final : public ScreenView {
+class CheckingView final : public NullView {
  public:
   void RefreshPage(Page& page, const RefreshPlan& plan) override {
     for (const RefreshStep& step : plan) {
       if (step.field->page != &page) __builtin_trap();
       if (step.change == WindowChange::Touch) continue;
-      step.field->window = ControlKindOf(*step.field) != ControlKind::None ? ++nextWindow_ : kNoWindow;
+      step.field->link.window = ControlKindOf(*step.field) != ControlKind::None ? ++nextWindow_ : kNoWindow;
     }
   }
   void DiscardWindow(int, WindowHandle window) override {
     if (window == kNoWindow) __builtin_trap();
   }
-  void ShowPage(int) override {}
-  void Relayout() override {}
   void FieldEdited(Field& field) override { touched_ += field.Text().size(); }
-  void EnableInput(int) override {}
-  void DisableInput() override {}
   void FocusField(Page&, Field& field) override {
-    if (field.window == kNoWindow) __builtin_trap();
+    if (field.link.window == kNoWindow) __builtin_trap();
   }
-  void FocusPage(Page&) override {}
-  void ShowLock(LockMode) override {}
-  void HideLock() override {}
   void OpenHostMessage(int) override { ++dialogs; }
   void OpenHostPrompt() override { ++dialogs; }
-  void CancelHostDialog() override {}
   void PlaySound(SoundEvent event) override {
     if (IndexOf(event) < 0 || IndexOf(event) >= kSoundEventCount) __builtin_trap();
   }
@@ -50,8 +43,6 @@ class NullView final : public ScreenView {
   void KeyLabelChanged(int code, std::u16string_view) override {
     if (code < 0 || code >= kKeyLabelCount) __builtin_trap();
   }
-  void EnableScanner(bool) override {}
-  void Beep(std::uint32_t) override {}
 
   int dialogs = 0;
 
@@ -76,14 +67,13 @@ class ZeroClock final : public Clock {
 };
 
 // One operator action on an unlocked screen, chosen by the record count.
-void Operate(Terminal& terminal, NullView& view, std::size_t turn) {
-  Screen& screen = terminal.GetScreen();
+void Operate(Terminal& terminal, CheckingView& view, std::size_t turn) {
+  const Screen& screen = terminal.GetScreen();
   if (view.dialogs > 0) {
     view.dialogs = 0;
     terminal.HostDialogOpening();
     if (terminal.PromptExpected()) {
-      screen.SetPromptAnswer(u"answer");
-      terminal.PromptClosed(turn % 2 == 0);
+      terminal.PromptClosed(turn % 2 == 0, u"answer");
     } else {
       terminal.HostMessageClosed(screen.messageFocusField);
     }
@@ -92,7 +82,7 @@ void Operate(Terminal& terminal, NullView& view, std::size_t turn) {
   static constexpr std::uint8_t kScan[] = {'1', '2', '3', '\r'};
   switch (turn % 4) {
     case 0:
-      if (Field* field = screen.FocusedField()) field->modified = 1;
+      if (Field* field = screen.FocusedField()) field->edit.modified = true;
       terminal.KeyPressed(screen.focusField, FunctionKey::Enter);
       break;
     case 1:
@@ -119,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   Settings settings;
   settings.SetHostTextIsUtf8((control & fuzzing::kUtf8) != 0);
-  NullView view;
+  CheckingView view;
   ZeroClock clock;
   NullSender sender;
   Terminal terminal(settings, view, sender, clock);

@@ -1,7 +1,7 @@
 // The view without windows: focus, input, lock, toolbar and host dialogs, and the controls' rules.
 #include "headless/headless_view.h"
 
-#include "model/button_rules.h"
+#include "model/button_controller.h"
 #include "model/control_kind.h"
 #include "model/entry_editor.h"
 #include "model/page.h"
@@ -28,22 +28,12 @@ bool IsButtonFamily(ControlKind kind) {
 
 }  // namespace
 
-// The entry field's surroundings: requests go to the terminal, characters for another control to it.
-class HeadlessView::EntryControl final : public EntryHost {
+// The entry field without a window: characters for another control go to it; nothing to repaint.
+class HeadlessView::EntryControl final : public EntryWindow {
  public:
   EntryControl(HeadlessView& view, Field& field) : view_(view), field_(field) {}
 
   bool OwnsFocus() override { return view_.focused_ == &field_; }
-  void Navigate(Direction direction) override { view_.terminal_->Navigate(direction); }
-  void Key(int fieldId, FunctionKey key) override { view_.terminal_->KeyPressed(fieldId, key); }
-  void FieldChanged(int fieldId) override { view_.terminal_->FieldChanged(fieldId); }
-  void FieldFocused(int fieldId) override { view_.terminal_->FieldFocused(fieldId); }
-  bool CurrentFieldId(int& id) override {
-    const Field* current = view_.terminal_->GetScreen().FocusedField();
-    if (current == nullptr) return false;
-    id = current->id;
-    return true;
-  }
   void Beep(std::uint32_t) override { ++view_.beeps_; }
   void CaretChanged() override {}
   void Paste() override {}  // no clipboard
@@ -66,24 +56,23 @@ void HeadlessView::RefreshPage(Page&, const RefreshPlan& plan) {
   for (const RefreshStep& step : plan) {
     if (step.change == WindowChange::Touch) continue;
     Field& field = *step.field;
-    if (field.window != kNoWindow) Detach(field.window);
-    field.window = kNoWindow;
+    if (field.link.window != kNoWindow) Detach(field.link.window);
+    field.link.window = kNoWindow;
     const ControlKind kind = ControlKindOf(field);
     if (kind == ControlKind::None) continue;
-    field.window = nextWindow_++;
-    if (kind == ControlKind::Button) field.checked = 0;  // a push button is created released
+    field.link.window = nextWindow_++;
   }
 }
 
 void HeadlessView::Detach(WindowHandle window) {
   // The window went with its record already detached: it loses the focus without a word, and the
   // page has it.
-  if (focused_ != nullptr && focused_->window == window) focused_ = nullptr;
+  if (focused_ != nullptr && focused_->link.window == window) focused_ = nullptr;
 }
 
 void HeadlessView::FocusField(Page&, Field& field) {
   // Under an open dialog the main window and its controls are disabled.
-  if (!dialogs_.empty() || field.window == kNoWindow || !TakesFocus(field)) return;
+  if (!dialogs_.empty() || field.link.window == kNoWindow || !TakesFocus(field)) return;
   SetFocus(&field);
 }
 
@@ -121,22 +110,18 @@ void HeadlessView::SetFocus(Field* control) {
 void HeadlessView::LoseFocus(Field& control) {
   const ControlKind kind = ControlKindOf(control);
   if (kind == ControlKind::Entry) {
-    EntryControl host(*this, control);
-    EntryEditor(control, settings_, host).EndEditing();
-  } else if (IsButtonFamily(kind)) {
-    if (kind == ControlKind::Button) control.checked = 0;
-    control.hasFocus = 0;
+    EntryControl entry(*this, control);
+    EntryEditor(control, settings_, entry, *terminal_).EndEditing();
   }
 }
 
 void HeadlessView::GainFocus(Field& control) {
   const ControlKind kind = ControlKindOf(control);
   if (kind == ControlKind::Entry) {
-    EntryControl host(*this, control);
-    EntryEditor(control, settings_, host).StartEditing();
+    EntryControl entry(*this, control);
+    EntryEditor(control, settings_, entry, *terminal_).StartEditing();
   } else if (IsButtonFamily(kind)) {
-    control.hasFocus = 1;
-    if (kind != ControlKind::SelectButton) terminal_->FieldFocused(control.id);
+    ButtonOf(control).Focused();
   }
 }
 
@@ -154,56 +139,30 @@ void HeadlessView::KeyDown(unsigned virtualKey, KeyModifiers modifiers) {
 void HeadlessView::CharTo(Field* control, char16_t c, KeyModifiers modifiers) {
   // Only the entry field takes characters; the page and the buttons pass them over.
   if (control == nullptr || ControlKindOf(*control) != ControlKind::Entry) return;
-  EntryControl host(*this, *control);
-  EntryEditor(*control, settings_, host).TypedChar(c, modifiers);
+  EntryControl entry(*this, *control);
+  EntryEditor(*control, settings_, entry, *terminal_).TypedChar(c, modifiers, entry);
 }
 
 void HeadlessView::ControlKeyDown(Field& control, unsigned virtualKey, KeyModifiers modifiers) {
   const ControlKind kind = ControlKindOf(control);
   if (kind == ControlKind::Entry) {
-    EntryControl host(*this, control);
-    EntryEditor(control, settings_, host).KeyDown(virtualKey, modifiers);
-    return;
-  }
-  if (!IsButtonFamily(kind)) return;
-  const ButtonKeyResult result =
-      ButtonKey(ButtonKindOf(kind), control.Mode() == kModeInput, virtualKey, modifiers, settings_.EnterSendsKey());
-  switch (result.act) {
-    case ButtonKeyResult::None: break;
-    case ButtonKeyResult::Toggle:
-    case ButtonKeyResult::Select: ChangeValue(control); break;
-    case ButtonKeyResult::Navigate: terminal_->Navigate(static_cast<Direction>(result.value)); break;
-    case ButtonKeyResult::Key: terminal_->KeyPressed(control.id, FunctionKeyFromCode(result.value)); break;
-  }
-}
-
-void HeadlessView::ChangeValue(Field& control) {
-  if (ControlKindOf(control) == ControlKind::RadioButton) {
-    if (SelectRadio(control).empty()) return;
-  } else if (!ToggleValue(control)) {
-    return;
-  }
-  const int id = control.id;
-  for (const Notice& notice : ChangeNotices(control)) {
-    switch (notice.kind) {
-      case Notice::FieldChanged: terminal_->FieldChanged(notice.value); break;
-      case Notice::Key: terminal_->KeyPressed(id, FunctionKeyFromCode(notice.value & 0xFFFF)); break;
-      case Notice::Navigate: terminal_->Navigate(static_cast<Direction>(notice.value)); break;
-    }
+    EntryControl entry(*this, control);
+    EntryEditor(control, settings_, entry, *terminal_).KeyDown(virtualKey, modifiers);
+  } else if (IsButtonFamily(kind)) {
+    ButtonOf(control).KeyDown(virtualKey, modifiers);
   }
 }
 
 void HeadlessView::Tap(Field& control) {
   SetFocus(&control);
-  if (control.Mode() != kModeInput) return;
-  if (ControlKindOf(control) != ControlKind::Button) {
-    ChangeValue(control);
-    return;
-  }
-  // Pressed, then released: the release ends as Enter on the button.
-  control.modified = 1;
-  control.checked = 0;
-  ControlKeyDown(control, kVkReturn, {});
+  ButtonController button = ButtonOf(control);
+  button.Press();
+  button.Release({});
+}
+
+ButtonController HeadlessView::ButtonOf(Field& control) {
+  return ButtonController(control, ButtonKindOf(ControlKindOf(control)), settings_.EnterSendsKey(), buttons_,
+                          *terminal_);
 }
 
 // ---- host dialogs ----
@@ -215,7 +174,6 @@ void HeadlessView::RunPosted() {
     if (posted.kind != Posted::Cancel) {
       Open(posted);
     } else if (!dialogs_.empty()) {
-      if (dialogs_.back().kind == DialogKind::Prompt) terminal_->GetScreen().SetPromptAnswer(u"");
       CloseDialog(false);
     }
   }
@@ -229,20 +187,19 @@ void HeadlessView::Open(const Posted& posted) {
   dialogs_.push_back({posted.kind == Posted::Prompt ? DialogKind::Prompt : DialogKind::Message, posted.focusAfter});
 }
 
-void HeadlessView::CloseDialog(bool ok) {
+void HeadlessView::CloseDialog(bool ok, std::u16string_view answer) {
   if (dialogs_.empty()) return;
   const OpenDialog closed = dialogs_.back();
   dialogs_.pop_back();
   if (dialogs_.empty()) {
     // The main window has the focus again and hands it to the focus field's control.
-    Screen& screen = terminal_->GetScreen();
-    Field* field = screen.FocusedField();
-    SetFocus(field != nullptr && field->window != kNoWindow && field->Mode() != kModeDisplay ? field : nullptr);
+    Field* field = terminal_->GetScreen().FocusedField();
+    SetFocus(field != nullptr && field->link.window != kNoWindow && field->Mode() != kModeDisplay ? field : nullptr);
   }
   if (closed.kind == DialogKind::Message) {
     terminal_->HostMessageClosed(closed.focusAfter);
   } else {
-    terminal_->PromptClosed(ok);
+    terminal_->PromptClosed(ok, answer);
   }
 }
 

@@ -5,10 +5,12 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "interpreter/screen_view.h"
 #include "look/toolbar_layout.h"
+#include "model/button_controller.h"
 #include "model/field.h"
 #include "model/function_keys.h"
 
@@ -85,14 +87,20 @@ class HeadlessView final : public ScreenView {
   void CharTo(Field* control, char16_t c, KeyModifiers modifiers);
   // A tap on a control of the button family: it takes the focus, then the press and the release.
   void Tap(Field& control);
-  // Closes the dialog in front (a prompt's answer is stored already); ok tells OK from Cancel.
-  void CloseDialog(bool ok);
+  // Closes the dialog in front; ok tells OK from Cancel, answer is a prompt's.
+  void CloseDialog(bool ok, std::u16string_view answer = {});
 
   // Carries out what was posted since the last call (host dialogs open, cancels close), in order.
   void RunPosted();
 
  private:
   class EntryControl;
+  // The button family without windows: nothing to show.
+  class ButtonControl final : public ButtonWindow {
+   public:
+    void ValueChanged(Field&) override {}
+    void ShowPressed(bool) override {}
+  };
   struct Posted {
     enum Kind { Message, Prompt, Cancel } kind = Message;
     int focusAfter = -1;
@@ -101,12 +109,13 @@ class HeadlessView final : public ScreenView {
   void LoseFocus(Field& control);
   void GainFocus(Field& control);
   void ControlKeyDown(Field& control, unsigned virtualKey, KeyModifiers modifiers);
-  void ChangeValue(Field& control);
+  ButtonController ButtonOf(Field& control);
   void Open(const Posted& posted);
   void Detach(WindowHandle window);
 
   const Settings& settings_;
   Terminal* terminal_ = nullptr;
+  ButtonControl buttons_;
   WindowHandle nextWindow_ = 1;
   Field* focused_ = nullptr;
   bool inputEnabled_ = false;

@@ -140,9 +140,9 @@ Field* Operator::TappableField(int id, std::string& why) const {
   const std::string name = "field " + std::to_string(id);
   if (field == nullptr) {
     why = "no " + name + " on the page";
-  } else if (field->window == kNoWindow) {
+  } else if (field->link.window == kNoWindow) {
     why = name + " has no control";
-  } else if (field->attributes & kAttrHidden) {
+  } else if (field->format.attributes & kAttrHidden) {
     why = name + " is hidden";
   } else {
     return field;
@@ -179,14 +179,12 @@ std::string Operator::Scan(std::string_view bytes) {
 
 std::string Operator::Answer(std::u16string_view text) {
   if (view_.Dialogs().empty() || view_.Dialogs().back().kind != DialogKind::Prompt) return "no host prompt is open";
-  terminal_.GetScreen().SetPromptAnswer(text);
-  view_.CloseDialog(true);
+  view_.CloseDialog(true, text);
   return {};
 }
 
 std::string Operator::Cancel() {
   if (view_.Dialogs().empty()) return "no host dialog is open";
-  if (view_.Dialogs().back().kind == DialogKind::Prompt) terminal_.GetScreen().SetPromptAnswer(u"");
   view_.CloseDialog(false);
   return {};
 }

@@ -37,12 +37,12 @@ std::u16string Fit(std::u16string_view text, int width, Align align) {
   return std::u16string(before, u' ') + std::u16string(text) + std::u16string(room - before, u' ');
 }
 
-Align AlignOf(const Field& field) { return (field.flags & kFlagRight) ? Align::Right : Align::Left; }
+Align AlignOf(const Field& field) { return (field.format.flags & kFlagRight) ? Align::Right : Align::Left; }
 
 std::u16string SystemText(const Field& field, const LocalDateTime& now) {
   // The clock shows its colon steadily: a script compares screens, the blink would only be noise.
   const std::u16string_view picture =
-      (field.flags & kFlagPassword) ? std::u16string_view(kDatePicture) : ClockPicture(0);
+      (field.format.flags & kFlagPassword) ? std::u16string_view(kDatePicture) : ClockPicture(0);
   return SystemLineText(FormatPicture(picture, now), field.width);
 }
 
@@ -60,10 +60,11 @@ std::u16string Label(const Field& field, ButtonKind kind) {
 // The field's cells as the operator sees them.
 std::u16string Cells(const Field& field, ControlKind kind, const LocalDateTime& now) {
   switch (kind) {
-    case ControlKind::Fixed: return Fit(field.Text(), field.width, field.centred ? Align::Centre : AlignOf(field));
+    case ControlKind::Fixed:
+      return Fit(field.Text(), field.width, field.format.centred ? Align::Centre : AlignOf(field));
     case ControlKind::System: return Fit(SystemText(field, now), field.width, AlignOf(field));
     case ControlKind::Entry: {
-      const bool password = (field.flags & kFlagPassword) != 0;
+      const bool password = (field.format.flags & kFlagPassword) != 0;
       return Fit(password ? std::u16string(field.Text().size(), u'*') : field.Text(), field.width, AlignOf(field));
     }
     case ControlKind::Button: return Decorated(u"<" + Label(field, ButtonKind::Button) + u">", field.width);
@@ -131,7 +132,8 @@ std::vector<std::string> ScreenLines(const HeadlessTerminal& terminal) {
   if (const Page* page = ShownPage(terminal)) {
     for (const Field* field = page->Fields().Head(); field != nullptr; field = field->NextById()) {
       const ControlKind kind = ControlKindOf(*field);
-      if (kind == ControlKind::None || field->window == kNoWindow || (field->attributes & kAttrHidden)) continue;
+      if (kind == ControlKind::None || field->link.window == kNoWindow || (field->format.attributes & kAttrHidden))
+        continue;
       if (field->row < 0 || field->row >= rows) continue;
       const std::u16string cells = Cells(*field, kind, now);
       std::u16string& line = grid[static_cast<std::size_t>(field->row)];
@@ -154,7 +156,7 @@ std::vector<std::string> FieldLines(const HeadlessTerminal& terminal) {
   const LocalDateTime now = terminal.GetClock().LocalNow();
   for (const Field* field = page->Fields().Head(); field != nullptr; field = field->NextById()) {
     const ControlKind kind = ControlKindOf(*field);
-    if (kind == ControlKind::None || field->window == kNoWindow) continue;
+    if (kind == ControlKind::None || field->link.window == kNoWindow) continue;
     Json json;
     json["id"] = field->id;
     json["kind"] = KindName(kind);
@@ -164,15 +166,15 @@ std::vector<std::string> FieldLines(const HeadlessTerminal& terminal) {
     json["text"] = Utf8(kind == ControlKind::System ? SystemText(*field, now) : field->Text());
     json["focus"] = terminal.View().FocusedControl() == field;
     json["input"] = field->Mode() == kModeInput;
-    json["numeric"] = (field->flags & kFlagNumeric) != 0;
-    json["password"] = kind == ControlKind::Entry && (field->flags & kFlagPassword) != 0;
-    json["hidden"] = (field->attributes & kAttrHidden) != 0;
+    json["numeric"] = (field->format.flags & kFlagNumeric) != 0;
+    json["password"] = kind == ControlKind::Entry && (field->format.flags & kFlagPassword) != 0;
+    json["hidden"] = (field->format.attributes & kAttrHidden) != 0;
     if (kind == ControlKind::Entry) {
       json["maxLength"] = field->MaxLength();
-      json["modified"] = field->modified != 0;
-      json["autoSend"] = (field->flags & kFlagAutoSend) != 0;
-      json["readOnly"] = field->readOnly != 0;
-      json["serial"] = field->serial != 0;
+      json["modified"] = field->edit.modified;
+      json["autoSend"] = (field->format.flags & kFlagAutoSend) != 0;
+      json["readOnly"] = field->IsReadOnly();
+      json["serial"] = field->IsSerial();
     } else if (kind != ControlKind::Fixed && kind != ControlKind::System) {
       static constexpr std::array<ButtonKind, 4> kButtonKinds{ButtonKind::Button, ButtonKind::SelectButton,
                                                               ButtonKind::CheckBox, ButtonKind::RadioButton};

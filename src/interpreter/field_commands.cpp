@@ -12,7 +12,7 @@ namespace {
 
 // A serial display field with text sends it out of the serial port (8-bit, ANSI code page).
 void SendSerialDisplayText(ScreenRun& run, const Field& field) {
-  if (field.serial == 0 || field.Mode() != kModeDisplay || field.Text().empty()) return;
+  if (!field.IsSerial() || field.Mode() != kModeDisplay || field.Text().empty()) return;
   run.view.SerialOut(EncodeText(field.Text(), CodePage::Ansi));
 }
 
@@ -54,16 +54,10 @@ void CmdFixedField(ScreenRun& run) {
     return;
   }
   Field& field = fields->Add(id, row, column, length, run.removed);
-  field.flags = 'A';
-  field.attributes = '@';
-  field.serial = 0;
-  field.serialFlags = 0;
-  field.readOnly = 0;
-  field.type = kTypeText;
-  field.DropPrefix();
-  field.modified = 0;
+  field.format.flags = 'A';
+  field.format.attributes = '@';
   field.SetText(run.Text(length, static_cast<std::size_t>(length)));
-  field.recreate = 1;
+  field.link.recreate = true;
   run.redraw = true;
 }
 
@@ -77,16 +71,10 @@ void CmdDefineField(ScreenRun& run) {
   FieldList* fields = run.Fields();
   if (fields == nullptr) return;
   Field& field = fields->Add(id, row, column, length, run.removed);
-  field.flags = flags;
-  field.attributes = attributes;
-  field.serial = 0;
-  field.serialFlags = 0;
-  field.readOnly = (attributes & kAttrReadOnly) ? 1 : 0;
-  field.type = kTypeText;
-  field.DropPrefix();
-  field.modified = 0;
+  field.format.flags = flags;
+  field.format.attributes = attributes;
   field.ClearText();
-  field.recreate = 1;
+  field.link.recreate = true;
   run.redraw = true;
 }
 
@@ -96,10 +84,9 @@ void CmdSetAttributes(ScreenRun& run) {
   const std::uint8_t attributes = run.args.Raw();
   Field* field = run.FindField(id);
   if (field == nullptr) return;
-  field->flags = flags;
-  field->attributes = attributes;
-  field->readOnly = (attributes & kAttrReadOnly) ? 1 : 0;
-  field->recreate = 1;
+  field->format.flags = flags;
+  field->format.attributes = attributes;
+  field->link.recreate = true;
   run.redraw = true;
 }
 
@@ -108,10 +95,8 @@ void CmdSerialFlags(ScreenRun& run) {
   const std::uint8_t serialFlags = run.args.Raw();
   Field* field = run.FindField(id);
   if (field == nullptr) return;
-  field->previousSerialFlags = field->serialFlags;
-  field->serialFlags = serialFlags;
-  field->serial = serialFlags & 1;
-  field->recreate = 1;
+  field->format.serialFlags = serialFlags;
+  field->link.recreate = true;
   run.redraw = true;
   SendSerialDisplayText(run, *field);
 }
@@ -136,32 +121,32 @@ void CmdFieldOptions(ScreenRun& run) {
       // An unknown type letter, or no field: the byte is left to be read as the next command.
       if (field == nullptr || type < 0) break;
       args.Skip(1);
-      field->type = static_cast<std::uint8_t>(type);
-      field->recreate = 1;
+      field->format.type = static_cast<std::uint8_t>(type);
+      field->link.recreate = true;
     } else if (option == 'B') {
       const int value = std::min(std::max(ParseHexDigits(args.Bytes(4)), 0), kLargestMaxLength);
       if (field == nullptr) continue;
       const bool hadText = field->HasText();
       field->SetMaxLength(value);
       if (!hadText) field->ClearText();
-      field->recreate = 1;
+      field->link.recreate = true;
     } else if (option == 'H') {
       const std::uint8_t state = args.Peek();
       if (field == nullptr || (state != '0' && state != '1')) break;
       args.Skip(1);
-      field->selected = state == '1' ? 1 : 0;
-      field->recreate = 1;
+      field->format.selected = state == '1';
+      field->link.recreate = true;
     } else if (option == 'M') {
       if (field == nullptr) continue;
-      field->centred = 1;
-      field->recreate = 1;
+      field->format.centred = true;
+      field->link.recreate = true;
     } else if (option == 'P') {
-      if (field != nullptr) field->recreate = 1;
+      if (field != nullptr) field->link.recreate = true;
     } else if (option == 'S') {
       const int size = args.Short();
       if (field == nullptr) continue;
-      field->checkSize = size;
-      field->recreate = 1;
+      field->format.checkSize = size;
+      field->link.recreate = true;
     }
     // Any other option letter: only the letter is consumed.
   }
@@ -181,7 +166,7 @@ void CmdSetText(ScreenRun& run) {
   } else {
     field->ClearText();
   }
-  field->recreate = 1;
+  field->link.recreate = true;
   run.redraw = true;
   SendSerialDisplayText(run, *field);
 }
@@ -222,7 +207,7 @@ void CmdCopyText(ScreenRun& run) {
   if (source == nullptr || destination == nullptr) return;
   // Cut to the narrower field like any text, so a cut never leaves half a surrogate pair.
   destination->SetText(CutText(source->Text(), std::min(source->width, destination->width)));
-  destination->recreate = 1;
+  destination->link.recreate = true;
   run.redraw = true;
 }
 
@@ -235,24 +220,13 @@ void CmdPrefix(ScreenRun& run) {
     run.args.Skip(n);
     return;
   }
-  if (mode > 15) {
-    mode -= 16;
-    field->prefixFlag3 = 1;
-  }
-  if (mode >= 8) {
-    mode -= 8;
-    field->prefixFlag2 = 1;
-  } else {
-    field->prefixFlag2 = 0;
-  }
-  if (mode > 3) {
-    mode -= 4;
-    field->prefixFlag1 = 1;
-  }
-  field->prefixMode = static_cast<std::uint8_t>(mode);
+  // The flags above the mode (16, 8 and 4) ask for nothing this terminal does.
+  if (mode > 15) mode -= 16;
+  if (mode >= 8) mode -= 8;
+  if (mode > 3) mode -= 4;
   const int length = n > 0 ? n : 0;
-  field->SetPrefix(run.Text(length, static_cast<std::size_t>(length)), length);
-  field->recreate = 1;
+  field->SetPrefix(run.Text(length, static_cast<std::size_t>(length)), length, static_cast<std::uint8_t>(mode));
+  field->link.recreate = true;
   run.redraw = true;
 }
 

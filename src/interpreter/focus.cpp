@@ -11,7 +11,7 @@ void FocusCurrentPage(Screen& screen, ScreenView& view) {
     return;
   }
   Field* field = page->Fields().Find(screen.focusField);
-  if (field != nullptr && field->window != kNoWindow) view.FocusField(*page, *field);
+  if (field != nullptr && field->link.window != kNoWindow) view.FocusField(*page, *field);
 }
 
 void PlaceFocus(Screen& screen, ScreenView& view) {
@@ -32,8 +32,8 @@ void Lock(ScreenView& view, LockMode mode) {
 
 void DiscardRemoved(RemovedFields& removed, ScreenView& view) {
   for (const auto& field : removed) {
-    if (field->window != kNoWindow)
-      view.DiscardWindow(field->page != nullptr ? field->page->Number() : -1, field->window);
+    if (field->link.window != kNoWindow)
+      view.DiscardWindow(field->page != nullptr ? field->page->Number() : -1, field->link.window);
   }
   removed.clear();
 }

@@ -65,10 +65,6 @@ std::u16string_view Screen::MessageShown() const {
   return start == std::u16string_view::npos ? std::u16string_view() : text.substr(start);
 }
 
-void Screen::SetPromptAnswer(std::u16string_view answer) {
-  promptReply.assign(CutText(answer, promptLength > 0 ? promptLength : 0));
-}
-
 const std::u16string* Screen::KeyLabel(int code) const {
   if (code < 0 || code >= kKeyLabelCount || !labels_[code].set) return nullptr;
   return &labels_[code].text;

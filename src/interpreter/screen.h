@@ -10,10 +10,11 @@
 
 namespace vantor {
 
+// Numbered as other programs on the handheld read it.
 enum class Keyboard {
-  Ready,
-  ResetFocus,  // ready; the focus goes to the first input field at the end of the record
-  Locked,      // waiting for the host
+  Ready = 0,
+  ResetFocus = 1,  // ready; the focus goes to the first input field at the end of the record
+  Locked = 2,      // waiting for the host
 };
 
 // A host dialog asked for by the record being interpreted, raised at its end.
@@ -24,7 +25,7 @@ inline constexpr int kKeyLabelCount = 37;
 // Plain data the interpreter and the terminal change on one thread; the rules that read it are
 // member functions.
 struct Screen {
-  explicit Screen(std::uint32_t pageBackground) : pages(pageBackground) {}
+  explicit Screen(Colour pageBackground) : pages(pageBackground) {}
 
   PageList pages;
   int currentPage = 0;  // the page field commands act on
@@ -36,7 +37,6 @@ struct Screen {
   int columns = 26;  // the host's grid as the status response reports it
   int rows = 10;
   std::u16string messageText;
-  std::u16string promptReply;
   int promptLength = -1;  // -1: no prompt asked for
 
   // The current page, or null when its number names no page.
@@ -56,8 +56,6 @@ struct Screen {
 
   // The message text without its leading blanks.
   std::u16string_view MessageShown() const;
-  // The operator's answer to the prompt, cut to the prompt length.
-  void SetPromptAnswer(std::u16string_view answer);
 
   // Key labels of codes 0..36: null for another code or a label never set.
   const std::u16string* KeyLabel(int code) const;

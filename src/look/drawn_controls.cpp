@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "model/field.h"
+#include "settings/settings.h"
 
 namespace vantor {
 
@@ -177,21 +178,21 @@ Box RadioDot(const Box& m) {
 }
 
 int DrawStyleFor(ButtonKind kind, const Field& field) {
-  if (kind == ButtonKind::Button) return field.selected ? 2 : 0;
+  if (kind == ButtonKind::Button) return field.format.selected ? 2 : 0;
   if (kind == ButtonKind::RadioButton && field.Mode() == kModeDisplay) return 3;
   const int video = field.Video();
   return video == kVideoBlink || video == kVideoReverse ? 2 : 0;
 }
 
-bool LabelBlinkedOut(const Field& field) { return field.Video() == kVideoBlink && field.blinkPhase == 0; }
+bool LabelBlinkedOut(const Field& field, bool blinkPhase) { return field.Video() == kVideoBlink && !blinkPhase; }
 
-Colour BoxLabelColour(const Field& field, bool customColours, Colour foreground) {
+Colour BoxLabelColour(const Field& field, const Settings& settings) {
   if (field.Video() == kVideoReverse) return kWhite;
-  return customColours ? foreground : kBlack;
+  return settings.CustomColours() ? settings.TextColour() : kBlack;
 }
 
-Colour MarkColour(bool engraved, bool customColours, Colour custom) {
-  if (customColours) return custom;
+Colour MarkColour(bool engraved, const Settings& settings) {
+  if (settings.CustomColours()) return settings.MarkColour();
   return engraved ? kEngravedColour : kBlack;
 }
 

@@ -7,30 +7,12 @@
 #include <vector>
 
 #include "model/button_rules.h"
+#include "settings/palette.h"
 
 namespace vantor {
 
 class Field;
-
-// Colours are COLORREF values 0x00BBGGRR.
-using Colour = std::uint32_t;
-constexpr Colour Rgb(int r, int g, int b) {
-  return static_cast<Colour>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
-}
-constexpr int RedOf(Colour c) { return static_cast<int>(c & 0xFF); }
-constexpr int GreenOf(Colour c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int BlueOf(Colour c) { return static_cast<int>((c >> 16) & 0xFF); }
-
-inline constexpr Colour kOutlineColour = Rgb(115, 113, 107);
-inline constexpr Colour kEngravedColour = Rgb(127, 127, 127);
-inline constexpr Colour kWhite = Rgb(255, 255, 255);
-inline constexpr Colour kBlack = Rgb(0, 0, 0);
-inline constexpr Colour kFrameDark = Rgb(96, 96, 96);
-inline constexpr Colour kFrameLight = Rgb(196, 196, 196);
-inline constexpr Colour kFaceLight = Rgb(255, 255, 239);
-inline constexpr Colour kFaceDark = Rgb(165, 158, 148);
-inline constexpr Colour kSelectedLight = Rgb(255, 247, 158);
-inline constexpr Colour kSelectedDark = Rgb(255, 204, 0);
+class Settings;
 
 struct Point {
   int x = 0, y = 0;
@@ -126,11 +108,12 @@ Box RadioDot(const Box& mark);
 // button in display mode 3; otherwise 0.
 int DrawStyleFor(ButtonKind kind, const Field& field);
 // Whether the label is hidden now (a blinking control in blink phase 0).
-bool LabelBlinkedOut(const Field& field);
-// The label colour of a check box or radio button: reverse white; else the custom foreground in
-// custom colour mode, black otherwise. Engraved labels are drawn separately.
-Colour BoxLabelColour(const Field& field, bool customColours, Colour foreground);
-// The tick and dot colour: custom colour in custom colour mode, grey when engraved, black otherwise.
-Colour MarkColour(bool engraved, bool customColours, Colour custom);
+bool LabelBlinkedOut(const Field& field, bool blinkPhase);
+// The label colour of a check box or radio button: reverse white; else `ForeGroundColor` in custom
+// colour mode, black otherwise. Engraved labels are drawn separately.
+Colour BoxLabelColour(const Field& field, const Settings& settings);
+// The tick and dot colour: `CheckBoxCheckAndRadioButtonDotColor` in custom colour mode, grey when
+// engraved, black otherwise.
+Colour MarkColour(bool engraved, const Settings& settings);
 
 }  // namespace vantor

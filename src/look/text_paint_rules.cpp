@@ -12,21 +12,20 @@ namespace vantor {
 
 namespace {
 
-constexpr Colour kBlack = MakeColour(0, 0, 0);
 constexpr Colour kSystemFill = kScreenBlue;
 
-int VideoClass(const Field& field) { return (field.attributes >> 4) & 3; }
+int VideoClass(const Field& field) { return (field.format.attributes >> 4) & 3; }
 
 }  // namespace
 
 int EntryState(const Field& field, bool focused) {
   if (focused) return 1;
-  return field.selected ? 2 : 0;
+  return field.format.selected ? 2 : 0;
 }
 
-TextColours EntryColours(const Field& field, const Settings& settings, bool focused) {
+TextColours EntryColours(const Field& field, const ControlLook& look, const Settings& settings, bool focused) {
   const int s = EntryState(field, focused);
-  const FieldColours& slot = field.colours;
+  const ControlColours& slot = look.colours;
   TextColours c;
   if (settings.CustomColours()) {
     if (s == 0)
@@ -44,7 +43,7 @@ TextColours EntryColours(const Field& field, const Settings& settings, bool focu
       c = {slot.selectedBackground, slot.text, slot.selectedFrame};
   }
   const int a = VideoClass(field);
-  if ((a == 1 && field.blinkPhase == 0) || (a == 3 && s != 1)) std::swap(c.background, c.text);
+  if ((a == 1 && !look.blinkPhase) || (a == 3 && s != 1)) std::swap(c.background, c.text);
   return c;
 }
 
@@ -86,10 +85,10 @@ EntryLayout LayoutEntry(int clientWidth, int textLength, int caret, bool rightJu
   return out;
 }
 
-FixedLook FixedTextLook(const Field& field, const Settings& settings) {
+FixedLook FixedTextLook(const Field& field, const ControlLook& control, const Settings& settings) {
   const int a = VideoClass(field);
-  const bool selected = field.selected != 0;
-  const bool phase = field.blinkPhase != 0;
+  const bool selected = field.format.selected;
+  const bool phase = control.blinkPhase;
   FixedLook look;
   if (settings.CustomColours()) {
     const Colour fore = settings.TextColour(), back = settings.BackgroundColour();
@@ -106,7 +105,7 @@ FixedLook FixedTextLook(const Field& field, const Settings& settings) {
     look.underline = settings.UnderlineFixedText();
     return look;
   }
-  const FieldColours& slot = field.colours;
+  const ControlColours& slot = control.colours;
   if (!selected) {
     if (a == 3) {
       look.background = slot.reverseBackground;
@@ -236,27 +235,27 @@ std::vector<CellText> SystemLineCells(int textLength, int width, int clientWidth
   return cells;
 }
 
-SystemLook SystemLineLook(const Field& field) {
+SystemLook SystemLineLook(const Field& field, const ControlLook& control) {
   const int a = VideoClass(field);
   SystemLook look;
   if (a == 3) {
-    look.background = field.colours.reverseBackground;
-    look.text = field.colours.reverseText;
+    look.background = control.colours.reverseBackground;
+    look.text = control.colours.reverseText;
     look.reverseFrame = true;
     return look;
   }
   look.background = kSystemFill;
   look.text = kBlack;
-  if (a == 1) look.text = field.blinkPhase == 0 ? field.colours.text : kSystemFill;
+  if (a == 1) look.text = !control.blinkPhase ? control.colours.text : kSystemFill;
   look.pageEdges = true;
   return look;
 }
 
 Colour WatermarkColour(const Settings& settings) {
-  if (!settings.CustomColours()) return MakeColour(159, 181, 195);
+  if (!settings.CustomColours()) return kWatermarkBlue;
   const Colour back = settings.BackgroundColour();
   auto lift = [](int v) { return v + 5 > 255 ? 250 : v + 5; };
-  return MakeColour(lift(back & 0xFF), lift((back >> 8) & 0xFF), lift((back >> 16) & 0xFF));
+  return Rgb(lift(back & 0xFF), lift((back >> 8) & 0xFF), lift((back >> 16) & 0xFF));
 }
 
 WatermarkFont FitWatermark(int innerWidth, int textLength, const std::function<int(int, int)>& measure) {

@@ -7,17 +7,14 @@
 #include <string_view>
 #include <vector>
 
+#include "look/control_look.h"
+#include "settings/palette.h"
+
 namespace vantor {
 
 class Field;
 class FieldList;
 class Settings;
-
-using Colour = std::uint32_t;  // COLORREF layout 0x00BBGGRR
-
-constexpr Colour MakeColour(int r, int g, int b) {
-  return static_cast<Colour>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
-}
 
 // Colours of one paint: fill, text and (entry field) frame.
 struct TextColours {
@@ -30,7 +27,7 @@ struct TextColours {
 
 // 1 focused, 2 selected, else 0.
 int EntryState(const Field& field, bool focused);
-TextColours EntryColours(const Field& field, const Settings& settings, bool focused);
+TextColours EntryColours(const Field& field, const ControlLook& look, const Settings& settings, bool focused);
 
 // Pixel width of the off-screen text strip; 0 or more, capped so that a bitmap can hold it.
 int EntryStripWidth(int textLength, int width, int cellWidth, int additionalWidth);
@@ -57,7 +54,7 @@ struct FixedLook {
   bool underline = false;     // frame-colour line two pixels above the bottom
   bool reverseFrame = false;  // the shaded reverse-video frame
 };
-FixedLook FixedTextLook(const Field& field, const Settings& settings);
+FixedLook FixedTextLook(const Field& field, const ControlLook& look, const Settings& settings);
 
 // Fills from a rectangle of the record's cells: text rectangle and alignment.
 struct TextBox {
@@ -108,7 +105,7 @@ struct SystemLook {
   bool pageEdges = false;
   bool reverseFrame = false;
 };
-SystemLook SystemLineLook(const Field& field);
+SystemLook SystemLineLook(const Field& field, const ControlLook& look);
 
 // ---- watermark ----
 

@@ -20,12 +20,12 @@ Rect ButtonRect(int index, int barHeight, int pictureWidth, int pictureHeight) {
 
 int BarLines(int barHeight, std::array<BarLine, 6>& lines) {
   const BarLine all[6] = {
-      {0, {140, 140, 140}},
-      {1, {153, 153, 153}},
-      {2, {166, 166, 166}},
-      {3, {178, 178, 178}},
-      {barHeight - 2, {166, 166, 166}},
-      {barHeight - 1, {64, 64, 64}},
+      {0, Grey(140)},
+      {1, Grey(153)},
+      {2, Grey(166)},
+      {3, Grey(178)},
+      {barHeight - 2, Grey(166)},
+      {barHeight - 1, Grey(64)},
   };
   int count = 0;
   for (const BarLine& line : all) {
@@ -37,11 +37,11 @@ int BarLines(int barHeight, std::array<BarLine, 6>& lines) {
 std::array<Segment, 8> ButtonBevel(int width, int height, bool pressed) {
   const int r = width - 1;
   const int b = height - 1;
-  const Rgb light{230, 230, 230}, softLight{217, 217, 217}, dark{153, 153, 153}, softDark{166, 166, 166};
-  const Rgb a = pressed ? dark : light;
-  const Rgb bb = pressed ? softDark : softLight;
-  const Rgb c = pressed ? light : dark;
-  const Rgb d = pressed ? softLight : softDark;
+  const Colour light = Grey(230), softLight = Grey(217), dark = Grey(153), softDark = Grey(166);
+  const Colour a = pressed ? dark : light;
+  const Colour bb = pressed ? softDark : softLight;
+  const Colour c = pressed ? light : dark;
+  const Colour d = pressed ? softLight : softDark;
   return {{
       {1, 0, r, 0, a},
       {0, b - 1, 0, 0, a},
@@ -59,11 +59,13 @@ void GreyPixels(std::span<std::uint32_t> pixels, std::uint32_t transparent) {
   for (std::uint32_t& pixel : pixels) {
     const std::uint32_t colour = pixel & 0x00FFFFFFu;
     if (colour == transparent) continue;
-    const Rgb grey = GreyedColour({static_cast<std::uint8_t>(colour >> 16), static_cast<std::uint8_t>(colour >> 8),
-                                   static_cast<std::uint8_t>(colour)});
-    std::uint32_t out = (std::uint32_t{grey.r} << 16) | (std::uint32_t{grey.g} << 8) | grey.b;
+    std::uint32_t out = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+      out |= std::uint32_t{GreyedChannel(static_cast<std::uint8_t>(colour >> shift))} << shift;
+    }
     // A painted pixel must not turn into a hole: step its blue by one away from the key colour.
-    if (out == transparent) out = (out & 0xFFFF00u) | (grey.b > 95 ? grey.b - 1u : grey.b + 1u);
+    const std::uint32_t blue = out & 0xFFu;
+    if (out == transparent) out = (out & 0xFFFF00u) | (blue > 95 ? blue - 1u : blue + 1u);
     pixel = (pixel & 0xFF000000u) | out;
   }
 }

@@ -7,16 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "settings/palette.h"
+
 namespace vantor::toolbar {
 
 inline constexpr int kButtonCount = 5;
-
-struct Rgb {
-  std::uint8_t r = 0, g = 0, b = 0;
-  friend bool operator==(const Rgb&, const Rgb&) = default;
-};
-
-inline constexpr Rgb kFace{191, 191, 191};
 
 // One fixed key of the bar, in table order (index = position = control id).
 struct FixedKey {
@@ -56,7 +51,7 @@ Rect ButtonRect(int index, int barHeight, int pictureWidth, int pictureHeight);
 // One-pixel horizontal lines across the bar, drawn over the face colour.
 struct BarLine {
   int y;
-  Rgb colour;
+  Colour colour;
 };
 // Lines that fall outside a bar of the given height are left out.
 int BarLines(int barHeight, std::array<BarLine, 6>& lines);
@@ -64,7 +59,7 @@ int BarLines(int barHeight, std::array<BarLine, 6>& lines);
 // A pen line from (x0, y0) up to but not including (x1, y1).
 struct Segment {
   int x0, y0, x1, y1;
-  Rgb colour;
+  Colour colour;
 };
 // The two-ring bevel of an enabled button of client size w x h, released or pressed.
 std::array<Segment, 8> ButtonBevel(int width, int height, bool pressed);
@@ -73,7 +68,6 @@ std::array<Segment, 8> ButtonBevel(int width, int height, bool pressed);
 constexpr std::uint8_t GreyedChannel(std::uint8_t c) {
   return static_cast<std::uint8_t>(191 * 128 / 255 + c * 127 / 255);
 }
-constexpr Rgb GreyedColour(Rgb c) { return {GreyedChannel(c.r), GreyedChannel(c.g), GreyedChannel(c.b)}; }
 
 // Greys a picture in place; pixels are 0x00RRGGBB words. Pixels equal to the transparent colour keep
 // it, and no other pixel is turned into it, so the greyed picture is drawn with the same holes.

@@ -18,7 +18,7 @@ ControlKind ControlKindFor(int mode, int type) {
 
 bool TakesFocus(const Field& field) {
   switch (ControlKindOf(field)) {
-    case ControlKind::Entry: return field.serial == 0;
+    case ControlKind::Entry: return !field.IsSerial();
     case ControlKind::Button:
     case ControlKind::SelectButton:
     case ControlKind::CheckBox:

@@ -13,135 +13,133 @@ namespace vantor {
 void EntryEditor::ClampCaret() {
   // The host may have replaced the text under the caret since the last key.
   const auto length = static_cast<std::int32_t>(field_.Text().size());
-  field_.caret = std::clamp(field_.caret, 0, length);
+  field_.edit.caret = std::clamp(field_.edit.caret, 0, length);
 }
 
 bool EntryEditor::ReportChange() {
-  if (!(field_.flags & kFlagAutoSend) || !field_.modified || field_.sendGuard) return false;
-  field_.sendGuard = 1;
-  host_.FieldChanged(field_.id);
-  field_.sendGuard = 0;
+  if (!(field_.format.flags & kFlagAutoSend) || !field_.edit.modified || field_.edit.sendGuard) return false;
+  field_.edit.sendGuard = true;
+  terminal_.FieldChanged(field_.id);
+  field_.edit.sendGuard = false;
   return true;
 }
 
 void EntryEditor::StartEditing() {
-  field_.caret = 0;
-  host_.CaretChanged();
-  field_.hasFocus = 1;
-  field_.replacePending = 1;
-  host_.FieldFocused(field_.id);
+  field_.edit.caret = 0;
+  display_.CaretChanged();
+  field_.edit.hasFocus = true;
+  field_.edit.replacePending = true;
+  terminal_.FieldFocused(field_.id);
 }
 
 void EntryEditor::EndEditing() {
   ReportChange();
-  field_.hasFocus = 0;
+  field_.edit.hasFocus = false;
 }
 
 void EntryEditor::KeyDown(unsigned virtualKey, KeyModifiers modifiers) {
   if (virtualKey == kVkTab) {
-    if (field_.hasFocus && field_.readOnly) {
+    if (field_.edit.hasFocus && field_.IsReadOnly()) {
       if (!modifiers.shift && !modifiers.ctrl && !modifiers.alt)
-        host_.Navigate(Direction::Next);
+        terminal_.Navigate(Direction::Next);
       else if (modifiers.shift && !modifiers.ctrl && !modifiers.alt)
-        host_.Navigate(Direction::Previous);
+        terminal_.Navigate(Direction::Previous);
     }
     return;
   }
   if (virtualKey == kVkUp) {
-    if (!ReportChange()) host_.Navigate(Direction::Previous);
+    if (!ReportChange()) terminal_.Navigate(Direction::Previous);
     return;
   }
   if (virtualKey == kVkDown) {
-    if (!ReportChange()) host_.Navigate(Direction::Next);
+    if (!ReportChange()) terminal_.Navigate(Direction::Next);
     return;
   }
   // Enter arrives as a character; only the function keys proper are reported from here.
   if (virtualKey != kVkReturn) {
     const KeyAction action = FunctionKeyAction(virtualKey, modifiers, settings_.EnterSendsKey(), KeyOrigin::Control);
     if (action.kind == KeyAction::Code) {
-      host_.Key(field_.id, FunctionKeyFromCode(action.code));
+      terminal_.KeyPressed(field_.id, FunctionKeyFromCode(action.code));
       return;
     }
   }
-  if (field_.readOnly) return;
+  if (field_.IsReadOnly()) return;
   ClampCaret();
   std::u16string text = field_.Text();
   const auto length = static_cast<std::int32_t>(text.size());
   switch (virtualKey) {
     case kVkClear:
       field_.ClearText();
-      field_.caret = 0;
-      field_.modified = 1;
+      field_.edit.caret = 0;
+      field_.edit.modified = true;
       break;
-    case kVkEnd: field_.caret = length; break;
-    case kVkHome: field_.caret = 0; break;
-    case kVkLeft: field_.caret = std::max(field_.caret - 1, 0); break;
-    case kVkRight: field_.caret = std::min(field_.caret + 1, length); break;
+    case kVkEnd: field_.edit.caret = length; break;
+    case kVkHome: field_.edit.caret = 0; break;
+    case kVkLeft: field_.edit.caret = std::max(field_.edit.caret - 1, 0); break;
+    case kVkRight: field_.edit.caret = std::min(field_.edit.caret + 1, length); break;
     case kVkDelete:
       // At the end there is nothing to remove; the key still counts as a change.
-      if (field_.caret < length) {
-        text.erase(static_cast<std::size_t>(field_.caret), 1);
+      if (field_.edit.caret < length) {
+        text.erase(static_cast<std::size_t>(field_.edit.caret), 1);
         field_.SetText(text);
       }
-      field_.modified = 1;
+      field_.edit.modified = true;
       break;
     default: return;
   }
-  field_.replacePending = 0;
-  host_.CaretChanged();
+  field_.edit.replacePending = false;
+  display_.CaretChanged();
 }
 
 void EntryEditor::Enter() {
-  int current = 0;
-  const bool known = host_.CurrentFieldId(current);
-  if (!settings_.EnterSendsKey()) {
-    host_.Navigate(Direction::Next);
-    return;
+  if (settings_.EnterSendsKey()) {
+    terminal_.EnterPressed(field_.id);
+  } else {
+    terminal_.Navigate(Direction::Next);
   }
-  host_.Key(known ? current : field_.id, FunctionKey::Enter);
 }
 
-void EntryEditor::TypedChar(char16_t c, KeyModifiers modifiers) {
-  if (field_.readOnly) return;
-  if (!host_.OwnsFocus()) {
-    host_.ForwardChar(c);
+void EntryEditor::TypedChar(char16_t c, KeyModifiers modifiers, EntryWindow& window) {
+  if (field_.IsReadOnly()) return;
+  if (!window.OwnsFocus()) {
+    window.ForwardChar(c);
     return;
   }
   switch (c) {
     case 3:  // Ctrl+C
       return;
     case 22:  // Ctrl+V
-      if (!pasting_) host_.Paste();
+      if (!pasting_) window.Paste();
       return;
     case 8:  // Backspace
       ClampCaret();
-      if (field_.caret >= 1) {
+      if (field_.edit.caret >= 1) {
         std::u16string text = field_.Text();
-        --field_.caret;
-        text.erase(static_cast<std::size_t>(field_.caret), 1);
+        --field_.edit.caret;
+        text.erase(static_cast<std::size_t>(field_.edit.caret), 1);
         field_.SetText(text);
-        field_.modified = 1;
-        field_.replacePending = 0;
-        host_.CaretChanged();
+        field_.edit.modified = true;
+        field_.edit.replacePending = false;
+        display_.CaretChanged();
       }
       return;
     case 9:  // Tab
-      if (!field_.hasFocus) return;
+      if (!field_.edit.hasFocus) return;
       if (!modifiers.shift && !modifiers.ctrl && !modifiers.alt) {
-        if (!ReportChange()) host_.Navigate(Direction::Next);
+        if (!ReportChange()) terminal_.Navigate(Direction::Next);
       } else if (modifiers.shift && !modifiers.ctrl && !modifiers.alt) {
-        if (!ReportChange()) host_.Navigate(Direction::Previous);
+        if (!ReportChange()) terminal_.Navigate(Direction::Previous);
       }
       return;
     case 10:
-    case 27: host_.Beep(kBeepSimple); return;
+    case 27: display_.Beep(kBeepSimple); return;
     case 13: Enter(); return;
     default: Insert(c); return;
   }
 }
 
 void EntryEditor::FedChar(char16_t c) {
-  if (c == 13 && !field_.hasPrefix) {
+  if (c == 13 && !field_.HasPrefix()) {
     Enter();
     return;
   }
@@ -150,36 +148,43 @@ void EntryEditor::FedChar(char16_t c) {
 
 void EntryEditor::Insert(char16_t c) {
   if (c == 0) return;
-  if ((field_.flags & kFlagNumeric) && settings_.NumericChars().find(c) == std::u16string::npos) {
-    host_.Beep(kBeepRefused);
+  if ((field_.format.flags & kFlagNumeric) && settings_.NumericChars().find(c) == std::u16string::npos) {
+    display_.Beep(kBeepRefused);
     return;
   }
-  if (settings_.FirstKeyReplaces() && field_.replacePending) {
+  if (settings_.FirstKeyReplaces() && field_.edit.replacePending) {
     field_.ClearText();
-    field_.caret = 0;
+    field_.edit.caret = 0;
   }
   if (settings_.UpperCaseInput() && c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
   std::u16string text = field_.Text();
   const std::int32_t capacity = std::max(field_.MaxLength(), 0);
   if (static_cast<std::int32_t>(text.size()) >= capacity) return;
   ClampCaret();
-  text.insert(static_cast<std::size_t>(field_.caret), 1, c);
+  text.insert(static_cast<std::size_t>(field_.edit.caret), 1, c);
   field_.SetText(text);
-  field_.modified = 1;
-  field_.replacePending = 0;
-  ++field_.caret;
-  host_.CaretChanged();
-  if (!field_.hasFocus) return;
+  field_.edit.modified = true;
+  field_.edit.replacePending = false;
+  ++field_.edit.caret;
+  display_.CaretChanged();
+  if (!field_.edit.hasFocus) return;
   const auto length = static_cast<std::int32_t>(field_.Text().size());
-  if (length == capacity && field_.caret == length) {
-    if (!ReportChange() && (field_.attributes & kAttrAutoAdvance)) host_.Navigate(Direction::Next);
+  if (length == capacity && field_.edit.caret == length) {
+    if (!ReportChange() && (field_.format.attributes & kAttrAutoAdvance)) terminal_.Navigate(Direction::Next);
   }
 }
 
 void EntryEditor::Empty() {
   field_.ClearText();
-  field_.caret = 0;
-  host_.CaretChanged();
+  field_.edit.caret = 0;
+  display_.CaretChanged();
+}
+
+void EntryEditor::Clear() {
+  field_.ClearText();
+  field_.edit.caret = 0;
+  field_.edit.modified = true;
+  display_.CaretChanged();
 }
 
 }  // namespace vantor

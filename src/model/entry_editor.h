@@ -4,30 +4,27 @@
 #include <cstdint>
 
 #include "model/function_keys.h"
+#include "model/terminal_requests.h"
 
 namespace vantor {
 
 class Field;
 class Settings;
 
-// What the editor needs from around it: the terminal's operator requests, and the control's focus,
-// caret, clipboard and painting where there is a window.
-class EntryHost {
+// How an edit shows: the field repainted with its caret placed (when it has the focus), and a beep.
+class EntryDisplay {
  public:
-  virtual ~EntryHost() = default;
+  virtual ~EntryDisplay() = default;
+  virtual void CaretChanged() = 0;
+  virtual void Beep(std::uint32_t type) = 0;
+};
+
+// What the entry field's window offers typing on top: the keyboard focus, the clipboard, and the
+// control that has the focus for a character typed elsewhere.
+class EntryWindow : public EntryDisplay {
+ public:
   // The window of this field holds the keyboard focus.
   virtual bool OwnsFocus() = 0;
-  virtual void Navigate(Direction direction) = 0;
-  virtual void Key(int fieldId, FunctionKey key) = 0;
-  // An auto-send field reports its change.
-  virtual void FieldChanged(int fieldId) = 0;
-  // The field took the focus.
-  virtual void FieldFocused(int fieldId) = 0;
-  // The terminal's focus field when it names a field of the current page; false otherwise.
-  virtual bool CurrentFieldId(int& id) = 0;
-  virtual void Beep(std::uint32_t type) = 0;
-  // Text or caret changed: repaint in caret mode and place the caret (when focused).
-  virtual void CaretChanged() = 0;
   // Ctrl+V: feed the clipboard's text as typed characters.
   virtual void Paste() = 0;
   // The character belongs to the window that has the focus.
@@ -39,8 +36,9 @@ inline constexpr std::uint32_t kBeepSimple = 0xFFFFFFFFu;  // line feed, Escape
 
 class EntryEditor {
  public:
-  EntryEditor(Field& field, const Settings& settings, EntryHost& host)
-      : field_(field), settings_(settings), host_(host) {}
+  // The terminal's requests go to `terminal`; the repaints and beeps to `display`.
+  EntryEditor(Field& field, const Settings& settings, EntryDisplay& display, TerminalRequests& terminal)
+      : field_(field), settings_(settings), display_(display), terminal_(terminal) {}
 
   // Focus arrives: caret 0, the first typed character replaces the value, the session is told.
   void StartEditing();
@@ -48,12 +46,14 @@ class EntryEditor {
   void EndEditing();
   // A key going down.
   void KeyDown(unsigned virtualKey, KeyModifiers modifiers);
-  // A character typed (or pasted).
-  void TypedChar(char16_t c, KeyModifiers modifiers);
+  // A character typed (or pasted) into the field's window.
+  void TypedChar(char16_t c, KeyModifiers modifiers, EntryWindow& window);
   // Serial data, whether focused or not.
   void FedChar(char16_t c);
   // Serial data start again in this field: the text only; it counts as modified once a character lands.
   void Empty();
+  // Another program empties the field: a change like any other.
+  void Clear();
   // An auto-send field that was changed reports itself once; true when it did (the key is handled).
   bool ReportChange();
 
@@ -67,7 +67,8 @@ class EntryEditor {
 
   Field& field_;
   const Settings& settings_;
-  EntryHost& host_;
+  EntryDisplay& display_;
+  TerminalRequests& terminal_;
   bool pasting_ = false;
 };
 

@@ -16,13 +16,7 @@ std::u16string_view CutText(std::u16string_view text, std::int32_t capacity) {
 }
 
 Field::Field(int id_, int row_, int column_, int width_, Page* page_)
-    : column(column_),
-      row(row_),
-      width(width_),
-      id(id_),
-      lastColumn(column_ + width_ - 1),
-      page(page_),
-      maxLength_(width_ > 0 ? width_ : 0) {}
+    : id(id_), row(row_), column(column_), width(width_), page(page_), maxLength_(width_ > 0 ? width_ : 0) {}
 
 void Field::SetMaxLength(std::int32_t maxLength) {
   maxLength_ = maxLength > 0 ? maxLength : 0;
@@ -47,17 +41,16 @@ void Field::DropText() {
   hasText_ = false;
 }
 
-void Field::SetPrefix(std::u16string_view text, std::int32_t length) {
-  prefixLength = length > 0 ? length : 0;
-  std::u16string cut(CutText(text, prefixLength));
-  prefix.swap(cut);
-  hasPrefix = prefixLength >= 1 ? 1 : 0;
+void Field::SetPrefix(std::u16string_view text, std::int32_t length, int mode) {
+  prefixLength_ = length > 0 ? length : 0;
+  prefixMode_ = mode;
+  std::u16string cut(CutText(text, prefixLength_));
+  prefix_.swap(cut);
 }
 
 void Field::DropPrefix() {
-  prefix.clear();
-  prefixLength = 0;
-  hasPrefix = 0;
+  prefix_.clear();
+  prefixLength_ = 0;
 }
 
 }  // namespace vantor

@@ -43,65 +43,63 @@ inline constexpr std::uint8_t kTypeSelectButton = 3;
 inline constexpr std::uint8_t kTypeCheckBox = 4;
 inline constexpr std::uint8_t kTypeRadioButton = 5;
 
-// Colour slots filled by the control's window procedure at creation (COLORREF values 0x00BBGGRR).
-struct FieldColours {
-  std::uint32_t text = 0, selectedText = 0, background = 0, focusBackground = 0, frame = 0;
-  std::uint32_t reverseText = 0, reverseBackground = 0, selectedFrame = 0, selectedBackground = 0;
+// What the host's field commands set besides the place and the text.
+struct FieldFormat {
+  std::uint8_t flags = 0;        // the mode (bits 0-1) and the kFlag bits
+  std::uint8_t attributes = 0;   // the kAttr bits and the video attribute
+  std::uint8_t serialFlags = 0;  // bit 0: an input field fed by, or a display field feeding, the serial port
+  std::uint8_t type = kTypeText;
+  bool centred = false;
+  std::int32_t checkSize = 1;  // the mark of a check box or radio button, in cells
+  bool selected = false;
 };
 
-// Created only by FieldList::Add, which links it into the id and row chains; everything else is
-// plain data set by the commands and the controls (UI thread only).
+// The operator's editing of the record, kept by the editing rules and read by the response builder.
+struct EditState {
+  std::int32_t caret = 0;       // a character index, 0 .. text length
+  bool hasFocus = false;        // an entry field's window holds the keyboard focus
+  bool replacePending = false;  // the first character typed replaces the value
+  bool modified = false;        // changed by the operator since the last response
+  bool sendGuard = false;       // an auto-send report is under way
+};
+
+// The record's control window, made and owned by the front end.
+struct WindowLink {
+  WindowHandle window = kNoWindow;
+  bool create = true;     // no window has been made yet
+  bool recreate = false;  // the window is made again at the next page refresh
+};
+
+// Created only by FieldList::Add, which links it into the id and row chains. Its place is fixed (the
+// host defines a field anew to move it); the parts are plain data set by the commands, the editing
+// rules and the front end (one thread only).
 class Field {
  public:
   Field(int id, int row, int column, int width, Page* page);
   Field(const Field&) = delete;
   Field& operator=(const Field&) = delete;
 
-  std::uint8_t recreate = 0;  // destroy and create the window at the next page refresh
-  std::uint8_t create = 1;    // the window has not been created yet
-  std::int32_t column = 0;
-  std::int32_t row = 0;
-  std::uint8_t flags = 0;
-  std::uint8_t attributes = 0;
-  std::uint8_t serialFlags = 0;
-  std::uint8_t serial = 0;  // serialFlags & 1
-  std::uint8_t readOnly = 0;
-  std::uint8_t type = kTypeText;
-  std::int32_t width = 0;
-  std::int32_t textWidth = 0;  // pixel width of the entry field's text strip
-  std::uint8_t centred = 0;
-  std::int32_t checkSize = 1;
-  std::uint8_t modified = 0;
-  std::uint8_t sendGuard = 0;
+  const std::int32_t id;
+  const std::int32_t row;
+  const std::int32_t column;
+  const std::int32_t width;  // in cells
+  Page* const page;
 
-  // Edit prefix, set by the field prefix command and read by the response builder.
-  std::uint8_t hasPrefix = 0;
-  std::uint8_t prefixMode = 0;
-  std::uint8_t prefixFlag1 = 0, prefixFlag2 = 0, prefixFlag3 = 0;
-  std::int32_t prefixLength = 0;
-  std::u16string prefix;
+  FieldFormat format;
+  EditState edit;
+  WindowLink link;
 
-  std::uint8_t previousSerialFlags = 0;
-  std::uint8_t blinkPhase = 0;
-  std::int32_t id = 0;
-  std::int32_t lastColumn = 0;  // column + width - 1
-  Page* page = nullptr;
-  std::int32_t caret = 0;
-  std::int32_t caretX = 0;
-  std::uint8_t hasFocus = 0;
-  std::uint8_t checked = 0;
-  std::uint8_t selected = 0;
-  std::uint8_t replacePending = 0;
-  FieldColours colours;
-  WindowHandle window = kNoWindow;  // the control window, owned by the front end
-
-  int Mode() const { return flags & 3; }
+  int Mode() const { return format.flags & 3; }
+  int Video() const { return format.attributes & kVideoMask; }
+  bool IsReadOnly() const { return (format.attributes & kAttrReadOnly) != 0; }
+  bool IsSerial() const { return (format.serialFlags & 1) != 0; }
   // Mode 3 and not fed by the serial port: what focus navigation and the first input field use.
-  bool IsInputField() const { return Mode() == kModeInput && serial == 0; }
-  int Video() const { return attributes & kVideoMask; }
+  bool IsInputField() const { return Mode() == kModeInput && !IsSerial(); }
+  std::int32_t LastColumn() const { return column + width - 1; }
   // type * 4 + video + 1, as reported by FieldList::KindAt.
-  std::int32_t Kind() const { return type * 4 + ((attributes >> 4) & 3) + 1; }
+  std::int32_t Kind() const { return format.type * 4 + ((format.attributes >> 4) & 3) + 1; }
 
+  // ---- content: the text and the edit prefix ----
   // Text capacity in UTF-16 units (the buffer holds maximum length + 1 with the terminator).
   std::int32_t MaxLength() const { return maxLength_; }
   // New capacity (negative taken as 0); the text is cut to it.
@@ -116,9 +114,13 @@ class Field {
   // Releases the text buffer (text absent).
   void DropText();
 
-  // The prefix: stored cut to length units (and at a NUL); present when length is 1 or more.
-  void SetPrefix(std::u16string_view text, std::int32_t length);
+  // The prefix the response builder adds to or strips from the text (mode 0-1 adds, 2-3 strips): stored
+  // cut to length units (and at a NUL); present when length is 1 or more.
+  void SetPrefix(std::u16string_view text, std::int32_t length, int mode);
   void DropPrefix();
+  bool HasPrefix() const { return prefixLength_ >= 1; }
+  const std::u16string& Prefix() const { return prefix_; }
+  int PrefixMode() const { return prefixMode_; }
 
   Field* NextById() const { return nextById_; }
   Field* PreviousById() const { return previousById_; }
@@ -130,6 +132,9 @@ class Field {
   std::int32_t maxLength_ = 0;
   bool hasText_ = false;
   std::u16string text_;
+  std::int32_t prefixLength_ = 0;
+  int prefixMode_ = 0;
+  std::u16string prefix_;
   Field* previousById_ = nullptr;
   Field* nextById_ = nullptr;
   Field* previousInRow_ = nullptr;

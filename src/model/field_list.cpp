@@ -142,7 +142,7 @@ std::int32_t FieldList::KindAt(int column, int row) const {
   const FieldRow* node = FindRow(row);
   if (!node) return 0;
   for (const Field* field = node->first; field; field = field->nextInRow_) {
-    if (field->column <= column && column <= field->lastColumn) return field->Kind();
+    if (field->column <= column && column <= field->LastColumn()) return field->Kind();
   }
   return 0;
 }
@@ -150,8 +150,8 @@ std::int32_t FieldList::KindAt(int column, int row) const {
 Field* FieldList::FirstSerialInputField() const {
   Field* lastModified = nullptr;
   for (const auto& field : fields_) {
-    if (field->serial == 0 || field->Mode() != kModeInput) continue;
-    if (field->modified == 0) return field.get();
+    if (!field->IsSerial() || field->Mode() != kModeInput) continue;
+    if (field->edit.modified == 0) return field.get();
     lastModified = field.get();
   }
   return lastModified;

@@ -4,15 +4,15 @@
 #include <cstdint>
 
 #include "model/field_list.h"
-#include "settings/settings.h"
+#include "settings/palette.h"
 
 namespace vantor {
 
-inline constexpr std::uint32_t kDefaultPageBackground = kScreenBlue;
+inline constexpr Colour kDefaultPageBackground = kScreenBlue;
 
 class Page {
  public:
-  Page(int number, std::uint32_t background);
+  Page(int number, Colour background);
   Page(const Page&) = delete;
   Page& operator=(const Page&) = delete;
 
@@ -20,10 +20,9 @@ class Page {
   FieldList& Fields() { return fields_; }
   const FieldList& Fields() const { return fields_; }
 
-  int blinkPhase = 0;                                 // 0 or 1, toggled by the page timer
-  std::uint32_t background = kDefaultPageBackground;  // COLORREF fixed at creation
-  bool shown = false;                                 // true only for the page in front
-  WindowHandle window = kNoWindow;                    // the page window, owned by the front end
+  Colour background = kDefaultPageBackground;  // fixed at creation
+  bool shown = false;                          // true only for the page in front
+  WindowHandle window = kNoWindow;             // the page window, owned by the front end
 
  private:
   int number_;

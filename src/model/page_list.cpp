@@ -3,7 +3,7 @@
 
 namespace vantor {
 
-PageList::PageList(std::uint32_t background) {
+PageList::PageList(Colour background) {
   for (int i = 0; i < kPageCount; ++i) pages_[i] = std::make_unique<Page>(i, background);
   pages_[0]->shown = true;
 }

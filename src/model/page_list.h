@@ -14,7 +14,7 @@ class PageList {
   static constexpr int kPageCount = 16;
 
   // Pages 0..15 with the given background; page 0 is marked shown.
-  explicit PageList(std::uint32_t background);
+  explicit PageList(Colour background);
   PageList(const PageList&) = delete;
   PageList& operator=(const PageList&) = delete;
 

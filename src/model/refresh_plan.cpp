@@ -7,14 +7,14 @@ RefreshPlan PlanRefresh(Page& page) {
   RefreshPlan plan;
   plan.reserve(page.Fields().Size());
   for (Field* field = page.Fields().Head(); field != nullptr; field = field->NextById()) {
-    if (field->create) {
-      field->create = 0;
-      field->recreate = 0;
+    if (field->link.create) {
+      field->link.create = false;
+      field->link.recreate = false;
       plan.push_back({field, WindowChange::Create});
-    } else if (field->recreate) {
-      field->recreate = 0;
+    } else if (field->link.recreate) {
+      field->link.recreate = false;
       plan.push_back({field, WindowChange::Recreate});
-    } else if (field->window != kNoWindow) {
+    } else if (field->link.window != kNoWindow) {
       plan.push_back({field, WindowChange::Touch});
     }
   }

@@ -26,11 +26,11 @@ constexpr int kStatusSixteen = 16;
 
 std::u16string ReportedText(const Field& field) {
   const std::u16string& text = field.Text();
-  if (!field.hasPrefix) return text;
-  const std::u16string& prefix = field.prefix;
+  if (!field.HasPrefix()) return text;
+  const std::u16string& prefix = field.Prefix();
   // Compared over the prefix as stored (a UTF-8 prefix may hold fewer units than its byte count).
   const bool begins = text.compare(0, prefix.size(), prefix) == 0;
-  if (field.prefixMode <= 1) return begins ? text : prefix + text;
+  if (field.PrefixMode() <= 1) return begins ? text : prefix + text;
   if (!begins) return text;
   return text.size() > prefix.size() ? text.substr(prefix.size()) : std::u16string();
 }
@@ -49,7 +49,7 @@ int AppendFieldData(std::string& out, FieldList* fields, CodePage page) {
   if (fields == nullptr) return 0;
   int items = 0;
   for (Field* field = fields->Head(); field; field = field->NextById()) {
-    if (!field->modified) continue;
+    if (!field->edit.modified) continue;
     const std::string encoded = EncodeText(ReportedText(*field), page);
     const std::string_view bytes = CutEncoded(encoded, kLongestReportedText, page);
     out.reserve(out.size() + bytes.size() + 5);
@@ -57,7 +57,7 @@ int AppendFieldData(std::string& out, FieldList* fields, CodePage page) {
     out.push_back(FieldNumberByte(field->id));
     AppendLength(out, bytes.size());
     out.append(bytes);
-    field->modified = 0;
+    field->edit.modified = false;
     ++items;
   }
   return items;

@@ -1,36 +1,24 @@
 // The terminal's engine: host records in, operator requests, responses out.
 #include "session/terminal.h"
 
+#include <algorithm>
+
 #include "interpreter/focus.h"
 #include "model/entry_editor.h"
 #include "settings/settings.h"
 
 namespace vantor {
 
-// The editor's surroundings when the terminal itself edits a field (serial data): its requests go
-// to the terminal, its repaints to the view.
-class Terminal::FieldEditor final : public EntryHost {
+// How the terminal's own edits of a field (serial data) show: through the view.
+class Terminal::FieldDisplay final : public EntryDisplay {
  public:
-  FieldEditor(Terminal& terminal, Field& field) : terminal_(terminal), field_(field) {}
+  FieldDisplay(ScreenView& view, Field& field) : view_(view), field_(field) {}
 
-  bool OwnsFocus() override { return field_.hasFocus != 0; }
-  void Navigate(Direction direction) override { terminal_.Navigate(direction); }
-  void Key(int fieldId, FunctionKey key) override { terminal_.KeyPressed(fieldId, key); }
-  void FieldChanged(int fieldId) override { terminal_.FieldChanged(fieldId); }
-  void FieldFocused(int fieldId) override { terminal_.FieldFocused(fieldId); }
-  bool CurrentFieldId(int& id) override {
-    const Field* current = terminal_.screen_.FocusedField();
-    if (current == nullptr) return false;
-    id = current->id;
-    return true;
-  }
-  void Beep(std::uint32_t type) override { terminal_.view_.Beep(type); }
-  void CaretChanged() override { terminal_.view_.FieldEdited(field_); }
-  void Paste() override {}
-  void ForwardChar(char16_t) override {}
+  void CaretChanged() override { view_.FieldEdited(field_); }
+  void Beep(std::uint32_t type) override { view_.Beep(type); }
 
  private:
-  Terminal& terminal_;
+  ScreenView& view_;
   Field& field_;
 };
 
@@ -83,10 +71,8 @@ void Terminal::SendOwnRecord(std::string_view record, bool withPrefix) {
   sender_.SendRecord(withPrefix ? terminalId_ : 0, record);
 }
 
-void Terminal::InterpretScreen(const std::uint8_t* begin, const std::uint8_t* end) { Interpret(begin, end); }
-
-void Terminal::Interpret(const std::uint8_t* begin, const std::uint8_t* end) {
-  vantor::Interpret(ScreenContext{screen_, settings_, view_, *this, observer_}, begin, end);
+void Terminal::InterpretScreen(const std::uint8_t* begin, const std::uint8_t* end) {
+  Interpret(ScreenContext{screen_, settings_, view_, *this, observer_}, begin, end);
 }
 
 void Terminal::ResetScreen() {
@@ -110,6 +96,11 @@ bool Terminal::KeyPressed(int field, FunctionKey key) {
   screen_.focusField = field;
   SendKey(key);
   return true;
+}
+
+bool Terminal::EnterPressed(int field) {
+  const Field* focus = screen_.FocusedField();
+  return KeyPressed(focus != nullptr ? focus->id : field, FunctionKey::Enter);
 }
 
 bool Terminal::FieldChanged(int field) {
@@ -137,9 +128,9 @@ void Terminal::HostMessageClosed(int focusAfter) {
   PlaceFocus(screen_, view_);
 }
 
-void Terminal::PromptClosed(bool ok) {
+void Terminal::PromptClosed(bool ok, std::u16string_view answer) {
   view_.DisableInput();
-  if (ok) SendPromptReply();
+  if (ok) SendPromptReply(answer);
 }
 
 void Terminal::SerialReceived(SerialBytes data) {
@@ -160,7 +151,7 @@ int Terminal::FirstSerialInputField() {
 
 bool Terminal::FieldHasWindow(int field) {
   const Field* record = screen_.CurrentField(field);
-  return record != nullptr && record->window != kNoWindow;
+  return record != nullptr && record->link.window != kNoWindow;
 }
 
 int Terminal::FieldLength(int field) {
@@ -171,15 +162,15 @@ int Terminal::FieldLength(int field) {
 void Terminal::ClearField(int field) {
   Field* record = screen_.CurrentField(field);
   if (record == nullptr) return;
-  FieldEditor host(*this, *record);
-  EntryEditor(*record, settings_, host).Empty();
+  FieldDisplay display(view_, *record);
+  EntryEditor(*record, settings_, display, *this).Empty();
 }
 
 void Terminal::FeedChar(int field, char16_t ch) {
   Field* record = screen_.CurrentField(field);
-  if (record == nullptr || record->window == kNoWindow) return;
-  FieldEditor host(*this, *record);
-  EntryEditor(*record, settings_, host).FedChar(ch);
+  if (record == nullptr || record->link.window == kNoWindow) return;
+  FieldDisplay display(view_, *record);
+  EntryEditor(*record, settings_, display, *this).FedChar(ch);
 }
 
 // ---- responses ----
@@ -191,23 +182,14 @@ void Terminal::SendKey(FunctionKey key) {
   Send(BuildKeyResponse(CodeOf(key), screen_.focusField, screen_.CurrentFields(), HostPage()));
 }
 
-bool Terminal::SendPromptReply() {
-  const std::u16string_view reply =
-      screen_.promptLength == -1 ? std::u16string_view() : std::u16string_view(screen_.promptReply);
-  const std::string record = BuildPromptReply(reply, HostPage());
+void Terminal::SendPromptReply(std::u16string_view answer) {
+  const std::string record = BuildPromptReply(CutText(answer, std::max(screen_.promptLength, 0)), HostPage());
   screen_.keyboard = Keyboard::Locked;
-  const bool sent = Send(record);
-  screen_.promptReply.clear();
-  screen_.promptReply.shrink_to_fit();
-  return sent;
+  Send(record);
 }
 
-bool Terminal::SendSerialInput(std::string_view data) {
-  bool ok = true;
-  SendSerialInputResponses(data, [this, &ok](std::string_view record) { return ok = Send(record); });
-  return ok;
+void Terminal::SendSerialInput(std::string_view data) {
+  SendSerialInputResponses(data, [this](std::string_view record) { return Send(record); });
 }
-
-bool Terminal::SendGoodbye() { return Send(kGoodbyeRecord); }
 
 }  // namespace vantor

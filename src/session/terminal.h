@@ -10,6 +10,7 @@
 #include "interpreter/interpreter.h"
 #include "interpreter/screen.h"
 #include "interpreter/screen_view.h"
+#include "model/terminal_requests.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "session/connection_port.h"
@@ -23,14 +24,14 @@ class Settings;
 
 // Used on one thread, the owner's (a session thread hands records over through ConnectionPort).
 // Every request changes the screen first, then reports to the view and sends what the host must see.
-class Terminal final : private DispatchTarget, private HostReplies, private SerialInputTarget {
+class Terminal final : public TerminalRequests, private DispatchTarget, private HostReplies, private SerialInputTarget {
  public:
   // settings, view and sender must outlive the terminal. The page background comes from the settings.
   Terminal(Settings& settings, ScreenView& view, RecordSender& sender, const Clock& clock = SystemClock());
   Terminal(const Terminal&) = delete;
   Terminal& operator=(const Terminal&) = delete;
 
-  Screen& GetScreen() { return screen_; }
+  // Front ends read the screen; the terminal alone changes it (the control windows edit their records).
   const Screen& GetScreen() const { return screen_; }
   const Settings& GetSettings() const { return settings_; }
   int TerminalId() const { return terminalId_; }
@@ -49,35 +50,28 @@ class Terminal final : private DispatchTarget, private HostReplies, private Seri
   // The same, with every screen command and argument read told to `observer` (a tool's shadow terminal).
   void ReceiveRecord(RecordBytes record, ArgObserver& observer);
 
-  // ---- the operator side ----
+  // ---- the operator side (TerminalRequests) ----
   // A key for the host with the focus field it came from (-1: none); false (dropped) while locked.
-  bool KeyPressed(int field, FunctionKey key);
+  bool KeyPressed(int field, FunctionKey key) override;
+  bool EnterPressed(int field) override;
   // An auto-send field changed; false (dropped) while locked.
-  bool FieldChanged(int field);
+  bool FieldChanged(int field) override;
   // A control took the focus.
-  void FieldFocused(int field) { screen_.focusField = field; }
-  void Navigate(Direction direction);
+  void FieldFocused(int field) override { screen_.focusField = field; }
+  void Navigate(Direction direction) override;
   // A host message or prompt dialog opens: input is on while it shows.
   void HostDialogOpening();
   // The host message closed: the focus goes to focusAfter (-1: the page).
   void HostMessageClosed(int focusAfter);
   // Whether a prompt dialog should open (the host asked for an answer).
   bool PromptExpected() const { return screen_.promptLength != -1; }
-  // The prompt closed (its answer was stored with Screen::SetPromptAnswer): input off, and on OK the
-  // answer goes to the host.
-  void PromptClosed(bool ok);
+  // The prompt closed: input off, and on OK the answer goes to the host (cut to the prompt's length).
+  void PromptClosed(bool ok, std::u16string_view answer);
   // Data the serial scanner read: to the host in command mode, else into the serial input fields.
   void SerialReceived(SerialBytes data);
 
-  // Runs screen commands as the rest of an H record (without answering "H").
-  void Interpret(const std::uint8_t* begin, const std::uint8_t* end);
   // The session stamp: the UTC second of the last connect or reset.
   int SessionStamp() const { return stamp_.load(); }
-
-  // ---- responses (false when a send failed) ----
-  bool SendPromptReply();
-  bool SendSerialInput(std::string_view data);
-  bool SendGoodbye();
 
  private:
   // DispatchTarget
@@ -95,9 +89,11 @@ class Terminal final : private DispatchTarget, private HostReplies, private Seri
   void ClearField(int field) override;
   void FeedChar(int field, char16_t ch) override;
 
-  class FieldEditor;
+  class FieldDisplay;
   CodePage HostPage() const;
   bool Send(std::string_view record);
+  void SendPromptReply(std::u16string_view answer);
+  void SendSerialInput(std::string_view data);
   void Stamp();
 
   Settings& settings_;

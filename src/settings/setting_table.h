@@ -49,8 +49,8 @@ struct TextSetting {
 
 // RRGGBB, red first; anything but six hexadecimal digits reads as `initial`.
 struct ColourSetting {
-  ColorRef SettingValues::*value;
-  ColorRef initial;
+  Colour SettingValues::*value;
+  Colour initial;
 };
 
 // Four numbers joined by ","; fewer read as `malformed`.
@@ -134,7 +134,7 @@ constexpr SettingRow BareTextRow(std::string_view key, std::u16string SettingVal
                                  std::u16string_view initial) {
   return {key, TextSetting{value, initial, 0, false}};
 }
-constexpr SettingRow ColourRow(std::string_view key, ColorRef SettingValues::*value, ColorRef initial) {
+constexpr SettingRow ColourRow(std::string_view key, Colour SettingValues::*value, Colour initial) {
   return {key, ColourSetting{value, initial}};
 }
 constexpr SettingRow SoundGroupRow(std::string_view prefix, SoundEvent event) {
@@ -179,15 +179,15 @@ inline constexpr SettingRow kSettingRows[] = {
     BoolRow("CustomColorMode", &SettingValues::customColours, false),
     BoolRow("ShowWaterMark", &SettingValues::showWatermark, true),
     TextRow("WaterMarkText", &SettingValues::watermarkText, u"Vantor II", 31),
-    ColourRow("ForeGroundColor", &SettingValues::textColour, 0x000000),
+    ColourRow("ForeGroundColor", &SettingValues::textColour, kBlack),
     ColourRow("BackGroundColor", &SettingValues::backgroundColour, kScreenBlue),
-    ColourRow("InputForeGroundColor", &SettingValues::inputTextColour, 0x000000),
-    ColourRow("InputBackGroundColor", &SettingValues::inputBackgroundColour, 0xFFFFFF),
-    ColourRow("FocusForeGroundColor", &SettingValues::focusTextColour, 0x000000),
-    ColourRow("FocusBackGroundColor", &SettingValues::focusBackgroundColour, 0x9EF0FF),
-    ColourRow("SelectedForeGround", &SettingValues::selectedTextColour, 0xFFFFFF),
-    ColourRow("SelectedBackGroundColor", &SettingValues::selectedBackgroundColour, 0x33CCFF),
-    ColourRow("CheckBoxCheckAndRadioButtonDotColor", &SettingValues::markColour, 0x000000),
+    ColourRow("InputForeGroundColor", &SettingValues::inputTextColour, kBlack),
+    ColourRow("InputBackGroundColor", &SettingValues::inputBackgroundColour, kWhite),
+    ColourRow("FocusForeGroundColor", &SettingValues::focusTextColour, kBlack),
+    ColourRow("FocusBackGroundColor", &SettingValues::focusBackgroundColour, kFocusYellow),
+    ColourRow("SelectedForeGround", &SettingValues::selectedTextColour, kWhite),
+    ColourRow("SelectedBackGroundColor", &SettingValues::selectedBackgroundColour, kSelectedAmber),
+    ColourRow("CheckBoxCheckAndRadioButtonDotColor", &SettingValues::markColour, kBlack),
     TwoDigitRow("CharacterCellAdditionalWidth", &SettingValues::extraCellWidth, 1),
     {"KorvathAdminMode", BoolSetting{&SettingValues::adminMode, false, true}},  // a file without it: true
     BoolRow("UnderlineFixedTextMode", &SettingValues::underlineFixedText, true),

@@ -9,15 +9,9 @@
 #include <utility>
 
 #include "platform/file.h"
+#include "settings/palette.h"
 
 namespace vantor {
-
-// A colour with red in the low byte, then green, then blue (0x00BBGGRR, as a Win32 COLORREF).
-using ColorRef = std::uint32_t;
-
-// RGB(149,178,195): the page background outside custom colour mode, the default BackGroundColor, the
-// system line's fill and the entry fields' frame.
-inline constexpr ColorRef kScreenBlue = 0x00C3B295;
 
 // CW_USEDEFAULT: what every `windowpos` value becomes when the file holds fewer than four numbers.
 inline constexpr int kWindowPosDefault = static_cast<int>(0x80000000u);
@@ -131,15 +125,15 @@ struct SettingValues {
   bool scannerOverwritesField;
   bool scannerCallbackMode;
 
-  ColorRef textColour;
-  ColorRef backgroundColour;
-  ColorRef inputTextColour;
-  ColorRef inputBackgroundColour;
-  ColorRef focusTextColour;
-  ColorRef focusBackgroundColour;
-  ColorRef selectedTextColour;
-  ColorRef selectedBackgroundColour;
-  ColorRef markColour;
+  Colour textColour;
+  Colour backgroundColour;
+  Colour inputTextColour;
+  Colour inputBackgroundColour;
+  Colour focusTextColour;
+  Colour focusBackgroundColour;
+  Colour selectedTextColour;
+  Colour selectedBackgroundColour;
+  Colour markColour;
 
   SerialLineSettings serialLine;
   bool serialCommandMode;
@@ -237,15 +231,15 @@ class Settings {
 
   // Colours (ForeGroundColor, BackGroundColor, InputForeGroundColor, ... in the file): only the
   // settings file changes them.
-  ColorRef TextColour() const { return values_.textColour; }
-  ColorRef BackgroundColour() const { return values_.backgroundColour; }
-  ColorRef InputTextColour() const { return values_.inputTextColour; }
-  ColorRef InputBackgroundColour() const { return values_.inputBackgroundColour; }
-  ColorRef FocusTextColour() const { return values_.focusTextColour; }
-  ColorRef FocusBackgroundColour() const { return values_.focusBackgroundColour; }
-  ColorRef SelectedTextColour() const { return values_.selectedTextColour; }
-  ColorRef SelectedBackgroundColour() const { return values_.selectedBackgroundColour; }
-  ColorRef MarkColour() const { return values_.markColour; }
+  Colour TextColour() const { return values_.textColour; }
+  Colour BackgroundColour() const { return values_.backgroundColour; }
+  Colour InputTextColour() const { return values_.inputTextColour; }
+  Colour InputBackgroundColour() const { return values_.inputBackgroundColour; }
+  Colour FocusTextColour() const { return values_.focusTextColour; }
+  Colour FocusBackgroundColour() const { return values_.focusBackgroundColour; }
+  Colour SelectedTextColour() const { return values_.selectedTextColour; }
+  Colour SelectedBackgroundColour() const { return values_.selectedBackgroundColour; }
+  Colour MarkColour() const { return values_.markColour; }
 
   // Serial.
   const SerialLineSettings& SerialLine() const { return values_.serialLine; }  // serial

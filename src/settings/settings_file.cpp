@@ -160,21 +160,21 @@ int HexDigit(char c) {
 
 // RRGGBB in the file, red in the low byte in memory. Anything but six hexadecimal digits (spaces
 // around them aside) keeps the fall-back colour.
-ColorRef ParseColour(std::string_view value, ColorRef fallback) {
+Colour ParseColour(std::string_view value, Colour fallback) {
   while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
   while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
   if (value.size() != 6) return fallback;
   const char swapped[6] = {value[4], value[5], value[2], value[3], value[0], value[1]};
-  ColorRef colour = 0;
+  Colour colour = 0;
   for (char c : swapped) {
     const int digit = HexDigit(c);
     if (digit < 0) return fallback;
-    colour = colour * 16 + static_cast<ColorRef>(digit);
+    colour = colour * 16 + static_cast<Colour>(digit);
   }
   return colour;
 }
 
-std::string FormatColour(ColorRef colour) {
+std::string FormatColour(Colour colour) {
   char bgr[16];
   std::snprintf(bgr, sizeof bgr, "%6.6X", static_cast<unsigned>(colour & 0xFFFFFFu));
   // "%6.6X" gives BBGGRR; the file holds RRGGBB.
@@ -224,7 +224,7 @@ class Writer {
     text_.append(bytes);
     text_.append("\"\r\n");
   }
-  void Colour(std::string_view key, ColorRef value) { Line(key, FormatColour(value)); }
+  void Colour(std::string_view key, vantor::Colour value) { Line(key, FormatColour(value)); }
   // The parts of a sound group.
   void Part(std::string_view key, int value) { Int(key, value); }
   void Part(std::string_view key, std::u16string_view value) { Quoted(key, value); }

@@ -6,6 +6,7 @@
 
 #include "interpreter/command_args.h"
 #include "interpreter/interpreter.h"
+#include "interpreter/null_view.h"
 #include "session/responses.h"
 #include "session/terminal.h"
 #include "session/wire_format.h"
@@ -66,30 +67,6 @@ std::string Head(const TerminalRecord& read) {
   }
   return "unknown: " + Hex(read.rest) + " (not a terminal record)";
 }
-
-// Stands in for the windows: the shadow terminal shows nothing.
-class NullView final : public ScreenView {
- public:
-  void RefreshPage(Page&, const RefreshPlan&) override {}
-  void DiscardWindow(int, WindowHandle) override {}
-  void ShowPage(int) override {}
-  void Relayout() override {}
-  void FieldEdited(Field&) override {}
-  void EnableInput(int) override {}
-  void DisableInput() override {}
-  void FocusField(Page&, Field&) override {}
-  void FocusPage(Page&) override {}
-  void ShowLock(LockMode) override {}
-  void HideLock() override {}
-  void OpenHostMessage(int) override {}
-  void OpenHostPrompt() override {}
-  void CancelHostDialog() override {}
-  void PlaySound(SoundEvent) override {}
-  void SerialOut(std::string_view) override {}
-  void KeyLabelChanged(int, std::u16string_view) override {}
-  void EnableScanner(bool) override {}
-  void Beep(std::uint32_t) override {}
-};
 
 // The shadow's answers go nowhere: the real terminal's are in the other direction of the trace.
 class DroppedRecords final : public RecordSender {

@@ -1,4 +1,5 @@
-// Control rules of the model: which control shows a record, function key codes, the button family's values and keys.
+// Control rules of the model: which control shows a record, function key codes, the button family's values,
+// keys and taps.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "field_helpers.h"
+#include "model/button_controller.h"
 #include "model/button_rules.h"
 #include "model/control_kind.h"
 #include "model/function_keys.h"
@@ -42,9 +44,9 @@ TEST(ControlKindTest, ButtonsAndNonSerialEntriesTakeTheFocus) {
                                                   {kModeDisplay, kTypeText, 0, false},
                                                   {kModeDisplay, kTypeCheckBox, 0, true},
                                                   {kModeSystem, kTypeCheckBox, 0, false}}) {
-    field.flags = static_cast<std::uint8_t>(mode);
-    field.type = type;
-    field.serial = static_cast<std::uint8_t>(serial);
+    field.format.flags = static_cast<std::uint8_t>(mode);
+    field.format.type = type;
+    field.format.serialFlags = static_cast<std::uint8_t>(serial);
     EXPECT_EQ(TakesFocus(field), takes) << mode << "," << int{type} << "," << serial;
   }
 }
@@ -89,66 +91,44 @@ TEST(ButtonRulesTest, EachKindShowsItsPartOfTheText) {
 
 Field& AddButton(FieldList& list, int id, int type, std::u16string_view text, int maxLength = 10) {
   Field& f = testing_support::AddField(list, id, id, 0, 10);
-  f.type = static_cast<std::uint8_t>(type);
-  f.flags = kModeInput;
+  f.format.type = static_cast<std::uint8_t>(type);
+  f.format.flags = kModeInput;
   f.SetMaxLength(maxLength);
   f.SetText(text);
   return f;
 }
 
-TEST(ButtonRulesTest, ToggleFlipsTheMarkWhenThereIsRoomAndAutoSendReportsIt) {
-  // Only "X" reads as checked; a record without room takes no mark.
-  for (const auto& [type, text, maxLength, after] : {std::tuple{kTypeCheckBox, u" Yes", 10, u"XYes"},
-                                                     {kTypeCheckBox, u"XYes", 10, u" Yes"},
-                                                     {kTypeCheckBox, u"xNo", 10, u"XNo"},
-                                                     {kTypeSelectButton, u"", 10, u"X"},
-                                                     {kTypeCheckBox, u"", 1, u"X"},
-                                                     {kTypeCheckBox, u"", 0, u""}}) {
-    FieldList list(nullptr);
-    Field& f = AddButton(list, 1, type, text, maxLength);
-    EXPECT_EQ(ToggleValue(f), maxLength > 0) << maxLength;
-    EXPECT_EQ(f.Text(), after);
-    EXPECT_EQ(std::make_pair(int{f.checked}, int{f.modified}),
-              std::make_pair(after[0] == u'X' ? 1 : 0, maxLength > 0 ? 1 : 0));
-  }
-  FieldList list(nullptr);
-  Field& box = AddButton(list, 7, kTypeCheckBox, u" Yes");
-  EXPECT_TRUE(ChangeNotices(box).empty());
-  box.flags |= kFlagAutoSend;
-  EXPECT_EQ(ChangeNotices(box), (std::vector<Notice>{{Notice::FieldChanged, 7}, {Notice::Key, 0}}));
-}
+// Records what a button controller tells its window and asks of the terminal, one word each: V<id> a
+// value shown, P / R held down / sprung back, K<code> a key, E<id> Enter, C<id> a change, F<id> the
+// focus, N<direction> a move.
+class ButtonRecorder final : public ButtonWindow, public TerminalRequests {
+ public:
+  std::string events;
 
-TEST(ButtonRulesTest, SelectingARadioButtonClearsTheOthersOfItsPage) {
-  Page page(0, kDefaultPageBackground);
-  Field& one = AddButton(page.Fields(), 1, kTypeRadioButton, u" One");
-  Field& two = AddButton(page.Fields(), 2, kTypeRadioButton, u"XTwo");
-  Field& three = AddButton(page.Fields(), 3, kTypeRadioButton, u" Three");
-  Field& box = AddButton(page.Fields(), 4, kTypeCheckBox, u"XBox");  // check boxes are not in the group
-  EXPECT_EQ(SelectRadio(three), (std::vector<Field*>{&three, &two}));
-  for (const auto& [f, text, modified] :
-       {std::tuple{&one, u" One", 0}, {&two, u" Two", 1}, {&three, u"XThree", 1}, {&box, u"XBox", 0}}) {
-    EXPECT_EQ(std::make_pair(f->Text(), int{f->modified}), std::make_pair(std::u16string(text), modified));
-    f->modified = 0;
+  void Log(const std::string& event) { events += (events.empty() ? "" : " ") + event; }
+  void ValueChanged(Field& field) override { Log("V" + std::to_string(field.id)); }
+  void ShowPressed(bool pressed) override { Log(pressed ? "P" : "R"); }
+  bool KeyPressed(int, FunctionKey key) override {
+    Log("K" + std::to_string(CodeOf(key)));
+    return true;
   }
-  EXPECT_TRUE(SelectRadio(three).empty());
-  EXPECT_EQ(three.modified, 0);
-  FieldList pageless(nullptr);
-  Field& oneCell = AddButton(pageless, 1, kTypeRadioButton, u"", 1);
-  EXPECT_EQ(SelectRadio(oneCell).size(), 1u);
-  EXPECT_EQ(oneCell.Text(), u"X");
-}
-
-std::string Answer(ButtonKeyResult r) {
-  switch (r.act) {
-    case ButtonKeyResult::Toggle: return "T";
-    case ButtonKeyResult::Select: return "S";
-    case ButtonKeyResult::Navigate: return "N" + std::to_string(r.value);
-    case ButtonKeyResult::Key: return "K" + std::to_string(r.value);
-    default: return "-";
+  bool EnterPressed(int field) override {
+    Log("E" + std::to_string(field));
+    return true;
   }
-}
+  bool FieldChanged(int field) override {
+    Log("C" + std::to_string(field));
+    return true;
+  }
+  void FieldFocused(int field) override { Log("F" + std::to_string(field)); }
+  void Navigate(Direction direction) override { Log("N" + std::to_string(static_cast<int>(direction))); }
+};
 
-TEST(ButtonRulesTest, KeysActByKindAndMode) {
+constexpr ButtonKind kKinds[] = {ButtonKind::Button, ButtonKind::SelectButton, ButtonKind::CheckBox,
+                                 ButtonKind::RadioButton};
+constexpr int kTypes[] = {kTypeButton, kTypeSelectButton, kTypeCheckBox, kTypeRadioButton};
+
+TEST(ButtonControllerTest, KeysActByKindAndMode) {
   struct Key {
     unsigned vk;
     KeyModifiers mods;
@@ -159,22 +139,81 @@ TEST(ButtonRulesTest, KeysActByKindAndMode) {
                       {kVkTab, kAlt, true},     {kVkLeft, kNone, true},    {kVkUp, kNone, true},
                       {kVkRight, kNone, true},  {kVkDown, kNone, true},    {kVkF1, kNone, true},
                       {'3', kCtrl, true},       {242, kNone, true},        {'A', kNone, true}};
-  // Answers to those keys: T toggle, S select, N move by, K send the code, - nothing. Boxes in display mode take
-  // only Enter; push buttons (the same in either mode) ignore the device keys.
-  const std::tuple<ButtonKind, bool, std::string> rows[] = {
-      {ButtonKind::Button, true, "K0 N1 - N1 N-1 - - N-1 N-1 N1 N1 K1 K23 - -"},
-      {ButtonKind::SelectButton, true, "K0 N1 T N1 N-1 - - N-1 N-1 N1 N1 K1 K23 K27 -"},
-      {ButtonKind::SelectButton, false, "K0 N1 - N1 N-1 - - N-1 N-1 N1 N1 K1 K23 K27 -"},
-      {ButtonKind::CheckBox, true, "K0 N1 T N1 N-1 - - N-1 N-1 N1 N1 K1 K23 K27 -"},
-      {ButtonKind::CheckBox, false, "K0 N1 - - - - - - - - - - - - -"},
-      {ButtonKind::RadioButton, true, "K0 N1 S N1 N-1 - - N-1 N-1 N1 N1 K1 K23 K27 -"},
-      {ButtonKind::RadioButton, false, "K0 N1 - - - - - - - - - - - - -"},
+  // What each of those keys does to field 1 (- nothing): Space toggles or selects (V1), boxes in display
+  // mode take only Enter, push buttons (the same in either mode) ignore the device keys.
+  const std::tuple<int, bool, std::string> rows[] = {
+      {0, true, "K0 N1 - N1 N-1 - - N-1 N-1 N1 N1 K1 K23 - -"},
+      {1, true, "K0 N1 V1 N1 N-1 - - N-1 N-1 N1 N1 K1 K23 K27 -"},
+      {1, false, "K0 N1 - N1 N-1 - - N-1 N-1 N1 N1 K1 K23 K27 -"},
+      {2, true, "K0 N1 V1 N1 N-1 - - N-1 N-1 N1 N1 K1 K23 K27 -"},
+      {2, false, "K0 N1 - - - - - - - - - - - - -"},
+      {3, true, "K0 N1 V1 N1 N-1 - - N-1 N-1 N1 N1 K1 K23 K27 -"},
+      {3, false, "K0 N1 - - - - - - - - - - - - -"},
+      {0, false, "K0 N1 - N1 N-1 - - N-1 N-1 N1 N1 K1 K23 - -"},
   };
   for (const auto& [kind, input, answers] : rows) {
     std::string got;
-    for (const Key& k : keys)
-      got += (got.empty() ? "" : " ") + Answer(ButtonKey(kind, input, k.vk, k.mods, k.enterSends));
-    EXPECT_EQ(got, answers) << static_cast<int>(kind) << " input " << input;
+    for (const Key& k : keys) {
+      FieldList list(nullptr);
+      Field& field = AddButton(list, 1, kTypes[kind], u" Label");
+      field.format.flags = static_cast<std::uint8_t>(input ? kModeInput : kModeDisplay);
+      ButtonRecorder recorder;
+      ButtonController(field, kKinds[kind], k.enterSends, recorder, recorder).KeyDown(k.vk, k.mods);
+      got += (got.empty() ? "" : " ") + (recorder.events.empty() ? "-" : recorder.events);
+    }
+    EXPECT_EQ(got, answers) << kind << " input " << input;
+  }
+}
+
+TEST(ButtonControllerTest, TapsFocusAndChangesByKind) {
+  struct Case {
+    int kind;
+    std::uint8_t flags;
+    std::u16string_view text;
+    int maxLength;
+    bool held;           // the control holds the pointer until the tap ends
+    std::string events;  // focus, press and release
+    std::u16string_view after;
+    bool modified;
+  };
+  const std::uint8_t input = kModeInput, display = kModeDisplay, autoSend = kModeInput | kFlagAutoSend;
+  const Case cases[] = {
+      // A push button is held down and springs back as Enter on itself.
+      {0, input, u"Go", 10, true, "F1 P R K0", u"Go", true},
+      {0, display, u"Go", 10, false, "F1", u"Go", false},
+      // A select button toggles; it does not make itself the focus field.
+      {1, input, u" Fast", 10, true, "V1", u"XFast", true},
+      {1, input, u"", 10, true, "V1", u"X", true},
+      {1, display, u" Fast", 10, false, "", u" Fast", false},
+      // Only "X" reads as checked; a record without room takes no mark. An auto-send check box reports
+      // the change and Enter.
+      {2, input, u"XYes", 10, true, "F1 V1", u" Yes", true},
+      {2, input, u"xNo", 10, true, "F1 V1", u"XNo", true},
+      {2, input, u"", 1, true, "F1 V1", u"X", true},
+      {2, input, u"", 0, false, "F1", u"", false},
+      {2, autoSend, u" Yes", 10, true, "F1 V1 C1 K0", u"XYes", true},
+      // A radio button is selected and the other radio button of its page cleared (not the check box);
+      // an already selected one stays.
+      {3, input, u" One", 10, true, "F1 V1 V2", u"XOne", true},
+      {3, input, u"", 1, true, "F1 V1 V2", u"X", true},
+      {3, autoSend, u" One", 10, true, "F1 V1 V2 C1 K0", u"XOne", true},
+      {3, input, u"XOne", 10, false, "F1", u"XOne", false},
+  };
+  for (const Case& c : cases) {
+    Page page(0, kDefaultPageBackground);
+    Field& field = AddButton(page.Fields(), 1, kTypes[c.kind], c.text, c.maxLength);
+    field.format.flags = c.flags;
+    AddButton(page.Fields(), 2, kTypeRadioButton, u"XTwo");
+    AddButton(page.Fields(), 3, kTypeCheckBox, u"XBox");
+    ButtonRecorder recorder;
+    ButtonController button(field, kKinds[c.kind], true, recorder, recorder);
+    button.Focused();
+    EXPECT_EQ(button.Press(), c.held) << c.kind << " " << c.events;
+    button.Release({});
+    EXPECT_EQ(recorder.events, c.events) << c.kind;
+    EXPECT_EQ(field.Text(), c.after) << c.kind << " " << c.events;
+    EXPECT_EQ(field.edit.modified, c.modified) << c.kind << " " << c.events;
+    EXPECT_EQ(IsCheckedText(page.Fields().Find(2)->Text()), c.events.find("V2") == std::string::npos) << c.kind;
   }
 }
 

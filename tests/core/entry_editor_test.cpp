@@ -15,28 +15,29 @@
 namespace vantor {
 namespace {
 
-// Records every request the editor makes of its window, in order.
-class RecordingHost final : public EntryHost {
+// Records every request the editor makes of its window and of the terminal, in order.
+class Recorder final : public EntryWindow, public TerminalRequests {
  public:
   bool focus = true;
-  bool hasCurrent = false;
-  int currentId = 0;
   std::string events;
   int caretChanges = 0;
 
   void Log(const std::string& event) { events += (events.empty() ? "" : ", ") + event; }
   bool OwnsFocus() override { return focus; }
   void Navigate(Direction direction) override { Log("nav " + std::to_string(static_cast<int>(direction))); }
-  void Key(int fieldId, FunctionKey key) override {
+  bool KeyPressed(int fieldId, FunctionKey key) override {
     Log("key " + std::to_string(fieldId) + " " + std::to_string(CodeOf(key)));
+    return true;
   }
-  void FieldChanged(int fieldId) override { Log("changed " + std::to_string(fieldId)); }
+  bool EnterPressed(int fieldId) override {
+    Log("enter " + std::to_string(fieldId));
+    return true;
+  }
+  bool FieldChanged(int fieldId) override {
+    Log("changed " + std::to_string(fieldId));
+    return true;
+  }
   void FieldFocused(int fieldId) override { Log("focused " + std::to_string(fieldId)); }
-  bool CurrentFieldId(int& id) override {
-    Log("query");
-    id = currentId;
-    return hasCurrent;
-  }
   void Beep(std::uint32_t type) override { Log(type == kBeepSimple ? "beep simple" : "beep " + std::to_string(type)); }
   void CaretChanged() override { ++caretChanges; }
   void Paste() override { Log("paste"); }
@@ -48,7 +49,7 @@ class RecordingHost final : public EntryHost {
 class Editing {
  public:
   Editing() : field_(testing_support::AddField(list_, 7, 2, 0, 5)) {
-    field_.flags = kModeInput;
+    field_.format.flags = kModeInput;
     field_.ClearText();
   }
 
@@ -61,23 +62,21 @@ class Editing {
       else if (w.rfind("max=", 0) == 0)
         field_.SetMaxLength(std::stoi(value));
       else if (w.rfind("caret=", 0) == 0)
-        field_.caret = std::stoi(value);
-      else if (w.rfind("current=", 0) == 0)
-        host_.hasCurrent = true, host_.currentId = std::stoi(value);
+        field_.edit.caret = std::stoi(value);
       else if (w.rfind("numchars=", 0) == 0)
         settings_.SetNumericChars(Decode(value));
       else if (w == "numeric")
-        field_.flags |= kFlagNumeric;
+        field_.format.flags |= kFlagNumeric;
       else if (w == "autosend")
-        field_.flags |= kFlagAutoSend;
+        field_.format.flags |= kFlagAutoSend;
       else if (w == "autoadvance")
-        field_.attributes |= kAttrAutoAdvance;
+        field_.format.attributes |= kAttrAutoAdvance;
       else if (w == "readonly")
-        field_.readOnly = 1;
+        field_.format.attributes |= kAttrReadOnly;
       else if (w == "prefix")
-        field_.hasPrefix = 1;
+        field_.SetPrefix(u"P", 1, 0);
       else if (w == "guard")
-        field_.modified = 1, field_.sendGuard = 1;
+        field_.edit.modified = 1, field_.edit.sendGuard = true;
       else if (w == "unfocused")
         host_.focus = false;
       else if (w == "insert")
@@ -98,7 +97,7 @@ class Editing {
     for (std::string w; std::getline(in, w, ' ');) {
       const std::size_t colon = w.find(':');
       const std::string verb = w.substr(0, colon), arg = colon == std::string::npos ? "" : w.substr(colon + 1);
-      EntryEditor editor(field_, settings_, host_);
+      EntryEditor editor(field_, settings_, host_, host_);
       if (verb == "focus")
         editor.StartEditing(), host_.events.clear();
       else if (verb == "end")
@@ -120,7 +119,7 @@ class Editing {
         KeyModifiers mods{};
         mods.shift = verb == "S-t";
         mods.ctrl = verb == "C-t";
-        for (char16_t c : Decode(arg)) editor.TypedChar(c, mods);
+        for (char16_t c : Decode(arg)) editor.TypedChar(c, mods, host_);
       } else
         ADD_FAILURE() << "unknown script word " << w;
     }
@@ -140,7 +139,7 @@ class Editing {
   static std::u16string Decode(const std::string& utf8) { return DecodeText(utf8, CodePage::Utf8); }
 
   Settings settings_;
-  RecordingHost host_;
+  Recorder host_;
   FieldList list_{nullptr};
   Field& field_;
 };
@@ -186,10 +185,9 @@ const Case kCases[] = {
     {"text=AB", "focus t:\b", "AB", 0, 0, ""},
     {"text=AB", "focus k:End k:Delete t:\b", "A", 1, 1, ""},
     {"text=ABCDE insert", "focus k:End host:AB k:Delete t:\bX", "AX", 2, 1, ""},
-    // Enter sends key 0 for the session's current field, or moves on.
-    {"", "focus t:\r", "", -1, 0, "query, key 7 0"},
-    {"current=3", "focus t:\r", "", -1, 0, "query, key 3 0"},
-    {"enternav", "focus t:\r", "", -1, 0, "query, nav 1"},
+    // Enter asks the terminal for key 0, or moves on.
+    {"", "focus t:\r", "", -1, 0, "enter 7"},
+    {"enternav", "focus t:\r", "", -1, 0, "nav 1"},
     // Line feed and Escape beep, Ctrl+C is ignored, Ctrl+V pastes (not inside a paste); others are text.
     {"", "focus t:\n\x1b\x03\x16", "", -1, 0, "beep simple, beep simple, paste"},
     {"", "focus p:\x16 t:\x01", "\x01", 1, 1, ""},
@@ -198,7 +196,7 @@ const Case kCases[] = {
     {"unfocused", "t:Q", "", -1, 0, "forward Q"},
     // Serial data fill an unfocused field without advancing; a carriage return is Enter unless prefixed.
     {"max=2 autoadvance autosend unfocused", "fed:42", "42", -1, 1, ""},
-    {"", "fed:\r", "", -1, 0, "query, key 7 0"},
+    {"", "fed:\r", "", -1, 0, "enter 7"},
     {"prefix", "fed:\r", "\r", -1, 1, ""},
     // Emptying takes the text but is no change; a field of no capacity takes nothing.
     {"text=XYZ caret=2", "empty", "", 0, 0, ""},
@@ -213,10 +211,10 @@ TEST(EntryEditorTest, Scripts) {
     e.Script(c.script);
     EXPECT_EQ(EncodeText(e.field_.Text(), CodePage::Utf8), c.text);
     if (c.caret >= 0) {
-      EXPECT_EQ(e.field_.caret, c.caret);
+      EXPECT_EQ(e.field_.edit.caret, c.caret);
     }
     if (c.modified >= 0) {
-      EXPECT_EQ(e.field_.modified, c.modified);
+      EXPECT_EQ(e.field_.edit.modified, c.modified);
     }
     EXPECT_EQ(e.host_.events, c.events);
   }
@@ -225,14 +223,14 @@ TEST(EntryEditorTest, Scripts) {
 TEST(EntryEditorTest, StartingEditingPutsTheCaretFirstAndTellsTheSession) {
   Editing e;
   e.Setup("text=ABC caret=3");
-  EntryEditor(e.field_, e.settings_, e.host_).StartEditing();
-  EXPECT_EQ(e.field_.caret, 0);
-  EXPECT_EQ(e.field_.hasFocus, 1);
-  EXPECT_EQ(e.field_.replacePending, 1);
+  EntryEditor(e.field_, e.settings_, e.host_, e.host_).StartEditing();
+  EXPECT_EQ(e.field_.edit.caret, 0);
+  EXPECT_EQ(e.field_.edit.hasFocus, 1);
+  EXPECT_EQ(e.field_.edit.replacePending, 1);
   EXPECT_EQ(e.host_.events, "focused 7");
   EXPECT_GE(e.host_.caretChanges, 1);
   e.Script("end");
-  EXPECT_EQ(e.field_.hasFocus, 0);
+  EXPECT_EQ(e.field_.edit.hasFocus, 0);
 }
 
 }  // namespace

@@ -15,9 +15,9 @@ namespace {
 std::string Windows(const RemovedFields& removed) {
   std::string out;
   for (const auto& f : removed) {
-    if (f->window == kNoWindow) continue;
+    if (f->link.window == kNoWindow) continue;
     if (!out.empty()) out += " | ";
-    out += std::to_string(f->page ? f->page->Number() : -1) + ":" + std::to_string(f->window);
+    out += std::to_string(f->page ? f->page->Number() : -1) + ":" + std::to_string(f->link.window);
   }
   return out;
 }
@@ -66,7 +66,7 @@ TEST_F(FieldListTest, AddKeepsIdsAscendingWhateverTheOrderOfArrival) {
   EXPECT_EQ(list.Size(), 5u);
   // The newest record is the cursor and ends where its width ends.
   Field& f = list.Add(12, 3, 7, 5, removed);
-  EXPECT_EQ(f.lastColumn, 11);
+  EXPECT_EQ(f.LastColumn(), 11);
   EXPECT_EQ(f.page, &page);
   EXPECT_EQ(list.Cursor(), &f);
 }
@@ -74,7 +74,7 @@ TEST_F(FieldListTest, AddKeepsIdsAscendingWhateverTheOrderOfArrival) {
 TEST_F(FieldListTest, AddingAnExistingIdReplacesTheRecordAndDiscardsItsWindow) {
   Field& old = list.Add(5, 1, 1, 4, removed);
   old.SetText(u"abcd");
-  old.window = 77;
+  old.link.window = 77;
   list.Add(6, 1, 8, 2, removed);
   Field& fresh = list.Add(5, 2, 0, 3, removed);
   EXPECT_EQ(Windows(removed), "4:77");
@@ -127,7 +127,7 @@ TEST_F(FieldListTest, RemoveDiscardsTheWindowUnlinksAndResetsTheCursor) {
   list.Add(1, 0, 0, 2, removed);
   Field& two = list.Add(2, 0, 3, 2, removed);
   list.Add(3, 0, 6, 2, removed);
-  two.window = 1234;
+  two.link.window = 1234;
   list.Last();
   EXPECT_TRUE(list.Remove(2, removed));
   EXPECT_EQ(Windows(removed), "4:1234");
@@ -145,8 +145,8 @@ TEST_F(FieldListTest, RemoveDiscardsTheWindowUnlinksAndResetsTheCursor) {
 }
 
 TEST_F(FieldListTest, ClearDiscardsEveryWindowHeadFirstAndEmptiesTheRows) {
-  list.Add(3, 1, 0, 2, removed).window = 30;
-  list.Add(1, 2, 0, 2, removed).window = 10;
+  list.Add(3, 1, 0, 2, removed).link.window = 30;
+  list.Add(1, 2, 0, 2, removed).link.window = 10;
   list.Add(2, 2, 5, 2, removed);
   list.Clear(removed);
   EXPECT_EQ(Windows(removed), "4:10 | 4:30");
@@ -176,11 +176,11 @@ TEST_F(FieldListTest, CursorWalksBothWaysAndStopsAtTheEndsAndFindStopsAtAbsentId
 
 TEST_F(FieldListTest, KindAtReportsTheCoveringFieldOrZero) {
   Field& reverse = list.Add(1, 2, 5, 4, removed);  // columns 5..8
-  reverse.type = kTypeText;
-  reverse.attributes = 0x30;
+  reverse.format.type = kTypeText;
+  reverse.format.attributes = 0x30;
   Field& box = list.Add(2, 2, 12, 3, removed);
-  box.type = kTypeCheckBox;
-  box.attributes = 0x10;
+  box.format.type = kTypeCheckBox;
+  box.format.attributes = 0x10;
   EXPECT_EQ(list.KindAt(5, 2), 4);
   EXPECT_EQ(list.KindAt(8, 2), 4);
   EXPECT_EQ(list.KindAt(9, 2) & 0xFF, 0);
@@ -188,29 +188,29 @@ TEST_F(FieldListTest, KindAtReportsTheCoveringFieldOrZero) {
   EXPECT_EQ(list.KindAt(13, 2), 4 * 4 + 1 + 1);
   EXPECT_EQ(list.KindAt(6, 3) & 0xFF, 0);  // no such row
   Field& plain = list.Add(3, 7, 0, 1, removed);
-  plain.attributes = 0x42;  // the video bits alone count
+  plain.format.attributes = 0x42;  // the video bits alone count
   EXPECT_EQ(list.KindAt(0, 7), 1);
 }
 
 TEST_F(FieldListTest, FirstSerialInputFieldPrefersTheFirstUnmodified) {
   EXPECT_EQ(list.FirstSerialInputField(), nullptr);
   Field& display = list.Add(1, 0, 0, 2, removed);
-  display.flags = 0x41;  // display mode
-  display.serial = 1;
+  display.format.flags = 0x41;  // display mode
+  display.format.serialFlags = 1;
   Field& plainInput = list.Add(2, 0, 3, 2, removed);
-  plainInput.flags = 0x03;
+  plainInput.format.flags = 0x03;
   EXPECT_EQ(list.FirstSerialInputField(), nullptr);
 
   Field& a = list.Add(3, 1, 0, 2, removed);
-  a.flags = 0x03;
-  a.serial = 1;
+  a.format.flags = 0x03;
+  a.format.serialFlags = 1;
   Field& b = list.Add(4, 1, 3, 2, removed);
-  b.flags = 0x07;  // input with auto-send
-  b.serial = 1;
+  b.format.flags = 0x07;  // input with auto-send
+  b.format.serialFlags = 1;
   EXPECT_EQ(list.FirstSerialInputField(), &a);
-  a.modified = 1;
+  a.edit.modified = true;
   EXPECT_EQ(list.FirstSerialInputField(), &b);
-  b.modified = 1;
+  b.edit.modified = true;
   EXPECT_EQ(list.FirstSerialInputField(), &b);  // all modified: the last of them
 }
 

@@ -12,7 +12,6 @@
 #include "effects_recorder.h"
 #include "interpreter/commands.h"
 #include "screen_builder.h"
-#include "session/terminal.h"
 #include "settings/settings.h"
 
 namespace vantor {
@@ -20,41 +19,34 @@ namespace {
 
 using host_records::ScreenBuilder;
 
-class InterpreterTest : public ::testing::Test {
- protected:
-  // Interprets a command run held in a heap block of exactly its size, so that a read past the
-  // end is caught by the address sanitizer.
-  void Run(std::string_view commands) {
-    std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[std::max<std::size_t>(commands.size(), 1)]);
-    std::copy(commands.begin(), commands.end(), block.get());
-    terminal.Interpret(block.get(), block.get() + commands.size());
-  }
-
-  Settings settings;
-  testing_support::EffectsRecorder effects;
-  testing_support::FixedClock clock;
-  testing_support::RecordCapture sent;
-  Terminal terminal{settings, effects, sent, clock};
-  Screen& screen = terminal.GetScreen();
-};
-
 // Runs one handler over `bytes` (its letter first) and returns the offset where it left the
 // position: the last byte it consumed, or the size when it ran to the end.
-class CommandBytesTest : public InterpreterTest {
+class CommandBytesTest : public ::testing::Test {
  protected:
-  CommandBytesTest() { Run(ScreenBuilder().Input(1, 0, 0, 5).Fixed(2, 1, 0, "text").Commands()); }
+  CommandBytesTest() {
+    const std::string commands = ScreenBuilder().Input(1, 0, 0, 5).Fixed(2, 1, 0, "text").Commands();
+    const auto* begin = reinterpret_cast<const std::uint8_t*>(commands.data());
+    Interpret(Context(), begin, begin + commands.size());
+  }
+  ScreenContext Context() { return ScreenContext{screen, settings, effects, replies}; }
+  long Consumed(const std::string& bytes) {
+    // Held in a block of exactly its size, so that the address sanitizer sees a read past the end.
+    std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[bytes.size()]);
+    std::copy(bytes.begin(), bytes.end(), block.get());
+    ScreenRun run(Context(), block.get(), block.get() + bytes.size());
+    const CommandHandler handler = HandlerFor(block[0]);
+    EXPECT_NE(handler, nullptr) << bytes;
+    if (handler) handler(run);
+    return static_cast<long>(run.args.Position() - block.get());
+  }
+
   struct NoReplies final : HostReplies {
     void SendStatus() override {}
     void SendKey(FunctionKey) override {}
   } replies;
-  long Consumed(const std::string& bytes) {
-    const auto* begin = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    ScreenRun run(ScreenContext{screen, settings, effects, replies}, begin, begin + bytes.size());
-    const CommandHandler handler = HandlerFor(begin[0]);
-    EXPECT_NE(handler, nullptr) << bytes;
-    if (handler) handler(run);
-    return static_cast<long>(run.args.Position() - begin);
-  }
+  Settings settings;
+  testing_support::EffectsRecorder effects;
+  Screen screen{kDefaultPageBackground};
 };
 
 TEST_F(CommandBytesTest, EveryCommandConsumesExactlyItsArguments) {

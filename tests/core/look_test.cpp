@@ -152,40 +152,41 @@ TEST(TextPaintTest, EntryLayoutScrollsAndJustifies) {
 }
 
 TEST(TextPaintTest, ColoursOfEntriesAndFixedTexts) {
-  constexpr Colour kWhite = MakeColour(255, 255, 255), kYellow = MakeColour(255, 240, 158);
+  constexpr Colour kWhite = Rgb(255, 255, 255), kYellow = Rgb(255, 240, 158);
   Settings settings;
   settings.ApplySettingsText("UnderlineFixedTextMode=false\r\n");  // only custom colours heed it
   FieldList list(nullptr);
   Field& f = testing_support::AddField(list, 1, 0, 0, 4);
-  f.colours.background = f.colours.reverseBackground = kWhite;
-  f.colours.focusBackground = kYellow;
-  f.colours.selectedFrame = MakeColour(255, 204, 51);
-  auto background = [&](bool focused) { return EntryColours(f, settings, focused).background; };
+  ControlLook look;
+  look.colours.background = look.colours.reverseBackground = kWhite;
+  look.colours.focusBackground = kYellow;
+  look.colours.selectedFrame = Rgb(255, 204, 51);
+  auto background = [&](bool focused) { return EntryColours(f, look, settings, focused).background; };
   EXPECT_EQ(std::make_pair(background(false), background(true)), std::make_pair(kWhite, kYellow));
-  EXPECT_TRUE(FixedTextLook(f, settings).underline && FixedTextLook(f, settings).pageEdges);
-  f.selected = 1;
-  EXPECT_EQ(EntryColours(f, settings, false).frame, MakeColour(255, 204, 51));
-  f.attributes = kVideoReverse;
+  EXPECT_TRUE(FixedTextLook(f, look, settings).underline && FixedTextLook(f, look, settings).pageEdges);
+  f.format.selected = true;
+  EXPECT_EQ(EntryColours(f, look, settings, false).frame, Rgb(255, 204, 51));
+  f.format.attributes = kVideoReverse;
   EXPECT_EQ(std::make_pair(background(false), background(true)), std::make_pair(0u, kYellow));  // swapped unfocused
-  f.selected = 0;
-  const FixedLook reverse = FixedTextLook(f, settings);
+  f.format.selected = false;
+  const FixedLook reverse = FixedTextLook(f, look, settings);
   EXPECT_TRUE(reverse.reverseFrame && !reverse.underline && reverse.background == kWhite && reverse.text == 0u);
-  f.attributes = kVideoBlink;
-  for (int phase : {0, 1}) {
-    f.blinkPhase = static_cast<std::uint8_t>(phase);
-    EXPECT_EQ(EntryColours(f, settings, false).text, phase ? 0u : kWhite) << phase;
-    EXPECT_EQ(FixedTextLook(f, settings).textVisible, phase == 1) << phase;
+  f.format.attributes = kVideoBlink;
+  for (bool phase : {false, true}) {
+    look.blinkPhase = phase;
+    EXPECT_EQ(EntryColours(f, look, settings, false).text, phase ? 0u : kWhite) << phase;
+    EXPECT_EQ(FixedTextLook(f, look, settings).textVisible, phase) << phase;
   }
   // Custom colours: the settings' colours, the blink phases swapped, the underline as set.
   settings.ApplySettingsText(
       "CustomColorMode=true\r\nUnderlineFixedTextMode=false\r\nFocusBackGroundColor=010203\r\n"
       "InputForeGroundColor=040506\r\n");
-  EXPECT_FALSE(FixedTextLook(f, settings).textVisible || FixedTextLook(f, settings).underline);
-  f.attributes = 0;
-  const TextColours c = EntryColours(f, settings, true);
-  EXPECT_EQ(std::make_pair(c.background, c.frame), std::make_pair(MakeColour(1, 2, 3), MakeColour(4, 5, 6)));
+  EXPECT_FALSE(FixedTextLook(f, look, settings).textVisible || FixedTextLook(f, look, settings).underline);
+  f.format.attributes = 0;
+  const TextColours c = EntryColours(f, look, settings, true);
+  EXPECT_EQ(std::make_pair(c.background, c.frame), std::make_pair(Rgb(1, 2, 3), Rgb(4, 5, 6)));
   settings.ApplySettingsText("CustomColorMode=true\r\nUnderlineFixedTextMode=true\r\n");
-  EXPECT_TRUE(FixedTextLook(f, settings).underline);
+  EXPECT_TRUE(FixedTextLook(f, look, settings).underline);
 }
 
 TEST(TextPaintTest, SystemLineCellsRightJustifiedAndPulledInAtTheEdge) {
@@ -205,9 +206,9 @@ TEST(TextPaintTest, SystemLineCellsRightJustifiedAndPulledInAtTheEdge) {
 
 TEST(TextPaintTest, WatermarkColourAndBoundedFitting) {
   Settings settings;
-  EXPECT_EQ(WatermarkColour(settings), MakeColour(159, 181, 195));
+  EXPECT_EQ(WatermarkColour(settings), Rgb(159, 181, 195));
   settings.ApplySettingsText("CustomColorMode=true\r\nBackGroundColor=FA0AFB\r\n");
-  EXPECT_EQ(WatermarkColour(settings), MakeColour(255, 15, 250));  // each channel lifted by 5, else 250
+  EXPECT_EQ(WatermarkColour(settings), Rgb(255, 15, 250));  // each channel lifted by 5, else 250
   std::vector<int> widths;
   auto letters = [&](int perLetter) {
     widths.clear();
@@ -233,8 +234,8 @@ class ReverseFrameTest : public ::testing::Test {
   std::vector<int> Frame(int id, int row, int column, int width, const std::vector<int>& probes,
                          bool fullBottom = false) {
     Field& f = testing_support::AddField(list_, id, row, column, width);
-    f.flags = kModeDisplay;
-    f.attributes = kVideoReverse;
+    f.format.flags = kModeDisplay;
+    f.format.attributes = kVideoReverse;
     const FrameInput in{column, row, width, width * 10, 20, fullBottom};
     std::map<std::pair<int, int>, int> pixels;
     for (const FrameLine& l : ReverseFrameLines(in, [this](int c, int r) { return list_.KindAt(c, r); })) {
@@ -340,9 +341,9 @@ TEST(DrawnControlsTest, DrawStyleByKindModeAndVideo) {
                                                       {kModeInput, kVideoReverse, 0, "0222"},
                                                       {kModeInput, kVideoBold, 1, "2000"},
                                                       {kModeDisplay, 0, 0, "0003"}}) {
-    f.flags = static_cast<std::uint8_t>(mode);
-    f.attributes = static_cast<std::uint8_t>(video);
-    f.selected = static_cast<std::uint8_t>(selected);
+    f.format.flags = static_cast<std::uint8_t>(mode);
+    f.format.attributes = static_cast<std::uint8_t>(video);
+    f.format.selected = static_cast<std::uint8_t>(selected);
     std::string got;
     for (ButtonKind kind :
          {ButtonKind::Button, ButtonKind::SelectButton, ButtonKind::CheckBox, ButtonKind::RadioButton})

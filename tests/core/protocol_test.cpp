@@ -78,11 +78,7 @@ class CaseRunner {
     if (verb == "host" || verb == "record") {
       const ScreenBuilder screen = Build(rest);
       if (verb == "host") {
-        const std::string& commands = screen.Commands();
-        // Held in a block of exactly its size, so that the address sanitizer sees a read past the end.
-        std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[std::max<std::size_t>(commands.size(), 1)]);
-        std::copy(commands.begin(), commands.end(), block.get());
-        terminal_->Interpret(block.get(), block.get() + commands.size());
+        RunScreen(screen.Commands());
       } else {
         Receive(screen.Record());
       }
@@ -129,6 +125,28 @@ class CaseRunner {
     terminal_->ReceiveRecord(RecordBytes(reinterpret_cast<const std::uint8_t*>(record.data()), record.size()));
   }
 
+  // The commands run as a screen record without its terminator, shown without what comes with every
+  // record: the "H" answer before the commands and the lock indicator after them.
+  void RunScreen(const std::string& commands) {
+    const std::size_t sentBefore = sent_.records.size();
+    // Held in a block of exactly its size, so that the address sanitizer sees a read past the end.
+    std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[commands.size() + 1]);
+    block[0] = 'H';
+    std::copy(commands.begin(), commands.end(), block.get() + 1);
+    terminal_->ReceiveRecord(RecordBytes(block.get(), commands.size() + 1));
+    ASSERT_GT(sent_.records.size(), sentBefore);
+    ASSERT_EQ(sent_.records[sentBefore].data, "H");
+    sent_.records.erase(sent_.records.begin() + static_cast<std::ptrdiff_t>(sentBefore));
+    const bool locked = terminal_->GetScreen().keyboard == Keyboard::Locked;
+    const std::vector<std::string> indicator =
+        locked ? std::vector<std::string>{"DisableInput", "ShowLock H"} : std::vector<std::string>{"HideLock"};
+    std::vector<std::string>& calls = effects_.calls;
+    ASSERT_GE(calls.size(), indicator.size());
+    ASSERT_TRUE(
+        std::equal(indicator.begin(), indicator.end(), calls.end() - static_cast<std::ptrdiff_t>(indicator.size())));
+    calls.resize(calls.size() - indicator.size());
+  }
+
   Field* Find(int id) { return terminal_->GetScreen().CurrentField(id); }
 
   Facts FieldFacts(int id) {
@@ -140,25 +158,22 @@ class CaseRunner {
             {"width", std::to_string(f->width)},
             {"len", std::to_string(f->MaxLength())},
             {"mode", std::to_string(f->Mode())},
-            {"flags", Escaped(std::string(1, static_cast<char>(f->flags)))},
-            {"attrs", Escaped(std::string(1, static_cast<char>(f->attributes)))},
-            {"type", std::to_string(f->type)},
+            {"flags", Escaped(std::string(1, static_cast<char>(f->format.flags)))},
+            {"attrs", Escaped(std::string(1, static_cast<char>(f->format.attributes)))},
+            {"type", std::to_string(f->format.type)},
             {"text", f->HasText() ? Escaped(Utf8(f->Text())) : "<no text>"},
-            {"modified", std::to_string(f->modified)},
-            {"recreate", std::to_string(f->recreate)},
-            {"serial", std::to_string(f->serial)},
-            {"readonly", std::to_string(f->readOnly)},
-            {"centred", std::to_string(f->centred)},
-            {"checksize", std::to_string(f->checkSize)},
-            {"selected", std::to_string(f->selected)},
-            {"serialflags", Escaped(std::string(1, static_cast<char>(f->serialFlags)))},
-            {"previousserialflags", Escaped(std::string(1, static_cast<char>(f->previousSerialFlags)))},
-            {"prefixmode", std::to_string(f->prefixMode)},
-            {"prefixflags",
-             std::to_string(f->prefixFlag1) + std::to_string(f->prefixFlag2) + std::to_string(f->prefixFlag3)},
-            {"lastcol", std::to_string(f->lastColumn)},
-            {"prefix", f->hasPrefix ? Escaped(Utf8(f->prefix)) : "<none>"},
-            {"window", f->window != kNoWindow ? "1" : "0"}};
+            {"modified", std::to_string(f->edit.modified)},
+            {"recreate", std::to_string(f->link.recreate)},
+            {"serial", std::to_string(f->IsSerial())},
+            {"readonly", std::to_string(f->IsReadOnly())},
+            {"centred", std::to_string(f->format.centred)},
+            {"checksize", std::to_string(f->format.checkSize)},
+            {"selected", std::to_string(f->format.selected)},
+            {"serialflags", Escaped(std::string(1, static_cast<char>(f->format.serialFlags)))},
+            {"prefixmode", std::to_string(f->PrefixMode())},
+            {"lastcol", std::to_string(f->LastColumn())},
+            {"prefix", f->HasPrefix() ? Escaped(Utf8(f->Prefix())) : "<none>"},
+            {"window", f->link.window != kNoWindow ? "1" : "0"}};
   }
 
   Facts ScreenFacts() {
@@ -291,10 +306,12 @@ class CaseRunner {
 
   // Operator and session actions (see protocol.rows).
   void Act(const std::vector<std::string>& w) {
-    Screen& s = terminal_->GetScreen();
+    const Screen& s = terminal_->GetScreen();
     const std::string& a = w.at(0);
     if (a == "key") {
       terminal_->KeyPressed(w.size() > 2 ? Number(w[2]) : s.focusField, FunctionKeyFromCode(Number(w.at(1))));
+    } else if (a == "enter") {
+      terminal_->EnterPressed(Number(w.at(1)));
     } else if (a == "changed") {
       terminal_->FieldChanged(Number(w.at(1)));
     } else if (a == "focus") {
@@ -305,18 +322,14 @@ class CaseRunner {
       Field* f = Find(Number(w.at(1)));
       ASSERT_NE(f, nullptr);
       f->SetText(DecodeText(Text(w.at(2)), CodePage::Utf8));
-      f->modified = 1;
-    } else if (a == "check") {
-      Field* f = Find(Number(w.at(1)));
-      ASSERT_NE(f, nullptr);
-      f->checked = static_cast<std::uint8_t>(Number(w.at(2)));
-      f->modified = 1;
+      f->edit.modified = true;
     } else if (a == "serial") {
       const std::string bytes = Text(w.at(1));
       terminal_->SerialReceived(SerialBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
-    } else if (a == "answer" || a == "cancel") {
-      if (a == "answer") s.SetPromptAnswer(DecodeText(Text(w.at(1)), CodePage::Utf8));
-      terminal_->PromptClosed(a == "answer");
+    } else if (a == "answer") {
+      terminal_->PromptClosed(true, DecodeText(Text(w.at(1)), CodePage::Utf8));
+    } else if (a == "cancel") {
+      terminal_->PromptClosed(false, {});
     } else if (a == "opening") {
       terminal_->HostDialogOpening();
     } else if (a == "closed") {
@@ -329,8 +342,6 @@ class CaseRunner {
       terminal_->Connected();
     } else if (a == "clock") {
       clock_.second = Number(w.at(1));
-    } else if (a == "unlock") {  // the keyboard's state alone, as a window's input might leave it
-      s.keyboard = Keyboard::Ready;
     } else {
       ADD_FAILURE() << "unknown action " << a;
     }

@@ -1,5 +1,5 @@
-// Tests of the terminal: focus navigation, the operator's requests, the host dialogs, serial data,
-// key labels, the lock after each record and the I record's reset.
+// Tests of the terminal and its screen: focus navigation, the operator's requests, the host dialogs,
+// serial data in command mode, the screen's own queries.
 #include "session/terminal.h"
 
 #include <gtest/gtest.h>
@@ -9,11 +9,13 @@
 
 #include "effects_recorder.h"
 #include "field_helpers.h"
+#include "screen_builder.h"
 #include "settings/settings.h"
 
 namespace vantor {
 namespace {
 
+using host_records::ScreenBuilder;
 using testing_support::EffectsRecorder;
 using testing_support::FixedClock;
 using testing_support::RecordCapture;
@@ -22,55 +24,16 @@ SerialBytes AsSerial(const std::string& bytes) {
   return SerialBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
 
-class TerminalTest : public ::testing::Test {
- protected:
-  // A field with a window; mode 3 input unless flags say otherwise.
-  Field& MakeField(int id, std::uint8_t flags = 0x03, bool serial = false, int page = 0) {
-    Field& f = testing_support::AddField(screen.pages.At(page)->Fields(), id, id / 10, id % 10, 2);
-    f.flags = flags;
-    f.serial = serial ? 1 : 0;
-    f.window = 5000 + static_cast<std::uintptr_t>(id);
-    return f;
-  }
+// A field of a screen on its own (no terminal); mode 3 input unless flags say otherwise.
+Field& MakeField(Screen& screen, int id, std::uint8_t flags = kModeInput, bool serial = false, int page = 0) {
+  Field& f = testing_support::AddField(screen.pages.At(page)->Fields(), id, id / 10, id % 10, 2);
+  f.format.flags = flags;
+  f.format.serialFlags = serial ? 1 : 0;
+  return f;
+}
 
-  // Fields 1 input, 2 display, 3 serial input, 4 input, 6 input, 8 system line.
-  void Navigable() {
-    MakeField(1);
-    MakeField(2, 0x41);
-    MakeField(3, 0x03, true);
-    MakeField(4);
-    MakeField(6, 0x07);
-    MakeField(8, 0x02);
-  }
-
-  int Move(int from, Direction direction) {
-    screen.focusField = from;
-    terminal.Navigate(direction);
-    return screen.focusField;
-  }
-
-  Settings settings;
-  EffectsRecorder effects;
-  FixedClock clock;
-  RecordCapture sent;
-  Terminal terminal{settings, effects, sent, clock};
-  Screen& screen = terminal.GetScreen();
-};
-
-TEST_F(TerminalTest, TheScreenStartsLockedAndAnswersItsQueries) {
-  EXPECT_EQ(screen.keyboard, Keyboard::Locked);
-  EXPECT_EQ(screen.focusField, -1);
-  EXPECT_EQ(screen.columns, 26);
-  EXPECT_EQ(screen.rows, 10);
-  EXPECT_EQ(screen.promptLength, -1);
-  EXPECT_TRUE(effects.calls.empty());
-  // The front end learns whether the operator's key or change was taken.
-  EXPECT_FALSE(terminal.KeyPressed(-1, FunctionKey::Enter));
-  EXPECT_FALSE(terminal.FieldChanged(-1));
-  screen.keyboard = Keyboard::Ready;
-  EXPECT_TRUE(terminal.FieldChanged(-1));
-  screen.keyboard = Keyboard::Ready;
-  EXPECT_TRUE(terminal.KeyPressed(-1, FunctionKey::Enter));
+TEST(ScreenTest, AnswersItsQueries) {
+  Screen screen(kDefaultPageBackground);
   // The message shown skips leading blanks only.
   screen.messageText = u"   Pick  item ";
   EXPECT_EQ(screen.MessageShown(), u"Pick  item ");
@@ -85,7 +48,7 @@ TEST_F(TerminalTest, TheScreenStartsLockedAndAnswersItsQueries) {
   EXPECT_FALSE(screen.SetKeyLabel(-1, u"X"));
   EXPECT_EQ(screen.KeyLabel(37), nullptr);
   // The focused field is the focus field on the current page.
-  Field& f = MakeField(4);
+  Field& f = MakeField(screen, 4);
   EXPECT_EQ(screen.FocusedField(), nullptr);
   screen.focusField = 4;
   EXPECT_EQ(screen.FocusedField(), &f);
@@ -97,6 +60,76 @@ TEST_F(TerminalTest, TheScreenStartsLockedAndAnswersItsQueries) {
   EXPECT_EQ(screen.FocusedField(), nullptr);
 }
 
+TEST(ScreenTest, FirstInputFieldSkipsSerialAndOtherModes) {
+  Screen screen(kDefaultPageBackground);
+  EXPECT_EQ(screen.FirstInputField(), -1);
+  MakeField(screen, 1, 0x41);
+  MakeField(screen, 2, kModeInput, true);
+  MakeField(screen, 5, kModeSystem);
+  EXPECT_EQ(screen.FirstInputField(), -1);
+  MakeField(screen, 7);
+  MakeField(screen, 9);
+  EXPECT_EQ(screen.FirstInputField(), 7);
+  screen.currentPage = 1;
+  EXPECT_EQ(screen.FirstInputField(), -1);
+  screen.currentPage = 99;
+  EXPECT_EQ(screen.FirstInputField(), -1);
+}
+
+class TerminalTest : public ::testing::Test {
+ protected:
+  void Receive(const ScreenBuilder& screen) {
+    const std::string record = screen.Record();
+    terminal.ReceiveRecord(RecordBytes(reinterpret_cast<const std::uint8_t*>(record.data()), record.size()));
+  }
+
+  // Fields 1 input, 2 display, 3 serial input, 4 input, 6 input (auto-send), 8 system line, each with
+  // a window.
+  void Navigable() {
+    Receive(ScreenBuilder()
+                .Define(1, 0, 1, 0x03, '@', 2)
+                .Define(2, 0, 2, 0x41, '@', 2)
+                .Define(3, 0, 3, 0x03, '@', 2)
+                .SerialFlags(3, '1')
+                .Define(4, 0, 4, 0x03, '@', 2)
+                .Define(6, 0, 6, 0x07, '@', 2)
+                .Define(8, 0, 8, 0x02, '@', 2));
+    effects.Clear();
+  }
+
+  int Move(int from, Direction direction) {
+    terminal.FieldFocused(from);
+    terminal.Navigate(direction);
+    return screen.focusField;
+  }
+
+  Settings settings;
+  EffectsRecorder effects;
+  FixedClock clock;
+  RecordCapture sent;
+  Terminal terminal{settings, effects, sent, clock};
+  const Screen& screen = terminal.GetScreen();
+};
+
+TEST_F(TerminalTest, StartsLockedAndDropsTheOperatorsKeysUntilInputIsOn) {
+  EXPECT_EQ(screen.keyboard, Keyboard::Locked);
+  EXPECT_EQ(screen.focusField, -1);
+  EXPECT_EQ(screen.columns, 26);
+  EXPECT_EQ(screen.rows, 10);
+  EXPECT_EQ(screen.promptLength, -1);
+  EXPECT_TRUE(effects.calls.empty());
+  // The front end learns whether the operator's key or change was taken.
+  EXPECT_FALSE(terminal.KeyPressed(-1, FunctionKey::Enter));
+  EXPECT_FALSE(terminal.FieldChanged(-1));
+  EXPECT_FALSE(terminal.EnterPressed(-1));
+  EXPECT_TRUE(sent.records.empty());
+  terminal.HostDialogOpening();
+  EXPECT_TRUE(terminal.FieldChanged(-1));
+  terminal.HostDialogOpening();
+  EXPECT_TRUE(terminal.KeyPressed(-1, FunctionKey::Enter));
+  EXPECT_EQ(sent.Data(), (std::vector<std::string>{"R%/", "RF0/"}));
+}
+
 TEST(TerminalColoursTest, PagesTakeTheCustomBackground) {
   Settings settings;
   settings.ApplySettingsText("CustomColorMode=true\r\nBackGroundColor=102030\r\n");
@@ -105,21 +138,6 @@ TEST(TerminalColoursTest, PagesTakeTheCustomBackground) {
   RecordCapture sent;
   Terminal terminal(settings, effects, sent);
   EXPECT_EQ(terminal.GetScreen().pages.At(7)->background, settings.BackgroundColour());
-}
-
-TEST_F(TerminalTest, FirstInputFieldSkipsSerialAndOtherModes) {
-  EXPECT_EQ(screen.FirstInputField(), -1);
-  MakeField(1, 0x41);
-  MakeField(2, 0x03, true);
-  MakeField(5, 0x02);
-  EXPECT_EQ(screen.FirstInputField(), -1);
-  MakeField(7);
-  MakeField(9);
-  EXPECT_EQ(screen.FirstInputField(), 7);
-  screen.currentPage = 1;
-  EXPECT_EQ(screen.FirstInputField(), -1);
-  screen.currentPage = 99;
-  EXPECT_EQ(screen.FirstInputField(), -1);
 }
 
 TEST_F(TerminalTest, NavigationMovesAmongInputFieldsAndWraps) {
@@ -145,34 +163,37 @@ TEST_F(TerminalTest, NavigationMovesAmongInputFieldsAndWraps) {
 }
 
 TEST_F(TerminalTest, NavigationWithoutInputFieldsFocusesThePageAndNeedsAWindow) {
-  MakeField(1, 0x41);
-  MakeField(2, 0x03, true);
+  // Field 3 has no control (mode 0), so it has no window.
+  Receive(ScreenBuilder()
+              .Define(1, 0, 0, 0x41, '@', 2)
+              .Define(2, 1, 0, 0x03, '@', 2)
+              .SerialFlags(2, '1')
+              .Define(3, 2, 0, 0x00, '@', 2));
+  effects.Clear();
   EXPECT_EQ(Move(1, Direction::Next), -1);
   EXPECT_EQ(Move(2, Direction::Previous), -1);
   // Placing the focus needs a window, a field and a page.
-  MakeField(3).window = 0;
   Move(3, Direction::Refocus);
   Move(12, Direction::Refocus);
-  screen.currentPage = 16;
+  EXPECT_EQ(effects.Joined(), "HideLock | PageFocus 0 | HideLock | PageFocus 0 | HideLock | HideLock");
+  Receive(ScreenBuilder().SelectPage(16));
+  effects.Clear();
   Move(-1, Direction::Refocus);
-  EXPECT_EQ(effects.Joined(), "HideLock | PageFocus 0 | HideLock | PageFocus 0 | HideLock | HideLock | HideLock");
+  EXPECT_EQ(effects.Joined(), "HideLock");
 }
 
 TEST_F(TerminalTest, AHostDialogTurnsInputOnAndTheFocusGoesToTheGivenFieldAfterwards) {
-  screen.currentPage = 2;
-  MakeField(5, 0x03, false, 2);
-  screen.focusField = 5;
+  Receive(ScreenBuilder().SelectPage(2).Input(5, 0, 0, 2).Input(4, 1, 0, 2).ShowPage(2).Focus(5));
+  effects.Clear();
   terminal.HostDialogOpening();
   EXPECT_EQ(screen.keyboard, Keyboard::Ready);
   EXPECT_EQ(effects.Joined(), "EnableInput 2 | HideLock | Focus 2:5");
   effects.Clear();
-  screen.currentPage = 0;
-  MakeField(4);
   terminal.HostMessageClosed(4);
   EXPECT_EQ(screen.focusField, 4);
   terminal.HostMessageClosed(-1);
   EXPECT_EQ(screen.focusField, -1);
-  EXPECT_EQ(effects.Joined(), "HideLock | Focus 0:4 | HideLock | PageFocus 0");
+  EXPECT_EQ(effects.Joined(), "HideLock | Focus 2:4 | HideLock | PageFocus 2");
 }
 
 TEST_F(TerminalTest, SerialCommandModeSendsToTheZeroByteInPiecesEvenWhileLocked) {

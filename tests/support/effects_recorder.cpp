@@ -43,8 +43,8 @@ void EffectsRecorder::RefreshPage(Page& page, const RefreshPlan& plan) {
   calls.push_back("Refresh " + std::to_string(page.Number()));
   for (const RefreshStep& step : plan) {
     if (step.change == WindowChange::Touch) continue;
-    step.field->window = ControlKindOf(*step.field) == ControlKind::None ? kNoWindow : nextWindow++;
-    windowsCreated += step.field->window != kNoWindow;
+    step.field->link.window = ControlKindOf(*step.field) == ControlKind::None ? kNoWindow : nextWindow++;
+    windowsCreated += step.field->link.window != kNoWindow;
   }
 }
 

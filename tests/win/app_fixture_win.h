@@ -69,7 +69,7 @@ inline RECT RectInParent(HWND window) {
   MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
   return r;
 }
-inline HWND Hwnd(const Field& field) { return reinterpret_cast<HWND>(field.window); }
+inline HWND Hwnd(const Field& field) { return reinterpret_cast<HWND>(field.link.window); }
 
 // A pixel of what the window shows now (its pending paint done first); negative coordinates count from
 // the right or bottom edge.

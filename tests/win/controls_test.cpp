@@ -42,8 +42,8 @@ class ControlsTest : public ::testing::Test {
   Field& AddField(int id, int row, int column, int width, int mode, int type, std::u16string_view text = u"") {
     RemovedFields removed;
     Field& field = page_.Fields().Add(id, row, column, width, removed);
-    field.flags = static_cast<std::uint8_t>(mode);
-    field.type = static_cast<std::uint8_t>(type);
+    field.format.flags = static_cast<std::uint8_t>(mode);
+    field.format.type = static_cast<std::uint8_t>(type);
     field.SetText(text);
     return field;
   }
@@ -82,9 +82,9 @@ TEST_F(ControlsTest, RefreshMakesOneChildPerShownRecordInItsCellsAndRecreatesOnl
   Field& fixed = AddField(5, 0, 0, 8, kModeDisplay, kTypeText, u"Hello");
   Field& none = AddField(8, 6, 0, 6, kModeNone, kTypeText, u"none");
   Field& hidden = AddField(10, 8, 0, 5, kModeInput, kTypeText);
-  hidden.attributes = kAttrHidden;
+  hidden.format.attributes = kAttrHidden;
   Refresh();
-  EXPECT_EQ(none.window, 0u);
+  EXPECT_EQ(none.link.window, 0u);
   for (Field* field : {&entry, &fixed, &hidden}) {
     ASSERT_EQ(GetParent(Hwnd(*field)), pageWindow_) << field->id;
     EXPECT_EQ(GetDlgCtrlID(Hwnd(*field)), field->id);
@@ -100,17 +100,17 @@ TEST_F(ControlsTest, RefreshMakesOneChildPerShownRecordInItsCellsAndRecreatesOnl
   const HWND first = Hwnd(fixed);
   Refresh();
   EXPECT_EQ(Hwnd(fixed), first);
-  fixed.type = kTypeButton;
-  fixed.recreate = 1;
+  fixed.format.type = kTypeButton;
+  fixed.link.recreate = true;
   Refresh();
   EXPECT_FALSE(IsWindow(first));
-  EXPECT_EQ(fixed.recreate, 0);
+  EXPECT_EQ(fixed.link.recreate, 0);
 }
 
 TEST_F(ControlsTest, FocusRequestIsAnsweredOnlyInItsExactFormAndReportedByAllButTheSelectButton) {
   Field& entry = AddField(1, 0, 0, 5, kModeInput, kTypeText);
   Field& serialEntry = AddField(2, 1, 0, 5, kModeInput, kTypeText);
-  serialEntry.serial = 1;  // filled by the scanner only
+  serialEntry.format.serialFlags = 1;  // filled by the scanner only
   Field& fixed = AddField(3, 2, 0, 5, kModeDisplay, kTypeText, u"t");
   Field& button = AddField(4, 3, 0, 5, kModeInput, kTypeButton, u"b");
   Field& select = AddField(5, 4, 0, 6, kModeInput, kTypeSelectButton, u" Pick");
@@ -128,18 +128,18 @@ TEST_F(ControlsTest, FocusRequestIsAnsweredOnlyInItsExactFormAndReportedByAllBut
   for (const MSG& m : main_.Of(WM_VDX_FIELD_FOCUSED)) ids.push_back(m.wParam);
   EXPECT_EQ(ids, (std::vector<WPARAM>{1, 6, 4}));
   SendMessageW(Hwnd(button), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-  ASSERT_EQ(button.checked, 1);
+  ASSERT_TRUE(ControlStateOf(Hwnd(button))->pressed);
   SetFocus(Hwnd(box));
-  EXPECT_EQ(button.checked, 0) << "losing the focus releases a pressed button";
+  EXPECT_FALSE(ControlStateOf(Hwnd(button))->pressed) << "losing the focus releases a pressed button";
 }
 
 TEST_F(ControlsTest, TypingPasteAndEnterReachTheFocusedEntryAndTheMainWindow) {
   Field& field = AddField(4, 1, 0, 4, kModeInput, kTypeText, u"old");
-  field.flags |= kFlagNumeric;
+  field.format.flags |= kFlagNumeric;
   Field& other = AddField(5, 2, 0, 2, kModeInput, kTypeText);
   Refresh();
   RequestFocus(field);
-  ASSERT_EQ(field.hasFocus, 1);
+  ASSERT_EQ(field.edit.hasFocus, 1);
   Type(other, L"1");  // a key for an unfocused field belongs to the focused one; it replaces the old value
   EXPECT_EQ(other.Text(), u"");
   ASSERT_TRUE(OpenClipboard(main_.get()));
@@ -154,12 +154,11 @@ TEST_F(ControlsTest, TypingPasteAndEnterReachTheFocusedEntryAndTheMainWindow) {
   CloseClipboard();
   Type(field, L"\x16");
   EXPECT_EQ(field.Text(), u"1234");
-  EXPECT_EQ(field.modified, 1);
+  EXPECT_EQ(field.edit.modified, 1);
   Type(field, L"\r");
-  const auto keys = main_.Of(WM_VDX_KEY);
-  ASSERT_EQ(keys.size(), 1u);
-  EXPECT_EQ(keys[0].wParam, 4u);
-  EXPECT_EQ(keys[0].lParam, 0);
+  const auto enters = main_.Of(WM_VDX_ENTER);
+  ASSERT_EQ(enters.size(), 1u);
+  EXPECT_EQ(enters[0].wParam, 4u);
 }
 
 TEST_F(ControlsTest, TextSetByTheTerminalIsShownAtOnceAndPaintedInLiteralColours) {
@@ -167,7 +166,7 @@ TEST_F(ControlsTest, TextSetByTheTerminalIsShownAtOnceAndPaintedInLiteralColours
   Field& left = AddField(2, 2, 0, 4, kModeDisplay, kTypeText);
   Field& right = AddField(3, 2, 4, 4, kModeDisplay, kTypeText);
   Field& lone = AddField(4, 5, 0, 4, kModeDisplay, kTypeText);
-  for (Field* field : {&left, &right, &lone}) field->attributes = kVideoReverse;
+  for (Field* field : {&left, &right, &lone}) field->format.attributes = kVideoReverse;
   Field& radio = AddField(5, 6, 0, 8, kModeInput, kTypeRadioButton, u"X");
   Field& plain = AddField(6, 7, 0, 6, kModeDisplay, kTypeText);
   Refresh();
@@ -198,11 +197,11 @@ TEST_F(ControlsTest, TextSetByTheTerminalIsShownAtOnceAndPaintedInLiteralColours
 
 TEST_F(ControlsTest, BlinkTicksToggleOnlyBlinkingControlsAndPaintingOrMeasuringHoldsNoGdiObjects) {
   Field& blinking = AddField(1, 0, 0, 5, kModeDisplay, kTypeText, u"b");
-  blinking.attributes = kVideoBlink;
+  blinking.format.attributes = kVideoBlink;
   Field& plain = AddField(2, 1, 0, 5, kModeDisplay, kTypeText, u"p");
   Field& clock = AddField(3, 2, 0, 5, kModeSystem, kTypeText);
   Field& entry = AddField(4, 3, 0, 10, kModeInput, kTypeText, u"painted");
-  AddField(5, 4, 0, 5, kModeInput, kTypeText, u"rev").attributes = kVideoReverse;
+  AddField(5, 4, 0, 5, kModeInput, kTypeText, u"rev").format.attributes = kVideoReverse;
   for (int type : {kTypeButton, kTypeSelectButton, kTypeCheckBox, kTypeRadioButton}) {
     AddField(10 + type, 5 + type, 0, 8, kModeInput, type, u"XLabel");
   }
@@ -217,10 +216,10 @@ TEST_F(ControlsTest, BlinkTicksToggleOnlyBlinkingControlsAndPaintingOrMeasuringH
   }
   SendMessageW(pageWindow_, WM_VDX_RELAYOUT, 0, 0);  // the screen font measured again
   EXPECT_EQ(gdi::LiveObjects(), before);
-  EXPECT_EQ(page_.blinkPhase, 1);
-  EXPECT_EQ(blinking.blinkPhase, 1);
-  EXPECT_EQ(clock.blinkPhase, 1);
-  EXPECT_EQ(plain.blinkPhase, 0);
+  EXPECT_TRUE(state_.blinkPhase);
+  EXPECT_TRUE(ControlStateOf(Hwnd(blinking))->look.blinkPhase);
+  EXPECT_TRUE(ControlStateOf(Hwnd(clock))->look.blinkPhase);
+  EXPECT_FALSE(ControlStateOf(Hwnd(plain))->look.blinkPhase);
   // A watermark that never fits still ends.
   settings_.SetShowWatermark(true);
   settings_.SetWatermarkText(std::u16string(31, u'W'));

@@ -19,6 +19,7 @@ TEST(HostDialogsTest, PromptIgnoresOtherCommandsLimitsTheAnswerAndRecordsItselfW
   screen.messageText = u"Quantity?";
   screen.promptLength = 4;
   HWND open = nullptr, recorded = nullptr;
+  std::u16string answer;
   std::wstring question, typed;
   int ticks = 0;
   static std::function<void()> tick;
@@ -39,12 +40,12 @@ TEST(HostDialogsTest, PromptIgnoresOtherCommandsLimitsTheAnswerAndRecordsItselfW
     }
   };
   const UINT_PTR timer = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) { tick(); });
-  EXPECT_EQ(RunPromptDialog(wintest::ProgramResources(), nullptr, HostDialogContext{&screen, &open}), IDOK);
+  EXPECT_EQ(RunPromptDialog(wintest::ProgramResources(), nullptr, HostDialogContext{&screen, &open, &answer}), IDOK);
   KillTimer(nullptr, timer);
   EXPECT_NE(recorded, nullptr) << "the open prompt records itself";
   EXPECT_EQ(question, L"Quantity?");
   EXPECT_EQ(typed, L"1234") << "an unknown command closed the prompt, or the limit is wrong";
-  EXPECT_EQ(screen.promptReply, u"1234");
+  EXPECT_EQ(answer, u"1234");
   EXPECT_EQ(open, nullptr);
 }
 

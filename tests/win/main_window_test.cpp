@@ -1,4 +1,5 @@
-// The main window's message plumbing: creation, full screen, host records, the lock indicator, the focus.
+// The main window's message plumbing: creation, full screen, host records, the lock indicator, the focus, and
+// the messages other programs send it.
 #include "win/app/main_window.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +23,9 @@ namespace {
 
 using namespace wintest;
 using host_records::ScreenBuilder;
+
+// Numbers other programs on the handheld send: they never change.
+constexpr UINT kIndicator = 3040, kFeedChar = 3044, kKeyboardState = 3052, kClearField = 3053;
 
 class MainWindowTest : public ::testing::Test {
  protected:
@@ -54,7 +58,7 @@ class MainWindowTest : public ::testing::Test {
     UnregisterClassW(L"VdxCAnimate", app_.instance);  // its window closes by a posted message
     UnregisterControlClasses(app_.instance, app_.controlClasses);
   }
-  vantor::Screen& Screen() { return app_.window->GetTerminal()->GetScreen(); }
+  const vantor::Screen& Screen() { return app_.window->GetTerminal()->GetScreen(); }
   LRESULT Send(UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
     return SendMessageW(window_, message, wparam, lparam);
   }
@@ -106,12 +110,13 @@ TEST_F(MainWindowTest, LockIndicatorStaysAboveThePagesAtTheRightEdgeAndTicksWith
   Receive(ScreenBuilder().Input(2, 1, 0, 6).FocusAndUnlock(2));
   const long pictures = gdi::LiveObjects();  // loaded with the window
   for (int round = 0; round < 2; ++round) {
-    app_.window->GetTerminal()->ConnectionStarting();
+    Send(kIndicator, 0, 1);  // as the session thread does when it starts
     const HWND connecting = Indicator();
     ASSERT_NE(connecting, nullptr);
     EXPECT_EQ(LockIndicator::Counter().value, 0) << "a new window counts from 0";
     EXPECT_FALSE(IsWindowEnabled(app_.window->PageWindow(0))) << "input off";
-    app_.window->GetIndicator()->Show(LockMode::Host);
+    Send(kIndicator, 1, 1);
+    EXPECT_EQ(Indicator(), connecting);
     EXPECT_EQ(WindowText(connecting), L"Lock-B") << "never back to Lock-H";
     Receive(ScreenBuilder().Lock().ShowPage(2 + round));
     const HWND shown = Indicator();
@@ -135,23 +140,44 @@ TEST_F(MainWindowTest, LockIndicatorStaysAboveThePagesAtTheRightEdgeAndTicksWith
   }
 }
 
-TEST_F(MainWindowTest, FocusGoesToTheFocusFieldsControlOrElseToThePageAndTheCurrentFieldIsAnswered) {
+TEST_F(MainWindowTest, AnotherProgramReadsTheKeyboardStateAndShowsOrRemovesTheIndicator) {
+  EXPECT_EQ(Send(kKeyboardState), 2) << "locked until the host's first screen";
+  Receive(ScreenBuilder().Input(2, 1, 0, 6).FocusAndUnlock(2));
+  EXPECT_EQ(Send(kKeyboardState), 0);
+  for (const WPARAM mode : {1, 0}) {
+    Send(kIndicator, 1, 1);
+    ASSERT_NE(Indicator(), nullptr);
+    EXPECT_EQ(WindowText(Indicator()), L"Lock-H");
+    EXPECT_FALSE(IsWindowEnabled(app_.window->PageWindow(0))) << "input off";
+    Send(kIndicator, mode, 0);
+    EXPECT_EQ(Indicator(), nullptr) << mode;
+  }
+}
+
+TEST_F(MainWindowTest, AnotherProgramEmptiesAndFeedsAnEntryFieldAsTheSerialFeedDoes) {
+  Receive(ScreenBuilder().Input(3, 0, 0, 5).Input(4, 1, 0, 5).Text(4, "xy").FocusAndUnlock(3));
+  Field& field = *Screen().CurrentField(4);
+  SendMessageW(Hwnd(field), kClearField, 0, 0);
+  EXPECT_EQ(field.Text(), u"");
+  EXPECT_EQ(field.edit.modified, 1) << "emptied by another program is a change";
+  for (wchar_t c : std::wstring(L"ab")) SendMessageW(Hwnd(field), kFeedChar, c, 1);
+  EXPECT_EQ(field.Text(), u"ab") << "fed although another field has the focus";
+  SendMessageW(Hwnd(field), kFeedChar, L'\r', 1);
+  EXPECT_EQ(Send(kKeyboardState), 2) << "a fed carriage return is Enter: the key went to the host";
+}
+
+TEST_F(MainWindowTest, FocusGoesToTheFocusFieldsControlOrElseToThePage) {
   Receive(ScreenBuilder().Input(3, 0, 0, 5).Fixed(4, 1, 0, "text").FocusAndUnlock(3));
   const HWND entry = Hwnd(*Screen().CurrentField(3));
   ASSERT_NE(entry, nullptr);
   for (int focus : {3, 4, -1}) {
-    Screen().focusField = focus;
+    app_.window->GetTerminal()->FieldFocused(focus);
     SetFocus(nullptr);
     Send(WM_SETFOCUS);
     EXPECT_EQ(GetFocus(), focus == 3 ? entry : app_.window->PageWindow(0)) << focus;
   }
   SetFocus(entry);
   EXPECT_EQ(Screen().focusField, 3) << "the entry makes itself the focus field";
-  Field* field = nullptr;
-  EXPECT_EQ(Send(WM_VDX_GET_CURRENT_FIELD, 0, reinterpret_cast<LPARAM>(&field)), 1);
-  EXPECT_EQ(field, Screen().CurrentField(3));
-  Screen().currentPage = 40;
-  EXPECT_EQ(Send(WM_VDX_GET_CURRENT_FIELD, 0, reinterpret_cast<LPARAM>(&field)), 0);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "devices/serial_queues.h"
+#include "interpreter/focus.h"
 #include "look/menu_ids.h"
 #include "look/window_rules.h"
 #include "model/field.h"
@@ -113,9 +114,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         StartSession();
       }
       return 0;
-    case WM_VDX_CONNECTING:
-      if (terminal_) terminal_->ConnectionStarting();
-      return 0;
+    case WM_VDX_INDICATOR: OnIndicator(wparam, lparam); return 0;
+    case WM_VDX_KEYBOARD_STATE: return terminal_ ? static_cast<LRESULT>(terminal_->GetScreen().keyboard) : 0;
     case WM_VDX_SESSION_RECORD: OnRecord(lparam); return 0;
     case WM_VDX_SESSION_ENDED: OnSessionEnded(wparam != 0); return 0;
     case WM_VDX_KEY:
@@ -135,7 +135,9 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_VDX_FIELD_CHANGED:
       if (terminal_) terminal_->FieldChanged(SignedParam(wparam));
       return 0;
-    case WM_VDX_GET_CURRENT_FIELD: return OnCurrentFieldQuery(lparam);
+    case WM_VDX_ENTER:
+      if (terminal_) terminal_->EnterPressed(SignedParam(wparam));
+      return 0;
     case WM_VDX_HOST_MESSAGE: OnHostMessage(lparam); return 0;
     case WM_VDX_HOST_PROMPT: OnHostPrompt(); return 0;
     case WM_VDX_SERIAL_INPUT: OnSerialInput(); return 0;
@@ -165,18 +167,18 @@ LRESULT MainWindow::OnCreate() {
 }
 
 void MainWindow::CreatePages() {
-  PageList& pages = terminal_->GetScreen().pages;
+  // Page 0 is in front from the start.
+  const PageList& pages = terminal_->GetScreen().pages;
   for (int n = 0; n < PageList::kPageCount; ++n) {
     PageWindowState& state = pageStates_[static_cast<std::size_t>(n)];
     state = PageWindowState{pages.At(n), app_.settings.get(), window_};
     CreatePageWindow(window_, app_.instance, &state);
   }
-  pages.Show(0);
   view_->ShowPage(0);
 }
 
 void MainWindow::DetachPages() {
-  PageList& pages = terminal_->GetScreen().pages;
+  const PageList& pages = terminal_->GetScreen().pages;
   for (int n = 0; n < PageList::kPageCount; ++n) {
     if (Page* page = pages.At(n)) DetachPageWindow(AsWindow(page->window));
     pageStates_[static_cast<std::size_t>(n)] = PageWindowState{};
@@ -252,7 +254,7 @@ void MainWindow::OnSetFocus() {
   Page* page = screen.CurrentPage();
   if (page == nullptr) return;
   const Field* field = page->Fields().Find(screen.focusField);
-  HWND control = field != nullptr ? AsWindow(field->window) : nullptr;
+  HWND control = field != nullptr ? AsWindow(field->link.window) : nullptr;
   SetFocus(control == nullptr || field->Mode() == kModeDisplay ? AsWindow(page->window) : control);
 }
 
@@ -291,11 +293,21 @@ void MainWindow::OnHostMessage(LPARAM focusAfter) {
 void MainWindow::OnHostPrompt() {
   if (!terminal_ || !terminal_->PromptExpected()) return;
   terminal_->HostDialogOpening();
+  std::u16string answer;
   const INT_PTR result =
-      RunDialog(DialogRequest{IDD_PROMPT, -1, HostDialogContext{&terminal_->GetScreen(), &hostDialog_}});
+      RunDialog(DialogRequest{IDD_PROMPT, -1, HostDialogContext{&terminal_->GetScreen(), &hostDialog_, &answer}});
   if (window_ == nullptr || !terminal_) return;
   Arrange();
-  terminal_->PromptClosed((result & 0xFFFF) == IDOK);
+  terminal_->PromptClosed((result & 0xFFFF) == IDOK, answer);
+}
+
+void MainWindow::OnIndicator(WPARAM mode, LPARAM show) {
+  if (!view_) return;
+  if (show == 1) {
+    Lock(*view_, mode == 0 ? LockMode::Connecting : LockMode::Host);
+  } else {
+    view_->HideLock();
+  }
 }
 
 void MainWindow::OnSerialInput() {
@@ -303,13 +315,6 @@ void MainWindow::OnSerialInput() {
     if (!terminal_) return;
     terminal_->SerialReceived(SerialBytes(message.data(), message.size()));
   }
-}
-
-LRESULT MainWindow::OnCurrentFieldQuery(LPARAM result) {
-  Field* field = terminal_ ? terminal_->GetScreen().FocusedField() : nullptr;
-  if (field == nullptr || result == 0) return 0;
-  *reinterpret_cast<Field**>(result) = field;
-  return 1;
 }
 
 void MainWindow::Arrange() {
@@ -329,16 +334,14 @@ void MainWindow::Arrange() {
       },
       reinterpret_cast<LPARAM>(&descendants));
   for (HWND child : descendants) {
-    wchar_t name[19] = {};
-    GetClassNameW(child, name, 19);
-    if (lstrcmpW(name, kPageClass) == 0) {
+    if (IsPageWindow(child)) {
       MoveWindow(child, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
       // Only the page in front is shown; the others stay hidden behind it.
       if (!PageWindowShown(child)) continue;
-    } else if (PageStateOf(GetParent(child)) != nullptr) {
+    } else if (IsPageWindow(GetParent(child)) && PageStateOf(GetParent(child)) != nullptr) {
       // A control the host defined as hidden stays hidden, and so does one on its way out.
       const Field* field = FieldOfControl(child);
-      if (field == nullptr || (field->attributes & kAttrHidden)) continue;
+      if (field == nullptr || (field->format.attributes & kAttrHidden)) continue;
     }
     ShowWindow(child, SW_SHOW);
   }
@@ -365,7 +368,7 @@ INT_PTR MainWindow::RunDialog(const DialogRequest& request) {
 
 // --- ConnectionPort -----------------------------------------------------------------------------------
 
-void MainWindow::ConnectionStarting() { SendMessageW(window_, WM_VDX_CONNECTING, 0, 0); }
+void MainWindow::ConnectionStarting() { SendMessageW(window_, WM_VDX_INDICATOR, 0, 1); }
 
 void MainWindow::DeliverRecord(RecordBytes record) {
   SendMessageW(window_, WM_VDX_SESSION_RECORD, 0, reinterpret_cast<LPARAM>(&record));

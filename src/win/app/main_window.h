@@ -90,8 +90,8 @@ class MainWindow final : private ConnectionPort {
   void StartSession();
   void OnHostMessage(LPARAM focusAfter);
   void OnHostPrompt();
+  void OnIndicator(WPARAM mode, LPARAM show);
   void OnSerialInput();
-  LRESULT OnCurrentFieldQuery(LPARAM result);
 
   // Menu commands (main_window_menu.cpp).
   void OnCommand(int command);

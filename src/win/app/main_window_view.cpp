@@ -42,7 +42,7 @@ void MainWindowView::ShowPage(int page) {
 void MainWindowView::Relayout() { window_.RelayoutChildren(); }
 
 void MainWindowView::FieldEdited(Field& field) {
-  if (HWND control = AsWindow(field.window)) SendMessageW(control, WM_VDX_FIELD_EDITED, 0, 0);
+  if (HWND control = AsWindow(field.link.window)) SendMessageW(control, WM_VDX_FIELD_EDITED, 0, 0);
 }
 
 void MainWindowView::EnableInput(int page) {
@@ -60,7 +60,7 @@ void MainWindowView::DisableInput() {
 }
 
 void MainWindowView::FocusField(Page&, Field& field) {
-  if (HWND control = AsWindow(field.window)) {
+  if (HWND control = AsWindow(field.link.window)) {
     SendMessageW(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control), kFocusRequest);
   }
 }

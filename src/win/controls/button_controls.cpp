@@ -1,76 +1,53 @@
-// Window procedures of push buttons, select buttons, check boxes and radio buttons: the value lives in the
-// record's text, changes are reported to the main window, painting goes through the painters.
+// Window procedures of push buttons, select buttons, check boxes and radio buttons: keys and taps go to
+// the button controller, painting goes through the painters.
 #include "win/controls/button_controls.h"
-
-#include <vector>
 
 #include "win/base/keys.h"
 #include "win/base/messages.h"
 #include "win/base/gdi.h"
 #include "settings/settings.h"
 #include "win/controls/button_painters.h"
+#include "model/button_controller.h"
 #include "model/field.h"
 #include "win/controls/gdi_metrics.h"
 #include "model/page.h"
+#include "win/controls/notify_requests.h"
 #include "win/controls/page_window.h"
 
 namespace vantor {
 
 namespace {
 
-void FillButtonColours(Field& field) {
-  FieldColours& c = field.colours;
-  c.text = RGB(0, 0, 0);  // push and select button labels in both colour modes; boxes take ForeGroundColor
-  c.background = RGB(212, 208, 200);
-  c.frame = RGB(64, 64, 64);
-  c.selectedFrame = RGB(255, 204, 51);
-  c.selectedBackground = RGB(255, 204, 51);  // the same in both colour modes
-  c.focusBackground = RGB(255, 240, 158);
-}
-
 void Redraw(HWND window, bool erase) {
   InvalidateRect(window, nullptr, erase ? TRUE : FALSE);
   UpdateWindow(window);
 }
 
-// Sends the notices in order. The main window may act on the screen while it handles them, so the
-// caller must look its record up again afterwards.
-void Report(HWND notify, const std::vector<Notice>& notices, int id) {
-  for (const Notice& notice : notices) {
-    switch (notice.kind) {
-      case Notice::FieldChanged:
-        SendMessageW(notify, WM_VDX_FIELD_CHANGED, static_cast<WPARAM>(notice.value), 0);
-        break;
-      case Notice::Key:
-        SendMessageW(notify, WM_VDX_KEY, static_cast<WPARAM>(id), static_cast<LPARAM>(notice.value & 0xFFFF));
-        break;
-      case Notice::Navigate:
-        SendMessageW(notify, WM_VDX_NAVIGATE, static_cast<WPARAM>(static_cast<INT_PTR>(notice.value)), 0);
-        break;
+// The control's side of its controller: the repaints.
+class WinButtonWindow final : public ButtonWindow {
+ public:
+  WinButtonWindow(HWND window, ControlWindowState& state) : window_(window), state_(state) {}
+
+  void ValueChanged(Field& field) override {
+    HWND control = reinterpret_cast<HWND>(field.link.window);
+    if (control == window_) {
+      Redraw(window_, false);
+    } else if (control != nullptr && IsWindow(control)) {
+      Redraw(control, true);
     }
   }
-}
-
-// Toggle (check box, select button) or select (radio button) by the operator; true when something changed.
-bool Change(HWND window, Field& field, HWND notify, ButtonKind kind) {
-  if (kind == ButtonKind::RadioButton) {
-    const std::vector<Field*> changed = SelectRadio(field);
-    if (changed.empty()) return false;
-    for (Field* record : changed) {
-      HWND control = reinterpret_cast<HWND>(record->window);
-      if (control != nullptr && control != window && IsWindow(control)) Redraw(control, true);
-    }
-  } else if (!ToggleValue(field)) {
-    return false;
-  } else {
-    Redraw(window, false);
+  void ShowPressed(bool pressed) override {
+    state_.pressed = pressed;
+    Redraw(window_, false);
   }
-  const std::vector<Notice> notices = ChangeNotices(field);
-  Report(notify, notices, field.id);
-  return true;
-}
 
-void Paint(HWND window, Field& field, const PageWindowState& page, ButtonKind kind) {
+ private:
+  HWND window_;
+  ControlWindowState& state_;
+};
+
+void Paint(HWND window, const Field& field, const PageWindowState& page, const ControlWindowState& state,
+           ButtonKind kind) {
   gdi::PaintDc paint(window);
   RECT client{};
   GetClientRect(window, &client);
@@ -83,19 +60,20 @@ void Paint(HWND window, Field& field, const PageWindowState& page, ButtonKind ki
   gdi::FillSolid(canvas.dc(), client, background);
   gdi::Font font = CreateScreenFont(settings, field.Video() == kVideoBold);
   gdi::Select selectFont(canvas.dc(), font.get());
-  SetTextColor(canvas.dc(), box && custom ? settings.TextColour() : field.colours.text);
+  SetTextColor(canvas.dc(), box && custom ? settings.TextColour() : state.look.colours.text);
   const int style = DrawStyleFor(kind, field);
   const bool engraved = field.Mode() == kModeDisplay;
   const bool focused = GetFocus() == window;
   const std::u16string text = field.Text();  // the painters keep views of it
-  const BoxColours colours{custom, settings.TextColour(), settings.MarkColour()};
   const HDC dc = canvas.dc();
+  const ControlLook& look = state.look;
+  const bool checked = IsCheckedText(text);
   switch (kind) {
     case ButtonKind::Button: {
       PushButtonPainter button(dc, 0, 0, client.right - 1, client.bottom - 1, LabelOf(kind, text, field.width), style,
-                               field.Video() == kVideoBlink, field.blinkPhase != 0, field.Video() == kVideoReverse,
-                               engraved, &field);
-      if (field.checked)
+                               field.Video() == kVideoBlink, look.blinkPhase, field.Video() == kVideoReverse, engraved,
+                               &field);
+      if (state.pressed)
         button.DrawPressed();
       else
         button.DrawNormal();
@@ -103,8 +81,8 @@ void Paint(HWND window, Field& field, const PageWindowState& page, ButtonKind ki
       break;
     }
     case ButtonKind::SelectButton: {
-      SelectButtonPainter button(dc, 0, 0, client.right - 1, client.bottom - 1, text, style, &field);
-      if (field.checked)
+      SelectButtonPainter button(dc, 0, 0, client.right - 1, client.bottom - 1, text, style, &field, look);
+      if (checked)
         button.DrawChecked();
       else
         button.DrawUnchecked();
@@ -112,10 +90,10 @@ void Paint(HWND window, Field& field, const PageWindowState& page, ButtonKind ki
       break;
     }
     case ButtonKind::CheckBox: {
-      field.checked = IsCheckedText(text) ? 1 : 0;
       CheckBoxPainter check(dc, client, LabelOf(kind, text, field.width), style, field.width,
-                            (field.flags & kFlagRight) != 0, field.checkSize, engraved, &field, colours);
-      if (field.checked)
+                            (field.format.flags & kFlagRight) != 0, field.format.checkSize, engraved, &field, look,
+                            settings);
+      if (checked)
         check.DrawChecked();
       else
         check.DrawUnchecked();
@@ -123,10 +101,10 @@ void Paint(HWND window, Field& field, const PageWindowState& page, ButtonKind ki
       break;
     }
     case ButtonKind::RadioButton: {
-      field.checked = IsCheckedText(text) ? 1 : 0;
       RadioButtonPainter radio(dc, client, LabelOf(kind, text, field.width), style, field.width,
-                               (field.flags & kFlagRight) != 0, field.checkSize, engraved, &field, colours);
-      if (field.checked)
+                               (field.format.flags & kFlagRight) != 0, field.format.checkSize, engraved, &field, look,
+                               settings);
+      if (checked)
         radio.DrawChecked();
       else
         radio.DrawUnchecked();
@@ -137,56 +115,33 @@ void Paint(HWND window, Field& field, const PageWindowState& page, ButtonKind ki
   canvas.Present(paint.get());
 }
 
-void OnKey(HWND window, Field& field, const PageWindowState& page, ButtonKind kind, WPARAM virtualKey) {
-  const ButtonKeyResult result = ButtonKey(kind, field.Mode() == kModeInput, static_cast<unsigned>(virtualKey),
-                                           HeldModifiers(), page.settings->EnterSendsKey());
-  switch (result.act) {
-    case ButtonKeyResult::None: break;
-    case ButtonKeyResult::Toggle:
-    case ButtonKeyResult::Select: Change(window, field, page.notify, kind); break;
-    case ButtonKeyResult::Navigate: Report(page.notify, {Notice{Notice::Navigate, result.value}}, field.id); break;
-    case ButtonKeyResult::Key: Report(page.notify, {Notice{Notice::Key, result.value}}, field.id); break;
-  }
-}
-
-void OnTap(HWND window, Field& field, const PageWindowState& page, ButtonKind kind) {
-  if (field.Mode() != kModeInput) return;
-  if (kind == ButtonKind::Button) {
-    field.modified = 1;
-    field.checked = field.checked ? 0 : 1;
-    Redraw(window, false);
-    SetCapture(window);
-    return;
-  }
-  const HWND notify = page.notify;
-  const bool changed = Change(window, field, notify, kind);
-  // The report may have rebuilt the page: only a control that still has its record goes on.
-  if (!IsWindow(window) || FieldOfControl(window) != &field) return;
-  if (changed && kind == ButtonKind::RadioButton) Redraw(window, false);
-  if (changed) SetCapture(window);
-}
-
 }  // namespace
 
 LRESULT ButtonFamilyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, ButtonKind kind) {
   if (message == WM_CREATE) {
     const ControlContext context = AttachControlAtCreate(window, lparam);
-    if (!context) return 0;
-    FillButtonColours(*context.field);
-    if (kind == ButtonKind::Button) context.field->checked = 0;
+    if (context) context.state->look.colours = ButtonColours();
     return 0;
+  }
+  if (message == WM_NCDESTROY) {
+    ReleaseControlState(window);
+    return DefWindowProcW(window, message, wparam, lparam);
   }
   const ControlContext context = ControlContextOf(window);
   if (!context) return OrphanControlMessage(window, message, wparam, lparam);
   Field* field = context.field;
   PageWindowState* page = context.page;
+  ControlWindowState& state = *context.state;
   const bool shown = page->page->shown;
+  WinButtonWindow buttonWindow(window, state);
+  NotifyRequests requests(page->notify);
+  ButtonController controller(*field, kind, page->settings->EnterSendsKey(), buttonWindow, requests);
   switch (message) {
     case WM_DESTROY: return 0;
     case WM_CLOSE: DestroyWindow(window); return 0;
     case WM_PAINT:
       if (!shown) break;
-      Paint(window, *field, *page, kind);
+      Paint(window, *field, *page, state, kind);
       return 0;
     case WM_ERASEBKGND:
       if (!shown) break;
@@ -194,7 +149,7 @@ LRESULT ButtonFamilyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam
     case WM_VDX_BLINK:
       if (!shown) break;
       if (field->Video() == kVideoBlink) {
-        field->blinkPhase = lparam == 1 ? 1 : 0;
+        state.look.blinkPhase = lparam == 1;
         InvalidateRect(window, nullptr, FALSE);
       }
       return 0;
@@ -205,33 +160,27 @@ LRESULT ButtonFamilyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam
       }
       break;
     case WM_SETFOCUS:
-      field->hasFocus = 1;
       InvalidateRect(window, nullptr, FALSE);
-      if (kind != ButtonKind::SelectButton) {
-        SendMessageW(page->notify, WM_VDX_FIELD_FOCUSED, static_cast<WPARAM>(field->id), 0);
-      }
+      controller.Focused();
       return 0;
     case WM_KILLFOCUS:
-      if (kind == ButtonKind::Button) field->checked = 0;
-      field->hasFocus = 0;
+      state.pressed = false;
       InvalidateRect(window, nullptr, FALSE);
       return 0;
     case WM_KEYUP:
     case WM_CHAR: return 0;
-    case WM_LBUTTONDOWN: OnTap(window, *field, *page, kind); return 0;
+    case WM_LBUTTONDOWN:
+      // The terminal may rebuild the page while it handles a change: only a control that still has its
+      // record holds the pointer.
+      if (controller.Press() && IsWindow(window) && FieldOfControl(window) == field) SetCapture(window);
+      return 0;
     case WM_LBUTTONUP:
-      if (kind == ButtonKind::Button && field->Mode() == kModeInput) {
-        field->checked = 0;
-        Redraw(window, false);
-        ReleaseCapture();
-        // A tap ends as Enter on the button.
-        SendMessageW(window, WM_KEYDOWN, VK_RETURN, 1);
-        return 0;
-      }
       ReleaseCapture();
+      // A tap on a push button ends as Enter on it.
+      controller.Release(HeldModifiers());
       return 0;
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: OnKey(window, *field, *page, kind, wparam); return 0;
+    case WM_SYSKEYDOWN: controller.KeyDown(static_cast<unsigned>(wparam), HeldModifiers()); return 0;
     default: break;
   }
   return DefWindowProcW(window, message, wparam, lparam);

@@ -5,6 +5,7 @@
 
 #include "win/base/gdi.h"
 #include "model/field.h"
+#include "settings/settings.h"
 
 namespace vantor {
 
@@ -73,7 +74,7 @@ void DrawFace(HDC dc, const Face& face) {
 // ---- PushButtonPainter -------------------------------------------------------------------------------------
 
 PushButtonPainter::PushButtonPainter(HDC dc, int x, int y, int width, int height, std::u16string_view label, int style,
-                                     bool blink, bool blinkPhase, bool reverse, bool engraved, Field* record)
+                                     bool blink, bool blinkPhase, bool reverse, bool engraved, const Field* record)
     : dc_(dc),
       x_(x),
       y_(y),
@@ -116,7 +117,7 @@ void PushButtonPainter::DrawFocus() {
 // ---- SelectButtonPainter -------------------------------------------------------------------------------
 
 SelectButtonPainter::SelectButtonPainter(HDC dc, int x, int y, int width, int height, std::u16string_view text,
-                                         int style, Field* record)
+                                         int style, const Field* record, const ControlLook& look)
     : dc_(dc),
       x_(x),
       y_(y),
@@ -125,9 +126,9 @@ SelectButtonPainter::SelectButtonPainter(HDC dc, int x, int y, int width, int he
       first_(GradientTable(kFaceLight, kFaceDark, height)),
       second_(SteepGradientTable(kFaceLight, kFaceDark, height)),
       text_(text),
-      record_(record) {
+      record_(record),
+      look_(look) {
   (void)style;  // one look for every style
-  if (record_ != nullptr) record_->checked = IsCheckedText(text_) ? 1 : 0;
 }
 
 void SelectButtonPainter::DrawUnchecked() {
@@ -143,7 +144,7 @@ void SelectButtonPainter::DrawChecked() {
 }
 
 void SelectButtonPainter::DrawLabel() {
-  if (record_ != nullptr && LabelBlinkedOut(*record_)) return;
+  if (record_ != nullptr && LabelBlinkedOut(*record_, look_.blinkPhase)) return;
   SetBkMode(dc_, TRANSPARENT);
   const RECT rect{x_, y_, width_, height_};
   const std::u16string_view label = LabelOf(ButtonKind::SelectButton, text_, 0);
@@ -169,8 +170,8 @@ constexpr UINT kBoxLabel = DT_NOCLIP | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
 Box ToBox(const RECT& r) { return Box{r.left, r.top, r.right, r.bottom}; }
 
 void DrawBoxLabel(HDC dc, std::u16string_view label, const Box& client, int cellWidth, bool rightAligned, bool engraved,
-                  const Field* record, const BoxColours& colours) {
-  if (record != nullptr && LabelBlinkedOut(*record)) return;
+                  const Field* record, const ControlLook& look, const Settings& settings) {
+  if (record != nullptr && LabelBlinkedOut(*record, look.blinkPhase)) return;
   const Box box = LabelBoxFor(client, cellWidth, rightAligned);
   const RECT rect{box.left, box.top, box.right, box.bottom};
   const UINT format = kBoxLabel | (rightAligned ? DT_RIGHT : DT_LEFT);
@@ -178,21 +179,21 @@ void DrawBoxLabel(HDC dc, std::u16string_view label, const Box& client, int cell
   if (engraved) {
     EngravedText(dc, label, rect, format, true);
   } else {
-    const Colour colour = record != nullptr ? BoxLabelColour(*record, colours.custom, colours.foreground)
-                                            : (colours.custom ? colours.foreground : kBlack);
+    const Colour colour = record != nullptr ? BoxLabelColour(*record, settings)
+                                            : (settings.CustomColours() ? settings.TextColour() : kBlack);
     Text(dc, label, rect, format, colour);
   }
 }
 
-void FillSelected(HDC dc, const Box& client, const Field* record) {
-  if (record != nullptr && record->selected) DcTools(dc).Fill(client, record->colours.selectedBackground);
+void FillSelected(HDC dc, const Box& client, const Field* record, const ControlLook& look) {
+  if (record != nullptr && record->format.selected) DcTools(dc).Fill(client, look.colours.selectedBackground);
 }
 
 }  // namespace
 
 CheckBoxPainter::CheckBoxPainter(HDC dc, const RECT& client, std::u16string_view label, int style, int cellCount,
-                                 bool rightAligned, int checkSize, bool engraved, Field* record,
-                                 const BoxColours& colours)
+                                 bool rightAligned, int checkSize, bool engraved, const Field* record,
+                                 const ControlLook& look, const Settings& settings)
     : dc_(dc),
       client_(ToBox(client)),
       cellCount_(cellCount),
@@ -203,12 +204,13 @@ CheckBoxPainter::CheckBoxPainter(HDC dc, const RECT& client, std::u16string_view
       markSize_(MarkSizeFor(cellWidth_, checkSize, client_)),
       engraved_(engraved),
       record_(record),
-      colours_(colours) {
+      look_(look),
+      settings_(settings) {
   (void)style;
 }
 
 void CheckBoxPainter::DrawBox(bool checked) {
-  FillSelected(dc_, client_, record_);
+  FillSelected(dc_, client_, record_, look_);
   const Box mark = MarkBoxFor(client_, markSize_, rightAligned_, true);
   DcTools tools(dc_);
   tools.Lines(CheckFrameSegments(mark, markSize_));
@@ -218,7 +220,7 @@ void CheckBoxPainter::DrawBox(bool checked) {
     POINT polygon[6];
     for (std::size_t i = 0; i < points.size(); ++i) polygon[i] = POINT{points[i].x, points[i].y};
     SetDCPenColor(dc_, engraved_ ? kEngravedColour : kBlack);
-    SetDCBrushColor(dc_, MarkColour(engraved_, colours_.custom, colours_.mark));
+    SetDCBrushColor(dc_, MarkColour(engraved_, settings_));
     Polygon(dc_, polygon, 6);
   }
   DrawLabel();
@@ -228,20 +230,20 @@ void CheckBoxPainter::DrawUnchecked() { DrawBox(false); }
 void CheckBoxPainter::DrawChecked() { DrawBox(true); }
 
 void CheckBoxPainter::DrawLabel() {
-  DrawBoxLabel(dc_, label_, client_, cellWidth_, rightAligned_, engraved_, record_, colours_);
+  DrawBoxLabel(dc_, label_, client_, cellWidth_, rightAligned_, engraved_, record_, look_, settings_);
 }
 
 void CheckBoxPainter::DrawFocus() {
   if (engraved_) return;
-  const bool selected = record_ != nullptr && record_->selected;
+  const bool selected = record_ != nullptr && record_->format.selected;
   DcTools(dc_).Lines(BoxFocusDashes(client_, selected ? kWhite : kBlack));
 }
 
 // ---- RadioButtonPainter --------------------------------------------------------------------------------
 
 RadioButtonPainter::RadioButtonPainter(HDC dc, const RECT& client, std::u16string_view label, int style, int cellCount,
-                                       bool rightAligned, int checkSize, bool engraved, Field* record,
-                                       const BoxColours& colours)
+                                       bool rightAligned, int checkSize, bool engraved, const Field* record,
+                                       const ControlLook& look, const Settings& settings)
     : dc_(dc),
       client_(ToBox(client)),
       cellCount_(cellCount),
@@ -253,12 +255,13 @@ RadioButtonPainter::RadioButtonPainter(HDC dc, const RECT& client, std::u16strin
       markSize_(MarkSizeFor(cellWidth_, checkSize, client_)),
       engraved_(engraved),
       record_(record),
-      colours_(colours) {
+      look_(look),
+      settings_(settings) {
   (void)style;
 }
 
 void RadioButtonPainter::DrawCircle(bool checked) {
-  FillSelected(dc_, client_, record_);
+  FillSelected(dc_, client_, record_, look_);
   const Box mark = MarkBoxFor(client_, markSize_, rightAligned_, false);
   DcTools tools(dc_);
   const Box inner{mark.left + 1, mark.top + 1, mark.right - 1, mark.bottom - 1};
@@ -271,7 +274,7 @@ void RadioButtonPainter::DrawCircle(bool checked) {
     const Colour colour = table_[static_cast<std::size_t>(disk.entry)];
     tools.Ellipse(disk.box, colour, colour);
   }
-  if (checked) tools.Ellipse(RadioDot(mark), kBlack, MarkColour(engraved_, colours_.custom, colours_.mark));
+  if (checked) tools.Ellipse(RadioDot(mark), kBlack, MarkColour(engraved_, settings_));
   DrawLabel();
 }
 
@@ -279,12 +282,12 @@ void RadioButtonPainter::DrawUnchecked() { DrawCircle(false); }
 void RadioButtonPainter::DrawChecked() { DrawCircle(true); }
 
 void RadioButtonPainter::DrawLabel() {
-  DrawBoxLabel(dc_, label_, client_, cellWidth_, rightAligned_, engraved_, record_, colours_);
+  DrawBoxLabel(dc_, label_, client_, cellWidth_, rightAligned_, engraved_, record_, look_, settings_);
 }
 
 void RadioButtonPainter::DrawFocus() {
   if (engraved_) return;
-  const bool selected = record_ != nullptr && record_->selected;
+  const bool selected = record_ != nullptr && record_->format.selected;
   DcTools(dc_).Lines(BoxFocusDashes(client_, selected ? kWhite : kBlack));
   DrawLabel();
 }

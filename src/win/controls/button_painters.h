@@ -8,23 +8,18 @@
 #include <string_view>
 #include <vector>
 
+#include "look/control_look.h"
 #include "look/drawn_controls.h"
 
 namespace vantor {
 
 class Field;
-
-// Colours of check boxes and radio buttons that come from the settings.
-struct BoxColours {
-  bool custom = false;    // custom colour mode
-  Colour foreground = 0;  // `ForeGroundColor`
-  Colour mark = 0;        // `CheckBoxCheckAndRadioButtonDotColor`
-};
+class Settings;
 
 class PushButtonPainter {
  public:
   PushButtonPainter(HDC dc, int x, int y, int width, int height, std::u16string_view label, int style, bool blink,
-                    bool blinkPhase, bool reverse, bool engraved, Field* record);
+                    bool blinkPhase, bool reverse, bool engraved, const Field* record);
   virtual ~PushButtonPainter() = default;
   PushButtonPainter(const PushButtonPainter&) = delete;
   PushButtonPainter& operator=(const PushButtonPainter&) = delete;
@@ -42,13 +37,13 @@ class PushButtonPainter {
   std::u16string_view label_;
   std::vector<Colour> table_;
   bool blink_, blinkPhase_, reverse_, engraved_;
-  Field* record_;
+  const Field* record_;
 };
 
 class SelectButtonPainter {
  public:
-  // Sets the record's checked byte from the text ("X" first).
-  SelectButtonPainter(HDC dc, int x, int y, int width, int height, std::u16string_view text, int style, Field* record);
+  SelectButtonPainter(HDC dc, int x, int y, int width, int height, std::u16string_view text, int style,
+                      const Field* record, const ControlLook& look);
   virtual ~SelectButtonPainter() = default;
   SelectButtonPainter(const SelectButtonPainter&) = delete;
   SelectButtonPainter& operator=(const SelectButtonPainter&) = delete;
@@ -64,13 +59,15 @@ class SelectButtonPainter {
   int x_, y_, width_, height_;
   std::vector<Colour> first_, second_;
   std::u16string_view text_;
-  Field* record_;
+  const Field* record_;
+  const ControlLook& look_;
 };
 
 class CheckBoxPainter {
  public:
+  // The label and mark colours come from the settings in custom colour mode.
   CheckBoxPainter(HDC dc, const RECT& client, std::u16string_view label, int style, int cellCount, bool rightAligned,
-                  int checkSize, bool engraved, Field* record, const BoxColours& colours);
+                  int checkSize, bool engraved, const Field* record, const ControlLook& look, const Settings& settings);
   virtual ~CheckBoxPainter() = default;
   CheckBoxPainter(const CheckBoxPainter&) = delete;
   CheckBoxPainter& operator=(const CheckBoxPainter&) = delete;
@@ -90,14 +87,16 @@ class CheckBoxPainter {
   bool rightAligned_;
   int checkSize_, markSize_;
   bool engraved_;
-  Field* record_;
-  BoxColours colours_;
+  const Field* record_;
+  const ControlLook& look_;
+  const Settings& settings_;
 };
 
 class RadioButtonPainter {
  public:
   RadioButtonPainter(HDC dc, const RECT& client, std::u16string_view label, int style, int cellCount, bool rightAligned,
-                     int checkSize, bool engraved, Field* record, const BoxColours& colours);
+                     int checkSize, bool engraved, const Field* record, const ControlLook& look,
+                     const Settings& settings);
   virtual ~RadioButtonPainter() = default;
   RadioButtonPainter(const RadioButtonPainter&) = delete;
   RadioButtonPainter& operator=(const RadioButtonPainter&) = delete;
@@ -118,8 +117,9 @@ class RadioButtonPainter {
   bool rightAligned_;
   int checkSize_, markSize_;
   bool engraved_;
-  Field* record_;
-  BoxColours colours_;
+  const Field* record_;
+  const ControlLook& look_;
+  const Settings& settings_;
 };
 
 }  // namespace vantor

@@ -13,6 +13,7 @@
 #include "win/base/keys.h"
 #include "win/base/messages.h"
 #include "win/controls/gdi_metrics.h"
+#include "win/controls/notify_requests.h"
 #include "win/controls/page_window.h"
 
 namespace vantor {
@@ -41,41 +42,21 @@ std::u16string ClipboardText(HWND window) {
   return text;
 }
 
-class WinEntryHost final : public EntryHost {
+// The entry field's window as its editor sees it.
+class WinEntryWindow final : public EntryWindow {
  public:
-  WinEntryHost(HWND window, Field& field, const PageWindowState& page) : window_(window), field_(field), page_(page) {}
+  WinEntryWindow(HWND window, Field& field, const PageWindowState& page, ControlWindowState& state)
+      : window_(window), field_(field), page_(page), state_(state) {}
 
   bool OwnsFocus() override { return GetFocus() == window_; }
-  void Navigate(Direction direction) override {
-    SendMessageW(page_.notify, WM_VDX_NAVIGATE, static_cast<WPARAM>(static_cast<INT_PTR>(direction)), 0);
-  }
-  void Key(int fieldId, FunctionKey key) override {
-    SendMessageW(page_.notify, WM_VDX_KEY, static_cast<WPARAM>(static_cast<INT_PTR>(fieldId)),
-                 static_cast<LPARAM>(CodeOf(key)));
-  }
-  void FieldChanged(int fieldId) override {
-    SendMessageW(page_.notify, WM_VDX_FIELD_CHANGED, static_cast<WPARAM>(static_cast<INT_PTR>(fieldId)), 0);
-  }
-  void FieldFocused(int fieldId) override {
-    SendMessageW(page_.notify, WM_VDX_FIELD_FOCUSED, static_cast<WPARAM>(static_cast<INT_PTR>(fieldId)), 0);
-  }
-  bool CurrentFieldId(int& id) override {
-    Field* current = nullptr;
-    if (SendMessageW(page_.notify, WM_VDX_GET_CURRENT_FIELD, 0, reinterpret_cast<LPARAM>(&current)) == 0 ||
-        current == nullptr) {
-      return false;
-    }
-    id = current->id;
-    return true;
-  }
   void Beep(std::uint32_t type) override { MessageBeep(type); }
   void CaretChanged() override {
-    const bool focused = field_.hasFocus != 0;
+    const bool focused = field_.edit.hasFocus;
     if (focused) HideCaret(window_);
     int caretX = 2;
     {
       gdi::WindowDc dc(window_);
-      if (dc) caretX = PaintEntryField(window_, dc.get(), field_, *page_.settings, true);
+      if (dc) caretX = state_.caretX = PaintEntryField(window_, dc.get(), field_, state_.look, *page_.settings, true);
     }
     if (focused) {
       SetCaretPos(caretX, 1);
@@ -101,37 +82,28 @@ class WinEntryHost final : public EntryHost {
   HWND window_;
   Field& field_;
   const PageWindowState& page_;
+  ControlWindowState& state_;
 };
 
 }  // namespace
 
-void FillEntryColours(Field& field, const Settings& settings) {
-  const bool custom = settings.CustomColours();
-  FieldColours& c = field.colours;
-  c.text = custom && field.selected ? settings.SelectedTextColour() : RGB(0, 0, 0);
-  c.background = custom ? settings.InputBackgroundColour() : RGB(255, 255, 255);
-  c.focusBackground = custom ? settings.FocusBackgroundColour() : RGB(255, 240, 158);
-  c.frame = kDefaultPageBackground;
-  c.selectedFrame = RGB(255, 204, 51);
-  c.selectedBackground = custom ? settings.SelectedBackgroundColour() : RGB(255, 204, 51);
-}
-
-int PaintEntryField(HWND window, HDC target, Field& field, const Settings& settings, bool caretMode) {
+int PaintEntryField(HWND window, HDC target, const Field& field, const ControlLook& look, const Settings& settings,
+                    bool caretMode) {
   RECT client{};
   GetClientRect(window, &client);
   const int w = client.right, h = client.bottom;
   const bool focused = GetFocus() == window;
-  const TextColours colours = EntryColours(field, settings, focused);
+  const TextColours colours = EntryColours(field, look, settings, focused);
   gdi::Canvas canvas(target, w, h);
   if (!canvas.ok()) return 2;
   gdi::FillSolid(canvas.dc(), client, colours.background);
 
-  const bool password = (field.flags & kFlagPassword) != 0;
+  const bool password = (field.format.flags & kFlagPassword) != 0;
   const std::u16string shown = password ? std::u16string(field.Text().size(), u'*') : field.Text();
   const int length = static_cast<int>(shown.size());
-  if (password && caretMode && field.replacePending) field.caret = 0;
+  // Until the first key the caret of a password field stands at its start.
+  const int caret = password && caretMode && field.edit.replacePending ? 0 : field.edit.caret;
   const int strip = EntryStripWidth(length, field.width, settings.CellWidth(), settings.ExtraCellWidth());
-  field.textWidth = strip;
   EntryLayout layout;
   if (w > 2 && h > 2) {
     gdi::Canvas text(target, strip > 0 ? strip : 1, h - 2);
@@ -154,7 +126,7 @@ int PaintEntryField(HWND window, HDC target, Field& field, const Settings& setti
       GetTextExtentPoint32W(text.dc(), Wide(shown), n, &size);
       return static_cast<int>(size.cx);
     };
-    layout = LayoutEntry(w, length, field.caret, (field.flags & kFlagRight) != 0, password, extent);
+    layout = LayoutEntry(w, length, caret, (field.format.flags & kFlagRight) != 0, password, extent);
     // The frame, then the visible part of the strip inside it.
     gdi::Pen pen = gdi::SolidPen(colours.frame);
     gdi::Brush brush = gdi::SolidBrush(colours.background);
@@ -166,22 +138,27 @@ int PaintEntryField(HWND window, HDC target, Field& field, const Settings& setti
     if (text.ok()) BitBlt(canvas.dc(), layout.offset, 1, w - 2, h - 2, text.dc(), layout.scroll, 0, SRCCOPY);
   }
   canvas.Present(target);
-  field.caretX = layout.caretX;
   return layout.caretX;
 }
 
 LRESULT CALLBACK EntryFieldProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_CREATE) {
     const ControlContext context = AttachControlAtCreate(window, lparam);
-    if (context) FillEntryColours(*context.field, *context.page->settings);
+    if (context) context.state->look.colours = EntryFieldColours(*context.field, *context.page->settings);
     return 0;
+  }
+  if (message == WM_NCDESTROY) {
+    ReleaseControlState(window);
+    return DefWindowProcW(window, message, wparam, lparam);
   }
   const ControlContext context = ControlContextOf(window);
   if (!context) return OrphanControlMessage(window, message, wparam, lparam);
   Field* field = context.field;
   PageWindowState* page = context.page;
-  WinEntryHost host(window, *field, *page);
-  EntryEditor editor(*field, *page->settings, host);
+  ControlWindowState& state = *context.state;
+  WinEntryWindow entry(window, *field, *page, state);
+  NotifyRequests requests(page->notify);
+  EntryEditor editor(*field, *page->settings, entry, requests);
   editor.SetPasting(g_pasteDepth > 0);
   switch (message) {
     case WM_DESTROY:
@@ -192,7 +169,7 @@ LRESULT CALLBACK EntryFieldProc(HWND window, UINT message, WPARAM wparam, LPARAM
       if (!page->page->shown) break;
       {
         gdi::PaintDc paint(window);
-        PaintEntryField(window, paint.get(), *field, *page->settings, false);
+        state.caretX = PaintEntryField(window, paint.get(), *field, state.look, *page->settings, false);
       }
       return 0;
     case WM_ERASEBKGND:
@@ -200,7 +177,7 @@ LRESULT CALLBACK EntryFieldProc(HWND window, UINT message, WPARAM wparam, LPARAM
       return 1;
     case WM_SETCURSOR:
       if (lparam == kFocusRequest) {
-        if (!field->serial) SetFocus(window);
+        if (!field->IsSerial()) SetFocus(window);
         return TRUE;
       }
       break;
@@ -209,7 +186,7 @@ LRESULT CALLBACK EntryFieldProc(HWND window, UINT message, WPARAM wparam, LPARAM
       GetClientRect(window, &client);
       CreateCaret(window, nullptr, 1, client.bottom - 3 > 0 ? client.bottom - 3 : 1);
       editor.StartEditing();
-      SetCaretPos(field->caretX, 1);
+      SetCaretPos(state.caretX, 1);
       ShowCaret(window);
       return 0;
     }
@@ -221,15 +198,17 @@ LRESULT CALLBACK EntryFieldProc(HWND window, UINT message, WPARAM wparam, LPARAM
       return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: editor.KeyDown(static_cast<unsigned>(wparam), HeldModifiers()); return 0;
-    case WM_CHAR: editor.TypedChar(static_cast<char16_t>(wparam), HeldModifiers()); return 0;
+    case WM_CHAR: editor.TypedChar(static_cast<char16_t>(wparam), HeldModifiers(), entry); return 0;
+    case WM_VDX_FEED_CHAR: editor.FedChar(static_cast<char16_t>(wparam)); return 0;
+    case WM_VDX_CLEAR_FIELD: editor.Clear(); return 0;
     case WM_VDX_FIELD_EDITED:
-      host.CaretChanged();
+      entry.CaretChanged();
       InvalidateRect(window, nullptr, FALSE);
       return 0;
     case WM_VDX_BLINK:
       if (!page->page->shown) return 0;
       if (field->Video() == kVideoBlink) {
-        field->blinkPhase = lparam == 1 ? 1 : 0;
+        state.look.blinkPhase = lparam == 1;
         InvalidateRect(window, nullptr, FALSE);
       }
       return 0;

@@ -23,23 +23,24 @@ void Line(HDC dc, int x1, int y1, int x2, int y2) {
 
 }  // namespace
 
-void PaintFixedText(HWND window, HDC target, Field& field, const Settings& settings) {
+void PaintFixedText(HWND window, HDC target, const Field& field, const ControlLook& control, const Settings& settings) {
   RECT client{};
   GetClientRect(window, &client);
   const int w = client.right, h = client.bottom;
   gdi::Canvas canvas(target, w, h);
   if (!canvas.ok()) return;
-  const FixedLook look = FixedTextLook(field, settings);
+  const FixedLook look = FixedTextLook(field, control, settings);
   gdi::FillSolid(canvas.dc(), client, look.background);
   const int cw = CellWidthOf(w, field.width);
   if (cw > 0) {
     const COLORREF pageBackground = PageBackgroundOf(field);
     if (look.reverseFrame) {
-      DrawReverseFrame(canvas.dc(), field, pageBackground, {field.column, field.row, field.width, w, h, false});
+      DrawReverseFrame(canvas.dc(), field, pageBackground, control.colours.reverseBackground,
+                       {field.column, field.row, field.width, w, h, false});
     }
     if (look.pageEdges) DrawPageEdges(canvas.dc(), w, h, pageBackground);
     if (look.underline) {
-      gdi::Pen pen = gdi::SolidPen(field.colours.frame);
+      gdi::Pen pen = gdi::SolidPen(control.colours.frame);
       gdi::Select penIn(canvas.dc(), pen.get());
       Line(canvas.dc(), 0, h - 2, w, h - 2);
     }
@@ -53,9 +54,9 @@ void PaintFixedText(HWND window, HDC target, Field& field, const Settings& setti
       RECT rect{box.left, box.top, box.right, box.bottom};
       // Host text is shown as sent: an ampersand is a character, not a mnemonic.
       UINT format = DT_NOCLIP | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
-      if (field.centred)
+      if (field.format.centred)
         format |= DT_CENTER;
-      else if (field.flags & kFlagRight)
+      else if (field.format.flags & kFlagRight)
         format |= DT_RIGHT;
       DrawTextW(canvas.dc(), reinterpret_cast<const wchar_t*>(text.c_str()), static_cast<int>(text.size()), &rect,
                 format);
@@ -69,28 +70,15 @@ COLORREF PageBackgroundOf(const Field& field) {
                                : static_cast<COLORREF>(kDefaultPageBackground);
 }
 
-void FillFixedColours(Field& field, const Settings& settings) {
-  const bool custom = settings.CustomColours();
-  FieldColours& c = field.colours;
-  c.text = custom ? settings.TextColour() : RGB(0, 0, 0);
-  c.selectedText = custom ? settings.SelectedTextColour() : RGB(0, 0, 0);
-  c.background = custom ? settings.BackgroundColour() : kScreenBlue;
-  c.focusBackground = custom ? settings.SelectedBackgroundColour() : RGB(255, 240, 158);
-  c.frame = RGB(255, 255, 255);
-  c.reverseText = custom ? settings.BackgroundColour() : RGB(92, 106, 166);
-  c.reverseBackground = custom ? settings.TextColour() : RGB(255, 255, 255);
-  c.selectedFrame = RGB(255, 204, 51);
-  c.selectedBackground = custom ? settings.SelectedBackgroundColour() : RGB(255, 204, 51);
-}
-
-void DrawReverseFrame(HDC dc, const Field& field, COLORREF pageBackground, const FrameInput& input) {
+void DrawReverseFrame(HDC dc, const Field& field, COLORREF pageBackground, COLORREF reverseBackground,
+                      const FrameInput& input) {
   const Page* page = field.page;
   const auto lines = ReverseFrameLines(input, [page](int column, int row) -> std::int32_t {
     return page != nullptr ? page->Fields().KindAt(column, row) : 0;
   });
   const int n = FrameThickness(input.clientHeight);
   for (int k = 0; k < n; ++k) {
-    gdi::Pen pen = gdi::SolidPen(Shade(pageBackground, field.colours.reverseBackground, k, n));
+    gdi::Pen pen = gdi::SolidPen(Shade(pageBackground, reverseBackground, k, n));
     gdi::Select penIn(dc, pen.get());
     for (const FrameLine& line : lines) {
       if (line.k == k) Line(dc, line.x1, line.y1, line.x2, line.y2);
@@ -110,12 +98,17 @@ LRESULT DisplayControlMessage(const DisplayControlClass& kind, HWND window, UINT
                               LPARAM lparam) {
   if (message == WM_CREATE) {
     const ControlContext context = AttachControlAtCreate(window, lparam);
-    if (context) kind.fillColours(*context.field, *context.page->settings);
+    if (context) context.state->look.colours = kind.colours(*context.field, *context.page->settings);
     return 0;
+  }
+  if (message == WM_NCDESTROY) {
+    ReleaseControlState(window);
+    return DefWindowProcW(window, message, wparam, lparam);
   }
   const ControlContext context = ControlContextOf(window);
   if (!context) return OrphanControlMessage(window, message, wparam, lparam);
-  Field& field = *context.field;
+  const Field& field = *context.field;
+  ControlLook& look = context.state->look;
   const bool shown = context.page->page->shown;
   switch (message) {
     case WM_DESTROY: return 0;
@@ -124,7 +117,7 @@ LRESULT DisplayControlMessage(const DisplayControlClass& kind, HWND window, UINT
       if (!shown) break;
       {
         gdi::PaintDc paint(window);
-        kind.paint(window, paint.get(), field, *context.page->settings);
+        kind.paint(window, paint.get(), field, look, *context.page->settings);
       }
       return 0;
     case WM_ERASEBKGND:
@@ -132,7 +125,7 @@ LRESULT DisplayControlMessage(const DisplayControlClass& kind, HWND window, UINT
       return 1;
     case WM_VDX_BLINK:
       if (shown && kind.blinks(field)) {
-        field.blinkPhase = lparam == 1 ? 1 : 0;
+        look.blinkPhase = lparam == 1;
         InvalidateRect(window, nullptr, FALSE);
       }
       return 0;
@@ -142,8 +135,9 @@ LRESULT DisplayControlMessage(const DisplayControlClass& kind, HWND window, UINT
 }
 
 LRESULT CALLBACK FixedTextProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  static constexpr DisplayControlClass kFixedText{FillFixedColours, PaintFixedText,
-                                                  [](const Field& field) { return field.Video() == kVideoBlink; }};
+  static constexpr DisplayControlClass kFixedText{
+      [](const Field&, const Settings& settings) { return FixedTextColours(settings); }, PaintFixedText,
+      [](const Field& field) { return field.Video() == kVideoBlink; }};
   return DisplayControlMessage(kFixedText, window, message, wparam, lparam);
 }
 

@@ -15,21 +15,20 @@ LRESULT CALLBACK FixedTextProc(HWND window, UINT message, WPARAM wparam, LPARAM 
 
 // What tells the display-only classes (fixed text, system line) apart; their messages are handled alike.
 struct DisplayControlClass {
-  void (*fillColours)(Field& field, const Settings& settings);
-  void (*paint)(HWND window, HDC target, Field& field, const Settings& settings);
+  ControlColours (*colours)(const Field& field, const Settings& settings);  // taken at creation
+  void (*paint)(HWND window, HDC target, const Field& field, const ControlLook& look, const Settings& settings);
   bool (*blinks)(const Field& field);  // whether a blink tick repaints the control
 };
 // Attaches the record at creation, paints and blinks only while the page is in front, takes no input.
 LRESULT DisplayControlMessage(const DisplayControlClass& kind, HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // Paints the fixed text into target in one copy.
-void PaintFixedText(HWND window, HDC target, Field& field, const Settings& settings);
+void PaintFixedText(HWND window, HDC target, const Field& field, const ControlLook& look, const Settings& settings);
 
-void FillFixedColours(Field& field, const Settings& settings);
-
-// Draws the frame lines of a reverse-video field, shaded from the page background to the record's
+// Draws the frame lines of a reverse-video field, shaded from the page background to the control's
 // reverse background.
-void DrawReverseFrame(HDC dc, const Field& field, COLORREF pageBackground, const FrameInput& input);
+void DrawReverseFrame(HDC dc, const Field& field, COLORREF pageBackground, COLORREF reverseBackground,
+                      const FrameInput& input);
 
 // The right and bottom edge lines in the page's background colour.
 void DrawPageEdges(HDC dc, int width, int height, COLORREF pageBackground);

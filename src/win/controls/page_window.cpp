@@ -2,6 +2,7 @@
 #include "win/controls/page_window.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include "look/cell_metrics.h"
@@ -16,6 +17,7 @@
 #include "win/base/messages.h"
 #include "win/controls/control_classes.h"
 #include "win/controls/gdi_metrics.h"
+#include "win/controls/notify_requests.h"
 
 namespace vantor {
 
@@ -85,7 +87,7 @@ void Relayout(HWND window, PageWindowState& state) {
   const int cellHeight = state.settings->CellHeight();
   for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
     Field* field = state.page->Fields().Find(GetDlgCtrlID(child));
-    if (field == nullptr || reinterpret_cast<HWND>(field->window) != child) continue;
+    if (field == nullptr || reinterpret_cast<HWND>(field->link.window) != child) continue;
     const ControlBox box = ControlBoxFor(field->column, field->row, field->width, cellWidth, cellHeight);
     MoveWindow(child, box.x, box.y, box.width, box.height, FALSE);
     InvalidateRect(child, nullptr, TRUE);
@@ -96,9 +98,9 @@ void Relayout(HWND window, PageWindowState& state) {
 }
 
 void BlinkTick(HWND window, PageWindowState& state) {
-  state.page->blinkPhase = state.page->blinkPhase ? 0 : 1;
+  state.blinkPhase = !state.blinkPhase;
   for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    SendMessageW(child, WM_VDX_BLINK, 0, state.page->blinkPhase);
+    SendMessageW(child, WM_VDX_BLINK, 0, state.blinkPhase ? 1 : 0);
   }
 }
 
@@ -113,12 +115,15 @@ void RefreshInPlace(HWND window) {
 void PageKey(PageWindowState& state, WPARAM virtualKey) {
   const KeyAction action = FunctionKeyAction(static_cast<unsigned>(virtualKey), HeldModifiers(),
                                              state.settings->EnterSendsKey(), KeyOrigin::Page);
-  if (action.kind == KeyAction::Code) {
-    SendMessageW(state.notify, WM_VDX_KEY, static_cast<WPARAM>(-1), static_cast<LPARAM>(action.code & 0xFFFF));
-  }
+  if (action.kind == KeyAction::Code) NotifyRequests(state.notify).KeyPressed(-1, FunctionKeyFromCode(action.code));
 }
 
 }  // namespace
+
+bool IsPageWindow(HWND window) {
+  wchar_t name[32] = {};
+  return window != nullptr && GetClassNameW(window, name, 32) > 0 && lstrcmpW(name, kPageClass) == 0;
+}
 
 PageWindowState* PageStateOf(HWND page) {
   if (page == nullptr) return nullptr;
@@ -128,8 +133,14 @@ PageWindowState* PageStateOf(HWND page) {
 
 PageWindowState* PageStateOfControl(HWND control) { return PageStateOf(GetParent(control)); }
 
+ControlWindowState* ControlStateOf(HWND control) {
+  return control != nullptr ? reinterpret_cast<ControlWindowState*>(GetWindowLongPtrW(control, GWLP_USERDATA))
+                            : nullptr;
+}
+
 Field* FieldOfControl(HWND control) {
-  return control != nullptr ? reinterpret_cast<Field*>(GetWindowLongPtrW(control, GWLP_USERDATA)) : nullptr;
+  const ControlWindowState* state = ControlStateOf(control);
+  return state != nullptr ? state->field : nullptr;
 }
 
 ControlContext AttachControlAtCreate(HWND control, LPARAM createParams) {
@@ -140,15 +151,24 @@ ControlContext AttachControlAtCreate(HWND control, LPARAM createParams) {
     SetWindowLongPtrW(control, GWLP_USERDATA, 0);
     return {};
   }
-  SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(field));
-  return {field, page};
+  // Owned by the window from here on: released at WM_NCDESTROY.
+  auto state = std::make_unique<ControlWindowState>();
+  state->field = field;
+  SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.get()));
+  return {field, page, state.release()};
 }
 
 ControlContext ControlContextOf(HWND control) {
-  Field* field = FieldOfControl(control);
+  ControlWindowState* state = ControlStateOf(control);
+  Field* field = state != nullptr ? state->field : nullptr;
   PageWindowState* page = field != nullptr ? PageStateOfControl(control) : nullptr;
   if (page == nullptr || page->page == nullptr || page->settings == nullptr) return {};
-  return {field, page};
+  return {field, page, state};
+}
+
+void ReleaseControlState(HWND control) {
+  std::unique_ptr<ControlWindowState> state(ControlStateOf(control));
+  SetWindowLongPtrW(control, GWLP_USERDATA, 0);
 }
 
 LRESULT OrphanControlMessage(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -229,13 +249,14 @@ void ApplyRefreshPlan(HWND page, const RefreshPlan& plan) {
     Field& field = *step.field;
     switch (step.change) {
       case WindowChange::Touch:
-        SetWindowPos(reinterpret_cast<HWND>(field.window), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
+        SetWindowPos(reinterpret_cast<HWND>(field.link.window), nullptr, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
         break;
       case WindowChange::Create: CreateControlWindow(page, field, *state->settings); break;
       case WindowChange::Recreate:
-        if (field.window != kNoWindow) {
-          DiscardControlWindow(reinterpret_cast<HWND>(field.window));
-          field.window = kNoWindow;
+        if (field.link.window != kNoWindow) {
+          DiscardControlWindow(reinterpret_cast<HWND>(field.link.window));
+          field.link.window = kNoWindow;
         }
         if (HWND created = CreateControlWindow(page, field, *state->settings)) InvalidateRect(created, nullptr, TRUE);
         break;
@@ -247,7 +268,7 @@ HWND CreateControlWindow(HWND page, Field& field, const Settings& settings) {
   const wchar_t* className = ControlClassName(ControlKindOf(field));
   if (className == nullptr) return nullptr;
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-  if (!(field.attributes & kAttrHidden)) style |= WS_VISIBLE;
+  if (!(field.format.attributes & kAttrHidden)) style |= WS_VISIBLE;
   const ControlBox box =
       ControlBoxFor(field.column, field.row, field.width, settings.CellWidth(), settings.CellHeight());
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(page, GWLP_HINSTANCE));
@@ -255,21 +276,21 @@ HWND CreateControlWindow(HWND page, Field& field, const Settings& settings) {
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(field.id)), instance, &field);
   if (control == nullptr) return nullptr;
   SetWindowPos(control, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
-  field.window = reinterpret_cast<std::uintptr_t>(control);
+  field.link.window = reinterpret_cast<std::uintptr_t>(control);
   return control;
 }
 
 void DiscardControlWindow(HWND control) {
   if (!IsWindow(control)) return;
   ShowWindow(control, SW_HIDE);
-  SetWindowLongPtrW(control, GWLP_USERDATA, 0);
+  if (ControlWindowState* state = ControlStateOf(control)) state->field = nullptr;
   DestroyWindow(control);
 }
 
 void DetachPageWindow(HWND page) {
   if (page == nullptr || !IsWindow(page)) return;
   for (HWND child = GetWindow(page, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    SetWindowLongPtrW(child, GWLP_USERDATA, 0);
+    if (ControlWindowState* state = ControlStateOf(child)) state->field = nullptr;
   }
   if (auto* state = reinterpret_cast<PageWindowState*>(GetWindowLongPtrW(page, GWLP_USERDATA))) {
     if (state->page != nullptr) state->page->window = 0;

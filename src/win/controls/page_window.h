@@ -5,6 +5,7 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include "look/control_look.h"
 #include "model/refresh_plan.h"
 #include "win/base/class_names.h"
 
@@ -21,6 +22,16 @@ struct PageWindowState {
   Page* page = nullptr;
   Settings* settings = nullptr;
   HWND notify = nullptr;
+  bool blinkPhase = false;  // toggled by the blink timer
+};
+
+// What a control window keeps of its own beside its record: how it paints, and what only painting
+// reads. Made when the window is created, gone with the window.
+struct ControlWindowState {
+  Field* field = nullptr;  // null once the control is detached from its record
+  ControlLook look;
+  int caretX = 2;        // entry field: the caret's place in pixels, as the last paint put it
+  bool pressed = false;  // push button: held down by a tap
 };
 
 LRESULT CALLBACK PageWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
@@ -29,23 +40,34 @@ LRESULT CALLBACK PageWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
 // size) with the state attached; stores the window in the page. Null on failure.
 HWND CreatePageWindow(HWND mainWindow, HINSTANCE instance, PageWindowState* state);
 
+// Whether the window is of the page class. The lookups below take their window's kind on trust (its
+// user data is read as theirs): a window of unknown kind is checked with this first.
+bool IsPageWindow(HWND window);
 // The state of a page window, or of the page that holds a control window; null when detached.
 PageWindowState* PageStateOf(HWND page);
 PageWindowState* PageStateOfControl(HWND control);
 // The field record attached to a control window, or null.
 Field* FieldOfControl(HWND control);
+// The control window's own state, or null (the window could not be attached at its creation).
+ControlWindowState* ControlStateOf(HWND control);
 
-// What a control window's procedure works on: its record and its page (both set, or neither).
+// What a control window's procedure works on: its record, its page and its own state (all set, or
+// none).
 struct ControlContext {
   Field* field = nullptr;
   PageWindowState* page = nullptr;
+  ControlWindowState* state = nullptr;
   explicit operator bool() const { return field != nullptr; }
 };
-// At WM_CREATE: attaches the record handed over in the create parameters; nothing is attached and
-// nothing returned when the record, the page or its settings are missing.
+// At WM_CREATE: makes the control's own state attached to the record handed over in the create
+// parameters; nothing is made and nothing returned when the record, the page or its settings are
+// missing.
 ControlContext AttachControlAtCreate(HWND control, LPARAM createParams);
-// Afterwards: the attached record and its page; nothing once the control or its page is detached.
+// Afterwards: the attached record, its page and the state; nothing once the control or its page is
+// detached.
 ControlContext ControlContextOf(HWND control);
+// At WM_NCDESTROY: the control's own state goes with its window.
+void ReleaseControlState(HWND control);
 // A control window without a record does nothing but close itself.
 LRESULT OrphanControlMessage(HWND control, UINT message, WPARAM wparam, LPARAM lparam);
 

@@ -13,26 +13,29 @@
 
 namespace vantor {
 
-void PaintSystemLine(HWND window, HDC target, Field& field, const Settings& settings) {
+void PaintSystemLine(HWND window, HDC target, const Field& field, const ControlLook& control,
+                     const Settings& settings) {
   SYSTEMTIME now{};
   GetLocalTime(&now);
-  field.SetText(SystemLineText(FormatSystemLine(now, (field.flags & kFlagPassword) != 0), field.width));
+  const std::u16string text =
+      SystemLineText(FormatSystemLine(now, (field.format.flags & kFlagPassword) != 0), field.width);
   RECT client{};
   GetClientRect(window, &client);
   const int w = client.right, h = client.bottom;
   gdi::Canvas canvas(target, w, h);
   if (!canvas.ok()) return;
-  const SystemLook look = SystemLineLook(field);
+  const SystemLook look = SystemLineLook(field, control);
   gdi::FillSolid(canvas.dc(), client, look.background);
   if (CellWidthOf(w, field.width) > 0) {
     const COLORREF pageBackground = PageBackgroundOf(field);
     if (look.reverseFrame) {
       const bool lastRow = field.row >= settings.ScreenRows() - 1;
-      DrawReverseFrame(canvas.dc(), field, pageBackground, {field.column, field.row, field.width, w, h, lastRow});
+      DrawReverseFrame(canvas.dc(), field, pageBackground, control.colours.reverseBackground,
+                       {field.column, field.row, field.width, w, h, lastRow});
     }
     if (look.pageEdges) DrawPageEdges(canvas.dc(), w, h, pageBackground);
-    const std::u16string& text = field.Text();
-    const auto cells = SystemLineCells(static_cast<int>(text.size()), field.width, w, (field.flags & kFlagRight) != 0);
+    const auto cells =
+        SystemLineCells(static_cast<int>(text.size()), field.width, w, (field.format.flags & kFlagRight) != 0);
     gdi::Font font = CreateScreenFont(settings, field.Video() == kVideoBold);
     gdi::Select fontIn(canvas.dc(), font.get());
     SetBkMode(canvas.dc(), TRANSPARENT);
@@ -64,21 +67,9 @@ std::u16string FormatSystemLine(const SYSTEMTIME& time, bool date) {
   return std::u16string(reinterpret_cast<const char16_t*>(buffer));
 }
 
-void FillSystemColours(Field& field) {
-  FieldColours& c = field.colours;
-  c.text = RGB(255, 0, 0);
-  c.background = RGB(255, 255, 255);
-  c.focusBackground = RGB(255, 240, 158);
-  c.frame = RGB(255, 255, 255);
-  c.reverseText = RGB(92, 106, 166);
-  c.reverseBackground = RGB(255, 255, 255);
-  c.selectedFrame = RGB(255, 204, 51);
-  c.selectedBackground = RGB(255, 204, 51);
-}
-
 LRESULT CALLBACK SystemLineProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   // The clock refreshes itself at every tick (the colon blinks).
-  static constexpr DisplayControlClass kSystemLine{[](Field& field, const Settings&) { FillSystemColours(field); },
+  static constexpr DisplayControlClass kSystemLine{[](const Field&, const Settings&) { return SystemLineColours(); },
                                                    PaintSystemLine, [](const Field&) { return true; }};
   return DisplayControlMessage(kSystemLine, window, message, wparam, lparam);
 }

@@ -10,13 +10,12 @@ namespace vantor {
 
 class Field;
 class Settings;
+struct ControlLook;
 
 LRESULT CALLBACK SystemLineProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-void FillSystemColours(Field& field);
-
-// Reads the clock into the record's text and paints it into target in one copy.
-void PaintSystemLine(HWND window, HDC target, Field& field, const Settings& settings);
+// Reads the clock and paints it into target in one copy.
+void PaintSystemLine(HWND window, HDC target, const Field& field, const ControlLook& look, const Settings& settings);
 
 // The formatted clock text for a moment: "HH:mm" (colon blank on odd seconds) or "dd-MMM-yy".
 std::u16string FormatSystemLine(const SYSTEMTIME& time, bool date);

@@ -109,7 +109,7 @@ INT_PTR CALLBACK PromptProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
   const int command = ClosingCommand(message, wparam);
   if (context == nullptr || command == 0) return FALSE;
   if (context->open != nullptr) *context->open = nullptr;
-  context->screen->SetPromptAnswer(ItemText(dialog, IDC_PROMPT_ANSWER));
+  if (context->answer != nullptr) *context->answer = ItemText(dialog, IDC_PROMPT_ANSWER);
   EndDialog(dialog, command);
   return TRUE;
 }

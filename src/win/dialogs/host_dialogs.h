@@ -4,16 +4,19 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <string>
+
 namespace vantor {
 
 struct Screen;
 class Settings;
 
-// What a host dialog works on: the screen's message and prompt, and the slot where it records its
-// window while it is open (so that the terminal can cancel it).
+// What a host dialog works on: the screen's message and prompt, the slot where it records its window
+// while it is open (so that the terminal can cancel it), and where the prompt leaves its answer.
 struct HostDialogContext {
-  Screen* screen = nullptr;
+  const Screen* screen = nullptr;
   HWND* open = nullptr;
+  std::u16string* answer = nullptr;
 };
 
 // Login (181): sets the mode from the access code, tells the operator, writes the settings file and
@@ -28,7 +31,7 @@ INT_PTR RunAboutDialog(HINSTANCE resources, HWND owner);
 INT_PTR RunAdvisoryDialog(HINSTANCE resources, HWND owner, HostDialogContext context);
 
 // Prompt (179): the host's question and an answer of at most the prompt length; the answer goes
-// into the screen's prompt reply on OK and on Cancel. Ends with 1 (OK) or 2 (Cancel).
+// into the context's answer on OK and on Cancel. Ends with 1 (OK) or 2 (Cancel).
 INT_PTR RunPromptDialog(HINSTANCE resources, HWND owner, HostDialogContext context);
 
 // The two version numbers of a module's version resource (loaded as an image or as data); false

@@ -2,6 +2,9 @@
 #include "win/toolbar/lock_indicator.h"
 
 #include <algorithm>
+#include <utility>
+
+#include "win/base/bitmap_resource.h"
 
 namespace vantor {
 
@@ -40,18 +43,12 @@ LockIndicator::LockIndicator(HWND mainWindow, HINSTANCE module) : module_(module
 
   gdi::WindowDc screen(nullptr);
   auto load = [&](Picture& picture, int resource) {
-    picture.bitmap.reset(
-        static_cast<HBITMAP>(LoadImageW(module_, MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
-    if (!picture.bitmap) return;
-    BITMAP info{};
-    if (GetObjectW(picture.bitmap.get(), sizeof info, &info) == sizeof info) {
-      picture.width = info.bmWidth;
-      picture.height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
-    }
-    gdi::MemoryDc probe(screen.get());
-    gdi::Select select(probe.get(), picture.bitmap.get());
-    const COLORREF corner = select.ok() ? GetPixel(probe.get(), 0, 0) : CLR_INVALID;
-    if (corner != CLR_INVALID) picture.transparent = corner;
+    BitmapResource loaded = LoadBitmapResource(module_, resource, screen.get());
+    if (!loaded.bitmap) return;
+    picture.bitmap = std::move(loaded.bitmap);
+    picture.width = loaded.width;
+    picture.height = loaded.height;
+    if (loaded.corner != CLR_INVALID) picture.transparent = loaded.corner;
   };
   load(background_, animation::InfoOf(animation::Picture::Background).firstResource);
   if (background_.bitmap && background_.width > 0 && background_.height > 0) {
@@ -102,8 +99,8 @@ void LockIndicator::BuildAtlases(HDC screen) {
   gdi::MemoryDc monoDc(screen);
   gdi::Select monoIn(monoDc.get(), mono.get());
   for (HDC dc : {masks_.dc.get(), cutouts_.dc.get()}) {
-    SetTextColor(dc, RGB(0, 0, 0));  // monochrome to colour: 0 black, 1 white
-    SetBkColor(dc, RGB(255, 255, 255));
+    SetTextColor(dc, kBlack);  // monochrome to colour: 0 black, 1 white
+    SetBkColor(dc, kWhite);
   }
   gdi::MemoryDc source(screen);
   for (Picture* picture : pictures) {
@@ -290,8 +287,8 @@ void LockIndicator::Compose(HWND window, const animation::FramePlan& plan, int w
   }
   if (!image_->ok()) return;
   const HDC dc = image_->dc();
-  SetTextColor(dc, RGB(0, 0, 0));
-  SetBkColor(dc, RGB(255, 255, 255));
+  SetTextColor(dc, kBlack);
+  SetBkColor(dc, kWhite);
   SetStretchBltMode(dc, COLORONCOLOR);
   SelectClipRgn(dc, nullptr);
   IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
@@ -302,7 +299,7 @@ void LockIndicator::Compose(HWND window, const animation::FramePlan& plan, int w
       for (std::size_t d = 0; d < animation::kDotXOffsets.size(); ++d) {
         if ((plan.dots >> d) & 1u) {
           SetPixelV(dc, animation::kRightX + animation::kDotXOffsets[d], animation::kRightY + animation::kDotYOffset,
-                    RGB(0, 0, 0));
+                    kBlack);
         }
       }
     }

@@ -11,6 +11,7 @@
 #include "win/base/class_names.h"
 #include "win/base/gdi.h"
 #include "look/animation.h"
+#include "settings/palette.h"
 
 namespace vantor {
 
@@ -43,7 +44,7 @@ class LockIndicator {
     gdi::Bitmap bitmap;
     int width = 0;
     int height = 0;
-    COLORREF transparent = RGB(255, 0, 255);
+    COLORREF transparent = kTransparentMagenta;
     int atlasX = -1;  // where the picture sits in the atlases; -1 when it is not there
   };
 

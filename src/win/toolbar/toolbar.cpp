@@ -3,8 +3,10 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
+#include "win/base/bitmap_resource.h"
 #include "win/base/messages.h"
 
 namespace vantor {
@@ -12,8 +14,6 @@ namespace vantor {
 namespace {
 
 constexpr int kProgramIcon = 176;
-
-COLORREF ToColorRef(toolbar::Rgb c) { return RGB(c.r, c.g, c.b); }
 
 std::uint32_t ToXrgb(COLORREF c) {
   return (std::uint32_t{GetRValue(c)} << 16) | (std::uint32_t{GetGValue(c)} << 8) | GetBValue(c);
@@ -100,20 +100,14 @@ Toolbar::Toolbar(HWND mainWindow, HINSTANCE module, int toolbarSize) : module_(m
     button.width = size.picture;
     button.height = size.picture;
     const int resource = fixed.bitmap[static_cast<std::size_t>(size.setIndex)];
-    button.picture.reset(
-        static_cast<HBITMAP>(LoadImageW(module_, MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    BitmapResource loaded = LoadBitmapResource(module_, resource, screen.get());
+    button.picture = std::move(loaded.bitmap);
     if (!button.picture) continue;
-    BITMAP info{};
-    if (GetObjectW(button.picture.get(), sizeof info, &info) == sizeof info && info.bmWidth > 0 && info.bmHeight > 0) {
-      button.width = info.bmWidth;
-      button.height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
+    if (loaded.width > 0 && loaded.height > 0) {
+      button.width = loaded.width;
+      button.height = loaded.height;
     }
-    {
-      gdi::MemoryDc probe(screen.get());
-      gdi::Select select(probe.get(), button.picture.get());
-      const COLORREF corner = select.ok() ? GetPixel(probe.get(), 0, 0) : CLR_INVALID;
-      if (corner != CLR_INVALID) button.transparent = corner;
-    }
+    if (loaded.corner != CLR_INVALID) button.transparent = loaded.corner;
     button.greyedPicture = MakeGreyed(button.picture.get(), button.width, button.height, button.transparent);
   }
 
@@ -182,12 +176,12 @@ void Toolbar::PaintBar(HWND bar) {
   GetClientRect(bar, &client);
   gdi::Canvas canvas(paint.get(), client.right, client.bottom);
   if (!canvas.ok()) return;
-  gdi::FillSolid(canvas.dc(), client, ToColorRef(toolbar::kFace));
+  gdi::FillSolid(canvas.dc(), client, kToolbarFace);
   std::array<toolbar::BarLine, 6> lines;
   const int count = toolbar::BarLines(client.bottom, lines);
   for (int i = 0; i < count; ++i) {
     const RECT line{0, lines[static_cast<std::size_t>(i)].y, client.right, lines[static_cast<std::size_t>(i)].y + 1};
-    gdi::FillSolid(canvas.dc(), line, ToColorRef(lines[static_cast<std::size_t>(i)].colour));
+    gdi::FillSolid(canvas.dc(), line, lines[static_cast<std::size_t>(i)].colour);
   }
   canvas.Present(paint.get());
 }
@@ -199,12 +193,12 @@ void Toolbar::PaintButton(HWND window, const ToolbarButton& button) {
   gdi::Canvas canvas(paint.get(), client.right, client.bottom);
   if (!canvas.ok()) return;
   HDC dc = canvas.dc();
-  gdi::FillSolid(dc, client, ToColorRef(toolbar::kFace));
+  gdi::FillSolid(dc, client, kToolbarFace);
   const bool enabled = IsWindowEnabled(window) != FALSE;
   if (enabled) {
     gdi::Select pen(dc, GetStockObject(DC_PEN));
     for (const toolbar::Segment& s : toolbar::ButtonBevel(client.right, client.bottom, button.pressed)) {
-      SetDCPenColor(dc, ToColorRef(s.colour));
+      SetDCPenColor(dc, s.colour);
       MoveToEx(dc, s.x0, s.y0, nullptr);
       LineTo(dc, s.x1, s.y1);
     }

@@ -18,7 +18,7 @@ struct ToolbarButton {
   gdi::Bitmap greyedPicture;
   int width = 0;
   int height = 0;
-  COLORREF transparent = RGB(255, 0, 255);
+  COLORREF transparent = kTransparentMagenta;
   HWND buttonWindow = nullptr;
   HWND barWindow = nullptr;
   bool pressed = false;
