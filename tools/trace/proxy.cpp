@@ -44,8 +44,8 @@ class ProxySession : public std::enable_shared_from_this<ProxySession> {
                               asio::async_connect(self->host_, results,
                                                   [self, host](const std::error_code& failed, const tcp::endpoint&) {
                                                     if (failed) return self->Unreachable(host, failed);
-                                                    std::error_code ignored;
-                                                    self->host_.set_option(tcp::no_delay(true), ignored);
+                                                    std::error_code unset;
+                                                    self->host_.set_option(tcp::no_delay(true), unset);
                                                     self->Pump(true);
                                                     self->Pump(false);
                                                   });
