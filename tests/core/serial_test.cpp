@@ -193,7 +193,7 @@ struct Page {
 };
 
 struct FakeTarget : SerialInputTarget {
-  explicit FakeTarget(Page page) : page(std::move(page)), modified(this->page.lengths.size()) {}
+  explicit FakeTarget(Page fields) : page(std::move(fields)), modified(page.lengths.size()) {}
   bool KeyboardReady() const override { return !page.locked; }
   int FirstSerialInputField() override {
     ++passes;
