@@ -11,8 +11,11 @@
 #include <thread>
 #include <vector>
 
+#include "headless/queued_port.h"
 #include "platform/tls_session.h"
 #include "platform/transport.h"
+#include "session/host_connection.h"
+#include "session/host_link.h"
 #include "test_host.h"
 #include "tls_fixtures_posix.h"
 
@@ -270,6 +273,72 @@ TEST(TlsSession, AnAlteredRecordFails) {
   std::string decrypted, answer;
   EXPECT_EQ(tls.Client().Decrypt(MemoryTls::Bytes(record), decrypted, answer), TlsSession::Step::kFailed);
   EXPECT_EQ(decrypted, "");
+}
+
+// The host link frames records over TLS as over clear text, and goes back to clear text when asked.
+TEST(TlsHostLink, FramesALongRecordInPiecesThenConnectsInClearTextAgain) {
+  LoopbackServer tls({false, &TestPki::Get().host, ServerMode::kEcho, ""});
+  LoopbackServer clear({false, nullptr, ServerMode::kEcho, ""});
+  HostLink link;
+  for (LoopbackServer* server : {&tls, &clear}) {
+    const bool secure = server == &tls;
+    ASSERT_EQ(link.Connect("127.0.0.1", server->Port(), secure ? Pinned(TestPki::Get().host.pin) : TlsOptions{}),
+              LinkFailure::kNone);
+    EXPECT_EQ(link.Protocol(), secure ? "TLSv1.3" : "");
+    const std::string frame = "12" + std::string(4001, 'x') + "\xFF\xEF";
+    ASSERT_TRUE(link.Send(12, frame.substr(2, 4001)));
+    std::string echoed;
+    std::uint8_t buffer[8192];
+    for (int got; echoed.size() < frame.size() && (got = link.Receive(buffer, sizeof buffer, 5)) > 0;)
+      echoed.append(reinterpret_cast<char*>(buffer), static_cast<std::size_t>(got));
+    EXPECT_TRUE(echoed == frame) << echoed.size() << " bytes, TLS " << secure;
+    EXPECT_TRUE(server->Received() == frame);
+  }
+}
+
+// The session thread says which protocol it agreed on, or why it could not connect; without a
+// connection no byte of a record reaches the host.
+TEST(TlsSessionThread, ReportsTheProtocolOrWhyNoConnectionWasMade) {
+  const TestPki& pki = TestPki::Get();
+  struct Case {
+    const char* what;
+    const TestCertificate* served;  // none: a clear-text host
+    TlsOptions options;
+    LinkFailure expected;
+  };
+  const Case cases[] = {
+      {"pinned", &pki.host, Pinned(pki.host.pin), LinkFailure::kNone},
+      {"another certificate", &pki.stranger, Pinned(pki.host.pin), LinkFailure::kPinMismatch},
+      {"a bad pin", &pki.host, Pinned("12:34:zz"), LinkFailure::kPinInvalid},
+      {"clear text to a TLS host", &pki.host, {}, LinkFailure::kClosedWithoutReply},
+      {"TLS to a clear-text host", nullptr, Pinned(pki.host.pin), LinkFailure::kNotTls},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    LoopbackServer server({false, c.served, ServerMode::kEcho, ""});
+    QueuedPort port{[] {}, [](RecordBytes) {}};
+    HostConnection session(port);
+    ASSERT_TRUE(session.Start({"127.0.0.1", server.Port(), 42, nullptr, c.options}));
+    std::optional<bool> ended;
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    // A two-digit id: an identify record long enough for a TLS host to read a record header from it.
+    const auto identified = [&] { return server.Received().find("42I\xFF\xEF") != std::string::npos; };
+    while (!(ended = port.TakeEnded()) && !identified() && std::chrono::steady_clock::now() < deadline) {
+      port.Serve();
+      port.WaitForWork(std::chrono::steady_clock::now() + 10ms);
+    }
+    EXPECT_EQ(session.LastFailure(), c.expected);
+    if (c.expected == LinkFailure::kNone) {
+      EXPECT_TRUE(identified());
+      EXPECT_EQ(session.Protocol(), "TLSv1.3");
+    } else {
+      EXPECT_EQ(ended, std::optional<bool>(false));
+      EXPECT_EQ(server.Received().find("42I"), std::string::npos);
+      EXPECT_EQ(server.Accepted(), c.expected == LinkFailure::kPinInvalid ? 0 : 1);
+    }
+    session.Stop();
+    EXPECT_EQ(session.Protocol(), "");
+  }
 }
 
 }  // namespace

@@ -181,6 +181,11 @@ std::string LoopbackServer::Received() const {
   return received_;
 }
 
+int LoopbackServer::Accepted() const {
+  std::lock_guard lock(mutex_);
+  return accepted_;
+}
+
 bool LoopbackServer::WaitReceived(std::size_t count, std::chrono::milliseconds timeout) const {
   std::unique_lock lock(mutex_);
   return receivedMore_.wait_for(lock, timeout, [&] { return received_.size() >= count; });
@@ -205,6 +210,10 @@ void LoopbackServer::Run() {
     if ((entries[0].revents & POLLIN) == 0) continue;
     const int accepted = ::accept(listener, nullptr, nullptr);
     if (accepted < 0) continue;
+    {
+      std::lock_guard lock(mutex_);
+      ++accepted_;
+    }
     ::fcntl(accepted, F_SETFL, ::fcntl(accepted, F_GETFL, 0) | O_NONBLOCK);
     Serve(accepted);
     ::close(accepted);

@@ -68,6 +68,8 @@ class LoopbackServer {
   std::uint16_t Port() const { return listener_.Port(); }
   // Bytes (plaintext with TLS) received over every connection so far.
   std::string Received() const;
+  // Connections accepted so far.
+  int Accepted() const;
   // Waits until at least `count` bytes were received in all; false when they did not come in time.
   bool WaitReceived(std::size_t count, std::chrono::milliseconds timeout) const;
 
@@ -83,6 +85,7 @@ class LoopbackServer {
   mutable std::mutex mutex_;
   mutable std::condition_variable receivedMore_;
   std::string received_;
+  int accepted_ = 0;
   std::thread thread_;
 };
 
