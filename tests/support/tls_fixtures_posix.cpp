@@ -112,19 +112,25 @@ void SetCork(int socket, bool on) {
   ::setsockopt(socket, IPPROTO_TCP, TCP_CORK, &value, sizeof value);
 }
 
-// Removes the CA file when the process ends.
+// A file of the process's that is removed when the process ends.
 struct TemporaryFile {
-  std::filesystem::path path;
+  explicit TemporaryFile(const std::string& name)
+      : path(std::filesystem::temp_directory_path() / ("vantor-test-" + std::to_string(::getpid()) + "-" + name)) {}
   ~TemporaryFile() {
     std::error_code ignored;
     std::filesystem::remove(path, ignored);
   }
+  std::string Write(const std::string& text) const {
+    std::ofstream(path) << text;
+    return path.string();
+  }
+  std::filesystem::path path;
 };
 
 }  // namespace
 
 const TestPki& TestPki::Get() {
-  static TemporaryFile caFile;
+  static const TemporaryFile caFile("ca.pem"), hostFile("host.pem"), hostKeyFile("host.key");
   static const TestPki pki = [] {
     constexpr const char* kLoopback = "DNS:localhost,IP:127.0.0.1,IP:::1";
     const Issued ca = Issue("Vantor test CA", nullptr, nullptr, -kDay, 30 * kDay, true);
@@ -134,9 +140,9 @@ const TestPki& TestPki::Get() {
     made.otherName = Describe(Issue("other.example", "DNS:other.example", &ca, -kDay, 30 * kDay, false));
     made.expired = Describe(Issue("localhost", kLoopback, &ca, -2 * kDay, -kDay, false));
     made.stranger = Describe(Issue("localhost", kLoopback, nullptr, -kDay, 30 * kDay, false));
-    caFile.path = std::filesystem::temp_directory_path() / ("vantor-test-ca-" + std::to_string(::getpid()) + ".pem");
-    std::ofstream(caFile.path) << made.ca.certificatePem;
-    made.caFile = caFile.path.string();
+    made.caFile = caFile.Write(made.ca.certificatePem);
+    made.hostFile = hostFile.Write(made.host.certificatePem);
+    made.hostKeyFile = hostKeyFile.Write(made.host.keyPem);
     return made;
   }();
   return pki;

@@ -32,6 +32,8 @@ struct TestPki {
   TestCertificate expired;    // the loopback names, signed by the CA, expired yesterday
   TestCertificate stranger;   // the loopback names, self-signed: a man in the middle's
   std::string caFile;         // the CA's certificate in a temporary PEM file
+  std::string hostFile;       // the host's certificate in a temporary PEM file
+  std::string hostKeyFile;    // and its key
 
   static const TestPki& Get();
 };
