@@ -75,13 +75,14 @@ CaptureEntry Entry(CaptureEvent event, std::uint64_t millis, std::string bytes =
 
 TEST(TraceDecode, StreamsUnescapedCutAndBounded) {
   using E = CaptureEvent;
-  // A doubled 0xFF split between two reads, a record over the terminal's bound, and records cut by the end.
+  // A doubled 0xFF split between two reads, a record over the terminal's bound (shown in wire order with the
+  // record after it in the same read), and records cut by the end.
   Lines lines;
   TraceDecoder decoder([&lines](const std::string& line) { lines.push_back(line); });
   for (const CaptureEntry& entry :
        {Entry(E::Opened, 0, "peer"), Entry(E::FromTerminal, 1, "7I" + kEnd + "7R"),
         Entry(E::FromHost, 2, "Hu3" + host_records::LongNumber(3) + "a\xFF"),
-        Entry(E::FromHost, 3, "\xFF\x62" + kEnd + std::string(kMaxRecordBytes, 'x') + kEnd + "A"),
+        Entry(E::FromHost, 3, "\xFF\x62" + kEnd + std::string(kMaxRecordBytes, 'x') + kEnd + "A" + kEnd + "A"),
         Entry(E::TerminalEnded, 4)})
     decoder.Add(entry);
   decoder.Finish(99000);
@@ -91,6 +92,7 @@ TEST(TraceDecode, StreamsUnescapedCutAndBounded) {
                        "3 1 H>T 7 H screen",
                        "    u field=3 text=\"a\\xFFb\"",
                        "3 1 H>T 7 dropped: a record over 4194304 bytes, passed over whole",
+                       "3 1 H>T 7 A identify",
                        "4 1 T>H 7 cut: 37 52 (the terminal closed the connection inside a record)",
                        "4 1 T>H 7 closed",
                        "99 1 H>T 7 cut: 41 (the capture ends inside a record)",
