@@ -293,7 +293,7 @@ void VirtualTerminal::Read() {
 void VirtualTerminal::OnRecord(RecordBytes record) {
   run_.Screen();
   terminal_.ReceiveRecord(record);
-  if (lockedAt_ && terminal_.View().InputEnabled()) {
+  if (lockedAt_ && terminal_.View().KeyboardReady()) {
     run_.Turnaround(SteadyClock::now() - *lockedAt_);
     lockedAt_.reset();
   }
@@ -363,9 +363,9 @@ void VirtualTerminal::Advance() {
       asio::post(run_.Io(), [this] { Advance(); });
       return;
     } else {
-      const bool wasReady = terminal_.View().InputEnabled();
+      const bool wasReady = terminal_.View().KeyboardReady();
       reply = engine_->Start(WithId(script[line_++], id_), now);
-      if (wasReady && !terminal_.View().InputEnabled()) lockedAt_ = now;
+      if (wasReady && !terminal_.View().KeyboardReady()) lockedAt_ = now;
       if (!reply) continue;
     }
     if (reply->quit) return Finish();
