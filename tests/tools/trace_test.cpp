@@ -158,7 +158,7 @@ TEST(TraceProgram, ProxiesByteForByteAndItsCaptureDecodesAndReplays) {
   // vantor-headless as the operator: the host's screen, typed into its focus field, F5, and away.
   const auto terminal = [](std::uint16_t port) {
     return std::make_unique<ChildProcess>(
-        Lines{kBuild + "/vantor-headless", "--settings", "/nonexistent/Vantor.ini", "--host",
+        Lines{kBuild + "/vantor-headless", "--settings", testing_support::EmptySettingsFile(), "--host",
               "127.0.0.1:" + std::to_string(port)},
         ChildProcess::Options{.input = "wait connected 5\nwait 5\ntype ab\nkey F5\nquit\n"});
   };
