@@ -127,7 +127,8 @@ std::string ReadAll(const std::string& path) {
 
 std::string TempPath(const std::string& name) { return ::testing::TempDir() + "trace_" + name; }
 
-TEST(TraceProgram, RefusesBadCommandLinesAndDamagedCaptures) {
+TEST(TraceProgram, ShowsHelpAndRefusesBadCommandLinesAndDamagedCaptures) {
+  testing_support::ExpectHelp(kTrace);
   const std::string capture = TempPath("empty.raw"), notCapture = TempPath("other.raw"), cut = TempPath("cut.raw");
   const std::string entry = EncodeCaptureEntry(Entry(CaptureEvent::FromHost, 5, "ab"));
   std::ofstream(capture) << kCaptureMagic;
