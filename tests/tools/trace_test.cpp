@@ -4,7 +4,9 @@
 #include <fstream>
 
 #include "screen_builder.h"
+#include "session/record_assembler.h"
 #include "session/responses.h"
+#include "session/wire_format.h"
 #include "test_host.h"
 #include "tool_process.h"
 #include "trace/capture.h"
@@ -67,6 +69,61 @@ TEST(TraceDecode, RecordsWithTheReadsTheTerminalMakes) {
     const RecordBytes wire(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     EXPECT_EQ(OneLine(from == 'H' ? host.Decode(wire) : DecodeTerminalRecord(bytes)), text) << record;
   }
+}
+
+// The wire examples of docs/protocol.md read as the page says: each byte line ("H>T  " or "T>H  " and the
+// bytes, \xHH for a byte) through the terminal's own readers, against the lines that follow it.
+TEST(TraceDecode, TheProtocolReferenceExamplesReadAsTheTerminalReadsThem) {
+  std::ifstream page(std::string(VANTOR_SOURCE_DIR) + "/docs/protocol.md");
+  ASSERT_TRUE(page);
+  const auto bytesOf = [](std::string_view text) {
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const bool escape = text.substr(i, 2) == "\\x" && i + 3 < text.size();
+      bytes += escape ? static_cast<char>(std::stoi(std::string(text.substr(i + 2, 2)), nullptr, 16)) : text[i];
+      if (escape) i += 3;
+    }
+    return bytes;
+  };
+  int blocks = 0;
+  std::string indent, line;
+  std::optional<Lines> expected, read;
+  std::unique_ptr<HostRecordDecoder> host;
+  for (int number = 1; std::getline(page, line); ++number) {
+    const std::size_t text = line.find_first_not_of(' ');
+    if (!expected && text != std::string::npos && line.substr(text) == "```wire") {
+      indent = line.substr(0, text);
+      expected.emplace();
+      read.emplace();
+      host = std::make_unique<HostRecordDecoder>();
+      continue;
+    }
+    if (!expected) continue;
+    line.erase(0, std::min(line.find_first_not_of(' '), indent.size()));
+    if (line == "```") {
+      EXPECT_EQ(*read, *expected) << "the block that ends on line " << number;
+      expected.reset();
+      ++blocks;
+    } else if (line.starts_with("H>T  ")) {
+      std::string bytes = bytesOf(line.substr(5));
+      bool pendingFf = false;
+      bytes.resize(static_cast<std::size_t>(
+          UnescapeInPlace(reinterpret_cast<std::uint8_t*>(bytes.data()), static_cast<int>(bytes.size()), pendingFf)));
+      RecordAssembler records;
+      records.Feed(RecordBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+                   [&](RecordBytes record) {
+                     const DecodedRecord decoded = host->Decode(record);
+                     read->push_back(decoded.head);
+                     read->insert(read->end(), decoded.lines.begin(), decoded.lines.end());
+                   });
+    } else if (line.starts_with("T>H  ")) {
+      const DecodedRecord decoded = DecodeTerminalRecord(bytesOf(line.substr(5)));
+      read->push_back((decoded.terminalId.empty() ? "" : decoded.terminalId + " ") + decoded.head);
+    } else {
+      expected->push_back(line);
+    }
+  }
+  EXPECT_GE(blocks, 8) << "the page's wire examples were not found";
 }
 
 CaptureEntry Entry(CaptureEvent event, std::uint64_t millis, std::string bytes = {}, std::uint32_t connection = 1) {
