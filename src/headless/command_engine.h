@@ -54,7 +54,7 @@ struct Command {
   // What an expect checks.
   enum class Check { OnScreen, NotOnScreen, FieldIs, FieldMatches, RowMatches, Message, Prompt };
 
-  Kind kind = Kind::Quit;
+  Kind kind = Kind::Screen;
   Check check = Check::OnScreen;
   std::string text;  // the text typed, answered, expected or matched; a key's name; scan bytes
   int number = 0;    // a field id (focus, tap, expect field) or a row (expect row)
