@@ -98,8 +98,7 @@ std::string Operator::Blocked() const {
 
 std::string Operator::Type(std::u16string_view text) {
   if (text.empty()) return "nothing to type";
-  const std::string why = Blocked();
-  if (!why.empty()) return why;
+  if (std::string why = Blocked(); !why.empty()) return why;
   if (view_.FocusedControl() == nullptr) return "no field has the focus";
   for (std::size_t i = 0; i < text.size(); ++i) {
     // An auto-send or a key that a character set off locks the keyboard: the rest is dropped.
@@ -116,8 +115,7 @@ std::string Operator::Type(std::u16string_view text) {
 std::string Operator::Key(std::string_view name) {
   const std::optional<NamedKey> key = ParseKeyName(name);
   if (!key) return "unknown key \"" + std::string(name) + "\"";
-  const std::string why = Blocked();
-  if (!why.empty()) return why;
+  if (std::string why = Blocked(); !why.empty()) return why;
   if (key->toolbar >= 0) {
     if (!view_.ToolbarBuilt()) return "the terminal has no toolbar";
     const ToolbarButtonState& button = view_.Toolbar()[static_cast<std::size_t>(key->toolbar)];

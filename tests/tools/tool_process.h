@@ -33,8 +33,8 @@ inline void ExpectHelp(const std::string& program) {
 
 // An empty settings file: every setting keeps its default whatever the folder holds.
 inline std::string EmptySettingsFile() {
-  const std::string path = ::testing::TempDir() + "empty_settings.ini";
-  std::ofstream{path};
+  std::string path = ::testing::TempDir() + "empty_settings.ini";
+  std::ofstream file(path, std::ios::trunc);
   return path;
 }
 
