@@ -217,7 +217,8 @@ consteval IntRange LimitsOf(std::string_view key) { return std::get<IntSetting>(
 // The most UTF-16 units a text (or each part of `serial`) keeps.
 consteval std::size_t MaxUnitsOf(std::string_view key) {
   const SettingForm& form = SettingRowOf(key).form;
-  if (const auto* line = std::get_if<SerialLineSetting>(&form)) return line->maxUnits;
+  // holds_alternative, not get_if: a pointer test is no constant expression under -fsanitize=null.
+  if (std::holds_alternative<SerialLineSetting>(form)) return std::get<SerialLineSetting>(form).maxUnits;
   return std::get<TextSetting>(form).maxUnits;
 }
 consteval std::size_t SoundPartMaxUnits(std::string_view suffix) {

@@ -65,8 +65,8 @@ TEST(DemoHost, OutlivesBadRecordsResetsAndClientsWithoutItsTls) {
       EXPECT_FALSE(SendAndReset(port, pki.stranger.pin, "1I\xFF\xEF")) << "another certificate's pin";
       EXPECT_TRUE(demo.WaitFor("TLS handshake failed")) << demo.Output();
     }
-    std::vector<std::string> terminal{kBuild + "/vantor-headless", "--settings", "/nonexistent/Vantor.ini", "--host",
-                                      "127.0.0.1:" + std::to_string(port)};
+    std::vector<std::string> terminal{kBuild + "/vantor-headless", "--settings", testing_support::EmptySettingsFile(),
+                                      "--host", "127.0.0.1:" + std::to_string(port)};
     if (tls) terminal.insert(terminal.end(), {"--tls-pin", pin});
     testing_support::ChildProcess headless(terminal,
                                            {.input = "wait connected 5\nwait 5\nexpect VANTOR WAREHOUSE\nquit\n"});

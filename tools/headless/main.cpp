@@ -2,11 +2,12 @@
 //
 //   vantor-headless [--settings FILE] [--host HOST:PORT] [--id N] [--tls] [--tls-pin HEX] [--tls-ca FILE]
 //                   [--script FILE [--timing]]
-// Exit codes: 0 done (quit, end of input or of the script), 1 a script command failed, 2 a bad command line.
+//   vantor-headless --help
+// Exit codes: 0 done (quit, end of input or of the script), 1 a script command failed, 2 a bad command
+// line, settings file or script.
 #include <chrono>
 #include <cstdio>
 #include <deque>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -17,6 +18,7 @@
 
 #include "headless/runner.h"
 #include "platform/codepage.h"
+#include "platform/file.h"
 #include "platform/net.h"
 #include "platform/tls_options.h"
 #include "settings/setting_table.h"
@@ -30,13 +32,37 @@ constexpr const char* kUsage =
     "                       [--script FILE [--timing]]\n"
     "  reads Vantor.ini (or FILE), connects to the host and runs one command a line from stdin, or\n"
     "  from the script (echoed, stopping at the first error); --timing writes each script command's\n"
-    "  start and end in microseconds to stderr. An IPv6 host is written [::1]:9999. --tls: the link is\n"
-    "  TLS; --tls-pin: only the certificate with this SHA-256 fingerprint; --tls-ca: CA certificates\n"
-    "  trusted besides the system's (both imply --tls)\n";
+    "  start and end in microseconds to stderr; --help shows this. An IPv6 host is written [::1]:9999.\n"
+    "  --tls: the link is TLS; --tls-pin: only the certificate with this SHA-256 fingerprint; --tls-ca:\n"
+    "  CA certificates trusted besides the system's (both imply --tls)\n";
 
 int BadCommandLine(const std::string& why) {
   std::fprintf(stderr, "vantor-headless: %s\n%s", why.c_str(), kUsage);
   return 2;
+}
+
+int Refused(const std::string& why) {
+  std::fprintf(stderr, "vantor-headless: %s\n", why.c_str());
+  return 2;
+}
+
+bool WantsHelp(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") return true;
+  }
+  return false;
+}
+
+// The script's lines, every command among them sound; false with the reason otherwise.
+bool ReadScript(const std::string& path, std::vector<std::string>& lines, std::string& why) {
+  if (!ReadScriptFile(path, lines, why)) return false;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (IsCommandLine(lines[i]) && !ParseCommand(lines[i], why)) {
+      why = path + " line " + std::to_string(i + 1) + ": " + why;
+      return false;
+    }
+  }
+  return true;
 }
 
 void Write(const std::string& text) {
@@ -61,6 +87,7 @@ bool ParseNumber(const std::string& text, int low, int high, int& value) {
 
 struct Options {
   files::FileName settings = u"Vantor.ini";
+  bool settingsNamed = false;  // a missing file named on the command line is an error
   std::string host;
   int port = 0;
   int id = 0;
@@ -101,6 +128,7 @@ std::string ParseOptions(int argc, char** argv, Options& options) {
     const std::string value = argv[++i];
     if (option == "--settings") {
       options.settings = FileNameOf(value);
+      options.settingsNamed = true;
     } else if (option == "--script") {
       options.script = value;
     } else if (option == "--id") {
@@ -110,7 +138,8 @@ std::string ParseOptions(int argc, char** argv, Options& options) {
       options.pin = value;
       options.tls = true;
     } else if (option == "--tls-ca") {
-      if (!std::ifstream(value)) return "cannot read " + value;
+      std::string ignored;
+      if (!files::ReadWhole(FileNameOf(value), 0, &ignored)) return "cannot read " + value;
       options.caFile = value;
       options.tls = true;
     } else if (!ParseHost(value, options.host, options.port)) {
@@ -205,15 +234,20 @@ int RunScript(HeadlessRunner& runner, const std::vector<std::string>& script, bo
 }
 
 int Main(int argc, char** argv) {
+  if (WantsHelp(argc, argv)) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   Options options;
   const std::string bad = ParseOptions(argc, argv, options);
   if (!bad.empty()) return BadCommandLine(bad);
-  std::vector<std::string> script;
-  if (!options.script.empty()) {
-    std::ifstream in(options.script, std::ios::binary);
-    if (!in) return BadCommandLine("cannot read " + options.script);
-    for (std::string line; std::getline(in, line);) script.push_back(line);
+  std::string ignored;
+  if (options.settingsNamed && !files::ReadWhole(options.settings, 0, &ignored)) {
+    return Refused("cannot read the settings file " + EncodeText(options.settings, CodePage::Utf8));
   }
+  std::vector<std::string> script;
+  std::string why;
+  if (!options.script.empty() && !ReadScript(options.script, script, why)) return Refused(why);
   // The settings file is only read: the terminal without a window has nothing to keep in it.
   Settings settings(options.settings);
   settings.ReadSettings();
