@@ -163,6 +163,58 @@ ServerContext MakeServerContext(const TestCertificate& certificate) {
   return context;
 }
 
+std::span<const std::uint8_t> AsBytes(std::string_view text) {
+  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+MemoryTls::MemoryTls()
+    : context_(MakeServerContext(TestPki::Get().host)),
+      server_(SSL_new(context_.get())),
+      client_(MakeTlsSession({true, TestPki::Get().host.pin, ""}, "127.0.0.1").session) {
+  SSL_set_bio(server_, BIO_new(BIO_s_mem()), BIO_new(BIO_s_mem()));
+  SSL_set_accept_state(server_);
+}
+
+MemoryTls::~MemoryTls() { SSL_free(server_); }
+
+bool MemoryTls::Handshake() {
+  std::string toServer;
+  auto step = client_->Handshake({}, toServer);
+  for (int round = 0; round < 10 && step == TlsSession::Step::kMore; ++round) {
+    ToServer(toServer);
+    step = client_->Handshake(AsBytes(FromServer()), toServer);
+  }
+  ToServer(toServer);  // the client's last flight
+  return step == TlsSession::Step::kDone && SSL_is_init_finished(server_);
+}
+
+std::string MemoryTls::ServerSends(std::string_view plain, std::size_t piece) {
+  for (std::size_t at = 0; at < plain.size(); at += piece) {
+    const std::string_view part = plain.substr(at, piece);
+    SSL_write(server_, part.data(), static_cast<int>(part.size()));
+  }
+  return FromServer();
+}
+
+std::string MemoryTls::ServerCloses() {
+  SSL_shutdown(server_);
+  return FromServer();
+}
+
+void MemoryTls::ToServer(std::string& bytes) {
+  BIO_write(SSL_get_rbio(server_), bytes.data(), static_cast<int>(bytes.size()));
+  bytes.clear();
+  SSL_do_handshake(server_);
+}
+
+std::string MemoryTls::FromServer() {
+  std::string bytes;
+  char buffer[4096];
+  for (int got; (got = BIO_read(SSL_get_wbio(server_), buffer, sizeof buffer)) > 0;)
+    bytes.append(buffer, static_cast<std::size_t>(got));
+  return bytes;
+}
+
 LoopbackServer::LoopbackServer(LoopbackServerOptions options) : options_(std::move(options)), listener_(options_.ipv6) {
   if (options_.certificate != nullptr) context_ = MakeServerContext(*options_.certificate);
   if (context_ && options_.tls12) SSL_CTX_set_max_proto_version(context_.get(), TLS1_2_VERSION);
