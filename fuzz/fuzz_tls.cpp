@@ -50,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace vantor;
   if (size < 2) return 0;
   static testing_support::MemoryTls link;
-  static const bool connected = link.Handshake();
-  if (!connected) __builtin_trap();
+  static const bool kConnected = link.Handshake();
+  if (!kConnected) __builtin_trap();
   const std::size_t piece = fuzzing::ChunkSize(data[0]);
   std::uint32_t cuts = data[1];
   const std::string plain(reinterpret_cast<const char*>(data + 2), size - 2);

@@ -130,7 +130,7 @@ struct TemporaryFile {
 }  // namespace
 
 const TestPki& TestPki::Get() {
-  static const TemporaryFile caFile("ca.pem"), hostFile("host.pem"), hostKeyFile("host.key");
+  static TemporaryFile caFile("ca.pem"), hostFile("host.pem"), hostKeyFile("host.key");
   static const TestPki pki = [] {
     constexpr const char* kLoopback = "DNS:localhost,IP:127.0.0.1,IP:::1";
     const Issued ca = Issue("Vantor test CA", nullptr, nullptr, -kDay, 30 * kDay, true);
