@@ -78,8 +78,8 @@ TEST(ScreenTest, FirstInputFieldSkipsSerialAndOtherModes) {
 
 class TerminalTest : public ::testing::Test {
  protected:
-  void Receive(const ScreenBuilder& screen) {
-    const std::string record = screen.Record();
+  void Receive(const ScreenBuilder& builder) {
+    const std::string record = builder.Record();
     terminal.ReceiveRecord(RecordBytes(reinterpret_cast<const std::uint8_t*>(record.data()), record.size()));
   }
 
