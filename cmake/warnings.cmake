@@ -2,9 +2,7 @@
 # arithmetic is the protocol's and the screen's (vantor_layer_warnings).
 option(VANTOR_WERROR "Treat warnings as errors" ON)
 
-# -Wshadow: a local that hides a member or an outer name is read where the other was meant;
-# -Wnon-virtual-dtor: a class with virtual functions deleted through its base leaks its own members.
-set(VANTOR_WARNINGS -Wall -Wextra -Wshadow -Wnon-virtual-dtor)
+set(VANTOR_WARNINGS -Wall -Wextra)
 if(VANTOR_WERROR)
   list(APPEND VANTOR_WARNINGS -Werror)
 endif()
@@ -12,6 +10,9 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_L
   # GCC 12 reports false -Wrestrict hits inside libstdc++'s string concatenation at -O3.
   list(APPEND VANTOR_WARNINGS -Wno-restrict)
 endif()
+# -Wshadow: a local that hides a member or an outer name is read where the other was meant;
+# -Wnon-virtual-dtor: a class with virtual functions deleted through its base leaks its own members.
+list(APPEND VANTOR_WARNINGS -Wshadow -Wnon-virtual-dtor)
 
 # The layers of src/ whose arithmetic is the protocol's and the screen's: there an implicit narrowing
 # is a fault (a length or a coordinate cut short), so -Wconversion holds them to explicit casts.
