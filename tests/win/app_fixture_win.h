@@ -57,10 +57,10 @@ struct TempDir {
     std::filesystem::remove_all(path, error);
   }
   std::filesystem::path File(const wchar_t* name) const { return path / name; }
-  static inline int count = 0;
+  static inline int g_count = 0;
   const std::filesystem::path path =
       std::filesystem::temp_directory_path() /
-      ("vantor_win_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++count));
+      ("vantor_win_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++g_count));
 };
 
 inline RECT RectInParent(HWND window) {
