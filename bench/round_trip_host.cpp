@@ -1,10 +1,11 @@
-// A host that times the terminal's answer to a screen record ending in W: from sending the record to
-// the key response's arrival (the "H" echo comes first), as a host application feels it.
+// A host that times the terminal's answer to a screen record ending in W: from sending the screen's
+// first record to the key response's arrival (the "H" echo comes first), as a host application feels it.
 //
-//   round_trip_host [--port P] [--count N] [--fields F]
+//   round_trip_host [--port P] [--count N] [--fields F] [--scenario erase|same|other|value]
 //
 // Listens on 127.0.0.1:P (0: any free port, printed), waits up to a minute for one terminal, then sends
-// N screens of F fields each (page erased, fields defined and filled, page shown, W) and prints the
+// N screens of F fields each, after two untimed ones, as the scenario says (round_trip_screens.h; erase
+// by default: the page erased, entry fields defined and filled, the page shown, W) and prints the
 // median, 90th percentile, minimum and maximum in milliseconds. The host's socket is a plain one: it
 // acknowledges as its system does (no forced immediate ACKs).
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "platform/net.h"
+#include "round_trip_screens.h"
 #include "screen_builder.h"
 #include "test_host.h"
 
@@ -23,12 +25,14 @@ namespace {
 
 using namespace vantor::testing_support;
 using namespace vantor::host_records;
+using namespace vantor::bench;
 using Clock = std::chrono::steady_clock;
 
 struct Options {
   int port = 0;
   int count = 100;
   int fields = 60;
+  Scenario scenario = Scenario::Erase;
 };
 
 bool ParseInt(const char* text, int low, int high, int& out) {
@@ -49,6 +53,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       if (!ParseInt(value, 1, 100000, options.count)) return false;
     } else if (std::strcmp(argv[i], "--fields") == 0) {
       if (!ParseInt(value, 1, 200, options.fields)) return false;
+    } else if (std::strcmp(argv[i], "--scenario") == 0) {
+      if (!ParseScenario(value, options.scenario)) return false;
     } else {
       return false;
     }
@@ -68,6 +74,56 @@ std::string ScreenWithKeyRequest(int fields, int round) {
   return screen.ShowPage(0).SendFields(5).RecordData();
 }
 
+std::string Padded(std::string text, int width) {
+  text.resize(static_cast<std::size_t>(width), ' ');
+  return text;
+}
+
+// A screen of the given shape built on an empty page (after an I record), with texts of its round.
+std::string ShapedScreen(int shape, int fields, int round) {
+  ScreenBuilder screen;
+  for (int index = 0; index < fields; ++index) {
+    const ShapeField place = FieldOfShape(shape, index);
+    const int id = index + 1;
+    const std::string text = "R" + std::to_string(round) + "F" + std::to_string(id);
+    switch (place.kind) {
+      case ShapeKind::Fixed: screen.Fixed(id, place.row, place.column, Padded(text, place.width)); break;
+      case ShapeKind::Input: screen.Input(id, place.row, place.column, place.width).Text(id, text); break;
+      case ShapeKind::Button:
+        screen.Input(id, place.row, place.column, place.width).Options(id, {option::Type('B')}).Text(id, text);
+        break;
+      case ShapeKind::CheckBox:
+        screen.Input(id, place.row, place.column, place.width).Options(id, {option::Type('C')}).Text(id, " " + text);
+        break;
+    }
+  }
+  return screen.ShowPage(0).SendFields(5).RecordData();
+}
+
+// The records of screen `round`, in the order they are sent.
+std::vector<std::string> RoundRecords(const Options& options, int round) {
+  switch (options.scenario) {
+    case Scenario::Erase: return {ScreenWithKeyRequest(options.fields, round)};
+    case Scenario::Same:
+    case Scenario::Other: return {"I", ShapedScreen(ShapeOfRound(options.scenario, round), options.fields, round)};
+    case Scenario::Value:
+      return {ScreenBuilder().Text(kUpdatedFieldId, "V" + std::to_string(round)).SendFields(5).RecordData()};
+  }
+  return {};
+}
+
+// Sends the records in one write (a second write would wait for the acknowledgement of the first) and
+// waits for the key response; false when none came.
+bool SendAndAwaitKey(TestHost& host, const std::vector<std::string>& records) {
+  std::string bytes;
+  for (const std::string& record : records) bytes += record + kRecordEnd;
+  if (!host.SendRaw(bytes)) return false;
+  while (auto reply = host.ReadRecord(Millis(10000))) {
+    if (reply->body.rfind("RF", 0) == 0) return true;
+  }
+  return false;
+}
+
 double Percentile(std::vector<double> values, double p) {
   std::sort(values.begin(), values.end());
   const std::size_t at = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
@@ -79,7 +135,8 @@ double Percentile(std::vector<double> values, double p) {
 int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
-    std::fprintf(stderr, "usage: round_trip_host [--port P] [--count N] [--fields F]\n");
+    std::fprintf(stderr,
+                 "usage: round_trip_host [--port P] [--count N] [--fields F] [--scenario erase|same|other|value]\n");
     return 2;
   }
   if (!vantor::net::Startup()) return 1;
@@ -94,26 +151,27 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "round_trip_host: no terminal identified itself\n");
     return 1;
   }
+  // The value-only updates change a screen that is already there.
+  if (options.scenario == Scenario::Value && !SendAndAwaitKey(host, {"I", ShapedScreen(0, options.fields, 0)})) {
+    std::fprintf(stderr, "round_trip_host: no key response to the first screen\n");
+    return 1;
+  }
+  // Two screens untimed: the terminal has then seen both shapes of the scenario.
+  constexpr int kWarmUpRounds = 2;
   std::vector<double> times;
-  for (int round = 0; round < options.count; ++round) {
-    const std::string record = ScreenWithKeyRequest(options.fields, round);
+  for (int round = 0; round < kWarmUpRounds + options.count; ++round) {
+    const std::vector<std::string> records = RoundRecords(options, round);
     const auto sent = Clock::now();
-    if (!host.SendRecord(record)) break;
-    bool answered = false;
-    while (auto reply = host.ReadRecord(Millis(10000))) {
-      if (reply->body.rfind("RF", 0) == 0) {
-        answered = true;
-        break;
-      }
-    }
-    if (!answered) {
+    if (!SendAndAwaitKey(host, records)) {
       std::fprintf(stderr, "round_trip_host: no key response to screen %d\n", round);
       return 1;
     }
-    times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
+    if (round >= kWarmUpRounds) times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
   }
-  std::printf("screens %zu of %d fields: median %.1f ms, p90 %.1f ms, min %.1f ms, max %.1f ms\n", times.size(),
-              options.fields, Percentile(times, 0.5), Percentile(times, 0.9),
-              *std::min_element(times.begin(), times.end()), *std::max_element(times.begin(), times.end()));
+  constexpr const char* kScenarioNames[] = {"erase", "same", "other", "value"};
+  std::printf("%s: screens %zu of %d fields: median %.1f ms, p90 %.1f ms, min %.1f ms, max %.1f ms\n",
+              kScenarioNames[static_cast<int>(options.scenario)], times.size(), options.fields, Percentile(times, 0.5),
+              Percentile(times, 0.9), *std::min_element(times.begin(), times.end()),
+              *std::max_element(times.begin(), times.end()));
   return 0;
 }
