@@ -9,6 +9,7 @@
 #include "model/page.h"
 #include "settings/settings.h"
 #include "win/controls/control_classes.h"
+#include "win/controls/page_refresh.h"
 #include "win/controls/page_window.h"
 
 namespace vantor {
@@ -103,7 +104,9 @@ TEST_F(ControlsTest, RefreshMakesOneChildPerShownRecordInItsCellsAndRecreatesOnl
   fixed.format.type = kTypeButton;
   fixed.link.recreate = true;
   Refresh();
-  EXPECT_FALSE(IsWindow(first));
+  EXPECT_NE(Hwnd(fixed), first);
+  EXPECT_FALSE(IsWindowVisible(first)) << "a window no record holds is hidden";
+  EXPECT_EQ(FieldOfControl(first), nullptr);
   EXPECT_EQ(fixed.link.recreate, 0);
 }
 
