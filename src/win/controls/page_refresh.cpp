@@ -10,6 +10,7 @@
 #include "model/page.h"
 #include "settings/settings.h"
 #include "win/base/app_support.h"
+#include "win/base/gdi.h"
 #include "win/controls/control_classes.h"
 #include "win/controls/gdi_metrics.h"
 #include "win/controls/page_window.h"
@@ -65,6 +66,8 @@ class PageUpdate {
   HWND Order(HWND window);
   void RedrawOff();
   void Destroy(HWND window);
+  // Invalidates the windows made over in place (no layout changed).
+  void RepaintInPlace();
 
   HWND page_;
   PageWindowState& state_;
@@ -77,6 +80,26 @@ class PageUpdate {
   std::vector<Move> moves_;
   std::vector<HWND> repaint_;
 };
+
+void PageUpdate::RepaintInPlace() {
+  std::vector<HWND> shown;
+  for (HWND window : repaint_) {
+    if (Visible(window)) shown.push_back(window);
+  }
+  if (shown.size() <= 1) {
+    for (HWND window : shown) InvalidateRect(window, nullptr, TRUE);
+    return;
+  }
+  // One invalidation of their cells for the controls, none for the page under them.
+  gdi::Object<HRGN> cells(CreateRectRgn(0, 0, 0, 0));
+  for (HWND window : shown) {
+    const ControlBox& box = ControlStateOf(window)->box;
+    gdi::Object<HRGN> cell(CreateRectRgn(box.x, box.y, box.x + box.width, box.y + box.height));
+    CombineRgn(cells.get(), cells.get(), cell.get(), RGN_OR);
+  }
+  RedrawWindow(page_, nullptr, cells.get(), RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  RedrawWindow(page_, nullptr, cells.get(), RDW_VALIDATE | RDW_NOCHILDREN);
+}
 
 bool PageUpdate::Detach(HWND window, PageWindowState& state) {
   ControlWindowState* control = ControlStateOf(window);
@@ -106,7 +129,15 @@ void PageUpdate::RedrawOff() {
 
 HWND PageUpdate::Order(HWND window) {
   const int place = pool_.PlaceOf(window);
-  if (place > lastPlace_) {
+  const auto liveBetween = [&] {
+    // Windows placed before stand at or above lastPlace_: one with a record below it comes later in id order.
+    for (int at = lastPlace_ + 1; at < place; ++at) {
+      const ControlWindowState* control = ControlStateOf(pool_.Order()[static_cast<std::size_t>(at)]);
+      if (control != nullptr && control->field != nullptr) return true;
+    }
+    return false;
+  };
+  if (place > lastPlace_ && !liveBetween()) {
     lastPlace_ = place;
     last_ = window;
     return nullptr;
@@ -180,7 +211,9 @@ void PageUpdate::Make(Field& field) {
   } else {
     window = CreateFor(field, className, box, visible);
     if (window == nullptr) return;
-    Order(window);
+    // Made at the bottom: moved up when records later in id order have windows.
+    if (const HWND after = Order(window))
+      moves_.push_back({window, after, {}, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE});
   }
   field.link.window = reinterpret_cast<WindowHandle>(window);
 }
@@ -245,7 +278,7 @@ void PageUpdate::Finish() {
     SendMessageW(page_, WM_SETREDRAW, TRUE, 0);
     RedrawWindow(page_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   } else {
-    for (HWND window : repaint_) InvalidateRect(window, nullptr, TRUE);
+    RepaintInPlace();
   }
   if (state_.settleTimerSet) {
     KillTimer(page_, kSettleTimer);

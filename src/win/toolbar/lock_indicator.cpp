@@ -184,18 +184,19 @@ void LockIndicator::Restart(int mode) {
   const bool shown = !hidden_;
   hidePending_ = false;
   hidden_ = false;
+  g_counter.Reset();
   if (mode != mode_) {
     mode_ = mode;
     SetWindowTextW(window_, TitleFor(mode_));
+    nextPlanned_ = false;
+    shown_ = animation::FramePlan{};
+    if (shown) InvalidateRect(window_, nullptr, FALSE);
   }
-  g_counter.Reset();
+  // Still up in the same mode: the picture goes on as it is (the host's picture does not follow the
+  // counter), the ticks too.
+  if (shown) return;
   nextPlanned_ = false;
   shown_ = animation::FramePlan{};
-  if (shown) {
-    // Still up: the next paint shows a first frame, the ticks go on.
-    InvalidateRect(window_, nullptr, FALSE);
-    return;
-  }
   ticking_ = false;
   SetTimer(window_, kAnimateTimer, kFirstTickMs, nullptr);
   RECT client{}, frame{};
