@@ -11,6 +11,8 @@
 # BARE=1 runs the yardstick instead: a bare Win32 program doing the same window work (bench/bare_client_win.cpp).
 # `table` runs every scenario with Vantor.exe and the yardstick back to back and prints their medians
 # and 90th percentiles side by side, with the machine's load before and after.
+# RSS=1 also prints the terminal's resident memory (VmRSS) after the last screen. VANTOR_EXE=path
+# measures another build of Vantor.exe.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 ROOT=$PWD
@@ -35,7 +37,7 @@ xvfb_pid=$!
 for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -1 "$display_file")"
 rm -f "$display_file"
-cp "$WIN/Vantor.exe" "$work/"
+cp "${VANTOR_EXE:-$WIN/Vantor.exe}" "$work/Vantor.exe"
 cmake --build "$WIN" --target bare_client >/dev/null || { echo "bare_client.exe does not build"; exit 1; }
 cp "$WIN/bare_client.exe" "$work/"
 
@@ -58,10 +60,15 @@ run_once() {  # program (vantor|bare), count, fields, scenario
   term_pid=$!
   wait "$host_pid"
   host_pid=""
+  # wine execs the program in the same process.
+  local rss=""
+  [ "${RSS:-0}" = 1 ] && rss=$(sed -n 's/^VmRSS:[[:space:]]*//p' "/proc/$term_pid/status")
   kill "$term_pid" 2>/dev/null
   wait "$term_pid" 2>/dev/null
   term_pid=""
   grep -v "listening on" "$work/host.log"
+  [ -n "$rss" ] && echo "resident memory of the terminal: $rss"
+  return 0
 }
 
 # "median X ms, p90 Y ms" of a summary line as "X (p90 Y)".
