@@ -83,8 +83,11 @@ if [ "${1:-}" = table ]; then
              "same 1:1 field" "value 60:value-only update of 1 field (60 shown)" "erase 60:60 fields, page erased in the record"; do
     spec=${row%%:*} label=${row#*:}
     scenario=${spec% *} fields=${spec#* }
-    vantor=$(run_once vantor "$COUNT" "$fields" "$scenario" | summary)
-    bare=$(run_once bare "$COUNT" "$fields" "$scenario" | summary)
+    vantor_out=$(run_once vantor "$COUNT" "$fields" "$scenario")
+    bare_out=$(run_once bare "$COUNT" "$fields" "$scenario")
+    vantor=$(summary <<<"$vantor_out") bare=$(summary <<<"$bare_out")
+    [ -n "$vantor" ] || echo "Vantor.exe, $spec: $vantor_out" >&2
+    [ -n "$bare" ] || echo "bare program, $spec: $bare_out" >&2
     ratio=$(awk -v a="${vantor%% *}" -v b="${bare%% *}" 'BEGIN { if (b > 0) printf "%.2fx", a / b; else print "-" }')
     echo "| $label | ${vantor:-failed} | ${bare:-failed} | $ratio |"
   done
