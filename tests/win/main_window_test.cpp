@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -26,6 +27,27 @@ using host_records::ScreenBuilder;
 
 // Numbers other programs on the handheld send: they never change.
 constexpr UINT kIndicator = 3040, kFeedChar = 3044, kKeyboardState = 3052, kClearField = 3053;
+
+// Whether the window was hidden while the action ran (a hook on the thread's sent messages).
+bool HiddenDuring(HWND window, const std::function<void()>& action) {
+  static HWND watched = nullptr;
+  static bool hidden = false;
+  watched = window;
+  hidden = false;
+  HHOOK hook = SetWindowsHookExW(
+      WH_CALLWNDPROC,
+      [](int code, WPARAM wparam, LPARAM lparam) -> LRESULT {
+        const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lparam);
+        if (code == HC_ACTION && sent->hwnd == watched && sent->message == WM_SHOWWINDOW && sent->wParam == FALSE) {
+          hidden = true;
+        }
+        return CallNextHookEx(nullptr, code, wparam, lparam);
+      },
+      nullptr, GetCurrentThreadId());
+  action();
+  UnhookWindowsHookEx(hook);
+  return hidden;
+}
 
 class MainWindowTest : public ::testing::Test {
  protected:
@@ -100,6 +122,9 @@ TEST_F(MainWindowTest, LockIndicatorStaysAboveThePagesAtTheRightEdgeAndTicksWith
       return counts.size() > 4;
     };
     EXPECT_TRUE(PumpUntil(ticked, 5000)) << "the picture moves on the 100 ms timer";
+    EXPECT_FALSE(HiddenDuring(shown, [&] { Receive(ScreenBuilder().Lock()); })) << "a record ending locked keeps it up";
+    EXPECT_EQ(Indicator(), shown);
+    EXPECT_EQ(LockIndicator::Counter().value, 0) << "counting again as a new window";
     Receive(ScreenBuilder().FocusAndUnlock(2));
     EXPECT_EQ(Indicator(), nullptr);
     EXPECT_FALSE(IsWindowVisible(shown));

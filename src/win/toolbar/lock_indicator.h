@@ -31,7 +31,7 @@ class LockIndicator {
   // "Lock-H" window turns into "Lock-B", never the other way round.
   void Show(LockMode mode);
   // Hides the window (kept for the next Show), or, while a Hold lives, when the Hold ends unless a Show
-  // came first: then the window stays up and starts again as a new one would.
+  // came first: then the window stays up, its counter from 0 again as a new window's.
   void Hide();
   // Keeps the window glued to the top-right corner of the main window's client area.
   void Reposition();
@@ -77,7 +77,8 @@ class LockIndicator {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   void OnCreate(HWND window);
   void HideNow();
-  // The animation from its start, as in a new window; a hidden window is shown on top.
+  // Shows the window again as Show would make it: the counter from 0, the mode's picture; a hidden
+  // window on top with the first, longer wait before its ticks.
   void Restart(int mode);
   void OnTick(HWND window);
   void Paint(HWND window);
