@@ -1,4 +1,5 @@
-// Shared fixture of the Win32-level tests: the program's resources, timed pumping, a temporary folder, a recorder.
+// Shared fixture of the Win32-level tests: the program's resources, timed pumping, a temporary folder, a recorder,
+// the program's main window.
 #pragma once
 
 #include <winsock2.h>
@@ -12,9 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "model/field.h"
+#include "screen_builder.h"
+#include "session/terminal.h"
+#include "win/app/app_globals.h"
+#include "win/app/main_window.h"
+#include "win/app/startup.h"
 #include "win/base/app_support.h"
 #include "win/base/gdi.h"
-#include "model/field.h"
+#include "win/base/message_loop.h"
 #include "win/base/messages.h"
 
 namespace vantor::wintest {
@@ -120,6 +127,69 @@ class RecordingWindow {
 
   HWND window_ = nullptr;
   std::vector<MSG> messages_;
+};
+
+// The program's main window as InitInstance makes it, with settings of its own (administrator mode, no
+// toolbar, 240 x 320 at the given place), without a session or modal dialogs. Windows of the same
+// thread share the keyboard focus: the one made last is active.
+class AppWindow {
+ public:
+  explicit AppWindow(std::wstring windowClass, int left = 10, int top = 20) : left_(left), top_(top) {
+    app.windowClass = std::move(windowClass);
+  }
+  ~AppWindow() {
+    if (window != nullptr && IsWindow(window)) {
+      ShowWindow(window, SW_HIDE);  // without a window manager, destroying a shown window waits
+      DestroyWindow(window);
+    }
+    app.window.reset();
+    UnregisterClassW(app.windowClass.c_str(), app.instance);
+    UnregisterControlClasses(app.instance, app.controlClasses);
+  }
+  AppWindow(const AppWindow&) = delete;
+  AppWindow& operator=(const AppWindow&) = delete;
+
+  // False when the program's resources are missing or the window could not be made.
+  bool Open() {
+    if (ProgramResources() == nullptr) return false;
+    InitAppCommonControls();
+    app.instance = GetModuleHandleW(nullptr);
+    app.resources = ProgramResources();
+    app.title = L"Vantor";
+    app.settings = std::make_unique<Settings>(dir_.File(L"Vantor.ini"));
+    app.controlClasses = RegisterControlClasses(app.instance);
+    app.messageLoop = &loop;
+    Settings stored(dir_.File(L"Vantor.ini"));
+    stored.SetAdminMode(true);
+    stored.SetToolbarSize(-1);
+    stored.SetWindowPosition(left_, top_, 240, 320);
+    if (!stored.WriteSettings()) return false;
+    MainWindowOptions options;
+    options.startSession = false;
+    options.postQuit = false;
+    options.runDialog = [](const DialogRequest&) { return INT_PTR{0}; };  // no modal loop
+    if (!InitInstance(app, app.instance, options)) return false;
+    window = app.mainWindow;
+    return true;
+  }
+  LRESULT Send(UINT message, WPARAM wparam = 0, LPARAM lparam = 0) const {
+    return SendMessageW(window, message, wparam, lparam);
+  }
+  // A host record as the session thread hands it over.
+  void Receive(const host_records::ScreenBuilder& screen) const {
+    const std::string record = screen.Record();
+    RecordBytes bytes(reinterpret_cast<const std::uint8_t*>(record.data()), record.size());
+    Send(WM_VDX_SESSION_RECORD, 0, reinterpret_cast<LPARAM>(&bytes));
+  }
+  const vantor::Screen& Screen() const { return app.window->GetTerminal()->GetScreen(); }
+
+  TempDir dir_;  // first: the settings file lives in it
+  AppGlobals app;
+  MessageLoop loop;
+  HWND window = nullptr;
+
+ private:
+  int left_, top_;
 };
 
 }  // namespace vantor::wintest

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,55 +28,43 @@ using host_records::ScreenBuilder;
 // Numbers other programs on the handheld send: they never change.
 constexpr UINT kIndicator = 3040, kFeedChar = 3044, kKeyboardState = 3052, kClearField = 3053;
 
+// Whether the window was hidden while the action ran (a hook on the thread's sent messages).
+bool HiddenDuring(HWND window, const std::function<void()>& action) {
+  static HWND watched = nullptr;
+  static bool hidden = false;
+  watched = window;
+  hidden = false;
+  HHOOK hook = SetWindowsHookExW(
+      WH_CALLWNDPROC,
+      [](int code, WPARAM wparam, LPARAM lparam) -> LRESULT {
+        const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lparam);
+        if (code == HC_ACTION && sent->hwnd == watched && sent->message == WM_SHOWWINDOW && sent->wParam == FALSE) {
+          hidden = true;
+        }
+        return CallNextHookEx(nullptr, code, wparam, lparam);
+      },
+      nullptr, GetCurrentThreadId());
+  action();
+  UnhookWindowsHookEx(hook);
+  return hidden;
+}
+
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_NE(ProgramResources(), nullptr) << "Vantor.exe must be built beside win_tests.exe";
-    InitAppCommonControls();
-    app_.instance = GetModuleHandleW(nullptr);
-    app_.resources = ProgramResources();
-    app_.title = L"Vantor";
-    app_.windowClass = L"VantorMainWindowTest";
-    app_.settings = std::make_unique<Settings>(dir_.File(L"Vantor.ini"));
-    app_.controlClasses = RegisterControlClasses(app_.instance);
-    app_.messageLoop = &loop_;
-    stored_.SetAdminMode(true);
-    stored_.SetToolbarSize(-1);
-    stored_.SetWindowPosition(10, 20, 240, 320);
-    ASSERT_TRUE(stored_.WriteSettings());
-    MainWindowOptions options;
-    options.startSession = false;
-    options.postQuit = false;
-    options.runDialog = [](const DialogRequest&) { return INT_PTR{0}; };  // no modal loop
-    ASSERT_TRUE(InitInstance(app_, app_.instance, options));
-    window_ = app_.mainWindow;
+    ASSERT_TRUE(terminal_.Open()) << "Vantor.exe must be built beside win_tests.exe";
+    window_ = terminal_.window;
   }
-  void TearDown() override {
-    ShowWindow(window_, SW_HIDE);  // without a window manager, destroying a shown window waits
-    DestroyWindow(window_);
-    app_.window.reset();
-    UnregisterClassW(app_.windowClass.c_str(), app_.instance);
-    UnregisterClassW(L"VdxCAnimate", app_.instance);  // its window closes by a posted message
-    UnregisterControlClasses(app_.instance, app_.controlClasses);
-  }
-  const vantor::Screen& Screen() { return app_.window->GetTerminal()->GetScreen(); }
-  LRESULT Send(UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
-    return SendMessageW(window_, message, wparam, lparam);
-  }
-  // A host record as the session thread hands it over.
-  void Receive(const ScreenBuilder& screen) {
-    const std::string record = screen.Record();
-    RecordBytes bytes(reinterpret_cast<const std::uint8_t*>(record.data()), record.size());
-    Send(WM_VDX_SESSION_RECORD, 0, reinterpret_cast<LPARAM>(&bytes));
-  }
+  const vantor::Screen& Screen() { return terminal_.Screen(); }
+  LRESULT Send(UINT message, WPARAM wparam = 0, LPARAM lparam = 0) { return terminal_.Send(message, wparam, lparam); }
+  void Receive(const ScreenBuilder& screen) { terminal_.Receive(screen); }
   HWND Indicator() const {
     return app_.window->GetIndicator() != nullptr ? app_.window->GetIndicator()->Window() : nullptr;
   }
 
-  TempDir dir_;
-  AppGlobals app_;
-  MessageLoop loop_;
-  Settings stored_{dir_.File(L"Vantor.ini")};
+  AppWindow terminal_{L"VantorMainWindowTest"};
+  AppGlobals& app_ = terminal_.app;
+  MessageLoop& loop_ = terminal_.loop;
   HWND window_ = nullptr;
 };
 
@@ -133,9 +122,12 @@ TEST_F(MainWindowTest, LockIndicatorStaysAboveThePagesAtTheRightEdgeAndTicksWith
       return counts.size() > 4;
     };
     EXPECT_TRUE(PumpUntil(ticked, 5000)) << "the picture moves on the 100 ms timer";
+    EXPECT_FALSE(HiddenDuring(shown, [&] { Receive(ScreenBuilder().Lock()); })) << "a record ending locked keeps it up";
+    EXPECT_EQ(Indicator(), shown);
+    EXPECT_EQ(LockIndicator::Counter().value, 0) << "counting again as a new window";
     Receive(ScreenBuilder().FocusAndUnlock(2));
     EXPECT_EQ(Indicator(), nullptr);
-    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(shown) && !IsWindow(connecting); }, 2000)) << "closes are posted";
+    EXPECT_FALSE(IsWindowVisible(shown));
     EXPECT_EQ(gdi::LiveObjects(), pictures);
   }
 }
