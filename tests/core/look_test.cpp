@@ -359,11 +359,33 @@ TEST(WindowRulesTest, SettingsFileLiesBesideTheProgram) {
   EXPECT_EQ(SettingsPathInDirectory(DirectoryOfModulePath(u"Vantor.exe")), u"\\Vantor.ini");
 }
 
-TEST(WindowRulesTest, SettingsDialogsLayTheScreenOutAgainOnlyOnOk) {
-  EXPECT_TRUE(FollowUpForCommand(IDM_SOUND_USER4, true, false).relayout);
-  EXPECT_FALSE(FollowUpForCommand(IDM_SOUND_USER4, false, false).relayout);
-  EXPECT_FALSE(FollowUpForCommand(IDM_ABOUT, true, false).relayout);
-  EXPECT_FALSE(FollowUpForCommand(IDM_EXIT, true, true).navigate);  // the window is gone
+// After each menu command: the focus goes back to the focus field ("N"), and an options dialog's OK lays
+// the screen out again ("R"); User Mode, a gone window and commands the window does not handle do neither.
+TEST(WindowRulesTest, EveryMenuCommandsFollowUp) {
+  const auto followUps = [](int command, bool destroyed) {
+    std::string got;
+    for (bool ok : {false, true}) {
+      const CommandFollowUp followUp = FollowUpForCommand(command, ok, destroyed);
+      got += std::string(followUp.navigate ? "N" : "-") + (followUp.relayout ? "R" : "-");
+    }
+    return got;
+  };
+  for (const auto& [command, expected] : {std::pair{IDM_ABOUT, "N-N-"},
+                                          {IDM_OPTIONS, "N-N-"},
+                                          {IDM_HOST, "N-N-"},
+                                          {IDM_USER_MODE, "----"},
+                                          {IDM_FULLSCREEN, "N-N-"},
+                                          {IDM_EXIT, "N-N-"},
+                                          {IDM_ALT_F4, "----"},
+                                          {12345, "----"}}) {
+    EXPECT_EQ(followUps(command, false), expected) << command;
+  }
+  for (int command : {IDM_SCANNER, IDM_SCREEN, IDM_FIELDS, IDM_FONT, IDM_SERIAL_SETTINGS, IDM_SERIAL_FEATURE,
+                      IDM_SOUND_NORMAL, IDM_SOUND_ERROR, IDM_SOUND_SCAN_ACCEPT, IDM_SOUND_SCAN_REJECT, IDM_SOUND_USER1,
+                      IDM_SOUND_USER2, IDM_SOUND_USER3, IDM_SOUND_USER4}) {
+    EXPECT_EQ(followUps(command, false), "N-NR") << command;
+  }
+  EXPECT_EQ(followUps(IDM_EXIT, true), "----") << "the window is gone";
 }
 
 TEST(WindowRulesTest, CentringKeepsTheDialogOnTheScreen) {

@@ -307,6 +307,40 @@ TEST(HeadlessOperator, ToolbarKeysObeyTheLockAndACancelledPromptLeavesTheKeyboar
   }
 }
 
+// Taps on radio and select buttons and a scanner's message (one message: its framing is the port's) send
+// what the window's would.
+TEST(HeadlessOperator, TapsOnRadioAndSelectButtonsAndAScanAreSent) {
+  namespace option = host_records::option;
+  HeadlessSession session;
+  session.Receive(host_records::ScreenBuilder()
+                      .SelectPage(0)
+                      .Input(20, 1, 0, 10)
+                      .Input(21, 2, 0, 6)
+                      .SerialFlags(21, '1')
+                      .Define(30, 3, 0, 'G', '@', 6)
+                      .Text(30, "XPal")
+                      .Options(30, {option::Type('R')})
+                      .Define(31, 3, 7, 'G', '@', 6)
+                      .Text(31, " Case")
+                      .Options(31, {option::Type('R')})
+                      .Define(32, 4, 0, 'G', '@', 6)
+                      .Text(32, " Cold")
+                      .Options(32, {option::Type('S')})
+                      .ShowPage(0)
+                      .FocusAndUnlock(20)
+                      .Record());
+  // Each step on an unlocked keyboard, as after the host's next screen.
+  const std::pair<std::string, std::string> steps[] = {
+      {"tap 31", "ok > R%O=N4 Pal=O5XCase"},  // the radio group's new values
+      {"tap 32", "ok > R%P=P5XCold"},
+      {R"(scan A12\r)", "ok > RF0D=E3A12"},  // into the serial field, its carriage return Enter
+  };
+  for (const auto& [line, outcome] : steps) {
+    EXPECT_EQ(session.Run(line), outcome) << line;
+    session.Receive(host_records::ScreenBuilder().FocusAndUnlock(20).Record());
+  }
+}
+
 TEST(HeadlessRunner, ConnectsAgainAfterALoss) {
   testing_support::TestHost host;
   Settings settings;
