@@ -8,6 +8,7 @@
 
 #include "load_run.h"
 #include "test_host.h"
+#include "tls_fixtures_posix.h"
 #include "tool_process.h"
 
 namespace vantor::load {
@@ -126,6 +127,25 @@ TEST(LoadProgram, EachTerminalRunsTheScriptAgainAsItsOwnUserAndTheReportIsWritte
     EXPECT_TRUE(demo.WaitFor(user)) << demo.Output();
 }
 
+// Over TLS with the host's certificate pinned, each connection's handshake is timed beside the turnaround.
+TEST(LoadProgram, RunsOverTlsAndTimesEachHandshake) {
+  const testing_support::TestPki& pki = testing_support::TestPki::Get();
+  ChildProcess demo({kBuild + "/demo_host", "--tls", pki.hostFile, pki.hostKeyFile, "0"});
+  const std::uint16_t port = demo.Port("listening on 127.0.0.1");
+  ASSERT_NE(port, 0) << demo.Output();
+  const std::string json = testing::TempDir() + "tls_load.json";
+  ChildProcess run({kBuild + "/vantor-load", "--host", "127.0.0.1:" + std::to_string(port), "--terminals", "2",
+                    "--script", kWarehouseScript, "--duration", "0.5", "--tls-pin", pki.host.pin, "--json", json});
+  EXPECT_EQ(run.WaitExit(20s), 0) << run.Output();
+  EXPECT_NE(run.Output().find("TLS handshake (ms)   p50 "), std::string::npos) << run.Output();
+  const nlohmann::json report = nlohmann::json::parse(std::ifstream(json), nullptr, false);
+  EXPECT_EQ(report.value("errors", -1), 0) << report;
+  EXPECT_EQ(report.value("connection_failures", -1), 0) << report;
+  EXPECT_EQ(report["handshake_ms"].value("samples", 0), 2) << report;
+  EXPECT_GT(report["handshake_ms"].value("p99", 0.0), 0) << report;
+  EXPECT_TRUE(demo.WaitFor("connected over TLS")) << demo.Output();
+}
+
 // A host that takes every connection and closes it at once: no script ever runs to its end.
 TEST(LoadProgram, FailsARunInWhichNoScriptCompletedOrALimitWasCrossed) {
   testing_support::TestHost closing;
@@ -165,6 +185,9 @@ TEST(LoadProgram, ShowsHelpAndRefusesBadCommandLinesScriptsAndOutputBeforeConnec
                              {"--host", h, "--terminals", "0", "--script", s},
                              {"--host", h, "--terminals", "2", "--script", "/nonexistent.script"},
                              {"--host", "no.such.host.invalid:1", "--terminals", "2", "--script", s}});
+  cases.insert(cases.end(), {{"--host", "::1:9", "--terminals", "2", "--script", s},
+                             {"--host", h, "--terminals", "2", "--script", s, "--tls-pin", "12:34"},
+                             {"--host", h, "--terminals", "2", "--script", s, "--tls-ca", "/nonexistent/ca.pem"}});
   testing_support::ExpectRefused(kBuild + "/vantor-load", cases, "vantor-load: ");
 }
 

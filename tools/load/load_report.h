@@ -27,6 +27,7 @@ struct LoadReport {
   std::int64_t measuredScreens = 0;
   double measuredSeconds = 0;
   std::vector<double> turnaroundMs;  // from the record that locked the keyboard to the screen that unlocked it
+  std::vector<double> handshakeMs;   // TLS: from the TCP connection to the host's certificate passing the checks
   std::int64_t connectionFailures = 0;
   std::string firstConnectionFailure;  // the reason of the first
   std::int64_t reconnects = 0;         // connections lost and made again

@@ -9,13 +9,16 @@
 #include <vector>
 
 #include "load_report.h"
+#include "platform/net.h"
+#include "platform/tls_options.h"
 
 namespace vantor::load {
 
 struct LoadOptions {
   std::string host;
-  std::uint32_t address = 0;  // the host's IPv4 address in network order, as the terminal resolves it
+  std::vector<net::Address> addresses;  // the host's, as the terminal resolves it: tried in turn
   std::uint16_t port = 0;
+  TlsOptions tls;  // the terminals' link, as the terminal's settings make it
   int terminals = 0;
   int firstId = 1;
   double rampSeconds = 0;
