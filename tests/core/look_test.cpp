@@ -1,7 +1,6 @@
 // Look rules: cell and font fitting, text painting geometry and colours, drawn controls, window frame rules.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <map>
 #include <string>
 #include <utility>
