@@ -224,6 +224,24 @@ class HeadlessSession {
   Reply last_;
 };
 
+// Waits in seconds up to a day, with a fraction; scan data with its escapes, whole or refused.
+TEST(HeadlessCommands, SecondsAndScanEscapesAreReadExactly) {
+  for (const auto& [line, seconds] : {std::pair{"wait 9", 9.0}, {"wait 0.25", 0.25}, {"wait 86400", 86400.0},
+                                      {"wait 86400.5", -1.0}, {"wait 1.2.3", -1.0}, {"wait .", -1.0}}) {
+    std::string why;
+    const std::optional<Command> command = ParseCommand(line, why);
+    EXPECT_EQ(command ? command->seconds : -1.0, seconds) << line << ": " << why;
+  }
+  for (const auto& [text, bytes] : {std::pair{R"(\x39\x4a\xFF\r\n\t\\)", std::string("9J\xFF\r\n\t\\")},
+                                    {R"(A\x4)", std::string("<refused>")},
+                                    {R"(\x)", std::string("<refused>")},
+                                    {R"(\xG1)", std::string("<refused>")},
+                                    {R"(A\)", std::string("<refused>")}}) {
+    std::string got;
+    EXPECT_EQ(Unescape(text, got) ? got : "<refused>", bytes) << text;
+  }
+}
+
 TEST(HeadlessCommands, ExpectChecksScreenFieldsRowsAndDialogsAndAFailedCheckShowsTheScreen) {
   HeadlessSession session;
   session.Receive(
