@@ -226,8 +226,12 @@ class HeadlessSession {
 
 // Waits in seconds up to a day, with a fraction; scan data with its escapes, whole or refused.
 TEST(HeadlessCommands, SecondsAndScanEscapesAreReadExactly) {
-  for (const auto& [line, seconds] : {std::pair{"wait 9", 9.0}, {"wait 0.25", 0.25}, {"wait 86400", 86400.0},
-                                      {"wait 86400.5", -1.0}, {"wait 1.2.3", -1.0}, {"wait .", -1.0}}) {
+  for (const auto& [line, seconds] : {std::pair{"wait 9", 9.0},
+                                      {"wait 0.25", 0.25},
+                                      {"wait 86400", 86400.0},
+                                      {"wait 86400.5", -1.0},
+                                      {"wait 1.2.3", -1.0},
+                                      {"wait .", -1.0}}) {
     std::string why;
     const std::optional<Command> command = ParseCommand(line, why);
     EXPECT_EQ(command ? command->seconds : -1.0, seconds) << line << ": " << why;

@@ -44,6 +44,8 @@ TEST(TraceDecode, RecordsWithTheReadsTheTerminalMakes) {
       {'H', ScreenBuilder().Fixed(1, 0, 0, "M\x01").RecordData(), "|H screen|f field=1 row=0 col=0 text=\"M\\x01\""},
       {'H', ScreenBuilder().Options(3, {option::Type('B'), option::MaxLength(0x7D0), option::Centred()}).RecordData(),
        "|H screen|w field=3 unused=0 @A=B @B=07D0 @M"},
+      {'H', ScreenBuilder().Options(3, {option::Type('B'), option::Centred()}).RecordData() + "@\x7F@ ",
+       "|H screen|w field=3 unused=0 @A=B @M @0x7F @0x20"},  // option letters that are no printable character
       {'H', ScreenBuilder().KeyLabel(11, "X").RecordData(), "|H screen|S key=11 (F11|Shift+F1) text=\"X\""},
       {'H', ScreenBuilder().SendFields(25).RecordData(), "|H screen|W key=25 (Shift+F15|Ctrl+F5|Key240)"},
       {'H', "Qxy", "|bare terminator|passed over (no record type): 51 78 79"},
