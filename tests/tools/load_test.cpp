@@ -31,6 +31,21 @@ LoadReport RunScript(std::uint16_t port, int terminals, const std::string& scrip
   return options ? RunLoad(*options) : LoadReport{};
 }
 
+// Times are seconds up to a week; the first id and the count of terminals stay in the terminal ids' range.
+TEST(LoadOptions, TimesUpToAWeekAndIdsInRange) {
+  for (const auto& [option, value, accepted] : {std::tuple{"--think", "604800", true},
+                                                {"--think", "604800.5", false},
+                                                {"--ramp", "0", true},
+                                                {"--duration", "1e3", true},
+                                                {"--duration", "2x", false},
+                                                {"--first-id", "999", true}}) {
+    std::string why;
+    const auto options = ParseLoadOptions(
+        {"--host", "127.0.0.1:1", "--terminals", "1", "--script", kWarehouseScript, option, value}, why);
+    EXPECT_EQ(options.has_value(), accepted) << option << " " << value << ": " << why;
+  }
+}
+
 TEST(LoadReport, PercentilesAreNearestRankAndIdsAreFilledIn) {
   std::vector<double> samples;
   for (int i = 100; i >= 1; --i) samples.push_back(i);
