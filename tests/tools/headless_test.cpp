@@ -363,6 +363,29 @@ TEST(HeadlessOperator, TapsOnRadioAndSelectButtonsAndAScanAreSent) {
   }
 }
 
+// Editing keys reach the field with the focus, and the key response names the field the operator focused.
+TEST(HeadlessOperator, EditingKeysEditTheFocusedFieldAndTheResponseNamesTheFocus) {
+  HeadlessSession session;
+  session.Receive(host_records::ScreenBuilder()
+                      .SelectPage(0)
+                      .Input(20, 1, 0, 3)
+                      .Input(21, 2, 0, 5)
+                      .ShowPage(0)
+                      .FocusAndUnlock(20)
+                      .Record());
+  const std::pair<std::string, std::string> steps[] = {
+      {"type ABC", "ok"}, {"key Backspace", "ok"}, {"key Enter", "ok > RF0D=D2AB"},
+      {"<unlock>", ""},   {"focus 21", "ok"},      {"key F2", "ok > RF2E"},
+  };
+  for (const auto& [line, outcome] : steps) {
+    if (line == "<unlock>") {
+      session.Receive(host_records::ScreenBuilder().FocusAndUnlock(20).Record());
+    } else {
+      EXPECT_EQ(session.Run(line), outcome) << line;
+    }
+  }
+}
+
 TEST(HeadlessRunner, ConnectsAgainAfterALoss) {
   testing_support::TestHost host;
   Settings settings;
