@@ -189,6 +189,7 @@ class AppWindow {
     stored.SetWindowPosition(left_, top_, 240, 320);
     stored.SetHostName(u"127.0.0.1");
     stored.SetHostPort(hostPort);
+    if (configure) configure(stored);
     if (!stored.WriteSettings()) return false;
     MainWindowOptions options;
     options.startSession = hostPort != 0;
@@ -210,10 +211,11 @@ class AppWindow {
   const vantor::Screen& Screen() const { return app.window->GetTerminal()->GetScreen(); }
 
   // Set before Open: the toolbar's size (negative: none), the loopback host's port (0: no session), how
-  // dialogs run (by default none runs, so there is no modal loop).
+  // dialogs run (by default none runs, so there is no modal loop), other settings.
   int toolbarSize = -1;
   std::uint16_t hostPort = 0;
   std::function<INT_PTR(const DialogRequest&)> runDialog = [](const DialogRequest&) { return INT_PTR{0}; };
+  std::function<void(Settings&)> configure;
 
   TempDir dir_;  // first: the settings file lives in it
   AppGlobals app;

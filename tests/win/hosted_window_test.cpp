@@ -11,7 +11,10 @@
 #include <vector>
 
 #include "app_fixture_win.h"
+#include "devices/serial_channel_win.h"
+#include "pty_port_win.h"
 #include "test_host.h"
+#include "settings/settings.h"
 #include "win/app/app_dialogs.h"
 #include "win/dialogs/host_dialog_ids.h"
 #include "win/toolbar/toolbar.h"
@@ -200,6 +203,37 @@ TEST_F(HostedWindowTest, FunctionKeysReachingThePageOrTheMainWindowSendTheirCode
     SetKeyboardState(none);
     EXPECT_EQ(NextBody(), KeyResponse(c.code, -1));
   }
+}
+
+// The terminal on a pseudo-terminal COM port, scans framed by 2 and 3 going to the host.
+class HostedSerialTest : public HostedWindowTest {
+ protected:
+  void SetUp() override {
+    // A port number of this process's own, other than the serial channel test's.
+    ASSERT_TRUE(port_.Start(10 + static_cast<int>(GetCurrentProcessId() / 4 % 230 + 1))) << "no pseudo-terminal port";
+    terminal_.configure = [this](Settings& settings) {
+      settings.SetSerialLine({port_.PortName(), u"9600", u"8", u"None", u"1"});
+      settings.SetSerialFeature({true, 2, 3, false, 0, 0});
+      settings.SetSerialTimeouts({100, 0, 0, 0, 0});
+      settings.SetSerialCommandMode(true);
+    };
+    HostedWindowTest::SetUp();
+  }
+  void TearDown() override {  // the terminal lets the port go before the device goes
+    ShowWindow(terminal_.window, SW_HIDE);
+    DestroyWindow(terminal_.window);
+  }
+
+  PtyPort port_;
+};
+
+TEST_F(HostedSerialTest, ScansArrivingTogetherReachTheHostInTheirOrder) {
+  ASSERT_TRUE(terminal_.app.window->GetSerial()->IsOpen());
+  ASSERT_TRUE(port_.Write("\\002A1\\003\\002B22\\003\\002C333\\003"));
+  std::vector<std::string> sent;
+  for (int n = 0; n < 3; ++n) sent.push_back(NextBody());
+  EXPECT_EQ(sent,
+            (std::vector<std::string>{"R<1" + Byte(2) + "A1", "R<1" + Byte(3) + "B22", "R<1" + Byte(4) + "C333"}));
 }
 
 }  // namespace
