@@ -2,6 +2,7 @@
 // connecting again, and what taps and function keys send.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <functional>
 #include <future>
@@ -72,7 +73,7 @@ class HostedWindowTest : public ::testing::Test {
   }
   HWND Control(int id) const {
     const Field* found = terminal_.Screen().CurrentField(id);
-    return found != nullptr ? Hwnd(*found) : nullptr;
+    return found ? Hwnd(*found) : nullptr;
   }
   static void Tap(HWND window) {
     SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
@@ -196,11 +197,10 @@ TEST_F(HostedWindowTest, FunctionKeysReachingThePageOrTheMainWindowSendTheirCode
     SCOPED_TRACE(c.code);
     ShowEntries(20);
     BYTE keys[256] = {};
-    if (c.modifier != 0) keys[c.modifier] = 0x80;
+    keys[c.modifier] = 0x80;  // the key held, as the window reads it
     SetKeyboardState(keys);
     SendMessageW(c.page ? terminal_.app.window->PageWindow(0) : terminal_.window, WM_KEYDOWN, c.key, 1);
-    BYTE none[256] = {};
-    SetKeyboardState(none);
+    SetKeyboardState(std::array<BYTE, 256>{}.data());
     EXPECT_EQ(NextBody(), KeyResponse(c.code, -1));
   }
 }
