@@ -154,8 +154,8 @@ class RecordingWindow {
 };
 
 // The program's main window as InitInstance makes it, with settings of its own (administrator mode, no
-// toolbar, 240 x 320 at the given place), without a session or modal dialogs unless asked for. Windows of the same
-// thread share the keyboard focus: the one made last is active.
+// toolbar, 240 x 320 at the given place), without a session or modal dialogs unless asked for. Windows of
+// the same thread share the keyboard focus: the one made last is active.
 class AppWindow {
  public:
   explicit AppWindow(std::wstring windowClass, int left = 10, int top = 20) : left_(left), top_(top) {
