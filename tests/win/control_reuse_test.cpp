@@ -58,28 +58,6 @@ struct PageShot {
   std::string focus;
 };
 
-std::vector<std::uint32_t> Pixels(HWND window) {
-  RECT client{};
-  GetClientRect(window, &client);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = client.right;
-  info.bmiHeader.biHeight = -client.bottom;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  gdi::WindowDc screen(window);
-  void* bits = nullptr;
-  gdi::Bitmap image(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  gdi::MemoryDc memory(screen.get());
-  gdi::Select select(memory.get(), image.get());
-  if (bits == nullptr || !select.ok()) return {};
-  BitBlt(memory.get(), 0, 0, client.right, client.bottom, screen.get(), 0, 0, SRCCOPY);
-  GdiFlush();
-  const auto* first = static_cast<const std::uint32_t*>(bits);
-  return {first, first + client.right * client.bottom};
-}
-
 PageShot Shoot(const AppWindow& terminal) {
   Pump();
   const HWND page = terminal.app.window->PageWindow(terminal.Screen().shownPage);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app_fixture_win.h"
@@ -24,6 +25,7 @@ namespace {
 
 using namespace wintest;
 using host_records::ScreenBuilder;
+namespace field = host_records::field;
 
 // Numbers other programs on the handheld send: they never change.
 constexpr UINT kIndicator = 3040, kFeedChar = 3044, kKeyboardState = 3052, kClearField = 3053;
@@ -170,6 +172,35 @@ TEST_F(MainWindowTest, FocusGoesToTheFocusFieldsControlOrElseToThePage) {
   }
   SetFocus(entry);
   EXPECT_EQ(Screen().focusField, 3) << "the entry makes itself the focus field";
+}
+
+TEST_F(MainWindowTest, APasswordFieldShowsOneStarPerCharacter) {
+  constexpr std::uint8_t kPassword = field::kBase | field::kInput | field::kPassword;
+  ScreenBuilder screen;
+  screen.Define(2, 2, 0, kPassword, field::kBase, 6).Text(2, "abc").Define(3, 3, 0, kPassword, field::kBase, 6);
+  screen.Text(3, "xyz").Define(4, 4, 0, kPassword, field::kBase, 6).Text(4, "ab").Input(5, 5, 0, 6).Text(5, "***");
+  Receive(screen.Input(6, 6, 0, 6).FocusAndUnlock(6));
+  SetForegroundWindow(window_);
+  ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == window_; }, 2000));
+  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  const auto shown = [&](int id) { return Pixels(Hwnd(*Screen().CurrentField(id))); };
+  EXPECT_TRUE(shown(2) == shown(3)) << "the characters show";
+  EXPECT_TRUE(shown(2) != shown(4)) << "as many stars as characters";
+  EXPECT_TRUE(shown(2) == shown(5)) << "stars";
+}
+
+// The page in front at once, another when it comes to the front.
+TEST_F(MainWindowTest, TheFontStepCommandLaysThePagesOutAgain) {
+  Receive(ScreenBuilder().SelectPage(1).Input(5, 2, 3, 4).ShowPage(1).SelectPage(0).Input(6, 3, 2, 4).ShowPage(0));
+  const int width = app_.settings->CellWidth();
+  Receive(ScreenBuilder().FontStep(4).FocusAndUnlock(6));
+  ASSERT_GT(app_.settings->CellWidth(), width);
+  const int cell = app_.settings->CellWidth(), row = app_.settings->CellHeight();
+  for (const auto& [page, id, top, left] : {std::tuple{0, 6, 3, 2}, std::tuple{1, 5, 2, 3}}) {
+    if (page != Screen().shownPage) Receive(ScreenBuilder().ShowPage(page));
+    const RECT place = RectInParent(Hwnd(*Screen().pages.At(page)->Fields().Find(id)));
+    EXPECT_EQ(std::vector<LONG>({place.left, place.top}), std::vector<LONG>({left * cell, top * row})) << page;
+  }
 }
 
 }  // namespace
