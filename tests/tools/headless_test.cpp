@@ -395,8 +395,12 @@ TEST(HeadlessRunner, ConnectsAgainAfterALoss) {
   runner.Start();
   for (int connection = 0; connection < 2; ++connection) {
     EXPECT_EQ(runner.Execute("wait connected 5").status, "ok");
-    EXPECT_EQ(runner.Execute("type x").status, "error: keyboard locked");  // until a screen unlocks it
+    // Every new connection locks the keyboard until a screen unlocks it.
+    EXPECT_EQ(runner.Execute("type x").status, "error: keyboard locked");
     ASSERT_TRUE(host.Accept());
+    ASSERT_TRUE(host.SendRaw(host_records::ScreenBuilder().Input(20, 0, 0, 5).ShowPage(0).FocusAndUnlock(20).Wire()));
+    EXPECT_EQ(runner.Execute("wait 5").status, "ok");
+    EXPECT_EQ(runner.Execute("type x").status, "ok");
     host.CloseConnection();
     EXPECT_TRUE(runner.ServeUntil([&] { return !runner.Terminal().Connected(); }, 5s));
   }
