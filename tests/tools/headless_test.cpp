@@ -401,8 +401,14 @@ TEST(HeadlessRunner, ConnectsAgainAfterALoss) {
     ASSERT_TRUE(host.SendRaw(host_records::ScreenBuilder().Input(20, 0, 0, 5).ShowPage(0).FocusAndUnlock(20).Wire()));
     EXPECT_EQ(runner.Execute("wait 5").status, "ok");
     EXPECT_EQ(runner.Execute("type x").status, "ok");
+    // The entry field holds the focus while connected, and loses it with the connection.
+    const auto focused = [&] {
+      return FormatReply(runner.Execute("fields")).find("\"focus\":true") != std::string::npos;
+    };
+    EXPECT_TRUE(focused());
     host.CloseConnection();
     EXPECT_TRUE(runner.ServeUntil([&] { return !runner.Terminal().Connected(); }, 5s));
+    EXPECT_FALSE(focused());
   }
 }
 
