@@ -231,7 +231,8 @@ TEST(HeadlessCommands, SecondsAndScanEscapesAreReadExactly) {
                                       {"wait 86400", 86400.0},
                                       {"wait 86400.5", -1.0},
                                       {"wait 1.2.3", -1.0},
-                                      {"wait .", -1.0}}) {
+                                      {"wait .", -1.0},
+                                      {"wait 00000000000000001", -1.0}}) {
     std::string why;
     const std::optional<Command> command = ParseCommand(line, why);
     EXPECT_EQ(command ? command->seconds : -1.0, seconds) << line << ": " << why;
