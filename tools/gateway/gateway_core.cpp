@@ -5,11 +5,14 @@
 #include <algorithm>
 #include <utility>
 
+#include "screen_builder.h"
 #include "screen_rebuild.h"
 #include "session/record_dispatch.h"
 #include "session/wire_format.h"
 
 namespace vantor::gateway {
+
+using host_records::ScreenBuilder;
 
 namespace {
 
@@ -20,6 +23,8 @@ constexpr std::size_t kTerminalRecordLimit = 1024 * 1024;
 constexpr std::size_t kIdentifyBytes = 64;
 // Host records a terminal has not acknowledged: past this it is taken to have them.
 constexpr std::size_t kMostUnacknowledged = 256;
+// How long a terminal that came back may take to send its fields before its screen is rebuilt anyway.
+constexpr std::chrono::seconds kResumeWait{5};
 
 std::string_view Text(RecordBytes bytes) { return {reinterpret_cast<const char*>(bytes.data()), bytes.size()}; }
 RecordBytes Bytes(std::string_view text) { return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}; }
@@ -105,12 +110,13 @@ struct GatewayCore::Session {
   // A host record sent to the terminal and not yet wholly answered by it, or a record of the
   // gateway's own (a rebuild, a replay) whose answers are the gateway's to take.
   struct Unanswered {
-    bool fromHost = true;
+    enum Origin { Host, Probe, Delivery } origin = Host;  // Probe: the send-fields record of a come-back
     std::string record;  // a host record until the terminal acknowledges it: then it goes into the shadow
     bool applied = false;
     TerminalRecordKind first = TerminalRecordKind::Empty;  // the acknowledgement expected
     std::vector<Answer> answers;
     std::size_t matched = 0;
+    bool FromHost() const { return origin == Host; }
   };
   // What a terminal that is away has not seen: its screen before, and the host records since.
   struct Missed {
@@ -128,15 +134,18 @@ struct GatewayCore::Session {
   bool hostConnected = false;
   ConnectionId terminal = 0;
   std::string peer;
-  std::string identify;                      // the terminal's identification, for the host once connected
-  std::vector<std::string> preHost;          // the terminal's records before the host connection was up
-  bool pendingFf = false;                    // a doubled 0xFF split between two reads of the host
-  RecordAssembler hostRecords;               // the terminal's own bound
-  std::deque<Unanswered> unanswered;         // in the order sent
-  Missed missed;                             // while away
-  Missed delivering;                         // sent on coming back, until the terminal has taken all of it
-  std::size_t ownLeft = 0, ownReceived = 0;  // the gateway's records still unanswered, and those begun
-  int links = 0;                             // terminal connections so far
+  std::string identify;                                // the terminal's identification, for the host once connected
+  std::vector<std::string> preHost;                    // the terminal's records before the host connection was up
+  bool pendingFf = false;                              // a doubled 0xFF split between two reads of the host
+  RecordAssembler hostRecords;                         // the terminal's own bound
+  std::deque<Unanswered> unanswered;                   // in the order sent
+  Missed missed;                                       // while away
+  Missed delivering;                                   // sent on coming back, until the terminal has taken all of it
+  std::size_t deliveryLeft = 0, deliveryReceived = 0;  // its records still unanswered, and those begun
+  bool resuming = false;                               // back, asked for its fields; its screen follows their answer
+  TimePoint resumeBy{};
+  std::optional<TerminalRecord> unsent;  // the fields and focus the terminal had not sent
+  int links = 0;                         // terminal connections so far
   TimePoint holdEnds{}, since{}, started{}, lastActivity{};
   std::int64_t screens = 0;
 };
@@ -270,17 +279,41 @@ void GatewayCore::Attach(Session& session, Connection& connection, TimePoint now
   ++session.links;
   if (session.state == SessionState::Connecting) return;  // nothing has reached the terminal yet
   session.state = SessionState::Attached;
+  // First the operator's work it had not sent (typed values, the focus): a send-fields record, whose
+  // key response the gateway keeps. The screen follows once it has come.
+  const std::string probe = ScreenBuilder().SendFields(0).Wire();
+  SendTerminal(session, probe);
+  if (traffic_ != nullptr) traffic_->Rebuilt(session.id, session.terminalId, session.links - 1, probe);
+  Session::Unanswered entry;
+  entry.origin = Session::Unanswered::Probe;
+  entry.applied = true;
+  entry.answers = {{TerminalRecordKind::ScreenReceived, {}}, {TerminalRecordKind::Key, {}}};
+  session.unanswered.push_back(std::move(entry));
+  session.resuming = true;
+  session.resumeBy = now + kResumeWait;
+  session.unsent.reset();
+}
+
+void GatewayCore::Resume(Session& session) {
+  session.resuming = false;
   Session::Missed missed = std::move(session.missed);
   session.missed = {};
+  // Values typed into the screen the terminal still has: nothing from the host came between.
+  if (session.unsent && !missed.screen && !missed.overflowed) session.shadow->TakeUnsent(*session.unsent);
+  session.unsent.reset();
   const bool replay = missed.screen.has_value() && !missed.overflowed;
   const std::vector<std::string> screen = replay ? *missed.screen : RebuildRecords(*session.shadow);
   const auto own = [&](const std::string& wire, std::vector<Answer> answers) {
     SendTerminal(session, wire);
     if (traffic_ != nullptr) traffic_->Rebuilt(session.id, session.terminalId, session.links - 1, wire);
-    session.unanswered.push_back({false, {}, true, TerminalRecordKind::Empty, std::move(answers), 0});
-    ++session.ownLeft;
+    Session::Unanswered entry;
+    entry.origin = Session::Unanswered::Delivery;
+    entry.applied = true;
+    entry.answers = std::move(answers);
+    session.unanswered.push_back(std::move(entry));
+    ++session.deliveryLeft;
   };
-  session.ownReceived = 0;
+  session.deliveryReceived = 0;
   for (const std::string& wire : screen) own(wire, DispatcherAnswers(Bytes(Unescaped(wire))));
   if (replay) {
     for (auto& [wire, answers] : missed.records) own(wire, std::move(answers));
@@ -291,21 +324,22 @@ void GatewayCore::Attach(Session& session, Connection& connection, TimePoint now
 void GatewayCore::Detach(Session& session, TimePoint now, bool takeOver) {
   // What the terminal may not have: the records of its coming back, and host records it did not
   // acknowledge (they go into the shadow now, and are kept to be sent again).
-  if (session.ownLeft > 0) {
-    if (session.ownReceived == 0) {
+  if (!session.resuming && session.deliveryLeft > 0) {
+    if (session.deliveryReceived == 0) {
       session.missed = std::move(session.delivering);
     } else {
       session.missed = {};
       session.missed.overflowed = true;
     }
   }
+  session.resuming = false;
   session.delivering = {};
-  session.ownLeft = session.ownReceived = 0;
+  session.deliveryLeft = session.deliveryReceived = 0;
   std::deque<Session::Unanswered> unanswered = std::move(session.unanswered);
   session.unanswered.clear();
   const bool holds = session.holds;
   for (Session::Unanswered& entry : unanswered) {
-    if (!entry.fromHost || !holds) continue;
+    if (!entry.FromHost() || !holds) continue;
     if (!entry.applied) {
       HoldRecord(session, Bytes(entry.record));
       continue;
@@ -327,12 +361,26 @@ void GatewayCore::Detach(Session& session, TimePoint now, bool takeOver) {
 
 void GatewayCore::FromTerminal(Session& session, std::string_view record, TimePoint now) {
   session.lastActivity = now;
-  if (session.shadow) {
-    const TerminalRecord read = ReadTerminalRecord(record);
-    if (Answered(session, read, record)) return;
-    if (read.kind == TerminalRecordKind::Goodbye) return;  // the terminal's, to the gateway: the session goes on
-    session.shadow->TerminalRecord(read);
+  if (!session.shadow) {
+    SendOrKeep(session, record);
+    return;
   }
+  const TerminalRecord read = ReadTerminalRecord(record);
+  if (Answered(session, read, record)) return;
+  if (session.resuming) Resume(session);                 // it went on without answering: its screen as it was
+  if (read.kind == TerminalRecordKind::Goodbye) return;  // the terminal's, to the gateway: the session goes on
+  // Values the terminal had typed before it came back are the gateway's to report with its next key.
+  const std::string merged = session.shadow->WithUnreported(read);
+  if (!merged.empty()) {
+    session.shadow->TerminalRecord(ReadTerminalRecord(merged));
+    SendOrKeep(session, merged);
+    return;
+  }
+  session.shadow->TerminalRecord(read);
+  SendOrKeep(session, record);
+}
+
+void GatewayCore::SendOrKeep(Session& session, std::string_view record) {
   if (session.hostConnected) {
     SendHost(session, record);
   } else {
@@ -343,9 +391,8 @@ void GatewayCore::FromTerminal(Session& session, std::string_view record, TimePo
 bool GatewayCore::Answered(Session& session, const TerminalRecord& read, std::string_view record) {
   if (session.unanswered.empty()) return false;
   Session::Unanswered& head = session.unanswered.front();
-  const bool known = head.applied || !head.fromHost;
-  if (known && head.matched >= head.answers.size()) return false;
-  const TerminalRecordKind expected = known ? head.answers[head.matched].kind : head.first;
+  if (head.applied && head.matched >= head.answers.size()) return false;
+  const TerminalRecordKind expected = head.applied ? head.answers[head.matched].kind : head.first;
   // A key before the record's acknowledgement is the operator's; after it, the send-fields command's.
   if (read.kind != expected || (!OwnRecord(read.kind) && head.matched == 0)) return false;
   if (!head.applied) {
@@ -356,19 +403,24 @@ bool GatewayCore::Answered(Session& session, const TerminalRecord& read, std::st
     std::string().swap(head.record);
   }
   if (read.kind == TerminalRecordKind::Status && read.Whole()) session.shadow->SetGrid(read.columns, read.rows);
-  if (read.kind == TerminalRecordKind::Key) session.shadow->TerminalAnswer(read);
-  if (head.fromHost) {
+  if (head.origin == Session::Unanswered::Probe) {
+    if (read.kind == TerminalRecordKind::Key) session.unsent = read;
+  } else if (read.kind == TerminalRecordKind::Key) {
+    session.shadow->TerminalAnswer(read);
+  }
+  if (head.FromHost()) {
     SendHost(session, record);
-  } else if (head.matched == 0) {
-    ++session.ownReceived;
+  } else if (head.origin == Session::Unanswered::Delivery && head.matched == 0) {
+    ++session.deliveryReceived;
   }
-  if (++head.matched >= head.answers.size()) {
-    if (!head.fromHost && --session.ownLeft == 0) {
-      session.delivering = {};
-      session.ownReceived = 0;
-    }
-    session.unanswered.pop_front();
+  if (++head.matched < head.answers.size()) return true;
+  const Session::Unanswered::Origin origin = head.origin;
+  session.unanswered.pop_front();
+  if (origin == Session::Unanswered::Delivery && --session.deliveryLeft == 0) {
+    session.delivering = {};
+    session.deliveryReceived = 0;
   }
+  if (origin == Session::Unanswered::Probe && session.resuming) Resume(session);
   return true;
 }
 
@@ -422,7 +474,7 @@ void GatewayCore::HostBytes(SessionId id, std::string_view bytes, TimePoint now)
 void GatewayCore::FromHost(Session& session, RecordBytes record, TimePoint now) {
   ++session.screens;
   session.lastActivity = now;
-  if (session.terminal == 0) {
+  if (session.terminal == 0 || session.resuming) {
     HoldRecord(session, record);
     return;
   }
@@ -441,15 +493,17 @@ void GatewayCore::FromHost(Session& session, RecordBytes record, TimePoint now) 
 }
 
 void GatewayCore::AcknowledgeOldest(Session& session) {
-  Session::Unanswered& head = session.unanswered.front();
-  if (head.fromHost && !head.applied) {
+  Session::Unanswered head = std::move(session.unanswered.front());
+  session.unanswered.pop_front();
+  if (head.FromHost() && !head.applied) {
     Answers ignored;
     session.shadow->HostRecord(Bytes(head.record), ignored);
-  } else if (!head.fromHost && --session.ownLeft == 0) {
-    session.delivering = {};
+  } else if (head.origin == Session::Unanswered::Delivery) {
+    if (head.matched == 0) ++session.deliveryReceived;
+    if (--session.deliveryLeft == 0) session.delivering = {};
+  } else if (head.origin == Session::Unanswered::Probe && session.resuming) {
+    Resume(session);
   }
-  if (!head.fromHost && head.matched == 0) ++session.ownReceived;
-  session.unanswered.pop_front();
 }
 
 void GatewayCore::HoldRecord(Session& session, RecordBytes record) {
@@ -511,6 +565,9 @@ void GatewayCore::Tick(TimePoint now) {
   for (const ConnectionId id : silent) {
     Emit(EventKind::NoIdentify, {}, FindConnection(id)->peer, "closed after waiting for its identification");
     CloseConnection(id, CloseMode::Reset);
+  }
+  for (const auto& [id, session] : sessions_) {
+    if (session->resuming && now >= session->resumeBy) Resume(*session);
   }
   std::vector<SessionId> expired;
   for (const auto& [id, session] : sessions_) {

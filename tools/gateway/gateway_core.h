@@ -154,7 +154,9 @@ class GatewayCore {
   void Attach(Session& session, Connection& connection, TimePoint now);
   // takeOver: the terminal is back at once on another connection (no hold is told).
   void Detach(Session& session, TimePoint now, bool takeOver = false);
+  void Resume(Session& session);
   void FromTerminal(Session& session, std::string_view record, TimePoint now);
+  void SendOrKeep(Session& session, std::string_view record);
   bool Answered(Session& session, const TerminalRecord& read, std::string_view record);
   void FromHost(Session& session, RecordBytes record, TimePoint now);
   void HoldRecord(Session& session, RecordBytes record);

@@ -1,6 +1,9 @@
 // The shadow terminal and the rule that applies the terminal's own records to it.
 #include "shadow.h"
 
+#include <map>
+
+#include "model/field_list.h"
 #include "platform/codepage.h"
 #include "session/wire_format.h"
 
@@ -119,6 +122,42 @@ void Shadow::TerminalAnswer(const vantor::TerminalRecord& record) {
   SetReported(terminal_, record.fields);
   ClearReported(terminal_, record.fields);
   terminal_.Engine().FieldFocused(record.focusField.value_or(-1));
+}
+
+void Shadow::TakeUnsent(const vantor::TerminalRecord& record) {
+  if (!record.Whole()) return;
+  SetReported(terminal_, record.fields);
+  terminal_.Engine().FieldFocused(record.focusField.value_or(-1));
+}
+
+std::string Shadow::WithUnreported(const vantor::TerminalRecord& record) const {
+  if (!record.Whole() || (record.kind != TerminalRecordKind::Key && record.kind != TerminalRecordKind::FieldChange))
+    return {};
+  const FieldList* fields = terminal_.Engine().GetScreen().CurrentFields();
+  if (fields == nullptr) return {};
+  std::map<int, std::string> items;
+  for (const Field* field = fields->Head(); field != nullptr; field = field->NextById()) {
+    if (field->edit.modified) items[field->id] = EncodeText(ReportedText(*field), PageOf(terminal_));
+  }
+  if (items.empty()) return {};
+  for (const ReportedField& reported : record.fields) items[reported.field] = reported.text;
+  std::string out = record.terminalId;
+  if (record.kind == TerminalRecordKind::Key) {
+    out += "RF";
+    AppendShort(out, record.functionCode.value_or(0) & 0xFF);
+  } else {
+    out += "R%";
+  }
+  out += FieldNumberByte(record.focusField.value_or(-1));
+  for (const auto& [id, text] : items) {
+    const std::string_view bytes = CutEncoded(text, kLongestReportedText, PageOf(terminal_));
+    out += '=';
+    out += FieldNumberByte(id);
+    AppendLength(out, bytes.size());
+    out += bytes;
+  }
+  out += kTerminator;
+  return out;
 }
 
 void Shadow::TerminalRecord(const vantor::TerminalRecord& record) {

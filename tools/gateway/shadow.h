@@ -30,6 +30,12 @@ class Shadow final : private RecordSender {
   // The terminal's key response to the host's send-fields command: its fields' values and its focus
   // (the command itself has locked the shadow already).
   void TerminalAnswer(const vantor::TerminalRecord& record);
+  // What a terminal that came back had typed and not sent (its key response to a send-fields
+  // command): the values, still to be reported, and its focus.
+  void TakeUnsent(const vantor::TerminalRecord& record);
+  // A key or field response of the terminal's with the values the shadow still has to report (taken
+  // from before the terminal came back) put in, in field order, framed; empty when there are none.
+  std::string WithUnreported(const vantor::TerminalRecord& record) const;
 
   // The terminal's grid, as its status response tells it (the status the shadow answers with).
   void SetGrid(int columns, int rows);
