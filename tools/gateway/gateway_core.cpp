@@ -428,7 +428,7 @@ bool GatewayCore::Answered(Session& session, const TerminalRecord& read, std::st
 
 void GatewayCore::HostConnected(SessionId id, TimePoint now) {
   Session* session = FindSession(id);
-  if (session == nullptr) return;
+  if (session == nullptr || session->hostConnected) return;
   session->hostConnected = true;
   session->since = now;
   session->state = session->terminal != 0 ? SessionState::Attached : SessionState::Held;
@@ -439,7 +439,7 @@ void GatewayCore::HostConnected(SessionId id, TimePoint now) {
 
 void GatewayCore::HostConnectFailed(SessionId id, const std::string& why, TimePoint) {
   Session* session = FindSession(id);
-  if (session == nullptr) return;
+  if (session == nullptr || session->hostConnected) return;
   ++counts_.hostConnectFailures;
   Emit(EventKind::Unreachable, session->terminalId, session->peer, why);
   if (session->terminal != 0) CloseConnection(session->terminal, CloseMode::Reset);
@@ -448,7 +448,7 @@ void GatewayCore::HostConnectFailed(SessionId id, const std::string& why, TimePo
 
 void GatewayCore::HostBytes(SessionId id, std::string_view bytes, TimePoint now) {
   Session* session = FindSession(id);
-  if (session == nullptr) return;
+  if (session == nullptr || !session->hostConnected) return;
   if (traffic_ != nullptr) traffic_->FromHost(id, session->terminalId, bytes);
   if (!session->shadow) {
     // Passed through as it comes.
