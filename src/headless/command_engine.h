@@ -4,7 +4,9 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <optional>
+#include <regex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +32,42 @@ bool IsCommandLine(std::string_view line);
 // Turns "\r", "\n", "\t", "\xHH" and "\\" into their bytes; false on any other backslash.
 bool Unescape(std::string_view text, std::string& bytes);
 
+// One command line, parsed and checked as far as that can be done without a terminal.
+struct Command {
+  enum class Kind {
+    Wait,
+    WaitConnected,
+    Screen,
+    Fields,
+    Status,
+    Expect,
+    Type,
+    Key,
+    Focus,
+    Tap,
+    Scan,
+    Answer,
+    Cancel,
+    Ok,
+    Quit
+  };
+  // What an expect checks.
+  enum class Check { OnScreen, NotOnScreen, FieldIs, FieldMatches, RowMatches, Message, Prompt };
+
+  Kind kind = Kind::Screen;
+  Check check = Check::OnScreen;
+  std::string text;  // the text typed, answered, expected or matched; a key's name; scan bytes
+  int number = 0;    // a field id (focus, tap, expect field) or a row (expect row)
+  double seconds = 0;
+  std::shared_ptr<const std::regex> pattern;  // expect ... ~ PATTERN
+};
+
+// The command of a line (its trailing CR dropped); none, with the reason, when it is no command.
+std::optional<Command> ParseCommand(std::string_view line, std::string& why);
+
+// The lines of a script file; false, with the reason, when it is a folder or cannot be read.
+bool ReadScriptFile(const std::string& path, std::vector<std::string>& lines, std::string& why);
+
 class CommandEngine {
  public:
   using TimePoint = std::chrono::steady_clock::time_point;
@@ -46,15 +84,15 @@ class CommandEngine {
   std::optional<TimePoint> Deadline() const;
 
  private:
-  enum class Until { Ready, Connected };
   struct Wait {
-    Until until = Until::Ready;
+    Command::Kind until = Command::Kind::Wait;
     TimePoint deadline;
   };
 
-  std::optional<Reply> Run(std::string_view command, std::string_view argument, bool hasArgument, TimePoint now);
-  std::optional<Reply> StartWait(std::string_view argument, TimePoint now);
-  bool Holds(Until until) const;
+  std::optional<Reply> Run(const Command& command, TimePoint now);
+  // Empty when the expected holds, else why not.
+  std::string Expect(const Command& command) const;
+  bool Holds(Command::Kind until) const;
 
   HeadlessTerminal& terminal_;
   std::optional<Wait> pending_;

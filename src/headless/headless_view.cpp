@@ -96,6 +96,10 @@ void HeadlessView::KeyLabelChanged(int code, std::u16string_view label) {
   button.enabled = result.effect == toolbar::LabelEffect::Enabled;
 }
 
+bool HeadlessView::KeyboardReady() const {
+  return lock_ == Lock::None && terminal_ != nullptr && terminal_->GetScreen().keyboard != Keyboard::Locked;
+}
+
 // ---- focus ----
 
 void HeadlessView::SetFocus(Field* control) {

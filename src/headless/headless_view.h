@@ -68,7 +68,11 @@ class HeadlessView final : public ScreenView {
   void Beep(std::uint32_t) override { ++beeps_; }
 
   // ---- what the operator sees ----
+  // The page takes taps (its windows are enabled).
   bool InputEnabled() const { return inputEnabled_; }
+  // Keys and typing reach the terminal: it waits for no host record and no lock shows. After a host
+  // prompt's Cancel the keyboard is ready while the page stays disabled, as in the window.
+  bool KeyboardReady() const;
   Lock LockShown() const { return lock_; }
   // The control holding the keyboard focus; null when the page (or a dialog) has it.
   Field* FocusedControl() const { return focused_; }

@@ -93,17 +93,16 @@ std::string Operator::Blocked() const {
   if (!view_.Dialogs().empty()) {
     return view_.Dialogs().back().kind == DialogKind::Prompt ? "a host prompt is open" : "a host message is open";
   }
-  return view_.InputEnabled() ? std::string() : "keyboard locked";
+  return view_.KeyboardReady() ? std::string() : "keyboard locked";
 }
 
 std::string Operator::Type(std::u16string_view text) {
   if (text.empty()) return "nothing to type";
-  const std::string why = Blocked();
-  if (!why.empty()) return why;
+  if (std::string why = Blocked(); !why.empty()) return why;
   if (view_.FocusedControl() == nullptr) return "no field has the focus";
   for (std::size_t i = 0; i < text.size(); ++i) {
     // An auto-send or a key that a character set off locks the keyboard: the rest is dropped.
-    if (!view_.InputEnabled()) {
+    if (!view_.KeyboardReady()) {
       return "keyboard locked after " + std::to_string(i) + " of " + std::to_string(text.size()) + " characters";
     }
     Field* target = view_.FocusedControl();
@@ -116,17 +115,15 @@ std::string Operator::Type(std::u16string_view text) {
 std::string Operator::Key(std::string_view name) {
   const std::optional<NamedKey> key = ParseKeyName(name);
   if (!key) return "unknown key \"" + std::string(name) + "\"";
-  if (!view_.Dialogs().empty()) return Blocked();
+  if (std::string why = Blocked(); !why.empty()) return why;
   if (key->toolbar >= 0) {
     if (!view_.ToolbarBuilt()) return "the terminal has no toolbar";
     const ToolbarButtonState& button = view_.Toolbar()[static_cast<std::size_t>(key->toolbar)];
     if (!button.enabled) return std::string(name) + " is not bound";
-    // The bar is no part of the page: the terminal itself drops the key while locked.
-    const FunctionKey code = FunctionKeyFromCode(static_cast<int>(button.code));
-    return terminal_.KeyPressed(terminal_.GetScreen().focusField, code) ? std::string() : "keyboard locked";
+    // The bar is no part of the page: it sends its key for the terminal's focus field.
+    terminal_.KeyPressed(terminal_.GetScreen().focusField, FunctionKeyFromCode(static_cast<int>(button.code)));
+    return {};
   }
-  const std::string why = Blocked();
-  if (!why.empty()) return why;
   Field* target = view_.FocusedControl();
   view_.KeyDown(key->virtualKey, key->modifiers);
   if (key->character != 0) view_.CharTo(target, key->character, key->modifiers);
@@ -135,6 +132,8 @@ std::string Operator::Key(std::string_view name) {
 
 Field* Operator::TappableField(int id, std::string& why) const {
   why = Blocked();
+  // After a host prompt's Cancel the page's windows stay disabled until the host's next screen.
+  if (why.empty() && !view_.InputEnabled()) why = "the page is disabled";
   if (!why.empty()) return nullptr;
   Field* field = terminal_.GetScreen().CurrentField(id);
   const std::string name = "field " + std::to_string(id);

@@ -47,7 +47,7 @@ class Operator {
   std::string Ok();
 
  private:
-  // Why keys and taps cannot reach the page now; empty when they can.
+  // Why keys and typing cannot reach the terminal now; empty when they can.
   std::string Blocked() const;
   Field* TappableField(int id, std::string& why) const;
 

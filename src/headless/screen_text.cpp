@@ -188,12 +188,20 @@ std::vector<std::string> FieldLines(const HeadlessTerminal& terminal) {
   return lines;
 }
 
+std::optional<std::string> FieldText(const HeadlessTerminal& terminal, int id) {
+  const Page* page = ShownPage(terminal);
+  const Field* field = page != nullptr ? page->Fields().Find(id) : nullptr;
+  if (field == nullptr) return std::nullopt;
+  if (ControlKindOf(*field) == ControlKind::System) return Utf8(SystemText(*field, terminal.GetClock().LocalNow()));
+  return Utf8(field->Text());
+}
+
 std::string StatusLine(const HeadlessTerminal& terminal) {
   const Screen& screen = terminal.Engine().GetScreen();
   const HeadlessView& view = terminal.View();
   Json json;
   json["connected"] = terminal.Connected();
-  json["keyboard"] = view.InputEnabled() ? "ready" : "locked";
+  json["keyboard"] = view.KeyboardReady() ? "ready" : "locked";
   json["page"] = screen.shownPage;
   json["focus"] = screen.focusField;
   const auto& dialogs = view.Dialogs();

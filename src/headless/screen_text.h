@@ -1,6 +1,7 @@
 // What the operator sees, as text: the page in front cell by cell, its fields and the terminal's state as JSON.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,9 @@ std::vector<std::string> ScreenLines(const HeadlessTerminal& terminal);
 
 // One JSON object per field with a control on the page in front, in id order.
 std::vector<std::string> FieldLines(const HeadlessTerminal& terminal);
+
+// The text of field `id` on the page in front, as `fields` gives it; none when the page has no such field.
+std::optional<std::string> FieldText(const HeadlessTerminal& terminal, int id);
 
 // The terminal's state as one JSON object: connection, keyboard, page, focus, dialog, labels.
 std::string StatusLine(const HeadlessTerminal& terminal);

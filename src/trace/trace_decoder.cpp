@@ -2,6 +2,7 @@
 // cut them, decoded, and written as lines.
 #include "trace/trace_decoder.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -16,12 +17,19 @@ namespace vantor::trace {
 // to show them if the connection closes inside it.
 class RecordStream {
  public:
-  // Calls onRecord for each record the bytes complete and onDropped for each record over the bound.
+  // Calls onRecord for each record the bytes complete and onDropped for each record over the bound, in
+  // the order they end on the wire.
   void Feed(std::string_view bytes, const std::function<void(RecordBytes)>& onRecord,
             const std::function<void()>& onDropped) {
-    const std::size_t dropped = assembler_.DroppedRecords();
-    assembler_.Feed(RecordBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), onRecord);
-    for (std::size_t i = dropped; i < assembler_.DroppedRecords(); ++i) onDropped();
+    // Every terminator ends with its second byte: fed piece by piece up to each such byte, a piece
+    // ends at most one record, so a drop is told before the records after it.
+    for (std::string_view rest = bytes; !rest.empty();) {
+      const std::size_t end = std::min(rest.find(static_cast<char>(kTerminatorSecond)), rest.size() - 1) + 1;
+      const std::size_t dropped = assembler_.DroppedRecords();
+      assembler_.Feed(RecordBytes(reinterpret_cast<const std::uint8_t*>(rest.data()), end), onRecord);
+      if (assembler_.DroppedRecords() != dropped) onDropped();
+      rest.remove_prefix(end);
+    }
     unfinished_.append(bytes);
     const std::size_t pending = assembler_.PendingBytes();
     if (unfinished_.size() > pending) unfinished_.erase(0, unfinished_.size() - pending);

@@ -22,9 +22,10 @@ TEST(DemoHost, OutlivesBadRecordsAndResets) {
     net::SetLingerZero(socket);  // a reset, not a goodbye
     net::Close(socket);
   }
-  testing_support::ChildProcess terminal({kBuild + "/vantor-headless", "--settings", "/nonexistent/Vantor.ini",
-                                          "--host", "127.0.0.1:" + std::to_string(port)},
-                                         {.input = "wait connected 5\nwait 5\nexpect VANTOR WAREHOUSE\nquit\n"});
+  testing_support::ChildProcess terminal(
+      {kBuild + "/vantor-headless", "--settings", testing_support::EmptySettingsFile(), "--host",
+       "127.0.0.1:" + std::to_string(port)},
+      {.input = "wait connected 5\nwait 5\nexpect VANTOR WAREHOUSE\nquit\n"});
   EXPECT_EQ(terminal.WaitExit(), 0);
   EXPECT_EQ(terminal.Output(), "ok\nok\nok\nok\n");
 }

@@ -1,7 +1,10 @@
 // vantor-headless: its command language and script on the demo host, command line and reconnection.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "effects_recorder.h"
+#include "headless/command_engine.h"
 #include "headless/headless_terminal.h"
 #include "headless/runner.h"
 #include "headless/screen_text.h"
@@ -22,7 +25,7 @@ TEST(HeadlessProgram, AnswersEachLineAsTheOperatorThenRunsTheDemoScript) {
   ChildProcess demo({kBuild + "/demo_host", "0"});
   const std::uint16_t port = demo.Port("listening on 127.0.0.1");
   ASSERT_NE(port, 0) << demo.Output();
-  const std::vector<std::string> args{kHeadless, "--settings", "/nonexistent/Vantor.ini", "--host",
+  const std::vector<std::string> args{kHeadless, "--settings", testing_support::EmptySettingsFile(), "--host",
                                       "127.0.0.1:" + std::to_string(port)};
   // In order on one terminal: lines that each answer ok (the operator signs on, opens Receiving, gives a bad
   // quantity, then a good one), or one line with its error; no reply to a comment, blank line or after quit.
@@ -32,7 +35,7 @@ TEST(HeadlessProgram, AnswersEachLineAsTheOperatorThenRunsTheDemoScript) {
       {"bogus", "error: unknown command \"bogus\""},
       {"scan \\q", "error: bad escape in scan data (\\r \\n \\t \\xHH \\\\)"},
       {"wait -1", "error: not a number of seconds: \"-1\""},
-      {"expect nothing like this", "error: not on the screen: \"nothing like this\""},
+      {"expect no nothing like this\nexpect row 0 ~ ^ VANTOR WAREHOUSE +\\d\\d:\\d\\d", "ok"},
       {"key Alt+F1", "error: unknown key \"Alt+F1\""},
       {"key BACK", "error: BACK is not bound"},
       {"tap 20", "error: field 20 is not a button, check box or radio button"},
@@ -46,7 +49,7 @@ TEST(HeadlessProgram, AnswersEachLineAsTheOperatorThenRunsTheDemoScript) {
       {"type a", "error: a host message is open"},
       {"ok\ntype 5\ntap 22\nexpect [X] Print label\nkey SAVE\nwait 5", "ok"},
       {"key F1", "error: a host prompt is open"},
-      {"answer Y\nwait 5\nok\nexpect Last: 5 x A100\nquit", "ok"},
+      {"answer Y\nwait 5\nexpect message Received 5 x A100\nok\nexpect Last: 5 x A100\nquit", "ok"},
       {"status", ""},
   };
   std::string input, replies;
@@ -68,13 +71,27 @@ TEST(HeadlessProgram, AnswersEachLineAsTheOperatorThenRunsTheDemoScript) {
   EXPECT_NE(scripted.Output().find("On hand: 34."), std::string::npos) << scripted.Output();
 }
 
-TEST(HeadlessProgram, RefusesBadCommandLines) {
+TEST(HeadlessProgram, ShowsHelpAndRefusesBadCommandLinesSettingsAndScripts) {
+  testing_support::ExpectHelp(kHeadless);
   const std::vector<std::vector<std::string>> cases = {
-      {"--id", "0"},     {"--id", "1000"}, {"--host", "nohost"},
-      {"--host", "h:0"}, {"--host", ":1"}, {"--bogus"},
-      {"--script"},      {"--timing"},     {"--script", "/nonexistent/demo.script"},
+      {"--id", "0"},
+      {"--id", "1000"},
+      {"--host", "nohost"},
+      {"--host", "h:0"},
+      {"--host", ":1"},
+      {"--bogus"},
+      {"--script"},
+      {"--timing"},
+      {"--script", "/nonexistent/demo.script"},
+      {"--settings", "/nonexistent/Vantor.ini"},
   };
   testing_support::ExpectRefused(kHeadless, cases, "vantor-headless: ");
+  // Refused before connecting: a folder, and a script with a line that is no command.
+  testing_support::ExpectRefused(kHeadless, {{"--script", testing::TempDir()}}, " is a folder, not a script");
+  const std::string bad = testing::TempDir() + "bad.script";
+  std::ofstream(bad) << "# line 3 looks for the text \"feld 21 = 5\"\nwait\nexpect feld 21 = 5\nexpect field 21 5\n";
+  testing_support::ExpectRefused(kHeadless, {{"--script", bad}},
+                                 "bad.script line 4: expect field takes ID = TEXT or ID ~ PATTERN");
 }
 
 // What host developers read from `screen`, `fields` and `status`.
@@ -120,6 +137,117 @@ TEST(HeadlessScreenText, ShowsEveryControlKindAsText) {
       StatusLine(terminal),
       R"({"connected":false,"keyboard":"ready","page":0,"focus":2,"dialog":"none","message":"","labels":{"5":"SAVE"},)"
       R"("toolbar":{"SAVE":5},"lock":"none","beeps":0,"sounds":1})");
+}
+
+// One terminal without windows on records the test gives, driven by command lines as the program drives it.
+class HeadlessSession {
+ public:
+  HeadlessSession() : terminal_(settings_, sent_, clock_), engine_(terminal_) {}
+
+  void Receive(const std::string& record) {
+    terminal_.ReceiveRecord(RecordBytes(reinterpret_cast<const std::uint8_t*>(record.data()), record.size()));
+  }
+  // The reply's status, then " > " and each record the command sent.
+  std::string Run(const std::string& line) {
+    sent_.Clear();
+    last_ = engine_.Start(line, std::chrono::steady_clock::now()).value_or(Reply{{}, "<pending>"});
+    std::string outcome = last_.status;
+    for (const std::string& record : sent_.Data()) outcome += " > " + record;
+    return outcome;
+  }
+  const Reply& Last() const { return last_; }
+  HeadlessTerminal& Terminal() { return terminal_; }
+
+ private:
+  Settings settings_;
+  testing_support::RecordCapture sent_;
+  testing_support::FixedClock clock_;
+  HeadlessTerminal terminal_;
+  CommandEngine engine_;
+  Reply last_;
+};
+
+TEST(HeadlessCommands, ExpectChecksScreenFieldsRowsAndDialogsAndAFailedCheckShowsTheScreen) {
+  HeadlessSession session;
+  session.Receive(
+      host_records::ScreenBuilder().Fixed(1, 0, 0, "Item").Input(2, 0, 5, 4).Text(2, "ab").ShowPage(0).Record());
+  // Each line with its status and whether the reply shows the screen; "<message>": the host opens a message.
+  const std::tuple<std::string, std::string, bool> checks[] = {
+      {"expect Item ab", "ok", false},
+      {"expect text no", "error: not on the screen: \"no\"", true},  // a keyword after "text" is text
+      {"expect no Qty", "ok", false},
+      {"expect no ab", "error: on the screen at row 0: \"ab\"", true},
+      {"expect field 2 = ab", "ok", false},
+      {"expect field 2 =", "error: field 2 is \"ab\", not \"\"", true},
+      {"expect field 2 ~ ^a.$", "ok", false},
+      {"expect field 2 ~ b$x", "error: field 2 is \"ab\", which does not match /b$x/", true},
+      {"expect field 9 = ab", "error: no field 9 on the page", true},
+      {"expect row 0 ~ ^Item ab +$", "ok", false},
+      {"expect row 1 ~ Item", "error: row 1 does not match /Item/", true},
+      {"expect row 10 ~ x", "error: no row 10 (the screen has 10)", true},
+      {"expect message", "error: no host message is open", true},
+      {"expect field x = 1", "error: expect field takes ID = TEXT or ID ~ PATTERN", false},
+      {"expect row 1 = Item", "error: expect row takes N ~ PATTERN", false},
+      {"expect row 1 ~ (", "error: not a regular expression: \"(\"", false},
+      {"expect no", "error: expect no needs a text", false},
+      {"<message>", "", false},
+      {"expect message Saved 5", "ok", false},
+      {"expect prompt Saved", "error: no host prompt is open", true},
+      {"expect message Lost", "error: the host message is \"Saved 5 x A100\", without \"Lost\"", true},
+  };
+  for (const auto& [line, status, showsScreen] : checks) {
+    if (line == "<message>") {
+      session.Receive(host_records::ScreenBuilder().Message("Saved 5 x A100").Record());
+      continue;
+    }
+    EXPECT_EQ(session.Run(line), status);
+    EXPECT_EQ(session.Last().data, showsScreen ? ScreenLines(session.Terminal()) : std::vector<std::string>()) << line;
+  }
+}
+
+// Keys and typing wait for the host and for the connection, toolbar keys as the others; after a host prompt's
+// Cancel the window's keyboard works while its page takes no taps until the host's next screen.
+TEST(HeadlessOperator, ToolbarKeysObeyTheLockAndACancelledPromptLeavesTheKeyboardAsTheWindowDoes) {
+  namespace option = host_records::option;
+  HeadlessSession session;
+  const std::string screen = host_records::ScreenBuilder()
+                                 .SelectPage(0)
+                                 .Input(20, 1, 0, 10)
+                                 .Define(22, 2, 0, 'G', '@', 8)
+                                 .Text(22, "XPrint")
+                                 .Options(22, {option::Type('C')})
+                                 .ShowPage(0)
+                                 .KeyLabel(1, "SAVE")
+                                 .FocusAndUnlock(20)
+                                 .Record();
+  const std::string prompt = host_records::ScreenBuilder().Prompt(1, "Sure?").Record();
+  const std::pair<std::string, std::string> steps[] = {
+      {"<screen>", ""},
+      {"key F5", "ok > RF5D"},
+      {"key SAVE", "error: keyboard locked"},
+      {"<prompt>", ""},
+      {"cancel", "ok"},
+      {"wait 0", "ok"},
+      {"tap 22", "error: the page is disabled"},
+      {"key SAVE", "ok > RF1D"},
+      {"<prompt>", ""},
+      {"cancel", "ok"},
+      {"type x", "ok"},
+      {"key Enter", "ok > RF0D=D1x"},
+      {"<screen>", ""},
+      {"<connecting>", ""},  // the connection was lost: the terminal connects again
+      {"key F7", "error: keyboard locked"},
+      {"key SAVE", "error: keyboard locked"},
+  };
+  for (const auto& [line, outcome] : steps) {
+    if (line == "<screen>" || line == "<prompt>") {
+      session.Receive(line == "<screen>" ? screen : prompt);
+    } else if (line == "<connecting>") {
+      session.Terminal().ConnectionStarting();
+    } else {
+      EXPECT_EQ(session.Run(line), outcome) << line;
+    }
+  }
 }
 
 TEST(HeadlessRunner, ConnectsAgainAfterALoss) {

@@ -1,6 +1,7 @@
 // vantor-load: percentiles, hosts that fail, and the program's run, summary, JSON and command line.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <thread>
@@ -39,6 +40,19 @@ TEST(LoadReport, PercentilesAreNearestRankAndIdsAreFilledIn) {
   EXPECT_EQ(WithId("type U{id} and {id}{id}", 42), "type U42 and 4242");
 }
 
+TEST(LoadReport, ARunWithoutACompletedScriptOrOverALimitFails) {
+  LoadReport good;
+  good.scriptRuns = 4;
+  good.turnaroundMs = {1, 2, 50};
+  good.errors = good.reconnects = 2;
+  const LoadGates loose{100.0, 2, 2};
+  using Failed = std::vector<std::string>;
+  EXPECT_EQ(Failures(good, loose), Failed{});
+  EXPECT_EQ(Failures(good, LoadGates{49.5, 1, 1}), (Failed{"2 script errors, more than 1", "2 reconnects, more than 1",
+                                                           "turnaround p99 50.00 ms, more than 49.5 ms"}));
+  EXPECT_EQ(Failures(LoadReport{}, loose), Failed{"no terminal ran its script to the end"});
+}
+
 TEST(LoadRun, HostsThatNeverAnswerOrKeepClosingEndInScriptErrorsNotHangs) {
   testing_support::TestHost silent;  // the kernel completes the connection; nobody ever reads or writes
   const LoadReport quiet = RunScript(silent.Port(), 2, "wait connected\nwait 0.3\n");
@@ -54,6 +68,17 @@ TEST(LoadRun, HostsThatNeverAnswerOrKeepClosingEndInScriptErrorsNotHangs) {
   EXPECT_EQ(report.reconnects, 3);
   EXPECT_EQ(report.errors, 1);
   EXPECT_NE(FormatTable(report).find("ended the connection 3 times"), std::string::npos) << FormatTable(report);
+
+  std::uint16_t nobody = 0;
+  {
+    testing_support::TestHost gone;
+    nobody = gone.Port();
+  }
+  const LoadReport refused = RunScript(nobody, 1, "wait connected\n");
+  EXPECT_EQ(refused.connectionFailures, 3);
+  EXPECT_EQ(refused.errors, 1);
+  EXPECT_NE(FormatTable(refused).find("(the first: Connection refused)"), std::string::npos) << FormatTable(refused);
+  EXPECT_NE(FormatTable(refused).find("cannot connect (Connection refused), 3 times"), std::string::npos);
 }
 
 TEST(LoadProgram, EachTerminalRunsTheScriptAgainAsItsOwnUserAndTheReportIsWritten) {
@@ -61,9 +86,27 @@ TEST(LoadProgram, EachTerminalRunsTheScriptAgainAsItsOwnUserAndTheReportIsWritte
   const std::uint16_t port = demo.Port("listening on 127.0.0.1");
   ASSERT_NE(port, 0) << demo.Output();
   const std::string json = testing::TempDir() + "load.json";
-  ChildProcess run({kBuild + "/vantor-load", "--host", "127.0.0.1:" + std::to_string(port), "--terminals", "3",
-                    "--script", kWarehouseScript, "--first-id", "7", "--ramp", "0.2", "--duration", "0.5", "--json",
-                    json});
+  ChildProcess run({kBuild + "/vantor-load",
+                    "--host",
+                    "127.0.0.1:" + std::to_string(port),
+                    "--terminals",
+                    "3",
+                    "--script",
+                    kWarehouseScript,
+                    "--first-id",
+                    "7",
+                    "--ramp",
+                    "0.2",
+                    "--duration",
+                    "0.5",
+                    "--json",
+                    json,
+                    "--max-p99",
+                    "60000",
+                    "--max-errors",
+                    "0",
+                    "--max-reconnects",
+                    "0"});
   EXPECT_EQ(run.WaitExit(20s), 0) << run.Output();
   EXPECT_NE(run.Output().find("3 (3 connected, 3 ran their script to the end)"), std::string::npos) << run.Output();
   const nlohmann::json report = nlohmann::json::parse(std::ifstream(json), nullptr, false);
@@ -73,14 +116,47 @@ TEST(LoadProgram, EachTerminalRunsTheScriptAgainAsItsOwnUserAndTheReportIsWritte
   EXPECT_EQ(report.value("screens", 0), runs * 7 + 3) << report;
   EXPECT_EQ(report["turnaround_ms"].value("samples", 0), runs * 7) << report;  // each key the script sends
   EXPECT_EQ(report.value("errors", -1), 0) << report;
+  EXPECT_EQ(report.value("passed", false), true) << report;
+  // Screens per second over the measured window only: from the end of the ramp to the end of the duration.
+  const double measured = report.value("measured_seconds", 0.0);
+  EXPECT_EQ(measured, 0.3) << report;
+  EXPECT_LT(report.value("measured_screens", 0), report.value("screens", 0)) << report;
+  EXPECT_NEAR(report.value("screens_per_s", 0.0), report.value("measured_screens", 0) / measured, 0.01) << report;
   for (const char* user : {"user U7 signed on", "user U8 signed on", "user U9 signed on"})
     EXPECT_TRUE(demo.WaitFor(user)) << demo.Output();
 }
 
-TEST(LoadProgram, RefusesBadCommandLines) {
+// A host that takes every connection and closes it at once: no script ever runs to its end.
+TEST(LoadProgram, FailsARunInWhichNoScriptCompletedOrALimitWasCrossed) {
+  testing_support::TestHost closing;
+  std::atomic<bool> done = false;
+  std::thread host([&] {
+    while (!done)
+      if (closing.Accept(100ms)) closing.CloseConnection();
+  });
+  const std::string json = testing::TempDir() + "failed_load.json";
+  ChildProcess run({kBuild + "/vantor-load", "--host", "127.0.0.1:" + std::to_string(closing.Port()), "--terminals",
+                    "2", "--script", kWarehouseScript, "--duration", "1.5", "--max-reconnects", "1", "--json", json});
+  EXPECT_EQ(run.WaitExit(30s), 1) << run.Output();
+  done = true;
+  host.join();
+  EXPECT_NE(run.Output().find("vantor-load: failed: no terminal ran its script to the end"), std::string::npos)
+      << run.Output();
+  EXPECT_NE(run.Output().find(", more than 1\n"), std::string::npos) << run.Output();
+  const nlohmann::json report = nlohmann::json::parse(std::ifstream(json), nullptr, false);
+  EXPECT_EQ(report.value("passed", true), false) << report;
+}
+
+TEST(LoadProgram, ShowsHelpAndRefusesBadCommandLinesScriptsAndOutputBeforeConnecting) {
+  testing_support::ExpectHelp(kBuild + "/vantor-load");
+  const std::string badScript = testing::TempDir() + "bad_load.script";
+  std::ofstream(badScript) << "wait connected\nkey Alt+F{id}\n";
+  // The host's port takes no connection: a run that started would not end within the test's wait.
   const std::string s = kWarehouseScript, h = "127.0.0.1:1";
   std::vector<std::vector<std::string>> cases = {
-      {"--first-id", "1000"}, {"--duration", "0"}, {"--ramp", "soon"}, {"--think", "-1"}, {"--bogus", "1"},
+      {"--first-id", "1000"},  {"--duration", "0"},   {"--ramp", "soon"},     {"--think", "-1"},
+      {"--bogus", "1"},        {"--max-p99", "fast"}, {"--max-errors", "-1"}, {"--json", "/nonexistent/x.json"},
+      {"--script", badScript},
   };
   for (auto& args : cases) args.insert(args.begin(), {"--host", h, "--terminals", "2", "--script", s});
   cases.insert(cases.end(), {{},
@@ -89,7 +165,7 @@ TEST(LoadProgram, RefusesBadCommandLines) {
                              {"--host", h, "--terminals", "0", "--script", s},
                              {"--host", h, "--terminals", "2", "--script", "/nonexistent.script"},
                              {"--host", "no.such.host.invalid:1", "--terminals", "2", "--script", s}});
-  testing_support::ExpectRefused(kBuild + "/vantor-load", cases, "usage: vantor-load");
+  testing_support::ExpectRefused(kBuild + "/vantor-load", cases, "vantor-load: ");
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
-// The tools' tests' use of child processes: a built program refusing bad command lines.
+// The tools' tests' use of child processes: a built program's help, its refusal of bad command lines, and
+// a settings file that holds nothing.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,20 @@ inline void ExpectRefused(const std::string& program, const std::vector<std::vec
     EXPECT_EQ(child.WaitExit(), 2) << child.Output();
     EXPECT_NE(child.Output().find(why), std::string::npos) << child.Output();
   }
+}
+
+// `program --help` shows its usage on stdout and exits 0.
+inline void ExpectHelp(const std::string& program) {
+  ChildProcess child({program, "--help"}, {.capture = Capture::kStdout});
+  EXPECT_EQ(child.WaitExit(), 0) << program;
+  EXPECT_EQ(child.Output().rfind("usage:", 0), 0u) << program << ": " << child.Output();
+}
+
+// An empty settings file: every setting keeps its default whatever the folder holds.
+inline std::string EmptySettingsFile() {
+  std::string path = ::testing::TempDir() + "empty_settings.ini";
+  std::ofstream file(path, std::ios::trunc);
+  return path;
 }
 
 }  // namespace vantor::testing_support

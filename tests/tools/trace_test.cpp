@@ -4,7 +4,9 @@
 #include <fstream>
 
 #include "screen_builder.h"
+#include "session/record_assembler.h"
 #include "session/responses.h"
+#include "session/wire_format.h"
 #include "test_host.h"
 #include "tool_process.h"
 #include "trace/capture.h"
@@ -69,19 +71,75 @@ TEST(TraceDecode, RecordsWithTheReadsTheTerminalMakes) {
   }
 }
 
+// The wire examples of docs/protocol.md read as the page says: each byte line ("H>T  " or "T>H  " and the
+// bytes, \xHH for a byte) through the terminal's own readers, against the lines that follow it.
+TEST(TraceDecode, TheProtocolReferenceExamplesReadAsTheTerminalReadsThem) {
+  std::ifstream page(std::string(VANTOR_SOURCE_DIR) + "/docs/protocol.md");
+  ASSERT_TRUE(page);
+  const auto bytesOf = [](std::string_view text) {
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const bool escape = text.substr(i, 2) == "\\x" && i + 3 < text.size();
+      bytes += escape ? static_cast<char>(std::stoi(std::string(text.substr(i + 2, 2)), nullptr, 16)) : text[i];
+      if (escape) i += 3;
+    }
+    return bytes;
+  };
+  int blocks = 0;
+  std::string indent, line;
+  std::optional<Lines> expected, read;
+  std::unique_ptr<HostRecordDecoder> host;
+  for (int number = 1; std::getline(page, line); ++number) {
+    const std::size_t text = line.find_first_not_of(' ');
+    if (!expected && text != std::string::npos && line.substr(text) == "```wire") {
+      indent = line.substr(0, text);
+      expected.emplace();
+      read.emplace();
+      host = std::make_unique<HostRecordDecoder>();
+      continue;
+    }
+    if (!expected) continue;
+    line.erase(0, std::min(line.find_first_not_of(' '), indent.size()));
+    if (line == "```") {
+      EXPECT_EQ(*read, *expected) << "the block that ends on line " << number;
+      expected.reset();
+      ++blocks;
+    } else if (line.starts_with("H>T  ")) {
+      std::string bytes = bytesOf(line.substr(5));
+      bool pendingFf = false;
+      bytes.resize(static_cast<std::size_t>(
+          UnescapeInPlace(reinterpret_cast<std::uint8_t*>(bytes.data()), static_cast<int>(bytes.size()), pendingFf)));
+      RecordAssembler records;
+      records.Feed(RecordBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+                   [&](RecordBytes record) {
+                     const DecodedRecord decoded = host->Decode(record);
+                     read->push_back(decoded.head);
+                     read->insert(read->end(), decoded.lines.begin(), decoded.lines.end());
+                   });
+    } else if (line.starts_with("T>H  ")) {
+      const DecodedRecord decoded = DecodeTerminalRecord(bytesOf(line.substr(5)));
+      read->push_back((decoded.terminalId.empty() ? "" : decoded.terminalId + " ") + decoded.head);
+    } else {
+      expected->push_back(line);
+    }
+  }
+  EXPECT_GE(blocks, 8) << "the page's wire examples were not found";
+}
+
 CaptureEntry Entry(CaptureEvent event, std::uint64_t millis, std::string bytes = {}, std::uint32_t connection = 1) {
   return {event, connection, millis * 1000, std::move(bytes)};
 }
 
 TEST(TraceDecode, StreamsUnescapedCutAndBounded) {
   using E = CaptureEvent;
-  // A doubled 0xFF split between two reads, a record over the terminal's bound, and records cut by the end.
+  // A doubled 0xFF split between two reads, a record over the terminal's bound (shown in wire order with the
+  // record after it in the same read), and records cut by the end.
   Lines lines;
   TraceDecoder decoder([&lines](const std::string& line) { lines.push_back(line); });
   for (const CaptureEntry& entry :
        {Entry(E::Opened, 0, "peer"), Entry(E::FromTerminal, 1, "7I" + kEnd + "7R"),
         Entry(E::FromHost, 2, "Hu3" + host_records::LongNumber(3) + "a\xFF"),
-        Entry(E::FromHost, 3, "\xFF\x62" + kEnd + std::string(kMaxRecordBytes, 'x') + kEnd + "A"),
+        Entry(E::FromHost, 3, "\xFF\x62" + kEnd + std::string(kMaxRecordBytes, 'x') + kEnd + "A" + kEnd + "A"),
         Entry(E::TerminalEnded, 4)})
     decoder.Add(entry);
   decoder.Finish(99000);
@@ -91,6 +149,7 @@ TEST(TraceDecode, StreamsUnescapedCutAndBounded) {
                        "3 1 H>T 7 H screen",
                        "    u field=3 text=\"a\\xFFb\"",
                        "3 1 H>T 7 dropped: a record over 4194304 bytes, passed over whole",
+                       "3 1 H>T 7 A identify",
                        "4 1 T>H 7 cut: 37 52 (the terminal closed the connection inside a record)",
                        "4 1 T>H 7 closed",
                        "99 1 H>T 7 cut: 41 (the capture ends inside a record)",
@@ -125,7 +184,8 @@ std::string ReadAll(const std::string& path) {
 
 std::string TempPath(const std::string& name) { return ::testing::TempDir() + "trace_" + name; }
 
-TEST(TraceProgram, RefusesBadCommandLinesAndDamagedCaptures) {
+TEST(TraceProgram, ShowsHelpAndRefusesBadCommandLinesAndDamagedCaptures) {
+  testing_support::ExpectHelp(kTrace);
   const std::string capture = TempPath("empty.raw"), notCapture = TempPath("other.raw"), cut = TempPath("cut.raw");
   const std::string entry = EncodeCaptureEntry(Entry(CaptureEvent::FromHost, 5, "ab"));
   std::ofstream(capture) << kCaptureMagic;
@@ -156,7 +216,7 @@ TEST(TraceProgram, ProxiesByteForByteAndItsCaptureDecodesAndReplays) {
   // vantor-headless as the operator: the host's screen, typed into its focus field, F5, and away.
   const auto terminal = [](std::uint16_t port) {
     return std::make_unique<ChildProcess>(
-        Lines{kBuild + "/vantor-headless", "--settings", "/nonexistent/Vantor.ini", "--host",
+        Lines{kBuild + "/vantor-headless", "--settings", testing_support::EmptySettingsFile(), "--host",
               "127.0.0.1:" + std::to_string(port)},
         ChildProcess::Options{.input = "wait connected 5\nwait 5\ntype ab\nkey F5\nquit\n"});
   };

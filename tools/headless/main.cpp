@@ -1,11 +1,12 @@
 // vantor-headless: the terminal without a window, driven by commands on stdin or from a script (docs/headless.md).
 //
 //   vantor-headless [--settings FILE] [--host HOST:PORT] [--id N] [--script FILE [--timing]]
-// Exit codes: 0 done (quit, end of input or of the script), 1 a script command failed, 2 a bad command line.
+//   vantor-headless --help
+// Exit codes: 0 done (quit, end of input or of the script), 1 a script command failed, 2 a bad command
+// line, settings file or script.
 #include <chrono>
 #include <cstdio>
 #include <deque>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -16,6 +17,7 @@
 
 #include "headless/runner.h"
 #include "platform/codepage.h"
+#include "platform/file.h"
 #include "platform/net.h"
 #include "settings/setting_table.h"
 #include "settings/settings.h"
@@ -27,11 +29,35 @@ constexpr const char* kUsage =
     "usage: vantor-headless [--settings FILE] [--host HOST:PORT] [--id N] [--script FILE [--timing]]\n"
     "  reads Vantor.ini (or FILE), connects to the host and runs one command a line from stdin, or\n"
     "  from the script (echoed, stopping at the first error); --timing writes each script command's\n"
-    "  start and end in microseconds to stderr\n";
+    "  start and end in microseconds to stderr; --help shows this\n";
 
 int BadCommandLine(const std::string& why) {
   std::fprintf(stderr, "vantor-headless: %s\n%s", why.c_str(), kUsage);
   return 2;
+}
+
+int Refused(const std::string& why) {
+  std::fprintf(stderr, "vantor-headless: %s\n", why.c_str());
+  return 2;
+}
+
+bool WantsHelp(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") return true;
+  }
+  return false;
+}
+
+// The script's lines, every command among them sound; false with the reason otherwise.
+bool ReadScript(const std::string& path, std::vector<std::string>& lines, std::string& why) {
+  if (!ReadScriptFile(path, lines, why)) return false;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (IsCommandLine(lines[i]) && !ParseCommand(lines[i], why)) {
+      why = path + " line " + std::to_string(i + 1) + ": " + why;
+      return false;
+    }
+  }
+  return true;
 }
 
 void Write(const std::string& text) {
@@ -56,6 +82,7 @@ bool ParseNumber(const std::string& text, int low, int high, int& value) {
 
 struct Options {
   files::FileName settings = u"Vantor.ini";
+  bool settingsNamed = false;  // a missing file named on the command line is an error
   std::string host;
   int port = 0;
   int id = 0;
@@ -78,6 +105,7 @@ std::string ParseOptions(int argc, char** argv, Options& options) {
     const std::string value = argv[++i];
     if (option == "--settings") {
       options.settings = FileNameOf(value);
+      options.settingsNamed = true;
     } else if (option == "--script") {
       options.script = value;
     } else if (option == "--id") {
@@ -179,15 +207,20 @@ int RunScript(HeadlessRunner& runner, const std::vector<std::string>& script, bo
 }
 
 int Main(int argc, char** argv) {
+  if (WantsHelp(argc, argv)) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   Options options;
   const std::string bad = ParseOptions(argc, argv, options);
   if (!bad.empty()) return BadCommandLine(bad);
-  std::vector<std::string> script;
-  if (!options.script.empty()) {
-    std::ifstream in(options.script, std::ios::binary);
-    if (!in) return BadCommandLine("cannot read " + options.script);
-    for (std::string line; std::getline(in, line);) script.push_back(line);
+  std::string ignored;
+  if (options.settingsNamed && !files::ReadWhole(options.settings, 0, &ignored)) {
+    return Refused("cannot read the settings file " + EncodeText(options.settings, CodePage::Utf8));
   }
+  std::vector<std::string> script;
+  std::string why;
+  if (!options.script.empty() && !ReadScript(options.script, script, why)) return Refused(why);
   // The settings file is only read: the terminal without a window has nothing to keep in it.
   Settings settings(options.settings);
   settings.ReadSettings();

@@ -16,6 +16,7 @@ port=$(sed -n 's/.*listening on 127.0.0.1:\([0-9]*\).*/\1/p' "$work/host.log")
   printf 'wait connected\nwait\ntype JOE\nkey Enter\nwait\ntype pw\nkey Enter\nwait\ntap 21\nwait\ntype A100\n'
   for _ in $(seq "$count"); do printf 'key Enter\nwait\n'; done
 } >"$work/round_trip.script"
+: >"$work/none.ini"  # no settings: every one its default
 "$build/vantor-headless" --settings "$work/none.ini" --host "127.0.0.1:$port" --script "$work/round_trip.script" \
   --timing >/dev/null 2>"$work/timing.log"
 # Each line: "timing: START END COMMAND"; a round trip runs from a key's start to the next wait's end,

@@ -24,27 +24,51 @@ Percentiles PercentilesOf(std::vector<double> samples) {
 
 std::string FormatTable(const LoadReport& report) {
   const Percentiles t = PercentilesOf(report.turnaroundMs);
-  char text[1024];
+  const std::string failure =
+      report.firstConnectionFailure.empty() ? "" : " (the first: " + report.firstConnectionFailure + ")";
+  char text[1536];
   std::snprintf(text, sizeof text,
                 "terminals            %d (%d connected, %d ran their script to the end)\n"
                 "script runs          %lld\n"
-                "screens              %lld in %.1f s: %.1f screens/s\n"
+                "screens              %lld in %.1f s; measured %.1f s: %.1f screens/s\n"
                 "turnaround (ms)      p50 %.2f  p95 %.2f  p99 %.2f  max %.2f  (%zu samples)\n"
-                "connection failures  %lld\n"
+                "connection failures  %lld%s\n"
                 "reconnects           %lld\n"
                 "script errors        %lld\n"
                 "peak memory          %ld KiB\n",
                 report.terminals, report.terminalsConnected, report.terminalsCompleted,
                 static_cast<long long>(report.scriptRuns), static_cast<long long>(report.screens), report.seconds,
-                report.ScreensPerSecond(), t.p50, t.p95, t.p99, t.max, report.turnaroundMs.size(),
-                static_cast<long long>(report.connectionFailures), static_cast<long long>(report.reconnects),
-                static_cast<long long>(report.errors), report.maxRssKib);
+                report.measuredSeconds, report.ScreensPerSecond(), t.p50, t.p95, t.p99, t.max,
+                report.turnaroundMs.size(), static_cast<long long>(report.connectionFailures), failure.c_str(),
+                static_cast<long long>(report.reconnects), static_cast<long long>(report.errors), report.maxRssKib);
   std::string table = text;
   for (const std::string& error : report.firstErrors) table += "  " + error + "\n";
   return table;
 }
 
-std::string ToJson(const LoadReport& report) {
+std::vector<std::string> Failures(const LoadReport& report, const LoadGates& gates) {
+  std::vector<std::string> failures;
+  char text[256];
+  if (report.scriptRuns == 0) failures.push_back("no terminal ran its script to the end");
+  if (report.errors > gates.maxErrors) {
+    std::snprintf(text, sizeof text, "%lld script errors, more than %lld", static_cast<long long>(report.errors),
+                  static_cast<long long>(gates.maxErrors));
+    failures.push_back(text);
+  }
+  if (gates.maxReconnects && report.reconnects > *gates.maxReconnects) {
+    std::snprintf(text, sizeof text, "%lld reconnects, more than %lld", static_cast<long long>(report.reconnects),
+                  static_cast<long long>(*gates.maxReconnects));
+    failures.push_back(text);
+  }
+  const double p99 = PercentilesOf(report.turnaroundMs).p99;
+  if (gates.maxP99Ms && p99 > *gates.maxP99Ms) {
+    std::snprintf(text, sizeof text, "turnaround p99 %.2f ms, more than %g ms", p99, *gates.maxP99Ms);
+    failures.push_back(text);
+  }
+  return failures;
+}
+
+std::string ToJson(const LoadReport& report, const std::vector<std::string>& failures) {
   const Percentiles t = PercentilesOf(report.turnaroundMs);
   const auto rounded = [](double value) { return std::round(value * 100.0) / 100.0; };
   const nlohmann::json json = {
@@ -54,6 +78,8 @@ std::string ToJson(const LoadReport& report) {
       {"script_runs", report.scriptRuns},
       {"screens", report.screens},
       {"seconds", rounded(report.seconds)},
+      {"measured_screens", report.measuredScreens},
+      {"measured_seconds", rounded(report.measuredSeconds)},
       {"screens_per_s", rounded(report.ScreensPerSecond())},
       {"turnaround_ms",
        {{"p50", rounded(t.p50)},
@@ -62,10 +88,13 @@ std::string ToJson(const LoadReport& report) {
         {"max", rounded(t.max)},
         {"samples", report.turnaroundMs.size()}}},
       {"connection_failures", report.connectionFailures},
+      {"first_connection_failure", report.firstConnectionFailure},
       {"reconnects", report.reconnects},
       {"errors", report.errors},
       {"first_errors", report.firstErrors},
       {"max_rss_kib", report.maxRssKib},
+      {"passed", failures.empty()},
+      {"failures", failures},
   };
   // Replaced, not thrown on: an error text from a host may hold any bytes.
   return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";

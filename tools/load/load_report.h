@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,19 +22,37 @@ struct LoadReport {
   std::int64_t scriptRuns = 0;  // script runs completed, over all terminals
   std::int64_t screens = 0;     // host records received
   double seconds = 0;
+  // The measured window: from the end of the ramp to the end of the duration (without a duration, to the
+  // first terminal done); the whole run when that window is empty.
+  std::int64_t measuredScreens = 0;
+  double measuredSeconds = 0;
   std::vector<double> turnaroundMs;  // from the record that locked the keyboard to the screen that unlocked it
   std::int64_t connectionFailures = 0;
-  std::int64_t reconnects = 0;  // connections lost and made again
-  std::int64_t errors = 0;      // script commands that answered "error: ..."
+  std::string firstConnectionFailure;  // the reason of the first
+  std::int64_t reconnects = 0;         // connections lost and made again
+  std::int64_t errors = 0;             // script commands that answered "error: ..."
   std::vector<std::string> firstErrors;
   long maxRssKib = 0;
 
-  double ScreensPerSecond() const { return seconds > 0 ? static_cast<double>(screens) / seconds : 0; }
+  double ScreensPerSecond() const {
+    return measuredSeconds > 0 ? static_cast<double>(measuredScreens) / measuredSeconds : 0;
+  }
 };
+
+// What a run must stay within to pass: the limits a CI job sets (none: no limit).
+struct LoadGates {
+  std::optional<double> maxP99Ms;
+  std::int64_t maxErrors = 0;
+  std::optional<std::int64_t> maxReconnects;
+};
+
+// Why the run did not pass, one reason a line: no script ran to its end, or a gate was crossed.
+std::vector<std::string> Failures(const LoadReport& report, const LoadGates& gates);
 
 inline constexpr std::size_t kFirstErrorsKept = 5;
 
 std::string FormatTable(const LoadReport& report);
-std::string ToJson(const LoadReport& report);
+// The summary as JSON, with the failures.
+std::string ToJson(const LoadReport& report, const std::vector<std::string>& failures = {});
 
 }  // namespace vantor::load

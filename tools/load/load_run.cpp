@@ -8,7 +8,6 @@
 #include <array>
 #include <cstring>
 #include <deque>
-#include <fstream>
 #include <memory>
 #include <random>
 
@@ -33,7 +32,8 @@ using tcp = asio::ip::tcp;
 constexpr std::chrono::seconds kRestartAfterError{1};
 // Terminals still in a script when the duration ends get this long to finish it.
 constexpr std::chrono::seconds kFinishGrace{15};
-// Without a duration, a terminal whose host keeps ending the connection gives up after this many losses.
+// Without a duration, a terminal whose host keeps ending or refusing the connection gives up after this
+// many losses or failed connects in a row.
 constexpr int kMostLosses = 3;
 
 bool ParseCount(const std::string& text, long low, long high, long& value) {
@@ -89,6 +89,7 @@ class VirtualTerminal final : public RecordSender {
   std::optional<SteadyClock::time_point> lockedAt_;
   std::minstd_rand random_;
   int losses_ = 0;
+  int failedConnects_ = 0;
   int generation_ = 0;  // a new one for each socket: handlers of an old one do nothing
   bool writing_ = false, connected_ = false, everConnected_ = false, completed_ = false, finished_ = false;
 };
@@ -105,7 +106,8 @@ class LoadRun {
 
   LoadReport Run() {
     start_ = SteadyClock::now();
-    if (options_.durationSeconds) end_ = start_ + ToDuration(*options_.durationSeconds);
+    windowStart_ = start_ + ToDuration(options_.rampSeconds);
+    if (options_.durationSeconds) windowEnd_ = end_ = start_ + ToDuration(*options_.durationSeconds);
     for (int i = 0; i < options_.terminals; ++i)
       terminals_.push_back(std::make_unique<VirtualTerminal>(*this, options_.firstId + i));
     for (auto& terminal : terminals_) terminal->Begin();
@@ -137,11 +139,17 @@ class LoadRun {
   bool KeepGoing() const { return end_ && SteadyClock::now() < *end_; }
   bool HasDuration() const { return end_.has_value(); }
 
-  void Screen() { ++report_.screens; }
+  void Screen() {
+    ++report_.screens;
+    const SteadyClock::time_point now = SteadyClock::now();
+    if (now >= windowStart_ && (!windowEnd_ || now < *windowEnd_)) ++report_.measuredScreens;
+  }
   void Turnaround(SteadyClock::duration taken) {
     report_.turnaroundMs.push_back(std::chrono::duration<double, std::milli>(taken).count());
   }
-  void ConnectionFailure() { ++report_.connectionFailures; }
+  void ConnectionFailure(const std::string& reason) {
+    if (report_.connectionFailures++ == 0) report_.firstConnectionFailure = reason;
+  }
   void Reconnect() { ++report_.reconnects; }
   void ScriptRun() { ++report_.scriptRuns; }
   void Error(int id, std::size_t line, const std::string& status) {
@@ -151,6 +159,8 @@ class LoadRun {
     ++report_.errors;
   }
   void TerminalDone() {
+    // Without a duration the window ends as the first terminal is done: from then on fewer run.
+    if (!windowEnd_) windowEnd_ = SteadyClock::now();
     if (++done_ < options_.terminals) return;
     progressTimer_.cancel();
     endTimer_.cancel();
@@ -179,7 +189,14 @@ class LoadRun {
 
   LoadReport Report() {
     report_.terminals = options_.terminals;
-    report_.seconds = std::chrono::duration<double>(SteadyClock::now() - start_).count();
+    const SteadyClock::time_point now = SteadyClock::now();
+    report_.seconds = std::chrono::duration<double>(now - start_).count();
+    report_.measuredSeconds =
+        std::chrono::duration<double>(std::min(windowEnd_.value_or(now), now) - windowStart_).count();
+    if (report_.measuredSeconds <= 0) {
+      report_.measuredSeconds = report_.seconds;
+      report_.measuredScreens = report_.screens;
+    }
     for (const auto& terminal : terminals_) {
       report_.terminalsConnected += terminal->EverConnected() ? 1 : 0;
       report_.terminalsCompleted += terminal->Completed() ? 1 : 0;
@@ -196,6 +213,8 @@ class LoadRun {
   asio::steady_timer progressTimer_, endTimer_;
   SteadyClock::time_point start_;
   std::optional<SteadyClock::time_point> end_;
+  SteadyClock::time_point windowStart_;
+  std::optional<SteadyClock::time_point> windowEnd_;
   std::vector<std::unique_ptr<VirtualTerminal>> terminals_;
   LoadReport report_;
   int done_ = 0;
@@ -232,10 +251,17 @@ void VirtualTerminal::Connect() {
   socket_.async_connect(run_.Endpoint(), [this, generation](const asio::error_code& error) {
     if (generation != generation_ || finished_) return;
     if (error) {
-      run_.ConnectionFailure();
+      run_.ConnectionFailure(error.message());
       asio::error_code ignored;
       socket_.close(ignored);
       terminal_.ConnectionEnded();
+      // A terminal that never got to its script after the duration has none to finish.
+      if (run_.HasDuration() && !run_.KeepGoing()) return Finish();
+      if (!run_.HasDuration() && ++failedConnects_ >= kMostLosses) {
+        run_.Error(id_, 0,
+                   "error: cannot connect (" + error.message() + "), " + std::to_string(failedConnects_) + " times");
+        return Finish();
+      }
       connectTimer_.expires_after(kReconnectDelay);
       connectTimer_.async_wait([this](const asio::error_code& e) {
         if (!e && !finished_) Connect();
@@ -244,6 +270,7 @@ void VirtualTerminal::Connect() {
     }
     asio::error_code ignored;
     socket_.set_option(tcp::no_delay(true), ignored);
+    failedConnects_ = 0;
     connected_ = everConnected_ = true;
     if (params_.onConnected) params_.onConnected();
     SendRecord(params_.terminalId, kIdentifyRecord);
@@ -293,7 +320,7 @@ void VirtualTerminal::Read() {
 void VirtualTerminal::OnRecord(RecordBytes record) {
   run_.Screen();
   terminal_.ReceiveRecord(record);
-  if (lockedAt_ && terminal_.View().InputEnabled()) {
+  if (lockedAt_ && terminal_.View().KeyboardReady()) {
     run_.Turnaround(SteadyClock::now() - *lockedAt_);
     lockedAt_.reset();
   }
@@ -322,6 +349,7 @@ void VirtualTerminal::Lost() {
                "error: the host ended the connection " + std::to_string(losses_) + " times");
     return Finish();
   }
+  if (run_.HasDuration() && !run_.KeepGoing()) return Finish();  // the script it was in is lost: none to finish
   RestartScript();
   connectTimer_.expires_after(kReconnectDelay);
   connectTimer_.async_wait([this](const asio::error_code& error) {
@@ -363,9 +391,9 @@ void VirtualTerminal::Advance() {
       asio::post(run_.Io(), [this] { Advance(); });
       return;
     } else {
-      const bool wasReady = terminal_.View().InputEnabled();
+      const bool wasReady = terminal_.View().KeyboardReady();
       reply = engine_->Start(WithId(script[line_++], id_), now);
-      if (wasReady && !terminal_.View().InputEnabled()) lockedAt_ = now;
+      if (wasReady && !terminal_.View().KeyboardReady()) lockedAt_ = now;
       if (!reply) continue;
     }
     if (reply->quit) return Finish();
@@ -419,75 +447,64 @@ std::string WithId(const std::string& line, int id) {
 std::optional<LoadOptions> ParseLoadOptions(const std::vector<std::string>& args, std::string& why) {
   LoadOptions options;
   std::string scriptFile;
+  const auto refuse = [&why](std::string reason) -> std::optional<LoadOptions> {
+    why = std::move(reason);
+    return std::nullopt;
+  };
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& option = args[i];
-    static const std::array<std::string, 8> kKnown = {"--host", "--terminals", "--script", "--first-id",
-                                                      "--ramp", "--duration",  "--think",  "--json"};
-    if (std::find(kKnown.begin(), kKnown.end(), option) == kKnown.end()) {
-      why = "unknown option " + option;
-      return std::nullopt;
-    }
-    if (i + 1 >= args.size()) {
-      why = option + " needs a value";
-      return std::nullopt;
-    }
+    static const std::array<std::string, 11> kKnown = {"--host",    "--terminals",  "--script",        "--first-id",
+                                                       "--ramp",    "--duration",   "--think",         "--json",
+                                                       "--max-p99", "--max-errors", "--max-reconnects"};
+    if (std::find(kKnown.begin(), kKnown.end(), option) == kKnown.end()) return refuse("unknown option " + option);
+    if (i + 1 >= args.size()) return refuse(option + " needs a value");
     const std::string& value = args[++i];
     long number = 0;
     double seconds = 0;
     if (option == "--host") {
       const std::size_t colon = value.rfind(':');
-      if (colon == std::string::npos || colon == 0 || !ParseCount(value.substr(colon + 1), 1, 65535, number)) {
-        why = "--host needs HOST:PORT with a port of 1 to 65535";
-        return std::nullopt;
-      }
+      if (colon == std::string::npos || colon == 0 || !ParseCount(value.substr(colon + 1), 1, 65535, number))
+        return refuse("--host needs HOST:PORT with a port of 1 to 65535");
       options.host = value.substr(0, colon);
       options.port = static_cast<std::uint16_t>(number);
     } else if (option == "--terminals") {
-      if (!ParseCount(value, 1, kMostTerminals, number)) {
-        why = "--terminals needs a number of 1 to " + std::to_string(kMostTerminals);
-        return std::nullopt;
-      }
+      if (!ParseCount(value, 1, kMostTerminals, number))
+        return refuse("--terminals needs a number of 1 to " + std::to_string(kMostTerminals));
       options.terminals = static_cast<int>(number);
     } else if (option == "--first-id") {
-      if (!ParseCount(value, 1, 999, number)) {
-        why = "--first-id needs a terminal id of 1 to 999";
-        return std::nullopt;
-      }
+      if (!ParseCount(value, 1, 999, number)) return refuse("--first-id needs a terminal id of 1 to 999");
       options.firstId = static_cast<int>(number);
     } else if (option == "--ramp" || option == "--duration" || option == "--think") {
-      if (!ParseSeconds(value, seconds) || (option == "--duration" && seconds <= 0)) {
-        why = option + " needs a number of seconds" + (option == "--duration" ? " above 0" : "");
-        return std::nullopt;
-      }
+      if (!ParseSeconds(value, seconds) || (option == "--duration" && seconds <= 0))
+        return refuse(option + " needs a number of seconds" + (option == "--duration" ? " above 0" : ""));
       (option == "--ramp"    ? options.rampSeconds
        : option == "--think" ? options.thinkSeconds
                              : options.durationSeconds.emplace()) = seconds;
+    } else if (option == "--max-p99") {
+      if (!ParseSeconds(value, seconds)) return refuse("--max-p99 needs a number of milliseconds");
+      options.gates.maxP99Ms = seconds;
+    } else if (option == "--max-errors" || option == "--max-reconnects") {
+      if (!ParseCount(value, 0, 999999999, number)) return refuse(option + " needs a count");
+      (option == "--max-errors" ? options.gates.maxErrors : options.gates.maxReconnects.emplace()) = number;
     } else if (option == "--script") {
       scriptFile = value;
     } else {
       options.jsonFile = value;
     }
   }
-  if (options.host.empty() || options.terminals == 0 || scriptFile.empty()) {
-    why = "--host, --terminals and --script are needed";
-    return std::nullopt;
+  if (options.host.empty() || options.terminals == 0 || scriptFile.empty())
+    return refuse("--host, --terminals and --script are needed");
+  std::vector<std::string> lines;
+  if (!ReadScriptFile(scriptFile, lines, why)) return std::nullopt;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (!IsCommandLine(lines[i])) continue;
+    if (!ParseCommand(WithId(lines[i], options.firstId), why))
+      return refuse(scriptFile + " line " + std::to_string(i + 1) + ": " + why);
+    options.script.push_back(lines[i]);
   }
-  std::ifstream file(scriptFile);
-  if (!file) {
-    why = "cannot read the script " + scriptFile;
-    return std::nullopt;
-  }
-  for (std::string line; std::getline(file, line);)
-    if (IsCommandLine(line)) options.script.push_back(line);
-  if (options.script.empty()) {
-    why = "the script " + scriptFile + " has no command";
-    return std::nullopt;
-  }
+  if (options.script.empty()) return refuse("the script " + scriptFile + " has no command");
   options.address = net::ResolveHost(options.host);
-  if (options.address == 0) {
-    why = "the host " + options.host + " cannot be resolved";
-    return std::nullopt;
-  }
+  if (options.address == 0) return refuse("the host " + options.host + " cannot be resolved");
   return options;
 }
 

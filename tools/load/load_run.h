@@ -23,11 +23,13 @@ struct LoadOptions {
   std::optional<double> durationSeconds;  // none: each terminal runs the script once
   std::vector<std::string> script;        // command lines, comments and empty lines left out
   std::string jsonFile;
+  LoadGates gates;
 };
 
 inline constexpr int kMostTerminals = 20000;
 
-// The options of a command line (argv[0] left out); the reason when they are not sound. Reads the script.
+// The options of a command line (argv[0] left out); the reason when they are not sound. Reads the script
+// and checks its commands.
 std::optional<LoadOptions> ParseLoadOptions(const std::vector<std::string>& args, std::string& why);
 
 // "{id}" replaced by the terminal's id.
