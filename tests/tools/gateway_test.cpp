@@ -8,6 +8,7 @@
 #include <arpa/inet.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <functional>
 #include <nlohmann/json.hpp>
 
@@ -328,11 +329,6 @@ class Handheld {
     }
     return {};
   }
-  // The link cut as a lost Wi-Fi cuts it: no goodbye; the terminal connects again.
-  void Drop() {
-    runner_->Stop();
-    runner_->Start();
-  }
   bool ServeUntil(const std::function<bool()>& done, Millis timeout) { return runner_->ServeUntil(done, timeout); }
   HeadlessTerminal& Terminal() { return runner_->Terminal(); }
 
@@ -383,7 +379,7 @@ TEST(GatewayProgram, ATerminalCutAtEveryStepShowsWhatOneThatNeverDroppedShows) {
   };
   const auto drop = [&](const std::string& step) {
     rebuildSounds += straight.Settled() ? 1 : 0;
-    cut.Drop();
+    EXPECT_EQ(cut.Do("drop").status, "ok");
     back(step);
     same("after a drop " + step);
   };
@@ -415,8 +411,7 @@ TEST(GatewayProgram, ATerminalCutAtEveryStepShowsWhatOneThatNeverDroppedShows) {
   ::kill(demo.Pid(), SIGSTOP);
   for (Handheld* h : {&straight, &cut}) EXPECT_EQ(h->Do("key F3").status, "ok");
   // Locked at the cut: the rebuild leaves it locked, and the answer's own sound plays.
-  cut.Drop();
-  EXPECT_EQ(cut.Do("wait connected 5").status, "ok");
+  EXPECT_EQ(cut.Do("drop\nwait connected 5").status, "ok");
   ::kill(demo.Pid(), SIGCONT);
   EXPECT_EQ(straight.Do("wait 5").status, "ok");
   EXPECT_EQ(cut.Do("wait 5").status, "ok");
@@ -438,6 +433,24 @@ TEST(GatewayProgram, ATerminalCutAtEveryStepShowsWhatOneThatNeverDroppedShows) {
   for (Handheld* h : {&straight, &cut}) EXPECT_EQ(h->Do("key EXIT\nwait 5").status, "ok");
   same("signed off");
   EXPECT_TRUE(demo.WaitFor("user JOE signed off"));
+}
+
+// vantor-load's terminals cut again and again: through the gateway each finds its screen again and
+// its script goes on.
+TEST(GatewayProgram, LoadTerminalsCutAgainAndAgainFindTheirScreensAgain) {
+  ChildProcess demo({kBuild + "/demo_host", "0"});
+  const std::uint16_t demoPort = demo.Port("listening on 127.0.0.1");
+  ASSERT_NE(demoPort, 0) << demo.Output();
+  Gateway gateway(demoPort, "30");
+  const std::string json = testing::TempDir() + "gateway_load.json";
+  ChildProcess load({kBuild + "/vantor-load", "--host", "127.0.0.1:" + std::to_string(gateway.port), "--terminals", "3",
+                     "--script", std::string(VANTOR_SOURCE_DIR) + "/tools/load/warehouse.script", "--duration", "4",
+                     "--think", "0.2", "--drop-every", "0.8", "--json", json});
+  EXPECT_EQ(load.WaitExit(40s), 0) << load.Output();
+  const nlohmann::json report = nlohmann::json::parse(std::ifstream(json), nullptr, false);
+  EXPECT_GT(report.value("drops_at_ready_screen", 0), 2) << report;
+  EXPECT_EQ(report.value("screens_back", -1), report.value("drops_at_ready_screen", 0)) << report;
+  EXPECT_EQ(report.value("errors", -1), 0) << report;
 }
 
 }  // namespace

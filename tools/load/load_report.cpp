@@ -22,6 +22,20 @@ Percentiles PercentilesOf(std::vector<double> samples) {
   return {rank(0.50), rank(0.95), rank(0.99), *std::max_element(samples.begin(), samples.end())};
 }
 
+namespace {
+
+// The links the run cut, when it cut any.
+std::string Drops(const LoadReport& report) {
+  if (report.drops == 0) return {};
+  char text[256];
+  std::snprintf(text, sizeof text, "links cut           %lld (%lld at a ready screen: %lld came back as they were)\n",
+                static_cast<long long>(report.drops), static_cast<long long>(report.dropsAtReadyScreen),
+                static_cast<long long>(report.screensBack));
+  return text;
+}
+
+}  // namespace
+
 std::string FormatTable(const LoadReport& report) {
   const Percentiles t = PercentilesOf(report.turnaroundMs);
   const std::string failure =
@@ -35,12 +49,14 @@ std::string FormatTable(const LoadReport& report) {
                 "connection failures  %lld%s\n"
                 "reconnects           %lld\n"
                 "script errors        %lld\n"
-                "peak memory          %ld KiB\n",
+                "peak memory          %ld KiB\n"
+                "%s",
                 report.terminals, report.terminalsConnected, report.terminalsCompleted,
                 static_cast<long long>(report.scriptRuns), static_cast<long long>(report.screens), report.seconds,
                 report.measuredSeconds, report.ScreensPerSecond(), t.p50, t.p95, t.p99, t.max,
                 report.turnaroundMs.size(), static_cast<long long>(report.connectionFailures), failure.c_str(),
-                static_cast<long long>(report.reconnects), static_cast<long long>(report.errors), report.maxRssKib);
+                static_cast<long long>(report.reconnects), static_cast<long long>(report.errors), report.maxRssKib,
+                Drops(report).c_str());
   std::string table = text;
   for (const std::string& error : report.firstErrors) table += "  " + error + "\n";
   return table;
@@ -90,6 +106,9 @@ std::string ToJson(const LoadReport& report, const std::vector<std::string>& fai
       {"connection_failures", report.connectionFailures},
       {"first_connection_failure", report.firstConnectionFailure},
       {"reconnects", report.reconnects},
+      {"drops", report.drops},
+      {"drops_at_ready_screen", report.dropsAtReadyScreen},
+      {"screens_back", report.screensBack},
       {"errors", report.errors},
       {"first_errors", report.firstErrors},
       {"max_rss_kib", report.maxRssKib},
