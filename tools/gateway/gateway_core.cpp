@@ -370,14 +370,15 @@ void GatewayCore::FromTerminal(Session& session, std::string_view record, TimePo
   if (session.resuming) Resume(session);                 // it went on without answering: its screen as it was
   if (read.kind == TerminalRecordKind::Goodbye) return;  // the terminal's, to the gateway: the session goes on
   // Values the terminal had typed before it came back are the gateway's to report with its next key.
+  // The host gets the record first: the shadow's work is not on the way to its answer.
   const std::string merged = session.shadow->WithUnreported(read);
-  if (!merged.empty()) {
-    session.shadow->TerminalRecord(ReadTerminalRecord(merged));
-    SendOrKeep(session, merged);
+  if (merged.empty()) {
+    SendOrKeep(session, record);
+    session.shadow->TerminalRecord(read);
     return;
   }
-  session.shadow->TerminalRecord(read);
-  SendOrKeep(session, record);
+  SendOrKeep(session, merged);
+  session.shadow->TerminalRecord(ReadTerminalRecord(merged));
 }
 
 void GatewayCore::SendOrKeep(Session& session, std::string_view record) {
@@ -395,6 +396,7 @@ bool GatewayCore::Answered(Session& session, const TerminalRecord& read, std::st
   const TerminalRecordKind expected = head.applied ? head.answers[head.matched].kind : head.first;
   // A key before the record's acknowledgement is the operator's; after it, the send-fields command's.
   if (read.kind != expected || (!OwnRecord(read.kind) && head.matched == 0)) return false;
+  if (head.FromHost()) SendHost(session, record);  // before the shadow's work
   if (!head.applied) {
     Answers answers;
     session.shadow->HostRecord(Bytes(head.record), answers);
@@ -408,11 +410,7 @@ bool GatewayCore::Answered(Session& session, const TerminalRecord& read, std::st
   } else if (read.kind == TerminalRecordKind::Key) {
     session.shadow->TerminalAnswer(read);
   }
-  if (head.FromHost()) {
-    SendHost(session, record);
-  } else if (head.origin == Session::Unanswered::Delivery && head.matched == 0) {
-    ++session.deliveryReceived;
-  }
+  if (head.origin == Session::Unanswered::Delivery && head.matched == 0) ++session.deliveryReceived;
   if (++head.matched < head.answers.size()) return true;
   const Session::Unanswered::Origin origin = head.origin;
   session.unanswered.pop_front();

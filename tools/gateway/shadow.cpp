@@ -135,6 +135,9 @@ std::string Shadow::WithUnreported(const vantor::TerminalRecord& record) const {
     return {};
   const FieldList* fields = terminal_.Engine().GetScreen().CurrentFields();
   if (fields == nullptr) return {};
+  const Field* modified = fields->Head();
+  while (modified != nullptr && !modified->edit.modified) modified = modified->NextById();
+  if (modified == nullptr) return {};  // nearly always: nothing was typed before a come-back
   std::map<int, std::string> items;
   for (const Field* field = fields->Head(); field != nullptr; field = field->NextById()) {
     if (field->edit.modified) items[field->id] = EncodeText(ReportedText(*field), PageOf(terminal_));
