@@ -1,34 +1,44 @@
 // A host that times the terminal's answer to a screen record ending in W: from sending the record to
 // the key response's arrival (the "H" echo comes first), as a host application feels it.
 //
-//   round_trip_host [--port P] [--count N] [--fields F]
+//   round_trip_host [--port P] [--count N] [--fields F] [--tls CERT KEY]
 //
 // Listens on 127.0.0.1:P (0: any free port, printed), waits up to a minute for one terminal, then sends
 // N screens of F fields each (page erased, fields defined and filled, page shown, W) and prints the
-// median, 90th percentile, minimum and maximum in milliseconds. The host's socket is a plain one: it
-// acknowledges as its system does (no forced immediate ACKs).
+// median, 90th percentile, minimum and maximum in milliseconds. With --tls the terminal speaks TLS to
+// it, the host presenting the certificate (PEM) with its key, and the handshake's time is printed too.
+// The host's socket is a plain one: it acknowledges as its system does (no forced immediate ACKs).
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/net.h"
+#include <asio.hpp>
+
+#include "asio_tls.h"
 #include "screen_builder.h"
-#include "test_host.h"
+#include "session/record_assembler.h"
+#include "session/wire_format.h"
 
 namespace {
 
-using namespace vantor::testing_support;
+using namespace vantor;
 using namespace vantor::host_records;
 using Clock = std::chrono::steady_clock;
+using Millis = std::chrono::milliseconds;
 
 struct Options {
   int port = 0;
   int count = 100;
   int fields = 60;
+  std::string certificate, key;  // TLS when given
 };
 
 bool ParseInt(const char* text, int low, int high, int& out) {
@@ -49,6 +59,10 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       if (!ParseInt(value, 1, 100000, options.count)) return false;
     } else if (std::strcmp(argv[i], "--fields") == 0) {
       if (!ParseInt(value, 1, 200, options.fields)) return false;
+    } else if (std::strcmp(argv[i], "--tls") == 0 && i + 2 < argc) {
+      options.certificate = value;
+      options.key = argv[i + 2];
+      ++i;
     } else {
       return false;
     }
@@ -65,32 +79,71 @@ std::string ScreenWithKeyRequest(int fields, int round) {
     const int column = ((id - 1) % 3) * 9;
     screen.Input(id, row, column, 8).Text(id, "R" + std::to_string(round) + "F" + std::to_string(id));
   }
-  return screen.ShowPage(0).SendFields(5).RecordData();
+  return screen.ShowPage(0).SendFields(5).Wire();
 }
 
 double Percentile(std::vector<double> values, double p) {
   std::sort(values.begin(), values.end());
-  const std::size_t at = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
+  const auto at = static_cast<std::size_t>(std::lround(p * static_cast<double>(values.size() - 1)));
   return values[std::min(at, values.size() - 1)];
 }
 
-}  // namespace
+// Runs one asynchronous step to its end within the time-out; its error (timed_out when it did not end).
+template <typename Start>
+std::error_code Step(asio::io_context& io, Millis timeout, Start start) {
+  std::optional<std::error_code> result;
+  start([&result](const std::error_code& error, auto&&...) { result = error; });
+  io.restart();
+  io.run_for(timeout);
+  return result.value_or(asio::error::timed_out);
+}
 
-int main(int argc, char** argv) {
-  Options options;
-  if (!ParseOptions(argc, argv, options)) {
-    std::fprintf(stderr, "usage: round_trip_host [--port P] [--count N] [--fields F]\n");
-    return 2;
+// One terminal's records, as the host reads them, over a socket or a TLS stream.
+template <typename Stream>
+class Terminal {
+ public:
+  Terminal(asio::io_context& io, Stream& stream) : io_(io), stream_(stream) {}
+
+  // The next record's body (terminal id and terminator cut off); none when none came in time.
+  std::optional<std::string> NextRecord(Millis timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (ready_.empty() && Clock::now() < deadline) {
+      std::size_t got = 0;
+      const auto left = std::chrono::duration_cast<Millis>(deadline - Clock::now());
+      if (Step(io_, left, [&](auto done) {
+            stream_.async_read_some(asio::buffer(buffer_), [&got, done](const std::error_code& error, std::size_t n) {
+              got = n;
+              done(error);
+            });
+          }))
+        return std::nullopt;
+      assembler_.Feed(RecordBytes(buffer_.data(), got), [this](RecordBytes record) {
+        std::string body(record.begin(), record.end() - 2);
+        ready_.push_back(body.substr(std::min(body.find_first_not_of("0123456789"), body.size())));
+      });
+    }
+    if (ready_.empty()) return std::nullopt;
+    std::string record = std::move(ready_.front());
+    ready_.pop_front();
+    return record;
   }
-  if (!vantor::net::Startup()) return 1;
-  TestHost host(static_cast<std::uint16_t>(options.port));
-  if (!host.Listening()) {
-    std::fprintf(stderr, "round_trip_host: cannot listen on port %d\n", options.port);
-    return 1;
+
+  bool Send(const std::string& bytes) {
+    return !Step(io_, Millis(10000), [&](auto done) { asio::async_write(stream_, asio::buffer(bytes), done); });
   }
-  std::printf("listening on 127.0.0.1:%u\n", static_cast<unsigned>(host.Port()));
-  std::fflush(stdout);
-  if (!host.Accept(Millis(60000)) || !host.ReadRecord(Millis(10000))) {
+
+ private:
+  asio::io_context& io_;
+  Stream& stream_;
+  RecordAssembler assembler_;
+  std::deque<std::string> ready_;
+  std::array<std::uint8_t, 8192> buffer_{};
+};
+
+template <typename Stream>
+int TimeRoundTrips(asio::io_context& io, Stream& stream, const Options& options) {
+  Terminal<Stream> terminal(io, stream);
+  if (!terminal.NextRecord(Millis(10000))) {
     std::fprintf(stderr, "round_trip_host: no terminal identified itself\n");
     return 1;
   }
@@ -98,10 +151,10 @@ int main(int argc, char** argv) {
   for (int round = 0; round < options.count; ++round) {
     const std::string record = ScreenWithKeyRequest(options.fields, round);
     const auto sent = Clock::now();
-    if (!host.SendRecord(record)) break;
+    if (!terminal.Send(record)) break;
     bool answered = false;
-    while (auto reply = host.ReadRecord(Millis(10000))) {
-      if (reply->body.rfind("RF", 0) == 0) {
+    while (auto reply = terminal.NextRecord(Millis(10000))) {
+      if (reply->rfind("RF", 0) == 0) {
         answered = true;
         break;
       }
@@ -112,8 +165,55 @@ int main(int argc, char** argv) {
     }
     times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
   }
-  std::printf("screens %zu of %d fields: median %.1f ms, p90 %.1f ms, min %.1f ms, max %.1f ms\n", times.size(),
+  std::printf("screens %zu of %d fields: median %.2f ms, p90 %.2f ms, min %.2f ms, max %.2f ms\n", times.size(),
               options.fields, Percentile(times, 0.5), Percentile(times, 0.9),
               *std::min_element(times.begin(), times.end()), *std::max_element(times.begin(), times.end()));
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ParseOptions(argc, argv, options)) {
+    std::fprintf(stderr, "usage: round_trip_host [--port P] [--count N] [--fields F] [--tls CERT KEY]\n");
+    return 2;
+  }
+  asio::io_context io;
+  asio::ssl::context context(asio::ssl::context::tls_server);
+  if (!options.certificate.empty()) {
+    const std::string why = tools::ConfigureServer(context, options.certificate, options.key);
+    if (!why.empty()) {
+      std::fprintf(stderr, "round_trip_host: %s\n", why.c_str());
+      return 2;
+    }
+  }
+  asio::ip::tcp::acceptor acceptor(io);
+  std::error_code failed;
+  const asio::ip::tcp::endpoint endpoint(asio::ip::address_v4::loopback(), static_cast<std::uint16_t>(options.port));
+  acceptor.open(endpoint.protocol(), failed);
+  if (!failed) acceptor.bind(endpoint, failed);
+  if (!failed) acceptor.listen(1, failed);
+  if (failed) {
+    std::fprintf(stderr, "round_trip_host: cannot listen on port %d\n", options.port);
+    return 1;
+  }
+  std::printf("listening on 127.0.0.1:%u\n", static_cast<unsigned>(acceptor.local_endpoint().port()));
+  std::fflush(stdout);
+  asio::ip::tcp::socket socket(io);
+  if (Step(io, Millis(60000), [&](auto done) { acceptor.async_accept(socket, done); })) {
+    std::fprintf(stderr, "round_trip_host: no terminal connected\n");
+    return 1;
+  }
+  if (options.certificate.empty()) return TimeRoundTrips(io, socket, options);
+  tools::TlsSocket stream(std::move(socket), context);
+  const auto accepted = Clock::now();
+  if (const std::error_code error =
+          Step(io, Millis(10000), [&](auto done) { stream.async_handshake(asio::ssl::stream_base::server, done); })) {
+    std::fprintf(stderr, "round_trip_host: TLS handshake failed: %s\n", error.message().c_str());
+    return 1;
+  }
+  std::printf("%s handshake %.2f ms\n", SSL_get_version(stream.native_handle()),
+              std::chrono::duration<double, std::milli>(Clock::now() - accepted).count());
+  return TimeRoundTrips(io, stream, options);
 }

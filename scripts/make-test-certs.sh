@@ -29,6 +29,6 @@ openssl x509 -req -in host.csr -CA ca.pem -CAkey ca.key -set_serial "0x$(openssl
 rm -f host.csr host.ext
 
 pin=$(openssl x509 -in host.pem -noout -fingerprint -sha256 | cut -d= -f2)
-echo "CA certificate (trust it with hosttlsca or --tls-ca): $PWD/ca.pem"
+echo "CA certificate (trust it with --tls-ca, or as a root of the system's): $PWD/ca.pem"
 echo "host certificate and key (for the host's --tls):      $PWD/host.pem $PWD/host.key"
 echo "pin (hosttlspin, --tls-pin): $pin"

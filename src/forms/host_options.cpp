@@ -69,7 +69,11 @@ void ApplyHostOptions(const HostOptionsText& text, Settings& settings) {
   settings.SetHostPort(PortFromText(text.port));
   settings.SetTerminalId(TerminalIdFromText(text.terminalId));
   settings.SetHostTextIsUtf8(text.utf8);
+  settings.SetHostTls(text.tls);
+  settings.SetHostTlsPin(text.pin);
 }
+
+std::u16string LinkFailureText(LinkFailure failure) { return Ascii(Describe(failure)); }
 
 std::u16string IcmpStatusText(long code) {
   if (code >= 11000 && code < 11000 + static_cast<long>(kStatusTexts.size())) {
@@ -82,10 +86,11 @@ std::u16string IcmpStatusText(long code) {
 
 std::u16string PingOutcomeText(const PingOutcome& outcome) {
   switch (outcome.kind) {
-    case PingOutcome::Kind::kReply:
+    case PingOutcome::Kind::kReply: {
       // The round-trip time is printed as a signed number, as the reply format always has.
-      return Ascii("time=" + std::to_string(static_cast<std::int32_t>(outcome.roundTripMs)) +
-                   "ms TTL=" + std::to_string(outcome.ttl) + "ms");
+      const std::string time = "time=" + std::to_string(static_cast<std::int32_t>(outcome.roundTripMs)) + "ms";
+      return Ascii(outcome.ipv6 ? time : time + " TTL=" + std::to_string(outcome.ttl) + "ms");
+    }
     case PingOutcome::Kind::kNoIcmp: return std::u16string(kNoIcmpText);
     case PingOutcome::Kind::kUnresolved:
       // Socket error codes overlap the IP status numbers (11001 is also "host not found"), so they

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
+#include <string>
 
 #include "headless/headless_view.h"
 #include "headless/operator.h"
@@ -11,6 +13,13 @@
 namespace vantor {
 
 class Settings;
+
+// The link as `status` reports it.
+struct LinkStatus {
+  bool tls = false;
+  std::string protocol;  // agreed with the host while connected ("TLSv1.3"); empty for clear text
+  std::string failure;   // why the last connection failed or ended; empty while connected
+};
 
 // Used on its owner's thread, except Connected and SetConnected (any thread).
 class HeadlessTerminal {
@@ -38,12 +47,17 @@ class HeadlessTerminal {
   bool Connected() const { return connected_.load(); }
   void SetConnected(bool connected) { connected_.store(connected); }
 
+  // The link as the connection's driver knows it (a terminal without one reports an unused link).
+  void SetLinkSource(std::function<LinkStatus()> source) { linkSource_ = std::move(source); }
+  LinkStatus Link() const { return linkSource_ ? linkSource_() : LinkStatus{}; }
+
  private:
   const Clock& clock_;
   HeadlessView view_;
   Terminal terminal_;
   Operator operator_;
   std::atomic<bool> connected_{false};
+  std::function<LinkStatus()> linkSource_;
 };
 
 }  // namespace vantor

@@ -15,10 +15,16 @@ HeadlessRunner::HeadlessRunner(Settings& settings, const Clock& clock)
             [this](RecordBytes record) { terminal_.ReceiveRecord(record); }),
       connection_(port_),
       terminal_(settings, connection_, clock),
-      engine_(terminal_) {}
+      engine_(terminal_) {
+  terminal_.SetLinkSource([this] {
+    return LinkStatus{tls_, connection_.Protocol(), Describe(connection_.LastFailure())};
+  });
+}
 
 ConnectionParams HeadlessRunner::Params() {
   ConnectionParams params = terminal_.Restart();
+  params.tls.caFile = caFile_;
+  tls_ = params.tls.enabled;
   params.onConnected = [this, connected = std::move(params.onConnected)] {
     if (connected) connected();
     port_.Wake();

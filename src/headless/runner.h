@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "headless/command_engine.h"
@@ -27,6 +28,8 @@ class HeadlessRunner {
   HeadlessRunner(const HeadlessRunner&) = delete;
   HeadlessRunner& operator=(const HeadlessRunner&) = delete;
 
+  // A PEM file of CA certificates the link trusts besides the system's store (with TLS, without a pin).
+  void TrustCaFile(std::string file) { caFile_ = std::move(file); }
   // Connects with the terminal's settings; after a loss it connects again a second later.
   void Start();
   // Ends the connection for good (no goodbye, as when the window closes).
@@ -55,6 +58,8 @@ class HeadlessRunner {
   CommandEngine engine_;
   std::optional<TimePoint> reconnectAt_;
   bool stopped_ = true;
+  std::string caFile_;
+  bool tls_ = false;  // the last connection's, for `status`
 };
 
 }  // namespace vantor

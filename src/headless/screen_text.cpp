@@ -201,6 +201,8 @@ std::string StatusLine(const HeadlessTerminal& terminal) {
   const HeadlessView& view = terminal.View();
   Json json;
   json["connected"] = terminal.Connected();
+  const LinkStatus link = terminal.Link();
+  json["link"] = {{"tls", link.tls}, {"protocol", link.protocol}, {"failure", link.failure}};
   json["keyboard"] = view.KeyboardReady() ? "ready" : "locked";
   json["page"] = screen.shownPage;
   json["focus"] = screen.focusField;

@@ -17,7 +17,7 @@ std::string WithoutBrackets(const std::string& name) {
 
 // Dotted IPv4 text as ResolveHost reads it; none otherwise.
 std::optional<std::uint32_t> DottedIpv4(const std::string& name) {
-  const std::uint32_t parsed = ParseIpv4(name.c_str());
+  const std::uint32_t parsed = detail::ParseIpv4(name.c_str());
   if (parsed != kAddressNone) return parsed;
   // The broadcast address parses to the same value as an error.
   if (name == "255.255.255.255") return kAddressNone;
@@ -29,7 +29,7 @@ std::optional<std::uint32_t> DottedIpv4(const std::string& name) {
 std::uint32_t ResolveHost(const std::string& name) {
   if (name.empty() || HasZeroByte(name)) return 0;
   if (const auto dotted = DottedIpv4(name)) return *dotted;
-  return LookupHost(name.c_str());
+  return detail::LookupHost(name.c_str());
 }
 
 Resolution Resolve(const std::string& host, std::uint16_t port) {

@@ -1,4 +1,5 @@
-// The socket calls the host link needs: Winsock on Windows, BSD sockets elsewhere, one signature each.
+// Sockets, Winsock on Windows and BSD sockets elsewhere, one signature each: what the transports need,
+// and the blocking calls of test hosts.
 #pragma once
 
 #include <array>
@@ -22,25 +23,15 @@ void Cleanup();
 // than the usual 1024). Nothing on Windows, where sockets have no such limit.
 void RaiseSocketLimit();
 
+// A blocking IPv4 TCP socket (for test hosts).
 Handle OpenTcp();
 int LastError();
-void SetLingerZero(Handle socket);
-// Sends each piece at once instead of holding it back until the previous one is acknowledged
-// (TCP_NODELAY): a record right after another must not wait for the host's delayed ACK.
-void SetNoDelay(Handle socket);
-// Dotted IPv4 text to an address in network order, kAddressNone when it is not one.
-std::uint32_t ParseIpv4(const char* name);
-// Name lookup; the first IPv4 address in network order, or 0.
-std::uint32_t LookupHost(const char* name);
-// A host as the settings name it (8-bit text): dotted IPv4 text or a name to look up. The address in
-// network order; 0 when the name is empty or cannot be resolved (255.255.255.255 is the broadcast
+// A host as the settings name it (8-bit text): dotted IPv4 text or a name to look up. Its IPv4 address
+// in network order; 0 when the name is empty or cannot be resolved (255.255.255.255 is the broadcast
 // address, not a failure).
 std::uint32_t ResolveHost(const std::string& name);
-bool Connect(Handle socket, std::uint32_t addressNetOrder, std::uint16_t port);
 // Bytes sent, or -1 on failure. Never raises SIGPIPE.
 int Send(Handle socket, const char* data, int length);
-// SO_SNDBUF, or -1 when it cannot be read.
-int SendBufferSize(Handle socket);
 // 1 readable, 0 time-out, -1 failure.
 int WaitReadable(Handle socket, int seconds);
 // Bytes read; 0 when the peer closed; -1 on failure.

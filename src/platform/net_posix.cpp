@@ -43,6 +43,18 @@ bool SetNonBlocking(int descriptor) {
 }
 
 bool WouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
+
+void SetLingerZero(Handle socket) {
+  linger value{1, 0};
+  ::setsockopt(Raw(socket), SOL_SOCKET, SO_LINGER, &value, sizeof value);
+}
+
+// Each piece goes out at once instead of waiting for the previous one to be acknowledged (TCP_NODELAY):
+// a record right after another must not wait for the host's delayed ACK.
+void SetNoDelay(Handle socket) {
+  const int on = 1;
+  ::setsockopt(Raw(socket), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
 }  // namespace
 
 bool Startup() { return true; }
@@ -55,11 +67,6 @@ Handle OpenTcp() {
 
 int LastError() { return errno; }
 
-void SetLingerZero(Handle socket) {
-  linger value{1, 0};
-  ::setsockopt(Raw(socket), SOL_SOCKET, SO_LINGER, &value, sizeof value);
-}
-
 void RaiseSocketLimit() {
   rlimit limit{};
   if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
@@ -68,42 +75,9 @@ void RaiseSocketLimit() {
   }
 }
 
-void SetNoDelay(Handle socket) {
-  const int on = 1;
-  ::setsockopt(Raw(socket), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-}
-
-std::uint32_t ParseIpv4(const char* name) { return ::inet_addr(name); }
-
-std::uint32_t LookupHost(const char* name) {
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  if (::getaddrinfo(name, nullptr, &hints, &found) != 0 || found == nullptr) return 0;
-  std::uint32_t address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
-  ::freeaddrinfo(found);
-  return address;
-}
-
-bool Connect(Handle socket, std::uint32_t addressNetOrder, std::uint16_t port) {
-  sockaddr_in peer{};
-  peer.sin_family = AF_INET;
-  peer.sin_port = htons(port);
-  peer.sin_addr.s_addr = addressNetOrder;
-  return ::connect(Raw(socket), reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0;
-}
-
 int Send(Handle socket, const char* data, int length) {
   const ssize_t sent = ::send(Raw(socket), data, static_cast<size_t>(length), MSG_NOSIGNAL);
   return sent < 0 ? -1 : static_cast<int>(sent);
-}
-
-int SendBufferSize(Handle socket) {
-  int size = 0;
-  socklen_t length = sizeof size;
-  if (::getsockopt(Raw(socket), SOL_SOCKET, SO_SNDBUF, &size, &length) != 0) return -1;
-  return size;
 }
 
 int WaitReadable(Handle socket, int seconds) {
@@ -128,6 +102,19 @@ bool Close(Handle socket) {
 }
 
 namespace detail {
+
+std::uint32_t ParseIpv4(const char* name) { return ::inet_addr(name); }
+
+std::uint32_t LookupHost(const char* name) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (::getaddrinfo(name, nullptr, &hints, &found) != 0 || found == nullptr) return 0;
+  std::uint32_t address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
+  ::freeaddrinfo(found);
+  return address;
+}
 
 Address Ipv4Address(std::uint32_t addressNetOrder, std::uint16_t port) {
   sockaddr_in peer{};

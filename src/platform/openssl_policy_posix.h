@@ -11,8 +11,8 @@
 
 namespace vantor::openssl {
 
-// A client context: TLS 1.2 or later, and (without a pin) the trusted roots, from the options' CA file
-// or the system's store. The handshake itself never stops on the certificate; CheckPeer judges it
+// A client context: TLS 1.2 or later, and (without a pin) the trusted roots: the system's store and the
+// options' CA file. The handshake itself never stops on the certificate; CheckPeer judges it
 // afterwards. kPinInvalid, kCaFileUnreadable or kNone.
 LinkFailure ConfigureClient(SSL_CTX* context, const TlsOptions& options);
 

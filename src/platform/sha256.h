@@ -1,4 +1,5 @@
-// SHA-256, for certificate fingerprints that come out the same whichever TLS engine saw the certificate.
+// SHA-256 through the platform's own library (OpenSSL; the system's cryptography on Windows), for certificate
+// fingerprints that come out the same whichever TLS engine saw the certificate.
 #pragma once
 
 #include <array>

@@ -18,8 +18,9 @@ struct TlsOptions {
   // the only certificate accepted, without a chain check. Empty: the certificate must chain to a
   // trusted root and name the host.
   std::string pin;
-  // A PEM file of trusted CA certificates used instead of the system's store; empty for the system's.
+  // A PEM file of CA certificates trusted besides the system's store (none: the system's alone).
   std::string caFile;
+  bool operator==(const TlsOptions&) const = default;
 };
 
 using Fingerprint = Sha256Digest;

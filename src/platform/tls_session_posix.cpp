@@ -18,13 +18,10 @@ LinkFailure ConfigureClient(SSL_CTX* context, const TlsOptions& options) {
   // Chain and time are still checked and their result kept; CheckPeer decides once it can say why.
   SSL_CTX_set_verify(context, SSL_VERIFY_NONE, nullptr);
   if (!options.pin.empty()) return ParsePin(options.pin) ? LinkFailure::kNone : LinkFailure::kPinInvalid;
-  if (!options.caFile.empty()) {
-    if (SSL_CTX_load_verify_locations(context, options.caFile.c_str(), nullptr) != 1) {
-      ERR_clear_error();
-      return LinkFailure::kCaFileUnreadable;
-    }
-  } else if (SSL_CTX_set_default_verify_paths(context) != 1) {
-    ERR_clear_error();  // no system store: nothing is trusted, and CheckPeer says so
+  if (SSL_CTX_set_default_verify_paths(context) != 1) ERR_clear_error();  // no system store: the CA file alone
+  if (!options.caFile.empty() && SSL_CTX_load_verify_locations(context, options.caFile.c_str(), nullptr) != 1) {
+    ERR_clear_error();
+    return LinkFailure::kCaFileUnreadable;
   }
   return LinkFailure::kNone;
 }

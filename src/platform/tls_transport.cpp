@@ -91,7 +91,7 @@ class TlsTransport final : public Transport {
           plain_.erase(0, count);
           return static_cast<int>(count);
         }
-        if (peerClosed_) return End(LinkFailure::kConnectionLost);
+        if (peerClosed_) return HostEnded();
       }
       if (!use.Live()) return 0;
       if (!Flush(use, false)) return End(LinkFailure::kConnectionLost);
@@ -103,7 +103,8 @@ class TlsTransport final : public Transport {
       }
       const int got = use.ReceiveSome(received_.data(), static_cast<int>(received_.size()));
       if (got == net::kWouldBlock) continue;
-      if (got <= 0) return End(LinkFailure::kConnectionLost);
+      if (got < 0) return End(LinkFailure::kConnectionLost);
+      if (got == 0) return HostEnded();
       std::lock_guard lock(engine_);
       const auto bytes =
           std::span(reinterpret_cast<const std::uint8_t*>(received_.data()), static_cast<std::size_t>(got));
@@ -200,6 +201,13 @@ class TlsTransport final : public Transport {
       std::lock_guard lock(engine_);
       if (outbox_.empty()) return true;
     }
+  }
+
+  // The host ended its side: this side stays open for a last record.
+  int HostEnded() {
+    LinkFailure none = LinkFailure::kNone;
+    failure_.compare_exchange_strong(none, LinkFailure::kConnectionLost);
+    return 0;
   }
 
   int End(LinkFailure failure) {

@@ -55,7 +55,10 @@ class ClearTransport final : public Transport {
       }
       const int got = use.ReceiveSome(reinterpret_cast<char*>(buffer), size);
       if (got == net::kWouldBlock) continue;
-      if (got <= 0) return End(firstBytes_ ? LinkFailure::kClosedWithoutReply : LinkFailure::kConnectionLost);
+      if (got <= 0) {
+        const LinkFailure why = firstBytes_ ? LinkFailure::kClosedWithoutReply : LinkFailure::kConnectionLost;
+        return got == 0 ? HostEnded(why) : End(why);  // a reset leaves nothing to send on
+      }
       if (std::exchange(firstBytes_, false) && StartsWithTlsAlert(std::span(buffer, static_cast<std::size_t>(got))))
         return End(LinkFailure::kExpectsTls);
       return got;
@@ -72,9 +75,15 @@ class ClearTransport final : public Transport {
   LinkFailure LastFailure() const override { return failure_.load(); }
 
  private:
-  int End(LinkFailure failure) {
+  // The host ended its side: why is kept, and this side stays open for a last record.
+  int HostEnded(LinkFailure failure) {
     LinkFailure none = LinkFailure::kNone;
     failure_.compare_exchange_strong(none, failure);
+    return 0;
+  }
+
+  int End(LinkFailure failure) {
+    HostEnded(failure);
     socket_.Shutdown();
     return 0;
   }

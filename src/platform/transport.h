@@ -35,7 +35,7 @@ class Transport {
   // Waits up to `seconds` for bytes from the host and places up to `size` of them in the buffer.
   // Bytes placed; 0 when the host closed the connection, a read failed or the connection was shut down
   // (LastFailure says why); -1 when nothing arrived in time or when not connected. One thread
-  // receives at a time.
+  // receives at a time. After the host closed its side, a last record can still be sent.
   virtual int Receive(std::uint8_t* buffer, int size, int seconds) = 0;
 
   // Any thread: ends the connection; a receive, send or connect waiting in another thread returns at

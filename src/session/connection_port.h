@@ -6,6 +6,8 @@
 #include <span>
 #include <string>
 
+#include "platform/tls_options.h"
+
 namespace vantor {
 
 using RecordBytes = std::span<const std::uint8_t>;
@@ -18,6 +20,7 @@ struct ConnectionParams {
   // Called on the session thread right after a successful connect (the terminal takes its session
   // stamp there). May be empty.
   std::function<void()> onConnected;
+  TlsOptions tls;  // clear text unless enabled
 };
 
 // The Win32 main window implements it with window messages, the headless front end and the tests

@@ -31,13 +31,37 @@ void HostConnection::Stop() {
   link_.Close();
   if (!thread_.joinable()) return;
   if (thread_.get_id() == std::this_thread::get_id()) return;  // the thread cannot wait for itself
-  port_.AwaitSessionThread([this] { return finished_.load(); });
+  port_.AwaitSessionThread([this] {
+    if (finished_.load()) return true;
+    // A connect that began after the close above starts a connection of its own: end that one too.
+    link_.Shutdown();
+    return false;
+  });
   thread_.join();
+}
+
+LinkFailure HostConnection::LastFailure() const {
+  std::lock_guard lock(status_);
+  return failure_;
+}
+
+std::string HostConnection::Protocol() const {
+  std::lock_guard lock(status_);
+  return protocol_;
+}
+
+void HostConnection::Report(LinkFailure failure, std::string protocol) {
+  std::lock_guard lock(status_);
+  failure_ = failure;
+  protocol_ = std::move(protocol);
 }
 
 void HostConnection::Run(ConnectionParams params) {
   port_.ConnectionStarting();
-  if (stop_.load() == 0 && link_.Connect(params.hostName, params.port)) {
+  LinkFailure failure = LinkFailure::kClosed;
+  if (stop_.load() == 0) failure = link_.Connect(params.hostName, params.port, params.tls);
+  if (failure == LinkFailure::kNone) {
+    Report(LinkFailure::kNone, link_.Protocol());
     if (params.onConnected) params.onConnected();
     if (stop_.load() == 0) link_.Send(params.terminalId, kIdentifyRecord);
     RecordAssembler assembler;
@@ -56,8 +80,16 @@ void HostConnection::Run(ConnectionParams params) {
       assembler.Feed(RecordBytes(buffer.data(), static_cast<std::size_t>(got)), deliver);
     }
     if (stop_.load() == 0) link_.Send(params.terminalId, kGoodbyeRecord);
+    failure = link_.LastFailure();
+    if (failure == LinkFailure::kNone) failure = LinkFailure::kConnectionLost;
   }
   link_.Close();
+  if (stop_.load() == 0) {
+    Report(failure, {});
+  } else {
+    std::lock_guard lock(status_);
+    protocol_.clear();
+  }
   port_.ConnectionEnded(stop_.load() != 0);
   finished_ = true;
 }

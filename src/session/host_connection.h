@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -41,17 +42,27 @@ class HostConnection final : public RecordSender {
   // True once the thread has reported ConnectionEnded.
   bool Finished() const { return finished_.load(); }
 
+  // Any thread: why the last connection failed or ended (kNone while connected and before the first
+  // attempt; a session ended by Stop leaves it as it was), and the protocol agreed with the host while
+  // connected ("TLSv1.3"; empty for clear text).
+  LinkFailure LastFailure() const;
+  std::string Protocol() const;
+
   bool SendRecord(int terminalId, std::string_view data) override { return link_.Send(terminalId, data); }
   HostLink& Link() { return link_; }
 
  private:
   void Run(ConnectionParams params);
+  void Report(LinkFailure failure, std::string protocol);
 
   HostLink link_;
   ConnectionPort& port_;
   std::atomic<int> stop_{0};
   std::atomic<bool> finished_{false};
   std::thread thread_;
+  mutable std::mutex status_;  // guards the two below
+  LinkFailure failure_ = LinkFailure::kNone;
+  std::string protocol_;
 };
 
 }  // namespace vantor

@@ -45,6 +45,8 @@ ConnectionParams Terminal::Restart() {
   ConnectionParams params;
   params.hostName = EncodeText(settings_.HostName(), CodePage::Ansi);
   params.port = static_cast<std::uint16_t>(settings_.HostPort());
+  params.tls.enabled = settings_.HostTls();
+  params.tls.pin = EncodeText(settings_.HostTlsPin(), CodePage::Ansi);
   params.terminalId = terminalId_;
   params.onConnected = [this] { Connected(); };
   return params;

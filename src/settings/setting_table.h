@@ -148,6 +148,9 @@ inline constexpr IntRange kScreenSizeRange{1, 207};  // columns and rows
 inline constexpr SettingRow kSettingRows[] = {
     BareTextRow("hostname", &SettingValues::hostName, u"127.0.0.1"),
     IntRow("hostport", &SettingValues::hostPort, 9999, {1, 65535}),
+    BoolRow("hosttls", &SettingValues::hostTls, false).WrittenOnlyWhenChanged(),
+    // Unbounded, so that whatever the file holds is written back as it was read.
+    TextRow("hosttlspin", &SettingValues::hostTlsPin, u"", 0).WrittenOnlyWhenChanged(),
     IntRow("screencols", &SettingValues::screenColumns, 80, kScreenSizeRange),
     IntRow("screenrows", &SettingValues::screenRows, 24, kScreenSizeRange),
     IntRow("terminalid", &SettingValues::terminalId, 1, {1, 999}),

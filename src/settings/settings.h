@@ -96,6 +96,8 @@ struct SettingValues {
 
   std::u16string hostName;
   int hostPort;
+  bool hostTls;
+  std::u16string hostTlsPin;
   int terminalId;
   bool hostTextIsUtf8;
 
@@ -176,6 +178,14 @@ class Settings {
   void SetTerminalId(int id);                                     // clamped to its limits
   bool HostTextIsUtf8() const { return values_.hostTextIsUtf8; }  // fieldIsUTF8
   void SetHostTextIsUtf8(bool on) { values_.hostTextIsUtf8 = on; }
+  // hosttls: the link to the host is TLS 1.2 or later, never clear text.
+  bool HostTls() const { return values_.hostTls; }
+  void SetHostTls(bool on) { values_.hostTls = on; }
+  // hosttlspin: with TLS, the SHA-256 fingerprint of the only host certificate accepted (empty: the
+  // certificate must chain to a trusted root and name the host). Kept as given, a bad one included:
+  // the link then refuses to connect until it is put right.
+  const std::u16string& HostTlsPin() const { return values_.hostTlsPin; }
+  void SetHostTlsPin(std::u16string_view pin) { values_.hostTlsPin = std::u16string(pin); }
 
   // Screen and window.
   int ScreenColumns() const { return values_.screenColumns; }  // screencols

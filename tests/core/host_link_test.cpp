@@ -4,7 +4,6 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <thread>
@@ -12,7 +11,6 @@
 #include <utility>
 #include <vector>
 
-#include "platform/net.h"
 #include "headless/queued_port.h"
 #include "session/host_connection.h"
 #include "session/host_link.h"
@@ -29,14 +27,6 @@ using testing_support::TestHost;
 using namespace std::chrono_literals;
 using Strings = std::vector<std::string>;
 
-TEST(ResolveHost, EmptyBroadcastLoopbackAndAnEmbeddedZeroByte) {
-  EXPECT_EQ(net::ResolveHost(""), 0u);
-  EXPECT_EQ(net::ResolveHost("255.255.255.255"), 0xFFFFFFFFu);
-  const std::uint32_t loopback = net::ResolveHost("127.0.0.1");
-  EXPECT_EQ(std::memcmp(&loopback, "\x7F\0\0\x01", 4), 0);           // network order
-  EXPECT_EQ(net::ResolveHost(std::string("127.0.0.1\0x", 11)), 0u);  // never a shortened name
-}
-
 TEST(HostLinkFraming, PrefixAndPieceSizeAreBounded) {
   EXPECT_EQ(TerminalIdPrefix(-5), "");  // larger ids than 999, from a hand-edited file, are seen on the link
   // An unreadable send buffer (-1) counts as 8192.
@@ -49,7 +39,7 @@ class HostLinkTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(host.Listening());
-    ASSERT_TRUE(link.Connect("127.0.0.1", host.Port())) << link.LastError();
+    ASSERT_EQ(link.Connect("127.0.0.1", host.Port()), LinkFailure::kNone);
     ASSERT_TRUE(host.Accept(5s));
   }
 
@@ -131,7 +121,7 @@ TEST_F(HostLinkTest, ReceiveUnescapesAcrossReadsAndEndsOnHostCloseOrFailedSend) 
   host.CloseConnection();
   EXPECT_FALSE(link.Send(1, std::string(1 << 20, 'x')));
   EXPECT_FALSE(link.IsConnected());
-  EXPECT_EQ(ReadOnce(), "<-1>");
+  EXPECT_EQ(ReadOnce(), "<0>");
 }
 
 std::uint16_t UnusedPort() {
@@ -226,7 +216,7 @@ struct RecordingTarget final : DispatchTarget {
 class SessionThreadTest : public ::testing::Test {
  protected:
   ConnectionParams Params(std::uint16_t hostPort) {
-    return {"127.0.0.1", hostPort, 7, [this] { ++stamps; }};
+    return {"127.0.0.1", hostPort, 7, [this] { ++stamps; }, {}};
   }
 
   void StartIdentified() {
@@ -283,17 +273,20 @@ TEST_F(SessionThreadTest, RecordsAreAnsweredOnTheLinkUntilItCloses) {
 
 TEST_F(SessionThreadTest, OneAtATimeAndAHostCloseIsAnsweredWithGoodbyeAndAnUnreachableHostWithNothing) {
   StartIdentified();
+  EXPECT_EQ(session.LastFailure(), LinkFailure::kNone);
   EXPECT_FALSE(session.Start(Params(host.Port())));
   EXPECT_FALSE(host.Accept(200ms));  // no second connection
   ASSERT_TRUE(host.HalfClose());
   EXPECT_EQ(NextRecord(), "7&" + kRecordEnd);
   EXPECT_TRUE(host.WaitPeerClosed(5s));
   EXPECT_EQ(Ended(), std::optional<bool>(false));
+  EXPECT_EQ(session.LastFailure(), LinkFailure::kClosedWithoutReply);
   EXPECT_TRUE(session.Kept());
   session.Stop();  // as the main window does on the end message
   session.Stop();  // a second stop finds nothing to wait for
   ASSERT_TRUE(session.Start(Params(UnusedPort())));
   EXPECT_EQ(Ended(), std::optional<bool>(false));
+  EXPECT_EQ(session.LastFailure(), LinkFailure::kRefused);
   session.Stop();
   EXPECT_EQ(starts, 2);
   EXPECT_EQ(target.screens, Strings{});

@@ -22,10 +22,18 @@ TEST(HostOptions, TypedNumbersAreClampedAndNonNumbersBecomeTheLowerLimit) {
     EXPECT_EQ(TerminalIdFromText(c.text), c.terminalId) << c.terminalId;
   }
   Settings settings;
-  ApplyHostOptions(HostOptionsText{u"1000", u"  host.example ", u"70000", true}, settings);
+  ApplyHostOptions(HostOptionsText{u"1000", u"  host.example ", u"70000", true, true, u" 12:zz"}, settings);
   EXPECT_EQ(std::pair(settings.TerminalId(), settings.HostPort()), std::pair(999, 65535));
   EXPECT_EQ(settings.HostName(), u"  host.example ") << "the host is stored as typed";
   EXPECT_TRUE(settings.HostTextIsUtf8());
+  EXPECT_TRUE(settings.HostTls());
+  EXPECT_EQ(settings.HostTlsPin(), u" 12:zz") << "the pin too, a bad one included";
+}
+
+TEST(HostOptions, PingRepliesShowTheirTimeAndOverIpv4TheirTtl) {
+  EXPECT_EQ(PingOutcomeText({PingOutcome::Kind::kReply, 0, 3, 128, false}), u"time=3ms TTL=128ms");
+  EXPECT_EQ(PingOutcomeText({PingOutcome::Kind::kReply, 0, 3, 0, true}), u"time=3ms");
+  EXPECT_EQ(PingOutcomeText({PingOutcome::Kind::kFailed, 11010}), u"Request timed out.");
 }
 
 TEST(HostDialogs, OnlyTheExactCodeUnlocksAndAboutShowsTheVersion) {

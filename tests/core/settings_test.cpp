@@ -225,6 +225,10 @@ TEST(SettingsText, ReaderTakesTheTokenAfterTheKey) {
       {"NormalSoundType\r\n2\r\n", "NormalSoundType=2"},
       {"User1SoundType=2\r\nNormal=3\r\n", "User01SoundType=0"},   // a group key is matched whole
       {"hostport=1234\r\n\0screencols=40\r\n"s, "screencols=80"},  // text ends at a zero byte
+      {"hosttls=TRUE\r\n", "hosttls=true"},
+      // A pin is kept as it was read, a bad one too: the link refuses it until it is put right.
+      {"hosttlspin=sha256 Fingerprint=AB:cd \r\n", "hosttlspin=\"sha256 Fingerprint=AB:cd \""},
+      {"hosttlspin=\"12:34\"zz\r\n", "hosttlspin=\"12:34\""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text + " -> " + c.line);
@@ -241,8 +245,12 @@ TEST(SettingsText, WrittenValuesComeBackAndStayInTheirLines) {
   a.SetFontName(u"Caf\u00e9 \u4e2d");  // the last character is not in the ANSI code page
   a.SetSerialLine(SerialLineSettings{u"COM1:,5", u"96\"00", u"8\r\n", std::u16string(u"No\0ne", 5), u"1"});
   a.SetAdminMode(false);
+  a.SetHostTls(true);
+  a.SetHostTlsPin(u"AB:CD \"=x\u00e9");
   const std::string text = a.SettingsText();
-  EXPECT_EQ(text.rfind("hostname=h\xF6sthostport1\r\n", 0), 0u);
+  EXPECT_EQ(
+      text.rfind("hostname=h\xF6sthostport1\r\nhostport=9999\r\nhosttls=true\r\nhosttlspin=\"AB:CD =x\xE9\"\r\n", 0),
+      0u);
   EXPECT_NE(text.find("\r\nfontname=\"Caf\xE9 ?\"\r\n"), std::string::npos);
   EXPECT_NE(text.find("\r\nserial=\"COM1:5,9600,8,None,1\"\r\n"), std::string::npos);
   EXPECT_NE(text.find("\r\nNormalSoundFile=\"xfieldIsUTF8=true\"\r\n"), std::string::npos);

@@ -11,8 +11,11 @@
 #include <thread>
 #include <vector>
 
+#include "headless/queued_port.h"
 #include "platform/tls_session.h"
 #include "platform/transport.h"
+#include "session/host_connection.h"
+#include "session/host_link.h"
 #include "test_host.h"
 #include "tls_fixtures_posix.h"
 
@@ -101,27 +104,6 @@ TEST(TlsTransport, AGreetingRightAfterATls12HandshakeIsReceived) {
   EXPECT_EQ(ReceiveAll(*transport, 11), "A\x01Sign on\xFF\xEF");
 }
 
-TEST(TlsTransport, AHostThatAnswersWithoutTlsDoesNotSpeakIt) {
-  // A host that greets first, and one that sends the client hello back.
-  for (const std::string greeting : {"A\x01Sign on\xFF\xEF", ""}) {
-    LoopbackServer server({false, nullptr, ServerMode::kEcho, greeting});
-    auto transport = MakeTlsTransport(Pinned(TestPki::Get().host.pin));
-    EXPECT_EQ(transport->Connect("127.0.0.1", server.Port(), kTimeout), LinkFailure::kNotTls) << greeting;
-  }
-}
-
-// Clear text reaches a TLS host as a client hello would: the transport connects, and the host ends the
-// connection when it reads the first record (OpenSSL without an alert; a host that sends one is seen
-// as expecting TLS, see ClearTransportTest).
-TEST(TlsTransport, ClearTextToATlsHostIsClosedWithoutAnAnswer) {
-  LoopbackServer server({false, &TestPki::Get().host, ServerMode::kEcho, ""});
-  auto transport = MakeClearTransport();
-  ASSERT_EQ(transport->Connect("127.0.0.1", server.Port(), kTimeout), LinkFailure::kNone);
-  ASSERT_TRUE(transport->Send("identify\xFF\xEF"));
-  EXPECT_EQ(ReceiveOnce(*transport), "<0>");
-  EXPECT_EQ(transport->LastFailure(), LinkFailure::kClosedWithoutReply);
-}
-
 TEST(TlsTransport, AStalledHandshakeTimesOutOrEndsAtAShutdown) {
   LoopbackServer server({false, nullptr, ServerMode::kSilent, ""});
   auto transport = MakeTlsTransport(Pinned(TestPki::Get().host.pin));
@@ -135,17 +117,6 @@ TEST(TlsTransport, AStalledHandshakeTimesOutOrEndsAtAShutdown) {
   ASSERT_EQ(connecting.wait_for(10s), std::future_status::ready);
   EXPECT_EQ(connecting.get(), LinkFailure::kClosed);
   EXPECT_FALSE(transport->IsConnected());
-}
-
-TEST(TlsTransport, ConnectFailuresBeforeTheHandshakeAreTheSocketsOwn) {
-  std::uint16_t closedPort = 0;
-  {
-    testing_support::TestHost gone;
-    closedPort = gone.Port();
-  }
-  auto transport = MakeTlsTransport(Pinned(TestPki::Get().host.pin));
-  EXPECT_EQ(transport->Connect("127.0.0.1", closedPort, kTimeout), LinkFailure::kRefused);
-  EXPECT_EQ(transport->Connect("name.invalid", closedPort, kTimeout), LinkFailure::kHostNotFound);
 }
 
 class ConnectedTlsTransport : public ::testing::Test {
@@ -190,64 +161,8 @@ TEST_F(ConnectedTlsTransport, SendsFromTwoThreadsWhileAThirdReceives) {
   }
 }
 
-// A client session and an OpenSSL server talking through memory.
-class MemoryTls {
- public:
-  MemoryTls() : context_(testing_support::MakeServerContext(TestPki::Get().host)), server_(SSL_new(context_.get())) {
-    SSL_set_bio(server_, BIO_new(BIO_s_mem()), BIO_new(BIO_s_mem()));
-    SSL_set_accept_state(server_);
-    client_ = MakeTlsSession(Pinned(TestPki::Get().host.pin), "127.0.0.1").session;
-  }
-  ~MemoryTls() { SSL_free(server_); }
-
-  bool Handshake() {
-    std::string toServer;
-    auto step = client_->Handshake({}, toServer);
-    for (int round = 0; round < 10 && step == TlsSession::Step::kMore; ++round) {
-      ToServer(toServer);
-      step = client_->Handshake(Bytes(FromServer()), toServer);
-    }
-    ToServer(toServer);  // the client's last flight
-    return step == TlsSession::Step::kDone && SSL_is_init_finished(server_);
-  }
-
-  // The records carrying `plain`, as the server sends them.
-  std::string ServerSends(const std::string& plain) {
-    SSL_write(server_, plain.data(), static_cast<int>(plain.size()));
-    return FromServer();
-  }
-  std::string ServerCloses() {
-    SSL_shutdown(server_);
-    return FromServer();
-  }
-
-  TlsSession& Client() { return *client_; }
-
-  static std::span<const std::uint8_t> Bytes(const std::string& text) {
-    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-  }
-
- private:
-  void ToServer(std::string& bytes) {
-    BIO_write(SSL_get_rbio(server_), bytes.data(), static_cast<int>(bytes.size()));
-    bytes.clear();
-    SSL_do_handshake(server_);
-  }
-
-  std::string FromServer() {
-    std::string bytes;
-    char buffer[4096];
-    for (int got; (got = BIO_read(SSL_get_wbio(server_), buffer, sizeof buffer)) > 0;) bytes.append(buffer, got);
-    return bytes;
-  }
-
-  testing_support::ServerContext context_;
-  SSL* server_;
-  std::unique_ptr<TlsSession> client_;
-};
-
 TEST(TlsSession, AStreamCutAtEveryByteGivesThePlaintextAndTheClose) {
-  MemoryTls tls;
+  testing_support::MemoryTls tls;
   ASSERT_TRUE(tls.Handshake());
   const std::string plain = "A\x01Sign on\xFF\xEF" + std::string(20000, 'x') + "\xFF\xFF\xFF\xEF";
   std::string stream = tls.ServerSends(plain.substr(0, 11));
@@ -256,20 +171,86 @@ TEST(TlsSession, AStreamCutAtEveryByteGivesThePlaintextAndTheClose) {
   std::string decrypted, answer;
   auto step = TlsSession::Step::kMore;
   for (std::size_t at = 0; at < stream.size() && step == TlsSession::Step::kMore; ++at) {
-    step = tls.Client().Decrypt(MemoryTls::Bytes(stream).subspan(at, 1), decrypted, answer);
+    step = tls.Client().Decrypt(testing_support::AsBytes(stream).subspan(at, 1), decrypted, answer);
   }
   EXPECT_EQ(step, TlsSession::Step::kClosed);
   EXPECT_TRUE(decrypted == plain) << decrypted.size() << " of " << plain.size() << " bytes";
 }
 
 TEST(TlsSession, AnAlteredRecordFails) {
-  MemoryTls tls;
+  testing_support::MemoryTls tls;
   ASSERT_TRUE(tls.Handshake());
   std::string record = tls.ServerSends("secret");
   record[record.size() / 2] ^= 0x01;
   std::string decrypted, answer;
-  EXPECT_EQ(tls.Client().Decrypt(MemoryTls::Bytes(record), decrypted, answer), TlsSession::Step::kFailed);
+  EXPECT_EQ(tls.Client().Decrypt(testing_support::AsBytes(record), decrypted, answer), TlsSession::Step::kFailed);
   EXPECT_EQ(decrypted, "");
+}
+
+// The host link frames records over TLS as over clear text, and goes back to clear text when asked.
+TEST(TlsHostLink, FramesALongRecordInPiecesThenConnectsInClearTextAgain) {
+  LoopbackServer tls({false, &TestPki::Get().host, ServerMode::kEcho, ""});
+  LoopbackServer clear({false, nullptr, ServerMode::kEcho, ""});
+  HostLink link;
+  for (LoopbackServer* server : {&tls, &clear}) {
+    const bool secure = server == &tls;
+    ASSERT_EQ(link.Connect("127.0.0.1", server->Port(), secure ? Pinned(TestPki::Get().host.pin) : TlsOptions{}),
+              LinkFailure::kNone);
+    EXPECT_EQ(link.Protocol(), secure ? "TLSv1.3" : "");
+    const std::string frame = "12" + std::string(4001, 'x') + "\xFF\xEF";
+    ASSERT_TRUE(link.Send(12, frame.substr(2, 4001)));
+    std::string echoed;
+    std::uint8_t buffer[8192];
+    for (int got; echoed.size() < frame.size() && (got = link.Receive(buffer, sizeof buffer, 5)) > 0;)
+      echoed.append(reinterpret_cast<char*>(buffer), static_cast<std::size_t>(got));
+    EXPECT_TRUE(echoed == frame) << echoed.size() << " bytes, TLS " << secure;
+    EXPECT_TRUE(server->Received() == frame);
+  }
+}
+
+// The session thread says which protocol it agreed on, or why it could not connect; without a
+// connection no byte of a record reaches the host.
+TEST(TlsSessionThread, ReportsTheProtocolOrWhyNoConnectionWasMade) {
+  const TestPki& pki = TestPki::Get();
+  struct Case {
+    const char* what;
+    const TestCertificate* served;  // none: a clear-text host
+    TlsOptions options;
+    LinkFailure expected;
+  };
+  const Case cases[] = {
+      {"pinned", &pki.host, Pinned(pki.host.pin), LinkFailure::kNone},
+      {"another certificate", &pki.stranger, Pinned(pki.host.pin), LinkFailure::kPinMismatch},
+      {"a bad pin", &pki.host, Pinned("12:34:zz"), LinkFailure::kPinInvalid},
+      {"clear text to a TLS host", &pki.host, {}, LinkFailure::kClosedWithoutReply},
+      {"TLS to a clear-text host", nullptr, Pinned(pki.host.pin), LinkFailure::kNotTls},  // it greets first
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    LoopbackServer server({false, c.served, ServerMode::kEcho, c.served ? "" : "A\x01Sign on\xFF\xEF"});
+    QueuedPort port{[] {}, [](RecordBytes) {}};
+    HostConnection session(port);
+    ASSERT_TRUE(session.Start({"127.0.0.1", server.Port(), 42, nullptr, c.options}));
+    std::optional<bool> ended;
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    // A two-digit id: an identify record long enough for a TLS host to read a record header from it.
+    const auto identified = [&] { return server.Received().find("42I\xFF\xEF") != std::string::npos; };
+    while (!(ended = port.TakeEnded()) && !identified() && std::chrono::steady_clock::now() < deadline) {
+      port.Serve();
+      port.WaitForWork(std::chrono::steady_clock::now() + 10ms);
+    }
+    EXPECT_EQ(session.LastFailure(), c.expected);
+    if (c.expected == LinkFailure::kNone) {
+      EXPECT_TRUE(identified());
+      EXPECT_EQ(session.Protocol(), "TLSv1.3");
+    } else {
+      EXPECT_EQ(ended, std::optional<bool>(false));
+      EXPECT_EQ(server.Received().find("42I"), std::string::npos);
+      EXPECT_EQ(server.Accepted(), c.expected == LinkFailure::kPinInvalid ? 0 : 1);
+    }
+    session.Stop();
+    EXPECT_EQ(session.Protocol(), "");
+  }
 }
 
 }  // namespace

@@ -122,6 +122,12 @@ TEST(Resolve, LiteralsOfBothFamiliesTheBroadcastAddressAndFailures) {
     }
   }
   EXPECT_EQ(net::AddressText(net::Resolve("[::1]", 1).addresses.at(0)), "::1");
+  // IPv4 alone, in network order, as the load generator takes it.
+  EXPECT_EQ(net::ResolveHost(""), 0u);
+  EXPECT_EQ(net::ResolveHost("255.255.255.255"), 0xFFFFFFFFu);
+  const std::uint32_t loopback = net::ResolveHost("127.0.0.1");
+  EXPECT_EQ(std::memcmp(&loopback, "\x7F\0\0\x01", 4), 0);
+  EXPECT_EQ(net::ResolveHost(std::string("127.0.0.1\0x", 11)), 0u);
 }
 
 // The platform's TLS engine (OpenSSL, or SChannel under Wine) before any host has answered.
@@ -182,9 +188,12 @@ TEST_F(ClearTransportTest, CarriesBytesBothWaysUntilTheHostCloses) {
   EXPECT_EQ(ReceiveOnce(0), "<-1>");  // nothing yet
   ASSERT_TRUE(host.SendRaw("world"));
   EXPECT_EQ(ReceiveOnce(), "world");
-  host.CloseConnection();
+  ASSERT_TRUE(host.HalfClose());
   EXPECT_EQ(ReceiveOnce(), "<0>");
   EXPECT_EQ(transport->LastFailure(), LinkFailure::kConnectionLost);
+  ASSERT_TRUE(transport->Send("bye\xFF\xEF")) << "a goodbye still goes out";
+  ASSERT_TRUE(host.ReadRecord());
+  transport->Close();
   EXPECT_FALSE(transport->IsConnected());
   EXPECT_FALSE(transport->Send("late"));
 }

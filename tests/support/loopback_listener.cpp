@@ -68,4 +68,13 @@ std::intptr_t LoopbackListener::Accept(std::chrono::milliseconds timeout) {
   return accepted == kNoSocket ? -1 : static_cast<std::intptr_t>(accepted);
 }
 
+std::optional<std::string> Ipv6LoopbackName() {
+  for (const char* name : {"localhost", "ip6-localhost", "ip6-loopback"}) {
+    for (const net::Address& address : net::Resolve(name, 1).addresses) {
+      if (net::AddressText(address) == "::1") return name;
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace vantor::testing_support

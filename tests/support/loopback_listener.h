@@ -3,6 +3,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace vantor::testing_support {
 
@@ -26,5 +28,9 @@ class LoopbackListener {
   std::intptr_t socket_ = -1;
   std::uint16_t port_ = 0;
 };
+
+// The first of the usual names of the IPv6 loopback (localhost, ip6-localhost, ip6-loopback) that this
+// machine resolves to ::1; none when its hosts file names none.
+std::optional<std::string> Ipv6LoopbackName();
 
 }  // namespace vantor::testing_support

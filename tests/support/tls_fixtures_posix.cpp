@@ -112,19 +112,25 @@ void SetCork(int socket, bool on) {
   ::setsockopt(socket, IPPROTO_TCP, TCP_CORK, &value, sizeof value);
 }
 
-// Removes the CA file when the process ends.
+// A file of the process's that is removed when the process ends.
 struct TemporaryFile {
-  std::filesystem::path path;
+  explicit TemporaryFile(const std::string& name)
+      : path(std::filesystem::temp_directory_path() / ("vantor-test-" + std::to_string(::getpid()) + "-" + name)) {}
   ~TemporaryFile() {
     std::error_code ignored;
     std::filesystem::remove(path, ignored);
   }
+  std::string Write(const std::string& text) const {
+    std::ofstream(path) << text;
+    return path.string();
+  }
+  std::filesystem::path path;
 };
 
 }  // namespace
 
 const TestPki& TestPki::Get() {
-  static TemporaryFile caFile;
+  static TemporaryFile caFile("ca.pem"), hostFile("host.pem"), hostKeyFile("host.key");
   static const TestPki pki = [] {
     constexpr const char* kLoopback = "DNS:localhost,IP:127.0.0.1,IP:::1";
     const Issued ca = Issue("Vantor test CA", nullptr, nullptr, -kDay, 30 * kDay, true);
@@ -134,9 +140,9 @@ const TestPki& TestPki::Get() {
     made.otherName = Describe(Issue("other.example", "DNS:other.example", &ca, -kDay, 30 * kDay, false));
     made.expired = Describe(Issue("localhost", kLoopback, &ca, -2 * kDay, -kDay, false));
     made.stranger = Describe(Issue("localhost", kLoopback, nullptr, -kDay, 30 * kDay, false));
-    caFile.path = std::filesystem::temp_directory_path() / ("vantor-test-ca-" + std::to_string(::getpid()) + ".pem");
-    std::ofstream(caFile.path) << made.ca.certificatePem;
-    made.caFile = caFile.path.string();
+    made.caFile = caFile.Write(made.ca.certificatePem);
+    made.hostFile = hostFile.Write(made.host.certificatePem);
+    made.hostKeyFile = hostKeyFile.Write(made.host.keyPem);
     return made;
   }();
   return pki;
@@ -155,6 +161,58 @@ ServerContext MakeServerContext(const TestCertificate& certificate) {
   X509_free(x509);
   EVP_PKEY_free(key);
   return context;
+}
+
+std::span<const std::uint8_t> AsBytes(std::string_view text) {
+  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+MemoryTls::MemoryTls()
+    : context_(MakeServerContext(TestPki::Get().host)),
+      server_(SSL_new(context_.get())),
+      client_(MakeTlsSession({true, TestPki::Get().host.pin, ""}, "127.0.0.1").session) {
+  SSL_set_bio(server_, BIO_new(BIO_s_mem()), BIO_new(BIO_s_mem()));
+  SSL_set_accept_state(server_);
+}
+
+MemoryTls::~MemoryTls() { SSL_free(server_); }
+
+bool MemoryTls::Handshake() {
+  std::string toServer;
+  auto step = client_->Handshake({}, toServer);
+  for (int round = 0; round < 10 && step == TlsSession::Step::kMore; ++round) {
+    ToServer(toServer);
+    step = client_->Handshake(AsBytes(FromServer()), toServer);
+  }
+  ToServer(toServer);  // the client's last flight
+  return step == TlsSession::Step::kDone && SSL_is_init_finished(server_);
+}
+
+std::string MemoryTls::ServerSends(std::string_view plain, std::size_t piece) {
+  for (std::size_t at = 0; at < plain.size(); at += piece) {
+    const std::string_view part = plain.substr(at, piece);
+    SSL_write(server_, part.data(), static_cast<int>(part.size()));
+  }
+  return FromServer();
+}
+
+std::string MemoryTls::ServerCloses() {
+  SSL_shutdown(server_);
+  return FromServer();
+}
+
+void MemoryTls::ToServer(std::string& bytes) {
+  BIO_write(SSL_get_rbio(server_), bytes.data(), static_cast<int>(bytes.size()));
+  bytes.clear();
+  SSL_do_handshake(server_);
+}
+
+std::string MemoryTls::FromServer() {
+  std::string bytes;
+  char buffer[4096];
+  for (int got; (got = BIO_read(SSL_get_wbio(server_), buffer, sizeof buffer)) > 0;)
+    bytes.append(buffer, static_cast<std::size_t>(got));
+  return bytes;
 }
 
 LoopbackServer::LoopbackServer(LoopbackServerOptions options) : options_(std::move(options)), listener_(options_.ipv6) {
@@ -181,6 +239,11 @@ std::string LoopbackServer::Received() const {
   return received_;
 }
 
+int LoopbackServer::Accepted() const {
+  std::lock_guard lock(mutex_);
+  return accepted_;
+}
+
 bool LoopbackServer::WaitReceived(std::size_t count, std::chrono::milliseconds timeout) const {
   std::unique_lock lock(mutex_);
   return receivedMore_.wait_for(lock, timeout, [&] { return received_.size() >= count; });
@@ -205,6 +268,10 @@ void LoopbackServer::Run() {
     if ((entries[0].revents & POLLIN) == 0) continue;
     const int accepted = ::accept(listener, nullptr, nullptr);
     if (accepted < 0) continue;
+    {
+      std::lock_guard lock(mutex_);
+      ++accepted_;
+    }
     ::fcntl(accepted, F_SETFL, ::fcntl(accepted, F_GETFL, 0) | O_NONBLOCK);
     Serve(accepted);
     ::close(accepted);

@@ -9,11 +9,14 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "loopback_listener.h"
+#include "platform/tls_session.h"
 
 namespace vantor::testing_support {
 
@@ -32,6 +35,8 @@ struct TestPki {
   TestCertificate expired;    // the loopback names, signed by the CA, expired yesterday
   TestCertificate stranger;   // the loopback names, self-signed: a man in the middle's
   std::string caFile;         // the CA's certificate in a temporary PEM file
+  std::string hostFile;       // the host's certificate in a temporary PEM file
+  std::string hostKeyFile;    // and its key
 
   static const TestPki& Get();
 };
@@ -42,6 +47,35 @@ struct SslCtxFree {
 using ServerContext = std::unique_ptr<SSL_CTX, SslCtxFree>;
 // A TLS server context presenting the certificate.
 ServerContext MakeServerContext(const TestCertificate& certificate);
+
+// Text as the bytes the TLS engines take.
+std::span<const std::uint8_t> AsBytes(std::string_view text);
+
+// The terminal's TLS session as a client of an OpenSSL server presenting the test host certificate
+// (pinned), the two talking through memory.
+class MemoryTls {
+ public:
+  MemoryTls();
+  ~MemoryTls();
+  MemoryTls(const MemoryTls&) = delete;
+  MemoryTls& operator=(const MemoryTls&) = delete;
+
+  // True once both have finished the handshake.
+  bool Handshake();
+  // The records carrying `plain`, written `piece` bytes at a time.
+  std::string ServerSends(std::string_view plain, std::size_t piece = 16384);
+  // The server's close notification.
+  std::string ServerCloses();
+  TlsSession& Client() { return *client_; }
+
+ private:
+  void ToServer(std::string& bytes);
+  std::string FromServer();
+
+  ServerContext context_;
+  SSL* server_;
+  std::unique_ptr<TlsSession> client_;
+};
 
 enum class ServerMode {
   kEcho,    // sends back what it receives
@@ -68,6 +102,8 @@ class LoopbackServer {
   std::uint16_t Port() const { return listener_.Port(); }
   // Bytes (plaintext with TLS) received over every connection so far.
   std::string Received() const;
+  // Connections accepted so far.
+  int Accepted() const;
   // Waits until at least `count` bytes were received in all; false when they did not come in time.
   bool WaitReceived(std::size_t count, std::chrono::milliseconds timeout) const;
 
@@ -83,6 +119,7 @@ class LoopbackServer {
   mutable std::mutex mutex_;
   mutable std::condition_variable receivedMore_;
   std::string received_;
+  int accepted_ = 0;
   std::thread thread_;
 };
 

@@ -1,7 +1,9 @@
 // vantor-headless: its command language and script on the demo host, command line and reconnection.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
+#include <optional>
 
 #include "effects_recorder.h"
 #include "headless/command_engine.h"
@@ -10,6 +12,7 @@
 #include "headless/screen_text.h"
 #include "screen_builder.h"
 #include "test_host.h"
+#include "tls_fixtures_posix.h"
 #include "tool_process.h"
 
 namespace vantor {
@@ -79,9 +82,14 @@ TEST(HeadlessProgram, ShowsHelpAndRefusesBadCommandLinesSettingsAndScripts) {
       {"--host", "nohost"},
       {"--host", "h:0"},
       {"--host", ":1"},
+      {"--host", "::1:9999"},
+      {"--host", "[::1]"},
+      {"--host", "[]:9999"},
       {"--bogus"},
       {"--script"},
       {"--timing"},
+      {"--tls-pin", "12:34"},
+      {"--tls-ca", "/nonexistent/ca.pem"},
       {"--script", "/nonexistent/demo.script"},
       {"--settings", "/nonexistent/Vantor.ini"},
   };
@@ -92,6 +100,55 @@ TEST(HeadlessProgram, ShowsHelpAndRefusesBadCommandLinesSettingsAndScripts) {
   std::ofstream(bad) << "# line 3 looks for the text \"feld 21 = 5\"\nwait\nexpect feld 21 = 5\nexpect field 21 5\n";
   testing_support::ExpectRefused(kHeadless, {{"--script", bad}},
                                  "bad.script line 4: expect field takes ID = TEXT or ID ~ PATTERN");
+}
+
+// A TLS host on ::1 reached by its address and by name, through a CA trusted on the command line and
+// through the settings file's keys; hosts it must refuse (another name, a man in the middle, a bad
+// pin), with the reason `status` gives.
+TEST(HeadlessProgram, ReachesATlsHostItTrustsAndSaysWhyItRefusesOthers) {
+  using testing_support::LoopbackServer;
+  using testing_support::TestPki;
+  const TestPki& pki = TestPki::Get();
+  LoopbackServer host({true, &pki.host, testing_support::ServerMode::kEcho, ""});
+  LoopbackServer otherName({false, &pki.otherName, testing_support::ServerMode::kEcho, ""});
+  LoopbackServer stranger({false, &pki.stranger, testing_support::ServerMode::kEcho, ""});
+  const auto at = [](const char* address, const LoopbackServer& server) {
+    return std::string(address) + ":" + std::to_string(server.Port());
+  };
+  std::vector<std::string> files;
+  const auto withPin = [&](const std::string& pin) {
+    files.push_back(pki.caFile + std::to_string(files.size()) + ".ini");
+    std::ofstream(files.back(), std::ios::binary) << "hosttls=true\r\nhosttlspin=" << pin << "\r\n";
+    return std::vector<std::string>{"--settings", files.back()};
+  };
+  const std::string connected = R"("connected":true,"link":{"tls":true,"protocol":"TLSv1.3","failure":""})";
+  const auto refused = [](const std::string& why) {
+    return R"("connected":false,"link":{"tls":true,"protocol":"","failure":")" + why + "\"}";
+  };
+  const std::optional<std::string> ipv6Name = testing_support::Ipv6LoopbackName();
+  struct Case {
+    std::vector<std::string> args;
+    std::string link;
+  };
+  std::vector<Case> cases = {
+      {{"--host", at("[::1]", host), "--tls-ca", pki.caFile}, connected},
+      {withPin(pki.host.pin), connected},  // read from the settings; the host given below
+      {{"--host", at("127.0.0.1", otherName), "--tls-ca", pki.caFile}, refused("certificate does not name this host")},
+      {{"--host", at("127.0.0.1", stranger), "--tls-pin", pki.host.pin}, refused("certificate does not match the pin")},
+      {withPin("12:34"), refused("pin is not 64 hex digits")},
+  };
+  if (ipv6Name) cases.push_back({{"--host", at(ipv6Name->c_str(), host), "--tls-ca", pki.caFile}, connected});
+  for (const Case& c : cases) {
+    std::vector<std::string> args{kHeadless, "--settings", testing_support::EmptySettingsFile()};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    if (c.args.front() == "--settings") args.insert(args.end(), {"--host", at("[::1]", host)});
+    ChildProcess headless(args, {.input = "wait connected 2\nstatus\nquit\n"});
+    ASSERT_EQ(headless.WaitExit(10s), 0) << headless.Output();
+    EXPECT_NE(headless.Output().find(c.link), std::string::npos) << headless.Output();
+  }
+  EXPECT_EQ(host.Accepted(), ipv6Name ? 3 : 2) << "the bad pin was refused before connecting";
+  for (const std::string& file : files) std::remove(file.c_str());
+  if (!ipv6Name) GTEST_SKIP() << "no name resolves to ::1 here (see /etc/hosts): the host was not reached by name";
 }
 
 // What host developers read from `screen`, `fields` and `status`.
@@ -135,7 +192,7 @@ TEST(HeadlessScreenText, ShowsEveryControlKindAsText) {
             R"("numeric":false,"password":false,"hidden":false,"label":"Print","checked":true})");
   EXPECT_EQ(
       StatusLine(terminal),
-      R"({"connected":false,"keyboard":"ready","page":0,"focus":2,"dialog":"none","message":"","labels":{"5":"SAVE"},)"
+      R"({"connected":false,"link":{"tls":false,"protocol":"","failure":""},"keyboard":"ready","page":0,"focus":2,"dialog":"none","message":"","labels":{"5":"SAVE"},)"
       R"("toolbar":{"SAVE":5},"lock":"none","beeps":0,"sounds":1})");
 }
 

@@ -59,6 +59,7 @@ TEST(OptionsDialogTest, EachFitsOpensCentredOnTheScreenAndOkWritesThroughTheForm
        "100"},
       {with(CreateSoundOptionsDialog, device), IDC_SOUND_VIBRATE_REPEAT, L"7", -1, "User02VibrateIterations", "7"},
       {with(CreateHostOptionsDialog, host), IDC_HOST_PORT, L"70000", -1, "hostport", "65535"},
+      {with(CreateHostOptionsDialog, host), IDC_HOST_TLS, nullptr, -1, "hosttls", "true"},
   };
   wintest::RecordingWindow owner(WS_POPUP);
   const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
@@ -92,14 +93,33 @@ TEST(OptionsDialogTest, EachFitsOpensCentredOnTheScreenAndOkWritesThroughTheForm
     if (IsWindow(dialog)) DestroyWindow(dialog);
     EXPECT_EQ(FileValue(dir.File(L"Vantor.ini"), c.key), c.value);
   }
+  // The Host options show why the last connection failed, and take a pin once TLS is on.
+  host.linkFailure = [] { return std::u16string(u"certificate does not match the pin"); };
+  HWND dialog = CreateHostOptionsDialog(wintest::ProgramResources(), owner.get(), &host);
+  ASSERT_NE(dialog, nullptr);
+  wchar_t shown[128] = {};
+  GetDlgItemTextW(dialog, IDC_HOST_LINK_FAILURE, shown, 128);
+  EXPECT_STREQ(shown, L"certificate does not match the pin");
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_HOST_TLS_PIN)));
+  SendDlgItemMessageW(dialog, IDC_HOST_TLS, BM_CLICK, 0, 0);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_HOST_TLS_PIN)));
+  SetDlgItemTextW(dialog, IDC_HOST_TLS_PIN, L"AB:CD");
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  if (IsWindow(dialog)) DestroyWindow(dialog);
+  EXPECT_EQ(FileValue(dir.File(L"Vantor.ini"), "hosttlspin"), "\"AB:CD\"");
+  EXPECT_EQ(FileValue(dir.File(L"Vantor.ini"), "hosttls"), "<missing>") << "off: at its default";
 }
 
-TEST(PingTest, UnknownHostIsUnresolvedAndLoopbackAnswers) {
+TEST(PingTest, UnknownHostIsUnresolvedAndLoopbackAnswersOverIpv4AndIpv6) {
   ASSERT_TRUE(net::Startup());
   EXPECT_EQ(PingHost("no-such-host.invalid", 10).kind, PingOutcome::Kind::kUnresolved);
   const PingOutcome outcome = PingHost("127.0.0.1", 1000);
   EXPECT_EQ(outcome.kind, PingOutcome::Kind::kReply) << "code " << outcome.code;
   EXPECT_GT(outcome.ttl, 0);
+  // ICMPv6 for an IPv6 address: a reply, or "not available" where the system has no ICMPv6 (Wine).
+  const PingOutcome ipv6 = PingHost("::1", 1000);
+  EXPECT_TRUE((ipv6.kind == PingOutcome::Kind::kReply && ipv6.ipv6) || ipv6.kind == PingOutcome::Kind::kNoIcmp)
+      << static_cast<int>(ipv6.kind) << " code " << ipv6.code;
   net::Cleanup();
 }
 

@@ -1,13 +1,17 @@
 // The demo host: serves the warehouse demo to any number of terminals from one thread.
 //
-//   demo_host [port]     listens on 127.0.0.1:port (9999 when not given; 0 picks a free port)
+//   demo_host [--tls CERT KEY] [port]
+// listens on 127.0.0.1:port (9999 when not given; 0 picks a free port); with --tls every terminal
+// speaks TLS, and the host presents the certificate (PEM) with its private key.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include <asio.hpp>
 
+#include "asio_tls.h"
 #include "platform/net.h"
 #include "terminal_server.h"
 #include "warehouse.h"
@@ -15,17 +19,33 @@
 namespace vantor::demo {
 namespace {
 
+int Usage() {
+  std::fprintf(stderr, "usage: demo_host [--tls CERT KEY] [port]\n");
+  return 2;
+}
+
 int Main(int argc, char** argv) {
   long port = 9999;
-  if (argc > 2 || (argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0))) {
-    std::fprintf(stderr, "usage: demo_host [port]\n");
-    return 2;
+  std::unique_ptr<asio::ssl::context> tls;
+  int at = 1;
+  if (at < argc && std::strcmp(argv[at], "--tls") == 0) {
+    if (at + 2 >= argc) return Usage();
+    tls = std::make_unique<asio::ssl::context>(asio::ssl::context::tls_server);
+    const std::string why = tools::ConfigureServer(*tls, argv[at + 1], argv[at + 2]);
+    if (!why.empty()) {
+      std::fprintf(stderr, "demo_host: %s\n", why.c_str());
+      return 2;
+    }
+    at += 3;
   }
-  if (argc == 2) {
+  if (argc - at > 1 || (at < argc && (std::strcmp(argv[at], "-h") == 0 || std::strcmp(argv[at], "--help") == 0))) {
+    return Usage();
+  }
+  if (at < argc) {
     char* end = nullptr;
-    port = std::strtol(argv[1], &end, 10);
-    if (end == argv[1] || *end != '\0' || port < 0 || port > 65535) {
-      std::fprintf(stderr, "demo_host: %s is not a port number\n", argv[1]);
+    port = std::strtol(argv[at], &end, 10);
+    if (end == argv[at] || *end != '\0' || port < 0 || port > 65535) {
+      std::fprintf(stderr, "demo_host: %s is not a port number\n", argv[at]);
       return 2;
     }
   }
@@ -34,12 +54,12 @@ int Main(int argc, char** argv) {
   net::RaiseSocketLimit();
   StockBook stock;  // outlives the connections the io_context may still hold
   asio::io_context io(1);
-  TerminalServer server(io, stock);
+  TerminalServer server(io, stock, tls.get());
   if (!server.Listen(static_cast<std::uint16_t>(port))) {
     std::fprintf(stderr, "demo_host: cannot listen on 127.0.0.1:%ld\n", port);
     return 1;
   }
-  Log("Vantor demo host listening on 127.0.0.1:" + std::to_string(server.Port()));
+  Log("Vantor demo host listening on 127.0.0.1:" + std::to_string(server.Port()) + (tls ? " (TLS)" : ""));
   std::fflush(stdout);
   // Each wake-up runs every handler that is ready, then the log lines they wrote go out in one write.
   while (io.run_one() > 0) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 #include "session/record_assembler.h"
@@ -27,30 +28,54 @@ namespace {
 // host's memory.
 constexpr std::size_t kLargestRecord = 64 * 1024;
 
-// One terminal's conversation. Kept alive by the handlers waiting on its socket; ends when the terminal
-// closes, a read or write fails, or its unread screens pass the limit.
-class TerminalConnection : public std::enable_shared_from_this<TerminalConnection> {
+using TlsSocket = asio::ssl::stream<tcp::socket>;
+
+tcp::socket& Lowest(tcp::socket& socket) { return socket; }
+tcp::socket& Lowest(TlsSocket& stream) { return stream.next_layer(); }
+
+// One terminal's conversation over a TCP socket, or a TLS stream on one. Kept alive by the handlers
+// waiting on its socket; ends when the terminal closes, a read or write fails, or its unread screens
+// pass the limit.
+template <typename Stream>
+class TerminalConnection : public std::enable_shared_from_this<TerminalConnection<Stream>> {
  public:
-  TerminalConnection(tcp::socket socket, int number, StockBook& stock, std::size_t unreadLimit)
-      : socket_(std::move(socket)),
+  template <typename... Layers>
+  TerminalConnection(int number, StockBook& stock, std::size_t unreadLimit, Layers&&... layers)
+      : socket_(std::forward<Layers>(layers)...),
         who_("terminal #" + std::to_string(number)),
         demo_(stock),
-        unreadLimit_(unreadLimit) {}
+        unreadLimit_(unreadLimit),
+        handshakeTimer_(Lowest(socket_).get_executor()) {}
 
   void Start() {
-    Log(who_ + " connected");
-    Read();
+    if constexpr (std::is_same_v<Stream, TlsSocket>) {
+      // The terminal's first records come only after the handshake; one that stalls is dropped.
+      auto self = this->shared_from_this();
+      handshakeTimer_.expires_after(TerminalServer::kHandshakeTimeout);
+      handshakeTimer_.async_wait([self](const std::error_code& cancelled) {
+        if (!cancelled) self->Close(" took too long for its TLS handshake");
+      });
+      socket_.async_handshake(asio::ssl::stream_base::server, [self](const std::error_code& error) {
+        self->handshakeTimer_.cancel();
+        if (error) return self->Close(": TLS handshake failed (" + error.message() + ")");
+        Log(self->who_ + " connected over " + SSL_get_version(self->socket_.native_handle()));
+        self->Read();
+      });
+    } else {
+      Log(who_ + " connected");
+      Read();
+    }
   }
 
  private:
   void Read() {
-    auto self = shared_from_this();
+    auto self = this->shared_from_this();
     socket_.async_read_some(asio::buffer(buffer_),
                             [self](const std::error_code& error, std::size_t n) { self->Received(error, n); });
   }
 
   void Received(const std::error_code& error, std::size_t n) {
-    if (!socket_.is_open()) return;
+    if (!Lowest(socket_).is_open()) return;
     if (error) return Close();
     const std::size_t droppedBefore = assembler_.DroppedRecords();
     assembler_.Feed(RecordBytes(buffer_.data(), n), [this](RecordBytes bytes) {
@@ -83,27 +108,28 @@ class TerminalConnection : public std::enable_shared_from_this<TerminalConnectio
   void WriteQueued() {
     writing_.swap(queued_);
     queued_.clear();
-    auto self = shared_from_this();
+    auto self = this->shared_from_this();
     asio::async_write(socket_, asio::buffer(writing_),
                       [self](const std::error_code& error, std::size_t) { self->Written(error); });
   }
 
   void Written(const std::error_code& error) {
-    if (!socket_.is_open()) return;
+    if (!Lowest(socket_).is_open()) return;
     if (error) return Close();
     writing_.clear();
     if (!queued_.empty()) WriteQueued();
   }
 
   // Pending reads and writes end with operation_aborted and let go of the connection.
-  void Close() {
-    if (!socket_.is_open()) return;
+  void Close(const std::string& why = " disconnected") {
+    if (!Lowest(socket_).is_open()) return;
     std::error_code ignored;
-    socket_.close(ignored);
-    Log(who_ + " disconnected");
+    Lowest(socket_).close(ignored);
+    handshakeTimer_.cancel();
+    Log(who_ + why);
   }
 
-  tcp::socket socket_;
+  Stream socket_;
   std::string who_;
   WarehouseDemo demo_;
   std::size_t unreadLimit_;
@@ -113,12 +139,13 @@ class TerminalConnection : public std::enable_shared_from_this<TerminalConnectio
   std::string queued_;   // answers made while a write was in flight
   bool overflowed_ = false;
   std::array<std::uint8_t, 4096> buffer_;
+  asio::steady_timer handshakeTimer_;
 };
 
 }  // namespace
 
-TerminalServer::TerminalServer(asio::io_context& io, StockBook& stock, std::size_t unreadLimit)
-    : stock_(stock), unreadLimit_(unreadLimit), acceptor_(io), retry_(io) {}
+TerminalServer::TerminalServer(asio::io_context& io, StockBook& stock, asio::ssl::context* tls, std::size_t unreadLimit)
+    : stock_(stock), tls_(tls), unreadLimit_(unreadLimit), acceptor_(io), retry_(io) {}
 
 bool TerminalServer::Listen(std::uint16_t port) {
   const tcp::endpoint endpoint(asio::ip::address_v4::loopback(), port);
@@ -162,7 +189,12 @@ void TerminalServer::Accept() {
     acceptFailing_ = false;
     std::error_code ignored;
     socket.set_option(tcp::no_delay(true), ignored);
-    std::make_shared<TerminalConnection>(std::move(socket), ++terminals_, stock_, unreadLimit_)->Start();
+    if (tls_ != nullptr) {
+      std::make_shared<TerminalConnection<TlsSocket>>(++terminals_, stock_, unreadLimit_, std::move(socket), *tls_)
+          ->Start();
+    } else {
+      std::make_shared<TerminalConnection<tcp::socket>>(++terminals_, stock_, unreadLimit_, std::move(socket))->Start();
+    }
     Accept();
   });
 }

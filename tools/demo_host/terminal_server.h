@@ -2,11 +2,13 @@
 // on one, so that no terminal's screen waits for another's.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 #include <asio.hpp>
+#include <asio/ssl.hpp>
 
 #include "warehouse.h"
 
@@ -22,7 +24,12 @@ class TerminalServer {
   // Bytes of screens a terminal may leave unread before it is disconnected.
   static constexpr std::size_t kDefaultUnreadLimit = 256 * 1024;
 
-  TerminalServer(asio::io_context& io, StockBook& stock, std::size_t unreadLimit = kDefaultUnreadLimit);
+  // A terminal that has not finished its TLS handshake by then is dropped.
+  static constexpr std::chrono::seconds kHandshakeTimeout{10};
+
+  // With a TLS context every terminal speaks TLS; it must outlive the server.
+  TerminalServer(asio::io_context& io, StockBook& stock, asio::ssl::context* tls = nullptr,
+                 std::size_t unreadLimit = kDefaultUnreadLimit);
   TerminalServer(const TerminalServer&) = delete;
   TerminalServer& operator=(const TerminalServer&) = delete;
 
@@ -34,6 +41,7 @@ class TerminalServer {
   void Accept();
 
   StockBook& stock_;
+  asio::ssl::context* tls_;
   std::size_t unreadLimit_;
   asio::ip::tcp::acceptor acceptor_;
   asio::steady_timer retry_;  // after a failed accept (out of descriptors...), so that it does not spin

@@ -1,6 +1,7 @@
 // vantor-headless: the terminal without a window, driven by commands on stdin or from a script (docs/headless.md).
 //
-//   vantor-headless [--settings FILE] [--host HOST:PORT] [--id N] [--script FILE [--timing]]
+//   vantor-headless [--settings FILE] [--host HOST:PORT] [--id N] [--tls] [--tls-pin HEX] [--tls-ca FILE]
+//                   [--script FILE [--timing]]
 //   vantor-headless --help
 // Exit codes: 0 done (quit, end of input or of the script), 1 a script command failed, 2 a bad command
 // line, settings file or script.
@@ -19,6 +20,7 @@
 #include "platform/codepage.h"
 #include "platform/file.h"
 #include "platform/net.h"
+#include "platform/tls_options.h"
 #include "settings/setting_table.h"
 #include "settings/settings.h"
 
@@ -26,10 +28,13 @@ namespace vantor {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: vantor-headless [--settings FILE] [--host HOST:PORT] [--id N] [--script FILE [--timing]]\n"
+    "usage: vantor-headless [--settings FILE] [--host HOST:PORT] [--id N] [--tls] [--tls-pin HEX] [--tls-ca FILE]\n"
+    "                       [--script FILE [--timing]]\n"
     "  reads Vantor.ini (or FILE), connects to the host and runs one command a line from stdin, or\n"
     "  from the script (echoed, stopping at the first error); --timing writes each script command's\n"
-    "  start and end in microseconds to stderr; --help shows this\n";
+    "  start and end in microseconds to stderr; --help shows this. An IPv6 host is written [::1]:9999.\n"
+    "  --tls: the link is TLS; --tls-pin: only the certificate with this SHA-256 fingerprint; --tls-ca:\n"
+    "  CA certificates trusted besides the system's (both imply --tls)\n";
 
 int BadCommandLine(const std::string& why) {
   std::fprintf(stderr, "vantor-headless: %s\n%s", why.c_str(), kUsage);
@@ -88,17 +93,35 @@ struct Options {
   int id = 0;
   std::string script;
   bool timing = false;
+  bool tls = false;
+  std::string pin;
+  std::string caFile;
 };
+
+// HOST:PORT, or [IPV6]:PORT; false when the text is neither.
+bool ParseHost(const std::string& text, std::string& host, int& port) {
+  const std::size_t colon = text.rfind(':');
+  if (colon == std::string::npos || colon == 0) return false;
+  host = text.substr(0, colon);
+  if (host.front() == '[') {
+    if (host.size() < 3 || host.back() != ']') return false;
+    host = host.substr(1, host.size() - 2);
+  } else if (host.find(':') != std::string::npos) {
+    return false;  // an IPv6 address needs its brackets
+  }
+  return ParseNumber(text.substr(colon + 1), kHostPortMin, kHostPortMax, port);
+}
 
 // Empty when the options are sound, else the reason they are not.
 std::string ParseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string option = argv[i];
-    if (option == "--timing") {
-      options.timing = true;
+    if (option == "--timing" || option == "--tls") {
+      (option == "--tls" ? options.tls : options.timing) = true;
       continue;
     }
-    if (option != "--settings" && option != "--host" && option != "--id" && option != "--script") {
+    if (option != "--settings" && option != "--host" && option != "--id" && option != "--script" &&
+        option != "--tls-pin" && option != "--tls-ca") {
       return "unknown option " + option;
     }
     if (i + 1 >= argc) return option + " needs a value";
@@ -110,13 +133,17 @@ std::string ParseOptions(int argc, char** argv, Options& options) {
       options.script = value;
     } else if (option == "--id") {
       if (!ParseNumber(value, kTerminalIdMin, kTerminalIdMax, options.id)) return "--id takes 1 to 999";
-    } else {
-      const std::size_t colon = value.rfind(':');
-      if (colon == std::string::npos || colon == 0 ||
-          !ParseNumber(value.substr(colon + 1), kHostPortMin, kHostPortMax, options.port)) {
-        return "--host takes HOST:PORT";
-      }
-      options.host = value.substr(0, colon);
+    } else if (option == "--tls-pin") {
+      if (!ParsePin(value)) return "--tls-pin takes a SHA-256 fingerprint (64 hex digits, colons allowed)";
+      options.pin = value;
+      options.tls = true;
+    } else if (option == "--tls-ca") {
+      std::string ignored;
+      if (!files::ReadWhole(FileNameOf(value), 0, &ignored)) return "cannot read " + value;
+      options.caFile = value;
+      options.tls = true;
+    } else if (!ParseHost(value, options.host, options.port)) {
+      return "--host takes HOST:PORT (an IPv6 address in brackets: [::1]:9999)";
     }
   }
   if (options.timing && options.script.empty()) return "--timing goes with --script";
@@ -229,6 +256,8 @@ int Main(int argc, char** argv) {
     settings.SetHostPort(options.port);
   }
   if (options.id != 0) settings.SetTerminalId(options.id);
+  if (options.tls) settings.SetHostTls(true);
+  if (!options.pin.empty()) settings.SetHostTlsPin(DecodeText(options.pin, CodePage::Utf8));
   if (!net::Startup()) {
     std::fprintf(stderr, "vantor-headless: sockets unavailable\n");
     return 2;
@@ -236,6 +265,7 @@ int Main(int argc, char** argv) {
   int code = 0;
   {
     HeadlessRunner runner(settings);
+    runner.TrustCaFile(options.caFile);
     runner.Start();
     if (options.script.empty()) {
       RunInteractive(runner);

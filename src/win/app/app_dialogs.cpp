@@ -21,7 +21,7 @@ INT_PTR RunAppDialog(AppGlobals& app, const DialogRequest& request) {
     case IDD_SOUND_OPTIONS:
       return RunSoundOptionsDialog(app.resources, app.mainWindow, settings, request.soundEvent,
                                    app.sounds.SoundAvailable(), app.sounds.VibratorPresent());
-    case IDD_HOST_OPTIONS: return RunHostOptionsDialog(app.resources, app.mainWindow, settings);
+    case IDD_HOST_OPTIONS: return RunHostOptionsDialog(app.resources, app.mainWindow, settings, request.linkFailure);
     case IDD_LOGIN: return RunLoginDialog(app.resources, app.mainWindow, settings);
     case IDD_ABOUT: return RunAboutDialog(app.resources, app.mainWindow);
     case IDD_ADVISORY:

@@ -5,6 +5,9 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <functional>
+#include <string>
+
 #include "win/dialogs/host_dialogs.h"
 
 namespace vantor {
@@ -18,6 +21,8 @@ struct DialogRequest {
   int templateId = 0;
   int soundEvent = -1;       // the event of the Sound options dialog (186)
   HostDialogContext host{};  // the Advisory (178) and prompt (179) dialogs
+  // The Host options dialog (190): why the last connection failed.
+  std::function<std::u16string()> linkFailure{};
 };
 
 // Runs the dialog of a template modally, owned by the main window (none when it has no window yet).

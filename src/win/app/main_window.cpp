@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "devices/serial_queues.h"
+#include "forms/host_options.h"
 #include "interpreter/focus.h"
 #include "look/menu_ids.h"
 #include "look/window_rules.h"
@@ -364,6 +365,10 @@ void MainWindow::RelayoutChildren() {
 INT_PTR MainWindow::RunDialog(const DialogRequest& request) {
   if (options_.runDialog) return options_.runDialog(request);
   return RunAppDialog(app_, request);
+}
+
+std::u16string MainWindow::LinkFailureText() const {
+  return connection_ ? vantor::LinkFailureText(connection_->LastFailure()) : std::u16string();
 }
 
 // --- ConnectionPort -----------------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "model/page_list.h"
 #include "session/connection_port.h"
@@ -96,6 +97,8 @@ class MainWindow final : private ConnectionPort {
   // Menu commands (main_window_menu.cpp).
   void OnCommand(int command);
   INT_PTR RunDialog(const DialogRequest& request);
+  // Why the last connection to the host failed, as the Host options dialog shows it.
+  std::u16string LinkFailureText() const;
 
   // ConnectionPort (the session thread, except AwaitSessionThread).
   void ConnectionStarting() override;

@@ -16,7 +16,7 @@ void MainWindow::OnCommand(int command) {
   bool dialogOk = false;
   bool destroyed = false;
   auto dialog = [&](int templateId, int soundEvent = -1) {
-    const INT_PTR result = RunDialog(DialogRequest{templateId, soundEvent, {}});
+    const INT_PTR result = RunDialog(DialogRequest{templateId, soundEvent, {}, [this] { return LinkFailureText(); }});
     Arrange();
     dialogOk = result == IDOK;
     return dialogOk;

@@ -1,13 +1,17 @@
-// The Host options dialog: Terminal ID, host, port and UTF-8, with a ping of the typed host.
+// The Host options dialog: Terminal ID, host, port, UTF-8 and TLS, why the last connection failed, and a
+// ping of the typed host.
 #include "win/dialogs/host_options_dialog.h"
 
+#include <ws2tcpip.h>
 #include <commctrl.h>
 #include <ipexport.h>
 
 #include <array>
 #include <atomic>
+#include <cstring>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "platform/codepage.h"
 #include "platform/handles_win.h"
@@ -30,13 +34,30 @@ namespace {
 
 // Posted by the ping's worker to the dialog.
 constexpr UINT kPingDone = WM_APP + 1;
+// The line on the link is read again this often while the dialog is open.
+constexpr UINT_PTR kLinkTimer = 1;
+constexpr UINT kLinkRefreshMs = 500;
 
 using IcmpCreateFileFn = HANDLE(WINAPI*)();
 using IcmpCloseHandleFn = BOOL(WINAPI*)(HANDLE);
 using IcmpSendEchoFn = DWORD(WINAPI*)(HANDLE, IPAddr, LPVOID, WORD, PIP_OPTION_INFORMATION, LPVOID, DWORD, DWORD);
+using Icmp6SendEcho2Fn = DWORD(WINAPI*)(HANDLE, HANDLE, void*, PVOID, sockaddr_in6*, sockaddr_in6*, LPVOID, WORD,
+                                        PIP_OPTION_INFORMATION, LPVOID, DWORD, DWORD);
+
+// An ICMPv6 echo reply as the service writes it (ICMPV6_ECHO_REPLY).
+struct Icmp6EchoReply {
+  IPV6_ADDRESS_EX address;
+  ULONG status;
+  unsigned int roundTripTime;
+};
 
 HostOptionsDialogState* StateOf(HWND dialog) {
   return reinterpret_cast<HostOptionsDialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+}
+
+void ShowLinkFailure(HWND dialog, const HostOptionsDialogState& state) {
+  const std::u16string text = state.linkFailure ? state.linkFailure() : std::u16string();
+  if (ItemText(dialog, IDC_HOST_LINK_FAILURE) != text) SetItemText(dialog, IDC_HOST_LINK_FAILURE, text);
 }
 
 void FillDialog(HWND dialog, HostOptionsDialogState& state) {
@@ -52,7 +73,13 @@ void FillDialog(HWND dialog, HostOptionsDialogState& state) {
   SetDlgItemTextW(dialog, IDC_HOST_NAME, Wide(settings.HostName()));
   SetDlgItemTextW(dialog, IDC_HOST_PORT, std::to_wstring(settings.HostPort()).c_str());
   CheckDlgButton(dialog, IDC_HOST_UTF8, settings.HostTextIsUtf8() ? BST_CHECKED : BST_UNCHECKED);
+  SendDlgItemMessageW(dialog, IDC_HOST_TLS_PIN, EM_SETLIMITTEXT, kHostTlsPinTextMax, 0);
+  Check(dialog, IDC_HOST_TLS, settings.HostTls());
+  SetItemText(dialog, IDC_HOST_TLS_PIN, settings.HostTlsPin());  // as read, however long
+  EnableWindow(GetDlgItem(dialog, IDC_HOST_TLS_PIN), settings.HostTls());
   SetDlgItemTextW(dialog, IDC_HOST_PING_RESULT, L"");
+  ShowLinkFailure(dialog, state);
+  SetTimer(dialog, kLinkTimer, kLinkRefreshMs, nullptr);
 }
 
 void StoreDialog(HWND dialog, HostOptionsDialogState& state) {
@@ -61,6 +88,8 @@ void StoreDialog(HWND dialog, HostOptionsDialogState& state) {
   text.host = ItemText(dialog, IDC_HOST_NAME);
   text.port = ItemText(dialog, IDC_HOST_PORT);
   text.utf8 = IsDlgButtonChecked(dialog, IDC_HOST_UTF8) == BST_CHECKED;
+  text.tls = Checked(dialog, IDC_HOST_TLS);
+  text.pin = ItemText(dialog, IDC_HOST_TLS_PIN);
   ApplyHostOptions(text, *state.settings);
 }
 
@@ -96,19 +125,30 @@ INT_PTR CALLBACK HostOptionsProc(HWND dialog, UINT message, WPARAM wparam, LPARA
       if (HIWORD(wparam) == BN_CLICKED) OnPing(dialog, *state);
       return TRUE;
     }
+    if (message == WM_COMMAND && LOWORD(wparam) == IDC_HOST_TLS && HIWORD(wparam) == BN_CLICKED) {
+      EnableWindow(GetDlgItem(dialog, IDC_HOST_TLS_PIN), Checked(dialog, IDC_HOST_TLS));
+      return TRUE;
+    }
     if (message == kPingDone) {
       OnPingDone(dialog, *state);
       return TRUE;
     }
-    if (message == WM_DESTROY && state->ping) state->ping->dialog = nullptr;
+    if (message == WM_TIMER && wparam == kLinkTimer) {
+      ShowLinkFailure(dialog, *state);
+      return TRUE;
+    }
+    if (message == WM_DESTROY) {
+      KillTimer(dialog, kLinkTimer);
+      if (state->ping) state->ping->dialog = nullptr;
+    }
   }
   return OptionsDialogMessage<HostOptionsDialogState>(dialog, message, wparam, lparam, FillDialog, StoreDialog);
 }
 
 }  // namespace
 
-INT_PTR RunHostOptionsDialog(HINSTANCE resources, HWND owner, Settings& settings) {
-  HostOptionsDialogState state{&settings, -1, nullptr};
+INT_PTR RunHostOptionsDialog(HINSTANCE resources, HWND owner, Settings& settings, LinkFailureSource linkFailure) {
+  HostOptionsDialogState state{&settings, -1, nullptr, std::move(linkFailure)};
   const INT_PTR result = DialogBoxParamW(resources, MAKEINTRESOURCEW(IDD_HOST_OPTIONS), owner, HostOptionsProc,
                                          reinterpret_cast<LPARAM>(&state));
   return result == IDOK ? 1 : 0;
@@ -124,50 +164,79 @@ PingOutcome PingHost(const std::string& host, DWORD timeoutMs) {
   return PingHostWith(host, timeoutMs, kLibraries, 2);
 }
 
-PingOutcome PingHostWith(const std::string& host, DWORD timeoutMs, const wchar_t* const* libraries, int libraryCount) {
+namespace {
+
+PingOutcome Failed(PingOutcome::Kind kind, long code) {
   PingOutcome outcome;
+  outcome.kind = kind;
+  outcome.code = code;
+  return outcome;
+}
+
+// Where the service has no ICMPv6, its entry points answer that they cannot.
+bool NotProvided(DWORD error) { return error == ERROR_NOT_SUPPORTED || error == ERROR_CALL_NOT_IMPLEMENTED; }
+
+PingOutcome PingIpv6(const win::LoadedLibrary& library, const net::Address& address, DWORD timeoutMs) {
+  const auto create = library.Entry<IcmpCreateFileFn>("Icmp6CreateFile");
+  const auto close = library.Entry<IcmpCloseHandleFn>("IcmpCloseHandle");
+  const auto send = library.Entry<Icmp6SendEcho2Fn>("Icmp6SendEcho2");
+  if (create == nullptr || close == nullptr || send == nullptr) return Failed(PingOutcome::Kind::kNoIcmp, 0);
+  win::UniqueHandle icmp(create(), close);
+  if (!icmp) {
+    const DWORD error = GetLastError();
+    return Failed(NotProvided(error) ? PingOutcome::Kind::kNoIcmp : PingOutcome::Kind::kFailed,
+                  static_cast<long>(error));
+  }
+  sockaddr_in6 source{};
+  source.sin6_family = AF_INET6;
+  sockaddr_in6 destination{};
+  std::memcpy(&destination, address.bytes.data(), sizeof destination);
+  // The reply, room for an ICMP error message, and the service's own status block.
+  alignas(Icmp6EchoReply) std::array<unsigned char, sizeof(Icmp6EchoReply) + 8 + 32> replyBuffer{};
+  const DWORD replies = send(icmp.Get(), nullptr, nullptr, nullptr, &source, &destination, nullptr, 0, nullptr,
+                             replyBuffer.data(), static_cast<DWORD>(replyBuffer.size()), timeoutMs);
+  if (replies == 0) {
+    const DWORD error = GetLastError();
+    return Failed(NotProvided(error) ? PingOutcome::Kind::kNoIcmp : PingOutcome::Kind::kFailed,
+                  static_cast<long>(error));
+  }
+  const auto* reply = reinterpret_cast<const Icmp6EchoReply*>(replyBuffer.data());
+  if (reply->status != 0) return Failed(PingOutcome::Kind::kReplyStatus, static_cast<long>(reply->status));
+  PingOutcome outcome;
+  outcome.kind = PingOutcome::Kind::kReply;
+  outcome.roundTripMs = reply->roundTripTime;
+  outcome.ipv6 = true;
+  return outcome;
+}
+
+}  // namespace
+
+PingOutcome PingHostWith(const std::string& host, DWORD timeoutMs, const wchar_t* const* libraries, int libraryCount) {
   win::LoadedLibrary library;
   for (int i = 0; i < libraryCount && !library; ++i) library = win::LoadedLibrary(libraries[i]);
-  if (!library) {
-    outcome.kind = PingOutcome::Kind::kNoIcmp;
-    return outcome;
-  }
+  if (!library) return Failed(PingOutcome::Kind::kNoIcmp, 0);
   const auto create = library.Entry<IcmpCreateFileFn>("IcmpCreateFile");
   const auto close = library.Entry<IcmpCloseHandleFn>("IcmpCloseHandle");
   const auto send = library.Entry<IcmpSendEchoFn>("IcmpSendEcho");
-  if (create == nullptr || close == nullptr || send == nullptr) {
-    outcome.kind = PingOutcome::Kind::kNoIcmp;
-    return outcome;
-  }
-  const std::uint32_t address = net::ResolveHost(host);
-  if (address == 0) {
-    outcome.kind = PingOutcome::Kind::kUnresolved;
-    outcome.code = net::LastError();
-    return outcome;
-  }
+  if (create == nullptr || close == nullptr || send == nullptr) return Failed(PingOutcome::Kind::kNoIcmp, 0);
+  const net::Resolution resolved = net::Resolve(host, 0);
+  if (resolved.addresses.empty()) return Failed(PingOutcome::Kind::kUnresolved, net::LastError());
+  const net::Address& address = resolved.addresses.front();
+  if (address.family == AF_INET6) return PingIpv6(library, address, timeoutMs);
+  sockaddr_in destination{};
+  std::memcpy(&destination, address.bytes.data(), sizeof destination);
   win::UniqueHandle icmp(create(), close);
-  if (!icmp) {
-    outcome.kind = PingOutcome::Kind::kFailed;
-    outcome.code = static_cast<long>(GetLastError());
-    return outcome;
-  }
+  if (!icmp) return Failed(PingOutcome::Kind::kFailed, static_cast<long>(GetLastError()));
   // One reply record and 8 bytes of room, sized for this platform's reply record.
   alignas(ICMP_ECHO_REPLY) std::array<unsigned char, sizeof(ICMP_ECHO_REPLY) + 8> replyBuffer{};
   auto* reply = reinterpret_cast<ICMP_ECHO_REPLY*>(replyBuffer.data());
   reply->Status = 0;
   reply->RoundTripTime = 0xFFFFFFFFu;
-  const DWORD replies = send(icmp.Get(), address, nullptr, 0, nullptr, replyBuffer.data(),
+  const DWORD replies = send(icmp.Get(), destination.sin_addr.s_addr, nullptr, 0, nullptr, replyBuffer.data(),
                              static_cast<DWORD>(replyBuffer.size()), timeoutMs);
-  if (replies == 0) {
-    outcome.kind = PingOutcome::Kind::kFailed;
-    outcome.code = static_cast<long>(GetLastError());
-    return outcome;
-  }
-  if (reply->Status != 0) {
-    outcome.kind = PingOutcome::Kind::kReplyStatus;
-    outcome.code = static_cast<long>(reply->Status);
-    return outcome;
-  }
+  if (replies == 0) return Failed(PingOutcome::Kind::kFailed, static_cast<long>(GetLastError()));
+  if (reply->Status != 0) return Failed(PingOutcome::Kind::kReplyStatus, static_cast<long>(reply->Status));
+  PingOutcome outcome;
   outcome.kind = PingOutcome::Kind::kReply;
   outcome.roundTripMs = reply->RoundTripTime;
   outcome.ttl = reply->Options.Ttl;
