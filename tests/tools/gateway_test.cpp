@@ -455,13 +455,14 @@ TEST(GatewayProgram, SpeaksTlsToTerminalsAndToTheHost) {
   };
   const auto gateway = gatewayPinning(pki.host.pin);
   ASSERT_NE(gateway->port, 0) << gateway->process.Output();
+  Handheld straight(demoPort, 20, pki.host.pin);
   Handheld handheld(gateway->port, 21, pki.host.pin);
-  ASSERT_EQ(handheld.Do("wait connected 5\nwait 5\ntype JOE\nkey Enter\nwait 5").status, "ok");
-  const std::string signedOn = handheld.Seen();
+  for (Handheld* h : {&straight, &handheld})
+    ASSERT_EQ(h->Do("wait connected 5\nwait 5\ntype JOE\nkey Enter\nwait 5").status, "ok");
   EXPECT_EQ(handheld.Do("drop\nwait connected 5\nwait 5").status, "ok");
   EXPECT_TRUE(gateway->Logged("come back id=21"));
-  handheld.ServeUntil([&] { return handheld.Seen() == signedOn; }, 5s);
-  EXPECT_EQ(handheld.Seen(), signedOn);
+  handheld.ServeUntil([&] { return handheld.Seen() == straight.Seen(); }, 5s);
+  EXPECT_EQ(handheld.Seen(), straight.Seen());
   EXPECT_TRUE(demo.WaitFor("connected over TLS"));
 
   // A host presenting another certificate than the pinned one is unreachable, and says why.
