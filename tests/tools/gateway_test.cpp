@@ -329,7 +329,7 @@ class Handheld {
     std::size_t start = 0;
     while (start <= lines.size()) {
       const std::size_t end = std::min(lines.find('\n', start), lines.size());
-      const Reply reply = runner_->Execute(lines.substr(start, end - start));
+      Reply reply = runner_->Execute(lines.substr(start, end - start));
       if (!reply.Ok()) return reply;
       start = end + 1;
     }

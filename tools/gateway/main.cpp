@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -179,4 +180,11 @@ int Main(int argc, char** argv) {
 }  // namespace
 }  // namespace vantor::gateway
 
-int main(int argc, char** argv) { return vantor::gateway::Main(argc, argv); }
+int main(int argc, char** argv) {
+  try {
+    return vantor::gateway::Main(argc, argv);
+  } catch (const std::exception& error) {  // out of memory or descriptors while starting, say
+    std::fprintf(stderr, "vantor-gateway: %s\n", error.what());
+    return 1;
+  }
+}

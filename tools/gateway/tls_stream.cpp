@@ -13,8 +13,8 @@ class LinkFailureCategory final : public std::error_category {
 
 // A failed check of the host's certificate as an error whose message is the terminal's words for it.
 std::error_code MakeError(LinkFailure failure) {
-  static const LinkFailureCategory category;
-  return {static_cast<int>(failure), category};
+  static const LinkFailureCategory kCategory;
+  return {static_cast<int>(failure), kCategory};
 }
 
 }  // namespace
