@@ -307,6 +307,7 @@ TEST(GatewayProgram, RefusesBadCommandLines) {
       {"--listen", "0", "--host", "h:1", "--host-tls-pin", "12:34"},
   };
   testing_support::ExpectRefused(kBuild + "/vantor-gateway", cases, "usage: vantor-gateway");
+  testing_support::ExpectHelp(kBuild + "/vantor-gateway");
 }
 
 // ---- the same screen as a terminal that never dropped ----
