@@ -1,6 +1,8 @@
 // The gateway's TLS streams on Asio's OpenSSL streams, the host's certificate checked by the tools' TLS.
 #include "tls_stream.h"
 
+#include <openssl/ssl.h>
+
 namespace vantor::gateway {
 
 namespace {
@@ -29,6 +31,7 @@ void TlsStream::Handshake(Done done) {
   if (client_) tools::PrepareClient(stream_, host_);
   const auto role = client_ ? asio::ssl::stream_base::client : asio::ssl::stream_base::server;
   stream_.async_handshake(role, [this, done = std::move(done)](const std::error_code& error) {
+    if (!error) protocol_ = SSL_get_version(stream_.native_handle());
     if (error || !client_) return done(error);
     const LinkFailure failure = tools::CheckServer(stream_, check_, host_);
     done(failure == LinkFailure::kNone ? std::error_code() : MakeError(failure));
