@@ -387,7 +387,7 @@ TEST(HeadlessOperator, EditingKeysEditTheFocusedFieldAndTheResponseNamesTheFocus
   }
 }
 
-TEST(HeadlessRunner, ConnectsAgainAfterALoss) {
+TEST(HeadlessRunner, ConnectsAgainAfterALossOrADrop) {
   testing_support::TestHost host;
   Settings settings;
   settings.SetHostName(u"127.0.0.1");
@@ -411,6 +411,17 @@ TEST(HeadlessRunner, ConnectsAgainAfterALoss) {
     EXPECT_TRUE(runner.ServeUntil([&] { return !runner.Terminal().Connected(); }, 5s));
     EXPECT_FALSE(focused());
   }
+  // A drop: gone at once without a goodbye, back a second later.
+  EXPECT_EQ(runner.Execute("wait connected 5").status, "ok");
+  ASSERT_TRUE(host.Accept());
+  EXPECT_EQ(host.ReadRecord()->body, "I");
+  EXPECT_EQ(runner.Execute("drop").status, "ok");
+  EXPECT_EQ(runner.Execute("drop").status, "error: not connected");
+  EXPECT_TRUE(host.WaitPeerClosed());
+  EXPECT_EQ(host.ReceivedBytes(), "1I" + testing_support::kRecordEnd);
+  EXPECT_EQ(runner.Execute("wait connected 5").status, "ok");
+  ASSERT_TRUE(host.Accept());
+  EXPECT_EQ(host.ReadRecord()->body, "I");
 }
 
 }  // namespace
