@@ -1,10 +1,11 @@
 // A host that times the terminal's answer to a screen record ending in W: from sending the record to
 // the key response's arrival (the "H" echo comes first), as a host application feels it.
 //
-//   round_trip_host [--port P] [--count N] [--fields F] [--tls CERT KEY]
+//   round_trip_host [--port P] [--count N] [--fields F] [--scenario erase|same|other|value] [--tls CERT KEY]
 //
 // Listens on 127.0.0.1:P (0: any free port, printed), waits up to a minute for one terminal, then sends
-// N screens of F fields each (page erased, fields defined and filled, page shown, W) and prints the
+// N screens of F fields each, after two untimed ones, as the scenario says (round_trip_screens.h; erase
+// by default: the page erased, entry fields defined and filled, the page shown, W) and prints the
 // median, 90th percentile, minimum and maximum in milliseconds. With --tls the terminal speaks TLS to
 // it, the host presenting the certificate (PEM) with its key, and the handshake's time is printed too.
 // The host's socket is a plain one: it acknowledges as its system does (no forced immediate ACKs).
@@ -23,6 +24,7 @@
 #include <asio.hpp>
 
 #include "asio_tls.h"
+#include "round_trip_screens.h"
 #include "screen_builder.h"
 #include "session/record_assembler.h"
 #include "session/wire_format.h"
@@ -31,6 +33,7 @@ namespace {
 
 using namespace vantor;
 using namespace vantor::host_records;
+using namespace vantor::bench;
 using Clock = std::chrono::steady_clock;
 using Millis = std::chrono::milliseconds;
 
@@ -38,6 +41,7 @@ struct Options {
   int port = 0;
   int count = 100;
   int fields = 60;
+  Scenario scenario = Scenario::Erase;
   std::string certificate, key;  // TLS when given
 };
 
@@ -59,6 +63,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       if (!ParseInt(value, 1, 100000, options.count)) return false;
     } else if (std::strcmp(argv[i], "--fields") == 0) {
       if (!ParseInt(value, 1, 200, options.fields)) return false;
+    } else if (std::strcmp(argv[i], "--scenario") == 0) {
+      if (!ParseScenario(value, options.scenario)) return false;
     } else if (std::strcmp(argv[i], "--tls") == 0 && i + 2 < argc) {
       options.certificate = value;
       options.key = argv[i + 2];
@@ -80,6 +86,46 @@ std::string ScreenWithKeyRequest(int fields, int round) {
     screen.Input(id, row, column, 8).Text(id, "R" + std::to_string(round) + "F" + std::to_string(id));
   }
   return screen.ShowPage(0).SendFields(5).Wire();
+}
+
+std::string Padded(std::string text, int width) {
+  text.resize(static_cast<std::size_t>(width), ' ');
+  return text;
+}
+
+// A screen of the given shape built on an empty page (after an I record), with texts of its round.
+std::string ShapedScreen(int shape, int fields, int round) {
+  ScreenBuilder screen;
+  for (int index = 0; index < fields; ++index) {
+    const ShapeField place = FieldOfShape(shape, index);
+    const int id = index + 1;
+    const std::string text = "R" + std::to_string(round) + "F" + std::to_string(id);
+    switch (place.kind) {
+      case ShapeKind::Fixed: screen.Fixed(id, place.row, place.column, Padded(text, place.width)); break;
+      case ShapeKind::Input: screen.Input(id, place.row, place.column, place.width).Text(id, text); break;
+      case ShapeKind::Button:
+        screen.Input(id, place.row, place.column, place.width).Options(id, {option::Type('B')}).Text(id, text);
+        break;
+      case ShapeKind::CheckBox:
+        screen.Input(id, place.row, place.column, place.width).Options(id, {option::Type('C')}).Text(id, " " + text);
+        break;
+    }
+  }
+  return screen.ShowPage(0).SendFields(5).Wire();
+}
+
+// The records of screen `round`, in the order they are sent.
+std::vector<std::string> RoundRecords(const Options& options, int round) {
+  switch (options.scenario) {
+    case Scenario::Erase: return {ScreenWithKeyRequest(options.fields, round)};
+    case Scenario::Same:
+    case Scenario::Other:
+      return {ScreenBuilder().Raw("I").Wire(),
+              ShapedScreen(ShapeOfRound(options.scenario, round), options.fields, round)};
+    case Scenario::Value:
+      return {ScreenBuilder().Text(kUpdatedFieldId, "V" + std::to_string(round)).SendFields(5).Wire()};
+  }
+  return {};
 }
 
 double Percentile(std::vector<double> values, double p) {
@@ -140,6 +186,19 @@ class Terminal {
   std::array<std::uint8_t, 8192> buffer_{};
 };
 
+// Sends the records in one write (a second write would wait for the acknowledgement of the first) and
+// waits for the key response; false when none came.
+template <typename Stream>
+bool SendAndAwaitKey(Terminal<Stream>& terminal, const std::vector<std::string>& records) {
+  std::string bytes;
+  for (const std::string& record : records) bytes += record;
+  if (!terminal.Send(bytes)) return false;
+  while (auto reply = terminal.NextRecord(Millis(10000))) {
+    if (reply->rfind("RF", 0) == 0) return true;
+  }
+  return false;
+}
+
 template <typename Stream>
 int TimeRoundTrips(asio::io_context& io, Stream& stream, const Options& options) {
   Terminal<Stream> terminal(io, stream);
@@ -147,27 +206,29 @@ int TimeRoundTrips(asio::io_context& io, Stream& stream, const Options& options)
     std::fprintf(stderr, "round_trip_host: no terminal identified itself\n");
     return 1;
   }
+  // The value-only updates change a screen that is already there.
+  if (options.scenario == Scenario::Value &&
+      !SendAndAwaitKey(terminal, {ScreenBuilder().Raw("I").Wire(), ShapedScreen(0, options.fields, 0)})) {
+    std::fprintf(stderr, "round_trip_host: no key response to the first screen\n");
+    return 1;
+  }
+  // Two screens untimed: the terminal has then seen both shapes of the scenario.
+  constexpr int kWarmUpRounds = 2;
   std::vector<double> times;
-  for (int round = 0; round < options.count; ++round) {
-    const std::string record = ScreenWithKeyRequest(options.fields, round);
+  for (int round = 0; round < kWarmUpRounds + options.count; ++round) {
+    const std::vector<std::string> records = RoundRecords(options, round);
     const auto sent = Clock::now();
-    if (!terminal.Send(record)) break;
-    bool answered = false;
-    while (auto reply = terminal.NextRecord(Millis(10000))) {
-      if (reply->rfind("RF", 0) == 0) {
-        answered = true;
-        break;
-      }
-    }
-    if (!answered) {
+    if (!SendAndAwaitKey(terminal, records)) {
       std::fprintf(stderr, "round_trip_host: no key response to screen %d\n", round);
       return 1;
     }
-    times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
+    if (round >= kWarmUpRounds) times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
   }
-  std::printf("screens %zu of %d fields: median %.2f ms, p90 %.2f ms, min %.2f ms, max %.2f ms\n", times.size(),
-              options.fields, Percentile(times, 0.5), Percentile(times, 0.9),
-              *std::min_element(times.begin(), times.end()), *std::max_element(times.begin(), times.end()));
+  constexpr const char* kScenarioNames[] = {"erase", "same", "other", "value"};
+  std::printf("%s: screens %zu of %d fields: median %.2f ms, p90 %.2f ms, min %.2f ms, max %.2f ms\n",
+              kScenarioNames[static_cast<int>(options.scenario)], times.size(), options.fields, Percentile(times, 0.5),
+              Percentile(times, 0.9), *std::min_element(times.begin(), times.end()),
+              *std::max_element(times.begin(), times.end()));
   return 0;
 }
 
@@ -176,7 +237,9 @@ int TimeRoundTrips(asio::io_context& io, Stream& stream, const Options& options)
 int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
-    std::fprintf(stderr, "usage: round_trip_host [--port P] [--count N] [--fields F] [--tls CERT KEY]\n");
+    std::fprintf(stderr,
+                 "usage: round_trip_host [--port P] [--count N] [--fields F] [--scenario erase|same|other|value] "
+                 "[--tls CERT KEY]\n");
     return 2;
   }
   asio::io_context io;

@@ -57,7 +57,7 @@ target_link_options(bare_client PRIVATE -municode)
 target_link_libraries(bare_client PRIVATE ws2_32 user32 shell32)
 target_compile_options(bare_client PRIVATE ${VANTOR_WARNINGS})
 
-# A manual check of the host link's transports (SChannel) against any host (tests/manual/tls_check_win.cpp).
-add_executable(tls_check EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tests/manual/tls_check_win.cpp)
+# A check of the host link (SChannel) against any host, for administrators and developers (tools/tls_check).
+add_executable(tls_check EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tools/tls_check/tls_check_win.cpp)
 target_link_libraries(tls_check PRIVATE vantor_platform)
 target_compile_options(tls_check PRIVATE ${VANTOR_WARNINGS})

@@ -23,7 +23,8 @@ class ScreenView {
   // Carries out the plan for a page's control windows: a new window's handle is stored in its
   // record's window slot. Called at the end of a record that changed the page in front.
   virtual void RefreshPage(Page& page, const RefreshPlan& plan) = 0;
-  // A record of page `page` is gone: its window (never kNoWindow) must be hidden and destroyed now.
+  // A record of page `page` is gone: its window (never kNoWindow) no longer shows it; the front end may
+  // keep the window for a later record of its kind, but it never sends or paints for the record again.
   virtual void DiscardWindow(int page, WindowHandle window) = 0;
   // Page n is in front and every other page hidden (n may name no page: then all are hidden). The
   // pages' shown marks are set before the call.

@@ -129,6 +129,25 @@ std::uint16_t UnusedPort() {
   return gone.Listening() ? gone.Port() : 0;
 }
 
+// A link that never connected, or whose connect failed, closes quietly, says why and neither sends nor
+// reads.
+TEST(HostLinkUnconnected, ClosesQuietlyAndSaysWhyTheConnectFailed) {
+  HostLink link;
+  link.Close();
+  EXPECT_FALSE(link.Send(1, "H"));
+  std::uint8_t buffer[16];
+  EXPECT_EQ(link.Receive(buffer, sizeof buffer, 0), -1);
+  const std::uint16_t port = UnusedPort();
+  ASSERT_NE(port, 0);
+  EXPECT_EQ(link.Connect("127.0.0.1", port), LinkFailure::kRefused);
+  EXPECT_EQ(link.LastFailure(), LinkFailure::kRefused);
+  EXPECT_FALSE(link.IsConnected());
+  link.Close();
+  link.Close();
+  EXPECT_FALSE(link.Send(1, "H"));
+  EXPECT_EQ(link.Receive(buffer, sizeof buffer, 0), -1);
+}
+
 Strings Assemble(RecordAssembler& assembler, const Strings& chunks) {
   Strings records;
   for (const std::string& chunk : chunks) {

@@ -30,10 +30,25 @@ TEST(HostOptions, TypedNumbersAreClampedAndNonNumbersBecomeTheLowerLimit) {
   EXPECT_EQ(settings.HostTlsPin(), u" 12:zz") << "the pin too, a bad one included";
 }
 
-TEST(HostOptions, PingRepliesShowTheirTimeAndOverIpv4TheirTtl) {
-  EXPECT_EQ(PingOutcomeText({PingOutcome::Kind::kReply, 0, 3, 128, false}), u"time=3ms TTL=128ms");
-  EXPECT_EQ(PingOutcomeText({PingOutcome::Kind::kReply, 0, 3, 0, true}), u"time=3ms");
-  EXPECT_EQ(PingOutcomeText({PingOutcome::Kind::kFailed, 11010}), u"Request timed out.");
+TEST(HostOptions, PingTexts) {
+  using Kind = PingOutcome::Kind;
+  for (const auto& [outcome, text] : {
+           std::pair{PingOutcome{Kind::kReply, 0, 3, 128, false}, u"time=3ms TTL=128ms"},
+           {PingOutcome{Kind::kReply, 0, 3, 0, true}, u"time=3ms"},  // an ICMPv6 reply has no TTL
+           {PingOutcome{Kind::kReply, 0, 0xFFFFFFFF, 64, false}, u"time=-1ms TTL=64ms"},
+           {PingOutcome{Kind::kNoIcmp}, u"Ping not available: no ICMP service."},
+           {PingOutcome{Kind::kFailed, 11010}, u"Request timed out."},
+           {PingOutcome{Kind::kFailed, 11000}, u"Error Base."},
+           {PingOutcome{Kind::kFailed, 11034}, u"Duplicate IP address."},
+           {PingOutcome{Kind::kFailed, 11035}, u"Unknown error=11035"},
+           {PingOutcome{Kind::kFailed, 10999}, u"Unknown error=10999"},
+           {PingOutcome{Kind::kFailed, 11050}, u"General failure."},
+           {PingOutcome{Kind::kReplyStatus, 11255}, u"Pending."},
+           {PingOutcome{Kind::kReplyStatus, 11999}, u"Unknown error=11999"},
+           {PingOutcome{Kind::kUnresolved, 11001}, u"Unknown error=11001"},  // a socket error, not a status
+       }) {
+    EXPECT_EQ(PingOutcomeText(outcome), text) << outcome.code;
+  }
 }
 
 TEST(HostDialogs, OnlyTheExactCodeUnlocksAndAboutShowsTheVersion) {

@@ -1,7 +1,6 @@
 // Look rules: cell and font fitting, text painting geometry and colours, drawn controls, window frame rules.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <map>
 #include <string>
 #include <utility>
@@ -276,60 +275,6 @@ TEST_F(ReverseFrameTest, NeighbouringReverseFieldsJoin) {
   EXPECT_TRUE(ReverseFrameLines(FrameInput{0, 2, 3, 30, 5, false}, [](int, int) { return 0; }).empty());  // too low
 }
 
-TEST(DrawnControlsTest, ButtonOutlineAndFace) {
-  EXPECT_EQ(OutlineSegments(0, 0, 10, 6)[0], (Segment{{1, 0}, {9, 0}, kOutlineColour}));  // corners left open
-  EXPECT_EQ(OutlineSegments(0, 0, 10, 6)[3], (Segment{{0, 1}, {0, 5}, kOutlineColour}));
-  const std::vector<Colour> rows{10, 11, 12, 13, 14}, edges{20, 21, 22, 23, 24};
-  Face face = ButtonFace(0, 0, 10, 5, rows, edges, false);
-  EXPECT_EQ(face.rows, (std::vector<FaceRow>{{{1, 1, 9, 2}, 10}, {{1, 2, 9, 3}, 11}, {{1, 3, 9, 4}, 12}}));
-  EXPECT_EQ(face.edges, (std::vector<Segment>{{{1, 1}, {1, 3}, 20}, {{8, 3}, {8, 1}, 22}}));
-  face = ButtonFace(0, 0, 10, 5, rows, edges, true);  // pressed: the tables run the other way
-  EXPECT_EQ(face.rows[0], (FaceRow{{1, 1, 9, 2}, 14}));
-  EXPECT_EQ(face.edges, (std::vector<Segment>{{{1, 1}, {1, 3}, 22}, {{8, 3}, {8, 1}, 21}}));
-  EXPECT_EQ(ButtonFace(0, 0, 2, 5, rows, edges, false).rows[0].box, (Box{1, 1, 2, 2}));  // at least one pixel
-  for (int height : {-1, 0, 1, 2}) {
-    const Face none = ButtonFace(0, 0, 30, height, ButtonTable(0, height), ButtonTable(0, height), false);
-    EXPECT_TRUE(none.rows.empty() && none.edges.empty()) << height;
-  }
-  EXPECT_TRUE(ButtonFace(0, 0, 30, 10, rows, edges, true).rows.empty());  // short tables are never overrun
-  EXPECT_TRUE(ButtonFace(0, 0, 30, 5, rows, {1, 2}, true).rows.empty());
-}
-
-TEST(DrawnControlsTest, FocusDashesAreTwoPixelsEveryFourInsideTheirArea) {
-  EXPECT_EQ(DashedRun({1, 1}, {11, 1}, kBlack),
-            (std::vector<Segment>{{{1, 1}, {3, 1}, kBlack}, {{5, 1}, {7, 1}, kBlack}, {{9, 1}, {11, 1}, kBlack}}));
-  EXPECT_EQ(DashedRun({4, 9}, {4, 6}, kWhite), (std::vector<Segment>{{{4, 9}, {4, 7}, kWhite}}));
-  EXPECT_TRUE(DashedRun({0, 0}, {5, 5}, kBlack).empty() && DashedRun({3, 3}, {3, 3}, kBlack).empty());
-  EXPECT_EQ(BoxFocusDashes(Box{0, 0, 30, 12}, kWhite).front(), (Segment{{0, 0}, {2, 0}, kWhite}));
-  for (const Segment& s : ButtonFocusDashes(0, 0, 40, 16)) {  // the end point itself is not painted
-    EXPECT_TRUE(std::min(s.from.x, s.to.x) >= 1 && std::max(s.from.x, s.to.x) <= 39 &&
-                std::min(s.from.y, s.to.y) >= 1 && std::max(s.from.y, s.to.y) <= 15);
-  }
-}
-
-TEST(DrawnControlsTest, MarksOfBoxesAndRadioButtons) {
-  const Box client{0, 0, 80, 12};
-  const int cell = CellWidthFor(client, 10);
-  const int s = MarkSizeFor(cell, 1, client);
-  EXPECT_EQ(MarkBoxFor(client, s, true, false), (Box{70, 2, 78, 10}));
-  EXPECT_EQ(MarkBoxFor(client, s, false, false), (Box{1, 2, 8, 10}));
-  EXPECT_EQ(LabelBoxFor(client, cell, true), (Box{0, 0, 64, 12}));
-  EXPECT_EQ(LabelBoxFor(client, cell, false), (Box{16, 0, 80, 12}));
-  const Box mark{1, 3, 9, 11};  // s = 8
-  EXPECT_EQ(CheckFrameSegments(mark, 8)[0], (Segment{{1, 2}, {8, 2}, kFrameDark}));
-  EXPECT_EQ(CheckFrameSegments(mark, 8)[4], (Segment{{8, 2}, {8, 11}, kWhite}));
-  EXPECT_EQ(CheckInteriorSegments(mark, 8, false).size(), 5u);
-  EXPECT_EQ(CheckInteriorSegments(mark, 8, true)[0], (Segment{{3, 4}, {6, 4}, kFrameLight}));
-  EXPECT_TRUE(CheckInteriorSegments(mark, 2, false).empty());
-  // Radio disks shrink until the table or the mark ends; the fifth would have no width.
-  const Box radio{1, 0, 13, 12};
-  EXPECT_EQ(RadioDisks(radio, 12, 12, 12, true),
-            (std::vector<Disk>{{{3, 2, 11, 10}, 2}, {{4, 3, 10, 9}, 3}, {{5, 4, 9, 8}, 4}, {{6, 5, 8, 7}, 5}}));
-  EXPECT_EQ(RadioDisks(radio, 12, 12, 12, false)[0].entry, 3);  // (12 - 1) / 3
-  EXPECT_TRUE(RadioDisks(radio, 12, 2, 12, true).empty() && RadioDisks(radio, 0, 12, 0, true).empty());
-  EXPECT_EQ(RadioDot(radio), (Box{4, 3, 10, 9}));
-}
-
 TEST(DrawnControlsTest, DrawStyleByKindModeAndVideo) {
   FieldList list(nullptr);
   Field& f = testing_support::AddField(list, 1, 0, 0, 4);
@@ -359,11 +304,33 @@ TEST(WindowRulesTest, SettingsFileLiesBesideTheProgram) {
   EXPECT_EQ(SettingsPathInDirectory(DirectoryOfModulePath(u"Vantor.exe")), u"\\Vantor.ini");
 }
 
-TEST(WindowRulesTest, SettingsDialogsLayTheScreenOutAgainOnlyOnOk) {
-  EXPECT_TRUE(FollowUpForCommand(IDM_SOUND_USER4, true, false).relayout);
-  EXPECT_FALSE(FollowUpForCommand(IDM_SOUND_USER4, false, false).relayout);
-  EXPECT_FALSE(FollowUpForCommand(IDM_ABOUT, true, false).relayout);
-  EXPECT_FALSE(FollowUpForCommand(IDM_EXIT, true, true).navigate);  // the window is gone
+// After each menu command: the focus goes back to the focus field ("N"), and an options dialog's OK lays
+// the screen out again ("R"); User Mode, a gone window and commands the window does not handle do neither.
+TEST(WindowRulesTest, EveryMenuCommandsFollowUp) {
+  const auto followUps = [](int command, bool destroyed) {
+    std::string got;
+    for (bool ok : {false, true}) {
+      const CommandFollowUp followUp = FollowUpForCommand(command, ok, destroyed);
+      got += std::string(followUp.navigate ? "N" : "-") + (followUp.relayout ? "R" : "-");
+    }
+    return got;
+  };
+  for (const auto& [command, expected] : {std::pair{IDM_ABOUT, "N-N-"},
+                                          {IDM_OPTIONS, "N-N-"},
+                                          {IDM_HOST, "N-N-"},
+                                          {IDM_USER_MODE, "----"},
+                                          {IDM_FULLSCREEN, "N-N-"},
+                                          {IDM_EXIT, "N-N-"},
+                                          {IDM_ALT_F4, "----"},
+                                          {12345, "----"}}) {
+    EXPECT_EQ(followUps(command, false), expected) << command;
+  }
+  for (int command : {IDM_SCANNER, IDM_SCREEN, IDM_FIELDS, IDM_FONT, IDM_SERIAL_SETTINGS, IDM_SERIAL_FEATURE,
+                      IDM_SOUND_NORMAL, IDM_SOUND_ERROR, IDM_SOUND_SCAN_ACCEPT, IDM_SOUND_SCAN_REJECT, IDM_SOUND_USER1,
+                      IDM_SOUND_USER2, IDM_SOUND_USER3, IDM_SOUND_USER4}) {
+    EXPECT_EQ(followUps(command, false), "N-NR") << command;
+  }
+  EXPECT_EQ(followUps(IDM_EXIT, true), "----") << "the window is gone";
 }
 
 TEST(WindowRulesTest, CentringKeepsTheDialogOnTheScreen) {

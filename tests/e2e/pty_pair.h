@@ -24,8 +24,9 @@ class PtyPair {
   PtyPair(const PtyPair&) = delete;
   PtyPair& operator=(const PtyPair&) = delete;
 
-  // False (with the reason in Error()) when socat or the COM link could not be set up.
-  bool Start(int com) {
+  // False (with the reason in Error()) when socat or the COM link could not be set up. The port is the
+  // first free one from a number of this process's, so runs sharing the prefix never take each other's.
+  bool Start() {
     char dir[] = "/tmp/vantor-pty-XXXXXX";
     if (::mkdtemp(dir) == nullptr) return Fail("no temporary folder");
     dir_ = dir;
@@ -37,13 +38,21 @@ class PtyPair {
     holder_.Start({"sh", "-c", "exec 3<\"$0\" && echo held && exec cat", a}, {.keepInput = true, .newSession = true});
     if (!holder_.WaitFor("held")) return Fail("end A could not be held");
     device_ = ::open(b.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    // The prefix's COMn points at end A; a run after this one may put its own link in place.
-    link_ = WineDesktop::Instance().Prefix() + "/dosdevices/com" + std::to_string(com);
-    ::unlink(link_.c_str());
-    if (device_ < 0 || ::symlink(a.c_str(), link_.c_str()) != 0) return Fail("end B or the COM link failed");
-    return true;
+    if (device_ < 0) return Fail("end B could not be opened");
+    for (int tries = 0; tries < 90; ++tries) {
+      const int com = 10 + static_cast<int>((::getpid() + tries) % 90);  // the dialog takes two digits
+      const std::string link = WineDesktop::Instance().Prefix() + "/dosdevices/com" + std::to_string(com);
+      if (::symlink(a.c_str(), link.c_str()) == 0) {
+        link_ = link;
+        com_ = com;
+        return true;
+      }
+      if (errno != EEXIST) break;
+    }
+    return Fail("no COM link could be made");
   }
   const std::string& Error() const { return error_; }
+  int Com() const { return com_; }
 
   bool Write(const std::string& bytes) {
     const auto deadline = SteadyClock::now() + Millis(5000);
@@ -83,6 +92,7 @@ class PtyPair {
     if (!dir_.empty()) std::filesystem::remove_all(dir_, error);
     dir_.clear();
     link_.clear();
+    com_ = 0;
   }
 
  private:
@@ -101,6 +111,7 @@ class PtyPair {
   std::string error_, dir_, link_;
   ChildProcess socat_, holder_;
   int device_ = -1;
+  int com_ = 0;
 };
 
 }  // namespace vantor::e2e

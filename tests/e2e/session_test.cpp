@@ -42,19 +42,15 @@ TEST_F(SessionTest, FindsTheHostAgainAfterEachLossAndExitsWhileItIsAway) {
   ASSERT_TRUE(host_->WaitPeerClosed(Millis(5000)));
   const auto closed = SteadyClock::now();
   ASSERT_TRUE(host_->Accept(Millis(10000))) << "the terminal did not come back";
-  const auto back = SteadyClock::now() - closed;
-  EXPECT_GE(back, Millis(700));
-  EXPECT_LE(back, Millis(3000));
+  EXPECT_GE(SteadyClock::now() - closed, Millis(700)) << "it waits about a second before connecting again";
   EXPECT_EQ(NextBody(), "I");
   EXPECT_TRUE(WaitIndicator("Lock-B")) << "the lost screen's Lock-H turns into Lock-B";
 
   host_.reset();
   ASSERT_TRUE(probe_.Move(main_.handle, 30, 40, 240, 320)) << probe_.LastError();
   ASSERT_TRUE(WaitWindows([&](const WindowList&) { return main_.x == 30 && main_.y == 40; }));
-  const auto closing = SteadyClock::now();
   ASSERT_TRUE(probe_.Post(main_.handle, kWmClose, 0, 0));
   ASSERT_EQ(terminal_.WaitExit(Millis(10000)), 0);
-  EXPECT_LT(SteadyClock::now() - closing, Millis(7000));
   // The whole file is written, in its own order: the host first, the window's place among the rest.
   const std::string ini = ReadIni();
   EXPECT_EQ(ini.rfind("hostname=127.0.0.1\r\nhostport=" + std::to_string(port) + "\r\n", 0), 0u) << ini;
@@ -85,8 +81,13 @@ TEST_F(SessionTest, FirstStartAsksForTheHostThenModesAndExit) {
   EXPECT_EQ(IniValue(ini, "terminalid"), "7");
   ASSERT_TRUE(WaitMainWindow());
 
+  // The menu opened (a height) and is the user's short one.
+  const auto shortMenu = [&] {
+    const int height = FileMenu({});
+    return height > 0 && height < 130;
+  };
   EXPECT_GT(FileMenu({"u"}), 180) << "the administrator's long menu";
-  EXPECT_TRUE(WaitFor([&] { return FileMenu({}) < 130; }, Millis(5000))) << "User Mode leaves administrator mode";
+  EXPECT_TRUE(WaitFor(shortMenu, Millis(5000))) << "User Mode leaves administrator mode";
   FileMenu({"a"});
   const auto about = WaitDialog("About Vantor II");
   ASSERT_TRUE(about.has_value());
@@ -105,7 +106,7 @@ TEST_F(SessionTest, FirstStartAsksForTheHostThenModesAndExit) {
     ASSERT_TRUE(Gone("Login"));
   }
   EXPECT_GT(FileMenu({"u"}), 180);
-  EXPECT_TRUE(WaitFor([&] { return FileMenu({}) < 130; }, Millis(5000)));
+  EXPECT_TRUE(WaitFor(shortMenu, Millis(5000)));
 
   FileMenu({"x"});
   ASSERT_EQ(terminal_.WaitExit(Millis(10000)), 0);

@@ -230,20 +230,4 @@ std::optional<WindowInfo> TerminalTest::OpenSoundDialog(int event, const std::st
   return WaitDialog(caption);
 }
 
-void TerminalTest::Picture(const std::string& name, int x, int y, int width, int height, bool steady) {
-  const char* docs = std::getenv("VANTOR_DOCS_DIR");
-  if (docs == nullptr || *docs == '\0') return;
-  const std::string crop =
-      std::to_string(width) + "x" + std::to_string(height) + "+" + std::to_string(x) + "+" + std::to_string(y);
-  std::string last;
-  const auto agree = [&] {
-    std::string shot = Screenshot(crop);
-    const bool same = !shot.empty() && shot == last;
-    last = std::move(shot);
-    return same;
-  };
-  EXPECT_TRUE(!steady || WaitFor(agree, Millis(5000), Millis(100))) << name;
-  EXPECT_TRUE(WriteFile(std::string(docs) + "/" + name + ".png", Screenshot(crop, "png"))) << name;
-}
-
 }  // namespace vantor::e2e

@@ -90,9 +90,6 @@ class TerminalTest : public ::testing::Test {
   bool SetItemText(const WindowInfo& dialog, long long id, const std::string& text) {
     return probe_.SetText(Item(dialog, id), text);
   }
-  // When VANTOR_DOCS_DIR names a folder, saves that part of the screen there as `name`.png; a `steady` one
-  // once two shots in a row agree (painting comes a moment after a window changes).
-  void Picture(const std::string& name, int x, int y, int width, int height, bool steady = true);
 
   std::optional<TestHost> host_{std::in_place};  // reset and made again by tests that need it gone
   std::string folder_;

@@ -84,6 +84,8 @@ TEST_F(TwinTest, TheWindowAndTheHeadlessTerminalSendTheSameRecords) {
   EXPECT_EQ(window[2], KeyResponse(0, 20, {{20, "4006381333931"}}));
   EXPECT_EQ(window[4], KeyResponse(13, 20, {{20, "ab"}}));
   EXPECT_EQ(window[6], KeyResponse(21, 20));
+  EXPECT_EQ(window[8], "R%4=44XYes") << "the auto-send check box ticked by the tap";
+  EXPECT_EQ(window[10], KeyResponse(0, 6, {{6, "GO"}})) << "the button's tap";
 }
 
 }  // namespace

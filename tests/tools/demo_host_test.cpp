@@ -76,8 +76,9 @@ TEST(DemoHost, OutlivesBadRecordsResetsAndClientsWithoutItsTls) {
   }
 }
 
-TEST(DemoHost, RefusesBadCommandLines) {
+TEST(DemoHost, ShowsHelpAndRefusesBadCommandLines) {
   const std::string demo = kBuild + "/demo_host";
+  testing_support::ExpectHelp(demo);
   testing_support::ExpectRefused(demo, {{"x"}, {"70000"}, {"-1"}}, "is not a port number");
   const std::string missing = "/nonexistent/host.pem";
   const testing_support::TestPki& pki = testing_support::TestPki::Get();

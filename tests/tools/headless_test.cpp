@@ -224,6 +224,29 @@ class HeadlessSession {
   Reply last_;
 };
 
+// Waits in seconds up to a day, with a fraction; scan data with its escapes, whole or refused.
+TEST(HeadlessCommands, SecondsAndScanEscapesAreReadExactly) {
+  for (const auto& [line, seconds] : {std::pair{"wait 9", 9.0},
+                                      {"wait 0.25", 0.25},
+                                      {"wait 86400", 86400.0},
+                                      {"wait 86400.5", -1.0},
+                                      {"wait 1.2.3", -1.0},
+                                      {"wait .", -1.0},
+                                      {"wait 00000000000000001", -1.0}}) {
+    std::string why;
+    const std::optional<Command> command = ParseCommand(line, why);
+    EXPECT_EQ(command ? command->seconds : -1.0, seconds) << line << ": " << why;
+  }
+  for (const auto& [text, bytes] : {std::pair{R"(\x39\x4a\xFF\r\n\t\\)", std::string("9J\xFF\r\n\t\\")},
+                                    {R"(A\x4)", std::string("<refused>")},
+                                    {R"(\x)", std::string("<refused>")},
+                                    {R"(\xG1)", std::string("<refused>")},
+                                    {R"(A\)", std::string("<refused>")}}) {
+    std::string got;
+    EXPECT_EQ(Unescape(text, got) ? got : "<refused>", bytes) << text;
+  }
+}
+
 TEST(HeadlessCommands, ExpectChecksScreenFieldsRowsAndDialogsAndAFailedCheckShowsTheScreen) {
   HeadlessSession session;
   session.Receive(
@@ -307,7 +330,64 @@ TEST(HeadlessOperator, ToolbarKeysObeyTheLockAndACancelledPromptLeavesTheKeyboar
   }
 }
 
-TEST(HeadlessRunner, ConnectsAgainAfterALoss) {
+// Taps on radio and select buttons and a scanner's message (one message: its framing is the port's) send
+// what the window's would.
+TEST(HeadlessOperator, TapsOnRadioAndSelectButtonsAndAScanAreSent) {
+  namespace option = host_records::option;
+  HeadlessSession session;
+  session.Receive(host_records::ScreenBuilder()
+                      .SelectPage(0)
+                      .Input(20, 1, 0, 10)
+                      .Input(21, 2, 0, 6)
+                      .SerialFlags(21, '1')
+                      .Define(30, 3, 0, 'G', '@', 6)
+                      .Text(30, "XPal")
+                      .Options(30, {option::Type('R')})
+                      .Define(31, 3, 7, 'G', '@', 6)
+                      .Text(31, " Case")
+                      .Options(31, {option::Type('R')})
+                      .Define(32, 4, 0, 'G', '@', 6)
+                      .Text(32, " Cold")
+                      .Options(32, {option::Type('S')})
+                      .ShowPage(0)
+                      .FocusAndUnlock(20)
+                      .Record());
+  // Each step on an unlocked keyboard, as after the host's next screen.
+  const std::pair<std::string, std::string> steps[] = {
+      {"tap 31", "ok > R%O=N4 Pal=O5XCase"},  // the radio group's new values
+      {"tap 32", "ok > R%P=P5XCold"},
+      {R"(scan A12\r)", "ok > RF0D=E3A12"},  // into the serial field, its carriage return Enter
+  };
+  for (const auto& [line, outcome] : steps) {
+    EXPECT_EQ(session.Run(line), outcome) << line;
+    session.Receive(host_records::ScreenBuilder().FocusAndUnlock(20).Record());
+  }
+}
+
+// Editing keys reach the field with the focus, and the key response names the field the operator focused.
+TEST(HeadlessOperator, EditingKeysEditTheFocusedFieldAndTheResponseNamesTheFocus) {
+  HeadlessSession session;
+  session.Receive(host_records::ScreenBuilder()
+                      .SelectPage(0)
+                      .Input(20, 1, 0, 3)
+                      .Input(21, 2, 0, 5)
+                      .ShowPage(0)
+                      .FocusAndUnlock(20)
+                      .Record());
+  const std::pair<std::string, std::string> steps[] = {
+      {"type ABC", "ok"}, {"key Backspace", "ok"}, {"key Enter", "ok > RF0D=D2AB"},
+      {"<unlock>", ""},   {"focus 21", "ok"},      {"key F2", "ok > RF2E"},
+  };
+  for (const auto& [line, outcome] : steps) {
+    if (line == "<unlock>") {
+      session.Receive(host_records::ScreenBuilder().FocusAndUnlock(20).Record());
+    } else {
+      EXPECT_EQ(session.Run(line), outcome) << line;
+    }
+  }
+}
+
+TEST(HeadlessRunner, ConnectsAgainAfterALossOrADrop) {
   testing_support::TestHost host;
   Settings settings;
   settings.SetHostName(u"127.0.0.1");
@@ -316,11 +396,32 @@ TEST(HeadlessRunner, ConnectsAgainAfterALoss) {
   runner.Start();
   for (int connection = 0; connection < 2; ++connection) {
     EXPECT_EQ(runner.Execute("wait connected 5").status, "ok");
-    EXPECT_EQ(runner.Execute("type x").status, "error: keyboard locked");  // until a screen unlocks it
+    // Every new connection locks the keyboard until a screen unlocks it.
+    EXPECT_EQ(runner.Execute("type x").status, "error: keyboard locked");
     ASSERT_TRUE(host.Accept());
+    ASSERT_TRUE(host.SendRaw(host_records::ScreenBuilder().Input(20, 0, 0, 5).ShowPage(0).FocusAndUnlock(20).Wire()));
+    EXPECT_EQ(runner.Execute("wait 5").status, "ok");
+    EXPECT_EQ(runner.Execute("type x").status, "ok");
+    // The entry field holds the focus while connected, and loses it with the connection.
+    const auto focused = [&] {
+      return FormatReply(runner.Execute("fields")).find("\"focus\":true") != std::string::npos;
+    };
+    EXPECT_TRUE(focused());
     host.CloseConnection();
     EXPECT_TRUE(runner.ServeUntil([&] { return !runner.Terminal().Connected(); }, 5s));
+    EXPECT_FALSE(focused());
   }
+  // A drop: gone at once without a goodbye, back a second later.
+  EXPECT_EQ(runner.Execute("wait connected 5").status, "ok");
+  ASSERT_TRUE(host.Accept());
+  EXPECT_EQ(host.ReadRecord()->body, "I");
+  EXPECT_EQ(runner.Execute("drop").status, "ok");
+  EXPECT_EQ(runner.Execute("drop").status, "error: not connected");
+  EXPECT_TRUE(host.WaitPeerClosed());
+  EXPECT_EQ(host.ReceivedBytes(), "1I" + testing_support::kRecordEnd);
+  EXPECT_EQ(runner.Execute("wait connected 5").status, "ok");
+  ASSERT_TRUE(host.Accept());
+  EXPECT_EQ(host.ReadRecord()->body, "I");
 }
 
 }  // namespace

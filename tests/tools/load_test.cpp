@@ -7,7 +7,9 @@
 #include <thread>
 
 #include "load_run.h"
+#include "screen_builder.h"
 #include "test_host.h"
+#include "tls_fixtures_posix.h"
 #include "tool_process.h"
 
 namespace vantor::load {
@@ -28,6 +30,21 @@ LoadReport RunScript(std::uint16_t port, int terminals, const std::string& scrip
       {"--host", "127.0.0.1:" + std::to_string(port), "--terminals", std::to_string(terminals), "--script", path}, why);
   EXPECT_TRUE(options.has_value()) << why;
   return options ? RunLoad(*options) : LoadReport{};
+}
+
+// Times are seconds up to a week; the first id and the count of terminals stay in the terminal ids' range.
+TEST(LoadOptions, TimesUpToAWeekAndIdsInRange) {
+  for (const auto& [option, value, accepted] : {std::tuple{"--think", "604800", true},
+                                                {"--think", "604800.5", false},
+                                                {"--ramp", "0", true},
+                                                {"--duration", "1e3", true},
+                                                {"--duration", "2x", false},
+                                                {"--first-id", "999", true}}) {
+    std::string why;
+    const auto options = ParseLoadOptions(
+        {"--host", "127.0.0.1:1", "--terminals", "1", "--script", kWarehouseScript, option, value}, why);
+    EXPECT_EQ(options.has_value(), accepted) << option << " " << value << ": " << why;
+  }
 }
 
 TEST(LoadReport, PercentilesAreNearestRankAndIdsAreFilledIn) {
@@ -68,6 +85,17 @@ TEST(LoadRun, HostsThatNeverAnswerOrKeepClosingEndInScriptErrorsNotHangs) {
   EXPECT_EQ(report.reconnects, 3);
   EXPECT_EQ(report.errors, 1);
   EXPECT_NE(FormatTable(report).find("ended the connection 3 times"), std::string::npos) << FormatTable(report);
+
+  // A run without a duration is measured whole.
+  testing_support::TestHost answering;
+  LoadReport once;
+  std::thread oneRun([&] { once = RunScript(answering.Port(), 1, "wait 5\n"); });
+  if (answering.Accept(5s)) {
+    answering.SendRaw(host_records::ScreenBuilder().Input(20, 0, 0, 5).ShowPage(0).FocusAndUnlock(20).Wire());
+  }
+  oneRun.join();
+  EXPECT_EQ(std::pair(once.screens, once.measuredScreens), std::pair(1L, 1L));
+  EXPECT_EQ(once.errors, 0);
 
   std::uint16_t nobody = 0;
   {
@@ -126,6 +154,25 @@ TEST(LoadProgram, EachTerminalRunsTheScriptAgainAsItsOwnUserAndTheReportIsWritte
     EXPECT_TRUE(demo.WaitFor(user)) << demo.Output();
 }
 
+// Over TLS with the host's certificate pinned, each connection's handshake is timed beside the turnaround.
+TEST(LoadProgram, RunsOverTlsAndTimesEachHandshake) {
+  const testing_support::TestPki& pki = testing_support::TestPki::Get();
+  ChildProcess demo({kBuild + "/demo_host", "--tls", pki.hostFile, pki.hostKeyFile, "0"});
+  const std::uint16_t port = demo.Port("listening on 127.0.0.1");
+  ASSERT_NE(port, 0) << demo.Output();
+  const std::string json = testing::TempDir() + "tls_load.json";
+  ChildProcess run({kBuild + "/vantor-load", "--host", "127.0.0.1:" + std::to_string(port), "--terminals", "2",
+                    "--script", kWarehouseScript, "--duration", "0.5", "--tls-pin", pki.host.pin, "--json", json});
+  EXPECT_EQ(run.WaitExit(20s), 0) << run.Output();
+  EXPECT_NE(run.Output().find("TLS handshake (ms)   p50 "), std::string::npos) << run.Output();
+  const nlohmann::json report = nlohmann::json::parse(std::ifstream(json), nullptr, false);
+  EXPECT_EQ(report.value("errors", -1), 0) << report;
+  EXPECT_EQ(report.value("connection_failures", -1), 0) << report;
+  EXPECT_EQ(report["handshake_ms"].value("samples", 0), 2) << report;
+  EXPECT_GT(report["handshake_ms"].value("p99", 0.0), 0) << report;
+  EXPECT_TRUE(demo.WaitFor("connected over TLS")) << demo.Output();
+}
+
 // A host that takes every connection and closes it at once: no script ever runs to its end.
 TEST(LoadProgram, FailsARunInWhichNoScriptCompletedOrALimitWasCrossed) {
   testing_support::TestHost closing;
@@ -165,6 +212,9 @@ TEST(LoadProgram, ShowsHelpAndRefusesBadCommandLinesScriptsAndOutputBeforeConnec
                              {"--host", h, "--terminals", "0", "--script", s},
                              {"--host", h, "--terminals", "2", "--script", "/nonexistent.script"},
                              {"--host", "no.such.host.invalid:1", "--terminals", "2", "--script", s}});
+  cases.insert(cases.end(), {{"--host", "::1:9", "--terminals", "2", "--script", s},
+                             {"--host", h, "--terminals", "2", "--script", s, "--tls-pin", "12:34"},
+                             {"--host", h, "--terminals", "2", "--script", s, "--tls-ca", "/nonexistent/ca.pem"}});
   testing_support::ExpectRefused(kBuild + "/vantor-load", cases, "vantor-load: ");
 }
 

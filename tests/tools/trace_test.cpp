@@ -8,6 +8,7 @@
 #include "session/responses.h"
 #include "session/wire_format.h"
 #include "test_host.h"
+#include "tls_fixtures_posix.h"
 #include "tool_process.h"
 #include "trace/capture.h"
 #include "trace/record_decoder.h"
@@ -43,6 +44,8 @@ TEST(TraceDecode, RecordsWithTheReadsTheTerminalMakes) {
       {'H', ScreenBuilder().Fixed(1, 0, 0, "M\x01").RecordData(), "|H screen|f field=1 row=0 col=0 text=\"M\\x01\""},
       {'H', ScreenBuilder().Options(3, {option::Type('B'), option::MaxLength(0x7D0), option::Centred()}).RecordData(),
        "|H screen|w field=3 unused=0 @A=B @B=07D0 @M"},
+      {'H', ScreenBuilder().Options(3, {option::Type('B'), option::Centred()}).RecordData() + "@\x7F@ ",
+       "|H screen|w field=3 unused=0 @A=B @M @0x7F @0x20"},  // option letters that are no printable character
       {'H', ScreenBuilder().KeyLabel(11, "X").RecordData(), "|H screen|S key=11 (F11|Shift+F1) text=\"X\""},
       {'H', ScreenBuilder().SendFields(25).RecordData(), "|H screen|W key=25 (Shift+F15|Ctrl+F5|Key240)"},
       {'H', "Qxy", "|bare terminator|passed over (no record type): 51 78 79"},
@@ -206,6 +209,11 @@ TEST(TraceProgram, ShowsHelpAndRefusesBadCommandLinesAndDamagedCaptures) {
       {"--replay", capture, "--listen", "0"},  // nothing to replay
       {"--bogus", "1"},
       {"--out", "a", "--out", "b"},
+      {"--listen", "0", "--host", "::1:9999"},
+      {"--listen", "0", "--host", "h:1", "--tls-cert", "a.pem"},
+      {"--listen", "0", "--host", "h:1", "--tls-cert", "/nonexistent/a.pem", "--tls-key", "a.key"},
+      {"--listen", "0", "--host", "h:1", "--tls-pin", "12:34"},
+      {"--listen", "0", "--host", "h:1", "--tls-ca", "/nonexistent/ca.pem"},
   };
   testing_support::ExpectRefused(kTrace, cases, "vantor-trace: ");
 }
@@ -255,6 +263,45 @@ TEST(TraceProgram, ProxiesByteForByteAndItsCaptureDecodesAndReplays) {
     EXPECT_EQ(replay.WaitExit(), exit) << replay.Output();
     EXPECT_NE(replay.Output().find(report), std::string::npos) << replay.Output();
   }
+}
+
+// Between a TLS terminal and a TLS host the proxy decodes as in clear text; presenting its own
+// certificate it is refused by a terminal that pins the host's or trusts only the host's CA.
+TEST(TraceProgram, DecodesBetweenTlsTerminalAndHostAndIsRefusedAsAManInTheMiddle) {
+  const testing_support::TestPki& pki = testing_support::TestPki::Get();
+  ChildProcess demo({kBuild + "/demo_host", "--tls", pki.hostFile, pki.hostKeyFile, "0"});
+  const std::uint16_t hostPort = demo.Port("listening on 127.0.0.1");
+  ASSERT_NE(hostPort, 0) << demo.Output();
+  const std::string out = TempPath("tls.txt"), certificate = TempPath("own.pem"), key = TempPath("own.key");
+  std::ofstream(certificate) << pki.stranger.certificatePem;
+  std::ofstream(key) << pki.stranger.keyPem;
+  ChildProcess proxy({kTrace, "--listen", "127.0.0.1:0", "--host", "127.0.0.1:" + std::to_string(hostPort),
+                      "--tls-cert", certificate, "--tls-key", key, "--tls-pin", pki.host.pin, "--out", out});
+  const std::uint16_t port = proxy.Port("listening on ");
+  ASSERT_NE(port, 0) << proxy.Output();
+  const std::string at = "127.0.0.1:" + std::to_string(port);
+  const auto terminal = [&](const Lines& tls, const std::string& input) {
+    Lines args{kBuild + "/vantor-headless", "--settings", testing_support::EmptySettingsFile(), "--host", at};
+    args.insert(args.end(), tls.begin(), tls.end());
+    auto child = std::make_unique<ChildProcess>(args, ChildProcess::Options{.input = input + "status\nquit\n"});
+    EXPECT_EQ(child->WaitExit(), 0) << child->Output();
+    return child->Output();
+  };
+  const std::string through = terminal({"--tls-pin", pki.stranger.pin}, "wait connected 5\nwait 5\nexpect Sign on\n");
+  EXPECT_NE(through.find(R"("connected":true,"link":{"tls":true)"), std::string::npos) << through;
+  EXPECT_TRUE(demo.WaitFor("connected over TLS")) << demo.Output();
+
+  const std::string refused = terminal({"--tls-pin", pki.host.pin}, "wait connected 2\n");
+  EXPECT_NE(refused.find("certificate does not match the pin"), std::string::npos) << refused;
+  ChildProcess load({kBuild + "/vantor-load", "--host", at, "--terminals", "1", "--script",
+                     std::string(VANTOR_SOURCE_DIR) + "/tools/load/warehouse.script", "--tls-ca", pki.caFile});
+  EXPECT_EQ(load.WaitExit(std::chrono::seconds(20)), 1) << load.Output();
+  EXPECT_NE(load.Output().find("cannot connect (certificate not trusted)"), std::string::npos) << load.Output();
+  EXPECT_EQ(proxy.Stop(), 0) << proxy.Output();
+
+  const std::string trace = ReadAll(out);
+  EXPECT_NE(trace.find(" 1 T>H 1 I identification\n"), std::string::npos) << trace;
+  EXPECT_NE(trace.find("    f field=2 row=2 col=0 text=\"Sign on\"\n"), std::string::npos) << trace;
 }
 
 }  // namespace

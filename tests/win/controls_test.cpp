@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "model/page.h"
 #include "settings/settings.h"
 #include "win/controls/control_classes.h"
+#include "win/controls/page_refresh.h"
 #include "win/controls/page_window.h"
 
 namespace vantor {
@@ -103,8 +105,40 @@ TEST_F(ControlsTest, RefreshMakesOneChildPerShownRecordInItsCellsAndRecreatesOnl
   fixed.format.type = kTypeButton;
   fixed.link.recreate = true;
   Refresh();
-  EXPECT_FALSE(IsWindow(first));
+  EXPECT_NE(Hwnd(fixed), first);
+  EXPECT_FALSE(IsWindowVisible(first)) << "a window no record holds is hidden";
+  EXPECT_EQ(FieldOfControl(first), nullptr);
   EXPECT_EQ(fixed.link.recreate, 0);
+}
+
+TEST_F(ControlsTest, ThePageKeepsAtMostSixtyFourHiddenWindowsOfAKindForItsRecordsUntilItsCellsChange) {
+  std::set<HWND> made;
+  for (int id = 1; id <= 70; ++id) AddField(id, id % 20, id / 20 * 9, 8, kModeDisplay, kTypeText, u"t");
+  Refresh();
+  for (Field* field = page_.Fields().Head(); field != nullptr; field = field->NextById()) made.insert(Hwnd(*field));
+  RemovedFields removed;
+  page_.Fields().Clear(removed);
+  for (const auto& field : removed) DiscardControlWindow(Hwnd(*field));
+  const auto children = [&] {
+    std::vector<HWND> found;
+    for (HWND c = GetWindow(pageWindow_, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) found.push_back(c);
+    return found;
+  };
+  ASSERT_TRUE(PumpUntil([&] { return children().size() == ControlPool::kKeptPerKind; }, 3000))
+      << "settled by its timer";
+  for (HWND kept : children()) {
+    EXPECT_FALSE(IsWindowVisible(kept));
+    EXPECT_EQ(FieldOfControl(kept), nullptr);
+  }
+  EXPECT_EQ(GetDlgItem(pageWindow_, 5), nullptr) << "no kept window answers to a field's id";
+  Field& again = AddField(5, 3, 3, 6, kModeDisplay, kTypeText, u"again");
+  Refresh();
+  EXPECT_EQ(made.count(Hwnd(again)), 1u) << "taken from the pool";
+  EXPECT_EQ(GetDlgItem(pageWindow_, 5), Hwnd(again));
+  EXPECT_TRUE(IsWindowVisible(Hwnd(again)));
+  EXPECT_EQ(WindowText(Hwnd(again)), L"again");
+  SendMessageW(pageWindow_, WM_VDX_RELAYOUT, 0, 0);
+  EXPECT_EQ(children(), std::vector<HWND>{Hwnd(again)}) << "the pool is emptied when the cells change";
 }
 
 TEST_F(ControlsTest, FocusRequestIsAnsweredOnlyInItsExactFormAndReportedByAllButTheSelectButton) {

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app_fixture_win.h"
@@ -23,59 +25,48 @@ namespace {
 
 using namespace wintest;
 using host_records::ScreenBuilder;
+namespace field = host_records::field;
 
 // Numbers other programs on the handheld send: they never change.
 constexpr UINT kIndicator = 3040, kFeedChar = 3044, kKeyboardState = 3052, kClearField = 3053;
 
+// Whether the window was hidden while the action ran (a hook on the thread's sent messages).
+bool HiddenDuring(HWND window, const std::function<void()>& action) {
+  static HWND watched = nullptr;
+  static bool hidden = false;
+  watched = window;
+  hidden = false;
+  HHOOK hook = SetWindowsHookExW(
+      WH_CALLWNDPROC,
+      [](int code, WPARAM wparam, LPARAM lparam) -> LRESULT {
+        const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lparam);
+        if (code == HC_ACTION && sent->hwnd == watched && sent->message == WM_SHOWWINDOW && sent->wParam == FALSE) {
+          hidden = true;
+        }
+        return CallNextHookEx(nullptr, code, wparam, lparam);
+      },
+      nullptr, GetCurrentThreadId());
+  action();
+  UnhookWindowsHookEx(hook);
+  return hidden;
+}
+
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_NE(ProgramResources(), nullptr) << "Vantor.exe must be built beside win_tests.exe";
-    InitAppCommonControls();
-    app_.instance = GetModuleHandleW(nullptr);
-    app_.resources = ProgramResources();
-    app_.title = L"Vantor";
-    app_.windowClass = L"VantorMainWindowTest";
-    app_.settings = std::make_unique<Settings>(dir_.File(L"Vantor.ini"));
-    app_.controlClasses = RegisterControlClasses(app_.instance);
-    app_.messageLoop = &loop_;
-    stored_.SetAdminMode(true);
-    stored_.SetToolbarSize(-1);
-    stored_.SetWindowPosition(10, 20, 240, 320);
-    ASSERT_TRUE(stored_.WriteSettings());
-    MainWindowOptions options;
-    options.startSession = false;
-    options.postQuit = false;
-    options.runDialog = [](const DialogRequest&) { return INT_PTR{0}; };  // no modal loop
-    ASSERT_TRUE(InitInstance(app_, app_.instance, options));
-    window_ = app_.mainWindow;
+    ASSERT_TRUE(terminal_.Open()) << "Vantor.exe must be built beside win_tests.exe";
+    window_ = terminal_.window;
   }
-  void TearDown() override {
-    ShowWindow(window_, SW_HIDE);  // without a window manager, destroying a shown window waits
-    DestroyWindow(window_);
-    app_.window.reset();
-    UnregisterClassW(app_.windowClass.c_str(), app_.instance);
-    UnregisterClassW(L"VdxCAnimate", app_.instance);  // its window closes by a posted message
-    UnregisterControlClasses(app_.instance, app_.controlClasses);
-  }
-  const vantor::Screen& Screen() { return app_.window->GetTerminal()->GetScreen(); }
-  LRESULT Send(UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
-    return SendMessageW(window_, message, wparam, lparam);
-  }
-  // A host record as the session thread hands it over.
-  void Receive(const ScreenBuilder& screen) {
-    const std::string record = screen.Record();
-    RecordBytes bytes(reinterpret_cast<const std::uint8_t*>(record.data()), record.size());
-    Send(WM_VDX_SESSION_RECORD, 0, reinterpret_cast<LPARAM>(&bytes));
-  }
+  const vantor::Screen& Screen() { return terminal_.Screen(); }
+  LRESULT Send(UINT message, WPARAM wparam = 0, LPARAM lparam = 0) { return terminal_.Send(message, wparam, lparam); }
+  void Receive(const ScreenBuilder& screen) { terminal_.Receive(screen); }
   HWND Indicator() const {
     return app_.window->GetIndicator() != nullptr ? app_.window->GetIndicator()->Window() : nullptr;
   }
 
-  TempDir dir_;
-  AppGlobals app_;
-  MessageLoop loop_;
-  Settings stored_{dir_.File(L"Vantor.ini")};
+  AppWindow terminal_{L"VantorMainWindowTest"};
+  AppGlobals& app_ = terminal_.app;
+  MessageLoop& loop_ = terminal_.loop;
   HWND window_ = nullptr;
 };
 
@@ -133,9 +124,12 @@ TEST_F(MainWindowTest, LockIndicatorStaysAboveThePagesAtTheRightEdgeAndTicksWith
       return counts.size() > 4;
     };
     EXPECT_TRUE(PumpUntil(ticked, 5000)) << "the picture moves on the 100 ms timer";
+    EXPECT_FALSE(HiddenDuring(shown, [&] { Receive(ScreenBuilder().Lock()); })) << "a record ending locked keeps it up";
+    EXPECT_EQ(Indicator(), shown);
+    EXPECT_EQ(LockIndicator::Counter().value, 0) << "counting again as a new window";
     Receive(ScreenBuilder().FocusAndUnlock(2));
     EXPECT_EQ(Indicator(), nullptr);
-    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(shown) && !IsWindow(connecting); }, 2000)) << "closes are posted";
+    EXPECT_FALSE(IsWindowVisible(shown));
     EXPECT_EQ(gdi::LiveObjects(), pictures);
   }
 }
@@ -178,6 +172,35 @@ TEST_F(MainWindowTest, FocusGoesToTheFocusFieldsControlOrElseToThePage) {
   }
   SetFocus(entry);
   EXPECT_EQ(Screen().focusField, 3) << "the entry makes itself the focus field";
+}
+
+TEST_F(MainWindowTest, APasswordFieldShowsOneStarPerCharacter) {
+  constexpr std::uint8_t kPassword = field::kBase | field::kInput | field::kPassword;
+  ScreenBuilder screen;
+  screen.Define(2, 2, 0, kPassword, field::kBase, 6).Text(2, "abc").Define(3, 3, 0, kPassword, field::kBase, 6);
+  screen.Text(3, "xyz").Define(4, 4, 0, kPassword, field::kBase, 6).Text(4, "ab").Input(5, 5, 0, 6).Text(5, "***");
+  Receive(screen.Input(6, 6, 0, 6).FocusAndUnlock(6));
+  SetForegroundWindow(window_);
+  ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == window_; }, 2000));
+  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  const auto shown = [&](int id) { return Pixels(Hwnd(*Screen().CurrentField(id))); };
+  EXPECT_TRUE(shown(2) == shown(3)) << "the characters show";
+  EXPECT_TRUE(shown(2) != shown(4)) << "as many stars as characters";
+  EXPECT_TRUE(shown(2) == shown(5)) << "stars";
+}
+
+// The page in front at once, another when it comes to the front.
+TEST_F(MainWindowTest, TheFontStepCommandLaysThePagesOutAgain) {
+  Receive(ScreenBuilder().SelectPage(1).Input(5, 2, 3, 4).ShowPage(1).SelectPage(0).Input(6, 3, 2, 4).ShowPage(0));
+  const int width = app_.settings->CellWidth();
+  Receive(ScreenBuilder().FontStep(4).FocusAndUnlock(6));
+  ASSERT_GT(app_.settings->CellWidth(), width);
+  const int cell = app_.settings->CellWidth(), row = app_.settings->CellHeight();
+  for (const auto& [page, id, top, left] : {std::tuple{0, 6, 3, 2}, std::tuple{1, 5, 2, 3}}) {
+    if (page != Screen().shownPage) Receive(ScreenBuilder().ShowPage(page));
+    const RECT place = RectInParent(Hwnd(*Screen().pages.At(page)->Fields().Find(id)));
+    EXPECT_EQ(std::vector<LONG>({place.left, place.top}), std::vector<LONG>({left * cell, top * row})) << page;
+  }
 }
 
 }  // namespace

@@ -33,4 +33,14 @@ LinkFailure CheckServer(TlsSocket& stream, const TlsOptions& options, const std:
   return openssl::CheckPeer(stream.native_handle(), options, host);
 }
 
+LinkFailure HandshakeFailure(const std::error_code& error) {
+  if (error.category() == asio::error::get_ssl_category())
+    return openssl::HandshakeFailure(static_cast<unsigned long>(error.value()));
+  if (error == asio::error::eof || error == asio::ssl::error::stream_truncated ||
+      error == asio::error::connection_reset)
+    return LinkFailure::kClosedWithoutReply;
+  if (error == asio::error::operation_aborted || error == asio::error::timed_out) return LinkFailure::kTimedOut;
+  return LinkFailure::kConnectionLost;
+}
+
 }  // namespace vantor::tools

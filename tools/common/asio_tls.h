@@ -25,5 +25,8 @@ LinkFailure ConfigureClient(asio::ssl::context& context, const TlsOptions& optio
 void PrepareClient(TlsSocket& stream, const std::string& host);
 // After the client's handshake: the terminal's checks of the host's certificate (kNone: it passed).
 LinkFailure CheckServer(TlsSocket& stream, const TlsOptions& options, const std::string& host);
+// Why the client's handshake failed, from the error it ended with: kNotTls for a reply that is no TLS,
+// kClosedWithoutReply when the host ended the connection, kTimedOut when it was called off.
+LinkFailure HandshakeFailure(const std::error_code& error);
 
 }  // namespace vantor::tools

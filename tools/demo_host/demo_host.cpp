@@ -19,8 +19,13 @@
 namespace vantor::demo {
 namespace {
 
+constexpr const char* kUsage =
+    "usage: demo_host [--tls CERT KEY] [port]\n"
+    "A warehouse application for trying Vantor: listens on 127.0.0.1:port (9999 by default; 0 any free),\n"
+    "and with --tls speaks TLS, presenting the certificate CERT (PEM) with its private key KEY.\n";
+
 int Usage() {
-  std::fprintf(stderr, "usage: demo_host [--tls CERT KEY] [port]\n");
+  std::fputs(kUsage, stderr);
   return 2;
 }
 
@@ -28,6 +33,10 @@ int Main(int argc, char** argv) {
   long port = 9999;
   std::unique_ptr<asio::ssl::context> tls;
   int at = 1;
+  if (argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0)) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   if (at < argc && std::strcmp(argv[at], "--tls") == 0) {
     if (at + 2 >= argc) return Usage();
     tls = std::make_unique<asio::ssl::context>(asio::ssl::context::tls_server);
@@ -38,9 +47,7 @@ int Main(int argc, char** argv) {
     }
     at += 3;
   }
-  if (argc - at > 1 || (at < argc && (std::strcmp(argv[at], "-h") == 0 || std::strcmp(argv[at], "--help") == 0))) {
-    return Usage();
-  }
+  if (argc - at > 1) return Usage();
   if (at < argc) {
     char* end = nullptr;
     port = std::strtol(argv[at], &end, 10);

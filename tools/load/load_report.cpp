@@ -22,6 +22,20 @@ Percentiles PercentilesOf(std::vector<double> samples) {
   return {rank(0.50), rank(0.95), rank(0.99), *std::max_element(samples.begin(), samples.end())};
 }
 
+namespace {
+
+// The links the run cut, when it cut any.
+std::string Drops(const LoadReport& report) {
+  if (report.drops == 0) return {};
+  char text[256];
+  std::snprintf(text, sizeof text, "links cut           %lld (%lld at a ready screen: %lld came back as they were)\n",
+                static_cast<long long>(report.drops), static_cast<long long>(report.dropsAtReadyScreen),
+                static_cast<long long>(report.screensBack));
+  return text;
+}
+
+}  // namespace
+
 std::string FormatTable(const LoadReport& report) {
   const Percentiles t = PercentilesOf(report.turnaroundMs);
   const std::string failure =
@@ -31,17 +45,27 @@ std::string FormatTable(const LoadReport& report) {
                 "terminals            %d (%d connected, %d ran their script to the end)\n"
                 "script runs          %lld\n"
                 "screens              %lld in %.1f s; measured %.1f s: %.1f screens/s\n"
-                "turnaround (ms)      p50 %.2f  p95 %.2f  p99 %.2f  max %.2f  (%zu samples)\n"
+                "turnaround (ms)      p50 %.2f  p95 %.2f  p99 %.2f  max %.2f  (%zu samples)\n",
+                report.terminals, report.terminalsConnected, report.terminalsCompleted,
+                static_cast<long long>(report.scriptRuns), static_cast<long long>(report.screens), report.seconds,
+                report.measuredSeconds, report.ScreensPerSecond(), t.p50, t.p95, t.p99, t.max,
+                report.turnaroundMs.size());
+  std::string table = text;
+  if (!report.handshakeMs.empty()) {
+    const Percentiles h = PercentilesOf(report.handshakeMs);
+    std::snprintf(text, sizeof text, "TLS handshake (ms)   p50 %.2f  p95 %.2f  p99 %.2f  max %.2f  (%zu samples)\n",
+                  h.p50, h.p95, h.p99, h.max, report.handshakeMs.size());
+    table += text;
+  }
+  std::snprintf(text, sizeof text,
                 "connection failures  %lld%s\n"
                 "reconnects           %lld\n"
                 "script errors        %lld\n"
                 "peak memory          %ld KiB\n",
-                report.terminals, report.terminalsConnected, report.terminalsCompleted,
-                static_cast<long long>(report.scriptRuns), static_cast<long long>(report.screens), report.seconds,
-                report.measuredSeconds, report.ScreensPerSecond(), t.p50, t.p95, t.p99, t.max,
-                report.turnaroundMs.size(), static_cast<long long>(report.connectionFailures), failure.c_str(),
+                static_cast<long long>(report.connectionFailures), failure.c_str(),
                 static_cast<long long>(report.reconnects), static_cast<long long>(report.errors), report.maxRssKib);
-  std::string table = text;
+  table += text;
+  table += Drops(report);
   for (const std::string& error : report.firstErrors) table += "  " + error + "\n";
   return table;
 }
@@ -69,8 +93,15 @@ std::vector<std::string> Failures(const LoadReport& report, const LoadGates& gat
 }
 
 std::string ToJson(const LoadReport& report, const std::vector<std::string>& failures) {
-  const Percentiles t = PercentilesOf(report.turnaroundMs);
   const auto rounded = [](double value) { return std::round(value * 100.0) / 100.0; };
+  const auto percentiles = [&rounded](const std::vector<double>& samples) {
+    const Percentiles p = PercentilesOf(samples);
+    return nlohmann::json{{"p50", rounded(p.p50)},
+                          {"p95", rounded(p.p95)},
+                          {"p99", rounded(p.p99)},
+                          {"max", rounded(p.max)},
+                          {"samples", samples.size()}};
+  };
   const nlohmann::json json = {
       {"terminals", report.terminals},
       {"terminals_connected", report.terminalsConnected},
@@ -81,15 +112,14 @@ std::string ToJson(const LoadReport& report, const std::vector<std::string>& fai
       {"measured_screens", report.measuredScreens},
       {"measured_seconds", rounded(report.measuredSeconds)},
       {"screens_per_s", rounded(report.ScreensPerSecond())},
-      {"turnaround_ms",
-       {{"p50", rounded(t.p50)},
-        {"p95", rounded(t.p95)},
-        {"p99", rounded(t.p99)},
-        {"max", rounded(t.max)},
-        {"samples", report.turnaroundMs.size()}}},
+      {"turnaround_ms", percentiles(report.turnaroundMs)},
+      {"handshake_ms", percentiles(report.handshakeMs)},
       {"connection_failures", report.connectionFailures},
       {"first_connection_failure", report.firstConnectionFailure},
       {"reconnects", report.reconnects},
+      {"drops", report.drops},
+      {"drops_at_ready_screen", report.dropsAtReadyScreen},
+      {"screens_back", report.screensBack},
       {"errors", report.errors},
       {"first_errors", report.firstErrors},
       {"max_rss_kib", report.maxRssKib},

@@ -12,12 +12,17 @@
 #include <random>
 
 #include <asio.hpp>
+#include <nlohmann/json.hpp>
 
+#include "asio_tls.h"
 #include "headless/command_engine.h"
 #include "headless/headless_terminal.h"
 #include "headless/runner.h"
+#include "host_port.h"
+#include "headless/screen_text.h"
 #include "platform/codepage.h"
 #include "platform/net.h"
+#include "platform/transport.h"
 #include "session/record_assembler.h"
 #include "session/responses.h"
 #include "session/wire_format.h"
@@ -66,20 +71,29 @@ class VirtualTerminal final : public RecordSender {
 
  private:
   void Connect();
+  void Handshake(int generation);
+  void ConnectFailed(const std::string& reason);
+  void Established();
   void Read();
   void Write();
   void Lost();
   void Advance();
   void RestartScript();
   void OnRecord(RecordBytes record);
+  void ScheduleDrop();
+  void Cut();
+  std::string ScreenShown() const;
 
   LoadRun& run_;
   const int id_;
   Settings settings_;
   HeadlessTerminal terminal_;
   std::unique_ptr<CommandEngine> engine_;
+  // The TCP socket, or the TLS stream on it; the last stream stays alive for the handlers it still owes.
   tcp::socket socket_;
-  asio::steady_timer waitTimer_, connectTimer_;
+  std::unique_ptr<tools::TlsSocket> tls_, retiredTls_;
+  tcp::socket& Lowest() { return tls_ ? tls_->next_layer() : socket_; }
+  asio::steady_timer waitTimer_, connectTimer_, dropTimer_;
   RecordAssembler assembler_;
   bool pendingFf_ = false;
   std::vector<std::uint8_t> buffer_ = std::vector<std::uint8_t>(4096);
@@ -92,6 +106,9 @@ class VirtualTerminal final : public RecordSender {
   int failedConnects_ = 0;
   int generation_ = 0;  // a new one for each socket: handlers of an old one do nothing
   bool writing_ = false, connected_ = false, everConnected_ = false, completed_ = false, finished_ = false;
+  // Cut by the run: the script waits until the screen is back; whether it was ready, and what it showed.
+  bool returning_ = false, cutReady_ = false;
+  std::string cutScreen_;
 };
 
 class LoadRun {
@@ -102,7 +119,17 @@ class LoadRun {
         progress_(std::move(progress)),
         progressInterval_(progressInterval),
         progressTimer_(io_),
-        endTimer_(io_) {}
+        endTimer_(io_) {
+    for (const net::Address& address : options.addresses) {
+      tcp::endpoint endpoint;
+      std::memcpy(endpoint.data(), address.bytes.data(), static_cast<std::size_t>(address.length));
+      endpoint.resize(static_cast<std::size_t>(address.length));
+      endpoints_.push_back(endpoint);
+    }
+    // Checked with the command line: a context that cannot be made fails each connect with the reason.
+    if (options.tls.enabled && tools::ConfigureClient(tlsContext_, options.tls) == LinkFailure::kNone)
+      tls_ = &tlsContext_;
+  }
 
   LoadReport Run() {
     start_ = SteadyClock::now();
@@ -125,11 +152,9 @@ class LoadRun {
 
   asio::io_context& Io() { return io_; }
   const LoadOptions& Options() const { return options_; }
-  tcp::endpoint Endpoint() const {
-    asio::ip::address_v4::bytes_type bytes;
-    std::memcpy(bytes.data(), &options_.address, bytes.size());  // network order is the bytes' order
-    return {asio::ip::address_v4(bytes), options_.port};
-  }
+  const std::vector<tcp::endpoint>& Endpoints() const { return endpoints_; }
+  // The terminals' TLS context; none in clear text.
+  asio::ssl::context* Tls() { return tls_; }
   // When the terminal with this id starts: evenly over the ramp.
   SteadyClock::time_point StartOf(int id) const {
     const double share = static_cast<double>(id - options_.firstId) / options_.terminals;
@@ -147,10 +172,18 @@ class LoadRun {
   void Turnaround(SteadyClock::duration taken) {
     report_.turnaroundMs.push_back(std::chrono::duration<double, std::milli>(taken).count());
   }
+  void Handshake(SteadyClock::duration taken) {
+    report_.handshakeMs.push_back(std::chrono::duration<double, std::milli>(taken).count());
+  }
   void ConnectionFailure(const std::string& reason) {
     if (report_.connectionFailures++ == 0) report_.firstConnectionFailure = reason;
   }
   void Reconnect() { ++report_.reconnects; }
+  void Drop(bool ready) {
+    ++report_.drops;
+    report_.dropsAtReadyScreen += ready ? 1 : 0;
+  }
+  void ScreenBack() { ++report_.screensBack; }
   void ScriptRun() { ++report_.scriptRuns; }
   void Error(int id, std::size_t line, const std::string& status) {
     if (report_.firstErrors.size() < kFirstErrorsKept)
@@ -210,6 +243,9 @@ class LoadRun {
   std::function<void(const Progress&)> progress_;
   std::chrono::milliseconds progressInterval_;
   asio::io_context io_{1};
+  std::vector<tcp::endpoint> endpoints_;
+  asio::ssl::context tlsContext_{asio::ssl::context::tls_client};
+  asio::ssl::context* tls_ = nullptr;
   asio::steady_timer progressTimer_, endTimer_;
   SteadyClock::time_point start_;
   std::optional<SteadyClock::time_point> end_;
@@ -228,6 +264,7 @@ VirtualTerminal::VirtualTerminal(LoadRun& run, int id)
       socket_(run.Io()),
       waitTimer_(run.Io()),
       connectTimer_(run.Io()),
+      dropTimer_(run.Io()),
       random_(static_cast<unsigned>(id)) {
   settings_.SetHostName(DecodeText(run.Options().host, CodePage::Utf8));
   settings_.SetHostPort(run.Options().port);
@@ -247,35 +284,115 @@ void VirtualTerminal::Connect() {
   const int generation = ++generation_;
   params_ = terminal_.Restart();
   terminal_.ConnectionStarting();
+  if (tls_) retiredTls_ = std::move(tls_);
   socket_ = tcp::socket(run_.Io());
-  socket_.async_connect(run_.Endpoint(), [this, generation](const asio::error_code& error) {
-    if (generation != generation_ || finished_) return;
-    if (error) {
-      run_.ConnectionFailure(error.message());
-      asio::error_code ignored;
-      socket_.close(ignored);
-      terminal_.ConnectionEnded();
-      // A terminal that never got to its script after the duration has none to finish.
-      if (run_.HasDuration() && !run_.KeepGoing()) return Finish();
-      if (!run_.HasDuration() && ++failedConnects_ >= kMostLosses) {
-        run_.Error(id_, 0,
-                   "error: cannot connect (" + error.message() + "), " + std::to_string(failedConnects_) + " times");
-        return Finish();
-      }
-      connectTimer_.expires_after(kReconnectDelay);
-      connectTimer_.async_wait([this](const asio::error_code& e) {
-        if (!e && !finished_) Connect();
-      });
-      return;
-    }
+  asio::async_connect(socket_, run_.Endpoints(),
+                      [this, generation](const asio::error_code& error, const tcp::endpoint&) {
+                        if (generation != generation_ || finished_) return;
+                        if (error) return ConnectFailed(error.message());
+                        asio::error_code ignored;
+                        socket_.set_option(tcp::no_delay(true), ignored);
+                        if (run_.Options().tls.enabled) return Handshake(generation);
+                        Established();
+                      });
+}
+
+// The TLS handshake and the terminal's checks of the host's certificate, bounded as the terminal's.
+void VirtualTerminal::Handshake(int generation) {
+  if (run_.Tls() == nullptr) return ConnectFailed(Describe(LinkFailure::kHandshakeFailed));
+  tls_ = std::make_unique<tools::TlsSocket>(std::move(socket_), *run_.Tls());
+  tools::PrepareClient(*tls_, run_.Options().host);
+  const SteadyClock::time_point started = SteadyClock::now();
+  connectTimer_.expires_after(kDefaultConnectTimeout);
+  connectTimer_.async_wait([this, generation](const asio::error_code& error) {
     asio::error_code ignored;
-    socket_.set_option(tcp::no_delay(true), ignored);
-    failedConnects_ = 0;
-    connected_ = everConnected_ = true;
-    if (params_.onConnected) params_.onConnected();
-    SendRecord(params_.terminalId, kIdentifyRecord);
-    Read();
-    Advance();
+    if (!error && generation == generation_ && !connected_) Lowest().close(ignored);
+  });
+  tls_->async_handshake(asio::ssl::stream_base::client, [this, generation, started](const asio::error_code& error) {
+    if (generation != generation_ || finished_) return;
+    connectTimer_.cancel();
+    const LinkFailure failure =
+        error ? tools::HandshakeFailure(error) : tools::CheckServer(*tls_, run_.Options().tls, run_.Options().host);
+    if (failure != LinkFailure::kNone) return ConnectFailed(Describe(failure));
+    run_.Handshake(SteadyClock::now() - started);
+    Established();
+  });
+}
+
+void VirtualTerminal::ConnectFailed(const std::string& reason) {
+  run_.ConnectionFailure(reason);
+  asio::error_code ignored;
+  Lowest().close(ignored);
+  terminal_.ConnectionEnded();
+  // A terminal that never got to its script after the duration has none to finish.
+  if (run_.HasDuration() && !run_.KeepGoing()) return Finish();
+  if (!run_.HasDuration() && ++failedConnects_ >= kMostLosses) {
+    run_.Error(id_, 0, "error: cannot connect (" + reason + "), " + std::to_string(failedConnects_) + " times");
+    return Finish();
+  }
+  connectTimer_.expires_after(kReconnectDelay);
+  connectTimer_.async_wait([this](const asio::error_code& e) {
+    if (!e && !finished_) Connect();
+  });
+}
+
+void VirtualTerminal::Established() {
+  failedConnects_ = 0;
+  connected_ = everConnected_ = true;
+  if (params_.onConnected) params_.onConnected();
+  SendRecord(params_.terminalId, kIdentifyRecord);
+  ScheduleDrop();
+  Read();
+  Advance();
+}
+
+void VirtualTerminal::ScheduleDrop() {
+  const double every = run_.Options().dropEverySeconds;
+  if (every <= 0) return;
+  const double after = every * std::uniform_real_distribution<double>(0.5, 1.5)(random_);
+  const int generation = generation_;
+  dropTimer_.expires_after(std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double>(after)));
+  dropTimer_.async_wait([this, generation](const asio::error_code& error) {
+    if (!error && generation == generation_ && connected_ && !finished_) Cut();
+  });
+}
+
+// The page as the operator reads it: the clock left out (it may turn between the cut and the return),
+// and the counts of sounds and the fields' changed marks (the gateway reports typed values itself).
+std::string VirtualTerminal::ScreenShown() const {
+  nlohmann::json status = nlohmann::json::parse(StatusLine(terminal_));
+  for (const char* counted : {"connected", "sounds", "beeps"}) status.erase(counted);
+  std::string shown = status.dump();
+  for (const std::string& line : FieldLines(terminal_)) {
+    nlohmann::json field = nlohmann::json::parse(line);
+    if (field["kind"] == "system") continue;
+    field.erase("modified");
+    shown += field.dump();
+  }
+  return shown;
+}
+
+// The link is gone at once, as a lost Wi-Fi takes it: no goodbye. The terminal keeps its screen and
+// connects again a second later; the script waits until the screen is ready again.
+void VirtualTerminal::Cut() {
+  cutReady_ = terminal_.View().KeyboardReady();
+  cutScreen_ = cutReady_ ? ScreenShown() : std::string();
+  run_.Drop(cutReady_);
+  returning_ = true;
+  asio::error_code ignored;
+  Lowest().set_option(asio::socket_base::linger(true, 0), ignored);
+  connected_ = false;
+  ++generation_;
+  Lowest().close(ignored);
+  outbox_.clear();
+  writing_ = false;
+  assembler_.Reset();
+  pendingFf_ = false;
+  lockedAt_.reset();  // a turnaround across the cut is not the host's
+  terminal_.ConnectionEnded();
+  connectTimer_.expires_after(kReconnectDelay);
+  connectTimer_.async_wait([this](const asio::error_code& error) {
+    if (!error && !finished_) Connect();
   });
 }
 
@@ -289,22 +406,23 @@ bool VirtualTerminal::SendRecord(int terminalId, std::string_view data) {
 void VirtualTerminal::Write() {
   writing_ = true;
   const int generation = generation_;
-  asio::async_write(socket_, asio::buffer(outbox_.front()),
-                    [this, generation](const asio::error_code& error, std::size_t) {
-                      if (generation != generation_) return;
-                      outbox_.pop_front();
-                      if (error) return Lost();
-                      if (outbox_.empty()) {
-                        writing_ = false;
-                      } else {
-                        Write();
-                      }
-                    });
+  const auto written = [this, generation](const asio::error_code& error, std::size_t) {
+    if (generation != generation_) return;
+    outbox_.pop_front();
+    if (error) return Lost();
+    if (outbox_.empty()) {
+      writing_ = false;
+    } else {
+      Write();
+    }
+  };
+  if (tls_) return asio::async_write(*tls_, asio::buffer(outbox_.front()), written);
+  asio::async_write(socket_, asio::buffer(outbox_.front()), written);
 }
 
 void VirtualTerminal::Read() {
   const int generation = generation_;
-  socket_.async_read_some(asio::buffer(buffer_), [this, generation](const asio::error_code& error, std::size_t got) {
+  const auto received = [this, generation](const asio::error_code& error, std::size_t got) {
     if (generation != generation_) return;
     if (error) return Lost();
     const int length = UnescapeInPlace(buffer_.data(), static_cast<int>(got), pendingFf_);
@@ -314,12 +432,18 @@ void VirtualTerminal::Read() {
     if (generation != generation_) return;
     Read();
     Advance();
-  });
+  };
+  if (tls_) return tls_->async_read_some(asio::buffer(buffer_), received);
+  socket_.async_read_some(asio::buffer(buffer_), received);
 }
 
 void VirtualTerminal::OnRecord(RecordBytes record) {
   run_.Screen();
   terminal_.ReceiveRecord(record);
+  if (returning_ && terminal_.View().KeyboardReady()) {
+    returning_ = false;
+    if (cutReady_ && ScreenShown() == cutScreen_) run_.ScreenBack();
+  }
   if (lockedAt_ && terminal_.View().KeyboardReady()) {
     run_.Turnaround(SteadyClock::now() - *lockedAt_);
     lockedAt_.reset();
@@ -332,15 +456,21 @@ void VirtualTerminal::Lost() {
   if (!connected_) return;
   asio::error_code ignored;
   // Best effort and never blocking: a host that stopped reading must not stall the loop.
-  socket_.non_blocking(true, ignored);
-  socket_.write_some(asio::buffer(FrameRecord(params_.terminalId, kGoodbyeRecord)), ignored);
+  Lowest().non_blocking(true, ignored);
+  const std::string goodbye = FrameRecord(params_.terminalId, kGoodbyeRecord);
+  if (tls_) {
+    tls_->write_some(asio::buffer(goodbye), ignored);
+  } else {
+    socket_.write_some(asio::buffer(goodbye), ignored);
+  }
   connected_ = false;
   ++generation_;
-  socket_.close(ignored);
+  Lowest().close(ignored);
   outbox_.clear();
   writing_ = false;
   assembler_.Reset();
   pendingFf_ = false;
+  returning_ = false;
   terminal_.ConnectionEnded();
   if (finished_) return;
   run_.Reconnect();
@@ -391,6 +521,7 @@ void VirtualTerminal::Advance() {
       asio::post(run_.Io(), [this] { Advance(); });
       return;
     } else {
+      if (returning_) return;  // the operator waits for the screen to come back
       const bool wasReady = terminal_.View().KeyboardReady();
       reply = engine_->Start(WithId(script[line_++], id_), now);
       if (wasReady && !terminal_.View().KeyboardReady()) lockedAt_ = now;
@@ -427,9 +558,10 @@ void VirtualTerminal::Finish() {
   connected_ = false;
   ++generation_;
   asio::error_code ignored;
-  socket_.close(ignored);
+  Lowest().close(ignored);
   waitTimer_.cancel();
   connectTimer_.cancel();
+  dropTimer_.cancel();
   run_.TerminalDone();
 }
 
@@ -453,20 +585,31 @@ std::optional<LoadOptions> ParseLoadOptions(const std::vector<std::string>& args
   };
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& option = args[i];
-    static const std::array<std::string, 11> kKnown = {"--host",    "--terminals",  "--script",        "--first-id",
-                                                       "--ramp",    "--duration",   "--think",         "--json",
-                                                       "--max-p99", "--max-errors", "--max-reconnects"};
+    static const std::array<std::string, 14> kKnown = {
+        "--host", "--terminals", "--script",     "--first-id",       "--ramp",       "--duration", "--think",
+        "--json", "--max-p99",   "--max-errors", "--max-reconnects", "--drop-every", "--tls-pin",  "--tls-ca"};
+    if (option == "--tls") {
+      options.tls.enabled = true;
+      continue;
+    }
     if (std::find(kKnown.begin(), kKnown.end(), option) == kKnown.end()) return refuse("unknown option " + option);
     if (i + 1 >= args.size()) return refuse(option + " needs a value");
     const std::string& value = args[++i];
     long number = 0;
     double seconds = 0;
     if (option == "--host") {
-      const std::size_t colon = value.rfind(':');
-      if (colon == std::string::npos || colon == 0 || !ParseCount(value.substr(colon + 1), 1, 65535, number))
-        return refuse("--host needs HOST:PORT with a port of 1 to 65535");
-      options.host = value.substr(0, colon);
-      options.port = static_cast<std::uint16_t>(number);
+      const std::optional<tools::HostPort> host = tools::ParseHostPort(value, true);
+      if (!host || host->port == 0)
+        return refuse("--host needs HOST:PORT with a port of 1 to 65535 ([::1]:9999 for an IPv6 address)");
+      options.host = host->host;
+      options.port = host->port;
+    } else if (option == "--tls-pin") {
+      if (!ParsePin(value)) return refuse("--tls-pin takes a SHA-256 fingerprint (64 hex digits, colons allowed)");
+      options.tls.pin = value;
+      options.tls.enabled = true;
+    } else if (option == "--tls-ca") {
+      options.tls.caFile = value;
+      options.tls.enabled = true;
     } else if (option == "--terminals") {
       if (!ParseCount(value, 1, kMostTerminals, number))
         return refuse("--terminals needs a number of 1 to " + std::to_string(kMostTerminals));
@@ -480,6 +623,10 @@ std::optional<LoadOptions> ParseLoadOptions(const std::vector<std::string>& args
       (option == "--ramp"    ? options.rampSeconds
        : option == "--think" ? options.thinkSeconds
                              : options.durationSeconds.emplace()) = seconds;
+    } else if (option == "--drop-every") {
+      if (!ParseSeconds(value, seconds) || seconds <= 0)
+        return refuse("--drop-every needs a number of seconds above 0");
+      options.dropEverySeconds = seconds;
     } else if (option == "--max-p99") {
       if (!ParseSeconds(value, seconds)) return refuse("--max-p99 needs a number of milliseconds");
       options.gates.maxP99Ms = seconds;
@@ -503,8 +650,13 @@ std::optional<LoadOptions> ParseLoadOptions(const std::vector<std::string>& args
     options.script.push_back(lines[i]);
   }
   if (options.script.empty()) return refuse("the script " + scriptFile + " has no command");
-  options.address = net::ResolveHost(options.host);
-  if (options.address == 0) return refuse("the host " + options.host + " cannot be resolved");
+  if (options.tls.enabled) {
+    asio::ssl::context context(asio::ssl::context::tls_client);
+    if (tools::ConfigureClient(context, options.tls) == LinkFailure::kCaFileUnreadable)
+      return refuse("cannot read the CA certificates " + options.tls.caFile);
+  }
+  options.addresses = net::Resolve(options.host, options.port).addresses;
+  if (options.addresses.empty()) return refuse("the host " + options.host + " cannot be resolved");
   return options;
 }
 

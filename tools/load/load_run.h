@@ -9,18 +9,22 @@
 #include <vector>
 
 #include "load_report.h"
+#include "platform/net.h"
+#include "platform/tls_options.h"
 
 namespace vantor::load {
 
 struct LoadOptions {
   std::string host;
-  std::uint32_t address = 0;  // the host's IPv4 address in network order, as the terminal resolves it
+  std::vector<net::Address> addresses;  // the host's, as the terminal resolves it: tried in turn
   std::uint16_t port = 0;
+  TlsOptions tls;  // the terminals' link, as the terminal's settings make it
   int terminals = 0;
   int firstId = 1;
   double rampSeconds = 0;
   double thinkSeconds = 0;                // the operator's pause after each `wait`, on average (0.5 to 1.5 times)
   std::optional<double> durationSeconds;  // none: each terminal runs the script once
+  double dropEverySeconds = 0;            // each terminal's link is cut about this often (0.5 to 1.5 times); 0: never
   std::vector<std::string> script;        // command lines, comments and empty lines left out
   std::string jsonFile;
   LoadGates gates;

@@ -1,20 +1,15 @@
-// What the proxy and the replay share: addresses from the command line, the trace's output, the clock.
+// What the proxy and the replay share: addresses from the command line, the clock.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
-#include <optional>
-#include <ostream>
-#include <string>
+
+#include "host_port.h"
 
 namespace vantor::trace {
 
-// "[ADDR:]PORT" or "HOST:PORT" split; none when the port is no number in 0..65535 or a host is missing.
-struct Endpoint {
-  std::string host;
-  std::uint16_t port = 0;
-};
-std::optional<Endpoint> ParseEndpoint(const std::string& text, bool hostRequired);
+// "[ADDR:]PORT" or "HOST:PORT" as tools::ParseHostPort reads them.
+using Endpoint = tools::HostPort;
 
 // Microseconds since the object was made: the capture's times.
 class Stopwatch {

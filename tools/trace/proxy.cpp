@@ -3,6 +3,7 @@
 #include "proxy.h"
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 
 namespace vantor::trace {
@@ -30,36 +31,45 @@ void Recorder::Finish() {
 // One terminal and its host connection. Kept alive by the handlers waiting on its sockets.
 class ProxySession : public std::enable_shared_from_this<ProxySession> {
  public:
-  ProxySession(asio::io_context& io, tcp::socket terminal, std::uint32_t number, Recorder& recorder)
-      : terminal_(std::move(terminal)), host_(io), resolver_(io), number_(number), recorder_(recorder) {}
+  // Both sides' TLS handshakes and the host's connect are bounded by this, together.
+  static constexpr std::chrono::seconds kSetUpTimeout{10};
 
+  ProxySession(asio::io_context& io, std::unique_ptr<ProxyStream> terminal, std::unique_ptr<ProxyStream> host,
+               std::uint32_t number, Recorder& recorder)
+      : terminal_(std::move(terminal)),
+        host_(std::move(host)),
+        resolver_(io),
+        setUpTimer_(io),
+        number_(number),
+        recorder_(recorder) {}
+
+  // The terminal's side is made ready first (its TLS handshake): the host is reached only for a
+  // terminal that can talk.
   void Start(const Endpoint& host) {
     std::error_code ignored;
-    const tcp::endpoint peer = terminal_.remote_endpoint(ignored);
+    const tcp::endpoint peer = terminal_->Socket().remote_endpoint(ignored);
     recorder_.Record(CaptureEvent::Opened, number_, peer.address().to_string() + ":" + std::to_string(peer.port()));
     auto self = shared_from_this();
-    resolver_.async_resolve(host.host, std::to_string(host.port),
-                            [self, host](const std::error_code& error, const tcp::resolver::results_type& results) {
-                              if (error) return self->Unreachable(host, error);
-                              asio::async_connect(self->host_, results,
-                                                  [self, host](const std::error_code& failed, const tcp::endpoint&) {
-                                                    if (failed) return self->Unreachable(host, failed);
-                                                    std::error_code unset;
-                                                    self->host_.set_option(tcp::no_delay(true), unset);
-                                                    self->Pump(true);
-                                                    self->Pump(false);
-                                                  });
-                            });
+    setUpTimer_.expires_after(kSetUpTimeout);
+    setUpTimer_.async_wait([self](const std::error_code& cancelled) {
+      if (!cancelled) self->Failed("not connected to the host within " + std::to_string(kSetUpTimeout.count()) + " s");
+    });
+    terminal_->Start([self, host](const std::string& why) {
+      if (!why.empty()) return self->Failed("the terminal's TLS handshake failed: " + why);
+      self->ConnectHost(host);
+    });
   }
 
   // Both sides closed at once; the directions not yet ended are recorded as ended.
   void Abort() {
     End(true);
     End(false);
+    closed_ = true;
     std::error_code ignored;
-    terminal_.close(ignored);
-    host_.close(ignored);
+    terminal_->Socket().close(ignored);
+    host_->Socket().close(ignored);
     resolver_.cancel();
+    setUpTimer_.cancel();
   }
 
  private:
@@ -68,31 +78,55 @@ class ProxySession : public std::enable_shared_from_this<ProxySession> {
     bool ended = false;
   };
 
-  void Unreachable(const Endpoint& host, const std::error_code& error) {
-    if (error == asio::error::operation_aborted) return;
-    std::fprintf(stderr, "vantor-trace: connection %u: cannot reach %s:%u: %s\n", number_, host.host.c_str(),
-                 static_cast<unsigned>(host.port), error.message().c_str());
+  void ConnectHost(const Endpoint& host) {
+    if (closed_) return;
+    auto self = shared_from_this();
+    const std::string name = tools::WithPort(host.host, host.port);
+    resolver_.async_resolve(host.host, std::to_string(host.port),
+                            [self, name](const std::error_code& error, const tcp::resolver::results_type& results) {
+                              if (error) return self->Failed("cannot reach " + name + ": " + error.message());
+                              asio::async_connect(
+                                  self->host_->Socket(), results,
+                                  [self, name](const std::error_code& failed, const tcp::endpoint&) {
+                                    if (failed) return self->Failed("cannot reach " + name + ": " + failed.message());
+                                    std::error_code ignored;
+                                    self->host_->Socket().set_option(tcp::no_delay(true), ignored);
+                                    self->host_->Start([self, name](const std::string& why) {
+                                      if (!why.empty()) return self->Failed("the host " + name + " is refused: " + why);
+                                      self->setUpTimer_.cancel();
+                                      self->Pump(true);
+                                      self->Pump(false);
+                                    });
+                                  });
+                            });
+  }
+
+  // Setting up the connection failed: said once on stderr, and both sides closed.
+  void Failed(const std::string& why) {
+    if (closed_) return;
+    std::fprintf(stderr, "vantor-trace: connection %u: %s\n", number_, why.c_str());
     Abort();
   }
 
   // fromTerminal: the terminal's bytes to the host; otherwise the host's to the terminal.
   void Pump(bool fromTerminal) {
-    tcp::socket& from = fromTerminal ? terminal_ : host_;
+    ProxyStream& from = fromTerminal ? *terminal_ : *host_;
     Direction& direction = fromTerminal ? up_ : down_;
     auto self = shared_from_this();
-    from.async_read_some(
-        asio::buffer(direction.buffer),
-        [self, fromTerminal](const std::error_code& error, std::size_t n) { self->Received(fromTerminal, error, n); });
+    from.ReadSome(asio::buffer(direction.buffer), [self, fromTerminal](const std::error_code& error, std::size_t n) {
+      self->Received(fromTerminal, error, n);
+    });
   }
 
   void Received(bool fromTerminal, const std::error_code& error, std::size_t n) {
     Direction& direction = fromTerminal ? up_ : down_;
     if (direction.ended) return;
-    if (error == asio::error::eof) {
-      // The peer ended its direction: the other side reads the end of the stream, and may still answer.
+    if (error && (fromTerminal ? *terminal_ : *host_).IsEnd(error)) {
+      // The peer ended its direction: the other side reads the end of its TCP stream (as a TLS peer of
+      // the terminal's ends it), and may still answer.
       End(fromTerminal);
       std::error_code ignored;
-      (fromTerminal ? host_ : terminal_).shutdown(tcp::socket::shutdown_send, ignored);
+      (fromTerminal ? *host_ : *terminal_).Socket().shutdown(tcp::socket::shutdown_send, ignored);
       if (up_.ended && down_.ended) Abort();
       return;
     }
@@ -100,11 +134,12 @@ class ProxySession : public std::enable_shared_from_this<ProxySession> {
     recorder_.Record(fromTerminal ? CaptureEvent::FromTerminal : CaptureEvent::FromHost, number_,
                      std::string_view(direction.buffer.data(), n));
     auto self = shared_from_this();
-    asio::async_write(fromTerminal ? host_ : terminal_, asio::buffer(direction.buffer.data(), n),
-                      [self, fromTerminal](const std::error_code& failed, std::size_t) {
-                        if (failed) return self->Abort();
-                        self->Pump(fromTerminal);
-                      });
+    (fromTerminal ? *host_ : *terminal_)
+        .Write(asio::buffer(direction.buffer.data(), n),
+               [self, fromTerminal](const std::error_code& failed, std::size_t) {
+                 if (failed) return self->Abort();
+                 self->Pump(fromTerminal);
+               });
   }
 
   void End(bool fromTerminal) {
@@ -114,17 +149,19 @@ class ProxySession : public std::enable_shared_from_this<ProxySession> {
     recorder_.Record(fromTerminal ? CaptureEvent::TerminalEnded : CaptureEvent::HostEnded, number_);
   }
 
-  tcp::socket terminal_;
-  tcp::socket host_;
+  std::unique_ptr<ProxyStream> terminal_;
+  std::unique_ptr<ProxyStream> host_;
   tcp::resolver resolver_;
+  asio::steady_timer setUpTimer_;
   std::uint32_t number_;
   Recorder& recorder_;
+  bool closed_ = false;
   Direction up_;
   Direction down_;
 };
 
-Proxy::Proxy(asio::io_context& io, Endpoint host, Recorder& recorder)
-    : io_(io), host_(std::move(host)), recorder_(recorder), acceptor_(io), retry_(io) {}
+Proxy::Proxy(asio::io_context& io, Endpoint host, Recorder& recorder, StreamMaker& streams)
+    : io_(io), host_(std::move(host)), recorder_(recorder), streams_(streams), acceptor_(io), retry_(io) {}
 
 bool Proxy::Listen(const Endpoint& listen, std::string& error) {
   std::error_code failed;
@@ -139,7 +176,7 @@ bool Proxy::Listen(const Endpoint& listen, std::string& error) {
   if (!failed) acceptor_.bind(endpoint, failed);
   if (!failed) acceptor_.listen(asio::socket_base::max_listen_connections, failed);
   if (failed) {
-    error = "cannot listen on " + address.to_string() + ":" + std::to_string(listen.port) + ": " + failed.message();
+    error = "cannot listen on " + tools::WithPort(address.to_string(), listen.port) + ": " + failed.message();
     return false;
   }
   Accept();
@@ -160,7 +197,8 @@ void Proxy::Accept() {
     std::error_code ignored;
     terminal.set_option(tcp::no_delay(true), ignored);
     const std::uint32_t number = ++connections_;
-    auto session = std::make_shared<ProxySession>(io_, std::move(terminal), number, recorder_);
+    auto session = std::make_shared<ProxySession>(io_, streams_.Terminal(std::move(terminal)),
+                                                  streams_.Host(tcp::socket(io_), host_.host), number, recorder_);
     for (auto it = sessions_.begin(); it != sessions_.end();) it = it->second.expired() ? sessions_.erase(it) : ++it;
     sessions_[number] = session;
     session->Start(host_);

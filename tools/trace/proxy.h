@@ -11,6 +11,7 @@
 #include <asio.hpp>
 
 #include "network.h"
+#include "proxy_stream.h"
 #include "trace/capture.h"
 #include "trace/trace_decoder.h"
 
@@ -39,7 +40,8 @@ class ProxySession;
 // Runs on one thread, the io_context's.
 class Proxy {
  public:
-  Proxy(asio::io_context& io, Endpoint host, Recorder& recorder);
+  // The streams' maker says what each side speaks; it must outlive the proxy.
+  Proxy(asio::io_context& io, Endpoint host, Recorder& recorder, StreamMaker& streams);
   // Starts accepting terminals; false (with the reason) when it cannot listen.
   bool Listen(const Endpoint& listen, std::string& error);
   asio::ip::tcp::endpoint Local() const { return acceptor_.local_endpoint(); }
@@ -52,6 +54,7 @@ class Proxy {
   asio::io_context& io_;
   Endpoint host_;
   Recorder& recorder_;
+  StreamMaker& streams_;
   asio::ip::tcp::acceptor acceptor_;
   asio::steady_timer retry_;  // after a failed accept (out of handles...), so that it does not spin
   std::uint32_t connections_ = 0;

@@ -64,11 +64,12 @@ int RunReplay(std::vector<ReplayStep> script, const ReplaySettings& settings, st
   if (!failed) acceptor.bind(endpoint, failed);
   if (!failed) acceptor.listen(1, failed);
   if (failed) {
-    status << "vantor-trace: cannot listen on " << address.to_string() << ":" << settings.listen.port << ": "
+    status << "vantor-trace: cannot listen on " << tools::WithPort(address.to_string(), settings.listen.port) << ": "
            << failed.message() << "\n";
     return 2;
   }
-  status << "vantor-trace: replaying on " << address.to_string() << ":" << acceptor.local_endpoint().port() << "\n";
+  status << "vantor-trace: replaying on " << tools::WithPort(address.to_string(), acceptor.local_endpoint().port())
+         << "\n";
   status.flush();
 
   tcp::socket socket(io);

@@ -266,6 +266,8 @@ void MainWindow::OnKey(WPARAM virtualKey) {
 }
 
 void MainWindow::OnRecord(LPARAM record) {
+  // A record that ends locked again keeps the indicator up rather than hiding and showing it.
+  LockIndicator::Hold hold(indicator_.get());
   if (terminal_ && record != 0) terminal_->ReceiveRecord(*reinterpret_cast<const RecordBytes*>(record));
 }
 

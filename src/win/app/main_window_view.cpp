@@ -10,6 +10,7 @@
 #include "win/app/serial_link.h"
 #include "win/base/app_support.h"
 #include "win/base/messages.h"
+#include "win/controls/page_refresh.h"
 #include "win/controls/page_window.h"
 #include "win/toolbar/lock_indicator.h"
 #include "win/toolbar/toolbar.h"
@@ -25,7 +26,6 @@ HWND AsWindow(WindowHandle handle) { return reinterpret_cast<HWND>(handle); }
 void MainWindowView::RefreshPage(Page& page, const RefreshPlan& plan) {
   HWND window = AsWindow(page.window);
   if (window == nullptr || !IsWindow(window)) return;
-  InvalidateRect(window, nullptr, FALSE);
   ApplyRefreshPlan(window, plan);
 }
 
@@ -50,12 +50,14 @@ void MainWindowView::EnableInput(int page) {
   MSG pending{};
   while (PeekMessageW(&pending, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
   }
-  if (HWND window = window_.PageWindow(page)) EnableWindow(window, TRUE);
+  HWND window = window_.PageWindow(page);
+  if (window != nullptr && !IsWindowEnabled(window)) EnableWindow(window, TRUE);
 }
 
 void MainWindowView::DisableInput() {
   for (int n = 0; n < PageList::kPageCount; ++n) {
-    if (HWND window = window_.PageWindow(n)) EnableWindow(window, FALSE);
+    HWND window = window_.PageWindow(n);
+    if (window != nullptr && IsWindowEnabled(window)) EnableWindow(window, FALSE);
   }
 }
 

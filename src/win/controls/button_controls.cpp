@@ -115,12 +115,22 @@ void Paint(HWND window, const Field& field, const PageWindowState& page, const C
   canvas.Present(paint.get());
 }
 
+ControlKind ControlKindOfButton(ButtonKind kind) {
+  switch (kind) {
+    case ButtonKind::Button: return ControlKind::Button;
+    case ButtonKind::SelectButton: return ControlKind::SelectButton;
+    case ButtonKind::CheckBox: return ControlKind::CheckBox;
+    case ButtonKind::RadioButton: return ControlKind::RadioButton;
+  }
+  return ControlKind::None;
+}
+
 }  // namespace
 
 LRESULT ButtonFamilyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, ButtonKind kind) {
+  TrackControlInput(window, message);
   if (message == WM_CREATE) {
-    const ControlContext context = AttachControlAtCreate(window, lparam);
-    if (context) context.state->look.colours = ButtonColours();
+    AttachControlAtCreate(window, lparam, ControlKindOfButton(kind));
     return 0;
   }
   if (message == WM_NCDESTROY) {
@@ -169,11 +179,16 @@ LRESULT ButtonFamilyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam
       return 0;
     case WM_KEYUP:
     case WM_CHAR: return 0;
-    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDOWN: {
       // The terminal may rebuild the page while it handles a change: only a control that still has its
       // record holds the pointer.
-      if (controller.Press() && IsWindow(window) && FieldOfControl(window) == field) SetCapture(window);
+      const std::uint32_t binding = state.binding;
+      if (controller.Press() && IsWindow(window) && FieldOfControl(window) == field && state.binding == binding) {
+        SetCapture(window);
+        state.captured = true;
+      }
       return 0;
+    }
     case WM_LBUTTONUP:
       ReleaseCapture();
       // A tap on a push button ends as Enter on it.

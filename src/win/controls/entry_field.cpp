@@ -142,9 +142,9 @@ int PaintEntryField(HWND window, HDC target, const Field& field, const ControlLo
 }
 
 LRESULT CALLBACK EntryFieldProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  TrackControlInput(window, message);
   if (message == WM_CREATE) {
-    const ControlContext context = AttachControlAtCreate(window, lparam);
-    if (context) context.state->look.colours = EntryFieldColours(*context.field, *context.page->settings);
+    AttachControlAtCreate(window, lparam, ControlKind::Entry);
     return 0;
   }
   if (message == WM_NCDESTROY) {

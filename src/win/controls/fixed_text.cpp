@@ -96,9 +96,9 @@ void DrawPageEdges(HDC dc, int width, int height, COLORREF pageBackground) {
 
 LRESULT DisplayControlMessage(const DisplayControlClass& kind, HWND window, UINT message, WPARAM wparam,
                               LPARAM lparam) {
+  TrackControlInput(window, message);
   if (message == WM_CREATE) {
-    const ControlContext context = AttachControlAtCreate(window, lparam);
-    if (context) context.state->look.colours = kind.colours(*context.field, *context.page->settings);
+    AttachControlAtCreate(window, lparam, kind.kind);
     return 0;
   }
   if (message == WM_NCDESTROY) {
@@ -135,9 +135,8 @@ LRESULT DisplayControlMessage(const DisplayControlClass& kind, HWND window, UINT
 }
 
 LRESULT CALLBACK FixedTextProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  static constexpr DisplayControlClass kFixedText{
-      [](const Field&, const Settings& settings) { return FixedTextColours(settings); }, PaintFixedText,
-      [](const Field& field) { return field.Video() == kVideoBlink; }};
+  static constexpr DisplayControlClass kFixedText{ControlKind::Fixed, PaintFixedText,
+                                                  [](const Field& field) { return field.Video() == kVideoBlink; }};
   return DisplayControlMessage(kFixedText, window, message, wparam, lparam);
 }
 

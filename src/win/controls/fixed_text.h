@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "look/text_paint_rules.h"
+#include "model/control_kind.h"
 
 namespace vantor {
 
@@ -15,7 +16,7 @@ LRESULT CALLBACK FixedTextProc(HWND window, UINT message, WPARAM wparam, LPARAM 
 
 // What tells the display-only classes (fixed text, system line) apart; their messages are handled alike.
 struct DisplayControlClass {
-  ControlColours (*colours)(const Field& field, const Settings& settings);  // taken at creation
+  ControlKind kind;
   void (*paint)(HWND window, HDC target, const Field& field, const ControlLook& look, const Settings& settings);
   bool (*blinks)(const Field& field);  // whether a blink tick repaints the control
 };

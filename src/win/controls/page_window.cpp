@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "look/cell_metrics.h"
 #include "look/text_paint_rules.h"
@@ -18,6 +19,7 @@
 #include "win/controls/control_classes.h"
 #include "win/controls/gdi_metrics.h"
 #include "win/controls/notify_requests.h"
+#include "win/controls/page_refresh.h"
 
 namespace vantor {
 
@@ -80,35 +82,12 @@ void PaintPage(HWND window, PageWindowState& state) {
   ComputePageMetrics(window, *state.settings);
 }
 
-// New metrics, then every control moved to its cells without repainting, and repainted.
-void Relayout(HWND window, PageWindowState& state) {
-  ComputePageMetrics(window, *state.settings);
-  const int cellWidth = state.settings->CellWidth();
-  const int cellHeight = state.settings->CellHeight();
-  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    Field* field = state.page->Fields().Find(GetDlgCtrlID(child));
-    if (field == nullptr || reinterpret_cast<HWND>(field->link.window) != child) continue;
-    const ControlBox box = ControlBoxFor(field->column, field->row, field->width, cellWidth, cellHeight);
-    MoveWindow(child, box.x, box.y, box.width, box.height, FALSE);
-    InvalidateRect(child, nullptr, TRUE);
-    UpdateWindow(child);
-  }
-  InvalidateRect(window, nullptr, TRUE);
-  UpdateWindow(window);
-}
-
-void BlinkTick(HWND window, PageWindowState& state) {
+// The controls that show a record hear the tick; the pool's windows do not.
+void BlinkTick(PageWindowState& state) {
   state.blinkPhase = !state.blinkPhase;
-  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    SendMessageW(child, WM_VDX_BLINK, 0, state.blinkPhase ? 1 : 0);
-  }
-}
-
-void RefreshInPlace(HWND window) {
-  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    SetWindowPos(child, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
-    InvalidateRect(child, nullptr, TRUE);
-    UpdateWindow(child);
+  const std::vector<HWND> controls = state.controls.Order();
+  for (HWND control : controls) {
+    if (FieldOfControl(control) != nullptr) SendMessageW(control, WM_VDX_BLINK, 0, state.blinkPhase ? 1 : 0);
   }
 }
 
@@ -143,7 +122,32 @@ Field* FieldOfControl(HWND control) {
   return state != nullptr ? state->field : nullptr;
 }
 
-ControlContext AttachControlAtCreate(HWND control, LPARAM createParams) {
+ControlColours ColoursAtCreation(ControlKind kind, const Field& field, const Settings& settings) {
+  switch (kind) {
+    case ControlKind::Entry: return EntryFieldColours(field, settings);
+    case ControlKind::Fixed: return FixedTextColours(settings);
+    case ControlKind::System: return SystemLineColours();
+    case ControlKind::Button:
+    case ControlKind::SelectButton:
+    case ControlKind::CheckBox:
+    case ControlKind::RadioButton: return ButtonColours();
+    case ControlKind::None: break;
+  }
+  return {};
+}
+
+void TrackControlInput(HWND control, UINT message) {
+  if (message != WM_SETFOCUS && message != WM_KILLFOCUS && message != WM_CAPTURECHANGED) return;
+  ControlWindowState* state = ControlStateOf(control);
+  if (state == nullptr) return;
+  if (message == WM_CAPTURECHANGED) {
+    state->captured = false;
+  } else {
+    state->focused = message == WM_SETFOCUS;
+  }
+}
+
+ControlContext AttachControlAtCreate(HWND control, LPARAM createParams, ControlKind kind) {
   const auto* create = reinterpret_cast<const CREATESTRUCTW*>(createParams);
   auto* field = static_cast<Field*>(create->lpCreateParams);
   PageWindowState* page = PageStateOf(create->hwndParent);
@@ -154,6 +158,8 @@ ControlContext AttachControlAtCreate(HWND control, LPARAM createParams) {
   // Owned by the window from here on: released at WM_NCDESTROY.
   auto state = std::make_unique<ControlWindowState>();
   state->field = field;
+  state->kind = kind;
+  state->look.colours = ColoursAtCreation(kind, *field, *page->settings);
   SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.get()));
   return {field, page, state.release()};
 }
@@ -169,6 +175,12 @@ ControlContext ControlContextOf(HWND control) {
 void ReleaseControlState(HWND control) {
   std::unique_ptr<ControlWindowState> state(ControlStateOf(control));
   SetWindowLongPtrW(control, GWLP_USERDATA, 0);
+  // A page detached from its objects has forgotten its windows already.
+  const HWND page = GetParent(control);
+  if (auto* pageState =
+          page != nullptr ? reinterpret_cast<PageWindowState*>(GetWindowLongPtrW(page, GWLP_USERDATA)) : nullptr) {
+    pageState->controls.Destroyed(control);
+  }
 }
 
 LRESULT OrphanControlMessage(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -203,11 +215,19 @@ LRESULT CALLBACK PageWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
       DestroyWindow(window);
       return 0;
     }
-    if (message == WM_DESTROY) KillTimer(window, kBlinkTimer);
+    if (message == WM_DESTROY) {
+      KillTimer(window, kBlinkTimer);
+      KillTimer(window, kSettleTimer);
+    }
     return DefWindowProcW(window, message, wparam, lparam);
   }
   switch (message) {
-    case WM_DESTROY: KillTimer(window, kBlinkTimer); return 0;
+    case WM_DESTROY:
+      KillTimer(window, kBlinkTimer);
+      KillTimer(window, kSettleTimer);
+      state->settleTimerSet = false;
+      state->controls.Clear();  // the controls go with the page
+      return 0;
     case WM_CLOSE: DestroyWindow(window); return 0;
     case WM_PAINT:
       if (!state->page->shown) break;
@@ -217,14 +237,16 @@ LRESULT CALLBACK PageWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
       if (!state->page->shown) break;
       return 1;
     case WM_ENABLE:
-      if (wparam == 1) RefreshInPlace(window);
+      // Painted again once, when the thread is idle.
+      if (wparam == 1) RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
       return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: PageKey(*state, wparam); return 0;
     case WM_TIMER:
-      if (wparam == kBlinkTimer) BlinkTick(window, *state);
+      if (wparam == kBlinkTimer) BlinkTick(*state);
+      if (wparam == kSettleTimer) SettlePage(window);
       return 0;
-    case WM_VDX_RELAYOUT: Relayout(window, *state); return 0;
+    case WM_VDX_RELAYOUT: RelayoutPage(window); return 0;
     default: break;
   }
   return DefWindowProcW(window, message, wparam, lparam);
@@ -242,66 +264,26 @@ HWND CreatePageWindow(HWND mainWindow, HINSTANCE instance, PageWindowState* stat
   return page;
 }
 
-void ApplyRefreshPlan(HWND page, const RefreshPlan& plan) {
-  const PageWindowState* state = PageStateOf(page);
-  if (state == nullptr) return;
-  for (const RefreshStep& step : plan) {
-    Field& field = *step.field;
-    switch (step.change) {
-      case WindowChange::Touch:
-        SetWindowPos(reinterpret_cast<HWND>(field.link.window), nullptr, 0, 0, 0, 0,
-                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
-        break;
-      case WindowChange::Create: CreateControlWindow(page, field, *state->settings); break;
-      case WindowChange::Recreate:
-        if (field.link.window != kNoWindow) {
-          DiscardControlWindow(reinterpret_cast<HWND>(field.link.window));
-          field.link.window = kNoWindow;
-        }
-        if (HWND created = CreateControlWindow(page, field, *state->settings)) InvalidateRect(created, nullptr, TRUE);
-        break;
-    }
-  }
-}
-
-HWND CreateControlWindow(HWND page, Field& field, const Settings& settings) {
-  const wchar_t* className = ControlClassName(ControlKindOf(field));
-  if (className == nullptr) return nullptr;
-  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-  if (!(field.format.attributes & kAttrHidden)) style |= WS_VISIBLE;
-  const ControlBox box =
-      ControlBoxFor(field.column, field.row, field.width, settings.CellWidth(), settings.CellHeight());
-  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(page, GWLP_HINSTANCE));
-  HWND control = CreateWindowExW(0, className, Wide(field.Text()), style, box.x, box.y, box.width, box.height, page,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(field.id)), instance, &field);
-  if (control == nullptr) return nullptr;
-  SetWindowPos(control, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
-  field.link.window = reinterpret_cast<std::uintptr_t>(control);
-  return control;
-}
-
-void DiscardControlWindow(HWND control) {
-  if (!IsWindow(control)) return;
-  ShowWindow(control, SW_HIDE);
-  if (ControlWindowState* state = ControlStateOf(control)) state->field = nullptr;
-  DestroyWindow(control);
-}
-
 void DetachPageWindow(HWND page) {
   if (page == nullptr || !IsWindow(page)) return;
   for (HWND child = GetWindow(page, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
     if (ControlWindowState* state = ControlStateOf(child)) state->field = nullptr;
   }
+  KillTimer(page, kSettleTimer);
   if (auto* state = reinterpret_cast<PageWindowState*>(GetWindowLongPtrW(page, GWLP_USERDATA))) {
     if (state->page != nullptr) state->page->window = 0;
     state->page = nullptr;
+    state->settleTimerSet = false;
+    state->controls.Clear();
   }
   SetWindowLongPtrW(page, GWLP_USERDATA, 0);
 }
 
 void PlacePageWindow(HWND mainWindow, HWND page, bool front) {
+  const bool visible = (GetWindowLongW(page, GWL_STYLE) & WS_VISIBLE) != 0;
   if (!front) {
-    SetWindowPos(page, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_HIDEWINDOW);
+    // A page already hidden stays where it is: the page brought to the front is placed on its own.
+    if (visible) SetWindowPos(page, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_HIDEWINDOW);
     return;
   }
   HWND after = HWND_TOP;
@@ -311,6 +293,8 @@ void PlacePageWindow(HWND mainWindow, HWND page, bool front) {
     GetClassNameW(topmost, name, 32);
     if (lstrcmpW(name, kLockIndicatorClass) == 0) after = topmost;
   }
+  const bool inPlace = after == HWND_TOP ? topmost == page : GetWindow(after, GW_HWNDNEXT) == page;
+  if (visible && inPlace) return;
   SetWindowPos(page, after, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
 }
 

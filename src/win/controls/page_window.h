@@ -5,9 +5,14 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <cstdint>
+
+#include "look/cell_metrics.h"
 #include "look/control_look.h"
+#include "model/control_kind.h"
 #include "model/refresh_plan.h"
 #include "win/base/class_names.h"
+#include "win/controls/control_pool.h"
 
 namespace vantor {
 
@@ -15,6 +20,8 @@ class Settings;
 
 inline constexpr UINT_PTR kBlinkTimer = 5;
 inline constexpr UINT kBlinkPeriodMs = 500;
+// Settles the page's discarded control windows when no refresh of the page came to take them.
+inline constexpr UINT_PTR kSettleTimer = 6;
 
 // What a page window and its controls reach: the page object (null once detached), the settings
 // (cell metrics, colours, keys) and the window that receives the controls' notifications.
@@ -23,15 +30,23 @@ struct PageWindowState {
   Settings* settings = nullptr;
   HWND notify = nullptr;
   bool blinkPhase = false;  // toggled by the blink timer
+  ControlPool controls{};   // the page's control windows, and those no record holds
+  bool settleTimerSet = false;
 };
 
 // What a control window keeps of its own beside its record: how it paints, and what only painting
-// reads. Made when the window is created, gone with the window.
+// reads. Made when the window is created, made anew when the page's pool hands the window to another
+// record (only the kind and the place stay), gone with the window.
 struct ControlWindowState {
-  Field* field = nullptr;  // null once the control is detached from its record
+  Field* field = nullptr;                // null once the control is detached from its record
+  ControlKind kind = ControlKind::None;  // the window's class
+  ControlBox box;                        // where the page last placed the window
   ControlLook look;
-  int caretX = 2;        // entry field: the caret's place in pixels, as the last paint put it
-  bool pressed = false;  // push button: held down by a tap
+  int caretX = 2;             // entry field: the caret's place in pixels, as the last paint put it
+  bool pressed = false;       // push button: held down by a tap
+  bool focused = false;       // holds the keyboard focus
+  bool captured = false;      // holds the mouse capture
+  std::uint32_t binding = 0;  // changes whenever the window leaves its record or takes another
 };
 
 LRESULT CALLBACK PageWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
@@ -60,9 +75,13 @@ struct ControlContext {
   explicit operator bool() const { return field != nullptr; }
 };
 // At WM_CREATE: makes the control's own state attached to the record handed over in the create
-// parameters; nothing is made and nothing returned when the record, the page or its settings are
-// missing.
-ControlContext AttachControlAtCreate(HWND control, LPARAM createParams);
+// parameters, with the colours of its kind; nothing is made and nothing returned when the record, the
+// page or its settings are missing.
+ControlContext AttachControlAtCreate(HWND control, LPARAM createParams, ControlKind kind);
+// The colours a control of the kind takes when it is made for the record.
+ControlColours ColoursAtCreation(ControlKind kind, const Field& field, const Settings& settings);
+// Every control procedure first: the focus and the capture, as its state keeps them (attached or not).
+void TrackControlInput(HWND control, UINT message);
 // Afterwards: the attached record, its page and the state; nothing once the control or its page is
 // detached.
 ControlContext ControlContextOf(HWND control);
@@ -71,18 +90,9 @@ void ReleaseControlState(HWND control);
 // A control window without a record does nothing but close itself.
 LRESULT OrphanControlMessage(HWND control, UINT message, WPARAM wparam, LPARAM lparam);
 
-// Creates, re-creates and touches the page's control windows as the plan says.
-void ApplyRefreshPlan(HWND page, const RefreshPlan& plan);
-
-// Creates the control window of a record on its page (class by its kind); stores it in the record.
-// Null when the record's kind has no control or the window could not be made.
-HWND CreateControlWindow(HWND page, Field& field, const Settings& settings);
-
-// Hides the control, detaches it from its record (so that no later message reaches it) and destroys it.
-void DiscardControlWindow(HWND control);
-
 // Detaches the page window and every control window of the page from their objects, so that no
-// later message reaches a freed record (used before the page objects are freed).
+// later message reaches a freed record (used before the page objects are freed); the page's pool is
+// emptied.
 void DetachPageWindow(HWND page);
 
 // Brings a page to the front (under the lock indicator when that is the main window's topmost child),

@@ -69,8 +69,8 @@ std::u16string FormatSystemLine(const SYSTEMTIME& time, bool date) {
 
 LRESULT CALLBACK SystemLineProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   // The clock refreshes itself at every tick (the colon blinks).
-  static constexpr DisplayControlClass kSystemLine{[](const Field&, const Settings&) { return SystemLineColours(); },
-                                                   PaintSystemLine, [](const Field&) { return true; }};
+  static constexpr DisplayControlClass kSystemLine{ControlKind::System, PaintSystemLine,
+                                                   [](const Field&) { return true; }};
   return DisplayControlMessage(kSystemLine, window, message, wparam, lparam);
 }
 

@@ -130,6 +130,10 @@ LockIndicator::~LockIndicator() {
 
 void LockIndicator::Show(LockMode lock) {
   const int mode = lock == LockMode::Connecting ? 0 : 1;
+  if (window_ != nullptr && (hidden_ || hidePending_)) {
+    Restart(mode);
+    return;
+  }
   if (window_ == nullptr) {
     WNDCLASSEXW info{};
     info.cbSize = sizeof info;
@@ -147,6 +151,7 @@ void LockIndicator::Show(LockMode lock) {
       return;
     }
     window_ = window;
+    hidden_ = false;
     ShowWindow(window, SW_SHOWNA);
     return;
   }
@@ -158,13 +163,56 @@ void LockIndicator::Show(LockMode lock) {
 }
 
 void LockIndicator::Hide() {
-  if (window_ == nullptr) return;
-  const HWND window = window_;
-  window_ = nullptr;
-  KillTimer(window, kAnimateTimer);
-  SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-  PostMessageW(window, WM_CLOSE, 0, 0);
+  if (window_ == nullptr || hidden_) return;
+  if (holds_ > 0) {
+    hidePending_ = true;
+    return;
+  }
+  HideNow();
+}
+
+void LockIndicator::HideNow() {
+  hidePending_ = false;
+  if (window_ == nullptr || hidden_) return;
+  hidden_ = true;
+  KillTimer(window_, kAnimateTimer);
+  ShowWindow(window_, SW_HIDE);
   image_.reset();
+}
+
+void LockIndicator::Restart(int mode) {
+  const bool shown = !hidden_;
+  hidePending_ = false;
+  hidden_ = false;
+  g_counter.Reset();
+  if (mode != mode_) {
+    mode_ = mode;
+    SetWindowTextW(window_, TitleFor(mode_));
+    nextPlanned_ = false;
+    shown_ = animation::FramePlan{};
+    if (shown) InvalidateRect(window_, nullptr, FALSE);
+  }
+  // Still up in the same mode: the picture goes on as it is (the host's picture does not follow the
+  // counter), the ticks too.
+  if (shown) return;
+  nextPlanned_ = false;
+  shown_ = animation::FramePlan{};
+  ticking_ = false;
+  SetTimer(window_, kAnimateTimer, kFirstTickMs, nullptr);
+  RECT client{}, frame{};
+  GetClientRect(mainWindow_, &client);
+  GetWindowRect(window_, &frame);
+  SetWindowPos(window_, HWND_TOP, client.right - (frame.right - frame.left), 0, 0, 0,
+               SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+LockIndicator::Hold::Hold(LockIndicator* indicator) : indicator_(indicator) {
+  if (indicator_ != nullptr) ++indicator_->holds_;
+}
+
+LockIndicator::Hold::~Hold() {
+  if (indicator_ == nullptr || --indicator_->holds_ > 0) return;
+  if (indicator_->hidePending_) indicator_->HideNow();
 }
 
 void LockIndicator::Reposition() {
@@ -363,7 +411,11 @@ LRESULT CALLBACK LockIndicator::WindowProc(HWND window, UINT message, WPARAM wpa
       if (LockIndicator* self = Attached(window)) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         // Destroyed with its parent: the object must not keep a stale handle.
-        if (self->window_ == window) self->window_ = nullptr;
+        if (self->window_ == window) {
+          self->window_ = nullptr;
+          self->hidden_ = false;
+          self->hidePending_ = false;
+        }
       }
       return DefWindowProcW(window, message, wparam, lparam);
     default: break;

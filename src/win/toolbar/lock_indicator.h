@@ -27,14 +27,30 @@ class LockIndicator {
   LockIndicator& operator=(const LockIndicator&) = delete;
 
   // "Lock-B" while connecting, "Lock-H" while the host holds the screen. Creates the window when there
-  // is none; an existing "Lock-H" window turns into "Lock-B", never the other way round.
+  // is none, and shows a hidden one again as a new one (the animation from its start, on top); a shown
+  // "Lock-H" window turns into "Lock-B", never the other way round.
   void Show(LockMode mode);
-  // Detaches and closes the window (posted, so it goes after the current message).
+  // Hides the window (kept for the next Show), or, while a Hold lives, when the Hold ends unless a Show
+  // came first: then the window stays up, its counter from 0 again as a new window's.
   void Hide();
   // Keeps the window glued to the top-right corner of the main window's client area.
   void Reposition();
 
-  HWND Window() const { return window_; }
+  // Hides wait while one lives (one host record), so that a record that unlocks and locks again
+  // leaves the window up.
+  class Hold {
+   public:
+    explicit Hold(LockIndicator* indicator);
+    ~Hold();
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+
+   private:
+    LockIndicator* indicator_;
+  };
+
+  // The window while it shows (or is to hide at the end of a Hold); null when there is none or it is hidden.
+  HWND Window() const { return hidden_ ? nullptr : window_; }
   LockMode Mode() const { return mode_ == 0 ? LockMode::Connecting : LockMode::Host; }
   // The process-wide tick counter shared by indicator windows.
   static const animation::TickCounter& Counter();
@@ -60,6 +76,10 @@ class LockIndicator {
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   void OnCreate(HWND window);
+  void HideNow();
+  // Shows the window again as Show would make it: the counter from 0, the mode's picture; a hidden
+  // window on top with the first, longer wait before its ticks.
+  void Restart(int mode);
   void OnTick(HWND window);
   void Paint(HWND window);
   void KeepOnTop(HWND window) const;
@@ -86,6 +106,9 @@ class LockIndicator {
   animation::FramePlan next_;
   bool nextPlanned_ = false;
   bool ticking_ = false;  // at 100 ms (after the first, longer wait)
+  bool hidden_ = false;
+  bool hidePending_ = false;
+  int holds_ = 0;
   std::unique_ptr<gdi::Canvas> image_;
   Atlas masks_, cutouts_, backgroundImage_;
 };

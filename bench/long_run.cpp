@@ -1,5 +1,6 @@
-// Vantor.exe over a long run: private memory stays flat over many host screens, and idle CPU stays low
-// with and without the animated lock indicator.
+// A measurement of Vantor.exe over a long run (docs/performance.md): its private memory over many host
+// screens, and its idle CPU with and without the animated lock indicator. Built on the end-to-end tests'
+// fixture; not part of the test run, whose pass or fail would then hang on the machine's load.
 #include <unistd.h>
 
 #include <algorithm>
@@ -44,7 +45,8 @@ int FromEnvironment(const char* name, int otherwise) {
 
 using LongRunTest = TerminalTest;
 
-// VANTOR_LONG_RUN_SCREENS and VANTOR_CPU_SECONDS measure longer (docs/performance.md).
+// VANTOR_LONG_RUN_SCREENS and VANTOR_CPU_SECONDS measure longer. The bounds only flag a figure far from
+// the measured ones (a leak of megabytes, a busy loop).
 TEST_F(LongRunTest, MemoryStaysFlatAndIdleCpuLow) {
   StartConnected();
   const int screens = FromEnvironment("VANTOR_LONG_RUN_SCREENS", 150);

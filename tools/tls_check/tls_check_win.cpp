@@ -1,4 +1,4 @@
-// A manual check of the host link's transports on Windows (SChannel), not run by the test command:
+// tls_check: checks the host link (clear or SChannel TLS) from a Windows machine against any host:
 //   tls_check HOST PORT [tls] [pin=HEX] [ca=FILE] [timeout=MS] [send=TEXT]
 // connects, prints the protocol or why it failed, sends TEXT and a line end, and prints what comes back
 // (up to a line end) within five seconds each. Against `openssl s_server -rev` the line comes back reversed.
