@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "effects_recorder.h"
+#include "interpreter/commands.h"
+#include "interpreter/interpreter.h"
 #include "platform/codepage.h"
 #include "protocol_rows.h"
 #include "screen_builder.h"
@@ -66,6 +68,30 @@ using testing_support::Escaped;
 
 std::string Utf8(const std::u16string& text) { return EncodeText(text, CodePage::Utf8); }
 
+// Where the command at the front of `bytes`, run alone on a screen holding input field 1 and fixed field 2,
+// leaves the position: on its last byte, or at the end when the bytes ran out.
+long Consumed(const std::string& bytes) {
+  struct NoReplies final : HostReplies {
+    void SendStatus() override {}
+    void SendKey(FunctionKey) override {}
+  } replies;
+  Settings settings;
+  testing_support::EffectsRecorder effects;
+  Screen screen{kDefaultPageBackground};
+  const ScreenContext context{screen, settings, effects, replies};
+  const std::string fields = ScreenBuilder().Input(1, 0, 0, 5).Fixed(2, 1, 0, "text").Commands();
+  Interpret(context, reinterpret_cast<const std::uint8_t*>(fields.data()),
+            reinterpret_cast<const std::uint8_t*>(fields.data()) + fields.size());
+  // Held in a block of exactly its size, so that the address sanitizer sees a read past the end.
+  std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[bytes.size()]);
+  std::copy(bytes.begin(), bytes.end(), block.get());
+  ScreenRun run(context, block.get(), block.get() + bytes.size());
+  const CommandHandler handler = HandlerFor(block[0]);
+  if (handler == nullptr) return -1;
+  handler(run);
+  return static_cast<long>(run.args.Position() - block.get());
+}
+
 class CaseRunner {
  public:
   explicit CaseRunner(const std::string& settingsText) {
@@ -100,6 +126,9 @@ class CaseRunner {
       const std::vector<std::string> words = Words(rest);
       const auto facts = FieldFacts(std::stoi(words.at(0)));
       for (std::size_t i = 1; i < words.size(); ++i) Expect(facts, words[i], "field " + words[0]);
+    } else if (verb == "consumes") {
+      const std::vector<std::string> words = Words(rest);
+      EXPECT_EQ(Consumed(Text(words.at(0))), Number(words.at(1)));
     } else if (verb == "state") {
       const auto facts = ScreenFacts();
       for (const std::string& word : Words(rest)) Expect(facts, word, "screen");
@@ -189,7 +218,9 @@ class CaseRunner {
             {"firstinput", std::to_string(s.FirstInputField())},
             {"windows", std::to_string(effects_.windowsCreated)},
             {"labels", Labels(s)},
-            {"stamp", std::to_string(terminal_->SessionStamp())}};
+            {"stamp", std::to_string(terminal_->SessionStamp())},
+            {"size", std::to_string(s.columns) + "x" + std::to_string(s.rows)},
+            {"taken", std::to_string(taken_)}};
   }
 
   static std::string Labels(const Screen& s) {
@@ -309,15 +340,15 @@ class CaseRunner {
     const Screen& s = terminal_->GetScreen();
     const std::string& a = w.at(0);
     if (a == "key") {
-      terminal_->KeyPressed(w.size() > 2 ? Number(w[2]) : s.focusField, FunctionKeyFromCode(Number(w.at(1))));
+      taken_ = terminal_->KeyPressed(w.size() > 2 ? Number(w[2]) : s.focusField, FunctionKeyFromCode(Number(w.at(1))));
     } else if (a == "enter") {
-      terminal_->EnterPressed(Number(w.at(1)));
+      taken_ = terminal_->EnterPressed(Number(w.at(1)));
     } else if (a == "changed") {
-      terminal_->FieldChanged(Number(w.at(1)));
+      taken_ = terminal_->FieldChanged(Number(w.at(1)));
     } else if (a == "focus") {
       terminal_->FieldFocused(Number(w.at(1)));
-    } else if (a == "next" || a == "previous") {
-      terminal_->Navigate(a == "next" ? Direction::Next : Direction::Previous);
+    } else if (a == "next" || a == "previous" || a == "refocus") {
+      terminal_->Navigate(a == "next" ? Direction::Next : a == "previous" ? Direction::Previous : Direction::Refocus);
     } else if (a == "type") {
       Field* f = Find(Number(w.at(1)));
       ASSERT_NE(f, nullptr);
@@ -352,6 +383,7 @@ class CaseRunner {
   testing_support::FixedClock clock_;
   testing_support::RecordCapture sent_;
   std::unique_ptr<Terminal> terminal_;
+  bool taken_ = false;  // whether the last key, Enter or change was taken
 };
 
 struct Case {
