@@ -17,14 +17,6 @@ namespace {
 using testing_support::EffectsRecorder;
 using testing_support::RecordCapture;
 
-// A field of a screen on its own (no terminal); mode 3 input unless flags say otherwise.
-Field& MakeField(Screen& screen, int id, std::uint8_t flags = kModeInput, bool serial = false, int page = 0) {
-  Field& f = testing_support::AddField(screen.pages.At(page)->Fields(), id, id / 10, id % 10, 2);
-  f.format.flags = flags;
-  f.format.serialFlags = serial ? 1 : 0;
-  return f;
-}
-
 TEST(ScreenTest, AnswersItsQueries) {
   Screen screen(kDefaultPageBackground);
   // The message shown skips leading blanks only.
@@ -41,7 +33,7 @@ TEST(ScreenTest, AnswersItsQueries) {
   EXPECT_FALSE(screen.SetKeyLabel(-1, u"X"));
   EXPECT_EQ(screen.KeyLabel(37), nullptr);
   // The focused field is the focus field on the current page.
-  Field& f = MakeField(screen, 4);
+  Field& f = testing_support::AddField(screen.pages.At(0)->Fields(), 4, 0, 4, 2);
   EXPECT_EQ(screen.FocusedField(), nullptr);
   screen.focusField = 4;
   EXPECT_EQ(screen.FocusedField(), &f);
@@ -51,22 +43,6 @@ TEST(ScreenTest, AnswersItsQueries) {
   screen.currentPage = 200;
   EXPECT_EQ(screen.CurrentPage(), nullptr);
   EXPECT_EQ(screen.FocusedField(), nullptr);
-}
-
-TEST(ScreenTest, FirstInputFieldSkipsSerialAndOtherModes) {
-  Screen screen(kDefaultPageBackground);
-  EXPECT_EQ(screen.FirstInputField(), -1);
-  MakeField(screen, 1, 0x41);
-  MakeField(screen, 2, kModeInput, true);
-  MakeField(screen, 5, kModeSystem);
-  EXPECT_EQ(screen.FirstInputField(), -1);
-  MakeField(screen, 7);
-  MakeField(screen, 9);
-  EXPECT_EQ(screen.FirstInputField(), 7);
-  screen.currentPage = 1;
-  EXPECT_EQ(screen.FirstInputField(), -1);
-  screen.currentPage = 99;
-  EXPECT_EQ(screen.FirstInputField(), -1);
 }
 
 TEST(TerminalColoursTest, PagesTakeTheCustomBackground) {
