@@ -214,6 +214,8 @@ class CaseRunner {
             {"page", std::to_string(s.currentPage)},
             {"shown", std::to_string(s.shownPage)},
             {"message", Escaped(Utf8(s.messageText))},
+            {"messageshown", Escaped(Utf8(std::u16string(s.MessageShown())))},
+            {"background", s.CurrentPage() ? std::to_string(s.CurrentPage()->background) : "<no page>"},
             {"prompt", std::to_string(s.promptLength)},
             {"firstinput", std::to_string(s.FirstInputField())},
             {"windows", std::to_string(effects_.windowsCreated)},
@@ -225,7 +227,7 @@ class CaseRunner {
 
   static std::string Labels(const Screen& s) {
     std::string codes;
-    for (int code = 0; code <= 36; ++code)
+    for (int code = -1; code <= 40; ++code)
       if (s.KeyLabel(code)) codes += (codes.empty() ? "" : ",") + std::to_string(code);
     return codes;
   }
