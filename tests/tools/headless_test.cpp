@@ -79,7 +79,9 @@ TEST(HeadlessProgram, ShowsHelpAndRefusesBadCommandLinesSettingsAndScripts) {
   const std::vector<std::vector<std::string>> cases = {
       {"--id", "0"},
       {"--id", "1000"},
+      {"--id", "7x"},
       {"--host", "nohost"},
+      {"--host", "h:12a"},
       {"--host", "h:0"},
       {"--host", ":1"},
       {"--host", "::1:9999"},
@@ -364,19 +366,26 @@ TEST(HeadlessOperator, TapsOnRadioAndSelectButtonsAndAScanAreSent) {
   }
 }
 
-// Editing keys reach the field with the focus, and the key response names the field the operator focused.
+// Editing keys reach the field with the focus, keys the check box with the focus, and the key response
+// names the field the operator focused.
 TEST(HeadlessOperator, EditingKeysEditTheFocusedFieldAndTheResponseNamesTheFocus) {
   HeadlessSession session;
   session.Receive(host_records::ScreenBuilder()
                       .SelectPage(0)
                       .Input(20, 1, 0, 3)
                       .Input(21, 2, 0, 5)
+                      .Define(22, 3, 0, 'G', '@', 6)
+                      .Text(22, " Ok")
+                      .Options(22, {host_records::option::Type('C')})
                       .ShowPage(0)
                       .FocusAndUnlock(20)
                       .Record());
   const std::pair<std::string, std::string> steps[] = {
-      {"type ABC", "ok"}, {"key Backspace", "ok"}, {"key Enter", "ok > RF0D=D2AB"},
-      {"<unlock>", ""},   {"focus 21", "ok"},      {"key F2", "ok > RF2E"},
+      {"type ABC", "ok"},      {"key Backspace", "ok"}, {"key Enter", "ok > RF0D=D2AB"},
+      {"<unlock>", ""},        {"focus 22", "ok"},      {"key Space", "ok > R%F=F3XOk"},
+      {"<unlock>", ""},        {"focus 21", "ok"},      {"key F2", "ok > RF2E"},
+      {"<unlock>", ""},        {"focus 21", "ok"},      {"key BackTab", "ok"},
+      {"key F2", "ok > RF2D"},
   };
   for (const auto& [line, outcome] : steps) {
     if (line == "<unlock>") {
