@@ -2,17 +2,20 @@
 //
 //   vantor-gateway --listen [ADDR:]PORT --host HOST:PORT [--hold SECONDS] [--identify-timeout SECONDS]
 //                  [--settings FILE] [--json-log FILE] [--trace DIR]
+//                  [--admin [ADDR:]PORT [--admin-token TOKEN | --admin-token-file FILE]]
 // Exit codes: 0 stopped by a signal, 1 it could not start (listen, files), 2 a bad command line.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <optional>
 #include <string>
 
 #include <asio.hpp>
 
+#include "admin_server.h"
 #include "gateway_log.h"
 #include "gateway_server.h"
 #include "platform/codepage.h"
@@ -24,8 +27,10 @@ namespace {
 constexpr const char* kUsage =
     "usage: vantor-gateway --listen [ADDR:]PORT --host HOST:PORT [--hold SECONDS]\n"
     "                      [--identify-timeout SECONDS] [--settings FILE] [--json-log FILE] [--trace DIR]\n"
+    "                      [--admin [ADDR:]PORT [--admin-token TOKEN | --admin-token-file FILE]]\n"
     "  keeps each terminal's host session while its connection is away (--hold, default 600 s) and puts\n"
-    "  its screen back when it returns; --settings is the terminals' Vantor.ini (code page, grid)\n";
+    "  its screen back when it returns; --settings is the terminals' Vantor.ini (code page, grid);\n"
+    "  --admin serves the web console (ADDR defaults to 127.0.0.1; without a token loopback peers only)\n";
 
 int BadCommandLine(const std::string& why) {
   std::fprintf(stderr, "vantor-gateway: %s\n%s", why.c_str(), kUsage);
@@ -65,8 +70,8 @@ std::optional<std::chrono::milliseconds> ParseSeconds(const std::string& text, d
 }
 
 int Main(int argc, char** argv) {
-  static const char* const kKnown[] = {"--listen",   "--host",     "--hold", "--identify-timeout",
-                                       "--settings", "--json-log", "--trace"};
+  static const char* const kKnown[] = {"--listen",   "--host",  "--hold",  "--identify-timeout", "--settings",
+                                       "--json-log", "--trace", "--admin", "--admin-token",      "--admin-token-file"};
   std::map<std::string, std::string> options;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -104,6 +109,26 @@ int Main(int argc, char** argv) {
     server.core.site = site;
   }
 
+  std::optional<AdminOptions> admin;
+  if (options.count("--admin")) {
+    const std::optional<Address> address = ParseAddress(options["--admin"], false);
+    if (!address) return BadCommandLine("--admin takes [ADDR:]PORT, got " + options["--admin"]);
+    admin = AdminOptions{address->host.empty() ? "127.0.0.1" : address->host, address->port, {}};
+  }
+  if (options.count("--admin-token") && options.count("--admin-token-file"))
+    return BadCommandLine("--admin-token and --admin-token-file exclude each other");
+  if (options.count("--admin-token") || options.count("--admin-token-file")) {
+    if (!admin) return BadCommandLine("a console token needs --admin");
+    std::string token = options["--admin-token"];
+    if (options.count("--admin-token-file")) {
+      std::ifstream file(options["--admin-token-file"], std::ios::binary);
+      if (!file || !std::getline(file, token)) return Failed("cannot read " + options["--admin-token-file"]);
+    }
+    while (!token.empty() && (token.back() == '\r' || token.back() == ' ')) token.pop_back();
+    if (token.empty()) return BadCommandLine("the console token is empty");
+    admin->token = token;
+  }
+
   EventLog log(stdout);
   if (options.count("--json-log") && !log.OpenJson(options["--json-log"]))
     return Failed("cannot write " + options["--json-log"]);
@@ -120,15 +145,26 @@ int Main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
   net::RaiseSocketLimit();
   asio::io_context io(1);
-  GatewayServer gateway(io, server, log, traces.get());
+  SnapshotBoard board;
+  ConsoleFeed feed(io, board, traces.get());
+  GatewayServer gateway(io, server, log, admin ? static_cast<TrafficObserver*>(&feed) : traces.get());
   std::string error;
   if (!gateway.Listen(error)) return Failed(error);
   std::fprintf(stderr, "vantor-gateway: listening on %s:%u, host %s:%u\n",
                gateway.Local().address().to_string().c_str(), static_cast<unsigned>(gateway.Local().port()),
                host->host.c_str(), static_cast<unsigned>(host->port));
+  std::unique_ptr<AdminServer> console;
+  if (admin) {
+    console = std::make_unique<AdminServer>(board, *admin);
+    if (!console->Start(error)) return Failed(error);
+    feed.Start(gateway.Core(), {});
+    std::fprintf(stderr, "vantor-gateway: console on http://%s:%u/\n", admin->host.c_str(),
+                 static_cast<unsigned>(console->Port()));
+  }
   std::fflush(stderr);
   asio::signal_set stop(io, SIGINT, SIGTERM);
   stop.async_wait([&](const std::error_code&, int) {
+    feed.Stop();
     gateway.Stop();
     io.stop();
   });
