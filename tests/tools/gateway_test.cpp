@@ -17,6 +17,7 @@
 #include "screen_builder.h"
 #include "effects_recorder.h"
 #include "test_host.h"
+#include "tls_fixtures_posix.h"
 #include "tool_process.h"
 
 namespace vantor {
@@ -302,6 +303,8 @@ TEST(GatewayProgram, RefusesBadCommandLines) {
       {"--listen", "0", "--host", "h:1", "--hold", "soon"},
       {"--listen", "0", "--host", "h:1", "--bogus", "1"},
       {"--listen", "0", "--host", "h:1", "--hold"},
+      {"--listen", "0", "--host", "h:1", "--tls-cert", "c.pem"},
+      {"--listen", "0", "--host", "h:1", "--host-tls-pin", "12:34"},
   };
   testing_support::ExpectRefused(kBuild + "/vantor-gateway", cases, "usage: vantor-gateway");
 }
@@ -311,10 +314,13 @@ TEST(GatewayProgram, RefusesBadCommandLines) {
 // A headless terminal on its own connection, driven on the test's thread.
 class Handheld {
  public:
-  Handheld(std::uint16_t port, int id) {
+  // With a pin the link is TLS, accepting only that certificate.
+  Handheld(std::uint16_t port, int id, const std::string& pin = "") {
     settings_.SetHostName(u"127.0.0.1");
     settings_.SetHostPort(port);
     settings_.SetTerminalId(id);
+    settings_.SetHostTls(!pin.empty());
+    settings_.SetHostTlsPin(std::u16string(pin.begin(), pin.end()));
     runner_ = std::make_unique<HeadlessRunner>(settings_);
     runner_->Start();
   }
@@ -433,6 +439,47 @@ TEST(GatewayProgram, ATerminalCutAtEveryStepShowsWhatOneThatNeverDroppedShows) {
   for (Handheld* h : {&straight, &cut}) EXPECT_EQ(h->Do("key EXIT\nwait 5").status, "ok");
   same("signed off");
   EXPECT_TRUE(demo.WaitFor("user JOE signed off"));
+}
+
+// TLS on both sides: the handhelds' links end at the gateway, which checks the host's certificate as a
+// terminal does; a session over TLS comes back as one in clear text does.
+TEST(GatewayProgram, SpeaksTlsToTerminalsAndToTheHost) {
+  const testing_support::TestPki& pki = testing_support::TestPki::Get();
+  ChildProcess demo({kBuild + "/demo_host", "--tls", pki.hostFile, pki.hostKeyFile, "0"});
+  const std::uint16_t demoPort = demo.Port("listening on 127.0.0.1");
+  ASSERT_NE(demoPort, 0) << demo.Output();
+  const auto gatewayPinning = [&](const std::string& pin) {
+    return std::make_unique<Gateway>(
+        demoPort, "30",
+        std::vector<std::string>{"--tls-cert", pki.hostFile, "--tls-key", pki.hostKeyFile, "--host-tls-pin", pin});
+  };
+  const auto gateway = gatewayPinning(pki.host.pin);
+  ASSERT_NE(gateway->port, 0) << gateway->process.Output();
+  Handheld straight(demoPort, 20, pki.host.pin);
+  Handheld handheld(gateway->port, 21, pki.host.pin);
+  for (Handheld* h : {&straight, &handheld})
+    ASSERT_EQ(h->Do("wait connected 5\nwait 5\ntype JOE\nkey Enter\nwait 5").status, "ok");
+  EXPECT_EQ(handheld.Do("drop\nwait connected 5\nwait 5").status, "ok");
+  EXPECT_TRUE(gateway->Logged("come back id=21"));
+  handheld.ServeUntil([&] { return handheld.Seen() == straight.Seen(); }, 5s);
+  EXPECT_EQ(handheld.Seen(), straight.Seen());
+  EXPECT_TRUE(demo.WaitFor("connected over TLS"));
+
+  // A host presenting another certificate than the pinned one is unreachable, and says why.
+  const auto wrongPin = gatewayPinning(pki.stranger.pin);
+  RawTerminal clear(wrongPin->port);
+  clear.Send(Record("22I"));
+  EXPECT_TRUE(clear.WaitClosed()) << "clear text to a gateway that speaks TLS";
+  Handheld refused(wrongPin->port, 23, pki.host.pin);
+  EXPECT_EQ(refused.Do("wait connected 5").status, "ok");
+  EXPECT_TRUE(refused.ServeUntil([&] { return !refused.Terminal().Connected(); }, 5s)) << "a failed connect";
+  EXPECT_TRUE(wrongPin->Logged("unreachable id=23"));
+  EXPECT_TRUE(wrongPin->Logged("does not match the pin")) << wrongPin->process.Output();
+
+  ChildProcess unreadable({kBuild + "/vantor-gateway", "--listen", "127.0.0.1:0", "--host", "127.0.0.1:1", "--tls-cert",
+                           "/nonexistent.pem", "--tls-key", pki.hostKeyFile});
+  EXPECT_EQ(unreadable.WaitExit(), 1);
+  EXPECT_NE(unreadable.Output().find("cannot read the certificate"), std::string::npos) << unreadable.Output();
 }
 
 // vantor-load's terminals cut again and again: through the gateway each finds its screen again and

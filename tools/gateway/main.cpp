@@ -1,6 +1,7 @@
 // vantor-gateway: keeps terminals' host sessions while their handhelds are away (docs/gateway.md).
 //
 //   vantor-gateway --listen [ADDR:]PORT --host HOST:PORT [--hold SECONDS] [--identify-timeout SECONDS]
+//                  [--tls-cert FILE --tls-key FILE] [--host-tls [--host-tls-pin HEX]]
 //                  [--settings FILE] [--json-log FILE] [--trace DIR]
 //                  [--admin [ADDR:]PORT [--admin-token TOKEN | --admin-token-file FILE]]
 // Exit codes: 0 stopped by a signal, 1 it could not start (listen, files), 2 a bad command line.
@@ -18,18 +19,24 @@
 #include "admin_server.h"
 #include "gateway_log.h"
 #include "gateway_server.h"
+#include "tls_stream.h"
 #include "platform/codepage.h"
 #include "platform/net.h"
+#include "platform/tls_options.h"
 
 namespace vantor::gateway {
 namespace {
 
 constexpr const char* kUsage =
     "usage: vantor-gateway --listen [ADDR:]PORT --host HOST:PORT [--hold SECONDS]\n"
-    "                      [--identify-timeout SECONDS] [--settings FILE] [--json-log FILE] [--trace DIR]\n"
+    "                      [--identify-timeout SECONDS] [--tls-cert FILE --tls-key FILE]\n"
+    "                      [--host-tls [--host-tls-pin HEX]] [--settings FILE] [--json-log FILE] [--trace DIR]\n"
     "                      [--admin [ADDR:]PORT [--admin-token TOKEN | --admin-token-file FILE]]\n"
     "  keeps each terminal's host session while its connection is away (--hold, default 600 s) and puts\n"
-    "  its screen back when it returns; --settings is the terminals' Vantor.ini (code page, grid);\n"
+    "  its screen back when it returns; --settings is the terminals' Vantor.ini (code page, grid)\n"
+    "  --tls-cert/--tls-key: terminals connect over TLS (PEM certificate chain and key); --host-tls: the\n"
+    "  host speaks TLS, its certificate trusted by the system or, with --host-tls-pin, the one whose\n"
+    "  SHA-256 fingerprint is HEX\n"
     "  --admin serves the web console (ADDR defaults to 127.0.0.1; without a token loopback peers only)\n";
 
 int BadCommandLine(const std::string& why) {
@@ -70,14 +77,20 @@ std::optional<std::chrono::milliseconds> ParseSeconds(const std::string& text, d
 }
 
 int Main(int argc, char** argv) {
-  static const char* const kKnown[] = {"--listen",   "--host",  "--hold",  "--identify-timeout", "--settings",
-                                       "--json-log", "--trace", "--admin", "--admin-token",      "--admin-token-file"};
+  static const char* const kKnown[] = {"--listen",          "--host",         "--hold",  "--identify-timeout",
+                                       "--settings",        "--json-log",     "--trace", "--tls-cert",
+                                       "--tls-key",         "--host-tls-pin", "--admin", "--admin-token",
+                                       "--admin-token-file"};
   std::map<std::string, std::string> options;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "-h" || arg == "--help") {
       std::fputs(kUsage, stdout);
       return 0;
+    }
+    if (arg == "--host-tls") {
+      options[arg];
+      continue;
     }
     bool known = false;
     for (const char* name : kKnown) known = known || arg == name;
@@ -102,6 +115,30 @@ int Main(int argc, char** argv) {
     const auto wait = ParseSeconds(options["--identify-timeout"], 3600.0);
     if (!wait) return BadCommandLine("--identify-timeout takes a number of seconds (up to 3600)");
     server.core.identifyTimeout = *wait;
+  }
+  if (options.count("--tls-cert") != options.count("--tls-key"))
+    return BadCommandLine("--tls-cert and --tls-key go together");
+  if (options.count("--host-tls-pin") && !options.count("--host-tls")) options["--host-tls"];
+  if (options.count("--host-tls-pin") && !ParsePin(options["--host-tls-pin"]))
+    return BadCommandLine("--host-tls-pin takes the SHA-256 fingerprint of the host's certificate (64 hex digits)");
+  // The contexts outlive the server, whose streams use them.
+  std::unique_ptr<asio::ssl::context> terminalTls;
+  if (options.count("--tls-cert")) {
+    terminalTls = std::make_unique<asio::ssl::context>(asio::ssl::context::tls_server);
+    const std::string why = tools::ConfigureServer(*terminalTls, options["--tls-cert"], options["--tls-key"]);
+    if (!why.empty()) return Failed(why);
+    server.terminalStream = [&context = *terminalTls](asio::ip::tcp::socket socket) {
+      return std::make_unique<TlsStream>(std::move(socket), context);
+    };
+  }
+  std::unique_ptr<asio::ssl::context> hostTls;
+  if (options.count("--host-tls")) {
+    hostTls = std::make_unique<asio::ssl::context>(asio::ssl::context::tls_client);
+    const TlsOptions check{true, options["--host-tls-pin"], ""};
+    if (tools::ConfigureClient(*hostTls, check) != LinkFailure::kNone) return Failed("cannot set up TLS to the host");
+    server.hostStream = [&context = *hostTls, check, name = host->host](asio::ip::tcp::socket socket) {
+      return std::make_unique<TlsStream>(std::move(socket), context, check, name);
+    };
   }
   if (options.count("--settings")) {
     Settings site(DecodeText(options["--settings"], CodePage::Utf8));
@@ -150,9 +187,10 @@ int Main(int argc, char** argv) {
   GatewayServer gateway(io, server, log, admin ? static_cast<TrafficObserver*>(&feed) : traces.get());
   std::string error;
   if (!gateway.Listen(error)) return Failed(error);
-  std::fprintf(stderr, "vantor-gateway: listening on %s:%u, host %s:%u\n",
+  std::fprintf(stderr, "vantor-gateway: listening on %s:%u%s, host %s:%u%s\n",
                gateway.Local().address().to_string().c_str(), static_cast<unsigned>(gateway.Local().port()),
-               host->host.c_str(), static_cast<unsigned>(host->port));
+               terminalTls ? " (TLS)" : "", host->host.c_str(), static_cast<unsigned>(host->port),
+               hostTls ? " (TLS)" : "");
   std::unique_ptr<AdminServer> console;
   if (admin) {
     console = std::make_unique<AdminServer>(board, *admin);
