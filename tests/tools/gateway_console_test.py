@@ -220,6 +220,7 @@ class ConsoleTest(ThreeTerminals):
             self.assertIn(member, terminals["2"])
         self.assertRegex(terminals["2"]["peer"], r"^127\.0\.0\.1:\d+$")
         self.assertFalse(terminals["1"]["keyboardLocked"])
+        self.assertEqual([terminals[i]["tls"] for i in "12"], ["none", "none"])
 
         one = json.loads(fetch(self.site.console + "/api/terminals/1")[2])
         entries = {f["id"]: f for f in one["screen"]["fields"] if f["kind"] == "entry"}

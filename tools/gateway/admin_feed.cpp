@@ -129,12 +129,19 @@ bool SnapshotBoard::Waiting() const {
 
 // ---- the feed ----
 
-ConsoleFeed::ConsoleFeed(asio::io_context& io, SnapshotBoard& board, TrafficObserver* next)
-    : timer_(io), board_(board), next_(next) {}
+ConsoleFeed::ConsoleFeed(asio::io_context& io, SnapshotBoard& board, TrafficObserver* next, EventSink& events)
+    : timer_(io), board_(board), next_(next), events_(events) {}
 
-void ConsoleFeed::Start(const GatewayCore& core, std::string tls) {
+void ConsoleFeed::Event(const GatewayEvent& event) {
+  events_.Event(event);
+  const bool linked =
+      event.kind == EventKind::Attach || event.kind == EventKind::ComeBack || event.kind == EventKind::TakeOver;
+  if (linked && protocols_) tls_[event.terminalId] = protocols_(event.peer);
+}
+
+void ConsoleFeed::Start(const GatewayCore& core, Protocols protocols) {
   core_ = &core;
-  tls_ = std::move(tls);
+  protocols_ = std::move(protocols);
   stopped_ = false;
   Tick();
 }
@@ -186,7 +193,10 @@ void ConsoleFeed::SessionEnded(SessionId session) {
   const auto found = passed_.find(session);
   if (found == passed_.end()) return;
   const auto latest = latest_.find(found->second.terminalId);
-  if (latest != latest_.end() && latest->second == session) latest_.erase(latest);
+  if (latest != latest_.end() && latest->second == session) {
+    latest_.erase(latest);
+    tls_.erase(found->second.terminalId);
+  }
   passed_.erase(found);
 }
 
@@ -216,7 +226,10 @@ void ConsoleFeed::PublishNow(TimePoint now) {
   snapshot->terminals = core_->Summaries();
   snapshot->counts = core_->Counts();
   snapshot->turnaround = turnaround_;
-  snapshot->tls = tls_;
+  for (const TerminalSummary& terminal : snapshot->terminals) {
+    if (const auto known = tls_.find(terminal.terminalId); known != tls_.end()) snapshot->tls.insert(*known);
+  }
+  tls_ = snapshot->tls;  // the ids of sessions that ended go
   snapshot->asked = lastWatched_;
   for (const std::string& id : lastWatched_) {
     const Shadow* shadow = core_->ShadowOf(id);

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -57,7 +58,7 @@ struct ConsoleSnapshot {
   std::vector<TerminalSummary> terminals;
   GatewayCounts counts;
   TurnaroundHistogram turnaround;
-  std::string tls;                                             // the protocol terminals connect with ("" plain)
+  std::map<std::string, std::string, std::less<>> tls;         // by terminal id: its (last) link's TLS protocol
   std::set<std::string, std::less<>> asked;                    // the screens a console asked for lately
   std::map<std::string, TerminalScreen, std::less<>> screens;  // those of them with a shadow
   WallClock::time_point Wall(TimePoint at) const {
@@ -90,19 +91,23 @@ class SnapshotBoard {
   int waiting_ = 0;
 };
 
-// On the loop's thread: passes the traffic on to `next` (the trace files, or none), keeps each
-// session's last records and the turnaround, and publishes snapshots of `core` to the board.
-class ConsoleFeed final : public TrafficObserver {
+// On the loop's thread: passes the traffic and the events on (to the trace files, or none, and the
+// log), keeps each session's last records, its TLS protocol and the turnaround, and publishes
+// snapshots of `core` to the board.
+class ConsoleFeed final : public TrafficObserver, public EventSink {
  public:
-  ConsoleFeed(asio::io_context& io, SnapshotBoard& board, TrafficObserver* next);
+  ConsoleFeed(asio::io_context& io, SnapshotBoard& board, TrafficObserver* next, EventSink& events);
+  // The TLS protocol of the terminal connected from an address ("" plain).
+  using Protocols = std::function<std::string(std::string_view peer)>;
   // Starts publishing from the core; the core must outlive the feed's timer (Stop).
-  void Start(const GatewayCore& core, std::string tls);
+  void Start(const GatewayCore& core, Protocols protocols);
   void Stop();
 
   void FromHost(SessionId session, std::string_view terminalId, std::string_view bytes) override;
   void ToHost(SessionId session, std::string_view terminalId, std::string_view record) override;
   void Rebuilt(SessionId session, std::string_view terminalId, int link, std::string_view wire) override;
   void SessionEnded(SessionId session) override;
+  void Event(const GatewayEvent& event) override;
 
   // Records kept per session.
   static constexpr std::size_t kKeptRecords = 24;
@@ -120,8 +125,10 @@ class ConsoleFeed final : public TrafficObserver {
   asio::steady_timer timer_;
   SnapshotBoard& board_;
   TrafficObserver* next_;
+  EventSink& events_;
   const GatewayCore* core_ = nullptr;
-  std::string tls_;
+  Protocols protocols_;
+  std::map<std::string, std::string, std::less<>> tls_;  // by terminal id: its last link's
   std::map<SessionId, Passed> passed_;
   std::map<std::string, SessionId, std::less<>> latest_;  // terminal id: its latest session
   TurnaroundHistogram turnaround_;

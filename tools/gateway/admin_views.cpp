@@ -37,6 +37,11 @@ const char* StateName(SessionState state) {
   return "?";
 }
 
+std::string TlsOf(const ConsoleSnapshot& snapshot, std::string_view terminalId) {
+  const auto found = snapshot.tls.find(terminalId);
+  return found == snapshot.tls.end() ? "?" : found->second.empty() ? "none" : found->second;
+}
+
 Json SummaryJson(const ConsoleSnapshot& snapshot, const TerminalSummary& terminal, WallClock::time_point now) {
   const WallClock::time_point since = snapshot.Wall(terminal.since);
   return {{"id", terminal.terminalId},
@@ -48,7 +53,7 @@ Json SummaryJson(const ConsoleSnapshot& snapshot, const TerminalSummary& termina
           {"screens", terminal.screens},
           {"lastActivity", Iso(snapshot.Wall(terminal.lastActivity))},
           {"keyboardLocked", terminal.keyboardLocked},
-          {"tls", snapshot.tls.empty() ? "none" : snapshot.tls}};
+          {"tls", TlsOf(snapshot, terminal.terminalId)}};
 }
 
 Json DecodedRecords(const std::vector<PassedRecord>& records) {

@@ -183,8 +183,9 @@ int Main(int argc, char** argv) {
   net::RaiseSocketLimit();
   asio::io_context io(1);
   SnapshotBoard board;
-  ConsoleFeed feed(io, board, traces.get());
-  GatewayServer gateway(io, server, log, admin ? static_cast<TrafficObserver*>(&feed) : traces.get());
+  ConsoleFeed feed(io, board, traces.get(), log);
+  GatewayServer gateway(io, server, admin ? static_cast<EventSink&>(feed) : log,
+                        admin ? static_cast<TrafficObserver*>(&feed) : traces.get());
   std::string error;
   if (!gateway.Listen(error)) return Failed(error);
   std::fprintf(stderr, "vantor-gateway: listening on %s:%u%s, host %s:%u%s\n",
@@ -195,7 +196,7 @@ int Main(int argc, char** argv) {
   if (admin) {
     console = std::make_unique<AdminServer>(board, *admin);
     if (!console->Start(error)) return Failed(error);
-    feed.Start(gateway.Core(), {});
+    feed.Start(gateway.Core(), [&gateway](std::string_view peer) { return gateway.TerminalProtocol(peer); });
     std::fprintf(stderr, "vantor-gateway: console on http://%s:%u/\n", admin->host.c_str(),
                  static_cast<unsigned>(console->Port()));
   }
