@@ -228,7 +228,7 @@ class ConsoleTest(ThreeTerminals):
         self.assertEqual((entries[21]["text"], entries[21]["password"]), ("**", True))
         self.assertEqual(one["screen"]["status"]["keyboard"], "ready")
         self.assertEqual((one["screen"]["lines"][4][10:15], one["screen"]["lines"][6][10:12]), ("ALICE", "**"))
-        self.assertTrue(any(" T>H " in line for line in one["records"]), one["records"])
+        self.assertIn('field=21 text="**"', "\n".join(one["records"]))
         self.assertTrue(any(" H>T " in line for line in one["records"]), one["records"])
         three = json.loads(fetch(self.site.console + "/api/terminals/3")[2])
         self.assertEqual((three["screen"]["status"]["dialog"], three["screen"]["status"]["message"]),

@@ -56,9 +56,30 @@ Json SummaryJson(const ConsoleSnapshot& snapshot, const TerminalSummary& termina
           {"tls", TlsOf(snapshot, terminal.terminalId)}};
 }
 
-Json DecodedRecords(const std::vector<PassedRecord>& records) {
+// The values the terminal reports for the password fields of its page, as stars: `markers` are
+// those fields' `field=N text="` as the trace writes them.
+std::string Masked(std::string line, const std::vector<std::string>& markers) {
+  for (const std::string& marker : markers) {
+    for (std::size_t at = line.find(marker); at != std::string::npos; at = line.find(marker, at)) {
+      at += marker.size();
+      std::size_t end = at, characters = 0;
+      for (; end < line.size() && line[end] != '"'; ++characters) end += line[end] == '\\' ? 2 : 1;
+      line.replace(at, std::min(end, line.size()) - at, characters, '*');
+    }
+  }
+  return line;
+}
+
+Json DecodedRecords(const std::vector<PassedRecord>& records, const Json& fields) {
+  std::vector<std::string> markers;
+  for (const Json& field : fields) {
+    if (field.is_object() && field.value("password", false))
+      markers.push_back("field=" + std::to_string(field.value("id", -1)) + " text=\"");
+  }
   Json lines = Json::array();
-  trace::TraceDecoder decoder([&lines](const std::string& line) { lines.push_back(line); });
+  trace::TraceDecoder decoder([&](const std::string& line) {
+    lines.push_back(line.find(" T>H ") != std::string::npos ? Masked(line, markers) : line);
+  });
   decoder.Add({trace::CaptureEvent::Opened, 1, records.empty() ? 0 : records.front().micros, "host session"});
   for (const PassedRecord& record : records) {
     decoder.Add({record.toHost ? trace::CaptureEvent::FromTerminal : trace::CaptureEvent::FromHost,
@@ -105,10 +126,11 @@ std::optional<std::string> TerminalJson(const ConsoleSnapshot& snapshot, std::st
   Json json = SummaryJson(snapshot, *found, now);
   json["time"] = Iso(now);
   if (const auto screen = snapshot.screens.find(terminalId); screen != snapshot.screens.end()) {
+    Json fields = Json::parse(screen->second.fieldsJson, nullptr, false);
+    json["records"] = DecodedRecords(screen->second.records, fields);
     json["screen"] = {{"lines", screen->second.lines},
-                      {"fields", Json::parse(screen->second.fieldsJson, nullptr, false)},
+                      {"fields", std::move(fields)},
                       {"status", Json::parse(screen->second.statusJson, nullptr, false)}};
-    json["records"] = DecodedRecords(screen->second.records);
   } else {
     json["screen"] = nullptr;
     json["records"] = Json::array();
