@@ -13,7 +13,7 @@ namespace vantor::gateway {
 
 namespace {
 
-constexpr int kWorkers = 4;
+constexpr int kWorkers = 4;  // the pages poll about once a second each; more waits its turn
 constexpr std::chrono::milliseconds kLongestWait{300};  // for a fresh snapshot
 
 std::string RandomKey() {
@@ -58,8 +58,8 @@ bool AdminServer::Start(std::string& error) {
   server.set_payload_max_length(4096);
   server.set_read_timeout(2, 0);
   server.set_write_timeout(2, 0);
-  server.set_keep_alive_timeout(5);
-  server.set_keep_alive_max_count(1000);
+  // One request per connection: a worker is busy for a request, never for a browser's idle connection.
+  server.set_keep_alive_max_count(1);
 
   const AccessRule& rule = web_->rule;
   server.set_pre_routing_handler([&rule](const httplib::Request& request, httplib::Response& response) {

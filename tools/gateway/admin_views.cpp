@@ -159,10 +159,10 @@ std::string MetricsText(const ConsoleSnapshot& snapshot) {
   const TurnaroundHistogram& turnaround = snapshot.turnaround;
   Metric(out, "vantor_gateway_turnaround_seconds", "histogram", "From a terminal's key to the host's answer.");
   std::int64_t cumulative = 0;
-  for (std::size_t i = 0; i < turnaround.kBounds.size(); ++i) {
+  for (std::size_t i = 0; i < TurnaroundHistogram::kBounds.size(); ++i) {
     cumulative += turnaround.buckets[i];
     char label[48];
-    std::snprintf(label, sizeof label, "{le=\"%g\"}", turnaround.kBounds[i]);
+    std::snprintf(label, sizeof label, "{le=\"%g\"}", TurnaroundHistogram::kBounds[i]);
     Sample(out, "vantor_gateway_turnaround_seconds_bucket", label, static_cast<double>(cumulative));
   }
   Sample(out, "vantor_gateway_turnaround_seconds_bucket", "{le=\"+Inf\"}", static_cast<double>(turnaround.count));
