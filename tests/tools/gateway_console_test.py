@@ -98,8 +98,8 @@ class Site:
         self.programs.append(program)
         return program.expect(pattern)
 
-    def terminal(self, terminal_id):
-        terminal = VantorHeadless("127.0.0.1:%d" % self.port, terminal_id=terminal_id, wait_seconds=WAIT)
+    def terminal(self, terminal_id, args=()):
+        terminal = VantorHeadless("127.0.0.1:%d" % self.port, terminal_id=terminal_id, args=args, wait_seconds=WAIT)
         self.terminals.append(terminal)
         terminal.wait_connected()
         terminal.wait()
@@ -284,6 +284,23 @@ class ConsoleTest(ThreeTerminals):
         cookie = headers["Set-Cookie"].split(";")[0]
         status, _, body = fetch(site.console + "/api/terminals", {"Cookie": "other=1; " + cookie})
         self.assertEqual((status, json.loads(body)["terminals"][0]["id"]), (200, "5"))
+
+
+class TlsTest(unittest.TestCase):
+    def test_the_list_tells_a_terminals_tls_protocol_also_while_it_is_held(self):
+        certs = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, certs)
+        subprocess.run([os.path.join(os.path.dirname(__file__), "..", "..", "scripts", "make-test-certs.sh"), certs],
+                       check=True, capture_output=True)
+        site = Site(["--tls-cert", os.path.join(certs, "host.pem"), "--tls-key", os.path.join(certs, "host.key")])
+        self.addCleanup(site.close)
+        site.terminal(6, ["--tls-ca", os.path.join(certs, "ca.pem")])._process.kill()
+
+        def listed():
+            terminal = json.loads(fetch(site.console + "/api/terminals")[2])["terminals"][0]
+            return terminal["state"] == "held" and terminal
+
+        self.assertEqual(wait_for(listed, what="terminal 6 held")["tls"], "TLSv1.3")
 
 
 class Browser:

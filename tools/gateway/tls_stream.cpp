@@ -54,4 +54,8 @@ void TlsStream::Close(bool reset) {
   Socket().close(ignored);
 }
 
+std::string TlsStream::Protocol() const {
+  return SSL_get_version(const_cast<tools::TlsSocket&>(stream_).native_handle());
+}
+
 }  // namespace vantor::gateway

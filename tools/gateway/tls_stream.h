@@ -26,6 +26,7 @@ class TlsStream final : public Stream {
   void EndSending() override;
   void Close(bool reset) override;
   asio::ip::tcp::socket& Socket() override { return stream_.next_layer(); }
+  std::string Protocol() const override;
 
  private:
   tools::TlsSocket stream_;
