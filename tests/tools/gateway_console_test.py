@@ -5,6 +5,7 @@ Run by CTest with VANTOR_GATEWAY, VANTOR_DEMO_HOST and VANTOR_HEADLESS naming th
 the browser, default chromium) and tools/python on PYTHONPATH.
 """
 
+import base64
 import fcntl
 import json
 import os
@@ -85,18 +86,16 @@ class Site:
     def __init__(self, gateway_args=()):
         self.programs = []
         self.terminals = []
-        host = self.start([os.environ["VANTOR_DEMO_HOST"], "0"], r"listening on 127\.0\.0\.1:(\d+)")
-        self.host_port = int(host.group(1))
-        self.gateway = Program([os.environ["VANTOR_GATEWAY"], "--listen", "127.0.0.1:0", "--host",
-                                "127.0.0.1:%d" % self.host_port, "--admin", "127.0.0.1:0"] + list(gateway_args))
-        self.programs.append(self.gateway)
-        self.port = int(self.gateway.expect(r"listening on 127\.0\.0\.1:(\d+)").group(1))
-        self.console = "http://127.0.0.1:%s" % self.gateway.expect(r"console on http://127\.0\.0\.1:(\d+)/").group(1)
-
-    def start(self, args, pattern):
-        program = Program(args)
-        self.programs.append(program)
-        return program.expect(pattern)
+        try:
+            self.programs.append(Program([os.environ["VANTOR_DEMO_HOST"], "0"]))
+            host_port = self.programs[0].expect(r"listening on 127\.0\.0\.1:(\d+)").group(1)
+            self.programs.append(Program([os.environ["VANTOR_GATEWAY"], "--listen", "127.0.0.1:0", "--host",
+                                          "127.0.0.1:" + host_port, "--admin", "127.0.0.1:0"] + list(gateway_args)))
+            self.port = int(self.programs[1].expect(r"listening on 127\.0\.0\.1:(\d+)").group(1))
+            self.console = "http://127.0.0.1:" + self.programs[1].expect(r"console on http://127\.0\.0\.1:(\d+)/").group(1)
+        except BaseException:
+            self.close()
+            raise
 
     def terminal(self, terminal_id, args=()):
         terminal = VantorHeadless("127.0.0.1:%d" % self.port, terminal_id=terminal_id, args=args, wait_seconds=WAIT)
@@ -155,8 +154,7 @@ def parse_prometheus(text):
                 raise ValueError("bad labels: " + line)
             labels.append(pair.groups())
             at = pair.end()
-        family = re.sub(r"_(bucket|sum|count)$", "", name) if re.sub(r"_(bucket|sum|count)$", "", name) in types else name
-        if family not in types:
+        if name not in types and re.sub(r"_(bucket|sum|count)$", "", name) not in types:
             raise ValueError("sample of no declared family: " + line)
         samples[(name, tuple(sorted(labels)))] = float(value)
     for family, kind in types.items():
@@ -370,7 +368,6 @@ class Browser:
         return result["result"].get("value") or []
 
     def screenshot(self, path):
-        import base64
         data = self.call("Page.captureScreenshot", {"format": "png"}, self.session)["data"]
         with open(path, "wb") as out:
             out.write(base64.b64decode(data))
