@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Measures what the web console costs the terminals: vantor-load's turnaround through vantor-gateway,
-# once without the console and once with it polled 50 times a second (the list, a terminal's page,
-# /metrics, and odd requests: unknown paths, a huge header, a connection that never finishes its
-# request). Needs the Release build:
+# once without the console and once with it asked 50 times a second by 10 clients at once (the list,
+# a terminal's page, /metrics, and odd requests: unknown paths, a huge header, a connection that never
+# finishes its request). Needs the Release build:
 #   cmake --preset release && cmake --build build/release --target vantor-gateway vantor-load demo_host
 # Usage: scripts/console-load.sh [TERMINALS] [SECONDS]
 set -euo pipefail
@@ -31,28 +31,38 @@ run() {  # name, extra gateway options...
     local console
     console=$(grep -o 'http://127.0.0.1:[0-9]*' "$work/$name.gw")
     python3 - "$console" "$seconds" <<'PY' &
-import signal, socket, sys, time, urllib.error, urllib.request
+import signal, socket, sys, threading, time, urllib.error, urllib.request
 console, seconds = sys.argv[1], float(sys.argv[2]) + 10
 signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
 paths = ["/api/terminals", "/api/terminals/7", "/metrics", "/", "/no/such/path", "/api/terminals/99999"]
 host, port = console[len("http://"):].split(":")
 stalled = socket.create_connection((host, int(port)))  # a browser that stopped: half a request
 stalled.sendall(b"GET /api/terminals HTTP/1.1\r\nHost: x\r\n")
-begin, n, answered = time.monotonic(), 0, 0
-try:
+begin, counts = time.monotonic(), [0, 0]  # asked, answered 200
+
+
+def ask(worker):  # 10 of these at once, 5 requests a second each
+    n = worker
     while time.monotonic() < begin + seconds:
         started = time.monotonic()
         try:
             headers = {"X-Huge": "x" * 16000} if n % 10 == 9 else {}
             request = urllib.request.Request(console + paths[n % len(paths)], headers=headers)
             urllib.request.urlopen(request, timeout=5).read()
-            answered += 1
+            counts[1] += 1
         except (urllib.error.URLError, OSError):
             pass
         n += 1
-        time.sleep(max(0.0, 0.02 - (time.monotonic() - started)))
+        counts[0] += 1
+        time.sleep(max(0.0, 0.2 - (time.monotonic() - started)))
+
+
+for worker in range(10):
+    threading.Thread(target=ask, args=(worker,), daemon=True).start()
+try:
+    time.sleep(seconds)
 finally:
-    print("console: %d requests in %.1f s (%d answered 200)" % (n, time.monotonic() - begin, answered))
+    print("console: %d requests in %.1f s (%d answered 200)" % (counts[0], time.monotonic() - begin, counts[1]))
 PY
     poller=$!
     pids+=($poller)

@@ -2,6 +2,10 @@
 // from the latest snapshot. A small thread pool and tight limits keep odd requests cheap.
 #include "admin_server.h"
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <random>
 
@@ -13,7 +17,7 @@ namespace vantor::gateway {
 
 namespace {
 
-constexpr int kWorkers = 4;  // the pages poll about once a second each; more waits its turn
+constexpr int kWorkers = 4;                             // the pages poll about once a second each; more waits its turn
 constexpr std::chrono::milliseconds kLongestWait{300};  // for a fresh snapshot
 
 std::string RandomKey() {
@@ -26,6 +30,26 @@ std::string RandomKey() {
   }
   return key;
 }
+
+// The console's threads yield the processor to the event loop when both want it: a busy console
+// slows itself, not the terminals.
+void YieldToTheLoop() {
+  thread_local bool lowered = false;
+  if (lowered) return;
+  lowered = true;
+  setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
+}
+
+class YieldingPool final : public httplib::ThreadPool {
+ public:
+  explicit YieldingPool(std::size_t workers) : ThreadPool(workers) {}
+  void enqueue(std::function<void()> work) override {
+    ThreadPool::enqueue([work = std::move(work)] {
+      YieldToTheLoop();
+      work();
+    });
+  }
+};
 
 void NoStore(httplib::Response& response) {
   response.set_header("Cache-Control", "no-store");
@@ -54,7 +78,7 @@ AdminServer::~AdminServer() { Stop(); }
 bool AdminServer::Start(std::string& error) {
   httplib::Server& server = web_->server;
   web_->rule = {options_.token, options_.token.empty() ? std::string() : RandomKey()};
-  server.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
+  server.new_task_queue = [] { return new YieldingPool(kWorkers); };
   server.set_payload_max_length(4096);
   server.set_read_timeout(2, 0);
   server.set_write_timeout(2, 0);
@@ -142,7 +166,10 @@ bool AdminServer::Start(std::string& error) {
     return false;
   }
   port_ = static_cast<std::uint16_t>(port);
-  thread_ = std::thread([this] { web_->server.listen_after_bind(); });
+  thread_ = std::thread([this] {
+    YieldToTheLoop();
+    web_->server.listen_after_bind();
+  });
   return true;
 }
 
