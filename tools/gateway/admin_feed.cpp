@@ -79,7 +79,7 @@ std::shared_ptr<const ConsoleSnapshot> SnapshotBoard::Take(std::string_view term
     const auto found = watched_.find(terminalId);
     if (found != watched_.end()) {
       found->second = now;
-    } else if (watched_.size() < 64) {  // what a few people look at, not what a script could ask for
+    } else if (watched_.size() < 16) {  // what a few people look at, not what a script could ask for
       watched_.emplace(std::string(terminalId), now);
     }
   }
@@ -231,17 +231,35 @@ void ConsoleFeed::PublishNow(TimePoint now) {
   }
   tls_ = snapshot->tls;  // the ids of sessions that ended go
   snapshot->asked = lastWatched_;
-  for (const std::string& id : lastWatched_) {
-    const Shadow* shadow = core_->ShadowOf(id);
+  std::map<std::string, Drawn, std::less<>> drawn;
+  for (const TerminalSummary& terminal : snapshot->terminals) {
+    const Shadow* shadow = lastWatched_.count(terminal.terminalId) ? core_->ShadowOf(terminal.terminalId) : nullptr;
     if (shadow == nullptr) continue;
+    // Drawn again when a record passed or its state changed, and each second for the clock.
+    const Drawn basis{terminal.lastActivity, terminal.screens, terminal.state, now};
+    const auto before = drawn_.find(terminal.terminalId);
+    const TerminalScreen* earlier = nullptr;
+    if (last_) {
+      if (const auto found = last_->screens.find(terminal.terminalId); found != last_->screens.end())
+        earlier = &found->second;
+    }
+    if (earlier != nullptr && before != drawn_.end() && before->second.Same(basis) &&
+        now - before->second.at < kLongestUnchanged) {
+      snapshot->screens.emplace(terminal.terminalId, *earlier);
+      drawn.emplace(terminal.terminalId, before->second);
+      continue;
+    }
     TerminalScreen screen = ScreenOf(*shadow);
-    if (const auto latest = latest_.find(id); latest != latest_.end()) {
+    if (const auto latest = latest_.find(terminal.terminalId); latest != latest_.end()) {
       const std::deque<PassedRecord>& records = passed_[latest->second].records;
       screen.records.assign(records.begin(), records.end());
     }
-    snapshot->screens.emplace(id, std::move(screen));
+    snapshot->screens.emplace(terminal.terminalId, std::move(screen));
+    drawn.emplace(terminal.terminalId, basis);
   }
+  drawn_ = std::move(drawn);
   lastPublished_ = now;
+  last_ = snapshot;
   board_.Publish(std::move(snapshot));
 }
 

@@ -118,6 +118,16 @@ class ConsoleFeed final : public TrafficObserver, public EventSink {
     std::deque<PassedRecord> records;
     std::optional<TimePoint> keySent;
   };
+  // What a terminal's screen was drawn from, and when.
+  struct Drawn {
+    TimePoint lastActivity{};
+    std::int64_t screens = 0;
+    SessionState state = SessionState::Connecting;
+    TimePoint at{};
+    bool Same(const Drawn& other) const {
+      return lastActivity == other.lastActivity && screens == other.screens && state == other.state;
+    }
+  };
   void Keep(SessionId session, std::string_view terminalId, bool toHost, int link, std::string_view bytes);
   void Tick();
   void PublishNow(TimePoint now);
@@ -136,6 +146,8 @@ class ConsoleFeed final : public TrafficObserver, public EventSink {
   TimePoint lastPublished_{};
   std::int64_t lastFingerprint_ = -1;
   std::set<std::string, std::less<>> lastWatched_;
+  std::shared_ptr<const ConsoleSnapshot> last_;  // its screens are taken again when nothing changed
+  std::map<std::string, Drawn, std::less<>> drawn_;
   bool stopped_ = false;
 };
 
