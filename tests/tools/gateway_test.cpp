@@ -307,6 +307,7 @@ TEST(GatewayProgram, RefusesBadCommandLines) {
       {"--listen", "0", "--host", "h:1", "--host-tls-pin", "12:34"},
   };
   testing_support::ExpectRefused(kBuild + "/vantor-gateway", cases, "usage: vantor-gateway");
+  testing_support::ExpectHelp(kBuild + "/vantor-gateway");
 }
 
 // ---- the same screen as a terminal that never dropped ----
@@ -329,7 +330,7 @@ class Handheld {
     std::size_t start = 0;
     while (start <= lines.size()) {
       const std::size_t end = std::min(lines.find('\n', start), lines.size());
-      const Reply reply = runner_->Execute(lines.substr(start, end - start));
+      Reply reply = runner_->Execute(lines.substr(start, end - start));
       if (!reply.Ok()) return reply;
       start = end + 1;
     }

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -218,4 +219,11 @@ int Main(int argc, char** argv) {
 }  // namespace
 }  // namespace vantor::gateway
 
-int main(int argc, char** argv) { return vantor::gateway::Main(argc, argv); }
+int main(int argc, char** argv) {
+  try {
+    return vantor::gateway::Main(argc, argv);
+  } catch (const std::exception& error) {  // out of memory or descriptors while starting, say
+    std::fprintf(stderr, "vantor-gateway: %s\n", error.what());
+    return 1;
+  }
+}

@@ -1,6 +1,8 @@
 // The gateway's TLS streams on Asio's OpenSSL streams, the host's certificate checked by the tools' TLS.
 #include "tls_stream.h"
 
+#include <openssl/ssl.h>
+
 namespace vantor::gateway {
 
 namespace {
@@ -13,8 +15,8 @@ class LinkFailureCategory final : public std::error_category {
 
 // A failed check of the host's certificate as an error whose message is the terminal's words for it.
 std::error_code MakeError(LinkFailure failure) {
-  static const LinkFailureCategory category;
-  return {static_cast<int>(failure), category};
+  static const LinkFailureCategory kCategory;
+  return {static_cast<int>(failure), kCategory};
 }
 
 }  // namespace
@@ -29,6 +31,7 @@ void TlsStream::Handshake(Done done) {
   if (client_) tools::PrepareClient(stream_, host_);
   const auto role = client_ ? asio::ssl::stream_base::client : asio::ssl::stream_base::server;
   stream_.async_handshake(role, [this, done = std::move(done)](const std::error_code& error) {
+    if (!error) protocol_ = SSL_get_version(stream_.native_handle());
     if (error || !client_) return done(error);
     const LinkFailure failure = tools::CheckServer(stream_, check_, host_);
     done(failure == LinkFailure::kNone ? std::error_code() : MakeError(failure));
@@ -52,10 +55,6 @@ void TlsStream::Close(bool reset) {
   std::error_code ignored;
   if (reset && Socket().is_open()) Socket().set_option(asio::socket_base::linger(true, 0), ignored);
   Socket().close(ignored);
-}
-
-std::string TlsStream::Protocol() const {
-  return SSL_get_version(const_cast<tools::TlsSocket&>(stream_).native_handle());
 }
 
 }  // namespace vantor::gateway

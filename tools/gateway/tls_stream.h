@@ -26,13 +26,14 @@ class TlsStream final : public Stream {
   void EndSending() override;
   void Close(bool reset) override;
   asio::ip::tcp::socket& Socket() override { return stream_.next_layer(); }
-  std::string Protocol() const override;
+  std::string Protocol() const override { return protocol_; }
 
  private:
   tools::TlsSocket stream_;
   bool client_;
   TlsOptions check_;
   std::string host_;
+  std::string protocol_;  // once the handshake is done
 };
 
 }  // namespace vantor::gateway
