@@ -18,6 +18,7 @@
 #include <asio.hpp>
 
 #include "admin_server.h"
+#include "admin_views.h"
 #include "gateway_log.h"
 #include "gateway_server.h"
 #include "tls_stream.h"
@@ -200,6 +201,8 @@ int Main(int argc, char** argv) {
     feed.Start(gateway.Core(), [&gateway](std::string_view peer) { return gateway.TerminalProtocol(peer); });
     std::fprintf(stderr, "vantor-gateway: console on http://%s:%u/\n", admin->host.c_str(),
                  static_cast<unsigned>(console->Port()));
+    if (admin->token.empty() && !IsLoopback(admin->host))
+      std::fprintf(stderr, "vantor-gateway: the console has no token: it answers loopback peers only\n");
   }
   std::fflush(stderr);
   asio::signal_set stop(io, SIGINT, SIGTERM);
