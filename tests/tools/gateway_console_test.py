@@ -205,7 +205,6 @@ class ThreeTerminals(unittest.TestCase):
 
 
 class ConsoleTest(ThreeTerminals):
-
     def metrics(self):
         status, headers, body = fetch(self.site.console + "/metrics")
         self.assertEqual((status, headers["Content-Type"].split(";")[0]), (200, "text/plain"))
@@ -236,8 +235,12 @@ class ConsoleTest(ThreeTerminals):
 
     def test_metrics_count_what_the_terminals_did(self):
         counting = self.site.terminal(4)
-        before = wait_for(lambda: (lambda m: m[("vantor_gateway_terminals", (("state", "attached"),))] == 3 and m)(
-            self.metrics()), what="terminal 4 attached")
+
+        def three_attached():
+            metrics = self.metrics()
+            return metrics[("vantor_gateway_terminals", (("state", "attached"),))] == 3 and metrics
+
+        before = wait_for(three_attached, what="terminal 4 attached")
         self.assertEqual(before[("vantor_gateway_terminals", (("state", "held"),))], 1)
         self.assertEqual(before[("vantor_gateway_host_connect_failures_total", ())], 0)
         self.assertEqual(before[("vantor_gateway_sessions_expired_total", ())], 0)
