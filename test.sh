@@ -44,12 +44,12 @@ configure_and_build win || build_ok=0
 echo "== built (at $(( $(date +%s) - start ))s)"
 
 # Each fuzz target with its seeds: the record engine (fuzz/corpus), vantor-trace's decoders
-# (fuzz/trace_corpus) and the host link's TLS receive path (fuzz/tls_corpus); built and run on one core
-# while the suites below run.
+# (fuzz/trace_corpus), vantor-gateway's sessions (fuzz/gateway_corpus) and the host link's TLS receive
+# path (fuzz/tls_corpus); built and run on one core while the suites below run.
 fuzz_job() {
   rm -f build/fuzz_*.result
   JOBS=1 configure_and_build fuzz >/dev/null || return
-  for target in fuzz_records:corpus fuzz_trace:trace_corpus fuzz_tls:tls_corpus; do
+  for target in fuzz_records:corpus fuzz_trace:trace_corpus fuzz_gateway:gateway_corpus fuzz_tls:tls_corpus; do
     local name=${target%%:*} seeds=${target#*:}
     mkdir -p "build/fuzz/$seeds"
     if "build/fuzz/$name" -max_total_time="$FUZZ_SECONDS" -max_len=8192 -timeout=10 \
@@ -84,7 +84,7 @@ if [ -x build/native/e2e_tests ]; then run_suite e2e e2e; fi
 
 # The fuzzers run on one core beside the suites below, which mostly wait on Wine.
 wait "$fuzz_pid"
-for target in fuzz_records fuzz_trace fuzz_tls; do
+for target in fuzz_records fuzz_trace fuzz_gateway fuzz_tls; do
   result=$(cat "build/$target.result" 2>/dev/null || echo "missing")
   echo "== $target: $result"
   if [ "$result" = passed ]; then

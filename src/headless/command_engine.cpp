@@ -187,11 +187,12 @@ std::optional<Command> ParseCommand(std::string_view line, std::string& why) {
   Command command;
   command.text = argument;
   if (name == "wait") return ParseWait(argument, why);
-  static constexpr std::array<std::pair<std::string_view, Kind>, 6> kBare{{{"screen", Kind::Screen},
+  static constexpr std::array<std::pair<std::string_view, Kind>, 7> kBare{{{"screen", Kind::Screen},
                                                                            {"fields", Kind::Fields},
                                                                            {"status", Kind::Status},
                                                                            {"cancel", Kind::Cancel},
                                                                            {"ok", Kind::Ok},
+                                                                           {"drop", Kind::Drop},
                                                                            {"quit", Kind::Quit}}};
   for (const auto& [bare, kind] : kBare) {
     if (name != bare) continue;
@@ -289,6 +290,10 @@ std::optional<Reply> CommandEngine::Run(const Command& command, TimePoint now) {
     case Kind::Answer: reply = Done(hands.Answer(text())); break;
     case Kind::Cancel: reply = Done(hands.Cancel()); break;
     case Kind::Ok: reply = Done(hands.Ok()); break;
+    case Kind::Drop:
+      if (!terminal_.Connected()) return Error("not connected");
+      reply.drop = true;
+      break;
     case Kind::Quit: reply.quit = true; break;
   }
   return reply;

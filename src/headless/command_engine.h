@@ -19,6 +19,7 @@ struct Reply {
   std::vector<std::string> data;
   std::string status = "ok";  // "ok" or "error: <reason>"
   bool quit = false;          // the command asked the process to end
+  bool drop = false;          // the command asked for the connection to be cut (its owner cuts it)
 
   bool Ok() const { return status == "ok"; }
 };
@@ -49,6 +50,7 @@ struct Command {
     Answer,
     Cancel,
     Ok,
+    Drop,
     Quit
   };
   // What an expect checks.

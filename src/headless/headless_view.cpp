@@ -188,7 +188,9 @@ void HeadlessView::Open(const Posted& posted) {
   terminal_->HostDialogOpening();
   // The dialog takes the keyboard focus from the control that has it.
   if (dialogs_.empty()) SetFocus(nullptr);
-  dialogs_.push_back({posted.kind == Posted::Prompt ? DialogKind::Prompt : DialogKind::Message, posted.focusAfter});
+  const Screen& screen = terminal_->GetScreen();
+  dialogs_.push_back({posted.kind == Posted::Prompt ? DialogKind::Prompt : DialogKind::Message, posted.focusAfter,
+                      screen.messageText, screen.promptLength});
 }
 
 void HeadlessView::CloseDialog(bool ok, std::u16string_view answer) {

@@ -22,7 +22,9 @@ enum class DialogKind { Message, Prompt };
 
 struct OpenDialog {
   DialogKind kind = DialogKind::Message;
-  int focusAfter = -1;  // a message's focus field once it closes
+  int focusAfter = -1;    // a message's focus field once it closes
+  std::u16string text{};  // the host's text as it was when the dialog opened
+  int promptLength = -1;  // a prompt's longest answer
 };
 
 // One toolbar button: its fixed label, the code it sends and whether the host bound it.
@@ -60,7 +62,7 @@ class HeadlessView final : public ScreenView {
   void OpenHostPrompt() override { posted_.push_back({Posted::Prompt, -1}); }
   void CancelHostDialog() override;
   void PlaySound(SoundEvent) override { ++sounds_; }
-  void SerialOut(std::string_view) override {}
+  void SerialOut(std::string_view) override { ++serialOutputs_; }
   void KeyLabelChanged(int code, std::u16string_view label) override;
   void EnableScanner(bool) override {}
   void Beep(std::uint32_t) override { ++beeps_; }
@@ -80,6 +82,8 @@ class HeadlessView final : public ScreenView {
   const std::array<ToolbarButtonState, toolbar::kButtonCount>& Toolbar() const { return toolbar_; }
   int Beeps() const { return beeps_; }
   int Sounds() const { return sounds_; }
+  // Data handed to the serial port.
+  int SerialOutputs() const { return serialOutputs_; }
 
   // ---- the operator's input ----
   // The control (null: the current page) takes the keyboard focus as SetFocus gives it: the one that
@@ -130,6 +134,7 @@ class HeadlessView final : public ScreenView {
   std::array<ToolbarButtonState, toolbar::kButtonCount> toolbar_{};
   int beeps_ = 0;
   int sounds_ = 0;
+  int serialOutputs_ = 0;
 };
 
 }  // namespace vantor

@@ -45,6 +45,13 @@ void HeadlessRunner::Stop() {
   terminal_.SetConnected(false);
 }
 
+void HeadlessRunner::Drop() {
+  connection_.Stop();
+  port_.TakeEnded();
+  terminal_.ConnectionEnded();
+  if (!stopped_) reconnectAt_ = SteadyClock::now() + kReconnectDelay;
+}
+
 void HeadlessRunner::Pump() {
   port_.Serve();
   if (const std::optional<bool> ended = port_.TakeEnded()) {
@@ -70,6 +77,7 @@ Reply HeadlessRunner::Execute(std::string_view line) {
     reply = engine_.Poll(SteadyClock::now());
     if (!reply) WaitUntil(engine_.Deadline().value_or(SteadyClock::now()));
   }
+  if (reply->drop) Drop();
   return *reply;
 }
 

@@ -34,6 +34,8 @@ class HeadlessRunner {
   void Start();
   // Ends the connection for good (no goodbye, as when the window closes).
   void Stop();
+  // Cuts the connection at once, as a lost Wi-Fi does (no goodbye); it connects again a second later.
+  void Drop();
 
   // Runs one command line and serves the connection until its reply is complete.
   Reply Execute(std::string_view line);

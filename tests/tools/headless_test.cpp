@@ -79,7 +79,9 @@ TEST(HeadlessProgram, ShowsHelpAndRefusesBadCommandLinesSettingsAndScripts) {
   const std::vector<std::vector<std::string>> cases = {
       {"--id", "0"},
       {"--id", "1000"},
+      {"--id", "7x"},
       {"--host", "nohost"},
+      {"--host", "h:12a"},
       {"--host", "h:0"},
       {"--host", ":1"},
       {"--host", "::1:9999"},
@@ -231,7 +233,8 @@ TEST(HeadlessCommands, SecondsAndScanEscapesAreReadExactly) {
                                       {"wait 86400", 86400.0},
                                       {"wait 86400.5", -1.0},
                                       {"wait 1.2.3", -1.0},
-                                      {"wait .", -1.0}}) {
+                                      {"wait .", -1.0},
+                                      {"wait 00000000000000001", -1.0}}) {
     std::string why;
     const std::optional<Command> command = ParseCommand(line, why);
     EXPECT_EQ(command ? command->seconds : -1.0, seconds) << line << ": " << why;
@@ -371,19 +374,26 @@ TEST(HeadlessOperator, TapsOnButtonsKeysWithModifiersAndAScanAreSent) {
   }
 }
 
-// Editing keys reach the field with the focus, and the key response names the field the operator focused.
+// Editing keys reach the field with the focus, keys the check box with the focus, and the key response
+// names the field the operator focused.
 TEST(HeadlessOperator, EditingKeysEditTheFocusedFieldAndTheResponseNamesTheFocus) {
   HeadlessSession session;
   session.Receive(host_records::ScreenBuilder()
                       .SelectPage(0)
                       .Input(20, 1, 0, 3)
                       .Input(21, 2, 0, 5)
+                      .Define(22, 3, 0, 'G', '@', 6)
+                      .Text(22, " Ok")
+                      .Options(22, {host_records::option::Type('C')})
                       .ShowPage(0)
                       .FocusAndUnlock(20)
                       .Record());
   const std::pair<std::string, std::string> steps[] = {
-      {"type ABC", "ok"}, {"key Backspace", "ok"}, {"key Enter", "ok > RF0D=D2AB"},
-      {"<unlock>", ""},   {"focus 21", "ok"},      {"key F2", "ok > RF2E"},
+      {"type ABC", "ok"},      {"key Backspace", "ok"}, {"key Enter", "ok > RF0D=D2AB"},
+      {"<unlock>", ""},        {"focus 22", "ok"},      {"key Space", "ok > R%F=F3XOk"},
+      {"<unlock>", ""},        {"focus 21", "ok"},      {"key F2", "ok > RF2E"},
+      {"<unlock>", ""},        {"focus 21", "ok"},      {"key BackTab", "ok"},
+      {"key F2", "ok > RF2D"},
   };
   for (const auto& [line, outcome] : steps) {
     if (line == "<unlock>") {
@@ -394,7 +404,7 @@ TEST(HeadlessOperator, EditingKeysEditTheFocusedFieldAndTheResponseNamesTheFocus
   }
 }
 
-TEST(HeadlessRunner, ConnectsAgainAfterALoss) {
+TEST(HeadlessRunner, ConnectsAgainAfterALossOrADrop) {
   testing_support::TestHost host;
   Settings settings;
   settings.SetHostName(u"127.0.0.1");
@@ -403,11 +413,32 @@ TEST(HeadlessRunner, ConnectsAgainAfterALoss) {
   runner.Start();
   for (int connection = 0; connection < 2; ++connection) {
     EXPECT_EQ(runner.Execute("wait connected 5").status, "ok");
-    EXPECT_EQ(runner.Execute("type x").status, "error: keyboard locked");  // until a screen unlocks it
+    // Every new connection locks the keyboard until a screen unlocks it.
+    EXPECT_EQ(runner.Execute("type x").status, "error: keyboard locked");
     ASSERT_TRUE(host.Accept());
+    ASSERT_TRUE(host.SendRaw(host_records::ScreenBuilder().Input(20, 0, 0, 5).ShowPage(0).FocusAndUnlock(20).Wire()));
+    EXPECT_EQ(runner.Execute("wait 5").status, "ok");
+    EXPECT_EQ(runner.Execute("type x").status, "ok");
+    // The entry field holds the focus while connected, and loses it with the connection.
+    const auto focused = [&] {
+      return FormatReply(runner.Execute("fields")).find("\"focus\":true") != std::string::npos;
+    };
+    EXPECT_TRUE(focused());
     host.CloseConnection();
     EXPECT_TRUE(runner.ServeUntil([&] { return !runner.Terminal().Connected(); }, 5s));
+    EXPECT_FALSE(focused());
   }
+  // A drop: gone at once without a goodbye, back a second later.
+  EXPECT_EQ(runner.Execute("wait connected 5").status, "ok");
+  ASSERT_TRUE(host.Accept());
+  EXPECT_EQ(host.ReadRecord()->body, "I");
+  EXPECT_EQ(runner.Execute("drop").status, "ok");
+  EXPECT_EQ(runner.Execute("drop").status, "error: not connected");
+  EXPECT_TRUE(host.WaitPeerClosed());
+  EXPECT_EQ(host.ReceivedBytes(), "1I" + testing_support::kRecordEnd);
+  EXPECT_EQ(runner.Execute("wait connected 5").status, "ok");
+  ASSERT_TRUE(host.Accept());
+  EXPECT_EQ(host.ReadRecord()->body, "I");
 }
 
 }  // namespace

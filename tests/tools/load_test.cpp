@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "load_run.h"
+#include "screen_builder.h"
 #include "test_host.h"
 #include "tls_fixtures_posix.h"
 #include "tool_process.h"
@@ -84,6 +85,17 @@ TEST(LoadRun, HostsThatNeverAnswerOrKeepClosingEndInScriptErrorsNotHangs) {
   EXPECT_EQ(report.reconnects, 3);
   EXPECT_EQ(report.errors, 1);
   EXPECT_NE(FormatTable(report).find("ended the connection 3 times"), std::string::npos) << FormatTable(report);
+
+  // A run without a duration is measured whole.
+  testing_support::TestHost answering;
+  LoadReport once;
+  std::thread oneRun([&] { once = RunScript(answering.Port(), 1, "wait 5\n"); });
+  if (answering.Accept(5s)) {
+    answering.SendRaw(host_records::ScreenBuilder().Input(20, 0, 0, 5).ShowPage(0).FocusAndUnlock(20).Wire());
+  }
+  oneRun.join();
+  EXPECT_EQ(std::pair(once.screens, once.measuredScreens), std::pair(1L, 1L));
+  EXPECT_EQ(once.errors, 0);
 
   std::uint16_t nobody = 0;
   {

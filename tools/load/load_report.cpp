@@ -22,6 +22,20 @@ Percentiles PercentilesOf(std::vector<double> samples) {
   return {rank(0.50), rank(0.95), rank(0.99), *std::max_element(samples.begin(), samples.end())};
 }
 
+namespace {
+
+// The links the run cut, when it cut any.
+std::string Drops(const LoadReport& report) {
+  if (report.drops == 0) return {};
+  char text[256];
+  std::snprintf(text, sizeof text, "links cut           %lld (%lld at a ready screen: %lld came back as they were)\n",
+                static_cast<long long>(report.drops), static_cast<long long>(report.dropsAtReadyScreen),
+                static_cast<long long>(report.screensBack));
+  return text;
+}
+
+}  // namespace
+
 std::string FormatTable(const LoadReport& report) {
   const Percentiles t = PercentilesOf(report.turnaroundMs);
   const std::string failure =
@@ -51,6 +65,7 @@ std::string FormatTable(const LoadReport& report) {
                 static_cast<long long>(report.connectionFailures), failure.c_str(),
                 static_cast<long long>(report.reconnects), static_cast<long long>(report.errors), report.maxRssKib);
   table += text;
+  table += Drops(report);
   for (const std::string& error : report.firstErrors) table += "  " + error + "\n";
   return table;
 }
@@ -102,6 +117,9 @@ std::string ToJson(const LoadReport& report, const std::vector<std::string>& fai
       {"connection_failures", report.connectionFailures},
       {"first_connection_failure", report.firstConnectionFailure},
       {"reconnects", report.reconnects},
+      {"drops", report.drops},
+      {"drops_at_ready_screen", report.dropsAtReadyScreen},
+      {"screens_back", report.screensBack},
       {"errors", report.errors},
       {"first_errors", report.firstErrors},
       {"max_rss_kib", report.maxRssKib},

@@ -29,9 +29,12 @@ struct LoadReport {
   std::vector<double> turnaroundMs;  // from the record that locked the keyboard to the screen that unlocked it
   std::vector<double> handshakeMs;   // TLS: from the TCP connection to the host's certificate passing the checks
   std::int64_t connectionFailures = 0;
-  std::string firstConnectionFailure;  // the reason of the first
-  std::int64_t reconnects = 0;         // connections lost and made again
-  std::int64_t errors = 0;             // script commands that answered "error: ..."
+  std::string firstConnectionFailure;   // the reason of the first
+  std::int64_t reconnects = 0;          // connections lost and made again
+  std::int64_t drops = 0;               // links cut by the run (--drop-every)
+  std::int64_t dropsAtReadyScreen = 0;  // of them, cut while the screen was ready for the operator
+  std::int64_t screensBack = 0;         // of those, the screen was there again once connected again
+  std::int64_t errors = 0;              // script commands that answered "error: ..."
   std::vector<std::string> firstErrors;
   long maxRssKib = 0;
 

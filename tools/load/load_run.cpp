@@ -12,12 +12,14 @@
 #include <random>
 
 #include <asio.hpp>
+#include <nlohmann/json.hpp>
 
 #include "asio_tls.h"
 #include "headless/command_engine.h"
 #include "headless/headless_terminal.h"
 #include "headless/runner.h"
 #include "host_port.h"
+#include "headless/screen_text.h"
 #include "platform/codepage.h"
 #include "platform/net.h"
 #include "platform/transport.h"
@@ -78,6 +80,9 @@ class VirtualTerminal final : public RecordSender {
   void Advance();
   void RestartScript();
   void OnRecord(RecordBytes record);
+  void ScheduleDrop();
+  void Cut();
+  std::string ScreenShown() const;
 
   LoadRun& run_;
   const int id_;
@@ -88,7 +93,7 @@ class VirtualTerminal final : public RecordSender {
   tcp::socket socket_;
   std::unique_ptr<tools::TlsSocket> tls_, retiredTls_;
   tcp::socket& Lowest() { return tls_ ? tls_->next_layer() : socket_; }
-  asio::steady_timer waitTimer_, connectTimer_;
+  asio::steady_timer waitTimer_, connectTimer_, dropTimer_;
   RecordAssembler assembler_;
   bool pendingFf_ = false;
   std::vector<std::uint8_t> buffer_ = std::vector<std::uint8_t>(4096);
@@ -101,6 +106,9 @@ class VirtualTerminal final : public RecordSender {
   int failedConnects_ = 0;
   int generation_ = 0;  // a new one for each socket: handlers of an old one do nothing
   bool writing_ = false, connected_ = false, everConnected_ = false, completed_ = false, finished_ = false;
+  // Cut by the run: the script waits until the screen is back; whether it was ready, and what it showed.
+  bool returning_ = false, cutReady_ = false;
+  std::string cutScreen_;
 };
 
 class LoadRun {
@@ -171,6 +179,11 @@ class LoadRun {
     if (report_.connectionFailures++ == 0) report_.firstConnectionFailure = reason;
   }
   void Reconnect() { ++report_.reconnects; }
+  void Drop(bool ready) {
+    ++report_.drops;
+    report_.dropsAtReadyScreen += ready ? 1 : 0;
+  }
+  void ScreenBack() { ++report_.screensBack; }
   void ScriptRun() { ++report_.scriptRuns; }
   void Error(int id, std::size_t line, const std::string& status) {
     if (report_.firstErrors.size() < kFirstErrorsKept)
@@ -251,6 +264,7 @@ VirtualTerminal::VirtualTerminal(LoadRun& run, int id)
       socket_(run.Io()),
       waitTimer_(run.Io()),
       connectTimer_(run.Io()),
+      dropTimer_(run.Io()),
       random_(static_cast<unsigned>(id)) {
   settings_.SetHostName(DecodeText(run.Options().host, CodePage::Utf8));
   settings_.SetHostPort(run.Options().port);
@@ -327,8 +341,59 @@ void VirtualTerminal::Established() {
   connected_ = everConnected_ = true;
   if (params_.onConnected) params_.onConnected();
   SendRecord(params_.terminalId, kIdentifyRecord);
+  ScheduleDrop();
   Read();
   Advance();
+}
+
+void VirtualTerminal::ScheduleDrop() {
+  const double every = run_.Options().dropEverySeconds;
+  if (every <= 0) return;
+  const double after = every * std::uniform_real_distribution<double>(0.5, 1.5)(random_);
+  const int generation = generation_;
+  dropTimer_.expires_after(std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double>(after)));
+  dropTimer_.async_wait([this, generation](const asio::error_code& error) {
+    if (!error && generation == generation_ && connected_ && !finished_) Cut();
+  });
+}
+
+// The page as the operator reads it: the clock left out (it may turn between the cut and the return),
+// and the counts of sounds and the fields' changed marks (the gateway reports typed values itself).
+std::string VirtualTerminal::ScreenShown() const {
+  nlohmann::json status = nlohmann::json::parse(StatusLine(terminal_));
+  for (const char* counted : {"connected", "sounds", "beeps"}) status.erase(counted);
+  std::string shown = status.dump();
+  for (const std::string& line : FieldLines(terminal_)) {
+    nlohmann::json field = nlohmann::json::parse(line);
+    if (field["kind"] == "system") continue;
+    field.erase("modified");
+    shown += field.dump();
+  }
+  return shown;
+}
+
+// The link is gone at once, as a lost Wi-Fi takes it: no goodbye. The terminal keeps its screen and
+// connects again a second later; the script waits until the screen is ready again.
+void VirtualTerminal::Cut() {
+  cutReady_ = terminal_.View().KeyboardReady();
+  cutScreen_ = cutReady_ ? ScreenShown() : std::string();
+  run_.Drop(cutReady_);
+  returning_ = true;
+  asio::error_code ignored;
+  Lowest().set_option(asio::socket_base::linger(true, 0), ignored);
+  connected_ = false;
+  ++generation_;
+  Lowest().close(ignored);
+  outbox_.clear();
+  writing_ = false;
+  assembler_.Reset();
+  pendingFf_ = false;
+  lockedAt_.reset();  // a turnaround across the cut is not the host's
+  terminal_.ConnectionEnded();
+  connectTimer_.expires_after(kReconnectDelay);
+  connectTimer_.async_wait([this](const asio::error_code& error) {
+    if (!error && !finished_) Connect();
+  });
 }
 
 bool VirtualTerminal::SendRecord(int terminalId, std::string_view data) {
@@ -375,6 +440,10 @@ void VirtualTerminal::Read() {
 void VirtualTerminal::OnRecord(RecordBytes record) {
   run_.Screen();
   terminal_.ReceiveRecord(record);
+  if (returning_ && terminal_.View().KeyboardReady()) {
+    returning_ = false;
+    if (cutReady_ && ScreenShown() == cutScreen_) run_.ScreenBack();
+  }
   if (lockedAt_ && terminal_.View().KeyboardReady()) {
     run_.Turnaround(SteadyClock::now() - *lockedAt_);
     lockedAt_.reset();
@@ -401,6 +470,7 @@ void VirtualTerminal::Lost() {
   writing_ = false;
   assembler_.Reset();
   pendingFf_ = false;
+  returning_ = false;
   terminal_.ConnectionEnded();
   if (finished_) return;
   run_.Reconnect();
@@ -451,6 +521,7 @@ void VirtualTerminal::Advance() {
       asio::post(run_.Io(), [this] { Advance(); });
       return;
     } else {
+      if (returning_) return;  // the operator waits for the screen to come back
       const bool wasReady = terminal_.View().KeyboardReady();
       reply = engine_->Start(WithId(script[line_++], id_), now);
       if (wasReady && !terminal_.View().KeyboardReady()) lockedAt_ = now;
@@ -490,6 +561,7 @@ void VirtualTerminal::Finish() {
   Lowest().close(ignored);
   waitTimer_.cancel();
   connectTimer_.cancel();
+  dropTimer_.cancel();
   run_.TerminalDone();
 }
 
@@ -513,9 +585,9 @@ std::optional<LoadOptions> ParseLoadOptions(const std::vector<std::string>& args
   };
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& option = args[i];
-    static const std::array<std::string, 13> kKnown = {
-        "--host", "--terminals", "--script",     "--first-id",       "--ramp",    "--duration", "--think",
-        "--json", "--max-p99",   "--max-errors", "--max-reconnects", "--tls-pin", "--tls-ca"};
+    static const std::array<std::string, 14> kKnown = {
+        "--host", "--terminals", "--script",     "--first-id",       "--ramp",       "--duration", "--think",
+        "--json", "--max-p99",   "--max-errors", "--max-reconnects", "--drop-every", "--tls-pin",  "--tls-ca"};
     if (option == "--tls") {
       options.tls.enabled = true;
       continue;
@@ -551,6 +623,10 @@ std::optional<LoadOptions> ParseLoadOptions(const std::vector<std::string>& args
       (option == "--ramp"    ? options.rampSeconds
        : option == "--think" ? options.thinkSeconds
                              : options.durationSeconds.emplace()) = seconds;
+    } else if (option == "--drop-every") {
+      if (!ParseSeconds(value, seconds) || seconds <= 0)
+        return refuse("--drop-every needs a number of seconds above 0");
+      options.dropEverySeconds = seconds;
     } else if (option == "--max-p99") {
       if (!ParseSeconds(value, seconds)) return refuse("--max-p99 needs a number of milliseconds");
       options.gates.maxP99Ms = seconds;

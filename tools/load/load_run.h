@@ -24,6 +24,7 @@ struct LoadOptions {
   double rampSeconds = 0;
   double thinkSeconds = 0;                // the operator's pause after each `wait`, on average (0.5 to 1.5 times)
   std::optional<double> durationSeconds;  // none: each terminal runs the script once
+  double dropEverySeconds = 0;            // each terminal's link is cut about this often (0.5 to 1.5 times); 0: never
   std::vector<std::string> script;        // command lines, comments and empty lines left out
   std::string jsonFile;
   LoadGates gates;

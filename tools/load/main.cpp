@@ -2,7 +2,8 @@
 //
 //   vantor-load --host HOST:PORT --terminals N --script FILE [--first-id K] [--ramp SECONDS]
 //               [--duration SECONDS] [--think SECONDS] [--json FILE]
-//               [--max-p99 MS] [--max-errors N] [--max-reconnects N] [--tls] [--tls-pin HEX] [--tls-ca FILE]
+//               [--max-p99 MS] [--max-errors N] [--max-reconnects N] [--drop-every SECONDS]
+//               [--tls] [--tls-pin HEX] [--tls-ca FILE]
 //   vantor-load --help
 // Exit codes: 0 passed, 1 failed (no script ran to its end, or a limit was crossed: script errors above
 // --max-errors, 0 by default, and the other gates), 2 a bad command line, script or JSON file.
@@ -21,11 +22,12 @@ namespace {
 constexpr const char* kUsage =
     "usage: vantor-load --host HOST:PORT --terminals N --script FILE [--first-id K] [--ramp SECONDS]\n"
     "                   [--duration SECONDS] [--think SECONDS] [--json FILE]\n"
-    "                   [--max-p99 MS] [--max-errors N] [--max-reconnects N]\n"
+    "                   [--max-p99 MS] [--max-errors N] [--max-reconnects N] [--drop-every SECONDS]\n"
     "                   [--tls] [--tls-pin HEX] [--tls-ca FILE]\n"
     "  runs N terminals with ids K.. (default 1) against the host, each running the script (the command\n"
     "  language of vantor-headless, {id} replaced by its id) once, or again and again for the duration;\n"
-    "  they start evenly over the ramp; --think: the operator's average pause after each wait. A progress\n"
+    "  they start evenly over the ramp; --think: the operator's average pause after each wait;\n"
+    "  --drop-every: each terminal's link is cut at a random moment about that often. A progress\n"
     "  line each second on stderr, a summary on stdout. Exit code 1 when no script ran to its end or\n"
     "  a limit was crossed: turnaround p99 over MS, script errors over N (0 unless given), reconnects\n"
     "  over N; 2 for a bad command line, script or JSON file. An IPv6 host is written [::1]:9999.\n"

@@ -203,6 +203,9 @@ class VantorHeadless:
     def ok(self):
         self.command("ok")
 
+    def drop(self):
+        self.command("drop")
+
     # ---- the program ----
 
     def close(self, timeout=5.0):
