@@ -42,6 +42,7 @@ class ChildProcess {
 
   bool Start(const std::vector<std::string>& argv, const Options& options = {});
   bool Started() const { return pid_ > 0; }
+  pid_t Pid() const { return pid_; }
   bool Running();
   // The exit code (128 + signal when killed) once it exited within `timeout`; its output is then complete.
   std::optional<int> WaitExit(Millis timeout = Millis(10000));
