@@ -332,9 +332,9 @@ TEST(HeadlessOperator, ToolbarKeysObeyTheLockAndACancelledPromptLeavesTheKeyboar
   }
 }
 
-// Taps on radio and select buttons and a scanner's message (one message: its framing is the port's) send
-// what the window's would.
-TEST(HeadlessOperator, TapsOnRadioAndSelectButtonsAndAScanAreSent) {
+// Taps on each kind of button, keys with Shift or Ctrl held and a scanner's message (one message: its
+// framing is the port's) send what the window's would.
+TEST(HeadlessOperator, TapsOnButtonsKeysWithModifiersAndAScanAreSent) {
   namespace option = host_records::option;
   HeadlessSession session;
   session.Receive(host_records::ScreenBuilder()
@@ -351,13 +351,21 @@ TEST(HeadlessOperator, TapsOnRadioAndSelectButtonsAndAScanAreSent) {
                       .Define(32, 4, 0, 'G', '@', 6)
                       .Text(32, " Cold")
                       .Options(32, {option::Type('S')})
+                      .Define(33, 5, 0, 'G', '@', 6)
+                      .Text(33, " Yes")
+                      .Options(33, {option::Type('C')})
+                      .Define(34, 6, 0, 'C', '@', 6)
+                      .Text(34, "GO")
+                      .Options(34, {option::Type('B')})
                       .ShowPage(0)
                       .FocusAndUnlock(20)
                       .Record());
   // Each step on an unlocked keyboard, as after the host's next screen.
   const std::pair<std::string, std::string> steps[] = {
-      {"tap 31", "ok > R%O=N4 Pal=O5XCase"},  // the radio group's new values
-      {"tap 32", "ok > R%P=P5XCold"},
+      {"tap 31", "ok > R%O=N4 Pal=O5XCase"},                                 // the radio group's new values
+      {"tap 32", "ok > R%P=P5XCold"},        {"tap 33", "ok > R%Q=Q4XYes"},  // an auto-send check box ticked
+      {"tap 34", "ok > RF0R=R2GO"},                                          // a button: Enter on itself
+      {"key Shift+F3", "ok > RF=D"},         {"key Ctrl+1", "ok > RFED"},
       {R"(scan A12\r)", "ok > RF0D=E3A12"},  // into the serial field, its carriage return Enter
   };
   for (const auto& [line, outcome] : steps) {
