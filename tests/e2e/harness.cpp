@@ -246,10 +246,13 @@ void Probe::Shutdown() {
   process_.Stop();
 }
 
-std::string Screenshot() {
+std::string Screenshot(const std::string& crop, const std::string& format) {
   std::string why;
   if (!WineDesktop::Instance().Ensure(why)) return {};
-  return Run({"import", "-window", "root", "-depth", "8", "ppm:-"}, Millis(20000)).value_or("");
+  std::vector<std::string> argv{"import", "-window", "root", "-depth", "8"};
+  if (!crop.empty()) argv.insert(argv.end(), {"-crop", crop, "+repage"});
+  argv.push_back(format + ":-");
+  return Run(argv, Millis(20000)).value_or("");
 }
 
 }  // namespace vantor::e2e

@@ -86,7 +86,8 @@ class Probe {
   std::string lastError_;
 };
 
-// The whole screen as PPM image bytes; empty when it could not be taken.
-std::string Screenshot();
+// A part of the screen ("WxH+X+Y", empty: all of it) as image bytes in `format` ("ppm", "png"); empty when
+// it could not be taken.
+std::string Screenshot(const std::string& crop = {}, const std::string& format = "ppm");
 
 }  // namespace vantor::e2e

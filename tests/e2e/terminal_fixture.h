@@ -23,7 +23,8 @@ inline constexpr unsigned kWmClose = 0x0010, kWmCommand = 0x0111;
 inline constexpr const char* kMainWindowClass = "VORANDEXWIN";
 
 // Flag and attribute bytes as hosts send them.
-inline constexpr std::uint8_t kInputFlags = 'C', kPlainAttributes = '@';
+inline constexpr std::uint8_t kInputFlags = 'C', kAutoSendFlags = 'C' | 0x04, kSystemFlags = 'B';
+inline constexpr std::uint8_t kPlainAttributes = '@', kReverseAttributes = '@' | 0x30;
 
 using IniEntries = std::vector<std::pair<std::string, std::string>>;
 // "Vantor.ini" lines for a terminal that talks to a host on 127.0.0.1:`port`.
