@@ -68,6 +68,9 @@ TEST(LoadReport, ARunWithoutACompletedScriptOrOverALimitFails) {
                                                            "turnaround p99 50.00 ms, more than 49.5 ms"}));
   EXPECT_EQ(Failures(LoadReport{}, loose), Failed{"no terminal ran its script to the end"});
   EXPECT_NE(ToJson(LoadReport{}, Failures(LoadReport{}, loose)).find("\"passed\": false"), std::string::npos);
+  // A host's text in an error stays as it came: UTF-8 as it is, a byte that is none replaced.
+  good.firstErrors = {"7: line 2: error: no \xC3\xA9t\xC3\xA9 \xFF"};
+  EXPECT_NE(ToJson(good, {}).find("no \xC3\xA9t\xC3\xA9 \xEF\xBF\xBD"), std::string::npos) << ToJson(good, {});
 }
 
 TEST(LoadRun, HostsThatNeverAnswerOrKeepClosingEndInScriptErrorsNotHangs) {
