@@ -1,5 +1,7 @@
-// Argument reading of screen commands: encodings, bounds at the record's end, host text decoding.
+// Argument reading of screen commands: encodings, bounds at the record's end, host text decoding; the
+// screen's own bound on key label codes.
 #include "interpreter/command_args.h"
+#include "interpreter/screen.h"
 
 #include <gtest/gtest.h>
 
@@ -85,6 +87,12 @@ TEST(InterpreterArgs, HostTextIsCutToCapacityInUtf16Units) {
       {longPayload, true, 3, u"\u00E9zx"},
   };
   for (const auto& c : cases) EXPECT_EQ(DecodeHostText(c.bytes, c.utf8, c.capacity), c.text) << c.bytes.substr(0, 12);
+}
+
+TEST(ScreenKeyLabels, OnlyCodesZeroTo36TakeALabel) {
+  Screen screen(kDefaultPageBackground);
+  for (const int code : {-1, 37}) EXPECT_FALSE(screen.SetKeyLabel(code, u"X")) << code;
+  EXPECT_TRUE(screen.SetKeyLabel(36, u"X"));
 }
 
 }  // namespace

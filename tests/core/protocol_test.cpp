@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "effects_recorder.h"
+#include "interpreter/commands.h"
+#include "interpreter/interpreter.h"
 #include "platform/codepage.h"
 #include "protocol_rows.h"
 #include "screen_builder.h"
@@ -66,6 +68,30 @@ using testing_support::Escaped;
 
 std::string Utf8(const std::u16string& text) { return EncodeText(text, CodePage::Utf8); }
 
+// Where the command at the front of `bytes`, run alone on a screen holding input field 1 and fixed field 2,
+// leaves the position: on its last byte, or at the end when the bytes ran out.
+long Consumed(const std::string& bytes) {
+  struct NoReplies final : HostReplies {
+    void SendStatus() override {}
+    void SendKey(FunctionKey) override {}
+  } replies;
+  Settings settings;
+  testing_support::EffectsRecorder effects;
+  Screen screen{kDefaultPageBackground};
+  const ScreenContext context{screen, settings, effects, replies};
+  const std::string fields = ScreenBuilder().Input(1, 0, 0, 5).Fixed(2, 1, 0, "text").Commands();
+  Interpret(context, reinterpret_cast<const std::uint8_t*>(fields.data()),
+            reinterpret_cast<const std::uint8_t*>(fields.data()) + fields.size());
+  // Held in a block of exactly its size, so that the address sanitizer sees a read past the end.
+  std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[bytes.size()]);
+  std::copy(bytes.begin(), bytes.end(), block.get());
+  ScreenRun run(context, block.get(), block.get() + bytes.size());
+  const CommandHandler handler = HandlerFor(block[0]);
+  if (handler == nullptr) return -1;
+  handler(run);
+  return static_cast<long>(run.args.Position() - block.get());
+}
+
 class CaseRunner {
  public:
   explicit CaseRunner(const std::string& settingsText) {
@@ -100,6 +126,9 @@ class CaseRunner {
       const std::vector<std::string> words = Words(rest);
       const auto facts = FieldFacts(std::stoi(words.at(0)));
       for (std::size_t i = 1; i < words.size(); ++i) Expect(facts, words[i], "field " + words[0]);
+    } else if (verb == "consumes") {
+      const std::vector<std::string> words = Words(rest);
+      EXPECT_EQ(Consumed(Text(words.at(0))), Number(words.at(1)));
     } else if (verb == "state") {
       const auto facts = ScreenFacts();
       for (const std::string& word : Words(rest)) Expect(facts, word, "screen");
@@ -185,16 +214,20 @@ class CaseRunner {
             {"page", std::to_string(s.currentPage)},
             {"shown", std::to_string(s.shownPage)},
             {"message", Escaped(Utf8(s.messageText))},
+            {"messageshown", Escaped(Utf8(std::u16string(s.MessageShown())))},
+            {"background", s.CurrentPage() ? std::to_string(s.CurrentPage()->background) : "<no page>"},
             {"prompt", std::to_string(s.promptLength)},
             {"firstinput", std::to_string(s.FirstInputField())},
             {"windows", std::to_string(effects_.windowsCreated)},
             {"labels", Labels(s)},
-            {"stamp", std::to_string(terminal_->SessionStamp())}};
+            {"stamp", std::to_string(terminal_->SessionStamp())},
+            {"size", std::to_string(s.columns) + "x" + std::to_string(s.rows)},
+            {"taken", std::to_string(taken_)}};
   }
 
   static std::string Labels(const Screen& s) {
     std::string codes;
-    for (int code = 0; code <= 36; ++code)
+    for (int code = -1; code <= 40; ++code)
       if (s.KeyLabel(code)) codes += (codes.empty() ? "" : ",") + std::to_string(code);
     return codes;
   }
@@ -219,6 +252,58 @@ class CaseRunner {
     return option::Letter(value.at(0));
   }
 
+  // One screen builder command's words: n(i) a number, b(i) a byte, t(i) a text.
+  struct CommandWords {
+    const std::vector<std::string>& w;
+    int n(std::size_t i) const { return Number(w.at(i)); }
+    std::uint8_t b(std::size_t i) const { return static_cast<std::uint8_t>(Number(w.at(i))); }
+    std::string t(std::size_t i) const { return Text(w.at(i)); }
+  };
+  using B = ScreenBuilder;
+  using W = CommandWords;
+  static const std::map<std::string, void (*)(B&, const W&)>& Commands() {
+    static const std::map<std::string, void (*)(B&, const W&)> commands = {
+        {"Fixed", [](B& s, const W& c) { s.Fixed(c.n(1), c.n(2), c.n(3), c.t(4)); }},
+        {"Define", [](B& s, const W& c) { s.Define(c.n(1), c.n(2), c.n(3), c.b(4), c.b(5), c.n(6)); }},
+        {"Input", [](B& s, const W& c) { s.Input(c.n(1), c.n(2), c.n(3), c.n(4)); }},
+        {"Text", [](B& s, const W& c) { s.Text(c.n(1), c.t(2)); }},
+        {"Options",
+         [](B& s, const W& c) {
+           std::vector<FieldOption> options;
+           for (std::size_t i = 2; i < c.w.size(); ++i) options.push_back(Option(c.w[i]));
+           s.Options(c.n(1), options);
+         }},
+        {"Prefix", [](B& s, const W& c) { s.Prefix(c.n(1), c.n(2), c.t(3)); }},
+        {"Attributes", [](B& s, const W& c) { s.Attributes(c.n(1), c.b(2), c.b(3)); }},
+        {"SerialFlags", [](B& s, const W& c) { s.SerialFlags(c.n(1), c.b(2)); }},
+        {"ClearField", [](B& s, const W& c) { s.ClearField(c.n(1)); }},
+        {"ClearInputFields", [](B& s, const W&) { s.ClearInputFields(); }},
+        {"DeleteField", [](B& s, const W& c) { s.DeleteField(c.n(1)); }},
+        {"ErasePage", [](B& s, const W&) { s.ErasePage(); }},
+        {"CopyText", [](B& s, const W& c) { s.CopyText(c.n(1), c.n(2)); }},
+        {"SelectPage", [](B& s, const W& c) { s.SelectPage(c.n(1)); }},
+        {"ShowPage", [](B& s, const W& c) { s.ShowPage(c.n(1)); }},
+        {"Focus", [](B& s, const W& c) { s.Focus(c.n(1)); }},
+        {"FocusAndUnlock", [](B& s, const W& c) { s.FocusAndUnlock(c.n(1)); }},
+        {"Lock", [](B& s, const W&) { s.Lock(); }},
+        {"MessageAt", [](B& s, const W& c) { s.MessageAt(c.n(1), c.t(2)); }},
+        {"Message", [](B& s, const W& c) { s.Message(c.t(1)); }},
+        {"Prompt", [](B& s, const W& c) { s.Prompt(c.n(1), c.t(2)); }},
+        {"KeyLabel", [](B& s, const W& c) { s.KeyLabel(c.n(1), c.t(2)); }},
+        {"Sound", [](B& s, const W&) { s.Sound(); }},
+        {"ScannerEnable", [](B& s, const W& c) { s.ScannerEnable(c.n(1)); }},
+        {"UserSound", [](B& s, const W& c) { s.UserSound(c.n(1)); }},
+        {"DeviceValues", [](B& s, const W& c) { s.DeviceValues(c.n(1), c.n(2), c.n(3)); }},
+        {"SerialOut", [](B& s, const W& c) { s.SerialOut(c.n(1), c.t(2)); }},
+        {"FontStep", [](B& s, const W& c) { s.FontStep(c.n(1)); }},
+        {"StatusRequest", [](B& s, const W&) { s.StatusRequest(); }},
+        {"SendFields", [](B& s, const W& c) { s.SendFields(c.n(1)); }},
+        {"Ignored", [](B& s, const W& c) { s.Ignored(static_cast<char>(c.n(1)), c.w.size() > 2 ? c.t(2) : ""); }},
+        {"Raw", [](B& s, const W& c) { s.Raw(c.t(1)); }},
+    };
+    return commands;
+  }
+
   // Screen builder words, one command after another: "Fixed 5 2 3 \"abcd\" ; Show 0".
   static ScreenBuilder Build(const std::string& text) {
     ScreenBuilder b;
@@ -229,77 +314,12 @@ class CaseRunner {
       const std::vector<std::string> w(all.begin() + static_cast<std::ptrdiff_t>(start),
                                        all.begin() + static_cast<std::ptrdiff_t>(end));
       start = end + 1;
-      const auto n = [&](std::size_t i) { return Number(w.at(i)); };
-      const auto t = [&](std::size_t i) { return Text(w.at(i)); };
-      const std::string& c = w.at(0);
-      if (c == "Fixed")
-        b.Fixed(n(1), n(2), n(3), t(4));
-      else if (c == "Define")
-        b.Define(n(1), n(2), n(3), static_cast<std::uint8_t>(n(4)), static_cast<std::uint8_t>(n(5)), n(6));
-      else if (c == "Input")
-        b.Input(n(1), n(2), n(3), n(4));
-      else if (c == "Text")
-        b.Text(n(1), t(2));
-      else if (c == "Options") {
-        std::vector<FieldOption> options;
-        for (std::size_t i = 2; i < w.size(); ++i) options.push_back(Option(w[i]));
-        b.Options(n(1), options);
-      } else if (c == "Prefix")
-        b.Prefix(n(1), n(2), t(3));
-      else if (c == "Attributes")
-        b.Attributes(n(1), static_cast<std::uint8_t>(n(2)), static_cast<std::uint8_t>(n(3)));
-      else if (c == "SerialFlags")
-        b.SerialFlags(n(1), static_cast<std::uint8_t>(n(2)));
-      else if (c == "ClearField")
-        b.ClearField(n(1));
-      else if (c == "ClearInputFields")
-        b.ClearInputFields();
-      else if (c == "DeleteField")
-        b.DeleteField(n(1));
-      else if (c == "ErasePage")
-        b.ErasePage();
-      else if (c == "CopyText")
-        b.CopyText(n(1), n(2));
-      else if (c == "SelectPage")
-        b.SelectPage(n(1));
-      else if (c == "ShowPage")
-        b.ShowPage(n(1));
-      else if (c == "Focus")
-        b.Focus(n(1));
-      else if (c == "FocusAndUnlock")
-        b.FocusAndUnlock(n(1));
-      else if (c == "Lock")
-        b.Lock();
-      else if (c == "MessageAt")
-        b.MessageAt(n(1), t(2));
-      else if (c == "Message")
-        b.Message(t(1));
-      else if (c == "Prompt")
-        b.Prompt(n(1), t(2));
-      else if (c == "KeyLabel")
-        b.KeyLabel(n(1), t(2));
-      else if (c == "Sound")
-        b.Sound();
-      else if (c == "ScannerEnable")
-        b.ScannerEnable(n(1));
-      else if (c == "UserSound")
-        b.UserSound(n(1));
-      else if (c == "DeviceValues")
-        b.DeviceValues(n(1), n(2), n(3));
-      else if (c == "SerialOut")
-        b.SerialOut(n(1), t(2));
-      else if (c == "FontStep")
-        b.FontStep(n(1));
-      else if (c == "StatusRequest")
-        b.StatusRequest();
-      else if (c == "SendFields")
-        b.SendFields(n(1));
-      else if (c == "Ignored")
-        b.Ignored(static_cast<char>(n(1)), w.size() > 2 ? t(2) : "");
-      else if (c == "Raw")
-        b.Raw(t(1));
-      else
-        ADD_FAILURE() << "unknown host word " << c;
+      const auto command = Commands().find(w.at(0));
+      if (command == Commands().end()) {
+        ADD_FAILURE() << "unknown host word " << w.at(0);
+      } else {
+        command->second(b, W{w});
+      }
     }
     return b;
   }
@@ -309,15 +329,15 @@ class CaseRunner {
     const Screen& s = terminal_->GetScreen();
     const std::string& a = w.at(0);
     if (a == "key") {
-      terminal_->KeyPressed(w.size() > 2 ? Number(w[2]) : s.focusField, FunctionKeyFromCode(Number(w.at(1))));
+      taken_ = terminal_->KeyPressed(w.size() > 2 ? Number(w[2]) : s.focusField, FunctionKeyFromCode(Number(w.at(1))));
     } else if (a == "enter") {
-      terminal_->EnterPressed(Number(w.at(1)));
+      taken_ = terminal_->EnterPressed(Number(w.at(1)));
     } else if (a == "changed") {
-      terminal_->FieldChanged(Number(w.at(1)));
+      taken_ = terminal_->FieldChanged(Number(w.at(1)));
     } else if (a == "focus") {
       terminal_->FieldFocused(Number(w.at(1)));
-    } else if (a == "next" || a == "previous") {
-      terminal_->Navigate(a == "next" ? Direction::Next : Direction::Previous);
+    } else if (a == "next" || a == "previous" || a == "refocus") {
+      terminal_->Navigate(a == "next" ? Direction::Next : a == "previous" ? Direction::Previous : Direction::Refocus);
     } else if (a == "type") {
       Field* f = Find(Number(w.at(1)));
       ASSERT_NE(f, nullptr);
@@ -352,6 +372,7 @@ class CaseRunner {
   testing_support::FixedClock clock_;
   testing_support::RecordCapture sent_;
   std::unique_ptr<Terminal> terminal_;
+  bool taken_ = false;  // whether the last key, Enter or change was taken
 };
 
 struct Case {

@@ -10,8 +10,8 @@ namespace {
 using SessionTest = TerminalTest;
 
 // The terminal starts before its host listens: it tries again under one Lock-B indicator until the host
-// is there. When the host goes while it holds a screen, the terminal says goodbye and comes back about a
-// second later; when the host stays away, closing the window still ends the program at once.
+// is there. When the host goes while it holds a screen, the terminal says goodbye and comes back (after
+// the delay the Win32 tests time); when the host stays away, closing the window still ends the program.
 TEST_F(SessionTest, FindsTheHostAgainAfterEachLossAndExitsWhileItIsAway) {
   // A port below the ephemeral range: a retry to a port nobody listens on could otherwise connect to itself.
   std::uint16_t port = 0;
@@ -40,9 +40,7 @@ TEST_F(SessionTest, FindsTheHostAgainAfterEachLossAndExitsWhileItIsAway) {
   ASSERT_TRUE(host_->HalfClose());
   EXPECT_EQ(NextBody(), "&");
   ASSERT_TRUE(host_->WaitPeerClosed(Millis(5000)));
-  const auto closed = SteadyClock::now();
   ASSERT_TRUE(host_->Accept(Millis(10000))) << "the terminal did not come back";
-  EXPECT_GE(SteadyClock::now() - closed, Millis(700)) << "it waits about a second before connecting again";
   EXPECT_EQ(NextBody(), "I");
   EXPECT_TRUE(WaitIndicator("Lock-B")) << "the lost screen's Lock-H turns into Lock-B";
 

@@ -48,19 +48,7 @@ void EffectsRecorder::RefreshPage(Page& page, const RefreshPlan& plan) {
   }
 }
 
-void EffectsRecorder::DiscardWindow(int page, WindowHandle window) {
-  calls.push_back("Discard " + std::to_string(page) + ":" + std::to_string(window));
-}
-
-void EffectsRecorder::ShowPage(int page) { calls.push_back("Show " + std::to_string(page)); }
-
-void EffectsRecorder::Relayout() { calls.push_back("Relayout"); }
-
 void EffectsRecorder::FieldEdited(Field& field) { calls.push_back("Edited " + std::to_string(field.id)); }
-
-void EffectsRecorder::EnableInput(int page) { calls.push_back("EnableInput " + std::to_string(page)); }
-
-void EffectsRecorder::DisableInput() { calls.push_back("DisableInput"); }
 
 void EffectsRecorder::FocusField(Page& page, Field& field) {
   calls.push_back("Focus " + std::to_string(page.Number()) + ":" + std::to_string(field.id));
@@ -68,30 +56,10 @@ void EffectsRecorder::FocusField(Page& page, Field& field) {
 
 void EffectsRecorder::FocusPage(Page& page) { calls.push_back("PageFocus " + std::to_string(page.Number())); }
 
-void EffectsRecorder::ShowLock(LockMode mode) {
-  calls.push_back(mode == LockMode::Connecting ? "ShowLock B" : "ShowLock H");
-}
-
-void EffectsRecorder::HideLock() { calls.push_back("HideLock"); }
-
-void EffectsRecorder::OpenHostMessage(int focusAfter) { calls.push_back("HostMessage " + std::to_string(focusAfter)); }
-
-void EffectsRecorder::OpenHostPrompt() { calls.push_back("HostPrompt"); }
-
-void EffectsRecorder::CancelHostDialog() { calls.push_back("CancelDialog"); }
-
-void EffectsRecorder::PlaySound(SoundEvent event) { calls.push_back("Sound " + std::to_string(IndexOf(event))); }
-
-void EffectsRecorder::SerialOut(std::string_view bytes) { calls.push_back("Serial " + Escaped(bytes)); }
-
 void EffectsRecorder::KeyLabelChanged(int code, std::u16string_view label) {
   std::string text;
   for (char16_t c : label) text.push_back(c < 0x80 ? static_cast<char>(c) : '?');
   calls.push_back("KeyLabel " + std::to_string(code) + " " + text);
 }
-
-void EffectsRecorder::EnableScanner(bool enable) { calls.push_back(enable ? "Scanner 1" : "Scanner 0"); }
-
-void EffectsRecorder::Beep(std::uint32_t type) { calls.push_back("Beep " + std::to_string(type)); }
 
 }  // namespace vantor::testing_support

@@ -34,24 +34,26 @@ class EffectsRecorder : public ScreenView {
   void Clear() { calls.clear(); }
 
   void RefreshPage(Page& page, const RefreshPlan& plan) override;
-  void DiscardWindow(int page, WindowHandle window) override;
-  void ShowPage(int page) override;
-  void Relayout() override;
+  void DiscardWindow(int page, WindowHandle window) override {
+    calls.push_back("Discard " + std::to_string(page) + ":" + std::to_string(window));
+  }
+  void ShowPage(int page) override { calls.push_back("Show " + std::to_string(page)); }
+  void Relayout() override { calls.push_back("Relayout"); }
   void FieldEdited(Field& field) override;
-  void EnableInput(int page) override;
-  void DisableInput() override;
+  void EnableInput(int page) override { calls.push_back("EnableInput " + std::to_string(page)); }
+  void DisableInput() override { calls.push_back("DisableInput"); }
   void FocusField(Page& page, Field& field) override;
   void FocusPage(Page& page) override;
-  void ShowLock(LockMode mode) override;
-  void HideLock() override;
-  void OpenHostMessage(int focusAfter) override;
-  void OpenHostPrompt() override;
-  void CancelHostDialog() override;
-  void PlaySound(SoundEvent event) override;
-  void SerialOut(std::string_view bytes) override;
+  void ShowLock(LockMode mode) override { calls.push_back(mode == LockMode::Connecting ? "ShowLock B" : "ShowLock H"); }
+  void HideLock() override { calls.push_back("HideLock"); }
+  void OpenHostMessage(int focusAfter) override { calls.push_back("HostMessage " + std::to_string(focusAfter)); }
+  void OpenHostPrompt() override { calls.push_back("HostPrompt"); }
+  void CancelHostDialog() override { calls.push_back("CancelDialog"); }
+  void PlaySound(SoundEvent event) override { calls.push_back("Sound " + std::to_string(IndexOf(event))); }
+  void SerialOut(std::string_view bytes) override { calls.push_back("Serial " + Escaped(bytes)); }
   void KeyLabelChanged(int code, std::u16string_view label) override;
-  void EnableScanner(bool enable) override;
-  void Beep(std::uint32_t type) override;
+  void EnableScanner(bool enable) override { calls.push_back(enable ? "Scanner 1" : "Scanner 0"); }
+  void Beep(std::uint32_t type) override { calls.push_back("Beep " + std::to_string(type)); }
 };
 
 // Captures the session's outgoing records as (terminal id, bytes).

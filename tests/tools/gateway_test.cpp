@@ -305,6 +305,10 @@ TEST(GatewayProgram, RefusesBadCommandLines) {
       {"--listen", "0", "--host", "h:1", "--hold"},
       {"--listen", "0", "--host", "h:1", "--tls-cert", "c.pem"},
       {"--listen", "0", "--host", "h:1", "--host-tls-pin", "12:34"},
+      {"--listen", "0", "--host", "h:1", "--admin", "x:y"},
+      {"--listen", "0", "--host", "h:1", "--admin-token", "t"},
+      {"--listen", "0", "--host", "h:1", "--admin", "0", "--admin-token", ""},
+      {"--listen", "0", "--host", "h:1", "--admin", "0", "--admin-token", "t", "--admin-token-file", "f"},
   };
   testing_support::ExpectRefused(kBuild + "/vantor-gateway", cases, "usage: vantor-gateway");
   testing_support::ExpectHelp(kBuild + "/vantor-gateway");

@@ -79,7 +79,9 @@ TEST(HeadlessProgram, ShowsHelpAndRefusesBadCommandLinesSettingsAndScripts) {
   const std::vector<std::vector<std::string>> cases = {
       {"--id", "0"},
       {"--id", "1000"},
+      {"--id", "7x"},
       {"--host", "nohost"},
+      {"--host", "h:12a"},
       {"--host", "h:0"},
       {"--host", ":1"},
       {"--host", "::1:9999"},
@@ -330,9 +332,9 @@ TEST(HeadlessOperator, ToolbarKeysObeyTheLockAndACancelledPromptLeavesTheKeyboar
   }
 }
 
-// Taps on radio and select buttons and a scanner's message (one message: its framing is the port's) send
-// what the window's would.
-TEST(HeadlessOperator, TapsOnRadioAndSelectButtonsAndAScanAreSent) {
+// Taps on each kind of button, keys with Shift or Ctrl held and a scanner's message (one message: its
+// framing is the port's) send what the window's would.
+TEST(HeadlessOperator, TapsOnButtonsKeysWithModifiersAndAScanAreSent) {
   namespace option = host_records::option;
   HeadlessSession session;
   session.Receive(host_records::ScreenBuilder()
@@ -349,13 +351,21 @@ TEST(HeadlessOperator, TapsOnRadioAndSelectButtonsAndAScanAreSent) {
                       .Define(32, 4, 0, 'G', '@', 6)
                       .Text(32, " Cold")
                       .Options(32, {option::Type('S')})
+                      .Define(33, 5, 0, 'G', '@', 6)
+                      .Text(33, " Yes")
+                      .Options(33, {option::Type('C')})
+                      .Define(34, 6, 0, 'C', '@', 6)
+                      .Text(34, "GO")
+                      .Options(34, {option::Type('B')})
                       .ShowPage(0)
                       .FocusAndUnlock(20)
                       .Record());
   // Each step on an unlocked keyboard, as after the host's next screen.
   const std::pair<std::string, std::string> steps[] = {
-      {"tap 31", "ok > R%O=N4 Pal=O5XCase"},  // the radio group's new values
-      {"tap 32", "ok > R%P=P5XCold"},
+      {"tap 31", "ok > R%O=N4 Pal=O5XCase"},                                 // the radio group's new values
+      {"tap 32", "ok > R%P=P5XCold"},        {"tap 33", "ok > R%Q=Q4XYes"},  // an auto-send check box ticked
+      {"tap 34", "ok > RF0R=R2GO"},                                          // a button: Enter on itself
+      {"key Shift+F3", "ok > RF=D"},         {"key Ctrl+1", "ok > RFED"},
       {R"(scan A12\r)", "ok > RF0D=E3A12"},  // into the serial field, its carriage return Enter
   };
   for (const auto& [line, outcome] : steps) {
@@ -364,19 +374,26 @@ TEST(HeadlessOperator, TapsOnRadioAndSelectButtonsAndAScanAreSent) {
   }
 }
 
-// Editing keys reach the field with the focus, and the key response names the field the operator focused.
+// Editing keys reach the field with the focus, keys the check box with the focus, and the key response
+// names the field the operator focused.
 TEST(HeadlessOperator, EditingKeysEditTheFocusedFieldAndTheResponseNamesTheFocus) {
   HeadlessSession session;
   session.Receive(host_records::ScreenBuilder()
                       .SelectPage(0)
                       .Input(20, 1, 0, 3)
                       .Input(21, 2, 0, 5)
+                      .Define(22, 3, 0, 'G', '@', 6)
+                      .Text(22, " Ok")
+                      .Options(22, {host_records::option::Type('C')})
                       .ShowPage(0)
                       .FocusAndUnlock(20)
                       .Record());
   const std::pair<std::string, std::string> steps[] = {
-      {"type ABC", "ok"}, {"key Backspace", "ok"}, {"key Enter", "ok > RF0D=D2AB"},
-      {"<unlock>", ""},   {"focus 21", "ok"},      {"key F2", "ok > RF2E"},
+      {"type ABC", "ok"},      {"key Backspace", "ok"}, {"key Enter", "ok > RF0D=D2AB"},
+      {"<unlock>", ""},        {"focus 22", "ok"},      {"key Space", "ok > R%F=F3XOk"},
+      {"<unlock>", ""},        {"focus 21", "ok"},      {"key F2", "ok > RF2E"},
+      {"<unlock>", ""},        {"focus 21", "ok"},      {"key BackTab", "ok"},
+      {"key F2", "ok > RF2D"},
   };
   for (const auto& [line, outcome] : steps) {
     if (line == "<unlock>") {

@@ -3,24 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 
-#include "child_process.h"
 #include "platform/transport.h"
 #include "tls_fixtures_posix.h"
+#include "tool_process.h"
 
 namespace vantor {
 namespace {
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream file(path);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 TEST(MakeTestCerts, TheHostCertificatePassesByItsPinAndByItsCa) {
   const auto folder = std::filesystem::temp_directory_path() / ("vantor-certs-" + std::to_string(::getpid()));
@@ -32,7 +23,8 @@ TEST(MakeTestCerts, TheHostCertificatePassesByItsPinAndByItsCa) {
   ASSERT_NE(at, std::string::npos) << output;
   const std::string pin = output.substr(output.find(": ", at) + 2, 95);
 
-  const testing_support::TestCertificate host{ReadFile(folder / "host.pem"), ReadFile(folder / "host.key"), pin};
+  const testing_support::TestCertificate host{testing_support::ReadFile(folder / "host.pem"),
+                                              testing_support::ReadFile(folder / "host.key"), pin};
   for (const auto& [name, options] : {std::pair<const char*, TlsOptions>{"127.0.0.1", {true, pin, ""}},
                                       {"::1", {true, "", (folder / "ca.pem").string()}},
                                       {"localhost", {true, "", (folder / "ca.pem").string()}}}) {

@@ -1,10 +1,11 @@
-// The tools' tests' use of child processes: a built program's help, its refusal of bad command lines, and
-// a settings file that holds nothing.
+// The tools' tests' use of child processes: a built program's help, its refusal of bad command lines, a
+// settings file that holds nothing, and the files a program wrote.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,12 @@ inline std::string EmptySettingsFile() {
   std::string path = ::testing::TempDir() + "empty_settings.ini";
   std::ofstream file(path, std::ios::trunc);
   return path;
+}
+
+// The whole of a file, as bytes; empty when it cannot be read.
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 }  // namespace vantor::testing_support

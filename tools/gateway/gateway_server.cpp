@@ -60,8 +60,11 @@ class Outbox {
 
 class TerminalLink : public std::enable_shared_from_this<TerminalLink> {
  public:
-  TerminalLink(GatewayServer& server, ConnectionId id, std::unique_ptr<Stream> stream)
-      : server_(server), id_(id), stream_(std::move(stream)) {}
+  TerminalLink(GatewayServer& server, ConnectionId id, std::string peer, std::unique_ptr<Stream> stream)
+      : server_(server), id_(id), peer_(std::move(peer)), stream_(std::move(stream)) {}
+
+  const std::string& Peer() const { return peer_; }
+  std::string Protocol() const { return ready_ && !closed_ ? stream_->Protocol() : std::string(); }
 
   void Start() {
     auto self = shared_from_this();
@@ -144,6 +147,7 @@ class TerminalLink : public std::enable_shared_from_this<TerminalLink> {
 
   GatewayServer& server_;
   ConnectionId id_;
+  std::string peer_;
   std::unique_ptr<Stream> stream_;
   std::array<char, kReadChunk> buffer_{};
   Outbox outbox_;
@@ -330,7 +334,7 @@ void GatewayServer::Accept() {
     const ConnectionId id = nextConnection_++;
     std::unique_ptr<Stream> stream = options_.terminalStream ? options_.terminalStream(std::move(socket))
                                                              : std::make_unique<PlainStream>(std::move(socket));
-    auto link = std::make_shared<TerminalLink>(*this, id, std::move(stream));
+    auto link = std::make_shared<TerminalLink>(*this, id, peer, std::move(stream));
     terminals_[id] = link;
     core_.TerminalConnected(id, peer, SteadyClock::now());
     link->Start();
@@ -385,6 +389,13 @@ void GatewayServer::CloseHost(SessionId session, CloseMode mode) {
     const std::shared_ptr<HostLink> link = found->second;
     link->Close(mode);
   }
+}
+
+std::string GatewayServer::TerminalProtocol(std::string_view peer) const {
+  for (const auto& [id, link] : terminals_) {
+    if (link->Peer() == peer) return link->Protocol();
+  }
+  return {};
 }
 
 }  // namespace vantor::gateway

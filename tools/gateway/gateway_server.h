@@ -52,6 +52,8 @@ class GatewayServer final : private GatewayIo {
   // Stops accepting and closes every connection: the sessions it holds end.
   void Stop();
   const GatewayCore& Core() const { return core_; }
+  // The TLS protocol the terminal connected from `peer` agreed ("" for plain TCP): for a console.
+  std::string TerminalProtocol(std::string_view peer) const;
 
  private:
   friend class TerminalLink;

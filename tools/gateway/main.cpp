@@ -3,18 +3,22 @@
 //   vantor-gateway --listen [ADDR:]PORT --host HOST:PORT [--hold SECONDS] [--identify-timeout SECONDS]
 //                  [--tls-cert FILE --tls-key FILE] [--host-tls [--host-tls-pin HEX]]
 //                  [--settings FILE] [--json-log FILE] [--trace DIR]
+//                  [--admin [ADDR:]PORT [--admin-token TOKEN | --admin-token-file FILE]]
 // Exit codes: 0 stopped by a signal, 1 it could not start (listen, files), 2 a bad command line.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <optional>
 #include <string>
 
 #include <asio.hpp>
 
+#include "admin_server.h"
+#include "admin_views.h"
 #include "gateway_log.h"
 #include "gateway_server.h"
 #include "tls_stream.h"
@@ -29,11 +33,13 @@ constexpr const char* kUsage =
     "usage: vantor-gateway --listen [ADDR:]PORT --host HOST:PORT [--hold SECONDS]\n"
     "                      [--identify-timeout SECONDS] [--tls-cert FILE --tls-key FILE]\n"
     "                      [--host-tls [--host-tls-pin HEX]] [--settings FILE] [--json-log FILE] [--trace DIR]\n"
+    "                      [--admin [ADDR:]PORT [--admin-token TOKEN | --admin-token-file FILE]]\n"
     "  keeps each terminal's host session while its connection is away (--hold, default 600 s) and puts\n"
     "  its screen back when it returns; --settings is the terminals' Vantor.ini (code page, grid)\n"
     "  --tls-cert/--tls-key: terminals connect over TLS (PEM certificate chain and key); --host-tls: the\n"
     "  host speaks TLS, its certificate trusted by the system or, with --host-tls-pin, the one whose\n"
-    "  SHA-256 fingerprint is HEX\n";
+    "  SHA-256 fingerprint is HEX\n"
+    "  --admin serves the web console (ADDR defaults to 127.0.0.1; without a token loopback peers only)\n";
 
 int BadCommandLine(const std::string& why) {
   std::fprintf(stderr, "vantor-gateway: %s\n%s", why.c_str(), kUsage);
@@ -73,8 +79,10 @@ std::optional<std::chrono::milliseconds> ParseSeconds(const std::string& text, d
 }
 
 int Main(int argc, char** argv) {
-  static const char* const kKnown[] = {"--listen",   "--host",  "--hold",     "--identify-timeout", "--settings",
-                                       "--json-log", "--trace", "--tls-cert", "--tls-key",          "--host-tls-pin"};
+  static const char* const kKnown[] = {"--listen",          "--host",         "--hold",  "--identify-timeout",
+                                       "--settings",        "--json-log",     "--trace", "--tls-cert",
+                                       "--tls-key",         "--host-tls-pin", "--admin", "--admin-token",
+                                       "--admin-token-file"};
   std::map<std::string, std::string> options;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -140,6 +148,26 @@ int Main(int argc, char** argv) {
     server.core.site = site;
   }
 
+  std::optional<AdminOptions> admin;
+  if (options.count("--admin")) {
+    const std::optional<Address> address = ParseAddress(options["--admin"], false);
+    if (!address) return BadCommandLine("--admin takes [ADDR:]PORT, got " + options["--admin"]);
+    admin = AdminOptions{address->host.empty() ? "127.0.0.1" : address->host, address->port, {}};
+  }
+  if (options.count("--admin-token") && options.count("--admin-token-file"))
+    return BadCommandLine("--admin-token and --admin-token-file exclude each other");
+  if (options.count("--admin-token") || options.count("--admin-token-file")) {
+    if (!admin) return BadCommandLine("a console token needs --admin");
+    std::string token = options["--admin-token"];
+    if (options.count("--admin-token-file")) {
+      std::ifstream file(options["--admin-token-file"], std::ios::binary);
+      if (!file || !std::getline(file, token)) return Failed("cannot read " + options["--admin-token-file"]);
+    }
+    while (!token.empty() && (token.back() == '\r' || token.back() == ' ')) token.pop_back();
+    if (token.empty()) return BadCommandLine("the console token is empty");
+    admin->token = token;
+  }
+
   EventLog log(stdout);
   if (options.count("--json-log") && !log.OpenJson(options["--json-log"]))
     return Failed("cannot write " + options["--json-log"]);
@@ -156,16 +184,30 @@ int Main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
   net::RaiseSocketLimit();
   asio::io_context io(1);
-  GatewayServer gateway(io, server, log, traces.get());
+  SnapshotBoard board;
+  ConsoleFeed feed(io, board, traces.get(), log);
+  GatewayServer gateway(io, server, admin ? static_cast<EventSink&>(feed) : log,
+                        admin ? static_cast<TrafficObserver*>(&feed) : traces.get());
   std::string error;
   if (!gateway.Listen(error)) return Failed(error);
   std::fprintf(stderr, "vantor-gateway: listening on %s:%u%s, host %s:%u%s\n",
                gateway.Local().address().to_string().c_str(), static_cast<unsigned>(gateway.Local().port()),
                terminalTls ? " (TLS)" : "", host->host.c_str(), static_cast<unsigned>(host->port),
                hostTls ? " (TLS)" : "");
+  std::unique_ptr<AdminServer> console;
+  if (admin) {
+    console = std::make_unique<AdminServer>(board, *admin);
+    if (!console->Start(error)) return Failed(error);
+    feed.Start(gateway.Core(), [&gateway](std::string_view peer) { return gateway.TerminalProtocol(peer); });
+    std::fprintf(stderr, "vantor-gateway: console on http://%s:%u/\n", admin->host.c_str(),
+                 static_cast<unsigned>(console->Port()));
+    if (admin->token.empty() && !IsLoopback(admin->host))
+      std::fprintf(stderr, "vantor-gateway: the console has no token: it answers loopback peers only\n");
+  }
   std::fflush(stderr);
   asio::signal_set stop(io, SIGINT, SIGTERM);
   stop.async_wait([&](const std::error_code&, int) {
+    feed.Stop();
     gateway.Stop();
     io.stop();
   });
