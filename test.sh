@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every test of Vantor: native core tests (plain, ASan+UBSan, TSan), the Windows build's tests
-# under Wine, the end-to-end tests of Vantor.exe, and a bounded fuzzing run.
+# under Wine, the end-to-end tests of Vantor.exe, a bounded fuzzing run and the lint checks.
 set -uo pipefail
 cd "$(dirname "$0")"
 JOBS=${JOBS:-$(nproc)}
@@ -63,6 +63,19 @@ fuzz_job() {
 fuzz_job &
 fuzz_pid=$!
 
+# The house habits (scripts/lint.sh: clang-format on every C++ file, clang-tidy on the native and the
+# Windows sources from the builds' compile databases), on one core at low priority beside the suites.
+lint_job() {
+  if JOBS=1 nice -n 10 bash scripts/lint.sh --win >build/lint.test.log 2>&1; then
+    echo passed >build/lint.result
+  else
+    echo failed >build/lint.result
+  fi
+}
+rm -f build/lint.result
+lint_job &
+lint_pid=$!
+
 run_suite native native
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_suite asan asan
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" run_suite tsan tsan
@@ -95,6 +108,16 @@ for target in fuzz_records fuzz_trace fuzz_gateway fuzz_tls; do
     failed=$((failed + 1)); broken+=("$target")
   fi
 done
+
+wait "$lint_pid"
+result=$(cat build/lint.result 2>/dev/null || echo "missing")
+echo "== lint: $result"
+if [ "$result" = passed ]; then
+  passed=$((passed + 1))
+else
+  grep -vE '^clang-(format|tidy): clean' build/lint.test.log | tail -60
+  failed=$((failed + 1)); broken+=(lint)
+fi
 
 echo "== done in $(( $(date +%s) - start ))s"
 [ ${#broken[@]} -eq 0 ] || echo "failing suites: ${broken[*]}"

@@ -196,7 +196,7 @@ void SerialChannel::State::RunReader() {
     SetCommMask(h, 0);  // completes a pending line-event wait
     released = CancelAndWait(h, &io->line) && released;
   }
-  if (!released) io.release();  // the system still holds the buffers: never free them under it
+  if (!released) static_cast<void>(io.release());  // the system still holds the buffers: never free them under it
 }
 
 bool SerialChannel::State::WriteOne(std::vector<std::uint8_t> data) {
@@ -225,7 +225,7 @@ bool SerialChannel::State::WriteOne(std::vector<std::uint8_t> data) {
     return true;
   }
   if (r != WAIT_OBJECT_0 + 1) Fail();
-  if (!CancelAndWait(h, &io->ov)) io.release();
+  if (!CancelAndWait(h, &io->ov)) static_cast<void>(io.release());
   return false;
 }
 

@@ -33,7 +33,7 @@ std::uint32_t ToneSampleCount(double seconds) {
 double ToneEnvelope(std::uint32_t n, std::uint32_t count) {
   if (n == 0 || count == 0) return 0.0;
   const std::uint32_t riseEnd = count / 20;
-  const std::uint32_t fallEnd = (3 * static_cast<std::uint64_t>(count)) / 4;
+  const auto fallEnd = static_cast<std::uint32_t>((3 * static_cast<std::uint64_t>(count)) / 4);
   if (n < riseEnd) return 20.0 * n / count;
   if (n < count / 2) return 1.0;
   if (n >= fallEnd) return 0.0;

@@ -78,7 +78,7 @@ std::optional<NamedKey> ParseKeyName(std::string_view name) {
   } else if (StripPrefix(name, "Ctrl+")) {
     key.modifiers.ctrl = true;
     if (name.size() == 1 && name[0] >= '0' && name[0] <= '9') {
-      key.virtualKey = static_cast<unsigned>(name[0]);
+      key.virtualKey = static_cast<unsigned char>(name[0]);
       return key;
     }
   }

@@ -1,8 +1,10 @@
 // Bounded reading of screen command arguments and decoding of host text.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -36,7 +38,8 @@ class ArgReader {
   void SetPosition(const std::uint8_t* position) {
     const std::uint8_t* from = position_;
     position_ = position < end_ ? position : end_;
-    Tell(ArgRead::Skip, position_ > from ? position_ - from : 0, from);
+    const std::ptrdiff_t passed = position_ > from ? position_ - from : 0;
+    Tell(ArgRead::Skip, static_cast<long>(std::min<std::ptrdiff_t>(passed, std::numeric_limits<long>::max())), from);
   }
 
   // Every later read is told to `observer` (null: none).

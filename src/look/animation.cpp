@@ -71,11 +71,12 @@ double DrawSpeedY(Random& random) {
 std::array<Sprite, kSpriteCount> SeedSprites(Random& random) {
   random.Seed(3232);
   std::array<Sprite, kSpriteCount> sprites{};
+  constexpr int kSpriteStartX = kRightX + kSpriteWidth / 2;  // whole pixels
   for (int i = 0; i < kSpriteCount; ++i) {
     Sprite& s = sprites[static_cast<std::size_t>(i)];
     s.active = true;
     s.age = 12 * i;
-    s.x = kRightX + kSpriteWidth / 2;
+    s.x = kSpriteStartX;
     s.y = kSpriteOriginY;
     s.frame = i & 3;
     s.frameRising = true;

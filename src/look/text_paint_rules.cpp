@@ -255,7 +255,8 @@ Colour WatermarkColour(const Settings& settings) {
   if (!settings.CustomColours()) return kWatermarkBlue;
   const Colour back = settings.BackgroundColour();
   auto lift = [](int v) { return v + 5 > 255 ? 250 : v + 5; };
-  return Rgb(lift(back & 0xFF), lift((back >> 8) & 0xFF), lift((back >> 16) & 0xFF));
+  return Rgb(lift(static_cast<int>(back & 0xFF)), lift(static_cast<int>((back >> 8) & 0xFF)),
+             lift(static_cast<int>((back >> 16) & 0xFF)));
 }
 
 WatermarkFont FitWatermark(int innerWidth, int textLength, const std::function<int(int, int)>& measure) {

@@ -15,8 +15,13 @@ std::u16string_view CutText(std::u16string_view text, std::int32_t capacity) {
   return text;
 }
 
-Field::Field(int id_, int row_, int column_, int width_, Page* page_)
-    : id(id_), row(row_), column(column_), width(width_), page(page_), maxLength_(width_ > 0 ? width_ : 0) {}
+Field::Field(int fieldId, int fieldRow, int fieldColumn, int fieldWidth, Page* fieldPage)
+    : id(fieldId),
+      row(fieldRow),
+      column(fieldColumn),
+      width(fieldWidth),
+      page(fieldPage),
+      maxLength_(fieldWidth > 0 ? fieldWidth : 0) {}
 
 void Field::SetMaxLength(std::int32_t maxLength) {
   maxLength_ = maxLength > 0 ? maxLength : 0;

@@ -75,7 +75,7 @@ struct WindowLink {
 // rules and the front end (one thread only).
 class Field {
  public:
-  Field(int id, int row, int column, int width, Page* page);
+  Field(int fieldId, int fieldRow, int fieldColumn, int fieldWidth, Page* fieldPage);
   Field(const Field&) = delete;
   Field& operator=(const Field&) = delete;
 

@@ -3,6 +3,6 @@
 
 namespace vantor {
 
-Page::Page(int number, Colour background_) : background(background_), number_(number), fields_(this) {}
+Page::Page(int number, Colour backgroundColour) : background(backgroundColour), number_(number), fields_(this) {}
 
 }  // namespace vantor

@@ -12,7 +12,7 @@ inline constexpr Colour kDefaultPageBackground = kScreenBlue;
 
 class Page {
  public:
-  Page(int number, Colour background);
+  Page(int number, Colour backgroundColour);
   Page(const Page&) = delete;
   Page& operator=(const Page&) = delete;
 

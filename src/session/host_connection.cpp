@@ -56,7 +56,7 @@ void HostConnection::Report(LinkFailure failure, std::string protocol) {
   protocol_ = std::move(protocol);
 }
 
-void HostConnection::Run(ConnectionParams params) {
+void HostConnection::Run(const ConnectionParams& params) {
   port_.ConnectionStarting();
   LinkFailure failure = LinkFailure::kClosed;
   if (stop_.load() == 0) failure = link_.Connect(params.hostName, params.port, params.tls);

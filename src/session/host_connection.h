@@ -52,7 +52,7 @@ class HostConnection final : public RecordSender {
   HostLink& Link() { return link_; }
 
  private:
-  void Run(ConnectionParams params);
+  void Run(const ConnectionParams& params);
   void Report(LinkFailure failure, std::string protocol);
 
   HostLink link_;

@@ -48,9 +48,9 @@ class Recorder final : public EntryWindow, public TerminalRequests {
 // script words drive the editor.
 class Editing {
  public:
-  Editing() : field_(testing_support::AddField(list_, 7, 2, 0, 5)) {
-    field_.format.flags = kModeInput;
-    field_.ClearText();
+  Editing() : field(testing_support::AddField(list, 7, 2, 0, 5)) {
+    field.format.flags = kModeInput;
+    field.ClearText();
   }
 
   void Setup(const std::string& words) {
@@ -58,33 +58,33 @@ class Editing {
     for (std::string w; std::getline(in, w, ' ');) {
       const std::string value = w.substr(w.find('=') + 1);
       if (w.rfind("text=", 0) == 0)
-        field_.SetText(Decode(value));
+        field.SetText(Decode(value));
       else if (w.rfind("max=", 0) == 0)
-        field_.SetMaxLength(std::stoi(value));
+        field.SetMaxLength(std::stoi(value));
       else if (w.rfind("caret=", 0) == 0)
-        field_.edit.caret = std::stoi(value);
+        field.edit.caret = std::stoi(value);
       else if (w.rfind("numchars=", 0) == 0)
-        settings_.SetNumericChars(Decode(value));
+        settings.SetNumericChars(Decode(value));
       else if (w == "numeric")
-        field_.format.flags |= kFlagNumeric;
+        field.format.flags |= kFlagNumeric;
       else if (w == "autosend")
-        field_.format.flags |= kFlagAutoSend;
+        field.format.flags |= kFlagAutoSend;
       else if (w == "autoadvance")
-        field_.format.attributes |= kAttrAutoAdvance;
+        field.format.attributes |= kAttrAutoAdvance;
       else if (w == "readonly")
-        field_.format.attributes |= kAttrReadOnly;
+        field.format.attributes |= kAttrReadOnly;
       else if (w == "prefix")
-        field_.SetPrefix(u"P", 1, 0);
+        field.SetPrefix(u"P", 1, 0);
       else if (w == "guard")
-        field_.edit.modified = 1, field_.edit.sendGuard = true;
+        field.edit.modified = 1, field.edit.sendGuard = true;
       else if (w == "unfocused")
-        host_.focus = false;
+        host.focus = false;
       else if (w == "insert")
-        settings_.SetFirstKeyReplaces(false);
+        settings.SetFirstKeyReplaces(false);
       else if (w == "upper")
-        settings_.SetUpperCaseInput(true);
+        settings.SetUpperCaseInput(true);
       else if (w == "enternav")
-        settings_.SetEnterSendsKey(false);
+        settings.SetEnterSendsKey(false);
       else
         ADD_FAILURE() << "unknown setup word " << w;
     }
@@ -97,19 +97,19 @@ class Editing {
     for (std::string w; std::getline(in, w, ' ');) {
       const std::size_t colon = w.find(':');
       const std::string verb = w.substr(0, colon), arg = colon == std::string::npos ? "" : w.substr(colon + 1);
-      EntryEditor editor(field_, settings_, host_, host_);
+      EntryEditor editor(field, settings, host, host);
       if (verb == "focus")
-        editor.StartEditing(), host_.events.clear();
+        editor.StartEditing(), host.events.clear();
       else if (verb == "end")
         editor.EndEditing();
       else if (verb == "empty")
         editor.Empty();
       else if (verb == "clear")
-        host_.events.clear();
+        host.events.clear();
       else if (verb == "report")
-        host_.Log(editor.ReportChange() ? "report 1" : "report 0");
+        host.Log(editor.ReportChange() ? "report 1" : "report 0");
       else if (verb == "host")
-        field_.SetText(Decode(arg));
+        field.SetText(Decode(arg));
       else if (verb == "fed")
         for (char16_t c : Decode(arg)) editor.FedChar(c);
       else if (verb == "k")
@@ -119,7 +119,7 @@ class Editing {
         KeyModifiers mods{};
         mods.shift = verb == "S-t";
         mods.ctrl = verb == "C-t";
-        for (char16_t c : Decode(arg)) editor.TypedChar(c, mods, host_);
+        for (char16_t c : Decode(arg)) editor.TypedChar(c, mods, host);
       } else
         ADD_FAILURE() << "unknown script word " << w;
     }
@@ -138,10 +138,10 @@ class Editing {
 
   static std::u16string Decode(const std::string& utf8) { return DecodeText(utf8, CodePage::Utf8); }
 
-  Settings settings_;
-  Recorder host_;
-  FieldList list_{nullptr};
-  Field& field_;
+  Settings settings;
+  Recorder host;
+  FieldList list{nullptr};
+  Field& field;
 };
 
 struct Case {
@@ -209,28 +209,28 @@ TEST(EntryEditorTest, Scripts) {
     Editing e;
     e.Setup(c.setup);
     e.Script(c.script);
-    EXPECT_EQ(EncodeText(e.field_.Text(), CodePage::Utf8), c.text);
+    EXPECT_EQ(EncodeText(e.field.Text(), CodePage::Utf8), c.text);
     if (c.caret >= 0) {
-      EXPECT_EQ(e.field_.edit.caret, c.caret);
+      EXPECT_EQ(e.field.edit.caret, c.caret);
     }
     if (c.modified >= 0) {
-      EXPECT_EQ(e.field_.edit.modified, c.modified);
+      EXPECT_EQ(e.field.edit.modified, c.modified);
     }
-    EXPECT_EQ(e.host_.events, c.events);
+    EXPECT_EQ(e.host.events, c.events);
   }
 }
 
 TEST(EntryEditorTest, StartingEditingPutsTheCaretFirstAndTellsTheSession) {
   Editing e;
   e.Setup("text=ABC caret=3");
-  EntryEditor(e.field_, e.settings_, e.host_, e.host_).StartEditing();
-  EXPECT_EQ(e.field_.edit.caret, 0);
-  EXPECT_EQ(e.field_.edit.hasFocus, 1);
-  EXPECT_EQ(e.field_.edit.replacePending, 1);
-  EXPECT_EQ(e.host_.events, "focused 7");
-  EXPECT_GE(e.host_.caretChanges, 1);
+  EntryEditor(e.field, e.settings, e.host, e.host).StartEditing();
+  EXPECT_EQ(e.field.edit.caret, 0);
+  EXPECT_EQ(e.field.edit.hasFocus, 1);
+  EXPECT_EQ(e.field.edit.replacePending, 1);
+  EXPECT_EQ(e.host.events, "focused 7");
+  EXPECT_GE(e.host.caretChanges, 1);
   e.Script("end");
-  EXPECT_EQ(e.field_.edit.hasFocus, 0);
+  EXPECT_EQ(e.field.edit.hasFocus, 0);
 }
 
 }  // namespace

@@ -224,7 +224,7 @@ TEST(RecordAssembler, ResetForgetsTheUnfinishedRecord) {
 // Stands in for the session object: answers through the real link, logs screen runs (on the test thread,
 // which serves the session thread's calls as the UI thread does).
 struct RecordingTarget final : DispatchTarget {
-  explicit RecordingTarget(HostConnection& session) : session(session) {}
+  explicit RecordingTarget(HostConnection& connection) : session(connection) {}
   void SendOwnRecord(std::string_view record, bool prefixed) override { session.SendRecord(prefixed ? 7 : 0, record); }
   void InterpretScreen(const std::uint8_t* from, const std::uint8_t* to) override { screens.emplace_back(from, to); }
   void ResetScreen() override {}

@@ -64,8 +64,8 @@ TEST(InterpreterArgs, SkipAndBytesAreBoundedAndIgnoreNonPositiveCounts) {
 }
 
 TEST(InterpreterArgs, HostTextIsCutToCapacityInUtf16Units) {
-  std::string long_payload(40000, 'x');
-  long_payload.replace(0, 3, "\xC3\xA9z");
+  std::string longPayload(40000, 'x');
+  longPayload.replace(0, 3, "\xC3\xA9z");
   const struct {
     std::string bytes;
     bool utf8;
@@ -84,7 +84,7 @@ TEST(InterpreterArgs, HostTextIsCutToCapacityInUtf16Units) {
       {"a\xFF\xFE"
        "bcdefgh",
        true, 3, u"a\uFFFD\uFFFD"},  // invalid UTF-8 still gives bounded text
-      {long_payload, true, 3, u"\u00E9zx"},
+      {longPayload, true, 3, u"\u00E9zx"},
   };
   for (const auto& c : cases) EXPECT_EQ(DecodeHostText(c.bytes, c.utf8, c.capacity), c.text) << c.bytes.substr(0, 12);
 }

@@ -414,9 +414,9 @@ TEST_P(Protocol, Case) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Protocol, ::testing::ValuesIn(Cases()), [](const auto& info) {
-  std::string name = "L" + std::to_string(info.param.line) + "_";
-  for (const char c : info.param.name) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+INSTANTIATE_TEST_SUITE_P(Rows, Protocol, ::testing::ValuesIn(Cases()), [](const auto& row) {
+  std::string name = "L" + std::to_string(row.param.line) + "_";
+  for (const char c : row.param.name) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
   return name;
 });
 

@@ -20,7 +20,7 @@ using Strings = std::vector<std::string>;
 TEST(SerialConfig, SettingTextsAreRead) {
   const std::pair<std::u16string_view, int> parities[] = {{u"oO", kParityOdd},   {u"eE", kParityEven},
                                                           {u"mM", kParityMark},  {u"sS", kParitySpace},
-                                                          {u"nNx", kParityNone}, {{u"", 1}, kParityNone}};
+                                                          {u"nNx", kParityNone}, {{u"\0", 1}, kParityNone}};
   for (const auto& [letters, parity] : parities) {
     for (const char16_t letter : letters) EXPECT_EQ(ParityFromChar(letter), parity) << int{letter};
   }
@@ -193,7 +193,7 @@ struct Page {
 };
 
 struct FakeTarget : SerialInputTarget {
-  explicit FakeTarget(Page page) : page(std::move(page)), modified(this->page.lengths.size()) {}
+  explicit FakeTarget(Page fields) : page(std::move(fields)), modified(page.lengths.size()) {}
   bool KeyboardReady() const override { return !page.locked; }
   int FirstSerialInputField() override {
     ++passes;

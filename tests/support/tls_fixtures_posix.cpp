@@ -133,12 +133,12 @@ const TestPki& TestPki::Get() {
   static TemporaryFile caFile("ca.pem"), hostFile("host.pem"), hostKeyFile("host.key");
   static const TestPki pki = [] {
     constexpr const char* kLoopback = "DNS:localhost,IP:127.0.0.1,IP:::1";
-    const Issued ca = Issue("Vantor test CA", nullptr, nullptr, -kDay, 30 * kDay, true);
+    const Issued authority = Issue("Vantor test CA", nullptr, nullptr, -kDay, 30 * kDay, true);
     TestPki made;
-    made.ca = Describe(ca);
-    made.host = Describe(Issue("localhost", kLoopback, &ca, -kDay, 30 * kDay, false));
-    made.otherName = Describe(Issue("other.example", "DNS:other.example", &ca, -kDay, 30 * kDay, false));
-    made.expired = Describe(Issue("localhost", kLoopback, &ca, -2 * kDay, -kDay, false));
+    made.ca = Describe(authority);
+    made.host = Describe(Issue("localhost", kLoopback, &authority, -kDay, 30 * kDay, false));
+    made.otherName = Describe(Issue("other.example", "DNS:other.example", &authority, -kDay, 30 * kDay, false));
+    made.expired = Describe(Issue("localhost", kLoopback, &authority, -2 * kDay, -kDay, false));
     made.stranger = Describe(Issue("localhost", kLoopback, nullptr, -kDay, 30 * kDay, false));
     made.caFile = caFile.Write(made.ca.certificatePem);
     made.hostFile = hostFile.Write(made.host.certificatePem);

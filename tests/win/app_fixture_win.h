@@ -65,10 +65,10 @@ struct TempDir {
     std::filesystem::remove_all(path, error);
   }
   std::filesystem::path File(const wchar_t* name) const { return path / name; }
-  static inline int count = 0;
+  static inline int g_count = 0;
   const std::filesystem::path path =
       std::filesystem::temp_directory_path() /
-      ("vantor_win_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++count));
+      ("vantor_win_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++g_count));
 };
 
 inline RECT RectInParent(HWND window) {
@@ -180,10 +180,10 @@ class AppWindow {
     app.instance = GetModuleHandleW(nullptr);
     app.resources = ProgramResources();
     app.title = L"Vantor";
-    app.settings = std::make_unique<Settings>(dir_.File(L"Vantor.ini"));
+    app.settings = std::make_unique<Settings>(tempDir.File(L"Vantor.ini"));
     app.controlClasses = RegisterControlClasses(app.instance);
     app.messageLoop = &loop;
-    Settings stored(dir_.File(L"Vantor.ini"));
+    Settings stored(tempDir.File(L"Vantor.ini"));
     stored.SetAdminMode(true);
     stored.SetToolbarSize(toolbarSize);
     stored.SetWindowPosition(left_, top_, 240, 320);
@@ -217,7 +217,7 @@ class AppWindow {
   std::function<INT_PTR(const DialogRequest&)> runDialog = [](const DialogRequest&) { return INT_PTR{0}; };
   std::function<void(Settings&)> configure;
 
-  TempDir dir_;  // first: the settings file lives in it
+  TempDir tempDir;  // first: the settings file lives in it
   AppGlobals app;
   MessageLoop loop;
   HWND window = nullptr;

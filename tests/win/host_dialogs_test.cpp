@@ -33,9 +33,9 @@ TEST(HostDialogsTest, PromptIgnoresOtherCommandsLimitsTheAnswerAndRecordsItselfW
       PostMessageW(dialog, WM_COMMAND, 1234, 0);  // a command the prompt does not know
     } else if (dialog != nullptr && typed.empty()) {
       question = WindowText(GetDlgItem(dialog, IDC_HOST_TEXT));
-      const HWND answer = GetDlgItem(dialog, IDC_PROMPT_ANSWER);
-      for (wchar_t c : std::wstring(L"123456")) SendMessageW(answer, WM_CHAR, c, 1);  // through the box's limit
-      typed = WindowText(answer);
+      const HWND answerBox = GetDlgItem(dialog, IDC_PROMPT_ANSWER);
+      for (wchar_t c : std::wstring(L"123456")) SendMessageW(answerBox, WM_CHAR, c, 1);  // through the box's limit
+      typed = WindowText(answerBox);
       PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     }
   };

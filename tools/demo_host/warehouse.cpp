@@ -126,7 +126,7 @@ int WarehouseDemo::NextInput(int field) const {
   int last = fields::kInput1;
   switch (screen_) {
     case Screen::SignOn: last = fields::kInput2; break;
-    case Screen::Menu: last = fields::kInput3; break;
+    case Screen::Menu:
     case Screen::Receiving: last = fields::kInput3; break;
     default: break;
   }

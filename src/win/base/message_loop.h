@@ -32,7 +32,7 @@ class MessageLoop {
   MessageFilter* Filter() const { return filter_; }
 
   // The installed filter's verdict, false without a filter.
-  virtual bool FilterMessage(MSG* message);
+  bool FilterMessage(MSG* message);
 
   // Runs until WM_QUIT and returns its wParam. A GetMessageW failure is passed over.
   int Run();

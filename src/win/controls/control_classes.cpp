@@ -13,9 +13,9 @@ namespace vantor {
 
 namespace {
 
-template <ButtonKind kind>
+template <ButtonKind kKind>
 LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return ButtonFamilyProc(window, message, wparam, lparam, kind);
+  return ButtonFamilyProc(window, message, wparam, lparam, kKind);
 }
 
 struct ClassEntry {
