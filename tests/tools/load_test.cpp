@@ -44,6 +44,10 @@ TEST(LoadOptions, TimesUpToAWeekAndIdsInRange) {
         {"--host", "127.0.0.1:1", "--terminals", "1", "--script", kWarehouseScript, option, value}, why);
     EXPECT_EQ(options.has_value(), accepted) << option << " " << value << ": " << why;
   }
+  std::string why;
+  const auto tls =
+      ParseLoadOptions({"--host", "127.0.0.1:1", "--terminals", "1", "--script", kWarehouseScript, "--tls"}, why);
+  EXPECT_TRUE(tls && tls->tls.enabled) << why;
 }
 
 TEST(LoadReport, PercentilesAreNearestRankAndIdsAreFilledIn) {

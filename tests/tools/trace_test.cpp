@@ -48,6 +48,7 @@ TEST(TraceDecode, RecordsWithTheReadsTheTerminalMakes) {
        "|H screen|w field=3 unused=0 @A=B @M @0x7F @0x20"},  // option letters that are no printable character
       {'H', ScreenBuilder().KeyLabel(11, "X").RecordData(), "|H screen|S key=11 (F11|Shift+F1) text=\"X\""},
       {'H', ScreenBuilder().SendFields(25).RecordData(), "|H screen|W key=25 (Shift+F15|Ctrl+F5|Key240)"},
+      {'H', ScreenBuilder().SendFields(30).RecordData(), "|H screen|W key=30 (Shift+F20|Ctrl+F10|Key245)"},
       {'H', "Qxy", "|bare terminator|passed over (no record type): 51 78 79"},
       // w does not read the type letter of a field that does not exist: it is the next command.
       {'H', ScreenBuilder().Options(9, {option::Type('B')}).RecordData(), "|H screen|w field=9 unused=0 @A|B"},
@@ -211,6 +212,12 @@ TEST(TraceProgram, ShowsHelpAndRefusesBadCommandLinesAndDamagedCaptures) {
       {"--listen", "0", "--host", "h:1", "--tls-ca", "/nonexistent/ca.pem"},
   };
   testing_support::ExpectRefused(kTrace, cases, "vantor-trace: ");
+  const std::string one = TempPath("one.raw");
+  std::ofstream(one) << kCaptureMagic << entry;
+  testing_support::ExpectRefused(
+      kTrace,
+      {{"--replay", one, "--listen", "0", "--timeout", "2x"}, {"--replay", one, "--listen", "0", "--timeout", "3601"}},
+      "--timeout takes a number of seconds (up to 3600)");
 }
 
 TEST(TraceProgram, ProxiesByteForByteAndItsCaptureDecodesAndReplays) {
