@@ -3,11 +3,14 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "loopback_listener.h"
 
 namespace vantor::testing_support {
 
@@ -71,7 +74,7 @@ class TestHost {
   mutable std::mutex readMutex_;
   mutable std::mutex sendMutex_;
   mutable std::mutex stateMutex_;  // guards the handles and the state below
-  std::intptr_t listener_ = -1;
+  std::unique_ptr<LoopbackListener> listener_;
   std::intptr_t connection_ = -1;
   bool peerClosed_ = false;
   std::string inbox_;     // received, not yet taken as records

@@ -1,12 +1,7 @@
 // vantor-gateway as a program: every end of a session against a scripted host, and a terminal whose
 // link is cut at every step showing what one that never dropped shows.
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <netinet/in.h>
-#include <arpa/inet.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <functional>
@@ -14,6 +9,7 @@
 
 #include "headless/runner.h"
 #include "headless/screen_text.h"
+#include "platform/net.h"
 #include "screen_builder.h"
 #include "effects_recorder.h"
 #include "test_host.h"
@@ -32,22 +28,20 @@ using Millis = std::chrono::milliseconds;
 const std::string kBuild = VANTOR_BUILD_DIR;
 const std::string kEnd("\xFF\xEF", 2);
 
-// A terminal written by hand: raw bytes in and out over loopback, every wait bounded.
+// A terminal written by hand: raw bytes in and out over loopback, every wait bounded. Closing resets
+// the connection, as a handheld whose program stops does.
 class RawTerminal {
  public:
   explicit RawTerminal(std::uint16_t port) {
-    socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(socket_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) Reset();
+    const net::Address address = net::Resolve("127.0.0.1", port).addresses.at(0);
+    socket_ = net::OpenStream(address);
+    if (net::ConnectWithin(socket_, address, wakeup_, 5000) != LinkFailure::kNone) Reset();
   }
   ~RawTerminal() { Reset(); }
 
   bool Send(std::string_view bytes) {
-    return socket_ >= 0 &&
-           ::send(socket_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+    const int length = static_cast<int>(bytes.size());
+    return socket_ != net::kInvalid && net::SendSome(socket_, bytes.data(), length) == length;
   }
   // Reads until `received` holds `text` (true) or the time passes or the connection ends (false).
   bool ReadUntil(std::string_view text, Millis timeout = 5s) {
@@ -56,13 +50,9 @@ class RawTerminal {
   bool WaitClosed(Millis timeout = 5s) {
     return Pump(timeout, [] { return false; }) || closed;
   }
-  // Gone at once, as a handheld whose program stops: the gateway reads a reset.
   void Reset() {
-    if (socket_ < 0) return;
-    const linger now{1, 0};
-    ::setsockopt(socket_, SOL_SOCKET, SO_LINGER, &now, sizeof now);
-    ::close(socket_);
-    socket_ = -1;
+    if (socket_ != net::kInvalid) net::Close(socket_);
+    socket_ = net::kInvalid;
   }
 
   std::string received;
@@ -72,23 +62,21 @@ class RawTerminal {
   bool Pump(Millis timeout, const std::function<bool()>& done) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!done()) {
-      if (socket_ < 0 || closed) return false;
       const auto left = std::chrono::duration_cast<Millis>(deadline - std::chrono::steady_clock::now());
-      if (left.count() <= 0) return false;
-      pollfd entry{socket_, POLLIN, 0};
-      if (::poll(&entry, 1, static_cast<int>(left.count())) <= 0) continue;
+      if (socket_ == net::kInvalid || closed || left.count() <= 0) return false;
+      if (net::WaitFor(socket_, net::Direction::kRead, wakeup_, static_cast<int>(left.count())) !=
+          net::WaitResult::kReady)
+        continue;
       char buffer[4096];
-      const ssize_t n = ::recv(socket_, buffer, sizeof buffer, 0);
-      if (n <= 0) {
-        closed = true;
-        return done();
-      }
-      received.append(buffer, static_cast<std::size_t>(n));
+      const int n = net::ReceiveSome(socket_, buffer, sizeof buffer);
+      if (n > 0) received.append(buffer, static_cast<std::size_t>(n));
+      closed = n == 0 || n == -1;
     }
     return true;
   }
 
-  int socket_ = -1;
+  net::Wakeup wakeup_;
+  net::Handle socket_ = net::kInvalid;
 };
 
 // A gateway in front of a host on `hostPort`, holding for `hold` seconds.
