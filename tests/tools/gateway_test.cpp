@@ -32,10 +32,12 @@ const std::string kEnd("\xFF\xEF", 2);
 // the connection, as a handheld whose program stops does.
 class RawTerminal {
  public:
-  explicit RawTerminal(std::uint16_t port) {
+  // Connected, then `first` sent (an identification, say).
+  explicit RawTerminal(std::uint16_t port, std::string_view first = {}) {
     const net::Address address = net::Resolve("127.0.0.1", port).addresses.at(0);
     socket_ = net::OpenStream(address);
     if (net::ConnectWithin(socket_, address, wakeup_, 5000) != LinkFailure::kNone) Reset();
+    Send(first);
   }
   ~RawTerminal() { Reset(); }
 
@@ -120,8 +122,7 @@ TEST(GatewayProgram, EndsEverySessionAsItsTerminalOrHostWould) {
   const Case cases[] = {
       {"a hold that runs out closes the host's connection without a word",
        [&](Gateway& gateway, TestHost& host) {
-         RawTerminal terminal(gateway.port);
-         terminal.Send(Record("7I"));
+         RawTerminal terminal(gateway.port, Record("7I"));
          ASSERT_TRUE(host.Accept());
          terminal.Reset();
          EXPECT_TRUE(gateway.Logged("hold id=7"));
@@ -131,43 +132,37 @@ TEST(GatewayProgram, EndsEverySessionAsItsTerminalOrHostWould) {
        }},
       {"the host closing an attached session closes the terminal, which starts a new one",
        [&](Gateway& gateway, TestHost& host) {
-         RawTerminal terminal(gateway.port);
-         terminal.Send(Record("7I"));
+         RawTerminal terminal(gateway.port, Record("7I"));
          ASSERT_TRUE(host.Accept());
          host.SendRaw(screen);
          EXPECT_TRUE(terminal.ReadUntil(screen));
          host.CloseConnection();
          EXPECT_TRUE(gateway.Logged("host closed id=7"));
          EXPECT_TRUE(terminal.WaitClosed());
-         RawTerminal again(gateway.port);
-         again.Send(Record("7I"));
+         RawTerminal again(gateway.port, Record("7I"));
          ASSERT_TRUE(host.Accept());
          EXPECT_EQ(host.ReadRecord()->raw, Record("7I"));  // a new session: the host is told who it is
        }},
       {"the host closing a held session drops it",
        [&](Gateway& gateway, TestHost& host) {
-         RawTerminal terminal(gateway.port);
-         terminal.Send(Record("7I"));
+         RawTerminal terminal(gateway.port, Record("7I"));
          ASSERT_TRUE(host.Accept());
          terminal.Reset();
          EXPECT_TRUE(gateway.Logged("hold id=7"));
          host.CloseConnection();
          EXPECT_TRUE(gateway.Logged("host closed id=7 peer=127.0.0.1"));
-         RawTerminal again(gateway.port);
-         again.Send(Record("7I"));
+         RawTerminal again(gateway.port, Record("7I"));
          ASSERT_TRUE(host.Accept());
          EXPECT_EQ(host.ReadRecord()->raw, Record("7I"));
        }},
       {"a second connection with the id takes the session over and gets the screen",
        [&](Gateway& gateway, TestHost& host) {
-         RawTerminal first(gateway.port);
-         first.Send(Record("7I"));
+         RawTerminal first(gateway.port, Record("7I"));
          ASSERT_TRUE(host.Accept());
          host.SendRaw(screen);
          EXPECT_TRUE(first.ReadUntil(screen));
          first.Send(Record("7H"));
-         RawTerminal second(gateway.port);
-         second.Send(Record("7I"));
+         RawTerminal second(gateway.port, Record("7I"));
          EXPECT_TRUE(gateway.Logged("take-over id=7"));
          EXPECT_TRUE(first.WaitClosed());
          AnswerAsked(second, "7");
@@ -178,8 +173,7 @@ TEST(GatewayProgram, EndsEverySessionAsItsTerminalOrHostWould) {
        }},
       {"a terminal without an id is passed through and not held",
        [&](Gateway& gateway, TestHost& host) {
-         RawTerminal terminal(gateway.port);
-         terminal.Send(Record("I"));
+         RawTerminal terminal(gateway.port, Record("I"));
          ASSERT_TRUE(host.Accept());
          EXPECT_EQ(host.ReadRecord()->raw, Record("I"));
          host.SendRaw(
@@ -196,11 +190,9 @@ TEST(GatewayProgram, EndsEverySessionAsItsTerminalOrHostWould) {
        }},
       {"garbage from the terminal instead of its identification closes it",
        [&](Gateway& gateway, TestHost&) {
-         RawTerminal record(gateway.port);
-         record.Send(Record("7RF0/"));
+         RawTerminal record(gateway.port, Record("7RF0/"));
          EXPECT_TRUE(record.WaitClosed());
-         RawTerminal endless(gateway.port);
-         endless.Send(std::string(100, 'x'));
+         RawTerminal endless(gateway.port, std::string(100, 'x'));
          EXPECT_TRUE(endless.WaitClosed());
          EXPECT_TRUE(gateway.Logged("bad identification"));
        }},
@@ -213,8 +205,7 @@ TEST(GatewayProgram, EndsEverySessionAsItsTerminalOrHostWould) {
        }},
       {"garbage from the host reaches the terminal as the terminal cuts it, and the session goes on",
        [&](Gateway& gateway, TestHost& host) {
-         RawTerminal terminal(gateway.port);
-         terminal.Send(Record("7I"));
+         RawTerminal terminal(gateway.port, Record("7I"));
          ASSERT_TRUE(host.Accept());
          host.SendRaw(
              "\xFF\xFF\xFF\xEF"
@@ -233,8 +224,7 @@ TEST(GatewayProgram, EndsEverySessionAsItsTerminalOrHostWould) {
        }},
       {"a record the terminal sent only in part never reaches the host; acknowledgements reach it once",
        [&](Gateway& gateway, TestHost& host) {
-         RawTerminal terminal(gateway.port);
-         terminal.Send(Record("7I"));
+         RawTerminal terminal(gateway.port, Record("7I"));
          ASSERT_TRUE(host.Accept());
          host.SendRaw(screen);
          EXPECT_TRUE(terminal.ReadUntil(screen));
@@ -251,8 +241,7 @@ TEST(GatewayProgram, EndsEverySessionAsItsTerminalOrHostWould) {
          EXPECT_EQ(host.ReadRecord(1s)->raw, Record("7H"));
          host.SendRaw(screen);  // while away: into the shadow, acknowledged by the gateway
          EXPECT_EQ(host.ReadRecord(1s)->raw, Record("7H"));
-         RawTerminal back(gateway.port);
-         back.Send(Record("7I"));
+         RawTerminal back(gateway.port, Record("7I"));
          EXPECT_TRUE(gateway.Logged("come back id=7"));
          AnswerAsked(back, "7");
          EXPECT_TRUE(back.ReadUntil(screen + screen));  // rebuilt as it was at the drop, then what it missed
@@ -274,8 +263,7 @@ TEST(GatewayProgram, EndsEverySessionAsItsTerminalOrHostWould) {
     closed = gone.Port();
   }
   Gateway gateway(closed);
-  RawTerminal terminal(gateway.port);
-  terminal.Send(Record("7I"));
+  RawTerminal terminal(gateway.port, Record("7I"));
   EXPECT_TRUE(terminal.WaitClosed());
   EXPECT_TRUE(gateway.Logged("unreachable id=7"));
 }
@@ -418,8 +406,7 @@ TEST(GatewayProgram, ATerminalCutAtEveryStepShowsWhatOneThatNeverDroppedShows) {
   // Another connection takes the id over and is cut inside a record: the record never reaches the host.
   rebuildSounds += straight.Settled() ? 1 : 0;
   {
-    RawTerminal other(gateway.port);
-    other.Send(Record("12I"));
+    RawTerminal other(gateway.port, Record("12I"));
     EXPECT_TRUE(gateway.Logged("take-over id=12"));
     AnswerAsked(other, "12");
     EXPECT_TRUE(other.ReadUntil(Record("I")));
@@ -460,8 +447,7 @@ TEST(GatewayProgram, SpeaksTlsToTerminalsAndToTheHost) {
 
   // A host presenting another certificate than the pinned one is unreachable, and says why.
   const auto wrongPin = gatewayPinning(pki.stranger.pin);
-  RawTerminal clear(wrongPin->port);
-  clear.Send(Record("22I"));
+  RawTerminal clear(wrongPin->port, Record("22I"));
   EXPECT_TRUE(clear.WaitClosed()) << "clear text to a gateway that speaks TLS";
   Handheld refused(wrongPin->port, 23, pki.host.pin);
   EXPECT_EQ(refused.Do("wait connected 5").status, "ok");
