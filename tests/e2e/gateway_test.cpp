@@ -1,8 +1,6 @@
 // Vantor.exe through vantor-gateway: its link reset on a screen the host filled, it connects again and
 // finds the same screen, the host's values and its own typing in it, and the host session goes on
 // without a second sign-on.
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -11,6 +9,7 @@
 #include <thread>
 
 #include "loopback_listener.h"
+#include "platform/net.h"
 #include "terminal_fixture.h"
 
 namespace vantor::e2e {
@@ -56,12 +55,9 @@ class CuttableLink {
   }
 
   void Open() {
-    ends_[1] = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(gatewayPort_);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(ends_[1], reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) Reset();
+    const net::Address address = net::Resolve("127.0.0.1", gatewayPort_).addresses.at(0);
+    ends_[1] = static_cast<int>(net::OpenStream(address));
+    if (net::ConnectWithin(ends_[1], address, net::Wakeup(), 5000) != LinkFailure::kNone) Reset();
   }
 
   void Reset() {

@@ -1,6 +1,6 @@
 // Vantor.exe's link to its host under Wine (its TLS is Wine's SChannel): the demo over TLS with a pin and
 // back after the host's restart; links it refuses, with the reason in Host Options and the terminal
-// trying again; and hosts on the IPv6 loopback, by address and by name.
+// trying again.
 #include "terminal_fixture.h"
 #include "tls_fixtures_posix.h"
 
@@ -11,8 +11,8 @@ using testing_support::LoopbackServer;
 using testing_support::ServerMode;
 using testing_support::TestPki;
 
-constexpr long long kTerminalIdItem = 1064, kHostItem = 1066, kPortItem = 1067, kPingItem = 1069,
-                    kPingResultItem = 1070, kTlsItem = 1076, kLinkFailureItem = 1078;
+constexpr long long kTerminalIdItem = 1064, kHostItem = 1066, kPortItem = 1067, kTlsItem = 1076,
+                    kLinkFailureItem = 1078;
 constexpr unsigned kButtonClick = 0x00F5;
 
 class LinkTest : public TerminalTest {
@@ -103,36 +103,6 @@ TEST_F(LinkTest, RefusedLinksSayWhyAndAreTriedAgain) {
   EXPECT_EQ(tls.Received(), "");
   EXPECT_EQ(Ini("hosttls"), "<missing>");
   EXPECT_EQ(Ini("hosttlspin"), "\"" + pki.stranger.pin + "\"") << "kept as it was";
-}
-
-// A host listening on the IPv6 loopback alone: reached by the address typed into Host Options (whose
-// ping takes it too), and by a name of ::1 where the machine has one.
-TEST_F(LinkTest, ReachesAnIpv6HostByAddressAndByName) {
-  LoopbackServer host({true, nullptr, ServerMode::kSilent, ""});
-  Launch(HostSettings(host.Port()));  // 127.0.0.1: nobody there
-  const std::optional<std::string> name = testing_support::Ipv6LoopbackName();
-  for (const std::string& address : {std::string("::1"), name.value_or("")}) {
-    if (address.empty()) continue;
-    SCOPED_TRACE(address);
-    const auto dialog = HostOptions();
-    ASSERT_TRUE(dialog.has_value()) << Describe(windows_);
-    ASSERT_TRUE(SetItemText(*dialog, kHostItem, address));
-    ASSERT_TRUE(probe_.Post(Item(*dialog, kPingItem), kButtonClick, 0, 0));
-    std::string pinged;
-    // Wine has no ICMPv6: there the ping is "not available".
-    EXPECT_TRUE(WaitFor(
-        [&] {
-          pinged = ItemText(*dialog, kPingResultItem);
-          return pinged.rfind("time=", 0) == 0 || pinged == "Ping not available: no ICMP service.";
-        },
-        Millis(5000)))
-        << pinged;
-    const std::size_t before = host.Received().size();
-    Redirect(*dialog, address, host.Port());
-    EXPECT_TRUE(host.WaitReceived(before + 4, Millis(15000)));
-    EXPECT_EQ(host.Received().substr(before), "1I\xFF\xEF");
-  }
-  if (!name) GTEST_SKIP() << "no name resolves to ::1 here (see /etc/hosts): the host was not reached by name";
 }
 
 }  // namespace

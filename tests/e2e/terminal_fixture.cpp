@@ -27,13 +27,6 @@ std::optional<std::string> IniValue(const std::string& text, const std::string& 
   return std::nullopt;
 }
 
-std::string KeyResponse(int code, int focus, const std::vector<std::pair<int, std::string>>& fields) {
-  const auto byte = [](int value) { return std::string(1, static_cast<char>(value + 48)); };  // a small number
-  std::string body = "RF" + byte(code) + byte(focus);
-  for (const auto& [id, text] : fields) body += "=" + byte(id) + byte(static_cast<int>(text.size())) + text;
-  return body;
-}
-
 ScreenBuilder EntryScreen() {
   ScreenBuilder screen;
   screen.SelectPage(0).Define(20, 1, 0, kInputFlags, kPlainAttributes, 10).ShowPage(0).FocusAndUnlock(20);

@@ -15,6 +15,7 @@
 namespace vantor::e2e {
 
 using host_records::ScreenBuilder;
+using testing_support::KeyResponse;
 using testing_support::kRecordEnd;
 using testing_support::TestHost;
 namespace option = host_records::option;
@@ -32,9 +33,6 @@ IniEntries HostSettings(std::uint16_t port, int terminalId = 1);
 // The value of `key` in a settings file (keys compare without case); none when absent.
 std::optional<std::string> IniValue(const std::string& text, const std::string& key);
 
-// A key response as the host reads it: "RF", the key code and the focus field, then each changed field's
-// data item ("=", id, length, text).
-std::string KeyResponse(int code, int focus, const std::vector<std::pair<int, std::string>>& fields = {});
 // Entry field 20, ten cells on row 1 of page 0, shown, focused and unlocked.
 ScreenBuilder EntryScreen();
 

@@ -30,20 +30,27 @@ constexpr Native kNoSocket = -1;
 Native Raw(std::intptr_t s) { return static_cast<Native>(s); }
 }  // namespace
 
-LoopbackListener::LoopbackListener(bool ipv6) {
+LoopbackListener::LoopbackListener(bool ipv6, std::uint16_t port) {
   const Native s = ::socket(ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM, 0);
   if (s == kNoSocket) return;
+#ifndef _WIN32
+  // A fixed port can be taken again at once after an earlier run.
+  const int on = 1;
+  ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+#endif
   sockaddr_storage address{};
   AddressLength length = 0;
   if (ipv6) {
     auto* v6 = reinterpret_cast<sockaddr_in6*>(&address);
     v6->sin6_family = AF_INET6;
     v6->sin6_addr = in6addr_loopback;
+    v6->sin6_port = htons(port);
     length = sizeof *v6;
   } else {
     auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
     v4->sin_family = AF_INET;
     v4->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    v4->sin_port = htons(port);
     length = sizeof *v4;
   }
   if (::bind(s, reinterpret_cast<const sockaddr*>(&address), length) != 0 || ::listen(s, 8) != 0 ||

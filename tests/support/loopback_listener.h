@@ -10,8 +10,8 @@ namespace vantor::testing_support {
 
 class LoopbackListener {
  public:
-  // Listens on 127.0.0.1 (or ::1) on an ephemeral port.
-  explicit LoopbackListener(bool ipv6 = false);
+  // Listens on 127.0.0.1 (or ::1): on an ephemeral port when port is 0, else on that port.
+  explicit LoopbackListener(bool ipv6 = false, std::uint16_t port = 0);
   ~LoopbackListener();
   LoopbackListener(const LoopbackListener&) = delete;
   LoopbackListener& operator=(const LoopbackListener&) = delete;

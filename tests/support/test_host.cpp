@@ -1,21 +1,15 @@
-// The scripted test host on the platform's sockets; listening and waits in milliseconds are its own.
+// The scripted test host on a loopback listener and the platform's sockets.
 #include "test_host.h"
 
 #include "platform/net.h"
 
 #ifdef _WIN32
 #include <winsock2.h>
-#include <windows.h>
 #else
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
 #endif
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 namespace vantor::testing_support {
@@ -25,42 +19,19 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr std::intptr_t kNone = -1;
 
+bool ShutdownSend(std::intptr_t s) {
 #ifdef _WIN32
-SOCKET Raw(std::intptr_t s) { return static_cast<SOCKET>(s); }
-bool ShutdownSend(std::intptr_t s) { return ::shutdown(Raw(s), SD_SEND) == 0; }
-// 1 readable, 0 time-out, -1 failure.
-int WaitReadable(std::intptr_t s, Millis timeout) {
-  fd_set set;
-  FD_ZERO(&set);
-  FD_SET(Raw(s), &set);
-  const long ms = static_cast<long>(std::max<Millis::rep>(timeout.count(), 0));
-  timeval tv{ms / 1000, (ms % 1000) * 1000};
-  const int ready = ::select(0, &set, nullptr, nullptr, &tv);
-  if (ready == SOCKET_ERROR) return -1;
-  return ready > 0 ? 1 : 0;
-}
-std::intptr_t AcceptOne(std::intptr_t listener) {
-  const SOCKET s = ::accept(Raw(listener), nullptr, nullptr);
-  return s == INVALID_SOCKET ? kNone : static_cast<std::intptr_t>(s);
-}
-using AddressLength = int;
+  return ::shutdown(static_cast<SOCKET>(s), SD_SEND) == 0;
 #else
-int Raw(std::intptr_t s) { return static_cast<int>(s); }
-bool ShutdownSend(std::intptr_t s) { return ::shutdown(Raw(s), SHUT_WR) == 0; }
-int WaitReadable(std::intptr_t s, Millis timeout) {
-  pollfd entry{Raw(s), POLLIN, 0};
-  const int ms = static_cast<int>(std::clamp<Millis::rep>(timeout.count(), 0, 600000));
-  const int ready = ::poll(&entry, 1, ms);
-  if (ready < 0) return -1;
-  if (ready > 0 && (entry.revents & POLLNVAL)) return -1;
-  return ready > 0 ? 1 : 0;
-}
-std::intptr_t AcceptOne(std::intptr_t listener) {
-  const int s = ::accept(Raw(listener), nullptr, nullptr);
-  return s < 0 ? kNone : static_cast<std::intptr_t>(s);
-}
-using AddressLength = socklen_t;
+  return ::shutdown(static_cast<int>(s), SHUT_WR) == 0;
 #endif
+}
+
+bool WaitReadable(std::intptr_t s, Millis timeout) {
+  static const net::Wakeup never;
+  const int ms = static_cast<int>(std::clamp<Millis::rep>(timeout.count(), 0, 600000));
+  return net::WaitFor(s, net::Direction::kRead, never, ms) == net::WaitResult::kReady;
+}
 
 Millis Remaining(Clock::time_point deadline) {
   const auto left = std::chrono::duration_cast<Millis>(deadline - Clock::now());
@@ -83,36 +54,15 @@ HostRecord ParseTerminalRecord(std::string raw) {
 
 }  // namespace
 
-TestHost::TestHost(std::uint16_t port) {
-  const std::intptr_t s = net::OpenTcp();
-  if (s == kNone) return;
-#ifndef _WIN32
-  // A fixed port can be taken again at once after an earlier run.
-  const int on = 1;
-  ::setsockopt(Raw(s), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-#endif
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::bind(Raw(s), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || ::listen(Raw(s), 4) != 0) {
-    net::Close(s);
-    return;
-  }
-  AddressLength length = sizeof address;
-  if (::getsockname(Raw(s), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    net::Close(s);
-    return;
-  }
-  port_ = ntohs(address.sin_port);
-  listener_ = s;
+TestHost::TestHost(std::uint16_t port) : listener_(std::make_unique<LoopbackListener>(false, port)) {
+  port_ = listener_->Port();
 }
 
 TestHost::~TestHost() { Close(); }
 
 bool TestHost::Listening() const {
   std::lock_guard lock(stateMutex_);
-  return listener_ != kNone;
+  return listener_ && listener_->Listening();
 }
 
 bool TestHost::Connected() const {
@@ -131,14 +81,13 @@ std::string TestHost::ReceivedBytes() const {
 }
 
 bool TestHost::Accept(Millis timeout) {
-  std::intptr_t listener;
+  LoopbackListener* listener;
   {
     std::lock_guard lock(stateMutex_);
-    listener = listener_;
+    listener = listener_.get();
   }
-  if (listener == kNone) return false;
-  if (WaitReadable(listener, timeout) != 1) return false;
-  const std::intptr_t accepted = AcceptOne(listener);
+  if (listener == nullptr || !WaitReadable(listener->Handle(), timeout)) return false;
+  const std::intptr_t accepted = listener->Accept(Millis(0));
   if (accepted == kNone) return false;
   CloseConnection();
   std::scoped_lock lock(readMutex_, sendMutex_, stateMutex_);
@@ -156,7 +105,7 @@ bool TestHost::FillOnce(Millis timeout) {
     if (connection_ == kNone || peerClosed_) return false;
     connection = connection_;
   }
-  if (WaitReadable(connection, timeout) != 1) return false;
+  if (!WaitReadable(connection, timeout)) return false;
   char chunk[8192];
   const int got = net::Receive(connection, chunk, sizeof chunk);
   std::lock_guard lock(stateMutex_);
@@ -260,10 +209,7 @@ void TestHost::CloseConnection() {
 void TestHost::Close() {
   CloseConnection();
   std::lock_guard lock(stateMutex_);
-  if (listener_ != kNone) {
-    net::Close(listener_);
-    listener_ = kNone;
-  }
+  listener_.reset();
 }
 
 }  // namespace vantor::testing_support

@@ -3,11 +3,16 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
+
+#include "loopback_listener.h"
 
 namespace vantor::testing_support {
 
@@ -23,6 +28,19 @@ struct HostRecord {
 
 // The record terminator as text, for building expectations.
 inline const std::string kRecordEnd("\xFF\xEF", 2);
+
+// The terminal's responses as the host reads them. A small number or field id is one byte (none, -1: '/').
+inline std::string ResponseByte(int value) { return std::string(1, static_cast<char>(value + 48)); }
+// A response's head, then each changed field's data item ("=", id, length, text).
+inline std::string Response(std::string head, const std::vector<std::pair<int, std::string>>& fields = {}) {
+  for (const auto& [id, text] : fields)
+    head += "=" + ResponseByte(id) + ResponseByte(static_cast<int>(text.size())) + text;
+  return head;
+}
+// A key response: "RF", the key code and the focus field, then the changed fields.
+inline std::string KeyResponse(int code, int focus, const std::vector<std::pair<int, std::string>>& fields = {}) {
+  return Response("RF" + ResponseByte(code) + ResponseByte(focus), fields);
+}
 
 // Usable from a test thread while the terminal runs in another thread or process. Reading calls are
 // serialised among themselves, sending calls among themselves.
@@ -71,7 +89,7 @@ class TestHost {
   mutable std::mutex readMutex_;
   mutable std::mutex sendMutex_;
   mutable std::mutex stateMutex_;  // guards the handles and the state below
-  std::intptr_t listener_ = -1;
+  std::unique_ptr<LoopbackListener> listener_;
   std::intptr_t connection_ = -1;
   bool peerClosed_ = false;
   std::string inbox_;     // received, not yet taken as records

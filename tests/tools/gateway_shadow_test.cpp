@@ -20,16 +20,18 @@ using Records = std::vector<std::string>;
 
 RecordBytes Bytes(std::string_view text) { return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}; }
 
-// Wire bytes through the terminal's own reading (unescaping, cutting) into the terminal.
-void Receive(HeadlessTerminal& terminal, const Records& wire) {
+// Wire bytes through the terminal's own reading (unescaping, cutting), each record to `take`.
+void Cut(const Records& wire, const std::function<void(RecordBytes)>& take) {
   RecordAssembler assembler;
   bool pendingFf = false;
   for (std::string bytes : wire) {
     const int length =
         UnescapeInPlace(reinterpret_cast<std::uint8_t*>(bytes.data()), static_cast<int>(bytes.size()), pendingFf);
-    assembler.Feed(Bytes(std::string_view(bytes).substr(0, static_cast<std::size_t>(length))),
-                   [&terminal](RecordBytes record) { terminal.ReceiveRecord(record); });
+    assembler.Feed(Bytes(std::string_view(bytes).substr(0, static_cast<std::size_t>(length))), take);
   }
+}
+void Receive(HeadlessTerminal& terminal, const Records& wire) {
+  Cut(wire, [&terminal](RecordBytes record) { terminal.ReceiveRecord(record); });
 }
 
 std::string Utf8(std::u16string_view text) { return EncodeText(text, CodePage::Utf8); }
@@ -200,12 +202,7 @@ TEST(GatewayRebuild, PutsTheShadowsScreenBackOnAnyTerminalWithoutEffects) {
     Handheld original(site);
     for (const std::string& record : scene.records) {
       Receive(*original, {record});
-      RecordAssembler cut;
-      std::string bytes = record;
-      bool pending = false;
-      bytes.resize(static_cast<std::size_t>(
-          UnescapeInPlace(reinterpret_cast<std::uint8_t*>(bytes.data()), static_cast<int>(bytes.size()), pending)));
-      cut.Feed(Bytes(bytes), [&](RecordBytes one) { shadow.HostRecord(one, answers); });
+      Cut({record}, [&](RecordBytes one) { shadow.HostRecord(one, answers); });
     }
     const std::string expected = StateOf(shadow.Terminal());
     EXPECT_EQ(expected, StateOf(*original));  // the shadow is the terminal that saw the same records

@@ -1,12 +1,7 @@
 // vantor-gateway as a program: every end of a session against a scripted host, and a terminal whose
 // link is cut at every step showing what one that never dropped shows.
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <netinet/in.h>
-#include <arpa/inet.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <functional>
@@ -14,6 +9,7 @@
 
 #include "headless/runner.h"
 #include "headless/screen_text.h"
+#include "platform/net.h"
 #include "screen_builder.h"
 #include "effects_recorder.h"
 #include "test_host.h"
@@ -32,22 +28,22 @@ using Millis = std::chrono::milliseconds;
 const std::string kBuild = VANTOR_BUILD_DIR;
 const std::string kEnd("\xFF\xEF", 2);
 
-// A terminal written by hand: raw bytes in and out over loopback, every wait bounded.
+// A terminal written by hand: raw bytes in and out over loopback, every wait bounded. Closing resets
+// the connection, as a handheld whose program stops does.
 class RawTerminal {
  public:
-  explicit RawTerminal(std::uint16_t port) {
-    socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(socket_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) Reset();
+  // Connected, then `first` sent (an identification, say).
+  explicit RawTerminal(std::uint16_t port, std::string_view first = {}) {
+    const net::Address address = net::Resolve("127.0.0.1", port).addresses.at(0);
+    socket_ = net::OpenStream(address);
+    if (net::ConnectWithin(socket_, address, wakeup_, 5000) != LinkFailure::kNone) Reset();
+    Send(first);
   }
   ~RawTerminal() { Reset(); }
 
   bool Send(std::string_view bytes) {
-    return socket_ >= 0 &&
-           ::send(socket_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+    const int length = static_cast<int>(bytes.size());
+    return socket_ != net::kInvalid && net::SendSome(socket_, bytes.data(), length) == length;
   }
   // Reads until `received` holds `text` (true) or the time passes or the connection ends (false).
   bool ReadUntil(std::string_view text, Millis timeout = 5s) {
@@ -56,13 +52,9 @@ class RawTerminal {
   bool WaitClosed(Millis timeout = 5s) {
     return Pump(timeout, [] { return false; }) || closed;
   }
-  // Gone at once, as a handheld whose program stops: the gateway reads a reset.
   void Reset() {
-    if (socket_ < 0) return;
-    const linger now{1, 0};
-    ::setsockopt(socket_, SOL_SOCKET, SO_LINGER, &now, sizeof now);
-    ::close(socket_);
-    socket_ = -1;
+    if (socket_ != net::kInvalid) net::Close(socket_);
+    socket_ = net::kInvalid;
   }
 
   std::string received;
@@ -72,23 +64,21 @@ class RawTerminal {
   bool Pump(Millis timeout, const std::function<bool()>& done) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!done()) {
-      if (socket_ < 0 || closed) return false;
       const auto left = std::chrono::duration_cast<Millis>(deadline - std::chrono::steady_clock::now());
-      if (left.count() <= 0) return false;
-      pollfd entry{socket_, POLLIN, 0};
-      if (::poll(&entry, 1, static_cast<int>(left.count())) <= 0) continue;
+      if (socket_ == net::kInvalid || closed || left.count() <= 0) return false;
+      if (net::WaitFor(socket_, net::Direction::kRead, wakeup_, static_cast<int>(left.count())) !=
+          net::WaitResult::kReady)
+        continue;
       char buffer[4096];
-      const ssize_t n = ::recv(socket_, buffer, sizeof buffer, 0);
-      if (n <= 0) {
-        closed = true;
-        return done();
-      }
-      received.append(buffer, static_cast<std::size_t>(n));
+      const int n = net::ReceiveSome(socket_, buffer, sizeof buffer);
+      if (n > 0) received.append(buffer, static_cast<std::size_t>(n));
+      closed = n == 0 || n == -1;
     }
     return true;
   }
 
-  int socket_ = -1;
+  net::Wakeup wakeup_;
+  net::Handle socket_ = net::kInvalid;
 };
 
 // A gateway in front of a host on `hostPort`, holding for `hold` seconds.
@@ -132,8 +122,7 @@ TEST(GatewayProgram, EndsEverySessionAsItsTerminalOrHostWould) {
   const Case cases[] = {
       {"a hold that runs out closes the host's connection without a word",
        [&](Gateway& gateway, TestHost& host) {
-         RawTerminal terminal(gateway.port);
-         terminal.Send(Record("7I"));
+         RawTerminal terminal(gateway.port, Record("7I"));
          ASSERT_TRUE(host.Accept());
          terminal.Reset();
          EXPECT_TRUE(gateway.Logged("hold id=7"));
@@ -143,43 +132,37 @@ TEST(GatewayProgram, EndsEverySessionAsItsTerminalOrHostWould) {
        }},
       {"the host closing an attached session closes the terminal, which starts a new one",
        [&](Gateway& gateway, TestHost& host) {
-         RawTerminal terminal(gateway.port);
-         terminal.Send(Record("7I"));
+         RawTerminal terminal(gateway.port, Record("7I"));
          ASSERT_TRUE(host.Accept());
          host.SendRaw(screen);
          EXPECT_TRUE(terminal.ReadUntil(screen));
          host.CloseConnection();
          EXPECT_TRUE(gateway.Logged("host closed id=7"));
          EXPECT_TRUE(terminal.WaitClosed());
-         RawTerminal again(gateway.port);
-         again.Send(Record("7I"));
+         RawTerminal again(gateway.port, Record("7I"));
          ASSERT_TRUE(host.Accept());
          EXPECT_EQ(host.ReadRecord()->raw, Record("7I"));  // a new session: the host is told who it is
        }},
       {"the host closing a held session drops it",
        [&](Gateway& gateway, TestHost& host) {
-         RawTerminal terminal(gateway.port);
-         terminal.Send(Record("7I"));
+         RawTerminal terminal(gateway.port, Record("7I"));
          ASSERT_TRUE(host.Accept());
          terminal.Reset();
          EXPECT_TRUE(gateway.Logged("hold id=7"));
          host.CloseConnection();
          EXPECT_TRUE(gateway.Logged("host closed id=7 peer=127.0.0.1"));
-         RawTerminal again(gateway.port);
-         again.Send(Record("7I"));
+         RawTerminal again(gateway.port, Record("7I"));
          ASSERT_TRUE(host.Accept());
          EXPECT_EQ(host.ReadRecord()->raw, Record("7I"));
        }},
       {"a second connection with the id takes the session over and gets the screen",
        [&](Gateway& gateway, TestHost& host) {
-         RawTerminal first(gateway.port);
-         first.Send(Record("7I"));
+         RawTerminal first(gateway.port, Record("7I"));
          ASSERT_TRUE(host.Accept());
          host.SendRaw(screen);
          EXPECT_TRUE(first.ReadUntil(screen));
          first.Send(Record("7H"));
-         RawTerminal second(gateway.port);
-         second.Send(Record("7I"));
+         RawTerminal second(gateway.port, Record("7I"));
          EXPECT_TRUE(gateway.Logged("take-over id=7"));
          EXPECT_TRUE(first.WaitClosed());
          AnswerAsked(second, "7");
@@ -190,8 +173,7 @@ TEST(GatewayProgram, EndsEverySessionAsItsTerminalOrHostWould) {
        }},
       {"a terminal without an id is passed through and not held",
        [&](Gateway& gateway, TestHost& host) {
-         RawTerminal terminal(gateway.port);
-         terminal.Send(Record("I"));
+         RawTerminal terminal(gateway.port, Record("I"));
          ASSERT_TRUE(host.Accept());
          EXPECT_EQ(host.ReadRecord()->raw, Record("I"));
          host.SendRaw(
@@ -208,11 +190,9 @@ TEST(GatewayProgram, EndsEverySessionAsItsTerminalOrHostWould) {
        }},
       {"garbage from the terminal instead of its identification closes it",
        [&](Gateway& gateway, TestHost&) {
-         RawTerminal record(gateway.port);
-         record.Send(Record("7RF0/"));
+         RawTerminal record(gateway.port, Record("7RF0/"));
          EXPECT_TRUE(record.WaitClosed());
-         RawTerminal endless(gateway.port);
-         endless.Send(std::string(100, 'x'));
+         RawTerminal endless(gateway.port, std::string(100, 'x'));
          EXPECT_TRUE(endless.WaitClosed());
          EXPECT_TRUE(gateway.Logged("bad identification"));
        }},
@@ -225,8 +205,7 @@ TEST(GatewayProgram, EndsEverySessionAsItsTerminalOrHostWould) {
        }},
       {"garbage from the host reaches the terminal as the terminal cuts it, and the session goes on",
        [&](Gateway& gateway, TestHost& host) {
-         RawTerminal terminal(gateway.port);
-         terminal.Send(Record("7I"));
+         RawTerminal terminal(gateway.port, Record("7I"));
          ASSERT_TRUE(host.Accept());
          host.SendRaw(
              "\xFF\xFF\xFF\xEF"
@@ -245,8 +224,7 @@ TEST(GatewayProgram, EndsEverySessionAsItsTerminalOrHostWould) {
        }},
       {"a record the terminal sent only in part never reaches the host; acknowledgements reach it once",
        [&](Gateway& gateway, TestHost& host) {
-         RawTerminal terminal(gateway.port);
-         terminal.Send(Record("7I"));
+         RawTerminal terminal(gateway.port, Record("7I"));
          ASSERT_TRUE(host.Accept());
          host.SendRaw(screen);
          EXPECT_TRUE(terminal.ReadUntil(screen));
@@ -263,8 +241,7 @@ TEST(GatewayProgram, EndsEverySessionAsItsTerminalOrHostWould) {
          EXPECT_EQ(host.ReadRecord(1s)->raw, Record("7H"));
          host.SendRaw(screen);  // while away: into the shadow, acknowledged by the gateway
          EXPECT_EQ(host.ReadRecord(1s)->raw, Record("7H"));
-         RawTerminal back(gateway.port);
-         back.Send(Record("7I"));
+         RawTerminal back(gateway.port, Record("7I"));
          EXPECT_TRUE(gateway.Logged("come back id=7"));
          AnswerAsked(back, "7");
          EXPECT_TRUE(back.ReadUntil(screen + screen));  // rebuilt as it was at the drop, then what it missed
@@ -286,8 +263,7 @@ TEST(GatewayProgram, EndsEverySessionAsItsTerminalOrHostWould) {
     closed = gone.Port();
   }
   Gateway gateway(closed);
-  RawTerminal terminal(gateway.port);
-  terminal.Send(Record("7I"));
+  RawTerminal terminal(gateway.port, Record("7I"));
   EXPECT_TRUE(terminal.WaitClosed());
   EXPECT_TRUE(gateway.Logged("unreachable id=7"));
 }
@@ -430,8 +406,7 @@ TEST(GatewayProgram, ATerminalCutAtEveryStepShowsWhatOneThatNeverDroppedShows) {
   // Another connection takes the id over and is cut inside a record: the record never reaches the host.
   rebuildSounds += straight.Settled() ? 1 : 0;
   {
-    RawTerminal other(gateway.port);
-    other.Send(Record("12I"));
+    RawTerminal other(gateway.port, Record("12I"));
     EXPECT_TRUE(gateway.Logged("take-over id=12"));
     AnswerAsked(other, "12");
     EXPECT_TRUE(other.ReadUntil(Record("I")));
@@ -472,8 +447,7 @@ TEST(GatewayProgram, SpeaksTlsToTerminalsAndToTheHost) {
 
   // A host presenting another certificate than the pinned one is unreachable, and says why.
   const auto wrongPin = gatewayPinning(pki.stranger.pin);
-  RawTerminal clear(wrongPin->port);
-  clear.Send(Record("22I"));
+  RawTerminal clear(wrongPin->port, Record("22I"));
   EXPECT_TRUE(clear.WaitClosed()) << "clear text to a gateway that speaks TLS";
   Handheld refused(wrongPin->port, 23, pki.host.pin);
   EXPECT_EQ(refused.Do("wait connected 5").status, "ok");

@@ -25,20 +25,12 @@ namespace {
 
 using namespace wintest;
 using host_records::ScreenBuilder;
+using testing_support::KeyResponse;
 using testing_support::Millis;
+using testing_support::Response;
+const auto Byte = testing_support::ResponseByte;
 namespace field = host_records::field;
 namespace option = host_records::option;
-
-// A small number or field id as the one byte a response carries it in.
-std::string Byte(int value) { return std::string(1, value < 0 ? '/' : static_cast<char>(value + 48)); }
-// A response's head, then each changed field's id, length and text.
-std::string Response(std::string head, const std::vector<std::pair<int, std::string>>& fields = {}) {
-  for (const auto& [id, text] : fields) head += "=" + Byte(id) + Byte(static_cast<int>(text.size())) + text;
-  return head;
-}
-std::string KeyResponse(int code, int focus, const std::vector<std::pair<int, std::string>>& fields = {}) {
-  return Response("RF" + Byte(code) + Byte(focus), fields);
-}
 
 class HostedWindowTest : public ::testing::Test {
  protected:

@@ -1,4 +1,4 @@
-// The options dialogs on the program's templates: placement, and OK writing through the form rules to the file.
+// The options dialogs on the program's templates: placement, OK writing through the form rules to the file, ping.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -104,6 +104,13 @@ TEST(OptionsDialogTest, EachFitsOpensCentredOnTheScreenAndOkWritesThroughTheForm
   SendDlgItemMessageW(dialog, IDC_HOST_TLS, BM_CLICK, 0, 0);
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_HOST_TLS_PIN)));
   SetDlgItemTextW(dialog, IDC_HOST_TLS_PIN, L"AB:CD");
+  // Ping takes the host as typed and shows the answer.
+  SetDlgItemTextW(dialog, IDC_HOST_NAME, L"127.0.0.1");
+  SendDlgItemMessageW(dialog, IDC_HOST_PING, BM_CLICK, 0, 0);
+  EXPECT_TRUE(wintest::PumpUntil(
+      [&] { return GetDlgItemTextW(dialog, IDC_HOST_PING_RESULT, shown, 128) > 0 && wcsncmp(shown, L"time=", 5) == 0; },
+      5000))
+      << shown;
   SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   if (IsWindow(dialog)) DestroyWindow(dialog);
   EXPECT_EQ(FileValue(dir.File(L"Vantor.ini"), "hosttlspin"), "\"AB:CD\"");
