@@ -23,8 +23,6 @@ void Cleanup();
 // than the usual 1024). Nothing on Windows, where sockets have no such limit.
 void RaiseSocketLimit();
 
-// A blocking IPv4 TCP socket (for test hosts).
-Handle OpenTcp();
 int LastError();
 // A host as the settings name it (8-bit text): dotted IPv4 text or a name to look up. Its IPv4 address
 // in network order; 0 when the name is empty or cannot be resolved (255.255.255.255 is the broadcast

@@ -60,11 +60,6 @@ void SetNoDelay(Handle socket) {
 bool Startup() { return true; }
 void Cleanup() {}
 
-Handle OpenTcp() {
-  const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-  return s < 0 ? kInvalid : static_cast<Handle>(s);
-}
-
 int LastError() { return errno; }
 
 void RaiseSocketLimit() {

@@ -55,11 +55,6 @@ bool Startup() {
 
 void Cleanup() { WSACleanup(); }
 
-Handle OpenTcp() {
-  const SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
-  return s == INVALID_SOCKET ? kInvalid : static_cast<Handle>(s);
-}
-
 int LastError() { return WSAGetLastError(); }
 
 void RaiseSocketLimit() {}

@@ -1,4 +1,4 @@
-// Toolbar rules: bevel and bar lines, greyed pictures, host key labels on the buttons.
+// Toolbar rules: greyed pictures, host key labels on the buttons.
 #include "look/toolbar_layout.h"
 
 #include <gtest/gtest.h>
@@ -10,25 +10,6 @@
 
 namespace vantor::toolbar {
 namespace {
-
-TEST(ToolbarTest, BevelAndBarLinesStayInsideTheirArea) {
-  for (const auto& [width, height] : {std::pair{20, 20}, {52, 52}, {3, 3}}) {
-    for (const bool pressed : {false, true}) {
-      for (const Segment& s : ButtonBevel(width, height, pressed)) {
-        EXPECT_TRUE(s.x0 == s.x1 || s.y0 == s.y1) << "straight lines";
-        EXPECT_TRUE(s.x0 >= 0 && s.x1 >= 0 && s.x0 < width && s.x1 < width) << width << " " << pressed;
-        EXPECT_TRUE(s.y0 >= 0 && s.y1 >= 0 && s.y0 < height && s.y1 < height) << height << " " << pressed;
-      }
-    }
-  }
-  std::array<BarLine, 6> lines{};
-  ASSERT_EQ(BarLines(3, lines), 5);  // y 0, 1, 2, then height-2 = 1 and height-1 = 2; y 3 is outside
-  std::vector<int> ys;
-  for (int i = 0; i < 5; ++i) ys.push_back(lines[static_cast<std::size_t>(i)].y);
-  EXPECT_EQ(ys, (std::vector<int>{0, 1, 2, 1, 2}));
-  EXPECT_EQ(BarLines(0, lines), 0);
-  EXPECT_EQ(BarLines(-5, lines), 0);
-}
 
 TEST(ToolbarTest, GreyingKeepsTransparentPixelsAndMakesNoNewHoles) {
   const std::uint32_t key = 0x00FF00FFu;
