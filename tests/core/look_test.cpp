@@ -1,6 +1,7 @@
 // Look rules: cell and font fitting, text painting geometry and colours, drawn controls, window frame rules.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -223,6 +224,55 @@ TEST(TextPaintTest, WatermarkColourAndBoundedFitting) {
   EXPECT_EQ(FitWatermark(9, 9, letters(1)).width, 1);
   EXPECT_EQ(widths, std::vector<int>{1});
   EXPECT_EQ(FitWatermark(0, 9, letters(1)).height, 0);
+}
+
+class ReverseFrameTest : public ::testing::Test {
+ protected:
+  // Adds a reverse field in cells 10 wide and 20 high; the shades of its frame at the probes, given as x, y
+  // pairs (-1: not painted; lines are drawn as LineTo does, without their end point).
+  std::vector<int> Frame(int id, int row, int column, int width, const std::vector<int>& probes,
+                         bool fullBottom = false) {
+    Field& f = testing_support::AddField(list_, id, row, column, width);
+    f.format.flags = kModeDisplay;
+    f.format.attributes = kVideoReverse;
+    const FrameInput in{column, row, width, width * 10, 20, fullBottom};
+    std::map<std::pair<int, int>, int> pixels;
+    for (const FrameLine& l : ReverseFrameLines(in, [this](int c, int r) { return list_.KindAt(c, r); })) {
+      const int dx = l.x2 > l.x1 ? 1 : (l.x2 < l.x1 ? -1 : 0);
+      const int dy = l.y2 > l.y1 ? 1 : (l.y2 < l.y1 ? -1 : 0);
+      for (int x = l.x1, y = l.y1; x != l.x2 || y != l.y2; x += dx, y += dy) pixels[{x, y}] = l.k;
+    }
+    std::vector<int> shades;
+    for (std::size_t i = 0; i + 1 < probes.size(); i += 2) {
+      const auto it = pixels.find({probes[i], probes[i + 1]});
+      shades.push_back(it == pixels.end() ? -1 : it->second);
+    }
+    return shades;
+  }
+  FieldList list_{nullptr};
+};
+
+TEST_F(ReverseFrameTest, LoneFieldGetsNestedRectanglesAroundItsFill) {
+  // Top, bottom, left and right edges three deep, then two pixels of the fill.
+  EXPECT_EQ(Frame(1, 3, 2, 4, {20, 0,  20, 1,  20, 2,  20, 19, 20, 18, 20, 17, 0,  10,
+                               1,  10, 2,  10, 39, 10, 38, 10, 37, 10, 3,  10, 20, 3}),
+            (std::vector<int>{0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, -1, -1}));
+}
+
+TEST_F(ReverseFrameTest, NeighbouringReverseFieldsJoin) {
+  Frame(1, 3, 0, 4, {});
+  // Beside it: no edge between the two, the outer ends closed.
+  EXPECT_EQ(Frame(2, 3, 4, 3, {0, 5, 0, 10, 0, 16, 29, 10}), (std::vector<int>{-1, -1, -1, 0}));
+  // Below its first two cells: no top edge, and the left edge runs to the very top.
+  EXPECT_EQ(Frame(3, 4, 0, 2, {5, 0, 0, 0, 1, 0}), (std::vector<int>{-1, 0, 1}));
+  // The upper field again: no right edge, no bottom over the field below, where that ends its lines bend down.
+  EXPECT_EQ(Frame(1, 3, 0, 4, {39, 5, 39, 16, 0, 10, 5, 19, 15, 19, 25, 19, 20, 19, 18, 18, 18, 19}),
+            (std::vector<int>{-1, -1, 0, -1, -1, 0, 0, 1, 1}));
+  // A field on the top row, and with a full bottom, spans the whole width although a reverse field lies below.
+  Frame(5, 1, 10, 2, {});
+  EXPECT_EQ(Frame(4, 0, 10, 2, {10, 0, 10, 19}, true), (std::vector<int>{0, 0}));
+  EXPECT_TRUE(ReverseFrameLines(FrameInput{0, 2, 0, 0, 20, false}, [](int, int) { return 0; }).empty());
+  EXPECT_TRUE(ReverseFrameLines(FrameInput{0, 2, 3, 30, 5, false}, [](int, int) { return 0; }).empty());  // too low
 }
 
 TEST(DrawnControlsTest, DrawStyleByKindModeAndVideo) {
