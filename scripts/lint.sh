@@ -9,7 +9,9 @@
 #                      database (build/win), as clang sees them for MinGW-w64
 # Environment: JOBS (parallel clang-tidy runs, all cores by default), LINT_NATIVE_BUILD and LINT_WIN_BUILD
 # (build folders, build/native and build/win; configured with their presets when they have no compile
-# database yet).
+# database yet), VANTOR_LINT_CACHE (where a file found clean is remembered, ~/.cache/vantor-lint; empty:
+# no cache). A file is checked again when it, any header of the tree, the compile database, .clang-tidy,
+# clang-tidy or the libraries' packages changed; a finding is never remembered.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 ROOT=$PWD
@@ -62,13 +64,38 @@ sources_of() {  # compile database folder
     grep -E "^$ROOT/(src|tools|tests|fuzz|bench)/.*\.cpp$" | sort -u
 }
 
+CACHE=${VANTOR_LINT_CACHE-${XDG_CACHE_HOME:-$HOME/.cache}/vantor-lint}
+
+# What every file's check depends on besides the file itself, as one hash (paths made relative to the
+# tree, so that another clone of the same tree finds the same results).
+inputs_key() {  # compile database folder, extra clang-tidy arguments...
+  local database=$1; shift
+  {
+    clang-tidy --version
+    cat .clang-tidy
+    printf '%s\n' "$@"
+    sed "s#$ROOT#@ROOT@#g" "$database/compile_commands.json"
+    git ls-files -z -- '*.h' | xargs -0 cat
+    find build -path '*/generated/*.h' -exec cat {} + 2>/dev/null
+    dpkg-query -W libasio-dev googletest nlohmann-json3-dev libssl-dev libcpp-httplib-dev \
+      g++-mingw-w64-x86-64-posix libstdc++-12-dev 2>/dev/null
+  } | sha256sum | cut -c1-64
+}
+
 run_tidy() {  # compile database folder, list of sources, extra clang-tidy arguments...
   local database=$1 list=$2; shift 2
+  local key=""
+  if [ -n "$CACHE" ] && mkdir -p "$CACHE" 2>/dev/null; then key=$(inputs_key "$database" "$@"); fi
   # Each file's report goes to a file of its own, so that parallel runs never interleave.
   # shellcheck disable=SC2016
-  xargs -P "$JOBS" -I{} sh -c 'file=$2 out="$1/$(echo "$2" | tr / _).tidy"; shift 2
-      clang-tidy "$@" >"$out" 2>&1 || { echo "$file" | cat - "$out" >"$out.failed"; rm "$out"; }' \
-    sh "$work" {} -p "$database" --quiet "$@" {} <"$list"
+  xargs -P "$JOBS" -I{} sh -c 'file=$4 out="$1/$(echo "$4" | tr / _).tidy" cache=$2 key=$3; shift 4
+      [ -n "$key" ] && key=$(sha256sum <"$file" | cut -c1-64)$key && [ -e "$cache/$key" ] && exit 0
+      if clang-tidy "$@" >"$out" 2>&1; then
+        [ -n "$key" ] && ! grep -qE "(warning|error): " "$out" && : >"$cache/$key"
+      else
+        echo "$file" | cat - "$out" >"$out.failed"; rm "$out"
+      fi; exit 0' \
+    sh "$work" "$CACHE" "$key" {} -p "$database" --quiet "$@" {} <"$list"
 }
 
 if [ $tidy -eq 1 ]; then

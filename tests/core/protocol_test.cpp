@@ -252,54 +252,54 @@ class CaseRunner {
     return option::Letter(value.at(0));
   }
 
-  // One screen builder command's words: n(i) a number, b(i) a byte, t(i) a text.
+  // One screen builder command's words: Num(i) a number, Byte(i) a byte, Str(i) a text.
   struct CommandWords {
     const std::vector<std::string>& w;
-    int n(std::size_t i) const { return Number(w.at(i)); }
-    std::uint8_t b(std::size_t i) const { return static_cast<std::uint8_t>(Number(w.at(i))); }
-    std::string t(std::size_t i) const { return Text(w.at(i)); }
+    int Num(std::size_t i) const { return Number(w.at(i)); }
+    std::uint8_t Byte(std::size_t i) const { return static_cast<std::uint8_t>(Number(w.at(i))); }
+    std::string Str(std::size_t i) const { return Text(w.at(i)); }
   };
   using B = ScreenBuilder;
   using W = CommandWords;
   static const std::map<std::string, void (*)(B&, const W&)>& Commands() {
     static const std::map<std::string, void (*)(B&, const W&)> commands = {
-        {"Fixed", [](B& s, const W& c) { s.Fixed(c.n(1), c.n(2), c.n(3), c.t(4)); }},
-        {"Define", [](B& s, const W& c) { s.Define(c.n(1), c.n(2), c.n(3), c.b(4), c.b(5), c.n(6)); }},
-        {"Input", [](B& s, const W& c) { s.Input(c.n(1), c.n(2), c.n(3), c.n(4)); }},
-        {"Text", [](B& s, const W& c) { s.Text(c.n(1), c.t(2)); }},
+        {"Fixed", [](B& s, const W& c) { s.Fixed(c.Num(1), c.Num(2), c.Num(3), c.Str(4)); }},
+        {"Define", [](B& s, const W& c) { s.Define(c.Num(1), c.Num(2), c.Num(3), c.Byte(4), c.Byte(5), c.Num(6)); }},
+        {"Input", [](B& s, const W& c) { s.Input(c.Num(1), c.Num(2), c.Num(3), c.Num(4)); }},
+        {"Text", [](B& s, const W& c) { s.Text(c.Num(1), c.Str(2)); }},
         {"Options",
          [](B& s, const W& c) {
            std::vector<FieldOption> options;
            for (std::size_t i = 2; i < c.w.size(); ++i) options.push_back(Option(c.w[i]));
-           s.Options(c.n(1), options);
+           s.Options(c.Num(1), options);
          }},
-        {"Prefix", [](B& s, const W& c) { s.Prefix(c.n(1), c.n(2), c.t(3)); }},
-        {"Attributes", [](B& s, const W& c) { s.Attributes(c.n(1), c.b(2), c.b(3)); }},
-        {"SerialFlags", [](B& s, const W& c) { s.SerialFlags(c.n(1), c.b(2)); }},
-        {"ClearField", [](B& s, const W& c) { s.ClearField(c.n(1)); }},
+        {"Prefix", [](B& s, const W& c) { s.Prefix(c.Num(1), c.Num(2), c.Str(3)); }},
+        {"Attributes", [](B& s, const W& c) { s.Attributes(c.Num(1), c.Byte(2), c.Byte(3)); }},
+        {"SerialFlags", [](B& s, const W& c) { s.SerialFlags(c.Num(1), c.Byte(2)); }},
+        {"ClearField", [](B& s, const W& c) { s.ClearField(c.Num(1)); }},
         {"ClearInputFields", [](B& s, const W&) { s.ClearInputFields(); }},
-        {"DeleteField", [](B& s, const W& c) { s.DeleteField(c.n(1)); }},
+        {"DeleteField", [](B& s, const W& c) { s.DeleteField(c.Num(1)); }},
         {"ErasePage", [](B& s, const W&) { s.ErasePage(); }},
-        {"CopyText", [](B& s, const W& c) { s.CopyText(c.n(1), c.n(2)); }},
-        {"SelectPage", [](B& s, const W& c) { s.SelectPage(c.n(1)); }},
-        {"ShowPage", [](B& s, const W& c) { s.ShowPage(c.n(1)); }},
-        {"Focus", [](B& s, const W& c) { s.Focus(c.n(1)); }},
-        {"FocusAndUnlock", [](B& s, const W& c) { s.FocusAndUnlock(c.n(1)); }},
+        {"CopyText", [](B& s, const W& c) { s.CopyText(c.Num(1), c.Num(2)); }},
+        {"SelectPage", [](B& s, const W& c) { s.SelectPage(c.Num(1)); }},
+        {"ShowPage", [](B& s, const W& c) { s.ShowPage(c.Num(1)); }},
+        {"Focus", [](B& s, const W& c) { s.Focus(c.Num(1)); }},
+        {"FocusAndUnlock", [](B& s, const W& c) { s.FocusAndUnlock(c.Num(1)); }},
         {"Lock", [](B& s, const W&) { s.Lock(); }},
-        {"MessageAt", [](B& s, const W& c) { s.MessageAt(c.n(1), c.t(2)); }},
-        {"Message", [](B& s, const W& c) { s.Message(c.t(1)); }},
-        {"Prompt", [](B& s, const W& c) { s.Prompt(c.n(1), c.t(2)); }},
-        {"KeyLabel", [](B& s, const W& c) { s.KeyLabel(c.n(1), c.t(2)); }},
+        {"MessageAt", [](B& s, const W& c) { s.MessageAt(c.Num(1), c.Str(2)); }},
+        {"Message", [](B& s, const W& c) { s.Message(c.Str(1)); }},
+        {"Prompt", [](B& s, const W& c) { s.Prompt(c.Num(1), c.Str(2)); }},
+        {"KeyLabel", [](B& s, const W& c) { s.KeyLabel(c.Num(1), c.Str(2)); }},
         {"Sound", [](B& s, const W&) { s.Sound(); }},
-        {"ScannerEnable", [](B& s, const W& c) { s.ScannerEnable(c.n(1)); }},
-        {"UserSound", [](B& s, const W& c) { s.UserSound(c.n(1)); }},
-        {"DeviceValues", [](B& s, const W& c) { s.DeviceValues(c.n(1), c.n(2), c.n(3)); }},
-        {"SerialOut", [](B& s, const W& c) { s.SerialOut(c.n(1), c.t(2)); }},
-        {"FontStep", [](B& s, const W& c) { s.FontStep(c.n(1)); }},
+        {"ScannerEnable", [](B& s, const W& c) { s.ScannerEnable(c.Num(1)); }},
+        {"UserSound", [](B& s, const W& c) { s.UserSound(c.Num(1)); }},
+        {"DeviceValues", [](B& s, const W& c) { s.DeviceValues(c.Num(1), c.Num(2), c.Num(3)); }},
+        {"SerialOut", [](B& s, const W& c) { s.SerialOut(c.Num(1), c.Str(2)); }},
+        {"FontStep", [](B& s, const W& c) { s.FontStep(c.Num(1)); }},
         {"StatusRequest", [](B& s, const W&) { s.StatusRequest(); }},
-        {"SendFields", [](B& s, const W& c) { s.SendFields(c.n(1)); }},
-        {"Ignored", [](B& s, const W& c) { s.Ignored(static_cast<char>(c.n(1)), c.w.size() > 2 ? c.t(2) : ""); }},
-        {"Raw", [](B& s, const W& c) { s.Raw(c.t(1)); }},
+        {"SendFields", [](B& s, const W& c) { s.SendFields(c.Num(1)); }},
+        {"Ignored", [](B& s, const W& c) { s.Ignored(static_cast<char>(c.Num(1)), c.w.size() > 2 ? c.Str(2) : ""); }},
+        {"Raw", [](B& s, const W& c) { s.Raw(c.Str(1)); }},
     };
     return commands;
   }

@@ -28,7 +28,7 @@ using host_records::ScreenBuilder;
 using testing_support::KeyResponse;
 using testing_support::Millis;
 using testing_support::Response;
-const auto Byte = testing_support::ResponseByte;
+using testing_support::ResponseByte;
 namespace field = host_records::field;
 namespace option = host_records::option;
 
@@ -94,7 +94,8 @@ TEST_F(HostedWindowTest, TheHostsMessageAndPromptCloseByOkCancelOrAnIRecord) {
     bool prompt;
     int close;                        // the command the operator gives; 0: the host sends an I record instead
     std::optional<std::string> sent;  // before the marker; the I record's end is answered by an empty record
-  } const cases[] = {{false, IDOK, {}},    {false, IDCANCEL, {}}, {false, 0, ""}, {true, IDOK, "R?" + Byte(3) + "123"},
+  } const cases[] = {{false, IDOK, {}},    {false, IDCANCEL, {}},
+                     {false, 0, ""},       {true, IDOK, "R?" + ResponseByte(3) + "123"},
                      {true, IDCANCEL, {}}, {true, 0, ""}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << (c.prompt ? "prompt" : "message") << " closed by " << c.close);
@@ -156,9 +157,12 @@ TEST_F(HostedWindowTest, TapsOnButtonsSendWhatTheyShould) {
     std::vector<std::string> sent;
   } const cases[] = {
       {'B', kAutoSend, "OK", {KeyResponse(0, 30, {{30, "OK"}}), KeyResponse(5, -1)}},
-      {'C', kAutoSend, " Box", {Response("R%" + Byte(30), {{30, "XBox"}}), KeyResponse(5, -1)}},
-      {'R', kAutoSend, " Radio", {Response("R%" + Byte(30), {{30, "XRadio"}, {31, " Other"}}), KeyResponse(5, -1)}},
-      {'S', kAutoSend, " Pick", {Response("R%" + Byte(30), {{30, "XPick"}}), KeyResponse(5, -1)}},
+      {'C', kAutoSend, " Box", {Response("R%" + ResponseByte(30), {{30, "XBox"}}), KeyResponse(5, -1)}},
+      {'R',
+       kAutoSend,
+       " Radio",
+       {Response("R%" + ResponseByte(30), {{30, "XRadio"}, {31, " Other"}}), KeyResponse(5, -1)}},
+      {'S', kAutoSend, " Pick", {Response("R%" + ResponseByte(30), {{30, "XPick"}}), KeyResponse(5, -1)}},
       {'C', field::kBase | field::kInput, " Box", {KeyResponse(5, -1, {{30, "XBox"}})}},
   };
   for (const Case& c : cases) {
@@ -224,8 +228,8 @@ TEST_F(HostedSerialTest, ScansArrivingTogetherReachTheHostInTheirOrder) {
   ASSERT_TRUE(port_.Write("\\002A1\\003\\002B22\\003\\002C333\\003"));
   std::vector<std::string> sent;
   for (int n = 0; n < 3; ++n) sent.push_back(NextBody());
-  EXPECT_EQ(sent,
-            (std::vector<std::string>{"R<1" + Byte(2) + "A1", "R<1" + Byte(3) + "B22", "R<1" + Byte(4) + "C333"}));
+  EXPECT_EQ(sent, (std::vector<std::string>{"R<1" + ResponseByte(2) + "A1", "R<1" + ResponseByte(3) + "B22",
+                                            "R<1" + ResponseByte(4) + "C333"}));
 }
 
 }  // namespace
