@@ -10,8 +10,8 @@
 # Environment: JOBS (parallel clang-tidy runs, all cores by default), LINT_NATIVE_BUILD and LINT_WIN_BUILD
 # (build folders, build/native and build/win; configured with their presets when they have no compile
 # database yet), VANTOR_LINT_CACHE (where a file found clean is remembered, ~/.cache/vantor-lint; empty:
-# no cache). A file is checked again when it, any header of the tree, the compile database, .clang-tidy,
-# clang-tidy or the libraries' packages changed; a finding is never remembered.
+# no cache). A file is checked again when it, any header or CMake file of the tree, the compile database,
+# .clang-tidy, clang-tidy or the libraries' packages changed; a finding is never remembered.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 ROOT=$PWD
@@ -75,8 +75,7 @@ inputs_key() {  # compile database folder, extra clang-tidy arguments...
     cat .clang-tidy
     printf '%s\n' "$@"
     sed "s#$ROOT#@ROOT@#g" "$database/compile_commands.json"
-    git ls-files -z -- '*.h' | xargs -0 cat
-    find build -path '*/generated/*.h' -exec cat {} + 2>/dev/null
+    git ls-files -z -- '*.h' '*CMakeLists.txt' '*.cmake' CMakePresets.json | xargs -0 cat  # generated headers too
     dpkg-query -W libasio-dev googletest nlohmann-json3-dev libssl-dev libcpp-httplib-dev \
       g++-mingw-w64-x86-64-posix libstdc++-12-dev 2>/dev/null
   } | sha256sum | cut -c1-64
