@@ -154,6 +154,17 @@ TEST(HeadlessProgram, ReachesATlsHostItTrustsAndSaysWhyItRefusesOthers) {
 }
 
 // What host developers read from `screen`, `fields` and `status`.
+// The system lines' pictures: each placeholder filled in, a month out of range as "???".
+TEST(HeadlessScreenText, DatePicturesFillEachPlaceholder) {
+  for (const auto& [picture, time, text] :
+       {std::tuple{u"dd-MMM-yy HH:mm!", LocalDateTime{2026, 12, 8, 7, 5, 0}, u"08-Dec-26 07:05!"},
+        {u"MMM", LocalDateTime{2026, 1, 1}, u"Jan"},
+        {u"MMM MM", LocalDateTime{2026, 13, 1}, u"??? MM"},
+        {u"MMM", LocalDateTime{2026, 0, 1}, u"???"}}) {
+    EXPECT_EQ(FormatPicture(picture, time), text);
+  }
+}
+
 TEST(HeadlessScreenText, ShowsEveryControlKindAsText) {
   namespace option = host_records::option;
   namespace field = host_records::field;
