@@ -1,6 +1,6 @@
 // Vantor.exe's link to its host under Wine (its TLS is Wine's SChannel): the demo over TLS with a pin and
 // back after the host's restart; links it refuses, with the reason in Host Options and the terminal
-// trying again.
+// trying again; and a host on the IPv6 loopback, by address and by name.
 #include "terminal_fixture.h"
 #include "tls_fixtures_posix.h"
 
@@ -103,6 +103,25 @@ TEST_F(LinkTest, RefusedLinksSayWhyAndAreTriedAgain) {
   EXPECT_EQ(tls.Received(), "");
   EXPECT_EQ(Ini("hosttls"), "<missing>");
   EXPECT_EQ(Ini("hosttlspin"), "\"" + pki.stranger.pin + "\"") << "kept as it was";
+}
+
+// A host listening on the IPv6 loopback alone: reached by the address typed into Host Options, and by a
+// name of ::1 where the machine has one.
+TEST_F(LinkTest, ReachesAnIpv6HostByAddressAndByName) {
+  LoopbackServer host({true, nullptr, ServerMode::kSilent, ""});
+  Launch(HostSettings(host.Port()));  // 127.0.0.1: nobody there
+  const std::optional<std::string> name = testing_support::Ipv6LoopbackName();
+  for (const std::string& address : {std::string("::1"), name.value_or("")}) {
+    if (address.empty()) continue;
+    SCOPED_TRACE(address);
+    const auto dialog = HostOptions();
+    ASSERT_TRUE(dialog.has_value()) << Describe(windows_);
+    const std::size_t before = host.Received().size();
+    Redirect(*dialog, address, host.Port());
+    EXPECT_TRUE(host.WaitReceived(before + 4, Millis(15000)));
+    EXPECT_EQ(host.Received().substr(before), "1I\xFF\xEF");
+  }
+  if (!name) GTEST_SKIP() << "no name resolves to ::1 here (see /etc/hosts): the host was not reached by name";
 }
 
 }  // namespace
