@@ -22,7 +22,8 @@ set(VANTOR_CONVERSION_LAYERS platform settings model interpreter session devices
 function(vantor_layer_warnings variable folder)
   set(warnings ${VANTOR_WARNINGS})
   if(folder IN_LIST VANTOR_CONVERSION_LAYERS)
-    list(APPEND warnings -Wconversion)
+    # Clang's -Wconversion also warns of every signed index (-Wsign-conversion), which GCC's does not.
+    list(APPEND warnings -Wconversion $<$<CXX_COMPILER_ID:Clang>:-Wno-sign-conversion>)
   endif()
   set(${variable} ${warnings} PARENT_SCOPE)
 endfunction()

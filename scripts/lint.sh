@@ -10,7 +10,7 @@
 # Environment: JOBS (parallel clang-tidy runs, all cores by default), LINT_NATIVE_BUILD and LINT_WIN_BUILD
 # (build folders, build/native and build/win; configured with their presets when they have no compile
 # database yet), VANTOR_LINT_CACHE (where a file found clean is remembered, ~/.cache/vantor-lint; empty:
-# no cache). A file is checked again when it, any header or CMake file of the tree, the compile database,
+# no cache). A file is checked again when it, any header of the tree or the build, the compile database,
 # .clang-tidy, clang-tidy or the libraries' packages changed; a finding is never remembered.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
@@ -68,23 +68,24 @@ CACHE=${VANTOR_LINT_CACHE-${XDG_CACHE_HOME:-$HOME/.cache}/vantor-lint}
 
 # What every file's check depends on besides the file itself, as one hash (paths made relative to the
 # tree, so that another clone of the same tree finds the same results).
-inputs_key() {  # compile database folder, extra clang-tidy arguments...
-  local database=$1; shift
+inputs_key() {  # build folder, compile database folder, extra clang-tidy arguments...
+  local build=$1 database=$2; shift 2
   {
     clang-tidy --version
     cat .clang-tidy
     printf '%s\n' "$@"
     sed "s#$ROOT#@ROOT@#g" "$database/compile_commands.json"
-    git ls-files -z -- '*.h' '*CMakeLists.txt' '*.cmake' CMakePresets.json | xargs -0 cat  # generated headers too
+    git ls-files -z -- '*.h' | xargs -0 cat
+    cat "$build"/generated/*.h 2>/dev/null
     dpkg-query -W libasio-dev googletest nlohmann-json3-dev libssl-dev libcpp-httplib-dev \
       g++-mingw-w64-x86-64-posix libstdc++-12-dev 2>/dev/null
   } | sha256sum | cut -c1-64
 }
 
-run_tidy() {  # compile database folder, list of sources, extra clang-tidy arguments...
-  local database=$1 list=$2; shift 2
+run_tidy() {  # build folder, compile database folder, list of sources, extra clang-tidy arguments...
+  local build=$1 database=$2 list=$3; shift 3
   local key=""
-  if [ -n "$CACHE" ] && mkdir -p "$CACHE" 2>/dev/null; then key=$(inputs_key "$database" "$@"); fi
+  if [ -n "$CACHE" ] && mkdir -p "$CACHE" 2>/dev/null; then key=$(inputs_key "$build" "$database" "$@"); fi
   # Each file's report goes to a file of its own, so that parallel runs never interleave.
   # shellcheck disable=SC2016
   xargs -P "$JOBS" -I{} sh -c 'file=$4 out="$1/$(echo "$4" | tr / _).tidy" cache=$2 key=$3; shift 4
@@ -102,7 +103,7 @@ if [ $tidy -eq 1 ]; then
   sources_of "$work/native" >"$work/native.sources"
   # Some of GCC's warning options are unknown to clang; the compiler's own warnings are the build's
   # (GCC's, as errors there), and clang's -Wshadow reaches further than GCC's.
-  run_tidy "$work/native" "$work/native.sources" --extra-arg=-Wno-unknown-warning-option --extra-arg=-Wno-error
+  run_tidy "$NATIVE" "$work/native" "$work/native.sources" --extra-arg=-Wno-unknown-warning-option --extra-arg=-Wno-error
   if [ $win -eq 1 ]; then
     prepare_database "$WIN" win "$work/win" || exit 1
     # What the native build does not compile: the Windows front end, its tests, the Windows-only files.
@@ -114,7 +115,7 @@ if [ $tidy -eq 1 ]; then
     while read -r dir; do cxx_includes+=("--extra-arg=-isystem$dir"); done < <(
       "$cross_cxx" -x c++ -E -v - </dev/null 2>&1 | sed -n '/<...> search starts here:/,/End of search list/p' |
         grep -E '^ .*/c\+\+' | sed 's/^ //')
-    run_tidy "$work/win" "$work/win.sources" --extra-arg=--target=x86_64-w64-mingw32 --extra-arg=-nostdinc++ \
+    run_tidy "$WIN" "$work/win" "$work/win.sources" --extra-arg=--target=x86_64-w64-mingw32 --extra-arg=-nostdinc++ \
       "${cxx_includes[@]}" --extra-arg=-Wno-unknown-warning-option --extra-arg=-Wno-error
   fi
   # One line per finding, headers named by their place in the tree (not the layer's staged link), each
