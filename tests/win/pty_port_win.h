@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace vantor::wintest {
@@ -49,6 +51,14 @@ class PtyPort {
   // Writes printf's output for `format` to the device end of the line.
   bool Write(const std::string& format) {
     return RunShell("printf '" + format + "' > " + dir_ + "/B", dir_ + "/written" + std::to_string(++writes_));
+  }
+  // The terminal's end as `stty -a` shows it, then how many open files of any process hold that end.
+  std::string LineState() {
+    const std::string out = dir_ + "/state" + std::to_string(++writes_);
+    RunShell("a=$(readlink " + dir_ + "/A); { stty -F $a -a; ls -l /proc/[0-9]*/fd | grep -c \\ $a\\$; } >" + out,
+             out + ".done");
+    std::ifstream file("Z:" + out);
+    return std::string(std::istreambuf_iterator<char>(file), {});
   }
   // Hangs the line up under the channel, as a device that goes away does.
   void HangUp() { RunShell("kill $(head -n 1 " + dir_ + "/pids)", dir_ + "/hung"); }

@@ -38,6 +38,32 @@ TEST(SerialChannelWin, NothingToOpenOrAMissingPortLeavesAClosedChannelThatDropsS
   }
 }
 
+int Holders(const std::string& lineState) {
+  return std::stoi(lineState.substr(lineState.rfind('\n', lineState.size() - 2)));
+}
+
+// A pseudo-terminal keeps the speed, the stop bits and the parity check of what is set, not the parity or data bits.
+TEST(SerialChannelPty, LineSettingsAppliedAndThePortLetGoOnCloseForTheNextChannel) {
+  PtyPort port;
+  ASSERT_TRUE(port.Start(10 + static_cast<int>(GetCurrentProcessId() / 4 % 230))) << "no pseudo-terminal COM port";
+  const int idle = Holders(port.LineState());
+  SerialChannel first;
+  ASSERT_EQ(first.Configure(port.PortName(), u"19200", u'E', u'7', u"2", true, 0, 0, true, 0, 0, Quick()), 1);
+  const std::string open = port.LineState();
+  EXPECT_NE(open.find("speed 19200 baud"), std::string::npos) << open;
+  EXPECT_NE(open.find(" cstopb"), std::string::npos) << open;
+  EXPECT_NE(open.find(" inpck"), std::string::npos) << open;
+  EXPECT_GT(Holders(open), idle);
+  EXPECT_TRUE(first.Close());
+  EXPECT_EQ(Holders(port.LineState()), idle) << "the port is let go";
+  SerialChannel second;
+  ASSERT_EQ(second.Configure(port.PortName(), u"4800", u'N', u'8', u"1", true, 0, 0, true, 0, 0, Quick()), 1);
+  EXPECT_TRUE(second.IsOpen());
+  const std::string again = port.LineState();
+  EXPECT_NE(again.find("speed 4800 baud"), std::string::npos) << again;
+  EXPECT_NE(again.find(" -cstopb"), std::string::npos) << again;
+}
+
 TEST(SerialChannelPty, LineGoneClosesTheChannelWithoutHanging) {
   PtyPort port;
   // A port number of this process's own, so that runs sharing the Wine prefix do not meet.
