@@ -10,8 +10,9 @@
 # Environment: JOBS (parallel clang-tidy runs, all cores by default), LINT_NATIVE_BUILD and LINT_WIN_BUILD
 # (build folders, build/native and build/win; configured with their presets when they have no compile
 # database yet), VANTOR_LINT_CACHE (where a file found clean is remembered, ~/.cache/vantor-lint; empty:
-# no cache). A file is checked again when it, any header of the tree or the build, the compile database,
-# .clang-tidy, clang-tidy or the libraries' packages changed; a finding is never remembered.
+# no cache). A file is checked again when it, a header of the tree or the build that it includes (as the
+# build recorded it), its compile command, .clang-tidy, clang-tidy or the libraries' packages changed; a
+# finding is never remembered.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 ROOT=$PWD
@@ -66,17 +67,13 @@ sources_of() {  # compile database folder
 
 CACHE=${VANTOR_LINT_CACHE-${XDG_CACHE_HOME:-$HOME/.cache}/vantor-lint}
 
-# What every file's check depends on besides the file itself, as one hash (paths made relative to the
-# tree, so that another clone of the same tree finds the same results).
-inputs_key() {  # build folder, compile database folder, extra clang-tidy arguments...
-  local build=$1 database=$2; shift 2
+# What every file's check depends on besides its own compile command, bytes and headers (those are
+# added per file by scripts/lint-keys.py), as one hash.
+common_key() {  # extra clang-tidy arguments...
   {
     clang-tidy --version
     cat .clang-tidy
     printf '%s\n' "$@"
-    sed "s#$ROOT#@ROOT@#g" "$database/compile_commands.json"
-    git ls-files -z -- '*.h' | xargs -0 cat
-    cat "$build"/generated/*.h 2>/dev/null
     dpkg-query -W libasio-dev googletest nlohmann-json3-dev libssl-dev libcpp-httplib-dev \
       g++-mingw-w64-x86-64-posix libstdc++-12-dev 2>/dev/null
   } | sha256sum | cut -c1-64
@@ -84,18 +81,21 @@ inputs_key() {  # build folder, compile database folder, extra clang-tidy argume
 
 run_tidy() {  # build folder, compile database folder, list of sources, extra clang-tidy arguments...
   local build=$1 database=$2 list=$3; shift 3
-  local key=""
-  if [ -n "$CACHE" ] && mkdir -p "$CACHE" 2>/dev/null; then key=$(inputs_key "$build" "$database" "$@"); fi
+  local cache=""
+  if [ -n "$CACHE" ] && mkdir -p "$CACHE" 2>/dev/null; then cache=$CACHE; fi
+  python3 scripts/lint-keys.py "$ROOT" "$build" "$database/compile_commands.json" "$(common_key "$@")" \
+    <"$list" >"$list.keys" || return 1
   # Each file's report goes to a file of its own, so that parallel runs never interleave.
   # shellcheck disable=SC2016
-  xargs -P "$JOBS" -I{} sh -c 'file=$4 out="$1/$(echo "$4" | tr / _).tidy" cache=$2 key=$3; shift 4
-      [ -n "$key" ] && key=$(sha256sum <"$file" | cut -c1-64)$key && [ -e "$cache/$key" ] && exit 0
-      if clang-tidy "$@" >"$out" 2>&1; then
-        [ -n "$key" ] && ! grep -qE "(warning|error): " "$out" && : >"$cache/$key"
+  xargs -P "$JOBS" -I{} sh -c 'key=${4%% *} file=${4#* } cache=$2; out="$1/$(echo "$file" | tr / _).tidy"
+      shift 4
+      [ -n "$cache" ] && [ -e "$cache/$key" ] && exit 0
+      if clang-tidy "$@" "$file" >"$out" 2>&1; then
+        [ -n "$cache" ] && ! grep -qE "(warning|error): " "$out" && : >"$cache/$key"
       else
         echo "$file" | cat - "$out" >"$out.failed"; rm "$out"
       fi; exit 0' \
-    sh "$work" "$CACHE" "$key" {} -p "$database" --quiet "$@" {} <"$list"
+    sh "$work" "$cache" "" {} -p "$database" --quiet "$@" <"$list.keys"
 }
 
 if [ $tidy -eq 1 ]; then
