@@ -13,6 +13,8 @@
 #include "model/control_kind.h"
 #include "model/function_keys.h"
 #include "model/page.h"
+#include "platform/codepage.h"
+#include "row_tables.h"
 
 namespace vantor {
 namespace {
@@ -165,55 +167,32 @@ TEST(ButtonControllerTest, KeysActByKindAndMode) {
   }
 }
 
+// The table "button taps".
 TEST(ButtonControllerTest, TapsFocusAndChangesByKind) {
-  struct Case {
-    int kind;
-    std::uint8_t flags;
-    std::u16string_view text;
-    int maxLength;
-    bool held;           // the control holds the pointer until the tap ends
-    std::string events;  // focus, press and release
-    std::u16string_view after;
-    bool modified;
-  };
-  const std::uint8_t input = kModeInput, display = kModeDisplay, autoSend = kModeInput | kFlagAutoSend;
-  const Case cases[] = {
-      // A push button is held down and springs back as Enter on itself.
-      {0, input, u"Go", 10, true, "F1 P R K0", u"Go", true},
-      {0, display, u"Go", 10, false, "F1", u"Go", false},
-      // A select button toggles; it does not make itself the focus field.
-      {1, input, u" Fast", 10, true, "V1", u"XFast", true},
-      {1, input, u"", 10, true, "V1", u"X", true},
-      {1, display, u" Fast", 10, false, "", u" Fast", false},
-      // Only "X" reads as checked; a record without room takes no mark. An auto-send check box reports
-      // the change and Enter.
-      {2, input, u"XYes", 10, true, "F1 V1", u" Yes", true},
-      {2, input, u"xNo", 10, true, "F1 V1", u"XNo", true},
-      {2, input, u"", 1, true, "F1 V1", u"X", true},
-      {2, input, u"", 0, false, "F1", u"", false},
-      {2, autoSend, u" Yes", 10, true, "F1 V1 C1 K0", u"XYes", true},
-      // A radio button is selected and the other radio button of its page cleared (not the check box);
-      // an already selected one stays.
-      {3, input, u" One", 10, true, "F1 V1 V2", u"XOne", true},
-      {3, input, u"", 1, true, "F1 V1 V2", u"X", true},
-      {3, autoSend, u" One", 10, true, "F1 V1 V2 C1 K0", u"XOne", true},
-      {3, input, u"XOne", 10, false, "F1", u"XOne", false},
-  };
-  for (const Case& c : cases) {
+  const std::vector<testing_support::TableRow> rows = testing_support::TableRows("button taps");
+  ASSERT_GT(rows.size(), 10u);
+  for (const auto& [line, w] : rows) {
+    SCOPED_TRACE("protocol.rows:" + std::to_string(line));
+    const auto text = [&](std::size_t i) { return DecodeText(testing_support::Text(w.at(i)), CodePage::Utf8); };
+    const int kind = std::stoi(w.at(0));
     Page page(0, kDefaultPageBackground);
-    Field& field = AddButton(page.Fields(), 1, kTypes[c.kind], c.text, c.maxLength);
-    field.format.flags = c.flags;
+    Field& field = AddButton(page.Fields(), 1, kTypes[kind], text(2), std::stoi(w.at(3)));
+    const int flags = w.at(1) == "display"    ? kModeDisplay
+                      : w.at(1) == "autosend" ? kModeInput | kFlagAutoSend
+                                              : kModeInput;
+    field.format.flags = static_cast<std::uint8_t>(flags);
     AddButton(page.Fields(), 2, kTypeRadioButton, u"XTwo");
     AddButton(page.Fields(), 3, kTypeCheckBox, u"XBox");
     ButtonRecorder recorder;
-    ButtonController button(field, kKinds[c.kind], true, recorder, recorder);
+    ButtonController button(field, kKinds[kind], true, recorder, recorder);
     button.Focused();
-    EXPECT_EQ(button.Press(), c.held) << c.kind << " " << c.events;
+    EXPECT_EQ(button.Press(), w.at(4) == "1");
     button.Release({});
-    EXPECT_EQ(recorder.events, c.events) << c.kind;
-    EXPECT_EQ(field.Text(), c.after) << c.kind << " " << c.events;
-    EXPECT_EQ(field.edit.modified, c.modified) << c.kind << " " << c.events;
-    EXPECT_EQ(IsCheckedText(page.Fields().Find(2)->Text()), c.events.find("V2") == std::string::npos) << c.kind;
+    const std::string events = testing_support::Text(w.at(5));
+    EXPECT_EQ(recorder.events, events);
+    EXPECT_EQ(field.Text(), text(6));
+    EXPECT_EQ(field.edit.modified, w.at(7) == "1");
+    EXPECT_EQ(IsCheckedText(page.Fields().Find(2)->Text()), events.find("V2") == std::string::npos);
   }
 }
 

@@ -13,6 +13,7 @@
 #include "look/text_paint_rules.h"
 #include "look/window_rules.h"
 #include "model/field_list.h"
+#include "row_tables.h"
 #include "settings/settings.h"
 
 namespace vantor {
@@ -126,27 +127,15 @@ TEST(TextPaintTest, SizesAndStrip) {
 }
 
 TEST(TextPaintTest, EntryLayoutScrollsAndJustifies) {
-  struct Case {
-    int length, caret;
-    bool right, password;
-    int perChar, scroll, offset, caretX;
-  };
-  const Case cases[] = {
-      {3, 2, false, false, 10, 0, 1, 20},     // short text, left
-      {3, 3, true, false, 10, 0, 70, 99},     // short text, right: 70 + 30 - 1
-      {3, 1, true, false, 10, 0, 70, 79},     //
-      {15, 12, false, false, 10, 20, 1, 98},  // scrolled to the caret; 100 would be at the edge
-      {15, 12, true, false, 10, 20, 1, 98},   //
-      {15, 4, true, false, 10, 0, 2, 40},     //
-      {0, 0, false, false, 10, 0, 1, 2},      // caret at 0 stands at 2, not on the frame
-      {15, 12, false, true, 6, 0, 1, 72},     // password: stars measured, never scrolled
-      {2, 9, false, false, 10, 0, 1, 20},     // a caret past the text is measured at its end
-  };
-  for (const Case& c : cases) {
-    const EntryLayout l =
-        LayoutEntry(100, c.length, c.caret, c.right, c.password, [&](int n) { return n * c.perChar; });
-    EXPECT_EQ(std::vector<int>({l.scroll, l.offset, l.caretX}), std::vector<int>({c.scroll, c.offset, c.caretX}))
-        << c.length << " caret " << c.caret << " right " << c.right << " password " << c.password;
+  const std::vector<testing_support::TableRow> rows = testing_support::TableRows("entry layout");
+  ASSERT_GT(rows.size(), 8u);
+  for (const auto& [line, w] : rows) {
+    std::vector<int> n;
+    for (const std::string& word : w) n.push_back(std::stoi(word));
+    ASSERT_EQ(n.size(), 8u);
+    const EntryLayout l = LayoutEntry(100, n[0], n[1], n[2] != 0, n[3] != 0, [&](int count) { return count * n[4]; });
+    EXPECT_EQ(std::vector<int>({l.scroll, l.offset, l.caretX}), std::vector<int>(n.begin() + 5, n.end()))
+        << "protocol.rows:" << line;
   }
 }
 
