@@ -169,10 +169,7 @@ TEST(ButtonControllerTest, KeysActByKindAndMode) {
 
 // The table "button taps".
 TEST(ButtonControllerTest, TapsFocusAndChangesByKind) {
-  const std::vector<testing_support::TableRow> rows = testing_support::TableRows("button taps");
-  ASSERT_GT(rows.size(), 10u);
-  for (const auto& [line, w] : rows) {
-    SCOPED_TRACE("protocol.rows:" + std::to_string(line));
+  testing_support::ForEachRow("button taps", [&](const std::vector<std::string>& w) {
     const auto text = [&](std::size_t i) { return DecodeText(testing_support::Text(w.at(i)), CodePage::Utf8); };
     const int kind = std::stoi(w.at(0));
     Page page(0, kDefaultPageBackground);
@@ -193,7 +190,7 @@ TEST(ButtonControllerTest, TapsFocusAndChangesByKind) {
     EXPECT_EQ(field.Text(), text(6));
     EXPECT_EQ(field.edit.modified, w.at(7) == "1");
     EXPECT_EQ(IsCheckedText(page.Fields().Find(2)->Text()), events.find("V2") == std::string::npos);
-  }
+  });
 }
 
 }  // namespace

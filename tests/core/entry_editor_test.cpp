@@ -149,10 +149,7 @@ class Editing {
 // The table "entry editor": setup words, script words, then the text (UTF-8), caret and modified flag
 // (-1: not checked) afterwards, and what the editor asked of its window, in order.
 TEST(EntryEditorTest, Scripts) {
-  const std::vector<testing_support::TableRow> rows = testing_support::TableRows("entry editor");
-  ASSERT_GT(rows.size(), 30u);
-  for (const auto& [line, w] : rows) {
-    SCOPED_TRACE("protocol.rows:" + std::to_string(line));
+  testing_support::ForEachRow("entry editor", [&](const std::vector<std::string>& w) {
     ASSERT_EQ(w.size(), 6u);
     Editing e;
     e.Setup(testing_support::Text(w[0]));
@@ -165,7 +162,7 @@ TEST(EntryEditorTest, Scripts) {
       EXPECT_EQ(e.field.edit.modified, modified);
     }
     EXPECT_EQ(e.host.events, testing_support::Text(w[5]));
-  }
+  });
 }
 
 TEST(EntryEditorTest, StartingEditingPutsTheCaretFirstAndTellsTheSession) {

@@ -71,13 +71,10 @@ TEST(InterpreterArgs, HostTextIsCutToCapacityInUtf16Units) {
   std::string longPayload(40000, 'x');
   longPayload.replace(0, 3, "\xC3\xA9z");
   EXPECT_EQ(DecodeHostText(longPayload, true, 3), u"\u00E9zx");
-  const std::vector<testing_support::TableRow> rows = testing_support::TableRows("host text");
-  ASSERT_GT(rows.size(), 8u);
-  for (const auto& [line, w] : rows) {
+  testing_support::ForEachRow("host text", [&](const std::vector<std::string>& w) {
     EXPECT_EQ(DecodeHostText(testing_support::Text(w.at(0)), w.at(1) == "1", std::stoi(w.at(2))),
-              DecodeText(testing_support::Text(w.at(3)), CodePage::Utf8))
-        << "protocol.rows:" << line;
-  }
+              DecodeText(testing_support::Text(w.at(3)), CodePage::Utf8));
+  });
 }
 
 TEST(ScreenKeyLabels, OnlyCodesZeroTo36TakeALabel) {

@@ -127,16 +127,13 @@ TEST(TextPaintTest, SizesAndStrip) {
 }
 
 TEST(TextPaintTest, EntryLayoutScrollsAndJustifies) {
-  const std::vector<testing_support::TableRow> rows = testing_support::TableRows("entry layout");
-  ASSERT_GT(rows.size(), 8u);
-  for (const auto& [line, w] : rows) {
+  testing_support::ForEachRow("entry layout", [&](const std::vector<std::string>& w) {
     std::vector<int> n;
     for (const std::string& word : w) n.push_back(std::stoi(word));
     ASSERT_EQ(n.size(), 8u);
     const EntryLayout l = LayoutEntry(100, n[0], n[1], n[2] != 0, n[3] != 0, [&](int count) { return count * n[4]; });
-    EXPECT_EQ(std::vector<int>({l.scroll, l.offset, l.caretX}), std::vector<int>(n.begin() + 5, n.end()))
-        << "protocol.rows:" << line;
-  }
+    EXPECT_EQ(std::vector<int>({l.scroll, l.offset, l.caretX}), std::vector<int>(n.begin() + 5, n.end()));
+  });
 }
 
 TEST(TextPaintTest, ColoursOfEntriesAndFixedTexts) {

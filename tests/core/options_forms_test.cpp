@@ -50,13 +50,10 @@ TEST(DisplayOptions, OkStoresEveryControlOfEachForm) {
 
 // The table "options texts".
 TEST(DisplayOptions, TypedTextsBecomeTheirValues) {
-  const std::vector<testing_support::TableRow> rows = testing_support::TableRows("options texts");
-  ASSERT_GT(rows.size(), 50u);
   const std::vector<std::u16string> fonts = {u"Arial", u"COURIER NEW", u"Courier New", u"Tahoma", u"ZAPF"};
   const std::map<std::string, const ComboChoices*> choices = {
       {"baud", &kBaudChoices}, {"data", &kDataBitsChoices}, {"parity", &kParityChoices}, {"stop", &kStopBitsChoices}};
-  for (const auto& [line, w] : rows) {
-    SCOPED_TRACE("protocol.rows:" + std::to_string(line));
+  testing_support::ForEachRow("options texts", [&](const std::vector<std::string>& w) {
     const std::string& kind = w.at(0);
     const std::u16string text = DecodeText(testing_support::Text(w.at(1)), CodePage::Utf8);
     const auto number = [&](std::size_t i) { return std::stoi(w.at(i)); };
@@ -80,7 +77,7 @@ TEST(DisplayOptions, TypedTextsBecomeTheirValues) {
     } else {
       EXPECT_EQ(PortNameFromText(text), DecodeText(testing_support::Text(w.at(2)), CodePage::Utf8));
     }
-  }
+  });
 }
 
 TEST(DisplayOptions, FontFamiliesAndTheEntryToSelect) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "protocol_rows.h"
 
 namespace vantor::testing_support {
@@ -83,6 +85,17 @@ inline std::vector<TableRow> TableRows(const std::string& name) {
     }
   }
   return rows;
+}
+
+// Runs `check` on the words of every row of the table, a failure naming the row; a table without rows fails.
+template <typename Check>
+void ForEachRow(const std::string& name, const Check& check) {
+  const std::vector<TableRow> rows = TableRows(name);
+  ASSERT_FALSE(rows.empty()) << "no rows in table " << name;
+  for (const TableRow& row : rows) {
+    SCOPED_TRACE("protocol.rows:" + std::to_string(row.line));
+    check(row.words);
+  }
 }
 
 }  // namespace vantor::testing_support

@@ -84,10 +84,7 @@ TEST(SettingRules, TextCutsAndNumericCharacters) {
 }
 
 TEST(SettingRules, NumbersAreReadLikeAtoiAndSaturate) {
-  const std::vector<testing_support::TableRow> rows = testing_support::TableRows("setting numbers");
-  ASSERT_GT(rows.size(), 20u);
-  for (const auto& [line, w] : rows) {
-    SCOPED_TRACE("protocol.rows:" + std::to_string(line));
+  testing_support::ForEachRow("setting numbers", [&](const std::vector<std::string>& w) {
     const std::string text = testing_support::Text(w.at(1));
     const int value = std::stoi(w.at(2));
     if (w[0] == "atoi") {
@@ -97,7 +94,7 @@ TEST(SettingRules, NumbersAreReadLikeAtoiAndSaturate) {
     } else {
       EXPECT_EQ(DecimalDigits(std::stoi(text)), value);
     }
-  }
+  });
 }
 
 // A sound group's lines: a new object's values, or those a file without the group gives.
@@ -178,9 +175,9 @@ TEST(SettingsText, ReaderTakesTheTokenAfterTheKey) {
       {"ErrorSoundFile=\"" + std::string(999, 's'), "ErrorSoundFile=\"" + std::string(259, 's') + "\""},
       {"serial=\"" + std::string(40, 'P') + ",1,2,3,4\"", "serial=\"" + std::string(19, 'P') + ",1,2,3,4\""},
   };
-  for (const testing_support::TableRow& row : testing_support::TableRows("settings reader"))
-    cases.emplace_back(testing_support::Text(row.words.at(0)), testing_support::Text(row.words.at(1)));
-  ASSERT_GT(cases.size(), 40u);
+  testing_support::ForEachRow("settings reader", [&](const std::vector<std::string>& w) {
+    cases.emplace_back(testing_support::Text(w.at(0)), testing_support::Text(w.at(1)));
+  });
   for (const auto& [text, line] : cases) {
     SCOPED_TRACE(text + " -> " + line);
     EXPECT_NE(("\r\n" + TextAfterReading(text)).find("\r\n" + line + "\r\n"), std::string::npos);

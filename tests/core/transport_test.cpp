@@ -53,10 +53,7 @@ TEST(Sha256, MatchesTheStandardsVectorsAcrossBlockBoundaries) {
 // The table "link texts".
 TEST(LinkTexts, PinsFirstRepliesAndAddresses) {
   constexpr const char* kDigits = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
-  const std::vector<testing_support::TableRow> rows = testing_support::TableRows("link texts");
-  ASSERT_GT(rows.size(), 25u);
-  for (const auto& [line, w] : rows) {
-    SCOPED_TRACE("protocol.rows:" + std::to_string(line));
+  testing_support::ForEachRow("link texts", [&](const std::vector<std::string>& w) {
     const std::string text = testing_support::Text(w.at(1));
     if (w[0] == "pin") {
       const auto pin = ParsePin(text);
@@ -84,7 +81,7 @@ TEST(LinkTexts, PinsFirstRepliesAndAddresses) {
         EXPECT_EQ(resolved.addresses.size(), 1u);
       }
     }
-  }
+  });
   EXPECT_EQ(FormatFingerprint(*ParsePin(kDigits)),
             "BA:78:16:BF:8F:01:CF:EA:41:41:40:DE:5D:AE:22:23:B0:03:61:A3:96:17:7A:9C:B4:10:FF:61:F2:00:15:AD");
   EXPECT_TRUE(StartsWithTlsAlert(ToBytes(std::string("\x15\x03\x03\x00\x02\x02\x46", 7))));
