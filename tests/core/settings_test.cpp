@@ -97,34 +97,13 @@ TEST(SettingRules, NumbersAreReadLikeAtoiAndSaturate) {
   });
 }
 
-// A sound group's lines: a new object's values, or those a file without the group gives.
-std::string SoundGroup(const std::string& p, bool fresh) {
-  auto n = [fresh](const char* value) { return fresh ? std::string(value) : "0"s; };
-  return p + "SoundType=0\r\n" + p + "SoundFile=\"\"\r\n" + p + "SoundToneFrequency=" + n("30") + "\r\n" + p +
-         "SoundToneDuration=" + n("1") + "\r\n" + p + "VibrateEnabled=0\r\n" + p + "VibrateOnTime=" + n("100") +
-         "\r\n" + p + "VibrateOffTime=" + n("100") + "\r\n" + p + "VibrateIterations=" + n("1") + "\r\n";
-}
-
-// The file of a new object (fresh), or of one that read an empty file, line by line in the writer's order.
+// The file of a new object (fresh), or of one that read an empty file: the table "settings file".
 std::string FileText(bool fresh) {
-  return "hostname=127.0.0.1\r\nhostport=9999\r\nscreencols=80\r\nscreenrows=24\r\nterminalid=1\r\n"
-         "toolbarsize=0\r\nfullscreen=false\r\nwindowstate=0\r\nwindowpos=0,0,240,320\r\n"
-         "intercharacterdelay=30\r\nfontpointsize=9\r\nfontautosize=false\r\nfontname=\"Courier New\"\r\n"
-         "serial=\"COM1:,9600,8,None,1\"\r\nserialcommand=false\r\nserialfeature=false,0,0,false,0,0\r\n"
-         "serialReadIntervalTimeout=500\r\nserialReadTotalTimeoutConstant=0\r\n"
-         "serialReadTotalTimeoutMultiplier=0\r\nserialWriteTotalTimeoutConstant=0\r\n"
-         "serialWriteTotalTimeoutMultiplier=0\r\nfieldedit=true\r\nfieldnumericvalue=\"0123456789+-%*/.$\"\r\n"
-         "scannerappendenter=false\r\nscannerappendf0=true\r\nscanneroverwritefield=true\r\n"
-         "fieldentertof0=true\r\nScannerModeCallBack=true\r\nCustomColorMode=false\r\nShowWaterMark=true\r\n"
-         "WaterMarkText=\"Vantor II\"\r\nForeGroundColor=000000\r\nBackGroundColor=95B2C3\r\n"
-         "InputForeGroundColor=000000\r\nInputBackGroundColor=FFFFFF\r\nFocusForeGroundColor=000000\r\n"
-         "FocusBackGroundColor=FFF09E\r\nSelectedForeGround=FFFFFF\r\nSelectedBackGroundColor=FFCC33\r\n"
-         "CheckBoxCheckAndRadioButtonDotColor=000000\r\nCharacterCellAdditionalWidth=01\r\n"
-         "KorvathAdminMode="s +
-         (fresh ? "false" : "true") + "\r\nUnderlineFixedTextMode=true\r\nUpperCaseInputMode=false\r\n" +
-         SoundGroup("Normal", fresh) + SoundGroup("Error", fresh) + SoundGroup("ScanAccept", fresh) +
-         SoundGroup("ScanReject", fresh) + "fieldIsUTF8=false\r\n" + SoundGroup("User01", fresh) +
-         SoundGroup("User02", fresh) + SoundGroup("User03", fresh) + SoundGroup("User04", fresh);
+  std::string text;
+  testing_support::ForEachRow("settings file", [&](const std::vector<std::string>& w) {
+    text += testing_support::Text(w.at(fresh || w.size() < 2 ? 0 : 1)) + "\r\n";
+  });
+  return text;
 }
 
 // The fresh file with every number and boolean in it changed.
