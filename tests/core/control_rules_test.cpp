@@ -23,18 +23,13 @@ constexpr KeyModifiers kNone{}, kCtrl{true, false, false}, kShift{false, true, f
 constexpr KeyModifiers kCtrlShift{true, true, false};
 
 TEST(ControlKindTest, ModeAndTypeChooseTheKind) {
-  // The kinds for types -1, 0 to 6 and 255, one letter each: - none, E entry, F fixed text, Y system line, B button,
-  // S select button, C check box, R radio button.
-  for (const auto& [mode, kinds] : {std::pair{-1, "---------"},
-                                    {0, "---------"},
-                                    {1, "-FB-SCR--"},
-                                    {2, "-YY-YYY--"},
-                                    {3, "-EB-SCR--"},
-                                    {4, "---------"}}) {
+  // The table "control kinds".
+  testing_support::ForEachRow("control kinds", [](const std::vector<std::string>& w) {
     std::string got;
-    for (int type : {-1, 0, 1, 2, 3, 4, 5, 6, 255}) got += "-EFYBSCR"[static_cast<int>(ControlKindFor(mode, type))];
-    EXPECT_EQ(got, kinds) << mode;
-  }
+    for (int type : {-1, 0, 1, 2, 3, 4, 5, 6, 255})
+      got += "-EFYBSCR"[static_cast<int>(ControlKindFor(std::stoi(w.at(0)), type))];
+    EXPECT_EQ(got, testing_support::Text(w.at(1)));
+  });
 }
 
 TEST(ControlKindTest, ButtonsAndNonSerialEntriesTakeTheFocus) {

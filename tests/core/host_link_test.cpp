@@ -56,19 +56,11 @@ class HostLinkTest : public ::testing::Test {
 };
 
 TEST_F(HostLinkTest, RecordsAreFramedWithPrefixAndTerminatorWhateverTheirLength) {
-  // Data end at a zero byte; 0xFF goes out as it is.
-  const std::tuple<int, std::string_view, std::string> records[] = {{1, "H", "1H"},
-                                                                    {0, "H", "H"},
-                                                                    {0, "", ""},
-                                                                    {42, "RF0/", "42RF0/"},
-                                                                    {5000, "I", "999I"},
-                                                                    {3, std::string_view("AB\0C", 4), "3AB"},
-                                                                    {3, "R\xFF\x30", "3R\xFF\x30"}};
-  for (const auto& [id, data, raw] : records) {
-    ASSERT_TRUE(link.Send(id, data));
+  testing_support::ForEachRow("framed records", [&](const std::vector<std::string>& w) {
+    ASSERT_TRUE(link.Send(std::stoi(w.at(0)), testing_support::Text(w.at(1))));
     const auto record = host.ReadRecord(5s);
-    EXPECT_EQ(record ? record->raw : "<none>", raw + kRecordEnd);
-  }
+    EXPECT_EQ(record ? record->raw : "<none>", testing_support::Text(w.at(2)) + kRecordEnd);
+  });
   // Long records go out in pieces with one terminator; 1995 bytes with a 3-digit prefix fill one piece.
   for (const std::size_t length : {1995u, 1996u, 2000u, 4001u, 70000u}) {
     std::string data(length, 'x');
