@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -155,33 +156,23 @@ struct FakeTarget : SerialInputTarget {
   int passes = 0;
 };
 
+// The table "serial fields".
 TEST(SerialInput, ScannedTextFillsTheSerialInputFields) {
-  const Page locked{{10}, true, true}, noWindow{{10}, true, false, false};
-  struct Case {
-    const char* why;
+  testing_support::ForEachRow("serial fields", [](const std::vector<std::string>& w) {
     Page page;
-    std::u16string_view text;
-    std::string log;
-    int passes;
-  };
-  const Case cases[] = {
-      {"one field takes its length, rest dropped", {{3}}, u"ABCDEFGH", "clear1;ABC", 2},
-      {"short text stops at its end", {{10}}, std::u16string_view(u"ABxyz", 2), "clear1;AB", 1},
-      {"second field once the first counts modified", {{3, 3}}, u"ABCDEFGH", "clear1;ABCclear2;DEF", 3},
-      {"first stays unmodified: nothing more", {{3, 3}, false}, u"ABCDEFGH", "clear1;ABC", 2},
-      {"carriage return is Enter and ends it", {{10, 10}}, u"AB\rCD", "clear1;ABenter;", 1},
-      {"keyboard locked", locked, u"AB", "", 0},
-      {"no fields", {}, u"AB", "", 1},
-      {"a field without a window", noWindow, u"AB", "", 1},
-      {"fields that take nothing cannot loop", {{0, 0}}, u"ABC", "clear1;", 1},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.why);
-    FakeTarget target(c.page);
-    FeedSerialFields(c.text, target);
-    EXPECT_EQ(target.log, c.log);
-    EXPECT_EQ(target.passes, c.passes);
-  }
+    std::istringstream lengths(testing_support::Text(w.at(0)));
+    for (std::string length; std::getline(lengths, length, ',');) page.lengths.push_back(std::stoi(length));
+    page.markModified = w.at(1) != "unmarked";
+    page.locked = w[1] == "locked";
+    page.window = w[1] != "nowindow";
+    FakeTarget target(page);
+    FeedSerialFields(DecodeText(testing_support::Text(w.at(2)), CodePage::Utf8), target);
+    EXPECT_EQ(target.log, testing_support::Text(w.at(3)));
+    EXPECT_EQ(target.passes, std::stoi(w.at(4)));
+  });
+  FakeTarget shortText(Page{{10}});  // the text stops at its end
+  FeedSerialFields(std::u16string_view(u"ABxyz", 2), shortText);
+  EXPECT_EQ(shortText.log, "clear1;AB");
 }
 
 }  // namespace
