@@ -2,6 +2,7 @@
 // keys and taps.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -72,15 +73,17 @@ TEST(FunctionKeysTest, CodesByKeyAndModifiers) {
   }
 }
 
+// The table "button labels".
 TEST(ButtonRulesTest, EachKindShowsItsPartOfTheText) {
-  EXPECT_EQ(LabelOf(ButtonKind::Button, u"XSave", 10), u"XSave");
-  EXPECT_EQ(LabelOf(ButtonKind::CheckBox, u"XYes", 10), u"Yes");
-  EXPECT_EQ(LabelOf(ButtonKind::SelectButton, u" Fast", 10), u"Fast");
-  EXPECT_EQ(LabelOf(ButtonKind::RadioButton, u"X\x7F\x7FRed", 10), u"Red");
-  EXPECT_EQ(LabelOf(ButtonKind::RadioButton, u" Blue and more", 4), u"Blue");
-  EXPECT_EQ(LabelOf(ButtonKind::RadioButton, std::u16string(u" ab\0cd", 6), 10), u"ab");
-  EXPECT_EQ(LabelOf(ButtonKind::CheckBox, u"", 10), u"");
-  EXPECT_EQ(LabelOf(ButtonKind::RadioButton, u"X\x7F", -3), u"");
+  const std::map<std::string, ButtonKind> kinds = {{"push", ButtonKind::Button},
+                                                   {"select", ButtonKind::SelectButton},
+                                                   {"check", ButtonKind::CheckBox},
+                                                   {"radio", ButtonKind::RadioButton}};
+  testing_support::ForEachRow("button labels", [&](const std::vector<std::string>& w) {
+    const std::string text = testing_support::Text(w.at(1)), label = testing_support::Text(w.at(3));
+    EXPECT_EQ(LabelOf(kinds.at(w.at(0)), std::u16string(text.begin(), text.end()), std::stoi(w.at(2))),
+              std::u16string(label.begin(), label.end()));
+  });
 }
 
 Field& AddButton(FieldList& list, int id, int type, std::u16string_view text, int maxLength = 10) {

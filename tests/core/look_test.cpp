@@ -264,23 +264,17 @@ TEST_F(ReverseFrameTest, NeighbouringReverseFieldsJoin) {
 TEST(DrawnControlsTest, DrawStyleByKindModeAndVideo) {
   FieldList list(nullptr);
   Field& f = testing_support::AddField(list, 1, 0, 0, 4);
-  // Styles of a push, select, check and radio button: selected push buttons, blinking or reverse boxes and radio
-  // buttons shown only are drawn apart.
-  for (const auto& [mode, video, selected, styles] : {std::tuple{kModeInput, 0, 0, "0000"},
-                                                      {kModeInput, 0, 1, "2000"},
-                                                      {kModeInput, kVideoBlink, 0, "0222"},
-                                                      {kModeInput, kVideoReverse, 0, "0222"},
-                                                      {kModeInput, kVideoBold, 1, "2000"},
-                                                      {kModeDisplay, 0, 0, "0003"}}) {
-    f.format.flags = static_cast<std::uint8_t>(mode);
-    f.format.attributes = static_cast<std::uint8_t>(video);
-    f.format.selected = static_cast<std::uint8_t>(selected);
+  // The table "draw styles".
+  testing_support::ForEachRow("draw styles", [&](const std::vector<std::string>& w) {
+    f.format.flags = static_cast<std::uint8_t>(std::stoi(w.at(0)));
+    f.format.attributes = static_cast<std::uint8_t>(std::stoi(w.at(1), nullptr, 0));
+    f.format.selected = static_cast<std::uint8_t>(std::stoi(w.at(2)));
     std::string got;
     for (ButtonKind kind :
          {ButtonKind::Button, ButtonKind::SelectButton, ButtonKind::CheckBox, ButtonKind::RadioButton})
       got += std::to_string(DrawStyleFor(kind, f));
-    EXPECT_EQ(got, styles) << mode << " video " << video << " selected " << selected;
-  }
+    EXPECT_EQ(got, testing_support::Text(w.at(3)));
+  });
 }
 
 TEST(WindowRulesTest, SettingsFileLiesBesideTheProgram) {
