@@ -64,6 +64,10 @@ TEST(CellMetricsTest, FittedFontTargetsTheCellOfThePageAndIsStored) {
   settings.SetScreenSize(207, 207);  // a tiny page keeps every size positive
   EXPECT_EQ(ComputeCellMetrics(settings, measurer, 10, 0), (CellMetrics{1, 1, 1, 1}));
   EXPECT_EQ(measurer.asked, (std::vector<std::pair<int, int>>{{1, 1}}));
+  settings.ApplySettingsText("fontautosize=true\r\nscreencols=0\r\nscreenrows=0\r\n");  // read as one
+  const CellMetrics zero = ComputeCellMetrics(settings, measurer, 240, 296);
+  settings.SetScreenSize(1, 1);
+  EXPECT_EQ(ComputeCellMetrics(settings, measurer, 240, 296), zero);
 }
 
 TEST(CellMetricsTest, PointSizeFontIsMeasuredForItsCell) {
@@ -151,6 +155,7 @@ TEST(TextPaintTest, ColoursOfEntriesAndFixedTexts) {
   EXPECT_TRUE(FixedTextLook(f, look, settings).underline && FixedTextLook(f, look, settings).pageEdges);
   f.format.selected = true;
   EXPECT_EQ(EntryColours(f, look, settings, false).frame, Rgb(255, 204, 51));
+  EXPECT_TRUE(FixedTextLook(f, look, settings).underline);
   f.format.attributes = kVideoReverse;
   EXPECT_EQ(std::make_pair(background(false), background(true)), std::make_pair(0u, kYellow));  // swapped unfocused
   f.format.selected = false;
@@ -275,6 +280,11 @@ TEST(DrawnControlsTest, DrawStyleByKindModeAndVideo) {
       got += std::to_string(DrawStyleFor(kind, f));
     EXPECT_EQ(got, testing_support::Text(w.at(3)));
   });
+  f.format.attributes = kVideoBlink;  // a blinking label shows in one phase only
+  EXPECT_EQ(std::pair(LabelBlinkedOut(f, false), LabelBlinkedOut(f, true)), std::pair(true, false));
+  // The steep gradient climbs at twice the pace: the end colour halfway.
+  EXPECT_EQ(SteepGradientTable(0, Rgb(100, 100, 100), 4),
+            (std::vector<Colour>{0, Rgb(50, 50, 50), Rgb(100, 100, 100), Rgb(150, 150, 150)}));
 }
 
 TEST(WindowRulesTest, SettingsFileLiesBesideTheProgram) {
