@@ -2,6 +2,7 @@
 // keys and taps.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -13,26 +14,23 @@
 #include "model/control_kind.h"
 #include "model/function_keys.h"
 #include "model/page.h"
+#include "platform/codepage.h"
+#include "row_tables.h"
 
 namespace vantor {
 namespace {
 
 constexpr KeyModifiers kNone{}, kCtrl{true, false, false}, kShift{false, true, false}, kAlt{false, false, true};
-constexpr KeyModifiers kCtrlShift{true, true, false}, kCtrlAlt{true, false, true};
+constexpr KeyModifiers kCtrlShift{true, true, false};
 
 TEST(ControlKindTest, ModeAndTypeChooseTheKind) {
-  // The kinds for types -1, 0 to 6 and 255, one letter each: - none, E entry, F fixed text, Y system line, B button,
-  // S select button, C check box, R radio button.
-  for (const auto& [mode, kinds] : {std::pair{-1, "---------"},
-                                    {0, "---------"},
-                                    {1, "-FB-SCR--"},
-                                    {2, "-YY-YYY--"},
-                                    {3, "-EB-SCR--"},
-                                    {4, "---------"}}) {
+  // The table "control kinds".
+  testing_support::ForEachRow("control kinds", [](const std::vector<std::string>& w) {
     std::string got;
-    for (int type : {-1, 0, 1, 2, 3, 4, 5, 6, 255}) got += "-EFYBSCR"[static_cast<int>(ControlKindFor(mode, type))];
-    EXPECT_EQ(got, kinds) << mode;
-  }
+    for (int type : {-1, 0, 1, 2, 3, 4, 5, 6, 255})
+      got += "-EFYBSCR"[static_cast<int>(ControlKindFor(std::stoi(w.at(0)), type))];
+    EXPECT_EQ(got, testing_support::Text(w.at(1)));
+  });
 }
 
 TEST(ControlKindTest, ButtonsAndNonSerialEntriesTakeTheFocus) {
@@ -57,19 +55,16 @@ std::string Answer(KeyAction a) {
 
 TEST(FunctionKeysTest, CodesByKeyAndModifiers) {
   const unsigned keys[] = {kVkF1, 114, 122, kVkF24, '0', '1', '9', '4', 239, 240, 245, 246, 0, 9, 65, 0xFFFFFFFFu};
-  // The codes of those keys (- nothing): Shift adds 10 and Ctrl 20, Ctrl winning; Alt changes nothing; Ctrl alone
-  // with a digit is that function key with Ctrl; keys 240 to 245 give 25 to 30 whatever is held.
-  for (const auto& [mods, codes] : {std::pair{kNone, "1 3 11 24 - - - - - 25 30 - - - - -"},
-                                    {kShift, "11 13 21 34 - - - - - 25 30 - - - - -"},
-                                    {kCtrl, "21 23 31 44 30 21 29 24 - 25 30 - - - - -"},
-                                    {kCtrlShift, "21 23 31 44 - - - - - 25 30 - - - - -"},
-                                    {kAlt, "1 3 11 24 - - - - - 25 30 - - - - -"},
-                                    {kCtrlAlt, "21 23 31 44 - - - - - 25 30 - - - - -"}}) {
+  // The table "function keys".
+  testing_support::ForEachRow("function keys", [&](const std::vector<std::string>& w) {
+    const std::string& held = w.at(0);
+    const auto has = [&](char c) { return held.find(c) != std::string::npos; };
+    const KeyModifiers mods{has('C'), has('S'), has('A')};
     std::string got;
     for (unsigned vk : keys)
       got += (got.empty() ? "" : " ") + Answer(FunctionKeyAction(vk, mods, true, KeyOrigin::Control));
-    EXPECT_EQ(got, codes) << mods.ctrl << mods.shift << mods.alt;
-  }
+    EXPECT_EQ(got, testing_support::Text(w.at(1)));
+  });
   // Enter sends code 0, or with the setting off moves on, in a control only.
   for (const auto& [origin, off] :
        {std::pair{KeyOrigin::Control, "N"}, {KeyOrigin::Page, "-"}, {KeyOrigin::MainWindow, "-"}}) {
@@ -78,15 +73,17 @@ TEST(FunctionKeysTest, CodesByKeyAndModifiers) {
   }
 }
 
+// The table "button labels".
 TEST(ButtonRulesTest, EachKindShowsItsPartOfTheText) {
-  EXPECT_EQ(LabelOf(ButtonKind::Button, u"XSave", 10), u"XSave");
-  EXPECT_EQ(LabelOf(ButtonKind::CheckBox, u"XYes", 10), u"Yes");
-  EXPECT_EQ(LabelOf(ButtonKind::SelectButton, u" Fast", 10), u"Fast");
-  EXPECT_EQ(LabelOf(ButtonKind::RadioButton, u"X\x7F\x7FRed", 10), u"Red");
-  EXPECT_EQ(LabelOf(ButtonKind::RadioButton, u" Blue and more", 4), u"Blue");
-  EXPECT_EQ(LabelOf(ButtonKind::RadioButton, std::u16string(u" ab\0cd", 6), 10), u"ab");
-  EXPECT_EQ(LabelOf(ButtonKind::CheckBox, u"", 10), u"");
-  EXPECT_EQ(LabelOf(ButtonKind::RadioButton, u"X\x7F", -3), u"");
+  const std::map<std::string, ButtonKind> kinds = {{"push", ButtonKind::Button},
+                                                   {"select", ButtonKind::SelectButton},
+                                                   {"check", ButtonKind::CheckBox},
+                                                   {"radio", ButtonKind::RadioButton}};
+  testing_support::ForEachRow("button labels", [&](const std::vector<std::string>& w) {
+    const std::string text = testing_support::Text(w.at(1)), label = testing_support::Text(w.at(3));
+    EXPECT_EQ(LabelOf(kinds.at(w.at(0)), std::u16string(text.begin(), text.end()), std::stoi(w.at(2))),
+              std::u16string(label.begin(), label.end()));
+  });
 }
 
 Field& AddButton(FieldList& list, int id, int type, std::u16string_view text, int maxLength = 10) {
@@ -139,82 +136,46 @@ TEST(ButtonControllerTest, KeysActByKindAndMode) {
                       {kVkTab, kAlt, true},     {kVkLeft, kNone, true},    {kVkUp, kNone, true},
                       {kVkRight, kNone, true},  {kVkDown, kNone, true},    {kVkF1, kNone, true},
                       {'3', kCtrl, true},       {242, kNone, true},        {'A', kNone, true}};
-  // What each of those keys does to field 1 (- nothing): Space toggles or selects (V1), boxes in display
-  // mode take only Enter, push buttons (the same in either mode) ignore the device keys.
-  const std::tuple<int, bool, std::string> rows[] = {
-      {0, true, "K0 N1 - N1 N-1 - - N-1 N-1 N1 N1 K1 K23 - -"},
-      {1, true, "K0 N1 V1 N1 N-1 - - N-1 N-1 N1 N1 K1 K23 K27 -"},
-      {1, false, "K0 N1 - N1 N-1 - - N-1 N-1 N1 N1 K1 K23 K27 -"},
-      {2, true, "K0 N1 V1 N1 N-1 - - N-1 N-1 N1 N1 K1 K23 K27 -"},
-      {2, false, "K0 N1 - - - - - - - - - - - - -"},
-      {3, true, "K0 N1 V1 N1 N-1 - - N-1 N-1 N1 N1 K1 K23 K27 -"},
-      {3, false, "K0 N1 - - - - - - - - - - - - -"},
-      {0, false, "K0 N1 - N1 N-1 - - N-1 N-1 N1 N1 K1 K23 - -"},
-  };
-  for (const auto& [kind, input, answers] : rows) {
+  // The table "button keys".
+  testing_support::ForEachRow("button keys", [&](const std::vector<std::string>& w) {
+    const int kind = std::stoi(w.at(0));
     std::string got;
     for (const Key& k : keys) {
       FieldList list(nullptr);
       Field& field = AddButton(list, 1, kTypes[kind], u" Label");
-      field.format.flags = static_cast<std::uint8_t>(input ? kModeInput : kModeDisplay);
+      field.format.flags = static_cast<std::uint8_t>(w.at(1) == "input" ? kModeInput : kModeDisplay);
       ButtonRecorder recorder;
       ButtonController(field, kKinds[kind], k.enterSends, recorder, recorder).KeyDown(k.vk, k.mods);
       got += (got.empty() ? "" : " ") + (recorder.events.empty() ? "-" : recorder.events);
     }
-    EXPECT_EQ(got, answers) << kind << " input " << input;
-  }
+    EXPECT_EQ(got, testing_support::Text(w.at(2)));
+  });
 }
 
+// The table "button taps".
 TEST(ButtonControllerTest, TapsFocusAndChangesByKind) {
-  struct Case {
-    int kind;
-    std::uint8_t flags;
-    std::u16string_view text;
-    int maxLength;
-    bool held;           // the control holds the pointer until the tap ends
-    std::string events;  // focus, press and release
-    std::u16string_view after;
-    bool modified;
-  };
-  const std::uint8_t input = kModeInput, display = kModeDisplay, autoSend = kModeInput | kFlagAutoSend;
-  const Case cases[] = {
-      // A push button is held down and springs back as Enter on itself.
-      {0, input, u"Go", 10, true, "F1 P R K0", u"Go", true},
-      {0, display, u"Go", 10, false, "F1", u"Go", false},
-      // A select button toggles; it does not make itself the focus field.
-      {1, input, u" Fast", 10, true, "V1", u"XFast", true},
-      {1, input, u"", 10, true, "V1", u"X", true},
-      {1, display, u" Fast", 10, false, "", u" Fast", false},
-      // Only "X" reads as checked; a record without room takes no mark. An auto-send check box reports
-      // the change and Enter.
-      {2, input, u"XYes", 10, true, "F1 V1", u" Yes", true},
-      {2, input, u"xNo", 10, true, "F1 V1", u"XNo", true},
-      {2, input, u"", 1, true, "F1 V1", u"X", true},
-      {2, input, u"", 0, false, "F1", u"", false},
-      {2, autoSend, u" Yes", 10, true, "F1 V1 C1 K0", u"XYes", true},
-      // A radio button is selected and the other radio button of its page cleared (not the check box);
-      // an already selected one stays.
-      {3, input, u" One", 10, true, "F1 V1 V2", u"XOne", true},
-      {3, input, u"", 1, true, "F1 V1 V2", u"X", true},
-      {3, autoSend, u" One", 10, true, "F1 V1 V2 C1 K0", u"XOne", true},
-      {3, input, u"XOne", 10, false, "F1", u"XOne", false},
-  };
-  for (const Case& c : cases) {
+  testing_support::ForEachRow("button taps", [&](const std::vector<std::string>& w) {
+    const auto text = [&](std::size_t i) { return DecodeText(testing_support::Text(w.at(i)), CodePage::Utf8); };
+    const int kind = std::stoi(w.at(0));
     Page page(0, kDefaultPageBackground);
-    Field& field = AddButton(page.Fields(), 1, kTypes[c.kind], c.text, c.maxLength);
-    field.format.flags = c.flags;
+    Field& field = AddButton(page.Fields(), 1, kTypes[kind], text(2), std::stoi(w.at(3)));
+    const int flags = w.at(1) == "display"    ? kModeDisplay
+                      : w.at(1) == "autosend" ? kModeInput | kFlagAutoSend
+                                              : kModeInput;
+    field.format.flags = static_cast<std::uint8_t>(flags);
     AddButton(page.Fields(), 2, kTypeRadioButton, u"XTwo");
     AddButton(page.Fields(), 3, kTypeCheckBox, u"XBox");
     ButtonRecorder recorder;
-    ButtonController button(field, kKinds[c.kind], true, recorder, recorder);
+    ButtonController button(field, kKinds[kind], true, recorder, recorder);
     button.Focused();
-    EXPECT_EQ(button.Press(), c.held) << c.kind << " " << c.events;
+    EXPECT_EQ(button.Press(), w.at(4) == "1");
     button.Release({});
-    EXPECT_EQ(recorder.events, c.events) << c.kind;
-    EXPECT_EQ(field.Text(), c.after) << c.kind << " " << c.events;
-    EXPECT_EQ(field.edit.modified, c.modified) << c.kind << " " << c.events;
-    EXPECT_EQ(IsCheckedText(page.Fields().Find(2)->Text()), c.events.find("V2") == std::string::npos) << c.kind;
-  }
+    const std::string events = testing_support::Text(w.at(5));
+    EXPECT_EQ(recorder.events, events);
+    EXPECT_EQ(field.Text(), text(6));
+    EXPECT_EQ(field.edit.modified, w.at(7) == "1");
+    EXPECT_EQ(IsCheckedText(page.Fields().Find(2)->Text()), events.find("V2") == std::string::npos);
+  });
 }
 
 }  // namespace

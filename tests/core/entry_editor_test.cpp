@@ -4,12 +4,14 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "field_helpers.h"
 #include "model/entry_editor.h"
 #include "model/field.h"
 #include "model/field_list.h"
 #include "platform/codepage.h"
+#include "row_tables.h"
 #include "settings/settings.h"
 
 namespace vantor {
@@ -144,80 +146,23 @@ class Editing {
   Field& field;
 };
 
-struct Case {
-  const char* setup;
-  const char* script;
-  const char* text;    // the field's text after the script (UTF-8)
-  int caret;           // -1: not checked
-  int modified;        // -1: not checked
-  const char* events;  // what the editor asked of its window, in order
-};
-
-const Case kCases[] = {
-    // The first key replaces the value, unless field editing is off.
-    {"text=ABC", "focus t:X", "X", 1, 1, ""},
-    {"text=ABC insert", "focus t:X", "XABC", 1, 1, ""},
-    // Filters: numeric fields take digits and the numeric characters; upper case raises ASCII letters only.
-    {"numeric", "focus t:A", "", 0, 0, "beep 0"},
-    {"numeric", "focus t:5-$", "5-$", 3, 1, ""},
-    {"numeric numchars=01", "focus t:5", "", 0, 0, "beep 0"},
-    {"upper", "focus t:a\xC3\xA4z1", "A\xC3\xA4Z1", 4, 1, ""},
-    // A full field drops further characters silently; filling it at its end advances or auto-sends.
-    {"max=3", "focus t:12345", "123", 3, 1, ""},
-    {"max=3 text=12 insert autoadvance", "focus k:End t:3", "123", -1, 1, "nav 1"},
-    {"max=3 text=12 insert autosend", "focus k:End t:3", "123", -1, 1, "changed 7"},
-    {"max=3 text=12 insert autoadvance", "focus t:0", "012", 1, 1, ""},
-    // Arrows move, or report a changed auto-send field instead; the guard stops a repeated report.
-    {"autosend", "focus k:Up", "", 0, 0, "nav -1"},
-    {"autosend", "focus t:a clear k:Up k:Down", "a", 1, 1, "changed 7, changed 7"},
-    {"autosend guard", "report k:Down", "", -1, -1, "report 0, nav 1"},
-    {"autosend", "focus t:9 clear end", "9", -1, 1, "changed 7"},
-    // Read-only: typing and deleting do nothing, moving and keys still work.
-    {"readonly text=AB", "focus t:X k:Delete k:Tab k:S+Tab k:115", "AB", -1, 0, "nav 1, nav -1, key 7 4"},
-    // Function keys carry the shared codes; Enter comes as a character, not as a key.
-    {"", "focus k:S+114 k:C+48 k:242 k:13", "", -1, 0, "key 7 13, key 7 30, key 7 27"},
-    // Caret keys and deletion, in bounds at both edges.
-    {"text=ABCD", "focus k:Left", "ABCD", 0, 0, ""},
-    {"text=ABCD", "focus k:End k:Right t:X", "ABCDX", 5, 1, ""},
-    {"text=ABCD", "focus k:End k:Left k:Delete", "ABC", 3, 1, ""},
-    {"text=ABCD", "focus k:End k:Home k:Delete", "BCD", 0, 1, ""},
-    {"text=ABCD", "focus k:Clear", "", 0, -1, ""},
-    {"text=AB", "focus t:\b", "AB", 0, 0, ""},
-    {"text=AB", "focus k:End k:Delete t:\b", "A", 1, 1, ""},
-    {"text=ABCDE insert", "focus k:End host:AB k:Delete t:\bX", "AX", 2, 1, ""},
-    // Enter asks the terminal for key 0, or moves on.
-    {"", "focus t:\r", "", -1, 0, "enter 7"},
-    {"enternav", "focus t:\r", "", -1, 0, "nav 1"},
-    // Line feed and Escape beep, Ctrl+C is ignored, Ctrl+V pastes (not inside a paste); others are text.
-    {"", "focus t:\n\x1b\x03\x16", "", -1, 0, "beep simple, beep simple, paste"},
-    {"", "focus p:\x16 t:\x01", "\x01", 1, 1, ""},
-    // Tab moves both ways (Ctrl+Tab does not); typing into a window without focus is passed on.
-    {"", "focus t:\t S-t:\t C-t:\t", "", -1, 0, "nav 1, nav -1"},
-    {"unfocused", "t:Q", "", -1, 0, "forward Q"},
-    // Serial data fill an unfocused field without advancing; a carriage return is Enter unless prefixed.
-    {"max=2 autoadvance autosend unfocused", "fed:42", "42", -1, 1, ""},
-    {"", "fed:\r", "", -1, 0, "enter 7"},
-    {"prefix", "fed:\r", "\r", -1, 1, ""},
-    // Emptying takes the text but is no change; a field of no capacity takes nothing.
-    {"text=XYZ caret=2", "empty", "", 0, 0, ""},
-    {"max=0", "focus t:A fed:B", "", 0, 0, ""},
-};
-
+// The table "entry editor": setup words, script words, then the text (UTF-8), caret and modified flag
+// (-1: not checked) afterwards, and what the editor asked of its window, in order.
 TEST(EntryEditorTest, Scripts) {
-  for (const Case& c : kCases) {
-    SCOPED_TRACE(std::string(c.setup) + " | " + c.script);
+  testing_support::ForEachRow("entry editor", [&](const std::vector<std::string>& w) {
+    ASSERT_EQ(w.size(), 6u);
     Editing e;
-    e.Setup(c.setup);
-    e.Script(c.script);
-    EXPECT_EQ(EncodeText(e.field.Text(), CodePage::Utf8), c.text);
-    if (c.caret >= 0) {
-      EXPECT_EQ(e.field.edit.caret, c.caret);
+    e.Setup(testing_support::Text(w[0]));
+    e.Script(testing_support::Text(w[1]));
+    EXPECT_EQ(EncodeText(e.field.Text(), CodePage::Utf8), testing_support::Text(w[2]));
+    if (const int caret = std::stoi(w[3]); caret >= 0) {
+      EXPECT_EQ(e.field.edit.caret, caret);
     }
-    if (c.modified >= 0) {
-      EXPECT_EQ(e.field.edit.modified, c.modified);
+    if (const int modified = std::stoi(w[4]); modified >= 0) {
+      EXPECT_EQ(e.field.edit.modified, modified);
     }
-    EXPECT_EQ(e.host.events, c.events);
-  }
+    EXPECT_EQ(e.host.events, testing_support::Text(w[5]));
+  });
 }
 
 TEST(EntryEditorTest, StartingEditingPutsTheCaretFirstAndTellsTheSession) {

@@ -17,6 +17,7 @@
 #include "session/record_assembler.h"
 #include "session/record_dispatch.h"
 #include "session/wire_format.h"
+#include "row_tables.h"
 #include "test_host.h"
 
 namespace vantor {
@@ -55,19 +56,11 @@ class HostLinkTest : public ::testing::Test {
 };
 
 TEST_F(HostLinkTest, RecordsAreFramedWithPrefixAndTerminatorWhateverTheirLength) {
-  // Data end at a zero byte; 0xFF goes out as it is.
-  const std::tuple<int, std::string_view, std::string> records[] = {{1, "H", "1H"},
-                                                                    {0, "H", "H"},
-                                                                    {0, "", ""},
-                                                                    {42, "RF0/", "42RF0/"},
-                                                                    {5000, "I", "999I"},
-                                                                    {3, std::string_view("AB\0C", 4), "3AB"},
-                                                                    {3, "R\xFF\x30", "3R\xFF\x30"}};
-  for (const auto& [id, data, raw] : records) {
-    ASSERT_TRUE(link.Send(id, data));
+  testing_support::ForEachRow("framed records", [&](const std::vector<std::string>& w) {
+    ASSERT_TRUE(link.Send(std::stoi(w.at(0)), testing_support::Text(w.at(1))));
     const auto record = host.ReadRecord(5s);
-    EXPECT_EQ(record ? record->raw : "<none>", raw + kRecordEnd);
-  }
+    EXPECT_EQ(record ? record->raw : "<none>", testing_support::Text(w.at(2)) + kRecordEnd);
+  });
   // Long records go out in pieces with one terminator; 1995 bytes with a 3-digit prefix fill one piece.
   for (const std::size_t length : {1995u, 1996u, 2000u, 4001u, 70000u}) {
     std::string data(length, 'x');
@@ -157,47 +150,25 @@ Strings Assemble(RecordAssembler& assembler, const Strings& chunks) {
   return records;
 }
 
+// Most cases are the table "record assembler"; these need long chunks.
 TEST(RecordAssembler, CutsRecordsAtTerminatorsAcrossChunks) {
   const std::string e = kRecordEnd, x20(20, 'x'), big(100000, 'a');
-  const std::size_t any = kMaxRecordBytes;
   struct Case {
-    const char* why;
+    std::string why;
     std::size_t limit;
     Strings chunks, expected;
     std::size_t dropped = 0, pending = 0;
   };
-  const Case cases[] = {
-      {"in order, the unfinished one held", any, {"Hab" + e + "Hcd" + e + "Q"}, {"Hab" + e, "Hcd" + e}, 0, 1},
-      {"over three chunks", any, {"H12", "34", "5" + e}, {"H12345" + e}},
-      {"back-to-back terminators", any, {e + e + "A" + e}, {e, e, "A" + e}},
-      {"split ends",
-       any,
-       {"a\xFF",
-        "\xEF"
-        "Q" +
-            e,
-        "R\xFF", "", "\xEF\xFF", "\xEF"},
-       {"a" + e, "Q" + e, "R" + e, e}},
-      {"lone 0xFF",
-       any,
-       {"a\xFF", "b" + e, "\xFF", "\xFF\xEF", "\xEF" + e},
-       {"a\xFF"
-        "b" +
-            e,
-        "\xFF" + e, "\xEF" + e}},
-      {"a big record, then the next", any, {big, e + "B" + e}, {big + e, "B" + e}},
-      {"oversized, nothing of it held", 8, {x20}, {}},
+  std::vector<Case> cases = {
+      {"a big record, then the next", kMaxRecordBytes, {big, e + "B" + e}, {big + e, "B" + e}},
       {"oversized dropped whole", 16, {x20, std::string(1000, 'y'), "zz" + e + "Q" + e}, {"Q" + e}, 1},
-      {"limit counts the terminator", 8, {"H12345" + e, "H123456" + e, "H1" + e}, {"H12345" + e, "H1" + e}, 1},
-      {"oversized ending in a split terminator",
-       8,
-       {x20 + "\xFF",
-        "\xEF"
-        "A" +
-            e},
-       {"A" + e},
-       1},
   };
+  testing_support::ForEachRow("record assembler", [&](const std::vector<std::string>& w) {
+    const auto groups = testing_support::TextGroups(w, 2);
+    const std::size_t limit = w.at(1) == "any" ? kMaxRecordBytes : std::stoul(w[1]);
+    cases.push_back({testing_support::Text(w.at(0)), limit, groups.at(0), groups.at(1), std::stoul(groups.at(2).at(0)),
+                     std::stoul(groups.at(2).at(1))});
+  });
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
     RecordAssembler assembler(c.limit);
@@ -212,10 +183,7 @@ TEST(RecordAssembler, ResetForgetsTheUnfinishedRecord) {
   Assemble(assembler, {"Hab\xFF"});
   assembler.Reset();
   // The 0xEF no longer completes anything.
-  EXPECT_EQ(Assemble(assembler, {"\xEF"
-                                 "Q" +
-                                 kRecordEnd}),
-            Strings{"\xEFQ" + kRecordEnd});
+  EXPECT_EQ(Assemble(assembler, {"\xEFQ" + kRecordEnd}), Strings{"\xEFQ" + kRecordEnd});
   Assemble(assembler, {std::string(20, 'x')});
   assembler.Reset();
   EXPECT_EQ(Assemble(assembler, {"A" + kRecordEnd}), Strings{"A" + kRecordEnd});

@@ -6,6 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include "platform/codepage.h"
+#include "row_tables.h"
 
 namespace vantor {
 namespace {
@@ -66,27 +70,11 @@ TEST(InterpreterArgs, SkipAndBytesAreBoundedAndIgnoreNonPositiveCounts) {
 TEST(InterpreterArgs, HostTextIsCutToCapacityInUtf16Units) {
   std::string longPayload(40000, 'x');
   longPayload.replace(0, 3, "\xC3\xA9z");
-  const struct {
-    std::string bytes;
-    bool utf8;
-    int capacity;
-    std::u16string text;
-  } cases[] = {
-      {"abcdef", false, 4, u"abcd"},
-      {"ab", false, 4, u"ab"},
-      {"abc", true, 0, u""},
-      {"\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", true, 4, u"\u00E9\u00E9\u00E9\u00E9"},  // two bytes, one unit
-      {"\xC3\xA9\xC3\xA9", false, 3, u"\u00C3\u00A9\u00C3"},  // the ANSI code page: a unit per byte
-      {"a\xF0\x9F\x98\x80", true, 2, u"a"},                   // never half a surrogate pair
-      {"a\xF0\x9F\x98\x80", true, 3, u"a\U0001F600"},
-      {std::string("ab\0cd", 5), false, 10, u"ab"},  // a zero byte ends the text
-      {std::string("\0ab", 3), true, 10, u""},
-      {"a\xFF\xFE"
-       "bcdefgh",
-       true, 3, u"a\uFFFD\uFFFD"},  // invalid UTF-8 still gives bounded text
-      {longPayload, true, 3, u"\u00E9zx"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(DecodeHostText(c.bytes, c.utf8, c.capacity), c.text) << c.bytes.substr(0, 12);
+  EXPECT_EQ(DecodeHostText(longPayload, true, 3), u"\u00E9zx");
+  testing_support::ForEachRow("host text", [&](const std::vector<std::string>& w) {
+    EXPECT_EQ(DecodeHostText(testing_support::Text(w.at(0)), w.at(1) == "1", std::stoi(w.at(2))),
+              DecodeText(testing_support::Text(w.at(3)), CodePage::Utf8));
+  });
 }
 
 TEST(ScreenKeyLabels, OnlyCodesZeroTo36TakeALabel) {

@@ -13,6 +13,7 @@
 #include "look/text_paint_rules.h"
 #include "look/window_rules.h"
 #include "model/field_list.h"
+#include "row_tables.h"
 #include "settings/settings.h"
 
 namespace vantor {
@@ -63,6 +64,10 @@ TEST(CellMetricsTest, FittedFontTargetsTheCellOfThePageAndIsStored) {
   settings.SetScreenSize(207, 207);  // a tiny page keeps every size positive
   EXPECT_EQ(ComputeCellMetrics(settings, measurer, 10, 0), (CellMetrics{1, 1, 1, 1}));
   EXPECT_EQ(measurer.asked, (std::vector<std::pair<int, int>>{{1, 1}}));
+  settings.ApplySettingsText("fontautosize=true\r\nscreencols=0\r\nscreenrows=0\r\n");  // read as one
+  const CellMetrics zero = ComputeCellMetrics(settings, measurer, 240, 296);
+  settings.SetScreenSize(1, 1);
+  EXPECT_EQ(ComputeCellMetrics(settings, measurer, 240, 296), zero);
 }
 
 TEST(CellMetricsTest, PointSizeFontIsMeasuredForItsCell) {
@@ -126,28 +131,13 @@ TEST(TextPaintTest, SizesAndStrip) {
 }
 
 TEST(TextPaintTest, EntryLayoutScrollsAndJustifies) {
-  struct Case {
-    int length, caret;
-    bool right, password;
-    int perChar, scroll, offset, caretX;
-  };
-  const Case cases[] = {
-      {3, 2, false, false, 10, 0, 1, 20},     // short text, left
-      {3, 3, true, false, 10, 0, 70, 99},     // short text, right: 70 + 30 - 1
-      {3, 1, true, false, 10, 0, 70, 79},     //
-      {15, 12, false, false, 10, 20, 1, 98},  // scrolled to the caret; 100 would be at the edge
-      {15, 12, true, false, 10, 20, 1, 98},   //
-      {15, 4, true, false, 10, 0, 2, 40},     //
-      {0, 0, false, false, 10, 0, 1, 2},      // caret at 0 stands at 2, not on the frame
-      {15, 12, false, true, 6, 0, 1, 72},     // password: stars measured, never scrolled
-      {2, 9, false, false, 10, 0, 1, 20},     // a caret past the text is measured at its end
-  };
-  for (const Case& c : cases) {
-    const EntryLayout l =
-        LayoutEntry(100, c.length, c.caret, c.right, c.password, [&](int n) { return n * c.perChar; });
-    EXPECT_EQ(std::vector<int>({l.scroll, l.offset, l.caretX}), std::vector<int>({c.scroll, c.offset, c.caretX}))
-        << c.length << " caret " << c.caret << " right " << c.right << " password " << c.password;
-  }
+  testing_support::ForEachRow("entry layout", [&](const std::vector<std::string>& w) {
+    std::vector<int> n;
+    for (const std::string& word : w) n.push_back(std::stoi(word));
+    ASSERT_EQ(n.size(), 8u);
+    const EntryLayout l = LayoutEntry(100, n[0], n[1], n[2] != 0, n[3] != 0, [&](int count) { return count * n[4]; });
+    EXPECT_EQ(std::vector<int>({l.scroll, l.offset, l.caretX}), std::vector<int>(n.begin() + 5, n.end()));
+  });
 }
 
 TEST(TextPaintTest, ColoursOfEntriesAndFixedTexts) {
@@ -165,6 +155,7 @@ TEST(TextPaintTest, ColoursOfEntriesAndFixedTexts) {
   EXPECT_TRUE(FixedTextLook(f, look, settings).underline && FixedTextLook(f, look, settings).pageEdges);
   f.format.selected = true;
   EXPECT_EQ(EntryColours(f, look, settings, false).frame, Rgb(255, 204, 51));
+  EXPECT_TRUE(FixedTextLook(f, look, settings).underline);
   f.format.attributes = kVideoReverse;
   EXPECT_EQ(std::make_pair(background(false), background(true)), std::make_pair(0u, kYellow));  // swapped unfocused
   f.format.selected = false;
@@ -278,23 +269,22 @@ TEST_F(ReverseFrameTest, NeighbouringReverseFieldsJoin) {
 TEST(DrawnControlsTest, DrawStyleByKindModeAndVideo) {
   FieldList list(nullptr);
   Field& f = testing_support::AddField(list, 1, 0, 0, 4);
-  // Styles of a push, select, check and radio button: selected push buttons, blinking or reverse boxes and radio
-  // buttons shown only are drawn apart.
-  for (const auto& [mode, video, selected, styles] : {std::tuple{kModeInput, 0, 0, "0000"},
-                                                      {kModeInput, 0, 1, "2000"},
-                                                      {kModeInput, kVideoBlink, 0, "0222"},
-                                                      {kModeInput, kVideoReverse, 0, "0222"},
-                                                      {kModeInput, kVideoBold, 1, "2000"},
-                                                      {kModeDisplay, 0, 0, "0003"}}) {
-    f.format.flags = static_cast<std::uint8_t>(mode);
-    f.format.attributes = static_cast<std::uint8_t>(video);
-    f.format.selected = static_cast<std::uint8_t>(selected);
+  // The table "draw styles".
+  testing_support::ForEachRow("draw styles", [&](const std::vector<std::string>& w) {
+    f.format.flags = static_cast<std::uint8_t>(std::stoi(w.at(0)));
+    f.format.attributes = static_cast<std::uint8_t>(std::stoi(w.at(1), nullptr, 0));
+    f.format.selected = static_cast<std::uint8_t>(std::stoi(w.at(2)));
     std::string got;
     for (ButtonKind kind :
          {ButtonKind::Button, ButtonKind::SelectButton, ButtonKind::CheckBox, ButtonKind::RadioButton})
       got += std::to_string(DrawStyleFor(kind, f));
-    EXPECT_EQ(got, styles) << mode << " video " << video << " selected " << selected;
-  }
+    EXPECT_EQ(got, testing_support::Text(w.at(3)));
+  });
+  f.format.attributes = kVideoBlink;  // a blinking label shows in one phase only
+  EXPECT_EQ(std::pair(LabelBlinkedOut(f, false), LabelBlinkedOut(f, true)), std::pair(true, false));
+  // The steep gradient climbs at twice the pace: the end colour halfway.
+  EXPECT_EQ(SteepGradientTable(0, Rgb(100, 100, 100), 4),
+            (std::vector<Colour>{0, Rgb(50, 50, 50), Rgb(100, 100, 100), Rgb(150, 150, 150)}));
 }
 
 TEST(WindowRulesTest, SettingsFileLiesBesideTheProgram) {

@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <filesystem>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -10,6 +11,8 @@
 #include "devices/sound_player.h"
 #include "forms/device_options.h"
 #include "forms/display_options.h"
+#include "platform/codepage.h"
+#include "row_tables.h"
 #include "settings/settings.h"
 
 namespace vantor {
@@ -45,25 +48,36 @@ TEST(DisplayOptions, OkStoresEveryControlOfEachForm) {
   EXPECT_EQ(settings.FontName(), u"Arial") << "no selection keeps the stored name";
 }
 
-TEST(DisplayOptions, TypedNumbersAreReadUnsignedAndClamped) {
-  // Screen columns and rows 1..207; point size as typed; cell width 0..9.
-  const struct {
-    std::u16string text;
-    int screen, pointSize, width;
-  } cases[] = {
-      {u"0", 1, 0, 0},       {u"1", 1, 1, 1},  {u"80", 80, 80, 9}, {u"207", 207, 207, 9},
-      {u"300", 207, 300, 9}, {u"", 1, 0, 0},   {u"abc", 1, 0, 0},  {u"12x", 12, 12, 9},
-      {u"-5", 1, 0, 0},      {u" 9", 1, 0, 0}, {u"9", 9, 9, 9},    {u"4294967296", 207, INT_MAX, 9},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
-    Settings settings;
-    ApplyScreenOptions(ScreenOptionsForm{false, false, true, u"", c.text, c.text, ToolbarChoice::kNone}, settings);
-    EXPECT_EQ(settings.ScreenSize(), (GridSize{c.screen, c.screen}));
-    ApplyFontOptions(FontOptionsForm{u"Arial", c.text, false, c.text, false}, settings);
-    EXPECT_EQ(settings.FontPointSize(), c.pointSize);
-    EXPECT_EQ(settings.ExtraCellWidth(), c.width);
-  }
+// The table "options texts".
+TEST(DisplayOptions, TypedTextsBecomeTheirValues) {
+  const std::vector<std::u16string> fonts = {u"Arial", u"COURIER NEW", u"Courier New", u"Tahoma", u"ZAPF"};
+  const std::map<std::string, const ComboChoices*> choices = {
+      {"baud", &kBaudChoices}, {"data", &kDataBitsChoices}, {"parity", &kParityChoices}, {"stop", &kStopBitsChoices}};
+  testing_support::ForEachRow("options texts", [&](const std::vector<std::string>& w) {
+    const std::string& kind = w.at(0);
+    const std::u16string text = DecodeText(testing_support::Text(w.at(1)), CodePage::Utf8);
+    const auto number = [&](std::size_t i) { return std::stoi(w.at(i)); };
+    if (kind == "size") {
+      Settings settings;
+      ApplyScreenOptions(ScreenOptionsForm{false, false, true, u"", text, text, ToolbarChoice::kNone}, settings);
+      EXPECT_EQ(settings.ScreenSize(), (GridSize{number(2), number(2)}));
+      ApplyFontOptions(FontOptionsForm{u"Arial", text, false, text, false}, settings);
+      EXPECT_EQ(settings.FontPointSize(), number(3));
+      EXPECT_EQ(settings.ExtraCellWidth(), number(4));
+    } else if (kind == "font") {
+      EXPECT_EQ(FontEntryToSelect(fonts, text), number(2));
+    } else if (choices.count(kind)) {
+      EXPECT_EQ(ChoiceIndexFor(*choices.at(kind), text), number(2));
+    } else if (kind == "port") {
+      EXPECT_EQ(PortNumberFromName(text), number(2));
+    } else if (kind == "framing") {
+      EXPECT_EQ(FramingByteFromText(text), number(2));
+    } else if (kind == "interval") {
+      EXPECT_EQ(ReadIntervalFromText(text), number(2));
+    } else {
+      EXPECT_EQ(PortNameFromText(text), DecodeText(testing_support::Text(w.at(2)), CodePage::Utf8));
+    }
+  });
 }
 
 TEST(DisplayOptions, FontFamiliesAndTheEntryToSelect) {
@@ -74,28 +88,10 @@ TEST(DisplayOptions, FontFamiliesAndTheEntryToSelect) {
   EXPECT_FALSE(AddFontFamily(families, u""));
   EXPECT_TRUE(AddFontFamily(families, u"tahoma"));  // only an identical entry counts as present
   EXPECT_EQ(families, (std::vector<std::u16string>{u"Tahoma", u"Courier New", u"tahoma"}));
-  const std::vector<std::u16string> entries = {u"Arial", u"COURIER NEW", u"Courier New", u"Tahoma", u"ZAPF"};
-  // An identical entry first, then one equal but for letter case, else the first entry.
-  const std::pair<const char16_t*, int> cases[] = {
-      {u"Courier New", 2}, {u"Tahoma", 3},  {u"tahoma", 3}, {u"courier new", 1}, {u"Not Installed", 0}, {u"", 0},
-      {u"Tahom", 0},       {u"Tahoma ", 0}, {u"zapf", 4},
-  };
-  for (const auto& [stored, index] : cases) EXPECT_EQ(FontEntryToSelect(entries, stored), index) << index;
   EXPECT_EQ(FontEntryToSelect({}, u"Arial"), -1);
 }
 
-TEST(SerialOptions, StoredTextSelectsItsEntryAndOnlyEntriesAreStored) {
-  const struct {
-    const ComboChoices& choices;
-    std::u16string_view text;
-    int index;
-  } cases[] = {
-      {kBaudChoices, u"19200", 8},   {kBaudChoices, u"12345", 6},  {kBaudChoices, u"", 6},
-      {kBaudChoices, u"19200 ", 6},  {kDataBitsChoices, u"4", 0},  {kDataBitsChoices, u"9", 4},
-      {kParityChoices, u"Mark", 3},  {kParityChoices, u"even", 2}, {kStopBitsChoices, u"2", 2},
-      {kStopBitsChoices, u"1,5", 0},
-  };
-  for (const auto& c : cases) EXPECT_EQ(ChoiceIndexFor(c.choices, c.text), c.index) << c.index;
+TEST(SerialOptions, OnlyEntriesAreStored) {
   Settings settings;
   settings.SetSerialLine(SerialLineSettings{u"COM4:", u"12345", u"7", u"Odd", u"2"});
   const SerialPortView view = SerialPortViewOf(settings);
@@ -107,31 +103,8 @@ TEST(SerialOptions, StoredTextSelectsItsEntryAndOnlyEntriesAreStored) {
   EXPECT_EQ(settings.SerialLine(), (SerialLineSettings{u"COM4:", u"115200", u"5", u"Space", u"1.5"}));
 }
 
-TEST(SerialOptions, TypedFeatureNumbers) {
-  const std::pair<std::u16string_view, int> ports[] = {
-      {u"COM12", 12}, {u"COM 7:", 7}, {u"COM-2:", -2}, {u"COM:", 1}, {u"com3:", 1}, {u"LPT2", 1},
-  };
-  for (const auto& [name, number] : ports) EXPECT_EQ(PortNumberFromName(name), number) << number;
-  EXPECT_EQ(PortNumberFromName(u"COM9999999999"), INT_MAX);
-  EXPECT_EQ(PortNumberFromName(u"COM-9999999999"), INT_MIN);
-  EXPECT_EQ(SerialFeatureViewOf(Settings()).port, u"1");
-  // Framing bytes keep seven bits; the read interval is held to 100..10000.
-  const std::pair<std::u16string_view, int> framing[] = {
-      {u"130", 2}, {u"128", 0}, {u"127", 127}, {u"", 0}, {u"abc", 0}, {u"99999999999999", 127},
-  };
-  for (const auto& [text, byte] : framing) EXPECT_EQ(FramingByteFromText(text), byte) << byte;
-  const std::pair<std::u16string_view, int> intervals[] = {
-      {u"20000", 10000}, {u"10000", 10000}, {u"500", 500}, {u"100", 100}, {u"99", 100}, {u"", 100},
-  };
-  for (const auto& [text, ms] : intervals) EXPECT_EQ(ReadIntervalFromText(text), ms) << ms;
-  // The port number typed becomes a COM name, modulo 100 and at least 1.
-  const std::pair<std::u16string_view, std::u16string_view> names[] = {
-      {u"3", u"COM3:"}, {u"0", u"COM1:"}, {u"99", u"COM99:"}, {u"123", u"COM23:"}, {u"99999999999999", u"COM47:"},
-  };
-  for (const auto& [text, name] : names) EXPECT_EQ(PortNameFromText(text), name);
-}
-
 TEST(SerialOptions, FeatureViewAndOk) {
+  EXPECT_EQ(SerialFeatureViewOf(Settings()).port, u"1");
   Settings settings;
   settings.SetSerialLine(SerialLineSettings{u"COM7:", u"19200", u"7", u"Even", u"2"});
   settings.SetSerialFeature(SerialFeatureSettings{true, 200, 3, false, 255, 13});  // bytes above 127 show whole

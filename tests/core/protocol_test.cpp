@@ -16,7 +16,7 @@
 #include "interpreter/commands.h"
 #include "interpreter/interpreter.h"
 #include "platform/codepage.h"
-#include "protocol_rows.h"
+#include "row_tables.h"
 #include "screen_builder.h"
 #include "session/terminal.h"
 #include "settings/settings.h"
@@ -28,43 +28,9 @@ using host_records::FieldOption;
 using host_records::ScreenBuilder;
 namespace option = host_records::option;
 
-// Words split at blanks outside quotes. A quoted part ("...", with \xHH \r \n \t \" \\ escapes) is kept
-// decoded behind a '"' that marks it: a"b c" is the word a"b c. A lone ';' separates commands.
-std::vector<std::string> Words(const std::string& text) {
-  std::vector<std::string> words;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    if (text[i] == ' ') {
-      ++i;
-      continue;
-    }
-    std::string word;
-    for (; i < text.size() && text[i] != ' '; ++i) {
-      if (text[i] != '"') {
-        word += text[i];
-        continue;
-      }
-      word += '"';
-      for (++i; i < text.size() && text[i] != '"'; ++i) {
-        if (text[i] != '\\' || i + 1 >= text.size()) {
-          word += text[i];
-          continue;
-        }
-        const char c = text[++i];
-        if (c == 'x' && i + 2 < text.size()) {
-          word += static_cast<char>(std::strtol(text.substr(i + 1, 2).c_str(), nullptr, 16));
-          i += 2;
-        } else {
-          word += c == 'r' ? '\r' : c == 'n' ? '\n' : c == 't' ? '\t' : c;
-        }
-      }
-    }
-    words.push_back(word);
-  }
-  return words;
-}
-
 using testing_support::Escaped;
+using testing_support::Text;
+using testing_support::Words;
 
 std::string Utf8(const std::u16string& text) { return EncodeText(text, CodePage::Utf8); }
 
@@ -237,8 +203,6 @@ class CaseRunner {
     return static_cast<int>(std::strtol(word.c_str(), nullptr, 0));
   }
 
-  static std::string Text(const std::string& word) { return word.empty() || word[0] != '"' ? word : word.substr(1); }
-
   static FieldOption Option(const std::string& word) {
     const std::size_t equals = word.find('=');
     const std::string name = word.substr(0, equals), value = equals == std::string::npos ? "" : word.substr(equals + 1);
@@ -388,14 +352,18 @@ std::vector<Case> Cases() {
   std::vector<Case> cases;
   std::istringstream text(kProtocolRows);
   int number = 0;
+  bool inCase = false;  // not in a table of another test
   for (std::string line; std::getline(text, line);) {
     ++number;
     if (line.empty() || line[0] == '#') continue;
     if (line.rfind("case ", 0) == 0) {
       cases.push_back({line.substr(5), number, {}, {}});
-    } else if (!cases.empty() && line.rfind("settings ", 0) == 0) {
+      inCase = true;
+    } else if (line.rfind("table ", 0) == 0) {
+      inCase = false;
+    } else if (inCase && line.rfind("settings ", 0) == 0) {
       cases.back().settings += line.substr(9) + "\r\n";
-    } else if (!cases.empty()) {
+    } else if (inCase) {
       cases.back().rows.emplace_back(number, line);
     }
   }

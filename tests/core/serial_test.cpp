@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,6 +10,8 @@
 #include "devices/serial_config.h"
 #include "devices/serial_cutter.h"
 #include "devices/serial_queues.h"
+#include "platform/codepage.h"
+#include "row_tables.h"
 #include "session/serial_input.h"
 
 namespace vantor {
@@ -29,34 +32,14 @@ TEST(SerialConfig, SettingTextsAreRead) {
   for (const auto& [text, bits] : stopBits) EXPECT_EQ(StopBitsFromText(text), bits);
   const std::pair<char16_t, int> dataBits[] = {{u'3', 8}, {u'4', 4}, {u'7', 7}, {u'8', 8}, {u'9', 8}, {u'\0', 8}};
   for (const auto& [letter, bits] : dataBits) EXPECT_EQ(DataBitsFromChar(letter), bits) << int{letter};
-  const std::pair<const char16_t*, std::uint32_t> bauds[] = {{u"9600", 9600},
-                                                             {u" \t19200", 19200},
-                                                             {u"+38400", 38400},
-                                                             {u"115200 baud", 115200},
-                                                             {u"fast", 0},
-                                                             {u"", 0},
-                                                             {u"-9600", 0},
-                                                             {u"4294967295", 4294967295u},
-                                                             {u"99999999999999999999", 4294967295u}};
-  for (const auto& [text, baud] : bauds) EXPECT_EQ(ParseBaudText(text), baud);
-}
-
-TEST(SerialConfig, DevicePathReachesComPortsAboveNine) {
-  const std::pair<const char16_t*, const char16_t*> paths[] = {{u"COM1:", u"\\\\.\\COM1"},
-                                                               {u"com12:", u"\\\\.\\COM12"},
-                                                               {u"cOm999", u"\\\\.\\COM999"},
-                                                               // Anything else is opened as it is.
-                                                               {u"COM0:", u"COM0:"},
-                                                               {u"COM:", u"COM:"},
-                                                               {u"COMX:", u"COMX:"},
-                                                               {u"COM1:x", u"COM1:x"},
-                                                               {u"COM1234", u"COM1234"},
-                                                               {u"COM1x", u"COM1x"},
-                                                               {u"CON1", u"CON1"},
-                                                               {u"LPT1:", u"LPT1:"},
-                                                               {u"", u""},
-                                                               {u":", u":"}};
-  for (const auto& [name, path] : paths) EXPECT_EQ(SerialDevicePath(name), path);
+  testing_support::ForEachRow("serial texts", [&](const std::vector<std::string>& w) {
+    const std::u16string text = DecodeText(testing_support::Text(w.at(1)), CodePage::Utf8);
+    if (w[0] == "baud") {
+      EXPECT_EQ(ParseBaudText(text), std::stoul(w.at(2)));
+    } else {
+      EXPECT_EQ(SerialDevicePath(text), DecodeText(testing_support::Text(w.at(2)), CodePage::Utf8));
+    }
+  });
 }
 
 TEST(SerialQueues, InboxWakesOnlyWhenEmptyAndQueuesAreBounded) {
@@ -104,63 +87,28 @@ Strings Cut(SerialMessageCutter& cutter, const Strings& chunks) {
   return messages;
 }
 
+// Most cases are the table "serial cutter"; these need long or generated chunks.
 TEST(SerialCutter, MessagesByStartAndEndBytes) {
   const std::string x1500(1500, 'x'), longest(SerialMessageCutter::kMaxMessage, 'm');
-  const std::string stream =
-      "noise\x02"
-      "first\x03"
-      "junk\x03\x02"
-      "second\x02"
-      "still\x03";
   Strings byteAtATime;
-  for (char ch : stream) byteAtATime.emplace_back(1, ch);
+  for (char ch : std::string("noise\2first\3junk\3\2second\2still\3")) byteAtATime.emplace_back(1, ch);
   struct Case {
-    const char* why;
+    std::string why;
     std::uint8_t start, end;
     Strings chunks, expected;
   };
-  const Case cases[] = {
-      {"start and end", 2, 3, {"\x41\x02\x42\x43\x03\x44"}, {"BC"}},
-      {"start only: to the chunk end",
-       2,
-       0,
-       {"\x41\x02\x42", std::string("\x02\x41\x02\x42", 4)},
-       {"B",
-        "A\x02"
-        "B"}},
-      {"no start byte: dropped", 2, 3, {"ABC\x03", "XYZ"}, {}},
-      {"no framing: every chunk whole",
-       0,
-       0,
-       {"AB\x03"
-        "C",
-        "D", ""},
-       {"AB\x03"
-        "C",
-        "D"}},
-      {"empty message", 2, 3, {"\x02\x03"}, {""}},
-      {"split across reads, then afresh",
-       2,
-       3,
-       {"xx\x02"
-        "AB",
-        "CD\x03yy\x02"
-        "C\x03"},
-       {"ABCD", "C"}},
-      {"byte at a time",
-       2,
-       3,
-       byteAtATime,
-       {"first",
-        "second\x02"
-        "still"}},
-      // A device's CR LF: the LF is not the next message's start; a second message in a chunk is passed over.
-      {"end only, across reads", 0, '\r', {"12", "34\r\n", "56\r", "A\rB\r", "\r"}, {"1234", "56", "A", ""}},
+  std::vector<Case> cases = {
+      {"byte at a time", 2, 3, byteAtATime, {"first", "second\2still"}},
       {"overlong framed message dropped", 2, 3, {"\x02" + x1500, x1500, "xx\x03", "\x02Y\x03"}, {"Y"}},
       {"overlong end-only message passed over", 0, '\r', {x1500, x1500, "zz\r", "ok\r"}, {"ok"}},
       {"longest framed fits", 2, 3, {"\x02" + longest.substr(0, 1000), longest.substr(1000) + "\x03"}, {longest}},
       {"longest end-only message fits", 0, 3, {longest + "\x03"}, {longest}},
   };
+  testing_support::ForEachRow("serial cutter", [&](const std::vector<std::string>& w) {
+    const auto groups = testing_support::TextGroups(w, 3);
+    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(std::stoi(w.at(i))); };
+    cases.push_back({testing_support::Text(w.at(0)), byte(1), byte(2), groups.at(0), groups.at(1)});
+  });
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
     SerialMessageCutter cutter(c.start, c.end);
@@ -171,17 +119,9 @@ TEST(SerialCutter, MessagesByStartAndEndBytes) {
 TEST(SerialCutter, ResetForgetsAPartialMessage) {
   for (const std::uint8_t start : {0, 2}) {
     SerialMessageCutter cutter(start, 3);
-    EXPECT_EQ(Cut(cutter, {"\x02"
-                           "AB"}),
-              Strings{});
+    EXPECT_EQ(Cut(cutter, {"\2AB"}), Strings{});
     cutter.Reset();
-    EXPECT_EQ(Cut(cutter, {"CD\x03",
-                           "\x02"
-                           "E\x03"}),
-              start ? Strings{"E"}
-                    : (Strings{"CD",
-                               "\x02"
-                               "E"}));
+    EXPECT_EQ(Cut(cutter, {"CD\3", "\2E\3"}), start ? Strings{"E"} : (Strings{"CD", "\2E"}));
   }
 }
 
@@ -216,33 +156,23 @@ struct FakeTarget : SerialInputTarget {
   int passes = 0;
 };
 
+// The table "serial fields".
 TEST(SerialInput, ScannedTextFillsTheSerialInputFields) {
-  const Page locked{{10}, true, true}, noWindow{{10}, true, false, false};
-  struct Case {
-    const char* why;
+  testing_support::ForEachRow("serial fields", [](const std::vector<std::string>& w) {
     Page page;
-    std::u16string_view text;
-    std::string log;
-    int passes;
-  };
-  const Case cases[] = {
-      {"one field takes its length, rest dropped", {{3}}, u"ABCDEFGH", "clear1;ABC", 2},
-      {"short text stops at its end", {{10}}, std::u16string_view(u"ABxyz", 2), "clear1;AB", 1},
-      {"second field once the first counts modified", {{3, 3}}, u"ABCDEFGH", "clear1;ABCclear2;DEF", 3},
-      {"first stays unmodified: nothing more", {{3, 3}, false}, u"ABCDEFGH", "clear1;ABC", 2},
-      {"carriage return is Enter and ends it", {{10, 10}}, u"AB\rCD", "clear1;ABenter;", 1},
-      {"keyboard locked", locked, u"AB", "", 0},
-      {"no fields", {}, u"AB", "", 1},
-      {"a field without a window", noWindow, u"AB", "", 1},
-      {"fields that take nothing cannot loop", {{0, 0}}, u"ABC", "clear1;", 1},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.why);
-    FakeTarget target(c.page);
-    FeedSerialFields(c.text, target);
-    EXPECT_EQ(target.log, c.log);
-    EXPECT_EQ(target.passes, c.passes);
-  }
+    std::istringstream lengths(testing_support::Text(w.at(0)));
+    for (std::string length; std::getline(lengths, length, ',');) page.lengths.push_back(std::stoi(length));
+    page.markModified = w.at(1) != "unmarked";
+    page.locked = w[1] == "locked";
+    page.window = w[1] != "nowindow";
+    FakeTarget target(page);
+    FeedSerialFields(DecodeText(testing_support::Text(w.at(2)), CodePage::Utf8), target);
+    EXPECT_EQ(target.log, testing_support::Text(w.at(3)));
+    EXPECT_EQ(target.passes, std::stoi(w.at(4)));
+  });
+  FakeTarget shortText(Page{{10}});  // the text stops at its end
+  FeedSerialFields(std::u16string_view(u"ABxyz", 2), shortText);
+  EXPECT_EQ(shortText.log, "clear1;AB");
 }
 
 }  // namespace

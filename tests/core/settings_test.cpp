@@ -14,6 +14,8 @@
 #include "settings/setting_rules.h"
 #include "settings/setting_table.h"
 
+#include "row_tables.h"
+
 namespace vantor {
 namespace {
 
@@ -82,58 +84,26 @@ TEST(SettingRules, TextCutsAndNumericCharacters) {
 }
 
 TEST(SettingRules, NumbersAreReadLikeAtoiAndSaturate) {
-  const std::pair<const char*, int> signedCases[] = {
-      {"42", 42},
-      {"  -17xyz", -17},
-      {"+8", 8},
-      {"\t\r\n\v\f 5", 5},
-      {"abc", 0},
-      {"", 0},
-      {"-", 0},
-      {"2147483647", INT_MAX},
-      {"-2147483648", INT_MIN},
-      {"2147483648", INT_MAX},
-      {"-21474836470", INT_MIN},
-      {"99999999999999", INT_MAX},
-      {"-99999999999999", INT_MIN},
-  };
-  for (const auto& [text, value] : signedCases) EXPECT_EQ(AsciiToInt(text), value) << text;
-  const std::pair<const char16_t*, int> unsignedCases[] = {
-      {u"70000", 70000}, {u"", 0}, {u"-5", 0}, {u"12ab", 12}, {u"2147483647", INT_MAX}, {u"99999999999999", INT_MAX},
-  };
-  for (const auto& [text, value] : unsignedCases) EXPECT_EQ(ReadUnsignedDecimal(text), value) << value;
-  for (const auto& [max, digits] : {std::pair{0, 1}, {9, 1}, {10, 2}, {207, 3}, {65535, 5}, {INT_MAX, 10}})
-    EXPECT_EQ(DecimalDigits(max), digits) << max;
+  testing_support::ForEachRow("setting numbers", [&](const std::vector<std::string>& w) {
+    const std::string text = testing_support::Text(w.at(1));
+    const int value = std::stoi(w.at(2));
+    if (w[0] == "atoi") {
+      EXPECT_EQ(AsciiToInt(text), value);
+    } else if (w[0] == "unsigned") {
+      EXPECT_EQ(ReadUnsignedDecimal(std::u16string(text.begin(), text.end())), value);
+    } else {
+      EXPECT_EQ(DecimalDigits(std::stoi(text)), value);
+    }
+  });
 }
 
-// A sound group's lines: a new object's values, or those a file without the group gives.
-std::string SoundGroup(const std::string& p, bool fresh) {
-  auto n = [fresh](const char* value) { return fresh ? std::string(value) : "0"s; };
-  return p + "SoundType=0\r\n" + p + "SoundFile=\"\"\r\n" + p + "SoundToneFrequency=" + n("30") + "\r\n" + p +
-         "SoundToneDuration=" + n("1") + "\r\n" + p + "VibrateEnabled=0\r\n" + p + "VibrateOnTime=" + n("100") +
-         "\r\n" + p + "VibrateOffTime=" + n("100") + "\r\n" + p + "VibrateIterations=" + n("1") + "\r\n";
-}
-
-// The file of a new object (fresh), or of one that read an empty file, line by line in the writer's order.
+// The file of a new object (fresh), or of one that read an empty file: the table "settings file".
 std::string FileText(bool fresh) {
-  return "hostname=127.0.0.1\r\nhostport=9999\r\nscreencols=80\r\nscreenrows=24\r\nterminalid=1\r\n"
-         "toolbarsize=0\r\nfullscreen=false\r\nwindowstate=0\r\nwindowpos=0,0,240,320\r\n"
-         "intercharacterdelay=30\r\nfontpointsize=9\r\nfontautosize=false\r\nfontname=\"Courier New\"\r\n"
-         "serial=\"COM1:,9600,8,None,1\"\r\nserialcommand=false\r\nserialfeature=false,0,0,false,0,0\r\n"
-         "serialReadIntervalTimeout=500\r\nserialReadTotalTimeoutConstant=0\r\n"
-         "serialReadTotalTimeoutMultiplier=0\r\nserialWriteTotalTimeoutConstant=0\r\n"
-         "serialWriteTotalTimeoutMultiplier=0\r\nfieldedit=true\r\nfieldnumericvalue=\"0123456789+-%*/.$\"\r\n"
-         "scannerappendenter=false\r\nscannerappendf0=true\r\nscanneroverwritefield=true\r\n"
-         "fieldentertof0=true\r\nScannerModeCallBack=true\r\nCustomColorMode=false\r\nShowWaterMark=true\r\n"
-         "WaterMarkText=\"Vantor II\"\r\nForeGroundColor=000000\r\nBackGroundColor=95B2C3\r\n"
-         "InputForeGroundColor=000000\r\nInputBackGroundColor=FFFFFF\r\nFocusForeGroundColor=000000\r\n"
-         "FocusBackGroundColor=FFF09E\r\nSelectedForeGround=FFFFFF\r\nSelectedBackGroundColor=FFCC33\r\n"
-         "CheckBoxCheckAndRadioButtonDotColor=000000\r\nCharacterCellAdditionalWidth=01\r\n"
-         "KorvathAdminMode="s +
-         (fresh ? "false" : "true") + "\r\nUnderlineFixedTextMode=true\r\nUpperCaseInputMode=false\r\n" +
-         SoundGroup("Normal", fresh) + SoundGroup("Error", fresh) + SoundGroup("ScanAccept", fresh) +
-         SoundGroup("ScanReject", fresh) + "fieldIsUTF8=false\r\n" + SoundGroup("User01", fresh) +
-         SoundGroup("User02", fresh) + SoundGroup("User03", fresh) + SoundGroup("User04", fresh);
+  std::string text;
+  testing_support::ForEachRow("settings file", [&](const std::vector<std::string>& w) {
+    text += testing_support::Text(w.at(fresh || w.size() < 2 ? 0 : 1)) + "\r\n";
+  });
+  return text;
 }
 
 // The fresh file with every number and boolean in it changed.
@@ -175,64 +145,21 @@ TEST(SettingsText, NewObjectAndEmptyFileWriteEveryLineInOrder) {
   EXPECT_EQ(SettingsFileText(rows, values), "fontname=\"Courier New\"\r\n") << "a file without it: the default";
 }
 
-// The reader is token based and lenient; each row is text read and a line the writer gives afterwards.
+// The reader is token based and lenient; the table "settings reader" holds most of its cases, these
+// its long values.
 TEST(SettingsText, ReaderTakesTheTokenAfterTheKey) {
-  const std::string windowFallback = "windowpos=-2147483648,-2147483648,-2147483648,-2147483648";
-  const std::string defaultSerial = "serial=\"COM1:,9600,8,None,1\"";
-  const struct {
-    std::string text, line;
-  } cases[] = {
-      {"HOSTPORT=1234\r\n", "hostport=1234"},
-      {"hostport =1234\r\n", "hostport=9999"},  // the space belongs to the key token
-      {"screencols= 40\r\n", "screencols=40"},
-      {"fullscreen=yeah\r\n", "fullscreen=false"},
-      {"fullscreen=tRuE", "fullscreen=true"},
-      {"scannerappendf0=0\r\n", "scannerappendf0=true"},  // not true or false: the key-missing value
-      {"KorvathAdminMode=no\r\n", "KorvathAdminMode=true"},
-      {"hostport=12ab\r\n", "hostport=12"},
-      {"terminalid=5000\r\n", "terminalid=5000"},  // the file bypasses the setter limits
-      {"fontpointsize=\"14\"\r\n", "fontpointsize=14"},
-      {"hostport\n\n1234 terminalid=7\r\n", "hostport=1234"},  // lines play no part, "terminalid" is no key here
-      {"hostport=1111\r\nhostport=2222\r\n", "hostport=1111"},
-      {"hostport=\r\nscreencols=80\r\n", "hostport=0"},  // the next line's key is the value
-      {"WaterMarkText=", "WaterMarkText=\"\""},
-      {"WaterMarkText=\r\nfontpointsize=12\r\n", "WaterMarkText=\"fontpointsize=12\""},
-      {"WaterMarkText=Bay 4 = dock\r\n", "WaterMarkText=\"Bay 4 = dock\""},
-      {"fieldnumericvalue=\"\"\"0123\"9\"\r\n", "fieldnumericvalue=\"0123\""},
+  std::vector<std::pair<std::string, std::string>> cases = {
       {"fieldnumericvalue=\"" + std::string(400, '7') + "\"", "fieldnumericvalue=\"" + std::string(255, '7') + "\""},
       {"WaterMarkText=" + std::string(70, 'W'), "WaterMarkText=\"" + std::string(31, 'W') + "\""},
       {"ErrorSoundFile=\"" + std::string(999, 's'), "ErrorSoundFile=\"" + std::string(259, 's') + "\""},
-      {"hostname=\"my host\"\r\n", "hostname=my host"},
-      {"ForeGroundColor=\"0a9b0c\"\r\n", "ForeGroundColor=0A9B0C"},
-      {"SelectedBackGroundColor= 00FF00 \r\n", "SelectedBackGroundColor=00FF00"},
-      {"BackGroundColor=95B2\r\n", "BackGroundColor=95B2C3"},
-      {"FocusBackGroundColor=GGGGGG\r\n", "FocusBackGroundColor=FFF09E"},
-      {"windowpos=10,20,300,400\r\n", "windowpos=10,20,300,400"},
-      {"windowpos=-1,-2,3,4,5\r\n", "windowpos=-1,-2,3,4"},
-      {"windowpos=10,,300,400\r\n", windowFallback},  // empty items do not count
-      {"serial=\"COM2:,115200,7,Odd,2\"\r\n", "serial=\"COM2:,115200,7,Odd,2\""},
-      {"serial=COM2:,115200,7\r\n", defaultSerial},
-      {"serial=\"COM2:,,7,Odd,2\"\r\n", defaultSerial},
       {"serial=\"" + std::string(40, 'P') + ",1,2,3,4\"", "serial=\"" + std::string(19, 'P') + ",1,2,3,4\""},
-      {"serialfeature=true\r\n", "serialfeature=true,10,13,true,10,13"},
-      {"serialfeature=TRUE,2,3,yes,-56,300\r\n", "serialfeature=true,2,3,false,-56,44"},
-      {"serialfeature=false,-126,13,true,-1,0\r\n", "serialfeature=false,-126,13,true,-1,0"},
-      {"serialfeature=true,99999999999,-99999999999,true,256,-1", "serialfeature=true,-1,0,true,0,-1"},
-      {"CharacterCellAdditionalWidth=150\r\n", "CharacterCellAdditionalWidth=01"},
-      {"CharacterCellAdditionalWidth=99\r\n", "CharacterCellAdditionalWidth=99"},
-      {"CharacterCellAdditionalWidth=-5\r\n", "CharacterCellAdditionalWidth=-05"},
-      {"User03SoundType=2\r\n", "User03SoundType=2\r\nUser03SoundFile=\"\"\r\nUser03SoundToneFrequency=0"},
-      {"NormalSoundType\r\n2\r\n", "NormalSoundType=2"},
-      {"User1SoundType=2\r\nNormal=3\r\n", "User01SoundType=0"},   // a group key is matched whole
-      {"hostport=1234\r\n\0screencols=40\r\n"s, "screencols=80"},  // text ends at a zero byte
-      {"hosttls=TRUE\r\n", "hosttls=true"},
-      // A pin is kept as it was read, a bad one too: the link refuses it until it is put right.
-      {"hosttlspin=sha256 Fingerprint=AB:cd \r\n", "hosttlspin=\"sha256 Fingerprint=AB:cd \""},
-      {"hosttlspin=\"12:34\"zz\r\n", "hosttlspin=\"12:34\""},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text + " -> " + c.line);
-    EXPECT_NE(("\r\n" + TextAfterReading(c.text)).find("\r\n" + c.line + "\r\n"), std::string::npos);
+  testing_support::ForEachRow("settings reader", [&](const std::vector<std::string>& w) {
+    cases.emplace_back(testing_support::Text(w.at(0)), testing_support::Text(w.at(1)));
+  });
+  for (const auto& [text, line] : cases) {
+    SCOPED_TRACE(text + " -> " + line);
+    EXPECT_NE(("\r\n" + TextAfterReading(text)).find("\r\n" + line + "\r\n"), std::string::npos);
   }
 }
 

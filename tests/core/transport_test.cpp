@@ -6,6 +6,7 @@
 #include <cstring>
 #include <future>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "platform/tls_options.h"
 #include "platform/tls_session.h"
 #include "platform/transport.h"
+#include "row_tables.h"
 #include "test_host.h"
 
 namespace vantor {
@@ -48,79 +50,43 @@ TEST(Sha256, MatchesTheStandardsVectorsAcrossBlockBoundaries) {
   for (const auto& [message, digest] : vectors) EXPECT_EQ(Hex(Sha256(ToBytes(message))), digest) << message.size();
 }
 
-TEST(ParsePin, TakesWhatOpensslPrintsAndNothingElse) {
+// The table "link texts".
+TEST(LinkTexts, PinsFirstRepliesAndAddresses) {
   constexpr const char* kDigits = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
-  const std::string colons =
-      "BA:78:16:BF:8F:01:CF:EA:41:41:40:DE:5D:AE:22:23:B0:03:61:A3:96:17:7A:9C:B4:10:FF:61:F2:00:15:AD";
-  const std::pair<std::string, bool> cases[] = {
-      {kDigits, true},
-      {colons, true},
-      {"sha256 Fingerprint=" + colons + "\n", true},  // the whole line openssl prints
-      {"  " + colons + "  ", true},
-      {"BA:78::16" + std::string(kDigits).substr(6), true},  // colons anywhere
-      {std::string(kDigits).substr(2), false},               // 62 digits
-      {std::string(kDigits) + "00", false},                  // 66 digits
-      {std::string(kDigits).substr(1) + "g", false},
-      {std::string(kDigits).substr(0, 32) + " " + std::string(kDigits).substr(32), false},
-      {"SHA1 Fingerprint=" + colons, false},
-      {"", false},
-  };
-  for (const auto& [text, valid] : cases) {
-    const auto pin = ParsePin(text);
-    ASSERT_EQ(pin.has_value(), valid) << text;
-    if (pin) {
-      EXPECT_EQ(Hex(*pin), kDigits) << text;
+  testing_support::ForEachRow("link texts", [&](const std::vector<std::string>& w) {
+    const std::string text = testing_support::Text(w.at(1));
+    if (w[0] == "pin") {
+      const auto pin = ParsePin(text);
+      ASSERT_EQ(pin.has_value(), w.at(2) == "1");
+      if (pin) {
+        EXPECT_EQ(Hex(*pin), kDigits);
+      }
+    } else if (w[0] == "hello") {
+      const HelloReply reply = ClassifyHelloReply(ToBytes(text));
+      EXPECT_EQ(reply == HelloReply::kNeedMore ? "more" : reply == HelloReply::kTls ? "tls" : "not", w.at(2));
+    } else {
+      std::optional<Bytes> literal;
+      if (w.at(2) != "-") {
+        literal.emplace();
+        std::istringstream parts(w[2]);
+        for (std::string part; std::getline(parts, part, '.');)
+          literal->push_back(static_cast<std::uint8_t>(std::stoi(part)));
+      }
+      const bool found = w.at(3) == "1";
+      const net::Resolution resolved = net::Resolve(text, 9999);
+      EXPECT_EQ(!resolved.addresses.empty(), found);
+      EXPECT_EQ(resolved.failure, found ? LinkFailure::kNone : LinkFailure::kHostNotFound);
+      EXPECT_EQ(net::IpLiteral(text), literal);
+      if (literal) {
+        EXPECT_EQ(resolved.addresses.size(), 1u);
+      }
     }
-  }
-  EXPECT_EQ(FormatFingerprint(*ParsePin(kDigits)), colons);
-}
-
-TEST(HelloReply, ATlsServersFirstRecordIsAnAlertOrItsHello) {
-  const std::pair<std::string, HelloReply> cases[] = {
-      {"", HelloReply::kNeedMore},
-      {"\x16", HelloReply::kNeedMore},
-      {std::string("\x16\x03\x03\x00", 4), HelloReply::kNeedMore},
-      {std::string("\x16\x03\x03\x00\x7a\x02", 6), HelloReply::kTls},
-      {std::string("\x15\x03\x03\x00\x02\x02\x46", 7), HelloReply::kTls},
-      {std::string("\x16\x03\x01\x01\x00\x01", 6), HelloReply::kNotTls},  // a client hello echoed
-      {"\x16\x04", HelloReply::kNotTls},
-      {"HTTP/1.1 400", HelloReply::kNotTls},
-      {"A\x01Sign on\xFF\xEF", HelloReply::kNotTls},  // a host's screen record
-  };
-  for (const auto& [reply, expected] : cases) EXPECT_EQ(ClassifyHelloReply(ToBytes(reply)), expected) << reply;
+  });
+  EXPECT_EQ(FormatFingerprint(*ParsePin(kDigits)),
+            "BA:78:16:BF:8F:01:CF:EA:41:41:40:DE:5D:AE:22:23:B0:03:61:A3:96:17:7A:9C:B4:10:FF:61:F2:00:15:AD");
   EXPECT_TRUE(StartsWithTlsAlert(ToBytes(std::string("\x15\x03\x03\x00\x02\x02\x46", 7))));
   EXPECT_FALSE(StartsWithTlsAlert(ToBytes("\x15\x03")));
   EXPECT_FALSE(StartsWithTlsAlert(ToBytes(std::string("\x16\x03\x03\x00\x7a\x02", 6))));
-}
-
-TEST(Resolve, LiteralsOfBothFamiliesTheBroadcastAddressAndFailures) {
-  struct Case {
-    std::string host;
-    std::optional<Bytes> literal;  // none: a name, or nothing
-    bool found;
-  };
-  const Bytes loopback6 = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
-  const Bytes linkLocal = {0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
-  const Case cases[] = {
-      {"127.0.0.1", Bytes{127, 0, 0, 1}, true},
-      {"255.255.255.255", Bytes{255, 255, 255, 255}, true},
-      {"::1", loopback6, true},
-      {"[::1]", loopback6, true},
-      {"fe80::1%1", linkLocal, true},
-      {"localhost", std::nullopt, true},
-      {"", std::nullopt, false},
-      {"name.invalid", std::nullopt, false},
-      {std::string("127.0.0.1\0x", 11), std::nullopt, false},  // never a shortened name
-  };
-  for (const Case& c : cases) {
-    const net::Resolution resolved = net::Resolve(c.host, 9999);
-    EXPECT_EQ(!resolved.addresses.empty(), c.found) << c.host;
-    EXPECT_EQ(resolved.failure, c.found ? LinkFailure::kNone : LinkFailure::kHostNotFound) << c.host;
-    EXPECT_EQ(net::IpLiteral(c.host), c.literal) << c.host;
-    if (c.literal) {
-      EXPECT_EQ(resolved.addresses.size(), 1u) << c.host;
-    }
-  }
   EXPECT_EQ(net::AddressText(net::Resolve("[::1]", 1).addresses.at(0)), "::1");
   // IPv4 alone, in network order, as the load generator takes it.
   EXPECT_EQ(net::ResolveHost(""), 0u);
