@@ -76,9 +76,6 @@ std::string StateOf(const HeadlessTerminal& terminal) {
   return out;
 }
 
-// A host record of screen commands, as the host writes it.
-std::string Wire(const ScreenBuilder& screen) { return screen.Wire(); }
-
 // The screens the rebuild must put back: each row the host's records, in order, on one terminal.
 struct Scene {
   const char* name;
@@ -114,19 +111,19 @@ std::vector<Scene> Scenes() {
   ScreenBuilder noInput;
   noInput.SelectPage(0).ErasePage().Fixed(1, 0, 0, "Menu").ShowPage(0).FocusAndUnlock(-1);
   return {
-      {"every kind of field, labels and font step", {Wire(everyKind)}},
-      {"pages besides the shown one, locked", {Wire(pages)}},
-      {"a message at a field", {Wire(base), Wire(ScreenBuilder().MessageAt(21, "   Check it").FocusAndUnlock(21))}},
-      {"a prompt", {Wire(base), Wire(ScreenBuilder().Prompt(5, "Quantity?"))}},
+      {"every kind of field, labels and font step", {everyKind.Wire()}},
+      {"pages besides the shown one, locked", {pages.Wire()}},
+      {"a message at a field", {base.Wire(), ScreenBuilder().MessageAt(21, "   Check it").FocusAndUnlock(21).Wire()}},
+      {"a prompt", {base.Wire(), ScreenBuilder().Prompt(5, "Quantity?").Wire()}},
       {"a message whose focus is the first input field",
-       {Wire(base), Wire(ScreenBuilder().Focus(-1).Message("First"))}},
-      {"a message without input fields", {Wire(noInput), Wire(ScreenBuilder().Message("No input"))}},
+       {base.Wire(), ScreenBuilder().Focus(-1).Message("First").Wire()}},
+      {"a message without input fields", {noInput.Wire(), ScreenBuilder().Message("No input").Wire()}},
       {"two dialogs, locked under them",
-       {Wire(base), Wire(ScreenBuilder().MessageAt(20, "one")), Wire(ScreenBuilder().Prompt(2, "two")),
-        Wire(ScreenBuilder().Lock())}},
-      {"a reset after a dialog", {Wire(base), Wire(ScreenBuilder().Message("gone")), reset, Wire(noInput)}},
-      {"the page has the focus", {Wire(noInput)}},
-      {"UTF-8 text", {Wire(utf8)}, true},
+       {base.Wire(), ScreenBuilder().MessageAt(20, "one").Wire(), ScreenBuilder().Prompt(2, "two").Wire(),
+        ScreenBuilder().Lock().Wire()}},
+      {"a reset after a dialog", {base.Wire(), ScreenBuilder().Message("gone").Wire(), reset, noInput.Wire()}},
+      {"the page has the focus", {noInput.Wire()}},
+      {"UTF-8 text", {utf8.Wire()}, true},
   };
 }
 

@@ -1,9 +1,7 @@
 // vantor-headless: its command language and script on the demo host, command line and reconnection.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <optional>
 
@@ -93,11 +91,11 @@ TEST(HeadlessProgram, ReachesATlsHostItTrustsAndSaysWhyItRefusesOthers) {
   const auto at = [](const char* address, const LoopbackServer& server) {
     return std::string(address) + ":" + std::to_string(server.Port());
   };
-  std::vector<std::string> files;
-  const auto withPin = [&](const std::string& pin) {
-    files.push_back(pki.caFile + std::to_string(files.size()) + ".ini");
-    std::ofstream(files.back(), std::ios::binary) << "hosttls=true\r\nhosttlspin=" << pin << "\r\n";
-    return std::vector<std::string>{"--settings", files.back()};
+  int files = 0;
+  const auto withPin = [&files](const std::string& pin) {
+    const std::string file = testing::TempDir() + "tls_settings" + std::to_string(files++) + ".ini";
+    std::ofstream(file, std::ios::binary) << "hosttls=true\r\nhosttlspin=" << pin << "\r\n";
+    return std::vector<std::string>{"--settings", file};
   };
   const std::string connected = R"("connected":true,"link":{"tls":true,"protocol":"TLSv1.3","failure":""})";
   const auto refused = [](const std::string& why) {
@@ -125,7 +123,6 @@ TEST(HeadlessProgram, ReachesATlsHostItTrustsAndSaysWhyItRefusesOthers) {
     EXPECT_NE(headless.Output().find(c.link), std::string::npos) << headless.Output();
   }
   EXPECT_EQ(host.Accepted(), ipv6Name ? 3 : 2) << "the bad pin was refused before connecting";
-  for (const std::string& file : files) std::remove(file.c_str());
   if (!ipv6Name) GTEST_SKIP() << "no name resolves to ::1 here (see /etc/hosts): the host was not reached by name";
 }
 
@@ -139,40 +136,6 @@ TEST(HeadlessScreenText, DatePicturesFillEachPlaceholder) {
         {u"MMM", LocalDateTime{2026, 0, 1}, u"???"}}) {
     EXPECT_EQ(FormatPicture(picture, time), text);
   }
-}
-
-TEST(HeadlessScreenText, ShowsEveryControlKindAsText) {
-  namespace option = host_records::option;
-  namespace field = host_records::field;
-  Settings settings;
-  testing_support::RecordCapture sent;
-  testing_support::FixedClock clock;
-  HeadlessTerminal terminal(settings, sent, clock);
-  host_records::ScreenBuilder screen;
-  screen.Fixed(1, 0, 0, "Item").Input(2, 0, 5, 4).Text(2, "ab");
-  screen.Define(3, 1, 0, '@' | field::kInput | field::kPassword, '@', 3).Text(3, "pw");
-  screen.Define(4, 2, 0, 'G', '@', 8).Text(4, "XPrint").Options(4, {option::Type('C')});
-  screen.Define(5, 3, 0, 'C', '@', 6).Text(5, "Save").Options(5, {option::Type('B')}).KeyLabel(5, "SAVE");
-  const std::string record = screen.ShowPage(0).FocusAndUnlock(2).Record();
-  terminal.ReceiveRecord(RecordBytes(reinterpret_cast<const std::uint8_t*>(record.data()), record.size()));
-  const std::vector<std::string> lines = ScreenLines(terminal);
-  ASSERT_EQ(lines.size(), 10u);
-  EXPECT_EQ(
-      lines[0] + "|" + lines[1] + "|" + lines[2] + "|" + lines[3],
-      "Item ab                   |**                        |[X] Print                 |<Save>                    ");
-  const std::vector<std::string> fields = FieldLines(terminal);
-  ASSERT_EQ(fields.size(), 5u);
-  EXPECT_EQ(
-      fields[2],
-      R"({"id":3,"kind":"entry","row":1,"col":0,"length":3,"text":"pw","focus":false,"input":true,"numeric":false,)"
-      R"("password":true,"hidden":false,"maxLength":3,"modified":false,"autoSend":false,"readOnly":false,"serial":false})");
-  EXPECT_EQ(fields[3],
-            R"({"id":4,"kind":"checkbox","row":2,"col":0,"length":8,"text":"XPrint","focus":false,"input":true,)"
-            R"("numeric":false,"password":false,"hidden":false,"label":"Print","checked":true})");
-  EXPECT_EQ(
-      StatusLine(terminal),
-      R"({"connected":false,"link":{"tls":false,"protocol":"","failure":""},"keyboard":"ready","page":0,"focus":2,"dialog":"none","message":"","labels":{"5":"SAVE"},)"
-      R"("toolbar":{"SAVE":5},"lock":"none","beeps":0,"sounds":1})");
 }
 
 // One terminal without windows on records the test gives, driven by command lines as the program drives it.
@@ -192,16 +155,19 @@ class HeadlessSession {
     return outcome;
   }
   HeadlessTerminal& Terminal() { return terminal_; }
-  // Each step of the session `name`: its events by the test's functions, the command lines by Run.
-  void Play(const std::string& name, const std::map<std::string, std::function<void()>>& events) {
+  // Each step of the session `name`: a host's record of `records` by its name, the connection lost and
+  // being made again, or a command line with its reply.
+  void Play(const std::string& name, const std::map<std::string, std::string>& records) {
     for (const auto& [line, outcome] : SessionSteps(name)) {
-      if (line.starts_with("<")) {
-        events.at(line)();
-        continue;
+      if (line == "<connecting>") {
+        terminal_.ConnectionStarting();
+      } else if (line.starts_with("<")) {
+        Receive(records.at(line));
+      } else {
+        const bool showsScreen = outcome.ends_with(" [screen]");
+        EXPECT_EQ(Run(line), showsScreen ? outcome.substr(0, outcome.size() - 9) : outcome) << line;
+        EXPECT_EQ(last_.data, showsScreen ? ScreenLines(terminal_) : std::vector<std::string>()) << line;
       }
-      const bool showsScreen = outcome.ends_with(" [screen]");
-      EXPECT_EQ(Run(line), showsScreen ? outcome.substr(0, outcome.size() - 9) : outcome) << line;
-      EXPECT_EQ(last_.data, showsScreen ? ScreenLines(terminal_) : std::vector<std::string>()) << line;
     }
   }
 
@@ -213,6 +179,37 @@ class HeadlessSession {
   CommandEngine engine_;
   Reply last_;
 };
+
+TEST(HeadlessScreenText, ShowsEveryControlKindAsText) {
+  namespace option = host_records::option;
+  namespace field = host_records::field;
+  HeadlessSession session;
+  HeadlessTerminal& terminal = session.Terminal();
+  host_records::ScreenBuilder screen;
+  screen.Fixed(1, 0, 0, "Item").Input(2, 0, 5, 4).Text(2, "ab");
+  screen.Define(3, 1, 0, '@' | field::kInput | field::kPassword, '@', 3).Text(3, "pw");
+  screen.Define(4, 2, 0, 'G', '@', 8).Text(4, "XPrint").Options(4, {option::Type('C')});
+  screen.Define(5, 3, 0, 'C', '@', 6).Text(5, "Save").Options(5, {option::Type('B')}).KeyLabel(5, "SAVE");
+  session.Receive(screen.ShowPage(0).FocusAndUnlock(2).Record());
+  const std::vector<std::string> lines = ScreenLines(terminal);
+  ASSERT_EQ(lines.size(), 10u);
+  EXPECT_EQ(
+      lines[0] + "|" + lines[1] + "|" + lines[2] + "|" + lines[3],
+      "Item ab                   |**                        |[X] Print                 |<Save>                    ");
+  const std::vector<std::string> fields = FieldLines(terminal);
+  ASSERT_EQ(fields.size(), 5u);
+  EXPECT_EQ(
+      fields[2],
+      R"({"id":3,"kind":"entry","row":1,"col":0,"length":3,"text":"pw","focus":false,"input":true,"numeric":false,)"
+      R"("password":true,"hidden":false,"maxLength":3,"modified":false,"autoSend":false,"readOnly":false,"serial":false})");
+  EXPECT_EQ(fields[3],
+            R"({"id":4,"kind":"checkbox","row":2,"col":0,"length":8,"text":"XPrint","focus":false,"input":true,)"
+            R"("numeric":false,"password":false,"hidden":false,"label":"Print","checked":true})");
+  EXPECT_EQ(
+      StatusLine(terminal),
+      R"({"connected":false,"link":{"tls":false,"protocol":"","failure":""},"keyboard":"ready","page":0,"focus":2,"dialog":"none","message":"","labels":{"5":"SAVE"},)"
+      R"("toolbar":{"SAVE":5},"lock":"none","beeps":0,"sounds":1})");
+}
 
 // Waits in seconds up to a day, with a fraction; scan data with its escapes, whole or refused.
 TEST(HeadlessCommands, SecondsAndScanEscapesAreReadExactly) {
@@ -237,57 +234,38 @@ TEST(HeadlessCommands, SecondsAndScanEscapesAreReadExactly) {
   }
 }
 
-TEST(HeadlessCommands, ExpectChecksScreenFieldsRowsAndDialogsAndAFailedCheckShowsTheScreen) {
-  HeadlessSession session;
-  session.Receive(
-      host_records::ScreenBuilder().Fixed(1, 0, 0, "Item").Input(2, 0, 5, 4).Text(2, "ab").ShowPage(0).Record());
-  session.Play(
-      "expect",
-      {{"<message>", [&] { session.Receive(host_records::ScreenBuilder().Message("Saved 5 x A100").Record()); }}});
-}
-
-// Keys and typing wait for the host and for the connection, toolbar keys as the others; after a host prompt's
-// Cancel the window's keyboard works while its page takes no taps until the host's next screen.
-TEST(HeadlessOperator, ToolbarKeysObeyTheLockAndACancelledPromptLeavesTheKeyboardAsTheWindowDoes) {
+// Each operator session of headless_sessions.txt on a terminal of its own, the host's records by name: checks
+// of the screen, toolbar keys under the lock, taps on each kind of button, editing keys.
+TEST(HeadlessOperator, EachSessionAnswersAndSendsWhatTheWindowWould) {
   namespace option = host_records::option;
-  HeadlessSession session;
-  host_records::ScreenBuilder builder;
-  builder.SelectPage(0).Input(20, 1, 0, 10);
-  builder.Define(22, 2, 0, 'G', '@', 8).Text(22, "XPrint").Options(22, {option::Type('C')});
-  const std::string screen = builder.ShowPage(0).KeyLabel(1, "SAVE").FocusAndUnlock(20).Record();
-  const std::string prompt = host_records::ScreenBuilder().Prompt(1, "Sure?").Record();
-  session.Play("toolbar", {{"<screen>", [&] { session.Receive(screen); }},
-                           {"<prompt>", [&] { session.Receive(prompt); }},
-                           {"<connecting>", [&] { session.Terminal().ConnectionStarting(); }}});
-}
-
-// Taps on each kind of button, keys with Shift or Ctrl held and a scanner's message (one message: its
-// framing is the port's) send what the window's would.
-TEST(HeadlessOperator, TapsOnButtonsKeysWithModifiersAndAScanAreSent) {
-  namespace option = host_records::option;
-  HeadlessSession session;
-  host_records::ScreenBuilder screen;
-  screen.SelectPage(0).Input(20, 1, 0, 10).Input(21, 2, 0, 6).SerialFlags(21, '1');
-  screen.Define(30, 3, 0, 'G', '@', 6).Text(30, "XPal").Options(30, {option::Type('R')});
-  screen.Define(31, 3, 7, 'G', '@', 6).Text(31, " Case").Options(31, {option::Type('R')});
-  screen.Define(32, 4, 0, 'G', '@', 6).Text(32, " Cold").Options(32, {option::Type('S')});
-  screen.Define(33, 5, 0, 'G', '@', 6).Text(33, " Yes").Options(33, {option::Type('C')});
-  screen.Define(34, 6, 0, 'C', '@', 6).Text(34, "GO").Options(34, {option::Type('B')});
-  session.Receive(screen.ShowPage(0).FocusAndUnlock(20).Record());
-  session.Play("taps",
-               {{"<unlock>", [&] { session.Receive(host_records::ScreenBuilder().FocusAndUnlock(20).Record()); }}});
-}
-
-// Editing keys reach the field with the focus, keys the check box with the focus, and the key response
-// names the field the operator focused.
-TEST(HeadlessOperator, EditingKeysEditTheFocusedFieldAndTheResponseNamesTheFocus) {
-  HeadlessSession session;
-  host_records::ScreenBuilder screen;
-  screen.SelectPage(0).Input(20, 1, 0, 3).Input(21, 2, 0, 5);
-  screen.Define(22, 3, 0, 'G', '@', 6).Text(22, " Ok").Options(22, {host_records::option::Type('C')});
-  session.Receive(screen.ShowPage(0).FocusAndUnlock(20).Record());
-  session.Play("editing",
-               {{"<unlock>", [&] { session.Receive(host_records::ScreenBuilder().FocusAndUnlock(20).Record()); }}});
+  using host_records::ScreenBuilder;
+  ScreenBuilder item, receiving, buttons, entries;
+  item.Fixed(1, 0, 0, "Item").Input(2, 0, 5, 4).Text(2, "ab").ShowPage(0);
+  receiving.SelectPage(0).Input(20, 1, 0, 10);
+  receiving.Define(22, 2, 0, 'G', '@', 8).Text(22, "XPrint").Options(22, {option::Type('C')});
+  receiving.ShowPage(0).KeyLabel(1, "SAVE").FocusAndUnlock(20);
+  buttons.SelectPage(0).Input(20, 1, 0, 10).Input(21, 2, 0, 6).SerialFlags(21, '1');
+  buttons.Define(30, 3, 0, 'G', '@', 6).Text(30, "XPal").Options(30, {option::Type('R')});
+  buttons.Define(31, 3, 7, 'G', '@', 6).Text(31, " Case").Options(31, {option::Type('R')});
+  buttons.Define(32, 4, 0, 'G', '@', 6).Text(32, " Cold").Options(32, {option::Type('S')});
+  buttons.Define(33, 5, 0, 'G', '@', 6).Text(33, " Yes").Options(33, {option::Type('C')});
+  buttons.Define(34, 6, 0, 'C', '@', 6).Text(34, "GO").Options(34, {option::Type('B')});
+  buttons.ShowPage(0).FocusAndUnlock(20);
+  entries.SelectPage(0).Input(20, 1, 0, 3).Input(21, 2, 0, 5);
+  entries.Define(22, 3, 0, 'G', '@', 6).Text(22, " Ok").Options(22, {option::Type('C')});
+  entries.ShowPage(0).FocusAndUnlock(20);
+  const std::map<std::string, std::string> records = {{"<item>", item.Record()},
+                                                      {"<receiving>", receiving.Record()},
+                                                      {"<buttons>", buttons.Record()},
+                                                      {"<entries>", entries.Record()},
+                                                      {"<message>", ScreenBuilder().Message("Saved 5 x A100").Record()},
+                                                      {"<prompt>", ScreenBuilder().Prompt(1, "Sure?").Record()},
+                                                      {"<unlock>", ScreenBuilder().FocusAndUnlock(20).Record()}};
+  for (const char* name : {"expect", "toolbar", "taps", "editing"}) {
+    SCOPED_TRACE(name);
+    HeadlessSession session;
+    session.Play(name, records);
+  }
 }
 
 TEST(HeadlessRunner, ConnectsAgainAfterALossOrADrop) {
