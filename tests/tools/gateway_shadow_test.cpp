@@ -76,9 +76,6 @@ std::string StateOf(const HeadlessTerminal& terminal) {
   return out;
 }
 
-// A host record of screen commands, as the host writes it.
-std::string Wire(const ScreenBuilder& screen) { return screen.Wire(); }
-
 // The screens the rebuild must put back: each row the host's records, in order, on one terminal.
 struct Scene {
   const char* name;
@@ -89,79 +86,44 @@ struct Scene {
 std::vector<Scene> Scenes() {
   const std::string reset = std::string("I") + std::string(kTerminator);
   ScreenBuilder everyKind;
-  everyKind.SelectPage(0)
-      .Fixed(1, 0, 0, "Title")
-      .Attributes(1, 'A', '@' | 0x30)
-      .Define(9, 0, 19, 'B', 'p', 5)
-      .Input(20, 2, 0, 10)
-      .Text(20, "PXA100")
-      .Prefix(20, 13, "PX")
-      .Define(21, 3, 0, 'C' | 0x08, '@', 8)
-      .Text(21, "AB12")
-      .Prefix(21, 2, "AB")
-      .Define(22, 4, 0, 'C' | 0x30, '@' | 0x04, 6)
-      .SerialFlags(22, '1')
-      .Define(23, 5, 0, 'C', '@' | 0x02, 4)
-      .Options(23, {option::MaxLength(0x20)})
-      .Text(23, "longer than four")
-      .Define(24, 6, 0, 'C', '@', 12)
-      .Text(24, "X Print")
-      .Options(24, {option::Type('C'), option::Selected(true), option::CheckSize(2)})
-      .Define(25, 7, 0, 'C', '@', 8)
-      .Text(25, "X One")
-      .Options(25, {option::Type('R')})
-      .Define(26, 7, 9, 'C', '@', 8)
-      .Text(26, " Two")
-      .Options(26, {option::Type('R')})
-      .Define(27, 8, 0, 'A', '@', 8)
-      .Text(27, "Pick")
-      .Options(27, {option::Type('S'), option::Centred()})
-      .Define(28, 9, 0, 'C', '@', 6)
-      .Text(28, "Save")
-      .Options(28, {option::Type('B')})
-      .Fixed(30, 10, 0, "to printer")
-      .SerialFlags(30, '1')
-      .Prefix(30, 20, "")
-      .Prefix(9, -5, "")
-      .KeyLabel(1, "SAVE")
-      .KeyLabel(2, "CLEAR")
-      .KeyLabel(3, "")
-      .KeyLabel(5, "SAVE")
-      .KeyLabel(36, "EXTRA")
-      .FontStep(2)
-      .ShowPage(0)
-      .FocusAndUnlock(21);
+  everyKind.SelectPage(0).Fixed(1, 0, 0, "Title").Attributes(1, 'A', '@' | 0x30).Define(9, 0, 19, 'B', 'p', 5);
+  everyKind.Input(20, 2, 0, 10).Text(20, "PXA100").Prefix(20, 13, "PX");
+  everyKind.Define(21, 3, 0, 'C' | 0x08, '@', 8).Text(21, "AB12").Prefix(21, 2, "AB");
+  everyKind.Define(22, 4, 0, 'C' | 0x30, '@' | 0x04, 6).SerialFlags(22, '1');
+  everyKind.Define(23, 5, 0, 'C', '@' | 0x02, 4).Options(23, {option::MaxLength(0x20)}).Text(23, "longer than four");
+  everyKind.Define(24, 6, 0, 'C', '@', 12).Text(24, "X Print");
+  everyKind.Options(24, {option::Type('C'), option::Selected(true), option::CheckSize(2)});
+  everyKind.Define(25, 7, 0, 'C', '@', 8).Text(25, "X One").Options(25, {option::Type('R')});
+  everyKind.Define(26, 7, 9, 'C', '@', 8).Text(26, " Two").Options(26, {option::Type('R')});
+  everyKind.Define(27, 8, 0, 'A', '@', 8).Text(27, "Pick").Options(27, {option::Type('S'), option::Centred()});
+  everyKind.Define(28, 9, 0, 'C', '@', 6).Text(28, "Save").Options(28, {option::Type('B')});
+  everyKind.Fixed(30, 10, 0, "to printer").SerialFlags(30, '1').Prefix(30, 20, "").Prefix(9, -5, "");
+  everyKind.KeyLabel(1, "SAVE").KeyLabel(2, "CLEAR").KeyLabel(3, "").KeyLabel(5, "SAVE").KeyLabel(36, "EXTRA");
+  everyKind.FontStep(2).ShowPage(0).FocusAndUnlock(21);
   ScreenBuilder pages;
   pages.SelectPage(3).Input(7, 1, 1, 5).Text(7, "p3").SelectPage(15).Fixed(2, 0, 0, "last");
   pages.SelectPage(0).Input(4, 0, 0, 3).ShowPage(0).SelectPage(3).Focus(7).Lock();
   ScreenBuilder base;
   base.SelectPage(0).Fixed(1, 0, 0, "Receiving").Input(20, 2, 0, 10).Input(21, 3, 0, 5).ShowPage(0).FocusAndUnlock(20);
+  ScreenBuilder utf8;
+  utf8.Fixed(1, 0, 0, std::string("Gr\xC3\xBC\xC3\x9F") + "e").Input(2, 1, 0, 4).Text(2, "\xE2\x82\xAC");
+  utf8.KeyLabel(1, "\xC3\x9C").ShowPage(0).FocusAndUnlock(2);
   ScreenBuilder noInput;
   noInput.SelectPage(0).ErasePage().Fixed(1, 0, 0, "Menu").ShowPage(0).FocusAndUnlock(-1);
   return {
-      {"every kind of field, labels and font step", {Wire(everyKind)}},
-      {"pages besides the shown one, locked", {Wire(pages)}},
-      {"a message at a field", {Wire(base), Wire(ScreenBuilder().MessageAt(21, "   Check it").FocusAndUnlock(21))}},
-      {"a prompt", {Wire(base), Wire(ScreenBuilder().Prompt(5, "Quantity?"))}},
+      {"every kind of field, labels and font step", {everyKind.Wire()}},
+      {"pages besides the shown one, locked", {pages.Wire()}},
+      {"a message at a field", {base.Wire(), ScreenBuilder().MessageAt(21, "   Check it").FocusAndUnlock(21).Wire()}},
+      {"a prompt", {base.Wire(), ScreenBuilder().Prompt(5, "Quantity?").Wire()}},
       {"a message whose focus is the first input field",
-       {Wire(base), Wire(ScreenBuilder().Focus(-1).Message("First"))}},
-      {"a message without input fields", {Wire(noInput), Wire(ScreenBuilder().Message("No input"))}},
+       {base.Wire(), ScreenBuilder().Focus(-1).Message("First").Wire()}},
+      {"a message without input fields", {noInput.Wire(), ScreenBuilder().Message("No input").Wire()}},
       {"two dialogs, locked under them",
-       {Wire(base), Wire(ScreenBuilder().MessageAt(20, "one")), Wire(ScreenBuilder().Prompt(2, "two")),
-        Wire(ScreenBuilder().Lock())}},
-      {"a reset after a dialog", {Wire(base), Wire(ScreenBuilder().Message("gone")), reset, Wire(noInput)}},
-      {"the page has the focus", {Wire(noInput)}},
-      {"UTF-8 text",
-       {Wire(ScreenBuilder()
-                 .Fixed(1, 0, 0,
-                        "Gr\xC3\xBC\xC3\x9F"
-                        "e")
-                 .Input(2, 1, 0, 4)
-                 .Text(2, "\xE2\x82\xAC")
-                 .KeyLabel(1, "\xC3\x9C")
-                 .ShowPage(0)
-                 .FocusAndUnlock(2))},
-       true},
+       {base.Wire(), ScreenBuilder().MessageAt(20, "one").Wire(), ScreenBuilder().Prompt(2, "two").Wire(),
+        ScreenBuilder().Lock().Wire()}},
+      {"a reset after a dialog", {base.Wire(), ScreenBuilder().Message("gone").Wire(), reset, noInput.Wire()}},
+      {"the page has the focus", {noInput.Wire()}},
+      {"UTF-8 text", {utf8.Wire()}, true},
   };
 }
 
@@ -245,15 +207,9 @@ TEST(GatewayRebuild, PrefixModeArgumentsLeaveEachModeAfterTheReductions) {
 
 // The terminal's records as a shadow that saw only the host's takes them.
 TEST(GatewayShadow, TakesTheOperatorsWorkFromTheTerminalsRecords) {
-  const std::string screen = ScreenBuilder()
-                                 .Input(20, 0, 0, 10)
-                                 .Input(21, 1, 0, 10)
-                                 .Prefix(21, 2, "]C")
-                                 .Input(22, 2, 0, 10)
-                                 .Prefix(22, 0, "Q")
-                                 .ShowPage(0)
-                                 .FocusAndUnlock(20)
-                                 .Record();
+  ScreenBuilder builder;
+  builder.Input(20, 0, 0, 10).Input(21, 1, 0, 10).Prefix(21, 2, "]C").Input(22, 2, 0, 10).Prefix(22, 0, "Q");
+  const std::string screen = builder.ShowPage(0).FocusAndUnlock(20).Record();
   struct Case {
     const char* name;
     std::vector<std::string> hostAfter;  // host records after the screen, before the terminal's record

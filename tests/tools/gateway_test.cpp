@@ -84,17 +84,9 @@ class RawTerminal {
 // A gateway in front of a host on `hostPort`, holding for `hold` seconds.
 struct Gateway {
   explicit Gateway(std::uint16_t hostPort, const std::string& hold = "1", std::vector<std::string> more = {}) {
-    std::vector<std::string> args{kBuild + "/vantor-gateway",
-                                  "--listen",
-                                  "127.0.0.1:0",
-                                  "--host",
-                                  "127.0.0.1:" + std::to_string(hostPort),
-                                  "--hold",
-                                  hold,
-                                  "--identify-timeout",
-                                  "0.5"};
-    args.insert(args.end(), more.begin(), more.end());
-    process.Start(args);
+    more.insert(more.begin(), {kBuild + "/vantor-gateway", "--listen", "127.0.0.1:0", "--host",
+                               "127.0.0.1:" + std::to_string(hostPort), "--hold", hold, "--identify-timeout", "0.5"});
+    process.Start(more);
     port = process.Port("listening on 127.0.0.1");
   }
   bool Logged(const std::string& line) { return process.WaitFor(line); }
@@ -176,14 +168,8 @@ TEST(GatewayProgram, EndsEverySessionAsItsTerminalOrHostWould) {
          RawTerminal terminal(gateway.port, Record("I"));
          ASSERT_TRUE(host.Accept());
          EXPECT_EQ(host.ReadRecord()->raw, Record("I"));
-         host.SendRaw(
-             "H\xFF\xFF"
-             "x" +
-             kEnd);
-         EXPECT_TRUE(
-             terminal.ReadUntil("H\xFF\xFF"
-                                "x" +
-                                kEnd));
+         host.SendRaw("H\xFF\xFFx" + kEnd);
+         EXPECT_TRUE(terminal.ReadUntil("H\xFF\xFFx" + kEnd));
          terminal.Reset();
          EXPECT_TRUE(gateway.Logged("ended"));
          EXPECT_TRUE(host.WaitPeerClosed());
@@ -207,10 +193,7 @@ TEST(GatewayProgram, EndsEverySessionAsItsTerminalOrHostWould) {
        [&](Gateway& gateway, TestHost& host) {
          RawTerminal terminal(gateway.port, Record("7I"));
          ASSERT_TRUE(host.Accept());
-         host.SendRaw(
-             "\xFF\xFF\xFF\xEF"
-             "\x01\x02" +
-             kEnd);  // unescaped: 0xFF, a terminator, 1 2, a terminator
+         host.SendRaw("\xFF\xFF\xFF\xEF\x01\x02" + kEnd);  // unescaped: 0xFF, a terminator, 1 2, a terminator
          EXPECT_TRUE(terminal.ReadUntil("\xFF\xFF" + kEnd + "\x01\x02" + kEnd));
          host.SendRaw(screen);
          EXPECT_TRUE(terminal.ReadUntil(screen));
@@ -228,10 +211,7 @@ TEST(GatewayProgram, EndsEverySessionAsItsTerminalOrHostWould) {
          ASSERT_TRUE(host.Accept());
          host.SendRaw(screen);
          EXPECT_TRUE(terminal.ReadUntil(screen));
-         terminal.Send(Record("7H") +
-                       "7RF0"
-                       "\x31"
-                       "=12AB");  // acknowledged, then a key cut short
+         terminal.Send(Record("7H") + "7RF01=12AB");  // acknowledged, then a key cut short
          EXPECT_EQ(host.ReadRecord(1s)->raw, Record("7I"));
          EXPECT_EQ(host.ReadRecord(1s)->raw, Record("7H"));
          host.SendRaw(screen);  // not acknowledged before the drop: the gateway does it
@@ -269,24 +249,7 @@ TEST(GatewayProgram, EndsEverySessionAsItsTerminalOrHostWould) {
 }
 
 TEST(GatewayProgram, RefusesBadCommandLines) {
-  const std::vector<std::vector<std::string>> cases = {
-      {},
-      {"--listen", "0"},
-      {"--listen", "0", "--host", "nohost"},
-      {"--listen", "0", "--host", "h:0"},
-      {"--listen", "x:y", "--host", "h:1"},
-      {"--listen", "0", "--host", "h:1", "--hold", "-1"},
-      {"--listen", "0", "--host", "h:1", "--hold", "soon"},
-      {"--listen", "0", "--host", "h:1", "--bogus", "1"},
-      {"--listen", "0", "--host", "h:1", "--hold"},
-      {"--listen", "0", "--host", "h:1", "--tls-cert", "c.pem"},
-      {"--listen", "0", "--host", "h:1", "--host-tls-pin", "12:34"},
-      {"--listen", "0", "--host", "h:1", "--admin", "x:y"},
-      {"--listen", "0", "--host", "h:1", "--admin-token", "t"},
-      {"--listen", "0", "--host", "h:1", "--admin", "0", "--admin-token", ""},
-      {"--listen", "0", "--host", "h:1", "--admin", "0", "--admin-token", "t", "--admin-token-file", "f"},
-  };
-  testing_support::ExpectRefused(kBuild + "/vantor-gateway", cases, "usage: vantor-gateway");
+  testing_support::ExpectRefusedRows(kBuild + "/vantor-gateway");
   testing_support::ExpectHelp(kBuild + "/vantor-gateway");
 }
 

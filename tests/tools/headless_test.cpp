@@ -1,8 +1,8 @@
 // vantor-headless: its command language and script on the demo host, command line and reconnection.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
+#include <map>
 #include <optional>
 
 #include "effects_recorder.h"
@@ -24,41 +24,34 @@ using testing_support::ChildProcess;
 const std::string kBuild = VANTOR_BUILD_DIR;
 const std::string kHeadless = kBuild + "/vantor-headless";
 
+// The session `name` of headless_sessions.txt: each command line (or "<event>") with its reply, if any.
+std::vector<std::pair<std::string, std::string>> SessionSteps(const std::string& name) {
+  std::ifstream file(std::string(VANTOR_SOURCE_DIR) + "/tests/tools/headless_sessions.txt");
+  std::vector<std::pair<std::string, std::string>> steps;
+  std::string line, section;
+  while (std::getline(file, line)) {
+    if (line.starts_with("[")) {
+      section = line;
+    } else if (section == "[" + name + "]" && (line.starts_with(">") || line.starts_with("<"))) {
+      steps.emplace_back(line.starts_with(">") ? line.substr(std::min<std::size_t>(2, line.size())) : line, "");
+    } else if (section == "[" + name + "]" && !line.empty() && !line.starts_with("#") && !steps.empty()) {
+      steps.back().second = line;
+    }
+  }
+  EXPECT_FALSE(steps.empty()) << name;
+  return steps;
+}
+
 TEST(HeadlessProgram, AnswersEachLineAsTheOperatorThenRunsTheDemoScript) {
   ChildProcess demo({kBuild + "/demo_host", "0"});
   const std::uint16_t port = demo.Port("listening on 127.0.0.1");
   ASSERT_NE(port, 0) << demo.Output();
   const std::vector<std::string> args{kHeadless, "--settings", testing_support::EmptySettingsFile(), "--host",
                                       "127.0.0.1:" + std::to_string(port)};
-  // In order on one terminal: lines that each answer ok (the operator signs on, opens Receiving, gives a bad
-  // quantity, then a good one), or one line with its error; no reply to a comment, blank line or after quit.
-  const std::pair<std::string, std::string> steps[] = {
-      {"wait connected 5\nwait 5", "ok"},
-      {"# note\n", ""},
-      {"bogus", "error: unknown command \"bogus\""},
-      {"scan \\q", "error: bad escape in scan data (\\r \\n \\t \\xHH \\\\)"},
-      {"wait -1", "error: not a number of seconds: \"-1\""},
-      {"expect no nothing like this\nexpect row 0 ~ ^ VANTOR WAREHOUSE +\\d\\d:\\d\\d", "ok"},
-      {"key Alt+F1", "error: unknown key \"Alt+F1\""},
-      {"key BACK", "error: BACK is not bound"},
-      {"tap 20", "error: field 20 is not a button, check box or radio button"},
-      {"focus 99", "error: no field 99 on the page"},
-      {"type", "error: type needs an argument"},
-      {"answer x", "error: no host prompt is open"},
-      {"ok", "error: no host message is open"},
-      {"cancel", "error: no host dialog is open"},
-      {"type LEE\nkey Enter\nwait 5\ntype pw\nkey Enter\nwait 5\ntap 20\nwait 5", "ok"},
-      {"type A100\nkey Enter\nwait 5\ntype 0\nkey SAVE\nwait 5", "ok"},
-      {"type a", "error: a host message is open"},
-      {"ok\ntype 5\ntap 22\nexpect [X] Print label\nkey SAVE\nwait 5", "ok"},
-      {"key F1", "error: a host prompt is open"},
-      {"answer Y\nwait 5\nexpect message Received 5 x A100\nok\nexpect Last: 5 x A100\nquit", "ok"},
-      {"status", ""},
-  };
   std::string input, replies;
-  for (const auto& [lines, reply] : steps) {
-    input += lines + "\n";
-    for (const char c : lines + "\n") replies += c == '\n' && !reply.empty() ? reply + "\n" : "";  // one per line
+  for (const auto& [line, reply] : SessionSteps("program")) {
+    input += line + "\n";
+    if (!reply.empty()) replies += reply + "\n";
   }
   ChildProcess interactive(args, {.input = input});
   EXPECT_EQ(interactive.WaitExit(20s), 0);
@@ -76,26 +69,7 @@ TEST(HeadlessProgram, AnswersEachLineAsTheOperatorThenRunsTheDemoScript) {
 
 TEST(HeadlessProgram, ShowsHelpAndRefusesBadCommandLinesSettingsAndScripts) {
   testing_support::ExpectHelp(kHeadless);
-  const std::vector<std::vector<std::string>> cases = {
-      {"--id", "0"},
-      {"--id", "1000"},
-      {"--id", "7x"},
-      {"--host", "nohost"},
-      {"--host", "h:12a"},
-      {"--host", "h:0"},
-      {"--host", ":1"},
-      {"--host", "::1:9999"},
-      {"--host", "[::1]"},
-      {"--host", "[]:9999"},
-      {"--bogus"},
-      {"--script"},
-      {"--timing"},
-      {"--tls-pin", "12:34"},
-      {"--tls-ca", "/nonexistent/ca.pem"},
-      {"--script", "/nonexistent/demo.script"},
-      {"--settings", "/nonexistent/Vantor.ini"},
-  };
-  testing_support::ExpectRefused(kHeadless, cases, "vantor-headless: ");
+  testing_support::ExpectRefusedRows(kHeadless);
   // Refused before connecting: a folder, and a script with a line that is no command.
   testing_support::ExpectRefused(kHeadless, {{"--script", testing::TempDir()}}, " is a folder, not a script");
   const std::string bad = testing::TempDir() + "bad.script";
@@ -117,11 +91,11 @@ TEST(HeadlessProgram, ReachesATlsHostItTrustsAndSaysWhyItRefusesOthers) {
   const auto at = [](const char* address, const LoopbackServer& server) {
     return std::string(address) + ":" + std::to_string(server.Port());
   };
-  std::vector<std::string> files;
-  const auto withPin = [&](const std::string& pin) {
-    files.push_back(pki.caFile + std::to_string(files.size()) + ".ini");
-    std::ofstream(files.back(), std::ios::binary) << "hosttls=true\r\nhosttlspin=" << pin << "\r\n";
-    return std::vector<std::string>{"--settings", files.back()};
+  int files = 0;
+  const auto withPin = [&files](const std::string& pin) {
+    const std::string file = testing::TempDir() + "tls_settings" + std::to_string(files++) + ".ini";
+    std::ofstream(file, std::ios::binary) << "hosttls=true\r\nhosttlspin=" << pin << "\r\n";
+    return std::vector<std::string>{"--settings", file};
   };
   const std::string connected = R"("connected":true,"link":{"tls":true,"protocol":"TLSv1.3","failure":""})";
   const auto refused = [](const std::string& why) {
@@ -149,7 +123,6 @@ TEST(HeadlessProgram, ReachesATlsHostItTrustsAndSaysWhyItRefusesOthers) {
     EXPECT_NE(headless.Output().find(c.link), std::string::npos) << headless.Output();
   }
   EXPECT_EQ(host.Accepted(), ipv6Name ? 3 : 2) << "the bad pin was refused before connecting";
-  for (const std::string& file : files) std::remove(file.c_str());
   if (!ipv6Name) GTEST_SKIP() << "no name resolves to ::1 here (see /etc/hosts): the host was not reached by name";
 }
 
@@ -165,30 +138,59 @@ TEST(HeadlessScreenText, DatePicturesFillEachPlaceholder) {
   }
 }
 
+// One terminal without windows on records the test gives, driven by command lines as the program drives it.
+class HeadlessSession {
+ public:
+  HeadlessSession() : terminal_(settings_, sent_, clock_), engine_(terminal_) {}
+
+  void Receive(const std::string& record) {
+    terminal_.ReceiveRecord(RecordBytes(reinterpret_cast<const std::uint8_t*>(record.data()), record.size()));
+  }
+  // The reply's status, then " > " and each record the command sent.
+  std::string Run(const std::string& line) {
+    sent_.Clear();
+    last_ = engine_.Start(line, std::chrono::steady_clock::now()).value_or(Reply{{}, "<pending>"});
+    std::string outcome = last_.status;
+    for (const std::string& record : sent_.Data()) outcome += " > " + record;
+    return outcome;
+  }
+  HeadlessTerminal& Terminal() { return terminal_; }
+  // Each step of the session `name`: a host's record of `records` by its name, the connection lost and
+  // being made again, or a command line with its reply.
+  void Play(const std::string& name, const std::map<std::string, std::string>& records) {
+    for (const auto& [line, outcome] : SessionSteps(name)) {
+      if (line == "<connecting>") {
+        terminal_.ConnectionStarting();
+      } else if (line.starts_with("<")) {
+        Receive(records.at(line));
+      } else {
+        const bool showsScreen = outcome.ends_with(" [screen]");
+        EXPECT_EQ(Run(line), showsScreen ? outcome.substr(0, outcome.size() - 9) : outcome) << line;
+        EXPECT_EQ(last_.data, showsScreen ? ScreenLines(terminal_) : std::vector<std::string>()) << line;
+      }
+    }
+  }
+
+ private:
+  Settings settings_;
+  testing_support::RecordCapture sent_;
+  testing_support::FixedClock clock_;
+  HeadlessTerminal terminal_;
+  CommandEngine engine_;
+  Reply last_;
+};
+
 TEST(HeadlessScreenText, ShowsEveryControlKindAsText) {
   namespace option = host_records::option;
   namespace field = host_records::field;
-  Settings settings;
-  testing_support::RecordCapture sent;
-  testing_support::FixedClock clock;
-  HeadlessTerminal terminal(settings, sent, clock);
-  const std::string record = host_records::ScreenBuilder()
-                                 .Fixed(1, 0, 0, "Item")
-                                 .Input(2, 0, 5, 4)
-                                 .Text(2, "ab")
-                                 .Define(3, 1, 0, '@' | field::kInput | field::kPassword, '@', 3)
-                                 .Text(3, "pw")
-                                 .Define(4, 2, 0, 'G', '@', 8)
-                                 .Text(4, "XPrint")
-                                 .Options(4, {option::Type('C')})
-                                 .Define(5, 3, 0, 'C', '@', 6)
-                                 .Text(5, "Save")
-                                 .Options(5, {option::Type('B')})
-                                 .KeyLabel(5, "SAVE")
-                                 .ShowPage(0)
-                                 .FocusAndUnlock(2)
-                                 .Record();
-  terminal.ReceiveRecord(RecordBytes(reinterpret_cast<const std::uint8_t*>(record.data()), record.size()));
+  HeadlessSession session;
+  HeadlessTerminal& terminal = session.Terminal();
+  host_records::ScreenBuilder screen;
+  screen.Fixed(1, 0, 0, "Item").Input(2, 0, 5, 4).Text(2, "ab");
+  screen.Define(3, 1, 0, '@' | field::kInput | field::kPassword, '@', 3).Text(3, "pw");
+  screen.Define(4, 2, 0, 'G', '@', 8).Text(4, "XPrint").Options(4, {option::Type('C')});
+  screen.Define(5, 3, 0, 'C', '@', 6).Text(5, "Save").Options(5, {option::Type('B')}).KeyLabel(5, "SAVE");
+  session.Receive(screen.ShowPage(0).FocusAndUnlock(2).Record());
   const std::vector<std::string> lines = ScreenLines(terminal);
   ASSERT_EQ(lines.size(), 10u);
   EXPECT_EQ(
@@ -208,34 +210,6 @@ TEST(HeadlessScreenText, ShowsEveryControlKindAsText) {
       R"({"connected":false,"link":{"tls":false,"protocol":"","failure":""},"keyboard":"ready","page":0,"focus":2,"dialog":"none","message":"","labels":{"5":"SAVE"},)"
       R"("toolbar":{"SAVE":5},"lock":"none","beeps":0,"sounds":1})");
 }
-
-// One terminal without windows on records the test gives, driven by command lines as the program drives it.
-class HeadlessSession {
- public:
-  HeadlessSession() : terminal_(settings_, sent_, clock_), engine_(terminal_) {}
-
-  void Receive(const std::string& record) {
-    terminal_.ReceiveRecord(RecordBytes(reinterpret_cast<const std::uint8_t*>(record.data()), record.size()));
-  }
-  // The reply's status, then " > " and each record the command sent.
-  std::string Run(const std::string& line) {
-    sent_.Clear();
-    last_ = engine_.Start(line, std::chrono::steady_clock::now()).value_or(Reply{{}, "<pending>"});
-    std::string outcome = last_.status;
-    for (const std::string& record : sent_.Data()) outcome += " > " + record;
-    return outcome;
-  }
-  const Reply& Last() const { return last_; }
-  HeadlessTerminal& Terminal() { return terminal_; }
-
- private:
-  Settings settings_;
-  testing_support::RecordCapture sent_;
-  testing_support::FixedClock clock_;
-  HeadlessTerminal terminal_;
-  CommandEngine engine_;
-  Reply last_;
-};
 
 // Waits in seconds up to a day, with a fraction; scan data with its escapes, whole or refused.
 TEST(HeadlessCommands, SecondsAndScanEscapesAreReadExactly) {
@@ -260,158 +234,37 @@ TEST(HeadlessCommands, SecondsAndScanEscapesAreReadExactly) {
   }
 }
 
-TEST(HeadlessCommands, ExpectChecksScreenFieldsRowsAndDialogsAndAFailedCheckShowsTheScreen) {
-  HeadlessSession session;
-  session.Receive(
-      host_records::ScreenBuilder().Fixed(1, 0, 0, "Item").Input(2, 0, 5, 4).Text(2, "ab").ShowPage(0).Record());
-  // Each line with its status and whether the reply shows the screen; "<message>": the host opens a message.
-  const std::tuple<std::string, std::string, bool> checks[] = {
-      {"expect Item ab", "ok", false},
-      {"expect text no", "error: not on the screen: \"no\"", true},  // a keyword after "text" is text
-      {"expect no Qty", "ok", false},
-      {"expect no ab", "error: on the screen at row 0: \"ab\"", true},
-      {"expect field 2 = ab", "ok", false},
-      {"expect field 2 =", "error: field 2 is \"ab\", not \"\"", true},
-      {"expect field 2 ~ ^a.$", "ok", false},
-      {"expect field 2 ~ b$x", "error: field 2 is \"ab\", which does not match /b$x/", true},
-      {"expect field 9 = ab", "error: no field 9 on the page", true},
-      {"expect row 0 ~ ^Item ab +$", "ok", false},
-      {"expect row 1 ~ Item", "error: row 1 does not match /Item/", true},
-      {"expect row 10 ~ x", "error: no row 10 (the screen has 10)", true},
-      {"expect message", "error: no host message is open", true},
-      {"expect field x = 1", "error: expect field takes ID = TEXT or ID ~ PATTERN", false},
-      {"expect row 1 = Item", "error: expect row takes N ~ PATTERN", false},
-      {"expect row 1 ~ (", "error: not a regular expression: \"(\"", false},
-      {"expect no", "error: expect no needs a text", false},
-      {"<message>", "", false},
-      {"expect message Saved 5", "ok", false},
-      {"expect prompt Saved", "error: no host prompt is open", true},
-      {"expect message Lost", "error: the host message is \"Saved 5 x A100\", without \"Lost\"", true},
-  };
-  for (const auto& [line, status, showsScreen] : checks) {
-    if (line == "<message>") {
-      session.Receive(host_records::ScreenBuilder().Message("Saved 5 x A100").Record());
-      continue;
-    }
-    EXPECT_EQ(session.Run(line), status);
-    EXPECT_EQ(session.Last().data, showsScreen ? ScreenLines(session.Terminal()) : std::vector<std::string>()) << line;
-  }
-}
-
-// Keys and typing wait for the host and for the connection, toolbar keys as the others; after a host prompt's
-// Cancel the window's keyboard works while its page takes no taps until the host's next screen.
-TEST(HeadlessOperator, ToolbarKeysObeyTheLockAndACancelledPromptLeavesTheKeyboardAsTheWindowDoes) {
+// Each operator session of headless_sessions.txt on a terminal of its own, the host's records by name: checks
+// of the screen, toolbar keys under the lock, taps on each kind of button, editing keys.
+TEST(HeadlessOperator, EachSessionAnswersAndSendsWhatTheWindowWould) {
   namespace option = host_records::option;
-  HeadlessSession session;
-  const std::string screen = host_records::ScreenBuilder()
-                                 .SelectPage(0)
-                                 .Input(20, 1, 0, 10)
-                                 .Define(22, 2, 0, 'G', '@', 8)
-                                 .Text(22, "XPrint")
-                                 .Options(22, {option::Type('C')})
-                                 .ShowPage(0)
-                                 .KeyLabel(1, "SAVE")
-                                 .FocusAndUnlock(20)
-                                 .Record();
-  const std::string prompt = host_records::ScreenBuilder().Prompt(1, "Sure?").Record();
-  const std::pair<std::string, std::string> steps[] = {
-      {"<screen>", ""},
-      {"key F5", "ok > RF5D"},
-      {"key SAVE", "error: keyboard locked"},
-      {"<prompt>", ""},
-      {"cancel", "ok"},
-      {"wait 0", "ok"},
-      {"tap 22", "error: the page is disabled"},
-      {"key SAVE", "ok > RF1D"},
-      {"<prompt>", ""},
-      {"cancel", "ok"},
-      {"type x", "ok"},
-      {"key Enter", "ok > RF0D=D1x"},
-      {"<screen>", ""},
-      {"<connecting>", ""},  // the connection was lost: the terminal connects again
-      {"key F7", "error: keyboard locked"},
-      {"key SAVE", "error: keyboard locked"},
-  };
-  for (const auto& [line, outcome] : steps) {
-    if (line == "<screen>" || line == "<prompt>") {
-      session.Receive(line == "<screen>" ? screen : prompt);
-    } else if (line == "<connecting>") {
-      session.Terminal().ConnectionStarting();
-    } else {
-      EXPECT_EQ(session.Run(line), outcome) << line;
-    }
-  }
-}
-
-// Taps on each kind of button, keys with Shift or Ctrl held and a scanner's message (one message: its
-// framing is the port's) send what the window's would.
-TEST(HeadlessOperator, TapsOnButtonsKeysWithModifiersAndAScanAreSent) {
-  namespace option = host_records::option;
-  HeadlessSession session;
-  session.Receive(host_records::ScreenBuilder()
-                      .SelectPage(0)
-                      .Input(20, 1, 0, 10)
-                      .Input(21, 2, 0, 6)
-                      .SerialFlags(21, '1')
-                      .Define(30, 3, 0, 'G', '@', 6)
-                      .Text(30, "XPal")
-                      .Options(30, {option::Type('R')})
-                      .Define(31, 3, 7, 'G', '@', 6)
-                      .Text(31, " Case")
-                      .Options(31, {option::Type('R')})
-                      .Define(32, 4, 0, 'G', '@', 6)
-                      .Text(32, " Cold")
-                      .Options(32, {option::Type('S')})
-                      .Define(33, 5, 0, 'G', '@', 6)
-                      .Text(33, " Yes")
-                      .Options(33, {option::Type('C')})
-                      .Define(34, 6, 0, 'C', '@', 6)
-                      .Text(34, "GO")
-                      .Options(34, {option::Type('B')})
-                      .ShowPage(0)
-                      .FocusAndUnlock(20)
-                      .Record());
-  // Each step on an unlocked keyboard, as after the host's next screen.
-  const std::pair<std::string, std::string> steps[] = {
-      {"tap 31", "ok > R%O=N4 Pal=O5XCase"},                                 // the radio group's new values
-      {"tap 32", "ok > R%P=P5XCold"},        {"tap 33", "ok > R%Q=Q4XYes"},  // an auto-send check box ticked
-      {"tap 34", "ok > RF0R=R2GO"},                                          // a button: Enter on itself
-      {"key Shift+F3", "ok > RF=D"},         {"key Ctrl+1", "ok > RFED"},
-      {R"(scan A12\r)", "ok > RF0D=E3A12"},  // into the serial field, its carriage return Enter
-  };
-  for (const auto& [line, outcome] : steps) {
-    EXPECT_EQ(session.Run(line), outcome) << line;
-    session.Receive(host_records::ScreenBuilder().FocusAndUnlock(20).Record());
-  }
-}
-
-// Editing keys reach the field with the focus, keys the check box with the focus, and the key response
-// names the field the operator focused.
-TEST(HeadlessOperator, EditingKeysEditTheFocusedFieldAndTheResponseNamesTheFocus) {
-  HeadlessSession session;
-  session.Receive(host_records::ScreenBuilder()
-                      .SelectPage(0)
-                      .Input(20, 1, 0, 3)
-                      .Input(21, 2, 0, 5)
-                      .Define(22, 3, 0, 'G', '@', 6)
-                      .Text(22, " Ok")
-                      .Options(22, {host_records::option::Type('C')})
-                      .ShowPage(0)
-                      .FocusAndUnlock(20)
-                      .Record());
-  const std::pair<std::string, std::string> steps[] = {
-      {"type ABC", "ok"},      {"key Backspace", "ok"}, {"key Enter", "ok > RF0D=D2AB"},
-      {"<unlock>", ""},        {"focus 22", "ok"},      {"key Space", "ok > R%F=F3XOk"},
-      {"<unlock>", ""},        {"focus 21", "ok"},      {"key F2", "ok > RF2E"},
-      {"<unlock>", ""},        {"focus 21", "ok"},      {"key BackTab", "ok"},
-      {"key F2", "ok > RF2D"},
-  };
-  for (const auto& [line, outcome] : steps) {
-    if (line == "<unlock>") {
-      session.Receive(host_records::ScreenBuilder().FocusAndUnlock(20).Record());
-    } else {
-      EXPECT_EQ(session.Run(line), outcome) << line;
-    }
+  using host_records::ScreenBuilder;
+  ScreenBuilder item, receiving, buttons, entries;
+  item.Fixed(1, 0, 0, "Item").Input(2, 0, 5, 4).Text(2, "ab").ShowPage(0);
+  receiving.SelectPage(0).Input(20, 1, 0, 10);
+  receiving.Define(22, 2, 0, 'G', '@', 8).Text(22, "XPrint").Options(22, {option::Type('C')});
+  receiving.ShowPage(0).KeyLabel(1, "SAVE").FocusAndUnlock(20);
+  buttons.SelectPage(0).Input(20, 1, 0, 10).Input(21, 2, 0, 6).SerialFlags(21, '1');
+  buttons.Define(30, 3, 0, 'G', '@', 6).Text(30, "XPal").Options(30, {option::Type('R')});
+  buttons.Define(31, 3, 7, 'G', '@', 6).Text(31, " Case").Options(31, {option::Type('R')});
+  buttons.Define(32, 4, 0, 'G', '@', 6).Text(32, " Cold").Options(32, {option::Type('S')});
+  buttons.Define(33, 5, 0, 'G', '@', 6).Text(33, " Yes").Options(33, {option::Type('C')});
+  buttons.Define(34, 6, 0, 'C', '@', 6).Text(34, "GO").Options(34, {option::Type('B')});
+  buttons.ShowPage(0).FocusAndUnlock(20);
+  entries.SelectPage(0).Input(20, 1, 0, 3).Input(21, 2, 0, 5);
+  entries.Define(22, 3, 0, 'G', '@', 6).Text(22, " Ok").Options(22, {option::Type('C')});
+  entries.ShowPage(0).FocusAndUnlock(20);
+  const std::map<std::string, std::string> records = {{"<item>", item.Record()},
+                                                      {"<receiving>", receiving.Record()},
+                                                      {"<buttons>", buttons.Record()},
+                                                      {"<entries>", entries.Record()},
+                                                      {"<message>", ScreenBuilder().Message("Saved 5 x A100").Record()},
+                                                      {"<prompt>", ScreenBuilder().Prompt(1, "Sure?").Record()},
+                                                      {"<unlock>", ScreenBuilder().FocusAndUnlock(20).Record()}};
+  for (const char* name : {"expect", "toolbar", "taps", "editing"}) {
+    SCOPED_TRACE(name);
+    HeadlessSession session;
+    session.Play(name, records);
   }
 }
 
