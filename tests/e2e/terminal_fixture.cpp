@@ -9,10 +9,6 @@
 
 namespace vantor::e2e {
 
-IniEntries HostSettings(std::uint16_t port, int terminalId) {
-  return {{"hostname", "127.0.0.1"}, {"hostport", std::to_string(port)}, {"terminalid", std::to_string(terminalId)}};
-}
-
 std::optional<std::string> IniValue(const std::string& text, const std::string& key) {
   const auto lower = [](std::string word) {
     std::transform(word.begin(), word.end(), word.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -25,12 +21,6 @@ std::optional<std::string> IniValue(const std::string& text, const std::string& 
     if (equals != std::string::npos && lower(line.substr(0, equals)) == lower(key)) return line.substr(equals + 1);
   }
   return std::nullopt;
-}
-
-ScreenBuilder EntryScreen() {
-  ScreenBuilder screen;
-  screen.SelectPage(0).Define(20, 1, 0, kInputFlags, kPlainAttributes, 10).ShowPage(0).FocusAndUnlock(20);
-  return screen;
 }
 
 void TerminalTest::SetUp() {
@@ -56,11 +46,6 @@ void TerminalTest::TearDown() {
   }
   std::error_code ignored;
   std::filesystem::remove_all(folder_, ignored);
-}
-
-bool TerminalTest::StartTerminal(const std::vector<std::string>& env) {
-  return !terminal_.Started() &&
-         terminal_.Start({"wine", folder_ + "/Vantor.exe"}, {.capture = Capture::kNothing, .cwd = folder_, .env = env});
 }
 
 void TerminalTest::StopTerminal() {
@@ -96,21 +81,6 @@ void TerminalTest::StartConnected(const IniEntries& extra, const std::vector<std
   if (HasFatalFailure()) return;
   ASSERT_TRUE(host_->Accept(Millis(15000))) << "the terminal did not connect";
   ASSERT_EQ(NextBody(), "I");
-}
-
-void TerminalTest::SendScreen(const ScreenBuilder& screen) {
-  ASSERT_TRUE(host_->SendRaw(screen.Wire()));
-  ASSERT_EQ(NextBody(), "H");
-}
-
-std::string TerminalTest::NextBody(Millis timeout) {
-  const auto record = host_->ReadRecord(timeout);
-  return record ? record->body : "<none>";
-}
-
-std::string TerminalTest::Press(std::uint64_t window, const std::vector<std::string>& chords) {
-  if (!probe_.Keys(window, chords)) return "<keys failed: " + probe_.LastError() + ">";
-  return NextBody();
 }
 
 bool TerminalTest::WaitMainWindow() {
@@ -182,10 +152,6 @@ std::optional<WindowInfo> TerminalTest::WaitDialog(const std::string& title, Mil
   return found;
 }
 
-bool TerminalTest::Gone(const std::string& title) {
-  return WaitWindows([&](const WindowList& windows) { return !FindTopLevel(windows, title); });
-}
-
 std::uint64_t TerminalTest::Item(const WindowInfo& dialog, long long id) {
   for (const WindowInfo& w : ChildrenOf(probe_.List().value_or(WindowList{}), dialog.handle))
     if (w.id == id) return w.handle;
@@ -201,12 +167,6 @@ int TerminalTest::FileMenu(const std::vector<std::string>& keys) {
   });
   probe_.Keys(0, keys.empty() ? std::vector<std::string>{"esc", "esc"} : keys);
   return height;
-}
-
-std::optional<WindowInfo> TerminalTest::OpenFromFileMenu(const std::vector<std::string>& keys,
-                                                         const std::string& caption) {
-  if (FileMenu(keys) == 0) return std::nullopt;
-  return WaitDialog(caption);
 }
 
 std::optional<WindowInfo> TerminalTest::OpenSoundDialog(int event, const std::string& caption) {
