@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -68,20 +69,33 @@ class Probe {
  public:
   static Probe& Instance();
   std::optional<WindowList> List();
-  bool Tap(int x, int y);
+  bool Tap(int x, int y) { return Do("tap", x, y); }
   // Focuses `window` (0: leaves the focus where it is), then taps each chord: "F2", "alt+F4", "ctrl+1".
   bool Keys(std::uint64_t window, const std::vector<std::string>& chords);
   bool Type(std::uint64_t window, const std::string& text);  // letters and digits: a key each
-  bool Post(std::uint64_t window, unsigned message, long long wparam, long long lparam);
-  bool SetText(std::uint64_t window, const std::string& text);
+  bool Post(std::uint64_t window, unsigned message, long long wparam, long long lparam) {
+    return Do("post", window, message, wparam, lparam);
+  }
+  bool SetText(std::uint64_t window, const std::string& text) {
+    return Command("settext " + std::to_string(window) + " " + text).has_value();
+  }
   std::optional<std::string> GetText(std::uint64_t window);
-  bool Move(std::uint64_t window, int x, int y, int width, int height);
+  bool Move(std::uint64_t window, int x, int y, int width, int height) {
+    return Do("move", window, x, y, width, height);
+  }
   const std::string& LastError() const { return lastError_; }
   void Shutdown();
 
  private:
   // The answer lines of one command (without the END line); none when it failed.
   std::optional<std::vector<std::string>> Command(const std::string& line);
+  // A command of the words separated by spaces; whether it succeeded.
+  template <typename... Words>
+  bool Do(const Words&... words) {
+    std::ostringstream line;
+    ((line << words << ' '), ...);
+    return Command(line.str()).has_value();
+  }
   ChildProcess process_;
   std::string lastError_;
 };

@@ -139,19 +139,6 @@ std::optional<WindowInfo> TerminalTest::Indicator(const WindowList& windows) con
   return std::nullopt;
 }
 
-bool TerminalTest::WaitIndicator(const std::string& title) {
-  return WaitWindows([&](const WindowList& windows) {
-    const auto indicator = Indicator(windows);
-    return indicator ? indicator->title == title : title.empty();
-  });
-}
-
-std::optional<WindowInfo> TerminalTest::WaitDialog(const std::string& title, Millis timeout) {
-  std::optional<WindowInfo> found;
-  WaitWindows([&](const WindowList& windows) { return (found = FindTopLevel(windows, title)).has_value(); }, timeout);
-  return found;
-}
-
 std::uint64_t TerminalTest::Item(const WindowInfo& dialog, long long id) {
   for (const WindowInfo& w : ChildrenOf(probe_.List().value_or(WindowList{}), dialog.handle))
     if (w.id == id) return w.handle;

@@ -37,11 +37,8 @@ std::optional<std::string> IniValue(const std::string& text, const std::string& 
 
 // Entry field 20, ten cells on row 1 of page 0, shown, focused and unlocked.
 inline ScreenBuilder EntryScreen() {
-  return ScreenBuilder()
-      .SelectPage(0)
-      .Define(20, 1, 0, kInputFlags, kPlainAttributes, 10)
-      .ShowPage(0)
-      .FocusAndUnlock(20);
+  ScreenBuilder screen;
+  return screen.SelectPage(0).Define(20, 1, 0, kInputFlags, kPlainAttributes, 10).ShowPage(0).FocusAndUnlock(20);
 }
 
 class TerminalTest : public ::testing::Test {
@@ -92,10 +89,19 @@ class TerminalTest : public ::testing::Test {
   std::optional<WindowInfo> WaitControl(long long id);
   // The lock indicator (class VdxCAnimate) while it shows; waits for it to show `title` ("": to go).
   std::optional<WindowInfo> Indicator(const WindowList& windows) const;
-  bool WaitIndicator(const std::string& title);
+  bool WaitIndicator(const std::string& title) {
+    return WaitWindows([&](const WindowList& windows) {
+      const auto indicator = Indicator(windows);
+      return indicator ? indicator->title == title : title.empty();
+    });
+  }
 
   // A visible top-level window by its caption, once it comes; once it has gone; an item of a dialog.
-  std::optional<WindowInfo> WaitDialog(const std::string& title, Millis timeout = Millis(10000));
+  std::optional<WindowInfo> WaitDialog(const std::string& title, Millis timeout = Millis(10000)) {
+    std::optional<WindowInfo> found;
+    WaitWindows([&](const WindowList& windows) { return (found = FindTopLevel(windows, title)).has_value(); }, timeout);
+    return found;
+  }
   bool Gone(const std::string& title) {
     return WaitWindows([&](const WindowList& windows) { return !FindTopLevel(windows, title); });
   }
