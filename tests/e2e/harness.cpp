@@ -3,13 +3,9 @@
 #include "harness.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <thread>
 
@@ -36,24 +32,6 @@ bool WaitFor(const std::function<bool()>& predicate, Millis timeout, Millis inte
     std::this_thread::sleep_for(std::min(interval, Remaining(deadline) + Millis(1)));
   }
   return true;
-}
-
-std::string ExecutableDir() {
-  std::error_code error;
-  const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::string(".") : self.parent_path().string();
-}
-
-bool FileExists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  return static_cast<bool>(out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
 }
 
 // ---- the run's display and Wine prefix ----------------------------------------------------------

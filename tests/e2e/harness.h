@@ -4,7 +4,10 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -23,10 +26,18 @@ using SteadyClock = std::chrono::steady_clock;
 // Polls `predicate` every `interval` until it holds or `timeout` has passed; true when it held.
 bool WaitFor(const std::function<bool()>& predicate, Millis timeout, Millis interval = Millis(50));
 
-std::string ExecutableDir();  // the folder of the test program
-bool FileExists(const std::string& path);
-std::string ReadFile(const std::string& path);
-bool WriteFile(const std::string& path, const std::string& bytes);
+inline std::string ExecutableDir() {
+  std::error_code error;
+  return std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+}
+inline bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+inline bool WriteFile(const std::string& path, const std::string& bytes) {
+  return static_cast<bool>(std::ofstream(path, std::ios::binary) << bytes);
+}
 
 // Started on first use, stopped when the test program ends: an Xvfb on a free display, and the Wine
 // prefix ($WINEPREFIX when set, else beside the test program) prepared once, both exported to children.

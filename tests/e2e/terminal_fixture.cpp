@@ -133,18 +133,6 @@ std::optional<WindowInfo> TerminalTest::WaitControl(long long id) {
   return found && found->visible ? found : std::nullopt;
 }
 
-std::optional<WindowInfo> TerminalTest::Indicator(const WindowList& windows) const {
-  for (const WindowInfo& w : ChildrenOf(windows, main_.handle))
-    if (w.className == "VdxCAnimate" && w.visible) return w;
-  return std::nullopt;
-}
-
-std::uint64_t TerminalTest::Item(const WindowInfo& dialog, long long id) {
-  for (const WindowInfo& w : ChildrenOf(probe_.List().value_or(WindowList{}), dialog.handle))
-    if (w.id == id) return w.handle;
-  return 0;
-}
-
 int TerminalTest::FileMenu(const std::vector<std::string>& keys) {
   int height = 0;
   if (!probe_.Keys(main_.handle, {"alt+f"})) return 0;

@@ -88,7 +88,11 @@ class TerminalTest : public ::testing::Test {
   // Waits until the keyboard is unlocked and the shown page holds a visible control with `id`.
   std::optional<WindowInfo> WaitControl(long long id);
   // The lock indicator (class VdxCAnimate) while it shows; waits for it to show `title` ("": to go).
-  std::optional<WindowInfo> Indicator(const WindowList& windows) const;
+  std::optional<WindowInfo> Indicator(const WindowList& windows) const {
+    for (const WindowInfo& w : ChildrenOf(windows, main_.handle))
+      if (w.className == "VdxCAnimate" && w.visible) return w;
+    return std::nullopt;
+  }
   bool WaitIndicator(const std::string& title) {
     return WaitWindows([&](const WindowList& windows) {
       const auto indicator = Indicator(windows);
@@ -105,7 +109,11 @@ class TerminalTest : public ::testing::Test {
   bool Gone(const std::string& title) {
     return WaitWindows([&](const WindowList& windows) { return !FindTopLevel(windows, title); });
   }
-  std::uint64_t Item(const WindowInfo& dialog, long long id);  // its handle; 0 when it has none
+  std::uint64_t Item(const WindowInfo& dialog, long long id) {  // its handle; 0 when it has none
+    for (const WindowInfo& w : ChildrenOf(probe_.List().value_or(WindowList{}), dialog.handle))
+      if (w.id == id) return w.handle;
+    return 0;
+  }
   // Opens "&File" with Alt+F and presses `keys` in it (none: closes it again); the height of its popup,
   // which tells the user's short menu from the administrator's long one (0 when it did not open).
   int FileMenu(const std::vector<std::string>& keys);
