@@ -66,23 +66,6 @@ void TerminalTest::StopTerminal() {
   }
 }
 
-void TerminalTest::Launch(const IniEntries& settings, const std::vector<std::string>& env) {
-  std::string text;
-  for (const auto& [key, value] : settings) text += key + "=" + value + "\r\n";
-  ASSERT_TRUE(WriteFile(IniPath(), text));
-  ASSERT_TRUE(StartTerminal(env));
-  ASSERT_TRUE(WaitMainWindow()) << "no main window; terminal running: " << terminal_.Running();
-}
-
-void TerminalTest::StartConnected(const IniEntries& extra, const std::vector<std::string>& env) {
-  IniEntries settings = HostSettings(host_->Port());
-  settings.insert(settings.end(), extra.begin(), extra.end());
-  Launch(settings, env);
-  if (HasFatalFailure()) return;
-  ASSERT_TRUE(host_->Accept(Millis(15000))) << "the terminal did not connect";
-  ASSERT_EQ(NextBody(), "I");
-}
-
 bool TerminalTest::WaitMainWindow() {
   const auto shown = [&](const WindowList& windows) { return FindTopLevel(windows, kMainWindowClass).has_value(); };
   return WaitWindows([&](const WindowList& windows) { return shown(windows) || !terminal_.Running(); },

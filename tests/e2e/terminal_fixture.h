@@ -61,9 +61,22 @@ class TerminalTest : public ::testing::Test {
   // Waits for the visible main window (into main_); false when the terminal ended first.
   bool WaitMainWindow();
   // Writes the settings, starts the terminal and waits for its main window.
-  void Launch(const IniEntries& settings, const std::vector<std::string>& env = {});
+  void Launch(const IniEntries& settings, const std::vector<std::string>& env = {}) {
+    std::string text;
+    for (const auto& [key, value] : settings) text += key + "=" + value + "\r\n";
+    ASSERT_TRUE(WriteFile(IniPath(), text));
+    ASSERT_TRUE(StartTerminal(env));
+    ASSERT_TRUE(WaitMainWindow()) << "no main window; terminal running: " << terminal_.Running();
+  }
   // Launches with the host settings plus `extra`, accepts the connection and reads the "I" record.
-  void StartConnected(const IniEntries& extra = {}, const std::vector<std::string>& env = {});
+  void StartConnected(const IniEntries& extra = {}, const std::vector<std::string>& env = {}) {
+    IniEntries settings = HostSettings(host_->Port());
+    settings.insert(settings.end(), extra.begin(), extra.end());
+    Launch(settings, env);
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(host_->Accept(Millis(15000))) << "the terminal did not connect";
+    ASSERT_EQ(NextBody(), "I");
+  }
   // Sends a screen record and reads the terminal's "H" answer.
   void SendScreen(const ScreenBuilder& screen) {
     ASSERT_TRUE(host_->SendRaw(screen.Wire()));
