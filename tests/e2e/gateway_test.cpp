@@ -82,8 +82,7 @@ class GatewayTest : public TerminalTest {
   // The text of control `id` on the shown page once the keyboard is free ("<none>" without one).
   std::string Text(long long id) {
     const auto control = WaitControl(id);
-    if (!control) return "<none>";
-    return probe_.GetText(control->handle).value_or("<no text>");
+    return control ? probe_.GetText(control->handle).value_or("<no text>") : "<none>";
   }
   bool TypeAndPress(long long id, const std::string& text, const std::string& chord) {
     const auto control = WaitControl(id);

@@ -3,13 +3,9 @@
 #include "harness.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <thread>
 
@@ -27,14 +23,6 @@ std::optional<std::string> Run(const std::vector<std::string>& argv, Millis time
   return child.Output();
 }
 
-// A probe command: the words separated by spaces.
-template <typename... Words>
-std::string Line(const Words&... words) {
-  std::ostringstream line;
-  ((line << words << ' '), ...);
-  return line.str();
-}
-
 }  // namespace
 
 bool WaitFor(const std::function<bool()>& predicate, Millis timeout, Millis interval) {
@@ -44,24 +32,6 @@ bool WaitFor(const std::function<bool()>& predicate, Millis timeout, Millis inte
     std::this_thread::sleep_for(std::min(interval, Remaining(deadline) + Millis(1)));
   }
   return true;
-}
-
-std::string ExecutableDir() {
-  std::error_code error;
-  const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::string(".") : self.parent_path().string();
-}
-
-bool FileExists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  return static_cast<bool>(out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
 }
 
 // ---- the run's display and Wine prefix ----------------------------------------------------------
@@ -209,10 +179,8 @@ std::optional<WindowList> Probe::List() {
   return windows;
 }
 
-bool Probe::Tap(int x, int y) { return Command(Line("tap", x, y)).has_value(); }
-
 bool Probe::Keys(std::uint64_t window, const std::vector<std::string>& chords) {
-  std::string line = Line("keys", window);
+  std::string line = "keys " + std::to_string(window) + " ";
   for (const std::string& chord : chords) line += chord + " ";
   return Command(line).has_value();
 }
@@ -223,22 +191,10 @@ bool Probe::Type(std::uint64_t window, const std::string& text) {
   return Keys(window, chords);
 }
 
-bool Probe::Post(std::uint64_t window, unsigned message, long long wparam, long long lparam) {
-  return Command(Line("post", window, message, wparam, lparam)).has_value();
-}
-
-bool Probe::SetText(std::uint64_t window, const std::string& text) {
-  return Command(Line("settext", window) + text).has_value();
-}
-
 std::optional<std::string> Probe::GetText(std::uint64_t window) {
-  const auto lines = Command(Line("gettext", window));
+  const auto lines = Command("gettext " + std::to_string(window));
   if (!lines || lines->size() != 1 || lines->front().rfind("T\t", 0) != 0) return std::nullopt;
   return lines->front().substr(2);
-}
-
-bool Probe::Move(std::uint64_t window, int x, int y, int width, int height) {
-  return Command(Line("move", window, x, y, width, height)).has_value();
 }
 
 void Probe::Shutdown() {

@@ -4,8 +4,12 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,10 +26,18 @@ using SteadyClock = std::chrono::steady_clock;
 // Polls `predicate` every `interval` until it holds or `timeout` has passed; true when it held.
 bool WaitFor(const std::function<bool()>& predicate, Millis timeout, Millis interval = Millis(50));
 
-std::string ExecutableDir();  // the folder of the test program
-bool FileExists(const std::string& path);
-std::string ReadFile(const std::string& path);
-bool WriteFile(const std::string& path, const std::string& bytes);
+inline std::string ExecutableDir() {
+  std::error_code error;
+  return std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+}
+inline bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+inline bool WriteFile(const std::string& path, const std::string& bytes) {
+  return static_cast<bool>(std::ofstream(path, std::ios::binary) << bytes);
+}
 
 // Started on first use, stopped when the test program ends: an Xvfb on a free display, and the Wine
 // prefix ($WINEPREFIX when set, else beside the test program) prepared once, both exported to children.
@@ -68,20 +80,33 @@ class Probe {
  public:
   static Probe& Instance();
   std::optional<WindowList> List();
-  bool Tap(int x, int y);
+  bool Tap(int x, int y) { return Do("tap", x, y); }
   // Focuses `window` (0: leaves the focus where it is), then taps each chord: "F2", "alt+F4", "ctrl+1".
   bool Keys(std::uint64_t window, const std::vector<std::string>& chords);
   bool Type(std::uint64_t window, const std::string& text);  // letters and digits: a key each
-  bool Post(std::uint64_t window, unsigned message, long long wparam, long long lparam);
-  bool SetText(std::uint64_t window, const std::string& text);
+  bool Post(std::uint64_t window, unsigned message, long long wparam, long long lparam) {
+    return Do("post", window, message, wparam, lparam);
+  }
+  bool SetText(std::uint64_t window, const std::string& text) {
+    return Command("settext " + std::to_string(window) + " " + text).has_value();
+  }
   std::optional<std::string> GetText(std::uint64_t window);
-  bool Move(std::uint64_t window, int x, int y, int width, int height);
+  bool Move(std::uint64_t window, int x, int y, int width, int height) {
+    return Do("move", window, x, y, width, height);
+  }
   const std::string& LastError() const { return lastError_; }
   void Shutdown();
 
  private:
   // The answer lines of one command (without the END line); none when it failed.
   std::optional<std::vector<std::string>> Command(const std::string& line);
+  // A command of the words separated by spaces; whether it succeeded.
+  template <typename... Words>
+  bool Do(const Words&... words) {
+    std::ostringstream line;
+    ((line << words << ' '), ...);
+    return Command(line.str()).has_value();
+  }
   ChildProcess process_;
   std::string lastError_;
 };

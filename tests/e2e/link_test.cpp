@@ -19,9 +19,6 @@ class LinkTest : public TerminalTest {
  protected:
   // Opens Host Options from the menu; the dialog, or none.
   std::optional<WindowInfo> HostOptions() { return OpenFromFileMenu({"h"}, "Host Options"); }
-  std::string ItemText(const WindowInfo& dialog, long long id) {
-    return probe_.GetText(Item(dialog, id)).value_or("<no text>");
-  }
   // Types the host and port into the open dialog and presses OK: the terminal connects there next.
   void Redirect(const WindowInfo& dialog, const std::string& host, std::uint16_t port) {
     ASSERT_TRUE(SetItemText(dialog, kHostItem, host));
@@ -84,7 +81,7 @@ TEST_F(LinkTest, RefusedLinksSayWhyAndAreTriedAgain) {
     ASSERT_TRUE(WaitFor([&] { return step.server.Accepted() >= 2; }, Millis(15000))) << step.server.Accepted();
     const auto dialog = HostOptions();
     ASSERT_TRUE(dialog.has_value()) << Describe(windows_);
-    EXPECT_EQ(ItemText(*dialog, kLinkFailureItem), step.why);
+    EXPECT_EQ(probe_.GetText(Item(*dialog, kLinkFailureItem)).value_or("<no text>"), step.why);
     if (&step.server == &pinned) {
       Redirect(*dialog, "127.0.0.1", clear.Port());
     } else if (&step.server == &clear) {

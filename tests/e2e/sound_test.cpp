@@ -128,27 +128,16 @@ TEST_F(SoundTest, SoundsPlayInOrderLongTonesHoldUpNothingAndEndWithTheProgram) {
   EXPECT_EQ(opens_->Names(), Names{"normal.wav"}) << "the unlock plays the Normal sound";
   // User 3, User 1, then '#' before 'l' (Normal, and the lock), a user sound without a sound of its own
   // and one out of range, then '#' before 'o' (Error, and the unlock plays no Normal after it).
-  SendScreen(ScreenBuilder()
-                 .UserSound(3)
-                 .UserSound(1)
-                 .Sound()
-                 .Lock()
-                 .Fixed(1, 0, 0, "COUNTED")
-                 .UserSound(4)
-                 .UserSound(5)
-                 .Sound()
-                 .FocusAndUnlock(20));
+  ScreenBuilder sounds;
+  sounds.UserSound(3).UserSound(1).Sound().Lock().Fixed(1, 0, 0, "COUNTED");
+  SendScreen(sounds.UserSound(4).UserSound(5).Sound().FocusAndUnlock(20));
   ASSERT_TRUE(opens_->WaitCount(5, Millis(10000))) << testing::PrintToString(opens_->Names());
   ASSERT_TRUE(WaitControl(20).has_value());
   EXPECT_EQ(opens_->Names(), (Names{"normal.wav", "user3.wav", "user1.wav", "normal.wav", "error.wav"}));
 
-  SendScreen(ScreenBuilder()
-                 .UserSound(1)
-                 .UserSound(2)
-                 .Fixed(1, 0, 0, "AFTER THE TONE")
-                 .Define(21, 3, 0, kInputFlags, kPlainAttributes, 10)
-                 .UserSound(3)
-                 .FocusAndUnlock(21));
+  ScreenBuilder tone;
+  tone.UserSound(1).UserSound(2).Fixed(1, 0, 0, "AFTER THE TONE").Define(21, 3, 0, kInputFlags, kPlainAttributes, 10);
+  SendScreen(tone.UserSound(3).FocusAndUnlock(21));
   const auto field = WaitControl(21);
   ASSERT_TRUE(field.has_value() && Control(windows_, 1)) << Describe(windows_);
   const auto shown = SteadyClock::now();

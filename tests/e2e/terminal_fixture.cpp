@@ -9,10 +9,6 @@
 
 namespace vantor::e2e {
 
-IniEntries HostSettings(std::uint16_t port, int terminalId) {
-  return {{"hostname", "127.0.0.1"}, {"hostport", std::to_string(port)}, {"terminalid", std::to_string(terminalId)}};
-}
-
 std::optional<std::string> IniValue(const std::string& text, const std::string& key) {
   const auto lower = [](std::string word) {
     std::transform(word.begin(), word.end(), word.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -25,12 +21,6 @@ std::optional<std::string> IniValue(const std::string& text, const std::string& 
     if (equals != std::string::npos && lower(line.substr(0, equals)) == lower(key)) return line.substr(equals + 1);
   }
   return std::nullopt;
-}
-
-ScreenBuilder EntryScreen() {
-  ScreenBuilder screen;
-  screen.SelectPage(0).Define(20, 1, 0, kInputFlags, kPlainAttributes, 10).ShowPage(0).FocusAndUnlock(20);
-  return screen;
 }
 
 void TerminalTest::SetUp() {
@@ -58,11 +48,6 @@ void TerminalTest::TearDown() {
   std::filesystem::remove_all(folder_, ignored);
 }
 
-bool TerminalTest::StartTerminal(const std::vector<std::string>& env) {
-  return !terminal_.Started() &&
-         terminal_.Start({"wine", folder_ + "/Vantor.exe"}, {.capture = Capture::kNothing, .cwd = folder_, .env = env});
-}
-
 void TerminalTest::StopTerminal() {
   if (!terminal_.Started()) return;
   terminal_.Stop(Millis(1000));
@@ -79,38 +64,6 @@ void TerminalTest::StopTerminal() {
     probe_.Shutdown();
     WineDesktop::Instance().KillWineServer();
   }
-}
-
-void TerminalTest::Launch(const IniEntries& settings, const std::vector<std::string>& env) {
-  std::string text;
-  for (const auto& [key, value] : settings) text += key + "=" + value + "\r\n";
-  ASSERT_TRUE(WriteFile(IniPath(), text));
-  ASSERT_TRUE(StartTerminal(env));
-  ASSERT_TRUE(WaitMainWindow()) << "no main window; terminal running: " << terminal_.Running();
-}
-
-void TerminalTest::StartConnected(const IniEntries& extra, const std::vector<std::string>& env) {
-  IniEntries settings = HostSettings(host_->Port());
-  settings.insert(settings.end(), extra.begin(), extra.end());
-  Launch(settings, env);
-  if (HasFatalFailure()) return;
-  ASSERT_TRUE(host_->Accept(Millis(15000))) << "the terminal did not connect";
-  ASSERT_EQ(NextBody(), "I");
-}
-
-void TerminalTest::SendScreen(const ScreenBuilder& screen) {
-  ASSERT_TRUE(host_->SendRaw(screen.Wire()));
-  ASSERT_EQ(NextBody(), "H");
-}
-
-std::string TerminalTest::NextBody(Millis timeout) {
-  const auto record = host_->ReadRecord(timeout);
-  return record ? record->body : "<none>";
-}
-
-std::string TerminalTest::Press(std::uint64_t window, const std::vector<std::string>& chords) {
-  if (!probe_.Keys(window, chords)) return "<keys failed: " + probe_.LastError() + ">";
-  return NextBody();
 }
 
 bool TerminalTest::WaitMainWindow() {
@@ -163,35 +116,6 @@ std::optional<WindowInfo> TerminalTest::WaitControl(long long id) {
   return found && found->visible ? found : std::nullopt;
 }
 
-std::optional<WindowInfo> TerminalTest::Indicator(const WindowList& windows) const {
-  for (const WindowInfo& w : ChildrenOf(windows, main_.handle))
-    if (w.className == "VdxCAnimate" && w.visible) return w;
-  return std::nullopt;
-}
-
-bool TerminalTest::WaitIndicator(const std::string& title) {
-  return WaitWindows([&](const WindowList& windows) {
-    const auto indicator = Indicator(windows);
-    return indicator ? indicator->title == title : title.empty();
-  });
-}
-
-std::optional<WindowInfo> TerminalTest::WaitDialog(const std::string& title, Millis timeout) {
-  std::optional<WindowInfo> found;
-  WaitWindows([&](const WindowList& windows) { return (found = FindTopLevel(windows, title)).has_value(); }, timeout);
-  return found;
-}
-
-bool TerminalTest::Gone(const std::string& title) {
-  return WaitWindows([&](const WindowList& windows) { return !FindTopLevel(windows, title); });
-}
-
-std::uint64_t TerminalTest::Item(const WindowInfo& dialog, long long id) {
-  for (const WindowInfo& w : ChildrenOf(probe_.List().value_or(WindowList{}), dialog.handle))
-    if (w.id == id) return w.handle;
-  return 0;
-}
-
 int TerminalTest::FileMenu(const std::vector<std::string>& keys) {
   int height = 0;
   if (!probe_.Keys(main_.handle, {"alt+f"})) return 0;
@@ -201,12 +125,6 @@ int TerminalTest::FileMenu(const std::vector<std::string>& keys) {
   });
   probe_.Keys(0, keys.empty() ? std::vector<std::string>{"esc", "esc"} : keys);
   return height;
-}
-
-std::optional<WindowInfo> TerminalTest::OpenFromFileMenu(const std::vector<std::string>& keys,
-                                                         const std::string& caption) {
-  if (FileMenu(keys) == 0) return std::nullopt;
-  return WaitDialog(caption);
 }
 
 std::optional<WindowInfo> TerminalTest::OpenSoundDialog(int event, const std::string& caption) {

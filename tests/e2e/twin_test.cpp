@@ -22,20 +22,10 @@ const Step kSteps[] = {
 
 ScreenBuilder TwinScreen() {
   ScreenBuilder screen;
-  screen.SelectPage(0)
-      .ErasePage()
-      .Define(20, 1, 0, kInputFlags, kPlainAttributes, 14)
-      .Text(20, "OLD")
-      .Define(4, 3, 0, kAutoSendFlags, kPlainAttributes, 10)
-      .Options(4, {option::Type('C')})
-      .Text(4, " Yes")
-      .Define(6, 5, 1, kInputFlags, kPlainAttributes, 8)
-      .Options(6, {option::Type('B')})
-      .Text(6, "GO")
-      .ShowPage(0)
-      .KeyLabel(7, "NEXT")
-      .FocusAndUnlock(20);
-  return screen;
+  screen.SelectPage(0).ErasePage().Define(20, 1, 0, kInputFlags, kPlainAttributes, 14).Text(20, "OLD");
+  screen.Define(4, 3, 0, kAutoSendFlags, kPlainAttributes, 10).Options(4, {option::Type('C')}).Text(4, " Yes");
+  screen.Define(6, 5, 1, kInputFlags, kPlainAttributes, 8).Options(6, {option::Type('B')}).Text(6, "GO");
+  return screen.ShowPage(0).KeyLabel(7, "NEXT").FocusAndUnlock(20);
 }
 
 class TwinTest : public TerminalTest {

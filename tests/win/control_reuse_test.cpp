@@ -99,52 +99,47 @@ PageShot Shoot(const AppWindow& terminal) {
   return shot;
 }
 
+// The screen with the focus on field `id`, unlocked.
+ScreenBuilder Focused(ScreenBuilder screen, int id) { return screen.FocusAndUnlock(id); }
+
 struct Step {
   const char* what;
   const wchar_t* typed;  // typed into the focused control first
-  bool reset;            // an I record first
+  bool reset;            // an I record first; then a fresh terminal receives the same record
   ScreenBuilder record;  // what the terminal that reuses its windows receives
-  ScreenBuilder screen;  // what a fresh terminal receives (after an I record)
+  ScreenBuilder screen;  // what a fresh terminal receives (after an I record) when there is no reset
   bool customColours;    // set in both terminals' settings before the records
 };
 
 TEST(ControlReuseTest, ReusedWindowsLookPaintAndStandAsAFreshTerminalsWindows) {
-  const ScreenBuilder first = Join(FirstScreen("again"), ScreenBuilder());
-  const ScreenBuilder readOnly =
-      Join(first, ScreenBuilder().Attributes(2, field::kBase | field::kInput, field::kBase | field::kReadOnly));
-  const ScreenBuilder password =
-      Join(readOnly, ScreenBuilder().Attributes(3, field::kBase | field::kInput | field::kPassword, field::kBase));
-  const ScreenBuilder updated = Join(password, ScreenBuilder().Text(2, "new"));
-  const ScreenBuilder button = Join(updated, ScreenBuilder().Options(3, {option::Type('B')}));
+  // Changes in place, and the screens they make of the first one.
+  const ScreenBuilder toReadOnly =
+      ScreenBuilder().Attributes(2, field::kBase | field::kInput, field::kBase | field::kReadOnly);
+  const ScreenBuilder toPassword =
+      ScreenBuilder().Attributes(3, field::kBase | field::kInput | field::kPassword, field::kBase);
+  const ScreenBuilder newValue = ScreenBuilder().Text(2, "new");
+  const ScreenBuilder toButton = ScreenBuilder().Options(3, {option::Type('B')});
+  const ScreenBuilder first = FirstScreen("again");
+  const ScreenBuilder readOnly = Join(first, toReadOnly);
+  const ScreenBuilder password = Join(readOnly, toPassword);
+  const ScreenBuilder updated = Join(password, newValue);
   const ScreenBuilder coloured = Join(FirstScreen("colour"), ScreenBuilder().Options(2, {option::Selected(true)}));
   const ScreenBuilder otherPage = Join(ScreenBuilder().SelectPage(1), SecondScreen()).ShowPage(1);
   const std::vector<Step> steps = {
-      {"a screen built after I", nullptr, true, Join(FirstScreen("abc"), ScreenBuilder().FocusAndUnlock(2)),
-       Join(FirstScreen("abc"), ScreenBuilder().FocusAndUnlock(2)), false},
-      {"other kinds at the same ids", nullptr, true, Join(SecondScreen(), ScreenBuilder().FocusAndUnlock(1)),
-       Join(SecondScreen(), ScreenBuilder().FocusAndUnlock(1)), false},
-      {"the first screen again, after typing", L"zz", true, Join(first, ScreenBuilder().FocusAndUnlock(2)),
-       Join(first, ScreenBuilder().FocusAndUnlock(2)), false},
-      {"an entry made read-only", nullptr, false,
-       ScreenBuilder().Attributes(2, field::kBase | field::kInput, field::kBase | field::kReadOnly).FocusAndUnlock(2),
-       Join(readOnly, ScreenBuilder().FocusAndUnlock(2)), false},
-      {"an entry made a password field", nullptr, false,
-       ScreenBuilder().Attributes(3, field::kBase | field::kInput | field::kPassword, field::kBase).FocusAndUnlock(3),
-       Join(password, ScreenBuilder().FocusAndUnlock(3)), false},
-      {"a value set in place, the focus moved", nullptr, false, ScreenBuilder().Text(2, "new").FocusAndUnlock(5),
-       Join(updated, ScreenBuilder().FocusAndUnlock(5)), false},
-      {"an entry turned into a button among others", nullptr, false,
-       ScreenBuilder().Options(3, {option::Type('B')}).FocusAndUnlock(3),
-       Join(button, ScreenBuilder().FocusAndUnlock(3)), false},
-      {"custom colours, a selected entry", nullptr, true, Join(coloured, ScreenBuilder().FocusAndUnlock(2)),
-       Join(coloured, ScreenBuilder().FocusAndUnlock(2)), true},
-      {"another page in front", nullptr, false, Join(otherPage, ScreenBuilder().FocusAndUnlock(6)),
-       Join(otherPage, ScreenBuilder().FocusAndUnlock(6)), true},
+      {"a screen built after I", nullptr, true, Focused(FirstScreen("abc"), 2), {}, false},
+      {"other kinds at the same ids", nullptr, true, Focused(SecondScreen(), 1), {}, false},
+      {"the first screen again, after typing", L"zz", true, Focused(first, 2), {}, false},
+      {"an entry made read-only", nullptr, false, Focused(toReadOnly, 2), Focused(readOnly, 2), false},
+      {"an entry made a password field", nullptr, false, Focused(toPassword, 3), Focused(password, 3), false},
+      {"a value set in place, the focus moved", nullptr, false, Focused(newValue, 5), Focused(updated, 5), false},
+      {"an entry turned into a button among others", nullptr, false, Focused(toButton, 3),
+       Focused(Join(updated, toButton), 3), false},
+      {"custom colours, a selected entry", nullptr, true, Focused(coloured, 2), {}, true},
+      {"another page in front", nullptr, false, Focused(otherPage, 6), Focused(otherPage, 6), true},
       {"the first page in front again", nullptr, false, ScreenBuilder().SelectPage(0).ShowPage(0).FocusAndUnlock(2),
-       Join(coloured, ScreenBuilder().FocusAndUnlock(2)), true},
+       Focused(coloured, 2), true},
       {"erased and built again in one record", nullptr, false,
-       Join(ScreenBuilder().ErasePage(), SecondScreen()).FocusAndUnlock(4),
-       Join(SecondScreen(), ScreenBuilder().FocusAndUnlock(4)), true},
+       Join(ScreenBuilder().ErasePage(), SecondScreen()).FocusAndUnlock(4), Focused(SecondScreen(), 4), true},
   };
   const std::string reset = "I" + std::string(kTerminator);
   const auto receiveReset = [&](const AppWindow& terminal) {
@@ -168,7 +163,7 @@ TEST(ControlReuseTest, ReusedWindowsLookPaintAndStandAsAFreshTerminalsWindows) {
       ASSERT_TRUE(made.Open());
       made.app.settings->SetCustomColours(step.customColours);
       receiveReset(made);
-      made.Receive(step.screen);
+      made.Receive(step.reset ? step.record : step.screen);
       fresh = Shoot(made);
     }
     EXPECT_EQ(reused.controls, fresh.controls);

@@ -12,12 +12,6 @@
 
 #include "app_fixture_win.h"
 #include "look/menu_ids.h"
-#include "screen_builder.h"
-#include "session/terminal.h"
-#include "win/app/app_globals.h"
-#include "win/app/startup.h"
-#include "win/base/message_loop.h"
-#include "win/base/resource_ids.h"
 #include "win/toolbar/lock_indicator.h"
 
 namespace vantor {
@@ -66,7 +60,6 @@ class MainWindowTest : public ::testing::Test {
 
   AppWindow terminal_{L"VantorMainWindowTest"};
   AppGlobals& app_ = terminal_.app;
-  MessageLoop& loop_ = terminal_.loop;
   HWND window_ = nullptr;
 };
 
@@ -79,7 +72,7 @@ TEST_F(MainWindowTest, OpensFromTheSettingsWithTheAdministratorMenuAndSixteenPag
     ASSERT_EQ(GetParent(app_.window->PageWindow(n)), window_) << n;
     EXPECT_EQ(IsWindowVisible(app_.window->PageWindow(n)) != FALSE, n == 0) << n;
   }
-  EXPECT_EQ(loop_.Filter(), app_.window->GetFrame());
+  EXPECT_EQ(terminal_.loop.Filter(), app_.window->GetFrame());
 }
 
 TEST_F(MainWindowTest, FullScreenIgnoresCloseAndExitUntilToggledOff) {
