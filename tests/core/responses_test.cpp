@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/field_list.h"
+#include "row_tables.h"
 #include "session/wire_format.h"
 
 namespace vantor {
@@ -105,25 +106,16 @@ TEST(ResponseReaderTest, BytesNoTerminalSendsAreReadAsFarAsTheyGo) {
   for (const auto& [bytes, read] : cases) EXPECT_EQ(ReadTerminalRecord(bytes), read) << testing::PrintToString(bytes);
 }
 
+// The table "prefix modes".
 TEST(ResponsesTest, PrefixModesAddThePrefixOnceOrStripIt) {
-  struct Case {
-    int mode;
-    std::u16string_view prefix, text, reported;
-  };
-  const Case cases[] = {
-      {0, u"AB", u"ABC", u"ABC"},  // not doubled
-      {0, u"AB", u"C", u"ABC"},   {1, u"AB", u"A", u"ABA"},   {1, u"AB", u"", u"AB"},
-      {0, u"", u"ABC", u"ABC"},  // no prefix
-      {2, u"AB", u"ABC", u"C"},   {2, u"AB", u"XYZ", u"XYZ"}, {3, u"AB", u"AB", u""},
-  };
   FieldList list(nullptr);
   Field& f = testing_support::AddField(list, 1, 0, 0, 40);
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "mode " << c.mode << " text " << std::string(c.text.begin(), c.text.end()));
-    f.SetPrefix(c.prefix, static_cast<int>(c.prefix.size()), c.mode);
-    f.SetText(c.text);
-    EXPECT_EQ(ReportedText(f), c.reported);
-  }
+  testing_support::ForEachRow("prefix modes", [&](const std::vector<std::string>& w) {
+    const std::u16string prefix = Wide(testing_support::Text(w.at(1)));
+    f.SetPrefix(prefix, static_cast<int>(prefix.size()), std::stoi(w.at(0)));
+    f.SetText(Wide(testing_support::Text(w.at(2))));
+    EXPECT_EQ(ReportedText(f), Wide(testing_support::Text(w.at(3))));
+  });
 }
 
 TEST(ResponsesTest, TextBeyondTheLongestLengthIsCutAtACharacterBoundary) {

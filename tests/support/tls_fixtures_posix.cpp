@@ -14,7 +14,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -54,12 +53,9 @@ std::string OpenSslPin(X509* certificate) {
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int length = 0;
   X509_digest(certificate, EVP_sha256(), digest, &length);
-  std::string text;
-  char pair[4];
-  for (unsigned int i = 0; i < length; ++i) {
-    std::snprintf(pair, sizeof pair, i == 0 ? "%02X" : ":%02X", digest[i]);
-    text += pair;
-  }
+  char* hex = OPENSSL_buf2hexstr(digest, length);  // "AB:CD:..."
+  std::string text(hex);
+  OPENSSL_free(hex);
   return text;
 }
 
