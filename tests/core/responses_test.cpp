@@ -78,32 +78,27 @@ TEST(ResponseReaderTest, EveryRecordReadsBackAsItWasBuilt) {
   }
 }
 
+// A record as read: its kind, then each part that is not at its default.
+std::string Summary(const TerminalRecord& r) {
+  const char* kinds[] = {"empty",  "identify", "received", "goodbye", "key",
+                         "change", "prompt",   "serial",   "status",  "?"};
+  const char* problems[] = {"", " cut", " textcut", " notitem", " badlength", " leftover"};
+  std::string text = kinds[static_cast<int>(r.kind)];
+  if (!r.terminalId.empty()) text += " id=" + r.terminalId;
+  if (r.functionCode) text += " code=" + std::to_string(*r.functionCode);
+  if (r.focusField) text += " focus=" + std::to_string(*r.focusField);
+  for (const ReportedField& f : r.fields) text += " " + std::to_string(f.field) + ":" + f.text;
+  if (!r.text.empty()) text += " text=" + r.text;
+  if (r.columns != 0 || r.rows != 0 || r.stamp != 0)
+    text += " status=" + std::to_string(r.columns) + "," + std::to_string(r.rows) + "," + std::to_string(r.stamp);
+  return text + problems[static_cast<int>(r.problem)] + (r.rest.empty() ? "" : " rest=" + r.rest);
+}
+
+// The table "cut records".
 TEST(ResponseReaderTest, BytesNoTerminalSendsAreReadAsFarAsTheyGo) {
-  using Kind = TerminalRecordKind;
-  using Problem = ReadProblem;
-  const std::pair<std::string_view, TerminalRecord> cases[] = {
-      {"RF", {.kind = Kind::Key, .problem = Problem::Cut}},
-      {"5RF3", {.kind = Kind::Key, .terminalId = "5", .functionCode = 3, .problem = Problem::Cut}},
-      {"RF0D=", {.kind = Kind::Key, .functionCode = 0, .focusField = 20, .problem = Problem::Cut}},
-      {"R%D=D5JO", {.kind = Kind::FieldChange, .focusField = 20, .fields = {{20, "JO"}}, .problem = Problem::TextCut}},
-      {"R%/xY", {.kind = Kind::FieldChange, .focusField = -1, .problem = Problem::NotAFieldItem, .rest = "xY"}},
-      {"R%D=D1a=E!1 ",
-       {.kind = Kind::FieldChange,
-        .focusField = 20,
-        .fields = {{20, "a"}},
-        .problem = Problem::BadLength,
-        .rest = "=E!1 "}},
-      {"R?!1", {.kind = Kind::PromptReply, .problem = Problem::Cut}},
-      {"R?1YZ", {.kind = Kind::PromptReply, .text = "Y", .problem = Problem::LeftOver, .rest = "Z"}},
-      {"R<1!x", {.kind = Kind::SerialInput, .problem = Problem::BadLength, .rest = "!x"}},
-      {"R<2", {.rest = "R<2"}},
-      {"R!\x82"
-       "210H!A0",
-       {.rest = "R!\x82"
-                "210H!A0"}},
-      {"7Zz", {.terminalId = "7", .rest = "Zz"}},
-  };
-  for (const auto& [bytes, read] : cases) EXPECT_EQ(ReadTerminalRecord(bytes), read) << testing::PrintToString(bytes);
+  testing_support::ForEachRow("cut records", [&](const std::vector<std::string>& w) {
+    EXPECT_EQ(Summary(ReadTerminalRecord(testing_support::Text(w.at(0)))), testing_support::Text(w.at(1)));
+  });
 }
 
 // The table "prefix modes".
