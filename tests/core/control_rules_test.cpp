@@ -36,17 +36,13 @@ TEST(ControlKindTest, ModeAndTypeChooseTheKind) {
 TEST(ControlKindTest, ButtonsAndNonSerialEntriesTakeTheFocus) {
   FieldList list(nullptr);
   Field& field = testing_support::AddField(list, 1, 0, 0, 5);
-  // A display-mode check box is engraved but still takes the focus.
-  for (const auto& [mode, type, serial, takes] : {std::tuple{kModeInput, kTypeText, 0, true},
-                                                  {kModeInput, kTypeText, 1, false},
-                                                  {kModeDisplay, kTypeText, 0, false},
-                                                  {kModeDisplay, kTypeCheckBox, 0, true},
-                                                  {kModeSystem, kTypeCheckBox, 0, false}}) {
-    field.format.flags = static_cast<std::uint8_t>(mode);
-    field.format.type = type;
-    field.format.serialFlags = static_cast<std::uint8_t>(serial);
-    EXPECT_EQ(TakesFocus(field), takes) << mode << "," << int{type} << "," << serial;
-  }
+  // The table "focus takers".
+  testing_support::ForEachRow("focus takers", [&](const std::vector<std::string>& w) {
+    field.format.flags = static_cast<std::uint8_t>(std::stoi(w.at(0)));
+    field.format.type = static_cast<std::uint8_t>(std::stoi(w.at(1)));
+    field.format.serialFlags = static_cast<std::uint8_t>(std::stoi(w.at(2)));
+    EXPECT_EQ(TakesFocus(field), w.at(3) == "takes");
+  });
 }
 
 std::string Answer(KeyAction a) {

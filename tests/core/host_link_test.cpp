@@ -28,13 +28,6 @@ using testing_support::TestHost;
 using namespace std::chrono_literals;
 using Strings = std::vector<std::string>;
 
-TEST(HostLinkFraming, PrefixAndPieceSizeAreBounded) {
-  EXPECT_EQ(TerminalIdPrefix(-5), "");  // larger ids than 999, from a hand-edited file, are seen on the link
-  // An unreadable send buffer (-1) counts as 8192.
-  const std::pair<int, int> pieces[] = {{-1, 2000}, {0, 1}, {1, 1}, {2000, 2000}, {65536, 2000}};
-  for (const auto& [buffer, piece] : pieces) EXPECT_EQ(SendPieceSize(buffer), piece) << buffer;
-}
-
 // A link connected to a scripted host.
 class HostLinkTest : public ::testing::Test {
  protected:
@@ -56,6 +49,10 @@ class HostLinkTest : public ::testing::Test {
 };
 
 TEST_F(HostLinkTest, RecordsAreFramedWithPrefixAndTerminatorWhateverTheirLength) {
+  EXPECT_EQ(TerminalIdPrefix(-5), "");  // larger ids than 999, from a hand-edited file, are seen on the link
+  // An unreadable send buffer (-1) counts as 8192.
+  const std::pair<int, int> pieces[] = {{-1, 2000}, {0, 1}, {1, 1}, {2000, 2000}, {65536, 2000}};
+  for (const auto& [buffer, piece] : pieces) EXPECT_EQ(SendPieceSize(buffer), piece) << buffer;
   testing_support::ForEachRow("framed records", [&](const std::vector<std::string>& w) {
     ASSERT_TRUE(link.Send(std::stoi(w.at(0)), testing_support::Text(w.at(1))));
     const auto record = host.ReadRecord(5s);

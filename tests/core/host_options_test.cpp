@@ -3,24 +3,23 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+
 #include "forms/host_dialogs.h"
+#include "row_tables.h"
 #include "settings/settings.h"
 
 namespace vantor {
 namespace {
 
+// The table "typed numbers".
 TEST(HostOptions, TypedNumbersAreClampedAndNonNumbersBecomeTheLowerLimit) {
-  const struct {
-    std::u16string_view text;
-    int port, terminalId;
-  } cases[] = {
-      {u"70000", 65535, 999}, {u"", 1, 1},          {u"abc", 1, 1},         {u"0", 1, 1},
-      {u"42", 42, 42},        {u"1000", 1000, 999}, {u"65535", 65535, 999}, {u"99999999999999999999", 65535, 999},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(PortFromText(c.text), c.port) << c.port;
-    EXPECT_EQ(TerminalIdFromText(c.text), c.terminalId) << c.terminalId;
-  }
+  testing_support::ForEachRow("typed numbers", [&](const std::vector<std::string>& w) {
+    const std::string text = testing_support::Text(w.at(0));
+    EXPECT_EQ(PortFromText(std::u16string(text.begin(), text.end())), std::stoi(w.at(1)));
+    EXPECT_EQ(TerminalIdFromText(std::u16string(text.begin(), text.end())), std::stoi(w.at(2)));
+  });
   Settings settings;
   ApplyHostOptions(HostOptionsText{u"1000", u"  host.example ", u"70000", true, true, u" 12:zz"}, settings);
   EXPECT_EQ(std::pair(settings.TerminalId(), settings.HostPort()), std::pair(999, 65535));
@@ -30,25 +29,20 @@ TEST(HostOptions, TypedNumbersAreClampedAndNonNumbersBecomeTheLowerLimit) {
   EXPECT_EQ(settings.HostTlsPin(), u" 12:zz") << "the pin too, a bad one included";
 }
 
+// The table "ping texts".
 TEST(HostOptions, PingTexts) {
   using Kind = PingOutcome::Kind;
-  for (const auto& [outcome, text] : {
-           std::pair{PingOutcome{Kind::kReply, 0, 3, 128, false}, u"time=3ms TTL=128ms"},
-           {PingOutcome{Kind::kReply, 0, 3, 0, true}, u"time=3ms"},  // an ICMPv6 reply has no TTL
-           {PingOutcome{Kind::kReply, 0, 0xFFFFFFFF, 64, false}, u"time=-1ms TTL=64ms"},
-           {PingOutcome{Kind::kNoIcmp}, u"Ping not available: no ICMP service."},
-           {PingOutcome{Kind::kFailed, 11010}, u"Request timed out."},
-           {PingOutcome{Kind::kFailed, 11000}, u"Error Base."},
-           {PingOutcome{Kind::kFailed, 11034}, u"Duplicate IP address."},
-           {PingOutcome{Kind::kFailed, 11035}, u"Unknown error=11035"},
-           {PingOutcome{Kind::kFailed, 10999}, u"Unknown error=10999"},
-           {PingOutcome{Kind::kFailed, 11050}, u"General failure."},
-           {PingOutcome{Kind::kReplyStatus, 11255}, u"Pending."},
-           {PingOutcome{Kind::kReplyStatus, 11999}, u"Unknown error=11999"},
-           {PingOutcome{Kind::kUnresolved, 11001}, u"Unknown error=11001"},  // a socket error, not a status
-       }) {
-    EXPECT_EQ(PingOutcomeText(outcome), text) << outcome.code;
-  }
+  const std::map<std::string, Kind> kinds = {{"reply", Kind::kReply},
+                                             {"noicmp", Kind::kNoIcmp},
+                                             {"failed", Kind::kFailed},
+                                             {"status", Kind::kReplyStatus},
+                                             {"unresolved", Kind::kUnresolved}};
+  testing_support::ForEachRow("ping texts", [&](const std::vector<std::string>& w) {
+    const PingOutcome outcome{kinds.at(w.at(0)), std::stol(w.at(1)), static_cast<std::uint32_t>(std::stoul(w.at(2))),
+                              std::stoi(w.at(3)), w.at(4) == "v6"};
+    const std::string text = testing_support::Text(w.at(5));
+    EXPECT_EQ(PingOutcomeText(outcome), std::u16string(text.begin(), text.end()));
+  });
 }
 
 TEST(HostDialogs, OnlyTheExactCodeUnlocksAndAboutShowsTheVersion) {

@@ -23,48 +23,28 @@ struct ArgRun {
   ArgReader reader;
 };
 
-TEST(InterpreterArgs, NumbersInBothFormsAndReadsBeyondTheEnd) {
-  ArgRun run(std::string("x0\xFF/5!12!\xFF\xFFZ7", 13));
-  ArgReader& r = run.reader;
-  EXPECT_EQ(r.Short(), 0);
-  EXPECT_EQ(r.Short(), 207);
-  EXPECT_EQ(r.Short(), -1);  // a byte below '0' reads negative
-  EXPECT_EQ(r.Peek(), '5');  // without consuming
-  EXPECT_EQ(run.Offset(), 3);
-  EXPECT_EQ(r.Long(), 5);
-  EXPECT_EQ(r.Long(), 210);  // 1 * 208 + 2
-  EXPECT_EQ(r.Long(), 43263);
-  EXPECT_EQ(r.Raw(), 'Z');
-  EXPECT_EQ(r.Short(), 7);
-  // Past the end: zero bytes, and the position stays at the end.
-  EXPECT_EQ(r.Raw(), 0);
-  EXPECT_EQ(r.Short(), -48);
-  EXPECT_EQ(r.Long(), -48);
-  EXPECT_EQ(r.Peek(), 0);
-  EXPECT_EQ(r.Position(), r.End());
-
-  ArgRun cut("x!");
-  EXPECT_LT(cut.reader.Long(), 0);
-  EXPECT_EQ(cut.reader.Position(), cut.reader.End());
-}
-
-TEST(InterpreterArgs, SkipAndBytesAreBoundedAndIgnoreNonPositiveCounts) {
-  ArgRun run("x3abcdefghij");
-  ArgReader& r = run.reader;
-  r.Skip(0);
-  r.Skip(-5);
-  EXPECT_EQ(run.Offset(), 0);
-  EXPECT_EQ(r.Short(), 3);
-  EXPECT_EQ(r.Bytes(3), "abc");
-  EXPECT_EQ(r.Bytes(0), "");
-  EXPECT_EQ(r.Bytes(-2), "");
-  EXPECT_EQ(run.Offset(), 4);
-  r.Skip(2);
-  EXPECT_EQ(run.Offset(), 6);
-  EXPECT_EQ(r.Bytes(10), "fghij");  // cut short by the end
-  EXPECT_EQ(r.Bytes(3), "");
-  r.Skip(1000);
-  EXPECT_EQ(r.Position(), r.End());
+// The table "argument reads".
+TEST(InterpreterArgs, NumbersSkipsAndBytesAreBoundedByTheRecord) {
+  testing_support::ForEachRow("argument reads", [&](const std::vector<std::string>& w) {
+    ArgRun run(testing_support::Text(w.at(0)));
+    ArgReader& r = run.reader;
+    for (std::size_t i = 1; i < w.size(); ++i) {
+      SCOPED_TRACE(w[i]);
+      const std::size_t equals = w[i].find('=');
+      const std::string expected = equals == std::string::npos ? "" : testing_support::Text(w[i].substr(equals + 1));
+      const long count = w[i].size() > 1 && w[i][1] != '=' ? std::stol(w[i].substr(1, equals - 1)) : 0;
+      switch (w[i][0]) {
+        case 'S': EXPECT_EQ(std::to_string(r.Short()), expected); break;
+        case 'L': EXPECT_EQ(std::to_string(r.Long()), expected); break;
+        case 'P': EXPECT_EQ(std::to_string(r.Peek()), expected); break;
+        case 'R': EXPECT_EQ(std::to_string(r.Raw()), expected); break;
+        case 'B': EXPECT_EQ(r.Bytes(count), expected); break;
+        case 'K': r.Skip(count); break;
+        default:
+          EXPECT_EQ(std::to_string(run.Offset()), expected == "end" ? std::to_string(run.bytes.size()) : expected);
+      }
+    }
+  });
 }
 
 TEST(InterpreterArgs, HostTextIsCutToCapacityInUtf16Units) {

@@ -9,7 +9,6 @@
 #include "field_helpers.h"
 #include "look/cell_metrics.h"
 #include "look/drawn_controls.h"
-#include "look/menu_ids.h"
 #include "look/text_paint_rules.h"
 #include "look/window_rules.h"
 #include "model/field_list.h"
@@ -70,34 +69,25 @@ TEST(CellMetricsTest, FittedFontTargetsTheCellOfThePageAndIsStored) {
   EXPECT_EQ(ComputeCellMetrics(settings, measurer, 240, 296), zero);
 }
 
+// The table "point sizes".
 TEST(CellMetricsTest, PointSizeFontIsMeasuredForItsCell) {
-  struct Case {
-    int pointSize, step, logPixels, extra, natural;
-    std::uint8_t pitch;
-    bool fail;
-    int asked;
-    CellMetrics want;
-  };
-  // A height of 0 or less goes to the font as it is; a variable pitch widens the cell to 1.7 letters.
-  const Case cases[] = {
-      {9, 0, 96, 1, 7, 0, false, 12, {12, 0, 10, 16}}, {9, 0, 96, 1, 6, kTmpfFixedPitch, false, 12, {12, 0, 14, 16}},
-      {9, 3, 72, 0, 7, 0, false, 12, {12, 0, 9, 16}},  {0, 0, 72, 0, 7, 0, false, 0, {0, 0, 9, 4}},
-      {0, -5, 72, 0, 7, 0, false, -5, {-5, 0, 9, 1}},  {9, 0, 96, 3, 7, 0, true, 12, {12, 0, 9, 14}},
-  };
-  for (const Case& c : cases) {
+  testing_support::ForEachRow("point sizes", [&](const std::vector<std::string>& w) {
+    std::vector<int> n;
+    for (const std::string& word : w) n.push_back(std::stoi(word));
+    ASSERT_EQ(n.size(), 12u);
     Settings settings;
     settings.SetFontAutoSize(false);
-    settings.SetFontPointSize(c.pointSize);
-    settings.SetFontStep(c.step);
-    settings.SetExtraCellWidth(c.extra);
+    settings.SetFontPointSize(n[0]);
+    settings.SetFontStep(n[1]);
+    settings.SetExtraCellWidth(n[3]);
     FakeMeasurer measurer;
-    measurer.logPixelsY = c.logPixels;
-    measurer.naturalWidth = c.natural;
-    measurer.pitch = c.pitch;
-    measurer.fail = c.fail;
-    EXPECT_EQ(ComputeCellMetrics(settings, measurer, 240, 320), c.want) << c.pointSize << " step " << c.step;
-    EXPECT_EQ(measurer.asked, (std::vector<std::pair<int, int>>{{c.asked, 0}})) << c.pointSize << " step " << c.step;
-  }
+    measurer.logPixelsY = n[2];
+    measurer.naturalWidth = n[4];
+    measurer.pitch = n[5] != 0 ? kTmpfFixedPitch : 0;
+    measurer.fail = n[6] != 0;
+    EXPECT_EQ(ComputeCellMetrics(settings, measurer, 240, 320), (CellMetrics{n[8], n[9], n[10], n[11]}));
+    EXPECT_EQ(measurer.asked, (std::vector<std::pair<int, int>>{{n[7], 0}}));
+  });
 }
 
 TEST(CellMetricsTest, ScreenFontAndControlBoxes) {
@@ -294,47 +284,28 @@ TEST(WindowRulesTest, SettingsFileLiesBesideTheProgram) {
   EXPECT_EQ(SettingsPathInDirectory(DirectoryOfModulePath(u"Vantor.exe")), u"\\Vantor.ini");
 }
 
-// After each menu command: the focus goes back to the focus field ("N"), and an options dialog's OK lays
-// the screen out again ("R"); User Mode, a gone window and commands the window does not handle do neither.
 TEST(WindowRulesTest, EveryMenuCommandsFollowUp) {
-  const auto followUps = [](int command, bool destroyed) {
+  // The table "menu follow-ups".
+  testing_support::ForEachRow("menu follow-ups", [&](const std::vector<std::string>& w) {
     std::string got;
     for (bool ok : {false, true}) {
-      const CommandFollowUp followUp = FollowUpForCommand(command, ok, destroyed);
+      const CommandFollowUp followUp = FollowUpForCommand(std::stoi(w.at(0)), ok, w.at(1) == "gone");
       got += std::string(followUp.navigate ? "N" : "-") + (followUp.relayout ? "R" : "-");
     }
-    return got;
-  };
-  for (const auto& [command, expected] : {std::pair{IDM_ABOUT, "N-N-"},
-                                          {IDM_OPTIONS, "N-N-"},
-                                          {IDM_HOST, "N-N-"},
-                                          {IDM_USER_MODE, "----"},
-                                          {IDM_FULLSCREEN, "N-N-"},
-                                          {IDM_EXIT, "N-N-"},
-                                          {IDM_ALT_F4, "----"},
-                                          {12345, "----"}}) {
-    EXPECT_EQ(followUps(command, false), expected) << command;
-  }
-  for (int command : {IDM_SCANNER, IDM_SCREEN, IDM_FIELDS, IDM_FONT, IDM_SERIAL_SETTINGS, IDM_SERIAL_FEATURE,
-                      IDM_SOUND_NORMAL, IDM_SOUND_ERROR, IDM_SOUND_SCAN_ACCEPT, IDM_SOUND_SCAN_REJECT, IDM_SOUND_USER1,
-                      IDM_SOUND_USER2, IDM_SOUND_USER3, IDM_SOUND_USER4}) {
-    EXPECT_EQ(followUps(command, false), "N-NR") << command;
-  }
-  EXPECT_EQ(followUps(IDM_EXIT, true), "----") << "the window is gone";
+    EXPECT_EQ(got, w.at(2));
+  });
 }
 
+// The table "centring".
 TEST(WindowRulesTest, CentringKeepsTheDialogOnTheScreen) {
-  constexpr int kMin = -2147483647 - 1, kMax = 2147483647;
-  // Moved up and left until it fits; larger than the screen, its top-left corner stays on it.
-  for (const auto& [owner, width, height, left, top] : {std::tuple{PixelRect{0, 0, 240, 320}, 100, 60, 70, 130},
-                                                        {PixelRect{100, 50, 340, 370}, 100, 60, 170, 180},
-                                                        {PixelRect{500, 300, 740, 620}, 200, 150, 440, 330},
-                                                        {PixelRect{0, 0, 240, 320}, 700, 500, 0, 0},
-                                                        {PixelRect{kMin, kMin, kMax, kMax}, 10, 10, 0, 0}}) {
+  testing_support::ForEachRow("centring", [&](const std::vector<std::string>& w) {
+    std::vector<int> n;
+    for (const std::string& word : w) n.push_back(std::stoi(word));
+    ASSERT_EQ(n.size(), 8u);
     int x = -1, y = -1;
-    CentreOver(owner, width, height, PixelRect{0, 0, 640, 480}, &x, &y);
-    EXPECT_EQ(std::make_pair(x, y), std::make_pair(left, top)) << owner.left << "," << owner.top;
-  }
+    CentreOver(PixelRect{n[0], n[1], n[2], n[3]}, n[4], n[5], PixelRect{0, 0, 640, 480}, &x, &y);
+    EXPECT_EQ(std::make_pair(x, y), std::make_pair(n[6], n[7]));
+  });
 }
 
 }  // namespace

@@ -135,21 +135,16 @@ TEST(SoundOptions, ViewOkAndPreview) {
                                          view.repeat}),
             (std::vector<std::u16string>{u"440", u"200", u"C:\\beep.wav", u"300", u"400", u"3"}));
   EXPECT_TRUE(view.vibrate);
-  // Silence before wave file before tone; none checked keeps the stored type.
-  const struct {
-    bool silence, tone, waveFile;
-    int stored, type;
-  } radios[] = {
-      {true, true, true, 2, 0}, {false, true, true, 2, 1}, {false, true, false, 0, 2}, {false, false, false, 9, 9}};
-  for (const auto& r : radios) {
+  // The table "sound radios".
+  testing_support::ForEachRow("sound radios", [&](const std::vector<std::string>& w) {
     SoundOptionsInput input;
-    input.silence = r.silence;
-    input.tone = r.tone;
-    input.waveFile = r.waveFile;
+    input.silence = w.at(0) == "1";
+    input.tone = w.at(1) == "1";
+    input.waveFile = w.at(2) == "1";
     SoundEventSettings current;
-    current.SoundType = r.stored;
-    EXPECT_EQ(SoundSettingsFromInput(input, current).SoundType, r.type);
-  }
+    current.SoundType = std::stoi(w.at(3));
+    EXPECT_EQ(SoundSettingsFromInput(input, current).SoundType, std::stoi(w.at(4)));
+  });
   const SoundOptionsInput input{false, true, false,    u"20", u"10000", std::u16string(300, u'a'),
                                 true,  u"7", u"99999", u""};
   for (int event : {1, 8, -1}) ApplySoundOptions(input, settings, event);

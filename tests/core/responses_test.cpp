@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/field_list.h"
+#include "row_tables.h"
 #include "session/wire_format.h"
 
 namespace vantor {
@@ -19,11 +20,6 @@ std::string Bytes(std::initializer_list<int> values) {
   std::string out;
   for (int v : values) out.push_back(static_cast<char>(v));
   return out;
-}
-
-TEST(FieldNumberTest, OutOfRangeNumbersAreSentAsSlashNeverAsAZeroByte) {
-  EXPECT_EQ(FieldNumberByte(-48), '/');
-  EXPECT_EQ(FieldNumberByte(208), '/');
 }
 
 std::u16string Wide(std::string_view text) { return std::u16string(text.begin(), text.end()); }
@@ -77,53 +73,39 @@ TEST(ResponseReaderTest, EveryRecordReadsBackAsItWasBuilt) {
   }
 }
 
-TEST(ResponseReaderTest, BytesNoTerminalSendsAreReadAsFarAsTheyGo) {
-  using Kind = TerminalRecordKind;
-  using Problem = ReadProblem;
-  const std::pair<std::string_view, TerminalRecord> cases[] = {
-      {"RF", {.kind = Kind::Key, .problem = Problem::Cut}},
-      {"5RF3", {.kind = Kind::Key, .terminalId = "5", .functionCode = 3, .problem = Problem::Cut}},
-      {"RF0D=", {.kind = Kind::Key, .functionCode = 0, .focusField = 20, .problem = Problem::Cut}},
-      {"R%D=D5JO", {.kind = Kind::FieldChange, .focusField = 20, .fields = {{20, "JO"}}, .problem = Problem::TextCut}},
-      {"R%/xY", {.kind = Kind::FieldChange, .focusField = -1, .problem = Problem::NotAFieldItem, .rest = "xY"}},
-      {"R%D=D1a=E!1 ",
-       {.kind = Kind::FieldChange,
-        .focusField = 20,
-        .fields = {{20, "a"}},
-        .problem = Problem::BadLength,
-        .rest = "=E!1 "}},
-      {"R?!1", {.kind = Kind::PromptReply, .problem = Problem::Cut}},
-      {"R?1YZ", {.kind = Kind::PromptReply, .text = "Y", .problem = Problem::LeftOver, .rest = "Z"}},
-      {"R<1!x", {.kind = Kind::SerialInput, .problem = Problem::BadLength, .rest = "!x"}},
-      {"R<2", {.rest = "R<2"}},
-      {"R!\x82"
-       "210H!A0",
-       {.rest = "R!\x82"
-                "210H!A0"}},
-      {"7Zz", {.terminalId = "7", .rest = "Zz"}},
-  };
-  for (const auto& [bytes, read] : cases) EXPECT_EQ(ReadTerminalRecord(bytes), read) << testing::PrintToString(bytes);
+// A record as read: its kind, then each part that is not at its default.
+std::string Summary(const TerminalRecord& r) {
+  const char* kinds[] = {"empty",  "identify", "received", "goodbye", "key",
+                         "change", "prompt",   "serial",   "status",  "?"};
+  const char* problems[] = {"", " cut", " textcut", " notitem", " badlength", " leftover"};
+  std::string text = kinds[static_cast<int>(r.kind)];
+  if (!r.terminalId.empty()) text += " id=" + r.terminalId;
+  if (r.functionCode) text += " code=" + std::to_string(*r.functionCode);
+  if (r.focusField) text += " focus=" + std::to_string(*r.focusField);
+  for (const ReportedField& f : r.fields) text += " " + std::to_string(f.field) + ":" + f.text;
+  if (!r.text.empty()) text += " text=" + r.text;
+  if (r.columns != 0 || r.rows != 0 || r.stamp != 0)
+    text += " status=" + std::to_string(r.columns) + "," + std::to_string(r.rows) + "," + std::to_string(r.stamp);
+  return text + problems[static_cast<int>(r.problem)] + (r.rest.empty() ? "" : " rest=" + r.rest);
 }
 
+// The table "cut records".
+TEST(ResponseReaderTest, BytesNoTerminalSendsAreReadAsFarAsTheyGo) {
+  testing_support::ForEachRow("cut records", [&](const std::vector<std::string>& w) {
+    EXPECT_EQ(Summary(ReadTerminalRecord(testing_support::Text(w.at(0)))), testing_support::Text(w.at(1)));
+  });
+}
+
+// The table "prefix modes".
 TEST(ResponsesTest, PrefixModesAddThePrefixOnceOrStripIt) {
-  struct Case {
-    int mode;
-    std::u16string_view prefix, text, reported;
-  };
-  const Case cases[] = {
-      {0, u"AB", u"ABC", u"ABC"},  // not doubled
-      {0, u"AB", u"C", u"ABC"},   {1, u"AB", u"A", u"ABA"},   {1, u"AB", u"", u"AB"},
-      {0, u"", u"ABC", u"ABC"},  // no prefix
-      {2, u"AB", u"ABC", u"C"},   {2, u"AB", u"XYZ", u"XYZ"}, {3, u"AB", u"AB", u""},
-  };
   FieldList list(nullptr);
   Field& f = testing_support::AddField(list, 1, 0, 0, 40);
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "mode " << c.mode << " text " << std::string(c.text.begin(), c.text.end()));
-    f.SetPrefix(c.prefix, static_cast<int>(c.prefix.size()), c.mode);
-    f.SetText(c.text);
-    EXPECT_EQ(ReportedText(f), c.reported);
-  }
+  testing_support::ForEachRow("prefix modes", [&](const std::vector<std::string>& w) {
+    const std::u16string prefix = Wide(testing_support::Text(w.at(1)));
+    f.SetPrefix(prefix, static_cast<int>(prefix.size()), std::stoi(w.at(0)));
+    f.SetText(Wide(testing_support::Text(w.at(2))));
+    EXPECT_EQ(ReportedText(f), Wide(testing_support::Text(w.at(3))));
+  });
 }
 
 TEST(ResponsesTest, TextBeyondTheLongestLengthIsCutAtACharacterBoundary) {
@@ -174,7 +156,9 @@ TEST(ResponsesTest, SerialInputIsSplitIntoWholeResponsesUpToAZeroByte) {
   EXPECT_EQ(records.size(), 1u);
 }
 
-TEST(LengthEncodingTest, ShortAndLongFormsAndUtf8CutsKeepSequencesWhole) {
+TEST(LengthEncodingTest, FieldNumbersLengthsInBothFormsAndUtf8CutsKeepSequencesWhole) {
+  // Field numbers out of range are sent as a slash, never as a zero byte.
+  EXPECT_EQ(std::pair(FieldNumberByte(-48), FieldNumberByte(208)), std::pair('/', '/'));
   std::string out;
   for (int length : {0, 207, 208, 43263, 99999}) AppendLength(out, length);  // 99999 held to the longest form
   EXPECT_EQ(out, Bytes({'0', 0xFF, '!', '1', '0', '!', 0xFF, 0xFF, '!', 0xFF, 0xFF}));

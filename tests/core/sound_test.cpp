@@ -13,6 +13,7 @@
 #include "devices/sound_player.h"
 #include "devices/sound_queue.h"
 #include "devices/tone_image.h"
+#include "row_tables.h"
 
 namespace vantor {
 namespace {
@@ -31,20 +32,19 @@ TEST(SoundToneImage, HeaderAndSamples) {
   ASSERT_EQ(image.size(), kWaveHeaderSize + 2 * 44100);
   const std::string text(image.begin(), image.begin() + kWaveHeaderSize);
   EXPECT_EQ(text.substr(0, 4) + text.substr(8, 8) + text.substr(36, 4), "RIFFWAVEfmt data");
-  const std::pair<std::size_t, std::uint32_t> fields[] = {
-      {4, image.size() - 8},
-      {16, 16},
-      {20, 1 | 1 << 16},
-      {24, 44100},
-      {28, 88200},
-      {32, 2 | 16 << 16},
-      {40, image.size() - kWaveHeaderSize}};  // 20: PCM, mono; 32: block of 2 bytes, 16-bit samples
-  for (const auto& [at, value] : fields) EXPECT_EQ(Le(image, at), value) << at;
-  // 32000 x E(n) x sin(4 x 3.1415926 x f x n / 44100), truncated toward zero.
-  const std::pair<std::size_t, int> samples[] = {
-      {0, 0},          {1, 4},         {7, 92},     {1000, 11661},  {2204, -8991}, {2205, 0}, {5000, -31965},
-      {12345, -24144}, {22049, -8998}, {22050, -3}, {30000, -2446}, {33075, 0},    {44099, 0}};
-  for (const auto& [n, value] : samples) EXPECT_EQ(std::int16_t(Le(image, kWaveHeaderSize + 2 * n, 2)), value) << n;
+  // The table "tone image": header fields and samples.
+  testing_support::ForEachRow("tone image", [&](const std::vector<std::string>& w) {
+    const std::size_t at = std::stoul(w.at(1));
+    if (w[0] == "header") {
+      const std::uint32_t size = static_cast<std::uint32_t>(image.size());
+      const std::uint32_t value = w.at(2) == "file" ? size - 8
+                                  : w[2] == "data"  ? size - kWaveHeaderSize
+                                                    : std::stoul(w[2]);
+      EXPECT_EQ(Le(image, at), value);
+    } else {
+      EXPECT_EQ(std::int16_t(Le(image, kWaveHeaderSize + 2 * at, 2)), std::stoi(w.at(2)));
+    }
+  });
 }
 
 SoundPlayer Make(int type, std::u16string_view file, bool available = true, int frequency = 440, int ms = 100) {
@@ -65,19 +65,15 @@ TEST(SoundPlayer, ToneIsClampedAndRenderedOnlyWhenItChanges) {
   EXPECT_EQ(player.Image()->size(), 44u + 2u * 4454u);  // 0.101 s at 44100 Hz
 }
 
+// The table "sound files".
 TEST(SoundPlayer, PlayRequests) {
-  const std::u16string path(259, u'a');
-  const std::pair<SoundPlayer, bool> players[] = {// plays a file?
-                                                  {Make(kSoundSilence, u"a.wav"), false},
-                                                  {Make(3, u"a.wav"), false},
-                                                  {Make(-1, u"a.wav"), false},
-                                                  {Make(kSoundFile, u"C:\\ok.wav", /*available=*/false), false},
-                                                  {Make(kSoundFile, u""), false},
-                                                  {Make(kSoundFile, std::u16string(u"ok.wav\0x.wav", 12)), false},
-                                                  {Make(kSoundFile, path + u"a"), false},
-                                                  {Make(kSoundFile, path), true}};
-  for (const auto& [player, plays] : players) EXPECT_EQ(player.PlayRequest().has_value(), plays);
-  EXPECT_EQ(players[7].first.PlayRequest()->file, path);
+  testing_support::ForEachRow("sound files", [&](const std::vector<std::string>& w) {
+    std::u16string file;
+    const std::string part = testing_support::Text(w.at(1));
+    for (int i = std::stoi(w.at(2)); i > 0; --i) file.append(part.begin(), part.end());
+    const auto request = Make(std::stoi(w.at(0)), file, w.at(3) == "available").PlayRequest();
+    EXPECT_EQ(request ? request->file : u"<none>", w.at(4) == "plays" ? file : u"<none>");
+  });
   const SoundPlayer tone = Make(kSoundTone, u"");
   ASSERT_TRUE(tone.PlayRequest());
   EXPECT_EQ(tone.PlayRequest()->kind, SoundRequest::Kind::Tone);

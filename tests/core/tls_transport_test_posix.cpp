@@ -7,15 +7,18 @@
 
 #include <chrono>
 #include <future>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "headless/queued_port.h"
+#include "platform/link_failure.h"
 #include "platform/tls_session.h"
 #include "platform/transport.h"
 #include "session/host_connection.h"
 #include "session/host_link.h"
+#include "row_tables.h"
 #include "test_host.h"
 #include "tls_fixtures_posix.h"
 
@@ -49,48 +52,47 @@ std::string ReceiveAll(Transport& transport, std::size_t count) {
 }
 
 TlsOptions Pinned(const std::string& pin) { return {true, pin, ""}; }
-TlsOptions TrustingTestCa() { return {true, "", TestPki::Get().caFile}; }
 
-TEST(TlsTransport, AcceptsOnlyACertificateThatIsPinnedOrTrustedAndNamesTheHost) {
+// A test certificate by name: host, expired, stranger or otherName; none for clear.
+const TestCertificate* Certificate(const std::string& name) {
   const TestPki& pki = TestPki::Get();
-  struct Case {
-    const char* what;
-    const TestCertificate& served;
-    const char* host;
-    TlsOptions options;
-    LinkFailure expected;
-  };
-  const Case cases[] = {
-      {"trusted, IPv4 literal", pki.host, "127.0.0.1", TrustingTestCa(), LinkFailure::kNone},
-      {"trusted, IPv6 literal", pki.host, "::1", TrustingTestCa(), LinkFailure::kNone},
-      {"trusted, by name", pki.host, "localhost", TrustingTestCa(), LinkFailure::kNone},
-      {"pinned", pki.host, "127.0.0.1", Pinned(pki.host.pin), LinkFailure::kNone},
-      {"pinned, expired", pki.expired, "127.0.0.1", Pinned(pki.expired.pin), LinkFailure::kNone},
-      {"another certificate's pin", pki.host, "127.0.0.1", Pinned(pki.stranger.pin), LinkFailure::kPinMismatch},
-      {"man in the middle, pinned", pki.stranger, "127.0.0.1", Pinned(pki.host.pin), LinkFailure::kPinMismatch},
-      {"man in the middle, trusted CA", pki.stranger, "localhost", TrustingTestCa(),
-       LinkFailure::kCertificateNotTrusted},
-      {"system store", pki.host, "127.0.0.1", {true, "", ""}, LinkFailure::kCertificateNotTrusted},
-      {"another name, by address", pki.otherName, "127.0.0.1", TrustingTestCa(), LinkFailure::kCertificateNameMismatch},
-      {"another name, by name", pki.otherName, "localhost", TrustingTestCa(), LinkFailure::kCertificateNameMismatch},
-      {"expired", pki.expired, "127.0.0.1", TrustingTestCa(), LinkFailure::kCertificateExpired},
-      {"pin too short", pki.host, "127.0.0.1", Pinned(pki.host.pin.substr(3)), LinkFailure::kPinInvalid},
-      {"no CA file", pki.host, "127.0.0.1", {true, "", "/nonexistent/ca.pem"}, LinkFailure::kCaFileUnreadable},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    const bool ipv6 = std::string(c.host) == "::1";
-    LoopbackServer server({ipv6, &c.served, ServerMode::kEcho, ""});
+  const std::map<std::string, const TestCertificate*> certificates = {{"host", &pki.host},
+                                                                      {"expired", &pki.expired},
+                                                                      {"stranger", &pki.stranger},
+                                                                      {"otherName", &pki.otherName},
+                                                                      {"clear", nullptr}};
+  return certificates.at(name);
+}
+
+// TLS options by a word: clear (no TLS), system (the system store), ca (the test CA), ca:FILE, pin:NAME (that
+// certificate's pin), short:NAME (its pin cut short) or pin:TEXT.
+TlsOptions Options(const std::string& word) {
+  const std::string after = word.substr(word.find(':') + 1);
+  if (word == "clear") return {};
+  if (word == "ca") return {true, "", TestPki::Get().caFile};
+  if (word.starts_with("ca:")) return {true, "", after};
+  if (word.starts_with("short:")) return Pinned(Certificate(after)->pin.substr(3));
+  if (word.starts_with("pin:") && after.find(':') == std::string::npos) return Pinned(Certificate(after)->pin);
+  if (word.starts_with("pin:")) return Pinned(after);
+  return {true, "", ""};
+}
+
+// The table "tls certificates".
+TEST(TlsTransport, AcceptsOnlyACertificateThatIsPinnedOrTrustedAndNamesTheHost) {
+  testing_support::ForEachRow("tls certificates", [&](const std::vector<std::string>& w) {
+    const std::string& host = w.at(1);
+    LoopbackServer server({host == "::1", Certificate(w.at(0)), ServerMode::kEcho, ""});
     ASSERT_TRUE(server.Listening());
-    auto transport = MakeTransport(c.options);
-    EXPECT_EQ(transport->Connect(c.host, server.Port(), kTimeout), c.expected);
-    EXPECT_EQ(transport->LastFailure(), c.expected);
-    EXPECT_EQ(transport->IsConnected(), c.expected == LinkFailure::kNone);
-    if (c.expected != LinkFailure::kNone) continue;
+    auto transport = MakeTransport(Options(w.at(2)));
+    const std::string expected = testing_support::Text(w.at(3));
+    EXPECT_EQ(Describe(transport->Connect(host, server.Port(), kTimeout)), expected);
+    EXPECT_EQ(Describe(transport->LastFailure()), expected);
+    EXPECT_EQ(transport->IsConnected(), expected.empty());
+    if (!expected.empty()) return;
     EXPECT_EQ(transport->Protocol(), "TLSv1.3");
     ASSERT_TRUE(transport->Send("hello\xFF\xEF"));
     EXPECT_EQ(ReceiveAll(*transport, 7), "hello\xFF\xEF");
-  }
+  });
 }
 
 // With TLS 1.2 the host's first record can come in one read with the end of the handshake.
@@ -210,27 +212,16 @@ TEST(TlsHostLink, FramesALongRecordInPiecesThenConnectsInClearTextAgain) {
 
 // The session thread says which protocol it agreed on, or why it could not connect; without a
 // connection no byte of a record reaches the host.
+// The table "tls session thread".
 TEST(TlsSessionThread, ReportsTheProtocolOrWhyNoConnectionWasMade) {
-  const TestPki& pki = TestPki::Get();
-  struct Case {
-    const char* what;
-    const TestCertificate* served;  // none: a clear-text host
-    TlsOptions options;
-    LinkFailure expected;
-  };
-  const Case cases[] = {
-      {"pinned", &pki.host, Pinned(pki.host.pin), LinkFailure::kNone},
-      {"another certificate", &pki.stranger, Pinned(pki.host.pin), LinkFailure::kPinMismatch},
-      {"a bad pin", &pki.host, Pinned("12:34:zz"), LinkFailure::kPinInvalid},
-      {"clear text to a TLS host", &pki.host, {}, LinkFailure::kClosedWithoutReply},
-      {"TLS to a clear-text host", nullptr, Pinned(pki.host.pin), LinkFailure::kNotTls},  // it greets first
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    LoopbackServer server({false, c.served, ServerMode::kEcho, c.served ? "" : "A\x01Sign on\xFF\xEF"});
+  testing_support::ForEachRow("tls session thread", [&](const std::vector<std::string>& w) {
+    const TestCertificate* served = Certificate(w.at(0));
+    const std::string expected = testing_support::Text(w.at(2));
+    // A clear-text host greets first.
+    LoopbackServer server({false, served, ServerMode::kEcho, served ? "" : "A\x01Sign on\xFF\xEF"});
     QueuedPort port{[] {}, [](RecordBytes) {}};
     HostConnection session(port);
-    ASSERT_TRUE(session.Start({"127.0.0.1", server.Port(), 42, nullptr, c.options}));
+    ASSERT_TRUE(session.Start({"127.0.0.1", server.Port(), 42, nullptr, Options(w.at(1))}));
     std::optional<bool> ended;
     const auto deadline = std::chrono::steady_clock::now() + 10s;
     // A two-digit id: an identify record long enough for a TLS host to read a record header from it.
@@ -239,18 +230,18 @@ TEST(TlsSessionThread, ReportsTheProtocolOrWhyNoConnectionWasMade) {
       port.Serve();
       port.WaitForWork(std::chrono::steady_clock::now() + 10ms);
     }
-    EXPECT_EQ(session.LastFailure(), c.expected);
-    if (c.expected == LinkFailure::kNone) {
+    EXPECT_EQ(Describe(session.LastFailure()), expected);
+    if (expected.empty()) {
       EXPECT_TRUE(identified());
       EXPECT_EQ(session.Protocol(), "TLSv1.3");
     } else {
       EXPECT_EQ(ended, std::optional<bool>(false));
       EXPECT_EQ(server.Received().find("42I"), std::string::npos);
-      EXPECT_EQ(server.Accepted(), c.expected == LinkFailure::kPinInvalid ? 0 : 1);
+      EXPECT_EQ(server.Accepted(), expected == Describe(LinkFailure::kPinInvalid) ? 0 : 1);
     }
     session.Stop();
     EXPECT_EQ(session.Protocol(), "");
-  }
+  });
 }
 
 }  // namespace

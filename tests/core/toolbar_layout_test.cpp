@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "row_tables.h"
+
 namespace vantor::toolbar {
 namespace {
 
@@ -31,33 +33,24 @@ std::string State(const std::array<KeyBinding, kButtonCount>& buttons) {
   return state;
 }
 
+// The table "toolbar labels".
 TEST(ToolbarTest, KeyLabelEnablesTheMatchingButtonOrDisablesAnEarlierCodeHolder) {
-  using E = LabelEffect;
-  struct Case {
-    std::array<unsigned, kButtonCount> keys;
-    std::array<bool, kButtonCount> enabled;
-    unsigned code;
-    std::u16string_view label;
-    LabelResult result;
-    std::string after;
-  };
-  const Case cases[] = {
-      {{1, 3, 8, 4, 2}, {}, 7, u"NEXT", {3, E::Enabled}, "1 3 8 7+ 2"},
-      {{1, 3, 8, 7, 2}, {0, 0, 0, 1, 0}, 7, u"next", {3, E::Disabled}, "1 3 8 7 2"},   // case-sensitive
-      {{1, 3, 8, 4, 2}, {1, 0, 0, 0, 0}, 1, u"NEXT", {0, E::Disabled}, "1 3 8 4 2"},   // the walk stops there
-      {{1, 9, 8, 4, 9}, {0, 1, 0, 0, 1}, 9, u"HELP", {1, E::Disabled}, "1 9 8 4 9+"},  // only the first holder
-      {{1, 3, 5, 4, 2}, {0, 0, 1, 0, 0}, 12, u"EXIT", {2, E::Enabled}, "1 3 12+ 4 2"},
-      {{1, 3, 8, 4, 2}, {}, 30, u"SAVE ", {-1, E::None}, "1 3 8 4 2"},
-      {{1, 3, 8, 4, 2}, {}, 31, u"", {-1, E::None}, "1 3 8 4 2"},  // an empty label matches no button
-      {{1, 3, 8, 4, 2}, {0, 0, 1, 0, 0}, 8, u"", {2, E::Disabled}, "1 3 8 4 2"},
-  };
-  for (const Case& c : cases) {
+  testing_support::ForEachRow("toolbar labels", [&](const std::vector<std::string>& w) {
+    const std::vector<std::vector<std::string>> groups = testing_support::TextGroups(w, 0);
+    const std::vector<std::string>& keys = groups.at(0);
+    ASSERT_EQ(keys.size(), kButtonCount);
     std::array<KeyBinding, kButtonCount> buttons{};
-    for (std::size_t i = 0; i < buttons.size(); ++i) buttons[i] = {kButtons[i].label, c.keys[i], c.enabled[i]};
-    const LabelResult result = ApplyKeyLabel(buttons, c.code, c.label);
-    EXPECT_EQ(std::make_pair(result.index, result.effect), std::make_pair(c.result.index, c.result.effect)) << c.code;
-    EXPECT_EQ(State(buttons), c.after) << c.code;
-  }
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+      const bool enabled = keys[i].ends_with('+');
+      buttons[i] = {kButtons[i].label, static_cast<unsigned>(std::stoul(keys[i])), enabled};
+    }
+    const std::vector<std::string>& label = groups.at(1);
+    const std::u16string text(label.at(1).begin(), label.at(1).end());
+    const LabelResult result = ApplyKeyLabel(buttons, static_cast<unsigned>(std::stoul(label.at(0))), text);
+    const char* effects[] = {"none", "enabled", "disabled"};
+    EXPECT_EQ(std::to_string(result.index) + " " + effects[static_cast<int>(result.effect)], label.at(2));
+    EXPECT_EQ(State(buttons), label.at(3));
+  });
   // Only the buttons given are walked: a matching label just past them is not taken.
   std::array<KeyBinding, kButtonCount + 1> more{};
   more[kButtonCount] = {u"HELP", 9, false};

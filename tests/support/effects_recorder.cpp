@@ -1,8 +1,6 @@
 // The recording ScreenView: one readable line per call, fake control windows on page refresh.
 #include "effects_recorder.h"
 
-#include <cstdio>
-
 #include "model/control_kind.h"
 #include "model/field.h"
 #include "model/page.h"
@@ -10,26 +8,18 @@
 namespace vantor::testing_support {
 
 std::string Escaped(std::string_view bytes) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string line;
   for (const char c : bytes) {
     const auto b = static_cast<unsigned char>(c);
-    if (b >= 0x20 && b <= 0x7E && b != '\\') {
-      line.push_back(c);
-    } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", b);
-      line += hex;
-    }
+    line += b >= 0x20 && b <= 0x7E && b != '\\' ? std::string(1, c) : std::string("\\x") + kHex[b >> 4] + kHex[b & 15];
   }
   return line;
 }
 
 std::string EffectsRecorder::Joined() const {
   std::string out;
-  for (const auto& line : calls) {
-    if (!out.empty()) out += " | ";
-    out += line;
-  }
+  for (const auto& line : calls) out += (out.empty() ? "" : " | ") + line;
   return out;
 }
 

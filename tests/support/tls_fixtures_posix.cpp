@@ -14,7 +14,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -54,12 +53,9 @@ std::string OpenSslPin(X509* certificate) {
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int length = 0;
   X509_digest(certificate, EVP_sha256(), digest, &length);
-  std::string text;
-  char pair[4];
-  for (unsigned int i = 0; i < length; ++i) {
-    std::snprintf(pair, sizeof pair, i == 0 ? "%02X" : ":%02X", digest[i]);
-    text += pair;
-  }
+  char* hex = OPENSSL_buf2hexstr(digest, length);  // "AB:CD:..."
+  std::string text(hex);
+  OPENSSL_free(hex);
   return text;
 }
 
@@ -127,6 +123,22 @@ struct TemporaryFile {
   std::filesystem::path path;
 };
 
+// A TLS server context presenting the certificate.
+ServerContext MakeServerContext(const TestCertificate& certificate) {
+  ServerContext context(SSL_CTX_new(TLS_server_method()));
+  BIO* pem = BIO_new_mem_buf(certificate.certificatePem.data(), static_cast<int>(certificate.certificatePem.size()));
+  X509* x509 = PEM_read_bio_X509(pem, nullptr, nullptr, nullptr);
+  BIO_free(pem);
+  pem = BIO_new_mem_buf(certificate.keyPem.data(), static_cast<int>(certificate.keyPem.size()));
+  EVP_PKEY* key = PEM_read_bio_PrivateKey(pem, nullptr, nullptr, nullptr);
+  BIO_free(pem);
+  SSL_CTX_use_certificate(context.get(), x509);
+  SSL_CTX_use_PrivateKey(context.get(), key);
+  X509_free(x509);
+  EVP_PKEY_free(key);
+  return context;
+}
+
 }  // namespace
 
 const TestPki& TestPki::Get() {
@@ -146,21 +158,6 @@ const TestPki& TestPki::Get() {
     return made;
   }();
   return pki;
-}
-
-ServerContext MakeServerContext(const TestCertificate& certificate) {
-  ServerContext context(SSL_CTX_new(TLS_server_method()));
-  BIO* pem = BIO_new_mem_buf(certificate.certificatePem.data(), static_cast<int>(certificate.certificatePem.size()));
-  X509* x509 = PEM_read_bio_X509(pem, nullptr, nullptr, nullptr);
-  BIO_free(pem);
-  pem = BIO_new_mem_buf(certificate.keyPem.data(), static_cast<int>(certificate.keyPem.size()));
-  EVP_PKEY* key = PEM_read_bio_PrivateKey(pem, nullptr, nullptr, nullptr);
-  BIO_free(pem);
-  SSL_CTX_use_certificate(context.get(), x509);
-  SSL_CTX_use_PrivateKey(context.get(), key);
-  X509_free(x509);
-  EVP_PKEY_free(key);
-  return context;
 }
 
 std::span<const std::uint8_t> AsBytes(std::string_view text) {

@@ -13,7 +13,6 @@
 #include <string>
 #include <string_view>
 #include <thread>
-#include <vector>
 
 #include "loopback_listener.h"
 #include "platform/tls_session.h"
@@ -45,8 +44,6 @@ struct SslCtxFree {
   void operator()(SSL_CTX* context) const { SSL_CTX_free(context); }
 };
 using ServerContext = std::unique_ptr<SSL_CTX, SslCtxFree>;
-// A TLS server context presenting the certificate.
-ServerContext MakeServerContext(const TestCertificate& certificate);
 
 // Text as the bytes the TLS engines take.
 std::span<const std::uint8_t> AsBytes(std::string_view text);
