@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
-#include <utility>
 #include <vector>
 
 namespace vantor::animation {

@@ -9,7 +9,6 @@
 #include <future>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "headless/queued_port.h"

@@ -5,7 +5,6 @@
 
 #include <span>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "row_tables.h"

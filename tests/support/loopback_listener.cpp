@@ -11,7 +11,6 @@
 #include <sys/socket.h>
 #endif
 
-#include <cstring>
 
 #include "platform/net.h"
 

@@ -8,7 +8,6 @@
 #include <future>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "app_fixture_win.h"
