@@ -11,7 +11,6 @@
 #include <sys/socket.h>
 #endif
 
-
 #include "platform/net.h"
 
 namespace vantor::testing_support {
