@@ -24,7 +24,6 @@ constexpr KeyModifiers kNone{}, kCtrl{true, false, false}, kShift{false, true, f
 constexpr KeyModifiers kCtrlShift{true, true, false};
 
 TEST(ControlKindTest, ModeAndTypeChooseTheKind) {
-  // The table "control kinds".
   testing_support::ForEachRow("control kinds", [](const std::vector<std::string>& w) {
     std::string got;
     for (int type : {-1, 0, 1, 2, 3, 4, 5, 6, 255})
@@ -36,7 +35,6 @@ TEST(ControlKindTest, ModeAndTypeChooseTheKind) {
 TEST(ControlKindTest, ButtonsAndNonSerialEntriesTakeTheFocus) {
   FieldList list(nullptr);
   Field& field = testing_support::AddField(list, 1, 0, 0, 5);
-  // The table "focus takers".
   testing_support::ForEachRow("focus takers", [&](const std::vector<std::string>& w) {
     field.format.flags = static_cast<std::uint8_t>(std::stoi(w.at(0)));
     field.format.type = static_cast<std::uint8_t>(std::stoi(w.at(1)));
@@ -51,7 +49,6 @@ std::string Answer(KeyAction a) {
 
 TEST(FunctionKeysTest, CodesByKeyAndModifiers) {
   const unsigned keys[] = {kVkF1, 114, 122, kVkF24, '0', '1', '9', '4', 239, 240, 245, 246, 0, 9, 65, 0xFFFFFFFFu};
-  // The table "function keys".
   testing_support::ForEachRow("function keys", [&](const std::vector<std::string>& w) {
     const std::string& held = w.at(0);
     const auto has = [&](char c) { return held.find(c) != std::string::npos; };
@@ -132,7 +129,6 @@ TEST(ButtonControllerTest, KeysActByKindAndMode) {
                       {kVkTab, kAlt, true},     {kVkLeft, kNone, true},    {kVkUp, kNone, true},
                       {kVkRight, kNone, true},  {kVkDown, kNone, true},    {kVkF1, kNone, true},
                       {'3', kCtrl, true},       {242, kNone, true},        {'A', kNone, true}};
-  // The table "button keys".
   testing_support::ForEachRow("button keys", [&](const std::vector<std::string>& w) {
     const int kind = std::stoi(w.at(0));
     std::string got;
@@ -148,7 +144,6 @@ TEST(ButtonControllerTest, KeysActByKindAndMode) {
   });
 }
 
-// The table "button taps".
 TEST(ButtonControllerTest, TapsFocusAndChangesByKind) {
   testing_support::ForEachRow("button taps", [&](const std::vector<std::string>& w) {
     const auto text = [&](std::size_t i) { return DecodeText(testing_support::Text(w.at(i)), CodePage::Utf8); };

@@ -13,7 +13,6 @@
 namespace vantor {
 namespace {
 
-// The table "typed numbers".
 TEST(HostOptions, TypedNumbersAreClampedAndNonNumbersBecomeTheLowerLimit) {
   testing_support::ForEachRow("typed numbers", [&](const std::vector<std::string>& w) {
     const std::string text = testing_support::Text(w.at(0));

@@ -23,7 +23,6 @@ struct ArgRun {
   ArgReader reader;
 };
 
-// The table "argument reads".
 TEST(InterpreterArgs, NumbersSkipsAndBytesAreBoundedByTheRecord) {
   testing_support::ForEachRow("argument reads", [&](const std::vector<std::string>& w) {
     ArgRun run(testing_support::Text(w.at(0)));

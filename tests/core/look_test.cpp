@@ -69,7 +69,6 @@ TEST(CellMetricsTest, FittedFontTargetsTheCellOfThePageAndIsStored) {
   EXPECT_EQ(ComputeCellMetrics(settings, measurer, 240, 296), zero);
 }
 
-// The table "point sizes".
 TEST(CellMetricsTest, PointSizeFontIsMeasuredForItsCell) {
   testing_support::ForEachRow("point sizes", [&](const std::vector<std::string>& w) {
     std::vector<int> n;
@@ -259,7 +258,6 @@ TEST_F(ReverseFrameTest, NeighbouringReverseFieldsJoin) {
 TEST(DrawnControlsTest, DrawStyleByKindModeAndVideo) {
   FieldList list(nullptr);
   Field& f = testing_support::AddField(list, 1, 0, 0, 4);
-  // The table "draw styles".
   testing_support::ForEachRow("draw styles", [&](const std::vector<std::string>& w) {
     f.format.flags = static_cast<std::uint8_t>(std::stoi(w.at(0)));
     f.format.attributes = static_cast<std::uint8_t>(std::stoi(w.at(1), nullptr, 0));
@@ -285,7 +283,6 @@ TEST(WindowRulesTest, SettingsFileLiesBesideTheProgram) {
 }
 
 TEST(WindowRulesTest, EveryMenuCommandsFollowUp) {
-  // The table "menu follow-ups".
   testing_support::ForEachRow("menu follow-ups", [&](const std::vector<std::string>& w) {
     std::string got;
     for (bool ok : {false, true}) {
@@ -296,7 +293,6 @@ TEST(WindowRulesTest, EveryMenuCommandsFollowUp) {
   });
 }
 
-// The table "centring".
 TEST(WindowRulesTest, CentringKeepsTheDialogOnTheScreen) {
   testing_support::ForEachRow("centring", [&](const std::vector<std::string>& w) {
     std::vector<int> n;

@@ -135,7 +135,6 @@ TEST(SoundOptions, ViewOkAndPreview) {
                                          view.repeat}),
             (std::vector<std::u16string>{u"440", u"200", u"C:\\beep.wav", u"300", u"400", u"3"}));
   EXPECT_TRUE(view.vibrate);
-  // The table "sound radios".
   testing_support::ForEachRow("sound radios", [&](const std::vector<std::string>& w) {
     SoundOptionsInput input;
     input.silence = w.at(0) == "1";

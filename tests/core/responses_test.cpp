@@ -89,7 +89,6 @@ std::string Summary(const TerminalRecord& r) {
   return text + problems[static_cast<int>(r.problem)] + (r.rest.empty() ? "" : " rest=" + r.rest);
 }
 
-// The table "cut records".
 TEST(ResponseReaderTest, BytesNoTerminalSendsAreReadAsFarAsTheyGo) {
   testing_support::ForEachRow("cut records", [&](const std::vector<std::string>& w) {
     EXPECT_EQ(Summary(ReadTerminalRecord(testing_support::Text(w.at(0)))), testing_support::Text(w.at(1)));

@@ -152,7 +152,6 @@ struct FakeTarget : SerialInputTarget {
   int passes = 0;
 };
 
-// The table "serial fields".
 TEST(SerialInput, ScannedTextFillsTheSerialInputFields) {
   testing_support::ForEachRow("serial fields", [](const std::vector<std::string>& w) {
     Page page;

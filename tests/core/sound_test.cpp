@@ -65,7 +65,6 @@ TEST(SoundPlayer, ToneIsClampedAndRenderedOnlyWhenItChanges) {
   EXPECT_EQ(player.Image()->size(), 44u + 2u * 4454u);  // 0.101 s at 44100 Hz
 }
 
-// The table "sound files".
 TEST(SoundPlayer, PlayRequests) {
   testing_support::ForEachRow("sound files", [&](const std::vector<std::string>& w) {
     std::u16string file;

@@ -76,7 +76,6 @@ TlsOptions Options(const std::string& word) {
   return {true, "", ""};
 }
 
-// The table "tls certificates".
 TEST(TlsTransport, AcceptsOnlyACertificateThatIsPinnedOrTrustedAndNamesTheHost) {
   testing_support::ForEachRow("tls certificates", [&](const std::vector<std::string>& w) {
     const std::string& host = w.at(1);
@@ -211,7 +210,6 @@ TEST(TlsHostLink, FramesALongRecordInPiecesThenConnectsInClearTextAgain) {
 
 // The session thread says which protocol it agreed on, or why it could not connect; without a
 // connection no byte of a record reaches the host.
-// The table "tls session thread".
 TEST(TlsSessionThread, ReportsTheProtocolOrWhyNoConnectionWasMade) {
   testing_support::ForEachRow("tls session thread", [&](const std::vector<std::string>& w) {
     const TestCertificate* served = Certificate(w.at(0));

@@ -5,6 +5,7 @@
 
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "row_tables.h"
@@ -24,6 +25,16 @@ TEST(ToolbarTest, GreyingKeepsTransparentPixelsAndMakesNoNewHoles) {
   EXPECT_EQ(pixels, (std::vector<std::uint32_t>{0x005F5F60u, 0x005F5F5Fu, 0x005F5F60u}));
 }
 
+// Built, picture set, picture, button and bar height for each setting.
+TEST(ToolbarTest, TheSizeSettingPicksThePictureSetAndTheButtonsAndBarFollowIt) {
+  const std::pair<int, std::vector<int>> cases[] = {
+      {-1, {0, 0, 0, 0, 0}}, {0, {1, 0, 16, 20, 27}}, {2, {1, 2, 48, 52, 59}}, {7, {1, 0, 16, 20, 27}}};
+  for (const auto& [setting, expected] : cases) {
+    const BarSize s = BarSizeFor(setting);
+    EXPECT_EQ((std::vector<int>{s.built, s.setIndex, s.picture, s.button, s.barHeight}), expected) << setting;
+  }
+}
+
 // The buttons' codes in table order (SAVE, BACK, EXIT, NEXT, CLEAR), "+" marking an enabled one.
 std::string State(const std::array<KeyBinding, kButtonCount>& buttons) {
   std::string state;
@@ -32,7 +43,6 @@ std::string State(const std::array<KeyBinding, kButtonCount>& buttons) {
   return state;
 }
 
-// The table "toolbar labels".
 TEST(ToolbarTest, KeyLabelEnablesTheMatchingButtonOrDisablesAnEarlierCodeHolder) {
   testing_support::ForEachRow("toolbar labels", [&](const std::vector<std::string>& w) {
     const std::vector<std::vector<std::string>> groups = testing_support::TextGroups(w, 0);

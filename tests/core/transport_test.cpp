@@ -37,7 +37,6 @@ std::string Hex(const Sha256Digest& digest) {
   return text;
 }
 
-// The table "sha-256".
 TEST(Sha256, MatchesTheStandardsVectorsAcrossBlockBoundaries) {
   testing_support::ForEachRow("sha-256", [&](const std::vector<std::string>& w) {
     std::string message;
@@ -46,7 +45,6 @@ TEST(Sha256, MatchesTheStandardsVectorsAcrossBlockBoundaries) {
   });
 }
 
-// The table "link texts".
 TEST(LinkTexts, PinsFirstRepliesAndAddresses) {
   constexpr const char* kDigits = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
   testing_support::ForEachRow("link texts", [&](const std::vector<std::string>& w) {

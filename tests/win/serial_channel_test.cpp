@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -23,20 +24,17 @@ const std::uint8_t kByte[] = {'x'};
 void Ignore(const std::uint8_t*, std::size_t) {}
 
 TEST(SerialChannelWin, NothingToOpenOrAMissingPortLeavesAClosedChannelThatDropsSends) {
-  struct Case {
-    const char16_t* port;
-    bool on;
-    int configured;
-  } const cases[] = {{u"COM1:", false, 0}, {u"COM255:", true, 1}, {u"NOSUCHPORT:", true, 1}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(&c - cases);
+  const std::tuple<const char16_t*, bool, int> cases[] = {
+      {u"COM1:", false, 0}, {u"COM255:", true, 1}, {u"NOSUCHPORT:", true, 1}};
+  for (const auto& [name, on, configured] : cases) {
+    SCOPED_TRACE(testing::PrintToString(name));
     SerialChannel channel;
     ASSERT_TRUE(channel.SetDataHandler(Ignore));
-    EXPECT_EQ(channel.Configure(c.port, u"9600", u'N', u'8', u"1", c.on, 0, 0, c.on, 2, 3, Quick()), c.configured);
+    EXPECT_EQ(channel.Configure(name, u"9600", u'N', u'8', u"1", on, 0, 0, on, 2, 3, Quick()), configured);
     EXPECT_FALSE(channel.IsOpen());
     EXPECT_TRUE(channel.Send(kByte, 1));
     EXPECT_FALSE(channel.Close());
-    if (c.on) {
+    if (on) {
       EXPECT_FALSE(channel.SetDataHandler(Ignore)) << "only before Configure";
     }
   }
